@@ -1,0 +1,1 @@
+// Keeps the font library non-empty until the rasteriser lands.

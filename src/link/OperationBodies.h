@@ -1,0 +1,23 @@
+// Declarations of the operation bodies that live in the subsystem folders.
+// Each takes the context, the interface index, the operation's buffer and the
+// extra argument, and returns a result code. The entry's table refers to them.
+#pragma once
+
+#include "link/LinkContext.h"
+
+namespace m350 {
+
+// link/
+int ConnectionTestOperation(LinkContext& ctx, int iface, void* buffer, int extra);     // 21
+int EmulationSwitchOperation(LinkContext& ctx, int iface, void* buffer, int extra);    // 30
+// printer/
+int StatusOperation(LinkContext& ctx, int iface, void* buffer, int extra);             // 0
+int FactoryDefaultOperation(LinkContext& ctx, int iface, void* buffer, int extra);     // 5
+int SelfTestOperation(LinkContext& ctx, int iface, void* buffer, int extra);           // 7
+int ResetOperation(LinkContext& ctx, int iface, void* buffer, int extra);              // 11
+int IgnoreAutoOperation(LinkContext& ctx, int iface, void* buffer, int extra);         // 17
+int ExitLineModeOperation(LinkContext& ctx, int iface, void* buffer, int extra);       // 25
+// files/
+int RawSendOperation(LinkContext& ctx, int iface, void* buffer, int extra);            // 14
+
+}  // namespace m350

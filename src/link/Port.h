@@ -1,0 +1,51 @@
+// One kind of port (USB, serial, parallel, TCP). A port object lives for one
+// link operation: open, some writes and refills, close.
+//
+// Contract shared by every port:
+// - open() returns false when the device cannot be reached; nothing stays open.
+// - writeChunk() writes at most chunkSize() bytes (the link does the chunking)
+//   and returns true only when every byte was taken within the port's write
+//   limit. It never blocks without a bound.
+// - refill() waits up to the port's read limit for data and copies what
+//   arrived (at most cap bytes) into dst; 0 means nothing arrived in time or
+//   the peer is gone. It waits in short slices and calls the link context's
+//   pump between them so windows keep painting.
+// - close() is safe to call twice and on a port that never opened.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+namespace m350 {
+
+struct LinkContext;
+
+class Port {
+public:
+    virtual ~Port() = default;
+    virtual bool open() = 0;
+    virtual void close() = 0;
+    // Bytes per write call; 0 means the whole buffer in one write.
+    virtual std::size_t chunkSize() const = 0;
+    virtual bool writeChunk(const std::uint8_t* data, std::size_t n) = 0;
+    virtual std::size_t refill(std::uint8_t* dst, std::size_t cap) = 0;
+    // Drop whatever the system holds unread or unsent (serial purge).
+    virtual void purge() {}
+    // The parallel port has no read side.
+    virtual bool readable() const { return true; }
+};
+
+// Factories, one per file. The port reads the current settings from the
+// context at open.
+std::unique_ptr<Port> MakeUsbPort(LinkContext& ctx);
+std::unique_ptr<Port> MakeSerialPort(LinkContext& ctx);
+std::unique_ptr<Port> MakeParallelPort(LinkContext& ctx);
+std::unique_ptr<Port> MakeTcpPort(LinkContext& ctx);
+
+// Device path for "COMn" / "LPTn": the environment variable M350_COM<n> or
+// M350_LPT<n> when set, else /dev/ttyS<n-1> or /dev/lp<n-1>. Empty for a name
+// that is not of that form.
+std::string DevicePathForPortName(const std::string& name);
+
+}  // namespace m350

@@ -1,0 +1,34 @@
+// The progress window seen from the link: the link keeps the mode and step
+// state, the sink only draws. Windows implement the sink with TFormProcess; the
+// command-line tool with a terminal bar; tests record the calls.
+#pragma once
+
+#include <string>
+
+namespace m350 {
+
+class ProgressSink {
+public:
+    virtual ~ProgressSink() = default;
+    // Create and show the window with the caption and position 0, range 0..100.
+    virtual void open(const std::string& caption) = 0;
+    // Move the bar to an absolute position (already clamped to 0..100).
+    virtual void setPosition(int position) = 0;
+    virtual void close() = 0;
+    // Let the user interface process pending events (repaint); called between
+    // write chunks and while waiting for the printer.
+    virtual void pump() = 0;
+};
+
+// A sink that shows nothing; pumping does nothing.
+class NullProgress final : public ProgressSink {
+public:
+    void open(const std::string&) override {}
+    void setPosition(int) override {}
+    void close() override {}
+    void pump() override {}
+};
+
+enum ProgressMode : int { kStepMode = 0, kPercentMode = 1 };
+
+}  // namespace m350

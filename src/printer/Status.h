@@ -1,0 +1,33 @@
+// The printer's status: ten flags from the status byte and the extended status,
+// and the one word shown for them.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace m350 {
+
+using StatusFlags = std::array<std::uint8_t, 10>;
+
+// Text keys of the status words in the language table.
+enum StatusTextKey : int {
+    kKeyCoverOpen = 48,
+    kKeyPaperJam = 49,
+    kKeyOutOfPaper = 50,
+    kKeyOutOfRibbon = 51,
+    kKeyRibbonEncoderErr = 52,
+    kKeyPause = 53,
+    kKeyPrinting = 54,
+    kKeyOtherError = 55,
+    kKeyReady = 56,
+};
+
+// The key of the word to show, by priority: cover open, other error, out of
+// ribbon, ribbon encoder, out of paper, paper jam, pause, printing, ready.
+int StatusTextKeyFor(const StatusFlags& flags);
+
+// Flags 0..7 from the status byte; 8 and 9 from the fifth extended byte.
+void SetFlagsFromStatusByte(StatusFlags& flags, std::uint8_t status);
+void SetRibbonFlagsFromExtended(StatusFlags& flags, std::uint8_t fifthByte);
+
+}  // namespace m350
