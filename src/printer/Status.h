@@ -11,15 +11,15 @@ using StatusFlags = std::array<std::uint8_t, 10>;
 
 // Text keys of the status words in the language table.
 enum StatusTextKey : int {
-    kKeyCoverOpen = 48,
-    kKeyPaperJam = 49,
-    kKeyOutOfPaper = 50,
-    kKeyOutOfRibbon = 51,
-    kKeyRibbonEncoderErr = 52,
-    kKeyPause = 53,
-    kKeyPrinting = 54,
-    kKeyOtherError = 55,
-    kKeyReady = 56,
+    kKeyReady = 48,
+    kKeyCoverOpen = 49,
+    kKeyPaperJam = 50,
+    kKeyOutOfPaper = 51,
+    kKeyOutOfRibbon = 52,
+    kKeyRibbonEncoderErr = 53,
+    kKeyPause = 54,
+    kKeyPrinting = 55,
+    kKeyOtherError = 56,
 };
 
 // The key of the word to show, by priority: cover open, other error, out of
