@@ -68,8 +68,7 @@ int EmulationSwitchOperation(LinkContext& ctx, int iface, void* buffer, int) {
 }
 
 int RunLinkOperation(LinkContext& ctx, std::uint32_t op, int iface, void* buffer, int extra) {
-    if (op >= kOpCount || !kOperations[op].body) return kUnknownError;
-    if (!ctx.settings) return kPortOpenError;
+    if (op >= kOpCount) return kUnknownError;
     const OperationEntry& e = kOperations[op];
     if (iface == kLpt) {
         if (e.onLpt == OnLpt::kRefused) return kReceiveError;
@@ -78,6 +77,8 @@ int RunLinkOperation(LinkContext& ctx, std::uint32_t op, int iface, void* buffer
             return kOk;
         }
     }
+    if (!e.body) return kUnknownError;
+    if (!ctx.settings) return kPortOpenError;
     bool wrap = e.wrap == Wrap::kAlways || (e.wrap == Wrap::kWhenExtraIsOne && extra == 1);
     if (!wrap) return e.body(ctx, iface, buffer, extra);
     ShowProgress(ctx, kStepMode, 3, 3);
