@@ -52,17 +52,18 @@ bool WriteAllFd(LinkContext& ctx, int fd, const std::uint8_t* data, std::size_t 
 
 std::size_t ReadSomeFd(LinkContext& ctx, int fd, std::uint8_t* dst, std::size_t cap, int timeoutMs) {
     if (cap == 0) return 0;
+    // Wait first, then read: a raw terminal reads 0 bytes when nothing is
+    // there, which must not be taken for the end of the stream.
     auto until = Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
+        short re = WaitFd(ctx, fd, POLLIN, MsLeft(until));
+        if (re == 0 || (re & POLLNVAL)) return 0;
+        if ((re & (POLLERR | POLLHUP)) && !(re & POLLIN)) return 0;
         ssize_t r = ::read(fd, dst, cap);
         if (r > 0) return static_cast<std::size_t>(r);
         if (r == 0) return 0;
         if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return 0;
-        int left = MsLeft(until);
-        if (left == 0) return 0;
-        short re = WaitFd(ctx, fd, POLLIN, left);
-        if (re == 0 || (re & POLLNVAL)) return 0;
-        if ((re & (POLLERR | POLLHUP)) && !(re & POLLIN)) return 0;
+        if (MsLeft(until) == 0) return 0;
     }
 }
 
