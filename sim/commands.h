@@ -1,0 +1,38 @@
+// The printer's command language as the simulator understands it: the default
+// settings of a profile, the command lines that change settings, and the reports
+// whose payload is computed from several settings.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "printer.h"
+
+namespace m350sim {
+
+// Fills every report key with the values of the given profile.
+void loadDefaults(Printer& printer, const Profile& profile);
+
+// Applies one command line; false when no command matches.
+bool applyCommand(Printer& printer, std::string_view line);
+
+// Reports that are derived rather than stored (wireless keys that depend on the
+// security mode, free space ...). nullopt: look the key up in the settings.
+std::optional<std::string> computedReport(const Printer& printer, const std::string& key);
+
+// Splits command arguments at commas outside double quotes, trims blanks and
+// removes the quotes. "a", 1 ,"b,c" gives a | 1 | b,c.
+std::vector<std::string> splitArgs(std::string_view args);
+
+// Dots per millimetre as the printer derives them from its resolution (8.0 at 203
+// dpi, 11.8 at 300 dpi).
+double dotsPerMm(double dpi);
+
+// A length argument in the printer's units: a plain number is inches, "N mm" is
+// millimetres and "N dot" is dots. Returns dots, rounded to the nearest dot;
+// nullopt when the text holds no number.
+std::optional<long> lengthToDots(std::string_view text, double dpi);
+
+}  // namespace m350sim

@@ -1,0 +1,168 @@
+// Default settings of each profile and the reports computed from several settings.
+#include <cstdlib>
+#include <ctime>
+
+#include "commands.h"
+
+namespace m350sim {
+
+void loadDefaults(Printer& p, const Profile& profile) {
+    const bool dpi300 = profile.dpi == 300;
+    const double dpi = dpi300 ? 300.0 : 203.0;
+    auto dots = [dpi](double inches) { return std::to_string(static_cast<long>(inches * dpi + 0.5)); };
+
+    // Identity and counters.
+    p.set("DPI", dpi300 ? "300" : "203");
+    p.set("EDITION", std::to_string(profile.edition));
+    p.set("VERSION", dpi300 ? "M350-300 V2.07 SIM" : "M350-203 V2.07 SIM");
+    p.set("MILAGE", "12.3");
+    p.set("CHECKSUM", "5A3C0F12");
+    p.set("_SERIAL$", "SIM350000001");
+    p.set("PASSWORD", "");
+
+    // Common settings.
+    p.set("SPEED", "4.0");
+    p.set("DENSITY", "8");
+    p.set("DENSITYBASE", "8");
+    p.set("PAPERWIDTH", dots(4.0));
+    p.set("PAPERHEIGHT", dots(3.0));
+    p.set("SENSORMODE", "0");
+    p.set("GAPSIZE", dots(0.12));
+    p.set("GAPOFFSET", "0");
+    p.set("PRINTOUT", "0");
+    p.set("CUTTERPIECE", "1");
+    p.set("REFERENCEX", "0");
+    p.set("REFERENCEY", "0");
+    p.set("DIRCTION", "0");
+    p.set("MIRROR", "0");
+    p.set("OFFSET", "0");
+    p.set("OFFSETBASE", "0");
+    p.set("SHIFT", "0");
+    p.set("SHIFTBASE", "0");
+    p.set("SHIFTX", "0");
+    p.set("SHIFTXBASE", "0");
+    p.set("RIBBON", "1");
+    p.set("CODEPAGE", "850");
+    p.set("COUNTRY", "001");
+    p.set("HEAD", "1");
+    p.set("GAPINTEN", "4");
+    p.set("BLINEINTEN", "5");
+    p.set("CONINTEN", "6");
+    p.set("BAUDRATE", "9600");
+    p.set("DATABIT", "8");
+    p.set("PARITY", "None");
+    p.set("STOPBIT", "1");
+    p.set("REPRINT", "1");
+
+    // The two emulations.
+    p.set("ZDARKNESS", "15");
+    p.set("ZSPEED", "4");
+    p.set("ZPOSITION", "0");
+    p.set("ZPRINTMODE", "T");
+    p.set("ZLABELWIDTH", dots(4.0));
+    p.set("ZCONTROL", "~");
+    p.set("ZFORMAT", "^");
+    p.set("ZDELIMITER", ",");
+    p.set("ZFEEDPOWERUP", "C");
+    p.set("ZFEEDHEADCLOSE", "C");
+    p.set("ZLABELTOP", "0");
+    p.set("ZLABELSHIFT", "0");
+    p.set("DHEAT", "10");
+    p.set("DSPEED", "G");  // 4.0 inches per second
+    p.set("DLABELWIDTH", dots(4.0));
+    p.set("DPRESENTSENSOR", "N");
+    p.set("DCUTTEREQUIPPED", "N");
+    p.set("DCONTROLCODES", "S");
+    p.set("DCOLUMNOFFSET", "0");
+    p.set("DROWOFFSET", "0");
+
+    // Counters and sensors.
+    p.set("CUTCOUNTER", "42");
+    p.set("MAXLENGTH", dots(10.0));
+    p.set("RESETMILAGE", "1.5");
+    p.set("RESETCUTCOUNTER", "7");
+    p.set("RIBBONSENSOR", "1");
+    p.set("RIBBONENCODER", "1");
+    p.set("AUTOTHRESHOLD", "1");
+
+    // Bluetooth.
+    p.set("ISBT", profile.bluetooth ? "1" : "0");
+    p.set("BTPINCODE", "0000");
+    p.set("BTNAME", "M350-BT");
+    p.set("BTVERSION", "BT 4.2.1");
+    p.set("BTLOCALMAC", "02:00:00:35:0B:01");
+
+    // Wireless.
+    const std::string& w = profile.wifi;
+    const bool wifi = w != "off";
+    p.set("ISWIFI", wifi ? "1" : "0");
+    p.set("WIFISSID", "SimNet");
+    p.set("_WPAKEY", w == "wpa" ? "simsecret123" : "");
+    p.set("_WEPKEY1", w == "wep" ? "0123456789" : "");
+    p.set("_WEPKEY2", "");
+    p.set("_WEPKEY3", "");
+    p.set("_WEPKEY4", "");
+    p.set("WIFISECUR", w == "wpa" ? "5" : w == "wep" ? "1" : w == "eap" ? "6" : "0");
+    p.set("WIFIKEYINDEX", "1");
+    p.set("WIFIEAP", "33");  // type 2, inner method 1
+    p.set("WIFIUSERNAME", w == "eap" ? "simuser" : "");
+    p.set("WIFIPASSWD", w == "eap" ? "simpass" : "");
+    p.set("WIFICACERT", "");
+    p.set("WIFICLTCERT", "");
+    p.set("WIFIPRIVKEY", "");
+    p.set("WIFIIP", "0.0.0.0");
+    p.set("WIFIMASK", "255.255.255.0");
+    p.set("WIFIGATEWAY", "0.0.0.0");
+    p.set("WIFIPRINTNAME", "M350-SIM");
+    p.set("WIFIFREQ", "2.4");
+    p.set("WIFIROAMTRIG", "-70");
+    p.set("WIFIROAMDELTA", "10");
+    p.set("WIFIRAWPORT", "9100");
+    p.set("WIFIMAC", "02:00:00:35:0A:01");
+    p.set("WIFICIP", "127.0.0.50");
+    p.set("WIFICMASK", "255.0.0.0");
+    p.set("WIFICGATEWAY", "127.0.0.1");
+    p.set("LANGUAGE", "ENGLISH");
+
+    // Wired network interface.
+    p.set("CONFIGIP", "0.0.0.0");
+    p.set("IPMASK", "255.0.0.0");
+    p.set("GATEWAY", "127.0.0.1");
+    p.set("LASTUSEDIP", "127.0.0.1");
+    p.set("NETNAME", "M350-SIM");
+    p.set("MACADDR", "02:00:00:35:00:01");
+
+    // Memory devices, in bytes.
+    p.set("DPHYSPACE", "1048576");
+    p.set("FPHYSPACE", "4194304");
+    p.set("CPHYSPACE", "0");
+}
+
+std::optional<std::string> computedReport(const Printer& p, const std::string& key) {
+    // Internal settings (leading underscore) are not report keys.
+    if (!key.empty() && key[0] == '_') return std::nullopt;
+    const std::string secur = p.get("WIFISECUR");
+    if (key == "WIFIWPA") return secur == "5" ? p.get("_WPAKEY") : std::string();
+    if (key == "WIFIWEP") {
+        if (secur.size() == 1 && secur[0] >= '1' && secur[0] <= '4') return p.get("_WEPKEY" + secur);
+        return std::string();
+    }
+    if (key == "DFREESPACE" || key == "FFREESPACE" || key == "CFREESPACE") {
+        long total = std::strtol(p.get(std::string(1, key[0]) + "PHYSPACE").c_str(), nullptr, 10);
+        for (const auto& f : p.files(key[0])) total -= static_cast<long>(f.size);
+        return std::to_string(total < 0 ? 0 : total);
+    }
+    static const char* clock[] = {"YEAR", "MONTH", "DATE", "HOUR", "MINUTE", "SECOND"};
+    for (int i = 0; i < 6; ++i) {
+        if (key != clock[i] || p.has(key)) continue;
+        // A clock never set runs on the machine's local time.
+        std::time_t now = std::time(nullptr);
+        std::tm tm{};
+        localtime_r(&now, &tm);
+        int v[] = {tm.tm_year % 100, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+        return std::to_string(v[i]);
+    }
+    return std::nullopt;
+}
+
+}  // namespace m350sim

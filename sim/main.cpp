@@ -1,0 +1,208 @@
+// m350-printer-sim: a simulated M350 label printer for tests and demonstrations.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "printer.h"
+#include "server.h"
+#include "session.h"
+
+namespace {
+
+const char kUsage[] =
+    "Usage: m350-printer-sim [OPTION]...\n"
+    "A simulated M350 label printer. It answers report queries with framed replies,\n"
+    "status requests with status bytes, applies command lines to its settings and\n"
+    "keeps a transcript of every byte it receives and sends.\n"
+    "\n"
+    "Where it listens (at least one):\n"
+    "  --tcp HOST:PORT       TCP on a loopback address (127.x.x.x or localhost);\n"
+    "                        port 0 picks a free port. Each accepted connection is\n"
+    "                        one connection of the transcript.\n"
+    "  --pty                 a pseudo-terminal in raw mode standing for the serial\n"
+    "                        port; each open of the device is one connection.\n"
+    "  --pty-link PATH       keep a symlink at PATH to the pseudo-terminal device.\n"
+    "  --parallel PATH       read what is written to the FIFO at PATH (created when\n"
+    "                        absent); each writer session is one connection. Nothing\n"
+    "                        is answered there.\n"
+    "\n"
+    "Reporting:\n"
+    "  --ready-file PATH     when listening, write the lines \"tcp HOST:PORT\",\n"
+    "                        \"pty /dev/pts/N\" and \"parallel PATH\" to PATH (atomically);\n"
+    "                        the same lines go to standard output.\n"
+    "  --transcript FILE     append one line per event, flushed at once:\n"
+    "                          <id> OPEN tcp|pty|parallel\n"
+    "                          <id> RX <hex>    bytes received (lowercase, no spaces)\n"
+    "                          <id> TX <hex>    bytes sent\n"
+    "                          <id> CLOSE\n"
+    "\n"
+    "The printer:\n"
+    "  --edition N           edition number (report key EDITION), default 108\n"
+    "  --dpi 203|300         resolution, default 203\n"
+    "  --bluetooth yes|no    Bluetooth module fitted, default yes\n"
+    "  --wifi MODE           wireless module: wpa, wep, eap, none (open network) or\n"
+    "                        off (no module); default wpa\n"
+    "  --profile NAME        a ready set of the above: full (default), basic (edition\n"
+    "                        99: no emulations, counters or modules), emulation\n"
+    "                        (edition 103, no modules), 300dpi (full at 300 dpi)\n"
+    "  --password TEXT       the printer password (report key PASSWORD)\n"
+    "  --serial TEXT         the serial number answered to OUT _SERIAL$\n"
+    "  --set KEY=VALUE       the payload answered to DIAGNOSTIC REPORT KEY\n"
+    "                        (repeatable; applied after the profile)\n"
+    "  --status-byte N       the byte answered to ESC !? (decimal or 0x..), default 0\n"
+    "  --ext-status HEX      the 8 bytes answered to ESC !S, as 16 hex digits\n"
+    "\n"
+    "Faults (repeatable; a fault with :KEY applies to that reply only and wins over\n"
+    "one without):\n"
+    "  --fault MODE[:KEY]    MODE is one of\n"
+    "                          silent        never answer\n"
+    "                          broken-frame  send \"{5|ab\" and nothing more of it\n"
+    "                          drop          close the connection instead of answering\n"
+    "                                        (on the pseudo-terminal: go silent)\n"
+    "                          slow:MS       wait MS milliseconds before answering\n"
+    "                          empty         answer the empty frame \"{0|}\"\n"
+    "                          garbage       answer \"{x|}\"\n"
+    "                        KEY is a report key (SPEED, EDITION ...), status (ESC !?),\n"
+    "                        ext-status (ESC !S), INTERFACE (the interface\n"
+    "                        announcement), SERIAL (the OUT _SERIAL$ line) or\n"
+    "                        PASSWORDSET (the reply to DIAGNOSTIC PASSWORD). For status\n"
+    "                        bytes, broken-frame and garbage send half the bytes and\n"
+    "                        empty sends none.\n"
+    "\n"
+    "Unknown report keys are answered with the empty frame \"{0|}\".\n"
+    "SIGTERM or SIGINT ends the simulator cleanly.\n";
+
+[[noreturn]] void fail(const std::string& message) {
+    std::fprintf(stderr, "m350-printer-sim: %s\n", message.c_str());
+    std::exit(2);
+}
+
+bool parseHex8(const std::string& hex, std::array<std::uint8_t, 8>& out) {
+    if (hex.size() != 16) return false;
+    for (int i = 0; i < 8; ++i) {
+        std::string pair = hex.substr(static_cast<std::size_t>(i) * 2, 2);
+        if (pair.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) return false;
+        out[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(std::strtoul(pair.c_str(), nullptr, 16));
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    m350sim::Profile profile;
+    m350sim::ServerOptions server;
+    std::vector<m350sim::Fault> faults;
+    std::vector<std::pair<std::string, std::string>> sets;
+    std::string statusByte, extStatus;
+
+    std::vector<std::string> args(argv + 1, argv + argc);
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string opt = args[i], value;
+        bool hasValue = false;
+        if (auto eq = opt.find('='); opt.rfind("--", 0) == 0 && eq != std::string::npos) {
+            value = opt.substr(eq + 1);
+            opt = opt.substr(0, eq);
+            hasValue = true;
+        }
+        auto need = [&]() -> std::string {
+            if (hasValue) return value;
+            if (i + 1 >= args.size()) fail(opt + " needs a value");
+            return args[++i];
+        };
+        if (opt == "--help" || opt == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        } else if (opt == "--tcp") {
+            server.tcp = need();
+        } else if (opt == "--pty") {
+            server.pty = true;
+        } else if (opt == "--pty-link") {
+            server.ptyLink = need();
+            server.pty = true;
+        } else if (opt == "--parallel") {
+            server.parallel = need();
+        } else if (opt == "--ready-file") {
+            server.readyFile = need();
+        } else if (opt == "--transcript") {
+            server.transcript = need();
+        } else if (opt == "--edition") {
+            std::string v = need();
+            char* end = nullptr;
+            long e = std::strtol(v.c_str(), &end, 10);
+            if (v.empty() || *end || e < 0 || e > 100000) fail("bad --edition " + v);
+            profile.edition = static_cast<int>(e);
+        } else if (opt == "--dpi") {
+            std::string v = need();
+            if (v != "203" && v != "300") fail("--dpi is 203 or 300");
+            profile.dpi = std::atoi(v.c_str());
+        } else if (opt == "--bluetooth") {
+            std::string v = need();
+            if (v != "yes" && v != "no") fail("--bluetooth is yes or no");
+            profile.bluetooth = v == "yes";
+        } else if (opt == "--wifi") {
+            std::string v = need();
+            if (v != "wpa" && v != "wep" && v != "eap" && v != "none" && v != "off")
+                fail("--wifi is wpa, wep, eap, none or off");
+            profile.wifi = v;
+        } else if (opt == "--profile") {
+            std::string v = need();
+            if (v == "full") {
+                profile = m350sim::Profile{};
+            } else if (v == "basic") {
+                profile.edition = 99;
+                profile.bluetooth = false;
+                profile.wifi = "off";
+            } else if (v == "emulation") {
+                profile.edition = 103;
+                profile.bluetooth = false;
+                profile.wifi = "off";
+            } else if (v == "300dpi") {
+                profile = m350sim::Profile{};
+                profile.dpi = 300;
+            } else {
+                fail("unknown --profile " + v);
+            }
+        } else if (opt == "--password") {
+            sets.emplace_back("PASSWORD", need());
+        } else if (opt == "--serial") {
+            sets.emplace_back("_SERIAL$", need());
+        } else if (opt == "--set") {
+            std::string v = need();
+            auto eq = v.find('=');
+            if (eq == std::string::npos || eq == 0) fail("--set wants KEY=VALUE");
+            sets.emplace_back(v.substr(0, eq), v.substr(eq + 1));
+        } else if (opt == "--status-byte") {
+            statusByte = need();
+        } else if (opt == "--ext-status") {
+            extStatus = need();
+        } else if (opt == "--fault") {
+            std::string v = need();
+            m350sim::Fault f;
+            if (!m350sim::parseFault(v, f)) fail("bad --fault " + v);
+            faults.push_back(f);
+        } else {
+            fail("unknown option " + opt + " (see --help)");
+        }
+    }
+
+    m350sim::Printer printer(profile);
+    for (auto& [k, v] : sets) printer.set(k, v);
+    if (!statusByte.empty()) {
+        char* end = nullptr;
+        long b = std::strtol(statusByte.c_str(), &end, 0);
+        if (*end || b < 0 || b > 255) fail("bad --status-byte " + statusByte);
+        printer.statusByte = static_cast<std::uint8_t>(b);
+    }
+    if (!extStatus.empty() && !parseHex8(extStatus, printer.extStatus))
+        fail("--ext-status wants 16 hex digits");
+
+    m350sim::installStopSignals();
+    m350sim::Server srv(printer, faults, server);
+    std::string error;
+    if (!srv.start(error)) fail(error);
+    srv.run();
+    return 0;
+}

@@ -1,0 +1,74 @@
+#include "printer.h"
+
+#include <cstdio>
+
+#include "commands.h"
+
+namespace m350sim {
+
+std::string formatReal(double v, int decimals) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
+    return buf;
+}
+
+Printer::Printer() : Printer(Profile{}) {}
+
+Printer::Printer(const Profile& profile) { loadProfile(profile); }
+
+void Printer::loadProfile(const Profile& profile) { loadDefaults(*this, profile); }
+
+std::string Printer::get(const std::string& key) const {
+    auto it = settings_.find(key);
+    return it == settings_.end() ? std::string() : it->second;
+}
+
+std::optional<std::string> Printer::report(const std::string& key) const {
+    if (auto computed = computedReport(*this, key)) return computed;
+    auto it = settings_.find(key);
+    if (it == settings_.end()) return std::nullopt;
+    return it->second;
+}
+
+std::optional<std::vector<std::string>> Printer::reportList(const std::string& key) const {
+    // DFILELIST, FFILELIST, CFILELIST: one frame per stored file name.
+    if (key.size() == 9 && key.compare(1, 8, "FILELIST") == 0 &&
+        (key[0] == 'D' || key[0] == 'F' || key[0] == 'C')) {
+        std::vector<std::string> names;
+        for (const auto& f : files(key[0])) names.push_back(f.name);
+        return names;
+    }
+    return std::nullopt;
+}
+
+bool Printer::applyLine(std::string_view line) { return applyCommand(*this, line); }
+
+void Printer::storeFile(char device, const std::string& name, std::size_t size, std::string head) {
+    auto& list = devices_[device];
+    for (auto& f : list) {
+        if (f.name == name) {
+            f.size = size;
+            f.head = std::move(head);
+            return;
+        }
+    }
+    // A real memory device is finite; so is ours.
+    if (list.size() >= 1000) return;
+    list.push_back(StoredFile{name, size, std::move(head)});
+}
+
+const std::vector<StoredFile>& Printer::files(char device) const {
+    static const std::vector<StoredFile> none;
+    auto it = devices_.find(device);
+    return it == devices_.end() ? none : it->second;
+}
+
+void Printer::formatDevice(char device) { devices_.erase(device); }
+
+void Printer::note(std::string what) {
+    // Bounded: a long session keeps only the most recent entries.
+    if (journal_.size() >= 10000) journal_.erase(journal_.begin(), journal_.begin() + 5000);
+    journal_.push_back(std::move(what));
+}
+
+}  // namespace m350sim

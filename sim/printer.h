@@ -1,0 +1,81 @@
+// The simulated printer's state: every setting it can report, the status bytes, the
+// password and the files of its memory devices. Nothing here knows about sockets or
+// terminals; the session feeds it command lines and asks it for report payloads.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace m350sim {
+
+// What kind of printer to pretend to be. The defaults describe a recent model with
+// every module fitted.
+struct Profile {
+    int edition = 108;
+    int dpi = 203;
+    bool bluetooth = true;
+    // "wpa", "wep", "eap", "none" (wireless present, open network) or "off" (no module).
+    std::string wifi = "wpa";
+};
+
+// One file stored in a memory device ('D' DRAM, 'F' FLASH, 'C' CARD).
+struct StoredFile {
+    std::string name;
+    std::size_t size = 0;
+    std::string head;  // the first bytes only; the simulator keeps no large files
+};
+
+class Printer {
+public:
+    Printer();
+    explicit Printer(const Profile& profile);
+
+    // Report payload for a key, or nullopt when the printer does not know the key.
+    std::optional<std::string> report(const std::string& key) const;
+    // Multi-frame reports (file lists): one payload per frame, without the closing
+    // empty frame. nullopt when the key is not a list.
+    std::optional<std::vector<std::string>> reportList(const std::string& key) const;
+
+    void set(const std::string& key, std::string value) { settings_[key] = std::move(value); }
+    std::string get(const std::string& key) const;
+    bool has(const std::string& key) const { return settings_.count(key) != 0; }
+    const std::map<std::string, std::string>& settings() const { return settings_; }
+
+    // Applies one command line (CR LF already removed). Returns false when the line
+    // is no command this printer knows; it is then only recorded.
+    bool applyLine(std::string_view line);
+
+    // A file received with DOWNLOAD (device letter D, F or C) or DLCERT.
+    void storeFile(char device, const std::string& name, std::size_t size, std::string head);
+    const std::vector<StoredFile>& files(char device) const;
+    void formatDevice(char device);
+
+    // The line answered to "OUT _SERIAL$".
+    std::string serial() const { return get("_SERIAL$"); }
+
+    // Recognised command lines and one-shot requests, in arrival order, for tests and
+    // for the operator reading the simulator's log.
+    const std::vector<std::string>& journal() const { return journal_; }
+    void note(std::string what);
+
+    std::uint8_t statusByte = 0;
+    std::array<std::uint8_t, 8> extStatus{};
+    std::string emulation;  // "Y" or "Z" after an emulation switch, empty before
+
+private:
+    void loadProfile(const Profile& profile);
+
+    std::map<std::string, std::string> settings_;
+    std::map<char, std::vector<StoredFile>> devices_;
+    std::vector<std::string> journal_;
+};
+
+// Formats a real the way the printer reports it: fixed with the given decimals.
+std::string formatReal(double v, int decimals);
+
+}  // namespace m350sim

@@ -1,0 +1,103 @@
+// The simulator's endpoints (TCP listener, pseudo-terminal, parallel FIFO), the poll
+// loop that serves them and the transcript of every connection.
+#pragma once
+
+#include <chrono>
+#include <cstdio>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "printer.h"
+#include "session.h"
+
+namespace m350sim {
+
+struct ServerOptions {
+    std::string tcp;        // HOST:PORT, empty for none
+    bool pty = false;
+    std::string ptyLink;    // symlink kept pointing at the slave
+    std::string parallel;   // FIFO path
+    std::string readyFile;
+    std::string transcript;
+};
+
+// One line per event, flushed at once:  <id> OPEN <kind> | <id> RX <hex> |
+// <id> TX <hex> | <id> CLOSE
+class Transcript {
+public:
+    bool open(const std::string& path);
+    void event(int id, const char* what, const std::string& detail = {});
+    void bytes(int id, const char* dir, const char* data, std::size_t n);
+    ~Transcript();
+
+private:
+    int fd_ = -1;
+};
+
+class Server {
+public:
+    Server(Printer& printer, std::vector<Fault> faults, ServerOptions options);
+    ~Server();
+
+    // Opens every endpoint and writes the ready lines; false with a message on error.
+    bool start(std::string& error);
+    // Serves until stop is requested (SIGTERM/SIGINT through the wake pipe).
+    void run();
+
+    // The lines announced when ready ("tcp 127.0.0.1:PORT", "pty /dev/pts/N" ...).
+    const std::vector<std::string>& readyLines() const { return ready_; }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    enum class Kind { Tcp, Pty, Parallel };
+    struct Pending {
+        Clock::time_point due;
+        bool timed = false;  // due is fixed once the action reaches the queue's head
+        Action action;
+    };
+    struct Conn {
+        int id = 0;
+        Kind kind = Kind::Tcp;
+        int fd = -1;
+        std::unique_ptr<Session> session;
+        std::deque<Pending> out;
+        bool dead = false;
+    };
+
+    bool openTcp(std::string& error);
+    bool openPty(std::string& error);
+    bool openParallel(std::string& error);
+    void reopenParallel();
+    void writeReady();
+
+    Conn* newConn(Kind kind, int fd);
+    void closeConn(Conn& c);
+    void receive(Conn& c);
+    void flush(Conn& c);
+    void pollPty();
+    int nextTimeoutMs();
+    void reap();
+
+    Printer& printer_;
+    std::vector<Fault> faults_;
+    ServerOptions opt_;
+    Transcript transcript_;
+    std::vector<std::string> ready_;
+
+    int listenFd_ = -1;
+    int ptyMaster_ = -1;
+    std::string ptyName_;
+    int fifoFd_ = -1;
+    int nextId_ = 1;
+    std::vector<std::unique_ptr<Conn>> conns_;
+    Conn* ptyConn_ = nullptr;
+    Conn* fifoConn_ = nullptr;
+};
+
+// Write end of the pipe that wakes the loop when a stop signal arrives.
+void installStopSignals();
+bool stopRequested();
+
+}  // namespace m350sim

@@ -1,0 +1,209 @@
+// The simulator's request parser and answers, fed directly with byte strings.
+#include <gtest/gtest.h>
+
+#include "printer.h"
+#include "session.h"
+
+namespace m350sim {
+namespace {
+
+std::string sent(const std::vector<Action>& actions) {
+    std::string s;
+    for (const auto& a : actions) s += a.bytes;
+    return s;
+}
+
+// Feeds the bytes one at a time, the worst split a connection can deliver.
+std::string feedBytewise(Session& s, const std::string& bytes) {
+    std::string out;
+    for (char c : bytes) out += sent(s.feed(std::string_view(&c, 1)));
+    return out;
+}
+
+TEST(SessionFraming, ReportQueriesAnswerFramedPayloads) {
+    Printer p;
+    p.set("SPEED", "3.00");
+    std::vector<Fault> none;
+    Session s(p, none);
+    EXPECT_EQ(sent(s.feed("DIAGNOSTIC REPORT SPEED\r\n")), "{4|3.00}");
+    // Unknown keys get the empty frame; the announcement is answered with a frame.
+    EXPECT_EQ(sent(s.feed("DIAGNOSTIC REPORT NOSUCHKEY\r\n")), "{0|}");
+    EXPECT_EQ(sent(s.feed("\r\nDIAGNOSTIC INTERFACE USB\r\n")), "{3|USB}");
+    // Payloads may hold braces and bars; the length covers them.
+    p.set("VERSION", "A{B}|C");
+    EXPECT_EQ(sent(s.feed("DIAGNOSTIC REPORT VERSION\r\n")), "{6|A{B}|C}");
+}
+
+TEST(SessionFraming, RequestsSplitAnywhereGiveTheSameAnswers) {
+    Printer p;
+    p.set("DPI", "300");
+    p.statusByte = 0x21;
+    p.extStatus = {1, 2, 3, 4, 0x0C, 6, 7, 8};
+    std::vector<Fault> none;
+    Session s(p, none);
+    std::string out = feedBytewise(s, "DIAGNOSTIC REPORT DPI\r\n\x1b!?\x1b!S\r\nOUT _SERIAL$\r\n");
+    EXPECT_EQ(out, std::string("{3|300}\x21\x01\x02\x03\x04\x0c\x06\x07\x08") + p.serial() + "\r\n");
+}
+
+TEST(SessionFraming, FileListsEndWithTheEmptyFrame) {
+    Printer p;
+    p.storeFile('F', "A.BAS", 10, {});
+    p.storeFile('F', "B.PCX", 20, {});
+    std::vector<Fault> none;
+    Session s(p, none);
+    EXPECT_EQ(sent(s.feed("DIAGNOSTIC REPORT FFILELIST\r\n")), "{5|A.BAS}{5|B.PCX}{0|}");
+    EXPECT_EQ(sent(s.feed("DIAGNOSTIC REPORT DFILELIST\r\n")), "{0|}");
+}
+
+TEST(SessionEscapes, OneShotRequestsAreRecordedWithoutAnswer) {
+    Printer p;
+    std::vector<Fault> none;
+    Session s(p, none);
+    EXPECT_EQ(sent(s.feed("\x1b!R\x1b!C" "INITIALPRINTER\r\nSELFTEST\r\n")), "");
+    const auto& j = p.journal();
+    ASSERT_GE(j.size(), 4u);
+    EXPECT_EQ(j[0], "ESC !R");
+    EXPECT_EQ(j[1], "ESC !C");
+    EXPECT_EQ(j[2], "COMMAND INITIALPRINTER");
+    EXPECT_EQ(j[3], "COMMAND SELFTEST");
+}
+
+TEST(SessionEscapes, EscZWithAndWithoutLineEnd) {
+    Printer p;
+    std::vector<Fault> none;
+    Session s(p, none);
+    // ESC Y / ESC Z alone switch the emulation.
+    s.feed("\x1bY");
+    EXPECT_EQ(p.emulation, "Y");
+    s.feed("\x1bZ");
+    EXPECT_EQ(p.emulation, "Z");
+    // ESC Z CR LF (even split across chunks) leaves line mode and switches nothing.
+    s.feed("\x1bY");
+    s.feed("\x1bZ");
+    s.feed("\r");
+    s.feed("\n");
+    EXPECT_EQ(p.emulation, "Y");
+    EXPECT_EQ(p.journal().back(), "EXIT LINE MODE");
+    // A query right after ESC Z is still answered.
+    p.set("DPI", "203");
+    EXPECT_EQ(sent(s.feed("\x1bZ" "DIAGNOSTIC REPORT DPI\r\n")), "{3|203}");
+}
+
+TEST(SessionBinary, DownloadBytesAreNotTakenForCommands) {
+    Printer p;
+    p.set("DPI", "203");
+    std::vector<Fault> none;
+    Session s(p, none);
+    // The file holds a line end, an escape and something that looks like a query.
+    std::string file = "x\r\n\x1b!?DIAGNOSTIC REPORT DPI\r\n";
+    std::string header = "DOWNLOAD F,\"LOGO.BMP\"," + std::to_string(file.size()) + ",";
+    EXPECT_EQ(feedBytewise(s, header + file + "DIAGNOSTIC REPORT DPI\r\n"), "{3|203}");
+    ASSERT_EQ(p.files('F').size(), 1u);
+    EXPECT_EQ(p.files('F')[0].name, "LOGO.BMP");
+    EXPECT_EQ(p.files('F')[0].size, file.size());
+    EXPECT_EQ(p.files('F')[0].head, file);
+    // DRAM has no device prefix; a zero-byte file is stored at once.
+    s.feed("DOWNLOAD \"EMPTY.DAT\",0,");
+    ASSERT_EQ(p.files('D').size(), 1u);
+    EXPECT_EQ(p.files('D')[0].size, 0u);
+    // Certificates name their file in the wireless settings.
+    s.feed("DLCERT 2,\"client.pem\",3,abc");
+    EXPECT_EQ(p.report("WIFICLTCERT"), "client.pem");
+    EXPECT_EQ(sent(s.feed("DIAGNOSTIC REPORT DPI\r\n")), "{3|203}");
+}
+
+TEST(SessionBounds, OverlongLinesAreCutAndTheStreamRecovers) {
+    Printer p;
+    p.set("DPI", "203");
+    std::vector<Fault> none;
+    Session s(p, none);
+    std::string junk(Session::kMaxLine + 100, 'A');
+    EXPECT_EQ(sent(s.feed(junk)), "");
+    EXPECT_EQ(sent(s.feed("\r\nDIAGNOSTIC REPORT DPI\r\n")), "{3|203}");
+    EXPECT_EQ(p.journal().front(), "OVERLONG LINE");
+    // Arbitrary binary noise never produces an answer of its own beyond status bytes.
+    std::string noise;
+    for (int i = 0; i < 4096; ++i) noise.push_back(static_cast<char>((i * 37 + 11) & 0xff));
+    s.feed(noise);
+    EXPECT_EQ(sent(s.feed("\r\nDIAGNOSTIC REPORT DPI\r\n")), "{3|203}");
+}
+
+TEST(SessionFaults, ParseFaultOptions) {
+    Fault f;
+    ASSERT_TRUE(parseFault("silent", f));
+    EXPECT_EQ(f.mode, FaultMode::Silent);
+    EXPECT_EQ(f.target, "");
+    ASSERT_TRUE(parseFault("drop:SPEED", f));
+    EXPECT_EQ(f.mode, FaultMode::Drop);
+    EXPECT_EQ(f.target, "SPEED");
+    ASSERT_TRUE(parseFault("slow:250", f));
+    EXPECT_EQ(f.delayMs, 250);
+    EXPECT_EQ(f.target, "");
+    ASSERT_TRUE(parseFault("slow:250:status", f));
+    EXPECT_EQ(f.target, "status");
+    EXPECT_FALSE(parseFault("slow", f));
+    EXPECT_FALSE(parseFault("slow:abc", f));
+    EXPECT_FALSE(parseFault("drop:", f));
+    EXPECT_FALSE(parseFault("explode", f));
+}
+
+TEST(SessionFaults, EachModeShapesTheAnswer) {
+    Printer p;
+    p.set("SPEED", "3.0");
+    p.set("DPI", "203");
+    p.statusByte = 7;
+    auto answerWith = [&](const char* fault, const std::string& request) {
+        std::vector<Fault> faults(1);
+        EXPECT_TRUE(parseFault(fault, faults[0]));
+        Session s(p, faults);
+        return s.feed(request);
+    };
+    const std::string q = "DIAGNOSTIC REPORT SPEED\r\n";
+    EXPECT_TRUE(answerWith("silent", q).empty());
+    EXPECT_EQ(sent(answerWith("broken-frame", q)), "{5|ab");
+    EXPECT_EQ(sent(answerWith("empty", q)), "{0|}");
+    EXPECT_EQ(sent(answerWith("garbage", q)), "{x|}");
+    auto dropped = answerWith("drop", q + "DIAGNOSTIC REPORT DPI\r\n");
+    ASSERT_EQ(dropped.size(), 1u);
+    EXPECT_TRUE(dropped[0].close);
+    auto slow = answerWith("slow:120", q);
+    ASSERT_EQ(slow.size(), 1u);
+    EXPECT_EQ(slow[0].delayMs, 120);
+    EXPECT_EQ(slow[0].bytes, "{3|3.0}");
+    // A keyed fault touches only its key.
+    EXPECT_EQ(sent(answerWith("silent:DPI", q + "DIAGNOSTIC REPORT DPI\r\n")), "{3|3.0}");
+    EXPECT_EQ(sent(answerWith("silent:status", "\x1b!?" + q)), "{3|3.0}");
+    EXPECT_EQ(sent(answerWith("empty:ext-status", std::string("\x1b!S\r\n\x1b!?"))), "\x07");
+}
+
+TEST(SessionFaults, KeyedFaultWinsOverGeneralOne) {
+    Printer p;
+    p.set("SPEED", "3.0");
+    std::vector<Fault> faults(2);
+    ASSERT_TRUE(parseFault("silent", faults[0]));
+    ASSERT_TRUE(parseFault("garbage:SPEED", faults[1]));
+    Session s(p, faults);
+    EXPECT_EQ(sent(s.feed("DIAGNOSTIC REPORT SPEED\r\nDIAGNOSTIC REPORT DPI\r\n")), "{x|}");
+}
+
+TEST(SessionState, PasswordIsSetAndReported) {
+    Printer p;
+    std::vector<Fault> none;
+    Session s(p, none);
+    EXPECT_EQ(sent(s.feed("DIAGNOSTIC REPORT PASSWORD\r\n")), "{0|}");
+    EXPECT_EQ(sent(s.feed("DIAGNOSTIC PASSWORD \"Secr3t\"\r\n")), "{0|}");
+    EXPECT_EQ(sent(s.feed("DIAGNOSTIC REPORT PASSWORD\r\n")), "{6|Secr3t}");
+    s.feed("DIAGNOSTIC PASSWORD \"\"\r\n");
+    EXPECT_EQ(sent(s.feed("DIAGNOSTIC REPORT PASSWORD\r\n")), "{0|}");
+}
+
+TEST(SessionState, ParallelSessionsApplyButNeverAnswer) {
+    Printer p;
+    std::vector<Fault> none;
+    Session s(p, none, /*writable=*/false);
+    EXPECT_TRUE(s.feed("SPEED 6.0\r\nDIAGNOSTIC REPORT SPEED\r\n\x1b!?").empty());
+    EXPECT_EQ(p.report("SPEED"), "6.0");
+}
+
+}  // namespace
+}  // namespace m350sim
