@@ -447,6 +447,10 @@ const std::vector<Command>& commandTable() {
              p.set("WIFIIP", args[0]);
              p.set("WIFIMASK", args[1]);
              p.set("WIFIGATEWAY", args[2]);
+             // A static address is the one in use from now on.
+             p.set("WIFICIP", args[0]);
+             p.set("WIFICMASK", args[1]);
+             p.set("WIFICGATEWAY", args[2]);
              return true;
          }},
         {"WLAN HOSTNAME", textSetting("WIFIPRINTNAME")},

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,7 @@ const char kUsage[] =
     "  --profile NAME        a ready set of the above: full (default), basic (edition\n"
     "                        99: no emulations, counters or modules), emulation\n"
     "                        (edition 103, no modules), 300dpi (full at 300 dpi)\n"
+    "                        Explicit --edition, --dpi, --bluetooth, --wifi win.\n"
     "  --password TEXT       the printer password (report key PASSWORD)\n"
     "  --serial TEXT         the serial number answered to OUT _SERIAL$\n"
     "  --set KEY=VALUE       the payload answered to DIAGNOSTIC REPORT KEY\n"
@@ -93,6 +95,10 @@ bool parseHex8(const std::string& hex, std::array<std::uint8_t, 8>& out) {
 
 int main(int argc, char** argv) {
     m350sim::Profile profile;
+    // Explicit flags win over --profile, whatever their order on the command line.
+    std::optional<int> edition, dpi;
+    std::optional<bool> bluetooth;
+    std::optional<std::string> wifi;
     m350sim::ServerOptions server;
     std::vector<m350sim::Fault> faults;
     std::vector<std::pair<std::string, std::string>> sets;
@@ -133,20 +139,20 @@ int main(int argc, char** argv) {
             char* end = nullptr;
             long e = std::strtol(v.c_str(), &end, 10);
             if (v.empty() || *end || e < 0 || e > 100000) fail("bad --edition " + v);
-            profile.edition = static_cast<int>(e);
+            edition = static_cast<int>(e);
         } else if (opt == "--dpi") {
             std::string v = need();
             if (v != "203" && v != "300") fail("--dpi is 203 or 300");
-            profile.dpi = std::atoi(v.c_str());
+            dpi = std::atoi(v.c_str());
         } else if (opt == "--bluetooth") {
             std::string v = need();
             if (v != "yes" && v != "no") fail("--bluetooth is yes or no");
-            profile.bluetooth = v == "yes";
+            bluetooth = v == "yes";
         } else if (opt == "--wifi") {
             std::string v = need();
             if (v != "wpa" && v != "wep" && v != "eap" && v != "none" && v != "off")
                 fail("--wifi is wpa, wep, eap, none or off");
-            profile.wifi = v;
+            wifi = v;
         } else if (opt == "--profile") {
             std::string v = need();
             if (v == "full") {
@@ -188,6 +194,10 @@ int main(int argc, char** argv) {
         }
     }
 
+    if (edition) profile.edition = *edition;
+    if (dpi) profile.dpi = *dpi;
+    if (bluetooth) profile.bluetooth = *bluetooth;
+    if (wifi) profile.wifi = *wifi;
     m350sim::Printer printer(profile);
     for (auto& [k, v] : sets) printer.set(k, v);
     if (!statusByte.empty()) {

@@ -24,6 +24,8 @@ std::string Printer::get(const std::string& key) const {
 }
 
 std::optional<std::string> Printer::report(const std::string& key) const {
+    // Settings with a leading underscore are the printer's own bookkeeping.
+    if (!key.empty() && key[0] == '_') return std::nullopt;
     if (auto computed = computedReport(*this, key)) return computed;
     auto it = settings_.find(key);
     if (it == settings_.end()) return std::nullopt;
