@@ -32,9 +32,9 @@ constexpr std::array<OperationEntry, kOpCount> kOperations = [] {
     std::array<OperationEntry, kOpCount> t{};
     for (auto& e : t) e = {nullptr, OnLpt::kRuns, Wrap::kNo};
     t[kOpStatus] = {StatusOperation, OnLpt::kRefused, Wrap::kNo};
-    t[kOpReadConfig] = {nullptr, OnLpt::kRefused, Wrap::kWhenExtraIsOne};
+    t[kOpReadConfig] = {ReadConfigOperation, OnLpt::kRefused, Wrap::kWhenExtraIsOne};
     t[kOpReadPassword] = {nullptr, OnLpt::kEmptyText, Wrap::kNo};
-    t[kOpWriteConfig] = {nullptr, OnLpt::kRuns, Wrap::kAlways};
+    t[kOpWriteConfig] = {WriteConfigOperation, OnLpt::kRuns, Wrap::kAlways};
     t[kOpFactoryDefault] = {FactoryDefaultOperation, OnLpt::kRuns, Wrap::kNo};
     t[kOpSelfTest] = {SelfTestOperation, OnLpt::kRuns, Wrap::kNo};
     t[kOpReset] = {ResetOperation, OnLpt::kRuns, Wrap::kNo};

@@ -17,6 +17,9 @@ int SelfTestOperation(LinkContext& ctx, int iface, void* buffer, int extra);    
 int ResetOperation(LinkContext& ctx, int iface, void* buffer, int extra);              // 11
 int IgnoreAutoOperation(LinkContext& ctx, int iface, void* buffer, int extra);         // 17
 int ExitLineModeOperation(LinkContext& ctx, int iface, void* buffer, int extra);       // 25
+// printer/config/
+int ReadConfigOperation(LinkContext& ctx, int iface, void* buffer, int extra);         // 1
+int WriteConfigOperation(LinkContext& ctx, int iface, void* buffer, int extra);        // 4
 // files/
 int RawSendOperation(LinkContext& ctx, int iface, void* buffer, int extra);            // 14
 
