@@ -1,0 +1,55 @@
+// A USB printer on a bus that umockdev emulates, for the libusb backend's
+// tests. The device (one printer-class interface, bulk OUT 0x01 and IN 0x82)
+// answers the usbfs requests libusb makes, and speaks a small part of the
+// printer language: the status byte, the extended status, the interface
+// announcement and report queries. It lives in this process; its requests
+// are served on umockdev's worker thread, so its state is locked.
+//
+// Only usable when the process runs under umockdev-wrapper; see Available().
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace m350test {
+
+class EmulatedPrinter {
+  public:
+    // Why the emulation cannot run here, or empty when it can.
+    static std::string Unavailable();
+
+    EmulatedPrinter(std::uint16_t vendor, std::uint16_t product = 1);
+    ~EmulatedPrinter();
+    EmulatedPrinter(const EmulatedPrinter&) = delete;
+    EmulatedPrinter& operator=(const EmulatedPrinter&) = delete;
+
+    // Empty when the device was set up; else what went wrong.
+    const std::string& error() const;
+
+    void setStatusByte(std::uint8_t status);
+    void setExtendedStatus(const std::string& eightBytes);
+    void setReport(const std::string& key, const std::string& value);
+    // OUT transfers stay pending until cancelled, as on a printer whose
+    // buffer is full.
+    void stallWrites(bool on);
+    // Removes the device from the bus.
+    void unplug();
+
+    // Every byte the host sent.
+    std::string received() const;
+    // Length of every OUT transfer.
+    std::vector<int> outTransferSizes() const;
+    // Driver and interface events: "detach 0", "claim 0", "release 0",
+    // "attach 0", "discard".
+    std::vector<std::string> events() const;
+
+    struct State;
+
+  private:
+    std::unique_ptr<State> s_;
+};
+
+}  // namespace m350test
