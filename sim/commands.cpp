@@ -288,6 +288,19 @@ bool setCom1(Printer& p, const std::string& args) {
     return true;
 }
 
+bool detect(Printer& p, const std::string& args, const char* mode) {
+    auto a = splitArgs(args);
+    if (!a.empty() && a.size() != 2) return false;
+    if (*mode) p.set("SENSORMODE", mode);
+    if (a.size() == 2) {
+        auto h = integer(a[0]), g = integer(a[1]);
+        if (!h || !g) return false;
+        p.set("PAPERHEIGHT", str(*h));
+        p.set("GAPSIZE", str(*g));
+    }
+    return true;
+}
+
 std::string deviceOf(std::string& args) {
     // "F,..." FLASH, "E,..." CARD, nothing DRAM.
     std::string a = trim(args);
@@ -398,8 +411,16 @@ const std::vector<Command>& commandTable() {
          }},
         {"SET GAP",
          [](Printer& p, const std::string& a) {
-             auto v = integer(a);
+             auto args = splitArgs(a);
+             if (args.empty() || args.size() > 2) return false;
+             auto v = integer(args[0]);
              if (!v) return false;
+             if (args.size() == 2) {
+                 // Intensity and threshold, from the sensor calibration.
+                 auto t = integer(args[1]);
+                 if (!t) return false;
+                 p.set("THRESHOLD", str(*t));
+             }
              // The intensity belongs to the sensor that is selected.
              std::string mode = p.get("SENSORMODE");
              const char* key = mode == "1" ? "BLINEINTEN" : mode == "2" ? "CONINTEN" : "GAPINTEN";
@@ -414,6 +435,11 @@ const std::vector<Command>& commandTable() {
              else return false;
              return true;
          }},
+        // Sensor calibration: the printer measures the media. With a height and a
+        // gap given (in dots) it takes them as they are.
+        {"GAPDETECT", [](Printer& p, const std::string& a) { return detect(p, a, "0"); }},
+        {"BLINEDETECT", [](Printer& p, const std::string& a) { return detect(p, a, "1"); }},
+        {"AUTODETECT", [](Printer& p, const std::string& a) { return detect(p, a, ""); }},
         // Page "RS-232".
         {"SET COM1", setCom1},
         // Page "Wireless".
@@ -531,6 +557,7 @@ const std::vector<Command>& commandTable() {
              return true;
          }},
         {"SELFTEST", [](Printer&, const std::string&) { return true; }},
+        {"DEBUG", [](Printer&, const std::string&) { return true; }},
         {"KILL",
          [](Printer& p, const std::string& a) {
              std::string rest = a;

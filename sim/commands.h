@@ -22,6 +22,19 @@ bool applyCommand(Printer& printer, std::string_view line);
 // security mode, free space ...). nullopt: look the key up in the settings.
 std::optional<std::string> computedReport(const Printer& printer, const std::string& key);
 
+// GAPSENSOR / BLINESENSOR: one sensor reading per frame, the media passing under
+// the sensor (labels and gaps, or paper and black marks).
+std::optional<std::vector<std::string>> sensorReadings(const Printer& printer,
+                                                       const std::string& key);
+
+// SCANAP / SCANBT payloads: a count and a line per device, each ended by CR.
+std::string accessPointScan(const Printer& printer);
+std::string bluetoothScan(const Printer& printer);
+
+// The external module's answer to one AT command (CR already removed); empty when
+// it does not answer.
+std::string moduleAnswer(Printer& printer, std::string_view command);
+
 // Splits command arguments at commas outside double quotes, trims blanks and
 // removes the quotes. "a", 1 ,"b,c" gives a | 1 | b,c.
 std::vector<std::string> splitArgs(std::string_view args);

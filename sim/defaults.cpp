@@ -1,5 +1,6 @@
 // Default settings of each profile and the reports computed from several settings.
 #include <cstdlib>
+#include <cctype>
 #include <ctime>
 
 #include "commands.h"
@@ -132,10 +133,54 @@ void loadDefaults(Printer& p, const Profile& profile) {
     p.set("NETNAME", "M350-SIM");
     p.set("MACADDR", "02:00:00:35:00:01");
 
+    // Sensor threshold and the emulation the printer runs.
+    p.set("THRESHOLD", "30");
+    p.set("ACT_EMULATION", "0");
+
     // Memory devices, in bytes.
     p.set("DPHYSPACE", "1048576");
     p.set("FPHYSPACE", "4194304");
     p.set("CPHYSPACE", "0");
+}
+
+std::optional<std::vector<std::string>> sensorReadings(const Printer& p, const std::string& key) {
+    if (key != "GAPSENSOR" && key != "BLINESENSOR") return std::nullopt;
+    // Two labels passing the sensor: high readings on the label, low ones in the gap
+    // (or on the black mark). The intensity setting lifts the whole curve a little.
+    long inten = std::strtol(p.get(key == "GAPSENSOR" ? "GAPINTEN" : "BLINEINTEN").c_str(), nullptr, 10);
+    std::vector<std::string> out;
+    for (int i = 0; i < 64; ++i) {
+        bool gap = (i % 32) >= 26;
+        long v = (gap ? 40 : 200) + inten * 2 + (i % 3);
+        out.push_back(std::to_string(v));
+    }
+    return out;
+}
+
+std::string accessPointScan(const Printer& p) {
+    if (p.get("ISWIFI") != "1") return "-1\r";
+    return "3\rSimNet,2,-41\rGuestNet,0,-67\rOldLab,1,-80\r";
+}
+
+std::string bluetoothScan(const Printer& p) {
+    if (p.get("ISBT") != "1") return "-1\r";
+    return "2\rScanner-A,02:00:00:42:00:0A\rHandheld-7,02:00:00:42:00:0B\r";
+}
+
+std::string moduleAnswer(Printer& p, std::string_view command) {
+    std::string c(command);
+    for (auto& ch : c) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    if (c == "AT+STA") return "\r\n+STA:1\r\n";
+    if (c == "AT+GLN") return "\r\n+LN:" + p.moduleName + "\r\n";
+    if (c.rfind("AT+SLN=", 0) == 0) {
+        p.moduleName = std::string(command.substr(7));
+        return "\r\n1\r\n";
+    }
+    if (c.rfind("AT+PIN=", 0) == 0) {
+        p.modulePin = std::string(command.substr(7));
+        return "\r\n1\r\n";
+    }
+    return "\r\nERROR\r\n";
 }
 
 std::optional<std::string> computedReport(const Printer& p, const std::string& key) {
@@ -152,6 +197,8 @@ std::optional<std::string> computedReport(const Printer& p, const std::string& k
         for (const auto& f : p.files(key[0])) total -= static_cast<long>(f.size);
         return std::to_string(total < 0 ? 0 : total);
     }
+    if (key == "SCANAP") return accessPointScan(p);
+    if (key == "SCANBT") return bluetoothScan(p);
     static const char* clock[] = {"YEAR", "MONTH", "DATE", "HOUR", "MINUTE", "SECOND"};
     for (int i = 0; i < 6; ++i) {
         if (key != clock[i] || p.has(key)) continue;

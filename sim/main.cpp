@@ -53,6 +53,14 @@ const char kUsage[] =
     "  --serial TEXT         the serial number answered to OUT _SERIAL$\n"
     "  --set KEY=VALUE       the payload answered to DIAGNOSTIC REPORT KEY\n"
     "                        (repeatable; applied after the profile)\n"
+    "  --file DEV:NAME=TEXT  a file already stored on device D (DRAM), F (FLASH) or C\n"
+    "                        (CARD); listed in the file lists, fetched with\n"
+    "                        DIAGNOSTIC FILE (repeatable)\n"
+    "  --ext-module NAME     an external Bluetooth module named NAME on the printer's\n"
+    "                        serial port: DEBUG 4193,7,2 answers \"U\" and enters the\n"
+    "                        pass-through mode (AT+STA, AT+GLN, at+sln=, at+pin=)\n"
+    "                        until ESC !R\n"
+    "  --scan-delay MS       how long SCANAP and SCANBT take, default 500\n"
     "  --status-byte N       the byte answered to ESC !? (decimal or 0x..), default 0\n"
     "  --ext-status HEX      the 8 bytes answered to ESC !S, as 16 hex digits\n"
     "\n"
@@ -69,7 +77,9 @@ const char kUsage[] =
     "                        KEY is a report key (SPEED, EDITION ...), status (ESC !?),\n"
     "                        ext-status (ESC !S), INTERFACE (the interface\n"
     "                        announcement), SERIAL (the OUT _SERIAL$ line) or\n"
-    "                        PASSWORDSET (the reply to DIAGNOSTIC PASSWORD). For status\n"
+    "                        PASSWORDSET (the reply to DIAGNOSTIC PASSWORD), FILE\n"
+    "                        (DIAGNOSTIC FILE), DEBUG (the \"U\" of the pass-through\n"
+    "                        mode) or MODULE (the module's answers). For status\n"
     "                        bytes, broken-frame and garbage send half the bytes and\n"
     "                        empty sends none.\n"
     "\n"
@@ -103,6 +113,13 @@ int main(int argc, char** argv) {
     std::vector<m350sim::Fault> faults;
     std::vector<std::pair<std::string, std::string>> sets;
     std::string statusByte, extStatus;
+    struct PresetFile {
+        char device;
+        std::string name, text;
+    };
+    std::vector<PresetFile> files;
+    std::string moduleName;
+    int scanDelay = 500;
 
     std::vector<std::string> args(argv + 1, argv + argc);
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -180,6 +197,22 @@ int main(int argc, char** argv) {
             auto eq = v.find('=');
             if (eq == std::string::npos || eq == 0) fail("--set wants KEY=VALUE");
             sets.emplace_back(v.substr(0, eq), v.substr(eq + 1));
+        } else if (opt == "--file") {
+            std::string v = need();
+            auto eq = v.find('=');
+            if (v.size() < 3 || v[1] != ':' || eq == std::string::npos || eq <= 2 ||
+                (v[0] != 'D' && v[0] != 'F' && v[0] != 'C'))
+                fail("--file wants D|F|C:NAME=TEXT");
+            files.push_back({v[0], v.substr(2, eq - 2), v.substr(eq + 1)});
+        } else if (opt == "--ext-module") {
+            moduleName = need();
+            if (moduleName.empty()) fail("--ext-module wants a name");
+        } else if (opt == "--scan-delay") {
+            std::string v = need();
+            char* end = nullptr;
+            long ms = std::strtol(v.c_str(), &end, 10);
+            if (v.empty() || *end || ms < 0 || ms > 600000) fail("bad --scan-delay " + v);
+            scanDelay = static_cast<int>(ms);
         } else if (opt == "--status-byte") {
             statusByte = need();
         } else if (opt == "--ext-status") {
@@ -200,6 +233,9 @@ int main(int argc, char** argv) {
     if (wifi) profile.wifi = *wifi;
     m350sim::Printer printer(profile);
     for (auto& [k, v] : sets) printer.set(k, v);
+    for (auto& f : files) printer.appendFile(f.device, f.name, f.text);
+    printer.moduleName = moduleName;
+    printer.scanDelayMs = scanDelay;
     if (!statusByte.empty()) {
         char* end = nullptr;
         long b = std::strtol(statusByte.c_str(), &end, 0);

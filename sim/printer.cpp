@@ -33,6 +33,7 @@ std::optional<std::string> Printer::report(const std::string& key) const {
 }
 
 std::optional<std::vector<std::string>> Printer::reportList(const std::string& key) const {
+    if (auto readings = sensorReadings(*this, key)) return readings;
     // DFILELIST, FFILELIST, CFILELIST: one frame per stored file name.
     if (key.size() == 9 && key.compare(1, 8, "FILELIST") == 0 &&
         (key[0] == 'D' || key[0] == 'F' || key[0] == 'C')) {
@@ -63,6 +64,24 @@ const std::vector<StoredFile>& Printer::files(char device) const {
     static const std::vector<StoredFile> none;
     auto it = devices_.find(device);
     return it == devices_.end() ? none : it->second;
+}
+
+void Printer::appendFile(char device, const std::string& name, std::string_view bytes) {
+    for (auto& f : devices_[device]) {
+        if (f.name != name) continue;
+        f.size += bytes.size();
+        if (f.head.size() < kKeptFileBytes)
+            f.head.append(bytes.substr(0, kKeptFileBytes - f.head.size()));
+        return;
+    }
+    storeFile(device, name, bytes.size(), std::string(bytes.substr(0, kKeptFileBytes)));
+}
+
+const StoredFile* Printer::findFile(const std::string& name) const {
+    for (char d : {'D', 'F', 'C'})
+        for (const auto& f : files(d))
+            if (f.name == name) return &f;
+    return nullptr;
 }
 
 void Printer::formatDevice(char device) { devices_.erase(device); }

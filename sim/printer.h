@@ -27,11 +27,14 @@ struct Profile {
 struct StoredFile {
     std::string name;
     std::size_t size = 0;
-    std::string head;  // the first bytes only; the simulator keeps no large files
+    std::string head;  // the first bytes only (at most kKeptFileBytes)
 };
 
 class Printer {
 public:
+    // How much of a file's content is kept; sizes are counted whole regardless.
+    static constexpr std::size_t kKeptFileBytes = 64 * 1024;
+
     Printer();
     explicit Printer(const Profile& profile);
 
@@ -53,6 +56,10 @@ public:
     // A file received with DOWNLOAD (device letter D, F or C) or DLCERT.
     void storeFile(char device, const std::string& name, std::size_t size, std::string head);
     const std::vector<StoredFile>& files(char device) const;
+    // Appends to a file, creating it when absent (dump text capture).
+    void appendFile(char device, const std::string& name, std::string_view bytes);
+    // The file of that name on any device (DRAM, FLASH, CARD in that order).
+    const StoredFile* findFile(const std::string& name) const;
     void formatDevice(char device);
 
     // The line answered to "OUT _SERIAL$".
@@ -66,6 +73,13 @@ public:
     std::uint8_t statusByte = 0;
     std::array<std::uint8_t, 8> extStatus{};
     std::string emulation;  // "Y" or "Z" after an emulation switch, empty before
+    // Pass-through to the external module on the printer's serial port: entered with
+    // DEBUG 4193,7,2 when a module is fitted, left with a reset (ESC !R).
+    bool moduleMode = false;
+    std::string moduleName;  // the external module's Bluetooth name; empty: no module
+    std::string modulePin;
+    // How long a wireless or Bluetooth scan takes before its answer goes out.
+    int scanDelayMs = 500;
 
 private:
     void loadProfile(const Profile& profile);

@@ -111,10 +111,19 @@ std::vector<Action> Session::feed(std::string_view chunk) {
     for (std::size_t i = 0; i < chunk.size() && !finished_; ++i) {
         char c = chunk[i];
 
+        if (dumpPrint_) break;  // everything that follows is printed as text
+
         if (binaryLeft_ > 0) {
             std::size_t n = std::min(binaryLeft_, chunk.size() - i);
-            if (binaryHead_.size() < kKeptFileBytes)
-                binaryHead_.append(chunk.substr(i, std::min(n, kKeptFileBytes - binaryHead_.size())));
+            if (binaryAppend_) {
+                printer_.appendFile(binaryDevice_, binaryName_, chunk.substr(i, n));
+                binaryLeft_ -= n;
+                i += n - 1;
+                continue;
+            }
+            const std::size_t keep = Printer::kKeptFileBytes;
+            if (binaryHead_.size() < keep)
+                binaryHead_.append(chunk.substr(i, std::min(n, keep - binaryHead_.size())));
             binaryLeft_ -= n;
             i += n - 1;
             if (binaryLeft_ == 0) {
@@ -162,6 +171,12 @@ std::vector<Action> Session::feed(std::string_view chunk) {
             continue;
         }
 
+        if (c == '\r' && printer_.moduleMode && !overlong_) {
+            // In pass-through mode a CR ends a command: the module's AT commands
+            // have no LF.
+            moduleCommand(out);
+            continue;
+        }
         if (c == '\n') {
             if (!overlong_) handleLine(std::move(line_), out);
             line_.clear();
@@ -174,7 +189,7 @@ std::vector<Action> Session::feed(std::string_view chunk) {
             printer_.note("OVERLONG LINE");
             line_.clear();
             overlong_ = true;
-        } else if (c == ',' && tryStartBinary()) {
+        } else if (c == ',' && (tryStartBinary() || tryStartDump())) {
             line_.clear();
         }
     }
@@ -218,6 +233,7 @@ void Session::handleEscape(std::vector<Action>& out) {
             break;
         case 'R':
             printer_.note("ESC !R");
+            printer_.moduleMode = false;  // a reset ends the pass-through mode
             break;
         case 'C':
             printer_.note("ESC !C");
@@ -226,6 +242,52 @@ void Session::handleEscape(std::vector<Action>& out) {
             printer_.note("UNKNOWN ESCAPE");
             break;
     }
+}
+
+void Session::moduleCommand(std::vector<Action>& out) {
+    std::string text = std::move(line_);
+    line_.clear();
+    while (!text.empty() && (text.front() == '\n' || text.front() == ' ')) text.erase(0, 1);
+    if (text.empty()) return;  // the wake-up CRs
+    if (text.size() >= 2 && (text[0] == 'A' || text[0] == 'a') && (text[1] == 'T' || text[1] == 't')) {
+        printer_.note("MODULE " + text);
+        answer("MODULE", moduleAnswer(printer_, text), false, out);
+        return;
+    }
+    handleLine(std::move(text), out);
+}
+
+bool Session::tryStartDump() {
+    // DUMP_TEXT PRINT,   and   DUMP_TEXT SAVE SIZE,[E,]"NAME",   end without a line
+    // end; what follows is printed, or saved into the file up to SIZE bytes.
+    if (line_ == "DUMP_TEXT PRINT,") {
+        printer_.note("DUMP_TEXT PRINT");
+        dumpPrint_ = true;
+        return true;
+    }
+    if (!startsWith(line_, "DUMP_TEXT SAVE ") || line_.size() < 4 || line_.back() != ',' ||
+        line_[line_.size() - 2] != '"')
+        return false;
+    std::string rest = line_.substr(15, line_.size() - 16);  // SIZE,[E,]"NAME"
+    auto comma = rest.find(',');
+    if (comma == std::string::npos) return false;
+    std::string digits = rest.substr(0, comma);
+    if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    rest = rest.substr(comma + 1);
+    char device = 'D';
+    if (startsWith(rest, "E,")) {
+        device = 'C';
+        rest = rest.substr(2);
+    }
+    if (rest.size() < 2 || rest.front() != '"' || rest.find('"', 1) != rest.size() - 1) return false;
+    binaryName_ = rest.substr(1, rest.size() - 2);
+    binaryDevice_ = device;
+    binaryLeft_ = std::strtoul(digits.c_str(), nullptr, 10);
+    binaryAppend_ = true;
+    printer_.appendFile(device, binaryName_, {});
+    printer_.note("DUMP_TEXT SAVE " + std::string(1, device) + " " + binaryName_);
+    return true;
 }
 
 bool Session::tryStartBinary() {
@@ -256,6 +318,7 @@ bool Session::tryStartBinary() {
     binaryName_ = line_.substr(pos + 1, close - pos - 1);
     binarySize_ = std::strtoull(digits.c_str(), nullptr, 10);
     binaryDevice_ = device;
+    binaryAppend_ = false;
     binaryHead_.clear();
     printer_.note(std::string(device >= '1' && device <= '3' ? "DLCERT " : "DOWNLOAD ") + device +
                   " " + binaryName_ + " " + digits);
@@ -287,7 +350,13 @@ void Session::handleLine(std::string line, std::vector<Action>& out) {
             answer(key, std::move(bytes), true, out);
             return;
         }
+        const std::size_t before = out.size();
         frame(key, printer_.report(key).value_or(std::string()), out);
+        if (key == "SCANAP" || key == "SCANBT") {
+            // A scan takes a while: the answer comes after the host has discarded
+            // whatever it had received before.
+            for (std::size_t i = before; i < out.size(); ++i) out[i].delayMs += printer_.scanDelayMs;
+        }
         return;
     }
     if (startsWith(up, "DIAGNOSTIC INTERFACE ")) {
@@ -302,6 +371,23 @@ void Session::handleLine(std::string line, std::vector<Action>& out) {
         printer_.set("PASSWORD", args.empty() ? std::string() : args[0]);
         printer_.note("PASSWORD SET");
         frame("PASSWORDSET", "", out);
+        return;
+    }
+    if (startsWith(up, "DIAGNOSTIC FILE")) {
+        auto args = splitArgs(line.substr(15));
+        std::string name = args.empty() ? std::string() : args[0];
+        printer_.note("FILE " + name);
+        const StoredFile* f = printer_.findFile(name);
+        frame("FILE", f ? f->head : std::string(), out);
+        return;
+    }
+    if (trimmed(up) == "DEBUG 4193,7,2") {
+        // The printer confirms the pass-through mode with "U" when a module is fitted.
+        printer_.note("DEBUG 4193,7,2");
+        if (!printer_.moduleName.empty()) {
+            printer_.moduleMode = true;
+            answer("DEBUG", "U", false, out);
+        }
         return;
     }
     if (trimmed(up) == "OUT _SERIAL$") {

@@ -49,13 +49,13 @@ public:
 
     // Longest command line kept; a longer one is recorded as cut and discarded.
     static constexpr std::size_t kMaxLine = 64 * 1024;
-    // Largest download whose first bytes are kept with the file.
-    static constexpr std::size_t kKeptFileBytes = 4096;
 
 private:
     void handleLine(std::string line, std::vector<Action>& out);
     void handleEscape(std::vector<Action>& out);
     bool tryStartBinary();
+    bool tryStartDump();
+    void moduleCommand(std::vector<Action>& out);
     void answer(const std::string& target, std::string frameOrBytes, bool framed,
                 std::vector<Action>& out);
     void frame(const std::string& target, const std::string& payload, std::vector<Action>& out);
@@ -79,6 +79,8 @@ private:
     std::string binaryName_;
     std::size_t binarySize_ = 0;
     char binaryDevice_ = 0;  // 'D', 'F', 'C'; '1'..'3' for certificates
+    bool binaryAppend_ = false;  // dump text capture: bytes go straight into the file
+    bool dumpPrint_ = false;     // dump text printing: the rest is printed, not parsed
 };
 
 }  // namespace m350sim

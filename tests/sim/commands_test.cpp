@@ -315,7 +315,9 @@ TEST(Profiles, FullProfileAnswersEveryConfigurationKey) {
         // Every payload fits the smallest reply buffer the utility uses (16 bytes
         // take at most 14 payload bytes) where the key is read into one.
         const std::string key = k;
-        if (key == "MILAGE" || key == "CHECKSUM" || key == "RESETMILAGE") EXPECT_LE(v->size(), 14u) << k;
+        if (key == "MILAGE" || key == "CHECKSUM" || key == "RESETMILAGE") {
+            EXPECT_LE(v->size(), 14u) << k;
+        }
     }
     // Table-valued settings hold entries of the tables the utility matches against.
     EXPECT_EQ(p.report("BAUDRATE"), "9600");

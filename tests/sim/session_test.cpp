@@ -1,6 +1,9 @@
 // The simulator's request parser and answers, fed directly with byte strings.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "commands.h"
 #include "printer.h"
 #include "session.h"
 
@@ -203,6 +206,112 @@ TEST(SessionState, ParallelSessionsApplyButNeverAnswer) {
     Session s(p, none, /*writable=*/false);
     EXPECT_TRUE(s.feed("SPEED 6.0\r\nDIAGNOSTIC REPORT SPEED\r\n\x1b!?").empty());
     EXPECT_EQ(p.report("SPEED"), "6.0");
+}
+
+}  // namespace
+}  // namespace m350sim
+
+namespace m350sim {
+namespace {
+
+TEST(SessionMaintenance, DumpTextSaveCapturesAndFileFetchReturnsIt) {
+    Printer p;
+    std::vector<Fault> none;
+    {
+        Session s(p, none);
+        // No line end after the command; what follows is captured, up to the size.
+        s.feed("DUMP_TEXT SAVE 5,\"Dump.txt\",");
+        s.feed("ab\r\ncdefgh");
+    }
+    Session s(p, none);
+    EXPECT_EQ(sent(s.feed("\r\nDIAGNOSTIC FILE \"Dump.txt\"\r\n\r\n")), "{5|ab\r\nc}");
+    EXPECT_EQ(sent(s.feed("DIAGNOSTIC FILE \"NONE.TXT\"\r\n\r\n")), "{0|}");
+    // Onto the card with the E, prefix; the file appears in the card's list.
+    Session s2(p, none);
+    s2.feed("DUMP_TEXT SAVE 1000,E,\"LOG1.TXT\",");
+    EXPECT_EQ(sent(s.feed("DIAGNOSTIC REPORT CFILELIST\r\n")), "{8|LOG1.TXT}{0|}");
+}
+
+TEST(SessionMaintenance, DumpTextPrintSwallowsTheRestOfTheConnection) {
+    Printer p;
+    p.set("DPI", "203");
+    std::vector<Fault> none;
+    Session s(p, none);
+    EXPECT_EQ(sent(s.feed("DUMP_TEXT PRINT,DIAGNOSTIC REPORT DPI\r\n\x1b!?")), "");
+    Session next(p, none);
+    EXPECT_EQ(sent(next.feed("DIAGNOSTIC REPORT DPI\r\n")), "{3|203}");
+}
+
+TEST(SessionMaintenance, SensorReadingsAndCalibration) {
+    Printer p;
+    std::vector<Fault> none;
+    Session s(p, none);
+    std::string out = sent(s.feed("DIAGNOSTIC REPORT GAPSENSOR\r\n"));
+    // Many non-empty frames, then the empty one.
+    ASSERT_GE(out.size(), 4u);
+    EXPECT_EQ(out.substr(out.size() - 4), "{0|}");
+    EXPECT_EQ(out.rfind("{0|}"), out.size() - 4);
+    s.feed("SET SENSOR_REF MANUAL\r\nGAP 0.08,0\r\nSET GAP 5,17\r\n\x10JL");
+    EXPECT_EQ(p.report("GAPINTEN"), "5");
+    EXPECT_EQ(p.report("THRESHOLD"), "17");
+    EXPECT_EQ(p.report("AUTOTHRESHOLD"), "0");
+    s.feed("\r\nBLINEDETECT 304,24\r\n");
+    EXPECT_EQ(p.report("SENSORMODE"), "1");
+    EXPECT_EQ(p.report("PAPERHEIGHT"), "304");
+    EXPECT_EQ(p.report("GAPSIZE"), "24");
+}
+
+TEST(SessionModules, ScansAnswerLateAndFollowTheModules) {
+    Profile noModules;
+    noModules.bluetooth = false;
+    noModules.wifi = "off";
+    Printer bare(noModules);
+    Printer full;
+    std::vector<Fault> none;
+    Session a(bare, none), b(full, none);
+    EXPECT_EQ(sent(a.feed("DIAGNOSTIC REPORT SCANAP\r\n")), "{3|-1\r}");
+    EXPECT_EQ(sent(a.feed("DIAGNOSTIC REPORT SCANBT\r\n")), "{3|-1\r}");
+    auto ap = b.feed("DIAGNOSTIC REPORT SCANAP\r\n");
+    ASSERT_EQ(ap.size(), 1u);
+    EXPECT_EQ(ap[0].delayMs, full.scanDelayMs);
+    const std::string aps = accessPointScan(full);
+    EXPECT_EQ(ap[0].bytes, "{" + std::to_string(aps.size()) + "|" + aps + "}");
+    EXPECT_EQ(aps.substr(0, 2), "3\r");
+    EXPECT_EQ(std::count(aps.begin(), aps.end(), '\r'), 4);
+    const std::string bts = bluetoothScan(full);
+    EXPECT_EQ(bts.substr(0, 2), "2\r");
+    EXPECT_EQ(std::count(bts.begin(), bts.end(), ','), 2);
+}
+
+TEST(SessionModules, PassThroughToTheExternalModule) {
+    Printer p;
+    std::vector<Fault> none;
+    {
+        // Without a module the printer never confirms the mode.
+        Session s(p, none);
+        EXPECT_EQ(sent(s.feed("SET COM1 115,N,8,1\r\nDEBUG 4193,7,2\r\n")), "");
+        EXPECT_FALSE(p.moduleMode);
+    }
+    p.moduleName = "PRN01";
+    {
+        Session s(p, none);
+        EXPECT_EQ(sent(s.feed("DEBUG 4193,7,2\r\n")), "U");
+        EXPECT_TRUE(p.moduleMode);
+    }
+    // Every exchange opens its own connection; the mode outlives them.
+    Session s(p, none);
+    EXPECT_EQ(sent(s.feed("\r\rAT+STA\r")), "\r\n+STA:1\r\n");
+    EXPECT_EQ(sent(s.feed("\r\r\r")), "");
+    EXPECT_EQ(sent(s.feed("AT+GLN\r")), "\r\n+LN:PRN01\r\n");
+    EXPECT_EQ(sent(s.feed("at+sln=Shelf\r")), "\r\n1\r\n");
+    EXPECT_EQ(sent(s.feed("at+pin=1234\r")), "\r\n1\r\n");
+    EXPECT_EQ(p.moduleName, "Shelf");
+    EXPECT_EQ(p.modulePin, "1234");
+    // Printer command lines still reach the printer; a reset leaves the mode.
+    s.feed("BT NAME \"X\"\r\n\x1b!R");
+    EXPECT_EQ(p.report("BTNAME"), "X");
+    EXPECT_FALSE(p.moduleMode);
+    EXPECT_EQ(sent(s.feed("AT+GLN\r\n")), "");
 }
 
 }  // namespace
