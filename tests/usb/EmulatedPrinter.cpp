@@ -88,12 +88,10 @@ struct EmulatedPrinter::State {
                 if (unparsed.size() < 3) return;
                 if (unparsed.compare(0, 3, "\x1B!?") == 0) {
                     toHost.push_back(static_cast<char>(status));
-                    unparsed.erase(0, 3);
-                    continue;
+                } else if (unparsed.compare(0, 3, "\x1B!S") == 0) {
+                    toHost += extended;
                 }
-                if (unparsed.size() < 4) return;
-                if (unparsed.compare(0, 4, "\x1B!S") == 0) toHost += extended;
-                unparsed.erase(0, unparsed.compare(0, 4, "\x1B!S") == 0 ? 4 : 1);
+                unparsed.erase(0, 3);
                 continue;
             }
             auto end = unparsed.find("\r\n");
