@@ -6,3 +6,11 @@ cd "$(dirname "$0")/.."
 ./scripts/build.sh
 export QT_QPA_PLATFORM=offscreen
 ctest --preset default -j "$(nproc)"
+
+# The core's tests again under address and undefined-behaviour sanitizers.
+cmake --preset asan >/dev/null
+cmake --build --preset asan -j "$(nproc)"
+ctest --preset asan -j "$(nproc)"
+
+# A short fuzz run of the parsers that take printer and file data.
+FUZZ_SECONDS=${FUZZ_SECONDS:-10} ./scripts/fuzz.sh

@@ -1,0 +1,16 @@
+// Loading any file as a configuration file gives a result, never a fault.
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "printer/config/ConfigFile.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    m350::ConfigFileContents out;
+    if (m350::DecodeConfigFile(std::span(data, size), out) == m350::ConfigFileResult::kOk) {
+        // What loads must save back to the same image.
+        auto image = m350::EncodeConfigFile(out);
+        (void)image;
+    }
+    return 0;
+}

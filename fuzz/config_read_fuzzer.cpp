@@ -1,0 +1,28 @@
+// A configuration read against a printer whose replies are arbitrary bytes:
+// every reply is split off at a NUL, so the fuzzer controls each frame.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "link/LinkOperations.h"
+#include "printer/config/ConfigRecord.h"
+#include "support/ScriptedPort.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    std::vector<std::string> replies;
+    std::string cur;
+    for (std::size_t i = 0; i < size; ++i) {
+        if (data[i] == 0) {
+            replies.push_back(cur);
+            cur.clear();
+        } else {
+            cur.push_back(static_cast<char>(data[i]));
+        }
+    }
+    replies.push_back(cur);
+    m350test::ScriptedLink link(replies);
+    m350::ConfigRecord record;
+    m350::RunLinkOperation(link.ctx(), m350::kOpReadConfig, m350::kCom, &record, 0);
+    return 0;
+}
