@@ -316,3 +316,47 @@ TEST(SessionModules, PassThroughToTheExternalModule) {
 
 }  // namespace
 }  // namespace m350sim
+
+namespace m350sim {
+namespace {
+
+TEST(SessionBounds, RandomInputNeverBreaksTheParser) {
+    // Pieces of real requests mixed with noise, cut into random chunks.
+    const std::vector<std::string> pieces = {
+        "DIAGNOSTIC REPORT ", "DPI", "\r\n", "\x1b", "!", "?", "S", "Z", "DOWNLOAD F,\"A\",",
+        "12", ",", "DLCERT 1,\"c\",", "DUMP_TEXT SAVE 3,\"D\",", "DEBUG 4193,7,2\r\n", "\r",
+        "AT+GLN", "SET COM1 96,N,8,1", "WLAN EAP 1,2,\"", "\x10", "\x1eXA\x1e", "SIZE 1,",
+        "DIAGNOSTIC PASSWORD \"", "DIAGNOSTIC FILE \"", "\x02KZH", "~Kc", "LW99999999;"};
+    std::uint32_t seed = 12345;
+    auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    Printer p;
+    p.moduleName = "M";
+    p.set("DPI", "203");
+    std::vector<Fault> none;
+    for (int round = 0; round < 20; ++round) {
+        Session s(p, none);
+        std::string input;
+        for (int i = 0; i < 2000; ++i) {
+            if (next() % 3 == 0) input.push_back(static_cast<char>(next() & 0xff));
+            else input += pieces[next() % pieces.size()];
+        }
+        std::size_t pos = 0;
+        while (pos < input.size()) {
+            std::size_t n = 1 + next() % 300;
+            for (const auto& a : s.feed(std::string_view(input).substr(pos, n)))
+                EXPECT_LE(a.bytes.size(), 70000u);
+            pos += n;
+        }
+        // Whatever state the noise left, a fresh connection is answered normally.
+        p.moduleMode = false;
+        Session fresh(p, none);
+        p.set("DPI", "203");
+        EXPECT_EQ(sent(fresh.feed("DIAGNOSTIC REPORT DPI\r\n")), "{3|203}") << "round " << round;
+    }
+}
+
+}  // namespace
+}  // namespace m350sim
