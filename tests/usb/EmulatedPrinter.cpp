@@ -67,6 +67,7 @@ struct EmulatedPrinter::State {
     std::uint8_t status = 0;
     std::string extended = std::string(8, '\0');
     std::map<std::string, std::string> reports;
+    std::string serial = "M350-000001";
     std::string fromHost;
     std::string unparsed;
     std::string toHost;
@@ -103,6 +104,8 @@ struct EmulatedPrinter::State {
             } else if (line.rfind("DIAGNOSTIC REPORT ", 0) == 0) {
                 auto it = reports.find(line.substr(18));
                 toHost += Frame(it == reports.end() ? "" : it->second);
+            } else if (line == "OUT _SERIAL$") {
+                toHost += serial + "\r\n";
             }
         }
     }

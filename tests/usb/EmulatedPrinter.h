@@ -2,7 +2,8 @@
 // tests. The device (one printer-class interface, bulk OUT 0x01 and IN 0x82)
 // answers the usbfs requests libusb makes, and speaks a small part of the
 // printer language: the status byte, the extended status, the interface
-// announcement and report queries. It lives in this process; its requests
+// announcement, report queries (unknown keys get an empty frame) and the
+// serial number line. It lives in this process; its requests
 // are served on umockdev's worker thread, so its state is locked.
 //
 // Only usable when the process runs under umockdev-wrapper; see Available().

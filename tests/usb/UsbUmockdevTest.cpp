@@ -10,6 +10,7 @@
 #include "link/LinkOperations.h"
 #include "link/UsbBackend.h"
 #include "printer/Status.h"
+#include "printer/config/ConfigRecord.h"
 #include "support/ScriptedPort.h"
 
 using namespace m350;
@@ -67,6 +68,22 @@ TEST_F(UsbOverLibusb, ReportQueryAfterAnnouncement) {
     EXPECT_EQ(
         printer().received(),
         "\r\nDIAGNOSTIC INTERFACE USB\r\nDIAGNOSTIC REPORT DPI\r\nDIAGNOSTIC REPORT PAGE\r\n");
+}
+
+TEST_F(UsbOverLibusb, ConfigurationReadEndToEnd) {
+    printer().setReport("DPI", "300");
+    printer().setReport("VERSION", "V2.07 USB");
+    printer().setReport("EDITION", "99");
+    ConfigRecord record;
+    ASSERT_EQ(RunLinkOperation(ctx_, kOpReadConfig, kUsb, &record, 1), kOk);
+    EXPECT_FLOAT_EQ(record.real(Field::dpi), 300.0f);
+    EXPECT_EQ(record.text(Field::version), "V2.07 USB");
+    EXPECT_EQ(record.text(Field::serial), "M350-000001");
+    EXPECT_EQ(record.integer(Field::edition), 99);
+    std::string sent = printer().received();
+    EXPECT_EQ(sent.rfind("\r\nDIAGNOSTIC INTERFACE USB\r\nDIAGNOSTIC REPORT DPI\r\n", 0), 0u);
+    EXPECT_NE(sent.find("OUT _SERIAL$\r\n"), std::string::npos);
+    EXPECT_NE(sent.find("DIAGNOSTIC REPORT EDITION\r\n"), std::string::npos);
 }
 
 TEST_F(UsbOverLibusb, LongWriteGoesOutIn64BytePackets) {
