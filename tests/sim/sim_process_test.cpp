@@ -168,6 +168,11 @@ TEST(SimOverPty, SurvivesTheDeviceBeingClosedAndReopened) {
     SimProcess sim({"--set", "SPEED=4.0"}, /*pty=*/true);
     ASSERT_TRUE(sim.ok()) << sim.error();
     ASSERT_FALSE(sim.ptyPath().empty());
+    // The stable link points at the device.
+    std::string dir = sim.transcriptPath().substr(0, sim.transcriptPath().rfind('/'));
+    char target[256] = {};
+    ASSERT_GT(::readlink((dir + "/tty").c_str(), target, sizeof target - 1), 0);
+    EXPECT_EQ(std::string(target), sim.ptyPath());
     for (int round = 0; round < 3; ++round) {
         Fd tty(::open(sim.ptyPath().c_str(), O_RDWR | O_NOCTTY));
         ASSERT_GE(tty.fd, 0);
@@ -230,6 +235,21 @@ TEST(SimProcessLifecycle, BadOptionsAreReportedAndStopIsIdempotent) {
     EXPECT_FALSE(sim.running());
     sim.stop();
     EXPECT_LT(connectTcp(sim.tcpPort()), 0);
+}
+
+TEST(SimProcessLifecycle, HelpNamesEveryOption) {
+    std::FILE* f = ::popen(M350_SIM_PATH " --help", "r");
+    ASSERT_NE(f, nullptr);
+    std::string text;
+    char buf[4096];
+    while (std::size_t n = std::fread(buf, 1, sizeof buf, f)) text.append(buf, n);
+    EXPECT_EQ(::pclose(f), 0);
+    for (const char* opt : {"--tcp", "--pty", "--pty-link", "--parallel", "--ready-file",
+                            "--transcript", "--edition", "--dpi", "--bluetooth", "--wifi",
+                            "--profile", "--password", "--serial", "--set", "--status-byte",
+                            "--ext-status", "--fault", "--file", "--ext-module", "--scan-delay",
+                            "silent", "broken-frame", "drop", "slow:MS", "empty", "garbage"})
+        EXPECT_NE(text.find(opt), std::string::npos) << opt;
 }
 
 }  // namespace
