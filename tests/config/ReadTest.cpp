@@ -4,6 +4,7 @@
 // rules as pure functions.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <initializer_list>
 
 #include "link/LinkOperations.h"
@@ -25,9 +26,9 @@ struct ReadRun {
 
 // Reads the configuration from a fresh simulator started with args.
 ReadRun ReadFromSim(std::vector<std::string> args, int readLimitMs = 3000,
-                    ProgressSink* progress = nullptr, int extra = 0) {
+                    ProgressSink* progress = nullptr, int extra = 0, int iface = kEthernet) {
     ReadRun run;
-    m350test::SimProcess sim(std::move(args));
+    m350test::SimProcess sim(std::move(args), iface == kCom);
     if (!sim.ok()) {
         ADD_FAILURE() << "simulator: " << sim.error();
         return run;
@@ -35,12 +36,16 @@ ReadRun ReadFromSim(std::vector<std::string> args, int readLimitMs = 3000,
     PortSettings settings;
     settings.net.address = "127.0.0.1";
     settings.net.port = sim.tcpPort();
+    if (iface == kCom) {
+        settings.serial.portName = "COM9";
+        ::setenv("M350_COM9", sim.ptyPath().c_str(), 1);
+    }
     LinkContext ctx;
     ctx.settings = &settings;
     ctx.sleep = [](int) {};
     ctx.progress = progress;
     ctx.timeouts.netReadMs = readLimitMs;
-    run.result = RunLinkOperation(ctx, kOpReadConfig, kEthernet, &run.record, extra);
+    run.result = RunLinkOperation(ctx, kOpReadConfig, iface, &run.record, extra);
     sim.waitForClosed(1);
     auto conns = sim.transcript();
     if (conns.empty()) return run;
@@ -55,6 +60,8 @@ ReadRun ReadFromSim(std::vector<std::string> args, int readLimitMs = 3000,
             run.keys.push_back(line.substr(18));
         } else if (line == "DIAGNOSTIC INTERFACE NET") {
             run.keys.push_back("<NET>");
+        } else if (line == "DIAGNOSTIC INTERFACE COM") {
+            run.keys.push_back("<COM>");
         } else if (line == "OUT _SERIAL$") {
             run.keys.push_back("<SERIAL>");
         } else if (!line.empty()) {
@@ -409,4 +416,21 @@ TEST(ConfigRead, RefusedOnTheParallelPortAndWrappedInProgressOnRequest) {
     ReadRun silentRun = ReadFromSim({"--profile", "basic"}, 3000, &quiet, 0);
     EXPECT_EQ(silentRun.result, kOk);
     EXPECT_TRUE(quiet.calls.empty()) << "the start-up read shows no progress window";
+}
+
+TEST(ConfigRead, OverTheSerialPort) {
+    ReadRun run = ReadFromSim({"--profile", "basic"}, 3000, nullptr, 0, kCom);
+    ASSERT_EQ(run.result, kOk);
+    Keys expected = Join({kHead, kCommon});
+    expected[0] = "<COM>";
+    EXPECT_EQ(run.keys, expected);
+    EXPECT_EQ(run.record.integer(F::edition), 99);
+}
+
+TEST(ConfigRead, SerialLineBeyondTheLineReaderEndsTheRun) {
+    ReadRun run = ReadFromSim({"--serial", std::string(1100, 's')});
+    EXPECT_EQ(run.result, kOk);
+    EXPECT_EQ(run.keys.back(), "<SERIAL>");
+    EXPECT_EQ(run.record.text(F::serial), "");
+    EXPECT_FALSE(run.record.present(F::speed));
 }
