@@ -1,0 +1,42 @@
+#include "app/FormKit.h"
+
+#include "i18n/LanguageTable.h"
+
+namespace m350ui {
+
+QPushButton* NewButton(QWidget* parent, const char* name, const QString& caption, int left, int top,
+                       int width, int height) {
+    return Place(new QPushButton(caption, parent), name, left, top, width, height);
+}
+
+QLabel* NewLabel(QWidget* parent, const char* name, const QString& text, int left, int top,
+                 int width, int height) {
+    auto* label = new QLabel(text, parent);
+    if (width < 0) width = label->sizeHint().width();
+    return Place(label, name, left, top, width, std::max(height, label->sizeHint().height()));
+}
+
+QGroupBox* NewGroup(QWidget* parent, const char* name, const QString& caption, int left, int top,
+                    int width, int height) {
+    return Place(new QGroupBox(caption, parent), name, left, top, width, height);
+}
+
+QComboBox* NewCombo(QWidget* parent, const char* name, const QStringList& items, int left, int top,
+                    int width, int height) {
+    auto* combo = Place(new QComboBox(parent), name, left, top, width, height);
+    combo->setEditable(false);
+    combo->addItems(items);
+    return combo;
+}
+
+QLineEdit* NewEdit(QWidget* parent, const char* name, int left, int top, int width, int height) {
+    return Place(new QLineEdit(parent), name, left, top, width, height);
+}
+
+QString TextOf(int key, int language, const char* fallback) {
+    std::string_view text = m350::LanguageText(key, language);
+    if (text.empty()) return QString::fromUtf8(fallback);
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace m350ui

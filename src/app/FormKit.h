@@ -1,0 +1,44 @@
+// Small helpers for building forms the way their layouts are written down:
+// every control placed at left, top, width, height inside its parent, with its
+// Qt object name equal to the control's name.
+#pragma once
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QString>
+#include <QStringList>
+
+namespace m350ui {
+
+// Default heights of the classic controls.
+constexpr int kButtonHeight = 25;
+constexpr int kEditHeight = 21;
+
+template <class W>
+W* Place(W* widget, const char* name, int left, int top, int width, int height) {
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(left, top, width, height);
+    return widget;
+}
+
+QPushButton* NewButton(QWidget* parent, const char* name, const QString& caption, int left, int top,
+                       int width = 75, int height = kButtonHeight);
+// A label sized to its text unless a width is given.
+QLabel* NewLabel(QWidget* parent, const char* name, const QString& text, int left, int top,
+                 int width = -1, int height = 13);
+QGroupBox* NewGroup(QWidget* parent, const char* name, const QString& caption, int left, int top,
+                    int width, int height);
+// A drop-down list (no typing) with its items and nothing selected when empty.
+QComboBox* NewCombo(QWidget* parent, const char* name, const QStringList& items, int left, int top,
+                    int width, int height = kEditHeight);
+QLineEdit* NewEdit(QWidget* parent, const char* name, int left, int top, int width,
+                   int height = kEditHeight);
+
+// The text of a key in a language, or the English fallback while the key's
+// row is not in the table yet.
+QString TextOf(int key, int language, const char* fallback);
+
+}  // namespace m350ui

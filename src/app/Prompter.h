@@ -1,0 +1,54 @@
+// Every message box, confirmation, file dialog, font dialog and modal dialog of
+// the windows goes through a Prompter. The application uses QtPrompter; tests
+// use a scripted one that answers at once and records every text shown, so no
+// test ever waits on a box nobody will press.
+#pragma once
+
+#include <QFont>
+#include <QString>
+#include <optional>
+
+class QDialog;
+
+namespace m350ui {
+
+struct FileDialogRequest {
+    QString title;
+    QString filter;     // "Configuration files (*.dcf);;All files (*)"
+    QString directory;  // where the dialog starts; empty = the current directory
+    QString fileName;   // proposed name (save dialogs)
+    QString defaultSuffix;
+};
+
+class Prompter {
+  public:
+    virtual ~Prompter() = default;
+    // A plain message box with one OK button.
+    virtual void message(const QString& text) = 0;
+    // A Yes/No question; true for Yes.
+    virtual bool question(const QString& text) = 0;
+    // The chosen path, or empty when the operator cancelled.
+    virtual QString openFile(const FileDialogRequest& request) = 0;
+    virtual QString saveFile(const FileDialogRequest& request) = 0;
+    // The chosen font, or nothing when the operator cancelled.
+    virtual std::optional<QFont> chooseFont(const QFont& initial) = 0;
+    // Shows a dialog modally and returns its result (QDialog::Accepted or
+    // QDialog::Rejected).
+    virtual int runModal(QDialog& dialog) = 0;
+};
+
+// The real boxes and dialogs of the desktop.
+class QtPrompter final : public Prompter {
+  public:
+    void message(const QString& text) override;
+    bool question(const QString& text) override;
+    QString openFile(const FileDialogRequest& request) override;
+    QString saveFile(const FileDialogRequest& request) override;
+    std::optional<QFont> chooseFont(const QFont& initial) override;
+    int runModal(QDialog& dialog) override;
+};
+
+// Caption of the message boxes: the program's title.
+extern const char* const kProgramTitle;
+
+}  // namespace m350ui

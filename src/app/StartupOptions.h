@@ -1,0 +1,27 @@
+// Command-line choices that preselect what the main window would otherwise
+// default to, before its first contact with the printer.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <string>
+
+namespace m350ui {
+
+struct StartupOptions {
+    std::optional<int> interfaceIndex;   // --interface usb|com|lpt|ethernet
+    std::optional<std::string> address;  // --address HOST[:PORT]
+    std::optional<int> port;
+    std::optional<std::string> comName;  // --com COMn (1..30)
+    std::optional<std::string> lptName;  // --lpt LPTn (1..4)
+    std::optional<int> language;         // --language INDEX (0..13)
+};
+
+enum class ParseOutcome { kRun, kHelp, kError };
+
+// Parses the program's arguments (args[0] is the program). kHelp and kError
+// leave the text to print in message.
+ParseOutcome ParseStartupOptions(const QStringList& args, StartupOptions& out, QString& message);
+
+}  // namespace m350ui

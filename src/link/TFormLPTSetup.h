@@ -1,0 +1,24 @@
+// "LPT Setup": picks the parallel port name the main window owns.
+#pragma once
+
+#include <QComboBox>
+#include <QDialog>
+#include <QPushButton>
+#include <string>
+
+class TFormLPTSetup : public QDialog {
+    Q_OBJECT
+  public:
+    TFormLPTSetup(std::string& lptName, int language, QWidget* parent = nullptr);
+
+    QComboBox* ComboBoxLPT;
+    QPushButton *ButtonSet, *ButtonCancel;
+
+  public slots:
+    void ButtonSetClick();
+    void ButtonCancelClick();
+
+  private:
+    std::string& lptName_;
+    int language_;
+};
