@@ -25,6 +25,7 @@ struct OperationEntry {
 //   0  StatusFlags (10 bytes, out)             14 const std::uint8_t* bytes, extra = count
 //   1  ConfigRecord (in defaults, out values)  21 none
 //   2  std::string password (out)              25 none
+//   3  const std::string new password (in)
 //   4  const ConfigRecord, extra = page index  30 const std::int32_t flag
 //   5, 7, 11, 17: none
 // Numbers without a body here are not built yet and answer "Unknow Error".
@@ -33,7 +34,8 @@ constexpr std::array<OperationEntry, kOpCount> kOperations = [] {
     for (auto& e : t) e = {nullptr, OnLpt::kRuns, Wrap::kNo};
     t[kOpStatus] = {StatusOperation, OnLpt::kRefused, Wrap::kNo};
     t[kOpReadConfig] = {ReadConfigOperation, OnLpt::kRefused, Wrap::kWhenExtraIsOne};
-    t[kOpReadPassword] = {nullptr, OnLpt::kEmptyText, Wrap::kNo};
+    t[kOpReadPassword] = {ReadPasswordOperation, OnLpt::kEmptyText, Wrap::kNo};
+    t[kOpSetPassword] = {SetPasswordOperation, OnLpt::kRuns, Wrap::kNo};
     t[kOpWriteConfig] = {WriteConfigOperation, OnLpt::kRuns, Wrap::kAlways};
     t[kOpFactoryDefault] = {FactoryDefaultOperation, OnLpt::kRuns, Wrap::kNo};
     t[kOpSelfTest] = {SelfTestOperation, OnLpt::kRuns, Wrap::kNo};

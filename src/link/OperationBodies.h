@@ -20,6 +20,9 @@ int ExitLineModeOperation(LinkContext& ctx, int iface, void* buffer, int extra);
 // printer/config/
 int ReadConfigOperation(LinkContext& ctx, int iface, void* buffer, int extra);         // 1
 int WriteConfigOperation(LinkContext& ctx, int iface, void* buffer, int extra);        // 4
+// access/
+int ReadPasswordOperation(LinkContext& ctx, int iface, void* buffer, int extra);       // 2
+int SetPasswordOperation(LinkContext& ctx, int iface, void* buffer, int extra);        // 3
 // files/
 int RawSendOperation(LinkContext& ctx, int iface, void* buffer, int extra);            // 14
 
