@@ -286,6 +286,9 @@ class UsbPort final : public Port {
 
     std::size_t chunkSize() const override { return kUsbTransferSize; }
 
+    // Bytes held back from a short refill count as received: dropped too.
+    void purge() override { heldCount_ = heldAt_ = 0; }
+
     bool writeChunk(const std::uint8_t* data, std::size_t n) override {
         if (!handle_ || gone_ || out_ < 0) return false;
         // The link hands over at most 64 bytes; a longer buffer is still sent

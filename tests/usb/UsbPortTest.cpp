@@ -186,6 +186,12 @@ TEST(UsbRead, SmallRoomTakesAPacketOverTwoRefills) {
     ASSERT_EQ(port->refill(buf, 6), 4u);
     EXPECT_EQ(std::string(reinterpret_cast<char*>(buf), 4), "6789");
     EXPECT_EQ(p->inTransfers, 1);
+    // Discarding what was received drops the held part of a packet too.
+    p->replies = {"ABCDEFGH", "Z"};
+    ASSERT_EQ(port->refill(buf, 6), 6u);
+    port->purge();
+    ASSERT_EQ(port->refill(buf, 6), 1u);
+    EXPECT_EQ(buf[0], 'Z');
 }
 
 TEST(UsbOpen, KernelDriverDetachedWhileInUseAndGivenBack) {
