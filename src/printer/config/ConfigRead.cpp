@@ -161,7 +161,6 @@ enum class Rule {
     kFlag,
     kCounter,  // int, negative becomes 0, plain field
     kIntIfAny,
-    kTextIfAny,
     kZSpeed,
     kZPrintMode,
     kZMediaAction,
@@ -292,13 +291,6 @@ void Apply(ConfigRecord& r, const Row& row, const std::string& reply) {
             SetOptional(
                 r, f,
                 reply.empty() ? std::nullopt : std::optional<std::int32_t>(ParseConfigInt(reply)));
-            break;
-        case Rule::kTextIfAny:
-            if (reply.empty()) {
-                r.setPresent(f, false);
-            } else {
-                r.setText(f, reply);
-            }
             break;
         case Rule::kZSpeed:
             SetOptional(r, f, ZSpeedFromReply(reply));
