@@ -26,7 +26,10 @@ void Session::showProgressOn(std::FILE* terminal) {
 }
 
 int Session::run(std::uint32_t op, void* buffer, int extra) {
-    const int result = m350::RunLinkOperation(ctx_, op, port_.iface, buffer, extra);
+    return report(m350::RunLinkOperation(ctx_, op, port_.iface, buffer, extra));
+}
+
+int Session::report(int result) {
     if (result != m350::kOk) {
         const std::string_view text = m350::ResultText(result);
         std::fprintf(err_, "%.*s\n", static_cast<int>(text.size()), text.data());

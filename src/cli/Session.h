@@ -29,6 +29,8 @@ class Session {
 
     // Runs a link operation; a failure prints its result text on err.
     int run(std::uint32_t op, void* buffer = nullptr, int extra = 0);
+    // Prints the text of a failed link result on err; returns the result.
+    int report(int result);
     // Prints "m350ctl: <message>" on err and returns code.
     int fail(int code, const std::string& message);
 
