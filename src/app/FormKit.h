@@ -37,6 +37,10 @@ QComboBox* NewCombo(QWidget* parent, const char* name, const QStringList& items,
 QLineEdit* NewEdit(QWidget* parent, const char* name, int left, int top, int width,
                    int height = kEditHeight);
 
+// Group captions sit on the frame line, as the layouts' coordinates assume,
+// instead of taking a row of their own above it.
+extern const char* const kClassicStyleSheet;
+
 // The text of a key in a language, or the English fallback while the key's
 // row is not in the table yet.
 QString TextOf(int key, int language, const char* fallback);

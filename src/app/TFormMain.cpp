@@ -22,6 +22,8 @@
 #include "app/TFormMainConfigPage.h"
 #include "app/TFormMainFilePage.h"
 #include "app/TFormMainFontPage.h"
+#include "i18n/LanguageTable.h"
+#include "i18n/TFormLanguage.h"
 #include "link/LinkOperations.h"
 #include "link/TFormLPTSetup.h"
 #include "link/TFormProcess.h"
@@ -70,6 +72,9 @@ TFormMain::TFormMain(const m350ui::StartupOptions& options, MainWindowSeams seam
     link_.makePort = seams.makePort;
     link_.sleep = seams.sleep;
 
+    // The logo lives in the window library's resources.
+    Q_INIT_RESOURCE(resources);
+
     // 1. The window from its layout.
     setObjectName(QStringLiteral("TFormMain"));
     setWindowTitle(QString::fromLatin1(m350ui::kProgramTitle));
@@ -101,9 +106,9 @@ TFormMain::TFormMain(const m350ui::StartupOptions& options, MainWindowSeams seam
     // 9. Font manager and command tool start states.
     fontManagerPage->Initialise();
     commandToolPage->Initialise();
-    // 10. The interface language.
-    language_ = options.language.value_or(0);
-    ComboBoxLanguage->setCurrentIndex(language_);
+    // 10. The interface language: --language, else the system's; every
+    // caption of the window follows it.
+    language_ = m350ui::StartMainWindowLanguage(this, options.language);
     // The interface chosen on the command line, as if the operator had
     // picked it, so the first contact uses it.
     if (options.interfaceIndex) {
@@ -139,6 +144,7 @@ void TFormMain::BuildTopLevel() {
     for (int i = 0; i < 14; ++i) languages << TextOf(10 + i, 0, kLanguages[i]);
     ComboBoxLanguage = NewCombo(GroupBoxLanguage, "ComboBoxLanguage", languages, 8, 15, 146);
     ComboBoxLanguage->setMaxVisibleItems(14);
+    connect(ComboBoxLanguage, &QComboBox::activated, this, &TFormMain::ComboBoxLanguageChange);
 
     RadioGroupUnit =
         new m350ui::RadioGroup(this, "RadioGroupUnit", "Unit", 173, 0, 161, 41, {"inch", "mm"}, 2);
@@ -255,6 +261,11 @@ int TFormMain::RunStandard(std::uint32_t op, void* buffer, int extra,
 QPoint TFormMain::DialogPlace() const {
     const QRect frame = frameGeometry();
     return {frame.left() + frame.width() / 3, frame.top() + frame.height() / 3};
+}
+
+void TFormMain::ComboBoxLanguageChange(int index) {
+    m350ui::ComboBoxLanguageChange(this, index);
+    language_ = m350::CurrentLanguage();
 }
 
 void TFormMain::ComboBoxInterFaceChange(int index) {

@@ -113,6 +113,7 @@ class TFormMain : public QWidget {
     QPoint DialogPlace() const;
 
   public slots:
+    void ComboBoxLanguageChange(int index);
     void ComboBoxInterFaceChange(int index);
     void ButtonInterFaceClick();
     void Timer1Timer();

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <exception>
 
+#include "app/FormKit.h"
 #include "app/Prompter.h"
 #include "app/StartupOptions.h"
 #include "app/TFormMain.h"
@@ -37,6 +38,7 @@ int main(int argc, char* argv[]) {
     Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("m350-utility"));
     QApplication::setApplicationVersion(QStringLiteral("2.07"));
+    app.setStyleSheet(QString::fromLatin1(m350ui::kClassicStyleSheet));
 
     m350ui::StartupOptions options;
     QString message;

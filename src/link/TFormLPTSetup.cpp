@@ -1,6 +1,7 @@
 #include "link/TFormLPTSetup.h"
 
 #include "app/FormKit.h"
+#include "i18n/TFormLanguage.h"
 #include "link/TFormRs232Setup.h"
 
 TFormLPTSetup::TFormLPTSetup(std::string& lptName, int language, QWidget* parent)
@@ -19,6 +20,7 @@ TFormLPTSetup::TFormLPTSetup(std::string& lptName, int language, QWidget* parent
     ComboBoxLPT->setCurrentIndex(PortItemIndex(lptName_, "LPT", 4));
     connect(ButtonSet, &QPushButton::clicked, this, &TFormLPTSetup::ButtonSetClick);
     connect(ButtonCancel, &QPushButton::clicked, this, &TFormLPTSetup::ButtonCancelClick);
+    m350ui::ApplyDialogLanguage(this, "TFormLPTSetup", language_);
 }
 
 void TFormLPTSetup::ButtonSetClick() {

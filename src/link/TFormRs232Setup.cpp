@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "app/FormKit.h"
+#include "i18n/TFormLanguage.h"
 
 using m350ui::NewButton;
 using m350ui::NewCombo;
@@ -70,6 +71,7 @@ TFormRs232Setup::TFormRs232Setup(m350::SerialSettings& record, int language, QWi
 
     connect(ButtonSet, &QPushButton::clicked, this, &TFormRs232Setup::ButtonSetClick);
     connect(ButtonCancel, &QPushButton::clicked, this, &TFormRs232Setup::ButtonCancelClick);
+    m350ui::ApplyDialogLanguage(this, "TFormRs232Setup", language_);
 }
 
 void TFormRs232Setup::ButtonSetClick() {

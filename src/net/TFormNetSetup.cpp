@@ -2,6 +2,7 @@
 
 #include "app/FormKit.h"
 #include "app/Prompter.h"
+#include "i18n/TFormLanguage.h"
 
 using m350ui::NewButton;
 using m350ui::NewEdit;
@@ -58,6 +59,7 @@ TFormNetSetup::TFormNetSetup(m350::NetAddress& record, int language, m350ui::Pro
     connect(ButtonExit, &QPushButton::clicked, this, &TFormNetSetup::ButtonExitClick);
     connect(ButtonDiscover, &QPushButton::clicked, this, &TFormNetSetup::ButtonDiscoverClick);
     connect(ListView1, &QTreeWidget::itemClicked, this, &TFormNetSetup::ListView1Click);
+    m350ui::ApplyDialogLanguage(this, "TFormNetSetup", language_);
 
     Discover();
     ProposeAddress();
