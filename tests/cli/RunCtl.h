@@ -1,0 +1,38 @@
+// Runs the m350ctl binary the way a script does and collects what it did.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace m350test {
+
+struct CtlRun {
+    int exitCode = -1;  // -1 when it did not exit normally
+    std::string out;
+    std::string err;
+};
+
+// Runs m350ctl with args; input is its standard input (a file, so never a
+// terminal); env adds NAME=VALUE entries to the environment.
+CtlRun RunCtl(const std::vector<std::string>& args, const std::string& input = {},
+              const std::vector<std::pair<std::string, std::string>>& env = {});
+
+// A fresh temporary directory, removed with its files by the destructor.
+class TempDir {
+  public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+  private:
+    std::string path_;
+};
+
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& data);
+
+}  // namespace m350test
