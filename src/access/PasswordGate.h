@@ -1,8 +1,6 @@
 // The check run before every lasting change to the printer: read the
-// printer's password and, when one is set, have the operator type it.
-//
-// TO BE COMPLETED by the password work: the main window's gate currently
-// reads no password and so always passes (see TFormPasswordGate.cpp).
+// printer's password and, when one is set, have the operator type it. The
+// main window (access/TFormPasswordGate.h) and m350ctl fill in the two steps.
 #pragma once
 
 #include <functional>

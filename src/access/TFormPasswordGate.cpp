@@ -1,20 +1,41 @@
 #include "access/TFormPasswordGate.h"
 
-#include "access/PasswordGate.h"
-#include "app/TFormMain.h"
+#include <string>
 
-// TO BE COMPLETED by the password work. Until link operation 2 and the
-// password dialog exist, the gate sees an empty password and passes. The
-// finished gate reads the password with link operation 2 through
-// TFormMain::RunStandard and asks with the password dialog placed at a third
-// of the main window's width and height.
+#include "access/PasswordGate.h"
+#include "access/TFormPassword.h"
+#include "access/TFormPasswordSetup.h"
+#include "app/TFormMain.h"
+#include "link/LinkOperations.h"
+
 bool PasswordGate(TFormMain& main) {
-    (void)main;
     m350::PasswordGateSteps steps;
-    steps.readPassword = [](std::string& password) {
-        password.clear();
-        return 0;
+    steps.readPassword = [&main](std::string& password) {
+        return main.RunStandard(m350::kOpReadPassword, &password);
     };
-    steps.askOperator = [](const std::string&) { return false; };
+    steps.askOperator = [&main](const std::string& password) {
+        TFormPassword dialog(password, main.prompter(), main.currentLanguage(), &main);
+        dialog.move(main.DialogPlace());
+        main.prompter().runModal(dialog);
+        // The dialog's own verdict, never the dialog's result code alone: a
+        // dialog closed any other way than OK with the password has not passed.
+        return dialog.passed();
+    };
     return m350::PasswordGate(steps);
+}
+
+void PasswordChange(TFormMain& main) {
+    std::string password;
+    if (main.RunStandard(m350::kOpReadPassword, &password) != m350::kOk) return;
+    const std::string current = password;
+    bool confirmed = false;
+    {
+        TFormPasswordSetup dialog(password, main.prompter(), main.currentLanguage(), &main);
+        dialog.move(main.DialogPlace());
+        main.prompter().runModal(dialog);
+        confirmed = dialog.confirmed();
+    }
+    // The same password typed again is not worth a write.
+    if (!confirmed || password == current) return;
+    main.RunStandard(m350::kOpSetPassword, &password);
 }

@@ -1,7 +1,19 @@
-// The password gate as the main window runs it.
+// The password gate and the password change as the main window runs them.
+//
+// PasswordGate is called first by every handler that changes the printer
+// lastingly (configuration Set, factory default, clock set, calibration,
+// download, format, font download, network settings write); the handler
+// stops when it returns false. A failed password read has shown its result
+// text; a refused or cancelled prompt shows nothing more.
 #pragma once
 
 class TFormMain;
 
-// True when the lasting change may go ahead.
+// True when the lasting change may go ahead: the printer has no password
+// (or the interface is the parallel port, which cannot read one), or the
+// operator typed it in TFormPassword and pressed OK.
 bool PasswordGate(TFormMain& main);
+
+// ButtonPasswordClick: reads the password, lets the operator change it in
+// TFormPasswordSetup, and sends the new one only when it differs.
+void PasswordChange(TFormMain& main);

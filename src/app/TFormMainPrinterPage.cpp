@@ -95,6 +95,10 @@ void TFormMain::ButtonLineModeOutClick() {
     RunStandard(m350::kOpExitLineMode, nullptr);
 }
 
+void TFormMain::ButtonPasswordClick() {
+    PasswordChange(*this);
+}
+
 // The wireless module's state is unknown after a reset, whatever the reset's
 // result, until the wireless settings are read again.
 void TFormMain::ButtonRestPrinterClick() {
@@ -108,5 +112,4 @@ void TFormMain::ButtonRTCSetTimeClick() {}
 void TFormMain::ButtonSensorCalibrateClick() {}
 void TFormMain::ButtonTestPaternClick() {}
 void TFormMain::ButtonEthernetClick() {}
-void TFormMain::ButtonPasswordClick() {}
 void TFormMain::ButtonActEmulationClick() {}

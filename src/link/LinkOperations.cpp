@@ -47,6 +47,7 @@ constexpr std::array<OperationEntry, kOpCount> kOperations = [] {
     t[kOpExitLineMode] = {ExitLineModeOperation, OnLpt::kRuns, Wrap::kNo};
     t[kOpEmulationQuery] = {nullptr, OnLpt::kRefused, Wrap::kNo};
     t[kOpEmulationSwitch] = {EmulationSwitchOperation, OnLpt::kRuns, Wrap::kNo};
+    t[kOpWifiDefault] = {WirelessDefaultOperation, OnLpt::kRuns, Wrap::kNo};
     return t;
 }();
 

@@ -23,6 +23,8 @@ int WriteConfigOperation(LinkContext& ctx, int iface, void* buffer, int extra); 
 // access/
 int ReadPasswordOperation(LinkContext& ctx, int iface, void* buffer, int extra);       // 2
 int SetPasswordOperation(LinkContext& ctx, int iface, void* buffer, int extra);        // 3
+// wireless/
+int WirelessDefaultOperation(LinkContext& ctx, int iface, void* buffer, int extra);     // 33
 // files/
 int RawSendOperation(LinkContext& ctx, int iface, void* buffer, int extra);            // 14
 

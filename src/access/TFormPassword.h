@@ -1,0 +1,41 @@
+// "Password": asks the operator for the printer's password before a lasting
+// change. The dialog holds its own verdict. The password it compares with is
+// never overwritten, so no way of closing the dialog (Cancel, Escape, the
+// window manager) can turn into a pass, whatever the printer's password is.
+#pragma once
+
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <string>
+
+namespace m350ui {
+class Prompter;
+}
+
+class TFormPassword : public QDialog {
+    Q_OBJECT
+  public:
+    // password: the printer's password as read; prompter shows "Incorrect".
+    TFormPassword(const std::string& password, m350ui::Prompter& prompter, int language,
+                  QWidget* parent = nullptr);
+
+    QLineEdit* EditPassword;
+    QPushButton *ButtonOK, *ButtonCancel;
+
+    // True only after OK with the exact password.
+    bool passed() const { return passed_; }
+
+  public slots:
+    void ButtonOKClick();
+    void ButtonCancelClick();
+
+  private:
+    const std::string& password_;
+    m350ui::Prompter& prompter_;
+    bool passed_ = false;
+};
+
+// The printer password as the operator types it: the reply's bytes, one
+// character each, as a report payload has no other encoding.
+QString PasswordQText(const std::string& password);

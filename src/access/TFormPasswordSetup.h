@@ -1,0 +1,43 @@
+// "Password Setup": the operator types the printer's current password and a
+// new one. OK with the right old password puts the new one into the caller's
+// text; anything else leaves that text as it was.
+#pragma once
+
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <string>
+
+namespace m350ui {
+class Prompter;
+}
+
+class TFormPasswordSetup : public QDialog {
+    Q_OBJECT
+  public:
+    // password: in, the printer's password as read; out, the new password
+    // once confirmed.
+    TFormPasswordSetup(std::string& password, m350ui::Prompter& prompter, int language,
+                       QWidget* parent = nullptr);
+
+    QLabel *LabelOldPassword, *LabelNewPassword;
+    QLineEdit *EditOldPassword, *EditNewPassword;
+    QPushButton *ButtonOK, *ButtonCancel;
+
+    // True after OK with the right old password and a new one that can be sent.
+    bool confirmed() const { return confirmed_; }
+
+  public slots:
+    void ButtonOKClick();
+    void ButtonCancelClick();
+
+  private:
+    std::string& password_;
+    m350ui::Prompter& prompter_;
+    bool confirmed_ = false;
+};
+
+// Shown when the new password holds a character the printer's password
+// command cannot carry.
+extern const char* const kPasswordNotSendableText;

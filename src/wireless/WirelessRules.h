@@ -1,0 +1,80 @@
+// Rules of the wireless settings page that need no window: the key check
+// before a configuration write, the certificate file name limit of the
+// printer's file system, the FTP path slashes, and which controls the
+// encryption, EAP type and DHCP choices enable. The window side
+// (wireless/TFormWirelessRules.h) applies these to the controls by name.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace m350 {
+
+// Item indexes of ComboBoxWiFiEncryption.
+inline constexpr int kEncryptionNone = 0;
+inline constexpr int kEncryptionWep1 = 1;
+inline constexpr int kEncryptionWep4 = 4;
+inline constexpr int kEncryptionWpaPersonal = 5;
+inline constexpr int kEncryptionWpaEnterprise = 6;
+
+// Item indexes of cbxWiFiEapType.
+inline constexpr int kEapNone = 0;
+inline constexpr int kEapTls = 1;
+inline constexpr int kEapTtls = 2;
+inline constexpr int kEapFast = 3;
+inline constexpr int kEapPeap = 4;
+inline constexpr int kEapLeap = 5;
+
+// Item index of ComboBoxWiFiDHCP that asks for a fixed address.
+inline constexpr int kDhcpOff = 1;
+
+enum class WirelessKeyVerdict {
+    kPass,
+    kFormatInvalid,  // "The format is not valid!!"
+    kLengthInvalid,  // "The length is invalid!!"
+    kRefused,        // a WPA-Personal key out of rule: refused without a message
+};
+
+// The key typed for the encryption chosen (item index; -1 for no selection),
+// as UTF-8. Lengths count characters, not bytes.
+WirelessKeyVerdict CheckWirelessKey(int encryption, std::string_view keyUtf8);
+
+// The message a verdict shows, or empty for kPass and kRefused.
+std::string_view WirelessKeyMessage(WirelessKeyVerdict verdict);
+
+inline constexpr std::string_view kCertificateNameTooLongText =
+    "Not compatible with 8.3 filenames for printer";
+
+// The printer stores certificates under 8.3 names: the chosen file's name
+// without its directory must be shorter than 13 characters.
+bool CertificateNameFits(std::string_view pathUtf8);
+
+// The FTP server takes "/" only; every "\" typed becomes one.
+std::string FtpPathWithSlashes(std::string path);
+
+// One change a choice makes to a control of the page, by object name.
+struct ControlChange {
+    enum Kind { kEnable, kDisable, kClear, kSelectFirst };
+    std::string_view control;
+    Kind kind;
+    bool operator==(const ControlChange&) const = default;
+};
+
+// ComboBoxWiFiEncryptionChange, in order.
+std::vector<ControlChange> EncryptionChangeRule(int encryption);
+// cbxWiFiEapTypeChange, in order.
+std::vector<ControlChange> EapTypeChangeRule(int eapType);
+// ComboBoxWiFiDHCPChange.
+std::vector<ControlChange> DhcpChangeRule(int dhcp);
+
+// The three path edits read these words until a file is chosen, and again
+// after the wireless factory default.
+inline constexpr std::string_view kCaCertificateWord = "CA Certificate";
+inline constexpr std::string_view kUserCertificateWord = "User Certificate";
+inline constexpr std::string_view kPrivateKeyWord = "Private Key";
+
+// The MAC text a printer without a working module reports.
+inline constexpr std::string_view kNoModuleMac = "00:00:00:00:00:00";
+
+}  // namespace m350
