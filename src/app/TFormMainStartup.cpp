@@ -2,17 +2,19 @@
 // progress window, no message, and a printer that is not there costs only
 // the failed open.
 #include "app/TFormMain.h"
+#include "app/TFormMainConfigPage.h"
 #include "link/LinkOperations.h"
 
 void TFormMain::FirstContact() {
     const int iface = interfaceIndex();
     if (m350::RunLinkOperation(link_, m350::kOpConnectionTest, iface, nullptr, 0) != m350::kOk)
         return;
-    // The configuration read joins here: fill a scratch record with the
-    // defaults now, before exit line mode.
+    m350::ConfigRecord scratch;
+    scratch.Reset();
     if (m350::RunLinkOperation(link_, m350::kOpExitLineMode, iface, nullptr, 0) != m350::kOk)
         return;
-    // Then link operation 1 with extra 0 into the scratch record; on result
-    // 0 the scratch record replaces the window's record and is shown. Any
-    // other result keeps the defaults, silently.
+    // A read that fails keeps the defaults, silently.
+    if (m350::RunLinkOperation(link_, m350::kOpReadConfig, iface, &scratch, 0) != m350::kOk)
+        return;
+    configPage->ReplaceRecord(scratch);
 }

@@ -1,0 +1,109 @@
+// Building blocks of the configuration sub-pages: named controls placed in
+// grid layouts, so captions of any length push their boxes aside instead of
+// running under them.
+#pragma once
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QString>
+#include <QStringList>
+
+namespace configkit {
+
+inline QLabel* Label(QWidget* parent, const char* name, const QString& text) {
+    auto* l = new QLabel(text, parent);
+    if (name && *name) l->setObjectName(QString::fromLatin1(name));
+    return l;
+}
+
+// maxLength 0: the box takes any length (the record field cuts it).
+inline QLineEdit* Edit(QWidget* parent, const char* name, int maxLength = 0) {
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(QString::fromLatin1(name));
+    if (maxLength > 0) e->setMaxLength(maxLength);
+    return e;
+}
+
+// A drop-down list with its items and nothing selected.
+inline QComboBox* Combo(QWidget* parent, const char* name, const QStringList& items) {
+    auto* c = new QComboBox(parent);
+    c->setObjectName(QString::fromLatin1(name));
+    c->setEditable(false);
+    c->addItems(items);
+    c->setCurrentIndex(-1);
+    c->setMaxVisibleItems(20);
+    return c;
+}
+
+// Fills a grid in blocks of three columns (caption, box, note), each block a
+// column of rows; block b starts at grid column 3 * b.
+class Rows {
+  public:
+    explicit Rows(QGridLayout* grid) : grid_(grid) {}
+
+    // Starts the next block of rows at the top.
+    void nextBlock() {
+        ++block_;
+        row_ = 0;
+    }
+    // A row: caption (the label's buddy is the first box), the box, and an
+    // optional note to its right (unit or range label).
+    void add(QLabel* caption, QWidget* box, QWidget* note = nullptr) {
+        const int c = 3 * block_;
+        if (caption) {
+            grid_->addWidget(caption, row_, c);
+            caption->setBuddy(box);
+        }
+        if (box) grid_->addWidget(box, row_, c + 1);
+        if (note) grid_->addWidget(note, row_, c + 2);
+        ++row_;
+    }
+    // A row whose box area holds several controls side by side.
+    void add(QLabel* caption, std::initializer_list<QWidget*> boxes, QWidget* note = nullptr) {
+        auto* strip = new QHBoxLayout;
+        strip->setSpacing(4);
+        strip->setContentsMargins(0, 0, 0, 0);
+        QWidget* first = nullptr;
+        for (QWidget* w : boxes) {
+            strip->addWidget(w);
+            if (!first) first = w;
+        }
+        const int c = 3 * block_;
+        if (caption) {
+            grid_->addWidget(caption, row_, c);
+            caption->setBuddy(first);
+        }
+        grid_->addLayout(strip, row_, c + 1);
+        if (note) grid_->addWidget(note, row_, c + 2);
+        ++row_;
+    }
+    // A row spanning the block (separators, buttons).
+    void span(QWidget* w) {
+        grid_->addWidget(w, row_, 3 * block_, 1, 3);
+        ++row_;
+    }
+    int row() const { return row_; }
+
+  private:
+    QGridLayout* grid_;
+    int block_ = 0;
+    int row_ = 0;
+};
+
+// The grid of a sub-page, with room left below the rows.
+inline QGridLayout* PageGrid(QWidget* page) {
+    auto* grid = new QGridLayout(page);
+    grid->setContentsMargins(6, 6, 6, 6);
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(3);
+    return grid;
+}
+
+// Pushes the rows to the top once the page is filled.
+inline void FinishGrid(QGridLayout* grid) {
+    grid->setRowStretch(grid->rowCount(), 1);
+}
+
+}  // namespace configkit
