@@ -35,6 +35,7 @@ int Invocation::passwordAnswer(Session& s, PasswordAnswer& out) const {
         if (!ReadWholeFile(passwordFile, content, error)) return s.fail(kExitNoInput, error);
         out.given = PasswordFromFileContent(std::move(content));
     } else if (::isatty(STDIN_FILENO)) {
+        RestoreTerminalOnSignals();
         out.ask = AskWithoutEcho;
     }
     return kExitOk;

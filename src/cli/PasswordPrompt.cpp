@@ -1,8 +1,10 @@
 #include "cli/PasswordPrompt.h"
 
+#include <signal.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <iostream>
 
@@ -14,6 +16,16 @@
 namespace m350cli {
 
 namespace {
+
+termios gSavedTerminal{};
+volatile std::sig_atomic_t gTerminalChanged = 0;
+
+// Ctrl-C at the password prompt must not leave the terminal without echo.
+void RestoreTerminalAndDie(int sig) {
+    if (gTerminalChanged) ::tcsetattr(STDIN_FILENO, TCSANOW, &gSavedTerminal);
+    ::signal(sig, SIG_DFL);
+    ::raise(sig);
+}
 
 // The operator's answer compared with the printer's password: the given one
 // once, or up to kPasswordAttempts tries on the terminal.
@@ -83,25 +95,37 @@ std::string PasswordFromFileContent(std::string content) {
 }
 
 std::optional<std::string> AskWithoutEcho(const std::string& prompt) {
-    std::fprintf(stderr, "%s", prompt.c_str());
-    std::fflush(stderr);
-    termios saved{};
-    const bool terminal = ::tcgetattr(STDIN_FILENO, &saved) == 0;
+    // Echo goes off before the prompt shows, so nothing typed after the prompt
+    // is echoed or flushed away.
+    const bool terminal = ::tcgetattr(STDIN_FILENO, &gSavedTerminal) == 0;
     if (terminal) {
-        termios quiet = saved;
+        termios quiet = gSavedTerminal;
         quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
         quiet.c_lflag |= ECHONL;
+        gTerminalChanged = 1;
         ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
     }
+    std::fprintf(stderr, "%s", prompt.c_str());
+    std::fflush(stderr);
     std::string line;
     const bool got = static_cast<bool>(std::getline(std::cin, line));
-    if (terminal) ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+    if (terminal) {
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &gSavedTerminal);
+        gTerminalChanged = 0;
+    }
     if (!got) {
         std::fputc('\n', stderr);
         return std::nullopt;
     }
     if (!line.empty() && line.back() == '\r') line.pop_back();
     return line;
+}
+
+void RestoreTerminalOnSignals() {
+    struct sigaction sa {};
+    sa.sa_handler = RestoreTerminalAndDie;
+    sigemptyset(&sa.sa_mask);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) ::sigaction(sig, &sa, nullptr);
 }
 
 }  // namespace m350cli

@@ -39,4 +39,7 @@ std::string PasswordFromFileContent(std::string content);
 // Reads a line from standard input with echo off; the prompt goes to stderr.
 std::optional<std::string> AskWithoutEcho(const std::string& prompt);
 
+// Signal handlers that turn echo back on before the process ends.
+void RestoreTerminalOnSignals();
+
 }  // namespace m350cli

@@ -188,3 +188,20 @@ TEST(CtlSerial, StatusAndCommandOverAPseudoTerminal) {
 
 }  // namespace
 }  // namespace m350test
+
+namespace m350test {
+namespace {
+
+TEST(CtlSend, ProgressBarOnlyOnATerminal) {
+    START_SIM(sim);
+    TempDir dir;
+    WriteFile(dir.file("job.prn"), std::string(4000, 'x'));
+    CtlRun run = RunCtlOnTerminal(OverNet(sim, {"send", dir.file("job.prn")}), {});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.err.find("Communicating... ["), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("100%"), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "");
+}
+
+}  // namespace
+}  // namespace m350test

@@ -88,3 +88,37 @@ TEST(CtlPasswordSet, UnchangedOrUnsendablePasswordsSendNothing) {
 
 }  // namespace
 }  // namespace m350test
+
+namespace m350test {
+namespace {
+
+TEST(CtlPasswordPrompt, AskedOnTheTerminalWithoutEcho) {
+    START_SIM(sim, "--password", "Secret");
+    CtlRun ok = RunCtlOnTerminal(OverNet(sim, {"factory-default"}), {{"Password: ", "Secret"}});
+    EXPECT_EQ(ok.exitCode, 0) << ok.err;
+    EXPECT_EQ(ok.err.find("Secret"), std::string::npos) << ok.err;
+
+    // Three wrong answers refuse; each shows "Incorrect".
+    CtlRun wrong =
+        RunCtlOnTerminal(OverNet(sim, {"factory-default"}),
+                         {{"Password: ", "a"}, {"Password: ", "b"}, {"Password: ", "c"}});
+    EXPECT_EQ(wrong.exitCode, 77);
+    EXPECT_NE(wrong.err.find("Incorrect"), std::string::npos);
+
+    CtlRun change =
+        RunCtlOnTerminal(OverNet(sim, {"password", "set"}), {{"Old password: ", "Secret"},
+                                                             {"New password: ", "Other"},
+                                                             {"Repeat new password: ", "Other"}});
+    EXPECT_EQ(change.exitCode, 0) << change.err;
+    EXPECT_EQ(change.err.find("Other"), std::string::npos) << change.err;
+
+    auto rx = Received(sim, 5);
+    ASSERT_EQ(rx.size(), 5u);
+    EXPECT_EQ(rx[1], "INITIALPRINTER\r\n");
+    EXPECT_EQ(rx[2], kGateQueries);  // the refused one sent nothing more
+    EXPECT_EQ(rx[3], kGateQueries);
+    EXPECT_EQ(rx[4], "DIAGNOSTIC PASSWORD \"Other\"\r\n");
+}
+
+}  // namespace
+}  // namespace m350test

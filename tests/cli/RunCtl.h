@@ -18,6 +18,13 @@ struct CtlRun {
 CtlRun RunCtl(const std::vector<std::string>& args, const std::string& input = {},
               const std::vector<std::pair<std::string, std::string>>& env = {});
 
+// Runs m350ctl with standard input and standard error on a pseudo-terminal, as
+// an operator at a terminal would; standard output goes to a file (out). For
+// each prompt in order, once the terminal shows it, the matching answer is typed
+// with a line end. err is everything the terminal showed.
+CtlRun RunCtlOnTerminal(const std::vector<std::string>& args,
+                        const std::vector<std::pair<std::string, std::string>>& promptsAndAnswers);
+
 // A fresh temporary directory, removed with its files by the destructor.
 class TempDir {
   public:
