@@ -12,6 +12,7 @@
 #include "app/TFormMainConfigPage.h"
 #include "i18n/LanguageTable.h"
 #include "link/LinkOperations.h"
+#include "wireless/TFormWirelessRules.h"
 
 using m350ui::NewButton;
 using m350ui::NewGroup;
@@ -20,6 +21,7 @@ void TFormMain::BuildPrinterPage() {
     GroupBoxPrintreConfig =
         NewGroup(TabSheet1, "GroupBoxPrintreConfig", "Printer Configuration", 4, 2, 562, 502);
     configPage = new ConfigPage(*this, GroupBoxPrintreConfig);
+    AttachWirelessRules(*this);
 
     GroupBoxPrinterStatus =
         NewGroup(TabSheet1, "GroupBoxPrinterStatus", "Printer Status", 572, 2, 136, 74);

@@ -74,7 +74,4 @@ inline constexpr std::string_view kCaCertificateWord = "CA Certificate";
 inline constexpr std::string_view kUserCertificateWord = "User Certificate";
 inline constexpr std::string_view kPrivateKeyWord = "Private Key";
 
-// The MAC text a printer without a working module reports.
-inline constexpr std::string_view kNoModuleMac = "00:00:00:00:00:00";
-
 }  // namespace m350

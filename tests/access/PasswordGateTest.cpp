@@ -3,6 +3,7 @@
 // operator answers.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QPushButton>
