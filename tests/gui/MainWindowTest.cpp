@@ -217,10 +217,14 @@ TEST_F(MainWindow, ScreenFitOnSmallScreenScrollsTheUpperPart) {
 
 TEST_F(MainWindow, FirstContactTestsTheConnectionThenLeavesLineMode) {
     make();
-    EXPECT_EQ(port->opens, 2);
-    EXPECT_EQ(port->closes, 2);
-    EXPECT_EQ(written(), "\x1B\x5A\r\n");
-    EXPECT_EQ(ifaces, (std::vector<int>{m350::kUsb, m350::kUsb}));
+    // Connection test (nothing sent), exit line mode, then the configuration
+    // read, which a silent printer fails without a word or a progress window.
+    ASSERT_GE(port->opens, 2);
+    EXPECT_EQ(port->closes, port->opens);
+    ASSERT_FALSE(port->chunks.empty());
+    EXPECT_EQ(port->chunks[0], "\x1B\x5A\r\n");
+    EXPECT_EQ(std::vector<int>(ifaces.begin(), ifaces.begin() + 2),
+              (std::vector<int>{m350::kUsb, m350::kUsb}));
     EXPECT_TRUE(prompter.shown.isEmpty());
     EXPECT_TRUE(progress.calls.empty());
 }
@@ -250,7 +254,8 @@ TEST_F(MainWindow, CommandLinePreselectsBeforeTheFirstContact) {
     options.port = 9200;
     options.language = 3;
     TFormMain& w = make(options);
-    EXPECT_EQ(ifaces, (std::vector<int>{m350::kCom, m350::kCom}));
+    ASSERT_GE(ifaces.size(), 2u);
+    for (int iface : ifaces) EXPECT_EQ(iface, m350::kCom);
     EXPECT_EQ(find<QComboBox>("ComboBoxInterFace")->currentIndex(), m350::kCom);
     EXPECT_TRUE(find<QPushButton>("ButtonInterFace")->isEnabled());
     EXPECT_EQ(w.panelText(0), "LPT2");
@@ -339,8 +344,10 @@ TEST_F(MainWindow, OneShotFunctionButtonsSendTheirCommands) {
         const char* button;
         std::string bytes;
     } cases[] = {
-        {"ButtonSelfTest", "SELFTEST\r\n"},      {"ButtonIgnoreAuto", "\x1B!C"},
-        {"ButtonLineModeOut", "\x1B\x5A\r\n"},   {"ButtonRestPrinter", "\x1B!R"},
+        {"ButtonSelfTest", "SELFTEST\r\n"},
+        {"ButtonIgnoreAuto", "\x1B!C"},
+        {"ButtonLineModeOut", "\x1B\x5A\r\n"},
+        {"ButtonRestPrinter", "\x1B!R"},
     };
     for (const Case& c : cases) {
         resetPort();

@@ -1,0 +1,63 @@
+// The main window over a real TCP connection to the simulated printer: the
+// exact bytes of the first contact and of Get Status.
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/TFormMain.h"
+#include "gui/ScriptedPrompter.h"
+#include "support/sim_process.h"
+
+namespace {
+
+struct Window {
+    m350test::ScriptedPrompter prompter;
+    std::unique_ptr<TFormMain> main;
+    Window(const char* address, int port) {
+        m350ui::StartupOptions options;
+        options.interfaceIndex = m350::kEthernet;
+        options.address = address;
+        options.port = port;
+        options.language = 0;
+        MainWindowSeams seams;
+        seams.prompter = &prompter;
+        seams.screenSize = [] { return QSize(1280, 1024); };
+        main = std::make_unique<TFormMain>(options, seams);
+    }
+};
+
+TEST(MainWindowWire, FirstContactThenGetStatus) {
+    m350test::SimProcess sim({"--status-byte", "0x21"});
+    ASSERT_TRUE(sim.ok()) << sim.error();
+    Window w("127.0.0.1", sim.tcpPort());
+    ASSERT_TRUE(sim.waitForClosed(2));
+    auto t = sim.transcript();
+    ASSERT_GE(t.size(), 2u);
+    EXPECT_EQ(t[0].rx, "");  // the connection test sends nothing
+    EXPECT_EQ(t[1].rx, "\x1B\x5A\r\n");
+    const std::size_t before = t.size();
+
+    w.main->findChild<QPushButton*>("ButtonGetStatus")->click();
+    EXPECT_EQ(w.main->findChild<QLineEdit*>("EditPrinterStatus")->text(), "Cover Open");
+    ASSERT_TRUE(sim.waitForClosed(before + 1));
+    t = sim.transcript();
+    ASSERT_EQ(t.size(), before + 1);
+    EXPECT_EQ(t.back().rx, "\x1B!?\x1B!S\r\n");
+    EXPECT_TRUE(w.prompter.shown.isEmpty());
+}
+
+TEST(MainWindowWire, NoPrinterListeningIsSilentAndGetStatusSaysSo) {
+    int port = 0;
+    {
+        m350test::SimProcess sim;
+        ASSERT_TRUE(sim.ok()) << sim.error();
+        port = sim.tcpPort();
+    }  // stopped: nothing listens on the port now
+    Window w("127.0.0.1", port);
+    EXPECT_TRUE(w.prompter.shown.isEmpty());
+    w.main->findChild<QPushButton*>("ButtonGetStatus")->click();
+    EXPECT_EQ(w.prompter.messages, QStringList{"Port Open Error"});
+}
+
+}  // namespace
