@@ -180,10 +180,10 @@ TEST(CtlSerial, StatusAndCommandOverAPseudoTerminal) {
     EXPECT_EQ(status.out, "Ready\n");
     CtlRun line = RunCtl({"--com", "COM3", "exit-line-mode"}, {}, env);
     EXPECT_EQ(line.exitCode, 0) << line.err;
-    auto rx = Received(sim, 2);
-    ASSERT_EQ(rx.size(), 2u);
-    EXPECT_EQ(rx[0], std::string("\x1B!?\x1B!S\r\n"));
-    EXPECT_EQ(rx[1], std::string("\x1BZ\r\n"));
+    // How the simulator splits the opens of a pseudo-terminal into connections
+    // is its own affair; the bytes in order are what count.
+    const std::string expected = std::string("\x1B!?\x1B!S\r\n") + "\x1BZ\r\n";
+    EXPECT_EQ(ReceivedAtLeast(sim, expected.size()), expected);
 }
 
 }  // namespace

@@ -173,3 +173,38 @@ TEST(CtlConfigWrite, EveryPageSendsTheLibrarysLinesBehindTheGate) {
 
 }  // namespace
 }  // namespace m350test
+
+namespace m350test {
+namespace {
+
+TEST(CtlConfigSerial, ReadAndWriteOverAPseudoTerminal) {
+    SimProcess sim({"--password", "pw"}, /*pty=*/true);
+    ASSERT_TRUE(sim.ok()) << sim.error();
+    const std::vector<std::pair<std::string, std::string>> env = {{"M350_COM2", sim.ptyPath()}};
+    TempDir dir;
+    const std::string path = dir.file("com.dcf");
+    CtlRun read = RunCtl({"--com", "COM2", "config", "read", "--json", "-o", path}, {}, env);
+    ASSERT_EQ(read.exitCode, 0) << read.err;
+    auto j = nlohmann::json::parse(read.out);
+    EXPECT_EQ(j["unit"], "inch");
+    EXPECT_TRUE(j["edition"].is_number());
+    const std::string readRx = sim.allRx();
+    EXPECT_EQ(readRx.rfind("\r\nDIAGNOSTIC INTERFACE COM\r\nDIAGNOSTIC REPORT DPI\r\n", 0), 0u);
+
+    m350::ConfigFileContents contents;
+    ASSERT_EQ(m350::LoadConfigFile(path, contents), m350::ConfigFileResult::kOk);
+    CtlRun write = RunCtl(
+        {"--com", "COM2", "--password", "pw", "config", "write", path, "--page", "rs232"}, {}, env);
+    ASSERT_EQ(write.exitCode, 0) << write.err;
+    std::string lines;
+    for (const auto& line : m350::ConfigPageLines(contents.record, m350::kPageRs232)) lines += line;
+    ASSERT_FALSE(lines.empty());
+    const std::string gate =
+        "\r\nDIAGNOSTIC INTERFACE COM\r\nDIAGNOSTIC REPORT EDITION\r\nDIAGNOSTIC REPORT "
+        "PASSWORD\r\n";
+    const std::string all = ReceivedAtLeast(sim, readRx.size() + gate.size() + lines.size());
+    EXPECT_EQ(all, readRx + gate + lines);
+}
+
+}  // namespace
+}  // namespace m350test

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "RunCtl.h"
@@ -28,6 +30,17 @@ inline std::vector<std::string> Received(const SimProcess& sim, std::size_t coun
     std::vector<std::string> rx;
     for (const auto& c : sim.transcript()) rx.push_back(c.rx);
     return rx;
+}
+
+// Everything the simulator has received once it holds at least size bytes (a
+// pseudo-terminal hands bytes over after the writer may have gone); at most 5 s.
+inline std::string ReceivedAtLeast(const SimProcess& sim, std::size_t size) {
+    std::string all = sim.allRx();
+    for (int i = 0; i < 500 && all.size() < size; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        all = sim.allRx();
+    }
+    return all;
 }
 
 #define START_SIM(name, ...)                                \
