@@ -23,6 +23,9 @@ QStringList WithEmptyItem(const m350::KeywordTable& table) {
 
 const QStringList kOffOn{"", "OFF", "ON"};
 
+// Numbers here are short; captions get the room.
+constexpr int kBoxWidth = 64;
+
 // A shown-only base value beside its box: hidden until a record has one.
 QLineEdit* BaseBox(QWidget* parent, const char* name) {
     QLineEdit* e = Edit(parent, name);
@@ -92,7 +95,7 @@ void ConfigPage::BuildInfoBox() {
 void ConfigPage::BuildCommonPage() {
     QWidget* p = TabSheet5;
     QGridLayout* grid = configkit::PageGrid(p);
-    configkit::Rows rows(grid);
+    configkit::Rows rows(grid, kBoxWidth);
 
     QStringList density{QString()};
     for (int i = 0; i <= 15; ++i) density << QString::number(i);
@@ -144,14 +147,14 @@ void ConfigPage::BuildCommonPage() {
     rows.add(Label(p, "LabelContinuousInten", "Continuous Inten."), Edit(p, "EditContinuousInten"));
     rows.add(Label(p, "LabelThresholdDetection", "Threshold Detection"),
              Combo(p, "ComboBoxThreshold", {"", "MANUAL", "AUTO"}));
-    for (int c : {1, 4, 7}) grid->setColumnStretch(c, 1);
+    for (int c : {0, 3, 6}) grid->setColumnStretch(c, 1);
     configkit::FinishGrid(grid);
 }
 
 void ConfigPage::BuildZPage() {
     QWidget* p = TabSheet6;
     QGridLayout* grid = configkit::PageGrid(p);
-    configkit::Rows rows(grid);
+    configkit::Rows rows(grid, kBoxWidth);
     const QStringList mediaActions{"", "FEED", "CALIBRATION", "LENGTH", "NO MOTION"};
 
     rows.add(Label(p, "LabelDarknessZ", "Darkness"), Edit(p, "EditDarknessZ", 2),
@@ -176,14 +179,14 @@ void ConfigPage::BuildZPage() {
              RangeLabel(p, "LabelRangeLabelTopZ", "-120 to 120"));
     rows.add(Label(p, "LabelLeftPositionZ", "Left Position"), Edit(p, "EditLeftPositionZ", 5),
              RangeLabel(p, "LabelRangeLeftPositionZ", "-9999 to 9999"));
-    for (int c : {1, 4}) grid->setColumnStretch(c, 1);
+    for (int c : {0, 3}) grid->setColumnStretch(c, 1);
     configkit::FinishGrid(grid);
 }
 
 void ConfigPage::BuildDPage() {
     QWidget* p = TabSheet7;
     QGridLayout* grid = configkit::PageGrid(p);
-    configkit::Rows rows(grid);
+    configkit::Rows rows(grid, kBoxWidth);
 
     rows.add(Label(p, "LabelHeatD", "Heat"), Edit(p, "EditHeatD", 2),
              RangeLabel(p, "LabelRangeHeatD", "0 to 30"));
@@ -201,14 +204,14 @@ void ConfigPage::BuildDPage() {
     rows.add(Label(p, "LabelColumnOffsetD", "Column Offset"), Edit(p, "EditColumnOffsetD"),
              UnitLabel(p, 8));
     rows.add(Label(p, "LabelRowOffsetD", "Row Offset"), Edit(p, "EditRowOffsetD"), UnitLabel(p, 9));
-    for (int c : {1, 4}) grid->setColumnStretch(c, 1);
+    for (int c : {0, 3}) grid->setColumnStretch(c, 1);
     configkit::FinishGrid(grid);
 }
 
 void ConfigPage::BuildRs232Page() {
     QWidget* p = TabSheet8;
     QGridLayout* grid = configkit::PageGrid(p);
-    configkit::Rows rows(grid);
+    configkit::Rows rows(grid, kBoxWidth);
     rows.add(Label(p, "LabelBaudrate", "Baud Rate"),
              Combo(p, "ComboBoxBaudrate",
                    {"", "1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200"}));

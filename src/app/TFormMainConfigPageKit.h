@@ -41,7 +41,9 @@ inline QComboBox* Combo(QWidget* parent, const char* name, const QStringList& it
 // column of rows; block b starts at grid column 3 * b.
 class Rows {
   public:
-    explicit Rows(QGridLayout* grid) : grid_(grid) {}
+    // boxWidth > 0: edit boxes are kept to that width (those side by side in
+    // one row to two thirds of it), leaving the room to the captions.
+    explicit Rows(QGridLayout* grid, int boxWidth = 0) : grid_(grid), boxWidth_(boxWidth) {}
 
     // Starts the next block of rows at the top.
     void nextBlock() {
@@ -53,10 +55,17 @@ class Rows {
     void add(QLabel* caption, QWidget* box, QWidget* note = nullptr) {
         const int c = 3 * block_;
         if (caption) {
+            Caption(caption);
             grid_->addWidget(caption, row_, c);
             caption->setBuddy(box);
         }
-        if (box) grid_->addWidget(box, row_, c + 1);
+        if (box) {
+            if (Narrow(box, boxWidth_)) {
+                grid_->addWidget(box, row_, c + 1, Qt::AlignLeft);
+            } else {
+                grid_->addWidget(box, row_, c + 1);
+            }
+        }
         if (note) grid_->addWidget(note, row_, c + 2);
         ++row_;
     }
@@ -65,13 +74,16 @@ class Rows {
         auto* strip = new QHBoxLayout;
         strip->setSpacing(4);
         strip->setContentsMargins(0, 0, 0, 0);
+        if (boxWidth_ > 0) strip->setAlignment(Qt::AlignLeft);
         QWidget* first = nullptr;
         for (QWidget* w : boxes) {
+            Narrow(w, boxWidth_ * 2 / 3);
             strip->addWidget(w);
             if (!first) first = w;
         }
         const int c = 3 * block_;
         if (caption) {
+            Caption(caption);
             grid_->addWidget(caption, row_, c);
             caption->setBuddy(first);
         }
@@ -87,7 +99,21 @@ class Rows {
     int row() const { return row_; }
 
   private:
+    // Long captions (other languages) wrap onto a second line rather than
+    // squeezing their boxes or being cut.
+    static void Caption(QLabel* caption) {
+        caption->setWordWrap(true);
+        caption->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    }
+
+    static bool Narrow(QWidget* box, int width) {
+        if (width <= 0 || !qobject_cast<QLineEdit*>(box)) return false;
+        box->setMaximumWidth(width);
+        return true;
+    }
+
     QGridLayout* grid_;
+    int boxWidth_;
     int block_ = 0;
     int row_ = 0;
 };

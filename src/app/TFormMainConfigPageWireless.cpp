@@ -38,6 +38,21 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& caption) {
     return b;
 }
 
+// The dashed separator lines are wider than their half of the page; centred,
+// they lose dashes on both sides and keep their caption in the middle.
+QLabel* Separator(QWidget* parent, const char* name, const char* text) {
+    QLabel* l = Label(parent, name, QString::fromLatin1(text));
+    l->setAlignment(Qt::AlignCenter);
+    l->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    return l;
+}
+
+QPushButton* BrowseButton(QWidget* parent, const char* name) {
+    QPushButton* b = Button(parent, name, QStringLiteral("Browse..."));
+    b->setMaximumWidth(b->fontMetrics().horizontalAdvance(b->text()) + 14);
+    return b;
+}
+
 QLineEdit* Masked(QLineEdit* e) {
     e->setEchoMode(QLineEdit::Password);
     return e;
@@ -99,8 +114,8 @@ void ConfigPage::BuildWirelessPage() {
     QLineEdit* dns = Address(g, "edtWiFiDnsSrvIp");
     dns->hide();
     rows.add(Label(g, "LabelWiFiGateway", "Gateway:"), {Address(g, "EditWiFiGateway"), dns});
-    rows.span(Label(g, "lblWiFiInformation",
-                    "-------------------------- WiFi Information ------------------------"));
+    rows.span(Separator(g, "lblWiFiInformation",
+                        "-------------------------- WiFi Information ------------------------"));
     QLineEdit* scan = Edit(g, "edtScanRssi", 3);
     scan->setToolTip(QStringLiteral("0 < Roam Delta < 40"));
     QLineEdit* roam = Edit(g, "edtRoamRssi", 3);
@@ -125,22 +140,22 @@ void ConfigPage::BuildWirelessPage() {
     rows.add(Label(g, "lblPrintname", "Network Printer Name"), Edit(g, "Edit1Printname", 32));
 
     rows.nextBlock();
-    rows.span(Label(g, "lblWpaEnterprise",
-                    "-------------------------- WPA-Enterprise ------------------------"));
+    rows.span(Separator(g, "lblWpaEnterprise",
+                        "-------------------------- WPA-Enterprise ------------------------"));
     QComboBox* eap =
         Combo(g, "cbxWiFiEapType", {"", "EAP-TLS", "EAP-TTLS", "EAP-FAST", "PEAP", "LEAP"});
     eap->setEnabled(false);
     rows.add(Label(g, "lblWiFiEapType", "EAP Type:"), eap);
     QLineEdit* ca = CertificatePath(g, "edtWiFiSrvCerPath", "CA Certificate");
     rows.add(Label(g, "lblWiFiSrvCer", "CA Certificate:"),
-             {ca, Button(g, "btnWiFiSrvCerBrowse", QStringLiteral("Browse..."))});
+             {ca, BrowseButton(g, "btnWiFiSrvCerBrowse")});
     QLineEdit* client = CertificatePath(g, "edtWiFiClientCerPath", "User Certificate");
-    QPushButton* clientBrowse = Button(g, "btnWiFiClientCerBrowse", QStringLiteral("Browse..."));
+    QPushButton* clientBrowse = BrowseButton(g, "btnWiFiClientCerBrowse");
     client->setEnabled(false);
     clientBrowse->setEnabled(false);
     rows.add(Label(g, "lblWiFiClientCer", "User Certificate:"), {client, clientBrowse});
     QLineEdit* key = CertificatePath(g, "edtWiFiPrivKeyPath", "Private Key");
-    QPushButton* keyBrowse = Button(g, "btnWiFiPrivKeyBrowse", QStringLiteral("Browse..."));
+    QPushButton* keyBrowse = BrowseButton(g, "btnWiFiPrivKeyBrowse");
     key->setEnabled(false);
     keyBrowse->setEnabled(false);
     rows.add(Label(g, "lblWiFiPrivKey", "Private Key:"), {key, keyBrowse});
@@ -153,7 +168,7 @@ void ConfigPage::BuildWirelessPage() {
     QPushButton* scanButton = Button(g, "Button1", QStringLiteral("Scan"));
     aps->hide();
     scanButton->hide();
-    grid->setColumnStretch(1, 3);
+    grid->setColumnStretch(1, 2);
     grid->setColumnStretch(4, 3);
     configkit::FinishGrid(grid);
 
