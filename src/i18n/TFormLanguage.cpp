@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QFont>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -154,6 +155,26 @@ int SelectedUnit(QWidget* mainWindow) {
     return 0;
 }
 
+// The Han characters of Chinese and Japanese share code points but not
+// shapes; the font chooses which. Naming the language's CJK face after the
+// window's own family plays the part the font character set played: Latin
+// text keeps its face, the ideographs come in the language's forms. A face
+// that is not installed is passed over.
+void SetScriptFont(QWidget* root, int language) {
+    static const QString kCjkFaces[] = {QStringLiteral("Noto Sans CJK TC"),
+                                        QStringLiteral("Noto Sans CJK SC"),
+                                        QStringLiteral("Noto Sans CJK JP")};
+    QFont font = root->font();
+    QStringList families = font.families();
+    if (families.isEmpty()) families << font.family();
+    for (const QString& face : kCjkFaces) families.removeAll(face);
+    if (language >= m350::kLangTraditionalChinese && language <= m350::kLangJapanese)
+        families << kCjkFaces[language - m350::kLangTraditionalChinese];
+    if (families == font.families()) return;
+    font.setFamilies(families);
+    root->setFont(font);
+}
+
 }  // namespace
 
 QString LanguageQText(int key, int language) {
@@ -165,6 +186,7 @@ QStringList ApplyLanguage(QWidget* root, std::span<const TextBinding> bindings, 
     QStringList problems;
     if (root == nullptr) return problems;
     language = m350::ValidLanguage(language);
+    SetScriptFont(root, language);
     for (const TextBinding& b : bindings) Apply(root, b, language, problems);
     return problems;
 }

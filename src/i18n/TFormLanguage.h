@@ -24,6 +24,8 @@ QString LanguageQText(int key, int language);
 //  - list items of a combo box or radio group, keeping the selected index;
 //  - column headers of a tree, table or list view;
 //  - root's own window title.
+// Root's font also names the CJK face of a Chinese or Japanese language, so
+// ideographs take that language's forms.
 // Returns the bindings that found no control (or a list too short for its
 // items), one entry per problem, empty when all went well.
 QStringList ApplyLanguage(QWidget* root, std::span<const m350::TextBinding> bindings, int language);

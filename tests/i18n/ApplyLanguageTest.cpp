@@ -184,4 +184,18 @@ TEST(StartMainWindowLanguage, ForcedLanguageWinsOverTheSystem) {
     qunsetenv("LC_ALL");
 }
 
+TEST(ApplyLanguage, ChineseAndJapaneseNameTheirCjkFace) {
+    Window w;
+    const QString family = w.root->font().families().value(0, w.root->font().family());
+    m350ui::ApplyLanguage(w.root.get(), {}, m350::kLangJapanese);
+    EXPECT_EQ(w.root->font().families().value(0), family);
+    EXPECT_EQ(w.root->font().families().back(), QStringLiteral("Noto Sans CJK JP"));
+    m350ui::ApplyLanguage(w.root.get(), {}, m350::kLangTraditionalChinese);
+    EXPECT_EQ(w.root->font().families().back(), QStringLiteral("Noto Sans CJK TC"));
+    EXPECT_FALSE(w.root->font().families().contains(QStringLiteral("Noto Sans CJK JP")));
+    m350ui::ApplyLanguage(w.root.get(), {}, m350::kLangPolish);
+    for (const QString& f : w.root->font().families())
+        EXPECT_FALSE(f.contains("CJK")) << f.toStdString();
+}
+
 }  // namespace

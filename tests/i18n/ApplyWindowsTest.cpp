@@ -30,9 +30,7 @@ using m350ui::LanguageQText;
 const std::set<QString>& NotBuiltYet() {
     static const std::set<QString> names = [] {
         std::set<QString> s;
-        for (const char* n : {"TabSheet8",
-                              "TabSheet9",
-                              "LabelVersion",
+        for (const char* n : {"LabelVersion",
                               "LabelMilage",
                               "LabelCHecksum",
                               "LabelSerial",
