@@ -186,6 +186,8 @@ void TFormMain::BuildTopLevel() {
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setSizeGripEnabled(false);
     StatusBar1->setFixedHeight(kStatusBarHeight);
+    // On a small screen the page runs under the status bar, which must hide it.
+    StatusBar1->setAutoFillBackground(true);
     for (int i = 0; i < 4; ++i) {
         panels_[i] = new QLabel(StatusBar1);
         panels_[i]->setObjectName(QStringLiteral("StatusBar1Panel%1").arg(i));
