@@ -220,6 +220,16 @@ TEST_F(WirelessPage, KeyCheckStopsSetBeforeAnythingIsWritten) {
         prompter.messages.clear();
     }
 
+    // A key shown after a read empties when the box is entered; WEP then
+    // needs it typed again.
+    choose("ComboBoxWiFiEncryption", 1);
+    edit("EditWiFiKey")->setText("abcde");
+    focus(edit("EditWiFiKey"), QEvent::FocusIn);
+    set->click();
+    EXPECT_EQ(settle(), std::vector<std::string>{kPasswordRead});
+    EXPECT_EQ(prompter.messages, QStringList{"The length is invalid!!"});
+    prompter.messages.clear();
+
     // A good key lets the page be written.
     choose("ComboBoxWiFiEncryption", 1);
     edit("EditWiFiKey")->setText("Hello World!~");
