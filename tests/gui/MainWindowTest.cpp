@@ -3,16 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QDateTime>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTimer>
 
 #include "app/RadioGroup.h"
 #include "app/TFormMain.h"
 #include "app/TFormMainConfigPage.h"
 #include "gui/ScriptedPrompter.h"
+#include "i18n/LanguageTable.h"
 #include "link/TFormRs232Setup.h"
 #include "support/ScriptedPort.h"
 
@@ -382,6 +386,35 @@ TEST_F(MainWindow, ResetMarksTheWirelessStateUnknownEvenOnFailure) {
     EXPECT_EQ(mac->palette().color(QPalette::Base), QColor(Qt::red));
     EXPECT_FALSE(def->isEnabled());
     EXPECT_FALSE(page.ButtonConfigSet->isEnabled());
+}
+
+TEST_F(MainWindow, ClockPanelFollowsTheLocaleEverySecond) {
+    TFormMain& w = make();
+    auto* timer = w.findChild<QTimer*>("Timer1");
+    ASSERT_NE(timer, nullptr);
+    EXPECT_TRUE(timer->isActive());
+    EXPECT_EQ(timer->interval(), 1000);
+    auto now = [] {
+        return QLocale::system().toString(QDateTime::currentDateTime(), QLocale::ShortFormat);
+    };
+    const QString before = now();
+    w.Timer1Timer();
+    const QString after = now();
+    EXPECT_TRUE(w.panelText(3) == before || w.panelText(3) == after)
+        << w.panelText(3).toStdString();
+}
+
+TEST_F(MainWindow, StatusWordIsInTheCurrentLanguage) {
+    m350ui::StartupOptions options;
+    options.language = 6;
+    make(options);
+    resetPort();
+    port->replies.push_back("\x01" + std::string(8, '\0'));
+    click("ButtonGetStatus");
+    const std::string_view german = m350::LanguageText(m350::kKeyCoverOpen, 6);
+    ASSERT_FALSE(german.empty());
+    EXPECT_NE(german, "Cover Open");
+    EXPECT_EQ(find<QLineEdit>("EditPrinterStatus")->text().toStdString(), german);
 }
 
 }  // namespace
