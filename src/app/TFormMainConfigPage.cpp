@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
@@ -292,13 +293,15 @@ void ConfigPage::ButtonConfigSetClick() {
             main_.prompter().message(FromBytes(text));
         }
         main_.setEnabled(true);
+        main_.show();
+        if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
+            main_.raise();
+            main_.activateWindow();
+        }
     } else {
         main_.RunStandard(m350::kOpWriteConfig, &working, page);
     }
     MaskSecrets();
-    main_.show();
-    main_.raise();
-    main_.activateWindow();
 }
 
 void ConfigPage::ButtonSaveClick() {

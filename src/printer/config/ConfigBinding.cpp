@@ -115,8 +115,14 @@ void ShowBinding(const ConfigBinding& b, const ConfigRecord& r, bool inch, Confi
             view.setText(b.control, Decimal(r.integer(b.field)));
             break;
         case R::kReal:
-        case R::kSpeed:
             view.setText(b.control, present ? FormatGeneral(r.real(b.field)) : std::string());
+            break;
+        case R::kSpeed:
+            // The speed and the three prefix characters (below) show their
+            // value even when the printer has not told it: the reset record
+            // holds real starting values for them (3 ips, "~", "^", ","),
+            // which Clear shows and a Set then sends as typed.
+            view.setText(b.control, FormatGeneral(r.real(b.field)));
             break;
         case R::kLengthReal:
         case R::kLengthInt: {
@@ -154,7 +160,7 @@ void ShowBinding(const ConfigBinding& b, const ConfigRecord& r, bool inch, Confi
             break;
         case R::kCharacter: {
             const char c = r.character(b.field);
-            view.setText(b.control, present && c != '\0' ? std::string(1, c) : std::string());
+            view.setText(b.control, c != '\0' ? std::string(1, c) : std::string());
             break;
         }
     }
