@@ -12,6 +12,7 @@
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QWidget>
+#include <array>
 
 #include "i18n/LanguageDetect.h"
 #include "i18n/LanguageTable.h"
@@ -40,9 +41,40 @@ bool SetTabText(QWidget* page, const QString& text) {
     return false;
 }
 
+// A label that its new text overflows grows like a self-sizing label: to the
+// right, or to the left when it is right-aligned or the right is taken, and
+// only into room no other control of its parent occupies. Otherwise it stays
+// as it is (and the caption-fit check lists it).
+void FitLabel(QLabel* label) {
+    QWidget* parent = label->parentWidget();
+    if (parent == nullptr || label->wordWrap()) return;
+    const QRect now = label->geometry();
+    const int extra = label->sizeHint().width() - now.width();
+    if (extra <= 0) return;
+    auto isFree = [&](const QRect& room) {
+        if (room.left() < 0) return false;
+        for (QObject* child : parent->children()) {
+            auto* w = qobject_cast<QWidget*>(child);
+            if (w == nullptr || w == label || w->isWindow() || w->isHidden()) continue;
+            if (w->geometry().intersects(room)) return false;
+        }
+        return true;
+    };
+    const QRect right = now.adjusted(0, 0, extra, 0);
+    const QRect left = now.adjusted(-extra, 0, 0, 0);
+    const bool rightAligned = (label->alignment() & Qt::AlignRight) != 0;
+    for (const QRect& room : rightAligned ? std::array{left, right} : std::array{right, left}) {
+        if (isFree(room)) {
+            label->setGeometry(room);
+            return;
+        }
+    }
+}
+
 bool SetCaption(QWidget* w, const QString& text) {
     if (auto* label = qobject_cast<QLabel*>(w)) {
         label->setText(text);
+        FitLabel(label);
     } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
         button->setText(text);
     } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
@@ -199,6 +231,7 @@ QStringList ApplyMainWindowLanguage(QWidget* mainWindow, int language) {
     for (const char* name : m350::kMainUnitLabels) {
         if (auto* label = mainWindow->findChild<QLabel*>(QString::fromLatin1(name))) {
             label->setText(unit);
+            FitLabel(label);
         } else {
             problems << QString::fromLatin1(name);
         }

@@ -198,4 +198,32 @@ TEST(ApplyLanguage, ChineseAndJapaneseNameTheirCjkFace) {
         EXPECT_FALSE(f.contains("CJK")) << f.toStdString();
 }
 
+// Labels grow into free room when a language needs more width, never over
+// another control.
+TEST(ApplyLanguage, OverflowingLabelsGrowOnlyIntoFreeRoom) {
+    QWidget root;
+    root.resize(400, 100);
+    auto place = [&](QWidget* w, const char* name, QRect r) {
+        w->setObjectName(QString::fromLatin1(name));
+        w->setGeometry(r);
+        return w;
+    };
+    auto* free = static_cast<QLabel*>(place(new QLabel("x", &root), "LabelFree", {10, 10, 20, 15}));
+    auto* blocked =
+        static_cast<QLabel*>(place(new QLabel("x", &root), "LabelBlocked", {10, 40, 20, 15}));
+    place(new QLineEdit(&root), "EditRight", {32, 38, 100, 20});
+    auto* righty =
+        static_cast<QLabel*>(place(new QLabel("x", &root), "LabelRighty", {300, 70, 20, 15}));
+    righty->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    const TextBinding bindings[] = {Caption("LabelFree", 201), Caption("LabelBlocked", 201),
+                                    Caption("LabelRighty", 201)};
+    m350ui::ApplyLanguage(&root, bindings, m350::kLangRussian);
+
+    EXPECT_EQ(free->x(), 10);
+    EXPECT_GE(free->width(), free->sizeHint().width());
+    EXPECT_EQ(blocked->geometry(), QRect(10, 40, 20, 15));  // left edge at 10: no room either side
+    EXPECT_EQ(righty->geometry().right(), 319);
+    EXPECT_GE(righty->width(), righty->sizeHint().width());
+}
+
 }  // namespace
