@@ -24,7 +24,7 @@ QStringList WithEmptyItem(const m350::KeywordTable& table) {
 const QStringList kOffOn{"", "OFF", "ON"};
 
 // Numbers here are short; captions get the room.
-constexpr int kBoxWidth = 64;
+constexpr int kBoxWidth = 56;
 
 // A shown-only base value beside its box: hidden until a record has one.
 QLineEdit* BaseBox(QWidget* parent, const char* name) {

@@ -7,13 +7,39 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QString>
 #include <QStringList>
+#include <QStyle>
 
 namespace configkit {
 
+// A caption that wraps between words and, where one word alone is still
+// wider than its column (long compound words of some languages), draws
+// itself a point or two smaller rather than cutting the word.
+class FitLabel : public QLabel {
+  public:
+    using QLabel::QLabel;
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        const QRect area = contentsRect();
+        const int flags = static_cast<int>(alignment()) | Qt::TextWordWrap;
+        QFont f = font();
+        for (int size = f.pointSize(); size > 5; --size) {
+            f.setPointSize(size);
+            const QRect need = QFontMetrics(f).boundingRect(area, flags, text());
+            if (need.width() <= area.width() && need.height() <= area.height()) break;
+        }
+        QPainter painter(this);
+        painter.setFont(f);
+        style()->drawItemText(&painter, area, flags, palette(), isEnabled(), text(),
+                              foregroundRole());
+    }
+};
+
 inline QLabel* Label(QWidget* parent, const char* name, const QString& text) {
-    auto* l = new QLabel(text, parent);
+    auto* l = new FitLabel(text, parent);
     if (name && *name) l->setObjectName(QString::fromLatin1(name));
     return l;
 }
@@ -107,6 +133,12 @@ class Rows {
     }
 
     static bool Narrow(QWidget* box, int width) {
+        if (auto* combo = qobject_cast<QComboBox*>(box); combo && width > 0) {
+            // The open list still shows whole items.
+            combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+            combo->setMinimumContentsLength(5);
+            return false;
+        }
         if (width <= 0 || !qobject_cast<QLineEdit*>(box)) return false;
         box->setMaximumWidth(width);
         return true;
