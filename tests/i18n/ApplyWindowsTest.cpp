@@ -11,6 +11,8 @@
 #include <memory>
 #include <set>
 
+#include "access/TFormPassword.h"
+#include "access/TFormPasswordSetup.h"
 #include "app/RadioGroup.h"
 #include "app/TFormMain.h"
 #include "gui/ScriptedPrompter.h"
@@ -175,7 +177,7 @@ TEST_F(Windows, PostPrintActionKeepsItsItemInGerman) {
     EXPECT_EQ(find<QLabel>("LabelPrintOut")->text(), LanguageQText(74, m350::kLangGerman));
 }
 
-TEST_F(Windows, SetupDialogsHaveEveryMappedControl) {
+TEST_F(Windows, DialogsHaveEveryMappedControl) {
     TFormMain& w = make(m350::kLangEnglish);
     for (int lang = 0; lang < m350::kLanguageCount; ++lang) {
         m350::SerialSettings serial;
@@ -187,6 +189,15 @@ TEST_F(Windows, SetupDialogsHaveEveryMappedControl) {
         TFormLPTSetup lptDialog(lpt, lang, &w);
         EXPECT_TRUE(m350ui::ApplyDialogLanguage(&lptDialog, "TFormLPTSetup", lang).isEmpty());
         EXPECT_EQ(lptDialog.findChild<QPushButton*>("ButtonSet")->text(), LanguageQText(4, lang));
+
+        TFormPassword password("secret", prompter, lang, &w);
+        EXPECT_TRUE(m350ui::ApplyDialogLanguage(&password, "TFormPassword", lang).isEmpty());
+        EXPECT_EQ(password.windowTitle(), LanguageQText(261, lang));
+
+        std::string newPassword;
+        TFormPasswordSetup setup(newPassword, prompter, lang, &w);
+        EXPECT_TRUE(m350ui::ApplyDialogLanguage(&setup, "TFormPasswordSetup", lang).isEmpty());
+        EXPECT_EQ(setup.findChild<QLabel*>("LabelOldPassword")->text(), LanguageQText(259, lang));
     }
 }
 
