@@ -4,9 +4,11 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QFont>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QTabWidget>
@@ -71,12 +73,44 @@ void FitLabel(QLabel* label) {
     }
 }
 
+// A push button whose caption a language makes too wide draws it a point or
+// two smaller, down to 6 points, rather than cutting it; the button's own font
+// comes back when a later caption fits again.
+void FitButton(QPushButton* button) {
+    static const char* const kFitted = "m350Fitted";
+    static const char* const kOwnFont = "m350OwnFont";
+    if (button->property(kFitted).toBool()) {
+        // Back to what the button had: its own font, or its parent's.
+        button->setFont(button->property(kOwnFont).value<QFont>());
+        button->setProperty(kFitted, false);
+    }
+    constexpr int kMargin = 8;  // frame and padding left and right
+    const int room = button->width() - kMargin;
+    QFont measure = button->font();
+    if (measure.pointSizeF() <= 0 ||
+        QFontMetrics(measure).horizontalAdvance(button->text()) <= room)
+        return;
+    // Only the size is set, so the family still follows the window (and its
+    // CJK face after a language change).
+    const QFont own = button->testAttribute(Qt::WA_SetFont) ? button->font() : QFont();
+    QFont smaller = own;
+    for (qreal size = measure.pointSizeF() - 0.5; size >= 6.0; size -= 0.5) {
+        measure.setPointSizeF(size);
+        smaller.setPointSizeF(size);
+        if (QFontMetrics(measure).horizontalAdvance(button->text()) <= room) break;
+    }
+    button->setProperty(kOwnFont, QVariant::fromValue(own));
+    button->setProperty(kFitted, true);
+    button->setFont(smaller);
+}
+
 bool SetCaption(QWidget* w, const QString& text) {
     if (auto* label = qobject_cast<QLabel*>(w)) {
         label->setText(text);
         FitLabel(label);
     } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
         button->setText(text);
+        if (auto* push = qobject_cast<QPushButton*>(w)) FitButton(push);
     } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
         group->setTitle(text);
     } else if (!SetTabText(w, text)) {
