@@ -3,6 +3,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -224,6 +225,30 @@ TEST(ApplyLanguage, OverflowingLabelsGrowOnlyIntoFreeRoom) {
     EXPECT_EQ(blocked->geometry(), QRect(10, 40, 20, 15));  // left edge at 10: no room either side
     EXPECT_EQ(righty->geometry().right(), 319);
     EXPECT_GE(righty->width(), righty->sizeHint().width());
+}
+
+// A button caption too wide for its button draws smaller, and the button's
+// font comes back once a caption fits again.
+TEST(ApplyLanguage, WideButtonCaptionsDrawSmallerUntilTheyFit) {
+    QWidget root;
+    QFont base = root.font();
+    base.setPointSizeF(8);
+    root.setFont(base);
+    auto* button = new QPushButton("x", &root);
+    button->setObjectName("ButtonLineModeOut");
+    button->setGeometry(0, 0, 120, 25);
+    const TextBinding bindings[] = {Caption("ButtonLineModeOut", 44)};
+    const int room = 120 - 8;
+
+    m350ui::ApplyLanguage(&root, bindings, m350::kLangGerman);  // "Zeilenmodus beenden"
+    const QFont german = button->font();
+    EXPECT_LT(german.pointSizeF(), 8.0);
+    EXPECT_GE(german.pointSizeF(), 6.0);
+    EXPECT_LE(QFontMetrics(german).horizontalAdvance(button->text()), room);
+
+    m350ui::ApplyLanguage(&root, bindings, m350::kLangEnglish);  // "Exit Line Mode" fits
+    EXPECT_EQ(button->font().pointSizeF(), 8.0);
+    EXPECT_FALSE(button->testAttribute(Qt::WA_SetFont));
 }
 
 }  // namespace
