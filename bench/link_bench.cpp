@@ -26,8 +26,9 @@ BENCHMARK(BM_ReadFrames);
 
 void BM_ConfigurationRead(benchmark::State& state) {
     for (auto _ : state) {
-        // Every key answers 203: a valid resolution, and a number for every rule.
-        std::vector<std::string> replies(400, "{3|203}");
+        // Every key answers 203 (a valid resolution, a number for every rule); the
+        // line end lets the serial-number line end where it should.
+        std::vector<std::string> replies(400, "{3|203}\r\n");
         m350test::ScriptedLink answered({});
         for (auto& r : replies) answered.port().replies.push_back(r);
         m350::ConfigRecord record;
