@@ -176,13 +176,18 @@ TEST(ComboBoxLanguageChange, TranslatesTheListAndKeepsTheChoice) {
 
 TEST(StartMainWindowLanguage, ForcedLanguageWinsOverTheSystem) {
     Window w;
+    const QByteArray saved = qgetenv("LC_ALL");
     qputenv("LC_ALL", "ru_RU.UTF-8");
     EXPECT_EQ(m350ui::StartMainWindowLanguage(w.root.get()), m350::kLangRussian);
     EXPECT_EQ(w.languages->currentIndex(), m350::kLangRussian);
     EXPECT_EQ(m350ui::StartMainWindowLanguage(w.root.get(), m350::kLangCzech), m350::kLangCzech);
     EXPECT_EQ(m350::CurrentLanguage(), m350::kLangCzech);
     EXPECT_EQ(w.group->title(), QStringLiteral("Jazyk"));
-    qunsetenv("LC_ALL");
+    if (saved.isEmpty()) {
+        qunsetenv("LC_ALL");
+    } else {
+        qputenv("LC_ALL", saved);
+    }
 }
 
 TEST(ApplyLanguage, ChineseAndJapaneseNameTheirCjkFace) {
