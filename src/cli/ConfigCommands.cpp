@@ -37,33 +37,29 @@ struct ConfigOptions {
     m350::CertificatePaths certs;
 };
 
+// Prints a record; a file's stored status comes after the unit when given.
 void Print(Session& s, const m350::ConfigRecord& record, bool inch, bool json,
-           const m350::StatusFlags* flags, int language) {
+           const m350::StatusFlags* flags) {
+    const std::string_view word =
+        flags ? m350::LanguageText(m350::StatusTextKeyFor(*flags), s.language) : "";
     if (json) {
-        nlohmann::ordered_json j = RecordJson(record, inch);
+        nlohmann::ordered_json j;
+        j["unit"] = inch ? "inch" : "mm";
         if (flags) {
-            nlohmann::ordered_json status;
-            status["status"] =
-                std::string(m350::LanguageText(m350::StatusTextKeyFor(*flags), language));
-            status["statusFlags"] = nlohmann::ordered_json::array();
-            for (auto f : *flags) status["statusFlags"].push_back(static_cast<int>(f));
-            // The stored status goes right after the unit, before the fields.
-            nlohmann::ordered_json merged;
-            merged["unit"] = j["unit"];
-            merged["status"] = status["status"];
-            merged["statusFlags"] = status["statusFlags"];
-            for (auto& [key, value] : j.items())
-                if (key != "unit") merged[key] = value;
-            j = std::move(merged);
+            j["status"] = std::string(word);
+            j["statusFlags"] = nlohmann::ordered_json::array();
+            for (auto f : *flags) j["statusFlags"].push_back(static_cast<int>(f));
         }
+        // Kept in a variable: the range must outlive the loop.
+        const nlohmann::ordered_json fields = RecordJson(record, inch);
+        for (const auto& [key, value] : fields.items())
+            if (key != "unit") j[key] = value;
         std::fprintf(s.out(), "%s\n", DumpJson(j).c_str());
         return;
     }
     std::fprintf(s.out(), "%-24s%s\n", "unit", inch ? "inch" : "mm");
-    if (flags) {
-        const auto word = m350::LanguageText(m350::StatusTextKeyFor(*flags), language);
+    if (flags)
         std::fprintf(s.out(), "%-24s%.*s\n", "status", static_cast<int>(word.size()), word.data());
-    }
     std::fputs(RecordText(record, inch).c_str(), s.out());
 }
 
@@ -95,7 +91,7 @@ int ReadCommand(Session& s, const ConfigOptions& o, bool json) {
         if (m350::SaveConfigFile(o.output, contents) != m350::ConfigFileResult::kOk)
             return s.fail(kExitCantCreate, "cannot write " + o.output);
     }
-    Print(s, record, inch, json, nullptr, s.language);
+    Print(s, record, inch, json, nullptr);
     return kExitOk;
 }
 
@@ -103,7 +99,7 @@ int ShowCommand(Session& s, const ConfigOptions& o, bool json) {
     m350::ConfigFileContents contents;
     if (int r = Load(s, o.file, contents); r != kExitOk) return r;
     const bool inch = o.unitGiven ? o.unit == kInch : contents.unit != kMm;
-    Print(s, contents.record, inch, json, &contents.statusFlags, s.language);
+    Print(s, contents.record, inch, json, &contents.statusFlags);
     return kExitOk;
 }
 

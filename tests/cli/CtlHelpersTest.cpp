@@ -1,6 +1,9 @@
 // The tool's own parsing and printing helpers, in-process.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "cli/ConfigText.h"
 #include "cli/PasswordPrompt.h"
 #include "cli/PortOptions.h"
@@ -22,9 +25,10 @@ TEST(CtlAddress, HostPortForms) {
     ASSERT_TRUE(v6);
     EXPECT_EQ(v6->address, "::1");
     EXPECT_EQ(v6->port, 6101);
-    for (const char* bad : {"", ":9100", "host:", "host:0", "host:65536", "host:12a", "[::1",
-                            "[::1]x", "a b", "host;rm", std::string(64, 'a').c_str()})
-        EXPECT_FALSE(ParseNetAddress(bad)) << bad;
+    const std::vector<std::string> bad = {
+        "",     ":9100",  "host:", "host:0",  "host:65536",        "host:12a",
+        "[::1", "[::1]x", "a b",   "host;rm", std::string(64, 'a')};
+    for (const std::string& text : bad) EXPECT_FALSE(ParseNetAddress(text)) << text;
 }
 
 TEST(CtlAddress, PortNames) {
