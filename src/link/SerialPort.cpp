@@ -60,7 +60,11 @@ public:
         // A port in use elsewhere must fail to open.
         if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return false;
         ::ioctl(fd.get(), TIOCEXCL);
-        tcflush(fd.get(), TCIOFLUSH);
+        // Purge what the printer sent before we came, but not the output
+        // queue: on a pseudo-terminal (or a USB serial adapter) the previous
+        // operation's bytes may still be on their way, and closing does not
+        // wait for them there.
+        tcflush(fd.get(), TCIFLUSH);
 
         termios t{};
         SerialLine line = SerialLineFor(s);
@@ -70,7 +74,7 @@ public:
         }
         int bits = TIOCM_DTR | TIOCM_RTS;
         ::ioctl(fd.get(), line.raiseLines ? TIOCMBIS : TIOCMBIC, &bits);
-        tcflush(fd.get(), TCIOFLUSH);
+        tcflush(fd.get(), TCIFLUSH);
         fd_.reset(fd.release());
         return true;
     }
