@@ -1,5 +1,6 @@
 #include "app/RadioGroup.h"
 
+#include <QEvent>
 #include <QStyle>
 
 #include "app/FormKit.h"
@@ -48,6 +49,31 @@ void RadioGroup::setItemText(int index, const QString& text) {
 QRadioButton* RadioGroup::button(int index) const {
     if (index < 0 || index >= count()) return nullptr;
     return buttons_[static_cast<std::size_t>(index)];
+}
+
+QSize RadioGroup::minimumSizeHint() const {
+    constexpr int kFrame = 8;  // inner margin left and right, as layoutButtons() places them
+    int itemWidth = 0, itemHeight = 0;
+    for (auto* b : buttons_) {
+        itemWidth = std::max(itemWidth, b->sizeHint().width());
+        itemHeight = std::max(itemHeight, b->sizeHint().height());
+    }
+    const int rows = (count() + columns_ - 1) / columns_;
+    const int titleWidth = fontMetrics().horizontalAdvance(title()) + 16;
+    return {std::max(2 * kFrame + columns_ * itemWidth, titleWidth),
+            fontMetrics().height() + rows * itemHeight + 6};
+}
+
+QSize RadioGroup::sizeHint() const {
+    return minimumSizeHint();
+}
+
+bool RadioGroup::event(QEvent* event) {
+    if (event->type() == QEvent::LayoutRequest) {
+        updateGeometry();
+        layoutButtons();
+    }
+    return QGroupBox::event(event);
 }
 
 void RadioGroup::resizeEvent(QResizeEvent* event) {

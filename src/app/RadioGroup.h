@@ -27,12 +27,19 @@ class RadioGroup : public QGroupBox {
     void setItemText(int index, const QString& text);
     QRadioButton* button(int index) const;
 
+    // What the items need in their columns below the caption, so a layout
+    // gives a longer translation its room.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
   signals:
     // The operator picked another item.
     void itemIndexChanged(int index);
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
+    // An item's new text asks for a new size; pass it on to the group's layout.
+    bool event(QEvent* event) override;
 
   private:
     void layoutButtons();

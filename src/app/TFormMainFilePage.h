@@ -1,19 +1,52 @@
-// Contents of the "File Manager" page (TabSheet2).
+// Contents of the "File Manager" page (TabSheet2): the download, memory
+// information and format groups. The controls are laid out in grids so a
+// longer translation widens its column instead of running under a box.
 #pragma once
 
 #include <QObject>
 
+class QComboBox;
 class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
 class QWidget;
 class TFormMain;
+namespace m350ui {
+class RadioGroup;
+}
 
 class FileManagerPage : public QObject {
     Q_OBJECT
   public:
     FileManagerPage(TFormMain& main, QWidget* TabSheet2);
 
-    QGroupBox *GroupBoxFileDownload, *GroupBoxFileInfo, *GroupBoxFileFormat;
+    // "File Download".
+    QGroupBox* GroupBoxFileDownload;
+    QLabel *LabelFileType, *LabelFileName, *LabelFileSize, *LabelMemoryDevice;
+    QComboBox* ComboBoxFileType;  // item index = file type code
+    QLineEdit *EditFileName, *EditFileSize;
+    QComboBox* ComboBoxDevice;  // DRAM, FLASH, CARD
+    QPushButton *ButtonBrowse, *ButtonFontView, *ButtonDownload;
+
+    // "File Information".
+    QGroupBox* GroupBoxFileInfo;
+    m350ui::RadioGroup* RadioGroupDevice;
+    QPushButton* ButtonGet;
+    QLabel *LabelPhysicalSpace, *LabelFreeSpace, *LabelPhysicalUnit, *LabelFreeUnit;
+    QLineEdit *EditPhysicalSpace, *EditFreeSpace;
+    QListWidget* ListBoxFileList;
+
+    // "File Format".
+    QGroupBox* GroupBoxFileFormat;
+    m350ui::RadioGroup* RadioGroupFormatDevice;
+    QPushButton* ButtonFileFormat;
 
   private:
+    void BuildDownloadGroup();
+    void BuildInfoGroup();
+    void BuildFormatGroup();
+
     TFormMain& main_;
 };

@@ -1,9 +1,17 @@
-// Contents of the "Bitmap Font Manager" page (TabSheet3).
+// Contents of the "Bitmap Font Manager" page (TabSheet3): the font chosen and
+// its cell on the left; how its characters are chosen (standard range, Asian
+// encoding, table) on the right; Save Font and Download Font below. The groups
+// are laid out in grids, so a longer translation widens its column.
 #pragma once
 
 #include <QObject>
 
+class QCheckBox;
+class QComboBox;
 class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
 class QPushButton;
 class QWidget;
 class TFormMain;
@@ -16,13 +24,41 @@ class FontManagerPage : public QObject {
   public:
     FontManagerPage(TFormMain& main, QWidget* TabSheet3);
 
-    QGroupBox *GroupBoxFontSelect, *GroupBoxSatndEncode, *GroupBoxEncodeTable;
+    // "Font Select".
+    QGroupBox* GroupBoxFontSelect;
+    QLabel *LabelFontEncode, *LabelFontPitch, *LabelPrinterDevice;
+    QComboBox *ComboBoxFontEncode, *ComboBoxFontPitch, *ComboBoxMemoryDevice;
+    QLabel *LabelWindowsFontName, *LabelFontSize;
+    QLineEdit *EditWinFontName, *EditWinFontSize;
+    QPushButton *ButtonSelectFont, *ButtonPreviewFont;
+    QLabel* ImageSmaple;  // the "ABCD" sample of the chosen font
+    QLabel *LabelPrinterFontName, *LabelFontWidth, *LabelFontHeight, *LabelItalicWidth;
+    QLineEdit *EditPrinterFontName, *EditFontWidth, *EditFontHeight, *EditItalicWidth;
+
+    // "Standard Encode".
+    QGroupBox* GroupBoxSatndEncode;
+    QLabel *LabelFontMapping, *LabelStartAscii, *LabelEndAscii;
+    QComboBox* ComboBoxSEncode;
+    QLineEdit *EditCharStart, *EditCharEnd;
+
+    // "Asian Font Encode".
     m350ui::RadioGroup* RadioGroupAsiaFontEncode;
+
+    // "Encode by Table".
+    QGroupBox* GroupBoxEncodeTable;
+    QPlainTextEdit* MemoFontTable;
+    QCheckBox* CheckBoxFileTable;
+    QPushButton *ButtonFontTblLoad, *ButtonFontTblSave;
+
     QPushButton *ButtonSaveFont, *ButtonDowloadFont;
 
     // Start-up state of the page, set while the main window is built.
     void Initialise();
 
   private:
+    void BuildFontSelect();
+    void BuildStandardEncode();
+    void BuildEncodeTable();
+
     TFormMain& main_;
 };

@@ -7,6 +7,7 @@
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -43,13 +44,30 @@ bool SetTabText(QWidget* page, const QString& text) {
     return false;
 }
 
+// Whether a layout places the widget: then its size follows its size hint,
+// and a longer caption makes it wider by itself.
+bool InLayout(const QLayout* layout, const QWidget* widget) {
+    if (layout == nullptr) return false;
+    for (int i = 0; i < layout->count(); ++i) {
+        QLayoutItem* item = layout->itemAt(i);
+        if (item->widget() == widget) return true;
+        if (InLayout(item->layout(), widget)) return true;
+    }
+    return false;
+}
+
+bool LaidOut(const QWidget* widget) {
+    const QWidget* parent = widget->parentWidget();
+    return parent != nullptr && InLayout(parent->layout(), widget);
+}
+
 // A label that its new text overflows grows like a self-sizing label: to the
 // right, or to the left when it is right-aligned or the right is taken, and
 // only into room no other control of its parent occupies. Otherwise it stays
 // as it is (and the caption-fit check lists it).
 void FitLabel(QLabel* label) {
     QWidget* parent = label->parentWidget();
-    if (parent == nullptr || label->wordWrap()) return;
+    if (parent == nullptr || label->wordWrap() || LaidOut(label)) return;
     const QRect now = label->geometry();
     const int extra = label->sizeHint().width() - now.width();
     if (extra <= 0) return;
@@ -73,9 +91,10 @@ void FitLabel(QLabel* label) {
     }
 }
 
-// A push button whose caption a language makes too wide draws it a point or
-// two smaller, down to 6 points, rather than cutting it; the button's own font
-// comes back when a later caption fits again.
+// A push button at a fixed place whose caption a language makes too wide
+// draws it a point or two smaller, down to 6 points, rather than cutting it;
+// the button's own font comes back when a later caption fits again. Buttons
+// in a layout grow instead.
 void FitButton(QPushButton* button) {
     static const char* const kFitted = "m350Fitted";
     static const char* const kOwnFont = "m350OwnFont";
@@ -84,6 +103,7 @@ void FitButton(QPushButton* button) {
         button->setFont(button->property(kOwnFont).value<QFont>());
         button->setProperty(kFitted, false);
     }
+    if (LaidOut(button)) return;
     constexpr int kMargin = 8;  // frame and padding left and right
     const int room = button->width() - kMargin;
     QFont measure = button->font();
