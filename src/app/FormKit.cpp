@@ -38,6 +38,23 @@ QLineEdit* NewEdit(QWidget* parent, const char* name, int left, int top, int wid
     return Place(new QLineEdit(parent), name, left, top, width, height);
 }
 
+void WidenButtonToCaption(QPushButton* button, bool keepRight) {
+    constexpr int kPadding = 12;  // frame and padding left and right
+    if (button->property("m350Fitted").toBool()) {
+        button->setFont(button->property("m350OwnFont").value<QFont>());
+        button->setProperty("m350Fitted", false);
+    }
+    const int need = button->fontMetrics().horizontalAdvance(button->text()) + kPadding;
+    if (need <= button->width()) return;
+    QRect r = button->geometry();
+    if (keepRight) {
+        r.setLeft(r.right() + 1 - need);
+    } else {
+        r.setWidth(need);
+    }
+    button->setGeometry(r);
+}
+
 QString TextOf(int key, int language, const char* fallback) {
     std::string_view text = m350::LanguageText(key, language);
     if (text.empty()) return QString::fromUtf8(fallback);

@@ -37,6 +37,12 @@ QComboBox* NewCombo(QWidget* parent, const char* name, const QStringList& items,
 QLineEdit* NewEdit(QWidget* parent, const char* name, int left, int top, int width,
                    int height = kEditHeight);
 
+// For a dialog at fixed places, once its texts are applied: a push button
+// whose caption needs more room widens (leftwards when keepRight, so a button
+// at a dialog's right edge stays there) and draws at its window's font again
+// instead of a smaller one.
+void WidenButtonToCaption(QPushButton* button, bool keepRight);
+
 // Group captions sit on the frame line, as the layouts' coordinates assume,
 // instead of taking a row of their own above it.
 extern const char* const kClassicStyleSheet;

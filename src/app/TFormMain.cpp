@@ -152,9 +152,11 @@ void TFormMain::BuildTopLevel() {
 
     GroupBoxInterFace = NewGroup(this, "GroupBoxInterFace", "Interface", 346, 0, 209, 41);
     ComboBoxInterFace = NewCombo(GroupBoxInterFace, "ComboBoxInterFace",
-                                 {"USB", "COM", "LPT", "ETHERNET"}, 8, 15, 113);
+                                 {"USB", "COM", "LPT", "ETHERNET"}, 8, 15, 100);
     ComboBoxInterFace->setCurrentIndex(m350::kUsb);
-    ButtonInterFace = NewButton(GroupBoxInterFace, "ButtonInterFace", "Setup", 128, 14, 73, 23);
+    // The list needs no more than "ETHERNET"; the button takes the rest, as
+    // "Setup" is long in some languages.
+    ButtonInterFace = NewButton(GroupBoxInterFace, "ButtonInterFace", "Setup", 113, 14, 88, 23);
     ButtonInterFace->setEnabled(false);
     // Item indexes only: the operator's pick, not the program's own changes.
     connect(ComboBoxInterFace, &QComboBox::activated, this, &TFormMain::ComboBoxInterFaceChange);

@@ -1,6 +1,7 @@
 // The printer information box and the sub-pages "Common", "Z", "D" and
 // "RS-232" of PageControl2. Only the controls live here; what they show and
 // how they are read back is the binding table's (ConfigBinding.cpp).
+#include <QComboBox>
 #include <QGroupBox>
 #include <QTabWidget>
 
@@ -52,35 +53,42 @@ void ConfigPage::BuildInfoBox() {
     grid->setContentsMargins(8, 14, 8, 6);
     grid->setHorizontalSpacing(6);
     grid->setVerticalSpacing(3);
+    // One line each: the box has room for every language's captions when
+    // its edits give way.
+    auto caption = [box](const char* name, const char* text) {
+        auto* l = new QLabel(QString::fromLatin1(text), box);
+        l->setObjectName(QString::fromLatin1(name));
+        return l;
+    };
     auto readOnly = [box](const char* name) {
         QLineEdit* e = Edit(box, name);
         e->setReadOnly(true);
         return e;
     };
     // Row 0: version, check sum, serial number.
-    QLabel* version = Label(box, "LabelVersion", "Version:");
+    QLabel* version = caption("LabelVersion", "Version:");
     QLineEdit* editVersion = readOnly("EditVersion");
     version->setBuddy(editVersion);
     grid->addWidget(version, 0, 0);
     grid->addWidget(editVersion, 0, 1, 1, 2);
-    QLabel* checksum = Label(box, "LabelCHecksum", "Check Sum:");
+    QLabel* checksum = caption("LabelCHecksum", "Check Sum:");
     QLineEdit* editChecksum = readOnly("EditChecksum");
     checksum->setBuddy(editChecksum);
     grid->addWidget(checksum, 0, 3);
     grid->addWidget(editChecksum, 0, 4);
-    QLabel* serial = Label(box, "LabelSerial", "Serial No:");
+    QLabel* serial = caption("LabelSerial", "Serial No:");
     QLineEdit* editSerial = readOnly("EditSerial");
     serial->setBuddy(editSerial);
     grid->addWidget(serial, 0, 5);
     grid->addWidget(editSerial, 0, 6);
     // Row 1: the two mileage counters and the two cutting counters.
-    QLabel* mileage = Label(box, "LabelMilage", "Mileage:");
+    QLabel* mileage = caption("LabelMilage", "Mileage:");
     QLineEdit* editMileage = readOnly("EditMilage");
     mileage->setBuddy(editMileage);
     grid->addWidget(mileage, 1, 0);
     grid->addWidget(editMileage, 1, 1);
     grid->addWidget(readOnly("EditResetMilage"), 1, 2);
-    QLabel* cutting = Label(box, "LabelCuttingCounter", "Cutting Counter:");
+    QLabel* cutting = caption("LabelCuttingCounter", "Cutting Counter:");
     QLineEdit* editCutting = readOnly("EditCuttingCounter");
     cutting->setBuddy(editCutting);
     grid->addWidget(cutting, 1, 3);
@@ -93,7 +101,7 @@ void ConfigPage::BuildInfoBox() {
 }
 
 void ConfigPage::BuildCommonPage() {
-    QWidget* p = TabSheet5;
+    QWidget* p = configkit::ScrollingPanel(TabSheet5, "PanelCommon");
     QGridLayout* grid = configkit::PageGrid(p);
     configkit::Rows rows(grid, kBoxWidth);
 
@@ -114,16 +122,21 @@ void ConfigPage::BuildCommonPage() {
     rows.add(Label(p, "LabelReference", "Reference"),
              {Edit(p, "EditReferenceX"), Edit(p, "EditReferenceY")});
 
-    rows.nextBlock();
-    rows.add(Label(p, "LabelDirection", "Direction"),
-             {Combo(p, "ComboBoxDirection", {"", "0", "1"}),
-              Combo(p, "ComboBoxMirror", {"", "0", "1"})});
+    QComboBox* direction = Combo(p, "ComboBoxDirection", {"", "0", "1"});
+    QComboBox* mirror = Combo(p, "ComboBoxMirror", {"", "0", "1"});
+    rows.add(Label(p, "LabelDirection", "Direction"), {direction, mirror});
+    // One digit each: two narrow lists side by side.
+    for (QComboBox* c : {direction, mirror}) c->setMinimumContentsLength(1);
     rows.add(Label(p, "LabelOffset", "Offset"),
              {Edit(p, "EditOffset"), BaseBox(p, "EditOffsetBase")});
     rows.add(Label(p, "LabelShiftX", "Shift X"),
              {Edit(p, "EditShiftX"), BaseBox(p, "EditShiftXBase")});
     rows.add(Label(p, "LabelShiftY", "Shift Y"),
              {Edit(p, "EditShiftY"), BaseBox(p, "EditShiftYBase")});
+
+    // Two blocks of rows: three leave the captions too little room in the
+    // longer languages.
+    rows.nextBlock();
     rows.add(Label(p, "LabelRibbon", "Ribbon"), Combo(p, "ComboBoxRibbon", kOffOn));
     rows.add(Label(p, "LabelRibbonSensor", "Ribbon Sensor"),
              Combo(p, "ComboBoxRibbonSensor", kOffOn));
@@ -137,7 +150,6 @@ void ConfigPage::BuildCommonPage() {
              Combo(p, "ComboBoxDisplayLanguage",
                    {"", "English", "French", "Spanish", "Italian", "Russian", "German"}));
 
-    rows.nextBlock();
     rows.add(Label(p, "LabelHead", "Head-up Sensor"), Combo(p, "ComboBoxHead", kOffOn));
     rows.add(Label(p, "LabelReprint", "Reprint After Error"), Combo(p, "ComboBoxReprint", kOffOn));
     rows.add(Label(p, "LabelMaximumLength", "Maximum Length"), Edit(p, "EditMaximumLength"),
@@ -147,7 +159,7 @@ void ConfigPage::BuildCommonPage() {
     rows.add(Label(p, "LabelContinuousInten", "Continuous Inten."), Edit(p, "EditContinuousInten"));
     rows.add(Label(p, "LabelThresholdDetection", "Threshold Detection"),
              Combo(p, "ComboBoxThreshold", {"", "MANUAL", "AUTO"}));
-    for (int c : {0, 3, 6}) grid->setColumnStretch(c, 1);
+    for (int c : {0, 3}) grid->setColumnStretch(c, 1);
     configkit::FinishGrid(grid);
 }
 

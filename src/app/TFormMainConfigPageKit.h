@@ -8,33 +8,125 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QScrollArea>
 #include <QString>
 #include <QStringList>
 #include <QStyle>
+#include <QVBoxLayout>
+#include <algorithm>
 
 namespace configkit {
 
-// A caption that wraps between words and, where one word alone is still
-// wider than its column (long compound words of some languages), draws
-// itself a point or two smaller rather than cutting the word.
+// Breaks a caption into lines no wider than width: between words, after a
+// hyphen, and where one word alone is still wider (long compound words of
+// some languages) inside it, with a hyphen at the break. Ideographic and kana
+// text breaks between any two characters, without a hyphen.
+inline QStringList BreakLines(const QFontMetrics& metrics, const QString& text, int width) {
+    QStringList lines;
+    auto fits = [&](const QString& s) { return metrics.horizontalAdvance(s) <= width; };
+    auto ideographic = [](const QString& word) {
+        for (QChar c : word) {
+            const QChar::Script script = c.script();
+            if (script == QChar::Script_Han || script == QChar::Script_Hiragana ||
+                script == QChar::Script_Katakana || script == QChar::Script_Hangul)
+                return true;
+        }
+        return false;
+    };
+    // Pieces: words with their hyphens kept at their ends.
+    QStringList pieces;
+    for (const QString& word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        QString rest = word;
+        for (qsizetype dash = rest.indexOf(QLatin1Char('-')); dash > 0 && dash + 1 < rest.size();
+             dash = rest.indexOf(QLatin1Char('-'))) {
+            pieces << rest.left(dash + 1);
+            rest = rest.mid(dash + 1);
+        }
+        pieces << rest + QLatin1Char(' ');
+    }
+    QString line;
+    for (QString piece : pieces) {
+        const QString joined = line + piece;
+        if (fits(joined.trimmed())) {
+            line = joined;
+            continue;
+        }
+        if (!line.trimmed().isEmpty()) lines << line.trimmed();
+        line.clear();
+        // A piece wider than the whole line is cut into parts that fit.
+        while (!fits(piece.trimmed()) && piece.trimmed().size() > 1) {
+            const bool cjk = ideographic(piece);
+            const QString mark = cjk ? QString() : QStringLiteral("-");
+            qsizetype n = piece.trimmed().size() - 1;
+            while (n > 1 && !fits(piece.left(n) + mark)) --n;
+            lines << piece.left(n) + mark;
+            piece = piece.mid(n);
+        }
+        line = piece;
+    }
+    if (!line.trimmed().isEmpty()) lines << line.trimmed();
+    return lines;
+}
+
+// A caption that wraps onto as many lines as its column needs (see
+// BreakLines) and asks its layout for the height of those lines. Only where
+// the layout cannot give that height does it draw itself a point or two
+// smaller rather than lose a line.
 class FitLabel : public QLabel {
   public:
-    using QLabel::QLabel;
+    FitLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
+        setProperty("m350BreaksWords", true);
+    }
+
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override {
+        const QMargins m = contentsMargins();
+        const QFontMetrics metrics(font());
+        const auto lines =
+            BreakLines(metrics, text(), std::max(width - m.left() - m.right(), 1)).size();
+        return static_cast<int>(std::max<qsizetype>(lines, 1)) * metrics.lineSpacing() + m.top() +
+               m.bottom();
+    }
+    // The whole caption on one line, where the page has the room.
+    QSize sizeHint() const override {
+        const QFontMetrics metrics(font());
+        const QMargins m = contentsMargins();
+        return {metrics.horizontalAdvance(text()) + m.left() + m.right(),
+                metrics.lineSpacing() + m.top() + m.bottom()};
+    }
+    // Narrow columns are fine: the caption goes onto more lines.
+    QSize minimumSizeHint() const override {
+        const QFontMetrics metrics(font());
+        const int few = metrics.averageCharWidth() * 8;
+        return {std::min(sizeHint().width(), few), sizeHint().height()};
+    }
 
   protected:
     void paintEvent(QPaintEvent*) override {
         const QRect area = contentsRect();
-        const int flags = static_cast<int>(alignment()) | Qt::TextWordWrap;
         QFont f = font();
+        QStringList lines;
+        int spacing = 0;
         for (int size = f.pointSize(); size > 5; --size) {
             f.setPointSize(size);
-            const QRect need = QFontMetrics(f).boundingRect(area, flags, text());
-            if (need.width() <= area.width() && need.height() <= area.height()) break;
+            const QFontMetrics metrics(f);
+            lines = BreakLines(metrics, text(), area.width());
+            spacing = metrics.lineSpacing();
+            if (lines.size() * spacing <= area.height()) break;
         }
         QPainter painter(this);
         painter.setFont(f);
-        style()->drawItemText(&painter, area, flags, palette(), isEnabled(), text(),
-                              foregroundRole());
+        const int block = static_cast<int>(lines.size()) * spacing;
+        int top = area.top();
+        if (alignment() & Qt::AlignVCenter) top += (area.height() - block) / 2;
+        if (alignment() & Qt::AlignBottom) top += area.height() - block;
+        const int horizontal = static_cast<int>(alignment() & Qt::AlignHorizontal_Mask);
+        for (const QString& line : lines) {
+            style()->drawItemText(&painter, QRect(area.left(), top, area.width(), spacing),
+                                  horizontal | Qt::AlignVCenter, palette(), isEnabled(), line,
+                                  foregroundRole());
+            top += spacing;
+        }
     }
 };
 
@@ -157,6 +249,27 @@ inline QGridLayout* PageGrid(QWidget* page) {
     grid->setHorizontalSpacing(6);
     grid->setVerticalSpacing(3);
     return grid;
+}
+
+// The panel that carries a sub-page's rows inside a scroll area filling the
+// page: where a language wraps its captions onto more lines than the page has
+// room for, the rows scroll instead of being squeezed.
+inline QWidget* ScrollingPanel(QWidget* page, const char* name) {
+    auto* scroll = new QScrollArea(page);
+    scroll->setObjectName(QString::fromLatin1(name) + QStringLiteral("Scroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* panel = new QWidget;
+    panel->setObjectName(QString::fromLatin1(name));
+    scroll->setWidget(panel);
+    // The page's own colour, not the scroll area's base.
+    scroll->viewport()->setAutoFillBackground(false);
+    panel->setAutoFillBackground(false);
+    auto* fill = new QVBoxLayout(page);
+    fill->setContentsMargins(0, 0, 0, 0);
+    fill->addWidget(scroll);
+    return panel;
 }
 
 // Pushes the rows to the top once the page is filled.

@@ -20,6 +20,7 @@
 #include <QHeaderView>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTreeWidget>
 #include <tuple>
 
@@ -38,12 +39,11 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& caption) {
     return b;
 }
 
-// The dashed separator lines are wider than their half of the page; centred,
-// they lose dashes on both sides and keep their caption in the middle.
+// A dashed heading across the page, on one line and whole.
 QLabel* Separator(QWidget* parent, const char* name, const char* text) {
-    QLabel* l = Label(parent, name, QString::fromLatin1(text));
+    auto* l = new QLabel(QString::fromLatin1(text), parent);
+    l->setObjectName(QString::fromLatin1(name));
     l->setAlignment(Qt::AlignCenter);
-    l->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     return l;
 }
 
@@ -94,10 +94,19 @@ void ConfigPage::BuildWirelessPage() {
     auto* pageLayout = new QVBoxLayout(TabSheet9);
     pageLayout->setContentsMargins(4, 4, 4, 4);
 
-    // The built-in module.
-    auto* g = new QGroupBox(QStringLiteral("Wireless module"), TabSheet9);
+    // The built-in module: one column of rows under its dashed headings,
+    // which need the page's whole width; the rows scroll where they are
+    // taller than the page.
+    auto* scroll = new QScrollArea(TabSheet9);
+    scroll->setObjectName(QStringLiteral("gbWirelessProtableScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->viewport()->setAutoFillBackground(false);
+    auto* g = new QGroupBox(QStringLiteral("Wireless module"));
     g->setObjectName(QStringLiteral("gbWirelessProtable"));
-    pageLayout->addWidget(g);
+    scroll->setWidget(g);
+    pageLayout->addWidget(scroll);
     QGridLayout* grid = configkit::PageGrid(g);
     grid->setContentsMargins(6, 14, 6, 4);
     configkit::Rows rows(grid);
@@ -139,7 +148,6 @@ void ConfigPage::BuildWirelessPage() {
     rows.add(Label(g, "lblWiFiMac", "WLAN MAC Address:"), mac);
     rows.add(Label(g, "lblPrintname", "Network Printer Name"), Edit(g, "Edit1Printname", 32));
 
-    rows.nextBlock();
     rows.span(Separator(g, "lblWpaEnterprise",
                         "-------------------------- WPA-Enterprise ------------------------"));
     QComboBox* eap =
@@ -168,8 +176,7 @@ void ConfigPage::BuildWirelessPage() {
     QPushButton* scanButton = Button(g, "Button1", QStringLiteral("Scan"));
     aps->hide();
     scanButton->hide();
-    grid->setColumnStretch(1, 2);
-    grid->setColumnStretch(4, 3);
+    grid->setColumnStretch(1, 1);
     configkit::FinishGrid(grid);
 
     // The external module's group: built, kept out of sight.

@@ -43,6 +43,10 @@ QComboBox* DropDown(QWidget* parent, const char* name, const QStringList& items,
     c->setEditable(false);
     c->addItems(items);
     c->setCurrentIndex(selected);
+    // The longest item of some languages would push the page wider than the
+    // window; the list is as wide as its column, the open list shows all.
+    c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    c->setMinimumContentsLength(10);
     return c;
 }
 
@@ -54,8 +58,8 @@ QLineEdit* Edit(QWidget* parent, const char* name, const char* text = "", int ma
 
 QGridLayout* Grid(QWidget* group) {
     auto* grid = new QGridLayout(group);
-    grid->setContentsMargins(10, 16, 10, 10);
-    grid->setHorizontalSpacing(8);
+    grid->setContentsMargins(8, 16, 8, 8);
+    grid->setHorizontalSpacing(6);
     grid->setVerticalSpacing(6);
     return grid;
 }
@@ -157,7 +161,7 @@ void FontManagerPage::BuildFontSelect() {
     fontButtons->addWidget(ButtonSelectFont);
     fontButtons->addWidget(ButtonPreviewFont);
     fontButtons->addStretch(1);
-    grid->addLayout(fontButtons, grid->rowCount(), 1);
+    grid->addLayout(fontButtons, grid->rowCount(), 0, 1, 2);
     grid->addWidget(ImageSmaple, grid->rowCount(), 1);
     Row(grid, LabelPrinterFontName, EditPrinterFontName);
     Row(grid, LabelFontWidth, EditFontWidth);

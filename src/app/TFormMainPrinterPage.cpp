@@ -17,26 +17,40 @@
 using m350ui::NewButton;
 using m350ui::NewGroup;
 
+namespace {
+
+// The configuration group takes the page's width less the column of status
+// and function buttons on its right. The column is as wide as the longest
+// function caption of any language needs at the window's font size.
+constexpr int kColumnWidth = 180;
+constexpr int kColumnButtonWidth = kColumnWidth - 16;
+constexpr int kColumnLeft = 709 - kColumnWidth;
+constexpr int kConfigWidth = kColumnLeft - 4 - 6;
+
+}  // namespace
+
 void TFormMain::BuildPrinterPage() {
-    GroupBoxPrintreConfig =
-        NewGroup(TabSheet1, "GroupBoxPrintreConfig", "Printer Configuration", 4, 2, 562, 502);
+    GroupBoxPrintreConfig = NewGroup(TabSheet1, "GroupBoxPrintreConfig", "Printer Configuration", 4,
+                                     2, kConfigWidth, 502);
     configPage = new ConfigPage(*this, GroupBoxPrintreConfig);
     AttachWirelessRules(*this);
 
-    GroupBoxPrinterStatus =
-        NewGroup(TabSheet1, "GroupBoxPrinterStatus", "Printer Status", 572, 2, 136, 74);
-    EditPrinterStatus = m350ui::NewEdit(GroupBoxPrinterStatus, "EditPrinterStatus", 8, 18, 120);
+    GroupBoxPrinterStatus = NewGroup(TabSheet1, "GroupBoxPrinterStatus", "Printer Status",
+                                     kColumnLeft, 2, kColumnWidth, 74);
+    EditPrinterStatus =
+        m350ui::NewEdit(GroupBoxPrinterStatus, "EditPrinterStatus", 8, 18, kColumnButtonWidth);
     EditPrinterStatus->setReadOnly(true);
-    ButtonGetStatus = NewButton(GroupBoxPrinterStatus, "ButtonGetStatus", "Get Status", 8, 44, 120);
+    ButtonGetStatus = NewButton(GroupBoxPrinterStatus, "ButtonGetStatus", "Get Status", 8, 44,
+                                kColumnButtonWidth);
     connect(ButtonGetStatus, &QPushButton::clicked, this, &TFormMain::ButtonGetStatusClick);
 
     BuildFunctionGroup();
 }
 
 void TFormMain::BuildFunctionGroup() {
-    GroupBoxPrinterFunction =
-        NewGroup(TabSheet1, "GroupBoxPrinterFunction", "Printer Function", 572, 80, 136, 424);
-    constexpr int kTop = 20, kPitch = 31, kLeft = 8, kWidth = 120;
+    GroupBoxPrinterFunction = NewGroup(TabSheet1, "GroupBoxPrinterFunction", "Printer Function",
+                                       kColumnLeft, 80, kColumnWidth, 424);
+    constexpr int kTop = 20, kPitch = 31, kLeft = 8, kWidth = kColumnButtonWidth;
     int slot = 0;
     auto add = [&](const char* name, const char* caption, void (TFormMain::*handler)()) {
         QPushButton* b = NewButton(GroupBoxPrinterFunction, name, QString::fromLatin1(caption),

@@ -1,5 +1,7 @@
 #include "link/TFormLPTSetup.h"
 
+#include <algorithm>
+
 #include "app/FormKit.h"
 #include "i18n/TFormLanguage.h"
 #include "link/TFormRs232Setup.h"
@@ -21,6 +23,13 @@ TFormLPTSetup::TFormLPTSetup(std::string& lptName, int language, QWidget* parent
     connect(ButtonSet, &QPushButton::clicked, this, &TFormLPTSetup::ButtonSetClick);
     connect(ButtonCancel, &QPushButton::clicked, this, &TFormLPTSetup::ButtonCancelClick);
     m350ui::ApplyDialogLanguage(this, "TFormLPTSetup", language_);
+    // Longer captions widen the buttons towards the list, which gives way.
+    m350ui::WidenButtonToCaption(ButtonCancel, true);
+    ButtonSet->move(std::min(ButtonSet->x(), ButtonCancel->x() - 5 - ButtonSet->width()),
+                    ButtonSet->y());
+    m350ui::WidenButtonToCaption(ButtonSet, true);
+    ComboBoxLPT->resize(std::min(ComboBoxLPT->width(), ButtonSet->x() - 7 - ComboBoxLPT->x()),
+                        ComboBoxLPT->height());
 }
 
 void TFormLPTSetup::ButtonSetClick() {

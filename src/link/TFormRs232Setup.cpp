@@ -1,5 +1,6 @@
 #include "link/TFormRs232Setup.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 
@@ -72,6 +73,31 @@ TFormRs232Setup::TFormRs232Setup(m350::SerialSettings& record, int language, QWi
     connect(ButtonSet, &QPushButton::clicked, this, &TFormRs232Setup::ButtonSetClick);
     connect(ButtonCancel, &QPushButton::clicked, this, &TFormRs232Setup::ButtonCancelClick);
     m350ui::ApplyDialogLanguage(this, "TFormRs232Setup", language_);
+    FitToCaptions();
+}
+
+// Captions longer than the room left of the lists move the lists right and
+// widen the dialog by as much; buttons grow to their captions.
+void TFormRs232Setup::FitToCaptions() {
+    constexpr int kGap = 8;
+    int labelsRight = 0;
+    for (QLabel* l : {LabelComPort, LabelBaudRate, LabelDataBits, LabelParityCheck, LabelStopBits,
+                      LabelHardwareS, LabelSoftwareS}) {
+        l->resize(std::max(l->width(), l->sizeHint().width()), l->height());
+        labelsRight = std::max(labelsRight, l->x() + l->width());
+    }
+    const int shift = std::max(0, labelsRight + kGap - ComboBoxComPort->x());
+    if (shift > 0) {
+        setFixedSize(width() + shift, height());
+        for (QWidget* w :
+             {static_cast<QWidget*>(ComboBoxComPort), static_cast<QWidget*>(ComboBoxBaudRate),
+              static_cast<QWidget*>(ComboBoxDataBit), static_cast<QWidget*>(ComboBoxParity),
+              static_cast<QWidget*>(ComboBoxStopBit), static_cast<QWidget*>(ComboBoxHdShak),
+              static_cast<QWidget*>(ComboBoxSWShak), static_cast<QWidget*>(ButtonCancel)})
+            w->move(w->x() + shift, w->y());
+    }
+    m350ui::WidenButtonToCaption(ButtonSet, false);
+    m350ui::WidenButtonToCaption(ButtonCancel, true);
 }
 
 void TFormRs232Setup::ButtonSetClick() {

@@ -25,6 +25,8 @@ class TFormRs232Setup : public QDialog {
     void ButtonCancelClick();
 
   private:
+    void FitToCaptions();
+
     m350::SerialSettings& record_;
     int language_;
 };
