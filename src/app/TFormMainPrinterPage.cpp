@@ -22,7 +22,7 @@ namespace {
 // The configuration group takes the page's width less the column of status
 // and function buttons on its right. The column is as wide as the longest
 // function caption of any language needs at the window's font size.
-constexpr int kColumnWidth = 180;
+constexpr int kColumnWidth = 188;
 constexpr int kColumnButtonWidth = kColumnWidth - 16;
 constexpr int kColumnLeft = 709 - kColumnWidth;
 constexpr int kConfigWidth = kColumnLeft - 4 - 6;
