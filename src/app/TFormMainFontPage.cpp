@@ -113,8 +113,8 @@ FontManagerPage::FontManagerPage(TFormMain& main, QWidget* sheet) : QObject(&mai
     auto* page = new QHBoxLayout(sheet);
     page->setContentsMargins(4, 4, 4, 4);
     page->setSpacing(6);
-    page->addLayout(left, 1);
-    page->addLayout(right, 1);
+    page->addLayout(left, 4);
+    page->addLayout(right, 3);
 }
 
 // Encode mode, pitch and target device; the system font with its size, the
@@ -178,12 +178,17 @@ void FontManagerPage::BuildStandardEncode() {
     LabelFontMapping = Caption(g, "LabelFontMapping", "Font Mapping");
     ComboBoxSEncode = DropDown(g, "ComboBoxSEncode",
                                {"Standard Mapping", "Full ASCII Mapping", "Customer Mapping"}, 0);
+    // Its items are the same in every language: as wide as the longest.
+    ComboBoxSEncode->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     LabelStartAscii = Caption(g, "LabelStartAscii", "Character Start ASCII");
     EditCharStart = Edit(g, "EditCharStart", "32", 3);
     LabelEndAscii = Caption(g, "LabelEndAscii", "Character End ASCII");
     EditCharEnd = Edit(g, "EditCharEnd", "127", 3);
     for (QLineEdit* e : {EditCharStart, EditCharEnd}) e->setMaximumWidth(60);
-    Row(grid, LabelFontMapping, ComboBoxSEncode);
+    // The preset list under its caption, with the group's whole width.
+    LabelFontMapping->setBuddy(ComboBoxSEncode);
+    grid->addWidget(LabelFontMapping, 0, 0, 1, 2);
+    grid->addWidget(ComboBoxSEncode, 1, 0, 1, 2, Qt::AlignLeft);
     Row(grid, LabelStartAscii, EditCharStart);
     Row(grid, LabelEndAscii, EditCharEnd);
     grid->setColumnStretch(1, 1);
