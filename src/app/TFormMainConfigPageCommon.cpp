@@ -53,8 +53,7 @@ void ConfigPage::BuildInfoBox() {
     grid->setContentsMargins(8, 14, 8, 6);
     grid->setHorizontalSpacing(6);
     grid->setVerticalSpacing(3);
-    // One line each: the box has room for every language's captions when
-    // its edits give way.
+    // Captions stay on one line; the boxes share what the captions leave.
     auto caption = [box](const char* name, const char* text) {
         auto* l = new QLabel(QString::fromLatin1(text), box);
         l->setObjectName(QString::fromLatin1(name));
@@ -63,41 +62,31 @@ void ConfigPage::BuildInfoBox() {
     auto readOnly = [box](const char* name) {
         QLineEdit* e = Edit(box, name);
         e->setReadOnly(true);
+        // Never below what a short value needs; the layout gives the rest.
+        e->setMinimumWidth(40);
         return e;
     };
-    // Row 0: version, check sum, serial number.
-    QLabel* version = caption("LabelVersion", "Version:");
-    QLineEdit* editVersion = readOnly("EditVersion");
-    version->setBuddy(editVersion);
-    grid->addWidget(version, 0, 0);
-    grid->addWidget(editVersion, 0, 1, 1, 2);
+    // Three rows in two halves of three columns each (caption, box, box):
+    // the version, the longest value, spans the whole row; the serial
+    // number and the check sum share the second; the pairs of counters the
+    // third. Captions of one half line up, and so do the boxes.
+    auto place = [grid](QLabel* label, QWidget* first, int row, int column, int span) {
+        label->setBuddy(first);
+        grid->addWidget(label, row, column);
+        grid->addWidget(first, row, column + 1, 1, span);
+    };
+    place(caption("LabelVersion", "Version:"), readOnly("EditVersion"), 0, 0, 5);
+    place(caption("LabelSerial", "Serial No:"), readOnly("EditSerial"), 1, 0, 2);
     QLabel* checksum = caption("LabelCHecksum", "Check Sum:");
-    QLineEdit* editChecksum = readOnly("EditChecksum");
-    checksum->setBuddy(editChecksum);
-    grid->addWidget(checksum, 0, 3);
-    grid->addWidget(editChecksum, 0, 4);
-    QLabel* serial = caption("LabelSerial", "Serial No:");
-    QLineEdit* editSerial = readOnly("EditSerial");
-    serial->setBuddy(editSerial);
-    grid->addWidget(serial, 0, 5);
-    grid->addWidget(editSerial, 0, 6);
-    // Row 1: the two mileage counters and the two cutting counters.
-    QLabel* mileage = caption("LabelMilage", "Mileage:");
-    QLineEdit* editMileage = readOnly("EditMilage");
-    mileage->setBuddy(editMileage);
-    grid->addWidget(mileage, 1, 0);
-    grid->addWidget(editMileage, 1, 1);
-    grid->addWidget(readOnly("EditResetMilage"), 1, 2);
     QLabel* cutting = caption("LabelCuttingCounter", "Cutting Counter:");
-    QLineEdit* editCutting = readOnly("EditCuttingCounter");
-    cutting->setBuddy(editCutting);
-    grid->addWidget(cutting, 1, 3);
-    auto* counters = new QHBoxLayout;
-    counters->setSpacing(4);
-    counters->addWidget(editCutting);
-    counters->addWidget(readOnly("EditResetCuttingCounter"));
-    grid->addLayout(counters, 1, 4, 1, 3);
-    for (int c : {1, 2, 4, 6}) grid->setColumnStretch(c, 1);
+    // A little air between the halves.
+    for (QLabel* right : {checksum, cutting}) right->setContentsMargins(6, 0, 0, 0);
+    place(checksum, readOnly("EditChecksum"), 1, 3, 2);
+    place(caption("LabelMilage", "Mileage:"), readOnly("EditMilage"), 2, 0, 1);
+    grid->addWidget(readOnly("EditResetMilage"), 2, 2);
+    place(cutting, readOnly("EditCuttingCounter"), 2, 3, 1);
+    grid->addWidget(readOnly("EditResetCuttingCounter"), 2, 5);
+    for (int c : {1, 2, 4, 5}) grid->setColumnStretch(c, 1);
 }
 
 void ConfigPage::BuildCommonPage() {

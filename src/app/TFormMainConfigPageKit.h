@@ -180,6 +180,10 @@ class Rows {
         if (box) {
             if (Narrow(box, boxWidth_)) {
                 grid_->addWidget(box, row_, c + 1, Qt::AlignLeft);
+            } else if (!note && boxWidth_ > 0 && qobject_cast<QComboBox*>(box)) {
+                // A list with no note beside it may use the note's column
+                // too, for the longer items of some languages.
+                grid_->addWidget(box, row_, c + 1, 1, 2);
             } else {
                 grid_->addWidget(box, row_, c + 1);
             }
@@ -192,7 +196,6 @@ class Rows {
         auto* strip = new QHBoxLayout;
         strip->setSpacing(4);
         strip->setContentsMargins(0, 0, 0, 0);
-        if (boxWidth_ > 0) strip->setAlignment(Qt::AlignLeft);
         QWidget* first = nullptr;
         for (QWidget* w : boxes) {
             Narrow(w, boxWidth_ * 2 / 3);
@@ -205,7 +208,10 @@ class Rows {
             grid_->addWidget(caption, row_, c);
             caption->setBuddy(first);
         }
-        grid_->addLayout(strip, row_, c + 1);
+        // Narrow boxes start where the single boxes of the other rows start
+        // (the alignment is the grid cell's: addLayout() overrides one set
+        // on the strip itself).
+        grid_->addLayout(strip, row_, c + 1, boxWidth_ > 0 ? Qt::AlignLeft : Qt::Alignment());
         if (note) grid_->addWidget(note, row_, c + 2);
         ++row_;
     }
@@ -226,9 +232,9 @@ class Rows {
 
     static bool Narrow(QWidget* box, int width) {
         if (auto* combo = qobject_cast<QComboBox*>(box); combo && width > 0) {
-            // The open list still shows whole items.
-            combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-            combo->setMinimumContentsLength(5);
+            // As wide as the longest item of the current language, so the
+            // chosen one is never cut; follows the items when they change.
+            combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
             return false;
         }
         if (width <= 0 || !qobject_cast<QLineEdit*>(box)) return false;
