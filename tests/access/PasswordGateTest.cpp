@@ -58,11 +58,10 @@ class PasswordWindow : public ::testing::Test {
     // bytes each connection since the last call received.
     std::vector<std::string> settle() {
         std::vector<std::string> out;
-        auto t = sim->transcript();
         // The window closes each connection before it returns; the
         // transcript catches up with it.
-        sim->waitForClosed(t.size());
-        t = sim->transcript();
+        sim->waitForQuiet();
+        auto t = sim->transcript();
         for (std::size_t i = seen; i < t.size(); ++i) out.push_back(t[i].rx);
         seen = t.size();
         return out;

@@ -200,6 +200,25 @@ std::vector<SimProcess::Connection> SimProcess::transcript() const {
     return out;
 }
 
+bool SimProcess::waitForQuiet(int quietMs, int timeoutMs) const {
+    std::size_t lastCount = 0;
+    int quietFor = 0;
+    for (int waited = 0; waited < timeoutMs; waited += 10) {
+        auto t = transcript();
+        bool allClosed = true;
+        for (const auto& c : t) allClosed = allClosed && c.closed;
+        if (allClosed && t.size() == lastCount) {
+            quietFor += 10;
+            if (quietFor >= quietMs) return true;
+        } else {
+            quietFor = 0;
+        }
+        lastCount = t.size();
+        sleepMs(10);
+    }
+    return false;
+}
+
 bool SimProcess::waitForClosed(std::size_t count, int timeoutMs) const {
     for (int waited = 0;; waited += 10) {
         std::size_t closed = 0;

@@ -58,6 +58,13 @@ public:
     // the test counts connections.
     bool waitForClosed(std::size_t count, int timeoutMs = 5000) const;
 
+    // Waits until every connection in the transcript is closed and no new one
+    // has appeared for quietMs: for tests that do not know how many
+    // connections the code under test opened. The simulator may accept a
+    // connection a little after the client has already closed it, so "all
+    // closed" alone can be seen too early. True when reached within timeoutMs.
+    bool waitForQuiet(int quietMs = 150, int timeoutMs = 5000) const;
+
     // All bytes received over every connection, concatenated.
     std::string allRx() const;
 

@@ -51,7 +51,7 @@ class WirelessPage : public ::testing::Test {
     }
     // Bytes each connection received since the last call.
     std::vector<std::string> settle() {
-        sim->waitForClosed(sim->transcript().size());
+        sim->waitForQuiet();
         std::vector<std::string> out;
         const auto t = sim->transcript();
         for (std::size_t i = seen; i < t.size(); ++i) out.push_back(t[i].rx);
