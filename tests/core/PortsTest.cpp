@@ -66,8 +66,10 @@ struct LinkRig {
     LinkContext ctx;
     LinkRig() {
         ctx.settings = &settings;
-        ctx.timeouts.comReadMs = 100;
-        ctx.timeouts.netReadMs = 100;
+        // Long enough for a loaded machine to answer, short enough that the
+        // tests proving a time-out stay quick.
+        ctx.timeouts.comReadMs = 1000;
+        ctx.timeouts.netReadMs = 1000;
         ctx.timeouts.netConnectMs = 500;
         ctx.timeouts.netWriteMs = 300;
         ctx.timeouts.comWriteConstantMs = 300;

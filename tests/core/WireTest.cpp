@@ -24,8 +24,9 @@ struct NetRig {
         settings.net = {"127.0.0.1", sim.tcpPort()};
         ctx.settings = &settings;
         ctx.progress = &progress;
-        ctx.timeouts.netReadMs = 300;
-        ctx.timeouts.comReadMs = 300;
+        // A loaded machine still answers within this; the fault tests shorten it.
+        ctx.timeouts.netReadMs = 2000;
+        ctx.timeouts.comReadMs = 2000;
         ctx.timeouts.progressHideMs = 0;
     }
 };
@@ -69,6 +70,7 @@ TEST(Wire, TcpWritesGoInChunksOf512WithTheirPercents) {
 TEST(Wire, MisbehavingPrintersFailTheReadWithinItsLimit) {
     for (const char* fault : {"silent", "broken-frame", "drop", "garbage"}) {
         NetRig rig({"--fault", fault});
+        rig.ctx.timeouts.netReadMs = 300;
         ASSERT_TRUE(rig.sim.ok()) << rig.sim.error();
         Connection c(rig.ctx, kEthernet);
         ASSERT_TRUE(c.open());
@@ -76,6 +78,7 @@ TEST(Wire, MisbehavingPrintersFailTheReadWithinItsLimit) {
         EXPECT_EQ(c.report("DPI", payload), kReceiveError) << fault;
     }
     NetRig mute({"--fault", "silent:status"});
+    mute.ctx.timeouts.netReadMs = 300;
     StatusFlags flags{};
     EXPECT_EQ(RunLinkOperation(mute.ctx, kOpStatus, kEthernet, &flags, 0), kReceiveError);
 }
