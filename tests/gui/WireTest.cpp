@@ -60,4 +60,27 @@ TEST(MainWindowWire, NoPrinterListeningIsSilentAndGetStatusSaysSo) {
     EXPECT_EQ(w.prompter.messages, QStringList{"Port Open Error"});
 }
 
+// A printer that hangs up in the middle of a reply: the read reports the
+// failure, the pages keep what they showed, and the window is usable again.
+TEST(MainWindowWire, PrinterDroppingTheConnectionMidReplyLeavesTheWindowUsable) {
+    m350test::SimProcess sim({"--fault", "drop:SPEED", "--status-byte", "0"});
+    ASSERT_TRUE(sim.ok()) << sim.error();
+    Window w("127.0.0.1", sim.tcpPort());
+    auto* speed = w.main->findChild<QLineEdit*>("EditSpeed");
+    ASSERT_NE(speed, nullptr);
+    const QString shown = speed->text();
+    bool disabledDuringMessage = false;
+    w.prompter.onMessage = [&](const QString&) { disabledDuringMessage = !w.main->isEnabled(); };
+
+    w.main->findChild<QPushButton*>("ButtonRead")->click();
+    EXPECT_EQ(w.prompter.messages, QStringList{"Data Receiving Error"});
+    EXPECT_TRUE(disabledDuringMessage);
+    EXPECT_TRUE(w.main->isEnabled());
+    EXPECT_EQ(speed->text(), shown);
+
+    w.main->findChild<QPushButton*>("ButtonGetStatus")->click();
+    EXPECT_EQ(w.main->findChild<QLineEdit*>("EditPrinterStatus")->text(), "Ready");
+    EXPECT_EQ(w.prompter.messages.size(), 1);
+}
+
 }  // namespace
