@@ -12,44 +12,20 @@
 
 #include "app/FormKit.h"
 #include "app/RadioGroup.h"
+#include "app/PageKit.h"
 #include "app/TFormMain.h"
 
 namespace {
 
+using m350ui::pagekit::Button;
+using m350ui::pagekit::Caption;
+using m350ui::pagekit::DropDown;
+using m350ui::pagekit::Named;
+
 const QStringList kDevices{"DRAM", "FLASH", "CARD"};
 constexpr int kFlash = 1;
 
-template <class W>
-W* Named(W* w, const char* name) {
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
-
-QLabel* Caption(QWidget* parent, const char* name, const char* text) {
-    return Named(new QLabel(QString::fromLatin1(text), parent), name);
-}
-
-QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
-    auto* b = Named(new QPushButton(QString::fromLatin1(caption), parent), name);
-    b->setMinimumSize(90, m350ui::kButtonHeight);
-    return b;
-}
-
-QComboBox* DropDown(QWidget* parent, const char* name, const QStringList& items, int selected) {
-    auto* c = Named(new QComboBox(parent), name);
-    c->setEditable(false);
-    c->addItems(items);
-    c->setCurrentIndex(selected);
-    return c;
-}
-
-QGridLayout* Grid(QWidget* group) {
-    auto* grid = new QGridLayout(group);
-    grid->setContentsMargins(10, 16, 10, 10);
-    grid->setHorizontalSpacing(8);
-    grid->setVerticalSpacing(6);
-    return grid;
-}
+QGridLayout* Grid(QWidget* group) { return m350ui::pagekit::Grid(group, 10, 8); }
 
 }  // namespace
 

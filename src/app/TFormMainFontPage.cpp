@@ -12,37 +12,24 @@
 #include <QVBoxLayout>
 
 #include "app/FormKit.h"
+#include "app/PageKit.h"
 #include "app/RadioGroup.h"
 #include "app/TFormMain.h"
 
 namespace {
+
+using m350ui::pagekit::Button;
+using m350ui::pagekit::Caption;
+using m350ui::pagekit::Edit;
+using m350ui::pagekit::Named;
 
 constexpr int kVariablePitch = 1;
 constexpr int kFlash = 1;
 // The sample of the chosen font is drawn at this size.
 constexpr int kSampleWidth = 145, kSampleHeight = 56;
 
-template <class W>
-W* Named(W* w, const char* name) {
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
-
-QLabel* Caption(QWidget* parent, const char* name, const char* text) {
-    return Named(new QLabel(QString::fromLatin1(text), parent), name);
-}
-
-QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
-    auto* b = Named(new QPushButton(QString::fromLatin1(caption), parent), name);
-    b->setMinimumSize(90, m350ui::kButtonHeight);
-    return b;
-}
-
 QComboBox* DropDown(QWidget* parent, const char* name, const QStringList& items, int selected) {
-    auto* c = Named(new QComboBox(parent), name);
-    c->setEditable(false);
-    c->addItems(items);
-    c->setCurrentIndex(selected);
+    auto* c = m350ui::pagekit::DropDown(parent, name, items, selected);
     // The longest item of some languages would push the page wider than the
     // window; the list is as wide as its column, the open list shows all.
     c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
@@ -50,19 +37,7 @@ QComboBox* DropDown(QWidget* parent, const char* name, const QStringList& items,
     return c;
 }
 
-QLineEdit* Edit(QWidget* parent, const char* name, const char* text = "", int maxLength = 0) {
-    auto* e = Named(new QLineEdit(QString::fromLatin1(text), parent), name);
-    if (maxLength > 0) e->setMaxLength(maxLength);
-    return e;
-}
-
-QGridLayout* Grid(QWidget* group) {
-    auto* grid = new QGridLayout(group);
-    grid->setContentsMargins(8, 16, 8, 8);
-    grid->setHorizontalSpacing(6);
-    grid->setVerticalSpacing(6);
-    return grid;
-}
+QGridLayout* Grid(QWidget* group) { return m350ui::pagekit::Grid(group, 8, 6); }
 
 // A caption and its box in the next row of a two-column grid.
 void Row(QGridLayout* grid, QLabel* caption, QWidget* box) {
