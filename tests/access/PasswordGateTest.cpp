@@ -14,6 +14,7 @@
 #include "access/TFormPasswordSetup.h"
 #include "app/TFormMain.h"
 #include "gui/ScriptedPrompter.h"
+#include "gui/TestWindow.h"
 #include "support/ScriptedPort.h"
 #include "support/sim_process.h"
 
@@ -37,17 +38,9 @@ class PasswordWindow : public ::testing::Test {
         o.parallel = parallel;
         sim = std::make_unique<SimProcess>(o);
         EXPECT_TRUE(sim->ok()) << sim->error();
-        m350ui::StartupOptions options;
-        options.interfaceIndex = 3;
-        options.address = "127.0.0.1";
-        options.port = sim->tcpPort();
-        options.language = 0;
-        MainWindowSeams seams;
-        seams.prompter = &prompter;
-        seams.screenSize = [] { return QSize(1024, 768); };
-        seams.progress = &progress;
-        seams.sleep = [](int) {};
-        window = std::make_unique<TFormMain>(options, seams);
+        window = std::make_unique<TFormMain>(
+            m350test::LoopbackPrinter(sim->tcpPort()),
+            m350test::TestSeams(prompter, progress, QSize(1024, 768)));
         window->move(30, 60);
         settle();
         prompter.shown.clear();

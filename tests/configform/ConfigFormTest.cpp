@@ -17,6 +17,7 @@
 #include "app/TFormMain.h"
 #include "app/TFormMainConfigPage.h"
 #include "gui/ScriptedPrompter.h"
+#include "gui/TestWindow.h"
 #include "i18n/TFormLanguage.h"
 #include "printer/config/ConfigFile.h"
 #include "support/ScriptedPort.h"
@@ -36,17 +37,8 @@ class ConfigForm : public ::testing::Test {
     void start(std::vector<std::string> simArgs = {}) {
         sim = std::make_unique<m350test::SimProcess>(std::move(simArgs));
         ASSERT_TRUE(sim->ok()) << sim->error();
-        m350ui::StartupOptions options;
-        options.interfaceIndex = m350::kEthernet;
-        options.address = "127.0.0.1";
-        options.port = sim->tcpPort();
-        options.language = 0;
-        MainWindowSeams seams;
-        seams.prompter = &prompter;
-        seams.screenSize = [] { return QSize(1280, 1024); };
-        seams.progress = &progress;
-        seams.sleep = [](int) {};
-        main = std::make_unique<TFormMain>(options, seams);
+        main = std::make_unique<TFormMain>(m350test::LoopbackPrinter(sim->tcpPort()),
+                                           m350test::TestSeams(prompter, progress));
         page = main->configPage;
     }
 

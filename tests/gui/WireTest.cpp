@@ -7,30 +7,24 @@
 
 #include "app/TFormMain.h"
 #include "gui/ScriptedPrompter.h"
+#include "gui/TestWindow.h"
 #include "support/sim_process.h"
 
 namespace {
 
 struct Window {
     m350test::ScriptedPrompter prompter;
+    m350test::RecordingProgress progress;
     std::unique_ptr<TFormMain> main;
-    Window(const char* address, int port) {
-        m350ui::StartupOptions options;
-        options.interfaceIndex = m350::kEthernet;
-        options.address = address;
-        options.port = port;
-        options.language = 0;
-        MainWindowSeams seams;
-        seams.prompter = &prompter;
-        seams.screenSize = [] { return QSize(1280, 1024); };
-        main = std::make_unique<TFormMain>(options, seams);
-    }
+    explicit Window(int port)
+        : main(std::make_unique<TFormMain>(m350test::LoopbackPrinter(port),
+                                           m350test::TestSeams(prompter, progress))) {}
 };
 
 TEST(MainWindowWire, FirstContactThenGetStatus) {
     m350test::SimProcess sim({"--status-byte", "0x21"});
     ASSERT_TRUE(sim.ok()) << sim.error();
-    Window w("127.0.0.1", sim.tcpPort());
+    Window w(sim.tcpPort());
     ASSERT_TRUE(sim.waitForClosed(2));
     auto t = sim.transcript();
     ASSERT_GE(t.size(), 2u);
@@ -54,7 +48,7 @@ TEST(MainWindowWire, NoPrinterListeningIsSilentAndGetStatusSaysSo) {
         ASSERT_TRUE(sim.ok()) << sim.error();
         port = sim.tcpPort();
     }  // stopped: nothing listens on the port now
-    Window w("127.0.0.1", port);
+    Window w(port);
     EXPECT_TRUE(w.prompter.shown.isEmpty());
     w.main->findChild<QPushButton*>("ButtonGetStatus")->click();
     EXPECT_EQ(w.prompter.messages, QStringList{"Port Open Error"});
@@ -65,7 +59,7 @@ TEST(MainWindowWire, NoPrinterListeningIsSilentAndGetStatusSaysSo) {
 TEST(MainWindowWire, PrinterDroppingTheConnectionMidReplyLeavesTheWindowUsable) {
     m350test::SimProcess sim({"--fault", "drop:SPEED", "--status-byte", "0"});
     ASSERT_TRUE(sim.ok()) << sim.error();
-    Window w("127.0.0.1", sim.tcpPort());
+    Window w(sim.tcpPort());
     auto* speed = w.main->findChild<QLineEdit*>("EditSpeed");
     ASSERT_NE(speed, nullptr);
     const QString shown = speed->text();

@@ -19,6 +19,7 @@
 #include "app/TFormMain.h"
 #include "app/TFormMainConfigPage.h"
 #include "gui/ScriptedPrompter.h"
+#include "gui/TestWindow.h"
 #include "i18n/LanguageTable.h"
 #include "i18n/TFormLanguage.h"
 #include "support/ScriptedPort.h"
@@ -48,16 +49,8 @@ int TextRoom(const QLineEdit* e) {
 class ValueFit : public ::testing::TestWithParam<int> {
   protected:
     void SetUp() override {
-        MainWindowSeams seams;
-        seams.prompter = &prompter;
-        seams.screenSize = [] { return QSize(1280, 1024); };
-        seams.progress = &progress;
-        seams.sleep = [](int) {};
-        auto state = std::make_shared<m350test::ScriptedPortState>();
-        state->failOpen = true;
-        seams.makePort = [state](m350::LinkContext&, int) {
-            return std::make_unique<m350test::ScriptedPort>(state);
-        };
+        MainWindowSeams seams = m350test::TestSeams(prompter, progress);
+        m350test::WithoutPrinter(seams);
         window = std::make_unique<TFormMain>(m350ui::StartupOptions{}, seams);
         window->show();
         m350ui::ComboBoxLanguageChange(window.get(), GetParam());

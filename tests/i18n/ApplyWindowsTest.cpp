@@ -15,6 +15,7 @@
 #include "app/RadioGroup.h"
 #include "app/TFormMain.h"
 #include "gui/ScriptedPrompter.h"
+#include "gui/TestWindow.h"
 #include "i18n/LanguageTable.h"
 #include "i18n/TFormLanguage.h"
 #include "link/TFormLPTSetup.h"
@@ -28,16 +29,8 @@ using m350ui::LanguageQText;
 class Windows : public ::testing::Test {
   protected:
     TFormMain& make(std::optional<int> language) {
-        MainWindowSeams seams;
-        seams.prompter = &prompter;
-        seams.screenSize = [] { return QSize(1280, 1024); };
-        seams.progress = &progress;
-        seams.sleep = [](int) {};
-        auto state = std::make_shared<m350test::ScriptedPortState>();
-        state->failOpen = true;  // no printer: the start-up contact stops at once
-        seams.makePort = [state](m350::LinkContext&, int) {
-            return std::make_unique<m350test::ScriptedPort>(state);
-        };
+        MainWindowSeams seams = m350test::TestSeams(prompter, progress);
+        m350test::WithoutPrinter(seams);
         m350ui::StartupOptions options;
         options.language = language;
         window = std::make_unique<TFormMain>(options, seams);
