@@ -147,6 +147,18 @@ void SimProcess::start(const Options& options) {
 SimProcess::~SimProcess() {
     stop();
     if (dir_.empty()) return;
+    // M350_KEEP_TRANSCRIPTS=DIR keeps what every connection received, one file
+    // per connection, so that two runs of the suite can be compared byte for byte.
+    if (const char* keep = std::getenv("M350_KEEP_TRANSCRIPTS"); keep && *keep) {
+        static int serial = 0;
+        int n = 0;
+        for (const auto& c : transcript()) {
+            std::string name = std::string(keep) + "/" + std::to_string(::getpid()) + "-" +
+                               std::to_string(serial) + "-" + std::to_string(n++) + "." + c.kind;
+            std::ofstream(name, std::ios::binary) << c.rx;
+        }
+        ++serial;
+    }
     if (DIR* d = ::opendir(dir_.c_str())) {
         while (dirent* e = ::readdir(d)) {
             std::string name = e->d_name;
