@@ -3,9 +3,9 @@
 // on top of the printer's own time.
 #include <benchmark/benchmark.h>
 
-#include "link/LinkOperations.h"
-#include "printer/config/ConfigRecord.h"
-#include "support/ScriptedPort.h"
+#include "core/link/link_operations.h"
+#include "core/config/config_record.h"
+#include "support/scripted_port.h"
 
 namespace {
 

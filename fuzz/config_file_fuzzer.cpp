@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <span>
 
-#include "printer/config/ConfigFile.h"
+#include "core/config/config_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     m350::ConfigFileContents out;

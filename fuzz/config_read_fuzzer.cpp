@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "link/LinkOperations.h"
-#include "printer/config/ConfigRecord.h"
-#include "support/ScriptedPort.h"
+#include "core/link/link_operations.h"
+#include "core/config/config_record.h"
+#include "support/scripted_port.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::vector<std::string> replies;

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "support/ScriptedPort.h"
+#include "support/scripted_port.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string bytes(reinterpret_cast<const char*>(data), size);

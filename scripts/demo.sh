@@ -22,4 +22,4 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
 else
   exec_prefix=()
 fi
-"${exec_prefix[@]}" ./build/src/m350-utility --interface ethernet --address "$address" "$@"
+"${exec_prefix[@]}" ./build/gui/m350-utility --interface ethernet --address "$address" "$@"

@@ -1,0 +1,143 @@
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+
+#include "cli/commands.h"
+#include "cli/exit_codes.h"
+#include "cli/invocation.h"
+#include "core/i18n/language_table.h"
+#include "core/link/link_operations.h"
+
+namespace m350cli {
+
+namespace {
+
+constexpr const char* kFooter =
+    "Exit status: 0 success; 1..6 the link result (1 Port Open Error, 2 Data Transmission "
+    "Error, 3 Data Receiving Error, 4 File Open Error, 5 Unknow Error, 6 Not Support), its "
+    "text on standard error; 64 usage error; 65 bad file content; 66 a file cannot be read; "
+    "73 a file cannot be written; 77 printer password refused.";
+
+void AddOneShot(CLI::App& app, Invocation& inv, const char* name, const char* what,
+                std::uint32_t op) {
+    auto* sub = app.add_subcommand(name, what);
+    sub->callback([&inv, op] { inv.action = [op](Session& s) { return OneShotCommand(s, op); }; });
+}
+
+}  // namespace
+
+int Invocation::passwordAnswer(Session& s, PasswordAnswer& out) const {
+    out = {};
+    if (password) {
+        out.given = *password;
+    } else if (!passwordFile.empty()) {
+        std::string content, error;
+        if (!ReadWholeFile(passwordFile, content, error)) return s.fail(kExitNoInput, error);
+        out.given = PasswordFromFileContent(std::move(content));
+    } else if (::isatty(STDIN_FILENO)) {
+        RestoreTerminalOnSignals();
+        out.ask = AskWithoutEcho;
+    }
+    return kExitOk;
+}
+
+void BuildCommandLine(CLI::App& app, Invocation& inv) {
+    app.name("m350ctl");
+    app.description(
+        "Status, maintenance, configuration and raw printing for M350 label printers, "
+        "over USB, a serial or parallel port, or the network.");
+    app.footer(kFooter);
+    app.set_version_flag("--version", "m350ctl 2.07");
+    app.require_subcommand(1);
+    app.fallthrough();
+
+    inv.port.addTo(app);
+    auto* pw = app.add_option("--password", inv.password,
+                              "the printer password, for commands that change the printer")
+                   ->type_name("TEXT")
+                   ->group("Password");
+    app.add_option("--password-file", inv.passwordFile,
+                   "read the printer password from a file (one line)")
+        ->type_name("FILE")
+        ->group("Password")
+        ->excludes(pw);
+    app.add_option("--language", inv.language, "language of the status word, 0 English .. 13")
+        ->check(CLI::Range(0, m350::kLanguageCount - 1))
+        ->group("Output");
+
+    auto* status = app.add_subcommand("status", "read the printer status (Ready, Cover Open ...)");
+    status->add_flag("--json", inv.json, "print the status as JSON");
+    status->callback(
+        [&inv] { inv.action = [&inv](Session& s) { return StatusCommand(s, inv.json); }; });
+
+    auto* factory = app.add_subcommand(
+        "factory-default", "restore the printer's factory settings (asks for the password)");
+    factory->callback([&inv] {
+        inv.action = [&inv](Session& s) {
+            PasswordAnswer answer;
+            if (int r = inv.passwordAnswer(s, answer); r != kExitOk) return r;
+            return FactoryDefaultCommand(s, answer);
+        };
+    });
+    AddOneShot(app, inv, "selftest", "print the configuration page", m350::kOpSelfTest);
+    AddOneShot(app, inv, "reset", "reset the printer", m350::kOpReset);
+    AddOneShot(app, inv, "ignore-auto", "skip the start-up program (AUTO.BAS)",
+               m350::kOpIgnoreAuto);
+    AddOneShot(app, inv, "exit-line-mode", "leave line mode", m350::kOpExitLineMode);
+
+    auto* send = app.add_subcommand("send", "send a file's bytes to the printer as they are");
+    auto* sendPath = send->add_option("FILE", "file to send, - for standard input")->required();
+    send->callback([&inv, sendPath] {
+        const std::string path = sendPath->as<std::string>();
+        inv.progress = true;
+        inv.action = [path](Session& s) { return SendCommand(s, path); };
+    });
+
+    auto* password = app.add_subcommand("password", "the printer password");
+    password->require_subcommand(1);
+    auto* set = password->add_subcommand(
+        "set", "change the printer password (the current one with --password or asked)");
+    auto* newText = set->add_option("--new", "the new password")->type_name("TEXT");
+    auto* newFile = set->add_option("--new-file", "read the new password from a file (one line)")
+                        ->type_name("FILE")
+                        ->excludes(newText);
+    set->callback([&inv, newText, newFile] {
+        std::optional<std::string> text;
+        if (newText->count()) text = newText->as<std::string>();
+        std::string file = newFile->count() ? newFile->as<std::string>() : std::string();
+        inv.action = [&inv, text, file](Session& s) {
+            PasswordAnswer answer;
+            if (int r = inv.passwordAnswer(s, answer); r != kExitOk) return r;
+            std::optional<std::string> fresh = text;
+            if (!file.empty()) {
+                std::string content, error;
+                if (!ReadWholeFile(file, content, error)) return s.fail(kExitNoInput, error);
+                fresh = PasswordFromFileContent(std::move(content));
+            }
+            return RunPasswordSet(s, answer, fresh);
+        };
+    });
+
+    AddConfigCommands(app, inv);
+}
+
+int RunCommandLine(int argc, char** argv) {
+    CLI::App app;
+    Invocation inv;
+    BuildCommandLine(app, inv);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        const int code = app.exit(e);
+        return code == 0 ? kExitOk : kExitUsage;
+    }
+    if (!inv.action) return kExitUsage;
+    Session session(inv.port.result(), stdout, stderr);
+    session.language = inv.language;
+    if (inv.progress && ::isatty(STDERR_FILENO)) session.showProgressOn(stderr);
+    const int code = inv.action(session);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) return kExitIoError;
+    return code;
+}
+
+}  // namespace m350cli

@@ -1,0 +1,52 @@
+#include "cli/commands.h"
+
+#include <climits>
+#include <nlohmann/json.hpp>
+
+#include "cli/exit_codes.h"
+#include "core/i18n/language_table.h"
+#include "core/link/link_operations.h"
+
+namespace m350cli {
+
+std::string StatusJson(const m350::StatusFlags& flags, int language) {
+    const int key = m350::StatusTextKeyFor(flags);
+    nlohmann::ordered_json j;
+    j["status"] = std::string(m350::LanguageText(key, language));
+    j["statusKey"] = key;
+    j["flags"] = nlohmann::ordered_json::array();
+    for (auto f : flags) j["flags"].push_back(static_cast<int>(f));
+    return j.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+}
+
+int StatusCommand(Session& s, bool json) {
+    m350::StatusFlags flags{};
+    if (int r = s.run(m350::kOpStatus, flags.data()); r != m350::kOk) return r;
+    if (json) {
+        std::fprintf(s.out(), "%s\n", StatusJson(flags, s.language).c_str());
+    } else {
+        const auto text = m350::LanguageText(m350::StatusTextKeyFor(flags), s.language);
+        std::fprintf(s.out(), "%.*s\n", static_cast<int>(text.size()), text.data());
+    }
+    return kExitOk;
+}
+
+int OneShotCommand(Session& s, std::uint32_t op) {
+    return s.run(op);
+}
+
+int FactoryDefaultCommand(Session& s, const PasswordAnswer& answer) {
+    if (int r = RunPasswordGate(s, answer); r != kExitOk) return r;
+    return s.run(m350::kOpFactoryDefault);
+}
+
+int SendCommand(Session& s, const std::string& path) {
+    std::string data, error;
+    if (!ReadWholeFile(path, data, error)) return s.fail(kExitNoInput, error);
+    // The link takes the count as a 32-bit number.
+    if (data.size() > static_cast<std::size_t>(INT_MAX))
+        return s.fail(kExitNoInput, path + " is too large to send");
+    return s.run(m350::kOpRawSend, data.data(), static_cast<int>(data.size()));
+}
+
+}  // namespace m350cli

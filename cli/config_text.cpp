@@ -1,0 +1,190 @@
+#include "cli/config_text.h"
+
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+
+namespace m350cli {
+
+namespace {
+
+using m350::ConfigRecord;
+using m350::FieldInfo;
+using m350::FieldKind;
+using m350::FieldUnit;
+using Json = nlohmann::ordered_json;
+
+// One field ready to print: the text, the JSON value and the unit label.
+struct FieldValue {
+    std::string text;
+    Json json;
+    std::string unit;
+};
+
+// Shortest text that reads back as the same single-precision value (11.8, not
+// 11.8000001907349).
+std::string FloatText(float v) {
+    char buf[32];
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
+    return ec == std::errc() ? std::string(buf, end) : std::string("0");
+}
+
+std::string_view UnitLabel(FieldUnit u) {
+    switch (u) {
+        case FieldUnit::kInchPerSecond:
+            return "in/s";
+        case FieldUnit::kDotsPerInch:
+            return "dpi";
+        case FieldUnit::kDotsPerMm:
+            return "dots/mm";
+        case FieldUnit::kDbm:
+            return "dBm";
+        default:
+            return "";
+    }
+}
+
+// The lengths the configuration pages show in inch or mm. The other settings
+// counted in dots (reference point, offsets, shifts) are shown in dots there,
+// and so here.
+bool ShownInUnits(m350::Field f) {
+    using F = m350::Field;
+    switch (f) {
+        case F::paperWidth:
+        case F::paperHeight:
+        case F::gapSize:
+        case F::gapOffset:
+        case F::maxLength:
+        case F::zLabelWidth:
+        case F::dLabelWidth:
+        case F::dColumnOffset:
+        case F::dRowOffset:
+            return true;
+        default:
+            return false;
+    }
+}
+
+FieldValue ValueOf(const ConfigRecord& r, const FieldInfo& info, bool inch) {
+    FieldValue v;
+    v.unit = std::string(UnitLabel(info.unit));
+    if (ShownInUnits(info.field)) {
+        const double dots = r.number(info.field);
+        if (auto units = m350::DotsToUnits(r, dots, inch)) {
+            char buf[48];
+            std::snprintf(buf, sizeof buf, "%.2f", *units);
+            v.text = buf;
+            v.json = std::strtod(buf, nullptr);
+            v.unit = inch ? "in" : "mm";
+        } else {
+            // Without a usable resolution the length can only be given in dots.
+            v.text = info.kind == FieldKind::kReal ? FloatText(static_cast<float>(dots))
+                                                   : std::to_string(static_cast<long long>(dots));
+            v.json = dots;
+            v.unit = "dots";
+        }
+        return v;
+    }
+    switch (info.kind) {
+        case FieldKind::kInt: {
+            const std::int32_t n = r.integer(info.field);
+            if (info.table) {
+                if (auto entry = info.table->entry(n)) {
+                    v.text = std::string(*entry);
+                    v.json = v.text;
+                    return v;
+                }
+            }
+            v.text = std::to_string(n);
+            v.json = n;
+            return v;
+        }
+        case FieldKind::kReal: {
+            const float f = r.real(info.field);
+            v.text = FloatText(f);
+            v.json = std::strtod(v.text.c_str(), nullptr);
+            return v;
+        }
+        case FieldKind::kText: {
+            const std::string t = r.text(info.field);
+            v.text = PrintableText(t);
+            v.json = t;
+            return v;
+        }
+        case FieldKind::kChar: {
+            const char c = r.character(info.field);
+            const std::string t = c ? std::string(1, c) : std::string();
+            v.text = PrintableText(t);
+            v.json = t;
+            return v;
+        }
+        case FieldKind::kByte:
+        case FieldKind::kRaw: {
+            const int b = r.byte(info.field);
+            v.text = std::to_string(b);
+            v.json = b;
+            return v;
+        }
+    }
+    return v;
+}
+
+bool Listed(const FieldInfo& info) {
+    return info.kind != FieldKind::kRaw;
+}
+
+bool Known(const ConfigRecord& r, const FieldInfo& info) {
+    return !info.flagged || r.present(info.field);
+}
+
+}  // namespace
+
+std::string PrintableText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (unsigned char c : text) {
+        if (c >= 0x20 && c < 0x7F && c != '\\') {
+            out.push_back(static_cast<char>(c));
+        } else {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\x%02x", c);
+            out += buf;
+        }
+    }
+    return out;
+}
+
+std::string RecordText(const ConfigRecord& r, bool inch) {
+    std::string out;
+    for (const FieldInfo& info : m350::FieldTable()) {
+        if (!Listed(info)) continue;
+        std::string line(info.name);
+        line.resize(std::max<std::size_t>(line.size() + 1, 24), ' ');
+        if (Known(r, info)) {
+            FieldValue v = ValueOf(r, info, inch);
+            line += v.text;
+            if (!v.unit.empty()) line += " " + v.unit;
+        } else {
+            line += "-";
+        }
+        out += line + "\n";
+    }
+    return out;
+}
+
+Json RecordJson(const ConfigRecord& r, bool inch) {
+    Json j;
+    j["unit"] = inch ? "inch" : "mm";
+    for (const FieldInfo& info : m350::FieldTable()) {
+        if (!Listed(info)) continue;
+        j[std::string(info.name)] = Known(r, info) ? ValueOf(r, info, inch).json : Json(nullptr);
+    }
+    return j;
+}
+
+std::string DumpJson(const Json& j) {
+    return j.dump(2, ' ', false, Json::error_handler_t::replace);
+}
+
+}  // namespace m350cli

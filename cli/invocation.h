@@ -1,0 +1,46 @@
+// One command line of m350ctl, parsed: the connection, the password sources,
+// and the action of the chosen command. Command groups register themselves on
+// the parser and set the action from their callbacks.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "cli/password_prompt.h"
+#include "cli/port_options.h"
+#include "cli/session.h"
+
+namespace CLI {
+class App;
+}
+
+namespace m350cli {
+
+struct Invocation {
+    PortOptions port;
+    std::optional<std::string> password;
+    std::string passwordFile;
+    int language = 0;
+    bool json = false;  // --json of the reading commands
+    // Set by the callback of the command that was named.
+    std::function<int(Session&)> action;
+    // Whether the command may show the progress bar (long writes).
+    bool progress = false;
+
+    // The answer to the password gate: the given text, the password file's
+    // content, or a prompt when standard input is a terminal. Returns kExitOk,
+    // or kExitNoInput when the password file cannot be read.
+    int passwordAnswer(Session& s, PasswordAnswer& out) const;
+};
+
+// Builds the whole parser. The returned app refers to inv.
+void BuildCommandLine(CLI::App& app, Invocation& inv);
+
+// The configuration commands (config read/show/write).
+void AddConfigCommands(CLI::App& app, Invocation& inv);
+
+// Parses argv and runs the command; the process exit status.
+int RunCommandLine(int argc, char** argv);
+
+}  // namespace m350cli

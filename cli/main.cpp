@@ -1,0 +1,6 @@
+// m350ctl: the printer operations of the configuration utility from the command line.
+#include "cli/invocation.h"
+
+int main(int argc, char** argv) {
+    return m350cli::RunCommandLine(argc, argv);
+}

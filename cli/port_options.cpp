@@ -1,0 +1,180 @@
+#include "cli/port_options.h"
+
+#include <CLI/CLI.hpp>
+#include <charconv>
+#include <map>
+
+namespace m350cli {
+
+namespace {
+
+constexpr std::size_t kMaxHostLength = 63;
+
+bool HostCharsValid(std::string_view host, bool bracketed) {
+    if (host.empty() || host.size() > kMaxHostLength) return false;
+    for (char c : host) {
+        const bool alnum =
+            (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        if (alnum) continue;
+        if (bracketed ? (c == ':' || c == '.' || c == '%') : (c == '.' || c == '-' || c == '_'))
+            continue;
+        return false;
+    }
+    return true;
+}
+
+std::optional<int> ParsePort(std::string_view digits) {
+    if (digits.empty() || digits.size() > 5) return std::nullopt;
+    int port = 0;
+    auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), port);
+    if (ec != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
+    if (port < 1 || port > 65535) return std::nullopt;
+    return port;
+}
+
+// Value maps: what the operator types -> the list index the port settings keep.
+const std::map<std::string, int> kBaudRates = {
+    {"2400", 0}, {"4800", 1}, {"9600", 2}, {"19200", 3}, {"38400", 4}, {"57600", 5}, {"115200", 6}};
+const std::map<std::string, int> kDataBits = {{"7", 0}, {"8", 1}};
+const std::map<std::string, int> kParities = {{"none", 0}, {"odd", 1}, {"even", 2}};
+const std::map<std::string, int> kStopBits = {{"1", 0}, {"1.5", 1}, {"2", 2}};
+const std::map<std::string, int> kHandshakes = {{"none", 0}, {"rts", 1}, {"rts-cts", 2}};
+const std::map<std::string, int> kOnOff = {{"off", 0}, {"on", 1}};
+
+}  // namespace
+
+std::optional<std::string> NormalizePortName(std::string_view text, std::string_view prefix,
+                                             int maxNumber) {
+    if (text.size() <= prefix.size()) return std::nullopt;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        char c = text[i];
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        if (c != prefix[i]) return std::nullopt;
+    }
+    std::string_view digits = text.substr(prefix.size());
+    if (digits.size() > 2) return std::nullopt;
+    int n = 0;
+    auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), n);
+    if (ec != std::errc() || end != digits.data() + digits.size() || n < 1 || n > maxNumber)
+        return std::nullopt;
+    return std::string(prefix) + std::to_string(n);
+}
+
+std::optional<m350::NetAddress> ParseNetAddress(std::string_view text) {
+    m350::NetAddress out;
+    std::string_view host = text;
+    std::string_view port;
+    bool bracketed = false;
+    if (!text.empty() && text.front() == '[') {
+        const auto close = text.find(']');
+        if (close == std::string_view::npos) return std::nullopt;
+        host = text.substr(1, close - 1);
+        std::string_view rest = text.substr(close + 1);
+        if (!rest.empty()) {
+            if (rest.front() != ':') return std::nullopt;
+            port = rest.substr(1);
+            if (port.empty()) return std::nullopt;
+        }
+        bracketed = true;
+    } else if (const auto colon = text.rfind(':'); colon != std::string_view::npos) {
+        host = text.substr(0, colon);
+        port = text.substr(colon + 1);
+        if (port.empty()) return std::nullopt;
+    }
+    if (!HostCharsValid(host, bracketed)) return std::nullopt;
+    if (!port.empty()) {
+        auto p = ParsePort(port);
+        if (!p) return std::nullopt;
+        out.port = *p;
+    }
+    out.address = std::string(host);
+    return out;
+}
+
+void PortOptions::addTo(CLI::App& app) {
+    const char* group = "Connection";
+    auto* usb = app.add_flag("--usb", usb_, "USB (the default)")->group(group);
+    auto* com =
+        app.add_option("--com", com_,
+                       "serial port COM1..COM30 (device: M350_COM<n>, "
+                       "else /dev/ttyS<n-1>)")
+            ->type_name("COMn")
+            ->group(group)
+            ->check([](const std::string& v) {
+                return NormalizePortName(v, "COM", 30) ? std::string() : "expected COM1..COM30";
+            });
+    auto* lpt =
+        app.add_option("--lpt", lpt_,
+                       "parallel port LPT1..LPT4 (device: M350_LPT<n>, "
+                       "else /dev/lp<n-1>); write-only")
+            ->type_name("LPTn")
+            ->group(group)
+            ->check([](const std::string& v) {
+                return NormalizePortName(v, "LPT", 4) ? std::string() : "expected LPT1..LPT4";
+            });
+    auto* net =
+        app.add_option("--net", net_, "network printer, TCP port 9100 unless given")
+            ->type_name("HOST[:PORT]")
+            ->group(group)
+            ->check([](const std::string& v) {
+                return ParseNetAddress(v) ? std::string() : "expected HOST[:PORT] (port 1..65535)";
+            });
+    usb->excludes(com)->excludes(lpt)->excludes(net);
+    com->excludes(lpt)->excludes(net);
+    lpt->excludes(net);
+
+    const char* serial = "Serial line (with --com)";
+    app.add_option("--baud", baud_, "2400|4800|9600|19200|38400|57600|115200 (default 9600)")
+        ->transform(CLI::CheckedTransformer(kBaudRates).description(""))
+        ->type_name("")
+        ->group(serial)
+        ->needs(com);
+    app.add_option("--data-bits", dataBits_, "7|8 (default 8)")
+        ->transform(CLI::CheckedTransformer(kDataBits).description(""))
+        ->type_name("")
+        ->group(serial)
+        ->needs(com);
+    app.add_option("--parity", parity_, "none|odd|even (default none)")
+        ->transform(CLI::CheckedTransformer(kParities, CLI::ignore_case).description(""))
+        ->type_name("")
+        ->group(serial)
+        ->needs(com);
+    app.add_option("--stop-bits", stopBits_, "1|1.5|2 (default 1)")
+        ->transform(CLI::CheckedTransformer(kStopBits).description(""))
+        ->type_name("")
+        ->group(serial)
+        ->needs(com);
+    app.add_option("--handshake", handshake_, "none|rts|rts-cts (default rts)")
+        ->transform(CLI::CheckedTransformer(kHandshakes, CLI::ignore_case).description(""))
+        ->type_name("")
+        ->group(serial)
+        ->needs(com);
+    app.add_option("--xon-xoff", xonXoff_, "on|off (default off)")
+        ->transform(CLI::CheckedTransformer(kOnOff, CLI::ignore_case).description(""))
+        ->type_name("")
+        ->group(serial)
+        ->needs(com);
+}
+
+PortChoice PortOptions::result() const {
+    PortChoice c;
+    if (!com_.empty()) {
+        c.iface = m350::kCom;
+        c.settings.serial.portName = *NormalizePortName(com_, "COM", 30);
+    } else if (!lpt_.empty()) {
+        c.iface = m350::kLpt;
+        c.settings.lptName = *NormalizePortName(lpt_, "LPT", 4);
+    } else if (!net_.empty()) {
+        c.iface = m350::kEthernet;
+        c.settings.net = *ParseNetAddress(net_);
+    }
+    c.settings.serial.baud = baud_;
+    c.settings.serial.dataBits = dataBits_;
+    c.settings.serial.parity = parity_;
+    c.settings.serial.stopBits = stopBits_;
+    c.settings.serial.handshake = handshake_;
+    c.settings.serial.xonXoff = xonXoff_;
+    return c;
+}
+
+}  // namespace m350cli

@@ -1,0 +1,12 @@
+#include "core/access/password_gate.h"
+
+namespace m350 {
+
+bool PasswordGate(const PasswordGateSteps& steps) {
+    std::string password;
+    if (!steps.readPassword || steps.readPassword(password) != 0) return false;
+    if (password.empty()) return true;
+    return steps.askOperator && steps.askOperator(password);
+}
+
+}  // namespace m350

@@ -1,0 +1,76 @@
+// One connection to the printer for the span of one link operation, with the
+// interface's receive ring and the read primitives every operation body uses.
+//
+//   Connection c(ctx, iface);
+//   if (!c.open()) return kPortOpenError;
+//   if (int r = c.announce(); r != kOk) return r;
+//   std::string payload;
+//   if (int r = c.query("DIAGNOSTIC REPORT DPI\r\n", payload); r != kOk) return r;
+//
+// The destructor closes the port, so every return path closes it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "core/link/link_context.h"
+#include "core/transport/port.h"
+#include "core/transport/receive_ring.h"
+
+namespace m350 {
+
+class Connection {
+public:
+    Connection(LinkContext& ctx, int iface);
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    bool open();
+    void close();
+    bool isOpen() const { return open_; }
+    int interfaceIndex() const { return iface_; }
+    LinkContext& context() { return ctx_; }
+
+    // WritePort: the whole buffer in the port's chunks, reporting progress.
+    bool write(const void* data, std::size_t count);
+    bool write(std::string_view text) { return write(text.data(), text.size()); }
+
+    bool readByte(std::uint8_t& out);
+    std::size_t readBytes(std::uint8_t* dst, std::size_t count);
+
+    // ReadFrame: skip to '{', up to 31 digits, '|', payload, '}'. The payload
+    // must be shorter than capacity - 1 bytes.
+    bool readFrame(std::string& payload, std::size_t capacity = 1024);
+
+    // Query: send the request, read one frame. kOk, kTransmitError or kReceiveError.
+    int query(std::string_view request, std::string& payload, std::size_t capacity = 1024);
+    // The "DIAGNOSTIC REPORT <key>\r\n" form of query.
+    int report(std::string_view key, std::string& payload, std::size_t capacity = 1024);
+    // QueryFrames: frames until an empty one, each payload followed by CR LF.
+    int queryFrames(std::string_view request, std::string& joined, std::size_t capacity);
+    // SendText: kOk or kTransmitError.
+    int sendText(std::string_view text);
+    // ReadLine: CR skipped, LF ends, a failing read ends; false past 1024 bytes.
+    bool readLine(std::string& line);
+    // Empty the ring, purge the system buffers of a serial port.
+    void discardReceived();
+    // The interface announcement that opens every report exchange; its reply
+    // must be a valid frame.
+    int announce();
+
+private:
+    LinkContext& ctx_;
+    int iface_;
+    std::unique_ptr<Port> port_;
+    ReceiveRing ring_;
+    bool open_ = false;
+};
+
+// Text of the announcement for an interface index.
+std::string AnnouncementText(int iface);
+
+}  // namespace m350

@@ -1,0 +1,66 @@
+#include "core/link/link_context.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+namespace m350 {
+
+namespace {
+NullProgress gNullProgress;
+constexpr int kPauseSliceMs = 20;
+}  // namespace
+
+ProgressSink& LinkContext::sink() { return progress ? *progress : gNullProgress; }
+
+void LinkContext::pause(int ms) {
+    if (sleep) {
+        sleep(ms);
+        return;
+    }
+    // Sleep in slices so a window stays painted during long waits.
+    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+        pump();
+        auto now = std::chrono::steady_clock::now();
+        if (now >= until) break;
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - now);
+        std::this_thread::sleep_for(std::min(left, std::chrono::milliseconds(kPauseSliceMs)));
+    }
+}
+
+void ShowProgress(LinkContext& ctx, int mode, int initialStep, int step, const char* caption) {
+    auto& st = ctx.progressState;
+    st.active = true;
+    st.mode = mode;
+    st.step = step;
+    st.position = std::clamp(initialStep, 0, 100);
+    ctx.sink().open(caption);
+    ctx.sink().setPosition(st.position);
+    ctx.pump();
+}
+
+void ReportProgress(LinkContext& ctx, int kind, int percent) {
+    auto& st = ctx.progressState;
+    if (!st.active || kind != st.mode) return;
+    if (kind == kStepMode) {
+        // A long configuration read steps past the end: the bar starts over
+        // rather than sitting full for most of the read.
+        st.position += st.step;
+        if (st.position > 100) st.position -= 100;
+    } else {
+        st.position = std::clamp(percent, 0, 100);
+    }
+    ctx.sink().setPosition(st.position);
+}
+
+void HideProgress(LinkContext& ctx) {
+    ctx.pause(ctx.timeouts.progressHideMs);
+    auto& st = ctx.progressState;
+    st.active = false;
+    st.position = 100;
+    ctx.sink().setPosition(100);
+    ctx.sink().close();
+}
+
+}  // namespace m350

@@ -1,0 +1,60 @@
+// What every link operation runs with: the current port settings, the progress
+// sink, the pause function and the time limits. Tests shorten the limits and
+// replace the pause through this context; nothing else is global.
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "core/transport/port_settings.h"
+#include "core/link/progress_sink.h"
+
+namespace m350 {
+
+class UsbBackend;
+
+struct LinkTimeouts {
+    int usbReadMs = 3000;
+    int usbWriteMs = 5000;  // a printer that stops taking data fails the write
+    int comReadMs = 3000;
+    int comWriteConstantMs = 3000;  // plus comWritePerByteMs for every byte
+    int comWritePerByteMs = 10;
+    int netConnectMs = 30000;
+    int netReadMs = 30000;
+    int netWriteMs = 30000;
+    int progressHideMs = 200;
+};
+
+struct ProgressState {
+    bool active = false;
+    int mode = kStepMode;
+    int step = 0;
+    int position = 0;
+};
+
+struct LinkContext {
+    PortSettings* settings = nullptr;  // never null while an operation runs
+    ProgressSink* progress = nullptr;  // null means NullProgress
+    LinkTimeouts timeouts;
+    // Pause for ms milliseconds while keeping the interface alive. Null means
+    // a real pause in short slices that pumps the progress sink.
+    std::function<void(int ms)> sleep;
+    // USB device access; null means the system's libusb.
+    std::shared_ptr<UsbBackend> usb;
+    // Port factory override for tests (interface index -> port); null = real ports.
+    std::function<std::unique_ptr<class Port>(LinkContext&, int iface)> makePort;
+
+    ProgressState progressState;
+
+    ProgressSink& sink();
+    void pump() { sink().pump(); }
+    void pause(int ms);
+};
+
+// Progress window control used by the entry and by operation bodies.
+void ShowProgress(LinkContext& ctx, int mode, int initialStep, int step,
+                  const char* caption = "Communicating...");
+void ReportProgress(LinkContext& ctx, int kind, int percent);
+void HideProgress(LinkContext& ctx);
+
+}  // namespace m350

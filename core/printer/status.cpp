@@ -1,0 +1,48 @@
+#include "core/printer/status.h"
+
+#include "core/link/connection.h"
+#include "core/link/link_operations.h"
+#include "core/link/operation_bodies.h"
+
+namespace m350 {
+
+int StatusTextKeyFor(const StatusFlags& f) {
+    if (f[0]) return kKeyCoverOpen;
+    if (f[7]) return kKeyOtherError;
+    if (f[3] && f[9]) return kKeyOutOfRibbon;
+    if (f[3] && f[8]) return kKeyRibbonEncoderErr;
+    if (f[2]) return kKeyOutOfPaper;
+    if (f[1]) return kKeyPaperJam;
+    if (f[4]) return kKeyPause;
+    if (f[5]) return kKeyPrinting;
+    return kKeyReady;
+}
+
+void SetFlagsFromStatusByte(StatusFlags& flags, std::uint8_t status) {
+    for (int bit = 0; bit < 8; ++bit) flags[bit] = (status >> bit) & 1u;
+    flags[8] = flags[9] = 0;
+}
+
+void SetRibbonFlagsFromExtended(StatusFlags& flags, std::uint8_t fifth) {
+    if (fifth & 0x08)
+        flags[8] = 1;
+    else if (fifth & 0x04)
+        flags[9] = 1;
+}
+
+int StatusOperation(LinkContext& ctx, int iface, void* buffer, int) {
+    auto& flags = *static_cast<StatusFlags*>(buffer);
+    Connection c(ctx, iface);
+    if (!c.open()) return kPortOpenError;
+    if (!c.write("\x1B!?")) return kTransmitError;
+    std::uint8_t status = 0;
+    if (!c.readByte(status)) return kReceiveError;
+    SetFlagsFromStatusByte(flags, status);
+    if (!c.write("\x1B!S\r\n")) return kTransmitError;
+    // A missing or short extended reply only leaves the ribbon detail unknown.
+    std::uint8_t ext[8];
+    if (c.readBytes(ext, sizeof ext) == sizeof ext) SetRibbonFlagsFromExtended(flags, ext[4]);
+    return kOk;
+}
+
+}  // namespace m350

@@ -1,0 +1,70 @@
+#include "core/transport/fd_wait.h"
+
+#include <poll.h>
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+
+namespace m350 {
+
+namespace {
+constexpr int kSliceMs = 50;
+using Clock = std::chrono::steady_clock;
+
+int MsLeft(Clock::time_point until) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
+    return static_cast<int>(std::max<long long>(0, left.count()));
+}
+}  // namespace
+
+short WaitFd(LinkContext& ctx, int fd, short events, int timeoutMs) {
+    auto until = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        pollfd p{fd, events, 0};
+        int left = MsLeft(until);
+        int r = ::poll(&p, 1, std::min(left, kSliceMs));
+        if (r > 0) return p.revents;
+        if (r < 0 && errno != EINTR) return POLLERR;
+        if (left == 0) return 0;
+        ctx.pump();
+    }
+}
+
+bool WriteAllFd(LinkContext& ctx, int fd, const std::uint8_t* data, std::size_t n, int timeoutMs) {
+    auto until = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    std::size_t done = 0;
+    while (done < n) {
+        ssize_t w = ::write(fd, data + done, n - done);
+        if (w > 0) {
+            done += static_cast<std::size_t>(w);
+            continue;
+        }
+        if (w < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return false;
+        int left = MsLeft(until);
+        if (left == 0) return false;
+        short re = WaitFd(ctx, fd, POLLOUT, left);
+        if (re == 0 || (re & (POLLERR | POLLNVAL))) return false;
+    }
+    return true;
+}
+
+std::size_t ReadSomeFd(LinkContext& ctx, int fd, std::uint8_t* dst, std::size_t cap, int timeoutMs) {
+    if (cap == 0) return 0;
+    // Wait first, then read: a raw terminal reads 0 bytes when nothing is
+    // there, which must not be taken for the end of the stream.
+    auto until = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        short re = WaitFd(ctx, fd, POLLIN, MsLeft(until));
+        if (re == 0 || (re & POLLNVAL)) return 0;
+        if ((re & (POLLERR | POLLHUP)) && !(re & POLLIN)) return 0;
+        ssize_t r = ::read(fd, dst, cap);
+        if (r > 0) return static_cast<std::size_t>(r);
+        if (r == 0) return 0;
+        if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return 0;
+        if (MsLeft(until) == 0) return 0;
+    }
+}
+
+}  // namespace m350

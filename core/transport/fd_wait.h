@@ -1,0 +1,52 @@
+// Bounded waits on a file descriptor, sliced so the user interface keeps
+// painting while the printer takes its time.
+#pragma once
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+
+#include "core/link/link_context.h"
+
+namespace m350 {
+
+// Waits until fd is ready for events (POLLIN / POLLOUT) or timeoutMs passes.
+// Returns the revents seen, or 0 on time-out. Pumps the context between slices.
+short WaitFd(LinkContext& ctx, int fd, short events, int timeoutMs);
+
+// Writes all n bytes to a non-blocking fd within timeoutMs; false on an error
+// or when the deadline passes first.
+bool WriteAllFd(LinkContext& ctx, int fd, const std::uint8_t* data, std::size_t n, int timeoutMs);
+
+// Reads what is available within timeoutMs (at most cap bytes); 0 on time-out,
+// end of file or error.
+std::size_t ReadSomeFd(LinkContext& ctx, int fd, std::uint8_t* dst, std::size_t cap, int timeoutMs);
+
+// Owns a descriptor; closes it once.
+class Fd {
+public:
+    Fd() = default;
+    explicit Fd(int fd) : fd_(fd) {}
+    ~Fd() { reset(); }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+    int release() {
+        int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
+    void reset(int fd = -1) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = fd;
+    }
+
+private:
+    int fd_ = -1;
+};
+
+}  // namespace m350

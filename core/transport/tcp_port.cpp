@@ -1,0 +1,89 @@
+// Network port (ETHERNET): one TCP connection per operation. The connect, every
+// write attempt and every read wait are bounded by the context's limits; a
+// peer that closes or resets ends the operation with a failure, never a hang.
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "core/transport/fd_wait.h"
+#include "core/link/link_context.h"
+#include "core/transport/port.h"
+
+namespace m350 {
+
+namespace {
+
+class TcpPort final : public Port {
+public:
+    explicit TcpPort(LinkContext& ctx) : ctx_(ctx) {}
+    ~TcpPort() override { close(); }
+
+    bool open() override {
+        const NetAddress& a = ctx_.settings->net;
+        if (a.address.empty() || a.port <= 0 || a.port > 65535) return false;
+        addrinfo hints{};
+        hints.ai_family = AF_UNSPEC;
+        hints.ai_socktype = SOCK_STREAM;
+        addrinfo* res = nullptr;
+        if (::getaddrinfo(a.address.c_str(), std::to_string(a.port).c_str(), &hints, &res) != 0)
+            return false;
+        bool ok = false;
+        for (addrinfo* ai = res; ai && !ok; ai = ai->ai_next) ok = connectTo(ai);
+        ::freeaddrinfo(res);
+        return ok;
+    }
+
+    void close() override { fd_.reset(); }
+    std::size_t chunkSize() const override { return 512; }
+
+    bool writeChunk(const std::uint8_t* data, std::size_t n) override {
+        if (!connected()) return false;
+        return WriteAllFd(ctx_, fd_.get(), data, n, ctx_.timeouts.netWriteMs);
+    }
+
+    std::size_t refill(std::uint8_t* dst, std::size_t cap) override {
+        if (!fd_.valid()) return 0;
+        return ReadSomeFd(ctx_, fd_.get(), dst, std::min<std::size_t>(cap, 4096),
+                          ctx_.timeouts.netReadMs);
+    }
+
+private:
+    bool connectTo(const addrinfo* ai) {
+        Fd fd(::socket(ai->ai_family, ai->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, ai->ai_protocol));
+        if (!fd.valid()) return false;
+        if (::connect(fd.get(), ai->ai_addr, ai->ai_addrlen) != 0) {
+            if (errno != EINPROGRESS) return false;
+            short re = WaitFd(ctx_, fd.get(), POLLOUT, ctx_.timeouts.netConnectMs);
+            if (re == 0) return false;
+            int err = 0;
+            socklen_t len = sizeof err;
+            if (::getsockopt(fd.get(), SOL_SOCKET, SO_ERROR, &err, &len) != 0 || err != 0) return false;
+        }
+        int one = 1;
+        ::setsockopt(fd.get(), IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        fd_.reset(fd.release());
+        return true;
+    }
+
+    // The peer has not closed or reset the connection.
+    bool connected() {
+        if (!fd_.valid()) return false;
+        pollfd p{fd_.get(), POLLRDHUP, 0};
+        if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLRDHUP | POLLHUP | POLLERR))) return false;
+        return true;
+    }
+
+    LinkContext& ctx_;
+    Fd fd_;
+};
+
+}  // namespace
+
+std::unique_ptr<Port> MakeTcpPort(LinkContext& ctx) { return std::make_unique<TcpPort>(ctx); }
+
+}  // namespace m350

@@ -1,0 +1,43 @@
+#include "gui/dialogs/lpt_setup_dialog.h"
+
+#include <algorithm>
+
+#include "gui/widgets/form_kit.h"
+#include "gui/language_apply.h"
+#include "gui/dialogs/rs232_setup_dialog.h"
+
+TFormLPTSetup::TFormLPTSetup(std::string& lptName, int language, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      lptName_(lptName),
+      language_(language) {
+    setObjectName(QStringLiteral("TFormLPTSetup"));
+    setWindowTitle(QStringLiteral("LPT Setup"));
+    setFixedSize(321, 37);
+    ComboBoxLPT =
+        m350ui::NewCombo(this, "ComboBoxLPT", {"LPT1", "LPT2", "LPT3", "LPT4"}, 8, 8, 145);
+    ButtonSet = m350ui::NewButton(this, "ButtonSet", "Set", 160, 6);
+    ButtonCancel = m350ui::NewButton(this, "ButtonCancel", "Cancel", 240, 6);
+    ButtonSet->setDefault(true);
+    ComboBoxLPT->setCurrentIndex(PortItemIndex(lptName_, "LPT", 4));
+    connect(ButtonSet, &QPushButton::clicked, this, &TFormLPTSetup::ButtonSetClick);
+    connect(ButtonCancel, &QPushButton::clicked, this, &TFormLPTSetup::ButtonCancelClick);
+    m350ui::ApplyDialogLanguage(this, "TFormLPTSetup", language_);
+    // Longer captions widen the buttons towards the list, which gives way.
+    m350ui::WidenButtonToCaption(ButtonCancel, true);
+    ButtonSet->move(std::min(ButtonSet->x(), ButtonCancel->x() - 5 - ButtonSet->width()),
+                    ButtonSet->y());
+    m350ui::WidenButtonToCaption(ButtonSet, true);
+    ComboBoxLPT->resize(std::min(ComboBoxLPT->width(), ButtonSet->x() - 7 - ComboBoxLPT->x()),
+                        ComboBoxLPT->height());
+}
+
+void TFormLPTSetup::ButtonSetClick() {
+    if (ComboBoxLPT->currentIndex() >= 0)
+        lptName_ = "LPT" + std::to_string(ComboBoxLPT->currentIndex() + 1);
+    accept();
+}
+
+void TFormLPTSetup::ButtonCancelClick() {
+    reject();
+}

@@ -1,0 +1,48 @@
+// "TCP/IP Setup": the network address and port the link uses on ETHERNET.
+// Exit stores both into the record the main window owns; closing the window
+// any other way keeps what the record held after opening.
+#pragma once
+
+#include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include "core/transport/port_settings.h"
+
+namespace m350ui {
+class Prompter;
+}
+
+class TFormNetSetup : public QDialog {
+    Q_OBJECT
+  public:
+    // Opening runs the discovery, proposes an address when none is set yet
+    // and fills the edits from the record.
+    TFormNetSetup(m350::NetAddress& record, int language, m350ui::Prompter& prompter,
+                  QWidget* parent = nullptr);
+
+    QGroupBox* GroupBoxIPSetting;
+    QLabel *LabelIPAddress, *LabelPort;
+    QLineEdit *EditIPAddr, *EditPort;
+    QPushButton* ButtonExit;
+    // Device list and per-device buttons: present, not shown in the layout.
+    QTreeWidget* ListView1;
+    QPushButton *ButtonDiscover, *ButtonChangeIP, *ButtonFactoryDefault, *ButtonBrowser;
+
+  public slots:
+    void ButtonExitClick();
+    void ButtonDiscoverClick();
+    void ListView1Click();
+
+  private:
+    void Discover();
+    void ProposeAddress();
+
+    m350::NetAddress& record_;
+    int language_;
+    m350ui::Prompter& prompter_;
+    int sequence_ = 1;
+};

@@ -1,0 +1,36 @@
+// "RS232 Setup": edits the serial settings the main window owns. Set stores
+// the lists' indexes into the record; Cancel leaves it as it was.
+#pragma once
+
+#include <QComboBox>
+#include <QDialog>
+#include <QLabel>
+#include <QPushButton>
+
+#include "core/transport/port_settings.h"
+
+class TFormRs232Setup : public QDialog {
+    Q_OBJECT
+  public:
+    TFormRs232Setup(m350::SerialSettings& record, int language, QWidget* parent = nullptr);
+
+    QLabel *LabelComPort, *LabelBaudRate, *LabelDataBits, *LabelParityCheck, *LabelStopBits,
+        *LabelHardwareS, *LabelSoftwareS;
+    QComboBox *ComboBoxComPort, *ComboBoxBaudRate, *ComboBoxDataBit, *ComboBoxParity,
+        *ComboBoxStopBit, *ComboBoxHdShak, *ComboBoxSWShak;
+    QPushButton *ButtonSet, *ButtonCancel;
+
+  public slots:
+    void ButtonSetClick();
+    void ButtonCancelClick();
+
+  private:
+    void FitToCaptions();
+
+    m350::SerialSettings& record_;
+    int language_;
+};
+
+// Item index of a "COM<n>" or "LPT<n>" name in a list that starts at 1, or -1
+// when the name is not of that form or past the list.
+int PortItemIndex(const std::string& name, const char* prefix, int itemCount);

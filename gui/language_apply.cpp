@@ -1,0 +1,329 @@
+#include "gui/language_apply.h"
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QFont>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QWidget>
+#include <array>
+
+#include "core/i18n/language_detect.h"
+#include "core/i18n/language_table.h"
+
+namespace m350ui {
+
+namespace {
+
+using m350::TextBinding;
+using m350::TextTarget;
+
+QString Name(const TextBinding& b) {
+    return QString::fromLatin1(b.control);
+}
+
+// A page of a page control: its tab widget and its index there, if any.
+bool SetTabText(QWidget* page, const QString& text) {
+    for (QWidget* up = page->parentWidget(); up != nullptr; up = up->parentWidget()) {
+        if (auto* tabs = qobject_cast<QTabWidget*>(up)) {
+            const int index = tabs->indexOf(page);
+            if (index < 0) return false;
+            tabs->setTabText(index, text);
+            return true;
+        }
+    }
+    return false;
+}
+
+// Whether a layout places the widget: then its size follows its size hint,
+// and a longer caption makes it wider by itself.
+bool InLayout(const QLayout* layout, const QWidget* widget) {
+    if (layout == nullptr) return false;
+    for (int i = 0; i < layout->count(); ++i) {
+        QLayoutItem* item = layout->itemAt(i);
+        if (item->widget() == widget) return true;
+        if (InLayout(item->layout(), widget)) return true;
+    }
+    return false;
+}
+
+bool LaidOut(const QWidget* widget) {
+    const QWidget* parent = widget->parentWidget();
+    return parent != nullptr && InLayout(parent->layout(), widget);
+}
+
+// A label that its new text overflows grows like a self-sizing label: to the
+// right, or to the left when it is right-aligned or the right is taken, and
+// only into room no other control of its parent occupies. Otherwise it stays
+// as it is (and the caption-fit check lists it).
+void FitLabel(QLabel* label) {
+    QWidget* parent = label->parentWidget();
+    if (parent == nullptr || label->wordWrap() || LaidOut(label)) return;
+    const QRect now = label->geometry();
+    const int extra = label->sizeHint().width() - now.width();
+    if (extra <= 0) return;
+    auto isFree = [&](const QRect& room) {
+        if (room.left() < 0) return false;
+        for (QObject* child : parent->children()) {
+            auto* w = qobject_cast<QWidget*>(child);
+            if (w == nullptr || w == label || w->isWindow() || w->isHidden()) continue;
+            if (w->geometry().intersects(room)) return false;
+        }
+        return true;
+    };
+    const QRect right = now.adjusted(0, 0, extra, 0);
+    const QRect left = now.adjusted(-extra, 0, 0, 0);
+    const bool rightAligned = (label->alignment() & Qt::AlignRight) != 0;
+    for (const QRect& room : rightAligned ? std::array{left, right} : std::array{right, left}) {
+        if (isFree(room)) {
+            label->setGeometry(room);
+            return;
+        }
+    }
+}
+
+// A push button at a fixed place whose caption a language makes too wide
+// draws it a point or two smaller, down to 6 points, rather than cutting it;
+// the button's own font comes back when a later caption fits again. Buttons
+// in a layout grow instead.
+void FitButton(QPushButton* button) {
+    static const char* const kFitted = "m350Fitted";
+    static const char* const kOwnFont = "m350OwnFont";
+    if (button->property(kFitted).toBool()) {
+        // Back to what the button had: its own font, or its parent's.
+        button->setFont(button->property(kOwnFont).value<QFont>());
+        button->setProperty(kFitted, false);
+    }
+    if (LaidOut(button)) return;
+    constexpr int kMargin = 8;  // frame and padding left and right
+    const int room = button->width() - kMargin;
+    QFont measure = button->font();
+    if (measure.pointSizeF() <= 0 ||
+        QFontMetrics(measure).horizontalAdvance(button->text()) <= room)
+        return;
+    // Only the size is set, so the family still follows the window (and its
+    // CJK face after a language change).
+    const QFont own = button->testAttribute(Qt::WA_SetFont) ? button->font() : QFont();
+    QFont smaller = own;
+    for (qreal size = measure.pointSizeF() - 0.5; size >= 6.0; size -= 0.5) {
+        measure.setPointSizeF(size);
+        smaller.setPointSizeF(size);
+        if (QFontMetrics(measure).horizontalAdvance(button->text()) <= room) break;
+    }
+    button->setProperty(kOwnFont, QVariant::fromValue(own));
+    button->setProperty(kFitted, true);
+    button->setFont(smaller);
+}
+
+bool SetCaption(QWidget* w, const QString& text) {
+    if (auto* label = qobject_cast<QLabel*>(w)) {
+        label->setText(text);
+        FitLabel(label);
+    } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+        button->setText(text);
+        if (auto* push = qobject_cast<QPushButton*>(w)) FitButton(push);
+    } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
+        group->setTitle(text);
+    } else if (!SetTabText(w, text)) {
+        return false;
+    }
+    return true;
+}
+
+// The radio buttons of a radio group in item order: "<group>Item<i>" where
+// the group names them so, otherwise its direct radio buttons as created.
+QList<QRadioButton*> RadioItems(QGroupBox* group) {
+    QList<QRadioButton*> buttons;
+    for (int i = 0;; ++i) {
+        auto* b = group->findChild<QRadioButton*>(group->objectName() + QStringLiteral("Item") +
+                                                  QString::number(i));
+        if (b == nullptr) break;
+        buttons << b;
+    }
+    if (buttons.isEmpty()) buttons = group->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly);
+    return buttons;
+}
+
+// Replaces items first.. of a list; the selection stays where it was, and no
+// change handler runs, since a language change is no choice of the operator.
+bool SetItems(QWidget* w, const TextBinding& b, int language, QStringList& problems) {
+    auto tooShort = [&](int have) {
+        problems << QStringLiteral("%1: has %2 items, needs %3")
+                        .arg(Name(b))
+                        .arg(have)
+                        .arg(b.first + b.count);
+    };
+    if (auto* combo = qobject_cast<QComboBox*>(w)) {
+        const QSignalBlocker quiet(combo);
+        const int selected = combo->currentIndex();
+        if (combo->count() < b.first + b.count) tooShort(combo->count());
+        for (int i = 0; i < b.count && b.first + i < combo->count(); ++i)
+            combo->setItemText(b.first + i, LanguageQText(b.keys[i], language));
+        combo->setCurrentIndex(selected);
+        return true;
+    }
+    if (auto* group = qobject_cast<QGroupBox*>(w)) {
+        const auto buttons = RadioItems(group);
+        if (buttons.size() < b.first + b.count) tooShort(static_cast<int>(buttons.size()));
+        for (int i = 0; i < b.count && b.first + i < buttons.size(); ++i)
+            buttons[b.first + i]->setText(LanguageQText(b.keys[i], language));
+        return true;
+    }
+    return false;
+}
+
+bool SetColumns(QWidget* w, const TextBinding& b, int language, QStringList& problems) {
+    auto* view = qobject_cast<QAbstractItemView*>(w);
+    if (view == nullptr || view->model() == nullptr) return false;
+    auto* tree = qobject_cast<QTreeWidget*>(w);
+    const int columns = tree != nullptr ? tree->columnCount() : view->model()->columnCount();
+    if (columns < b.first + b.count)
+        problems << QStringLiteral("%1: has %2 columns, needs %3")
+                        .arg(Name(b))
+                        .arg(columns)
+                        .arg(b.first + b.count);
+    for (int i = 0; i < b.count && b.first + i < columns; ++i) {
+        const QString text = LanguageQText(b.keys[i], language);
+        if (tree != nullptr) {
+            tree->headerItem()->setText(b.first + i, text);
+        } else {
+            view->model()->setHeaderData(b.first + i, Qt::Horizontal, text);
+        }
+    }
+    return true;
+}
+
+void Apply(QWidget* root, const TextBinding& b, int language, QStringList& problems) {
+    if (b.target == TextTarget::kWindowTitle) {
+        root->setWindowTitle(LanguageQText(b.key(), language));
+        return;
+    }
+    auto* w = root->findChild<QWidget*>(Name(b));
+    if (w == nullptr) {
+        problems << Name(b);
+        return;
+    }
+    bool done = false;
+    switch (b.target) {
+        case TextTarget::kCaption:
+            done = SetCaption(w, LanguageQText(b.key(), language));
+            break;
+        case TextTarget::kItems:
+            done = SetItems(w, b, language, problems);
+            break;
+        case TextTarget::kColumns:
+            done = SetColumns(w, b, language, problems);
+            break;
+        case TextTarget::kWindowTitle:
+            break;
+    }
+    if (!done)
+        problems << QStringLiteral("%1: a %2 takes no such text")
+                        .arg(Name(b), QString::fromLatin1(w->metaObject()->className()));
+}
+
+// Index of the checked item of RadioGroupUnit; inch when none is checked.
+int SelectedUnit(QWidget* mainWindow) {
+    auto* group = mainWindow->findChild<QGroupBox*>(QStringLiteral("RadioGroupUnit"));
+    if (group == nullptr) return 0;
+    const auto buttons = RadioItems(group);
+    for (int i = 0; i < buttons.size(); ++i)
+        if (buttons[i]->isChecked()) return i;
+    return 0;
+}
+
+// The Han characters of Chinese and Japanese share code points but not
+// shapes; the font chooses which. Naming the language's CJK face after the
+// window's own family plays the part the font character set played: Latin
+// text keeps its face, the ideographs come in the language's forms. A face
+// that is not installed is passed over.
+void SetScriptFont(QWidget* root, int language) {
+    static const QString kCjkFaces[] = {QStringLiteral("Noto Sans CJK TC"),
+                                        QStringLiteral("Noto Sans CJK SC"),
+                                        QStringLiteral("Noto Sans CJK JP")};
+    QFont font = root->font();
+    QStringList families = font.families();
+    if (families.isEmpty()) families << font.family();
+    for (const QString& face : kCjkFaces) families.removeAll(face);
+    if (language >= m350::kLangTraditionalChinese && language <= m350::kLangJapanese)
+        families << kCjkFaces[language - m350::kLangTraditionalChinese];
+    if (families == font.families()) return;
+    font.setFamilies(families);
+    root->setFont(font);
+}
+
+}  // namespace
+
+QString LanguageQText(int key, int language) {
+    const std::string_view text = m350::LanguageText(key, language);
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QStringList ApplyLanguage(QWidget* root, std::span<const TextBinding> bindings, int language) {
+    QStringList problems;
+    if (root == nullptr) return problems;
+    language = m350::ValidLanguage(language);
+    SetScriptFont(root, language);
+    for (const TextBinding& b : bindings) Apply(root, b, language, problems);
+    return problems;
+}
+
+QStringList ApplyMainWindowLanguage(QWidget* mainWindow, int language) {
+    QStringList problems = ApplyLanguage(mainWindow, m350::MainWindowBindings(), language);
+    if (mainWindow == nullptr) return problems;
+    constexpr int kKeyInch = 25, kKeyMm = 26;
+    const QString unit = LanguageQText(SelectedUnit(mainWindow) == 1 ? kKeyMm : kKeyInch, language);
+    for (const char* name : m350::kMainUnitLabels) {
+        if (auto* label = mainWindow->findChild<QLabel*>(QString::fromLatin1(name))) {
+            label->setText(unit);
+            FitLabel(label);
+        } else {
+            problems << QString::fromLatin1(name);
+        }
+    }
+    if (auto* status = mainWindow->findChild<QLineEdit*>(QStringLiteral("EditPrinterStatus"))) {
+        status->clear();
+    } else {
+        problems << QStringLiteral("EditPrinterStatus");
+    }
+    return problems;
+}
+
+QStringList ApplyDialogLanguage(QWidget* dialog, const char* dialogClass, int language) {
+    return ApplyLanguage(dialog, m350::DialogBindings(dialogClass ? dialogClass : ""), language);
+}
+
+int StartMainWindowLanguage(QWidget* mainWindow, std::optional<int> forced) {
+    const int language = forced ? m350::ValidLanguage(*forced) : m350::DetectLanguage();
+    m350::SetCurrentLanguage(language);
+    if (mainWindow == nullptr) return language;
+    if (auto* list = mainWindow->findChild<QComboBox*>(QStringLiteral("ComboBoxLanguage"))) {
+        const QSignalBlocker quiet(list);
+        list->setCurrentIndex(language);
+    }
+    ApplyMainWindowLanguage(mainWindow, language);
+    return language;
+}
+
+void ComboBoxLanguageChange(QWidget* mainWindow, int itemIndex) {
+    m350::SetCurrentLanguage(itemIndex);
+    const int language = m350::CurrentLanguage();
+    if (mainWindow != nullptr && language != itemIndex) {
+        if (auto* list = mainWindow->findChild<QComboBox*>(QStringLiteral("ComboBoxLanguage"))) {
+            const QSignalBlocker quiet(list);
+            list->setCurrentIndex(language);
+        }
+    }
+    ApplyMainWindowLanguage(mainWindow, language);
+}
+
+}  // namespace m350ui

@@ -1,0 +1,66 @@
+// m350-utility: the desktop configuration utility.
+#include <QApplication>
+#include <cstdio>
+#include <exception>
+
+#include "gui/widgets/form_kit.h"
+#include "gui/prompter.h"
+#include "gui/startup_options.h"
+#include "gui/main_window.h"
+
+namespace {
+
+void ShowException(const char* what) {
+    m350ui::QtPrompter prompter;
+    prompter.message(QString::fromLocal8Bit(what));
+}
+
+// An exception thrown by a handler is shown and the program goes on, as it
+// would for any other failed action.
+class Application final : public QApplication {
+  public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception& e) {
+            ShowException(e.what());
+        } catch (...) {
+            ShowException("Unknown exception");
+        }
+        return false;
+    }
+};
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    Application app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("m350-utility"));
+    QApplication::setApplicationVersion(QStringLiteral("2.07"));
+    app.setStyleSheet(QString::fromLatin1(m350ui::kClassicStyleSheet));
+
+    m350ui::StartupOptions options;
+    QString message;
+    switch (m350ui::ParseStartupOptions(QApplication::arguments(), options, message)) {
+        case m350ui::ParseOutcome::kHelp:
+            std::fputs(qPrintable(message), stdout);
+            return 0;
+        case m350ui::ParseOutcome::kError:
+            std::fprintf(stderr, "m350-utility: %s\n", qPrintable(message));
+            return 2;
+        case m350ui::ParseOutcome::kRun:
+            break;
+    }
+
+    try {
+        TFormMain window(options);
+        window.show();
+        return QApplication::exec();
+    } catch (const std::exception& e) {
+        ShowException(e.what());
+    } catch (...) {
+        ShowException("Unknown exception");
+    }
+    return 0;
+}

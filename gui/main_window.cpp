@@ -1,0 +1,322 @@
+#include "gui/main_window.h"
+
+#include <QComboBox>
+#include <QDateTime>
+#include <QDir>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLocale>
+#include <QPixmap>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTimer>
+
+#include "gui/widgets/form_kit.h"
+#include "gui/port_status_text.h"
+#include "gui/widgets/radio_group.h"
+#include "gui/standard_call.h"
+#include "gui/pages/command_tool_page.h"
+#include "gui/pages/config_page.h"
+#include "gui/pages/file_manager_page.h"
+#include "gui/pages/font_manager_page.h"
+#include "core/i18n/language_table.h"
+#include "gui/language_apply.h"
+#include "core/link/link_operations.h"
+#include "gui/dialogs/lpt_setup_dialog.h"
+#include "gui/dialogs/progress_dialog.h"
+#include "gui/dialogs/rs232_setup_dialog.h"
+#include "gui/dialogs/net_setup_dialog.h"
+
+using m350ui::NewButton;
+using m350ui::NewCombo;
+using m350ui::NewGroup;
+using m350ui::NewLabel;
+using m350ui::TextOf;
+
+namespace {
+
+constexpr int kStatusBarHeight = 19;
+constexpr int kScrollBarWidth = 17;
+constexpr int kSmallScreenHeight = 768;
+constexpr int kSmallScreenLift = 100;  // height given up on a small screen
+constexpr int kNoScrollBarNarrowing = 20;
+constexpr int kPanelWidths[4] = {80, 200, 250, 200};
+
+QSize PrimaryScreenSize() {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->size() : QSize(1024, 768);
+}
+
+}  // namespace
+
+TFormMain::TFormMain(const m350ui::StartupOptions& options, MainWindowSeams seams, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint) {
+    if (seams.prompter) {
+        prompter_ = seams.prompter;
+    } else {
+        ownPrompter_ = std::make_unique<m350ui::QtPrompter>();
+        prompter_ = ownPrompter_.get();
+    }
+    screenSize_ = seams.screenSize ? seams.screenSize : PrimaryScreenSize;
+    if (seams.progress) {
+        link_.progress = seams.progress;
+    } else {
+        ownProgress_ = std::make_unique<m350ui::ProcessProgress>(screenSize_);
+        link_.progress = ownProgress_.get();
+    }
+    link_.makePort = seams.makePort;
+    link_.sleep = seams.sleep;
+
+    // The logo lives in the window library's resources.
+    Q_INIT_RESOURCE(resources);
+
+    // 1. The window from its layout.
+    setObjectName(QStringLiteral("TFormMain"));
+    setWindowTitle(QString::fromLatin1(m350ui::kProgramTitle));
+    QFont f = font();
+    f.setPointSize(8);
+    setFont(f);
+    BuildTopLevel();
+    BuildPrinterPage();
+    fileManagerPage = new FileManagerPage(*this, TabSheet2);
+    fontManagerPage = new FontManagerPage(*this, TabSheet3);
+    commandToolPage = new CommandToolPage(*this, TabSheet4);
+
+    // 2. File dialogs start where the program started.
+    startupDirectory_ = QDir::currentPath();
+    // 3, 4. Fit to the screen and centre on it.
+    FitToScreen();
+    CentreOnScreen();
+    // 5. The first page.
+    PageControl1->setCurrentIndex(0);
+    // 6. Port settings: the defaults, then what the command line chose. The
+    // link reads them at every open.
+    ApplyStartupPorts(options);
+    link_.settings = &settings_;
+    // 7. The default configuration on the configuration pages.
+    configPage->ShowDefaults();
+    // 8. Status bar.
+    RefreshPortStatus();
+    Timer1Timer();
+    // 9. Font manager and command tool start states.
+    fontManagerPage->Initialise();
+    commandToolPage->Initialise();
+    // 10. The interface language: --language, else the system's; every
+    // caption of the window follows it.
+    language_ = m350ui::StartMainWindowLanguage(this, options.language);
+    // The interface chosen on the command line, as if the operator had
+    // picked it, so the first contact uses it.
+    if (options.interfaceIndex) {
+        ComboBoxInterFace->setCurrentIndex(*options.interfaceIndex);
+        ComboBoxInterFaceChange(*options.interfaceIndex);
+    }
+    // 11. First contact, silent.
+    FirstContact();
+    // 12. First configuration sub-page; the FTP tab hidden, the access point
+    // page taken out.
+    configPage->FinishStartup();
+}
+
+TFormMain::~TFormMain() = default;
+
+void TFormMain::BuildTopLevel() {
+    GroupBoxLanguage = NewGroup(this, "GroupBoxLanguage", "Language", 0, 0, 162, 41);
+    static const char* const kLanguages[14] = {"English",
+                                               "Traditional Chinese",
+                                               "Simplified Chinese",
+                                               "Japanese",
+                                               "Spanish",
+                                               "Portuguese",
+                                               "German",
+                                               "French",
+                                               "Italian",
+                                               "Russian",
+                                               "Polish",
+                                               "Lithuanian",
+                                               "Czech",
+                                               "Ukrainian"};
+    QStringList languages;
+    for (int i = 0; i < 14; ++i) languages << TextOf(10 + i, 0, kLanguages[i]);
+    ComboBoxLanguage = NewCombo(GroupBoxLanguage, "ComboBoxLanguage", languages, 8, 15, 146);
+    ComboBoxLanguage->setMaxVisibleItems(14);
+    connect(ComboBoxLanguage, &QComboBox::activated, this, &TFormMain::ComboBoxLanguageChange);
+
+    RadioGroupUnit =
+        new m350ui::RadioGroup(this, "RadioGroupUnit", "Unit", 173, 0, 161, 41, {"inch", "mm"}, 2);
+    RadioGroupUnit->setItemIndex(0);
+
+    GroupBoxInterFace = NewGroup(this, "GroupBoxInterFace", "Interface", 346, 0, 209, 41);
+    ComboBoxInterFace = NewCombo(GroupBoxInterFace, "ComboBoxInterFace",
+                                 {"USB", "COM", "LPT", "ETHERNET"}, 8, 15, 100);
+    ComboBoxInterFace->setCurrentIndex(m350::kUsb);
+    // The list needs no more than "ETHERNET"; the button takes the rest, as
+    // "Setup" is long in some languages.
+    ButtonInterFace = NewButton(GroupBoxInterFace, "ButtonInterFace", "Setup", 113, 14, 88, 23);
+    ButtonInterFace->setEnabled(false);
+    // Item indexes only: the operator's pick, not the program's own changes.
+    connect(ComboBoxInterFace, &QComboBox::activated, this, &TFormMain::ComboBoxInterFaceChange);
+    connect(ButtonInterFace, &QPushButton::clicked, this, &TFormMain::ButtonInterFaceClick);
+
+    Image1 = m350ui::Place(new QLabel(this), "Image1", 568, 3, 142, 43);
+    QPixmap logo(QStringLiteral(":/logo.png"));
+    if (!logo.isNull())
+        Image1->setPixmap(logo.scaled(142, 43, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+
+    PageControl1 = m350ui::Place(new QTabWidget(this), "PageControl1", 0, 47, 721, 537);
+    auto addSheet = [this](const char* name, const QString& caption) {
+        auto* sheet = new QWidget;
+        sheet->setObjectName(QString::fromLatin1(name));
+        PageControl1->addTab(sheet, caption);
+        return sheet;
+    };
+    TabSheet1 = addSheet("TabSheet1", QStringLiteral("Printer Configuration"));
+    TabSheet2 = addSheet("TabSheet2", QStringLiteral("File Manager"));
+    TabSheet3 = addSheet("TabSheet3", QStringLiteral("Bitmap Font Manager"));
+    TabSheet4 = addSheet("TabSheet4", QStringLiteral("Command Tool"));
+
+    ScrollBar1 = new QScrollBar(Qt::Vertical, this);
+    ScrollBar1->setObjectName(QStringLiteral("ScrollBar1"));
+    ScrollBar1->setRange(0, 100);
+    connect(ScrollBar1, &QScrollBar::valueChanged, this, &TFormMain::ScrollBar1Change);
+
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setSizeGripEnabled(false);
+    StatusBar1->setFixedHeight(kStatusBarHeight);
+    // On a small screen the page runs under the status bar, which must hide it.
+    StatusBar1->setAutoFillBackground(true);
+    for (int i = 0; i < 4; ++i) {
+        panels_[i] = new QLabel(StatusBar1);
+        panels_[i]->setObjectName(QStringLiteral("StatusBar1Panel%1").arg(i));
+        panels_[i]->setFixedWidth(kPanelWidths[i]);
+        panels_[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        StatusBar1->addWidget(panels_[i]);
+    }
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, &TFormMain::Timer1Timer);
+    Timer1->start();
+
+    Label6 = NewLabel(this, "Label6", "WLAN IP Address:", 0, 0);
+    Label8 = NewLabel(this, "Label8", "WLAN DHCP", 0, 0);
+    Label6->hide();
+    Label8->hide();
+}
+
+// Below 768 screen pixels the window gives up 100 pixels of height and the
+// scroll bar moves the upper part; otherwise the bar goes and the window is
+// 20 pixels narrower.
+void TFormMain::FitToScreen() {
+    int width = kClientWidth;
+    int height = kClientHeight;
+    if (screenSize().height() < kSmallScreenHeight) {
+        height -= kSmallScreenLift;
+    } else {
+        ScrollBar1->setEnabled(false);
+        ScrollBar1->hide();
+        width -= kNoScrollBarNarrowing;
+    }
+    setFixedSize(width, height);
+    StatusBar1->setGeometry(0, height - kStatusBarHeight, width, kStatusBarHeight);
+    ScrollBar1->setGeometry(width - kScrollBarWidth, 0, kScrollBarWidth, height - kStatusBarHeight);
+    StatusBar1->raise();
+    ScrollBar1->raise();
+}
+
+void TFormMain::CentreOnScreen() {
+    const QSize screen = screenSize();
+    move((screen.width() - width()) / 2, (screen.height() - height()) / 2);
+}
+
+QSize TFormMain::screenSize() const {
+    return screenSize_();
+}
+
+void TFormMain::ApplyStartupPorts(const m350ui::StartupOptions& options) {
+    settings_ = m350::PortSettings{};
+    if (options.comName) settings_.serial.portName = *options.comName;
+    if (options.lptName) settings_.lptName = *options.lptName;
+    if (options.address) settings_.net.address = *options.address;
+    if (options.port) settings_.net.port = *options.port;
+}
+
+int TFormMain::interfaceIndex() const {
+    return ComboBoxInterFace->currentIndex();
+}
+
+QString TFormMain::panelText(int panel) const {
+    if (panel < 0 || panel >= 4) return {};
+    return panels_[panel]->text();
+}
+
+int TFormMain::RunStandard(std::uint32_t op, void* buffer, int extra,
+                           const std::function<void()>& onSuccess) {
+    return m350ui::RunStandardCall(*this, prompter(), link_, interfaceIndex(), op, buffer, extra,
+                                   onSuccess);
+}
+
+QPoint TFormMain::DialogPlace() const {
+    const QRect frame = frameGeometry();
+    return {frame.left() + frame.width() / 3, frame.top() + frame.height() / 3};
+}
+
+void TFormMain::ComboBoxLanguageChange(int index) {
+    m350ui::ComboBoxLanguageChange(this, index);
+    language_ = m350::CurrentLanguage();
+}
+
+void TFormMain::ComboBoxInterFaceChange(int index) {
+    // Reads are refused on the parallel port, so Get Status and Read go with it.
+    const bool canRead = index != m350::kLpt;
+    ButtonInterFace->setEnabled(index != m350::kUsb);
+    ButtonGetStatus->setEnabled(canRead);
+    configPage->SetReadEnabled(canRead);
+}
+
+void TFormMain::ButtonInterFaceClick() {
+    switch (interfaceIndex()) {
+        case m350::kCom: {
+            TFormRs232Setup dialog(settings_.serial, language_, this);
+            prompter().runModal(dialog);
+            break;
+        }
+        case m350::kLpt: {
+            TFormLPTSetup dialog(settings_.lptName, language_, this);
+            prompter().runModal(dialog);
+            break;
+        }
+        case m350::kEthernet: {
+            TFormNetSetup dialog(settings_.net, language_, prompter(), this);
+            prompter().runModal(dialog);
+            break;
+        }
+        default:
+            break;
+    }
+    RefreshPortStatus();
+}
+
+void TFormMain::RefreshPortStatus() {
+    panels_[0]->setText(QString::fromStdString(settings_.lptName));
+    panels_[1]->setText(QString::fromStdString(m350ui::SerialStatusText(settings_.serial)));
+    panels_[2]->clear();
+}
+
+void TFormMain::Timer1Timer() {
+    panels_[3]->setText(
+        QLocale::system().toString(QDateTime::currentDateTime(), QLocale::ShortFormat));
+}
+
+void TFormMain::ScrollBar1Change(int position) {
+    GroupBoxLanguage->move(GroupBoxLanguage->x(), -position);
+    GroupBoxInterFace->move(GroupBoxInterFace->x(), -position);
+    RadioGroupUnit->move(RadioGroupUnit->x(), -position);
+    PageControl1->move(PageControl1->x(), 48 - position);
+}

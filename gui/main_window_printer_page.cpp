@@ -1,0 +1,131 @@
+// The "Printer Configuration" page: the status group, the frame of the
+// configuration group (its contents are ConfigPage's) and the function
+// buttons with their handlers.
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include "gui/password_gate_prompt.h"
+#include "gui/widgets/form_kit.h"
+#include "gui/main_window.h"
+#include "gui/pages/config_page.h"
+#include "core/i18n/language_table.h"
+#include "core/link/link_operations.h"
+#include "gui/pages/wireless_page_rules.h"
+
+using m350ui::NewButton;
+using m350ui::NewGroup;
+
+namespace {
+
+// The configuration group takes the page's width less the column of status
+// and function buttons on its right. The column is as wide as the longest
+// function caption of any language needs at the window's font size.
+constexpr int kColumnWidth = 188;
+constexpr int kColumnButtonWidth = kColumnWidth - 16;
+constexpr int kColumnLeft = 709 - kColumnWidth;
+constexpr int kConfigWidth = kColumnLeft - 4 - 6;
+
+}  // namespace
+
+void TFormMain::BuildPrinterPage() {
+    GroupBoxPrintreConfig = NewGroup(TabSheet1, "GroupBoxPrintreConfig", "Printer Configuration", 4,
+                                     2, kConfigWidth, 502);
+    configPage = new ConfigPage(*this, GroupBoxPrintreConfig);
+    AttachWirelessRules(*this);
+
+    GroupBoxPrinterStatus = NewGroup(TabSheet1, "GroupBoxPrinterStatus", "Printer Status",
+                                     kColumnLeft, 2, kColumnWidth, 74);
+    EditPrinterStatus =
+        m350ui::NewEdit(GroupBoxPrinterStatus, "EditPrinterStatus", 8, 18, kColumnButtonWidth);
+    EditPrinterStatus->setReadOnly(true);
+    ButtonGetStatus = NewButton(GroupBoxPrinterStatus, "ButtonGetStatus", "Get Status", 8, 44,
+                                kColumnButtonWidth);
+    connect(ButtonGetStatus, &QPushButton::clicked, this, &TFormMain::ButtonGetStatusClick);
+
+    BuildFunctionGroup();
+}
+
+void TFormMain::BuildFunctionGroup() {
+    GroupBoxPrinterFunction = NewGroup(TabSheet1, "GroupBoxPrinterFunction", "Printer Function",
+                                       kColumnLeft, 80, kColumnWidth, 424);
+    constexpr int kTop = 20, kPitch = 31, kLeft = 8, kWidth = kColumnButtonWidth;
+    int slot = 0;
+    auto add = [&](const char* name, const char* caption, void (TFormMain::*handler)()) {
+        QPushButton* b = NewButton(GroupBoxPrinterFunction, name, QString::fromLatin1(caption),
+                                   kLeft, kTop + slot++ * kPitch, kWidth);
+        connect(b, &QPushButton::clicked, this, handler);
+        return b;
+    };
+    ButtonInitial = add("ButtonInitial", "Factory Default", &TFormMain::ButtonInitialClick);
+    ButtonDump = add("ButtonDump", "Dump Text", &TFormMain::ButtonDumpClick);
+    ButtonSelfTest = add("ButtonSelfTest", "Configuration Page", &TFormMain::ButtonSelfTestClick);
+    ButtonRTCSetTime = add("ButtonRTCSetTime", "RTC Setup", &TFormMain::ButtonRTCSetTimeClick);
+    ButtonSensorCalibrate =
+        add("ButtonSensorCalibrate", "Calibrate Sensor ", &TFormMain::ButtonSensorCalibrateClick);
+    ButtonRestPrinter =
+        add("ButtonRestPrinter", "Reset Printer", &TFormMain::ButtonRestPrinterClick);
+    ButtonTestPatern =
+        add("ButtonTestPatern", "Print Test Page", &TFormMain::ButtonTestPaternClick);
+    ButtonIgnoreAuto =
+        add("ButtonIgnoreAuto", "Ignore AUTO.BAS", &TFormMain::ButtonIgnoreAutoClick);
+    ButtonEthernet = add("ButtonEthernet", "Ethernet Setup", &TFormMain::ButtonEthernetClick);
+    ButtonPassword = add("ButtonPassword", "Password Setup", &TFormMain::ButtonPasswordClick);
+    ButtonLineModeOut =
+        add("ButtonLineModeOut", "Exit Line Mode", &TFormMain::ButtonLineModeOutClick);
+    ButtonActEmulation =
+        add("ButtonActEmulation", "Active Emulation", &TFormMain::ButtonActEmulationClick);
+    ButtonActEmulation->hide();
+}
+
+void TFormMain::ButtonGetStatusClick() {
+    // The query fills a scratch copy: a query that fails half-way leaves the
+    // window's flags (which configuration files store) as they were.
+    m350::StatusFlags flags = statusFlags_;
+    RunStandard(m350::kOpStatus, &flags, 0, [&] {
+        statusFlags_ = flags;
+        ShowPrinterStatus(statusFlags_);
+    });
+}
+
+void TFormMain::ShowPrinterStatus(const m350::StatusFlags& flags) {
+    const std::string_view text = m350::LanguageText(m350::StatusTextKeyFor(flags), language_);
+    EditPrinterStatus->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+void TFormMain::ButtonInitialClick() {
+    if (!PasswordGate(*this)) return;
+    RunStandard(m350::kOpFactoryDefault, nullptr);
+}
+
+void TFormMain::ButtonSelfTestClick() {
+    RunStandard(m350::kOpSelfTest, nullptr);
+}
+
+void TFormMain::ButtonIgnoreAutoClick() {
+    RunStandard(m350::kOpIgnoreAuto, nullptr);
+}
+
+void TFormMain::ButtonLineModeOutClick() {
+    RunStandard(m350::kOpExitLineMode, nullptr);
+}
+
+void TFormMain::ButtonPasswordClick() {
+    PasswordChange(*this);
+}
+
+// The wireless module's state is unknown after a reset, whatever the reset's
+// result, until the wireless settings are read again.
+void TFormMain::ButtonRestPrinterClick() {
+    RunStandard(m350::kOpReset, nullptr);
+    configPage->MarkWirelessNotRead();
+}
+
+// The dialogs behind these buttons join here.
+void TFormMain::ButtonDumpClick() {}
+void TFormMain::ButtonRTCSetTimeClick() {}
+void TFormMain::ButtonSensorCalibrateClick() {}
+void TFormMain::ButtonTestPaternClick() {}
+void TFormMain::ButtonEthernetClick() {}
+void TFormMain::ButtonActEmulationClick() {}

@@ -1,0 +1,28 @@
+#include "gui/pages/command_tool_page.h"
+
+#include <QTextEdit>
+
+#include "gui/widgets/form_kit.h"
+#include "gui/widgets/radio_group.h"
+#include "gui/main_window.h"
+
+using m350ui::NewButton;
+
+CommandToolPage::CommandToolPage(TFormMain& main, QWidget* sheet) : QObject(&main), main_(main) {
+    setObjectName(QStringLiteral("CommandToolPage"));
+    RichEditTText = m350ui::Place(new QTextEdit(sheet), "RichEditTText", 4, 4, 592, 500);
+    RichEditTText->setLineWrapMode(QTextEdit::NoWrap);
+    RichEditTText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    RichEditTText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QStringList buffers;
+    for (int i = 1; i <= 12; ++i) buffers << QString::number(i);
+    RadioGroupSelect =
+        new m350ui::RadioGroup(sheet, "RadioGroupSelect", "Editor", 604, 4, 105, 200, buffers, 2);
+    RadioGroupSelect->setItemIndex(0);
+    ButtonLoadFile = NewButton(sheet, "ButtonLoadFile", "Load", 604, 214, 105);
+    ButtonSaveFile = NewButton(sheet, "ButtonSaveFile", "Save", 604, 245, 105);
+    ButtonSend = NewButton(sheet, "ButtonSend", "Send", 604, 276, 105);
+    ButtonSendFile = NewButton(sheet, "ButtonSendFile", "Send File", 604, 307, 105);
+}
+
+void CommandToolPage::Initialise() {}

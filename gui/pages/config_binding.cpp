@@ -1,0 +1,536 @@
+#include "gui/pages/config_binding.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+namespace m350 {
+
+namespace {
+
+using F = Field;
+using R = BindRule;
+
+constexpr ConfigBinding kBindings[] = {
+    // Printer information box.
+    {"EditVersion", F::version, R::kInfoText},
+    {"EditMilage", F::mileage, R::kInfoText},
+    {"EditResetMilage", F::resetMileage, R::kInfoText},
+    {"EditChecksum", F::checksum, R::kInfoText},
+    {"EditSerial", F::serial, R::kInfoText},
+    {"EditCuttingCounter", F::cutCounter, R::kInfoCount},
+    {"EditResetCuttingCounter", F::resetCutCounter, R::kInfoCount},
+    // Common. The post-print action comes before the cutter piece, whose rule
+    // looks at the list.
+    {"EditSpeed", F::speed, R::kSpeed},
+    {"ComboBoxDensity", F::density, R::kItemPlusOne},
+    {"EditDensityBase", F::densityBase, R::kBase},
+    {"EditWidth", F::paperWidth, R::kLengthReal},
+    {"EditHeight", F::paperHeight, R::kLengthReal},
+    {"ComboBoxMediaSensor", F::sensorMode, R::kItemPlusOne},
+    {"EditGapSize", F::gapSize, R::kLengthReal},
+    {"EditGapOffset", F::gapOffset, R::kLengthReal},
+    {"ComboBoxPrintOut", F::printOut, R::kItemPlusOne},
+    {"EditCutterPiece", F::cutterPiece, R::kCutterPiece},
+    {"EditReferenceX", F::referenceX, R::kInteger},
+    {"EditReferenceY", F::referenceY, R::kInteger},
+    {"ComboBoxDirection", F::direction, R::kItemPlusOne},
+    {"ComboBoxMirror", F::mirror, R::kItemPlusOne},
+    {"EditOffset", F::offset, R::kInteger},
+    {"EditOffsetBase", F::offsetBase, R::kBase},
+    {"EditShiftY", F::shiftY, R::kInteger},
+    {"EditShiftYBase", F::shiftYBase, R::kBase},
+    {"EditShiftX", F::shiftX, R::kInteger},
+    {"EditShiftXBase", F::shiftXBase, R::kBase},
+    {"ComboBoxRibbon", F::ribbon, R::kItemPlusOne},
+    {"ComboBoxRibbonSensor", F::ribbonSensor, R::kItemPlusOne},
+    {"ComboBoxRibbonEncoder", F::ribbonEncoder, R::kItemPlusOne},
+    {"ComboBoxCodePage", F::codePage, R::kItemPlusOne},
+    {"ComboBoxCountryCode", F::countryCode, R::kItemPlusOne},
+    {"ComboBoxDisplayLanguage", F::displayLanguage, R::kItemPlusOne},
+    {"ComboBoxHead", F::headSensor, R::kItemPlusOne},
+    {"ComboBoxReprint", F::reprint, R::kItemPlusOne},
+    {"EditMaximumLength", F::maxLength, R::kLengthReal},
+    {"EditGapInten", F::gapInten, R::kInteger},
+    {"EditBlineInten", F::blineInten, R::kInteger},
+    {"EditContinuousInten", F::conInten, R::kInteger},
+    {"ComboBoxThreshold", F::autoThreshold, R::kItemPlusOne},
+    // Z.
+    {"EditDarknessZ", F::zDarkness, R::kInteger},
+    {"EditPrintSpeedZ", F::zSpeed, R::kInteger},
+    {"EditTearOffZ", F::zPosition, R::kInteger},
+    {"ComboBoxPrintModeZ", F::zPrintMode, R::kItem},
+    {"EditPrintWidthZ", F::zLabelWidth, R::kLengthInt},
+    {"EditControlPrefixZ", F::zControl, R::kCharacter},
+    {"EditFormatPrefixZ", F::zFormat, R::kCharacter},
+    {"EditDelimiterCharZ", F::zDelimiter, R::kCharacter},
+    {"ComboBoxMediaPowerUpZ", F::zFeedPowerUp, R::kItem},
+    {"ComboBoxHeadCloseZ", F::zFeedHeadClose, R::kItem},
+    {"EditLabelTopZ", F::zLabelTop, R::kInteger},
+    {"EditLeftPositionZ", F::zLabelShift, R::kInteger},
+    // D.
+    {"EditHeatD", F::dHeat, R::kInteger},
+    {"EditPrintSpeedD", F::dSpeed, R::kReal},
+    {"EditLabelWidthD", F::dLabelWidth, R::kLengthInt},
+    {"ComboBoxPresentSensorD", F::dPresentSensor, R::kItem},
+    {"ComboBoxCutterEquippedD", F::dCutterEquipped, R::kItem},
+    {"ComboBoxControlCodesD", F::dControlCodes, R::kItem},
+    {"EditColumnOffsetD", F::dColumnOffset, R::kLengthInt},
+    {"EditRowOffsetD", F::dRowOffset, R::kLengthInt},
+    // RS-232.
+    {"ComboBoxBaudrate", F::baudRate, R::kItem},
+    {"ComboBoxDatabit", F::dataBits, R::kItemPlusOne},
+    {"ComboBoxParity", F::parity, R::kItemPlusOne},
+    {"ComboBoxStopBit", F::stopBits, R::kItemPlusOne},
+};
+
+std::string_view Trim(std::string_view s) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!s.empty() && blank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && blank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+std::string Decimal(std::int32_t v) {
+    return std::to_string(v);
+}
+
+// A typed text cut to what its field holds happens in setText; the view only
+// hands over the bytes.
+void ShowText(ConfigFormView& view, std::string_view control, const ConfigRecord& r, Field f) {
+    view.setText(control, r.present(f) ? r.text(f) : std::string());
+}
+
+void ShowBinding(const ConfigBinding& b, const ConfigRecord& r, bool inch, ConfigFormView& view) {
+    const bool present = r.present(b.field);
+    switch (b.rule) {
+        case R::kInfoText:
+            view.setText(b.control, r.text(b.field));
+            break;
+        case R::kInfoCount:
+            view.setText(b.control, Decimal(r.integer(b.field)));
+            break;
+        case R::kReal:
+            view.setText(b.control, present ? FormatGeneral(r.real(b.field)) : std::string());
+            break;
+        case R::kSpeed:
+            // The speed and the three prefix characters (below) show their
+            // value even when the printer has not told it: the reset record
+            // holds real starting values for them (3 ips, "~", "^", ","),
+            // which Clear shows and a Set then sends as typed.
+            view.setText(b.control, FormatGeneral(r.real(b.field)));
+            break;
+        case R::kLengthReal:
+        case R::kLengthInt: {
+            std::string shown;
+            if (present) {
+                // A record with no usable resolution (a damaged file) shows
+                // the box empty rather than a division by zero.
+                if (auto units = DotsToUnits(r, r.number(b.field), inch))
+                    shown = FormatUnits(*units);
+            }
+            view.setText(b.control, shown);
+            break;
+        }
+        case R::kInteger:
+            view.setText(b.control, present ? Decimal(r.integer(b.field)) : std::string());
+            break;
+        case R::kCutterPiece: {
+            constexpr int kCutterItem = 4;
+            const bool cutter = view.item("ComboBoxPrintOut") == kCutterItem;
+            view.setText(b.control,
+                         present && cutter ? Decimal(r.integer(b.field)) : std::string());
+            break;
+        }
+        case R::kBase: {
+            const bool shown = present && r.integer(b.field) != 0;
+            view.setVisible(b.control, shown);
+            view.setText(b.control, shown ? Decimal(r.integer(b.field)) : std::string());
+            break;
+        }
+        case R::kItemPlusOne:
+            view.setItem(b.control, present ? r.integer(b.field) + 1 : -1);
+            break;
+        case R::kItem:
+            view.setItem(b.control, present ? r.integer(b.field) : -1);
+            break;
+        case R::kCharacter: {
+            const char c = r.character(b.field);
+            view.setText(b.control, c != '\0' ? std::string(1, c) : std::string());
+            break;
+        }
+    }
+}
+
+void ShowBluetooth(const ConfigRecord& r, ConfigFormView& view) {
+    static constexpr std::string_view kControls[] = {"LabelBTName",      "LabelBTPinCode",
+                                                     "EditBTName",       "EditBTPinCode",
+                                                     "EditBTMACAddress", "EditBTSoftware"};
+    for (auto c : kControls) view.setEnabled(c, false);
+    // Without Bluetooth the boxes keep whatever they showed before.
+    if (!r.byte(F::btPresent)) return;
+    for (auto c : {"LabelBTName", "LabelBTPinCode", "EditBTName", "EditBTPinCode"})
+        view.setEnabled(c, true);
+    ShowText(view, "EditBTName", r, F::btName);
+    ShowText(view, "EditBTPinCode", r, F::btPinCode);
+    ShowText(view, "EditBTMACAddress", r, F::btLocalMac);
+    ShowText(view, "EditBTSoftware", r, F::btVersion);
+}
+
+void ShowWireless(const ConfigRecord& r, ConfigFormView& view) {
+    static constexpr std::string_view kOff[] = {
+        "LabelWiFiSSID",    "LabelWiFiEncryption", "LabelWiFiKey",
+        "LabelWiFiDHCP",    "LabelWiFiIP",         "LabelWiFiMask",
+        "LabelWiFiGateway", "EditWiFiSSID",        "ComboBoxWiFiEncryption",
+        "EditWiFiKey",      "ComboBoxWiFiDHCP",    "EditWiFiIP",
+        "EditWiFiMask",     "EditWiFiGateway",     "edtWiFiDnsSrvIp",
+        "edtRoamRssi",      "edtScanRssi"};
+    for (auto c : kOff) view.setEnabled(c, false);
+    if (!r.byte(F::wifiPresent)) return;
+
+    // 1. What a printer with the module can always change.
+    static constexpr std::string_view kOn[] = {"LabelWiFiSSID", "LabelWiFiEncryption",
+                                               "LabelWiFiKey",  "LabelWiFiDHCP",
+                                               "EditWiFiSSID",  "ComboBoxWiFiEncryption",
+                                               "EditWiFiKey",   "ComboBoxWiFiDHCP",
+                                               "edtRoamRssi",   "edtScanRssi"};
+    for (auto c : kOn) view.setEnabled(c, true);
+
+    // 2. SSID, and the security choices back to none.
+    ShowText(view, "EditWiFiSSID", r, F::wifiSsid);
+    view.setItem("ComboBoxWiFiEncryption", 0);
+    view.setItem("cbxWiFiEapType", 0);
+    view.setText("edtWiFiUsername", "");
+    view.setText("edtWiFiPasswd", "");
+
+    // 3. Security, with the enterprise details for WPA-Enterprise.
+    constexpr int kEnterprise = 6;
+    constexpr int kEapTls = 1;
+    if (r.present(F::wifiSecurity)) {
+        const int security = r.integer(F::wifiSecurity);
+        view.setItem("ComboBoxWiFiEncryption", security);
+        if (security == kEnterprise) {
+            const int eapType = r.integer(F::wifiEap) >> 4;
+            view.setItem("cbxWiFiEapType", eapType);
+            view.eapTypeChanged();
+            view.setText("edtWiFiUsername", r.text(F::wifiUsername));
+            view.setText("edtWiFiPasswd", r.text(F::wifiPassword));
+            auto showName = [&](std::string_view control, Field f) {
+                const std::string name = r.text(f);
+                if (!name.empty()) view.setText(control, name);
+            };
+            showName("edtWiFiSrvCerPath", F::wifiCaCert);
+            if (view.item("cbxWiFiEapType") == kEapTls) {
+                showName("edtWiFiClientCerPath", F::wifiClientCert);
+                showName("edtWiFiPrivKeyPath", F::wifiPrivateKey);
+            }
+        }
+        view.encryptionChanged();
+    }
+
+    // 4. Key.
+    ShowText(view, "EditWiFiKey", r, F::wifiKey);
+
+    // 5. MAC address; all zeros is a printer without a working module.
+    const std::string mac = r.text(F::wifiMac);
+    view.setText("edtWiFiMac", mac);
+    view.setMacNoModule(mac == kNoModuleMac);
+
+    // 6. Network printer name, only when the printer told it.
+    if (r.present(F::wifiPrintName)) view.setText("Edit1Printname", r.text(F::wifiPrintName));
+
+    // 7. Addresses: static ones editable, DHCP ones shown as in use.
+    constexpr int kDhcpOff = 1, kDhcpOn = 2;
+    view.setItem("ComboBoxWiFiDHCP", -1);
+    if (r.present(F::wifiIp)) {
+        view.setItem("ComboBoxWiFiDHCP", kDhcpOn);
+        const std::string ip = r.text(F::wifiIp);
+        if (ip != "0.0.0.0") {
+            view.setItem("ComboBoxWiFiDHCP", kDhcpOff);
+            for (auto c : {"LabelWiFiIP", "LabelWiFiMask", "LabelWiFiGateway", "EditWiFiIP",
+                           "EditWiFiMask", "EditWiFiGateway"})
+                view.setEnabled(c, true);
+            view.setVisible("edtWiFiDnsSrvIp", true);
+            view.setText("EditWiFiIP", ip);
+            ShowText(view, "EditWiFiMask", r, F::wifiMask);
+            ShowText(view, "EditWiFiGateway", r, F::wifiGateway);
+        } else {
+            view.setText("EditWiFiIP", r.text(F::wifiCurrentIp));
+            view.setText("EditWiFiMask", r.text(F::wifiCurrentMask));
+            view.setText("EditWiFiGateway", r.text(F::wifiCurrentGateway));
+        }
+    }
+
+    // 8. Roaming and the raw port.
+    auto showInt = [&](std::string_view control, Field f) {
+        view.setText(control, r.present(f) ? Decimal(r.integer(f)) : std::string());
+    };
+    showInt("edtRoamRssi", F::wifiRoamTrigger);
+    showInt("edtScanRssi", F::wifiRoamDelta);
+    showInt("edtWifiRawPort", F::wifiRawPort);
+}
+
+void ShowExternalModule(const ConfigRecord& r, ConfigFormView& view) {
+    for (auto c : {"lblExBTName", "lblExBTPinCode", "edtExBTName", "edtExBTPinCode"})
+        view.setEnabled(c, false);
+    if (r.byte(F::extBtPresent)) {
+        for (auto c : {"lblExBTName", "lblExBTPinCode", "edtExBTName", "edtExBTPinCode"})
+            view.setEnabled(c, true);
+        ShowText(view, "edtExBTName", r, F::extBtName);
+        ShowText(view, "edtExBTPinCode", r, F::extBtPinCode);
+    }
+    if (!r.byte(F::extWifiPresent)) return;
+    for (auto c : {"edtExWiFiSSID", "cbbExWiFiEncryption", "edtExWiFiKey", "cbbExWiFiDHCP"})
+        view.setEnabled(c, true);
+    ShowText(view, "edtExWiFiSSID", r, F::extWifiSsid);
+    view.setItem("cbbExWiFiEncryption",
+                 r.present(F::extWifiSecurity) ? r.integer(F::extWifiSecurity) : -1);
+    ShowText(view, "edtExWiFiKey", r, F::extWifiKey);
+    view.setItem("cbbExWiFiDHCP", -1);
+    if (!r.present(F::extWifiIp)) return;
+    view.setItem("cbbExWiFiDHCP", 2);
+    const std::string ip = r.text(F::extWifiIp);
+    const bool fixed = ip != "0.0.0.0";
+    if (fixed) view.setItem("cbbExWiFiDHCP", 1);
+    for (auto c : {"edtExWiFiIP", "edtExWiFiMask", "edtExWiFiGateway"}) view.setEnabled(c, fixed);
+    if (fixed) {
+        view.setText("edtExWiFiIP", ip);
+        ShowText(view, "edtExWiFiMask", r, F::extWifiMask);
+        ShowText(view, "edtExWiFiGateway", r, F::extWifiGateway);
+    } else {
+        view.setText("edtExWiFiIP", r.text(F::extWifiCurrentIp));
+        view.setText("edtExWiFiMask", r.text(F::extWifiCurrentMask));
+        view.setText("edtExWiFiGateway", r.text(F::extWifiCurrentGateway));
+    }
+}
+
+void ShowFtp(const ConfigRecord& r, ConfigFormView& view) {
+    view.setItem("cbxFtpcEnabled",
+                 r.present(F::ftpClientEnabled) ? r.integer(F::ftpClientEnabled) : -1);
+    ShowText(view, "edtFtpSrvIp", r, F::ftpServer);
+    ShowText(view, "edtFtpPath", r, F::ftpPath);
+    ShowText(view, "edtDescriptFile", r, F::ftpDescriptionFile);
+    ShowText(view, "edtFtpUser", r, F::ftpUser);
+    ShowText(view, "edtFtpPswd", r, F::ftpPassword);
+}
+
+// Builds one table entry into r; false when the box holds no number.
+bool BuildBinding(const ConfigBinding& b, const ConfigFormView& view, bool inch, ConfigRecord& r) {
+    if (b.rule == R::kInfoText || b.rule == R::kInfoCount || b.rule == R::kBase) return true;
+    if (b.rule == R::kItemPlusOne || b.rule == R::kItem) {
+        const int item = view.item(b.control);
+        if (item > 0) {
+            r.setInteger(b.field, b.rule == R::kItemPlusOne ? item - 1 : item);
+        } else {
+            r.setPresent(b.field, false);
+        }
+        return true;
+    }
+    std::string text = view.text(b.control);
+    if (text.empty()) {
+        r.setPresent(b.field, false);
+        return true;
+    }
+    switch (b.rule) {
+        case R::kCharacter:
+            r.setCharacter(b.field, text.front());
+            return true;
+        case R::kInteger:
+        case R::kCutterPiece: {
+            auto v = ParseIntegerEntry(text);
+            if (!v) return false;
+            r.setInteger(b.field, *v);
+            return true;
+        }
+        case R::kSpeed:
+        case R::kReal: {
+            if (b.rule == R::kSpeed) {
+                if (auto comma = text.find(','); comma != std::string::npos) text[comma] = '.';
+            }
+            auto v = ParseRealEntry(text);
+            if (!v || std::fabs(*v) > std::numeric_limits<float>::max()) return false;
+            r.setReal(b.field, static_cast<float>(*v));
+            return true;
+        }
+        case R::kLengthReal:
+        case R::kLengthInt: {
+            auto v = ParseRealEntry(text);
+            if (!v) return false;
+            const double dots = UnitsToDots(r, *v, inch);
+            if (b.rule == R::kLengthReal) {
+                if (!std::isfinite(dots) || std::fabs(dots) > std::numeric_limits<float>::max())
+                    return false;
+                r.setReal(b.field, static_cast<float>(dots));
+            } else {
+                const double whole = std::trunc(dots);
+                if (!(whole >= std::numeric_limits<std::int32_t>::min() &&
+                      whole <= std::numeric_limits<std::int32_t>::max()))
+                    return false;
+                r.setInteger(b.field, static_cast<std::int32_t>(whole));
+            }
+            return true;
+        }
+        default:
+            return true;
+    }
+}
+
+// Text boxes of the wireless and Bluetooth pages: built only from a box that
+// is shown and not empty.
+void BuildShownText(const ConfigFormView& view, std::string_view control, Field f,
+                    ConfigRecord& r) {
+    r.setPresent(f, false);
+    if (!view.visible(control)) return;
+    const std::string text = view.text(control);
+    if (!text.empty()) r.setText(f, text);
+}
+
+std::optional<BuildError> BuildWireless(const ConfigFormView& view, ConfigRecord& r) {
+    BuildShownText(view, "EditBTPinCode", F::btPinCode, r);
+    BuildShownText(view, "EditBTName", F::btName, r);
+    BuildShownText(view, "EditWiFiSSID", F::wifiSsid, r);
+
+    r.setPresent(F::wifiSecurity, false);
+    if (view.visible("ComboBoxWiFiEncryption")) {
+        const int item = view.item("ComboBoxWiFiEncryption");
+        if (item >= 0) r.setInteger(F::wifiSecurity, item);
+    }
+    BuildShownText(view, "EditWiFiKey", F::wifiKey, r);
+
+    r.setPresent(F::wifiPrintName, false);
+    if (std::string name = view.text("Edit1Printname"); !name.empty())
+        r.setText(F::wifiPrintName, name);
+
+    const std::pair<std::string_view, Field> numbers[] = {{"edtRoamRssi", F::wifiRoamTrigger},
+                                                          {"edtScanRssi", F::wifiRoamDelta},
+                                                          {"edtWifiRawPort", F::wifiRawPort}};
+    for (const auto& [control, field] : numbers) {
+        const std::string text = view.text(control);
+        if (text.empty()) {
+            r.setPresent(field, false);
+            continue;
+        }
+        auto v = ParseIntegerEntry(text);
+        if (!v) return BuildError{std::string(control), text};
+        r.setInteger(field, *v);
+    }
+
+    r.setPresent(F::wifiEap, false);
+    r.setPresent(F::wifiUsername, false);
+    r.setPresent(F::wifiPassword, false);
+    if (view.visible("cbxWiFiEapType")) {
+        const int eap = view.item("cbxWiFiEapType");
+        if (eap > 0) {
+            r.setInteger(F::wifiEap, eap * 16 + 1);
+            r.setText(F::wifiUsername, view.text("edtWiFiUsername"));
+            r.setText(F::wifiPassword, view.text("edtWiFiPasswd"));
+        }
+    }
+
+    BuildShownText(view, "EditWiFiIP", F::wifiIp, r);
+    BuildShownText(view, "EditWiFiMask", F::wifiMask, r);
+    BuildShownText(view, "EditWiFiGateway", F::wifiGateway, r);
+    constexpr int kDhcpOn = 2;
+    if (view.visible("ComboBoxWiFiDHCP") && view.item("ComboBoxWiFiDHCP") == kDhcpOn)
+        r.setText(F::wifiIp, "0.0.0.0");
+
+    // Every FTP setting goes out, empty or not; no selection sends -1.
+    r.setInteger(F::ftpClientEnabled, view.item("cbxFtpcEnabled"));
+    r.setText(F::ftpServer, view.text("edtFtpSrvIp"));
+    r.setText(F::ftpUser, view.text("edtFtpUser"));
+    r.setText(F::ftpPassword, view.text("edtFtpPswd"));
+    r.setText(F::ftpPath, view.text("edtFtpPath"));
+    r.setText(F::ftpDescriptionFile, view.text("edtDescriptFile"));
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::span<const ConfigBinding> ConfigBindings() {
+    return kBindings;
+}
+
+const ConfigBinding* BindingOfControl(std::string_view control) {
+    for (const auto& b : kBindings)
+        if (b.control == control) return &b;
+    return nullptr;
+}
+
+void ShowRecord(const ConfigRecord& record, bool inch, ConfigFormView& view) {
+    for (const auto& b : kBindings) ShowBinding(b, record, inch, view);
+    ShowBluetooth(record, view);
+    ShowWireless(record, view);
+    ShowExternalModule(record, view);
+    ShowFtp(record, view);
+}
+
+std::optional<BuildError> BuildRecord(const ConfigFormView& view, bool inch, ConfigRecord& record) {
+    // Built on a copy, so a bad entry leaves the caller's record as it was.
+    ConfigRecord built = record;
+    built.setByte(F::inchUnits, inch ? 1 : 0);
+    for (const auto& b : kBindings) {
+        if (!BuildBinding(b, view, inch, built))
+            return BuildError{std::string(b.control), view.text(b.control)};
+    }
+    if (auto error = BuildWireless(view, built)) return error;
+    record = built;
+    return std::nullopt;
+}
+
+CertificateChoice CertificatesFromForm(const ConfigFormView& view) {
+    CertificateChoice choice;
+    if (!view.visible("cbxWiFiEapType") || view.item("cbxWiFiEapType") <= 0) return choice;
+    choice.taken = true;
+    choice.caCert = view.text("edtWiFiSrvCerPath");
+    choice.clientCert = view.text("edtWiFiClientCerPath");
+    choice.privateKey = view.text("edtWiFiPrivKeyPath");
+    return choice;
+}
+
+std::string FormatGeneral(double value) {
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%.15g", value);
+    return buf;
+}
+
+std::string FormatUnits(double value) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.2f", value);
+    std::string s = buf;
+    if (s == "-0.00") s = "0.00";
+    return s;
+}
+
+std::optional<std::int32_t> ParseIntegerEntry(std::string_view text) {
+    text = Trim(text);
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    if (text.empty() || text.front() == '+') return std::nullopt;
+    std::int32_t v = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return v;
+}
+
+std::optional<double> ParseRealEntry(std::string_view text) {
+    text = Trim(text);
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    if (text.empty() || text.front() == '+') return std::nullopt;
+    // Digits, a point and an exponent only: no "inf", "nan" or hex forms.
+    for (char c : text) {
+        if (!(std::isdigit(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == 'e' ||
+              c == 'E'))
+            return std::nullopt;
+    }
+    double v = 0;
+    auto [end, ec] =
+        std::from_chars(text.data(), text.data() + text.size(), v, std::chars_format::general);
+    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v))
+        return std::nullopt;
+    return v;
+}
+
+}  // namespace m350

@@ -1,0 +1,118 @@
+// How the configuration pages show a configuration record and build one from
+// what the operator typed.
+//
+// One table binds each control (by its object name) to a record field and a
+// conversion rule; ShowRecord and BuildRecord both walk it, so a control shown
+// one way is always read back the same way. The wireless, Bluetooth, FTP and
+// external-module controls follow enable and visibility rules that depend on
+// several fields at once; those are written out below the table walk, in the
+// order the pages apply them.
+//
+// The form itself is reached through ConfigFormView, so every rule here runs
+// (and is tested) without a window.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "core/config/config_record.h"
+
+namespace m350 {
+
+enum class BindRule : std::uint8_t {
+    kInfoText,     // information box: the text, always
+    kInfoCount,    // information box: a counter as a decimal number, always
+    kReal,         // general format, up to 15 significant digits; built as typed
+    kSpeed,        // as kReal, but the first "," typed counts as the decimal point
+    kLengthReal,   // dots shown in the unit with two decimals; built back as real dots
+    kLengthInt,    // as kLengthReal, built back as whole dots (truncated)
+    kInteger,      // decimal integer
+    kCutterPiece,  // integer, shown only while the post-print action is the cutter
+    kBase,         // shown only: visible with the number when present and non-zero
+    kItemPlusOne,  // list: item = value + 1 (item 0 is the empty item)
+    kItem,         // list: item = value
+    kCharacter,    // one character
+};
+
+struct ConfigBinding {
+    std::string_view control;
+    Field field;
+    BindRule rule;
+};
+
+// Common, Z, D and RS-232 pages and the printer information box, in the order
+// the controls are shown.
+std::span<const ConfigBinding> ConfigBindings();
+const ConfigBinding* BindingOfControl(std::string_view control);
+
+// The nine unit labels follow the unit choice; these are the length boxes they
+// stand beside, LabelUnit1 to LabelUnit9 in order.
+inline constexpr std::string_view kLengthControls[9] = {
+    "EditWidth",       "EditHeight",      "EditGapSize",       "EditGapOffset", "EditMaximumLength",
+    "EditPrintWidthZ", "EditLabelWidthD", "EditColumnOffsetD", "EditRowOffsetD"};
+
+// The wireless MAC address a printer without the module reports.
+inline constexpr std::string_view kNoModuleMac = "00:00:00:00:00:00";
+
+// What the rules need from the form. Controls are named by object name; a
+// name the form does not have reads as empty / no selection / hidden, and
+// writes to it are ignored.
+class ConfigFormView {
+  public:
+    virtual ~ConfigFormView() = default;
+
+    virtual std::string text(std::string_view control) const = 0;
+    virtual void setText(std::string_view control, std::string_view text) = 0;
+    // Item index of a list; -1 when nothing is selected.
+    virtual int item(std::string_view control) const = 0;
+    virtual void setItem(std::string_view control, int item) = 0;
+    // Whether the control is shown on its page (its own visibility and its
+    // groups'; not whether its page is the one on top).
+    virtual bool visible(std::string_view control) const = 0;
+    virtual void setVisible(std::string_view control, bool visible) = 0;
+    virtual void setEnabled(std::string_view control, bool enabled) = 0;
+
+    // The wireless MAC box in the no-module state (red) or back to normal,
+    // with its effect on the Set and wireless factory default buttons.
+    virtual void setMacNoModule(bool noModule) = 0;
+    // The change handlers of the encryption and EAP type lists, which enable
+    // the controls that go with the choice.
+    virtual void encryptionChanged() = 0;
+    virtual void eapTypeChanged() = 0;
+};
+
+// Record -> controls. Lengths use the record's own resolution in the unit
+// chosen (inch true, mm false).
+void ShowRecord(const ConfigRecord& record, bool inch, ConfigFormView& view);
+
+// The first entry that is not a number stops the build.
+struct BuildError {
+    std::string control;  // object name of the box
+    std::string text;     // what it holds
+};
+
+// Controls -> record. Overwrites the settings the form owns and leaves the
+// rest (identity, counters, resolution, present-bytes, shown-only bases, the
+// external module) as they were. On an error the record is left untouched.
+// Lengths are converted with the record's own resolution.
+std::optional<BuildError> BuildRecord(const ConfigFormView& view, bool inch, ConfigRecord& record);
+
+// The three certificate paths the wireless page hands to the write; taken
+// from the path boxes only while an enterprise EAP type is chosen.
+struct CertificateChoice {
+    bool taken = false;
+    std::string caCert, clientCert, privateKey;
+};
+CertificateChoice CertificatesFromForm(const ConfigFormView& view);
+
+// Number texts as the pages show them and read them back.
+std::string FormatGeneral(double value);  // 3.3f -> "3.29999995231628", 3 -> "3"
+std::string FormatUnits(double value);    // "0.00": two decimals, rounded
+// Whole text must be the number (surrounding blanks allowed); nullopt else.
+std::optional<std::int32_t> ParseIntegerEntry(std::string_view text);
+std::optional<double> ParseRealEntry(std::string_view text);
+
+}  // namespace m350

@@ -1,0 +1,366 @@
+#include "gui/pages/config_page.h"
+
+#include <QComboBox>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPalette>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "gui/password_gate_prompt.h"
+#include "gui/widgets/radio_group.h"
+#include "gui/main_window.h"
+#include "gui/language_map.h"
+#include "core/link/link_operations.h"
+#include "gui/pages/config_binding.h"
+#include "core/config/config_file.h"
+
+namespace {
+
+constexpr int kFtpTab = 6;
+constexpr int kWirelessTab = m350::kPageWireless;
+
+// Record texts are bytes; each byte is one character in the boxes.
+QString FromBytes(std::string_view s) {
+    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+}
+std::string ToBytes(const QString& s) {
+    return s.toLatin1().toStdString();
+}
+
+QString FromText(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+// The boxes whose contents are secret, masked again after Read and Set.
+constexpr const char* kSecretBoxes[] = {"edtFtpUser", "edtFtpPswd", "EditWiFiKey",
+                                        "edtWiFiUsername", "edtWiFiPasswd"};
+
+const m350ui::FileDialogRequest kDcfDialog{QString(), QStringLiteral("*.dcf (*.dcf)"), QString(),
+                                           QString(), QStringLiteral("dcf")};
+
+}  // namespace
+
+// The pages as the binding rules see them: controls found by object name.
+class ConfigPage::View final : public m350::ConfigFormView {
+  public:
+    explicit View(ConfigPage& page) : page_(page) {}
+
+    std::string text(std::string_view control) const override {
+        QWidget* w = find(control);
+        if (auto* e = qobject_cast<QLineEdit*>(w)) return ToBytes(e->text());
+        if (auto* l = qobject_cast<QLabel*>(w)) return ToBytes(l->text());
+        return {};
+    }
+    void setText(std::string_view control, std::string_view text) override {
+        QWidget* w = find(control);
+        if (auto* e = qobject_cast<QLineEdit*>(w)) {
+            e->setText(FromBytes(text));
+            e->setCursorPosition(0);
+        } else if (auto* l = qobject_cast<QLabel*>(w)) {
+            l->setText(FromBytes(text));
+        }
+    }
+    int item(std::string_view control) const override {
+        auto* c = qobject_cast<QComboBox*>(find(control));
+        return c ? c->currentIndex() : -1;
+    }
+    void setItem(std::string_view control, int item) override {
+        if (auto* c = qobject_cast<QComboBox*>(find(control)))
+            c->setCurrentIndex(item >= 0 && item < c->count() ? item : -1);
+    }
+    // Shown on its page: the control and every group up to the page are not
+    // hidden. Whether the page itself is on top does not count.
+    bool visible(std::string_view control) const override {
+        QWidget* w = find(control);
+        if (!w) return false;
+        for (; w && !page_.IsPage(w); w = w->parentWidget())
+            if (w->isHidden()) return false;
+        return true;
+    }
+    void setVisible(std::string_view control, bool visible) override {
+        if (QWidget* w = find(control)) w->setVisible(visible);
+    }
+    void setEnabled(std::string_view control, bool enabled) override {
+        if (QWidget* w = find(control)) w->setEnabled(enabled);
+    }
+    void setMacNoModule(bool noModule) override { page_.SetMacNoModule(noModule); }
+    void encryptionChanged() override {
+        if (page_.wirelessRules.encryptionChange) page_.wirelessRules.encryptionChange();
+    }
+    void eapTypeChanged() override {
+        if (page_.wirelessRules.eapTypeChange) page_.wirelessRules.eapTypeChange();
+    }
+
+  private:
+    QWidget* find(std::string_view control) const {
+        return page_.Control(
+            QString::fromLatin1(control.data(), static_cast<qsizetype>(control.size())));
+    }
+    ConfigPage& page_;
+};
+
+ConfigPage::ConfigPage(TFormMain& main, QGroupBox* group)
+    : QObject(&main), main_(main), group_(group), view_(std::make_unique<View>(*this)) {
+    setObjectName(QStringLiteral("ConfigPage"));
+    auto* column = new QVBoxLayout(group);
+    column->setContentsMargins(8, 14, 8, 8);
+    column->setSpacing(6);
+
+    GroupBoxPrinterInfo = new QGroupBox(QStringLiteral("Printer Information"), group);
+    GroupBoxPrinterInfo->setObjectName(QStringLiteral("GroupBoxPrinterInfo"));
+    column->addWidget(GroupBoxPrinterInfo);
+    BuildInfoBox();
+
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(6);
+    auto button = [&](const char* name, const char* caption, void (ConfigPage::*handler)()) {
+        auto* b = new QPushButton(QString::fromLatin1(caption), group);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setMinimumWidth(75);
+        buttons->addWidget(b);
+        connect(b, &QPushButton::clicked, this, handler);
+        return b;
+    };
+    ButtonRead = button("ButtonRead", "Read", &ConfigPage::ButtonReadClick);
+    ButtonClear = button("ButtonClear", "Clear", &ConfigPage::ButtonClearClick);
+    ButtonConfigSet = button("ButtonConfigSet", "Set", &ConfigPage::ButtonConfigSetClick);
+    ButtonSave = button("ButtonSave", "Save", &ConfigPage::ButtonSaveClick);
+    ButtonLoad = button("ButtonLoad", "Load", &ConfigPage::ButtonLoadClick);
+    buttons->addStretch(1);
+    column->addLayout(buttons);
+
+    PageControl2 = new QTabWidget(group);
+    PageControl2->setObjectName(QStringLiteral("PageControl2"));
+    column->addWidget(PageControl2, 1);
+    auto addSheet = [this](const char* name, const char* caption) {
+        auto* sheet = new QWidget;
+        sheet->setObjectName(QString::fromLatin1(name));
+        PageControl2->addTab(sheet, QString::fromLatin1(caption));
+        return sheet;
+    };
+    TabSheet5 = addSheet("TabSheet5", "Common");
+    TabSheet6 = addSheet("TabSheet6", "Z");
+    TabSheet7 = addSheet("TabSheet7", "D");
+    TabSheet8 = addSheet("TabSheet8", "RS-232");
+    TabSheet9 = addSheet("TabSheet9", "Wireless");
+    TabSheet11 = addSheet("TabSheet11", "Bluetooth");
+    tsFtpUpd = addSheet("tsFtpUpd", "FTP Update");
+    TabSheet10 = addSheet("TabSheet10", "WiFi AP");
+    BuildCommonPage();
+    BuildZPage();
+    BuildDPage();
+    BuildRs232Page();
+    BuildWirelessPage();
+    BuildBluetoothPage();
+    BuildFtpPage();
+
+    connect(PageControl2, &QTabWidget::currentChanged, this, &ConfigPage::PageControl2Change);
+    connect(main_.RadioGroupUnit, &m350ui::RadioGroup::itemIndexChanged, this,
+            &ConfigPage::RadioGroupUnitClick);
+}
+
+ConfigPage::~ConfigPage() = default;
+
+bool ConfigPage::IsPage(const QWidget* w) const {
+    return w == group_ || w == TabSheet5 || w == TabSheet6 || w == TabSheet7 || w == TabSheet8 ||
+           w == TabSheet9 || w == TabSheet11 || w == tsFtpUpd || w == TabSheet10;
+}
+
+QWidget* ConfigPage::Control(const QString& name) const {
+    return group_->findChild<QWidget*>(name);
+}
+
+void ConfigPage::ShowDefaults() {
+    record_.Reset();
+    ShowRecord(record_);
+}
+
+void ConfigPage::FinishStartup() {
+    // Taken out, not deleted: its controls stay children of PageControl2.
+    PageControl2->removeTab(PageControl2->indexOf(TabSheet10));
+    TabSheet10->hide();
+    PageControl2->setCurrentIndex(0);
+    PageControl2->setTabVisible(kFtpTab, false);
+}
+
+void ConfigPage::SetReadEnabled(bool enabled) {
+    ButtonRead->setEnabled(enabled);
+}
+
+void ConfigPage::MarkWirelessNotRead() {
+    view_->setText("edtWiFiMac", m350::kNoModuleMac);
+    SetMacNoModule(true);
+}
+
+void ConfigPage::SetMacNoModule(bool noModule) {
+    macNoModule_ = noModule;
+    if (auto* mac = qobject_cast<QLineEdit*>(Control(QStringLiteral("edtWiFiMac")))) {
+        if (noModule) {
+            QPalette p = mac->palette();
+            p.setColor(QPalette::Base, Qt::red);
+            p.setColor(QPalette::Text, main_.palette().color(QPalette::Window));
+            mac->setPalette(p);
+        } else {
+            mac->setPalette(QPalette());
+        }
+    }
+    if (auto* b = Control(QStringLiteral("btnWirlessFactoryDef"))) b->setEnabled(!noModule);
+    if (!noModule) {
+        ButtonConfigSet->setEnabled(true);
+    } else if (PageControl2->currentIndex() == kWirelessTab) {
+        ButtonConfigSet->setEnabled(false);
+    }
+}
+
+void ConfigPage::ReplaceRecord(const m350::ConfigRecord& record) {
+    record_ = record;
+    ShowRecord(record_);
+}
+
+void ConfigPage::ShowRecord(const m350::ConfigRecord& record) {
+    m350::ShowRecord(record, InchChosen(), *view_);
+    emit recordShown();
+}
+
+bool ConfigPage::InchChosen() const {
+    return main_.RadioGroupUnit->itemIndex() != 1;
+}
+
+QString ConfigPage::BoxCaption(const QString& control) const {
+    QWidget* box = Control(control);
+    for (QLabel* label : group_->findChildren<QLabel*>()) {
+        if (box && label->buddy() == box) {
+            QString caption = label->text().trimmed();
+            while (caption.endsWith(QLatin1Char(':'))) caption.chop(1);
+            if (!caption.isEmpty()) return caption;
+        }
+    }
+    return control;
+}
+
+bool ConfigPage::BuildRecord(m350::ConfigRecord& record) {
+    auto error = m350::BuildRecord(*view_, InchChosen(), record);
+    if (!error) return true;
+    const QString control = FromText(error->control);
+    main_.prompter().message(QStringLiteral("\"%1\" is not a valid number in \"%2\" (%3).")
+                                 .arg(FromBytes(error->text), BoxCaption(control), control));
+    if (QWidget* box = Control(control); box && box->isVisible()) box->setFocus();
+    return false;
+}
+
+void ConfigPage::MaskSecrets() {
+    for (const char* name : kSecretBoxes)
+        if (auto* e = qobject_cast<QLineEdit*>(Control(QString::fromLatin1(name))))
+            e->setEchoMode(QLineEdit::Password);
+}
+
+void ConfigPage::ButtonReadClick() {
+    ButtonRead->setEnabled(false);
+    MaskSecrets();
+    m350::ConfigRecord scratch;
+    scratch.Reset();
+    main_.RunStandard(m350::kOpReadConfig, &scratch, 1, [&] { ReplaceRecord(scratch); });
+    ButtonRead->setEnabled(true);
+}
+
+void ConfigPage::ButtonClearClick() {
+    record_.Reset();
+    ShowRecord(record_);
+}
+
+void ConfigPage::ButtonConfigSetClick() {
+    m350::ConfigRecord working = record_;
+    if (!PasswordGate(main_)) return;
+    if (wirelessRules.keyCheck && !wirelessRules.keyCheck()) return;
+    if (!BuildRecord(working)) return;
+    const m350::CertificateChoice chosen = m350::CertificatesFromForm(*view_);
+    if (chosen.taken) certificates_ = {chosen.caCert, chosen.clientCert, chosen.privateKey};
+
+    const int page = PageControl2->currentIndex();
+    if (page == m350::kPageWireless) {
+        // The wireless page also sends the certificate files, which link
+        // operation 4 has no room for; same call pattern around it.
+        main_.setEnabled(false);
+        const int result = m350::RunConfigurationWrite(main_.link(), main_.interfaceIndex(),
+                                                       working, page, certificates_);
+        if (result != m350::kOk) {
+            std::string_view text = m350::ResultText(result);
+            main_.prompter().message(FromBytes(text));
+        }
+        main_.setEnabled(true);
+        main_.show();
+        if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
+            main_.raise();
+            main_.activateWindow();
+        }
+    } else {
+        main_.RunStandard(m350::kOpWriteConfig, &working, page);
+    }
+    MaskSecrets();
+}
+
+void ConfigPage::ButtonSaveClick() {
+    m350ui::FileDialogRequest request = kDcfDialog;
+    request.title = QStringLiteral("Save");
+    request.directory = main_.startupDirectory();
+    QString path = main_.prompter().saveFile(request);
+    if (path.isEmpty()) return;
+    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".dcf");
+
+    // The record is built before anything touches the file: a bad entry
+    // leaves both the form record and an existing file as they were.
+    m350::ConfigRecord built = record_;
+    if (!BuildRecord(built)) return;
+    record_ = built;
+
+    m350::ConfigFileContents contents;
+    contents.unit = InchChosen() ? 0 : 1;
+    contents.record = record_;
+    contents.statusFlags = main_.statusFlags();
+    const auto result = m350::SaveConfigFile(path.toStdString(), contents);
+    if (result != m350::ConfigFileResult::kOk)
+        main_.prompter().message(FromText(m350::ConfigFileResultText(result)) +
+                                 QStringLiteral("\n") + path);
+}
+
+void ConfigPage::ButtonLoadClick() {
+    m350ui::FileDialogRequest request = kDcfDialog;
+    request.title = QStringLiteral("Load");
+    request.directory = main_.startupDirectory();
+    request.defaultSuffix.clear();
+    const QString path = main_.prompter().openFile(request);
+    if (path.isEmpty()) return;
+
+    m350::ConfigFileContents contents;
+    const auto result = m350::LoadConfigFile(path.toStdString(), contents);
+    if (result != m350::ConfigFileResult::kOk) {
+        QString text = FromText(m350::ConfigFileResultText(result));
+        if (result != m350::ConfigFileResult::kDataError) text += QStringLiteral("\n") + path;
+        main_.prompter().message(text);
+        return;
+    }
+    main_.RadioGroupUnit->setItemIndex(contents.unit == 1 ? 1 : 0);
+    RadioGroupUnitClick();
+    main_.ShowPrinterStatus(contents.statusFlags);
+    // The file's values live in the controls only; the form record (and its
+    // resolution, which Set converts with) stays the last read's.
+    ShowRecord(contents.record);
+}
+
+void ConfigPage::RadioGroupUnitClick() {
+    const int index = main_.RadioGroupUnit->itemIndex();
+    const QString unit = main_.RadioGroupUnit->itemText(index < 0 ? 0 : index);
+    for (const char* name : m350::kMainUnitLabels)
+        if (auto* l = qobject_cast<QLabel*>(Control(QString::fromLatin1(name)))) l->setText(unit);
+}
+
+void ConfigPage::PageControl2Change(int index) {
+    if (wirelessRules.pageChange) wirelessRules.pageChange();
+    index = PageControl2->currentIndex();
+    ButtonConfigSet->setEnabled(!(index == kWirelessTab && macNoModule_));
+}

@@ -1,0 +1,128 @@
+// Contents of the "Printer Configuration" group on the first page: the
+// configuration buttons, the printer information box and PageControl2 with
+// the configuration sub-pages.
+//
+// The page owns the window's configuration record (the form record). Show
+// and Build go through the binding rules of printer/config/ConfigBinding.h;
+// this class only builds the controls, adapts them to those rules and runs
+// the buttons. The sub-pages are built in TFormMainConfigPageCommon.cpp
+// (Common, Z, D, RS-232) and TFormMainConfigPageWireless.cpp (Wireless,
+// Bluetooth, FTP Update).
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+
+#include "core/config/config_record.h"
+#include "core/config/config_write.h"
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTabWidget;
+class QWidget;
+class TFormMain;
+
+namespace m350 {
+class ConfigFormView;
+}
+
+class ConfigPage : public QObject {
+    Q_OBJECT
+  public:
+    ConfigPage(TFormMain& main, QGroupBox* GroupBoxPrintreConfig);
+    ~ConfigPage() override;
+
+    QPushButton *ButtonRead, *ButtonClear, *ButtonConfigSet, *ButtonSave, *ButtonLoad;
+    QGroupBox* GroupBoxPrinterInfo;
+    QTabWidget* PageControl2;
+    // Sub-pages by tab index: 0 Common, 1 Z, 2 D, 3 RS-232, 4 Wireless,
+    // 5 Bluetooth, 6 FTP Update (tab hidden); WiFi AP is taken out at start.
+    QWidget *TabSheet5, *TabSheet6, *TabSheet7, *TabSheet8, *TabSheet9, *TabSheet11, *tsFtpUpd,
+        *TabSheet10;
+
+    // Start-up: show the default configuration record.
+    void ShowDefaults();
+    // End of start-up: first sub-page selected, FTP tab hidden, WiFi AP page
+    // out of the page control.
+    void FinishStartup();
+    // Read is possible on every interface but the parallel port.
+    void SetReadEnabled(bool enabled);
+    // After a printer reset: the wireless module's state is unknown.
+    void MarkWirelessNotRead();
+
+    // The form record: what the last Read, Clear or Save left.
+    const m350::ConfigRecord& record() const { return record_; }
+    // A successful read: the record replaces the form record and is shown.
+    void ReplaceRecord(const m350::ConfigRecord& record);
+    // Shows a record on the pages in the unit chosen, with its own resolution.
+    void ShowRecord(const m350::ConfigRecord& record);
+    // Builds the record from the controls (unit choice as chosen now); on a
+    // box that holds no number, shows a message naming the box and returns
+    // false with the record untouched.
+    bool BuildRecord(m350::ConfigRecord& record);
+    // True for inch, false for mm.
+    bool InchChosen() const;
+    // The wireless MAC box shows the no-module state.
+    bool MacNoModule() const { return macNoModule_; }
+    // Certificate files the wireless page's Set sends; kept while the program runs.
+    const m350::CertificatePaths& certificatePaths() const { return certificates_; }
+
+    // The wireless page's own rules attach here (see the top of
+    // TFormMainConfigPageWireless.cpp). Unset hooks do nothing and pass.
+    struct WirelessRules {
+        std::function<void()> encryptionChange;  // ComboBoxWiFiEncryptionChange
+        std::function<void()> eapTypeChange;     // cbxWiFiEapTypeChange
+        // Before Set builds the record; false stops Set (it shows its own message).
+        std::function<bool()> keyCheck;
+        // Start of PageControl2Change (module setup mode keeps the wireless page).
+        std::function<void()> pageChange;
+    };
+    WirelessRules wirelessRules;
+
+    // A control of the pages by object name; null when there is none.
+    QWidget* Control(const QString& name) const;
+
+  signals:
+    // After every Show record (Read, Clear, Load, start-up).
+    void recordShown();
+
+  public slots:
+    void ButtonReadClick();
+    void ButtonClearClick();
+    void ButtonConfigSetClick();
+    void ButtonSaveClick();
+    void ButtonLoadClick();
+    void RadioGroupUnitClick();
+    void PageControl2Change(int index);
+
+  private:
+    class View;
+    friend class View;
+
+    void BuildInfoBox();
+    void BuildCommonPage();
+    void BuildZPage();
+    void BuildDPage();
+    void BuildRs232Page();
+    void BuildWirelessPage();
+    void BuildBluetoothPage();
+    void BuildFtpPage();
+    void SetMacNoModule(bool noModule);
+    // The group itself or one of the sub-pages.
+    bool IsPage(const QWidget* w) const;
+    // The password character back on the secret boxes.
+    void MaskSecrets();
+    // "Paper Width" for EditWidth: the caption of the label that names a box.
+    QString BoxCaption(const QString& control) const;
+
+    TFormMain& main_;
+    QGroupBox* group_;
+    m350::ConfigRecord record_;
+    m350::CertificatePaths certificates_;
+    bool macNoModule_ = false;
+    std::unique_ptr<View> view_;
+};

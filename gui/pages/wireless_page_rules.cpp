@@ -1,0 +1,209 @@
+#include "gui/pages/wireless_page_rules.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QFocusEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "gui/password_gate_prompt.h"
+#include "gui/prompter.h"
+#include "gui/main_window.h"
+#include "gui/pages/config_page.h"
+#include "core/link/link_operations.h"
+#include "core/wireless/wireless_rules.h"
+
+namespace {
+
+// The boxes whose stored value is never shown: entering one empties it.
+constexpr const char* kSecretBoxes[] = {"EditWiFiKey", "edtWiFiUsername", "edtWiFiPasswd",
+                                        "edtFtpUser", "edtFtpPswd"};
+
+QString Q(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+const QString kCertificateFilter =
+    QStringLiteral("Certificate files (*.der *.cer *.pem);;All files (*)");
+const QString kKeyFilter =
+    QStringLiteral("Certificate files (*.der *.cer *.pem *.key);;All files (*)");
+
+}  // namespace
+
+WirelessPageRules::WirelessPageRules(TFormMain& main, ConfigPage& page)
+    : QObject(&page), main_(main), page_(page) {
+    setObjectName(QStringLiteral("WirelessPageRules"));
+
+    if (auto* c = find<QComboBox>("ComboBoxWiFiEncryption"))
+        connect(c, &QComboBox::activated, this, &WirelessPageRules::ComboBoxWiFiEncryptionChange);
+    if (auto* c = find<QComboBox>("cbxWiFiEapType"))
+        connect(c, &QComboBox::activated, this, &WirelessPageRules::cbxWiFiEapTypeChange);
+    if (auto* c = find<QComboBox>("ComboBoxWiFiDHCP"))
+        connect(c, &QComboBox::activated, this, &WirelessPageRules::ComboBoxWiFiDHCPChange);
+
+    // Each role's handler serves the browse buttons of that role on this
+    // page, on the external module group and on the access point page alike.
+    const std::pair<const char*, void (WirelessPageRules::*)()> browsers[] = {
+        {"btnWiFiSrvCerBrowse", &WirelessPageRules::btnSrvCerBrowseClick},
+        {"btnExWiFiSrvCerBrowse", &WirelessPageRules::btnSrvCerBrowseClick},
+        {"btnSrvCerBrowse", &WirelessPageRules::btnSrvCerBrowseClick},
+        {"btnWiFiClientCerBrowse", &WirelessPageRules::btnClientCerBrowseClick},
+        {"btnClientCerBrowse", &WirelessPageRules::btnClientCerBrowseClick},
+        {"btnWiFiPrivKeyBrowse", &WirelessPageRules::btnClientKeyBrowseClick},
+        {"btnClientKeyBrowse", &WirelessPageRules::btnClientKeyBrowseClick},
+    };
+    for (const auto& [name, handler] : browsers)
+        if (auto* b = find<QPushButton>(name)) connect(b, &QPushButton::clicked, this, handler);
+    if (auto* b = find<QPushButton>("btnWirlessFactoryDef"))
+        connect(b, &QPushButton::clicked, this, &WirelessPageRules::btnWirlessFactoryDefClick);
+
+    for (const char* name : kSecretBoxes)
+        if (auto* e = find<QLineEdit>(name)) e->installEventFilter(this);
+    if (auto* e = find<QLineEdit>("edtFtpPath")) e->installEventFilter(this);
+}
+
+QWidget* WirelessPageRules::control(const char* name) const {
+    return page_.Control(QString::fromLatin1(name));
+}
+
+template <class W>
+W* WirelessPageRules::find(const char* name) const {
+    return qobject_cast<W*>(control(name));
+}
+
+bool WirelessPageRules::eventFilter(QObject* watched, QEvent* event) {
+    auto* edit = qobject_cast<QLineEdit*>(watched);
+    if (!edit) return false;
+    // Coming back to the window (after a message box, say) is no new entry:
+    // what the operator has just typed stays.
+    if (event->type() == QEvent::FocusIn && edit->objectName() != QLatin1String("edtFtpPath") &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
+        edit->clear();
+        edit->setEchoMode(QLineEdit::Normal);
+    } else if (event->type() == QEvent::FocusOut &&
+               edit->objectName() == QLatin1String("edtFtpPath")) {
+        const QString text = edit->text();
+        if (text.contains(QLatin1Char('\\')))
+            edit->setText(QString(text).replace(QLatin1Char('\\'), QLatin1Char('/')));
+    }
+    return false;
+}
+
+namespace {
+
+void Apply(ConfigPage& page, const std::vector<m350::ControlChange>& changes) {
+    for (const auto& c : changes) {
+        QWidget* w = page.Control(Q(c.control));
+        if (!w) continue;
+        switch (c.kind) {
+            case m350::ControlChange::kEnable:
+                w->setEnabled(true);
+                break;
+            case m350::ControlChange::kDisable:
+                w->setEnabled(false);
+                break;
+            case m350::ControlChange::kClear:
+                if (auto* e = qobject_cast<QLineEdit*>(w)) e->clear();
+                break;
+            case m350::ControlChange::kSelectFirst:
+                // Set as the program's own choice: the EAP handler does not run.
+                if (auto* combo = qobject_cast<QComboBox*>(w)) combo->setCurrentIndex(0);
+                break;
+        }
+    }
+}
+
+int IndexOf(QComboBox* combo) {
+    return combo ? combo->currentIndex() : -1;
+}
+
+}  // namespace
+
+void WirelessPageRules::ComboBoxWiFiEncryptionChange() {
+    Apply(page_, m350::EncryptionChangeRule(IndexOf(find<QComboBox>("ComboBoxWiFiEncryption"))));
+}
+
+void WirelessPageRules::cbxWiFiEapTypeChange() {
+    Apply(page_, m350::EapTypeChangeRule(IndexOf(find<QComboBox>("cbxWiFiEapType"))));
+}
+
+void WirelessPageRules::ComboBoxWiFiDHCPChange() {
+    Apply(page_, m350::DhcpChangeRule(IndexOf(find<QComboBox>("ComboBoxWiFiDHCP"))));
+}
+
+void WirelessPageRules::browse(const char* title, const QString& filter, const char* pathEdit) {
+    m350ui::FileDialogRequest request;
+    request.title = QString::fromLatin1(title);
+    request.filter = filter;
+    const QString path = main_.prompter().openFile(request);
+    if (path.isEmpty()) return;
+    const QByteArray utf8 = path.toUtf8();
+    if (!m350::CertificateNameFits(std::string_view(utf8.constData(), utf8.size()))) {
+        main_.prompter().message(Q(m350::kCertificateNameTooLongText));
+        return;
+    }
+    if (auto* e = find<QLineEdit>(pathEdit)) e->setText(path);
+}
+
+void WirelessPageRules::btnSrvCerBrowseClick() {
+    browse("CA Certificate", kCertificateFilter, "edtWiFiSrvCerPath");
+}
+
+void WirelessPageRules::btnClientCerBrowseClick() {
+    browse("User Certificate", kCertificateFilter, "edtWiFiClientCerPath");
+}
+
+void WirelessPageRules::btnClientKeyBrowseClick() {
+    browse("Private Key", kKeyFilter, "edtWiFiPrivKeyPath");
+}
+
+void WirelessPageRules::btnWirlessFactoryDefClick() {
+    // Resetting the module's settings is a lasting change like any other:
+    // a printer with a password asks for it first.
+    if (!PasswordGate(main_)) return;
+    main_.RunStandard(m350::kOpWifiDefault, nullptr);
+    // Whatever the result, the module's state is unknown until read again.
+    page_.MarkWirelessNotRead();
+    page_.ButtonConfigSet->setEnabled(false);
+    if (auto* b = find<QPushButton>("btnWirlessFactoryDef")) b->setEnabled(false);
+    const std::pair<const char*, std::string_view> words[] = {
+        {"edtWiFiSrvCerPath", m350::kCaCertificateWord},
+        {"edtWiFiClientCerPath", m350::kUserCertificateWord},
+        {"edtWiFiPrivKeyPath", m350::kPrivateKeyWord}};
+    for (const auto& [name, word] : words)
+        if (auto* e = find<QLineEdit>(name)) e->setText(Q(word));
+}
+
+bool WirelessPageRules::WirelessKeyCheck() {
+    auto* key = find<QLineEdit>("EditWiFiKey");
+    const QByteArray text = key ? key->text().toUtf8() : QByteArray();
+    const m350::WirelessKeyVerdict verdict =
+        m350::CheckWirelessKey(IndexOf(find<QComboBox>("ComboBoxWiFiEncryption")),
+                               std::string_view(text.constData(), text.size()));
+    if (verdict == m350::WirelessKeyVerdict::kPass) return true;
+    const std::string_view message = m350::WirelessKeyMessage(verdict);
+    if (!message.empty()) {
+        main_.prompter().message(Q(message));
+        if (key) key->setFocus(Qt::OtherFocusReason);
+    }
+    return false;
+}
+
+WirelessPageRules* AttachWirelessRules(TFormMain& main) {
+    if (!main.configPage) return nullptr;
+    ConfigPage& page = *main.configPage;
+    auto* rules = new WirelessPageRules(main, page);
+    page.wirelessRules.encryptionChange = [rules] { rules->ComboBoxWiFiEncryptionChange(); };
+    page.wirelessRules.eapTypeChange = [rules] { rules->cbxWiFiEapTypeChange(); };
+    page.wirelessRules.keyCheck = [rules] { return rules->WirelessKeyCheck(); };
+    return rules;
+}
+
+bool WirelessKeyCheck(TFormMain& main) {
+    if (!main.configPage) return true;
+    auto* rules = main.configPage->findChild<WirelessPageRules*>(
+        QStringLiteral("WirelessPageRules"), Qt::FindDirectChildrenOnly);
+    return rules ? rules->WirelessKeyCheck() : true;
+}

@@ -1,0 +1,17 @@
+// The port texts of the main window's status bar.
+#pragma once
+
+#include <string>
+
+#include "core/transport/port_settings.h"
+
+namespace m350ui {
+
+// "COM1 9600,N,8,1 RTS ": port name, baud, parity letter, data bits, stop
+// bits, handshake and the Xon/Xoff text (empty when off). An index outside a
+// table shows what the port actually opens with (an unknown baud index opens
+// at 9600, an unknown handshake index as RTS/CTS), never a text from past the
+// end of the table.
+std::string SerialStatusText(const m350::SerialSettings& serial);
+
+}  // namespace m350ui

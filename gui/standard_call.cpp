@@ -1,0 +1,32 @@
+#include "gui/standard_call.h"
+
+#include <QGuiApplication>
+#include <QWidget>
+
+#include "gui/prompter.h"
+#include "core/link/link_operations.h"
+
+namespace m350ui {
+
+int RunStandardCall(QWidget& mainWindow, Prompter& prompter, m350::LinkContext& link, int iface,
+                    std::uint32_t op, void* buffer, int extra,
+                    const std::function<void()>& onSuccess) {
+    mainWindow.setEnabled(false);
+    const int result = m350::RunLinkOperation(link, op, iface, buffer, extra);
+    if (result != m350::kOk) {
+        std::string_view text = m350::ResultText(result);
+        prompter.message(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+    } else if (onSuccess) {
+        onSuccess();
+    }
+    mainWindow.setEnabled(true);
+    mainWindow.show();
+    // Window tests run without a window system, which has no stacking order.
+    if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
+        mainWindow.raise();
+        mainWindow.activateWindow();
+    }
+    return result;
+}
+
+}  // namespace m350ui

@@ -1,0 +1,119 @@
+#include "gui/startup_options.h"
+
+#include <QCommandLineParser>
+#include <QRegularExpression>
+
+#include "core/transport/port_settings.h"
+
+namespace m350ui {
+
+namespace {
+
+// "COM12" -> 12 when it has the prefix and a number in 1..max, else 0.
+int PortNumber(const QString& text, const QString& prefix, int max) {
+    if (!text.startsWith(prefix, Qt::CaseInsensitive)) return 0;
+    bool ok = false;
+    const int n = text.mid(prefix.size()).toInt(&ok);
+    return ok && n >= 1 && n <= max && !text.mid(prefix.size()).startsWith('+') ? n : 0;
+}
+
+// Host name or dotted address, optionally followed by ":port". The address
+// field of the link holds 63 characters.
+bool ParseAddress(const QString& text, std::string& host, std::optional<int>& port) {
+    QString h = text;
+    const int colon = text.lastIndexOf(':');
+    if (colon >= 0) {
+        bool ok = false;
+        const int p = text.mid(colon + 1).toInt(&ok);
+        if (!ok || p < 1 || p > 65535) return false;
+        port = p;
+        h = text.left(colon);
+    }
+    static const QRegularExpression kHost(QStringLiteral("^[A-Za-z0-9._-]{1,63}$"));
+    if (!kHost.match(h).hasMatch()) return false;
+    host = h.toStdString();
+    return true;
+}
+
+}  // namespace
+
+ParseOutcome ParseStartupOptions(const QStringList& args, StartupOptions& out, QString& message) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Configuration and diagnostics for M350 label printers."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption iface(
+        QStringLiteral("interface"),
+        QStringLiteral("Interface to select: usb, com, lpt or ethernet."),
+        QStringLiteral("usb|com|lpt|ethernet"));
+    const QCommandLineOption address(QStringLiteral("address"),
+                                     QStringLiteral("Printer address for ethernet."),
+                                     QStringLiteral("HOST[:PORT]"));
+    const QCommandLineOption com(QStringLiteral("com"), QStringLiteral("Serial port COM1..COM30."),
+                                 QStringLiteral("COMn"));
+    const QCommandLineOption lpt(QStringLiteral("lpt"), QStringLiteral("Parallel port LPT1..LPT4."),
+                                 QStringLiteral("LPTn"));
+    const QCommandLineOption language(QStringLiteral("language"),
+                                      QStringLiteral("Interface language 0..13 (0 English)."),
+                                      QStringLiteral("INDEX"));
+    parser.addOptions({iface, address, com, lpt, language});
+
+    if (!parser.parse(args)) {
+        message = parser.errorText();
+        return ParseOutcome::kError;
+    }
+    if (parser.isSet(help)) {
+        message = parser.helpText();
+        return ParseOutcome::kHelp;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        message = QStringLiteral("Unexpected argument: ") + parser.positionalArguments().first();
+        return ParseOutcome::kError;
+    }
+    if (parser.isSet(iface)) {
+        static const QStringList kNames = {QStringLiteral("usb"), QStringLiteral("com"),
+                                           QStringLiteral("lpt"), QStringLiteral("ethernet")};
+        const int index = kNames.indexOf(parser.value(iface).toLower());
+        if (index < 0) {
+            message = QStringLiteral("Unknown interface: ") + parser.value(iface);
+            return ParseOutcome::kError;
+        }
+        out.interfaceIndex = index;
+    }
+    if (parser.isSet(address)) {
+        std::string host;
+        if (!ParseAddress(parser.value(address), host, out.port)) {
+            message = QStringLiteral("Invalid address: ") + parser.value(address);
+            return ParseOutcome::kError;
+        }
+        out.address = host;
+    }
+    if (parser.isSet(com)) {
+        const int n = PortNumber(parser.value(com), QStringLiteral("COM"), 30);
+        if (n == 0) {
+            message = QStringLiteral("Invalid serial port: ") + parser.value(com);
+            return ParseOutcome::kError;
+        }
+        out.comName = "COM" + std::to_string(n);
+    }
+    if (parser.isSet(lpt)) {
+        const int n = PortNumber(parser.value(lpt), QStringLiteral("LPT"), 4);
+        if (n == 0) {
+            message = QStringLiteral("Invalid parallel port: ") + parser.value(lpt);
+            return ParseOutcome::kError;
+        }
+        out.lptName = "LPT" + std::to_string(n);
+    }
+    if (parser.isSet(language)) {
+        bool ok = false;
+        const int index = parser.value(language).toInt(&ok);
+        if (!ok || index < 0 || index > 13) {
+            message = QStringLiteral("Invalid language index: ") + parser.value(language);
+            return ParseOutcome::kError;
+        }
+        out.language = index;
+    }
+    return ParseOutcome::kRun;
+}
+
+}  // namespace m350ui

@@ -1,6 +1,0 @@
-// m350ctl: the printer operations of the configuration utility from the command line.
-#include "cli/Invocation.h"
-
-int main(int argc, char** argv) {
-    return m350cli::RunCommandLine(argc, argv);
-}

@@ -1,1 +1,0 @@
-// Keeps the font library non-empty until the rasteriser lands.

@@ -1,0 +1,207 @@
+// Status, the one-shot commands and raw send through the real binary, checked
+// on the simulator's transcript.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "ctl_test_support.h"
+
+namespace m350test {
+namespace {
+
+TEST(CtlStatus, WordJsonAndWireBytes) {
+    START_SIM(sim, "--status-byte", "0x21");
+    CtlRun text = RunCtl(OverNet(sim, {"status"}));
+    EXPECT_EQ(text.exitCode, 0) << text.err;
+    EXPECT_EQ(text.out, "Cover Open\n");
+    EXPECT_EQ(text.err, "");
+
+    CtlRun json = RunCtl(OverNet(sim, {"status", "--json"}));
+    ASSERT_EQ(json.exitCode, 0) << json.err;
+    auto j = nlohmann::json::parse(json.out);
+    EXPECT_EQ(j["status"], "Cover Open");
+    EXPECT_EQ(j["statusKey"], 49);
+    EXPECT_EQ(j["flags"], nlohmann::json({1, 0, 0, 0, 0, 1, 0, 0, 0, 0}));
+
+    auto rx = Received(sim, 2);
+    ASSERT_EQ(rx.size(), 2u);
+    EXPECT_EQ(rx[0], std::string("\x1B!?\x1B!S\r\n"));
+}
+
+TEST(CtlStatus, RibbonDetailAndLanguage) {
+    START_SIM(sim, "--status-byte", "0x08", "--ext-status", "000000000c000000");
+    CtlRun run = RunCtl(OverNet(sim, {"status"}));
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "Ribbon Encoder Err.\n");
+    // Another language gives another word for the same flags.
+    CtlRun other = RunCtl(OverNet(sim, {"--language", "2", "status"}));
+    EXPECT_EQ(other.exitCode, 0);
+    EXPECT_NE(other.out, run.out);
+    EXPECT_FALSE(other.out.empty());
+}
+
+TEST(CtlOneShot, EachCommandSendsItsBytesAndNothingElse) {
+    START_SIM(sim);
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"selftest", "SELFTEST\r\n"},
+        {"reset", "\x1B!R"},
+        {"ignore-auto", "\x1B!C"},
+        {"exit-line-mode", std::string("\x1BZ\r\n")},
+    };
+    for (const auto& [command, bytes] : cases) {
+        CtlRun run = RunCtl(OverNet(sim, {command}));
+        EXPECT_EQ(run.exitCode, 0) << command << ": " << run.err;
+        EXPECT_EQ(run.out, "") << command;
+    }
+    auto rx = Received(sim, cases.size());
+    ASSERT_EQ(rx.size(), cases.size());
+    for (std::size_t i = 0; i < cases.size(); ++i) EXPECT_EQ(rx[i], cases[i].second) << i;
+}
+
+TEST(CtlOneShot, FactoryDefaultWithoutPrinterPasswordRunsGateThenCommand) {
+    START_SIM(sim);
+    CtlRun run = RunCtl(OverNet(sim, {"factory-default"}));
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    auto rx = Received(sim, 2);
+    ASSERT_EQ(rx.size(), 2u);
+    EXPECT_EQ(rx[0], kGateQueries);
+    EXPECT_EQ(rx[1], "INITIALPRINTER\r\n");
+}
+
+TEST(CtlSend, FileAndStandardInputGoOutByteForByte) {
+    START_SIM(sim);
+    TempDir dir;
+    std::string bytes;
+    for (int i = 0; i < 3000; ++i) bytes.push_back(static_cast<char>(i * 7));
+    WriteFile(dir.file("job.bin"), bytes);
+    CtlRun file = RunCtl(OverNet(sim, {"send", dir.file("job.bin")}));
+    EXPECT_EQ(file.exitCode, 0) << file.err;
+    // Standard error is not a terminal here: no progress bar.
+    EXPECT_EQ(file.err, "");
+    CtlRun piped = RunCtl(OverNet(sim, {"send", "-"}), "PRINT 1\r\n");
+    EXPECT_EQ(piped.exitCode, 0) << piped.err;
+    auto rx = Received(sim, 2);
+    ASSERT_EQ(rx.size(), 2u);
+    EXPECT_EQ(rx[0], bytes);
+    EXPECT_EQ(rx[1], "PRINT 1\r\n");
+}
+
+TEST(CtlSend, MissingFileIsALocalErrorAndOpensNothing) {
+    START_SIM(sim);
+    TempDir dir;
+    CtlRun run = RunCtl(OverNet(sim, {"send", dir.file("absent.prn")}));
+    EXPECT_EQ(run.exitCode, 66);
+    EXPECT_NE(run.err.find("absent.prn"), std::string::npos);
+    EXPECT_TRUE(sim.transcript().empty());
+}
+
+TEST(CtlLinkFailure, ExitCodeIsTheResultWithItsExactText) {
+    // A port nothing listens on: the simulator picked it and is gone.
+    int closedPort = 0;
+    {
+        START_SIM(gone);
+        closedPort = gone.tcpPort();
+    }
+    CtlRun open = RunCtl({"--net", "127.0.0.1:" + std::to_string(closedPort), "status"});
+    EXPECT_EQ(open.exitCode, 1);
+    EXPECT_EQ(open.err, "Port Open Error\n");
+    EXPECT_EQ(open.out, "");
+
+    // A printer that hangs up instead of answering.
+    START_SIM(sim, "--fault", "drop:status");
+    CtlRun recv = RunCtl(OverNet(sim, {"status", "--json"}));
+    EXPECT_EQ(recv.exitCode, 3);
+    EXPECT_EQ(recv.err, "Data Receiving Error\n");
+    EXPECT_EQ(recv.out, "");
+
+    // The parallel port cannot be read: refused before anything is opened.
+    CtlRun lpt = RunCtl({"--lpt", "LPT1", "status"}, {}, {{"M350_LPT1", "/nonexistent/lp"}});
+    EXPECT_EQ(lpt.exitCode, 3);
+    EXPECT_EQ(lpt.err, "Data Receiving Error\n");
+}
+
+TEST(CtlUsage, BadCommandLinesExit64AndHelpExits0) {
+    const std::vector<std::vector<std::string>> bad = {
+        {},
+        {"frobnicate"},
+        {"--com", "COM31", "status"},
+        {"--lpt", "LPT5", "status"},
+        {"--net", "127.0.0.1:70000", "status"},
+        {"--net", "bad host", "status"},
+        {"--baud", "9600", "status"},  // serial settings without --com
+        {"--com", "COM1", "--baud", "1234", "status"},
+        {"--net", "127.0.0.1", "--com", "COM1", "status"},
+        {"--password", "a", "--password-file", "f", "factory-default"},
+        {"send"},
+        {"config"},
+        {"config", "write", "x.dcf"},  // no page
+        {"config", "write", "x.dcf", "--page", "nine"},
+        {"config", "read", "--unit", "furlong"},
+        {"password"},
+    };
+    for (const auto& args : bad) {
+        CtlRun run = RunCtl(args);
+        std::string line;
+        for (const auto& a : args) line += a + " ";
+        EXPECT_EQ(run.exitCode, 64) << line << run.err;
+        EXPECT_FALSE(run.err.empty()) << line;
+    }
+    const std::vector<std::vector<std::string>> help = {
+        {"--help"},
+        {"status", "--help"},
+        {"factory-default", "--help"},
+        {"selftest", "--help"},
+        {"reset", "--help"},
+        {"ignore-auto", "--help"},
+        {"exit-line-mode", "--help"},
+        {"send", "--help"},
+        {"password", "--help"},
+        {"password", "set", "--help"},
+        {"config", "--help"},
+        {"config", "read", "--help"},
+        {"config", "show", "--help"},
+        {"config", "write", "--help"},
+    };
+    for (const auto& args : help) {
+        CtlRun run = RunCtl(args);
+        EXPECT_EQ(run.exitCode, 0) << args[0];
+        EXPECT_NE(run.out.find("Usage:"), std::string::npos) << args[0];
+    }
+}
+
+TEST(CtlSerial, StatusAndCommandOverAPseudoTerminal) {
+    SimProcess sim({}, /*pty=*/true);
+    ASSERT_TRUE(sim.ok()) << sim.error();
+    ASSERT_FALSE(sim.ptyPath().empty());
+    const std::vector<std::pair<std::string, std::string>> env = {{"M350_COM3", sim.ptyPath()}};
+    CtlRun status =
+        RunCtl({"--com", "com3", "--baud", "115200", "--parity", "none", "status"}, {}, env);
+    EXPECT_EQ(status.exitCode, 0) << status.err;
+    EXPECT_EQ(status.out, "Ready\n");
+    CtlRun line = RunCtl({"--com", "COM3", "exit-line-mode"}, {}, env);
+    EXPECT_EQ(line.exitCode, 0) << line.err;
+    // How the simulator splits the opens of a pseudo-terminal into connections
+    // is its own affair; the bytes in order are what count.
+    const std::string expected = std::string("\x1B!?\x1B!S\r\n") + "\x1BZ\r\n";
+    EXPECT_EQ(ReceivedAtLeast(sim, expected.size()), expected);
+}
+
+}  // namespace
+}  // namespace m350test
+
+namespace m350test {
+namespace {
+
+TEST(CtlSend, ProgressBarOnlyOnATerminal) {
+    START_SIM(sim);
+    TempDir dir;
+    WriteFile(dir.file("job.prn"), std::string(4000, 'x'));
+    CtlRun run = RunCtlOnTerminal(OverNet(sim, {"send", dir.file("job.prn")}), {});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.err.find("Communicating... ["), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("100%"), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "");
+}
+
+}  // namespace
+}  // namespace m350test

@@ -1,0 +1,81 @@
+// The tool's own parsing and printing helpers, in-process.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "cli/config_text.h"
+#include "cli/password_prompt.h"
+#include "cli/port_options.h"
+#include "cli/terminal_progress.h"
+
+namespace m350cli {
+namespace {
+
+TEST(CtlAddress, HostPortForms) {
+    auto plain = ParseNetAddress("printer-7.local");
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(plain->address, "printer-7.local");
+    EXPECT_EQ(plain->port, 9100);
+    auto withPort = ParseNetAddress("127.0.0.1:9101");
+    ASSERT_TRUE(withPort);
+    EXPECT_EQ(withPort->address, "127.0.0.1");
+    EXPECT_EQ(withPort->port, 9101);
+    auto v6 = ParseNetAddress("[::1]:6101");
+    ASSERT_TRUE(v6);
+    EXPECT_EQ(v6->address, "::1");
+    EXPECT_EQ(v6->port, 6101);
+    const std::vector<std::string> bad = {
+        "",     ":9100",  "host:", "host:0",  "host:65536",        "host:12a",
+        "[::1", "[::1]x", "a b",   "host;rm", std::string(64, 'a')};
+    for (const std::string& text : bad) EXPECT_FALSE(ParseNetAddress(text)) << text;
+}
+
+TEST(CtlAddress, PortNames) {
+    EXPECT_EQ(NormalizePortName("com3", "COM", 30), "COM3");
+    EXPECT_EQ(NormalizePortName("COM30", "COM", 30), "COM30");
+    EXPECT_EQ(NormalizePortName("LPT4", "LPT", 4), "LPT4");
+    for (const char* bad : {"COM0", "COM31", "COM", "COM-1", "COM+1", "COM 1", "COM001", "LPT1"})
+        EXPECT_FALSE(NormalizePortName(bad, "COM", 30)) << bad;
+}
+
+TEST(CtlPasswordFile, OneLineEndingIsDropped) {
+    EXPECT_EQ(PasswordFromFileContent("abc\n"), "abc");
+    EXPECT_EQ(PasswordFromFileContent("abc\r\n"), "abc");
+    EXPECT_EQ(PasswordFromFileContent("abc"), "abc");
+    EXPECT_EQ(PasswordFromFileContent("abc\n\n"), "abc\n");
+    EXPECT_EQ(PasswordFromFileContent(" a b "), " a b ");
+}
+
+TEST(CtlProgress, BarFollowsThePosition) {
+    EXPECT_EQ(ProgressLine("Communicating...", 0, 10), "Communicating... [----------]   0%");
+    EXPECT_EQ(ProgressLine("C", 55, 10), "C [#####-----]  55%");
+    EXPECT_EQ(ProgressLine("C", 250, 4), "C [####] 100%");
+}
+
+TEST(CtlRecordText, UnknownSettingsAndUnprintableText) {
+    m350::ConfigRecord r;
+    r.Reset();
+    r.setText(m350::Field::version, "V1\x1b[2J\xff");
+    r.setReal(m350::Field::paperWidth, 406.0f);  // 2 inch at 203 dpi
+    r.setReal(m350::Field::dpi, 203.0f);
+    r.setReal(m350::Field::dotsPerMm, 8.0f);
+    const std::string text = RecordText(r, true);
+    EXPECT_NE(text.find("V1\\x1b[2J\\xff"), std::string::npos);
+    EXPECT_NE(text.find("paperWidth              2.00 in\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("paperHeight             -\n"), std::string::npos);
+    EXPECT_NE(text.find("speed                   -\n"), std::string::npos);
+    r.setReal(m350::Field::speed, 4.5f);
+    EXPECT_NE(RecordText(r, true).find("speed                   4.5 in/s\n"), std::string::npos);
+
+    auto j = RecordJson(r, false);
+    EXPECT_DOUBLE_EQ(j["paperWidth"].get<double>(), 50.75);
+    EXPECT_TRUE(j["paperHeight"].is_null());
+    EXPECT_FALSE(j.contains("reserved"));
+    // Text that is not UTF-8 still gives valid JSON.
+    const auto parsed = nlohmann::json::parse(DumpJson(j));
+    EXPECT_EQ(parsed["version"], "V1\x1b[2J\xef\xbf\xbd");
+}
+
+}  // namespace
+}  // namespace m350cli

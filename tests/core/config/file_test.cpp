@@ -1,0 +1,151 @@
+// The .dcf file: the image byte for byte, the load checks, and a save that
+// cannot destroy the file it replaces.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "core/config/config_file.h"
+
+using namespace m350;
+namespace fs = std::filesystem;
+
+namespace {
+
+class TempDir {
+  public:
+    TempDir() {
+        std::string tmpl = (fs::temp_directory_path() / "m350cfg.XXXXXX").string();
+        path_ = ::mkdtemp(tmpl.data());
+    }
+    ~TempDir() { fs::remove_all(path_); }
+    std::string file(const char* name) const { return path_ + "/" + name; }
+    std::size_t entries() const {
+        return static_cast<std::size_t>(std::distance(fs::directory_iterator(path_), {}));
+    }
+
+  private:
+    std::string path_;
+};
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteRaw(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+ConfigFileContents Sample() {
+    ConfigFileContents c;
+    c.unit = 1;
+    c.record.setInteger(Field::edition, 108);
+    c.record.setText(Field::wifiSsid, "lab");
+    c.record.setByte(Field::inchUnits, 0);
+    c.record.bytes()[kConfigRecordSize - 1] = 0x7F;  // last byte of ftpPassword
+    c.statusFlags = {1, 0, 0, 0, 0, 0, 0, 0, 0, 1};
+    return c;
+}
+
+}  // namespace
+
+TEST(ConfigFile, ImageByteForByte) {
+    ConfigFileContents c = Sample();
+    ConfigFileImage image = EncodeConfigFile(c);
+    const std::uint8_t head[12] = {0xAA, 0x55, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0};
+    EXPECT_TRUE(std::equal(head, head + 12, image.begin()));
+    EXPECT_TRUE(std::equal(c.record.bytes().begin(), c.record.bytes().end(), image.begin() + 12));
+    EXPECT_EQ(image[12 + kConfigRecordSize - 1], 0x7F) << "the record's last bytes are stored";
+    EXPECT_EQ(image[2838], 1);
+    EXPECT_EQ(image[2847], 1);
+
+    // A file of a freshly reset record: 200.0 and 11.8, speed 3.0, "~" "^" ",".
+    ConfigFileImage fresh = EncodeConfigFile(ConfigFileContents{});
+    const std::uint8_t dpi[] = {0x00, 0x00, 0x48, 0x43, 0xCD, 0xCC, 0x3C, 0x41};
+    EXPECT_TRUE(std::equal(dpi, dpi + 8, fresh.begin() + 12 + 5));
+    EXPECT_EQ(fresh[12 + 392], 0x40);
+    EXPECT_EQ(fresh[12 + 581], '~');
+    EXPECT_EQ(fresh[12 + 583], '^');
+    EXPECT_EQ(fresh[12 + 585], ',');
+}
+
+TEST(ConfigFile, SaveAndLoadRoundTrip) {
+    TempDir dir;
+    ConfigFileContents c = Sample();
+    ASSERT_EQ(SaveConfigFile(dir.file("a.dcf"), c), ConfigFileResult::kOk);
+    std::string bytes = ReadAll(dir.file("a.dcf"));
+    ASSERT_EQ(bytes.size(), kConfigFileSize);
+    ConfigFileImage image = EncodeConfigFile(c);
+    EXPECT_EQ(bytes, std::string(image.begin(), image.end()));
+    EXPECT_EQ(dir.entries(), 1u) << "no temporary file left behind";
+
+    ConfigFileContents back;
+    ASSERT_EQ(LoadConfigFile(dir.file("a.dcf"), back), ConfigFileResult::kOk);
+    EXPECT_EQ(back.unit, 1);
+    EXPECT_EQ(back.version, 1);
+    EXPECT_EQ(back.record, c.record);
+    EXPECT_EQ(back.statusFlags, c.statusFlags);
+}
+
+TEST(ConfigFile, LoadRefusesBadFilesAndLeavesTheCallersContents) {
+    TempDir dir;
+    ConfigFileImage image = EncodeConfigFile(Sample());
+    std::string good(image.begin(), image.end());
+
+    ConfigFileContents out;
+    out.unit = 7;
+    WriteRaw(dir.file("short.dcf"), good.substr(0, kConfigFileSize - 1));
+    EXPECT_EQ(LoadConfigFile(dir.file("short.dcf"), out), ConfigFileResult::kDataError);
+    std::string badMagic = good;
+    badMagic[1] = 0x56;
+    WriteRaw(dir.file("magic.dcf"), badMagic);
+    EXPECT_EQ(LoadConfigFile(dir.file("magic.dcf"), out), ConfigFileResult::kDataError);
+    WriteRaw(dir.file("empty.dcf"), "");
+    EXPECT_EQ(LoadConfigFile(dir.file("empty.dcf"), out), ConfigFileResult::kDataError);
+    EXPECT_EQ(LoadConfigFile(dir.file("missing.dcf"), out), ConfigFileResult::kOpenFailed);
+    EXPECT_EQ(out.unit, 7) << "a refused file changes nothing";
+    EXPECT_EQ(ConfigFileResultText(ConfigFileResult::kDataError), "File Data Error");
+
+    // The version is not checked; bytes past the image are ignored.
+    std::string other = good;
+    other[4] = 9;
+    WriteRaw(dir.file("v9.dcf"), other + "tail");
+    ASSERT_EQ(LoadConfigFile(dir.file("v9.dcf"), out), ConfigFileResult::kOk);
+    EXPECT_EQ(out.version, 9);
+}
+
+TEST(ConfigFile, FailedSaveKeepsTheOldFile) {
+    TempDir dir;
+    const std::string target = dir.file("keep.dcf");
+    WriteRaw(target, "old contents");
+
+    // A file size limit below the image makes the write stop half-way, as a
+    // full disk would. Run it in a child so the limit stays there.
+    pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lim{1000, 1000};
+        ::setrlimit(RLIMIT_FSIZE, &lim);
+        bool failed = SaveConfigFile(target, Sample()) == ConfigFileResult::kWriteFailed;
+        ::_exit(failed ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the save reports its failure";
+    EXPECT_EQ(ReadAll(target), "old contents");
+    EXPECT_EQ(dir.entries(), 1u) << "the half-written temporary file is removed";
+
+    // A directory that does not exist: nothing is created, failure is reported.
+    EXPECT_EQ(SaveConfigFile(dir.file("no/such/dir.dcf"), Sample()),
+              ConfigFileResult::kWriteFailed);
+    EXPECT_EQ(SaveConfigFile("", Sample()), ConfigFileResult::kWriteFailed);
+}

@@ -1,0 +1,284 @@
+// The real serial, parallel and network ports against local stand-ins: a
+// pseudo-terminal, a FIFO and loopback sockets. Time limits are shortened
+// through the context.
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <pty.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+#include "core/link/connection.h"
+#include "core/link/link_operations.h"
+#include "core/transport/serial_port.h"
+#include "core/printer/status.h"
+#include "support/scripted_port.h"
+
+using namespace m350;
+
+namespace {
+
+struct Pty {
+    int master = -1;
+    int slave = -1;
+    std::string path;
+    Pty() {
+        char name[256] = {};
+        if (openpty(&master, &slave, name, nullptr, nullptr) == 0) path = name;
+        // Keep the slave open so the master sees no hang-up between operations.
+        termios t{};
+        tcgetattr(slave, &t);
+        cfmakeraw(&t);
+        tcsetattr(slave, TCSANOW, &t);
+    }
+    ~Pty() {
+        ::close(master);
+        ::close(slave);
+    }
+    std::string drain() {
+        std::string out;
+        char buf[4096];
+        int flags = fcntl(master, F_GETFL);
+        fcntl(master, F_SETFL, flags | O_NONBLOCK);
+        for (int i = 0; i < 20; ++i) {
+            ssize_t n = ::read(master, buf, sizeof buf);
+            if (n > 0) {
+                out.append(buf, static_cast<std::size_t>(n));
+                i = 0;
+            } else {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+        }
+        fcntl(master, F_SETFL, flags);
+        return out;
+    }
+};
+
+struct LinkRig {
+    PortSettings settings;
+    LinkContext ctx;
+    LinkRig() {
+        ctx.settings = &settings;
+        // Long enough for a loaded machine to answer, short enough that the
+        // tests proving a time-out stay quick.
+        ctx.timeouts.comReadMs = 1000;
+        ctx.timeouts.netReadMs = 1000;
+        ctx.timeouts.netConnectMs = 500;
+        ctx.timeouts.netWriteMs = 300;
+        ctx.timeouts.comWriteConstantMs = 300;
+        ctx.timeouts.progressHideMs = 0;
+    }
+};
+
+class Listener {
+public:
+    Listener() {
+        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        ::listen(fd_, 4);
+        socklen_t len = sizeof a;
+        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len);
+        port_ = ntohs(a.sin_port);
+    }
+    ~Listener() { ::close(fd_); }
+    int port() const { return port_; }
+    int accept() { return ::accept(fd_, nullptr, nullptr); }
+
+private:
+    int fd_;
+    int port_ = 0;
+};
+
+}  // namespace
+
+TEST(SerialLine, IndexesMapToTheLineSettings) {
+    SerialSettings s;  // defaults: 9600, 8 bits, none, one stop, RTS, no Xon/Xoff
+    SerialLine d = SerialLineFor(s);
+    EXPECT_EQ(d.speed, static_cast<speed_t>(B9600));
+    EXPECT_EQ(d.cflagSet & CSIZE, static_cast<tcflag_t>(CS8));
+    EXPECT_FALSE(d.cflagSet & (PARENB | CSTOPB));
+    EXPECT_TRUE(d.cflagSet & CRTSCTS);
+    EXPECT_TRUE(d.raiseLines);
+    EXPECT_EQ(d.iflagSet, 0u);
+
+    s.parity = 1;  // odd: checked
+    EXPECT_EQ(SerialLineFor(s).cflagSet & (PARENB | PARODD), static_cast<tcflag_t>(PARENB | PARODD));
+    EXPECT_TRUE(SerialLineFor(s).iflagSet & INPCK);
+    s.parity = 2;  // even: generated, not checked
+    EXPECT_EQ(SerialLineFor(s).cflagSet & (PARENB | PARODD), static_cast<tcflag_t>(PARENB));
+    EXPECT_FALSE(SerialLineFor(s).iflagSet & INPCK);
+
+    s = {};
+    s.handshake = 0;
+    s.xonXoff = 1;
+    s.dataBits = 0;
+    s.stopBits = 2;
+    s.baud = 7;  // the empty eighth item opens at 9600
+    SerialLine x = SerialLineFor(s);
+    EXPECT_FALSE(x.cflagSet & CRTSCTS);
+    EXPECT_FALSE(x.raiseLines);
+    EXPECT_EQ(x.iflagSet & (IXON | IXOFF), static_cast<tcflag_t>(IXON | IXOFF));
+    EXPECT_EQ(x.cflagSet & CSIZE, static_cast<tcflag_t>(CS7));
+    EXPECT_TRUE(x.cflagSet & CSTOPB);
+    EXPECT_EQ(x.speed, static_cast<speed_t>(B9600));
+    s.baud = 6;
+    EXPECT_EQ(SerialLineFor(s).speed, static_cast<speed_t>(B115200));
+}
+
+TEST(DevicePaths, PortNamesMapToDevicesWithOverrides) {
+    unsetenv("M350_COM3");
+    EXPECT_EQ(DevicePathForPortName("COM1"), "/dev/ttyS0");
+    EXPECT_EQ(DevicePathForPortName("COM12"), "/dev/ttyS11");
+    EXPECT_EQ(DevicePathForPortName("LPT2"), "/dev/lp1");
+    setenv("M350_COM3", "/dev/ttyUSB0", 1);
+    EXPECT_EQ(DevicePathForPortName("COM3"), "/dev/ttyUSB0");
+    unsetenv("M350_COM3");
+    EXPECT_EQ(DevicePathForPortName("COM"), "");
+    EXPECT_EQ(DevicePathForPortName("COM0"), "");
+    EXPECT_EQ(DevicePathForPortName("/etc/passwd"), "");
+    EXPECT_EQ(DevicePathForPortName("COM1/../x"), "");
+}
+
+TEST(SerialPort, StatusOverAPseudoTerminalInSixtyFourByteChunks) {
+    Pty pty;
+    ASSERT_FALSE(pty.path.empty());
+    setenv("M350_COM7", pty.path.c_str(), 1);
+    LinkRig rig;
+    rig.settings.serial.portName = "COM7";
+
+    // The printer side answers the status request as soon as it arrives.
+    std::thread printer([&] {
+        char buf[16];
+        std::string got;
+        ssize_t n;
+        while (got.size() < 3 && (n = ::read(pty.master, buf, sizeof buf)) > 0)
+            got.append(buf, static_cast<std::size_t>(n));
+        ::write(pty.master, "\x20", 1);
+        ::write(pty.master, "\0\0\0\0\x04\0\0\0", 8);
+    });
+    StatusFlags flags{};
+    EXPECT_EQ(RunLinkOperation(rig.ctx, kOpStatus, kCom, &flags, 0), kOk);
+    printer.join();
+    EXPECT_EQ(StatusTextKeyFor(flags), kKeyPrinting);
+    pty.drain();
+
+    // A long raw send leaves as 64-byte writes; the far end sees every byte.
+    std::string data(200, 'Q');
+    EXPECT_EQ(RunLinkOperation(rig.ctx, kOpRawSend, kCom, data.data(), 200), kOk);
+    EXPECT_EQ(pty.drain(), data);
+    unsetenv("M350_COM7");
+}
+
+TEST(SerialPort, SilenceFailsAfterTheReadLimitAndBusyPortsRefuse) {
+    Pty pty;
+    setenv("M350_COM8", pty.path.c_str(), 1);
+    LinkRig rig;
+    rig.settings.serial.portName = "COM8";
+    StatusFlags flags{};
+    EXPECT_EQ(RunLinkOperation(rig.ctx, kOpStatus, kCom, &flags, 0), kReceiveError);
+
+    // Another holder of the port: the open fails with "Port Open Error".
+    Connection holder(rig.ctx, kCom);
+    ASSERT_TRUE(holder.open());
+    EXPECT_EQ(RunLinkOperation(rig.ctx, kOpConnectionTest, kCom, nullptr, 0), kPortOpenError);
+    holder.close();
+    EXPECT_EQ(RunLinkOperation(rig.ctx, kOpConnectionTest, kCom, nullptr, 0), kOk);
+
+    rig.settings.serial.portName = "COM9";
+    setenv("M350_COM9", "/nonexistent/tty", 1);
+    EXPECT_EQ(RunLinkOperation(rig.ctx, kOpExitLineMode, kCom, nullptr, 0), kPortOpenError);
+    unsetenv("M350_COM8");
+    unsetenv("M350_COM9");
+}
+
+TEST(ParallelPort, WritesToAFifoAndRefusesWithoutAReader) {
+    auto dir = std::filesystem::temp_directory_path() / ("m350-lpt-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    std::string fifo = (dir / "lp").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    setenv("M350_LPT3", fifo.c_str(), 1);
+    LinkRig rig;
+    rig.settings.lptName = "LPT3";
+    EXPECT_EQ(RunLinkOperation(rig.ctx, kOpSelfTest, kLpt, nullptr, 0), kPortOpenError);
+
+    int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    EXPECT_EQ(RunLinkOperation(rig.ctx, kOpSelfTest, kLpt, nullptr, 0), kOk);
+    char buf[64] = {};
+    EXPECT_EQ(::read(reader, buf, sizeof buf), 10);
+    EXPECT_EQ(std::string(buf, 10), "SELFTEST\r\n");
+    std::string pw = "x";
+    EXPECT_EQ(RunLinkOperation(rig.ctx, kOpReadPassword, kLpt, &pw, 0), kOk);
+    EXPECT_EQ(pw, "");
+    ::close(reader);
+    unsetenv("M350_LPT3");
+    std::filesystem::remove_all(dir);
+}
+
+TEST(TcpPort, ConnectsPerOperationAndBoundsEveryWait) {
+    LinkRig rig;
+    // The default record has no address: the open fails at once.
+    EXPECT_EQ(RunLinkOperation(rig.ctx, kOpConnectionTest, kEthernet, nullptr, 0), kPortOpenError);
+
+    Listener listener;
+    rig.settings.net = {"127.0.0.1", listener.port()};
+    std::string received;
+    std::thread printer([&] {
+        for (int i = 0; i < 2; ++i) {
+            int c = listener.accept();
+            char buf[2048];
+            ssize_t n;
+            while ((n = ::read(c, buf, sizeof buf)) > 0) received.append(buf, static_cast<std::size_t>(n));
+            ::close(c);
+        }
+    });
+    std::string big(1000, 'z');
+    EXPECT_EQ(RunLinkOperation(rig.ctx, kOpRawSend, kEthernet, big.data(), 1000), kOk);
+    EXPECT_EQ(RunLinkOperation(rig.ctx, kOpExitLineMode, kEthernet, nullptr, 0), kOk);
+    printer.join();
+    EXPECT_EQ(received, big + "\x1BZ\r\n");
+
+    // A printer that accepts but never answers fails the status read after the limit.
+    std::thread mute([&] {
+        int c = listener.accept();
+        char buf[64];
+        while (::read(c, buf, sizeof buf) > 0) {
+        }
+        ::close(c);
+    });
+    StatusFlags flags{};
+    EXPECT_EQ(RunLinkOperation(rig.ctx, kOpStatus, kEthernet, &flags, 0), kReceiveError);
+    mute.join();
+
+    // A printer that drops the connection mid-reply fails the read, no hang.
+    std::thread dropper([&] {
+        int c = listener.accept();
+        char buf[8];
+        ::read(c, buf, 3);
+        ::write(c, "{5|ab", 5);
+        ::close(c);
+    });
+    {
+        Connection conn(rig.ctx, kEthernet);
+        ASSERT_TRUE(conn.open());
+        std::string payload;
+        EXPECT_EQ(conn.query("abc", payload), kReceiveError);
+    }
+    dropper.join();
+
+    // Nobody listening any more: refused.
+    int port = listener.port();
+    { Listener other; }
+    rig.settings.net.port = port + 1 == 65536 ? 1 : port + 1;
+    EXPECT_EQ(RunLinkOperation(rig.ctx, kOpConnectionTest, kEthernet, nullptr, 0), kPortOpenError);
+}

@@ -1,0 +1,174 @@
+// The two password dialogs on their own: the exact comparison, the verdict
+// that only OK with the right text gives, and the setup dialog's record.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+
+#include "gui/dialogs/password_dialog.h"
+#include "gui/dialogs/password_setup_dialog.h"
+#include "../scripted_prompter.h"
+#include "gui/language_apply.h"
+
+using m350test::ScriptedPrompter;
+
+namespace {
+
+void PressEscape(QDialog& dialog) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(&dialog, &press);
+}
+
+// How an operator can leave a dialog without OK.
+enum class WayOut { kCancel, kEscape, kWindowClose };
+
+void Leave(QDialog& dialog, QPushButton* cancel, WayOut way) {
+    dialog.open();
+    switch (way) {
+        case WayOut::kCancel:
+            cancel->click();
+            break;
+        case WayOut::kEscape:
+            PressEscape(dialog);
+            break;
+        case WayOut::kWindowClose:
+            dialog.close();
+            break;
+    }
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+}
+
+TEST(PasswordDialog, ShapeAndTexts) {
+    ScriptedPrompter prompter;
+    const std::string password = "abc";
+    TFormPassword english(password, prompter, 0);
+    EXPECT_EQ(english.objectName(), "TFormPassword");
+    EXPECT_EQ(english.ButtonOK->text(), "OK");
+    EXPECT_EQ(english.ButtonCancel->text(), "Cancel");
+    // Typed in clear, and the field starts empty: the printer's password is
+    // not offered to whoever stands at the desk.
+    EXPECT_EQ(english.EditPassword->echoMode(), QLineEdit::Normal);
+    EXPECT_TRUE(english.EditPassword->text().isEmpty());
+    EXPECT_FALSE(english.windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(english.windowFlags() & Qt::WindowSystemMenuHint);
+
+    std::string buffer;
+    TFormPasswordSetup french(buffer, prompter, 7);
+    EXPECT_EQ(french.windowTitle(), m350ui::LanguageQText(258, 7));
+    EXPECT_EQ(french.LabelOldPassword->text(), m350ui::LanguageQText(259, 7));
+    EXPECT_EQ(french.LabelNewPassword->text(), m350ui::LanguageQText(260, 7));
+    EXPECT_EQ(french.ButtonCancel->text(), m350ui::LanguageQText(2, 7));
+    EXPECT_EQ(french.EditOldPassword->echoMode(), QLineEdit::Normal);
+    EXPECT_EQ(french.EditNewPassword->echoMode(), QLineEdit::Normal);
+    french.open();
+    EXPECT_EQ(french.minimumSize(), french.maximumSize());
+    french.reject();
+}
+
+TEST(PasswordDialog, OkComparesExactlyAndKeepsTheDialogOpenUntilRight) {
+    ScriptedPrompter prompter;
+    const std::string password = "Secret 1";
+    TFormPassword d(password, prompter, 0);
+    d.open();
+    for (const char* wrong : {"secret 1", "Secret 1 ", "Secret", ""}) {
+        d.EditPassword->setText(QString::fromLatin1(wrong));
+        d.ButtonOK->click();
+        EXPECT_TRUE(d.isVisible()) << wrong;
+        EXPECT_FALSE(d.passed()) << wrong;
+    }
+    EXPECT_EQ(prompter.messages, QStringList(4, "Incorrect"));
+    d.EditPassword->setText("Secret 1");
+    d.ButtonOK->click();
+    EXPECT_TRUE(d.passed());
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_EQ(password, "Secret 1");
+}
+
+// The printer's password may be any text, the old verdict words included:
+// leaving the dialog without OK never passes, and the text is never touched.
+TEST(PasswordDialog, NoWayOutButOkPasses) {
+    for (const char* password : {"pass", "fail", "x"}) {
+        for (WayOut way : {WayOut::kCancel, WayOut::kEscape, WayOut::kWindowClose}) {
+            ScriptedPrompter prompter;
+            const std::string text = password;
+            TFormPassword d(text, prompter, 0);
+            d.EditPassword->setText(QString::fromLatin1(password));
+            Leave(d, d.ButtonCancel, way);
+            EXPECT_FALSE(d.passed()) << password << " way " << static_cast<int>(way);
+            EXPECT_EQ(text, password);
+            EXPECT_TRUE(prompter.messages.isEmpty());
+        }
+    }
+}
+
+TEST(PasswordSetupDialog, OldPasswordMustMatchBeforeTheNewOneIsTaken) {
+    ScriptedPrompter prompter;
+    std::string buffer = "Old";
+    TFormPasswordSetup d(buffer, prompter, 0);
+    EXPECT_TRUE(d.EditOldPassword->text().isEmpty());
+    d.open();
+    d.EditOldPassword->setText("old");
+    d.EditNewPassword->setText("New");
+    d.ButtonOK->click();
+    EXPECT_EQ(prompter.messages, QStringList{"Incorrect"});
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_EQ(buffer, "Old");
+    EXPECT_FALSE(d.confirmed());
+
+    d.EditOldPassword->setText("Old");
+    d.ButtonOK->click();
+    EXPECT_TRUE(d.confirmed());
+    EXPECT_EQ(buffer, "New");
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+}
+
+TEST(PasswordSetupDialog, EmptyCurrentPasswordNeedsAnEmptyOldEntry) {
+    ScriptedPrompter prompter;
+    std::string buffer;
+    TFormPasswordSetup d(buffer, prompter, 0);
+    d.open();
+    d.EditOldPassword->setText("anything");
+    d.EditNewPassword->setText("abc");
+    d.ButtonOK->click();
+    EXPECT_EQ(prompter.messages, QStringList{"Incorrect"});
+    d.EditOldPassword->clear();
+    d.ButtonOK->click();
+    EXPECT_EQ(buffer, "abc");
+}
+
+// A quote, a line break or a character outside printable ASCII would break
+// the printer's command line; the dialog stays open and nothing changes.
+TEST(PasswordSetupDialog, NewPasswordThatCannotBeSentIsRefused) {
+    for (const QString& bad :
+         {QStringLiteral("a\"b"), QStringLiteral("a\rINITIALPRINTER"), QStringLiteral("caf\u00e9"),
+          QStringLiteral("\u5bc6\u78bc"), QString(1023, QChar('x'))}) {
+        ScriptedPrompter prompter;
+        std::string buffer = "old";
+        TFormPasswordSetup d(buffer, prompter, 0);
+        d.open();
+        d.EditOldPassword->setText("old");
+        d.EditNewPassword->setText(bad);
+        d.ButtonOK->click();
+        EXPECT_EQ(prompter.messages, QStringList{QString::fromLatin1(kPasswordNotSendableText)});
+        EXPECT_TRUE(d.isVisible());
+        EXPECT_FALSE(d.confirmed());
+        EXPECT_EQ(buffer, "old");
+        d.reject();
+    }
+}
+
+TEST(PasswordSetupDialog, LeavingWithoutOkKeepsTheRecord) {
+    for (WayOut way : {WayOut::kCancel, WayOut::kEscape, WayOut::kWindowClose}) {
+        ScriptedPrompter prompter;
+        std::string buffer = "keep";
+        TFormPasswordSetup d(buffer, prompter, 0);
+        d.EditOldPassword->setText("keep");
+        d.EditNewPassword->setText("other");
+        Leave(d, d.ButtonCancel, way);
+        EXPECT_FALSE(d.confirmed());
+        EXPECT_EQ(buffer, "keep");
+    }
+}
+
+}  // namespace

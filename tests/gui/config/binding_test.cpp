@@ -1,0 +1,354 @@
+// The binding rules without a window: number texts, unit conversion, the
+// rules that look at more than one field, and show/build round trips of a
+// record read from the simulated printer.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <set>
+
+#include "core/link/link_operations.h"
+#include "gui/pages/config_binding.h"
+#include "support/sim_process.h"
+
+using namespace m350;
+using F = m350::Field;
+
+namespace {
+
+// A form made of named values. Every control starts shown and enabled.
+class FakeView final : public ConfigFormView {
+  public:
+    std::map<std::string, std::string, std::less<>> texts;
+    std::map<std::string, int, std::less<>> items;
+    std::set<std::string, std::less<>> hidden, disabled;
+    bool noModule = false;
+    int encryptionCalls = 0, eapCalls = 0;
+
+    std::string text(std::string_view c) const override {
+        auto it = texts.find(c);
+        return it == texts.end() ? std::string() : it->second;
+    }
+    void setText(std::string_view c, std::string_view t) override {
+        texts[std::string(c)] = std::string(t);
+    }
+    int item(std::string_view c) const override {
+        auto it = items.find(c);
+        return it == items.end() ? -1 : it->second;
+    }
+    void setItem(std::string_view c, int i) override { items[std::string(c)] = i; }
+    bool visible(std::string_view c) const override { return !hidden.contains(c); }
+    void setVisible(std::string_view c, bool v) override {
+        if (v) {
+            hidden.erase(std::string(c));
+        } else {
+            hidden.insert(std::string(c));
+        }
+    }
+    void setEnabled(std::string_view c, bool e) override {
+        if (e) {
+            disabled.erase(std::string(c));
+        } else {
+            disabled.insert(std::string(c));
+        }
+    }
+    bool enabled(std::string_view c) const { return !disabled.contains(c); }
+    void setMacNoModule(bool b) override { noModule = b; }
+    void encryptionChanged() override { ++encryptionCalls; }
+    void eapTypeChanged() override { ++eapCalls; }
+};
+
+ConfigRecord Resolution(float dpi, float dotsPerMm) {
+    ConfigRecord r;
+    r.setReal(F::dpi, dpi);
+    r.setReal(F::dotsPerMm, dotsPerMm);
+    r.setByte(F::dpiKnown, 1);
+    return r;
+}
+
+}  // namespace
+
+TEST(ConfigNumbers, ShownAndTypedTexts) {
+    // Single-precision values show every digit they hold.
+    EXPECT_EQ(FormatGeneral(3.3f), "3.29999995231628");
+    EXPECT_EQ(FormatGeneral(3.0f), "3");
+    EXPECT_EQ(FormatGeneral(2.5f), "2.5");
+    EXPECT_EQ(FormatUnits(812 / 8.0), "101.50");
+    EXPECT_EQ(FormatUnits(1.0 / 3.0), "0.33");
+    EXPECT_EQ(FormatUnits(-0.001), "0.00");
+
+    EXPECT_EQ(ParseIntegerEntry(" 12 "), 12);
+    EXPECT_EQ(ParseIntegerEntry("-120"), -120);
+    EXPECT_EQ(ParseIntegerEntry("+7"), 7);
+    for (const char* bad : {"", " ", "abc", "1x", "1.5", "++1", "99999999999", "0x10"})
+        EXPECT_EQ(ParseIntegerEntry(bad), std::nullopt) << bad;
+
+    EXPECT_EQ(ParseRealEntry("2.5"), 2.5);
+    EXPECT_EQ(ParseRealEntry(" -1e2 "), -100.0);
+    EXPECT_EQ(ParseRealEntry(".5"), 0.5);
+    for (const char* bad : {"", "abc", "1,5", "inf", "nan", "1e999", "2.5mm", "0x1p3"})
+        EXPECT_EQ(ParseRealEntry(bad), std::nullopt) << bad;
+}
+
+TEST(ConfigBindingRules, LengthsFollowTheUnitAndTheRecordsResolution) {
+    ConfigRecord r = Resolution(203.0f, 8.0f);
+    r.setReal(F::paperWidth, 812.0f);
+    r.setInteger(F::zLabelWidth, 406);
+    FakeView mm, inch;
+    ShowRecord(r, false, mm);
+    ShowRecord(r, true, inch);
+    EXPECT_EQ(mm.text("EditWidth"), "101.50");
+    EXPECT_EQ(inch.text("EditWidth"), "4.00");
+    EXPECT_EQ(inch.text("EditPrintWidthZ"), "2.00");
+    EXPECT_EQ(mm.text("EditHeight"), "");  // absent
+
+    // Typed back with the defaults' resolution: real fields keep the product,
+    // integer fields are cut toward zero.
+    ConfigRecord d;
+    FakeView typed;
+    typed.texts = {{"EditWidth", "50.8"}, {"EditPrintWidthZ", "-1.7"}, {"EditColumnOffsetD", "2"}};
+    ASSERT_EQ(BuildRecord(typed, false, d), std::nullopt);
+    EXPECT_FLOAT_EQ(d.real(F::paperWidth), 50.8f * 11.8f);
+    EXPECT_EQ(d.integer(F::zLabelWidth), -20);   // -20.06 cut to -20
+    EXPECT_EQ(d.integer(F::dColumnOffset), 23);  // 23.6
+    EXPECT_EQ(d.byte(F::inchUnits), 0);
+    ASSERT_EQ(BuildRecord(typed, true, d), std::nullopt);
+    EXPECT_FLOAT_EQ(d.real(F::paperWidth), 50.8f * 200.0f);
+    EXPECT_EQ(d.byte(F::inchUnits), 1);
+
+    // A record without a usable resolution shows nothing rather than a
+    // division by zero.
+    ConfigRecord broken = Resolution(0.0f, 0.0f);
+    broken.setReal(F::paperWidth, 812.0f);
+    FakeView b;
+    ShowRecord(broken, true, b);
+    EXPECT_EQ(b.text("EditWidth"), "");
+}
+
+TEST(ConfigBindingRules, ListsCharactersCutterPieceAndBases) {
+    ConfigRecord r;
+    r.setInteger(F::density, 0);
+    r.setInteger(F::printOut, 3);
+    r.setInteger(F::cutterPiece, 5);
+    r.setInteger(F::zPrintMode, 2);
+    r.setInteger(F::codePage, 36);  // a reply that matched no entry
+    r.setInteger(F::offsetBase, 4);
+    r.setInteger(F::shiftXBase, 0);
+    FakeView v;
+    ShowRecord(r, true, v);
+    EXPECT_EQ(v.item("ComboBoxDensity"), 1);     // value + 1
+    EXPECT_EQ(v.item("ComboBoxPrintOut"), 4);    // CUTTER
+    EXPECT_EQ(v.item("ComboBoxPrintModeZ"), 2);  // item = value
+    EXPECT_EQ(v.item("ComboBoxMirror"), -1);     // absent: no selection
+    EXPECT_EQ(v.text("EditCutterPiece"), "5");
+    EXPECT_EQ(v.text("EditOffsetBase"), "4");
+    EXPECT_TRUE(v.visible("EditOffsetBase"));
+    EXPECT_FALSE(v.visible("EditShiftXBase"));  // present but 0
+    EXPECT_FALSE(v.visible("EditDensityBase"));
+    EXPECT_EQ(v.text("EditControlPrefixZ"), "~");
+
+    // The cutter piece only goes with the cutter.
+    r.setInteger(F::printOut, 2);
+    ShowRecord(r, true, v);
+    EXPECT_EQ(v.text("EditCutterPiece"), "");
+
+    // Building: item 0 (the empty item) and no selection both mean absent;
+    // shown-only bases are never taken from the form.
+    v.items["ComboBoxDensity"] = 0;
+    v.items["ComboBoxMirror"] = 2;
+    v.texts["EditOffsetBase"] = "99";
+    v.texts["EditControlPrefixZ"] = "#x";
+    ConfigRecord b = r;
+    ASSERT_EQ(BuildRecord(v, true, b), std::nullopt);
+    EXPECT_FALSE(b.present(F::density));
+    EXPECT_EQ(b.integer(F::mirror), 1);
+    EXPECT_EQ(b.integer(F::offsetBase), 4);
+    EXPECT_EQ(b.character(F::zControl), '#');
+}
+
+TEST(ConfigBindingRules, SpeedCommaAndNonNumericEntries) {
+    FakeView v;
+    v.texts["EditSpeed"] = "3,5";
+    ConfigRecord r;
+    ASSERT_EQ(BuildRecord(v, true, r), std::nullopt);
+    EXPECT_FLOAT_EQ(r.real(F::speed), 3.5f);
+
+    // The first box without a number stops the build and names itself; the
+    // record is left exactly as it was.
+    const ConfigRecord before = r;
+    v.texts["EditHeatD"] = "12a";
+    v.texts["EditGapInten"] = "x";
+    auto error = BuildRecord(v, false, r);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->control, "EditGapInten");
+    EXPECT_EQ(error->text, "x");
+    EXPECT_EQ(r, before);
+
+    v.texts.erase("EditGapInten");
+    error = BuildRecord(v, false, r);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->control, "EditHeatD");
+
+    // Wireless numbers are checked too.
+    v.texts.erase("EditHeatD");
+    v.texts["edtWifiRawPort"] = "91OO";
+    error = BuildRecord(v, false, r);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->control, "edtWifiRawPort");
+    EXPECT_EQ(r, before);
+}
+
+TEST(ConfigBindingRules, WirelessShowRules) {
+    ConfigRecord r;
+    r.setByte(F::wifiPresent, 1);
+    r.setText(F::wifiSsid, "Lab");
+    r.setInteger(F::wifiSecurity, 6);
+    r.setInteger(F::wifiEap, 0x21);  // EAP-TTLS, inner method 1
+    r.setText(F::wifiUsername, "ann");
+    r.setText(F::wifiPassword, "pw");
+    r.setText(F::wifiCaCert, "CA.PEM");
+    r.setText(F::wifiClientCert, "CL.PEM");
+    r.setText(F::wifiMac, "00:00:00:00:00:00");
+    r.setText(F::wifiIp, "0.0.0.0");
+    r.setText(F::wifiCurrentIp, "10.0.0.9");
+    r.setInteger(F::wifiRoamTrigger, -70);
+    FakeView v;
+    v.texts["Edit1Printname"] = "kept";
+    v.texts["edtWiFiClientCerPath"] = "User Certificate";
+    ShowRecord(r, true, v);
+
+    EXPECT_EQ(v.text("EditWiFiSSID"), "Lab");
+    EXPECT_EQ(v.item("ComboBoxWiFiEncryption"), 6);
+    EXPECT_EQ(v.item("cbxWiFiEapType"), 2);
+    EXPECT_EQ(v.eapCalls, 1);
+    EXPECT_EQ(v.encryptionCalls, 1);
+    EXPECT_EQ(v.text("edtWiFiUsername"), "ann");
+    EXPECT_EQ(v.text("edtWiFiSrvCerPath"), "CA.PEM");
+    EXPECT_EQ(v.text("edtWiFiClientCerPath"), "User Certificate");  // not EAP-TLS
+    EXPECT_TRUE(v.noModule);
+    EXPECT_EQ(v.text("Edit1Printname"), "kept");  // name absent: unchanged
+    // DHCP: "ON", the addresses in use, the static boxes left disabled.
+    EXPECT_EQ(v.item("ComboBoxWiFiDHCP"), 2);
+    EXPECT_EQ(v.text("EditWiFiIP"), "10.0.0.9");
+    EXPECT_FALSE(v.enabled("EditWiFiIP"));
+    EXPECT_TRUE(v.enabled("EditWiFiSSID"));
+    EXPECT_EQ(v.text("edtRoamRssi"), "-70");
+    EXPECT_EQ(v.text("edtScanRssi"), "");
+
+    // A static address opens the address boxes; a real MAC is back to normal.
+    r.setText(F::wifiIp, "192.168.5.7");
+    r.setText(F::wifiGateway, "192.168.5.1");
+    r.setText(F::wifiMac, "02:00:00:00:00:01");
+    v.hidden.insert("edtWiFiDnsSrvIp");
+    ShowRecord(r, true, v);
+    EXPECT_EQ(v.item("ComboBoxWiFiDHCP"), 1);
+    EXPECT_EQ(v.text("EditWiFiIP"), "192.168.5.7");
+    EXPECT_EQ(v.text("EditWiFiMask"), "");
+    EXPECT_TRUE(v.enabled("EditWiFiGateway"));
+    EXPECT_TRUE(v.visible("edtWiFiDnsSrvIp"));
+    EXPECT_FALSE(v.noModule);
+
+    // Without the module everything stays disabled and untouched.
+    ConfigRecord none;
+    FakeView n;
+    n.texts["EditWiFiSSID"] = "old";
+    n.texts["EditBTName"] = "old-bt";
+    ShowRecord(none, true, n);
+    EXPECT_FALSE(n.enabled("EditWiFiSSID"));
+    EXPECT_EQ(n.text("EditWiFiSSID"), "old");
+    EXPECT_FALSE(n.enabled("EditBTName"));
+    EXPECT_EQ(n.text("EditBTName"), "old-bt");
+    EXPECT_FALSE(n.enabled("edtExBTName"));
+}
+
+TEST(ConfigBindingRules, WirelessBluetoothAndFtpBuildRules) {
+    FakeView v;
+    v.texts = {{"EditWiFiSSID", "Lab"},           {"EditWiFiKey", "secret123"},
+               {"EditWiFiIP", "10.1.1.2"},        {"EditBTName", "bt"},
+               {"edtWiFiUsername", "ann"},        {"edtWiFiPasswd", "pw"},
+               {"edtWiFiSrvCerPath", "/c/ca.pem"}};
+    v.items = {{"ComboBoxWiFiEncryption", 0}, {"ComboBoxWiFiDHCP", 2}, {"cbxWiFiEapType", 3}};
+    v.hidden.insert("EditBTName");
+    ConfigRecord r;
+    r.setText(F::extWifiSsid, "ext");
+    ASSERT_EQ(BuildRecord(v, true, r), std::nullopt);
+    EXPECT_EQ(r.text(F::wifiSsid), "Lab");
+    EXPECT_TRUE(r.present(F::wifiSecurity));  // the empty item is a choice: none
+    EXPECT_EQ(r.integer(F::wifiSecurity), 0);
+    EXPECT_EQ(r.text(F::wifiIp), "0.0.0.0");  // DHCP "ON" wins over the box
+    EXPECT_FALSE(r.present(F::btName));       // hidden box
+    EXPECT_FALSE(r.present(F::wifiPrintName));
+    EXPECT_EQ(r.integer(F::wifiEap), 3 * 16 + 1);
+    EXPECT_EQ(r.text(F::wifiUsername), "ann");
+    EXPECT_EQ(r.text(F::extWifiSsid), "ext");  // never built from the form
+    const CertificateChoice certs = CertificatesFromForm(v);
+    EXPECT_TRUE(certs.taken);
+    EXPECT_EQ(certs.caCert, "/c/ca.pem");
+
+    // FTP: every setting present, even empty; no selection sends -1.
+    EXPECT_TRUE(r.present(F::ftpServer));
+    EXPECT_EQ(r.text(F::ftpServer), "");
+    EXPECT_EQ(r.integer(F::ftpClientEnabled), -1);
+
+    // Typed text longer than its field is cut to it.
+    v.texts["EditWiFiSSID"] = std::string(80, 's');
+    v.items["cbxWiFiEapType"] = 0;
+    ASSERT_EQ(BuildRecord(v, true, r), std::nullopt);
+    EXPECT_EQ(r.text(F::wifiSsid).size(), 63u);
+    EXPECT_FALSE(r.present(F::wifiEap));
+    EXPECT_FALSE(CertificatesFromForm(v).taken);
+}
+
+// Every bound field of a record read from the simulated printer survives
+// being shown and built back, in both units: exactly for everything but
+// lengths, and lengths within the two decimals shown (integer lengths within
+// that plus the truncation).
+TEST(ConfigBindingRoundTrip, RecordFromTheSimulatorInBothUnits) {
+    m350test::SimProcess sim({"--profile", "full"});
+    ASSERT_TRUE(sim.ok()) << sim.error();
+    PortSettings settings;
+    settings.net.address = "127.0.0.1";
+    settings.net.port = sim.tcpPort();
+    LinkContext ctx;
+    ctx.settings = &settings;
+    ctx.sleep = [](int) {};
+    ConfigRecord read;
+    read.Reset();
+    ASSERT_EQ(RunLinkOperation(ctx, kOpReadConfig, kEthernet, &read, 0), kOk);
+    ASSERT_FLOAT_EQ(read.real(F::dotsPerMm), 8.0f);
+
+    int lengths = 0, others = 0;
+    for (bool inch : {true, false}) {
+        FakeView v;
+        ShowRecord(read, inch, v);
+        ConfigRecord built = read;
+        ASSERT_EQ(BuildRecord(v, inch, built), std::nullopt);
+        const double res = inch ? read.real(F::dpi) : read.real(F::dotsPerMm);
+        for (const ConfigBinding& b : ConfigBindings()) {
+            if (b.rule == BindRule::kInfoText || b.rule == BindRule::kInfoCount) continue;
+            // Not shown without the cutter, so built absent.
+            if (b.rule == BindRule::kCutterPiece && read.integer(F::printOut) != 3) continue;
+            EXPECT_EQ(built.present(b.field), read.present(b.field)) << b.control;
+            if (!read.present(b.field)) continue;
+            if (b.rule == BindRule::kLengthReal || b.rule == BindRule::kLengthInt) {
+                const double slack = 0.005 * res + (b.rule == BindRule::kLengthInt ? 1.0 : 0.0);
+                EXPECT_NEAR(built.number(b.field), read.number(b.field), slack) << b.control;
+                ++lengths;
+            } else {
+                EXPECT_EQ(built.number(b.field), read.number(b.field)) << b.control;
+                ++others;
+            }
+        }
+        // Wireless and Bluetooth texts the form shows and builds.
+        for (Field f : {F::wifiSsid, F::btName, F::btPinCode, F::wifiRoamTrigger, F::wifiRawPort})
+            if (read.present(f)) {
+                EXPECT_EQ(built.number(f), read.number(f));
+            }
+        EXPECT_EQ(built.text(F::wifiSsid), read.text(F::wifiSsid));
+        EXPECT_EQ(built.text(F::btName), read.text(F::btName));
+        EXPECT_EQ(built.integer(F::wifiSecurity), read.integer(F::wifiSecurity));
+    }
+    // The simulator's record exercised every kind, not just absences.
+    EXPECT_GT(lengths, 10);
+    EXPECT_GT(others, 60);
+}

@@ -1,0 +1,145 @@
+// Whether the values of the "Printer Configuration" page show whole in every
+// language: the printer information box with what a printer reports, and the
+// lists of the Common, Z, D and RS-232 pages with their longest item. Also
+// that boxes placed side by side in one row start where the single boxes of
+// the other rows start.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QStyle>
+#include <QStyleOptionFrame>
+#include <QTabWidget>
+#include <algorithm>
+#include <memory>
+
+#include "gui/main_window.h"
+#include "gui/pages/config_page.h"
+#include "../scripted_prompter.h"
+#include "../test_window.h"
+#include "core/i18n/language_table.h"
+#include "gui/language_apply.h"
+#include "support/scripted_port.h"
+
+namespace {
+
+void Settle() {
+    for (int i = 0; i < 3; ++i) QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    QCoreApplication::processEvents();
+}
+
+// The width a line edit draws its text in: inside the frame, less the text
+// margins and the two pixels QLineEdit keeps free on either side.
+int TextRoom(const QLineEdit* e) {
+    QStyleOptionFrame opt;
+    opt.initFrom(e);
+    opt.rect = e->rect();
+    opt.lineWidth =
+        e->hasFrame() ? e->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, e) : 0;
+    opt.midLineWidth = 0;
+    opt.state |= QStyle::State_Sunken;
+    const QRect contents = e->style()->subElementRect(QStyle::SE_LineEditContents, &opt, e);
+    const QMargins margins = e->textMargins();
+    return contents.width() - margins.left() - margins.right() - 4;
+}
+
+class ValueFit : public ::testing::TestWithParam<int> {
+  protected:
+    void SetUp() override {
+        MainWindowSeams seams = m350test::TestSeams(prompter, progress);
+        m350test::WithoutPrinter(seams);
+        window = std::make_unique<TFormMain>(m350ui::StartupOptions{}, seams);
+        window->show();
+        m350ui::ComboBoxLanguageChange(window.get(), GetParam());
+        Settle();
+    }
+
+    QLineEdit* edit(const char* name) const {
+        return window->findChild<QLineEdit*>(QString::fromLatin1(name));
+    }
+
+    m350test::ScriptedPrompter prompter;
+    m350test::RecordingProgress progress;
+    std::unique_ptr<TFormMain> window;
+};
+
+TEST_P(ValueFit, PrinterInformationShowsWhatThePrinterReportsWhole) {
+    // As the simulated printer of either resolution reports them, with
+    // counters of a printer that has run for years.
+    const std::pair<const char*, const char*> values[] = {
+        {"EditVersion", "M350-300 V2.07 SIM"}, {"EditChecksum", "5A3C0F12"},
+        {"EditSerial", "SIM350000001"},        {"EditMilage", "12345.6"},
+        {"EditResetMilage", "1234.5"},         {"EditCuttingCounter", "123456"},
+        {"EditResetCuttingCounter", "123456"},
+    };
+    QGroupBox* info = window->configPage->GroupBoxPrinterInfo;
+    for (const auto& [name, value] : values) {
+        QLineEdit* e = edit(name);
+        ASSERT_NE(e, nullptr) << name;
+        e->setText(QString::fromLatin1(value));
+        const int need = e->fontMetrics().horizontalAdvance(e->text());
+        EXPECT_LE(need, TextRoom(e)) << name << " \"" << value << "\", language " << GetParam();
+        EXPECT_TRUE(info->rect().contains(QRect(e->mapTo(info, QPoint(0, 0)), e->size())))
+            << name << " runs out of the box, language " << GetParam();
+    }
+}
+
+TEST_P(ValueFit, ListsOfTheFirstPagesShowTheirLongestItem) {
+    QTabWidget* pages = window->configPage->PageControl2;
+    for (int page = 0; page < 4; ++page) {  // Common, Z, D, RS-232
+        pages->setCurrentIndex(page);
+        Settle();
+        const auto lists = pages->widget(page)->findChildren<QComboBox*>();
+        ASSERT_FALSE(lists.isEmpty());
+        for (QComboBox* list : lists) {
+            int longest = 0;
+            for (int i = 0; i < list->count(); ++i)
+                longest =
+                    std::max(longest, list->fontMetrics().horizontalAdvance(list->itemText(i)));
+            // The item beside the arrow, as the caption check measures it.
+            EXPECT_LE(longest + 26, list->width())
+                << list->objectName().toStdString() << ", language " << GetParam();
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, ValueFit, ::testing::Range(0, m350::kLanguageCount),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return "Language" + std::to_string(info.param);
+                         });
+
+class RowAlignment : public ValueFit {};
+
+// Rows of two boxes start at the same place as rows of one, and the lists
+// of one column line up with the edits.
+TEST_P(RowAlignment, BoxesOfTheCommonPageStartInOneColumn) {
+    QTabWidget* pages = window->configPage->PageControl2;
+    pages->setCurrentIndex(0);
+    Settle();
+    QWidget* page = pages->widget(0);
+    auto left = [&](const char* name) {
+        auto* w = page->findChild<QWidget*>(QString::fromLatin1(name));
+        return w ? w->mapTo(page, QPoint(0, 0)).x() : -1;
+    };
+    const int column = left("EditSpeed");
+    ASSERT_GT(column, 0);
+    for (const char* name :
+         {"ComboBoxDensity", "EditWidth", "ComboBoxMediaSensor", "EditReferenceX",
+          "ComboBoxDirection", "EditOffset", "EditShiftX", "EditShiftY"})
+        EXPECT_EQ(left(name), column) << name;
+    const int second = left("ComboBoxRibbon");
+    for (const char* name : {"ComboBoxDisplayLanguage", "EditMaximumLength", "ComboBoxThreshold"})
+        EXPECT_EQ(left(name), second) << name;
+    // The second box of a row follows the first, not the column's far side.
+    EXPECT_LT(left("EditReferenceY") - left("EditReferenceX"), edit("EditSpeed")->width() + 8);
+}
+
+INSTANTIATE_TEST_SUITE_P(EnglishAndRussian, RowAlignment, ::testing::Values(0, 9),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return "Language" + std::to_string(info.param);
+                         });
+
+}  // namespace

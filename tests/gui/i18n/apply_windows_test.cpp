@@ -1,0 +1,196 @@
+// The real windows against their binding tables: every mapped name must be a
+// control of the window, and switching languages at run time must keep every
+// choice the operator made.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <memory>
+
+#include "gui/dialogs/password_dialog.h"
+#include "gui/dialogs/password_setup_dialog.h"
+#include "gui/widgets/radio_group.h"
+#include "gui/main_window.h"
+#include "../scripted_prompter.h"
+#include "../test_window.h"
+#include "core/i18n/language_table.h"
+#include "gui/language_apply.h"
+#include "gui/dialogs/lpt_setup_dialog.h"
+#include "gui/dialogs/rs232_setup_dialog.h"
+#include "support/scripted_port.h"
+
+namespace {
+
+using m350ui::LanguageQText;
+
+class Windows : public ::testing::Test {
+  protected:
+    TFormMain& make(std::optional<int> language) {
+        MainWindowSeams seams = m350test::TestSeams(prompter, progress);
+        m350test::WithoutPrinter(seams);
+        m350ui::StartupOptions options;
+        options.language = language;
+        window = std::make_unique<TFormMain>(options, seams);
+        return *window;
+    }
+    template <class W>
+    W* find(const char* name) {
+        W* w = window->findChild<W*>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+
+    m350test::ScriptedPrompter prompter;
+    m350test::RecordingProgress progress;
+    std::unique_ptr<TFormMain> window;
+};
+
+TEST_F(Windows, EveryMappedControlOfTheMainWindowExists) {
+    TFormMain& w = make(m350::kLangEnglish);
+    const QStringList missing = m350ui::ApplyMainWindowLanguage(&w, m350::kLangGerman);
+    EXPECT_TRUE(missing.isEmpty()) << missing.join(", ").toStdString();
+}
+
+// The lists of the file and font manager pages carry their items in the
+// order whose indexes the download, memory and font requests use, with the
+// form's defaults selected.
+TEST_F(Windows, FileAndFontPagesListTheirItemsInOrder) {
+    make(m350::kLangEnglish);
+    auto items = [](QComboBox* c) {
+        QStringList out;
+        for (int i = 0; c != nullptr && i < c->count(); ++i) out << c->itemText(i);
+        return out;
+    };
+    const QStringList devices{"DRAM", "FLASH", "CARD"};
+    auto* fileType = find<QComboBox>("ComboBoxFileType");
+    EXPECT_EQ(items(fileType),
+              QStringList({"BMP", "PCX", "True Type Font", "Bitmap Font", "Printer BASIC File",
+                           "Data File", "Firmware File", "TCF File"}));
+    auto* device = find<QComboBox>("ComboBoxDevice");
+    EXPECT_EQ(items(device), devices);
+    EXPECT_EQ(device->currentText(), "FLASH");
+    EXPECT_FALSE(find<QPushButton>("ButtonDownload")->isEnabled());
+    for (const char* name : {"RadioGroupDevice", "RadioGroupFormatDevice"}) {
+        auto* group = find<m350ui::RadioGroup>(name);
+        ASSERT_EQ(group->count(), 3) << name;
+        for (int i = 0; i < 3; ++i) EXPECT_EQ(group->itemText(i), devices[i]) << name;
+        EXPECT_EQ(group->itemIndex(), 1) << name;
+    }
+
+    EXPECT_EQ(items(find<QComboBox>("ComboBoxFontEncode")),
+              QStringList({"Standard Encode", "Asian Font Encode", "Encode by Table",
+                           "Encode by Table (Asian)"}));
+    auto* pitch = find<QComboBox>("ComboBoxFontPitch");
+    EXPECT_EQ(items(pitch), QStringList({"Fixed Pitch", "Variable Pitch"}));
+    EXPECT_EQ(pitch->currentIndex(), 1);
+    EXPECT_EQ(find<QComboBox>("ComboBoxMemoryDevice")->currentText(), "FLASH");
+    EXPECT_EQ(items(find<QComboBox>("ComboBoxSEncode")),
+              QStringList({"Standard Mapping", "Full ASCII Mapping", "Customer Mapping"}));
+    EXPECT_EQ(find<QLineEdit>("EditCharStart")->text(), "32");
+    EXPECT_EQ(find<QLineEdit>("EditCharEnd")->text(), "127");
+    EXPECT_EQ(find<QLineEdit>("EditCharEnd")->maxLength(), 3);
+    EXPECT_EQ(find<QLineEdit>("EditPrinterFontName")->text(), "FONT001");
+
+    // In German the translated items replace them in place, selection kept.
+    auto* languages = find<QComboBox>("ComboBoxLanguage");
+    find<QComboBox>("ComboBoxFontEncode")->setCurrentIndex(2);
+    languages->setCurrentIndex(m350::kLangGerman);
+    emit languages->activated(m350::kLangGerman);
+    EXPECT_EQ(find<QComboBox>("ComboBoxFontEncode")->currentIndex(), 2);
+    EXPECT_EQ(find<QComboBox>("ComboBoxFontEncode")->currentText(),
+              LanguageQText(170, m350::kLangGerman));
+    EXPECT_EQ(pitch->itemText(1), LanguageQText(175, m350::kLangGerman));
+    EXPECT_EQ(pitch->currentIndex(), 1);
+}
+
+TEST_F(Windows, CommandLineLanguageTranslatesTheWindowAtStartUp) {
+    TFormMain& w = make(m350::kLangRussian);
+    EXPECT_EQ(w.currentLanguage(), m350::kLangRussian);
+    EXPECT_EQ(m350::CurrentLanguage(), m350::kLangRussian);
+    EXPECT_EQ(find<QComboBox>("ComboBoxLanguage")->currentIndex(), m350::kLangRussian);
+    EXPECT_EQ(find<QComboBox>("ComboBoxLanguage")->currentText(), QStringLiteral("Русский"));
+    EXPECT_EQ(find<QWidget>("GroupBoxLanguage")->property("title").toString(),
+              QStringLiteral("Язык"));
+    EXPECT_EQ(find<QTabWidget>("PageControl1")->tabText(1), QStringLiteral("Управление файлом"));
+    EXPECT_EQ(find<QPushButton>("ButtonGetStatus")->text(), LanguageQText(57, m350::kLangRussian));
+    // Texts the table does not hold stay in English.
+    EXPECT_EQ(find<QComboBox>("ComboBoxInterFace")->itemText(3), QStringLiteral("ETHERNET"));
+}
+
+TEST_F(Windows, OperatorSwitchesLanguageAndKeepsEveryChoice) {
+    TFormMain& w = make(m350::kLangEnglish);
+    auto* unit = find<m350ui::RadioGroup>("RadioGroupUnit");
+    auto* iface = find<QComboBox>("ComboBoxInterFace");
+    auto* languages = find<QComboBox>("ComboBoxLanguage");
+    auto* encode = find<m350ui::RadioGroup>("RadioGroupAsiaFontEncode");
+    unit->setItemIndex(1);
+    iface->setCurrentIndex(m350::kEthernet);
+    encode->setItemIndex(3);
+    find<QLineEdit>("EditPrinterStatus")->setText(QStringLiteral("Ready"));
+
+    languages->setCurrentIndex(m350::kLangJapanese);
+    emit languages->activated(m350::kLangJapanese);
+
+    EXPECT_EQ(w.currentLanguage(), m350::kLangJapanese);
+    EXPECT_EQ(languages->currentIndex(), m350::kLangJapanese);
+    for (int i = 0; i < m350::kLanguageCount; ++i)
+        EXPECT_EQ(languages->itemText(i), LanguageQText(10 + i, m350::kLangJapanese)) << i;
+    EXPECT_EQ(unit->itemIndex(), 1);
+    EXPECT_EQ(unit->itemText(0), QStringLiteral("インチ"));
+    EXPECT_EQ(iface->currentIndex(), m350::kEthernet);
+    EXPECT_EQ(encode->itemIndex(), 3);
+    EXPECT_EQ(encode->itemText(3), LanguageQText(193, m350::kLangJapanese));
+    EXPECT_TRUE(find<QLineEdit>("EditPrinterStatus")->text().isEmpty());
+    EXPECT_EQ(find<QPushButton>("ButtonSend")->text(), LanguageQText(199, m350::kLangJapanese));
+
+    // Dialogs opened afterwards come up in the new language.
+    m350::SerialSettings serial;
+    TFormRs232Setup rs232(serial, w.currentLanguage(), &w);
+    EXPECT_EQ(rs232.findChild<QLabel*>("LabelComPort")->text(), QStringLiteral("COMポート"));
+    EXPECT_EQ(rs232.findChild<QPushButton*>("ButtonCancel")->text(), QStringLiteral("キャンセル"));
+}
+
+// The dialogs that exist carry every control their tables name, in every
+// language. (TFormNetSetup discovers printers when it opens, so it is left to
+// tests that give it a loopback target.)
+TEST_F(Windows, PostPrintActionKeepsItsItemInGerman) {
+    make(m350::kLangEnglish);
+    auto* printOut = find<QComboBox>("ComboBoxPrintOut");
+    printOut->setCurrentIndex(3);
+    EXPECT_EQ(printOut->currentText(), QStringLiteral("PEEL"));
+    auto* languages = find<QComboBox>("ComboBoxLanguage");
+    languages->setCurrentIndex(m350::kLangGerman);
+    emit languages->activated(m350::kLangGerman);
+    EXPECT_EQ(printOut->currentIndex(), 3);
+    EXPECT_EQ(printOut->currentText(), QStringLiteral("ABZIEHEN"));
+    EXPECT_EQ(find<QLabel>("LabelPrintOut")->text(), LanguageQText(74, m350::kLangGerman));
+}
+
+TEST_F(Windows, DialogsHaveEveryMappedControl) {
+    TFormMain& w = make(m350::kLangEnglish);
+    for (int lang = 0; lang < m350::kLanguageCount; ++lang) {
+        m350::SerialSettings serial;
+        TFormRs232Setup rs232(serial, lang, &w);
+        EXPECT_TRUE(m350ui::ApplyDialogLanguage(&rs232, "TFormRs232Setup", lang).isEmpty());
+        EXPECT_EQ(rs232.findChild<QLabel*>("LabelHardwareS")->text(), LanguageQText(201, lang));
+
+        std::string lpt = "LPT1";
+        TFormLPTSetup lptDialog(lpt, lang, &w);
+        EXPECT_TRUE(m350ui::ApplyDialogLanguage(&lptDialog, "TFormLPTSetup", lang).isEmpty());
+        EXPECT_EQ(lptDialog.findChild<QPushButton*>("ButtonSet")->text(), LanguageQText(4, lang));
+
+        TFormPassword password("secret", prompter, lang, &w);
+        EXPECT_TRUE(m350ui::ApplyDialogLanguage(&password, "TFormPassword", lang).isEmpty());
+        EXPECT_EQ(password.windowTitle(), LanguageQText(261, lang));
+
+        std::string newPassword;
+        TFormPasswordSetup setup(newPassword, prompter, lang, &w);
+        EXPECT_TRUE(m350ui::ApplyDialogLanguage(&setup, "TFormPasswordSetup", lang).isEmpty());
+        EXPECT_EQ(setup.findChild<QLabel*>("LabelOldPassword")->text(), LanguageQText(259, lang));
+    }
+}
+
+}  // namespace

@@ -1,0 +1,161 @@
+// The setup dialogs on their records: what each selects when it opens and
+// what Set, Cancel and Exit leave in the record.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "scripted_prompter.h"
+#include "gui/dialogs/lpt_setup_dialog.h"
+#include "gui/dialogs/rs232_setup_dialog.h"
+#include "gui/dialogs/net_setup_dialog.h"
+
+namespace {
+
+bool SameSerial(const m350::SerialSettings& a, const m350::SerialSettings& b) {
+    return a.portName == b.portName && a.baud == b.baud && a.dataBits == b.dataBits &&
+           a.parity == b.parity && a.stopBits == b.stopBits && a.handshake == b.handshake &&
+           a.xonXoff == b.xonXoff;
+}
+
+TEST(Rs232Setup, OpensOnTheRecordAndSetStoresItUnchanged) {
+    m350::SerialSettings s;
+    s.portName = "COM12";
+    s.baud = 6;
+    s.dataBits = 0;
+    s.parity = 1;
+    s.stopBits = 2;
+    s.handshake = 0;
+    s.xonXoff = 1;
+    const m350::SerialSettings before = s;
+    TFormRs232Setup d(s, 0);
+    EXPECT_EQ(d.windowTitle(), "RS232 Setup");
+    EXPECT_EQ(d.size(), QSize(325, 215));
+    EXPECT_EQ(d.ComboBoxComPort->count(), 30);
+    EXPECT_EQ(d.ComboBoxComPort->currentIndex(), 11);
+    EXPECT_EQ(d.ComboBoxBaudRate->currentText(), "115200");
+    EXPECT_EQ(d.ComboBoxDataBit->currentText(), "7");
+    EXPECT_EQ(d.ComboBoxParity->currentText(), "Odd");
+    EXPECT_EQ(d.ComboBoxStopBit->currentText(), "2");
+    EXPECT_EQ(d.ComboBoxHdShak->currentText(), "None");
+    EXPECT_EQ(d.ComboBoxSWShak->currentText(), "Xon/Xoff");
+    d.ButtonSet->click();
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_TRUE(SameSerial(s, before));
+}
+
+TEST(Rs232Setup, CancelLeavesTheRecordAndTheEmptyBaudItemStoresSeven) {
+    m350::SerialSettings s;
+    {
+        TFormRs232Setup d(s, 0);
+        d.ComboBoxComPort->setCurrentIndex(29);
+        d.ComboBoxParity->setCurrentIndex(2);
+        d.ButtonCancel->click();
+        EXPECT_EQ(d.result(), QDialog::Rejected);
+    }
+    EXPECT_TRUE(SameSerial(s, m350::SerialSettings{}));
+
+    TFormRs232Setup d(s, 0);
+    ASSERT_EQ(d.ComboBoxBaudRate->count(), 8);
+    EXPECT_EQ(d.ComboBoxBaudRate->itemText(7), "");
+    d.ComboBoxBaudRate->setCurrentIndex(7);
+    d.ComboBoxComPort->setCurrentIndex(29);
+    d.ButtonSet->click();
+    EXPECT_EQ(s.baud, 7);
+    EXPECT_EQ(s.portName, "COM30");
+}
+
+TEST(Rs232Setup, AnUnknownPortNameIsKeptRatherThanTurnedIntoCom0) {
+    for (const char* name : {"COM31", "COM0", "ttyS0", "COM1x", "COM"}) {
+        m350::SerialSettings s;
+        s.portName = name;
+        TFormRs232Setup d(s, 0);
+        EXPECT_EQ(d.ComboBoxComPort->currentIndex(), -1) << name;
+        d.ButtonSet->click();
+        EXPECT_EQ(s.portName, name);
+    }
+    EXPECT_EQ(PortItemIndex("COM1", "COM", 30), 0);
+    EXPECT_EQ(PortItemIndex("LPT4", "LPT", 4), 3);
+    EXPECT_EQ(PortItemIndex("LPT5", "LPT", 4), -1);
+}
+
+TEST(LptSetup, SetStoresTheChosenPortAndCancelDoesNot) {
+    std::string name = "LPT1";
+    {
+        TFormLPTSetup d(name, 0);
+        EXPECT_EQ(d.size(), QSize(321, 37));
+        EXPECT_EQ(d.ComboBoxLPT->currentIndex(), 0);
+        d.ComboBoxLPT->setCurrentIndex(3);
+        d.ButtonCancel->click();
+    }
+    EXPECT_EQ(name, "LPT1");
+    TFormLPTSetup d(name, 0);
+    d.ComboBoxLPT->setCurrentIndex(2);
+    d.ButtonSet->click();
+    EXPECT_EQ(name, "LPT3");
+    TFormLPTSetup again(name, 0);
+    EXPECT_EQ(again.ComboBoxLPT->currentText(), "LPT3");
+}
+
+TEST(NetSetup, ProposesTheFactoryAddressOnlyWhenNoneIsSet) {
+    m350test::ScriptedPrompter prompter;
+    m350::NetAddress a;
+    {
+        TFormNetSetup d(a, 0, prompter);
+        EXPECT_EQ(d.windowTitle(), "TCP/IP Setup");
+        EXPECT_EQ(d.size(), QSize(183, 162));
+        // Proposed into the record itself, even when the window is then closed.
+        EXPECT_EQ(a.address, "192.168.1.100");
+        EXPECT_EQ(d.EditIPAddr->text(), "192.168.1.100");
+        EXPECT_EQ(d.EditPort->text(), "9100");
+        EXPECT_FALSE(d.ListView1->isVisibleTo(&d));
+        EXPECT_FALSE(d.ButtonDiscover->isVisibleTo(&d));
+        d.EditIPAddr->setText("printer-7");
+        d.reject();
+    }
+    EXPECT_EQ(a.address, "192.168.1.100");
+
+    a.address = "10.1.2.3";
+    a.port = 6101;
+    TFormNetSetup d(a, 0, prompter);
+    EXPECT_EQ(d.EditIPAddr->text(), "10.1.2.3");
+    EXPECT_EQ(d.EditPort->text(), "6101");
+    EXPECT_TRUE(prompter.shown.isEmpty());
+}
+
+TEST(NetSetup, ExitStoresAddressAndPortAndRefusesABadPort) {
+    m350test::ScriptedPrompter prompter;
+    m350::NetAddress a;
+    a.address = "10.1.2.3";
+    TFormNetSetup d(a, 0, prompter);
+    d.EditIPAddr->setText("printer-7");
+    d.EditPort->setText("abc");
+    d.ButtonExit->click();
+    // The address is taken, the port keeps its value and the window stays.
+    EXPECT_EQ(a.address, "printer-7");
+    EXPECT_EQ(a.port, 9100);
+    EXPECT_EQ(prompter.messages, QStringList{"'abc' is not a valid integer value"});
+    EXPECT_NE(d.result(), QDialog::Accepted);
+
+    d.EditPort->setText("70000");
+    d.ButtonExit->click();
+    EXPECT_EQ(a.port, 9100);
+    EXPECT_EQ(prompter.messages.size(), 2);
+
+    d.EditPort->setText("9101");
+    d.ButtonExit->click();
+    EXPECT_EQ(a.port, 9101);
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+}
+
+TEST(NetSetup, TheAddressFieldHoldsSixtyThreeCharacters) {
+    m350test::ScriptedPrompter prompter;
+    m350::NetAddress a;
+    TFormNetSetup d(a, 0, prompter);
+    d.EditIPAddr->setText(QString(80, 'h'));
+    d.ButtonExit->click();
+    EXPECT_EQ(a.address, std::string(63, 'h'));
+}
+
+}  // namespace

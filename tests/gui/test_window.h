@@ -1,0 +1,44 @@
+// The pieces every window test starts the main window with: scripted boxes,
+// recorded progress, instant pauses, a given screen, and either no printer or
+// the simulated one over loopback TCP.
+#pragma once
+
+#include <QSize>
+#include <memory>
+
+#include "gui/main_window.h"
+#include "scripted_prompter.h"
+#include "support/scripted_port.h"
+
+namespace m350test {
+
+inline MainWindowSeams TestSeams(ScriptedPrompter& prompter, RecordingProgress& progress,
+                                 QSize screen = {1280, 1024}) {
+    MainWindowSeams seams;
+    seams.prompter = &prompter;
+    seams.screenSize = [screen] { return screen; };
+    seams.progress = &progress;
+    seams.sleep = [](int) {};
+    return seams;
+}
+
+// No printer on any interface: the start-up contact stops at the first open.
+inline void WithoutPrinter(MainWindowSeams& seams) {
+    auto state = std::make_shared<ScriptedPortState>();
+    state->failOpen = true;
+    seams.makePort = [state](m350::LinkContext&, int) {
+        return std::make_unique<ScriptedPort>(state);
+    };
+}
+
+// ETHERNET to a printer on 127.0.0.1:port, texts in English.
+inline m350ui::StartupOptions LoopbackPrinter(int port) {
+    m350ui::StartupOptions options;
+    options.interfaceIndex = m350::kEthernet;
+    options.address = "127.0.0.1";
+    options.port = port;
+    options.language = 0;
+    return options;
+}
+
+}  // namespace m350test

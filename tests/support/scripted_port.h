@@ -1,0 +1,71 @@
+// A port that answers from a script: each refill hands out the next reply
+// chunk (nothing once the script is used up, as a silent printer would), and
+// every chunk written is recorded.
+#pragma once
+
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/link/connection.h"
+#include "core/link/link_context.h"
+#include "core/transport/port.h"
+
+namespace m350test {
+
+struct ScriptedPortState {
+    std::deque<std::string> replies;
+    std::vector<std::string> chunks;  // every writeChunk, in order
+    std::size_t chunkSize = 64;
+    bool failOpen = false;
+    bool failWrites = false;
+    int opens = 0;
+    int closes = 0;
+    bool readable = true;
+};
+
+class ScriptedPort final : public m350::Port {
+public:
+    explicit ScriptedPort(std::shared_ptr<ScriptedPortState> s) : s_(std::move(s)) {}
+    bool open() override;
+    void close() override;
+    std::size_t chunkSize() const override { return s_->chunkSize; }
+    bool writeChunk(const std::uint8_t* data, std::size_t n) override;
+    std::size_t refill(std::uint8_t* dst, std::size_t cap) override;
+    bool readable() const override { return s_->readable; }
+
+private:
+    std::shared_ptr<ScriptedPortState> s_;
+    bool open_ = false;
+};
+
+// A context whose every interface is a scripted port, with instant pauses,
+// plus a connection already open on it.
+class ScriptedLink {
+public:
+    explicit ScriptedLink(std::vector<std::string> replies, int iface = m350::kCom);
+    m350::Connection& conn() { return *conn_; }
+    m350::LinkContext& ctx() { return ctx_; }
+    ScriptedPortState& port() { return *state_; }
+    std::string written() const;
+
+private:
+    std::shared_ptr<ScriptedPortState> state_;
+    m350::PortSettings settings_;
+    m350::LinkContext ctx_;
+    std::unique_ptr<m350::Connection> conn_;
+};
+
+// Records what the link asks of the progress window.
+class RecordingProgress final : public m350::ProgressSink {
+public:
+    std::vector<std::string> calls;
+    void open(const std::string& caption) override { calls.push_back("open " + caption); }
+    void setPosition(int p) override { calls.push_back("pos " + std::to_string(p)); }
+    void close() override { calls.push_back("close"); }
+    void pump() override { ++pumps; }
+    int pumps = 0;
+};
+
+}  // namespace m350test
