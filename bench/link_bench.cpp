@@ -32,7 +32,7 @@ void BM_ConfigurationRead(benchmark::State& state) {
         m350test::ScriptedLink answered({});
         for (auto& r : replies) answered.port().replies.push_back(r);
         m350::ConfigRecord record;
-        int result = m350::RunLinkOperation(answered.ctx(), m350::kOpReadConfig, m350::kCom, &record, 0);
+        int result = m350::runLinkOperation(answered.ctx(), m350::kOpReadConfig, m350::kCom, &record, 0);
         if (result != m350::kOk) state.SkipWithError("the configuration read failed");
         benchmark::DoNotOptimize(record);
     }

@@ -18,10 +18,10 @@ constexpr const char* kFooter =
     "text on standard error; 64 usage error; 65 bad file content; 66 a file cannot be read; "
     "73 a file cannot be written; 77 printer password refused.";
 
-void AddOneShot(CLI::App& app, Invocation& inv, const char* name, const char* what,
+void addOneShot(CLI::App& app, Invocation& inv, const char* name, const char* what,
                 std::uint32_t op) {
     auto* sub = app.add_subcommand(name, what);
-    sub->callback([&inv, op] { inv.action = [op](Session& s) { return OneShotCommand(s, op); }; });
+    sub->callback([&inv, op] { inv.action = [op](Session& s) { return oneShotCommand(s, op); }; });
 }
 
 }  // namespace
@@ -32,16 +32,16 @@ int Invocation::passwordAnswer(Session& s, PasswordAnswer& out) const {
         out.given = *password;
     } else if (!passwordFile.empty()) {
         std::string content, error;
-        if (!ReadWholeFile(passwordFile, content, error)) return s.fail(kExitNoInput, error);
-        out.given = PasswordFromFileContent(std::move(content));
+        if (!readWholeFile(passwordFile, content, error)) return s.fail(kExitNoInput, error);
+        out.given = passwordFromFileContent(std::move(content));
     } else if (::isatty(STDIN_FILENO)) {
-        RestoreTerminalOnSignals();
-        out.ask = AskWithoutEcho;
+        restoreTerminalOnSignals();
+        out.ask = askWithoutEcho;
     }
     return kExitOk;
 }
 
-void BuildCommandLine(CLI::App& app, Invocation& inv) {
+void buildCommandLine(CLI::App& app, Invocation& inv) {
     app.name("m350ctl");
     app.description(
         "Status, maintenance, configuration and raw printing for M350 label printers, "
@@ -68,7 +68,7 @@ void BuildCommandLine(CLI::App& app, Invocation& inv) {
     auto* status = app.add_subcommand("status", "read the printer status (Ready, Cover Open ...)");
     status->add_flag("--json", inv.json, "print the status as JSON");
     status->callback(
-        [&inv] { inv.action = [&inv](Session& s) { return StatusCommand(s, inv.json); }; });
+        [&inv] { inv.action = [&inv](Session& s) { return statusCommand(s, inv.json); }; });
 
     auto* factory = app.add_subcommand(
         "factory-default", "restore the printer's factory settings (asks for the password)");
@@ -76,21 +76,21 @@ void BuildCommandLine(CLI::App& app, Invocation& inv) {
         inv.action = [&inv](Session& s) {
             PasswordAnswer answer;
             if (int r = inv.passwordAnswer(s, answer); r != kExitOk) return r;
-            return FactoryDefaultCommand(s, answer);
+            return factoryDefaultCommand(s, answer);
         };
     });
-    AddOneShot(app, inv, "selftest", "print the configuration page", m350::kOpSelfTest);
-    AddOneShot(app, inv, "reset", "reset the printer", m350::kOpReset);
-    AddOneShot(app, inv, "ignore-auto", "skip the start-up program (AUTO.BAS)",
+    addOneShot(app, inv, "selftest", "print the configuration page", m350::kOpSelfTest);
+    addOneShot(app, inv, "reset", "reset the printer", m350::kOpReset);
+    addOneShot(app, inv, "ignore-auto", "skip the start-up program (AUTO.BAS)",
                m350::kOpIgnoreAuto);
-    AddOneShot(app, inv, "exit-line-mode", "leave line mode", m350::kOpExitLineMode);
+    addOneShot(app, inv, "exit-line-mode", "leave line mode", m350::kOpExitLineMode);
 
     auto* send = app.add_subcommand("send", "send a file's bytes to the printer as they are");
     auto* sendPath = send->add_option("FILE", "file to send, - for standard input")->required();
     send->callback([&inv, sendPath] {
         const std::string path = sendPath->as<std::string>();
         inv.progress = true;
-        inv.action = [path](Session& s) { return SendCommand(s, path); };
+        inv.action = [path](Session& s) { return sendCommand(s, path); };
     });
 
     auto* password = app.add_subcommand("password", "the printer password");
@@ -111,20 +111,20 @@ void BuildCommandLine(CLI::App& app, Invocation& inv) {
             std::optional<std::string> fresh = text;
             if (!file.empty()) {
                 std::string content, error;
-                if (!ReadWholeFile(file, content, error)) return s.fail(kExitNoInput, error);
-                fresh = PasswordFromFileContent(std::move(content));
+                if (!readWholeFile(file, content, error)) return s.fail(kExitNoInput, error);
+                fresh = passwordFromFileContent(std::move(content));
             }
-            return RunPasswordSet(s, answer, fresh);
+            return runPasswordSet(s, answer, fresh);
         };
     });
 
-    AddConfigCommands(app, inv);
+    addConfigCommands(app, inv);
 }
 
-int RunCommandLine(int argc, char** argv) {
+int runCommandLine(int argc, char** argv) {
     CLI::App app;
     Invocation inv;
-    BuildCommandLine(app, inv);
+    buildCommandLine(app, inv);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

@@ -9,40 +9,40 @@
 
 namespace m350cli {
 
-std::string StatusJson(const m350::StatusFlags& flags, int language) {
-    const int key = m350::StatusTextKeyFor(flags);
+std::string statusJson(const m350::StatusFlags& flags, int language) {
+    const int key = m350::statusTextKeyFor(flags);
     nlohmann::ordered_json j;
-    j["status"] = std::string(m350::LanguageText(key, language));
+    j["status"] = std::string(m350::languageText(key, language));
     j["statusKey"] = key;
     j["flags"] = nlohmann::ordered_json::array();
     for (auto f : flags) j["flags"].push_back(static_cast<int>(f));
     return j.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
 
-int StatusCommand(Session& s, bool json) {
+int statusCommand(Session& s, bool json) {
     m350::StatusFlags flags{};
     if (int r = s.run(m350::kOpStatus, flags.data()); r != m350::kOk) return r;
     if (json) {
-        std::fprintf(s.out(), "%s\n", StatusJson(flags, s.language).c_str());
+        std::fprintf(s.out(), "%s\n", statusJson(flags, s.language).c_str());
     } else {
-        const auto text = m350::LanguageText(m350::StatusTextKeyFor(flags), s.language);
+        const auto text = m350::languageText(m350::statusTextKeyFor(flags), s.language);
         std::fprintf(s.out(), "%.*s\n", static_cast<int>(text.size()), text.data());
     }
     return kExitOk;
 }
 
-int OneShotCommand(Session& s, std::uint32_t op) {
+int oneShotCommand(Session& s, std::uint32_t op) {
     return s.run(op);
 }
 
-int FactoryDefaultCommand(Session& s, const PasswordAnswer& answer) {
-    if (int r = RunPasswordGate(s, answer); r != kExitOk) return r;
+int factoryDefaultCommand(Session& s, const PasswordAnswer& answer) {
+    if (int r = runPasswordGate(s, answer); r != kExitOk) return r;
     return s.run(m350::kOpFactoryDefault);
 }
 
-int SendCommand(Session& s, const std::string& path) {
+int sendCommand(Session& s, const std::string& path) {
     std::string data, error;
-    if (!ReadWholeFile(path, data, error)) return s.fail(kExitNoInput, error);
+    if (!readWholeFile(path, data, error)) return s.fail(kExitNoInput, error);
     // The link takes the count as a 32-bit number.
     if (data.size() > static_cast<std::size_t>(INT_MAX))
         return s.fail(kExitNoInput, path + " is too large to send");

@@ -12,18 +12,18 @@
 namespace m350cli {
 
 // status: link operation 0, the status word of the language (and the flags with --json).
-int StatusCommand(Session& s, bool json);
+int statusCommand(Session& s, bool json);
 
 // factory-default, selftest, reset, ignore-auto, exit-line-mode: one request, no reply.
-int OneShotCommand(Session& s, std::uint32_t op);
+int oneShotCommand(Session& s, std::uint32_t op);
 
 // factory-default, behind the password gate.
-int FactoryDefaultCommand(Session& s, const PasswordAnswer& answer);
+int factoryDefaultCommand(Session& s, const PasswordAnswer& answer);
 
 // send FILE|-: the bytes as they are (link operation 14).
-int SendCommand(Session& s, const std::string& path);
+int sendCommand(Session& s, const std::string& path);
 
 // The status as JSON text: {"status": word, "statusKey": key, "flags": [10 numbers]}.
-std::string StatusJson(const m350::StatusFlags& flags, int language);
+std::string statusJson(const m350::StatusFlags& flags, int language);
 
 }  // namespace m350cli

@@ -38,10 +38,10 @@ struct ConfigOptions {
 };
 
 // Prints a record; a file's stored status comes after the unit when given.
-void Print(Session& s, const m350::ConfigRecord& record, bool inch, bool json,
+void print(Session& s, const m350::ConfigRecord& record, bool inch, bool json,
            const m350::StatusFlags* flags) {
     const std::string_view word =
-        flags ? m350::LanguageText(m350::StatusTextKeyFor(*flags), s.language) : "";
+        flags ? m350::languageText(m350::statusTextKeyFor(*flags), s.language) : "";
     if (json) {
         nlohmann::ordered_json j;
         j["unit"] = inch ? "inch" : "mm";
@@ -51,21 +51,21 @@ void Print(Session& s, const m350::ConfigRecord& record, bool inch, bool json,
             for (auto f : *flags) j["statusFlags"].push_back(static_cast<int>(f));
         }
         // Kept in a variable: the range must outlive the loop.
-        const nlohmann::ordered_json fields = RecordJson(record, inch);
+        const nlohmann::ordered_json fields = recordJson(record, inch);
         for (const auto& [key, value] : fields.items())
             if (key != "unit") j[key] = value;
-        std::fprintf(s.out(), "%s\n", DumpJson(j).c_str());
+        std::fprintf(s.out(), "%s\n", dumpJson(j).c_str());
         return;
     }
     std::fprintf(s.out(), "%-24s%s\n", "unit", inch ? "inch" : "mm");
     if (flags)
         std::fprintf(s.out(), "%-24s%.*s\n", "status", static_cast<int>(word.size()), word.data());
-    std::fputs(RecordText(record, inch).c_str(), s.out());
+    std::fputs(recordText(record, inch).c_str(), s.out());
 }
 
 // Loads a .dcf file; kExitOk or the exit code with its message printed.
-int Load(Session& s, const std::string& path, m350::ConfigFileContents& contents) {
-    switch (m350::LoadConfigFile(path, contents)) {
+int load(Session& s, const std::string& path, m350::ConfigFileContents& contents) {
+    switch (m350::loadConfigFile(path, contents)) {
         case m350::ConfigFileResult::kOk:
             return kExitOk;
         case m350::ConfigFileResult::kDataError:
@@ -75,9 +75,9 @@ int Load(Session& s, const std::string& path, m350::ConfigFileContents& contents
     }
 }
 
-int ReadCommand(Session& s, const ConfigOptions& o, bool json) {
+int readCommand(Session& s, const ConfigOptions& o, bool json) {
     m350::ConfigRecord record;
-    record.Reset();
+    record.reset();
     // Extra 1 asks the link for its progress bar; without a terminal there is none.
     const int extra = s.context().progress ? 1 : 0;
     if (int r = s.run(m350::kOpReadConfig, &record, extra); r != m350::kOk) return r;
@@ -88,37 +88,37 @@ int ReadCommand(Session& s, const ConfigOptions& o, bool json) {
         m350::ConfigFileContents contents;
         contents.unit = o.unit;
         contents.record = record;
-        if (m350::SaveConfigFile(o.output, contents) != m350::ConfigFileResult::kOk)
+        if (m350::saveConfigFile(o.output, contents) != m350::ConfigFileResult::kOk)
             return s.fail(kExitCantCreate, "cannot write " + o.output);
     }
-    Print(s, record, inch, json, nullptr);
+    print(s, record, inch, json, nullptr);
     return kExitOk;
 }
 
-int ShowCommand(Session& s, const ConfigOptions& o, bool json) {
+int showCommand(Session& s, const ConfigOptions& o, bool json) {
     m350::ConfigFileContents contents;
-    if (int r = Load(s, o.file, contents); r != kExitOk) return r;
+    if (int r = load(s, o.file, contents); r != kExitOk) return r;
     const bool inch = o.unitGiven ? o.unit == kInch : contents.unit != kMm;
-    Print(s, contents.record, inch, json, &contents.statusFlags);
+    print(s, contents.record, inch, json, &contents.statusFlags);
     return kExitOk;
 }
 
-int WriteCommand(Session& s, const ConfigOptions& o, const PasswordAnswer& answer) {
+int writeCommand(Session& s, const ConfigOptions& o, const PasswordAnswer& answer) {
     m350::ConfigFileContents contents;
-    if (int r = Load(s, o.file, contents); r != kExitOk) return r;
+    if (int r = load(s, o.file, contents); r != kExitOk) return r;
     // The file's unit choice decides the units of the command lines, as it does
-    // for Set after Load in the window; --unit overrides it.
+    // for Set after load in the window; --unit overrides it.
     const bool inch = o.unitGiven ? o.unit == kInch : contents.unit != kMm;
     m350::ConfigRecord record = contents.record;
     record.setByte(m350::Field::inchUnits, inch ? 1 : 0);
-    if (int r = RunPasswordGate(s, answer); r != kExitOk) return r;
+    if (int r = runPasswordGate(s, answer); r != kExitOk) return r;
     const bool certs =
         !o.certs.caCert.empty() || !o.certs.clientCert.empty() || !o.certs.privateKey.empty();
     if (!certs) return s.run(m350::kOpWriteConfig, &record, o.page);
-    return s.report(m350::RunConfigurationWrite(s.context(), s.iface(), record, o.page, o.certs));
+    return s.report(m350::runConfigurationWrite(s.context(), s.iface(), record, o.page, o.certs));
 }
 
-CLI::Option* AddUnit(CLI::App& sub, ConfigOptions& o, const char* what) {
+CLI::Option* addUnit(CLI::App& sub, ConfigOptions& o, const char* what) {
     return sub.add_option("--unit", o.unit, what)
         ->transform(CLI::CheckedTransformer(kUnits, CLI::ignore_case).description(""))
         ->type_name("inch|mm");
@@ -126,28 +126,28 @@ CLI::Option* AddUnit(CLI::App& sub, ConfigOptions& o, const char* what) {
 
 }  // namespace
 
-void AddConfigCommands(CLI::App& app, Invocation& inv) {
+void addConfigCommands(CLI::App& app, Invocation& inv) {
     auto opts = std::make_shared<ConfigOptions>();
     auto* config = app.add_subcommand("config", "the printer's configuration and .dcf files");
     config->require_subcommand(1);
 
     auto* read = config->add_subcommand("read", "read every setting from the printer");
-    AddUnit(*read, *opts, "unit of the lengths (default inch)");
+    addUnit(*read, *opts, "unit of the lengths (default inch)");
     read->add_flag("--json", inv.json, "print the settings as JSON");
     read->add_option("-o,--output", opts->output, "also save them as a .dcf file")
         ->type_name("FILE");
     read->callback([&inv, opts] {
         inv.progress = true;
-        inv.action = [&inv, opts](Session& s) { return ReadCommand(s, *opts, inv.json); };
+        inv.action = [&inv, opts](Session& s) { return readCommand(s, *opts, inv.json); };
     });
 
     auto* show = config->add_subcommand("show", "print the settings of a .dcf file");
-    auto* showUnit = AddUnit(*show, *opts, "unit of the lengths (default the file's)");
+    auto* showUnit = addUnit(*show, *opts, "unit of the lengths (default the file's)");
     show->add_flag("--json", inv.json, "print the settings as JSON");
     show->add_option("FILE", opts->file, "the .dcf file")->required();
     show->callback([&inv, opts, showUnit] {
         opts->unitGiven = showUnit->count() > 0;
-        inv.action = [&inv, opts](Session& s) { return ShowCommand(s, *opts, inv.json); };
+        inv.action = [&inv, opts](Session& s) { return showCommand(s, *opts, inv.json); };
     });
 
     auto* write = config->add_subcommand(
@@ -157,7 +157,7 @@ void AddConfigCommands(CLI::App& app, Invocation& inv) {
         ->transform(CLI::CheckedTransformer(kPages, CLI::ignore_case).description(""))
         ->type_name("common|z|d|rs232|wireless|bluetooth|ftp")
         ->required();
-    auto* writeUnit = AddUnit(*write, *opts, "unit of the command lines (default the file's)");
+    auto* writeUnit = addUnit(*write, *opts, "unit of the command lines (default the file's)");
     write->add_option("--ca-cert", opts->certs.caCert, "wireless page: CA certificate to send")
         ->type_name("FILE");
     write
@@ -172,7 +172,7 @@ void AddConfigCommands(CLI::App& app, Invocation& inv) {
         inv.action = [&inv, opts](Session& s) {
             PasswordAnswer answer;
             if (int r = inv.passwordAnswer(s, answer); r != kExitOk) return r;
-            return WriteCommand(s, *opts, answer);
+            return writeCommand(s, *opts, answer);
         };
     });
 }

@@ -24,13 +24,13 @@ struct FieldValue {
 
 // Shortest text that reads back as the same single-precision value (11.8, not
 // 11.8000001907349).
-std::string FloatText(float v) {
+std::string floatText(float v) {
     char buf[32];
     auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
     return ec == std::errc() ? std::string(buf, end) : std::string("0");
 }
 
-std::string_view UnitLabel(FieldUnit u) {
+std::string_view unitLabel(FieldUnit u) {
     switch (u) {
         case FieldUnit::kInchPerSecond:
             return "in/s";
@@ -48,7 +48,7 @@ std::string_view UnitLabel(FieldUnit u) {
 // The lengths the configuration pages show in inch or mm. The other settings
 // counted in dots (reference point, offsets, shifts) are shown in dots there,
 // and so here.
-bool ShownInUnits(m350::Field f) {
+bool shownInUnits(m350::Field f) {
     using F = m350::Field;
     switch (f) {
         case F::paperWidth:
@@ -66,12 +66,12 @@ bool ShownInUnits(m350::Field f) {
     }
 }
 
-FieldValue ValueOf(const ConfigRecord& r, const FieldInfo& info, bool inch) {
+FieldValue valueOf(const ConfigRecord& r, const FieldInfo& info, bool inch) {
     FieldValue v;
-    v.unit = std::string(UnitLabel(info.unit));
-    if (ShownInUnits(info.field)) {
+    v.unit = std::string(unitLabel(info.unit));
+    if (shownInUnits(info.field)) {
         const double dots = r.number(info.field);
-        if (auto units = m350::DotsToUnits(r, dots, inch)) {
+        if (auto units = m350::dotsToUnits(r, dots, inch)) {
             char buf[48];
             std::snprintf(buf, sizeof buf, "%.2f", *units);
             v.text = buf;
@@ -79,7 +79,7 @@ FieldValue ValueOf(const ConfigRecord& r, const FieldInfo& info, bool inch) {
             v.unit = inch ? "in" : "mm";
         } else {
             // Without a usable resolution the length can only be given in dots.
-            v.text = info.kind == FieldKind::kReal ? FloatText(static_cast<float>(dots))
+            v.text = info.kind == FieldKind::kReal ? floatText(static_cast<float>(dots))
                                                    : std::to_string(static_cast<long long>(dots));
             v.json = dots;
             v.unit = "dots";
@@ -102,20 +102,20 @@ FieldValue ValueOf(const ConfigRecord& r, const FieldInfo& info, bool inch) {
         }
         case FieldKind::kReal: {
             const float f = r.real(info.field);
-            v.text = FloatText(f);
+            v.text = floatText(f);
             v.json = std::strtod(v.text.c_str(), nullptr);
             return v;
         }
         case FieldKind::kText: {
             const std::string t = r.text(info.field);
-            v.text = PrintableText(t);
+            v.text = printableText(t);
             v.json = t;
             return v;
         }
         case FieldKind::kChar: {
             const char c = r.character(info.field);
             const std::string t = c ? std::string(1, c) : std::string();
-            v.text = PrintableText(t);
+            v.text = printableText(t);
             v.json = t;
             return v;
         }
@@ -130,17 +130,17 @@ FieldValue ValueOf(const ConfigRecord& r, const FieldInfo& info, bool inch) {
     return v;
 }
 
-bool Listed(const FieldInfo& info) {
+bool listed(const FieldInfo& info) {
     return info.kind != FieldKind::kRaw;
 }
 
-bool Known(const ConfigRecord& r, const FieldInfo& info) {
+bool known(const ConfigRecord& r, const FieldInfo& info) {
     return !info.flagged || r.present(info.field);
 }
 
 }  // namespace
 
-std::string PrintableText(std::string_view text) {
+std::string printableText(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (unsigned char c : text) {
@@ -155,14 +155,14 @@ std::string PrintableText(std::string_view text) {
     return out;
 }
 
-std::string RecordText(const ConfigRecord& r, bool inch) {
+std::string recordText(const ConfigRecord& r, bool inch) {
     std::string out;
-    for (const FieldInfo& info : m350::FieldTable()) {
-        if (!Listed(info)) continue;
+    for (const FieldInfo& info : m350::fieldTable()) {
+        if (!listed(info)) continue;
         std::string line(info.name);
         line.resize(std::max<std::size_t>(line.size() + 1, 24), ' ');
-        if (Known(r, info)) {
-            FieldValue v = ValueOf(r, info, inch);
+        if (known(r, info)) {
+            FieldValue v = valueOf(r, info, inch);
             line += v.text;
             if (!v.unit.empty()) line += " " + v.unit;
         } else {
@@ -173,17 +173,17 @@ std::string RecordText(const ConfigRecord& r, bool inch) {
     return out;
 }
 
-Json RecordJson(const ConfigRecord& r, bool inch) {
+Json recordJson(const ConfigRecord& r, bool inch) {
     Json j;
     j["unit"] = inch ? "inch" : "mm";
-    for (const FieldInfo& info : m350::FieldTable()) {
-        if (!Listed(info)) continue;
-        j[std::string(info.name)] = Known(r, info) ? ValueOf(r, info, inch).json : Json(nullptr);
+    for (const FieldInfo& info : m350::fieldTable()) {
+        if (!listed(info)) continue;
+        j[std::string(info.name)] = known(r, info) ? valueOf(r, info, inch).json : Json(nullptr);
     }
     return j;
 }
 
-std::string DumpJson(const Json& j) {
+std::string dumpJson(const Json& j) {
     return j.dump(2, ' ', false, Json::error_handler_t::replace);
 }
 

@@ -11,16 +11,16 @@
 namespace m350cli {
 
 // One line per field: name, value, unit where there is one.
-std::string RecordText(const m350::ConfigRecord& record, bool inch);
+std::string recordText(const m350::ConfigRecord& record, bool inch);
 
 // {"unit": "inch"|"mm", "<field>": value, ...} in record order.
-nlohmann::ordered_json RecordJson(const m350::ConfigRecord& record, bool inch);
+nlohmann::ordered_json recordJson(const m350::ConfigRecord& record, bool inch);
 
 // Printable form of text from the printer or a file: control and non-ASCII
 // bytes as \xNN, so a reply cannot drive the operator's terminal.
-std::string PrintableText(std::string_view text);
+std::string printableText(std::string_view text);
 
 // JSON text of a value, with bytes that are not UTF-8 replaced.
-std::string DumpJson(const nlohmann::ordered_json& j);
+std::string dumpJson(const nlohmann::ordered_json& j);
 
 }  // namespace m350cli

@@ -35,12 +35,12 @@ struct Invocation {
 };
 
 // Builds the whole parser. The returned app refers to inv.
-void BuildCommandLine(CLI::App& app, Invocation& inv);
+void buildCommandLine(CLI::App& app, Invocation& inv);
 
 // The configuration commands (config read/show/write).
-void AddConfigCommands(CLI::App& app, Invocation& inv);
+void addConfigCommands(CLI::App& app, Invocation& inv);
 
 // Parses argv and runs the command; the process exit status.
-int RunCommandLine(int argc, char** argv);
+int runCommandLine(int argc, char** argv);
 
 }  // namespace m350cli

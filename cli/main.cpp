@@ -2,5 +2,5 @@
 #include "cli/invocation.h"
 
 int main(int argc, char** argv) {
-    return m350cli::RunCommandLine(argc, argv);
+    return m350cli::runCommandLine(argc, argv);
 }

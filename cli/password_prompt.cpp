@@ -21,7 +21,7 @@ termios gSavedTerminal{};
 volatile std::sig_atomic_t gTerminalChanged = 0;
 
 // Ctrl-C at the password prompt must not leave the terminal without echo.
-void RestoreTerminalAndDie(int sig) {
+void restoreTerminalAndDie(int sig) {
     if (gTerminalChanged) ::tcsetattr(STDIN_FILENO, TCSANOW, &gSavedTerminal);
     ::signal(sig, SIG_DFL);
     ::raise(sig);
@@ -29,7 +29,7 @@ void RestoreTerminalAndDie(int sig) {
 
 // The operator's answer compared with the printer's password: the given one
 // once, or up to kPasswordAttempts tries on the terminal.
-int CheckAnswer(Session& s, const PasswordAnswer& answer, const std::string& password,
+int checkAnswer(Session& s, const PasswordAnswer& answer, const std::string& password,
                 const std::string& prompt) {
     if (answer.given) {
         if (*answer.given == password) return kExitOk;
@@ -50,21 +50,21 @@ int CheckAnswer(Session& s, const PasswordAnswer& answer, const std::string& pas
 
 }  // namespace
 
-int RunPasswordGate(Session& s, const PasswordAnswer& answer) {
+int runPasswordGate(Session& s, const PasswordAnswer& answer) {
     std::string password;
     if (int r = s.run(m350::kOpReadPassword, &password); r != m350::kOk) return r;
     if (password.empty()) return kExitOk;
-    return CheckAnswer(s, answer, password, "Password: ");
+    return checkAnswer(s, answer, password, "Password: ");
 }
 
-int RunPasswordSet(Session& s, const PasswordAnswer& answer,
+int runPasswordSet(Session& s, const PasswordAnswer& answer,
                    std::optional<std::string> newPassword) {
     std::string current;
     if (int r = s.run(m350::kOpReadPassword, &current); r != m350::kOk) return r;
     // A printer without a password takes an empty old password, as the window's
     // empty old-password box does; a given one must still match.
     if (!current.empty() || answer.given) {
-        if (int r = CheckAnswer(s, answer, current, "Old password: "); r != kExitOk) return r;
+        if (int r = checkAnswer(s, answer, current, "Old password: "); r != kExitOk) return r;
     }
     if (!newPassword) {
         if (!answer.ask)
@@ -75,7 +75,7 @@ int RunPasswordSet(Session& s, const PasswordAnswer& answer,
         if (!again || *again != *newPassword)
             return s.fail(kExitRefused, "the two new passwords differ; nothing was sent");
     }
-    if (!m350::PasswordTextSendable(*newPassword))
+    if (!m350::passwordTextSendable(*newPassword))
         return s.fail(kExitUsage, "a password holds at most " +
                                       std::to_string(m350::kMaxPasswordLength) +
                                       " printable characters and no '\"'");
@@ -86,7 +86,7 @@ int RunPasswordSet(Session& s, const PasswordAnswer& answer,
     return s.run(m350::kOpSetPassword, &*newPassword);
 }
 
-std::string PasswordFromFileContent(std::string content) {
+std::string passwordFromFileContent(std::string content) {
     if (!content.empty() && content.back() == '\n') {
         content.pop_back();
         if (!content.empty() && content.back() == '\r') content.pop_back();
@@ -94,7 +94,7 @@ std::string PasswordFromFileContent(std::string content) {
     return content;
 }
 
-std::optional<std::string> AskWithoutEcho(const std::string& prompt) {
+std::optional<std::string> askWithoutEcho(const std::string& prompt) {
     // Echo goes off before the prompt shows, so nothing typed after the prompt
     // is echoed or flushed away.
     const bool terminal = ::tcgetattr(STDIN_FILENO, &gSavedTerminal) == 0;
@@ -121,9 +121,9 @@ std::optional<std::string> AskWithoutEcho(const std::string& prompt) {
     return line;
 }
 
-void RestoreTerminalOnSignals() {
+void restoreTerminalOnSignals() {
     struct sigaction sa {};
-    sa.sa_handler = RestoreTerminalAndDie;
+    sa.sa_handler = restoreTerminalAndDie;
     sigemptyset(&sa.sa_mask);
     for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) ::sigaction(sig, &sa, nullptr);
 }

@@ -25,21 +25,21 @@ inline constexpr int kPasswordAttempts = 3;
 // The gate before a lasting change: reads the printer's password (link
 // operation 2); an empty one passes, otherwise the answer must equal it exactly.
 // Returns kExitOk to go ahead; otherwise the exit code, its message printed.
-int RunPasswordGate(Session& session, const PasswordAnswer& answer);
+int runPasswordGate(Session& session, const PasswordAnswer& answer);
 
 // The password change: the current password must be answered as for the gate
 // (an empty one needs no answer), the new one comes from newPassword or is asked
 // twice on the terminal. An unchanged password sends nothing.
-int RunPasswordSet(Session& session, const PasswordAnswer& answer,
+int runPasswordSet(Session& session, const PasswordAnswer& answer,
                    std::optional<std::string> newPassword);
 
 // The content of a password file: the whole file, less one line ending.
-std::string PasswordFromFileContent(std::string content);
+std::string passwordFromFileContent(std::string content);
 
 // Reads a line from standard input with echo off; the prompt goes to stderr.
-std::optional<std::string> AskWithoutEcho(const std::string& prompt);
+std::optional<std::string> askWithoutEcho(const std::string& prompt);
 
 // Signal handlers that turn echo back on before the process ends.
-void RestoreTerminalOnSignals();
+void restoreTerminalOnSignals();
 
 }  // namespace m350cli

@@ -10,7 +10,7 @@ namespace {
 
 constexpr std::size_t kMaxHostLength = 63;
 
-bool HostCharsValid(std::string_view host, bool bracketed) {
+bool hostCharsValid(std::string_view host, bool bracketed) {
     if (host.empty() || host.size() > kMaxHostLength) return false;
     for (char c : host) {
         const bool alnum =
@@ -23,7 +23,7 @@ bool HostCharsValid(std::string_view host, bool bracketed) {
     return true;
 }
 
-std::optional<int> ParsePort(std::string_view digits) {
+std::optional<int> parsePort(std::string_view digits) {
     if (digits.empty() || digits.size() > 5) return std::nullopt;
     int port = 0;
     auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), port);
@@ -43,7 +43,7 @@ const std::map<std::string, int> kOnOff = {{"off", 0}, {"on", 1}};
 
 }  // namespace
 
-std::optional<std::string> NormalizePortName(std::string_view text, std::string_view prefix,
+std::optional<std::string> normalizePortName(std::string_view text, std::string_view prefix,
                                              int maxNumber) {
     if (text.size() <= prefix.size()) return std::nullopt;
     for (std::size_t i = 0; i < prefix.size(); ++i) {
@@ -60,7 +60,7 @@ std::optional<std::string> NormalizePortName(std::string_view text, std::string_
     return std::string(prefix) + std::to_string(n);
 }
 
-std::optional<m350::NetAddress> ParseNetAddress(std::string_view text) {
+std::optional<m350::NetAddress> parseNetAddress(std::string_view text) {
     m350::NetAddress out;
     std::string_view host = text;
     std::string_view port;
@@ -81,9 +81,9 @@ std::optional<m350::NetAddress> ParseNetAddress(std::string_view text) {
         port = text.substr(colon + 1);
         if (port.empty()) return std::nullopt;
     }
-    if (!HostCharsValid(host, bracketed)) return std::nullopt;
+    if (!hostCharsValid(host, bracketed)) return std::nullopt;
     if (!port.empty()) {
-        auto p = ParsePort(port);
+        auto p = parsePort(port);
         if (!p) return std::nullopt;
         out.port = *p;
     }
@@ -101,7 +101,7 @@ void PortOptions::addTo(CLI::App& app) {
             ->type_name("COMn")
             ->group(group)
             ->check([](const std::string& v) {
-                return NormalizePortName(v, "COM", 30) ? std::string() : "expected COM1..COM30";
+                return normalizePortName(v, "COM", 30) ? std::string() : "expected COM1..COM30";
             });
     auto* lpt =
         app.add_option("--lpt", lpt_,
@@ -110,14 +110,14 @@ void PortOptions::addTo(CLI::App& app) {
             ->type_name("LPTn")
             ->group(group)
             ->check([](const std::string& v) {
-                return NormalizePortName(v, "LPT", 4) ? std::string() : "expected LPT1..LPT4";
+                return normalizePortName(v, "LPT", 4) ? std::string() : "expected LPT1..LPT4";
             });
     auto* net =
         app.add_option("--net", net_, "network printer, TCP port 9100 unless given")
             ->type_name("HOST[:PORT]")
             ->group(group)
             ->check([](const std::string& v) {
-                return ParseNetAddress(v) ? std::string() : "expected HOST[:PORT] (port 1..65535)";
+                return parseNetAddress(v) ? std::string() : "expected HOST[:PORT] (port 1..65535)";
             });
     usb->excludes(com)->excludes(lpt)->excludes(net);
     com->excludes(lpt)->excludes(net);
@@ -160,13 +160,13 @@ PortChoice PortOptions::result() const {
     PortChoice c;
     if (!com_.empty()) {
         c.iface = m350::kCom;
-        c.settings.serial.portName = *NormalizePortName(com_, "COM", 30);
+        c.settings.serial.portName = *normalizePortName(com_, "COM", 30);
     } else if (!lpt_.empty()) {
         c.iface = m350::kLpt;
-        c.settings.lptName = *NormalizePortName(lpt_, "LPT", 4);
+        c.settings.lptName = *normalizePortName(lpt_, "LPT", 4);
     } else if (!net_.empty()) {
         c.iface = m350::kEthernet;
-        c.settings.net = *ParseNetAddress(net_);
+        c.settings.net = *parseNetAddress(net_);
     }
     c.settings.serial.baud = baud_;
     c.settings.serial.dataBits = dataBits_;

@@ -42,12 +42,12 @@ class PortOptions {
 };
 
 // "COM3", "com3" -> "COM3" when the number is 1..maxNumber; nullopt otherwise.
-std::optional<std::string> NormalizePortName(std::string_view text, std::string_view prefix,
+std::optional<std::string> normalizePortName(std::string_view text, std::string_view prefix,
                                              int maxNumber);
 
 // "host", "host:9101", "[::1]:9100" -> address and port (9100 when none is
 // given). Host names are letters, digits, '.', '-', '_' up to 63 characters;
 // the bracketed form takes an IPv6 address.
-std::optional<m350::NetAddress> ParseNetAddress(std::string_view text);
+std::optional<m350::NetAddress> parseNetAddress(std::string_view text);
 
 }  // namespace m350cli

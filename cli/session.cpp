@@ -26,12 +26,12 @@ void Session::showProgressOn(std::FILE* terminal) {
 }
 
 int Session::run(std::uint32_t op, void* buffer, int extra) {
-    return report(m350::RunLinkOperation(ctx_, op, port_.iface, buffer, extra));
+    return report(m350::runLinkOperation(ctx_, op, port_.iface, buffer, extra));
 }
 
 int Session::report(int result) {
     if (result != m350::kOk) {
-        const std::string_view text = m350::ResultText(result);
+        const std::string_view text = m350::resultText(result);
         std::fprintf(err_, "%.*s\n", static_cast<int>(text.size()), text.data());
         std::fflush(err_);
     }
@@ -44,7 +44,7 @@ int Session::fail(int code, const std::string& message) {
     return code;
 }
 
-bool ReadWholeFile(const std::string& path, std::string& data, std::string& error) {
+bool readWholeFile(const std::string& path, std::string& data, std::string& error) {
     data.clear();
     const bool useStdin = path == "-";
     const int fd = useStdin ? STDIN_FILENO : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -72,7 +72,7 @@ bool ReadWholeFile(const std::string& path, std::string& data, std::string& erro
     return ok;
 }
 
-bool WriteFileAtomically(const std::string& path, const void* data, std::size_t size,
+bool writeFileAtomically(const std::string& path, const void* data, std::size_t size,
                          std::string& error) {
     std::string tmp = path + ".XXXXXX";
     const int fd = ::mkstemp(tmp.data());

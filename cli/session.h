@@ -44,11 +44,11 @@ class Session {
 
 // Reads a whole local file ("-" is standard input). False with a message naming
 // the file and the reason when it cannot be read.
-bool ReadWholeFile(const std::string& path, std::string& data, std::string& error);
+bool readWholeFile(const std::string& path, std::string& data, std::string& error);
 
 // Writes a whole file through a temporary file beside it and a rename, so a
 // failure never leaves a half-written file in place of a good one.
-bool WriteFileAtomically(const std::string& path, const void* data, std::size_t size,
+bool writeFileAtomically(const std::string& path, const void* data, std::size_t size,
                          std::string& error);
 
 }  // namespace m350cli

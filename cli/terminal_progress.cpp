@@ -4,7 +4,7 @@
 
 namespace m350cli {
 
-std::string ProgressLine(const std::string& caption, int position, int barWidth) {
+std::string progressLine(const std::string& caption, int position, int barWidth) {
     position = std::clamp(position, 0, 100);
     const int filled = barWidth * position / 100;
     std::string line = caption + " [";
@@ -38,7 +38,7 @@ void TerminalProgress::close() {
 }
 
 void TerminalProgress::draw() {
-    std::fprintf(out_, "\r%s", ProgressLine(caption_, position_, width_).c_str());
+    std::fprintf(out_, "\r%s", progressLine(caption_, position_, width_).c_str());
     std::fflush(out_);
     drawn_ = position_;
 }

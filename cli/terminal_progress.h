@@ -30,6 +30,6 @@ class TerminalProgress final : public m350::ProgressSink {
 };
 
 // The line drawn for a position 0..100 (without the leading carriage return).
-std::string ProgressLine(const std::string& caption, int position, int barWidth);
+std::string progressLine(const std::string& caption, int position, int barWidth);
 
 }  // namespace m350cli

@@ -7,9 +7,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     m350::ConfigFileContents out;
-    if (m350::DecodeConfigFile(std::span(data, size), out) == m350::ConfigFileResult::kOk) {
+    if (m350::decodeConfigFile(std::span(data, size), out) == m350::ConfigFileResult::kOk) {
         // What loads must save back to the same image.
-        auto image = m350::EncodeConfigFile(out);
+        auto image = m350::encodeConfigFile(out);
         (void)image;
     }
     return 0;

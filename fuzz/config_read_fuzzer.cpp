@@ -23,6 +23,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     replies.push_back(cur);
     m350test::ScriptedLink link(replies);
     m350::ConfigRecord record;
-    m350::RunLinkOperation(link.ctx(), m350::kOpReadConfig, m350::kCom, &record, 0);
+    m350::runLinkOperation(link.ctx(), m350::kOpReadConfig, m350::kCom, &record, 0);
     return 0;
 }

@@ -27,12 +27,12 @@ namespace {
 using m350::TextBinding;
 using m350::TextTarget;
 
-QString Name(const TextBinding& b) {
+QString name(const TextBinding& b) {
     return QString::fromLatin1(b.control);
 }
 
 // A page of a page control: its tab widget and its index there, if any.
-bool SetTabText(QWidget* page, const QString& text) {
+bool setTabText(QWidget* page, const QString& text) {
     for (QWidget* up = page->parentWidget(); up != nullptr; up = up->parentWidget()) {
         if (auto* tabs = qobject_cast<QTabWidget*>(up)) {
             const int index = tabs->indexOf(page);
@@ -46,19 +46,19 @@ bool SetTabText(QWidget* page, const QString& text) {
 
 // Whether a layout places the widget: then its size follows its size hint,
 // and a longer caption makes it wider by itself.
-bool InLayout(const QLayout* layout, const QWidget* widget) {
+bool inLayout(const QLayout* layout, const QWidget* widget) {
     if (layout == nullptr) return false;
     for (int i = 0; i < layout->count(); ++i) {
         QLayoutItem* item = layout->itemAt(i);
         if (item->widget() == widget) return true;
-        if (InLayout(item->layout(), widget)) return true;
+        if (inLayout(item->layout(), widget)) return true;
     }
     return false;
 }
 
-bool LaidOut(const QWidget* widget) {
+bool laidOut(const QWidget* widget) {
     const QWidget* parent = widget->parentWidget();
-    return parent != nullptr && InLayout(parent->layout(), widget);
+    return parent != nullptr && inLayout(parent->layout(), widget);
 }
 
 // A label that its new text overflows grows like a self-sizing label: to the
@@ -67,7 +67,7 @@ bool LaidOut(const QWidget* widget) {
 // as it is (and the caption-fit check lists it).
 void FitLabel(QLabel* label) {
     QWidget* parent = label->parentWidget();
-    if (parent == nullptr || label->wordWrap() || LaidOut(label)) return;
+    if (parent == nullptr || label->wordWrap() || laidOut(label)) return;
     const QRect now = label->geometry();
     const int extra = label->sizeHint().width() - now.width();
     if (extra <= 0) return;
@@ -95,7 +95,7 @@ void FitLabel(QLabel* label) {
 // draws it a point or two smaller, down to 6 points, rather than cutting it;
 // the button's own font comes back when a later caption fits again. Buttons
 // in a layout grow instead.
-void FitButton(QPushButton* button) {
+void fitButton(QPushButton* button) {
     static const char* const kFitted = "m350Fitted";
     static const char* const kOwnFont = "m350OwnFont";
     if (button->property(kFitted).toBool()) {
@@ -103,7 +103,7 @@ void FitButton(QPushButton* button) {
         button->setFont(button->property(kOwnFont).value<QFont>());
         button->setProperty(kFitted, false);
     }
-    if (LaidOut(button)) return;
+    if (laidOut(button)) return;
     constexpr int kMargin = 8;  // frame and padding left and right
     const int room = button->width() - kMargin;
     QFont measure = button->font();
@@ -124,16 +124,16 @@ void FitButton(QPushButton* button) {
     button->setFont(smaller);
 }
 
-bool SetCaption(QWidget* w, const QString& text) {
+bool setCaption(QWidget* w, const QString& text) {
     if (auto* label = qobject_cast<QLabel*>(w)) {
         label->setText(text);
         FitLabel(label);
     } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
         button->setText(text);
-        if (auto* push = qobject_cast<QPushButton*>(w)) FitButton(push);
+        if (auto* push = qobject_cast<QPushButton*>(w)) fitButton(push);
     } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
         group->setTitle(text);
-    } else if (!SetTabText(w, text)) {
+    } else if (!setTabText(w, text)) {
         return false;
     }
     return true;
@@ -141,7 +141,7 @@ bool SetCaption(QWidget* w, const QString& text) {
 
 // The radio buttons of a radio group in item order: "<group>Item<i>" where
 // the group names them so, otherwise its direct radio buttons as created.
-QList<QRadioButton*> RadioItems(QGroupBox* group) {
+QList<QRadioButton*> radioItems(QGroupBox* group) {
     QList<QRadioButton*> buttons;
     for (int i = 0;; ++i) {
         auto* b = group->findChild<QRadioButton*>(group->objectName() + QStringLiteral("Item") +
@@ -155,10 +155,10 @@ QList<QRadioButton*> RadioItems(QGroupBox* group) {
 
 // Replaces items first.. of a list; the selection stays where it was, and no
 // change handler runs, since a language change is no choice of the operator.
-bool SetItems(QWidget* w, const TextBinding& b, int language, QStringList& problems) {
+bool setItems(QWidget* w, const TextBinding& b, int language, QStringList& problems) {
     auto tooShort = [&](int have) {
         problems << QStringLiteral("%1: has %2 items, needs %3")
-                        .arg(Name(b))
+                        .arg(name(b))
                         .arg(have)
                         .arg(b.first + b.count);
     };
@@ -167,32 +167,32 @@ bool SetItems(QWidget* w, const TextBinding& b, int language, QStringList& probl
         const int selected = combo->currentIndex();
         if (combo->count() < b.first + b.count) tooShort(combo->count());
         for (int i = 0; i < b.count && b.first + i < combo->count(); ++i)
-            combo->setItemText(b.first + i, LanguageQText(b.keys[i], language));
+            combo->setItemText(b.first + i, languageQText(b.keys[i], language));
         combo->setCurrentIndex(selected);
         return true;
     }
     if (auto* group = qobject_cast<QGroupBox*>(w)) {
-        const auto buttons = RadioItems(group);
+        const auto buttons = radioItems(group);
         if (buttons.size() < b.first + b.count) tooShort(static_cast<int>(buttons.size()));
         for (int i = 0; i < b.count && b.first + i < buttons.size(); ++i)
-            buttons[b.first + i]->setText(LanguageQText(b.keys[i], language));
+            buttons[b.first + i]->setText(languageQText(b.keys[i], language));
         return true;
     }
     return false;
 }
 
-bool SetColumns(QWidget* w, const TextBinding& b, int language, QStringList& problems) {
+bool setColumns(QWidget* w, const TextBinding& b, int language, QStringList& problems) {
     auto* view = qobject_cast<QAbstractItemView*>(w);
     if (view == nullptr || view->model() == nullptr) return false;
     auto* tree = qobject_cast<QTreeWidget*>(w);
     const int columns = tree != nullptr ? tree->columnCount() : view->model()->columnCount();
     if (columns < b.first + b.count)
         problems << QStringLiteral("%1: has %2 columns, needs %3")
-                        .arg(Name(b))
+                        .arg(name(b))
                         .arg(columns)
                         .arg(b.first + b.count);
     for (int i = 0; i < b.count && b.first + i < columns; ++i) {
-        const QString text = LanguageQText(b.keys[i], language);
+        const QString text = languageQText(b.keys[i], language);
         if (tree != nullptr) {
             tree->headerItem()->setText(b.first + i, text);
         } else {
@@ -202,40 +202,40 @@ bool SetColumns(QWidget* w, const TextBinding& b, int language, QStringList& pro
     return true;
 }
 
-void Apply(QWidget* root, const TextBinding& b, int language, QStringList& problems) {
+void apply(QWidget* root, const TextBinding& b, int language, QStringList& problems) {
     if (b.target == TextTarget::kWindowTitle) {
-        root->setWindowTitle(LanguageQText(b.key(), language));
+        root->setWindowTitle(languageQText(b.key(), language));
         return;
     }
-    auto* w = root->findChild<QWidget*>(Name(b));
+    auto* w = root->findChild<QWidget*>(name(b));
     if (w == nullptr) {
-        problems << Name(b);
+        problems << name(b);
         return;
     }
     bool done = false;
     switch (b.target) {
         case TextTarget::kCaption:
-            done = SetCaption(w, LanguageQText(b.key(), language));
+            done = setCaption(w, languageQText(b.key(), language));
             break;
         case TextTarget::kItems:
-            done = SetItems(w, b, language, problems);
+            done = setItems(w, b, language, problems);
             break;
         case TextTarget::kColumns:
-            done = SetColumns(w, b, language, problems);
+            done = setColumns(w, b, language, problems);
             break;
         case TextTarget::kWindowTitle:
             break;
     }
     if (!done)
         problems << QStringLiteral("%1: a %2 takes no such text")
-                        .arg(Name(b), QString::fromLatin1(w->metaObject()->className()));
+                        .arg(name(b), QString::fromLatin1(w->metaObject()->className()));
 }
 
 // Index of the checked item of RadioGroupUnit; inch when none is checked.
-int SelectedUnit(QWidget* mainWindow) {
+int selectedUnit(QWidget* mainWindow) {
     auto* group = mainWindow->findChild<QGroupBox*>(QStringLiteral("RadioGroupUnit"));
     if (group == nullptr) return 0;
-    const auto buttons = RadioItems(group);
+    const auto buttons = radioItems(group);
     for (int i = 0; i < buttons.size(); ++i)
         if (buttons[i]->isChecked()) return i;
     return 0;
@@ -246,7 +246,7 @@ int SelectedUnit(QWidget* mainWindow) {
 // window's own family plays the part the font character set played: Latin
 // text keeps its face, the ideographs come in the language's forms. A face
 // that is not installed is passed over.
-void SetScriptFont(QWidget* root, int language) {
+void setScriptFont(QWidget* root, int language) {
     static const QString kCjkFaces[] = {QStringLiteral("Noto Sans CJK TC"),
                                         QStringLiteral("Noto Sans CJK SC"),
                                         QStringLiteral("Noto Sans CJK JP")};
@@ -263,25 +263,25 @@ void SetScriptFont(QWidget* root, int language) {
 
 }  // namespace
 
-QString LanguageQText(int key, int language) {
-    const std::string_view text = m350::LanguageText(key, language);
+QString languageQText(int key, int language) {
+    const std::string_view text = m350::languageText(key, language);
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QStringList ApplyLanguage(QWidget* root, std::span<const TextBinding> bindings, int language) {
+QStringList applyLanguage(QWidget* root, std::span<const TextBinding> bindings, int language) {
     QStringList problems;
     if (root == nullptr) return problems;
-    language = m350::ValidLanguage(language);
-    SetScriptFont(root, language);
-    for (const TextBinding& b : bindings) Apply(root, b, language, problems);
+    language = m350::validLanguage(language);
+    setScriptFont(root, language);
+    for (const TextBinding& b : bindings) apply(root, b, language, problems);
     return problems;
 }
 
-QStringList ApplyMainWindowLanguage(QWidget* mainWindow, int language) {
-    QStringList problems = ApplyLanguage(mainWindow, m350::MainWindowBindings(), language);
+QStringList applyMainWindowLanguage(QWidget* mainWindow, int language) {
+    QStringList problems = applyLanguage(mainWindow, m350::mainWindowBindings(), language);
     if (mainWindow == nullptr) return problems;
     constexpr int kKeyInch = 25, kKeyMm = 26;
-    const QString unit = LanguageQText(SelectedUnit(mainWindow) == 1 ? kKeyMm : kKeyInch, language);
+    const QString unit = languageQText(selectedUnit(mainWindow) == 1 ? kKeyMm : kKeyInch, language);
     for (const char* name : m350::kMainUnitLabels) {
         if (auto* label = mainWindow->findChild<QLabel*>(QString::fromLatin1(name))) {
             label->setText(unit);
@@ -298,32 +298,32 @@ QStringList ApplyMainWindowLanguage(QWidget* mainWindow, int language) {
     return problems;
 }
 
-QStringList ApplyDialogLanguage(QWidget* dialog, const char* dialogClass, int language) {
-    return ApplyLanguage(dialog, m350::DialogBindings(dialogClass ? dialogClass : ""), language);
+QStringList applyDialogLanguage(QWidget* dialog, const char* dialogClass, int language) {
+    return applyLanguage(dialog, m350::dialogBindings(dialogClass ? dialogClass : ""), language);
 }
 
-int StartMainWindowLanguage(QWidget* mainWindow, std::optional<int> forced) {
-    const int language = forced ? m350::ValidLanguage(*forced) : m350::DetectLanguage();
-    m350::SetCurrentLanguage(language);
+int startMainWindowLanguage(QWidget* mainWindow, std::optional<int> forced) {
+    const int language = forced ? m350::validLanguage(*forced) : m350::detectLanguage();
+    m350::setCurrentLanguage(language);
     if (mainWindow == nullptr) return language;
     if (auto* list = mainWindow->findChild<QComboBox*>(QStringLiteral("ComboBoxLanguage"))) {
         const QSignalBlocker quiet(list);
         list->setCurrentIndex(language);
     }
-    ApplyMainWindowLanguage(mainWindow, language);
+    applyMainWindowLanguage(mainWindow, language);
     return language;
 }
 
 void ComboBoxLanguageChange(QWidget* mainWindow, int itemIndex) {
-    m350::SetCurrentLanguage(itemIndex);
-    const int language = m350::CurrentLanguage();
+    m350::setCurrentLanguage(itemIndex);
+    const int language = m350::currentLanguage();
     if (mainWindow != nullptr && language != itemIndex) {
         if (auto* list = mainWindow->findChild<QComboBox*>(QStringLiteral("ComboBoxLanguage"))) {
             const QSignalBlocker quiet(list);
             list->setCurrentIndex(language);
         }
     }
-    ApplyMainWindowLanguage(mainWindow, language);
+    applyMainWindowLanguage(mainWindow, language);
 }
 
 }  // namespace m350ui

@@ -16,7 +16,7 @@ class QWidget;
 namespace m350ui {
 
 // The text of a key in a language as a QString.
-QString LanguageQText(int key, int language);
+QString languageQText(int key, int language);
 
 // Applies the bindings to the controls under root, in order:
 //  - captions of labels, buttons and check boxes, titles of group boxes and
@@ -28,22 +28,22 @@ QString LanguageQText(int key, int language);
 // ideographs take that language's forms.
 // Returns the bindings that found no control (or a list too short for its
 // items), one entry per problem, empty when all went well.
-QStringList ApplyLanguage(QWidget* root, std::span<const m350::TextBinding> bindings, int language);
+QStringList applyLanguage(QWidget* root, std::span<const m350::TextBinding> bindings, int language);
 
 // The main window's texts, then LabelUnit1..LabelUnit9 take the translated
 // name of the unit selected in RadioGroupUnit and EditPrinterStatus is
 // emptied (the next status query fills it in the new language).
-QStringList ApplyMainWindowLanguage(QWidget* mainWindow, int language);
+QStringList applyMainWindowLanguage(QWidget* mainWindow, int language);
 
 // A dialog's texts by its class name, run while the dialog is built. A class
 // without bindings changes nothing.
-QStringList ApplyDialogLanguage(QWidget* dialog, const char* dialogClass, int language);
+QStringList applyDialogLanguage(QWidget* dialog, const char* dialogClass, int language);
 
 // Start-up: the language is the forced one (--language) or the one detected
 // from the system; it becomes the current language, is selected in
 // ComboBoxLanguage without firing its change handler, and is applied.
 // Returns the language index.
-int StartMainWindowLanguage(QWidget* mainWindow, std::optional<int> forced = std::nullopt);
+int startMainWindowLanguage(QWidget* mainWindow, std::optional<int> forced = std::nullopt);
 
 // ComboBoxLanguageChange: the item index becomes the current language (an
 // index outside 0..13 becomes 0) and the main window is translated.

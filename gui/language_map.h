@@ -27,16 +27,16 @@ struct TextBinding {
     int key() const { return keys[0]; }
 };
 
-constexpr TextBinding Caption(const char* control, int key) {
+constexpr TextBinding caption(const char* control, int key) {
     return {control, TextTarget::kCaption, 0, 1, {static_cast<std::int16_t>(key)}};
 }
 
-constexpr TextBinding Title(int key) {
+constexpr TextBinding title(int key) {
     return {"", TextTarget::kWindowTitle, 0, 1, {static_cast<std::int16_t>(key)}};
 }
 
 template <class... Keys>
-constexpr TextBinding Items(const char* control, int first, Keys... keys) {
+constexpr TextBinding items(const char* control, int first, Keys... keys) {
     return {control,
             TextTarget::kItems,
             static_cast<std::uint8_t>(first),
@@ -45,7 +45,7 @@ constexpr TextBinding Items(const char* control, int first, Keys... keys) {
 }
 
 template <class... Keys>
-constexpr TextBinding Columns(const char* control, int first, Keys... keys) {
+constexpr TextBinding columns(const char* control, int first, Keys... keys) {
     return {control,
             TextTarget::kColumns,
             static_cast<std::uint8_t>(first),
@@ -54,7 +54,7 @@ constexpr TextBinding Columns(const char* control, int first, Keys... keys) {
 }
 
 // The main window's controls in the order their texts are applied.
-std::span<const TextBinding> MainWindowBindings();
+std::span<const TextBinding> mainWindowBindings();
 
 // The unit labels of the configuration pages, which show the selected unit.
 inline constexpr std::array<const char*, 9> kMainUnitLabels = {
@@ -63,9 +63,9 @@ inline constexpr std::array<const char*, 9> kMainUnitLabels = {
 
 // A dialog's bindings by its class name (TFormRs232Setup, TFormRTCSetup ...);
 // empty for a window that has no texts of its own.
-std::span<const TextBinding> DialogBindings(std::string_view dialogClass);
+std::span<const TextBinding> dialogBindings(std::string_view dialogClass);
 
 // The dialog classes that have bindings.
-std::span<const char* const> DialogClassesWithTexts();
+std::span<const char* const> dialogClassesWithTexts();
 
 }  // namespace m350

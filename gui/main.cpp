@@ -10,7 +10,7 @@
 
 namespace {
 
-void ShowException(const char* what) {
+void showException(const char* what) {
     m350ui::QtPrompter prompter;
     prompter.message(QString::fromLocal8Bit(what));
 }
@@ -24,9 +24,9 @@ class Application final : public QApplication {
         try {
             return QApplication::notify(receiver, event);
         } catch (const std::exception& e) {
-            ShowException(e.what());
+            showException(e.what());
         } catch (...) {
-            ShowException("Unknown exception");
+            showException("Unknown exception");
         }
         return false;
     }
@@ -42,7 +42,7 @@ int main(int argc, char* argv[]) {
 
     m350ui::StartupOptions options;
     QString message;
-    switch (m350ui::ParseStartupOptions(QApplication::arguments(), options, message)) {
+    switch (m350ui::parseStartupOptions(QApplication::arguments(), options, message)) {
         case m350ui::ParseOutcome::kHelp:
             std::fputs(qPrintable(message), stdout);
             return 0;
@@ -58,9 +58,9 @@ int main(int argc, char* argv[]) {
         window.show();
         return QApplication::exec();
     } catch (const std::exception& e) {
-        ShowException(e.what());
+        showException(e.what());
     } catch (...) {
-        ShowException("Unknown exception");
+        showException("Unknown exception");
     }
     return 0;
 }

@@ -30,11 +30,11 @@
 #include "gui/dialogs/rs232_setup_dialog.h"
 #include "gui/dialogs/net_setup_dialog.h"
 
-using m350ui::NewButton;
-using m350ui::NewCombo;
-using m350ui::NewGroup;
-using m350ui::NewLabel;
-using m350ui::TextOf;
+using m350ui::newButton;
+using m350ui::newCombo;
+using m350ui::newGroup;
+using m350ui::newLabel;
+using m350ui::textOf;
 
 namespace {
 
@@ -45,7 +45,7 @@ constexpr int kSmallScreenLift = 100;  // height given up on a small screen
 constexpr int kNoScrollBarNarrowing = 20;
 constexpr int kPanelWidths[4] = {80, 200, 250, 200};
 
-QSize PrimaryScreenSize() {
+QSize primaryScreenSize() {
     QScreen* screen = QGuiApplication::primaryScreen();
     return screen ? screen->size() : QSize(1024, 768);
 }
@@ -62,7 +62,7 @@ TFormMain::TFormMain(const m350ui::StartupOptions& options, MainWindowSeams seam
         ownPrompter_ = std::make_unique<m350ui::QtPrompter>();
         prompter_ = ownPrompter_.get();
     }
-    screenSize_ = seams.screenSize ? seams.screenSize : PrimaryScreenSize;
+    screenSize_ = seams.screenSize ? seams.screenSize : primaryScreenSize;
     if (seams.progress) {
         link_.progress = seams.progress;
     } else {
@@ -81,8 +81,8 @@ TFormMain::TFormMain(const m350ui::StartupOptions& options, MainWindowSeams seam
     QFont f = font();
     f.setPointSize(8);
     setFont(f);
-    BuildTopLevel();
-    BuildPrinterPage();
+    buildTopLevel();
+    buildPrinterPage();
     fileManagerPage = new FileManagerPage(*this, TabSheet2);
     fontManagerPage = new FontManagerPage(*this, TabSheet3);
     commandToolPage = new CommandToolPage(*this, TabSheet4);
@@ -90,25 +90,25 @@ TFormMain::TFormMain(const m350ui::StartupOptions& options, MainWindowSeams seam
     // 2. File dialogs start where the program started.
     startupDirectory_ = QDir::currentPath();
     // 3, 4. Fit to the screen and centre on it.
-    FitToScreen();
-    CentreOnScreen();
+    fitToScreen();
+    centreOnScreen();
     // 5. The first page.
     PageControl1->setCurrentIndex(0);
     // 6. Port settings: the defaults, then what the command line chose. The
     // link reads them at every open.
-    ApplyStartupPorts(options);
+    applyStartupPorts(options);
     link_.settings = &settings_;
     // 7. The default configuration on the configuration pages.
-    configPage->ShowDefaults();
+    configPage->showDefaults();
     // 8. Status bar.
-    RefreshPortStatus();
+    refreshPortStatus();
     Timer1Timer();
     // 9. Font manager and command tool start states.
-    fontManagerPage->Initialise();
-    commandToolPage->Initialise();
+    fontManagerPage->initialise();
+    commandToolPage->initialise();
     // 10. The interface language: --language, else the system's; every
     // caption of the window follows it.
-    language_ = m350ui::StartMainWindowLanguage(this, options.language);
+    language_ = m350ui::startMainWindowLanguage(this, options.language);
     // The interface chosen on the command line, as if the operator had
     // picked it, so the first contact uses it.
     if (options.interfaceIndex) {
@@ -116,16 +116,16 @@ TFormMain::TFormMain(const m350ui::StartupOptions& options, MainWindowSeams seam
         ComboBoxInterFaceChange(*options.interfaceIndex);
     }
     // 11. First contact, silent.
-    FirstContact();
+    firstContact();
     // 12. First configuration sub-page; the FTP tab hidden, the access point
     // page taken out.
-    configPage->FinishStartup();
+    configPage->finishStartup();
 }
 
 TFormMain::~TFormMain() = default;
 
-void TFormMain::BuildTopLevel() {
-    GroupBoxLanguage = NewGroup(this, "GroupBoxLanguage", "Language", 0, 0, 162, 41);
+void TFormMain::buildTopLevel() {
+    GroupBoxLanguage = newGroup(this, "GroupBoxLanguage", "Language", 0, 0, 162, 41);
     static const char* const kLanguages[14] = {"English",
                                                "Traditional Chinese",
                                                "Simplified Chinese",
@@ -141,8 +141,8 @@ void TFormMain::BuildTopLevel() {
                                                "Czech",
                                                "Ukrainian"};
     QStringList languages;
-    for (int i = 0; i < 14; ++i) languages << TextOf(10 + i, 0, kLanguages[i]);
-    ComboBoxLanguage = NewCombo(GroupBoxLanguage, "ComboBoxLanguage", languages, 8, 15, 146);
+    for (int i = 0; i < 14; ++i) languages << textOf(10 + i, 0, kLanguages[i]);
+    ComboBoxLanguage = newCombo(GroupBoxLanguage, "ComboBoxLanguage", languages, 8, 15, 146);
     ComboBoxLanguage->setMaxVisibleItems(14);
     connect(ComboBoxLanguage, &QComboBox::activated, this, &TFormMain::ComboBoxLanguageChange);
 
@@ -150,24 +150,24 @@ void TFormMain::BuildTopLevel() {
         new m350ui::RadioGroup(this, "RadioGroupUnit", "Unit", 173, 0, 161, 41, {"inch", "mm"}, 2);
     RadioGroupUnit->setItemIndex(0);
 
-    GroupBoxInterFace = NewGroup(this, "GroupBoxInterFace", "Interface", 346, 0, 209, 41);
-    ComboBoxInterFace = NewCombo(GroupBoxInterFace, "ComboBoxInterFace",
+    GroupBoxInterFace = newGroup(this, "GroupBoxInterFace", "Interface", 346, 0, 209, 41);
+    ComboBoxInterFace = newCombo(GroupBoxInterFace, "ComboBoxInterFace",
                                  {"USB", "COM", "LPT", "ETHERNET"}, 8, 15, 100);
     ComboBoxInterFace->setCurrentIndex(m350::kUsb);
     // The list needs no more than "ETHERNET"; the button takes the rest, as
     // "Setup" is long in some languages.
-    ButtonInterFace = NewButton(GroupBoxInterFace, "ButtonInterFace", "Setup", 113, 14, 88, 23);
+    ButtonInterFace = newButton(GroupBoxInterFace, "ButtonInterFace", "Setup", 113, 14, 88, 23);
     ButtonInterFace->setEnabled(false);
     // Item indexes only: the operator's pick, not the program's own changes.
     connect(ComboBoxInterFace, &QComboBox::activated, this, &TFormMain::ComboBoxInterFaceChange);
     connect(ButtonInterFace, &QPushButton::clicked, this, &TFormMain::ButtonInterFaceClick);
 
-    Image1 = m350ui::Place(new QLabel(this), "Image1", 568, 3, 142, 43);
+    Image1 = m350ui::place(new QLabel(this), "Image1", 568, 3, 142, 43);
     QPixmap logo(QStringLiteral(":/logo.png"));
     if (!logo.isNull())
         Image1->setPixmap(logo.scaled(142, 43, Qt::KeepAspectRatio, Qt::SmoothTransformation));
 
-    PageControl1 = m350ui::Place(new QTabWidget(this), "PageControl1", 0, 47, 721, 537);
+    PageControl1 = m350ui::place(new QTabWidget(this), "PageControl1", 0, 47, 721, 537);
     auto addSheet = [this](const char* name, const QString& caption) {
         auto* sheet = new QWidget;
         sheet->setObjectName(QString::fromLatin1(name));
@@ -204,8 +204,8 @@ void TFormMain::BuildTopLevel() {
     connect(Timer1, &QTimer::timeout, this, &TFormMain::Timer1Timer);
     Timer1->start();
 
-    Label6 = NewLabel(this, "Label6", "WLAN IP Address:", 0, 0);
-    Label8 = NewLabel(this, "Label8", "WLAN DHCP", 0, 0);
+    Label6 = newLabel(this, "Label6", "WLAN IP Address:", 0, 0);
+    Label8 = newLabel(this, "Label8", "WLAN DHCP", 0, 0);
     Label6->hide();
     Label8->hide();
 }
@@ -213,7 +213,7 @@ void TFormMain::BuildTopLevel() {
 // Below 768 screen pixels the window gives up 100 pixels of height and the
 // scroll bar moves the upper part; otherwise the bar goes and the window is
 // 20 pixels narrower.
-void TFormMain::FitToScreen() {
+void TFormMain::fitToScreen() {
     int width = kClientWidth;
     int height = kClientHeight;
     if (screenSize().height() < kSmallScreenHeight) {
@@ -230,7 +230,7 @@ void TFormMain::FitToScreen() {
     ScrollBar1->raise();
 }
 
-void TFormMain::CentreOnScreen() {
+void TFormMain::centreOnScreen() {
     const QSize screen = screenSize();
     move((screen.width() - width()) / 2, (screen.height() - height()) / 2);
 }
@@ -239,7 +239,7 @@ QSize TFormMain::screenSize() const {
     return screenSize_();
 }
 
-void TFormMain::ApplyStartupPorts(const m350ui::StartupOptions& options) {
+void TFormMain::applyStartupPorts(const m350ui::StartupOptions& options) {
     settings_ = m350::PortSettings{};
     if (options.comName) settings_.serial.portName = *options.comName;
     if (options.lptName) settings_.lptName = *options.lptName;
@@ -256,20 +256,20 @@ QString TFormMain::panelText(int panel) const {
     return panels_[panel]->text();
 }
 
-int TFormMain::RunStandard(std::uint32_t op, void* buffer, int extra,
+int TFormMain::runStandard(std::uint32_t op, void* buffer, int extra,
                            const std::function<void()>& onSuccess) {
-    return m350ui::RunStandardCall(*this, prompter(), link_, interfaceIndex(), op, buffer, extra,
+    return m350ui::runStandardCall(*this, prompter(), link_, interfaceIndex(), op, buffer, extra,
                                    onSuccess);
 }
 
-QPoint TFormMain::DialogPlace() const {
+QPoint TFormMain::dialogPlace() const {
     const QRect frame = frameGeometry();
     return {frame.left() + frame.width() / 3, frame.top() + frame.height() / 3};
 }
 
 void TFormMain::ComboBoxLanguageChange(int index) {
     m350ui::ComboBoxLanguageChange(this, index);
-    language_ = m350::CurrentLanguage();
+    language_ = m350::currentLanguage();
 }
 
 void TFormMain::ComboBoxInterFaceChange(int index) {
@@ -277,7 +277,7 @@ void TFormMain::ComboBoxInterFaceChange(int index) {
     const bool canRead = index != m350::kLpt;
     ButtonInterFace->setEnabled(index != m350::kUsb);
     ButtonGetStatus->setEnabled(canRead);
-    configPage->SetReadEnabled(canRead);
+    configPage->setReadEnabled(canRead);
 }
 
 void TFormMain::ButtonInterFaceClick() {
@@ -300,12 +300,12 @@ void TFormMain::ButtonInterFaceClick() {
         default:
             break;
     }
-    RefreshPortStatus();
+    refreshPortStatus();
 }
 
-void TFormMain::RefreshPortStatus() {
+void TFormMain::refreshPortStatus() {
     panels_[0]->setText(QString::fromStdString(settings_.lptName));
-    panels_[1]->setText(QString::fromStdString(m350ui::SerialStatusText(settings_.serial)));
+    panels_[1]->setText(QString::fromStdString(m350ui::serialStatusText(settings_.serial)));
     panels_[2]->clear();
 }
 

@@ -106,11 +106,11 @@ class TFormMain : public QWidget {
 
     // Runs a link operation on the selected interface with the standard call
     // pattern; onSuccess runs before the window is enabled again.
-    int RunStandard(std::uint32_t op, void* buffer, int extra = 0,
+    int runStandard(std::uint32_t op, void* buffer, int extra = 0,
                     const std::function<void()>& onSuccess = {});
     // Where the dialogs of the function buttons open: a third of the window's
     // width and height from its top-left corner.
-    QPoint DialogPlace() const;
+    QPoint dialogPlace() const;
 
   public slots:
     void ComboBoxLanguageChange(int index);
@@ -118,10 +118,10 @@ class TFormMain : public QWidget {
     void ButtonInterFaceClick();
     void Timer1Timer();
     void ScrollBar1Change(int position);
-    void RefreshPortStatus();
+    void refreshPortStatus();
 
     void ButtonGetStatusClick();
-    void ShowPrinterStatus(const m350::StatusFlags& flags);
+    void showPrinterStatus(const m350::StatusFlags& flags);
 
     void ButtonInitialClick();
     void ButtonDumpClick();
@@ -139,15 +139,15 @@ class TFormMain : public QWidget {
   protected:
     // The silent start-up exchange: connection test, exit line mode, then
     // the configuration read into a scratch record.
-    void FirstContact();
+    void firstContact();
 
   private:
-    void BuildTopLevel();
-    void BuildPrinterPage();
-    void BuildFunctionGroup();
-    void FitToScreen();
-    void CentreOnScreen();
-    void ApplyStartupPorts(const m350ui::StartupOptions& options);
+    void buildTopLevel();
+    void buildPrinterPage();
+    void buildFunctionGroup();
+    void fitToScreen();
+    void centreOnScreen();
+    void applyStartupPorts(const m350ui::StartupOptions& options);
 
     m350::PortSettings settings_;
     m350::LinkContext link_;

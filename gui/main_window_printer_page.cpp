@@ -14,8 +14,8 @@
 #include "core/link/link_operations.h"
 #include "gui/pages/wireless_page_rules.h"
 
-using m350ui::NewButton;
-using m350ui::NewGroup;
+using m350ui::newButton;
+using m350ui::newGroup;
 
 namespace {
 
@@ -29,31 +29,31 @@ constexpr int kConfigWidth = kColumnLeft - 4 - 6;
 
 }  // namespace
 
-void TFormMain::BuildPrinterPage() {
-    GroupBoxPrintreConfig = NewGroup(TabSheet1, "GroupBoxPrintreConfig", "Printer Configuration", 4,
+void TFormMain::buildPrinterPage() {
+    GroupBoxPrintreConfig = newGroup(TabSheet1, "GroupBoxPrintreConfig", "Printer Configuration", 4,
                                      2, kConfigWidth, 502);
     configPage = new ConfigPage(*this, GroupBoxPrintreConfig);
-    AttachWirelessRules(*this);
+    attachWirelessRules(*this);
 
-    GroupBoxPrinterStatus = NewGroup(TabSheet1, "GroupBoxPrinterStatus", "Printer Status",
+    GroupBoxPrinterStatus = newGroup(TabSheet1, "GroupBoxPrinterStatus", "Printer Status",
                                      kColumnLeft, 2, kColumnWidth, 74);
     EditPrinterStatus =
-        m350ui::NewEdit(GroupBoxPrinterStatus, "EditPrinterStatus", 8, 18, kColumnButtonWidth);
+        m350ui::newEdit(GroupBoxPrinterStatus, "EditPrinterStatus", 8, 18, kColumnButtonWidth);
     EditPrinterStatus->setReadOnly(true);
-    ButtonGetStatus = NewButton(GroupBoxPrinterStatus, "ButtonGetStatus", "Get Status", 8, 44,
+    ButtonGetStatus = newButton(GroupBoxPrinterStatus, "ButtonGetStatus", "Get Status", 8, 44,
                                 kColumnButtonWidth);
     connect(ButtonGetStatus, &QPushButton::clicked, this, &TFormMain::ButtonGetStatusClick);
 
-    BuildFunctionGroup();
+    buildFunctionGroup();
 }
 
-void TFormMain::BuildFunctionGroup() {
-    GroupBoxPrinterFunction = NewGroup(TabSheet1, "GroupBoxPrinterFunction", "Printer Function",
+void TFormMain::buildFunctionGroup() {
+    GroupBoxPrinterFunction = newGroup(TabSheet1, "GroupBoxPrinterFunction", "Printer Function",
                                        kColumnLeft, 80, kColumnWidth, 424);
     constexpr int kTop = 20, kPitch = 31, kLeft = 8, kWidth = kColumnButtonWidth;
     int slot = 0;
     auto add = [&](const char* name, const char* caption, void (TFormMain::*handler)()) {
-        QPushButton* b = NewButton(GroupBoxPrinterFunction, name, QString::fromLatin1(caption),
+        QPushButton* b = newButton(GroupBoxPrinterFunction, name, QString::fromLatin1(caption),
                                    kLeft, kTop + slot++ * kPitch, kWidth);
         connect(b, &QPushButton::clicked, this, handler);
         return b;
@@ -83,32 +83,32 @@ void TFormMain::ButtonGetStatusClick() {
     // The query fills a scratch copy: a query that fails half-way leaves the
     // window's flags (which configuration files store) as they were.
     m350::StatusFlags flags = statusFlags_;
-    RunStandard(m350::kOpStatus, &flags, 0, [&] {
+    runStandard(m350::kOpStatus, &flags, 0, [&] {
         statusFlags_ = flags;
-        ShowPrinterStatus(statusFlags_);
+        showPrinterStatus(statusFlags_);
     });
 }
 
-void TFormMain::ShowPrinterStatus(const m350::StatusFlags& flags) {
-    const std::string_view text = m350::LanguageText(m350::StatusTextKeyFor(flags), language_);
+void TFormMain::showPrinterStatus(const m350::StatusFlags& flags) {
+    const std::string_view text = m350::languageText(m350::statusTextKeyFor(flags), language_);
     EditPrinterStatus->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 void TFormMain::ButtonInitialClick() {
-    if (!PasswordGate(*this)) return;
-    RunStandard(m350::kOpFactoryDefault, nullptr);
+    if (!passwordGate(*this)) return;
+    runStandard(m350::kOpFactoryDefault, nullptr);
 }
 
 void TFormMain::ButtonSelfTestClick() {
-    RunStandard(m350::kOpSelfTest, nullptr);
+    runStandard(m350::kOpSelfTest, nullptr);
 }
 
 void TFormMain::ButtonIgnoreAutoClick() {
-    RunStandard(m350::kOpIgnoreAuto, nullptr);
+    runStandard(m350::kOpIgnoreAuto, nullptr);
 }
 
 void TFormMain::ButtonLineModeOutClick() {
-    RunStandard(m350::kOpExitLineMode, nullptr);
+    runStandard(m350::kOpExitLineMode, nullptr);
 }
 
 void TFormMain::ButtonPasswordClick() {
@@ -118,8 +118,8 @@ void TFormMain::ButtonPasswordClick() {
 // The wireless module's state is unknown after a reset, whatever the reset's
 // result, until the wireless settings are read again.
 void TFormMain::ButtonRestPrinterClick() {
-    RunStandard(m350::kOpReset, nullptr);
-    configPage->MarkWirelessNotRead();
+    runStandard(m350::kOpReset, nullptr);
+    configPage->markWirelessNotRead();
 }
 
 // The dialogs behind these buttons join here.

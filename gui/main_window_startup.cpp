@@ -5,16 +5,16 @@
 #include "gui/pages/config_page.h"
 #include "core/link/link_operations.h"
 
-void TFormMain::FirstContact() {
+void TFormMain::firstContact() {
     const int iface = interfaceIndex();
-    if (m350::RunLinkOperation(link_, m350::kOpConnectionTest, iface, nullptr, 0) != m350::kOk)
+    if (m350::runLinkOperation(link_, m350::kOpConnectionTest, iface, nullptr, 0) != m350::kOk)
         return;
     m350::ConfigRecord scratch;
-    scratch.Reset();
-    if (m350::RunLinkOperation(link_, m350::kOpExitLineMode, iface, nullptr, 0) != m350::kOk)
+    scratch.reset();
+    if (m350::runLinkOperation(link_, m350::kOpExitLineMode, iface, nullptr, 0) != m350::kOk)
         return;
     // A read that fails keeps the defaults, silently.
-    if (m350::RunLinkOperation(link_, m350::kOpReadConfig, iface, &scratch, 0) != m350::kOk)
+    if (m350::runLinkOperation(link_, m350::kOpReadConfig, iface, &scratch, 0) != m350::kOk)
         return;
-    configPage->ReplaceRecord(scratch);
+    configPage->replaceRecord(scratch);
 }

@@ -8,34 +8,34 @@
 #include "gui/main_window.h"
 #include "core/link/link_operations.h"
 
-bool PasswordGate(TFormMain& main) {
+bool passwordGate(TFormMain& main) {
     m350::PasswordGateSteps steps;
     steps.readPassword = [&main](std::string& password) {
-        return main.RunStandard(m350::kOpReadPassword, &password);
+        return main.runStandard(m350::kOpReadPassword, &password);
     };
     steps.askOperator = [&main](const std::string& password) {
         TFormPassword dialog(password, main.prompter(), main.currentLanguage(), &main);
-        dialog.move(main.DialogPlace());
+        dialog.move(main.dialogPlace());
         main.prompter().runModal(dialog);
         // The dialog's own verdict, never the dialog's result code alone: a
         // dialog closed any other way than OK with the password has not passed.
         return dialog.passed();
     };
-    return m350::PasswordGate(steps);
+    return m350::passwordGate(steps);
 }
 
 void PasswordChange(TFormMain& main) {
     std::string password;
-    if (main.RunStandard(m350::kOpReadPassword, &password) != m350::kOk) return;
+    if (main.runStandard(m350::kOpReadPassword, &password) != m350::kOk) return;
     const std::string current = password;
     bool confirmed = false;
     {
         TFormPasswordSetup dialog(password, main.prompter(), main.currentLanguage(), &main);
-        dialog.move(main.DialogPlace());
+        dialog.move(main.dialogPlace());
         main.prompter().runModal(dialog);
         confirmed = dialog.confirmed();
     }
     // The same password typed again is not worth a write.
     if (!confirmed || password == current) return;
-    main.RunStandard(m350::kOpSetPassword, &password);
+    main.runStandard(m350::kOpSetPassword, &password);
 }

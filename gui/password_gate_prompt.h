@@ -1,6 +1,6 @@
 // The password gate and the password change as the main window runs them.
 //
-// PasswordGate is called first by every handler that changes the printer
+// passwordGate is called first by every handler that changes the printer
 // lastingly (configuration Set, factory default, clock set, calibration,
 // download, format, font download, network settings write); the handler
 // stops when it returns false. A failed password read has shown its result
@@ -12,7 +12,7 @@ class TFormMain;
 // True when the lasting change may go ahead: the printer has no password
 // (or the interface is the parallel port, which cannot read one), or the
 // operator typed it in TFormPassword and pressed OK.
-bool PasswordGate(TFormMain& main);
+bool passwordGate(TFormMain& main);
 
 // ButtonPasswordClick: reads the password, lets the operator change it in
 // TFormPasswordSetup, and sends the new one only when it differs.

@@ -8,14 +8,14 @@ namespace m350ui {
 namespace {
 
 template <std::size_t N>
-std::string_view Pick(const std::array<std::string_view, N>& table, int index, int fallback) {
+std::string_view pick(const std::array<std::string_view, N>& table, int index, int fallback) {
     if (index < 0 || index >= static_cast<int>(N)) index = fallback;
     return table[static_cast<std::size_t>(index)];
 }
 
 }  // namespace
 
-std::string SerialStatusText(const m350::SerialSettings& s) {
+std::string serialStatusText(const m350::SerialSettings& s) {
     static constexpr std::array<std::string_view, 7> kBaud = {"2400",  "4800",  "9600",  "19200",
                                                               "38400", "57600", "115200"};
     static constexpr std::array<std::string_view, 3> kParity = {"N", "O", "E"};
@@ -26,17 +26,17 @@ std::string SerialStatusText(const m350::SerialSettings& s) {
 
     std::string text = s.portName;
     text += ' ';
-    text += Pick(kBaud, s.baud, 2);
+    text += pick(kBaud, s.baud, 2);
     text += ',';
-    text += Pick(kParity, s.parity, 0);
+    text += pick(kParity, s.parity, 0);
     text += ',';
-    text += Pick(kDataBits, s.dataBits, 1);
+    text += pick(kDataBits, s.dataBits, 1);
     text += ',';
-    text += Pick(kStopBits, s.stopBits, 0);
+    text += pick(kStopBits, s.stopBits, 0);
     text += ' ';
-    text += Pick(kHandshake, s.handshake, 2);
+    text += pick(kHandshake, s.handshake, 2);
     text += ' ';
-    text += Pick(kXonXoff, s.xonXoff, 0);
+    text += pick(kXonXoff, s.xonXoff, 0);
     return text;
 }
 

@@ -12,6 +12,6 @@ namespace m350ui {
 // table shows what the port actually opens with (an unknown baud index opens
 // at 9600, an unknown handshake index as RTS/CTS), never a text from past the
 // end of the table.
-std::string SerialStatusText(const m350::SerialSettings& serial);
+std::string serialStatusText(const m350::SerialSettings& serial);
 
 }  // namespace m350ui

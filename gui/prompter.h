@@ -48,7 +48,7 @@ class QtPrompter final : public Prompter {
     int runModal(QDialog& dialog) override;
 };
 
-// Caption of the message boxes: the program's title.
+// caption of the message boxes: the program's title.
 extern const char* const kProgramTitle;
 
 }  // namespace m350ui

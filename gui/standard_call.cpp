@@ -8,13 +8,13 @@
 
 namespace m350ui {
 
-int RunStandardCall(QWidget& mainWindow, Prompter& prompter, m350::LinkContext& link, int iface,
+int runStandardCall(QWidget& mainWindow, Prompter& prompter, m350::LinkContext& link, int iface,
                     std::uint32_t op, void* buffer, int extra,
                     const std::function<void()>& onSuccess) {
     mainWindow.setEnabled(false);
-    const int result = m350::RunLinkOperation(link, op, iface, buffer, extra);
+    const int result = m350::runLinkOperation(link, op, iface, buffer, extra);
     if (result != m350::kOk) {
-        std::string_view text = m350::ResultText(result);
+        std::string_view text = m350::resultText(result);
         prompter.message(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
     } else if (onSuccess) {
         onSuccess();

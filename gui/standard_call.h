@@ -19,7 +19,7 @@ class Prompter;
 // Runs the operation and returns its result code. onSuccess runs after a
 // result of 0, while the main window is still disabled (the status word, for
 // example, is shown before the window comes back).
-int RunStandardCall(QWidget& mainWindow, Prompter& prompter, m350::LinkContext& link, int iface,
+int runStandardCall(QWidget& mainWindow, Prompter& prompter, m350::LinkContext& link, int iface,
                     std::uint32_t op, void* buffer, int extra,
                     const std::function<void()>& onSuccess = {});
 

@@ -10,7 +10,7 @@ namespace m350ui {
 namespace {
 
 // "COM12" -> 12 when it has the prefix and a number in 1..max, else 0.
-int PortNumber(const QString& text, const QString& prefix, int max) {
+int portNumber(const QString& text, const QString& prefix, int max) {
     if (!text.startsWith(prefix, Qt::CaseInsensitive)) return 0;
     bool ok = false;
     const int n = text.mid(prefix.size()).toInt(&ok);
@@ -19,7 +19,7 @@ int PortNumber(const QString& text, const QString& prefix, int max) {
 
 // Host name or dotted address, optionally followed by ":port". The address
 // field of the link holds 63 characters.
-bool ParseAddress(const QString& text, std::string& host, std::optional<int>& port) {
+bool parseAddress(const QString& text, std::string& host, std::optional<int>& port) {
     QString h = text;
     const int colon = text.lastIndexOf(':');
     if (colon >= 0) {
@@ -37,7 +37,7 @@ bool ParseAddress(const QString& text, std::string& host, std::optional<int>& po
 
 }  // namespace
 
-ParseOutcome ParseStartupOptions(const QStringList& args, StartupOptions& out, QString& message) {
+ParseOutcome parseStartupOptions(const QStringList& args, StartupOptions& out, QString& message) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Configuration and diagnostics for M350 label printers."));
@@ -82,14 +82,14 @@ ParseOutcome ParseStartupOptions(const QStringList& args, StartupOptions& out, Q
     }
     if (parser.isSet(address)) {
         std::string host;
-        if (!ParseAddress(parser.value(address), host, out.port)) {
+        if (!parseAddress(parser.value(address), host, out.port)) {
             message = QStringLiteral("Invalid address: ") + parser.value(address);
             return ParseOutcome::kError;
         }
         out.address = host;
     }
     if (parser.isSet(com)) {
-        const int n = PortNumber(parser.value(com), QStringLiteral("COM"), 30);
+        const int n = portNumber(parser.value(com), QStringLiteral("COM"), 30);
         if (n == 0) {
             message = QStringLiteral("Invalid serial port: ") + parser.value(com);
             return ParseOutcome::kError;
@@ -97,7 +97,7 @@ ParseOutcome ParseStartupOptions(const QStringList& args, StartupOptions& out, Q
         out.comName = "COM" + std::to_string(n);
     }
     if (parser.isSet(lpt)) {
-        const int n = PortNumber(parser.value(lpt), QStringLiteral("LPT"), 4);
+        const int n = portNumber(parser.value(lpt), QStringLiteral("LPT"), 4);
         if (n == 0) {
             message = QStringLiteral("Invalid parallel port: ") + parser.value(lpt);
             return ParseOutcome::kError;

@@ -22,6 +22,6 @@ enum class ParseOutcome { kRun, kHelp, kError };
 
 // Parses the program's arguments (args[0] is the program). kHelp and kError
 // leave the text to print in message.
-ParseOutcome ParseStartupOptions(const QStringList& args, StartupOptions& out, QString& message);
+ParseOutcome parseStartupOptions(const QStringList& args, StartupOptions& out, QString& message);
 
 }  // namespace m350ui

@@ -9,7 +9,7 @@
 
 namespace m350 {
 
-bool PasswordTextSendable(std::string_view text) {
+bool passwordTextSendable(std::string_view text) {
     if (text.size() > kMaxPasswordLength) return false;
     for (unsigned char c : text)
         if (c < 0x20 || c > 0x7E || c == '"') return false;
@@ -18,7 +18,7 @@ bool PasswordTextSendable(std::string_view text) {
 
 // Link operation 2. Buffer: std::string (out), empty unless the printer has a
 // password. The result is that of the last query made.
-int ReadPasswordOperation(LinkContext& ctx, int iface, void* buffer, int) {
+int readPasswordOperation(LinkContext& ctx, int iface, void* buffer, int) {
     auto* out = static_cast<std::string*>(buffer);
     if (out) out->clear();
     Connection c(ctx, iface);
@@ -36,11 +36,11 @@ int ReadPasswordOperation(LinkContext& ctx, int iface, void* buffer, int) {
 
 // Link operation 3. Buffer: const std::string, the new password. The reply's
 // content is not examined, only that a frame came.
-int SetPasswordOperation(LinkContext& ctx, int iface, void* buffer, int) {
+int setPasswordOperation(LinkContext& ctx, int iface, void* buffer, int) {
     if (!buffer) return kTransmitError;
     const auto& password = *static_cast<const std::string*>(buffer);
     // Refused before anything is opened: such a line would not be one command.
-    if (!PasswordTextSendable(password)) return kTransmitError;
+    if (!passwordTextSendable(password)) return kTransmitError;
     Connection c(ctx, iface);
     if (!c.open()) return kPortOpenError;
     const std::string line = "DIAGNOSTIC PASSWORD \"" + password + "\"\r\n";

@@ -17,6 +17,6 @@ inline constexpr int kLastEditionWithoutPassword = 100;
 // True when the text can be sent in the quoted DIAGNOSTIC PASSWORD line: at most
 // kMaxPasswordLength printable ASCII characters and no '"'. A quote or a line
 // break would end the line early and let the rest run as printer commands.
-bool PasswordTextSendable(std::string_view text);
+bool passwordTextSendable(std::string_view text);
 
 }  // namespace m350

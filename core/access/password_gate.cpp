@@ -2,7 +2,7 @@
 
 namespace m350 {
 
-bool PasswordGate(const PasswordGateSteps& steps) {
+bool passwordGate(const PasswordGateSteps& steps) {
     std::string password;
     if (!steps.readPassword || steps.readPassword(password) != 0) return false;
     if (password.empty()) return true;

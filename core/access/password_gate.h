@@ -19,6 +19,6 @@ struct PasswordGateSteps {
 
 // True when the change may go ahead: the password was read and is empty, or
 // the operator confirmed it.
-bool PasswordGate(const PasswordGateSteps& steps);
+bool passwordGate(const PasswordGateSteps& steps);
 
 }  // namespace m350

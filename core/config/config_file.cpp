@@ -14,8 +14,8 @@ namespace m350 {
 
 namespace {
 
-// Plain write(2) until every byte is out; EINTR is retried.
-bool WriteAll(int fd, const std::uint8_t* p, std::size_t n) {
+// plain write(2) until every byte is out; EINTR is retried.
+bool writeAll(int fd, const std::uint8_t* p, std::size_t n) {
     while (n > 0) {
         ssize_t w = ::write(fd, p, n);
         if (w < 0) {
@@ -29,7 +29,7 @@ bool WriteAll(int fd, const std::uint8_t* p, std::size_t n) {
     return true;
 }
 
-std::string DirectoryOf(const std::string& path) {
+std::string directoryOf(const std::string& path) {
     auto slash = path.find_last_of('/');
     if (slash == std::string::npos) return ".";
     if (slash == 0) return "/";
@@ -38,7 +38,7 @@ std::string DirectoryOf(const std::string& path) {
 
 }  // namespace
 
-std::string_view ConfigFileResultText(ConfigFileResult r) {
+std::string_view configFileResultText(ConfigFileResult r) {
     switch (r) {
         case ConfigFileResult::kOk:
             return "";
@@ -52,11 +52,11 @@ std::string_view ConfigFileResultText(ConfigFileResult r) {
     return "";
 }
 
-ConfigFileImage EncodeConfigFile(const ConfigFileContents& contents) {
+ConfigFileImage encodeConfigFile(const ConfigFileContents& contents) {
     ConfigFileImage image{};
-    StoreLe32(image.data() + 0, kConfigFileMagic);
-    StoreLe32(image.data() + 4, kConfigFileVersion);
-    StoreLe32(image.data() + 8, contents.unit);
+    storeLe32(image.data() + 0, kConfigFileMagic);
+    storeLe32(image.data() + 4, kConfigFileVersion);
+    storeLe32(image.data() + 8, contents.unit);
     const auto& rec = contents.record.bytes();
     std::copy(rec.begin(), rec.end(), image.begin() + kConfigFileRecordOffset);
     std::copy(contents.statusFlags.begin(), contents.statusFlags.end(),
@@ -64,14 +64,14 @@ ConfigFileImage EncodeConfigFile(const ConfigFileContents& contents) {
     return image;
 }
 
-ConfigFileResult DecodeConfigFile(std::span<const std::uint8_t> bytes, ConfigFileContents& out) {
+ConfigFileResult decodeConfigFile(std::span<const std::uint8_t> bytes, ConfigFileContents& out) {
     // A short file would leave the record half from the file and half from
     // whatever was there before; refuse it like a wrong magic.
     if (bytes.size() < kConfigFileSize) return ConfigFileResult::kDataError;
-    if (LoadLe32(bytes.data()) != kConfigFileMagic) return ConfigFileResult::kDataError;
+    if (loadLe32(bytes.data()) != kConfigFileMagic) return ConfigFileResult::kDataError;
     ConfigFileContents c;
-    c.version = LoadLe32(bytes.data() + 4);
-    c.unit = LoadLe32(bytes.data() + 8);
+    c.version = loadLe32(bytes.data() + 4);
+    c.unit = loadLe32(bytes.data() + 8);
     std::copy_n(bytes.begin() + kConfigFileRecordOffset, kConfigRecordSize,
                 c.record.bytes().begin());
     std::copy_n(bytes.begin() + kConfigFileStatusOffset, c.statusFlags.size(),
@@ -80,14 +80,14 @@ ConfigFileResult DecodeConfigFile(std::span<const std::uint8_t> bytes, ConfigFil
     return ConfigFileResult::kOk;
 }
 
-bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
+bool writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
     if (path.empty()) return false;
     std::string tmpl = path + ".XXXXXX";
     std::vector<char> name(tmpl.begin(), tmpl.end());
     name.push_back('\0');
     int fd = ::mkstemp(name.data());
     if (fd < 0) return false;
-    bool ok = WriteAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
+    bool ok = writeAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
     // mkstemp creates the file 0600. A replaced file keeps its permissions;
     // a new one gets the usual ones under the umask.
     if (ok) {
@@ -109,7 +109,7 @@ bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> 
         return false;
     }
     // Make the rename itself durable.
-    int dir = ::open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int dir = ::open(directoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         ::fsync(dir);
         ::close(dir);
@@ -117,13 +117,13 @@ bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> 
     return true;
 }
 
-ConfigFileResult SaveConfigFile(const std::string& path, const ConfigFileContents& contents) {
-    ConfigFileImage image = EncodeConfigFile(contents);
-    return WriteFileAtomically(path, image) ? ConfigFileResult::kOk
+ConfigFileResult saveConfigFile(const std::string& path, const ConfigFileContents& contents) {
+    ConfigFileImage image = encodeConfigFile(contents);
+    return writeFileAtomically(path, image) ? ConfigFileResult::kOk
                                             : ConfigFileResult::kWriteFailed;
 }
 
-ConfigFileResult LoadConfigFile(const std::string& path, ConfigFileContents& out) {
+ConfigFileResult loadConfigFile(const std::string& path, ConfigFileContents& out) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return ConfigFileResult::kOpenFailed;
     // Only the image is read; a longer file keeps its extra bytes unread, as
@@ -132,7 +132,7 @@ ConfigFileResult LoadConfigFile(const std::string& path, ConfigFileContents& out
     in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     if (in.bad()) return ConfigFileResult::kOpenFailed;
     bytes.resize(static_cast<std::size_t>(in.gcount()));
-    return DecodeConfigFile(bytes, out);
+    return decodeConfigFile(bytes, out);
 }
 
 }  // namespace m350

@@ -50,20 +50,20 @@ enum class ConfigFileResult {
 
 // The message for a result: "File Data Error" for a bad file, a plain sentence
 // for the others, empty for kOk.
-std::string_view ConfigFileResultText(ConfigFileResult r);
+std::string_view configFileResultText(ConfigFileResult r);
 
 // The image of contents; version is written as 1 whatever contents.version holds.
-ConfigFileImage EncodeConfigFile(const ConfigFileContents& contents);
+ConfigFileImage encodeConfigFile(const ConfigFileContents& contents);
 // Checks the size and the magic; the version is kept but not checked.
-ConfigFileResult DecodeConfigFile(std::span<const std::uint8_t> bytes, ConfigFileContents& out);
+ConfigFileResult decodeConfigFile(std::span<const std::uint8_t> bytes, ConfigFileContents& out);
 
-ConfigFileResult SaveConfigFile(const std::string& path, const ConfigFileContents& contents);
+ConfigFileResult saveConfigFile(const std::string& path, const ConfigFileContents& contents);
 // out is changed only when the result is kOk.
-ConfigFileResult LoadConfigFile(const std::string& path, ConfigFileContents& out);
+ConfigFileResult loadConfigFile(const std::string& path, ConfigFileContents& out);
 
 // Writes bytes to path through a temporary file in the same directory, fsync
 // and rename; on any failure the temporary file is removed and an existing
 // file at path is left untouched.
-bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
+bool writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
 
 }  // namespace m350

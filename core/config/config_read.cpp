@@ -19,23 +19,23 @@ using F = Field;
 constexpr std::size_t kReplyCapacity = 1024;
 constexpr std::size_t kSerialLength = 63;  // what the serial field holds
 
-bool IsDigit(char c) {
+bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
-bool IsSpace(char c) {
+bool isSpace(char c) {
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
 }  // namespace
 
-std::int32_t ParseConfigInt(std::string_view text) {
+std::int32_t parseConfigInt(std::string_view text) {
     std::size_t i = 0;
-    while (i < text.size() && IsSpace(text[i])) ++i;
+    while (i < text.size() && isSpace(text[i])) ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
     std::int64_t v = 0;
     constexpr std::int64_t kLimit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
-    for (; i < text.size() && IsDigit(text[i]); ++i) {
+    for (; i < text.size() && isDigit(text[i]); ++i) {
         v = std::min(v * 10 + (text[i] - '0'), kLimit);
     }
     if (negative) v = -v;
@@ -43,23 +43,23 @@ std::int32_t ParseConfigInt(std::string_view text) {
         v, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
-float ParseConfigReal(std::string_view text) {
+float parseConfigReal(std::string_view text) {
     std::size_t i = 0;
-    while (i < text.size() && IsSpace(text[i])) ++i;
+    while (i < text.size() && isSpace(text[i])) ++i;
     std::size_t start = i;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
     std::size_t digits = 0;
-    while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
+    while (i < text.size() && isDigit(text[i])) ++i, ++digits;
     if (i < text.size() && text[i] == '.') {
         ++i;
-        while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
+        while (i < text.size() && isDigit(text[i])) ++i, ++digits;
     }
     if (digits == 0) return 0.0f;
     if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
         std::size_t j = i + 1;
         if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
-        if (j < text.size() && IsDigit(text[j])) {
-            while (j < text.size() && IsDigit(text[j])) ++j;
+        if (j < text.size() && isDigit(text[j])) {
+            while (j < text.size() && isDigit(text[j])) ++j;
             i = j;
         }
     }
@@ -86,7 +86,7 @@ float ParseConfigReal(std::string_view text) {
     return static_cast<float>(v);
 }
 
-std::optional<float> DotsPerMmForDpi(float dpi) {
+std::optional<float> dotsPerMmForDpi(float dpi) {
     double scaled = static_cast<double>(dpi) * 0.03937007933143675 * 100.0;
     // A resolution that is not a positive number of usable size has no
     // dots-per-millimetre value, and lengths could not be converted with it.
@@ -97,17 +97,17 @@ std::optional<float> DotsPerMmForDpi(float dpi) {
     return static_cast<float>(static_cast<double>(n) * 0.01);
 }
 
-std::optional<std::int32_t> ZSpeedFromReply(std::string_view reply) {
+std::optional<std::int32_t> zSpeedFromReply(std::string_view reply) {
     if (reply.empty()) return std::nullopt;
     if (reply == "A") return 2;
     if (reply == "B") return 3;
     if (reply == "C") return 4;
     if (reply == "D") return 6;
     if (reply == "E") return 8;
-    return ParseConfigInt(reply);
+    return parseConfigInt(reply);
 }
 
-std::optional<float> DSpeedFromReply(std::string_view reply) {
+std::optional<float> dSpeedFromReply(std::string_view reply) {
     if (reply.size() != 1) return std::nullopt;
     char c = reply[0];
     if (c >= 'A' && c <= 'V') return 1.0f + 0.5f * static_cast<float>(c - 'A');
@@ -123,7 +123,7 @@ struct LetterCode {
     std::int32_t value;
 };
 
-std::optional<std::int32_t> Lookup(std::span<const LetterCode> codes, std::string_view reply) {
+std::optional<std::int32_t> lookup(std::span<const LetterCode> codes, std::string_view reply) {
     for (const auto& c : codes) {
         if (c.letter == reply) return c.value;
     }
@@ -137,17 +137,17 @@ constexpr LetterCode kDControlCodes[] = {{"S", 1}, {"1", 2}, {"2", 3}};
 
 }  // namespace
 
-std::optional<std::int32_t> ZPrintModeFromReply(std::string_view r) {
-    return Lookup(kZPrintModes, r);
+std::optional<std::int32_t> zPrintModeFromReply(std::string_view r) {
+    return lookup(kZPrintModes, r);
 }
-std::optional<std::int32_t> ZMediaActionFromReply(std::string_view r) {
-    return Lookup(kZMediaActions, r);
+std::optional<std::int32_t> zMediaActionFromReply(std::string_view r) {
+    return lookup(kZMediaActions, r);
 }
-std::optional<std::int32_t> DPresenceFromReply(std::string_view r) {
-    return Lookup(kDPresence, r);
+std::optional<std::int32_t> dPresenceFromReply(std::string_view r) {
+    return lookup(kDPresence, r);
 }
-std::optional<std::int32_t> DControlCodesFromReply(std::string_view r) {
-    return Lookup(kDControlCodes, r);
+std::optional<std::int32_t> dControlCodesFromReply(std::string_view r) {
+    return lookup(kDControlCodes, r);
 }
 
 namespace {
@@ -255,7 +255,7 @@ constexpr Field kWirelessFields[] = {
     F::extWifiKey,  F::extWifiIp,     F::extWifiMask, F::extWifiGateway,
 };
 
-void SetOptional(ConfigRecord& r, Field f, std::optional<std::int32_t> v) {
+void setOptional(ConfigRecord& r, Field f, std::optional<std::int32_t> v) {
     if (v) {
         r.setInteger(f, *v);
     } else {
@@ -263,49 +263,49 @@ void SetOptional(ConfigRecord& r, Field f, std::optional<std::int32_t> v) {
     }
 }
 
-void Apply(ConfigRecord& r, const Row& row, const std::string& reply) {
+void apply(ConfigRecord& r, const Row& row, const std::string& reply) {
     const Field f = row.field;
     switch (row.rule) {
         case Rule::kInt:
-            r.setInteger(f, ParseConfigInt(reply));
+            r.setInteger(f, parseConfigInt(reply));
             break;
         case Rule::kIntAtMost2:
-            r.setInteger(f, std::min(ParseConfigInt(reply), 2));
+            r.setInteger(f, std::min(parseConfigInt(reply), 2));
             break;
         case Rule::kReal:
-            r.setReal(f, ParseConfigReal(reply));
+            r.setReal(f, parseConfigReal(reply));
             break;
         case Rule::kText:
             r.setText(f, reply);
             break;
         case Rule::kTable:
-            r.setInteger(f, FieldInfoOf(f).table->indexOf(reply));
+            r.setInteger(f, fieldInfoOf(f).table->indexOf(reply));
             break;
         case Rule::kFlag:
-            r.setByte(f, ParseConfigInt(reply) != 0 ? 1 : 0);
+            r.setByte(f, parseConfigInt(reply) != 0 ? 1 : 0);
             break;
         case Rule::kCounter:
-            r.setInteger(f, std::max(ParseConfigInt(reply), 0));
+            r.setInteger(f, std::max(parseConfigInt(reply), 0));
             break;
         case Rule::kIntIfAny:
-            SetOptional(
+            setOptional(
                 r, f,
-                reply.empty() ? std::nullopt : std::optional<std::int32_t>(ParseConfigInt(reply)));
+                reply.empty() ? std::nullopt : std::optional<std::int32_t>(parseConfigInt(reply)));
             break;
         case Rule::kZSpeed:
-            SetOptional(r, f, ZSpeedFromReply(reply));
+            setOptional(r, f, zSpeedFromReply(reply));
             break;
         case Rule::kZPrintMode:
-            SetOptional(r, f, ZPrintModeFromReply(reply));
+            setOptional(r, f, zPrintModeFromReply(reply));
             break;
         case Rule::kZMediaAction:
-            SetOptional(r, f, ZMediaActionFromReply(reply));
+            setOptional(r, f, zMediaActionFromReply(reply));
             break;
         case Rule::kDPresence:
-            SetOptional(r, f, DPresenceFromReply(reply));
+            setOptional(r, f, dPresenceFromReply(reply));
             break;
         case Rule::kDControlCodes:
-            SetOptional(r, f, DControlCodesFromReply(reply));
+            setOptional(r, f, dControlCodesFromReply(reply));
             break;
         case Rule::kOneChar:
             if (reply.size() == 1) {
@@ -315,7 +315,7 @@ void Apply(ConfigRecord& r, const Row& row, const std::string& reply) {
             }
             break;
         case Rule::kDSpeed:
-            if (auto v = DSpeedFromReply(reply)) {
+            if (auto v = dSpeedFromReply(reply)) {
                 r.setReal(f, *v);
             } else {
                 r.setPresent(f, false);
@@ -338,7 +338,7 @@ class Reader {
     }
     int row(const Row& row) {
         if (int res = ask(row.key, row.capacity); res != kOk) return res;
-        Apply(r_, row, reply_);
+        apply(r_, row, reply_);
         return kOk;
     }
     int row(std::string_view key, Field f, Rule rule, std::size_t capacity = kReplyCapacity) {
@@ -358,8 +358,8 @@ class Reader {
 
 int Reader::resolution() {
     if (int res = ask("DPI"); res != kOk) return res;
-    float dpi = ParseConfigReal(reply_);
-    auto perMm = DotsPerMmForDpi(dpi);
+    float dpi = parseConfigReal(reply_);
+    auto perMm = dotsPerMmForDpi(dpi);
     if (!perMm) return kReceiveError;
     r_.setReal(F::dotsPerMm, *perMm);
     r_.setByte(F::dpiKnown, 1);
@@ -582,15 +582,15 @@ int Reader::run() {
 
 }  // namespace
 
-int ReadConfiguration(LinkContext& ctx, int iface, ConfigRecord& record) {
+int readConfiguration(LinkContext& ctx, int iface, ConfigRecord& record) {
     Connection c(ctx, iface);
     if (!c.open()) return kPortOpenError;
     return Reader(c, record).run();
 }
 
-int ReadConfigOperation(LinkContext& ctx, int iface, void* buffer, int) {
+int readConfigOperation(LinkContext& ctx, int iface, void* buffer, int) {
     if (!buffer) return kUnknownError;
-    return ReadConfiguration(ctx, iface, *static_cast<ConfigRecord*>(buffer));
+    return readConfiguration(ctx, iface, *static_cast<ConfigRecord*>(buffer));
 }
 
 }  // namespace m350

@@ -17,28 +17,28 @@ namespace m350 {
 // Runs the read on an interface. The record comes in reset and goes out filled
 // as far as the run got; callers keep it only when the result is kOk. The
 // parallel port is refused by the link entry, not here.
-int ReadConfiguration(LinkContext& ctx, int iface, ConfigRecord& record);
+int readConfiguration(LinkContext& ctx, int iface, ConfigRecord& record);
 
 // Parse rules of the replies, as pure functions.
 
-// Decimal integer at the start of the text: white space, optional sign,
+// decimal integer at the start of the text: white space, optional sign,
 // digits; no number gives 0. Values beyond 32 bits saturate.
-std::int32_t ParseConfigInt(std::string_view text);
-// Decimal real at the start of the text: optional sign, digits, optional point
+std::int32_t parseConfigInt(std::string_view text);
+// decimal real at the start of the text: optional sign, digits, optional point
 // and fraction, optional exponent; no number gives 0. Independent of the locale.
-float ParseConfigReal(std::string_view text);
+float parseConfigReal(std::string_view text);
 // Dots per millimetre for a resolution in dots per inch, rounded to a tenth
 // (203 -> 8.0, 300 -> 11.8); nullopt when the resolution gives no usable value.
-std::optional<float> DotsPerMmForDpi(float dpi);
+std::optional<float> dotsPerMmForDpi(float dpi);
 // ZSPEED: "A" 2, "B" 3, "C" 4, "D" 6, "E" 8, else the integer; empty: absent.
-std::optional<std::int32_t> ZSpeedFromReply(std::string_view reply);
+std::optional<std::int32_t> zSpeedFromReply(std::string_view reply);
 // DSPEED: one letter "A".."V" 1.0 + 0.5 per letter, "W".."Z" 12..15, "a".."e"
 // 16..20; anything else is absent.
-std::optional<float> DSpeedFromReply(std::string_view reply);
+std::optional<float> dSpeedFromReply(std::string_view reply);
 // Whole-reply letter codes; nullopt when the reply is none of them.
-std::optional<std::int32_t> ZPrintModeFromReply(std::string_view reply);     // T P R A C D
-std::optional<std::int32_t> ZMediaActionFromReply(std::string_view reply);   // F C L N
-std::optional<std::int32_t> DPresenceFromReply(std::string_view reply);      // N E A
-std::optional<std::int32_t> DControlCodesFromReply(std::string_view reply);  // S 1 2
+std::optional<std::int32_t> zPrintModeFromReply(std::string_view reply);     // T P R A C D
+std::optional<std::int32_t> zMediaActionFromReply(std::string_view reply);   // F C L N
+std::optional<std::int32_t> dPresenceFromReply(std::string_view reply);      // N E A
+std::optional<std::int32_t> dControlCodesFromReply(std::string_view reply);  // S 1 2
 
 }  // namespace m350

@@ -8,11 +8,11 @@
 //
 // Most settings are flagged: a presence byte at the field's offset and the value
 // right after it. Presence 0 means "unknown, leave the printer's value alone".
-// Plain fields (identity, counters, the present-bytes, reported addresses) have
+// plain fields (identity, counters, the present-bytes, reported addresses) have
 // no presence byte.
 //
-// Forms and the command-line tool work from the table: FieldByName("speed"),
-// FieldInfoOf(Field::speed).unit, record.real(Field::speed) ...
+// Forms and the command-line tool work from the table: fieldByName("speed"),
+// fieldInfoOf(Field::speed).unit, record.real(Field::speed) ...
 #pragma once
 
 #include <array>
@@ -218,23 +218,23 @@ struct FieldInfo {
     }
 };
 
-// The field table, in record order; FieldInfoOf(f) is FieldTable()[f].
-std::span<const FieldInfo> FieldTable();
-const FieldInfo& FieldInfoOf(Field f);
-std::optional<Field> FieldByName(std::string_view name);
+// The field table, in record order; fieldInfoOf(f) is fieldTable()[f].
+std::span<const FieldInfo> fieldTable();
+const FieldInfo& fieldInfoOf(Field f);
+std::optional<Field> fieldByName(std::string_view name);
 
 class ConfigRecord {
   public:
     using Bytes = std::array<std::uint8_t, kConfigRecordSize>;
 
-    // A record straight after Reset(), with inchUnits 0 and the reserved bytes 0.
+    // A record straight after reset(), with inchUnits 0 and the reserved bytes 0.
     ConfigRecord();
 
     // Defaults: edition 0, resolution 200 dpi / 11.8 dots per mm, counters 0,
     // texts empty, every presence and present-byte 0, numbers 0, then speed 3.0
     // and the Z prefix characters "~", "^", ",". inchUnits and the reserved
     // bytes are left as they are.
-    void Reset();
+    void reset();
 
     const Bytes& bytes() const { return bytes_; }
     Bytes& bytes() { return bytes_; }
@@ -272,14 +272,14 @@ static_assert(sizeof(ConfigRecord) == kConfigRecordSize);
 
 // A length in dots shown in inch (dots / dpi) or mm (dots / dotsPerMm), with
 // the record's own resolution; nullopt when that resolution is not positive.
-std::optional<double> DotsToUnits(const ConfigRecord& r, double dots, bool inch);
+std::optional<double> dotsToUnits(const ConfigRecord& r, double dots, bool inch);
 // A length typed in inch or mm, in dots (value * dpi or value * dotsPerMm).
-double UnitsToDots(const ConfigRecord& r, double value, bool inch);
+double unitsToDots(const ConfigRecord& r, double value, bool inch);
 
 // Little-endian access to a byte buffer, independent of the host's order.
-std::int32_t LoadLe32(const std::uint8_t* p);
-void StoreLe32(std::uint8_t* p, std::int32_t v);
-float LoadLeFloat(const std::uint8_t* p);
-void StoreLeFloat(std::uint8_t* p, float v);
+std::int32_t loadLe32(const std::uint8_t* p);
+void storeLe32(std::uint8_t* p, std::int32_t v);
+float loadLeFloat(const std::uint8_t* p);
+void storeLeFloat(std::uint8_t* p, float v);
 
 }  // namespace m350

@@ -17,7 +17,7 @@ namespace {
 using F = Field;
 
 // printf for the integer, character and text parts of a line. Reals go
-// through Fixed() so the decimal point never depends on the locale.
+// through fixed() so the decimal point never depends on the locale.
 __attribute__((format(printf, 1, 2))) std::string Format(const char* fmt, ...) {
     char buf[640];
     va_list args;
@@ -36,7 +36,7 @@ __attribute__((format(printf, 1, 2))) std::string Format(const char* fmt, ...) {
 }
 
 // "%.Nf" of a value, with "." as the decimal point whatever the locale.
-std::string Fixed(double v, int decimals) {
+std::string fixed(double v, int decimals) {
     char buf[400];
     auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
     if (ec != std::errc()) return "0";
@@ -45,7 +45,7 @@ std::string Fixed(double v, int decimals) {
 
 // A text inside quotes on a command line. A line break would end the command
 // and start another one, so line breaks are dropped.
-std::string Quoted(const std::string& text) {
+std::string quoted(const std::string& text) {
     std::string out;
     for (char c : text) {
         if (c != '\r' && c != '\n') out.push_back(c);
@@ -53,7 +53,7 @@ std::string Quoted(const std::string& text) {
     return out;
 }
 
-int Trunc(double v) {
+int trunc(double v) {
     if (!(v > std::numeric_limits<int>::min() && v < std::numeric_limits<int>::max())) return 0;
     return static_cast<int>(v);
 }
@@ -76,9 +76,9 @@ class PageBuilder {
     void send(std::string piece) { out_.push_back(std::move(piece)); }
     // A length in dots, converted to the unit the record asks for.
     std::optional<std::string> length(Field f) const {
-        auto v = DotsToUnits(r_, r_.number(f), r_.byte(F::inchUnits) != 0);
+        auto v = dotsToUnits(r_, r_.number(f), r_.byte(F::inchUnits) != 0);
         if (!v) return std::nullopt;
-        return Fixed(*v, 2);
+        return fixed(*v, 2);
     }
     // "CMD a,b" in inch or "CMD a mm,b mm".
     void pair(const char* cmd, Field a, Field b) {
@@ -94,7 +94,7 @@ class PageBuilder {
     void keyword(Field f, const char* cmd) {
         if (!has(f)) return;
         // An index that matched no keyword (or a damaged file) has nothing to send.
-        if (auto e = FieldInfoOf(f).table->entry(i(f))) {
+        if (auto e = fieldInfoOf(f).table->entry(i(f))) {
             send(std::string(cmd) + " " + std::string(*e) + "\r\n");
         }
     }
@@ -103,7 +103,7 @@ class PageBuilder {
     std::optional<int> hundredths(Field f) const {
         float dpi = r_.real(F::dpi);
         if (!(dpi > 0.0f) || !std::isfinite(dpi)) return std::nullopt;
-        return Trunc(static_cast<double>(i(f)) * 100.0 / dpi + 0.5);
+        return trunc(static_cast<double>(i(f)) * 100.0 / dpi + 0.5);
     }
 
     ConfigRecord& r_;
@@ -111,7 +111,7 @@ class PageBuilder {
 };
 
 void PageBuilder::common() {
-    if (has(F::speed)) send("SPEED " + Fixed(r_.real(F::speed), 1) + "\r\n");
+    if (has(F::speed)) send("SPEED " + fixed(r_.real(F::speed), 1) + "\r\n");
     if (has(F::density)) send(Format("DENSITY %d\r\n", i(F::density)));
     if (has(F::paperWidth) && has(F::paperHeight)) pair("SIZE", F::paperWidth, F::paperHeight);
     if (has(F::sensorMode)) {
@@ -162,7 +162,7 @@ void PageBuilder::common() {
     keyword(F::displayLanguage, "LANGUAGE");
     onOff(F::headSensor, "SET HEAD");
     onOff(F::reprint, "SET REPRINT");
-    if (has(F::maxLength)) send("LIMITFEED " + Fixed(r_.real(F::maxLength), 2) + " dot\r\n");
+    if (has(F::maxLength)) send("LIMITFEED " + fixed(r_.real(F::maxLength), 2) + " dot\r\n");
     // The sensor intensity of the current mode goes out every time.
     switch (i(F::sensorMode)) {
         case 0:
@@ -237,7 +237,7 @@ void PageBuilder::d() {
         send("\x02" + body + "\r\r\n~" + body + "\r\r\n~" + body + "|\r\n");
     };
     if (has(F::dHeat)) triple(Format("KZH%02d", i(F::dHeat)));
-    if (has(F::dSpeed)) triple(std::string("KZP") + DSpeedLetter(r_.real(F::dSpeed)));
+    if (has(F::dSpeed)) triple(std::string("KZP") + dSpeedLetter(r_.real(F::dSpeed)));
 
     std::string params;
     auto piece = [&](const std::string& p) {
@@ -302,13 +302,13 @@ int PageBuilder::certificate(int n, const std::string& path, Field nameField) {
     r_.setText(nameField, name);
     // The header announces exactly the bytes that follow; the whole file goes
     // out in one piece whatever its size.
-    send(Format("DLCERT %d,\"%s\",%d,", n, Quoted(name).c_str(), static_cast<int>(size)) + bytes);
+    send(Format("DLCERT %d,\"%s\",%d,", n, quoted(name).c_str(), static_cast<int>(size)) + bytes);
     return kOk;
 }
 
 int PageBuilder::wireless(const CertificatePaths& certs) {
     if (!r_.byte(F::wifiPresent)) return kOk;
-    auto text = [&](Field f) { return Quoted(r_.text(f)); };
+    auto text = [&](Field f) { return quoted(r_.text(f)); };
     send("WLAN SSID \"" + (has(F::wifiSsid) ? text(F::wifiSsid) : "") + "\"\r\n");
     const bool secured = has(F::wifiSecurity);
     const int security = i(F::wifiSecurity);
@@ -362,8 +362,8 @@ int PageBuilder::wireless(const CertificatePaths& certs) {
 
 void PageBuilder::bluetooth() {
     if (!r_.byte(F::btPresent)) return;
-    if (has(F::btPinCode)) send("BT PINCODE \"" + Quoted(r_.text(F::btPinCode)) + "\"\r\n");
-    if (has(F::btName)) send("BT NAME \"" + Quoted(r_.text(F::btName)) + "\"\r\n");
+    if (has(F::btPinCode)) send("BT PINCODE \"" + quoted(r_.text(F::btPinCode)) + "\"\r\n");
+    if (has(F::btName)) send("BT NAME \"" + quoted(r_.text(F::btName)) + "\"\r\n");
 }
 
 void PageBuilder::ftp() {
@@ -375,21 +375,21 @@ void PageBuilder::ftp() {
         {F::ftpUser, "ID"},      {F::ftpPassword, "PSWD"},
     };
     for (const auto& [f, cmd] : texts) {
-        if (has(f)) send(std::string("FTPUPD ") + cmd + " \"" + Quoted(r_.text(f)) + "\"\r\n");
+        if (has(f)) send(std::string("FTPUPD ") + cmd + " \"" + quoted(r_.text(f)) + "\"\r\n");
     }
 }
 
 }  // namespace
 
-char DSpeedLetter(float speed) {
+char dSpeedLetter(float speed) {
     const double s = speed;
-    if (s >= 0.75 && s < 12.5) return static_cast<char>('A' + Trunc((s - 0.75) * 2));
-    if (s >= 12.5 && s < 15.5) return static_cast<char>('X' + Trunc(s - 12.5));
-    if (s >= 15.5 && s < 20.5) return static_cast<char>('a' + Trunc(s - 15.5));
+    if (s >= 0.75 && s < 12.5) return static_cast<char>('A' + trunc((s - 0.75) * 2));
+    if (s >= 12.5 && s < 15.5) return static_cast<char>('X' + trunc(s - 12.5));
+    if (s >= 15.5 && s < 20.5) return static_cast<char>('a' + trunc(s - 15.5));
     return 'G';
 }
 
-int BuildConfigPage(ConfigRecord& record, int page, const CertificatePaths& certs,
+int buildConfigPage(ConfigRecord& record, int page, const CertificatePaths& certs,
                     std::vector<std::string>& pieces) {
     pieces.clear();
     PageBuilder b(record, pieces);
@@ -420,19 +420,19 @@ int BuildConfigPage(ConfigRecord& record, int page, const CertificatePaths& cert
     return kOk;
 }
 
-std::vector<std::string> ConfigPageLines(const ConfigRecord& record, int page) {
+std::vector<std::string> configPageLines(const ConfigRecord& record, int page) {
     ConfigRecord copy = record;
     std::vector<std::string> pieces;
-    BuildConfigPage(copy, page, CertificatePaths{}, pieces);
+    buildConfigPage(copy, page, CertificatePaths{}, pieces);
     return pieces;
 }
 
-int WriteConfiguration(LinkContext& ctx, int iface, ConfigRecord& record, int page,
+int writeConfiguration(LinkContext& ctx, int iface, ConfigRecord& record, int page,
                        const CertificatePaths& certs) {
     std::vector<std::string> pieces;
     // Everything is built, and every certificate read, before the printer is
     // touched, so a refused certificate leaves the printer unchanged.
-    if (int r = BuildConfigPage(record, page, certs, pieces); r != kOk) return r;
+    if (int r = buildConfigPage(record, page, certs, pieces); r != kOk) return r;
     Connection c(ctx, iface);
     if (!c.open()) return kPortOpenError;
     for (const std::string& piece : pieces) {
@@ -441,21 +441,21 @@ int WriteConfiguration(LinkContext& ctx, int iface, ConfigRecord& record, int pa
     return kOk;
 }
 
-int RunConfigurationWrite(LinkContext& ctx, int iface, ConfigRecord& record, int page,
+int runConfigurationWrite(LinkContext& ctx, int iface, ConfigRecord& record, int page,
                           const CertificatePaths& certs) {
     if (!ctx.settings) return kPortOpenError;
-    ShowProgress(ctx, kStepMode, 3, 3);
-    int result = WriteConfiguration(ctx, iface, record, page, certs);
-    HideProgress(ctx);
+    showProgress(ctx, kStepMode, 3, 3);
+    int result = writeConfiguration(ctx, iface, record, page, certs);
+    hideProgress(ctx);
     return result;
 }
 
-int WriteConfigOperation(LinkContext& ctx, int iface, void* buffer, int extra) {
+int writeConfigOperation(LinkContext& ctx, int iface, void* buffer, int extra) {
     if (!buffer) return kUnknownError;
     // Link operation 4 carries no certificate paths, so the caller's record is
     // never changed and may be const.
     ConfigRecord copy = *static_cast<const ConfigRecord*>(buffer);
-    return WriteConfiguration(ctx, iface, copy, extra, CertificatePaths{});
+    return writeConfiguration(ctx, iface, copy, extra, CertificatePaths{});
 }
 
 }  // namespace m350

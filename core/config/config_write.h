@@ -40,25 +40,25 @@ inline constexpr std::size_t kMaxCertificateBytes = 1u << 20;
 // and its name goes into the record's name field; a file that does not open
 // clears that field. Returns kOk, or kFileOpenError for a certificate too
 // large to send. Pages outside 0..6 give no pieces.
-int BuildConfigPage(ConfigRecord& record, int page, const CertificatePaths& certs,
+int buildConfigPage(ConfigRecord& record, int page, const CertificatePaths& certs,
                     std::vector<std::string>& pieces);
 
 // Convenience for pages without certificate files.
-std::vector<std::string> ConfigPageLines(const ConfigRecord& record, int page);
+std::vector<std::string> configPageLines(const ConfigRecord& record, int page);
 
 // Opens a connection, sends the page's pieces, closes. Result 1 when the port
 // does not open, 2 when a send fails (the pieces already sent stay in effect).
-int WriteConfiguration(LinkContext& ctx, int iface, ConfigRecord& record, int page,
+int writeConfiguration(LinkContext& ctx, int iface, ConfigRecord& record, int page,
                        const CertificatePaths& certs);
 
 // The same inside the progress window, as link operation 4 runs it; for the
 // wireless page's Set, which has certificate paths to pass and wants the
 // certificate names back in its record.
-int RunConfigurationWrite(LinkContext& ctx, int iface, ConfigRecord& record, int page,
+int runConfigurationWrite(LinkContext& ctx, int iface, ConfigRecord& record, int page,
                           const CertificatePaths& certs);
 
 // Letter of a print speed on page "D" ("A" 1.0 ... "V" 11.5, "W".."Z" 12..15,
 // "a".."e" 16..20, "G" for anything else).
-char DSpeedLetter(float speed);
+char dSpeedLetter(float speed);
 
 }  // namespace m350

@@ -6,13 +6,13 @@
 
 namespace m350 {
 
-int RawSendOperation(LinkContext& ctx, int iface, void* buffer, int extra) {
+int rawSendOperation(LinkContext& ctx, int iface, void* buffer, int extra) {
     if (extra < 0 || (extra > 0 && !buffer)) return kTransmitError;
     Connection c(ctx, iface);
     if (!c.open()) return kPortOpenError;
-    ShowProgress(ctx, kPercentMode, 3, 3);
+    showProgress(ctx, kPercentMode, 3, 3);
     bool ok = c.write(buffer, static_cast<std::size_t>(extra));
-    HideProgress(ctx);
+    hideProgress(ctx);
     return ok ? kOk : kTransmitError;
 }
 

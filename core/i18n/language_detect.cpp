@@ -14,7 +14,7 @@ namespace {
 
 constexpr std::uint16_t kPrimaryChinese = 0x04;
 
-constexpr std::uint16_t MakeLangId(std::uint16_t primary, std::uint16_t sub) {
+constexpr std::uint16_t makeLangId(std::uint16_t primary, std::uint16_t sub) {
     return static_cast<std::uint16_t>((sub << 10) | primary);
 }
 
@@ -41,13 +41,13 @@ constexpr std::array<std::pair<std::string_view, std::uint16_t>, 5> kChineseSub 
     {"MO", 5},
 }};
 
-std::string Lower(std::string_view s) {
+std::string lower(std::string_view s) {
     std::string out(s);
     for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return out;
 }
 
-std::string Upper(std::string_view s) {
+std::string upper(std::string_view s) {
     std::string out(s);
     for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return out;
@@ -55,7 +55,7 @@ std::string Upper(std::string_view s) {
 
 }  // namespace
 
-int LanguageFromId(std::uint16_t id) {
+int languageFromId(std::uint16_t id) {
     const std::uint16_t primary = id & 0x3FF;
     const std::uint16_t sub = id >> 10;
     int language = kLangEnglish;
@@ -92,14 +92,14 @@ int LanguageFromId(std::uint16_t id) {
     }
 }
 
-std::uint16_t LangIdFromLocale(std::string_view locale) {
+std::uint16_t langIdFromLocale(std::string_view locale) {
     // language[_territory][.codeset][@modifier]
     const auto stop = locale.find_first_of(".@");
     if (stop != std::string_view::npos) locale = locale.substr(0, stop);
     const auto sep = locale.find_first_of("_-");
-    const std::string language = Lower(locale.substr(0, sep));
+    const std::string language = lower(locale.substr(0, sep));
     const std::string territory =
-        sep == std::string_view::npos ? std::string() : Upper(locale.substr(sep + 1));
+        sep == std::string_view::npos ? std::string() : upper(locale.substr(sep + 1));
 
     const auto it = std::find_if(kPrimary.begin(), kPrimary.end(),
                                  [&](const auto& entry) { return entry.first == language; });
@@ -114,10 +114,10 @@ std::uint16_t LangIdFromLocale(std::string_view locale) {
         for (const auto& [name, value] : kChineseSub)
             if (name == territory) sub = value;
     }
-    return MakeLangId(primary, sub);
+    return makeLangId(primary, sub);
 }
 
-std::string MessagesLocale(const EnvReader& getEnv) {
+std::string messagesLocale(const EnvReader& getEnv) {
     for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
         const char* value = getEnv ? getEnv(name) : std::getenv(name);
         if (value != nullptr && *value != '\0') return value;
@@ -125,12 +125,12 @@ std::string MessagesLocale(const EnvReader& getEnv) {
     return {};
 }
 
-std::uint16_t SystemLangId(const EnvReader& getEnv) {
-    return LangIdFromLocale(MessagesLocale(getEnv));
+std::uint16_t systemLangId(const EnvReader& getEnv) {
+    return langIdFromLocale(messagesLocale(getEnv));
 }
 
-int DetectLanguage(const EnvReader& getEnv) {
-    return LanguageFromId(SystemLangId(getEnv));
+int detectLanguage(const EnvReader& getEnv) {
+    return languageFromId(systemLangId(getEnv));
 }
 
 }  // namespace m350

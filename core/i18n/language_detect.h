@@ -19,23 +19,23 @@ constexpr std::uint16_t kLangIdEnglishUs = 0x0409;
 // English; then Japanese, Spanish, Portuguese, German, French, Italian,
 // Russian, Polish, Lithuanian, Czech and Ukrainian by primary language.
 // Everything else is English.
-int LanguageFromId(std::uint16_t id);
+int languageFromId(std::uint16_t id);
 
 // "zh_TW.UTF-8" -> 0x0404, "zh_CN" -> 0x0804, "zh_HK" -> 0x0C04, "ja_JP" ->
 // 0x0411, "de" -> 0x0407 ... Codeset and modifier are ignored. "C", "POSIX",
 // an empty name and an unknown language give 0x0409.
-std::uint16_t LangIdFromLocale(std::string_view locale);
+std::uint16_t langIdFromLocale(std::string_view locale);
 
 // The locale that names the messages' language: the first non-empty one of
 // LC_ALL, LC_MESSAGES and LANG, read through getEnv (the environment when
 // null); empty when none is set.
 using EnvReader = std::function<const char*(const char*)>;
-std::string MessagesLocale(const EnvReader& getEnv = nullptr);
+std::string messagesLocale(const EnvReader& getEnv = nullptr);
 
-// The system's language identifier, from MessagesLocale.
-std::uint16_t SystemLangId(const EnvReader& getEnv = nullptr);
+// The system's language identifier, from messagesLocale.
+std::uint16_t systemLangId(const EnvReader& getEnv = nullptr);
 
 // The language index for the running system.
-int DetectLanguage(const EnvReader& getEnv = nullptr);
+int detectLanguage(const EnvReader& getEnv = nullptr);
 
 }  // namespace m350

@@ -19,29 +19,29 @@ int g_currentLanguage = kLangEnglish;
 
 }  // namespace
 
-int ValidLanguage(int language) {
+int validLanguage(int language) {
     return language >= 0 && language < kLanguageCount ? language : kLangEnglish;
 }
 
-std::string_view LanguageText(int key, int language) {
+std::string_view languageText(int key, int language) {
     if (key < 0 || key >= kTextKeyCount) return {};
-    return i18n_data::kTexts[key][ValidLanguage(language)];
+    return i18n_data::kTexts[key][validLanguage(language)];
 }
 
-std::uint8_t LanguageCharset(int language) {
+std::uint8_t languageCharset(int language) {
     return language >= 0 && language < kLanguageCount ? kLanguageCharsets[language] : 0;
 }
 
-const char* LanguageCodePage(int language) {
-    return kCodePages[ValidLanguage(language)];
+const char* languageCodePage(int language) {
+    return kCodePages[validLanguage(language)];
 }
 
-int CurrentLanguage() {
+int currentLanguage() {
     return g_currentLanguage;
 }
 
-void SetCurrentLanguage(int language) {
-    g_currentLanguage = ValidLanguage(language);
+void setCurrentLanguage(int language) {
+    g_currentLanguage = validLanguage(language);
 }
 
 }  // namespace m350

@@ -38,21 +38,21 @@ inline constexpr std::array<std::uint8_t, kLanguageCount> kLanguageCharsets = {
 // Text of a key in a language, UTF-8 and NUL-terminated (key 262 holds a
 // CR LF). A key outside 0..263 gives the empty text; a language outside
 // 0..13 falls back to English.
-std::string_view LanguageText(int key, int language);
+std::string_view languageText(int key, int language);
 
 // The index itself when it is a language, otherwise 0 (English).
-int ValidLanguage(int language);
+int validLanguage(int language);
 
 // Font character set of a language (0 for an unknown index).
-std::uint8_t LanguageCharset(int language);
+std::uint8_t languageCharset(int language);
 
 // The code page a language's texts are written in, as an iconv name:
 // CP1252, BIG5, GBK, CP932, CP1251, CP1250 or CP1257.
-const char* LanguageCodePage(int language);
+const char* languageCodePage(int language);
 
 // The language every window applies when it is built. Set at start-up and by
 // the language list of the main window; an index outside 0..13 becomes 0.
-int CurrentLanguage();
-void SetCurrentLanguage(int language);
+int currentLanguage();
+void setCurrentLanguage(int language);
 
 }  // namespace m350

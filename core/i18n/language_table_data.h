@@ -1,5 +1,5 @@
 // The embedded table, generated from language_table.tsv at build time. Only
-// LanguageTable.cpp reads it; everyone else goes through LanguageText.
+// LanguageTable.cpp reads it; everyone else goes through languageText.
 #pragma once
 
 #include <string_view>

@@ -8,13 +8,13 @@ namespace m350 {
 
 namespace {
 
-std::unique_ptr<Port> MakePort(LinkContext& ctx, int iface) {
+std::unique_ptr<Port> makePort(LinkContext& ctx, int iface) {
     if (ctx.makePort) return ctx.makePort(ctx, iface);
     switch (iface) {
-        case kUsb: return MakeUsbPort(ctx);
-        case kCom: return MakeSerialPort(ctx);
-        case kLpt: return MakeParallelPort(ctx);
-        case kEthernet: return MakeTcpPort(ctx);
+        case kUsb: return makeUsbPort(ctx);
+        case kCom: return makeSerialPort(ctx);
+        case kLpt: return makeParallelPort(ctx);
+        case kEthernet: return makeTcpPort(ctx);
         default: return nullptr;
     }
 }
@@ -25,8 +25,8 @@ constexpr int kFramePauseMs = 50;
 
 }  // namespace
 
-std::string AnnouncementText(int iface) {
-    return "\r\nDIAGNOSTIC INTERFACE " + std::string(InterfaceAnnouncementName(iface)) + "\r\n";
+std::string announcementText(int iface) {
+    return "\r\nDIAGNOSTIC INTERFACE " + std::string(interfaceAnnouncementName(iface)) + "\r\n";
 }
 
 Connection::Connection(LinkContext& ctx, int iface) : ctx_(ctx), iface_(iface) {}
@@ -35,7 +35,7 @@ Connection::~Connection() { close(); }
 
 bool Connection::open() {
     close();
-    port_ = MakePort(ctx_, iface_);
+    port_ = makePort(ctx_, iface_);
     if (!port_ || !port_->open()) {
         port_.reset();
         return false;
@@ -53,13 +53,13 @@ void Connection::close() {
 
 bool Connection::write(const void* data, std::size_t count) {
     if (!open_) return false;
-    ReportProgress(ctx_, kStepMode, 0);
+    reportProgress(ctx_, kStepMode, 0);
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     std::size_t chunk = port_->chunkSize();
     if (chunk == 0) {
         // Parallel port: one write of everything.
         if (count > 0 && !port_->writeChunk(bytes, count)) return false;
-        ReportProgress(ctx_, kPercentMode, 100);
+        reportProgress(ctx_, kPercentMode, 100);
         ctx_.pump();
         return true;
     }
@@ -70,10 +70,10 @@ bool Connection::write(const void* data, std::size_t count) {
         remaining -= n;
         // Unsigned integer percent, as operators see it: 130 bytes -> 49, 98, 100.
         auto percent = static_cast<int>((count - remaining) * 100u / count);
-        ReportProgress(ctx_, kPercentMode, percent);
+        reportProgress(ctx_, kPercentMode, percent);
         ctx_.pump();
     }
-    if (iface_ == kEthernet) ReportProgress(ctx_, kPercentMode, 100);
+    if (iface_ == kEthernet) reportProgress(ctx_, kPercentMode, 100);
     return true;
 }
 
@@ -172,7 +172,7 @@ void Connection::discardReceived() {
 
 int Connection::announce() {
     std::string payload;
-    return query(AnnouncementText(iface_), payload);
+    return query(announcementText(iface_), payload);
 }
 
 }  // namespace m350

@@ -71,6 +71,6 @@ private:
 };
 
 // Text of the announcement for an interface index.
-std::string AnnouncementText(int iface);
+std::string announcementText(int iface);
 
 }  // namespace m350

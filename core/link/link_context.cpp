@@ -29,7 +29,7 @@ void LinkContext::pause(int ms) {
     }
 }
 
-void ShowProgress(LinkContext& ctx, int mode, int initialStep, int step, const char* caption) {
+void showProgress(LinkContext& ctx, int mode, int initialStep, int step, const char* caption) {
     auto& st = ctx.progressState;
     st.active = true;
     st.mode = mode;
@@ -40,7 +40,7 @@ void ShowProgress(LinkContext& ctx, int mode, int initialStep, int step, const c
     ctx.pump();
 }
 
-void ReportProgress(LinkContext& ctx, int kind, int percent) {
+void reportProgress(LinkContext& ctx, int kind, int percent) {
     auto& st = ctx.progressState;
     if (!st.active || kind != st.mode) return;
     if (kind == kStepMode) {
@@ -54,7 +54,7 @@ void ReportProgress(LinkContext& ctx, int kind, int percent) {
     ctx.sink().setPosition(st.position);
 }
 
-void HideProgress(LinkContext& ctx) {
+void hideProgress(LinkContext& ctx) {
     ctx.pause(ctx.timeouts.progressHideMs);
     auto& st = ctx.progressState;
     st.active = false;

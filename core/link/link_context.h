@@ -52,9 +52,9 @@ struct LinkContext {
 };
 
 // Progress window control used by the entry and by operation bodies.
-void ShowProgress(LinkContext& ctx, int mode, int initialStep, int step,
+void showProgress(LinkContext& ctx, int mode, int initialStep, int step,
                   const char* caption = "Communicating...");
-void ReportProgress(LinkContext& ctx, int kind, int percent);
-void HideProgress(LinkContext& ctx);
+void reportProgress(LinkContext& ctx, int kind, int percent);
+void hideProgress(LinkContext& ctx);
 
 }  // namespace m350

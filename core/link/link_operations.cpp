@@ -32,45 +32,45 @@ struct OperationEntry {
 constexpr std::array<OperationEntry, kOpCount> kOperations = [] {
     std::array<OperationEntry, kOpCount> t{};
     for (auto& e : t) e = {nullptr, OnLpt::kRuns, Wrap::kNo};
-    t[kOpStatus] = {StatusOperation, OnLpt::kRefused, Wrap::kNo};
-    t[kOpReadConfig] = {ReadConfigOperation, OnLpt::kRefused, Wrap::kWhenExtraIsOne};
-    t[kOpReadPassword] = {ReadPasswordOperation, OnLpt::kEmptyText, Wrap::kNo};
-    t[kOpSetPassword] = {SetPasswordOperation, OnLpt::kRuns, Wrap::kNo};
-    t[kOpWriteConfig] = {WriteConfigOperation, OnLpt::kRuns, Wrap::kAlways};
-    t[kOpFactoryDefault] = {FactoryDefaultOperation, OnLpt::kRuns, Wrap::kNo};
-    t[kOpSelfTest] = {SelfTestOperation, OnLpt::kRuns, Wrap::kNo};
-    t[kOpReset] = {ResetOperation, OnLpt::kRuns, Wrap::kNo};
+    t[kOpStatus] = {statusOperation, OnLpt::kRefused, Wrap::kNo};
+    t[kOpReadConfig] = {readConfigOperation, OnLpt::kRefused, Wrap::kWhenExtraIsOne};
+    t[kOpReadPassword] = {readPasswordOperation, OnLpt::kEmptyText, Wrap::kNo};
+    t[kOpSetPassword] = {setPasswordOperation, OnLpt::kRuns, Wrap::kNo};
+    t[kOpWriteConfig] = {writeConfigOperation, OnLpt::kRuns, Wrap::kAlways};
+    t[kOpFactoryDefault] = {factoryDefaultOperation, OnLpt::kRuns, Wrap::kNo};
+    t[kOpSelfTest] = {selfTestOperation, OnLpt::kRuns, Wrap::kNo};
+    t[kOpReset] = {resetOperation, OnLpt::kRuns, Wrap::kNo};
     t[kOpMemoryInfo] = {nullptr, OnLpt::kRuns, Wrap::kAlways};
-    t[kOpRawSend] = {RawSendOperation, OnLpt::kRuns, Wrap::kNo};
-    t[kOpIgnoreAuto] = {IgnoreAutoOperation, OnLpt::kRuns, Wrap::kNo};
-    t[kOpConnectionTest] = {ConnectionTestOperation, OnLpt::kRuns, Wrap::kNo};
-    t[kOpExitLineMode] = {ExitLineModeOperation, OnLpt::kRuns, Wrap::kNo};
+    t[kOpRawSend] = {rawSendOperation, OnLpt::kRuns, Wrap::kNo};
+    t[kOpIgnoreAuto] = {ignoreAutoOperation, OnLpt::kRuns, Wrap::kNo};
+    t[kOpConnectionTest] = {connectionTestOperation, OnLpt::kRuns, Wrap::kNo};
+    t[kOpExitLineMode] = {exitLineModeOperation, OnLpt::kRuns, Wrap::kNo};
     t[kOpEmulationQuery] = {nullptr, OnLpt::kRefused, Wrap::kNo};
-    t[kOpEmulationSwitch] = {EmulationSwitchOperation, OnLpt::kRuns, Wrap::kNo};
-    t[kOpWifiDefault] = {WirelessDefaultOperation, OnLpt::kRuns, Wrap::kNo};
+    t[kOpEmulationSwitch] = {emulationSwitchOperation, OnLpt::kRuns, Wrap::kNo};
+    t[kOpWifiDefault] = {wirelessDefaultOperation, OnLpt::kRuns, Wrap::kNo};
     return t;
 }();
 
 }  // namespace
 
-int SendCommandOperation(LinkContext& ctx, int iface, const void* bytes, std::size_t count) {
+int sendCommandOperation(LinkContext& ctx, int iface, const void* bytes, std::size_t count) {
     Connection c(ctx, iface);
     if (!c.open()) return kPortOpenError;
     return c.write(bytes, count) ? kOk : kTransmitError;
 }
 
-int ConnectionTestOperation(LinkContext& ctx, int iface, void*, int) {
+int connectionTestOperation(LinkContext& ctx, int iface, void*, int) {
     Connection c(ctx, iface);
     return c.open() ? kOk : kPortOpenError;
 }
 
-int EmulationSwitchOperation(LinkContext& ctx, int iface, void* buffer, int) {
+int emulationSwitchOperation(LinkContext& ctx, int iface, void* buffer, int) {
     std::int32_t flag = buffer ? *static_cast<const std::int32_t*>(buffer) : 0;
     const char bytes[2] = {0x1B, static_cast<char>(flag != 0 ? 'Y' : 'Z')};
-    return SendCommandOperation(ctx, iface, bytes, sizeof bytes);
+    return sendCommandOperation(ctx, iface, bytes, sizeof bytes);
 }
 
-int RunLinkOperation(LinkContext& ctx, std::uint32_t op, int iface, void* buffer, int extra) {
+int runLinkOperation(LinkContext& ctx, std::uint32_t op, int iface, void* buffer, int extra) {
     if (op >= kOpCount) return kUnknownError;
     const OperationEntry& e = kOperations[op];
     if (iface == kLpt) {
@@ -84,9 +84,9 @@ int RunLinkOperation(LinkContext& ctx, std::uint32_t op, int iface, void* buffer
     if (!ctx.settings) return kPortOpenError;
     bool wrap = e.wrap == Wrap::kAlways || (e.wrap == Wrap::kWhenExtraIsOne && extra == 1);
     if (!wrap) return e.body(ctx, iface, buffer, extra);
-    ShowProgress(ctx, kStepMode, 3, 3);
+    showProgress(ctx, kStepMode, 3, 3);
     int result = e.body(ctx, iface, buffer, extra);
-    HideProgress(ctx);
+    hideProgress(ctx);
     return result;
 }
 

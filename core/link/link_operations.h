@@ -49,13 +49,13 @@ enum LinkOp : std::uint32_t {
 // table in LinkOperations.cpp for what each buffer is) and returns a result
 // code. Never throws. extra: op 1 shows progress when 1; op 4 the index of the
 // configuration page; op 14 the byte count.
-int RunLinkOperation(LinkContext& ctx, std::uint32_t op, int iface, void* buffer, int extra);
+int runLinkOperation(LinkContext& ctx, std::uint32_t op, int iface, void* buffer, int extra);
 
 // Body signature of an operation; the entry has already applied the parallel
 // port refusal and the progress wrapping.
 using LinkBody = int (*)(LinkContext& ctx, int iface, void* buffer, int extra);
 
 // Shape shared by the simple command operations: open, one write, close.
-int SendCommandOperation(LinkContext& ctx, int iface, const void* bytes, std::size_t count);
+int sendCommandOperation(LinkContext& ctx, int iface, const void* bytes, std::size_t count);
 
 }  // namespace m350

@@ -8,24 +8,24 @@
 namespace m350 {
 
 // link/
-int ConnectionTestOperation(LinkContext& ctx, int iface, void* buffer, int extra);     // 21
-int EmulationSwitchOperation(LinkContext& ctx, int iface, void* buffer, int extra);    // 30
+int connectionTestOperation(LinkContext& ctx, int iface, void* buffer, int extra);     // 21
+int emulationSwitchOperation(LinkContext& ctx, int iface, void* buffer, int extra);    // 30
 // printer/
-int StatusOperation(LinkContext& ctx, int iface, void* buffer, int extra);             // 0
-int FactoryDefaultOperation(LinkContext& ctx, int iface, void* buffer, int extra);     // 5
-int SelfTestOperation(LinkContext& ctx, int iface, void* buffer, int extra);           // 7
-int ResetOperation(LinkContext& ctx, int iface, void* buffer, int extra);              // 11
-int IgnoreAutoOperation(LinkContext& ctx, int iface, void* buffer, int extra);         // 17
-int ExitLineModeOperation(LinkContext& ctx, int iface, void* buffer, int extra);       // 25
+int statusOperation(LinkContext& ctx, int iface, void* buffer, int extra);             // 0
+int factoryDefaultOperation(LinkContext& ctx, int iface, void* buffer, int extra);     // 5
+int selfTestOperation(LinkContext& ctx, int iface, void* buffer, int extra);           // 7
+int resetOperation(LinkContext& ctx, int iface, void* buffer, int extra);              // 11
+int ignoreAutoOperation(LinkContext& ctx, int iface, void* buffer, int extra);         // 17
+int exitLineModeOperation(LinkContext& ctx, int iface, void* buffer, int extra);       // 25
 // printer/config/
-int ReadConfigOperation(LinkContext& ctx, int iface, void* buffer, int extra);         // 1
-int WriteConfigOperation(LinkContext& ctx, int iface, void* buffer, int extra);        // 4
+int readConfigOperation(LinkContext& ctx, int iface, void* buffer, int extra);         // 1
+int writeConfigOperation(LinkContext& ctx, int iface, void* buffer, int extra);        // 4
 // access/
-int ReadPasswordOperation(LinkContext& ctx, int iface, void* buffer, int extra);       // 2
-int SetPasswordOperation(LinkContext& ctx, int iface, void* buffer, int extra);        // 3
+int readPasswordOperation(LinkContext& ctx, int iface, void* buffer, int extra);       // 2
+int setPasswordOperation(LinkContext& ctx, int iface, void* buffer, int extra);        // 3
 // wireless/
-int WirelessDefaultOperation(LinkContext& ctx, int iface, void* buffer, int extra);     // 33
+int wirelessDefaultOperation(LinkContext& ctx, int iface, void* buffer, int extra);     // 33
 // files/
-int RawSendOperation(LinkContext& ctx, int iface, void* buffer, int extra);            // 14
+int rawSendOperation(LinkContext& ctx, int iface, void* buffer, int extra);            // 14
 
 }  // namespace m350

@@ -7,19 +7,19 @@
 namespace m350 {
 
 namespace {
-int Send(LinkContext& ctx, int iface, std::string_view request) {
-    return SendCommandOperation(ctx, iface, request.data(), request.size());
+int send(LinkContext& ctx, int iface, std::string_view request) {
+    return sendCommandOperation(ctx, iface, request.data(), request.size());
 }
 }  // namespace
 
-int FactoryDefaultOperation(LinkContext& ctx, int iface, void*, int) {
-    return Send(ctx, iface, "INITIALPRINTER\r\n");
+int factoryDefaultOperation(LinkContext& ctx, int iface, void*, int) {
+    return send(ctx, iface, "INITIALPRINTER\r\n");
 }
-int SelfTestOperation(LinkContext& ctx, int iface, void*, int) { return Send(ctx, iface, "SELFTEST\r\n"); }
-int ResetOperation(LinkContext& ctx, int iface, void*, int) { return Send(ctx, iface, "\x1B!R"); }
-int IgnoreAutoOperation(LinkContext& ctx, int iface, void*, int) { return Send(ctx, iface, "\x1B!C"); }
-int ExitLineModeOperation(LinkContext& ctx, int iface, void*, int) {
-    return Send(ctx, iface, "\x1BZ\r\n");
+int selfTestOperation(LinkContext& ctx, int iface, void*, int) { return send(ctx, iface, "SELFTEST\r\n"); }
+int resetOperation(LinkContext& ctx, int iface, void*, int) { return send(ctx, iface, "\x1B!R"); }
+int ignoreAutoOperation(LinkContext& ctx, int iface, void*, int) { return send(ctx, iface, "\x1B!C"); }
+int exitLineModeOperation(LinkContext& ctx, int iface, void*, int) {
+    return send(ctx, iface, "\x1BZ\r\n");
 }
 
 }  // namespace m350

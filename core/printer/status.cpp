@@ -6,7 +6,7 @@
 
 namespace m350 {
 
-int StatusTextKeyFor(const StatusFlags& f) {
+int statusTextKeyFor(const StatusFlags& f) {
     if (f[0]) return kKeyCoverOpen;
     if (f[7]) return kKeyOtherError;
     if (f[3] && f[9]) return kKeyOutOfRibbon;
@@ -18,30 +18,30 @@ int StatusTextKeyFor(const StatusFlags& f) {
     return kKeyReady;
 }
 
-void SetFlagsFromStatusByte(StatusFlags& flags, std::uint8_t status) {
+void setFlagsFromStatusByte(StatusFlags& flags, std::uint8_t status) {
     for (int bit = 0; bit < 8; ++bit) flags[bit] = (status >> bit) & 1u;
     flags[8] = flags[9] = 0;
 }
 
-void SetRibbonFlagsFromExtended(StatusFlags& flags, std::uint8_t fifth) {
+void setRibbonFlagsFromExtended(StatusFlags& flags, std::uint8_t fifth) {
     if (fifth & 0x08)
         flags[8] = 1;
     else if (fifth & 0x04)
         flags[9] = 1;
 }
 
-int StatusOperation(LinkContext& ctx, int iface, void* buffer, int) {
+int statusOperation(LinkContext& ctx, int iface, void* buffer, int) {
     auto& flags = *static_cast<StatusFlags*>(buffer);
     Connection c(ctx, iface);
     if (!c.open()) return kPortOpenError;
     if (!c.write("\x1B!?")) return kTransmitError;
     std::uint8_t status = 0;
     if (!c.readByte(status)) return kReceiveError;
-    SetFlagsFromStatusByte(flags, status);
+    setFlagsFromStatusByte(flags, status);
     if (!c.write("\x1B!S\r\n")) return kTransmitError;
     // A missing or short extended reply only leaves the ribbon detail unknown.
     std::uint8_t ext[8];
-    if (c.readBytes(ext, sizeof ext) == sizeof ext) SetRibbonFlagsFromExtended(flags, ext[4]);
+    if (c.readBytes(ext, sizeof ext) == sizeof ext) setRibbonFlagsFromExtended(flags, ext[4]);
     return kOk;
 }
 

@@ -24,10 +24,10 @@ enum StatusTextKey : int {
 
 // The key of the word to show, by priority: cover open, other error, out of
 // ribbon, ribbon encoder, out of paper, paper jam, pause, printing, ready.
-int StatusTextKeyFor(const StatusFlags& flags);
+int statusTextKeyFor(const StatusFlags& flags);
 
 // Flags 0..7 from the status byte; 8 and 9 from the fifth extended byte.
-void SetFlagsFromStatusByte(StatusFlags& flags, std::uint8_t status);
-void SetRibbonFlagsFromExtended(StatusFlags& flags, std::uint8_t fifthByte);
+void setFlagsFromStatusByte(StatusFlags& flags, std::uint8_t status);
+void setRibbonFlagsFromExtended(StatusFlags& flags, std::uint8_t fifthByte);
 
 }  // namespace m350

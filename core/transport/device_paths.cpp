@@ -5,7 +5,7 @@
 
 namespace m350 {
 
-std::string DevicePathForPortName(const std::string& name) {
+std::string devicePathForPortName(const std::string& name) {
     std::string prefix, base;
     if (name.rfind("COM", 0) == 0) {
         prefix = "M350_COM";

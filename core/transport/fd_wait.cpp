@@ -13,17 +13,17 @@ namespace {
 constexpr int kSliceMs = 50;
 using Clock = std::chrono::steady_clock;
 
-int MsLeft(Clock::time_point until) {
+int msLeft(Clock::time_point until) {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
     return static_cast<int>(std::max<long long>(0, left.count()));
 }
 }  // namespace
 
-short WaitFd(LinkContext& ctx, int fd, short events, int timeoutMs) {
+short waitFd(LinkContext& ctx, int fd, short events, int timeoutMs) {
     auto until = Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         pollfd p{fd, events, 0};
-        int left = MsLeft(until);
+        int left = msLeft(until);
         int r = ::poll(&p, 1, std::min(left, kSliceMs));
         if (r > 0) return p.revents;
         if (r < 0 && errno != EINTR) return POLLERR;
@@ -32,7 +32,7 @@ short WaitFd(LinkContext& ctx, int fd, short events, int timeoutMs) {
     }
 }
 
-bool WriteAllFd(LinkContext& ctx, int fd, const std::uint8_t* data, std::size_t n, int timeoutMs) {
+bool writeAllFd(LinkContext& ctx, int fd, const std::uint8_t* data, std::size_t n, int timeoutMs) {
     auto until = Clock::now() + std::chrono::milliseconds(timeoutMs);
     std::size_t done = 0;
     while (done < n) {
@@ -42,28 +42,28 @@ bool WriteAllFd(LinkContext& ctx, int fd, const std::uint8_t* data, std::size_t 
             continue;
         }
         if (w < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return false;
-        int left = MsLeft(until);
+        int left = msLeft(until);
         if (left == 0) return false;
-        short re = WaitFd(ctx, fd, POLLOUT, left);
+        short re = waitFd(ctx, fd, POLLOUT, left);
         if (re == 0 || (re & (POLLERR | POLLNVAL))) return false;
     }
     return true;
 }
 
-std::size_t ReadSomeFd(LinkContext& ctx, int fd, std::uint8_t* dst, std::size_t cap, int timeoutMs) {
+std::size_t readSomeFd(LinkContext& ctx, int fd, std::uint8_t* dst, std::size_t cap, int timeoutMs) {
     if (cap == 0) return 0;
     // Wait first, then read: a raw terminal reads 0 bytes when nothing is
     // there, which must not be taken for the end of the stream.
     auto until = Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
-        short re = WaitFd(ctx, fd, POLLIN, MsLeft(until));
+        short re = waitFd(ctx, fd, POLLIN, msLeft(until));
         if (re == 0 || (re & POLLNVAL)) return 0;
         if ((re & (POLLERR | POLLHUP)) && !(re & POLLIN)) return 0;
         ssize_t r = ::read(fd, dst, cap);
         if (r > 0) return static_cast<std::size_t>(r);
         if (r == 0) return 0;
         if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return 0;
-        if (MsLeft(until) == 0) return 0;
+        if (msLeft(until) == 0) return 0;
     }
 }
 

@@ -15,15 +15,15 @@ namespace m350 {
 
 // Waits until fd is ready for events (POLLIN / POLLOUT) or timeoutMs passes.
 // Returns the revents seen, or 0 on time-out. Pumps the context between slices.
-short WaitFd(LinkContext& ctx, int fd, short events, int timeoutMs);
+short waitFd(LinkContext& ctx, int fd, short events, int timeoutMs);
 
 // Writes all n bytes to a non-blocking fd within timeoutMs; false on an error
 // or when the deadline passes first.
-bool WriteAllFd(LinkContext& ctx, int fd, const std::uint8_t* data, std::size_t n, int timeoutMs);
+bool writeAllFd(LinkContext& ctx, int fd, const std::uint8_t* data, std::size_t n, int timeoutMs);
 
 // Reads what is available within timeoutMs (at most cap bytes); 0 on time-out,
 // end of file or error.
-std::size_t ReadSomeFd(LinkContext& ctx, int fd, std::uint8_t* dst, std::size_t cap, int timeoutMs);
+std::size_t readSomeFd(LinkContext& ctx, int fd, std::uint8_t* dst, std::size_t cap, int timeoutMs);
 
 // Owns a descriptor; closes it once.
 class Fd {

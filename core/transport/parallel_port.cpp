@@ -18,7 +18,7 @@ public:
     ~ParallelPort() override { close(); }
 
     bool open() override {
-        std::string path = DevicePathForPortName(ctx_.settings->lptName);
+        std::string path = devicePathForPortName(ctx_.settings->lptName);
         if (path.empty()) return false;
         // No O_CREAT: the port must exist. A FIFO without a reader refuses.
         Fd fd(::open(path.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
@@ -34,7 +34,7 @@ public:
     bool writeChunk(const std::uint8_t* data, std::size_t n) override {
         int limit = ctx_.timeouts.comWriteConstantMs +
                     ctx_.timeouts.comWritePerByteMs * static_cast<int>(std::min<std::size_t>(n, 1u << 20));
-        return WriteAllFd(ctx_, fd_.get(), data, n, limit);
+        return writeAllFd(ctx_, fd_.get(), data, n, limit);
     }
 
     std::size_t refill(std::uint8_t*, std::size_t) override { return 0; }
@@ -47,6 +47,6 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Port> MakeParallelPort(LinkContext& ctx) { return std::make_unique<ParallelPort>(ctx); }
+std::unique_ptr<Port> makeParallelPort(LinkContext& ctx) { return std::make_unique<ParallelPort>(ctx); }
 
 }  // namespace m350

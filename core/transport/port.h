@@ -38,14 +38,14 @@ public:
 
 // Factories, one per file. The port reads the current settings from the
 // context at open.
-std::unique_ptr<Port> MakeUsbPort(LinkContext& ctx);
-std::unique_ptr<Port> MakeSerialPort(LinkContext& ctx);
-std::unique_ptr<Port> MakeParallelPort(LinkContext& ctx);
-std::unique_ptr<Port> MakeTcpPort(LinkContext& ctx);
+std::unique_ptr<Port> makeUsbPort(LinkContext& ctx);
+std::unique_ptr<Port> makeSerialPort(LinkContext& ctx);
+std::unique_ptr<Port> makeParallelPort(LinkContext& ctx);
+std::unique_ptr<Port> makeTcpPort(LinkContext& ctx);
 
 // Device path for "COMn" / "LPTn": the environment variable M350_COM<n> or
 // M350_LPT<n> when set, else /dev/ttyS<n-1> or /dev/lp<n-1>. Empty for a name
 // that is not of that form.
-std::string DevicePathForPortName(const std::string& name);
+std::string devicePathForPortName(const std::string& name);
 
 }  // namespace m350

@@ -4,7 +4,7 @@
 
 namespace m350 {
 
-std::string_view ResultText(int code) {
+std::string_view resultText(int code) {
     static constexpr std::array<std::string_view, 7> kTexts = {
         "",
         "Port Open Error",
@@ -18,7 +18,7 @@ std::string_view ResultText(int code) {
     return kTexts[static_cast<std::size_t>(code)];
 }
 
-std::string_view InterfaceAnnouncementName(int iface) {
+std::string_view interfaceAnnouncementName(int iface) {
     switch (iface) {
         case kUsb: return "USB";
         case kCom: return "COM";

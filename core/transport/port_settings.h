@@ -24,7 +24,7 @@ enum Result : int {
 
 // The message shown for a result code, exactly as operators have always seen
 // it (including "Unknow Error"). Codes outside the table give the empty text.
-std::string_view ResultText(int code);
+std::string_view resultText(int code);
 
 // Serial settings: a port name "COM1".."COM30" and six list indexes.
 struct SerialSettings {
@@ -51,7 +51,7 @@ struct PortSettings {
     NetAddress net;
 };
 
-// Name of the port kind of an interface index ("USB", "COM", "LPT", "NET").
-std::string_view InterfaceAnnouncementName(int iface);
+// name of the port kind of an interface index ("USB", "COM", "LPT", "NET").
+std::string_view interfaceAnnouncementName(int iface);
 
 }  // namespace m350

@@ -14,7 +14,7 @@
 
 namespace m350 {
 
-SerialLine SerialLineFor(const SerialSettings& s) {
+SerialLine serialLineFor(const SerialSettings& s) {
     static constexpr speed_t kSpeeds[] = {B2400, B4800, B9600, B19200, B38400, B57600, B115200};
     SerialLine line{};
     line.speed = (s.baud >= 0 && s.baud < 7) ? kSpeeds[s.baud] : B9600;
@@ -32,7 +32,7 @@ SerialLine SerialLineFor(const SerialSettings& s) {
     return line;
 }
 
-void ApplySerialLine(const SerialLine& line, termios& t) {
+void applySerialLine(const SerialLine& line, termios& t) {
     cfmakeraw(&t);
     t.c_cflag &= ~(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
     t.c_cflag |= CLOCAL | CREAD | line.cflagSet;
@@ -53,7 +53,7 @@ public:
 
     bool open() override {
         const SerialSettings& s = ctx_.settings->serial;
-        std::string path = DevicePathForPortName(s.portName);
+        std::string path = devicePathForPortName(s.portName);
         if (path.empty()) return false;
         Fd fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
         if (!fd.valid()) return false;
@@ -67,9 +67,9 @@ public:
         tcflush(fd.get(), TCIFLUSH);
 
         termios t{};
-        SerialLine line = SerialLineFor(s);
+        SerialLine line = serialLineFor(s);
         if (tcgetattr(fd.get(), &t) == 0) {
-            ApplySerialLine(line, t);
+            applySerialLine(line, t);
             tcsetattr(fd.get(), TCSANOW, &t);  // a refusal is not fatal
         }
         int bits = TIOCM_DTR | TIOCM_RTS;
@@ -89,11 +89,11 @@ public:
     bool writeChunk(const std::uint8_t* data, std::size_t n) override {
         int limit = ctx_.timeouts.comWriteConstantMs +
                     ctx_.timeouts.comWritePerByteMs * static_cast<int>(n);
-        return WriteAllFd(ctx_, fd_.get(), data, n, limit);
+        return writeAllFd(ctx_, fd_.get(), data, n, limit);
     }
 
     std::size_t refill(std::uint8_t* dst, std::size_t cap) override {
-        return ReadSomeFd(ctx_, fd_.get(), dst, cap, ctx_.timeouts.comReadMs);
+        return readSomeFd(ctx_, fd_.get(), dst, cap, ctx_.timeouts.comReadMs);
     }
 
     void purge() override {
@@ -107,6 +107,6 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Port> MakeSerialPort(LinkContext& ctx) { return std::make_unique<SerialPort>(ctx); }
+std::unique_ptr<Port> makeSerialPort(LinkContext& ctx) { return std::make_unique<SerialPort>(ctx); }
 
 }  // namespace m350

@@ -19,9 +19,9 @@ struct SerialLine {
 // "None" handshake drops RTS and DTR; "RTS" and "RTS/CTS" both let CTS gate the
 // output (the kernel has one hardware flow control); one and a half stop bits
 // become two, the nearest the hardware offers.
-SerialLine SerialLineFor(const SerialSettings& s);
+SerialLine serialLineFor(const SerialSettings& s);
 
 // Applies the line to a termios structure, keeping everything else raw.
-void ApplySerialLine(const SerialLine& line, termios& t);
+void applySerialLine(const SerialLine& line, termios& t);
 
 }  // namespace m350

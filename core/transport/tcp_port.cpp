@@ -43,12 +43,12 @@ public:
 
     bool writeChunk(const std::uint8_t* data, std::size_t n) override {
         if (!connected()) return false;
-        return WriteAllFd(ctx_, fd_.get(), data, n, ctx_.timeouts.netWriteMs);
+        return writeAllFd(ctx_, fd_.get(), data, n, ctx_.timeouts.netWriteMs);
     }
 
     std::size_t refill(std::uint8_t* dst, std::size_t cap) override {
         if (!fd_.valid()) return 0;
-        return ReadSomeFd(ctx_, fd_.get(), dst, std::min<std::size_t>(cap, 4096),
+        return readSomeFd(ctx_, fd_.get(), dst, std::min<std::size_t>(cap, 4096),
                           ctx_.timeouts.netReadMs);
     }
 
@@ -58,7 +58,7 @@ private:
         if (!fd.valid()) return false;
         if (::connect(fd.get(), ai->ai_addr, ai->ai_addrlen) != 0) {
             if (errno != EINPROGRESS) return false;
-            short re = WaitFd(ctx_, fd.get(), POLLOUT, ctx_.timeouts.netConnectMs);
+            short re = waitFd(ctx_, fd.get(), POLLOUT, ctx_.timeouts.netConnectMs);
             if (re == 0) return false;
             int err = 0;
             socklen_t len = sizeof err;
@@ -84,6 +84,6 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Port> MakeTcpPort(LinkContext& ctx) { return std::make_unique<TcpPort>(ctx); }
+std::unique_ptr<Port> makeTcpPort(LinkContext& ctx) { return std::make_unique<TcpPort>(ctx); }
 
 }  // namespace m350

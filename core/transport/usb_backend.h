@@ -98,22 +98,22 @@ class UsbBackend {
 };
 
 // The backend on the system's USB bus (libusb), shared by the whole process.
-std::shared_ptr<UsbBackend> SystemUsbBackend();
+std::shared_ptr<UsbBackend> systemUsbBackend();
 
 // A fresh libusb backend with its own library context, for callers that must
 // enumerate after setting up their bus (tests over an emulated bus).
-std::shared_ptr<UsbBackend> MakeLibusbBackend();
+std::shared_ptr<UsbBackend> makeLibusbBackend();
 
 // The interface the printer is driven through: a printer-class interface with
 // a bulk OUT endpoint (one with bulk IN too is preferred), else the first
 // interface of any class with both bulk IN and OUT. Null when there is none.
-const UsbInterfaceDescription* ChoosePrinterInterface(const UsbDeviceDescription& device);
+const UsbInterfaceDescription* choosePrinterInterface(const UsbDeviceDescription& device);
 
 // Index in the list of the printer to use, or -1. Each vendor identifier in
 // kPrinterVendorIds is searched over the whole list before the next one, so
 // the vendor order decides before the enumeration order; only devices with an
-// interface ChoosePrinterInterface accepts count. When no listed vendor has
+// interface choosePrinterInterface accepts count. When no listed vendor has
 // one, the first device with a printer-class interface is taken.
-int FindPrinterDevice(const std::vector<UsbDeviceDescription>& devices);
+int findPrinterDevice(const std::vector<UsbDeviceDescription>& devices);
 
 }  // namespace m350

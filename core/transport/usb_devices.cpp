@@ -3,7 +3,7 @@
 
 namespace m350 {
 
-const UsbInterfaceDescription* ChoosePrinterInterface(const UsbDeviceDescription& device) {
+const UsbInterfaceDescription* choosePrinterInterface(const UsbDeviceDescription& device) {
     const UsbInterfaceDescription* printerOutOnly = nullptr;
     for (const auto& i : device.interfaces) {
         if (i.interfaceClass != kUsbPrinterClass || i.bulkOut < 0) continue;
@@ -19,16 +19,16 @@ const UsbInterfaceDescription* ChoosePrinterInterface(const UsbDeviceDescription
     return nullptr;
 }
 
-int FindPrinterDevice(const std::vector<UsbDeviceDescription>& devices) {
+int findPrinterDevice(const std::vector<UsbDeviceDescription>& devices) {
     for (std::uint16_t vendor : kPrinterVendorIds) {
         for (std::size_t n = 0; n < devices.size(); ++n) {
-            if (devices[n].vendorId == vendor && ChoosePrinterInterface(devices[n]))
+            if (devices[n].vendorId == vendor && choosePrinterInterface(devices[n]))
                 return static_cast<int>(n);
         }
     }
     // Last resort: a printer of another make that presents the printer class.
     for (std::size_t n = 0; n < devices.size(); ++n) {
-        const UsbInterfaceDescription* i = ChoosePrinterInterface(devices[n]);
+        const UsbInterfaceDescription* i = choosePrinterInterface(devices[n]);
         if (i && i->interfaceClass == kUsbPrinterClass) return static_cast<int>(n);
     }
     return -1;

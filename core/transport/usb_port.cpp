@@ -39,11 +39,11 @@ constexpr int kCancelWaitMs = 1000;
 
 using Clock = std::chrono::steady_clock;
 
-Clock::time_point DeadlineIn(int ms) {
+Clock::time_point deadlineIn(int ms) {
     return Clock::now() + std::chrono::milliseconds(std::max(ms, 0));
 }
 
-int MsUntil(Clock::time_point deadline) {
+int msUntil(Clock::time_point deadline) {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
     return static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0));
 }
@@ -60,7 +60,7 @@ struct TransferSlot {
     int completed = 0;
 };
 
-void LIBUSB_CALL TransferDone(libusb_transfer* t) {
+void LIBUSB_CALL transferDone(libusb_transfer* t) {
     static_cast<TransferSlot*>(t->user_data)->completed = 1;
 }
 
@@ -101,7 +101,7 @@ class LibusbHandle final : public UsbDeviceHandle {
             std::memcpy(slot_->buffer, data, length);
         // No library time-out: the port bounds the wait and cancels.
         libusb_fill_bulk_transfer(slot_->transfer, h_, endpoint, slot_->buffer,
-                                  static_cast<int>(length), TransferDone, slot_, 0);
+                                  static_cast<int>(length), transferDone, slot_, 0);
         slot_->completed = 0;
         if (libusb_submit_transfer(slot_->transfer) != 0) return false;
         running_ = true;
@@ -148,7 +148,7 @@ class LibusbHandle final : public UsbDeviceHandle {
     void pumpEvents(int ms) {
         auto deadline = Clock::now() + std::chrono::milliseconds(ms);
         while (!slot_->completed) {
-            int left = MsUntil(deadline);
+            int left = msUntil(deadline);
             timeval tv{left / 1000, (left % 1000) * 1000};
             libusb_handle_events_timeout_completed(ctx_, &tv, &slot_->completed);
             if (left == 0) break;
@@ -163,7 +163,7 @@ class LibusbHandle final : public UsbDeviceHandle {
     int detached_ = -1;
 };
 
-UsbDeviceDescription Describe(libusb_device* dev) {
+UsbDeviceDescription describe(libusb_device* dev) {
     UsbDeviceDescription d;
     libusb_device_descriptor dd{};
     if (libusb_get_device_descriptor(dev, &dd) == 0) {
@@ -219,7 +219,7 @@ class LibusbBackend final : public UsbBackend {
         list_ = list;
         count_ = static_cast<std::size_t>(n);
         for (std::size_t i = 0; i < count_; ++i) {
-            out.push_back(Describe(list_[i]));
+            out.push_back(describe(list_[i]));
             out.back().token = i;
         }
         return out;
@@ -256,16 +256,16 @@ class UsbPort final : public Port {
 
     bool open() override {
         close();
-        backend_ = ctx_.usb ? ctx_.usb : SystemUsbBackend();
+        backend_ = ctx_.usb ? ctx_.usb : systemUsbBackend();
         if (!backend_) return false;
         std::vector<UsbDeviceDescription> list = backend_->devices();
-        int found = FindPrinterDevice(list);
+        int found = findPrinterDevice(list);
         if (found < 0) {
             close();
             return false;
         }
         const UsbDeviceDescription& device = list[static_cast<std::size_t>(found)];
-        const UsbInterfaceDescription* itf = ChoosePrinterInterface(device);
+        const UsbInterfaceDescription* itf = choosePrinterInterface(device);
         handle_ = backend_->open(device);
         if (!handle_ || !handle_->claim(itf->number, itf->altSetting)) {
             close();
@@ -296,7 +296,7 @@ class UsbPort final : public Port {
         for (std::size_t done = 0; done < n;) {
             std::size_t part = std::min(n - done, kUsbTransferSize);
             auto ep = static_cast<std::uint8_t>(out_);
-            if (run(ep, data + done, part, DeadlineIn(ctx_.timeouts.usbWriteMs)) !=
+            if (run(ep, data + done, part, deadlineIn(ctx_.timeouts.usbWriteMs)) !=
                 UsbTransferState::kDone)
                 return false;
             if (handle_->result(nullptr, 0) != part) return false;
@@ -310,7 +310,7 @@ class UsbPort final : public Port {
         if (heldCount_ == 0) {
             if (!handle_ || gone_ || in_ < 0) return 0;
             auto ep = static_cast<std::uint8_t>(in_);
-            auto deadline = DeadlineIn(ctx_.timeouts.usbReadMs);
+            auto deadline = deadlineIn(ctx_.timeouts.usbReadMs);
             // A zero-length packet is no answer yet: keep waiting within the
             // same limit.
             do {
@@ -318,7 +318,7 @@ class UsbPort final : public Port {
                     return 0;
                 heldCount_ = handle_->result(held_, sizeof held_);
                 heldAt_ = 0;
-            } while (heldCount_ == 0 && MsUntil(deadline) > 0);
+            } while (heldCount_ == 0 && msUntil(deadline) > 0);
             if (heldCount_ == 0) return 0;
         }
         // A packet larger than the caller's room is handed out over two refills.
@@ -336,11 +336,11 @@ class UsbPort final : public Port {
                          Clock::time_point deadline) {
         if (!handle_->submit(endpoint, data, n)) return UsbTransferState::kFailed;
         for (;;) {
-            UsbTransferState s = handle_->wait(std::min(MsUntil(deadline), kSliceMs));
+            UsbTransferState s = handle_->wait(std::min(msUntil(deadline), kSliceMs));
             if (s == UsbTransferState::kGone) gone_ = true;
             if (s != UsbTransferState::kPending) return s;
             ctx_.pump();
-            if (MsUntil(deadline) == 0) {
+            if (msUntil(deadline) == 0) {
                 handle_->cancel();
                 return UsbTransferState::kFailed;
             }
@@ -360,18 +360,18 @@ class UsbPort final : public Port {
 
 }  // namespace
 
-std::shared_ptr<UsbBackend> SystemUsbBackend() {
+std::shared_ptr<UsbBackend> systemUsbBackend() {
     static std::once_flag once;
     static std::shared_ptr<UsbBackend> backend;
     std::call_once(once, [] { backend = std::make_shared<LibusbBackend>(); });
     return backend;
 }
 
-std::shared_ptr<UsbBackend> MakeLibusbBackend() {
+std::shared_ptr<UsbBackend> makeLibusbBackend() {
     return std::make_shared<LibusbBackend>();
 }
 
-std::unique_ptr<Port> MakeUsbPort(LinkContext& ctx) {
+std::unique_ptr<Port> makeUsbPort(LinkContext& ctx) {
     return std::make_unique<UsbPort>(ctx);
 }
 

@@ -10,20 +10,20 @@ namespace m350 {
 namespace {
 
 // UTF-8 continuation bytes do not start a character.
-std::size_t CharacterCount(std::string_view utf8) {
+std::size_t characterCount(std::string_view utf8) {
     std::size_t n = 0;
     for (unsigned char c : utf8)
         if ((c & 0xC0) != 0x80) ++n;
     return n;
 }
 
-bool AllAscii(std::string_view utf8) {
+bool allAscii(std::string_view utf8) {
     for (unsigned char c : utf8)
         if (c > 0x7F) return false;
     return true;
 }
 
-bool AllHex(std::string_view utf8) {
+bool allHex(std::string_view utf8) {
     for (unsigned char c : utf8)
         if (!std::isxdigit(c)) return false;
     return true;
@@ -31,26 +31,26 @@ bool AllHex(std::string_view utf8) {
 
 }  // namespace
 
-WirelessKeyVerdict CheckWirelessKey(int encryption, std::string_view key) {
-    const std::size_t length = CharacterCount(key);
+WirelessKeyVerdict checkWirelessKey(int encryption, std::string_view key) {
+    const std::size_t length = characterCount(key);
     if (encryption >= kEncryptionWep1 && encryption <= kEncryptionWep4) {
         // WEP keys: 5 or 13 characters of text, or 10 or 26 hexadecimal digits.
         if (length == 5 || length == 13)
-            return AllAscii(key) ? WirelessKeyVerdict::kPass : WirelessKeyVerdict::kFormatInvalid;
+            return allAscii(key) ? WirelessKeyVerdict::kPass : WirelessKeyVerdict::kFormatInvalid;
         if (length == 10 || length == 26)
-            return AllHex(key) ? WirelessKeyVerdict::kPass : WirelessKeyVerdict::kFormatInvalid;
+            return allHex(key) ? WirelessKeyVerdict::kPass : WirelessKeyVerdict::kFormatInvalid;
         return WirelessKeyVerdict::kLengthInvalid;
     }
     if (encryption == kEncryptionWpaPersonal) {
         // A passphrase of 8 to 63 characters, or the 64-digit key itself.
         if (length >= 8 && length <= 63) return WirelessKeyVerdict::kPass;
-        if (length == 64 && AllHex(key)) return WirelessKeyVerdict::kPass;
+        if (length == 64 && allHex(key)) return WirelessKeyVerdict::kPass;
         return WirelessKeyVerdict::kRefused;
     }
     return WirelessKeyVerdict::kPass;
 }
 
-std::string_view WirelessKeyMessage(WirelessKeyVerdict verdict) {
+std::string_view wirelessKeyMessage(WirelessKeyVerdict verdict) {
     switch (verdict) {
         case WirelessKeyVerdict::kFormatInvalid:
             return "The format is not valid!!";
@@ -61,19 +61,19 @@ std::string_view WirelessKeyMessage(WirelessKeyVerdict verdict) {
     }
 }
 
-bool CertificateNameFits(std::string_view path) {
+bool certificateNameFits(std::string_view path) {
     const std::size_t slash = path.find_last_of('/');
     const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
-    return CharacterCount(name) < 13;
+    return characterCount(name) < 13;
 }
 
-std::string FtpPathWithSlashes(std::string path) {
+std::string ftpPathWithSlashes(std::string path) {
     for (char& c : path)
         if (c == '\\') c = '/';
     return path;
 }
 
-std::vector<ControlChange> EncryptionChangeRule(int encryption) {
+std::vector<ControlChange> encryptionChangeRule(int encryption) {
     using K = ControlChange::Kind;
     if (encryption == kEncryptionWpaEnterprise) {
         // The key gives way to the EAP choice; the EAP controls follow from it.
@@ -90,7 +90,7 @@ std::vector<ControlChange> EncryptionChangeRule(int encryption) {
             {"edtWiFiUsername", K::kClear},        {"edtWiFiPasswd", K::kClear}};
 }
 
-std::vector<ControlChange> EapTypeChangeRule(int eapType) {
+std::vector<ControlChange> eapTypeChangeRule(int eapType) {
     using K = ControlChange::Kind;
     std::vector<ControlChange> out = {{"edtWiFiUsername", K::kEnable},
                                       {"edtWiFiPasswd", K::kEnable},
@@ -119,7 +119,7 @@ std::vector<ControlChange> EapTypeChangeRule(int eapType) {
     return out;
 }
 
-std::vector<ControlChange> DhcpChangeRule(int dhcp) {
+std::vector<ControlChange> dhcpChangeRule(int dhcp) {
     const auto kind = dhcp == kDhcpOff ? ControlChange::kEnable : ControlChange::kDisable;
     std::vector<ControlChange> out;
     for (std::string_view c : {"LabelWiFiIP", "LabelWiFiMask", "LabelWiFiGateway", "EditWiFiIP",
@@ -130,9 +130,9 @@ std::vector<ControlChange> DhcpChangeRule(int dhcp) {
 
 // Link operation 33: the wireless module back to its factory settings. No
 // reply is read.
-int WirelessDefaultOperation(LinkContext& ctx, int iface, void*, int) {
+int wirelessDefaultOperation(LinkContext& ctx, int iface, void*, int) {
     static constexpr std::string_view kRequest = "WLAN DEFAULT\r\n";
-    return SendCommandOperation(ctx, iface, kRequest.data(), kRequest.size());
+    return sendCommandOperation(ctx, iface, kRequest.data(), kRequest.size());
 }
 
 }  // namespace m350

@@ -38,20 +38,20 @@ enum class WirelessKeyVerdict {
 
 // The key typed for the encryption chosen (item index; -1 for no selection),
 // as UTF-8. Lengths count characters, not bytes.
-WirelessKeyVerdict CheckWirelessKey(int encryption, std::string_view keyUtf8);
+WirelessKeyVerdict checkWirelessKey(int encryption, std::string_view keyUtf8);
 
 // The message a verdict shows, or empty for kPass and kRefused.
-std::string_view WirelessKeyMessage(WirelessKeyVerdict verdict);
+std::string_view wirelessKeyMessage(WirelessKeyVerdict verdict);
 
 inline constexpr std::string_view kCertificateNameTooLongText =
     "Not compatible with 8.3 filenames for printer";
 
 // The printer stores certificates under 8.3 names: the chosen file's name
 // without its directory must be shorter than 13 characters.
-bool CertificateNameFits(std::string_view pathUtf8);
+bool certificateNameFits(std::string_view pathUtf8);
 
 // The FTP server takes "/" only; every "\" typed becomes one.
-std::string FtpPathWithSlashes(std::string path);
+std::string ftpPathWithSlashes(std::string path);
 
 // One change a choice makes to a control of the page, by object name.
 struct ControlChange {
@@ -62,11 +62,11 @@ struct ControlChange {
 };
 
 // ComboBoxWiFiEncryptionChange, in order.
-std::vector<ControlChange> EncryptionChangeRule(int encryption);
+std::vector<ControlChange> encryptionChangeRule(int encryption);
 // cbxWiFiEapTypeChange, in order.
-std::vector<ControlChange> EapTypeChangeRule(int eapType);
+std::vector<ControlChange> eapTypeChangeRule(int eapType);
 // ComboBoxWiFiDHCPChange.
-std::vector<ControlChange> DhcpChangeRule(int dhcp);
+std::vector<ControlChange> dhcpChangeRule(int dhcp);
 
 // The three path edits read these words until a file is chosen, and again
 // after the wireless factory default.

@@ -15,19 +15,19 @@ TFormLPTSetup::TFormLPTSetup(std::string& lptName, int language, QWidget* parent
     setWindowTitle(QStringLiteral("LPT Setup"));
     setFixedSize(321, 37);
     ComboBoxLPT =
-        m350ui::NewCombo(this, "ComboBoxLPT", {"LPT1", "LPT2", "LPT3", "LPT4"}, 8, 8, 145);
-    ButtonSet = m350ui::NewButton(this, "ButtonSet", "Set", 160, 6);
-    ButtonCancel = m350ui::NewButton(this, "ButtonCancel", "Cancel", 240, 6);
+        m350ui::newCombo(this, "ComboBoxLPT", {"LPT1", "LPT2", "LPT3", "LPT4"}, 8, 8, 145);
+    ButtonSet = m350ui::newButton(this, "ButtonSet", "Set", 160, 6);
+    ButtonCancel = m350ui::newButton(this, "ButtonCancel", "Cancel", 240, 6);
     ButtonSet->setDefault(true);
-    ComboBoxLPT->setCurrentIndex(PortItemIndex(lptName_, "LPT", 4));
+    ComboBoxLPT->setCurrentIndex(portItemIndex(lptName_, "LPT", 4));
     connect(ButtonSet, &QPushButton::clicked, this, &TFormLPTSetup::ButtonSetClick);
     connect(ButtonCancel, &QPushButton::clicked, this, &TFormLPTSetup::ButtonCancelClick);
-    m350ui::ApplyDialogLanguage(this, "TFormLPTSetup", language_);
+    m350ui::applyDialogLanguage(this, "TFormLPTSetup", language_);
     // Longer captions widen the buttons towards the list, which gives way.
-    m350ui::WidenButtonToCaption(ButtonCancel, true);
+    m350ui::widenButtonToCaption(ButtonCancel, true);
     ButtonSet->move(std::min(ButtonSet->x(), ButtonCancel->x() - 5 - ButtonSet->width()),
                     ButtonSet->y());
-    m350ui::WidenButtonToCaption(ButtonSet, true);
+    m350ui::widenButtonToCaption(ButtonSet, true);
     ComboBoxLPT->resize(std::min(ComboBoxLPT->width(), ButtonSet->x() - 7 - ComboBoxLPT->x()),
                         ComboBoxLPT->height());
 }

@@ -4,9 +4,9 @@
 #include "gui/prompter.h"
 #include "gui/language_apply.h"
 
-using m350ui::NewButton;
-using m350ui::NewEdit;
-using m350ui::NewLabel;
+using m350ui::newButton;
+using m350ui::newEdit;
+using m350ui::newLabel;
 
 namespace {
 // The link's address field holds 63 characters and its terminator.
@@ -25,20 +25,20 @@ TFormNetSetup::TFormNetSetup(m350::NetAddress& record, int language, m350ui::Pro
     setWindowTitle(QStringLiteral("TCP/IP Setup"));
     setFixedSize(183, 162);
 
-    GroupBoxIPSetting = m350ui::NewGroup(this, "GroupBoxIPSetting", "IP Setting", 0, 0, 183, 162);
+    GroupBoxIPSetting = m350ui::newGroup(this, "GroupBoxIPSetting", "IP Setting", 0, 0, 183, 162);
     LabelIPAddress =
-        NewLabel(GroupBoxIPSetting, "LabelIPAddress", "IP Address/Printer Name:", 10, 22);
-    EditIPAddr = NewEdit(GroupBoxIPSetting, "EditIPAddr", 10, 40, 163);
+        newLabel(GroupBoxIPSetting, "LabelIPAddress", "IP Address/Printer Name:", 10, 22);
+    EditIPAddr = newEdit(GroupBoxIPSetting, "EditIPAddr", 10, 40, 163);
     EditIPAddr->setMaxLength(kAddressChars);
-    LabelPort = NewLabel(GroupBoxIPSetting, "LabelPort", "Port:", 10, 70);
-    EditPort = NewEdit(GroupBoxIPSetting, "EditPort", 10, 88, 163);
+    LabelPort = newLabel(GroupBoxIPSetting, "LabelPort", "Port:", 10, 70);
+    EditPort = newEdit(GroupBoxIPSetting, "EditPort", 10, 88, 163);
     EditPort->setText(QStringLiteral("9100"));
-    ButtonExit = NewButton(GroupBoxIPSetting, "ButtonExit", "Exit", 54, 124);
+    ButtonExit = newButton(GroupBoxIPSetting, "ButtonExit", "Exit", 54, 124);
     ButtonExit->setDefault(true);
 
     // Outside the client area and hidden: the discovery fills the list even
     // though the operator does not see it.
-    ListView1 = m350ui::Place(new QTreeWidget(this), "ListView1", 200, 0, 500, 150);
+    ListView1 = m350ui::place(new QTreeWidget(this), "ListView1", 200, 0, 500, 150);
     ListView1->setHeaderLabels({"Printer Name", "MAC", "IP Address", "Model Name", "Status"});
     ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
     ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -48,27 +48,27 @@ TFormNetSetup::TFormNetSetup(m350::NetAddress& record, int language, m350ui::Pro
     ListView1->setColumnWidth(2, 100);
     ListView1->setColumnWidth(3, 100);
     ListView1->hide();
-    ButtonDiscover = NewButton(this, "ButtonDiscover", "Discover Device", 200, 160, 110);
-    ButtonChangeIP = NewButton(this, "ButtonChangeIP", "Change IP Address", 320, 160, 110);
+    ButtonDiscover = newButton(this, "ButtonDiscover", "Discover Device", 200, 160, 110);
+    ButtonChangeIP = newButton(this, "ButtonChangeIP", "Change IP Address", 320, 160, 110);
     ButtonFactoryDefault =
-        NewButton(this, "ButtonFactoryDefault", "Factory Default", 440, 160, 110);
-    ButtonBrowser = NewButton(this, "ButtonBrowser", "Web Setup", 560, 160, 110);
+        newButton(this, "ButtonFactoryDefault", "Factory Default", 440, 160, 110);
+    ButtonBrowser = newButton(this, "ButtonBrowser", "Web Setup", 560, 160, 110);
     for (QPushButton* b : {ButtonDiscover, ButtonChangeIP, ButtonFactoryDefault, ButtonBrowser})
         b->hide();
 
     connect(ButtonExit, &QPushButton::clicked, this, &TFormNetSetup::ButtonExitClick);
     connect(ButtonDiscover, &QPushButton::clicked, this, &TFormNetSetup::ButtonDiscoverClick);
     connect(ListView1, &QTreeWidget::itemClicked, this, &TFormNetSetup::ListView1Click);
-    m350ui::ApplyDialogLanguage(this, "TFormNetSetup", language_);
+    m350ui::applyDialogLanguage(this, "TFormNetSetup", language_);
 
-    Discover();
-    ProposeAddress();
+    discover();
+    proposeAddress();
     EditIPAddr->setText(QString::fromStdString(record_.address));
     EditPort->setText(QString::number(record_.port));
 }
 
 // The UDP discovery joins here; until then the device list stays empty.
-void TFormNetSetup::Discover() {
+void TFormNetSetup::discover() {
     ButtonDiscover->setEnabled(false);
     ListView1->clear();
     ++sequence_;
@@ -77,7 +77,7 @@ void TFormNetSetup::Discover() {
 
 // An address already set is never replaced; an empty one takes the first
 // device found, or the printer's factory address.
-void TFormNetSetup::ProposeAddress() {
+void TFormNetSetup::proposeAddress() {
     if (!record_.address.empty()) return;
     if (ListView1->topLevelItemCount() > 0) {
         QTreeWidgetItem* first = ListView1->topLevelItem(0);
@@ -108,7 +108,7 @@ void TFormNetSetup::ButtonExitClick() {
 }
 
 void TFormNetSetup::ButtonDiscoverClick() {
-    Discover();
+    discover();
 }
 
 void TFormNetSetup::ListView1Click() {

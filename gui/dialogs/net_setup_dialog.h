@@ -38,8 +38,8 @@ class TFormNetSetup : public QDialog {
     void ListView1Click();
 
   private:
-    void Discover();
-    void ProposeAddress();
+    void discover();
+    void proposeAddress();
 
     m350::NetAddress& record_;
     int language_;

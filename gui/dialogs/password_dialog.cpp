@@ -8,13 +8,13 @@
 #include "gui/language_apply.h"
 
 namespace {
-// Title only: the dialog is left by its buttons or Escape.
+// title only: the dialog is left by its buttons or Escape.
 constexpr Qt::WindowFlags kNoBorderIcons =
     Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
 constexpr int kEditWidth = 220;
 }  // namespace
 
-QString PasswordQText(const std::string& password) {
+QString passwordQText(const std::string& password) {
     return QString::fromLatin1(password.data(), static_cast<qsizetype>(password.size()));
 }
 
@@ -42,16 +42,16 @@ TFormPassword::TFormPassword(const std::string& password, m350ui::Prompter& prom
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(EditPassword);
     layout->addLayout(buttons);
-    // Fixed size, but as large as the language's longest caption needs.
+    // fixed size, but as large as the language's longest caption needs.
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(ButtonOK, &QPushButton::clicked, this, &TFormPassword::ButtonOKClick);
     connect(ButtonCancel, &QPushButton::clicked, this, &TFormPassword::ButtonCancelClick);
-    m350ui::ApplyDialogLanguage(this, "TFormPassword", language);
+    m350ui::applyDialogLanguage(this, "TFormPassword", language);
 }
 
 void TFormPassword::ButtonOKClick() {
-    if (EditPassword->text() != PasswordQText(password_)) {
+    if (EditPassword->text() != passwordQText(password_)) {
         prompter_.message(QStringLiteral("Incorrect"));
         return;
     }

@@ -38,4 +38,4 @@ class TFormPassword : public QDialog {
 
 // The printer password as the operator types it: the reply's bytes, one
 // character each, as a report payload has no other encoding.
-QString PasswordQText(const std::string& password);
+QString passwordQText(const std::string& password);

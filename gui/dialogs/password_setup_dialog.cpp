@@ -19,7 +19,7 @@ constexpr Qt::WindowFlags kNoBorderIcons =
     Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
 constexpr int kEditWidth = 200;
 
-QLineEdit* NewPlainEdit(QWidget* parent, const char* name) {
+QLineEdit* newPlainEdit(QWidget* parent, const char* name) {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(QString::fromLatin1(name));
     edit->setMinimumWidth(kEditWidth);
@@ -35,10 +35,10 @@ TFormPasswordSetup::TFormPasswordSetup(std::string& password, m350ui::Prompter& 
 
     LabelOldPassword = new QLabel(QStringLiteral("Old Password"), this);
     LabelOldPassword->setObjectName(QStringLiteral("LabelOldPassword"));
-    EditOldPassword = NewPlainEdit(this, "EditOldPassword");
+    EditOldPassword = newPlainEdit(this, "EditOldPassword");
     LabelNewPassword = new QLabel(QStringLiteral("New Password"), this);
     LabelNewPassword->setObjectName(QStringLiteral("LabelNewPassword"));
-    EditNewPassword = NewPlainEdit(this, "EditNewPassword");
+    EditNewPassword = newPlainEdit(this, "EditNewPassword");
     ButtonOK = new QPushButton(QStringLiteral("OK"), this);
     ButtonOK->setObjectName(QStringLiteral("ButtonOK"));
     ButtonOK->setDefault(true);
@@ -61,11 +61,11 @@ TFormPasswordSetup::TFormPasswordSetup(std::string& password, m350ui::Prompter& 
 
     connect(ButtonOK, &QPushButton::clicked, this, &TFormPasswordSetup::ButtonOKClick);
     connect(ButtonCancel, &QPushButton::clicked, this, &TFormPasswordSetup::ButtonCancelClick);
-    m350ui::ApplyDialogLanguage(this, "TFormPasswordSetup", language);
+    m350ui::applyDialogLanguage(this, "TFormPasswordSetup", language);
 }
 
 void TFormPasswordSetup::ButtonOKClick() {
-    if (EditOldPassword->text() != PasswordQText(password_)) {
+    if (EditOldPassword->text() != passwordQText(password_)) {
         prompter_.message(QStringLiteral("Incorrect"));
         return;
     }
@@ -75,7 +75,7 @@ void TFormPasswordSetup::ButtonOKClick() {
     const QString typed = EditNewPassword->text();
     const QByteArray bytes = typed.toLatin1();
     if (QString::fromLatin1(bytes) != typed ||
-        !m350::PasswordTextSendable(std::string_view(bytes.constData(), bytes.size()))) {
+        !m350::passwordTextSendable(std::string_view(bytes.constData(), bytes.size()))) {
         prompter_.message(QString::fromLatin1(kPasswordNotSendableText));
         return;
     }

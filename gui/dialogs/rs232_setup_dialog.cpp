@@ -7,11 +7,11 @@
 #include "gui/widgets/form_kit.h"
 #include "gui/language_apply.h"
 
-using m350ui::NewButton;
-using m350ui::NewCombo;
-using m350ui::NewLabel;
+using m350ui::newButton;
+using m350ui::newCombo;
+using m350ui::newLabel;
 
-int PortItemIndex(const std::string& name, const char* prefix, int itemCount) {
+int portItemIndex(const std::string& name, const char* prefix, int itemCount) {
     const std::size_t len = std::strlen(prefix);
     if (name.size() <= len || name.compare(0, len, prefix) != 0) return -1;
     int n = 0;
@@ -38,31 +38,31 @@ TFormRs232Setup::TFormRs232Setup(m350::SerialSettings& record, int language, QWi
 
     constexpr int kListLeft = 170, kListWidth = 145, kRow = 25, kTop = 8;
     auto row = [&](int i) { return kTop + i * kRow; };
-    LabelComPort = NewLabel(this, "LabelComPort", "COM Port:", 8, row(0) + 4);
-    ComboBoxComPort = NewCombo(this, "ComboBoxComPort", ports, kListLeft, row(0), kListWidth);
-    LabelBaudRate = NewLabel(this, "LabelBaudRate", "Baud Rate:", 8, row(1) + 4);
-    ComboBoxBaudRate = NewCombo(this, "ComboBoxBaudRate", bauds, kListLeft, row(1), kListWidth);
-    LabelDataBits = NewLabel(this, "LabelDataBits", "Data Bits:", 8, row(2) + 4);
-    ComboBoxDataBit = NewCombo(this, "ComboBoxDataBit", {"7", "8"}, kListLeft, row(2), kListWidth);
-    LabelParityCheck = NewLabel(this, "LabelParityCheck", "Parity Check:", 8, row(3) + 4);
+    LabelComPort = newLabel(this, "LabelComPort", "COM Port:", 8, row(0) + 4);
+    ComboBoxComPort = newCombo(this, "ComboBoxComPort", ports, kListLeft, row(0), kListWidth);
+    LabelBaudRate = newLabel(this, "LabelBaudRate", "Baud Rate:", 8, row(1) + 4);
+    ComboBoxBaudRate = newCombo(this, "ComboBoxBaudRate", bauds, kListLeft, row(1), kListWidth);
+    LabelDataBits = newLabel(this, "LabelDataBits", "Data Bits:", 8, row(2) + 4);
+    ComboBoxDataBit = newCombo(this, "ComboBoxDataBit", {"7", "8"}, kListLeft, row(2), kListWidth);
+    LabelParityCheck = newLabel(this, "LabelParityCheck", "Parity Check:", 8, row(3) + 4);
     ComboBoxParity =
-        NewCombo(this, "ComboBoxParity", {"None", "Odd", "Even"}, kListLeft, row(3), kListWidth);
-    LabelStopBits = NewLabel(this, "LabelStopBits", "Stop Bit(s):", 8, row(4) + 4);
+        newCombo(this, "ComboBoxParity", {"None", "Odd", "Even"}, kListLeft, row(3), kListWidth);
+    LabelStopBits = newLabel(this, "LabelStopBits", "Stop Bit(s):", 8, row(4) + 4);
     ComboBoxStopBit =
-        NewCombo(this, "ComboBoxStopBit", {"1", "1.5", "2"}, kListLeft, row(4), kListWidth);
-    LabelHardwareS = NewLabel(this, "LabelHardwareS", "Hardware Handshaking:", 8, row(5) + 4);
+        newCombo(this, "ComboBoxStopBit", {"1", "1.5", "2"}, kListLeft, row(4), kListWidth);
+    LabelHardwareS = newLabel(this, "LabelHardwareS", "Hardware Handshaking:", 8, row(5) + 4);
     ComboBoxHdShak =
-        NewCombo(this, "ComboBoxHdShak", {"None", "RTS", "RTS/CTS"}, kListLeft, row(5), kListWidth);
-    LabelSoftwareS = NewLabel(this, "LabelSoftwareS", "Software Handshaking:", 8, row(6) + 4);
+        newCombo(this, "ComboBoxHdShak", {"None", "RTS", "RTS/CTS"}, kListLeft, row(5), kListWidth);
+    LabelSoftwareS = newLabel(this, "LabelSoftwareS", "Software Handshaking:", 8, row(6) + 4);
     ComboBoxSWShak =
-        NewCombo(this, "ComboBoxSWShak", {"None", "Xon/Xoff"}, kListLeft, row(6), kListWidth);
-    ButtonSet = NewButton(this, "ButtonSet", "Set", 8, 184);
-    ButtonCancel = NewButton(this, "ButtonCancel", "Cancel", 232, 184);
+        newCombo(this, "ComboBoxSWShak", {"None", "Xon/Xoff"}, kListLeft, row(6), kListWidth);
+    ButtonSet = newButton(this, "ButtonSet", "Set", 8, 184);
+    ButtonCancel = newButton(this, "ButtonCancel", "Cancel", 232, 184);
     ButtonSet->setDefault(true);
 
     // An index outside a list selects nothing, and Set stores it back as it
     // was; the link treats such indexes as their defaults.
-    ComboBoxComPort->setCurrentIndex(PortItemIndex(record_.portName, "COM", 30));
+    ComboBoxComPort->setCurrentIndex(portItemIndex(record_.portName, "COM", 30));
     ComboBoxBaudRate->setCurrentIndex(record_.baud);
     ComboBoxDataBit->setCurrentIndex(record_.dataBits);
     ComboBoxParity->setCurrentIndex(record_.parity);
@@ -72,13 +72,13 @@ TFormRs232Setup::TFormRs232Setup(m350::SerialSettings& record, int language, QWi
 
     connect(ButtonSet, &QPushButton::clicked, this, &TFormRs232Setup::ButtonSetClick);
     connect(ButtonCancel, &QPushButton::clicked, this, &TFormRs232Setup::ButtonCancelClick);
-    m350ui::ApplyDialogLanguage(this, "TFormRs232Setup", language_);
-    FitToCaptions();
+    m350ui::applyDialogLanguage(this, "TFormRs232Setup", language_);
+    fitToCaptions();
 }
 
 // Captions longer than the room left of the lists move the lists right and
 // widen the dialog by as much; buttons grow to their captions.
-void TFormRs232Setup::FitToCaptions() {
+void TFormRs232Setup::fitToCaptions() {
     constexpr int kGap = 8;
     int labelsRight = 0;
     for (QLabel* l : {LabelComPort, LabelBaudRate, LabelDataBits, LabelParityCheck, LabelStopBits,
@@ -96,8 +96,8 @@ void TFormRs232Setup::FitToCaptions() {
               static_cast<QWidget*>(ComboBoxSWShak), static_cast<QWidget*>(ButtonCancel)})
             w->move(w->x() + shift, w->y());
     }
-    m350ui::WidenButtonToCaption(ButtonSet, false);
-    m350ui::WidenButtonToCaption(ButtonCancel, true);
+    m350ui::widenButtonToCaption(ButtonSet, false);
+    m350ui::widenButtonToCaption(ButtonCancel, true);
 }
 
 void TFormRs232Setup::ButtonSetClick() {

@@ -25,7 +25,7 @@ class TFormRs232Setup : public QDialog {
     void ButtonCancelClick();
 
   private:
-    void FitToCaptions();
+    void fitToCaptions();
 
     m350::SerialSettings& record_;
     int language_;
@@ -33,4 +33,4 @@ class TFormRs232Setup : public QDialog {
 
 // Item index of a "COM<n>" or "LPT<n>" name in a list that starts at 1, or -1
 // when the name is not of that form or past the list.
-int PortItemIndex(const std::string& name, const char* prefix, int itemCount);
+int portItemIndex(const std::string& name, const char* prefix, int itemCount);

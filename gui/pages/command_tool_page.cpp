@@ -6,11 +6,11 @@
 #include "gui/widgets/radio_group.h"
 #include "gui/main_window.h"
 
-using m350ui::NewButton;
+using m350ui::newButton;
 
 CommandToolPage::CommandToolPage(TFormMain& main, QWidget* sheet) : QObject(&main), main_(main) {
     setObjectName(QStringLiteral("CommandToolPage"));
-    RichEditTText = m350ui::Place(new QTextEdit(sheet), "RichEditTText", 4, 4, 592, 500);
+    RichEditTText = m350ui::place(new QTextEdit(sheet), "RichEditTText", 4, 4, 592, 500);
     RichEditTText->setLineWrapMode(QTextEdit::NoWrap);
     RichEditTText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     RichEditTText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -19,10 +19,10 @@ CommandToolPage::CommandToolPage(TFormMain& main, QWidget* sheet) : QObject(&mai
     RadioGroupSelect =
         new m350ui::RadioGroup(sheet, "RadioGroupSelect", "Editor", 604, 4, 105, 200, buffers, 2);
     RadioGroupSelect->setItemIndex(0);
-    ButtonLoadFile = NewButton(sheet, "ButtonLoadFile", "Load", 604, 214, 105);
-    ButtonSaveFile = NewButton(sheet, "ButtonSaveFile", "Save", 604, 245, 105);
-    ButtonSend = NewButton(sheet, "ButtonSend", "Send", 604, 276, 105);
-    ButtonSendFile = NewButton(sheet, "ButtonSendFile", "Send File", 604, 307, 105);
+    ButtonLoadFile = newButton(sheet, "ButtonLoadFile", "Load", 604, 214, 105);
+    ButtonSaveFile = newButton(sheet, "ButtonSaveFile", "Save", 604, 245, 105);
+    ButtonSend = newButton(sheet, "ButtonSend", "Send", 604, 276, 105);
+    ButtonSendFile = newButton(sheet, "ButtonSendFile", "Send File", 604, 307, 105);
 }
 
-void CommandToolPage::Initialise() {}
+void CommandToolPage::initialise() {}

@@ -21,7 +21,7 @@ class CommandToolPage : public QObject {
     QPushButton *ButtonLoadFile, *ButtonSaveFile, *ButtonSend, *ButtonSendFile;
 
     // Start-up state of the page, set while the main window is built.
-    void Initialise();
+    void initialise();
 
   private:
     TFormMain& main_;

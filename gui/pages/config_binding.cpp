@@ -88,41 +88,41 @@ constexpr ConfigBinding kBindings[] = {
     {"ComboBoxStopBit", F::stopBits, R::kItemPlusOne},
 };
 
-std::string_view Trim(std::string_view s) {
+std::string_view trim(std::string_view s) {
     const auto blank = [](char c) { return c == ' ' || c == '\t'; };
     while (!s.empty() && blank(s.front())) s.remove_prefix(1);
     while (!s.empty() && blank(s.back())) s.remove_suffix(1);
     return s;
 }
 
-std::string Decimal(std::int32_t v) {
+std::string decimal(std::int32_t v) {
     return std::to_string(v);
 }
 
 // A typed text cut to what its field holds happens in setText; the view only
 // hands over the bytes.
-void ShowText(ConfigFormView& view, std::string_view control, const ConfigRecord& r, Field f) {
+void showText(ConfigFormView& view, std::string_view control, const ConfigRecord& r, Field f) {
     view.setText(control, r.present(f) ? r.text(f) : std::string());
 }
 
-void ShowBinding(const ConfigBinding& b, const ConfigRecord& r, bool inch, ConfigFormView& view) {
+void showBinding(const ConfigBinding& b, const ConfigRecord& r, bool inch, ConfigFormView& view) {
     const bool present = r.present(b.field);
     switch (b.rule) {
         case R::kInfoText:
             view.setText(b.control, r.text(b.field));
             break;
         case R::kInfoCount:
-            view.setText(b.control, Decimal(r.integer(b.field)));
+            view.setText(b.control, decimal(r.integer(b.field)));
             break;
         case R::kReal:
-            view.setText(b.control, present ? FormatGeneral(r.real(b.field)) : std::string());
+            view.setText(b.control, present ? formatGeneral(r.real(b.field)) : std::string());
             break;
         case R::kSpeed:
             // The speed and the three prefix characters (below) show their
             // value even when the printer has not told it: the reset record
             // holds real starting values for them (3 ips, "~", "^", ","),
             // which Clear shows and a Set then sends as typed.
-            view.setText(b.control, FormatGeneral(r.real(b.field)));
+            view.setText(b.control, formatGeneral(r.real(b.field)));
             break;
         case R::kLengthReal:
         case R::kLengthInt: {
@@ -130,26 +130,26 @@ void ShowBinding(const ConfigBinding& b, const ConfigRecord& r, bool inch, Confi
             if (present) {
                 // A record with no usable resolution (a damaged file) shows
                 // the box empty rather than a division by zero.
-                if (auto units = DotsToUnits(r, r.number(b.field), inch))
-                    shown = FormatUnits(*units);
+                if (auto units = dotsToUnits(r, r.number(b.field), inch))
+                    shown = formatUnits(*units);
             }
             view.setText(b.control, shown);
             break;
         }
         case R::kInteger:
-            view.setText(b.control, present ? Decimal(r.integer(b.field)) : std::string());
+            view.setText(b.control, present ? decimal(r.integer(b.field)) : std::string());
             break;
         case R::kCutterPiece: {
             constexpr int kCutterItem = 4;
             const bool cutter = view.item("ComboBoxPrintOut") == kCutterItem;
             view.setText(b.control,
-                         present && cutter ? Decimal(r.integer(b.field)) : std::string());
+                         present && cutter ? decimal(r.integer(b.field)) : std::string());
             break;
         }
         case R::kBase: {
             const bool shown = present && r.integer(b.field) != 0;
             view.setVisible(b.control, shown);
-            view.setText(b.control, shown ? Decimal(r.integer(b.field)) : std::string());
+            view.setText(b.control, shown ? decimal(r.integer(b.field)) : std::string());
             break;
         }
         case R::kItemPlusOne:
@@ -166,7 +166,7 @@ void ShowBinding(const ConfigBinding& b, const ConfigRecord& r, bool inch, Confi
     }
 }
 
-void ShowBluetooth(const ConfigRecord& r, ConfigFormView& view) {
+void showBluetooth(const ConfigRecord& r, ConfigFormView& view) {
     static constexpr std::string_view kControls[] = {"LabelBTName",      "LabelBTPinCode",
                                                      "EditBTName",       "EditBTPinCode",
                                                      "EditBTMACAddress", "EditBTSoftware"};
@@ -175,13 +175,13 @@ void ShowBluetooth(const ConfigRecord& r, ConfigFormView& view) {
     if (!r.byte(F::btPresent)) return;
     for (auto c : {"LabelBTName", "LabelBTPinCode", "EditBTName", "EditBTPinCode"})
         view.setEnabled(c, true);
-    ShowText(view, "EditBTName", r, F::btName);
-    ShowText(view, "EditBTPinCode", r, F::btPinCode);
-    ShowText(view, "EditBTMACAddress", r, F::btLocalMac);
-    ShowText(view, "EditBTSoftware", r, F::btVersion);
+    showText(view, "EditBTName", r, F::btName);
+    showText(view, "EditBTPinCode", r, F::btPinCode);
+    showText(view, "EditBTMACAddress", r, F::btLocalMac);
+    showText(view, "EditBTSoftware", r, F::btVersion);
 }
 
-void ShowWireless(const ConfigRecord& r, ConfigFormView& view) {
+void showWireless(const ConfigRecord& r, ConfigFormView& view) {
     static constexpr std::string_view kOff[] = {
         "LabelWiFiSSID",    "LabelWiFiEncryption", "LabelWiFiKey",
         "LabelWiFiDHCP",    "LabelWiFiIP",         "LabelWiFiMask",
@@ -201,7 +201,7 @@ void ShowWireless(const ConfigRecord& r, ConfigFormView& view) {
     for (auto c : kOn) view.setEnabled(c, true);
 
     // 2. SSID, and the security choices back to none.
-    ShowText(view, "EditWiFiSSID", r, F::wifiSsid);
+    showText(view, "EditWiFiSSID", r, F::wifiSsid);
     view.setItem("ComboBoxWiFiEncryption", 0);
     view.setItem("cbxWiFiEapType", 0);
     view.setText("edtWiFiUsername", "");
@@ -233,7 +233,7 @@ void ShowWireless(const ConfigRecord& r, ConfigFormView& view) {
     }
 
     // 4. Key.
-    ShowText(view, "EditWiFiKey", r, F::wifiKey);
+    showText(view, "EditWiFiKey", r, F::wifiKey);
 
     // 5. MAC address; all zeros is a printer without a working module.
     const std::string mac = r.text(F::wifiMac);
@@ -256,8 +256,8 @@ void ShowWireless(const ConfigRecord& r, ConfigFormView& view) {
                 view.setEnabled(c, true);
             view.setVisible("edtWiFiDnsSrvIp", true);
             view.setText("EditWiFiIP", ip);
-            ShowText(view, "EditWiFiMask", r, F::wifiMask);
-            ShowText(view, "EditWiFiGateway", r, F::wifiGateway);
+            showText(view, "EditWiFiMask", r, F::wifiMask);
+            showText(view, "EditWiFiGateway", r, F::wifiGateway);
         } else {
             view.setText("EditWiFiIP", r.text(F::wifiCurrentIp));
             view.setText("EditWiFiMask", r.text(F::wifiCurrentMask));
@@ -267,29 +267,29 @@ void ShowWireless(const ConfigRecord& r, ConfigFormView& view) {
 
     // 8. Roaming and the raw port.
     auto showInt = [&](std::string_view control, Field f) {
-        view.setText(control, r.present(f) ? Decimal(r.integer(f)) : std::string());
+        view.setText(control, r.present(f) ? decimal(r.integer(f)) : std::string());
     };
     showInt("edtRoamRssi", F::wifiRoamTrigger);
     showInt("edtScanRssi", F::wifiRoamDelta);
     showInt("edtWifiRawPort", F::wifiRawPort);
 }
 
-void ShowExternalModule(const ConfigRecord& r, ConfigFormView& view) {
+void showExternalModule(const ConfigRecord& r, ConfigFormView& view) {
     for (auto c : {"lblExBTName", "lblExBTPinCode", "edtExBTName", "edtExBTPinCode"})
         view.setEnabled(c, false);
     if (r.byte(F::extBtPresent)) {
         for (auto c : {"lblExBTName", "lblExBTPinCode", "edtExBTName", "edtExBTPinCode"})
             view.setEnabled(c, true);
-        ShowText(view, "edtExBTName", r, F::extBtName);
-        ShowText(view, "edtExBTPinCode", r, F::extBtPinCode);
+        showText(view, "edtExBTName", r, F::extBtName);
+        showText(view, "edtExBTPinCode", r, F::extBtPinCode);
     }
     if (!r.byte(F::extWifiPresent)) return;
     for (auto c : {"edtExWiFiSSID", "cbbExWiFiEncryption", "edtExWiFiKey", "cbbExWiFiDHCP"})
         view.setEnabled(c, true);
-    ShowText(view, "edtExWiFiSSID", r, F::extWifiSsid);
+    showText(view, "edtExWiFiSSID", r, F::extWifiSsid);
     view.setItem("cbbExWiFiEncryption",
                  r.present(F::extWifiSecurity) ? r.integer(F::extWifiSecurity) : -1);
-    ShowText(view, "edtExWiFiKey", r, F::extWifiKey);
+    showText(view, "edtExWiFiKey", r, F::extWifiKey);
     view.setItem("cbbExWiFiDHCP", -1);
     if (!r.present(F::extWifiIp)) return;
     view.setItem("cbbExWiFiDHCP", 2);
@@ -299,8 +299,8 @@ void ShowExternalModule(const ConfigRecord& r, ConfigFormView& view) {
     for (auto c : {"edtExWiFiIP", "edtExWiFiMask", "edtExWiFiGateway"}) view.setEnabled(c, fixed);
     if (fixed) {
         view.setText("edtExWiFiIP", ip);
-        ShowText(view, "edtExWiFiMask", r, F::extWifiMask);
-        ShowText(view, "edtExWiFiGateway", r, F::extWifiGateway);
+        showText(view, "edtExWiFiMask", r, F::extWifiMask);
+        showText(view, "edtExWiFiGateway", r, F::extWifiGateway);
     } else {
         view.setText("edtExWiFiIP", r.text(F::extWifiCurrentIp));
         view.setText("edtExWiFiMask", r.text(F::extWifiCurrentMask));
@@ -308,18 +308,18 @@ void ShowExternalModule(const ConfigRecord& r, ConfigFormView& view) {
     }
 }
 
-void ShowFtp(const ConfigRecord& r, ConfigFormView& view) {
+void showFtp(const ConfigRecord& r, ConfigFormView& view) {
     view.setItem("cbxFtpcEnabled",
                  r.present(F::ftpClientEnabled) ? r.integer(F::ftpClientEnabled) : -1);
-    ShowText(view, "edtFtpSrvIp", r, F::ftpServer);
-    ShowText(view, "edtFtpPath", r, F::ftpPath);
-    ShowText(view, "edtDescriptFile", r, F::ftpDescriptionFile);
-    ShowText(view, "edtFtpUser", r, F::ftpUser);
-    ShowText(view, "edtFtpPswd", r, F::ftpPassword);
+    showText(view, "edtFtpSrvIp", r, F::ftpServer);
+    showText(view, "edtFtpPath", r, F::ftpPath);
+    showText(view, "edtDescriptFile", r, F::ftpDescriptionFile);
+    showText(view, "edtFtpUser", r, F::ftpUser);
+    showText(view, "edtFtpPswd", r, F::ftpPassword);
 }
 
 // Builds one table entry into r; false when the box holds no number.
-bool BuildBinding(const ConfigBinding& b, const ConfigFormView& view, bool inch, ConfigRecord& r) {
+bool buildBinding(const ConfigBinding& b, const ConfigFormView& view, bool inch, ConfigRecord& r) {
     if (b.rule == R::kInfoText || b.rule == R::kInfoCount || b.rule == R::kBase) return true;
     if (b.rule == R::kItemPlusOne || b.rule == R::kItem) {
         const int item = view.item(b.control);
@@ -341,7 +341,7 @@ bool BuildBinding(const ConfigBinding& b, const ConfigFormView& view, bool inch,
             return true;
         case R::kInteger:
         case R::kCutterPiece: {
-            auto v = ParseIntegerEntry(text);
+            auto v = parseIntegerEntry(text);
             if (!v) return false;
             r.setInteger(b.field, *v);
             return true;
@@ -351,16 +351,16 @@ bool BuildBinding(const ConfigBinding& b, const ConfigFormView& view, bool inch,
             if (b.rule == R::kSpeed) {
                 if (auto comma = text.find(','); comma != std::string::npos) text[comma] = '.';
             }
-            auto v = ParseRealEntry(text);
+            auto v = parseRealEntry(text);
             if (!v || std::fabs(*v) > std::numeric_limits<float>::max()) return false;
             r.setReal(b.field, static_cast<float>(*v));
             return true;
         }
         case R::kLengthReal:
         case R::kLengthInt: {
-            auto v = ParseRealEntry(text);
+            auto v = parseRealEntry(text);
             if (!v) return false;
-            const double dots = UnitsToDots(r, *v, inch);
+            const double dots = unitsToDots(r, *v, inch);
             if (b.rule == R::kLengthReal) {
                 if (!std::isfinite(dots) || std::fabs(dots) > std::numeric_limits<float>::max())
                     return false;
@@ -381,7 +381,7 @@ bool BuildBinding(const ConfigBinding& b, const ConfigFormView& view, bool inch,
 
 // Text boxes of the wireless and Bluetooth pages: built only from a box that
 // is shown and not empty.
-void BuildShownText(const ConfigFormView& view, std::string_view control, Field f,
+void buildShownText(const ConfigFormView& view, std::string_view control, Field f,
                     ConfigRecord& r) {
     r.setPresent(f, false);
     if (!view.visible(control)) return;
@@ -389,17 +389,17 @@ void BuildShownText(const ConfigFormView& view, std::string_view control, Field 
     if (!text.empty()) r.setText(f, text);
 }
 
-std::optional<BuildError> BuildWireless(const ConfigFormView& view, ConfigRecord& r) {
-    BuildShownText(view, "EditBTPinCode", F::btPinCode, r);
-    BuildShownText(view, "EditBTName", F::btName, r);
-    BuildShownText(view, "EditWiFiSSID", F::wifiSsid, r);
+std::optional<BuildError> buildWireless(const ConfigFormView& view, ConfigRecord& r) {
+    buildShownText(view, "EditBTPinCode", F::btPinCode, r);
+    buildShownText(view, "EditBTName", F::btName, r);
+    buildShownText(view, "EditWiFiSSID", F::wifiSsid, r);
 
     r.setPresent(F::wifiSecurity, false);
     if (view.visible("ComboBoxWiFiEncryption")) {
         const int item = view.item("ComboBoxWiFiEncryption");
         if (item >= 0) r.setInteger(F::wifiSecurity, item);
     }
-    BuildShownText(view, "EditWiFiKey", F::wifiKey, r);
+    buildShownText(view, "EditWiFiKey", F::wifiKey, r);
 
     r.setPresent(F::wifiPrintName, false);
     if (std::string name = view.text("Edit1Printname"); !name.empty())
@@ -414,7 +414,7 @@ std::optional<BuildError> BuildWireless(const ConfigFormView& view, ConfigRecord
             r.setPresent(field, false);
             continue;
         }
-        auto v = ParseIntegerEntry(text);
+        auto v = parseIntegerEntry(text);
         if (!v) return BuildError{std::string(control), text};
         r.setInteger(field, *v);
     }
@@ -431,9 +431,9 @@ std::optional<BuildError> BuildWireless(const ConfigFormView& view, ConfigRecord
         }
     }
 
-    BuildShownText(view, "EditWiFiIP", F::wifiIp, r);
-    BuildShownText(view, "EditWiFiMask", F::wifiMask, r);
-    BuildShownText(view, "EditWiFiGateway", F::wifiGateway, r);
+    buildShownText(view, "EditWiFiIP", F::wifiIp, r);
+    buildShownText(view, "EditWiFiMask", F::wifiMask, r);
+    buildShownText(view, "EditWiFiGateway", F::wifiGateway, r);
     constexpr int kDhcpOn = 2;
     if (view.visible("ComboBoxWiFiDHCP") && view.item("ComboBoxWiFiDHCP") == kDhcpOn)
         r.setText(F::wifiIp, "0.0.0.0");
@@ -450,38 +450,38 @@ std::optional<BuildError> BuildWireless(const ConfigFormView& view, ConfigRecord
 
 }  // namespace
 
-std::span<const ConfigBinding> ConfigBindings() {
+std::span<const ConfigBinding> configBindings() {
     return kBindings;
 }
 
-const ConfigBinding* BindingOfControl(std::string_view control) {
+const ConfigBinding* bindingOfControl(std::string_view control) {
     for (const auto& b : kBindings)
         if (b.control == control) return &b;
     return nullptr;
 }
 
-void ShowRecord(const ConfigRecord& record, bool inch, ConfigFormView& view) {
-    for (const auto& b : kBindings) ShowBinding(b, record, inch, view);
-    ShowBluetooth(record, view);
-    ShowWireless(record, view);
-    ShowExternalModule(record, view);
-    ShowFtp(record, view);
+void showRecord(const ConfigRecord& record, bool inch, ConfigFormView& view) {
+    for (const auto& b : kBindings) showBinding(b, record, inch, view);
+    showBluetooth(record, view);
+    showWireless(record, view);
+    showExternalModule(record, view);
+    showFtp(record, view);
 }
 
-std::optional<BuildError> BuildRecord(const ConfigFormView& view, bool inch, ConfigRecord& record) {
+std::optional<BuildError> buildRecord(const ConfigFormView& view, bool inch, ConfigRecord& record) {
     // Built on a copy, so a bad entry leaves the caller's record as it was.
     ConfigRecord built = record;
     built.setByte(F::inchUnits, inch ? 1 : 0);
     for (const auto& b : kBindings) {
-        if (!BuildBinding(b, view, inch, built))
+        if (!buildBinding(b, view, inch, built))
             return BuildError{std::string(b.control), view.text(b.control)};
     }
-    if (auto error = BuildWireless(view, built)) return error;
+    if (auto error = buildWireless(view, built)) return error;
     record = built;
     return std::nullopt;
 }
 
-CertificateChoice CertificatesFromForm(const ConfigFormView& view) {
+CertificateChoice certificatesFromForm(const ConfigFormView& view) {
     CertificateChoice choice;
     if (!view.visible("cbxWiFiEapType") || view.item("cbxWiFiEapType") <= 0) return choice;
     choice.taken = true;
@@ -491,13 +491,13 @@ CertificateChoice CertificatesFromForm(const ConfigFormView& view) {
     return choice;
 }
 
-std::string FormatGeneral(double value) {
+std::string formatGeneral(double value) {
     char buf[40];
     std::snprintf(buf, sizeof buf, "%.15g", value);
     return buf;
 }
 
-std::string FormatUnits(double value) {
+std::string formatUnits(double value) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.2f", value);
     std::string s = buf;
@@ -505,8 +505,8 @@ std::string FormatUnits(double value) {
     return s;
 }
 
-std::optional<std::int32_t> ParseIntegerEntry(std::string_view text) {
-    text = Trim(text);
+std::optional<std::int32_t> parseIntegerEntry(std::string_view text) {
+    text = trim(text);
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
     if (text.empty() || text.front() == '+') return std::nullopt;
     std::int32_t v = 0;
@@ -515,8 +515,8 @@ std::optional<std::int32_t> ParseIntegerEntry(std::string_view text) {
     return v;
 }
 
-std::optional<double> ParseRealEntry(std::string_view text) {
-    text = Trim(text);
+std::optional<double> parseRealEntry(std::string_view text) {
+    text = trim(text);
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
     if (text.empty() || text.front() == '+') return std::nullopt;
     // Digits, a point and an exponent only: no "inf", "nan" or hex forms.

@@ -2,7 +2,7 @@
 // what the operator typed.
 //
 // One table binds each control (by its object name) to a record field and a
-// conversion rule; ShowRecord and BuildRecord both walk it, so a control shown
+// conversion rule; showRecord and buildRecord both walk it, so a control shown
 // one way is always read back the same way. The wireless, Bluetooth, FTP and
 // external-module controls follow enable and visibility rules that depend on
 // several fields at once; those are written out below the table walk, in the
@@ -45,8 +45,8 @@ struct ConfigBinding {
 
 // Common, Z, D and RS-232 pages and the printer information box, in the order
 // the controls are shown.
-std::span<const ConfigBinding> ConfigBindings();
-const ConfigBinding* BindingOfControl(std::string_view control);
+std::span<const ConfigBinding> configBindings();
+const ConfigBinding* bindingOfControl(std::string_view control);
 
 // The nine unit labels follow the unit choice; these are the length boxes they
 // stand beside, LabelUnit1 to LabelUnit9 in order.
@@ -86,7 +86,7 @@ class ConfigFormView {
 
 // Record -> controls. Lengths use the record's own resolution in the unit
 // chosen (inch true, mm false).
-void ShowRecord(const ConfigRecord& record, bool inch, ConfigFormView& view);
+void showRecord(const ConfigRecord& record, bool inch, ConfigFormView& view);
 
 // The first entry that is not a number stops the build.
 struct BuildError {
@@ -98,7 +98,7 @@ struct BuildError {
 // rest (identity, counters, resolution, present-bytes, shown-only bases, the
 // external module) as they were. On an error the record is left untouched.
 // Lengths are converted with the record's own resolution.
-std::optional<BuildError> BuildRecord(const ConfigFormView& view, bool inch, ConfigRecord& record);
+std::optional<BuildError> buildRecord(const ConfigFormView& view, bool inch, ConfigRecord& record);
 
 // The three certificate paths the wireless page hands to the write; taken
 // from the path boxes only while an enterprise EAP type is chosen.
@@ -106,13 +106,13 @@ struct CertificateChoice {
     bool taken = false;
     std::string caCert, clientCert, privateKey;
 };
-CertificateChoice CertificatesFromForm(const ConfigFormView& view);
+CertificateChoice certificatesFromForm(const ConfigFormView& view);
 
 // Number texts as the pages show them and read them back.
-std::string FormatGeneral(double value);  // 3.3f -> "3.29999995231628", 3 -> "3"
-std::string FormatUnits(double value);    // "0.00": two decimals, rounded
+std::string formatGeneral(double value);  // 3.3f -> "3.29999995231628", 3 -> "3"
+std::string formatUnits(double value);    // "0.00": two decimals, rounded
 // Whole text must be the number (surrounding blanks allowed); nullopt else.
-std::optional<std::int32_t> ParseIntegerEntry(std::string_view text);
-std::optional<double> ParseRealEntry(std::string_view text);
+std::optional<std::int32_t> parseIntegerEntry(std::string_view text);
+std::optional<double> parseRealEntry(std::string_view text);
 
 }  // namespace m350

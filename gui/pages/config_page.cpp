@@ -25,14 +25,14 @@ constexpr int kFtpTab = 6;
 constexpr int kWirelessTab = m350::kPageWireless;
 
 // Record texts are bytes; each byte is one character in the boxes.
-QString FromBytes(std::string_view s) {
+QString fromBytes(std::string_view s) {
     return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
 }
-std::string ToBytes(const QString& s) {
+std::string toBytes(const QString& s) {
     return s.toLatin1().toStdString();
 }
 
-QString FromText(std::string_view s) {
+QString fromText(std::string_view s) {
     return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
 }
 
@@ -52,17 +52,17 @@ class ConfigPage::View final : public m350::ConfigFormView {
 
     std::string text(std::string_view control) const override {
         QWidget* w = find(control);
-        if (auto* e = qobject_cast<QLineEdit*>(w)) return ToBytes(e->text());
-        if (auto* l = qobject_cast<QLabel*>(w)) return ToBytes(l->text());
+        if (auto* e = qobject_cast<QLineEdit*>(w)) return toBytes(e->text());
+        if (auto* l = qobject_cast<QLabel*>(w)) return toBytes(l->text());
         return {};
     }
     void setText(std::string_view control, std::string_view text) override {
         QWidget* w = find(control);
         if (auto* e = qobject_cast<QLineEdit*>(w)) {
-            e->setText(FromBytes(text));
+            e->setText(fromBytes(text));
             e->setCursorPosition(0);
         } else if (auto* l = qobject_cast<QLabel*>(w)) {
-            l->setText(FromBytes(text));
+            l->setText(fromBytes(text));
         }
     }
     int item(std::string_view control) const override {
@@ -78,7 +78,7 @@ class ConfigPage::View final : public m350::ConfigFormView {
     bool visible(std::string_view control) const override {
         QWidget* w = find(control);
         if (!w) return false;
-        for (; w && !page_.IsPage(w); w = w->parentWidget())
+        for (; w && !page_.isPage(w); w = w->parentWidget())
             if (w->isHidden()) return false;
         return true;
     }
@@ -88,7 +88,7 @@ class ConfigPage::View final : public m350::ConfigFormView {
     void setEnabled(std::string_view control, bool enabled) override {
         if (QWidget* w = find(control)) w->setEnabled(enabled);
     }
-    void setMacNoModule(bool noModule) override { page_.SetMacNoModule(noModule); }
+    void setMacNoModule(bool noModule) override { page_.setMacNoModule(noModule); }
     void encryptionChanged() override {
         if (page_.wirelessRules.encryptionChange) page_.wirelessRules.encryptionChange();
     }
@@ -98,7 +98,7 @@ class ConfigPage::View final : public m350::ConfigFormView {
 
   private:
     QWidget* find(std::string_view control) const {
-        return page_.Control(
+        return page_.control(
             QString::fromLatin1(control.data(), static_cast<qsizetype>(control.size())));
     }
     ConfigPage& page_;
@@ -114,7 +114,7 @@ ConfigPage::ConfigPage(TFormMain& main, QGroupBox* group)
     GroupBoxPrinterInfo = new QGroupBox(QStringLiteral("Printer Information"), group);
     GroupBoxPrinterInfo->setObjectName(QStringLiteral("GroupBoxPrinterInfo"));
     column->addWidget(GroupBoxPrinterInfo);
-    BuildInfoBox();
+    buildInfoBox();
 
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(6);
@@ -151,13 +151,13 @@ ConfigPage::ConfigPage(TFormMain& main, QGroupBox* group)
     TabSheet11 = addSheet("TabSheet11", "Bluetooth");
     tsFtpUpd = addSheet("tsFtpUpd", "FTP Update");
     TabSheet10 = addSheet("TabSheet10", "WiFi AP");
-    BuildCommonPage();
-    BuildZPage();
-    BuildDPage();
-    BuildRs232Page();
-    BuildWirelessPage();
-    BuildBluetoothPage();
-    BuildFtpPage();
+    buildCommonPage();
+    buildZPage();
+    buildDPage();
+    buildRs232Page();
+    buildWirelessPage();
+    buildBluetoothPage();
+    buildFtpPage();
 
     connect(PageControl2, &QTabWidget::currentChanged, this, &ConfigPage::PageControl2Change);
     connect(main_.RadioGroupUnit, &m350ui::RadioGroup::itemIndexChanged, this,
@@ -166,21 +166,21 @@ ConfigPage::ConfigPage(TFormMain& main, QGroupBox* group)
 
 ConfigPage::~ConfigPage() = default;
 
-bool ConfigPage::IsPage(const QWidget* w) const {
+bool ConfigPage::isPage(const QWidget* w) const {
     return w == group_ || w == TabSheet5 || w == TabSheet6 || w == TabSheet7 || w == TabSheet8 ||
            w == TabSheet9 || w == TabSheet11 || w == tsFtpUpd || w == TabSheet10;
 }
 
-QWidget* ConfigPage::Control(const QString& name) const {
+QWidget* ConfigPage::control(const QString& name) const {
     return group_->findChild<QWidget*>(name);
 }
 
-void ConfigPage::ShowDefaults() {
-    record_.Reset();
-    ShowRecord(record_);
+void ConfigPage::showDefaults() {
+    record_.reset();
+    showRecord(record_);
 }
 
-void ConfigPage::FinishStartup() {
+void ConfigPage::finishStartup() {
     // Taken out, not deleted: its controls stay children of PageControl2.
     PageControl2->removeTab(PageControl2->indexOf(TabSheet10));
     TabSheet10->hide();
@@ -188,18 +188,18 @@ void ConfigPage::FinishStartup() {
     PageControl2->setTabVisible(kFtpTab, false);
 }
 
-void ConfigPage::SetReadEnabled(bool enabled) {
+void ConfigPage::setReadEnabled(bool enabled) {
     ButtonRead->setEnabled(enabled);
 }
 
-void ConfigPage::MarkWirelessNotRead() {
+void ConfigPage::markWirelessNotRead() {
     view_->setText("edtWiFiMac", m350::kNoModuleMac);
-    SetMacNoModule(true);
+    setMacNoModule(true);
 }
 
-void ConfigPage::SetMacNoModule(bool noModule) {
+void ConfigPage::setMacNoModule(bool noModule) {
     macNoModule_ = noModule;
-    if (auto* mac = qobject_cast<QLineEdit*>(Control(QStringLiteral("edtWiFiMac")))) {
+    if (auto* mac = qobject_cast<QLineEdit*>(control(QStringLiteral("edtWiFiMac")))) {
         if (noModule) {
             QPalette p = mac->palette();
             p.setColor(QPalette::Base, Qt::red);
@@ -209,7 +209,7 @@ void ConfigPage::SetMacNoModule(bool noModule) {
             mac->setPalette(QPalette());
         }
     }
-    if (auto* b = Control(QStringLiteral("btnWirlessFactoryDef"))) b->setEnabled(!noModule);
+    if (auto* b = control(QStringLiteral("btnWirlessFactoryDef"))) b->setEnabled(!noModule);
     if (!noModule) {
         ButtonConfigSet->setEnabled(true);
     } else if (PageControl2->currentIndex() == kWirelessTab) {
@@ -217,22 +217,22 @@ void ConfigPage::SetMacNoModule(bool noModule) {
     }
 }
 
-void ConfigPage::ReplaceRecord(const m350::ConfigRecord& record) {
+void ConfigPage::replaceRecord(const m350::ConfigRecord& record) {
     record_ = record;
-    ShowRecord(record_);
+    showRecord(record_);
 }
 
-void ConfigPage::ShowRecord(const m350::ConfigRecord& record) {
-    m350::ShowRecord(record, InchChosen(), *view_);
+void ConfigPage::showRecord(const m350::ConfigRecord& record) {
+    m350::showRecord(record, inchChosen(), *view_);
     emit recordShown();
 }
 
-bool ConfigPage::InchChosen() const {
+bool ConfigPage::inchChosen() const {
     return main_.RadioGroupUnit->itemIndex() != 1;
 }
 
-QString ConfigPage::BoxCaption(const QString& control) const {
-    QWidget* box = Control(control);
+QString ConfigPage::boxCaption(const QString& control) const {
+    QWidget* box = this->control(control);
     for (QLabel* label : group_->findChildren<QLabel*>()) {
         if (box && label->buddy() == box) {
             QString caption = label->text().trimmed();
@@ -243,42 +243,42 @@ QString ConfigPage::BoxCaption(const QString& control) const {
     return control;
 }
 
-bool ConfigPage::BuildRecord(m350::ConfigRecord& record) {
-    auto error = m350::BuildRecord(*view_, InchChosen(), record);
+bool ConfigPage::buildRecord(m350::ConfigRecord& record) {
+    auto error = m350::buildRecord(*view_, inchChosen(), record);
     if (!error) return true;
-    const QString control = FromText(error->control);
+    const QString control = fromText(error->control);
     main_.prompter().message(QStringLiteral("\"%1\" is not a valid number in \"%2\" (%3).")
-                                 .arg(FromBytes(error->text), BoxCaption(control), control));
-    if (QWidget* box = Control(control); box && box->isVisible()) box->setFocus();
+                                 .arg(fromBytes(error->text), boxCaption(control), control));
+    if (QWidget* box = this->control(control); box && box->isVisible()) box->setFocus();
     return false;
 }
 
-void ConfigPage::MaskSecrets() {
+void ConfigPage::maskSecrets() {
     for (const char* name : kSecretBoxes)
-        if (auto* e = qobject_cast<QLineEdit*>(Control(QString::fromLatin1(name))))
+        if (auto* e = qobject_cast<QLineEdit*>(control(QString::fromLatin1(name))))
             e->setEchoMode(QLineEdit::Password);
 }
 
 void ConfigPage::ButtonReadClick() {
     ButtonRead->setEnabled(false);
-    MaskSecrets();
+    maskSecrets();
     m350::ConfigRecord scratch;
-    scratch.Reset();
-    main_.RunStandard(m350::kOpReadConfig, &scratch, 1, [&] { ReplaceRecord(scratch); });
+    scratch.reset();
+    main_.runStandard(m350::kOpReadConfig, &scratch, 1, [&] { replaceRecord(scratch); });
     ButtonRead->setEnabled(true);
 }
 
 void ConfigPage::ButtonClearClick() {
-    record_.Reset();
-    ShowRecord(record_);
+    record_.reset();
+    showRecord(record_);
 }
 
 void ConfigPage::ButtonConfigSetClick() {
     m350::ConfigRecord working = record_;
-    if (!PasswordGate(main_)) return;
+    if (!passwordGate(main_)) return;
     if (wirelessRules.keyCheck && !wirelessRules.keyCheck()) return;
-    if (!BuildRecord(working)) return;
-    const m350::CertificateChoice chosen = m350::CertificatesFromForm(*view_);
+    if (!buildRecord(working)) return;
+    const m350::CertificateChoice chosen = m350::certificatesFromForm(*view_);
     if (chosen.taken) certificates_ = {chosen.caCert, chosen.clientCert, chosen.privateKey};
 
     const int page = PageControl2->currentIndex();
@@ -286,11 +286,11 @@ void ConfigPage::ButtonConfigSetClick() {
         // The wireless page also sends the certificate files, which link
         // operation 4 has no room for; same call pattern around it.
         main_.setEnabled(false);
-        const int result = m350::RunConfigurationWrite(main_.link(), main_.interfaceIndex(),
+        const int result = m350::runConfigurationWrite(main_.link(), main_.interfaceIndex(),
                                                        working, page, certificates_);
         if (result != m350::kOk) {
-            std::string_view text = m350::ResultText(result);
-            main_.prompter().message(FromBytes(text));
+            std::string_view text = m350::resultText(result);
+            main_.prompter().message(fromBytes(text));
         }
         main_.setEnabled(true);
         main_.show();
@@ -299,9 +299,9 @@ void ConfigPage::ButtonConfigSetClick() {
             main_.activateWindow();
         }
     } else {
-        main_.RunStandard(m350::kOpWriteConfig, &working, page);
+        main_.runStandard(m350::kOpWriteConfig, &working, page);
     }
-    MaskSecrets();
+    maskSecrets();
 }
 
 void ConfigPage::ButtonSaveClick() {
@@ -315,16 +315,16 @@ void ConfigPage::ButtonSaveClick() {
     // The record is built before anything touches the file: a bad entry
     // leaves both the form record and an existing file as they were.
     m350::ConfigRecord built = record_;
-    if (!BuildRecord(built)) return;
+    if (!buildRecord(built)) return;
     record_ = built;
 
     m350::ConfigFileContents contents;
-    contents.unit = InchChosen() ? 0 : 1;
+    contents.unit = inchChosen() ? 0 : 1;
     contents.record = record_;
     contents.statusFlags = main_.statusFlags();
-    const auto result = m350::SaveConfigFile(path.toStdString(), contents);
+    const auto result = m350::saveConfigFile(path.toStdString(), contents);
     if (result != m350::ConfigFileResult::kOk)
-        main_.prompter().message(FromText(m350::ConfigFileResultText(result)) +
+        main_.prompter().message(fromText(m350::configFileResultText(result)) +
                                  QStringLiteral("\n") + path);
 }
 
@@ -337,26 +337,26 @@ void ConfigPage::ButtonLoadClick() {
     if (path.isEmpty()) return;
 
     m350::ConfigFileContents contents;
-    const auto result = m350::LoadConfigFile(path.toStdString(), contents);
+    const auto result = m350::loadConfigFile(path.toStdString(), contents);
     if (result != m350::ConfigFileResult::kOk) {
-        QString text = FromText(m350::ConfigFileResultText(result));
+        QString text = fromText(m350::configFileResultText(result));
         if (result != m350::ConfigFileResult::kDataError) text += QStringLiteral("\n") + path;
         main_.prompter().message(text);
         return;
     }
     main_.RadioGroupUnit->setItemIndex(contents.unit == 1 ? 1 : 0);
     RadioGroupUnitClick();
-    main_.ShowPrinterStatus(contents.statusFlags);
+    main_.showPrinterStatus(contents.statusFlags);
     // The file's values live in the controls only; the form record (and its
     // resolution, which Set converts with) stays the last read's.
-    ShowRecord(contents.record);
+    showRecord(contents.record);
 }
 
 void ConfigPage::RadioGroupUnitClick() {
     const int index = main_.RadioGroupUnit->itemIndex();
     const QString unit = main_.RadioGroupUnit->itemText(index < 0 ? 0 : index);
     for (const char* name : m350::kMainUnitLabels)
-        if (auto* l = qobject_cast<QLabel*>(Control(QString::fromLatin1(name)))) l->setText(unit);
+        if (auto* l = qobject_cast<QLabel*>(control(QString::fromLatin1(name)))) l->setText(unit);
 }
 
 void ConfigPage::PageControl2Change(int index) {

@@ -45,29 +45,29 @@ class ConfigPage : public QObject {
         *TabSheet10;
 
     // Start-up: show the default configuration record.
-    void ShowDefaults();
+    void showDefaults();
     // End of start-up: first sub-page selected, FTP tab hidden, WiFi AP page
     // out of the page control.
-    void FinishStartup();
+    void finishStartup();
     // Read is possible on every interface but the parallel port.
-    void SetReadEnabled(bool enabled);
+    void setReadEnabled(bool enabled);
     // After a printer reset: the wireless module's state is unknown.
-    void MarkWirelessNotRead();
+    void markWirelessNotRead();
 
     // The form record: what the last Read, Clear or Save left.
     const m350::ConfigRecord& record() const { return record_; }
     // A successful read: the record replaces the form record and is shown.
-    void ReplaceRecord(const m350::ConfigRecord& record);
+    void replaceRecord(const m350::ConfigRecord& record);
     // Shows a record on the pages in the unit chosen, with its own resolution.
-    void ShowRecord(const m350::ConfigRecord& record);
+    void showRecord(const m350::ConfigRecord& record);
     // Builds the record from the controls (unit choice as chosen now); on a
     // box that holds no number, shows a message naming the box and returns
     // false with the record untouched.
-    bool BuildRecord(m350::ConfigRecord& record);
+    bool buildRecord(m350::ConfigRecord& record);
     // True for inch, false for mm.
-    bool InchChosen() const;
+    bool inchChosen() const;
     // The wireless MAC box shows the no-module state.
-    bool MacNoModule() const { return macNoModule_; }
+    bool macNoModule() const { return macNoModule_; }
     // Certificate files the wireless page's Set sends; kept while the program runs.
     const m350::CertificatePaths& certificatePaths() const { return certificates_; }
 
@@ -84,10 +84,10 @@ class ConfigPage : public QObject {
     WirelessRules wirelessRules;
 
     // A control of the pages by object name; null when there is none.
-    QWidget* Control(const QString& name) const;
+    QWidget* control(const QString& name) const;
 
   signals:
-    // After every Show record (Read, Clear, Load, start-up).
+    // After every Show record (Read, Clear, load, start-up).
     void recordShown();
 
   public slots:
@@ -103,21 +103,21 @@ class ConfigPage : public QObject {
     class View;
     friend class View;
 
-    void BuildInfoBox();
-    void BuildCommonPage();
-    void BuildZPage();
-    void BuildDPage();
-    void BuildRs232Page();
-    void BuildWirelessPage();
-    void BuildBluetoothPage();
-    void BuildFtpPage();
-    void SetMacNoModule(bool noModule);
+    void buildInfoBox();
+    void buildCommonPage();
+    void buildZPage();
+    void buildDPage();
+    void buildRs232Page();
+    void buildWirelessPage();
+    void buildBluetoothPage();
+    void buildFtpPage();
+    void setMacNoModule(bool noModule);
     // The group itself or one of the sub-pages.
-    bool IsPage(const QWidget* w) const;
+    bool isPage(const QWidget* w) const;
     // The password character back on the secret boxes.
-    void MaskSecrets();
+    void maskSecrets();
     // "Paper Width" for EditWidth: the caption of the label that names a box.
-    QString BoxCaption(const QString& control) const;
+    QString boxCaption(const QString& control) const;
 
     TFormMain& main_;
     QGroupBox* group_;

@@ -9,13 +9,13 @@
 #include "gui/pages/config_page_kit.h"
 #include "core/config/config_record.h"
 
-using configkit::Combo;
-using configkit::Edit;
-using configkit::Label;
+using configkit::combo;
+using configkit::edit;
+using configkit::label;
 
 namespace {
 
-QStringList WithEmptyItem(const m350::KeywordTable& table) {
+QStringList withEmptyItem(const m350::KeywordTable& table) {
     QStringList items{QString()};
     for (std::string_view e : table.entries)
         items << QString::fromLatin1(e.data(), static_cast<qsizetype>(e.size()));
@@ -28,8 +28,8 @@ const QStringList kOffOn{"", "OFF", "ON"};
 constexpr int kBoxWidth = 56;
 
 // A shown-only base value beside its box: hidden until a record has one.
-QLineEdit* BaseBox(QWidget* parent, const char* name) {
-    QLineEdit* e = Edit(parent, name);
+QLineEdit* baseBox(QWidget* parent, const char* name) {
+    QLineEdit* e = edit(parent, name);
     e->setReadOnly(true);
     e->setFocusPolicy(Qt::NoFocus);
     e->setMaximumWidth(48);
@@ -37,17 +37,17 @@ QLineEdit* BaseBox(QWidget* parent, const char* name) {
     return e;
 }
 
-QLabel* UnitLabel(QWidget* parent, int n) {
-    return Label(parent, QStringLiteral("LabelUnit%1").arg(n).toLatin1().constData(), "inch");
+QLabel* unitLabel(QWidget* parent, int n) {
+    return label(parent, QStringLiteral("LabelUnit%1").arg(n).toLatin1().constData(), "inch");
 }
 
-QLabel* RangeLabel(QWidget* parent, const char* name, const char* text) {
-    return Label(parent, name, QString::fromLatin1(text));
+QLabel* rangeLabel(QWidget* parent, const char* name, const char* text) {
+    return label(parent, name, QString::fromLatin1(text));
 }
 
 }  // namespace
 
-void ConfigPage::BuildInfoBox() {
+void ConfigPage::buildInfoBox() {
     QGroupBox* box = GroupBoxPrinterInfo;
     auto* grid = new QGridLayout(box);
     grid->setContentsMargins(8, 14, 8, 6);
@@ -60,7 +60,7 @@ void ConfigPage::BuildInfoBox() {
         return l;
     };
     auto readOnly = [box](const char* name) {
-        QLineEdit* e = Edit(box, name);
+        QLineEdit* e = edit(box, name);
         e->setReadOnly(true);
         // Never below what a short value needs; the layout gives the rest.
         e->setMinimumWidth(40);
@@ -89,138 +89,138 @@ void ConfigPage::BuildInfoBox() {
     for (int c : {1, 2, 4, 5}) grid->setColumnStretch(c, 1);
 }
 
-void ConfigPage::BuildCommonPage() {
-    QWidget* p = configkit::ScrollingPanel(TabSheet5, "PanelCommon");
-    QGridLayout* grid = configkit::PageGrid(p);
+void ConfigPage::buildCommonPage() {
+    QWidget* p = configkit::scrollingPanel(TabSheet5, "PanelCommon");
+    QGridLayout* grid = configkit::pageGrid(p);
     configkit::Rows rows(grid, kBoxWidth);
 
     QStringList density{QString()};
     for (int i = 0; i <= 15; ++i) density << QString::number(i);
-    rows.add(Label(p, "LabelSpeed", "Speed"), Edit(p, "EditSpeed", 2));
-    rows.add(Label(p, "LabelDensity", "Density"),
-             {Combo(p, "ComboBoxDensity", density), BaseBox(p, "EditDensityBase")});
-    rows.add(Label(p, "LabelWidth", "Paper Width"), Edit(p, "EditWidth"), UnitLabel(p, 1));
-    rows.add(Label(p, "LabelHeight", "Paper Height"), Edit(p, "EditHeight"), UnitLabel(p, 2));
-    rows.add(Label(p, "LabelSensorType", "Media Sensor"),
-             Combo(p, "ComboBoxMediaSensor", {"", "Gap", "Bline", "Continuous"}));
-    rows.add(Label(p, "LabelVerticalGap", "Gap"), Edit(p, "EditGapSize"), UnitLabel(p, 3));
-    rows.add(Label(p, "LabelGapOffset", "Gap Offset"), Edit(p, "EditGapOffset"), UnitLabel(p, 4));
-    rows.add(Label(p, "LabelPrintOut", "Post-Print Action"),
-             Combo(p, "ComboBoxPrintOut", {"", "OFF", "TEAR", "PEEL", "CUTTER"}));
-    rows.add(Label(p, "LabelCutterPiece", "Cut Piece"), Edit(p, "EditCutterPiece"));
-    rows.add(Label(p, "LabelReference", "Reference"),
-             {Edit(p, "EditReferenceX"), Edit(p, "EditReferenceY")});
+    rows.add(label(p, "LabelSpeed", "Speed"), edit(p, "EditSpeed", 2));
+    rows.add(label(p, "LabelDensity", "Density"),
+             {combo(p, "ComboBoxDensity", density), baseBox(p, "EditDensityBase")});
+    rows.add(label(p, "LabelWidth", "Paper Width"), edit(p, "EditWidth"), unitLabel(p, 1));
+    rows.add(label(p, "LabelHeight", "Paper Height"), edit(p, "EditHeight"), unitLabel(p, 2));
+    rows.add(label(p, "LabelSensorType", "Media Sensor"),
+             combo(p, "ComboBoxMediaSensor", {"", "Gap", "Bline", "Continuous"}));
+    rows.add(label(p, "LabelVerticalGap", "Gap"), edit(p, "EditGapSize"), unitLabel(p, 3));
+    rows.add(label(p, "LabelGapOffset", "Gap Offset"), edit(p, "EditGapOffset"), unitLabel(p, 4));
+    rows.add(label(p, "LabelPrintOut", "Post-Print Action"),
+             combo(p, "ComboBoxPrintOut", {"", "OFF", "TEAR", "PEEL", "CUTTER"}));
+    rows.add(label(p, "LabelCutterPiece", "Cut Piece"), edit(p, "EditCutterPiece"));
+    rows.add(label(p, "LabelReference", "Reference"),
+             {edit(p, "EditReferenceX"), edit(p, "EditReferenceY")});
 
-    QComboBox* direction = Combo(p, "ComboBoxDirection", {"", "0", "1"});
-    QComboBox* mirror = Combo(p, "ComboBoxMirror", {"", "0", "1"});
-    rows.add(Label(p, "LabelDirection", "Direction"), {direction, mirror});
+    QComboBox* direction = combo(p, "ComboBoxDirection", {"", "0", "1"});
+    QComboBox* mirror = combo(p, "ComboBoxMirror", {"", "0", "1"});
+    rows.add(label(p, "LabelDirection", "Direction"), {direction, mirror});
     // One digit each: two narrow lists side by side.
     for (QComboBox* c : {direction, mirror}) c->setMinimumContentsLength(1);
-    rows.add(Label(p, "LabelOffset", "Offset"),
-             {Edit(p, "EditOffset"), BaseBox(p, "EditOffsetBase")});
-    rows.add(Label(p, "LabelShiftX", "Shift X"),
-             {Edit(p, "EditShiftX"), BaseBox(p, "EditShiftXBase")});
-    rows.add(Label(p, "LabelShiftY", "Shift Y"),
-             {Edit(p, "EditShiftY"), BaseBox(p, "EditShiftYBase")});
+    rows.add(label(p, "LabelOffset", "Offset"),
+             {edit(p, "EditOffset"), baseBox(p, "EditOffsetBase")});
+    rows.add(label(p, "LabelShiftX", "Shift X"),
+             {edit(p, "EditShiftX"), baseBox(p, "EditShiftXBase")});
+    rows.add(label(p, "LabelShiftY", "Shift Y"),
+             {edit(p, "EditShiftY"), baseBox(p, "EditShiftYBase")});
 
     // Two blocks of rows: three leave the captions too little room in the
     // longer languages.
     rows.nextBlock();
-    rows.add(Label(p, "LabelRibbon", "Ribbon"), Combo(p, "ComboBoxRibbon", kOffOn));
-    rows.add(Label(p, "LabelRibbonSensor", "Ribbon Sensor"),
-             Combo(p, "ComboBoxRibbonSensor", kOffOn));
-    rows.add(Label(p, "LabelRibbonEncoder", "Ribbon Encoder Err."),
-             Combo(p, "ComboBoxRibbonEncoder", kOffOn));
-    rows.add(Label(p, "LabelCodePage", "Code Page"),
-             Combo(p, "ComboBoxCodePage", WithEmptyItem(m350::kCodePageTable)));
-    rows.add(Label(p, "LabelCountryCode", "Country Code"),
-             Combo(p, "ComboBoxCountryCode", WithEmptyItem(m350::kCountryTable)));
-    rows.add(Label(p, "LabelDisplayLanguage", "Language"),
-             Combo(p, "ComboBoxDisplayLanguage",
+    rows.add(label(p, "LabelRibbon", "Ribbon"), combo(p, "ComboBoxRibbon", kOffOn));
+    rows.add(label(p, "LabelRibbonSensor", "Ribbon Sensor"),
+             combo(p, "ComboBoxRibbonSensor", kOffOn));
+    rows.add(label(p, "LabelRibbonEncoder", "Ribbon Encoder Err."),
+             combo(p, "ComboBoxRibbonEncoder", kOffOn));
+    rows.add(label(p, "LabelCodePage", "Code Page"),
+             combo(p, "ComboBoxCodePage", withEmptyItem(m350::kCodePageTable)));
+    rows.add(label(p, "LabelCountryCode", "Country Code"),
+             combo(p, "ComboBoxCountryCode", withEmptyItem(m350::kCountryTable)));
+    rows.add(label(p, "LabelDisplayLanguage", "Language"),
+             combo(p, "ComboBoxDisplayLanguage",
                    {"", "English", "French", "Spanish", "Italian", "Russian", "German"}));
 
-    rows.add(Label(p, "LabelHead", "Head-up Sensor"), Combo(p, "ComboBoxHead", kOffOn));
-    rows.add(Label(p, "LabelReprint", "Reprint After Error"), Combo(p, "ComboBoxReprint", kOffOn));
-    rows.add(Label(p, "LabelMaximumLength", "Maximum Length"), Edit(p, "EditMaximumLength"),
-             UnitLabel(p, 5));
-    rows.add(Label(p, "LabelGapInten", "Gap Inten."), Edit(p, "EditGapInten"));
-    rows.add(Label(p, "LabelBlineInten", "Bline Inten."), Edit(p, "EditBlineInten"));
-    rows.add(Label(p, "LabelContinuousInten", "Continuous Inten."), Edit(p, "EditContinuousInten"));
-    rows.add(Label(p, "LabelThresholdDetection", "Threshold Detection"),
-             Combo(p, "ComboBoxThreshold", {"", "MANUAL", "AUTO"}));
+    rows.add(label(p, "LabelHead", "Head-up Sensor"), combo(p, "ComboBoxHead", kOffOn));
+    rows.add(label(p, "LabelReprint", "Reprint After Error"), combo(p, "ComboBoxReprint", kOffOn));
+    rows.add(label(p, "LabelMaximumLength", "Maximum Length"), edit(p, "EditMaximumLength"),
+             unitLabel(p, 5));
+    rows.add(label(p, "LabelGapInten", "Gap Inten."), edit(p, "EditGapInten"));
+    rows.add(label(p, "LabelBlineInten", "Bline Inten."), edit(p, "EditBlineInten"));
+    rows.add(label(p, "LabelContinuousInten", "Continuous Inten."), edit(p, "EditContinuousInten"));
+    rows.add(label(p, "LabelThresholdDetection", "Threshold Detection"),
+             combo(p, "ComboBoxThreshold", {"", "MANUAL", "AUTO"}));
     for (int c : {0, 3}) grid->setColumnStretch(c, 1);
-    configkit::FinishGrid(grid);
+    configkit::finishGrid(grid);
 }
 
-void ConfigPage::BuildZPage() {
+void ConfigPage::buildZPage() {
     QWidget* p = TabSheet6;
-    QGridLayout* grid = configkit::PageGrid(p);
+    QGridLayout* grid = configkit::pageGrid(p);
     configkit::Rows rows(grid, kBoxWidth);
     const QStringList mediaActions{"", "FEED", "CALIBRATION", "LENGTH", "NO MOTION"};
 
-    rows.add(Label(p, "LabelDarknessZ", "Darkness"), Edit(p, "EditDarknessZ", 2),
-             RangeLabel(p, "LabelRangeDarknessZ", "0 to 30"));
-    rows.add(Label(p, "LabelPrintSpeedZ", "Print Speed"), Edit(p, "EditPrintSpeedZ"));
-    rows.add(Label(p, "LabelTearOffZ", "Tear Off"), Edit(p, "EditTearOffZ", 4),
-             RangeLabel(p, "LabelRangeTearOffZ", "-120 to 120"));
-    rows.add(Label(p, "LabelPrintModeZ", "Print Mode"),
-             Combo(p, "ComboBoxPrintModeZ", {"", "TEAR OFF", "PEEL OFF", "CUTTER"}));
-    rows.add(Label(p, "LabelPrintWidthZ", "Print Width"), Edit(p, "EditPrintWidthZ"),
-             UnitLabel(p, 6));
-    rows.add(Label(p, "LabelControlPrefixZ", "Control Prefix"), Edit(p, "EditControlPrefixZ", 1));
+    rows.add(label(p, "LabelDarknessZ", "Darkness"), edit(p, "EditDarknessZ", 2),
+             rangeLabel(p, "LabelRangeDarknessZ", "0 to 30"));
+    rows.add(label(p, "LabelPrintSpeedZ", "Print Speed"), edit(p, "EditPrintSpeedZ"));
+    rows.add(label(p, "LabelTearOffZ", "Tear Off"), edit(p, "EditTearOffZ", 4),
+             rangeLabel(p, "LabelRangeTearOffZ", "-120 to 120"));
+    rows.add(label(p, "LabelPrintModeZ", "Print Mode"),
+             combo(p, "ComboBoxPrintModeZ", {"", "TEAR OFF", "PEEL OFF", "CUTTER"}));
+    rows.add(label(p, "LabelPrintWidthZ", "Print Width"), edit(p, "EditPrintWidthZ"),
+             unitLabel(p, 6));
+    rows.add(label(p, "LabelControlPrefixZ", "Control Prefix"), edit(p, "EditControlPrefixZ", 1));
 
     rows.nextBlock();
-    rows.add(Label(p, "LabelFormatPrefixZ", "Format Prefix"), Edit(p, "EditFormatPrefixZ", 1));
-    rows.add(Label(p, "LabelDelimiterCharZ", "Delimiter Char"), Edit(p, "EditDelimiterCharZ", 1));
-    rows.add(Label(p, "LabelMediaPowerUpZ", "Media Power Up"),
-             Combo(p, "ComboBoxMediaPowerUpZ", mediaActions));
-    rows.add(Label(p, "LabelHeadCloseZ", "Head Close"),
-             Combo(p, "ComboBoxHeadCloseZ", mediaActions));
-    rows.add(Label(p, "LabelLabelTopZ", "Label Top"), Edit(p, "EditLabelTopZ", 4),
-             RangeLabel(p, "LabelRangeLabelTopZ", "-120 to 120"));
-    rows.add(Label(p, "LabelLeftPositionZ", "Left Position"), Edit(p, "EditLeftPositionZ", 5),
-             RangeLabel(p, "LabelRangeLeftPositionZ", "-9999 to 9999"));
+    rows.add(label(p, "LabelFormatPrefixZ", "Format Prefix"), edit(p, "EditFormatPrefixZ", 1));
+    rows.add(label(p, "LabelDelimiterCharZ", "Delimiter Char"), edit(p, "EditDelimiterCharZ", 1));
+    rows.add(label(p, "LabelMediaPowerUpZ", "Media Power Up"),
+             combo(p, "ComboBoxMediaPowerUpZ", mediaActions));
+    rows.add(label(p, "LabelHeadCloseZ", "Head Close"),
+             combo(p, "ComboBoxHeadCloseZ", mediaActions));
+    rows.add(label(p, "LabelLabelTopZ", "Label Top"), edit(p, "EditLabelTopZ", 4),
+             rangeLabel(p, "LabelRangeLabelTopZ", "-120 to 120"));
+    rows.add(label(p, "LabelLeftPositionZ", "Left Position"), edit(p, "EditLeftPositionZ", 5),
+             rangeLabel(p, "LabelRangeLeftPositionZ", "-9999 to 9999"));
     for (int c : {0, 3}) grid->setColumnStretch(c, 1);
-    configkit::FinishGrid(grid);
+    configkit::finishGrid(grid);
 }
 
-void ConfigPage::BuildDPage() {
+void ConfigPage::buildDPage() {
     QWidget* p = TabSheet7;
-    QGridLayout* grid = configkit::PageGrid(p);
+    QGridLayout* grid = configkit::pageGrid(p);
     configkit::Rows rows(grid, kBoxWidth);
 
-    rows.add(Label(p, "LabelHeatD", "Heat"), Edit(p, "EditHeatD", 2),
-             RangeLabel(p, "LabelRangeHeatD", "0 to 30"));
-    rows.add(Label(p, "LabelPrintSpeedD", "Print Speed"), Edit(p, "EditPrintSpeedD"));
-    rows.add(Label(p, "LabelLabelWidthD", "Label Width"), Edit(p, "EditLabelWidthD"),
-             UnitLabel(p, 7));
-    rows.add(Label(p, "LabelPresentSensorD", "Present Sensor"),
-             Combo(p, "ComboBoxPresentSensorD", kOffOn));
+    rows.add(label(p, "LabelHeatD", "Heat"), edit(p, "EditHeatD", 2),
+             rangeLabel(p, "LabelRangeHeatD", "0 to 30"));
+    rows.add(label(p, "LabelPrintSpeedD", "Print Speed"), edit(p, "EditPrintSpeedD"));
+    rows.add(label(p, "LabelLabelWidthD", "Label Width"), edit(p, "EditLabelWidthD"),
+             unitLabel(p, 7));
+    rows.add(label(p, "LabelPresentSensorD", "Present Sensor"),
+             combo(p, "ComboBoxPresentSensorD", kOffOn));
 
     rows.nextBlock();
-    rows.add(Label(p, "LabelCutterEquippedD", "Cutter Equipped"),
-             Combo(p, "ComboBoxCutterEquippedD", kOffOn));
-    rows.add(Label(p, "LabelControlCodesD", "Control Codes"),
-             Combo(p, "ComboBoxControlCodesD", {"", "Standard", "Alternate", "Alternate-2"}));
-    rows.add(Label(p, "LabelColumnOffsetD", "Column Offset"), Edit(p, "EditColumnOffsetD"),
-             UnitLabel(p, 8));
-    rows.add(Label(p, "LabelRowOffsetD", "Row Offset"), Edit(p, "EditRowOffsetD"), UnitLabel(p, 9));
+    rows.add(label(p, "LabelCutterEquippedD", "Cutter Equipped"),
+             combo(p, "ComboBoxCutterEquippedD", kOffOn));
+    rows.add(label(p, "LabelControlCodesD", "Control Codes"),
+             combo(p, "ComboBoxControlCodesD", {"", "Standard", "Alternate", "Alternate-2"}));
+    rows.add(label(p, "LabelColumnOffsetD", "Column Offset"), edit(p, "EditColumnOffsetD"),
+             unitLabel(p, 8));
+    rows.add(label(p, "LabelRowOffsetD", "Row Offset"), edit(p, "EditRowOffsetD"), unitLabel(p, 9));
     for (int c : {0, 3}) grid->setColumnStretch(c, 1);
-    configkit::FinishGrid(grid);
+    configkit::finishGrid(grid);
 }
 
-void ConfigPage::BuildRs232Page() {
+void ConfigPage::buildRs232Page() {
     QWidget* p = TabSheet8;
-    QGridLayout* grid = configkit::PageGrid(p);
+    QGridLayout* grid = configkit::pageGrid(p);
     configkit::Rows rows(grid, kBoxWidth);
-    rows.add(Label(p, "LabelBaudrate", "Baud Rate"),
-             Combo(p, "ComboBoxBaudrate",
+    rows.add(label(p, "LabelBaudrate", "Baud Rate"),
+             combo(p, "ComboBoxBaudrate",
                    {"", "1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200"}));
-    rows.add(Label(p, "LabelDataBit", "Data Bits"), Combo(p, "ComboBoxDatabit", {"", "7", "8"}));
-    rows.add(Label(p, "LabelParity", "Parity"),
-             Combo(p, "ComboBoxParity", {"", "None", "Odd", "Even"}));
-    rows.add(Label(p, "LabelStopBit", "Stop Bit(s)"), Combo(p, "ComboBoxStopBit", {"", "1", "2"}));
+    rows.add(label(p, "LabelDataBit", "Data Bits"), combo(p, "ComboBoxDatabit", {"", "7", "8"}));
+    rows.add(label(p, "LabelParity", "Parity"),
+             combo(p, "ComboBoxParity", {"", "None", "Odd", "Even"}));
+    rows.add(label(p, "LabelStopBit", "Stop Bit(s)"), combo(p, "ComboBoxStopBit", {"", "1", "2"}));
     // The lists keep a sensible width; the rest of the page stays empty.
     grid->setColumnStretch(3, 1);
-    configkit::FinishGrid(grid);
+    configkit::finishGrid(grid);
 }

@@ -21,7 +21,7 @@ namespace configkit {
 // hyphen, and where one word alone is still wider (long compound words of
 // some languages) inside it, with a hyphen at the break. Ideographic and kana
 // text breaks between any two characters, without a hyphen.
-inline QStringList BreakLines(const QFontMetrics& metrics, const QString& text, int width) {
+inline QStringList breakLines(const QFontMetrics& metrics, const QString& text, int width) {
     QStringList lines;
     auto fits = [&](const QString& s) { return metrics.horizontalAdvance(s) <= width; };
     auto ideographic = [](const QString& word) {
@@ -69,7 +69,7 @@ inline QStringList BreakLines(const QFontMetrics& metrics, const QString& text, 
 }
 
 // A caption that wraps onto as many lines as its column needs (see
-// BreakLines) and asks its layout for the height of those lines. Only where
+// breakLines) and asks its layout for the height of those lines. Only where
 // the layout cannot give that height does it draw itself a point or two
 // smaller rather than lose a line.
 class FitLabel : public QLabel {
@@ -83,7 +83,7 @@ class FitLabel : public QLabel {
         const QMargins m = contentsMargins();
         const QFontMetrics metrics(font());
         const auto lines =
-            BreakLines(metrics, text(), std::max(width - m.left() - m.right(), 1)).size();
+            breakLines(metrics, text(), std::max(width - m.left() - m.right(), 1)).size();
         return static_cast<int>(std::max<qsizetype>(lines, 1)) * metrics.lineSpacing() + m.top() +
                m.bottom();
     }
@@ -94,7 +94,7 @@ class FitLabel : public QLabel {
         return {metrics.horizontalAdvance(text()) + m.left() + m.right(),
                 metrics.lineSpacing() + m.top() + m.bottom()};
     }
-    // Narrow columns are fine: the caption goes onto more lines.
+    // narrow columns are fine: the caption goes onto more lines.
     QSize minimumSizeHint() const override {
         const QFontMetrics metrics(font());
         const int few = metrics.averageCharWidth() * 8;
@@ -110,7 +110,7 @@ class FitLabel : public QLabel {
         for (int size = f.pointSize(); size > 5; --size) {
             f.setPointSize(size);
             const QFontMetrics metrics(f);
-            lines = BreakLines(metrics, text(), area.width());
+            lines = breakLines(metrics, text(), area.width());
             spacing = metrics.lineSpacing();
             if (lines.size() * spacing <= area.height()) break;
         }
@@ -130,14 +130,14 @@ class FitLabel : public QLabel {
     }
 };
 
-inline QLabel* Label(QWidget* parent, const char* name, const QString& text) {
+inline QLabel* label(QWidget* parent, const char* name, const QString& text) {
     auto* l = new FitLabel(text, parent);
     if (name && *name) l->setObjectName(QString::fromLatin1(name));
     return l;
 }
 
 // maxLength 0: the box takes any length (the record field cuts it).
-inline QLineEdit* Edit(QWidget* parent, const char* name, int maxLength = 0) {
+inline QLineEdit* edit(QWidget* parent, const char* name, int maxLength = 0) {
     auto* e = new QLineEdit(parent);
     e->setObjectName(QString::fromLatin1(name));
     if (maxLength > 0) e->setMaxLength(maxLength);
@@ -145,7 +145,7 @@ inline QLineEdit* Edit(QWidget* parent, const char* name, int maxLength = 0) {
 }
 
 // A drop-down list with its items and nothing selected.
-inline QComboBox* Combo(QWidget* parent, const char* name, const QStringList& items) {
+inline QComboBox* combo(QWidget* parent, const char* name, const QStringList& items) {
     auto* c = new QComboBox(parent);
     c->setObjectName(QString::fromLatin1(name));
     c->setEditable(false);
@@ -173,12 +173,12 @@ class Rows {
     void add(QLabel* caption, QWidget* box, QWidget* note = nullptr) {
         const int c = 3 * block_;
         if (caption) {
-            Caption(caption);
+            styleCaption(caption);
             grid_->addWidget(caption, row_, c);
             caption->setBuddy(box);
         }
         if (box) {
-            if (Narrow(box, boxWidth_)) {
+            if (narrow(box, boxWidth_)) {
                 grid_->addWidget(box, row_, c + 1, Qt::AlignLeft);
             } else if (!note && boxWidth_ > 0 && qobject_cast<QComboBox*>(box)) {
                 // A list with no note beside it may use the note's column
@@ -198,17 +198,17 @@ class Rows {
         strip->setContentsMargins(0, 0, 0, 0);
         QWidget* first = nullptr;
         for (QWidget* w : boxes) {
-            Narrow(w, boxWidth_ * 2 / 3);
+            narrow(w, boxWidth_ * 2 / 3);
             strip->addWidget(w);
             if (!first) first = w;
         }
         const int c = 3 * block_;
         if (caption) {
-            Caption(caption);
+            styleCaption(caption);
             grid_->addWidget(caption, row_, c);
             caption->setBuddy(first);
         }
-        // Narrow boxes start where the single boxes of the other rows start
+        // narrow boxes start where the single boxes of the other rows start
         // (the alignment is the grid cell's: addLayout() overrides one set
         // on the strip itself).
         grid_->addLayout(strip, row_, c + 1, boxWidth_ > 0 ? Qt::AlignLeft : Qt::Alignment());
@@ -225,12 +225,12 @@ class Rows {
   private:
     // Long captions (other languages) wrap onto a second line rather than
     // squeezing their boxes or being cut.
-    static void Caption(QLabel* caption) {
+    static void styleCaption(QLabel* caption) {
         caption->setWordWrap(true);
         caption->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     }
 
-    static bool Narrow(QWidget* box, int width) {
+    static bool narrow(QWidget* box, int width) {
         if (auto* combo = qobject_cast<QComboBox*>(box); combo && width > 0) {
             // As wide as the longest item of the current language, so the
             // chosen one is never cut; follows the items when they change.
@@ -249,7 +249,7 @@ class Rows {
 };
 
 // The grid of a sub-page, with room left below the rows.
-inline QGridLayout* PageGrid(QWidget* page) {
+inline QGridLayout* pageGrid(QWidget* page) {
     auto* grid = new QGridLayout(page);
     grid->setContentsMargins(6, 6, 6, 6);
     grid->setHorizontalSpacing(6);
@@ -260,7 +260,7 @@ inline QGridLayout* PageGrid(QWidget* page) {
 // The panel that carries a sub-page's rows inside a scroll area filling the
 // page: where a language wraps its captions onto more lines than the page has
 // room for, the rows scroll instead of being squeezed.
-inline QWidget* ScrollingPanel(QWidget* page, const char* name) {
+inline QWidget* scrollingPanel(QWidget* page, const char* name) {
     auto* scroll = new QScrollArea(page);
     scroll->setObjectName(QString::fromLatin1(name) + QStringLiteral("Scroll"));
     scroll->setFrameShape(QFrame::NoFrame);
@@ -279,7 +279,7 @@ inline QWidget* ScrollingPanel(QWidget* page, const char* name) {
 }
 
 // Pushes the rows to the top once the page is filled.
-inline void FinishGrid(QGridLayout* grid) {
+inline void finishGrid(QGridLayout* grid) {
     grid->setRowStretch(grid->rowCount(), 1);
 }
 

@@ -17,29 +17,29 @@
 
 namespace {
 
-using m350ui::pagekit::Button;
-using m350ui::pagekit::Caption;
-using m350ui::pagekit::DropDown;
-using m350ui::pagekit::Named;
+using m350ui::pagekit::button;
+using m350ui::pagekit::caption;
+using m350ui::pagekit::dropDown;
+using m350ui::pagekit::named;
 
 const QStringList kDevices{"DRAM", "FLASH", "CARD"};
 constexpr int kFlash = 1;
 
-QGridLayout* Grid(QWidget* group) { return m350ui::pagekit::Grid(group, 10, 8); }
+QGridLayout* pageGrid(QWidget* group) { return m350ui::pagekit::grid(group, 10, 8); }
 
 }  // namespace
 
 FileManagerPage::FileManagerPage(TFormMain& main, QWidget* sheet) : QObject(&main), main_(main) {
     setObjectName(QStringLiteral("FileManagerPage"));
     GroupBoxFileDownload =
-        Named(new QGroupBox(QStringLiteral("File Download"), sheet), "GroupBoxFileDownload");
+        named(new QGroupBox(QStringLiteral("File Download"), sheet), "GroupBoxFileDownload");
     GroupBoxFileInfo =
-        Named(new QGroupBox(QStringLiteral("File Information"), sheet), "GroupBoxFileInfo");
+        named(new QGroupBox(QStringLiteral("File Information"), sheet), "GroupBoxFileInfo");
     GroupBoxFileFormat =
-        Named(new QGroupBox(QStringLiteral("File Format"), sheet), "GroupBoxFileFormat");
-    BuildDownloadGroup();
-    BuildInfoGroup();
-    BuildFormatGroup();
+        named(new QGroupBox(QStringLiteral("File Format"), sheet), "GroupBoxFileFormat");
+    buildDownloadGroup();
+    buildInfoGroup();
+    buildFormatGroup();
 
     // Download across the top; information and format side by side below it.
     auto* page = new QVBoxLayout(sheet);
@@ -55,24 +55,24 @@ FileManagerPage::FileManagerPage(TFormMain& main, QWidget* sheet) : QObject(&mai
 
 // File type and Browse, then the printer file name, its size and the memory
 // device, then Download.
-void FileManagerPage::BuildDownloadGroup() {
+void FileManagerPage::buildDownloadGroup() {
     QGroupBox* g = GroupBoxFileDownload;
-    QGridLayout* grid = Grid(g);
-    LabelFileType = Caption(g, "LabelFileType", "File Type");
-    ComboBoxFileType = DropDown(g, "ComboBoxFileType",
+    QGridLayout* grid = pageGrid(g);
+    LabelFileType = caption(g, "LabelFileType", "File Type");
+    ComboBoxFileType = dropDown(g, "ComboBoxFileType",
                                 {"BMP", "PCX", "True Type Font", "Bitmap Font",
                                  "Printer BASIC File", "Data File", "Firmware File", "TCF File"},
                                 0);
-    ButtonBrowse = Button(g, "ButtonBrowse", "Browse");
-    ButtonFontView = Button(g, "ButtonFontView", "Font View");
-    LabelFileName = Caption(g, "LabelFileName", "File Name");
-    EditFileName = Named(new QLineEdit(g), "EditFileName");
-    LabelFileSize = Caption(g, "LabelFileSize", "File Size");
-    EditFileSize = Named(new QLineEdit(g), "EditFileSize");
+    ButtonBrowse = button(g, "ButtonBrowse", "Browse");
+    ButtonFontView = button(g, "ButtonFontView", "Font View");
+    LabelFileName = caption(g, "LabelFileName", "File Name");
+    EditFileName = named(new QLineEdit(g), "EditFileName");
+    LabelFileSize = caption(g, "LabelFileSize", "File Size");
+    EditFileSize = named(new QLineEdit(g), "EditFileSize");
     EditFileSize->setReadOnly(true);
-    LabelMemoryDevice = Caption(g, "LabelMemoryDevice", "Memory Device");
-    ComboBoxDevice = DropDown(g, "ComboBoxDevice", kDevices, kFlash);
-    ButtonDownload = Button(g, "ButtonDownload", "Download");
+    LabelMemoryDevice = caption(g, "LabelMemoryDevice", "Memory Device");
+    ComboBoxDevice = dropDown(g, "ComboBoxDevice", kDevices, kFlash);
+    ButtonDownload = button(g, "ButtonDownload", "Download");
     ButtonDownload->setEnabled(false);  // until a file has been chosen
 
     LabelFileType->setBuddy(ComboBoxFileType);
@@ -100,22 +100,22 @@ void FileManagerPage::BuildDownloadGroup() {
 }
 
 // Which device to show, Get, the two sizes in KB and the device's files.
-void FileManagerPage::BuildInfoGroup() {
+void FileManagerPage::buildInfoGroup() {
     QGroupBox* g = GroupBoxFileInfo;
-    QGridLayout* grid = Grid(g);
+    QGridLayout* grid = pageGrid(g);
     RadioGroupDevice = new m350ui::RadioGroup(
         g, "RadioGroupDevice", QStringLiteral("Memory Device"), 0, 0, 200, 41, kDevices, 3);
     RadioGroupDevice->setItemIndex(kFlash);
-    ButtonGet = Button(g, "ButtonGet", "Get");
-    LabelPhysicalSpace = Caption(g, "LabelPhysicalSpace", "Physical Space");
-    EditPhysicalSpace = Named(new QLineEdit(g), "EditPhysicalSpace");
+    ButtonGet = button(g, "ButtonGet", "Get");
+    LabelPhysicalSpace = caption(g, "LabelPhysicalSpace", "Physical Space");
+    EditPhysicalSpace = named(new QLineEdit(g), "EditPhysicalSpace");
     EditPhysicalSpace->setReadOnly(true);
-    LabelPhysicalUnit = Caption(g, "LabelPhysicalUnit", "KB");
-    LabelFreeSpace = Caption(g, "LabelFreeSpace", "Free Space");
-    EditFreeSpace = Named(new QLineEdit(g), "EditFreeSpace");
+    LabelPhysicalUnit = caption(g, "LabelPhysicalUnit", "KB");
+    LabelFreeSpace = caption(g, "LabelFreeSpace", "Free Space");
+    EditFreeSpace = named(new QLineEdit(g), "EditFreeSpace");
     EditFreeSpace->setReadOnly(true);
-    LabelFreeUnit = Caption(g, "LabelFreeUnit", "KB");
-    ListBoxFileList = Named(new QListWidget(g), "ListBoxFileList");
+    LabelFreeUnit = caption(g, "LabelFreeUnit", "KB");
+    ListBoxFileList = named(new QListWidget(g), "ListBoxFileList");
     LabelPhysicalSpace->setBuddy(EditPhysicalSpace);
     LabelFreeSpace->setBuddy(EditFreeSpace);
 
@@ -134,13 +134,13 @@ void FileManagerPage::BuildInfoGroup() {
 }
 
 // The device to empty and Format, at the top of the group.
-void FileManagerPage::BuildFormatGroup() {
+void FileManagerPage::buildFormatGroup() {
     QGroupBox* g = GroupBoxFileFormat;
-    QGridLayout* grid = Grid(g);
+    QGridLayout* grid = pageGrid(g);
     RadioGroupFormatDevice = new m350ui::RadioGroup(
         g, "RadioGroupFormatDevice", QStringLiteral("Memory Device"), 0, 0, 200, 41, kDevices, 3);
     RadioGroupFormatDevice->setItemIndex(kFlash);
-    ButtonFileFormat = Button(g, "ButtonFileFormat", "Format");
+    ButtonFileFormat = button(g, "ButtonFileFormat", "Format");
     grid->addWidget(RadioGroupFormatDevice, 0, 0);
     grid->addWidget(ButtonFileFormat, 0, 1, Qt::AlignBottom);
     grid->setColumnStretch(0, 1);

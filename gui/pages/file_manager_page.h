@@ -44,9 +44,9 @@ class FileManagerPage : public QObject {
     QPushButton* ButtonFileFormat;
 
   private:
-    void BuildDownloadGroup();
-    void BuildInfoGroup();
-    void BuildFormatGroup();
+    void buildDownloadGroup();
+    void buildInfoGroup();
+    void buildFormatGroup();
 
     TFormMain& main_;
 };

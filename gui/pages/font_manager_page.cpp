@@ -18,18 +18,18 @@
 
 namespace {
 
-using m350ui::pagekit::Button;
-using m350ui::pagekit::Caption;
-using m350ui::pagekit::Edit;
-using m350ui::pagekit::Named;
+using m350ui::pagekit::button;
+using m350ui::pagekit::caption;
+using m350ui::pagekit::edit;
+using m350ui::pagekit::named;
 
 constexpr int kVariablePitch = 1;
 constexpr int kFlash = 1;
 // The sample of the chosen font is drawn at this size.
 constexpr int kSampleWidth = 145, kSampleHeight = 56;
 
-QComboBox* DropDown(QWidget* parent, const char* name, const QStringList& items, int selected) {
-    auto* c = m350ui::pagekit::DropDown(parent, name, items, selected);
+QComboBox* dropDown(QWidget* parent, const char* name, const QStringList& items, int selected) {
+    auto* c = m350ui::pagekit::dropDown(parent, name, items, selected);
     // The longest item of some languages would push the page wider than the
     // window; the list is as wide as its column, the open list shows all.
     c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
@@ -37,7 +37,7 @@ QComboBox* DropDown(QWidget* parent, const char* name, const QStringList& items,
     return c;
 }
 
-QGridLayout* Grid(QWidget* group) { return m350ui::pagekit::Grid(group, 8, 6); }
+QGridLayout* pageGrid(QWidget* group) { return m350ui::pagekit::grid(group, 8, 6); }
 
 // A caption and its box in the next row of a two-column grid.
 void Row(QGridLayout* grid, QLabel* caption, QWidget* box) {
@@ -52,9 +52,9 @@ void Row(QGridLayout* grid, QLabel* caption, QWidget* box) {
 FontManagerPage::FontManagerPage(TFormMain& main, QWidget* sheet) : QObject(&main), main_(main) {
     setObjectName(QStringLiteral("FontManagerPage"));
     GroupBoxFontSelect =
-        Named(new QGroupBox(QStringLiteral("Font Select"), sheet), "GroupBoxFontSelect");
+        named(new QGroupBox(QStringLiteral("Font Select"), sheet), "GroupBoxFontSelect");
     GroupBoxSatndEncode =
-        Named(new QGroupBox(QStringLiteral("Standard Encode"), sheet), "GroupBoxSatndEncode");
+        named(new QGroupBox(QStringLiteral("Standard Encode"), sheet), "GroupBoxSatndEncode");
     // One item per row: the longer translations of the encodings need the
     // whole width of the column.
     RadioGroupAsiaFontEncode = new m350ui::RadioGroup(
@@ -62,12 +62,12 @@ FontManagerPage::FontManagerPage(TFormMain& main, QWidget* sheet) : QObject(&mai
         {"Traditional Chinese", "Simplified Chinese", "Korean", "Japanese"}, 1);
     RadioGroupAsiaFontEncode->setItemIndex(0);
     GroupBoxEncodeTable =
-        Named(new QGroupBox(QStringLiteral("Encode by Table"), sheet), "GroupBoxEncodeTable");
-    ButtonSaveFont = Button(sheet, "ButtonSaveFont", "Save Font");
-    ButtonDowloadFont = Button(sheet, "ButtonDowloadFont", "Download Font");
-    BuildFontSelect();
-    BuildStandardEncode();
-    BuildEncodeTable();
+        named(new QGroupBox(QStringLiteral("Encode by Table"), sheet), "GroupBoxEncodeTable");
+    ButtonSaveFont = button(sheet, "ButtonSaveFont", "Save Font");
+    ButtonDowloadFont = button(sheet, "ButtonDowloadFont", "Download Font");
+    buildFontSelect();
+    buildStandardEncode();
+    buildEncodeTable();
 
     auto* left = new QVBoxLayout;
     left->setSpacing(6);
@@ -94,37 +94,37 @@ FontManagerPage::FontManagerPage(TFormMain& main, QWidget* sheet) : QObject(&mai
 
 // Encode mode, pitch and target device; the system font with its size, the
 // select and preview buttons and the sample; the printer font's name and cell.
-void FontManagerPage::BuildFontSelect() {
+void FontManagerPage::buildFontSelect() {
     QGroupBox* g = GroupBoxFontSelect;
-    QGridLayout* grid = Grid(g);
-    LabelFontEncode = Caption(g, "LabelFontEncode", "Font Encode");
-    ComboBoxFontEncode = DropDown(
+    QGridLayout* grid = pageGrid(g);
+    LabelFontEncode = caption(g, "LabelFontEncode", "Font Encode");
+    ComboBoxFontEncode = dropDown(
         g, "ComboBoxFontEncode",
         {"Standard Encode", "Asian Font Encode", "Encode by Table", "Encode by Table (Asian)"}, 0);
-    LabelFontPitch = Caption(g, "LabelFontPitch", "Font Pitch");
+    LabelFontPitch = caption(g, "LabelFontPitch", "Font Pitch");
     ComboBoxFontPitch =
-        DropDown(g, "ComboBoxFontPitch", {"Fixed Pitch", "Variable Pitch"}, kVariablePitch);
-    LabelPrinterDevice = Caption(g, "LabelPrinterDevice", "Printer Device");
-    ComboBoxMemoryDevice = DropDown(g, "ComboBoxMemoryDevice", {"DRAM", "FLASH", "CARD"}, kFlash);
-    LabelWindowsFontName = Caption(g, "LabelWindowsFontName", "Windows Font Name");
-    EditWinFontName = Edit(g, "EditWinFontName");
+        dropDown(g, "ComboBoxFontPitch", {"Fixed Pitch", "Variable Pitch"}, kVariablePitch);
+    LabelPrinterDevice = caption(g, "LabelPrinterDevice", "Printer Device");
+    ComboBoxMemoryDevice = dropDown(g, "ComboBoxMemoryDevice", {"DRAM", "FLASH", "CARD"}, kFlash);
+    LabelWindowsFontName = caption(g, "LabelWindowsFontName", "Windows Font Name");
+    EditWinFontName = edit(g, "EditWinFontName");
     EditWinFontName->setReadOnly(true);
-    LabelFontSize = Caption(g, "LabelFontSize", "Font Size");
-    EditWinFontSize = Edit(g, "EditWinFontSize");
+    LabelFontSize = caption(g, "LabelFontSize", "Font Size");
+    EditWinFontSize = edit(g, "EditWinFontSize");
     EditWinFontSize->setReadOnly(true);
-    ButtonSelectFont = Button(g, "ButtonSelectFont", "Select Font");
-    ButtonPreviewFont = Button(g, "ButtonPreviewFont", "Preview Font");
-    ImageSmaple = Named(new QLabel(g), "ImageSmaple");
+    ButtonSelectFont = button(g, "ButtonSelectFont", "Select Font");
+    ButtonPreviewFont = button(g, "ButtonPreviewFont", "Preview Font");
+    ImageSmaple = named(new QLabel(g), "ImageSmaple");
     ImageSmaple->setFixedSize(kSampleWidth, kSampleHeight);
     ImageSmaple->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    LabelPrinterFontName = Caption(g, "LabelPrinterFontName", "Printer Font Name");
-    EditPrinterFontName = Edit(g, "EditPrinterFontName", "FONT001");
-    LabelFontWidth = Caption(g, "LabelFontWidth", "Font Width");
-    EditFontWidth = Edit(g, "EditFontWidth");
-    LabelFontHeight = Caption(g, "LabelFontHeight", "Font Height");
-    EditFontHeight = Edit(g, "EditFontHeight");
-    LabelItalicWidth = Caption(g, "LabelItalicWidth", "Italic Width");
-    EditItalicWidth = Edit(g, "EditItalicWidth");
+    LabelPrinterFontName = caption(g, "LabelPrinterFontName", "Printer Font Name");
+    EditPrinterFontName = edit(g, "EditPrinterFontName", "FONT001");
+    LabelFontWidth = caption(g, "LabelFontWidth", "Font Width");
+    EditFontWidth = edit(g, "EditFontWidth");
+    LabelFontHeight = caption(g, "LabelFontHeight", "Font Height");
+    EditFontHeight = edit(g, "EditFontHeight");
+    LabelItalicWidth = caption(g, "LabelItalicWidth", "Italic Width");
+    EditItalicWidth = edit(g, "EditItalicWidth");
 
     Row(grid, LabelFontEncode, ComboBoxFontEncode);
     Row(grid, LabelFontPitch, ComboBoxFontPitch);
@@ -147,18 +147,18 @@ void FontManagerPage::BuildFontSelect() {
 }
 
 // The mapping preset and the first and last code of the range.
-void FontManagerPage::BuildStandardEncode() {
+void FontManagerPage::buildStandardEncode() {
     QGroupBox* g = GroupBoxSatndEncode;
-    QGridLayout* grid = Grid(g);
-    LabelFontMapping = Caption(g, "LabelFontMapping", "Font Mapping");
-    ComboBoxSEncode = DropDown(g, "ComboBoxSEncode",
+    QGridLayout* grid = pageGrid(g);
+    LabelFontMapping = caption(g, "LabelFontMapping", "Font Mapping");
+    ComboBoxSEncode = dropDown(g, "ComboBoxSEncode",
                                {"Standard Mapping", "Full ASCII Mapping", "Customer Mapping"}, 0);
     // Its items are the same in every language: as wide as the longest.
     ComboBoxSEncode->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    LabelStartAscii = Caption(g, "LabelStartAscii", "Character Start ASCII");
-    EditCharStart = Edit(g, "EditCharStart", "32", 3);
-    LabelEndAscii = Caption(g, "LabelEndAscii", "Character End ASCII");
-    EditCharEnd = Edit(g, "EditCharEnd", "127", 3);
+    LabelStartAscii = caption(g, "LabelStartAscii", "Character Start ASCII");
+    EditCharStart = edit(g, "EditCharStart", "32", 3);
+    LabelEndAscii = caption(g, "LabelEndAscii", "Character End ASCII");
+    EditCharEnd = edit(g, "EditCharEnd", "127", 3);
     for (QLineEdit* e : {EditCharStart, EditCharEnd}) e->setMaximumWidth(60);
     // The preset list under its caption, with the group's whole width.
     LabelFontMapping->setBuddy(ComboBoxSEncode);
@@ -169,15 +169,15 @@ void FontManagerPage::BuildStandardEncode() {
     grid->setColumnStretch(1, 1);
 }
 
-// The table text, By File, and the table's Load and Save.
-void FontManagerPage::BuildEncodeTable() {
+// The table text, By File, and the table's load and Save.
+void FontManagerPage::buildEncodeTable() {
     QGroupBox* g = GroupBoxEncodeTable;
-    QGridLayout* grid = Grid(g);
-    MemoFontTable = Named(new QPlainTextEdit(g), "MemoFontTable");
+    QGridLayout* grid = pageGrid(g);
+    MemoFontTable = named(new QPlainTextEdit(g), "MemoFontTable");
     MemoFontTable->setLineWrapMode(QPlainTextEdit::NoWrap);
-    CheckBoxFileTable = Named(new QCheckBox(QStringLiteral("By File"), g), "CheckBoxFileTable");
-    ButtonFontTblLoad = Button(g, "ButtonFontTblLoad", "Load");
-    ButtonFontTblSave = Button(g, "ButtonFontTblSave", "Save");
+    CheckBoxFileTable = named(new QCheckBox(QStringLiteral("By File"), g), "CheckBoxFileTable");
+    ButtonFontTblLoad = button(g, "ButtonFontTblLoad", "Load");
+    ButtonFontTblSave = button(g, "ButtonFontTblSave", "Save");
     grid->addWidget(MemoFontTable, 0, 0, 1, 4);
     grid->addWidget(CheckBoxFileTable, 1, 0);
     grid->addWidget(ButtonFontTblLoad, 1, 2);
@@ -186,4 +186,4 @@ void FontManagerPage::BuildEncodeTable() {
     grid->setRowStretch(0, 1);
 }
 
-void FontManagerPage::Initialise() {}
+void FontManagerPage::initialise() {}

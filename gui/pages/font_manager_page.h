@@ -44,7 +44,7 @@ class FontManagerPage : public QObject {
     // "Asian Font Encode".
     m350ui::RadioGroup* RadioGroupAsiaFontEncode;
 
-    // "Encode by Table".
+    // "Encode by table".
     QGroupBox* GroupBoxEncodeTable;
     QPlainTextEdit* MemoFontTable;
     QCheckBox* CheckBoxFileTable;
@@ -53,12 +53,12 @@ class FontManagerPage : public QObject {
     QPushButton *ButtonSaveFont, *ButtonDowloadFont;
 
     // Start-up state of the page, set while the main window is built.
-    void Initialise();
+    void initialise();
 
   private:
-    void BuildFontSelect();
-    void BuildStandardEncode();
-    void BuildEncodeTable();
+    void buildFontSelect();
+    void buildStandardEncode();
+    void buildEncodeTable();
 
     TFormMain& main_;
 };

@@ -16,40 +16,40 @@
 namespace m350ui::pagekit {
 
 template <class W>
-W* Named(W* w, const char* name) {
+W* named(W* w, const char* name) {
     w->setObjectName(QString::fromLatin1(name));
     return w;
 }
 
-inline QLabel* Caption(QWidget* parent, const char* name, const char* text) {
-    return Named(new QLabel(QString::fromLatin1(text), parent), name);
+inline QLabel* caption(QWidget* parent, const char* name, const char* text) {
+    return named(new QLabel(QString::fromLatin1(text), parent), name);
 }
 
-inline QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
-    auto* b = Named(new QPushButton(QString::fromLatin1(caption), parent), name);
+inline QPushButton* button(QWidget* parent, const char* name, const char* caption) {
+    auto* b = named(new QPushButton(QString::fromLatin1(caption), parent), name);
     b->setMinimumSize(90, kButtonHeight);
     return b;
 }
 
 // A drop-down list (no typing) with its items and one selected.
-inline QComboBox* DropDown(QWidget* parent, const char* name, const QStringList& items,
+inline QComboBox* dropDown(QWidget* parent, const char* name, const QStringList& items,
                            int selected) {
-    auto* c = Named(new QComboBox(parent), name);
+    auto* c = named(new QComboBox(parent), name);
     c->setEditable(false);
     c->addItems(items);
     c->setCurrentIndex(selected);
     return c;
 }
 
-inline QLineEdit* Edit(QWidget* parent, const char* name, const char* text = "",
+inline QLineEdit* edit(QWidget* parent, const char* name, const char* text = "",
                        int maxLength = 0) {
-    auto* e = Named(new QLineEdit(QString::fromLatin1(text), parent), name);
+    auto* e = named(new QLineEdit(QString::fromLatin1(text), parent), name);
     if (maxLength > 0) e->setMaxLength(maxLength);
     return e;
 }
 
 // The grid of a group box: side margins and spacing, room for the caption on top.
-inline QGridLayout* Grid(QWidget* group, int side, int spacing) {
+inline QGridLayout* grid(QWidget* group, int side, int spacing) {
     auto* grid = new QGridLayout(group);
     grid->setContentsMargins(side, 16, side, side);
     grid->setHorizontalSpacing(spacing);

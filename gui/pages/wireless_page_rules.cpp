@@ -64,7 +64,7 @@ WirelessPageRules::WirelessPageRules(TFormMain& main, ConfigPage& page)
 }
 
 QWidget* WirelessPageRules::control(const char* name) const {
-    return page_.Control(QString::fromLatin1(name));
+    return page_.control(QString::fromLatin1(name));
 }
 
 template <class W>
@@ -93,9 +93,9 @@ bool WirelessPageRules::eventFilter(QObject* watched, QEvent* event) {
 
 namespace {
 
-void Apply(ConfigPage& page, const std::vector<m350::ControlChange>& changes) {
+void applyChanges(ConfigPage& page, const std::vector<m350::ControlChange>& changes) {
     for (const auto& c : changes) {
-        QWidget* w = page.Control(Q(c.control));
+        QWidget* w = page.control(Q(c.control));
         if (!w) continue;
         switch (c.kind) {
             case m350::ControlChange::kEnable:
@@ -115,22 +115,22 @@ void Apply(ConfigPage& page, const std::vector<m350::ControlChange>& changes) {
     }
 }
 
-int IndexOf(QComboBox* combo) {
+int indexOf(QComboBox* combo) {
     return combo ? combo->currentIndex() : -1;
 }
 
 }  // namespace
 
 void WirelessPageRules::ComboBoxWiFiEncryptionChange() {
-    Apply(page_, m350::EncryptionChangeRule(IndexOf(find<QComboBox>("ComboBoxWiFiEncryption"))));
+    applyChanges(page_, m350::encryptionChangeRule(indexOf(find<QComboBox>("ComboBoxWiFiEncryption"))));
 }
 
 void WirelessPageRules::cbxWiFiEapTypeChange() {
-    Apply(page_, m350::EapTypeChangeRule(IndexOf(find<QComboBox>("cbxWiFiEapType"))));
+    applyChanges(page_, m350::eapTypeChangeRule(indexOf(find<QComboBox>("cbxWiFiEapType"))));
 }
 
 void WirelessPageRules::ComboBoxWiFiDHCPChange() {
-    Apply(page_, m350::DhcpChangeRule(IndexOf(find<QComboBox>("ComboBoxWiFiDHCP"))));
+    applyChanges(page_, m350::dhcpChangeRule(indexOf(find<QComboBox>("ComboBoxWiFiDHCP"))));
 }
 
 void WirelessPageRules::browse(const char* title, const QString& filter, const char* pathEdit) {
@@ -140,7 +140,7 @@ void WirelessPageRules::browse(const char* title, const QString& filter, const c
     const QString path = main_.prompter().openFile(request);
     if (path.isEmpty()) return;
     const QByteArray utf8 = path.toUtf8();
-    if (!m350::CertificateNameFits(std::string_view(utf8.constData(), utf8.size()))) {
+    if (!m350::certificateNameFits(std::string_view(utf8.constData(), utf8.size()))) {
         main_.prompter().message(Q(m350::kCertificateNameTooLongText));
         return;
     }
@@ -162,10 +162,10 @@ void WirelessPageRules::btnClientKeyBrowseClick() {
 void WirelessPageRules::btnWirlessFactoryDefClick() {
     // Resetting the module's settings is a lasting change like any other:
     // a printer with a password asks for it first.
-    if (!PasswordGate(main_)) return;
-    main_.RunStandard(m350::kOpWifiDefault, nullptr);
+    if (!passwordGate(main_)) return;
+    main_.runStandard(m350::kOpWifiDefault, nullptr);
     // Whatever the result, the module's state is unknown until read again.
-    page_.MarkWirelessNotRead();
+    page_.markWirelessNotRead();
     page_.ButtonConfigSet->setEnabled(false);
     if (auto* b = find<QPushButton>("btnWirlessFactoryDef")) b->setEnabled(false);
     const std::pair<const char*, std::string_view> words[] = {
@@ -176,14 +176,14 @@ void WirelessPageRules::btnWirlessFactoryDefClick() {
         if (auto* e = find<QLineEdit>(name)) e->setText(Q(word));
 }
 
-bool WirelessPageRules::WirelessKeyCheck() {
+bool WirelessPageRules::wirelessKeyCheck() {
     auto* key = find<QLineEdit>("EditWiFiKey");
     const QByteArray text = key ? key->text().toUtf8() : QByteArray();
     const m350::WirelessKeyVerdict verdict =
-        m350::CheckWirelessKey(IndexOf(find<QComboBox>("ComboBoxWiFiEncryption")),
+        m350::checkWirelessKey(indexOf(find<QComboBox>("ComboBoxWiFiEncryption")),
                                std::string_view(text.constData(), text.size()));
     if (verdict == m350::WirelessKeyVerdict::kPass) return true;
-    const std::string_view message = m350::WirelessKeyMessage(verdict);
+    const std::string_view message = m350::wirelessKeyMessage(verdict);
     if (!message.empty()) {
         main_.prompter().message(Q(message));
         if (key) key->setFocus(Qt::OtherFocusReason);
@@ -191,19 +191,19 @@ bool WirelessPageRules::WirelessKeyCheck() {
     return false;
 }
 
-WirelessPageRules* AttachWirelessRules(TFormMain& main) {
+WirelessPageRules* attachWirelessRules(TFormMain& main) {
     if (!main.configPage) return nullptr;
     ConfigPage& page = *main.configPage;
     auto* rules = new WirelessPageRules(main, page);
     page.wirelessRules.encryptionChange = [rules] { rules->ComboBoxWiFiEncryptionChange(); };
     page.wirelessRules.eapTypeChange = [rules] { rules->cbxWiFiEapTypeChange(); };
-    page.wirelessRules.keyCheck = [rules] { return rules->WirelessKeyCheck(); };
+    page.wirelessRules.keyCheck = [rules] { return rules->wirelessKeyCheck(); };
     return rules;
 }
 
-bool WirelessKeyCheck(TFormMain& main) {
+bool wirelessKeyCheck(TFormMain& main) {
     if (!main.configPage) return true;
     auto* rules = main.configPage->findChild<WirelessPageRules*>(
         QStringLiteral("WirelessPageRules"), Qt::FindDirectChildrenOnly);
-    return rules ? rules->WirelessKeyCheck() : true;
+    return rules ? rules->wirelessKeyCheck() : true;
 }

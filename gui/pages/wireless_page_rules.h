@@ -6,7 +6,7 @@
 //
 // The controls are the configuration page's, found by object name. The page
 // calls the rules through ConfigPage::wirelessRules, which
-// AttachWirelessRules fills in:
+// attachWirelessRules fills in:
 //  - encryptionChange / eapTypeChange where Show record runs those handlers;
 //  - keyCheck from ButtonConfigSetClick after the password gate: false ends
 //    the Set before anything is built or sent (the check has shown its
@@ -31,7 +31,7 @@ class WirelessPageRules : public QObject {
 
     // The wireless key check on EditWiFiKey for the encryption chosen; true
     // when the configuration may be written.
-    bool WirelessKeyCheck();
+    bool wirelessKeyCheck();
 
   public slots:
     void ComboBoxWiFiEncryptionChange();
@@ -61,8 +61,8 @@ class WirelessPageRules : public QObject {
 
 // Creates the rules for the main window's configuration page and hooks them
 // into ConfigPage::wirelessRules. Called once, after the pages are built.
-WirelessPageRules* AttachWirelessRules(TFormMain& main);
+WirelessPageRules* attachWirelessRules(TFormMain& main);
 
 // The key check as the Set button runs it: true when the configuration may
 // be written. Passes when the rules are not attached.
-bool WirelessKeyCheck(TFormMain& main);
+bool wirelessKeyCheck(TFormMain& main);

@@ -9,36 +9,36 @@ const char* const kClassicStyleSheet =
     "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
     " left: 6px; padding: 0 2px; }";
 
-QPushButton* NewButton(QWidget* parent, const char* name, const QString& caption, int left, int top,
+QPushButton* newButton(QWidget* parent, const char* name, const QString& caption, int left, int top,
                        int width, int height) {
-    return Place(new QPushButton(caption, parent), name, left, top, width, height);
+    return place(new QPushButton(caption, parent), name, left, top, width, height);
 }
 
-QLabel* NewLabel(QWidget* parent, const char* name, const QString& text, int left, int top,
+QLabel* newLabel(QWidget* parent, const char* name, const QString& text, int left, int top,
                  int width, int height) {
     auto* label = new QLabel(text, parent);
     if (width < 0) width = label->sizeHint().width();
-    return Place(label, name, left, top, width, std::max(height, label->sizeHint().height()));
+    return place(label, name, left, top, width, std::max(height, label->sizeHint().height()));
 }
 
-QGroupBox* NewGroup(QWidget* parent, const char* name, const QString& caption, int left, int top,
+QGroupBox* newGroup(QWidget* parent, const char* name, const QString& caption, int left, int top,
                     int width, int height) {
-    return Place(new QGroupBox(caption, parent), name, left, top, width, height);
+    return place(new QGroupBox(caption, parent), name, left, top, width, height);
 }
 
-QComboBox* NewCombo(QWidget* parent, const char* name, const QStringList& items, int left, int top,
+QComboBox* newCombo(QWidget* parent, const char* name, const QStringList& items, int left, int top,
                     int width, int height) {
-    auto* combo = Place(new QComboBox(parent), name, left, top, width, height);
+    auto* combo = place(new QComboBox(parent), name, left, top, width, height);
     combo->setEditable(false);
     combo->addItems(items);
     return combo;
 }
 
-QLineEdit* NewEdit(QWidget* parent, const char* name, int left, int top, int width, int height) {
-    return Place(new QLineEdit(parent), name, left, top, width, height);
+QLineEdit* newEdit(QWidget* parent, const char* name, int left, int top, int width, int height) {
+    return place(new QLineEdit(parent), name, left, top, width, height);
 }
 
-void WidenButtonToCaption(QPushButton* button, bool keepRight) {
+void widenButtonToCaption(QPushButton* button, bool keepRight) {
     constexpr int kPadding = 12;  // frame and padding left and right
     if (button->property("m350Fitted").toBool()) {
         button->setFont(button->property("m350OwnFont").value<QFont>());
@@ -55,8 +55,8 @@ void WidenButtonToCaption(QPushButton* button, bool keepRight) {
     button->setGeometry(r);
 }
 
-QString TextOf(int key, int language, const char* fallback) {
-    std::string_view text = m350::LanguageText(key, language);
+QString textOf(int key, int language, const char* fallback) {
+    std::string_view text = m350::languageText(key, language);
     if (text.empty()) return QString::fromUtf8(fallback);
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }

@@ -18,30 +18,30 @@ constexpr int kButtonHeight = 25;
 constexpr int kEditHeight = 21;
 
 template <class W>
-W* Place(W* widget, const char* name, int left, int top, int width, int height) {
+W* place(W* widget, const char* name, int left, int top, int width, int height) {
     widget->setObjectName(QString::fromLatin1(name));
     widget->setGeometry(left, top, width, height);
     return widget;
 }
 
-QPushButton* NewButton(QWidget* parent, const char* name, const QString& caption, int left, int top,
+QPushButton* newButton(QWidget* parent, const char* name, const QString& caption, int left, int top,
                        int width = 75, int height = kButtonHeight);
 // A label sized to its text unless a width is given.
-QLabel* NewLabel(QWidget* parent, const char* name, const QString& text, int left, int top,
+QLabel* newLabel(QWidget* parent, const char* name, const QString& text, int left, int top,
                  int width = -1, int height = 13);
-QGroupBox* NewGroup(QWidget* parent, const char* name, const QString& caption, int left, int top,
+QGroupBox* newGroup(QWidget* parent, const char* name, const QString& caption, int left, int top,
                     int width, int height);
 // A drop-down list (no typing) with its items and nothing selected when empty.
-QComboBox* NewCombo(QWidget* parent, const char* name, const QStringList& items, int left, int top,
+QComboBox* newCombo(QWidget* parent, const char* name, const QStringList& items, int left, int top,
                     int width, int height = kEditHeight);
-QLineEdit* NewEdit(QWidget* parent, const char* name, int left, int top, int width,
+QLineEdit* newEdit(QWidget* parent, const char* name, int left, int top, int width,
                    int height = kEditHeight);
 
 // For a dialog at fixed places, once its texts are applied: a push button
 // whose caption needs more room widens (leftwards when keepRight, so a button
 // at a dialog's right edge stays there) and draws at its window's font again
 // instead of a smaller one.
-void WidenButtonToCaption(QPushButton* button, bool keepRight);
+void widenButtonToCaption(QPushButton* button, bool keepRight);
 
 // Group captions sit on the frame line, as the layouts' coordinates assume,
 // instead of taking a row of their own above it.
@@ -49,6 +49,6 @@ extern const char* const kClassicStyleSheet;
 
 // The text of a key in a language, or the English fallback while the key's
 // row is not in the table yet.
-QString TextOf(int key, int language, const char* fallback);
+QString textOf(int key, int language, const char* fallback);
 
 }  // namespace m350ui

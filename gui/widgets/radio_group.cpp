@@ -10,7 +10,7 @@ namespace m350ui {
 RadioGroup::RadioGroup(QWidget* parent, const char* name, const QString& caption, int left, int top,
                        int width, int height, const QStringList& items, int columns)
     : QGroupBox(caption, parent), columns_(std::max(columns, 1)) {
-    Place(this, name, left, top, width, height);
+    place(this, name, left, top, width, height);
     group_.setExclusive(true);
     for (int i = 0; i < items.size(); ++i) {
         auto* b = new QRadioButton(items[i], this);
@@ -81,7 +81,7 @@ void RadioGroup::resizeEvent(QResizeEvent* event) {
     layoutButtons();
 }
 
-// Items fill the columns top to bottom, each column an equal share of the
+// items fill the columns top to bottom, each column an equal share of the
 // width, each row an equal share of the height below the caption.
 void RadioGroup::layoutButtons() {
     if (buttons_.empty()) return;

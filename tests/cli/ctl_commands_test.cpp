@@ -11,30 +11,30 @@ namespace {
 
 TEST(CtlStatus, WordJsonAndWireBytes) {
     START_SIM(sim, "--status-byte", "0x21");
-    CtlRun text = RunCtl(OverNet(sim, {"status"}));
+    CtlRun text = runCtl(overNet(sim, {"status"}));
     EXPECT_EQ(text.exitCode, 0) << text.err;
     EXPECT_EQ(text.out, "Cover Open\n");
     EXPECT_EQ(text.err, "");
 
-    CtlRun json = RunCtl(OverNet(sim, {"status", "--json"}));
+    CtlRun json = runCtl(overNet(sim, {"status", "--json"}));
     ASSERT_EQ(json.exitCode, 0) << json.err;
     auto j = nlohmann::json::parse(json.out);
     EXPECT_EQ(j["status"], "Cover Open");
     EXPECT_EQ(j["statusKey"], 49);
     EXPECT_EQ(j["flags"], nlohmann::json({1, 0, 0, 0, 0, 1, 0, 0, 0, 0}));
 
-    auto rx = Received(sim, 2);
+    auto rx = received(sim, 2);
     ASSERT_EQ(rx.size(), 2u);
     EXPECT_EQ(rx[0], std::string("\x1B!?\x1B!S\r\n"));
 }
 
 TEST(CtlStatus, RibbonDetailAndLanguage) {
     START_SIM(sim, "--status-byte", "0x08", "--ext-status", "000000000c000000");
-    CtlRun run = RunCtl(OverNet(sim, {"status"}));
+    CtlRun run = runCtl(overNet(sim, {"status"}));
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, "Ribbon Encoder Err.\n");
     // Another language gives another word for the same flags.
-    CtlRun other = RunCtl(OverNet(sim, {"--language", "2", "status"}));
+    CtlRun other = runCtl(overNet(sim, {"--language", "2", "status"}));
     EXPECT_EQ(other.exitCode, 0);
     EXPECT_NE(other.out, run.out);
     EXPECT_FALSE(other.out.empty());
@@ -49,20 +49,20 @@ TEST(CtlOneShot, EachCommandSendsItsBytesAndNothingElse) {
         {"exit-line-mode", std::string("\x1BZ\r\n")},
     };
     for (const auto& [command, bytes] : cases) {
-        CtlRun run = RunCtl(OverNet(sim, {command}));
+        CtlRun run = runCtl(overNet(sim, {command}));
         EXPECT_EQ(run.exitCode, 0) << command << ": " << run.err;
         EXPECT_EQ(run.out, "") << command;
     }
-    auto rx = Received(sim, cases.size());
+    auto rx = received(sim, cases.size());
     ASSERT_EQ(rx.size(), cases.size());
     for (std::size_t i = 0; i < cases.size(); ++i) EXPECT_EQ(rx[i], cases[i].second) << i;
 }
 
 TEST(CtlOneShot, FactoryDefaultWithoutPrinterPasswordRunsGateThenCommand) {
     START_SIM(sim);
-    CtlRun run = RunCtl(OverNet(sim, {"factory-default"}));
+    CtlRun run = runCtl(overNet(sim, {"factory-default"}));
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    auto rx = Received(sim, 2);
+    auto rx = received(sim, 2);
     ASSERT_EQ(rx.size(), 2u);
     EXPECT_EQ(rx[0], kGateQueries);
     EXPECT_EQ(rx[1], "INITIALPRINTER\r\n");
@@ -73,14 +73,14 @@ TEST(CtlSend, FileAndStandardInputGoOutByteForByte) {
     TempDir dir;
     std::string bytes;
     for (int i = 0; i < 3000; ++i) bytes.push_back(static_cast<char>(i * 7));
-    WriteFile(dir.file("job.bin"), bytes);
-    CtlRun file = RunCtl(OverNet(sim, {"send", dir.file("job.bin")}));
+    writeFile(dir.file("job.bin"), bytes);
+    CtlRun file = runCtl(overNet(sim, {"send", dir.file("job.bin")}));
     EXPECT_EQ(file.exitCode, 0) << file.err;
     // Standard error is not a terminal here: no progress bar.
     EXPECT_EQ(file.err, "");
-    CtlRun piped = RunCtl(OverNet(sim, {"send", "-"}), "PRINT 1\r\n");
+    CtlRun piped = runCtl(overNet(sim, {"send", "-"}), "PRINT 1\r\n");
     EXPECT_EQ(piped.exitCode, 0) << piped.err;
-    auto rx = Received(sim, 2);
+    auto rx = received(sim, 2);
     ASSERT_EQ(rx.size(), 2u);
     EXPECT_EQ(rx[0], bytes);
     EXPECT_EQ(rx[1], "PRINT 1\r\n");
@@ -89,7 +89,7 @@ TEST(CtlSend, FileAndStandardInputGoOutByteForByte) {
 TEST(CtlSend, MissingFileIsALocalErrorAndOpensNothing) {
     START_SIM(sim);
     TempDir dir;
-    CtlRun run = RunCtl(OverNet(sim, {"send", dir.file("absent.prn")}));
+    CtlRun run = runCtl(overNet(sim, {"send", dir.file("absent.prn")}));
     EXPECT_EQ(run.exitCode, 66);
     EXPECT_NE(run.err.find("absent.prn"), std::string::npos);
     EXPECT_TRUE(sim.transcript().empty());
@@ -102,20 +102,20 @@ TEST(CtlLinkFailure, ExitCodeIsTheResultWithItsExactText) {
         START_SIM(gone);
         closedPort = gone.tcpPort();
     }
-    CtlRun open = RunCtl({"--net", "127.0.0.1:" + std::to_string(closedPort), "status"});
+    CtlRun open = runCtl({"--net", "127.0.0.1:" + std::to_string(closedPort), "status"});
     EXPECT_EQ(open.exitCode, 1);
     EXPECT_EQ(open.err, "Port Open Error\n");
     EXPECT_EQ(open.out, "");
 
     // A printer that hangs up instead of answering.
     START_SIM(sim, "--fault", "drop:status");
-    CtlRun recv = RunCtl(OverNet(sim, {"status", "--json"}));
+    CtlRun recv = runCtl(overNet(sim, {"status", "--json"}));
     EXPECT_EQ(recv.exitCode, 3);
     EXPECT_EQ(recv.err, "Data Receiving Error\n");
     EXPECT_EQ(recv.out, "");
 
     // The parallel port cannot be read: refused before anything is opened.
-    CtlRun lpt = RunCtl({"--lpt", "LPT1", "status"}, {}, {{"M350_LPT1", "/nonexistent/lp"}});
+    CtlRun lpt = runCtl({"--lpt", "LPT1", "status"}, {}, {{"M350_LPT1", "/nonexistent/lp"}});
     EXPECT_EQ(lpt.exitCode, 3);
     EXPECT_EQ(lpt.err, "Data Receiving Error\n");
 }
@@ -140,7 +140,7 @@ TEST(CtlUsage, BadCommandLinesExit64AndHelpExits0) {
         {"password"},
     };
     for (const auto& args : bad) {
-        CtlRun run = RunCtl(args);
+        CtlRun run = runCtl(args);
         std::string line;
         for (const auto& a : args) line += a + " ";
         EXPECT_EQ(run.exitCode, 64) << line << run.err;
@@ -163,7 +163,7 @@ TEST(CtlUsage, BadCommandLinesExit64AndHelpExits0) {
         {"config", "write", "--help"},
     };
     for (const auto& args : help) {
-        CtlRun run = RunCtl(args);
+        CtlRun run = runCtl(args);
         EXPECT_EQ(run.exitCode, 0) << args[0];
         EXPECT_NE(run.out.find("Usage:"), std::string::npos) << args[0];
     }
@@ -175,15 +175,15 @@ TEST(CtlSerial, StatusAndCommandOverAPseudoTerminal) {
     ASSERT_FALSE(sim.ptyPath().empty());
     const std::vector<std::pair<std::string, std::string>> env = {{"M350_COM3", sim.ptyPath()}};
     CtlRun status =
-        RunCtl({"--com", "com3", "--baud", "115200", "--parity", "none", "status"}, {}, env);
+        runCtl({"--com", "com3", "--baud", "115200", "--parity", "none", "status"}, {}, env);
     EXPECT_EQ(status.exitCode, 0) << status.err;
     EXPECT_EQ(status.out, "Ready\n");
-    CtlRun line = RunCtl({"--com", "COM3", "exit-line-mode"}, {}, env);
+    CtlRun line = runCtl({"--com", "COM3", "exit-line-mode"}, {}, env);
     EXPECT_EQ(line.exitCode, 0) << line.err;
     // How the simulator splits the opens of a pseudo-terminal into connections
     // is its own affair; the bytes in order are what count.
     const std::string expected = std::string("\x1B!?\x1B!S\r\n") + "\x1BZ\r\n";
-    EXPECT_EQ(ReceivedAtLeast(sim, expected.size()), expected);
+    EXPECT_EQ(receivedAtLeast(sim, expected.size()), expected);
 }
 
 }  // namespace
@@ -195,8 +195,8 @@ namespace {
 TEST(CtlSend, ProgressBarOnlyOnATerminal) {
     START_SIM(sim);
     TempDir dir;
-    WriteFile(dir.file("job.prn"), std::string(4000, 'x'));
-    CtlRun run = RunCtlOnTerminal(OverNet(sim, {"send", dir.file("job.prn")}), {});
+    writeFile(dir.file("job.prn"), std::string(4000, 'x'));
+    CtlRun run = runCtlOnTerminal(overNet(sim, {"send", dir.file("job.prn")}), {});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.err.find("Communicating... ["), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("100%"), std::string::npos) << run.err;

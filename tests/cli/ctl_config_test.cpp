@@ -22,8 +22,8 @@ m350::ConfigRecord LibraryRead(const SimProcess& sim) {
     m350::LinkContext ctx;
     ctx.settings = &settings;
     m350::ConfigRecord record;
-    record.Reset();
-    EXPECT_EQ(m350::ReadConfiguration(ctx, m350::kEthernet, record), m350::kOk);
+    record.reset();
+    EXPECT_EQ(m350::readConfiguration(ctx, m350::kEthernet, record), m350::kOk);
     return record;
 }
 
@@ -32,7 +32,7 @@ TEST(CtlConfigRead, SavedFileEqualsTheLibrarysFileByteForByte) {
     TempDir dir;
     for (const std::string unit : {"inch", "mm"}) {
         const std::string path = dir.file("read-" + unit + ".dcf");
-        CtlRun run = RunCtl(OverNet(sim, {"config", "read", "--unit", unit, "-o", path}));
+        CtlRun run = runCtl(overNet(sim, {"config", "read", "--unit", unit, "-o", path}));
         ASSERT_EQ(run.exitCode, 0) << run.err;
 
         m350::ConfigFileContents contents;
@@ -40,17 +40,17 @@ TEST(CtlConfigRead, SavedFileEqualsTheLibrarysFileByteForByte) {
         contents.record = LibraryRead(sim);
         contents.record.setByte(m350::Field::inchUnits, unit == "mm" ? 0 : 1);
         const std::string expected = dir.file("library-" + unit + ".dcf");
-        ASSERT_EQ(m350::SaveConfigFile(expected, contents), m350::ConfigFileResult::kOk);
-        const std::string got = ReadFile(path);
+        ASSERT_EQ(m350::saveConfigFile(expected, contents), m350::ConfigFileResult::kOk);
+        const std::string got = readFile(path);
         EXPECT_EQ(got.size(), m350::kConfigFileSize);
-        EXPECT_TRUE(got == ReadFile(expected)) << unit;
+        EXPECT_TRUE(got == readFile(expected)) << unit;
     }
 }
 
 TEST(CtlConfigRead, JsonNamesEveryFieldAndConvertsLengths) {
     START_SIM(sim);
-    CtlRun inch = RunCtl(OverNet(sim, {"config", "read", "--json"}));
-    CtlRun mm = RunCtl(OverNet(sim, {"config", "read", "--json", "--unit", "mm"}));
+    CtlRun inch = runCtl(overNet(sim, {"config", "read", "--json"}));
+    CtlRun mm = runCtl(overNet(sim, {"config", "read", "--json", "--unit", "mm"}));
     ASSERT_EQ(inch.exitCode, 0) << inch.err;
     ASSERT_EQ(mm.exitCode, 0) << mm.err;
     auto ji = nlohmann::json::parse(inch.out);
@@ -58,7 +58,7 @@ TEST(CtlConfigRead, JsonNamesEveryFieldAndConvertsLengths) {
     EXPECT_EQ(ji["unit"], "inch");
     EXPECT_EQ(jm["unit"], "mm");
     const m350::ConfigRecord record = LibraryRead(sim);
-    for (const auto& info : m350::FieldTable()) {
+    for (const auto& info : m350::fieldTable()) {
         if (info.kind == m350::FieldKind::kRaw) continue;
         EXPECT_TRUE(ji.contains(std::string(info.name))) << info.name;
     }
@@ -79,9 +79,9 @@ TEST(CtlConfigShow, PrintsAFileAsTheReadPrintsThePrinter) {
     START_SIM(sim);
     TempDir dir;
     const std::string path = dir.file("a.dcf");
-    CtlRun read = RunCtl(OverNet(sim, {"config", "read", "--unit", "mm", "--json", "-o", path}));
+    CtlRun read = runCtl(overNet(sim, {"config", "read", "--unit", "mm", "--json", "-o", path}));
     ASSERT_EQ(read.exitCode, 0) << read.err;
-    CtlRun show = RunCtl({"config", "show", path, "--json"});
+    CtlRun show = runCtl({"config", "show", path, "--json"});
     ASSERT_EQ(show.exitCode, 0) << show.err;
     auto jr = nlohmann::json::parse(read.out);
     auto js = nlohmann::json::parse(show.out);
@@ -92,7 +92,7 @@ TEST(CtlConfigShow, PrintsAFileAsTheReadPrintsThePrinter) {
     js.erase("statusFlags");
     EXPECT_EQ(js, jr);
 
-    CtlRun text = RunCtl({"config", "show", path, "--unit", "inch"});
+    CtlRun text = runCtl({"config", "show", path, "--unit", "inch"});
     EXPECT_EQ(text.exitCode, 0);
     EXPECT_NE(text.out.find("unit                    inch\n"), std::string::npos) << text.out;
     EXPECT_NE(text.out.find("\nspeed "), std::string::npos);
@@ -100,18 +100,18 @@ TEST(CtlConfigShow, PrintsAFileAsTheReadPrintsThePrinter) {
 
 TEST(CtlConfigShow, BadFilesAreRefused) {
     TempDir dir;
-    CtlRun missing = RunCtl({"config", "show", dir.file("none.dcf")});
+    CtlRun missing = runCtl({"config", "show", dir.file("none.dcf")});
     EXPECT_EQ(missing.exitCode, 66);
     // Right magic but cut short, and full length with the wrong magic.
     std::string image(m350::kConfigFileSize, '\0');
     image[0] = '\xAA';
     image[1] = 0x55;
-    WriteFile(dir.file("short.dcf"), image.substr(0, 100));
+    writeFile(dir.file("short.dcf"), image.substr(0, 100));
     image[0] = 0x55;
     image[1] = '\xAA';
-    WriteFile(dir.file("magic.dcf"), image);
+    writeFile(dir.file("magic.dcf"), image);
     for (const char* name : {"short.dcf", "magic.dcf"}) {
-        CtlRun run = RunCtl({"config", "show", dir.file(name)});
+        CtlRun run = runCtl({"config", "show", dir.file(name)});
         EXPECT_EQ(run.exitCode, 65) << name;
         EXPECT_NE(run.err.find("File Data Error"), std::string::npos) << name;
         EXPECT_EQ(run.out, "") << name;
@@ -121,7 +121,7 @@ TEST(CtlConfigShow, BadFilesAreRefused) {
 TEST(CtlConfigRead, UnwritableOutputFailsAndLeavesTheOldFile) {
     START_SIM(sim);
     TempDir dir;
-    CtlRun run = RunCtl(OverNet(sim, {"config", "read", "-o", dir.file("no/such/dir.dcf")}));
+    CtlRun run = runCtl(overNet(sim, {"config", "read", "-o", dir.file("no/such/dir.dcf")}));
     EXPECT_EQ(run.exitCode, 73);
     EXPECT_EQ(run.out, "");
 }
@@ -130,33 +130,33 @@ TEST(CtlConfigWrite, EveryPageSendsTheLibrarysLinesBehindTheGate) {
     START_SIM(sim, "--password", "pw");
     TempDir dir;
     const std::string path = dir.file("all.dcf");
-    CtlRun read = RunCtl(OverNet(sim, {"config", "read", "--unit", "mm", "-o", path}));
+    CtlRun read = runCtl(overNet(sim, {"config", "read", "--unit", "mm", "-o", path}));
     ASSERT_EQ(read.exitCode, 0) << read.err;
     m350::ConfigFileContents contents;
-    ASSERT_EQ(m350::LoadConfigFile(path, contents), m350::ConfigFileResult::kOk);
+    ASSERT_EQ(m350::loadConfigFile(path, contents), m350::ConfigFileResult::kOk);
 
     const std::vector<std::pair<std::string, int>> pages = {
         {"common", 0},   {"z", 1},         {"d", 2},  {"rs232", 3},
         {"wireless", 4}, {"bluetooth", 5}, {"ftp", 6}};
     for (const auto& [name, index] : pages) {
         CtlRun run =
-            RunCtl(OverNet(sim, {"--password", "pw", "config", "write", path, "--page", name}));
+            runCtl(overNet(sim, {"--password", "pw", "config", "write", path, "--page", name}));
         EXPECT_EQ(run.exitCode, 0) << name << ": " << run.err;
     }
     // The unit can be overridden: the common page again, in inches.
-    CtlRun inch = RunCtl(OverNet(
+    CtlRun inch = runCtl(overNet(
         sim, {"--password", "pw", "config", "write", path, "--page", "common", "--unit", "inch"}));
     EXPECT_EQ(inch.exitCode, 0) << inch.err;
     // And without the password nothing but the gate goes out.
-    CtlRun refused = RunCtl(OverNet(sim, {"config", "write", path, "--page", "common"}));
+    CtlRun refused = runCtl(overNet(sim, {"config", "write", path, "--page", "common"}));
     EXPECT_EQ(refused.exitCode, 77);
 
     const std::size_t total = 1 + 2 * pages.size() + 2 + 1;
-    auto rx = Received(sim, total);
+    auto rx = received(sim, total);
     ASSERT_EQ(rx.size(), total);
     for (std::size_t i = 0; i < pages.size(); ++i) {
         std::string expected;
-        for (const auto& line : m350::ConfigPageLines(contents.record, pages[i].second))
+        for (const auto& line : m350::configPageLines(contents.record, pages[i].second))
             expected += line;
         EXPECT_EQ(rx[1 + 2 * i], kGateQueries) << pages[i].first;
         EXPECT_EQ(rx[2 + 2 * i], expected) << pages[i].first;
@@ -164,7 +164,7 @@ TEST(CtlConfigWrite, EveryPageSendsTheLibrarysLinesBehindTheGate) {
     m350::ConfigRecord inchRecord = contents.record;
     inchRecord.setByte(m350::Field::inchUnits, 1);
     std::string expected;
-    for (const auto& line : m350::ConfigPageLines(inchRecord, 0)) expected += line;
+    for (const auto& line : m350::configPageLines(inchRecord, 0)) expected += line;
     EXPECT_EQ(rx[2 + 2 * pages.size()], expected);
     EXPECT_NE(expected.find("SIZE "), std::string::npos);
     EXPECT_EQ(expected.find(" mm"), std::string::npos);
@@ -183,7 +183,7 @@ TEST(CtlConfigSerial, ReadAndWriteOverAPseudoTerminal) {
     const std::vector<std::pair<std::string, std::string>> env = {{"M350_COM2", sim.ptyPath()}};
     TempDir dir;
     const std::string path = dir.file("com.dcf");
-    CtlRun read = RunCtl({"--com", "COM2", "config", "read", "--json", "-o", path}, {}, env);
+    CtlRun read = runCtl({"--com", "COM2", "config", "read", "--json", "-o", path}, {}, env);
     ASSERT_EQ(read.exitCode, 0) << read.err;
     auto j = nlohmann::json::parse(read.out);
     EXPECT_EQ(j["unit"], "inch");
@@ -192,17 +192,17 @@ TEST(CtlConfigSerial, ReadAndWriteOverAPseudoTerminal) {
     EXPECT_EQ(readRx.rfind("\r\nDIAGNOSTIC INTERFACE COM\r\nDIAGNOSTIC REPORT DPI\r\n", 0), 0u);
 
     m350::ConfigFileContents contents;
-    ASSERT_EQ(m350::LoadConfigFile(path, contents), m350::ConfigFileResult::kOk);
-    CtlRun write = RunCtl(
+    ASSERT_EQ(m350::loadConfigFile(path, contents), m350::ConfigFileResult::kOk);
+    CtlRun write = runCtl(
         {"--com", "COM2", "--password", "pw", "config", "write", path, "--page", "rs232"}, {}, env);
     ASSERT_EQ(write.exitCode, 0) << write.err;
     std::string lines;
-    for (const auto& line : m350::ConfigPageLines(contents.record, m350::kPageRs232)) lines += line;
+    for (const auto& line : m350::configPageLines(contents.record, m350::kPageRs232)) lines += line;
     ASSERT_FALSE(lines.empty());
     const std::string gate =
         "\r\nDIAGNOSTIC INTERFACE COM\r\nDIAGNOSTIC REPORT EDITION\r\nDIAGNOSTIC REPORT "
         "PASSWORD\r\n";
-    const std::string all = ReceivedAtLeast(sim, readRx.size() + gate.size() + lines.size());
+    const std::string all = receivedAtLeast(sim, readRx.size() + gate.size() + lines.size());
     EXPECT_EQ(all, readRx + gate + lines);
 }
 

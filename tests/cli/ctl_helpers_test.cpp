@@ -13,67 +13,67 @@ namespace m350cli {
 namespace {
 
 TEST(CtlAddress, HostPortForms) {
-    auto plain = ParseNetAddress("printer-7.local");
+    auto plain = parseNetAddress("printer-7.local");
     ASSERT_TRUE(plain);
     EXPECT_EQ(plain->address, "printer-7.local");
     EXPECT_EQ(plain->port, 9100);
-    auto withPort = ParseNetAddress("127.0.0.1:9101");
+    auto withPort = parseNetAddress("127.0.0.1:9101");
     ASSERT_TRUE(withPort);
     EXPECT_EQ(withPort->address, "127.0.0.1");
     EXPECT_EQ(withPort->port, 9101);
-    auto v6 = ParseNetAddress("[::1]:6101");
+    auto v6 = parseNetAddress("[::1]:6101");
     ASSERT_TRUE(v6);
     EXPECT_EQ(v6->address, "::1");
     EXPECT_EQ(v6->port, 6101);
     const std::vector<std::string> bad = {
         "",     ":9100",  "host:", "host:0",  "host:65536",        "host:12a",
         "[::1", "[::1]x", "a b",   "host;rm", std::string(64, 'a')};
-    for (const std::string& text : bad) EXPECT_FALSE(ParseNetAddress(text)) << text;
+    for (const std::string& text : bad) EXPECT_FALSE(parseNetAddress(text)) << text;
 }
 
 TEST(CtlAddress, PortNames) {
-    EXPECT_EQ(NormalizePortName("com3", "COM", 30), "COM3");
-    EXPECT_EQ(NormalizePortName("COM30", "COM", 30), "COM30");
-    EXPECT_EQ(NormalizePortName("LPT4", "LPT", 4), "LPT4");
+    EXPECT_EQ(normalizePortName("com3", "COM", 30), "COM3");
+    EXPECT_EQ(normalizePortName("COM30", "COM", 30), "COM30");
+    EXPECT_EQ(normalizePortName("LPT4", "LPT", 4), "LPT4");
     for (const char* bad : {"COM0", "COM31", "COM", "COM-1", "COM+1", "COM 1", "COM001", "LPT1"})
-        EXPECT_FALSE(NormalizePortName(bad, "COM", 30)) << bad;
+        EXPECT_FALSE(normalizePortName(bad, "COM", 30)) << bad;
 }
 
 TEST(CtlPasswordFile, OneLineEndingIsDropped) {
-    EXPECT_EQ(PasswordFromFileContent("abc\n"), "abc");
-    EXPECT_EQ(PasswordFromFileContent("abc\r\n"), "abc");
-    EXPECT_EQ(PasswordFromFileContent("abc"), "abc");
-    EXPECT_EQ(PasswordFromFileContent("abc\n\n"), "abc\n");
-    EXPECT_EQ(PasswordFromFileContent(" a b "), " a b ");
+    EXPECT_EQ(passwordFromFileContent("abc\n"), "abc");
+    EXPECT_EQ(passwordFromFileContent("abc\r\n"), "abc");
+    EXPECT_EQ(passwordFromFileContent("abc"), "abc");
+    EXPECT_EQ(passwordFromFileContent("abc\n\n"), "abc\n");
+    EXPECT_EQ(passwordFromFileContent(" a b "), " a b ");
 }
 
 TEST(CtlProgress, BarFollowsThePosition) {
-    EXPECT_EQ(ProgressLine("Communicating...", 0, 10), "Communicating... [----------]   0%");
-    EXPECT_EQ(ProgressLine("C", 55, 10), "C [#####-----]  55%");
-    EXPECT_EQ(ProgressLine("C", 250, 4), "C [####] 100%");
+    EXPECT_EQ(progressLine("Communicating...", 0, 10), "Communicating... [----------]   0%");
+    EXPECT_EQ(progressLine("C", 55, 10), "C [#####-----]  55%");
+    EXPECT_EQ(progressLine("C", 250, 4), "C [####] 100%");
 }
 
 TEST(CtlRecordText, UnknownSettingsAndUnprintableText) {
     m350::ConfigRecord r;
-    r.Reset();
+    r.reset();
     r.setText(m350::Field::version, "V1\x1b[2J\xff");
     r.setReal(m350::Field::paperWidth, 406.0f);  // 2 inch at 203 dpi
     r.setReal(m350::Field::dpi, 203.0f);
     r.setReal(m350::Field::dotsPerMm, 8.0f);
-    const std::string text = RecordText(r, true);
+    const std::string text = recordText(r, true);
     EXPECT_NE(text.find("V1\\x1b[2J\\xff"), std::string::npos);
     EXPECT_NE(text.find("paperWidth              2.00 in\n"), std::string::npos) << text;
     EXPECT_NE(text.find("paperHeight             -\n"), std::string::npos);
     EXPECT_NE(text.find("speed                   -\n"), std::string::npos);
     r.setReal(m350::Field::speed, 4.5f);
-    EXPECT_NE(RecordText(r, true).find("speed                   4.5 in/s\n"), std::string::npos);
+    EXPECT_NE(recordText(r, true).find("speed                   4.5 in/s\n"), std::string::npos);
 
-    auto j = RecordJson(r, false);
+    auto j = recordJson(r, false);
     EXPECT_DOUBLE_EQ(j["paperWidth"].get<double>(), 50.75);
     EXPECT_TRUE(j["paperHeight"].is_null());
     EXPECT_FALSE(j.contains("reserved"));
     // Text that is not UTF-8 still gives valid JSON.
-    const auto parsed = nlohmann::json::parse(DumpJson(j));
+    const auto parsed = nlohmann::json::parse(dumpJson(j));
     EXPECT_EQ(parsed["version"], "V1\x1b[2J\xef\xbf\xbd");
 }
 

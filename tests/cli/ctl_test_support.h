@@ -15,7 +15,7 @@
 namespace m350test {
 
 // m350ctl's connection options for the simulator's TCP port, then args.
-inline std::vector<std::string> OverNet(const SimProcess& sim, std::vector<std::string> args) {
+inline std::vector<std::string> overNet(const SimProcess& sim, std::vector<std::string> args) {
     args.insert(args.begin(), {"--net", "127.0.0.1:" + std::to_string(sim.tcpPort())});
     return args;
 }
@@ -25,7 +25,7 @@ inline const std::string kGateQueries =
     "\r\nDIAGNOSTIC INTERFACE NET\r\nDIAGNOSTIC REPORT EDITION\r\nDIAGNOSTIC REPORT PASSWORD\r\n";
 
 // The bytes received on each connection, once count connections have closed.
-inline std::vector<std::string> Received(const SimProcess& sim, std::size_t count) {
+inline std::vector<std::string> received(const SimProcess& sim, std::size_t count) {
     EXPECT_TRUE(sim.waitForClosed(count));
     std::vector<std::string> rx;
     for (const auto& c : sim.transcript()) rx.push_back(c.rx);
@@ -34,7 +34,7 @@ inline std::vector<std::string> Received(const SimProcess& sim, std::size_t coun
 
 // Everything the simulator has received once it holds at least size bytes (a
 // pseudo-terminal hands bytes over after the writer may have gone); at most 5 s.
-inline std::string ReceivedAtLeast(const SimProcess& sim, std::size_t size) {
+inline std::string receivedAtLeast(const SimProcess& sim, std::size_t size) {
     std::string all = sim.allRx();
     for (int i = 0; i < 500 && all.size() < size; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));

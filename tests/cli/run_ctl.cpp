@@ -28,21 +28,21 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ec);
 }
 
-std::string ReadFile(const std::string& path) {
+std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-void WriteFile(const std::string& path, const std::string& data) {
+void writeFile(const std::string& path, const std::string& data) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(data.data(), static_cast<std::streamsize>(data.size()));
 }
 
-CtlRun RunCtl(const std::vector<std::string>& args, const std::string& input,
+CtlRun runCtl(const std::vector<std::string>& args, const std::string& input,
               const std::vector<std::pair<std::string, std::string>>& env) {
     TempDir dir;
     const std::string in = dir.file("stdin"), out = dir.file("stdout"), err = dir.file("stderr");
-    WriteFile(in, input);
+    writeFile(in, input);
 
     posix_spawn_file_actions_t fa;
     posix_spawn_file_actions_init(&fa);
@@ -72,12 +72,12 @@ CtlRun RunCtl(const std::vector<std::string>& args, const std::string& input,
     while (::waitpid(pid, &status, 0) < 0) {
     }
     if (WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
-    run.out = ReadFile(out);
-    run.err = ReadFile(err);
+    run.out = readFile(out);
+    run.err = readFile(err);
     return run;
 }
 
-CtlRun RunCtlOnTerminal(const std::vector<std::string>& args,
+CtlRun runCtlOnTerminal(const std::vector<std::string>& args,
                         const std::vector<std::pair<std::string, std::string>>& promptsAndAnswers) {
     CtlRun run;
     int master = -1, slave = -1;
@@ -131,7 +131,7 @@ CtlRun RunCtlOnTerminal(const std::vector<std::string>& args,
     while (::waitpid(pid, &status, 0) < 0) {
     }
     if (WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
-    run.out = ReadFile(out);
+    run.out = readFile(out);
     return run;
 }
 

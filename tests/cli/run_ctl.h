@@ -15,14 +15,14 @@ struct CtlRun {
 
 // Runs m350ctl with args; input is its standard input (a file, so never a
 // terminal); env adds NAME=VALUE entries to the environment.
-CtlRun RunCtl(const std::vector<std::string>& args, const std::string& input = {},
+CtlRun runCtl(const std::vector<std::string>& args, const std::string& input = {},
               const std::vector<std::pair<std::string, std::string>>& env = {});
 
 // Runs m350ctl with standard input and standard error on a pseudo-terminal, as
 // an operator at a terminal would; standard output goes to a file (out). For
 // each prompt in order, once the terminal shows it, the matching answer is typed
 // with a line end. err is everything the terminal showed.
-CtlRun RunCtlOnTerminal(const std::vector<std::string>& args,
+CtlRun runCtlOnTerminal(const std::vector<std::string>& args,
                         const std::vector<std::pair<std::string, std::string>>& promptsAndAnswers);
 
 // A fresh temporary directory, removed with its files by the destructor.
@@ -39,7 +39,7 @@ class TempDir {
     std::string path_;
 };
 
-std::string ReadFile(const std::string& path);
-void WriteFile(const std::string& path, const std::string& data);
+std::string readFile(const std::string& path);
+void writeFile(const std::string& path, const std::string& data);
 
 }  // namespace m350test

@@ -411,7 +411,7 @@ TEST_F(MainWindow, StatusWordIsInTheCurrentLanguage) {
     resetPort();
     port->replies.push_back("\x01" + std::string(8, '\0'));
     click("ButtonGetStatus");
-    const std::string_view german = m350::LanguageText(m350::kKeyCoverOpen, 6);
+    const std::string_view german = m350::languageText(m350::kKeyCoverOpen, 6);
     ASSERT_FALSE(german.empty());
     EXPECT_NE(german, "Cover Open");
     EXPECT_EQ(find<QLineEdit>("EditPrinterStatus")->text().toStdString(), german);

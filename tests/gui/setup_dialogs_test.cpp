@@ -75,9 +75,9 @@ TEST(Rs232Setup, AnUnknownPortNameIsKeptRatherThanTurnedIntoCom0) {
         d.ButtonSet->click();
         EXPECT_EQ(s.portName, name);
     }
-    EXPECT_EQ(PortItemIndex("COM1", "COM", 30), 0);
-    EXPECT_EQ(PortItemIndex("LPT4", "LPT", 4), 3);
-    EXPECT_EQ(PortItemIndex("LPT5", "LPT", 4), -1);
+    EXPECT_EQ(portItemIndex("COM1", "COM", 30), 0);
+    EXPECT_EQ(portItemIndex("LPT4", "LPT", 4), 3);
+    EXPECT_EQ(portItemIndex("LPT5", "LPT", 4), -1);
 }
 
 TEST(LptSetup, SetStoresTheChosenPortAndCancelDoesNot) {

@@ -9,7 +9,7 @@
 #include "gui/dialogs/progress_dialog.h"
 
 using m350ui::ParseOutcome;
-using m350ui::ParseStartupOptions;
+using m350ui::parseStartupOptions;
 using m350ui::StartupOptions;
 
 namespace {
@@ -17,7 +17,7 @@ namespace {
 ParseOutcome Parse(QStringList args, StartupOptions& out) {
     QString message;
     args.prepend(QStringLiteral("m350-utility"));
-    return ParseStartupOptions(args, out, message);
+    return parseStartupOptions(args, out, message);
 }
 
 TEST(StartupOptions, AcceptedForms) {
@@ -62,12 +62,12 @@ TEST(StartupOptions, RefusedForms) {
 
 TEST(SerialStatusText, IndexesOutsideTheTablesShowWhatThePortOpensWith) {
     m350::SerialSettings s;
-    EXPECT_EQ(m350ui::SerialStatusText(s), "COM1 9600,N,8,1 RTS ");
+    EXPECT_EQ(m350ui::serialStatusText(s), "COM1 9600,N,8,1 RTS ");
     s = {"COM30", 6, 0, 1, 1, 2, 1};
-    EXPECT_EQ(m350ui::SerialStatusText(s), "COM30 115200,O,7,1.5 RTS/CTS Xon/Xoff");
+    EXPECT_EQ(m350ui::serialStatusText(s), "COM30 115200,O,7,1.5 RTS/CTS Xon/Xoff");
     // The empty eighth baud item opens at 9600; other strays map as the port does.
     s = {"COM2", 7, 5, -1, 9, 3, 4};
-    EXPECT_EQ(m350ui::SerialStatusText(s), "COM2 9600,N,8,1 RTS/CTS ");
+    EXPECT_EQ(m350ui::serialStatusText(s), "COM2 9600,N,8,1 RTS/CTS ");
 }
 
 TEST(ProcessProgress, ShowsACentredWindowThatFollowsTheLink) {
@@ -78,7 +78,7 @@ TEST(ProcessProgress, ShowsACentredWindowThatFollowsTheLink) {
     ctx.progress = &sink;
     ctx.sleep = [](int) {};
 
-    m350::ShowProgress(ctx, m350::kStepMode, 3, 3);
+    m350::showProgress(ctx, m350::kStepMode, 3, 3);
     TFormProcess* form = sink.form();
     ASSERT_NE(form, nullptr);
     EXPECT_TRUE(form->isVisible());
@@ -88,18 +88,18 @@ TEST(ProcessProgress, ShowsACentredWindowThatFollowsTheLink) {
     EXPECT_EQ(form->ProgressBar1->geometry(), QRect(16, 16, 209, 17));
     EXPECT_FALSE(form->windowFlags() & Qt::WindowCloseButtonHint);
     EXPECT_EQ(form->ProgressBar1->value(), 3);
-    m350::ReportProgress(ctx, m350::kStepMode, 0);
+    m350::reportProgress(ctx, m350::kStepMode, 0);
     EXPECT_EQ(form->ProgressBar1->value(), 6);
-    m350::ReportProgress(ctx, m350::kPercentMode, 50);  // other mode: ignored
+    m350::reportProgress(ctx, m350::kPercentMode, 50);  // other mode: ignored
     EXPECT_EQ(form->ProgressBar1->value(), 6);
-    m350::HideProgress(ctx);
+    m350::hideProgress(ctx);
     EXPECT_EQ(sink.form(), nullptr);
 
-    m350::ShowProgress(ctx, m350::kPercentMode, 3, 3, "Making font...");
+    m350::showProgress(ctx, m350::kPercentMode, 3, 3, "Making font...");
     EXPECT_EQ(sink.form()->windowTitle(), "Making font...");
-    m350::ReportProgress(ctx, m350::kPercentMode, 49);
+    m350::reportProgress(ctx, m350::kPercentMode, 49);
     EXPECT_EQ(sink.form()->ProgressBar1->value(), 49);
-    m350::HideProgress(ctx);
+    m350::hideProgress(ctx);
 }
 
 TEST(PasswordGate, PassesOnlyAnEmptyPasswordOrAConfirmedOne) {
@@ -114,7 +114,7 @@ TEST(PasswordGate, PassesOnlyAnEmptyPasswordOrAConfirmedOne) {
             ++asked;
             return confirm;
         };
-        return m350::PasswordGate(steps);
+        return m350::passwordGate(steps);
     };
     EXPECT_TRUE(gate(0, "", false));
     EXPECT_EQ(asked, 0);
@@ -122,7 +122,7 @@ TEST(PasswordGate, PassesOnlyAnEmptyPasswordOrAConfirmedOne) {
     EXPECT_FALSE(gate(0, "pass", false));
     EXPECT_TRUE(gate(0, "secret", true));
     EXPECT_EQ(asked, 2);
-    EXPECT_FALSE(m350::PasswordGate({}));
+    EXPECT_FALSE(m350::passwordGate({}));
 }
 
 }  // namespace

@@ -12,7 +12,7 @@
 
 namespace m350test {
 
-inline MainWindowSeams TestSeams(ScriptedPrompter& prompter, RecordingProgress& progress,
+inline MainWindowSeams testSeams(ScriptedPrompter& prompter, RecordingProgress& progress,
                                  QSize screen = {1280, 1024}) {
     MainWindowSeams seams;
     seams.prompter = &prompter;
@@ -23,7 +23,7 @@ inline MainWindowSeams TestSeams(ScriptedPrompter& prompter, RecordingProgress& 
 }
 
 // No printer on any interface: the start-up contact stops at the first open.
-inline void WithoutPrinter(MainWindowSeams& seams) {
+inline void withoutPrinter(MainWindowSeams& seams) {
     auto state = std::make_shared<ScriptedPortState>();
     state->failOpen = true;
     seams.makePort = [state](m350::LinkContext&, int) {
@@ -32,7 +32,7 @@ inline void WithoutPrinter(MainWindowSeams& seams) {
 }
 
 // ETHERNET to a printer on 127.0.0.1:port, texts in English.
-inline m350ui::StartupOptions LoopbackPrinter(int port) {
+inline m350ui::StartupOptions loopbackPrinter(int port) {
     m350ui::StartupOptions options;
     options.interfaceIndex = m350::kEthernet;
     options.address = "127.0.0.1";

@@ -17,8 +17,8 @@ struct Window {
     m350test::RecordingProgress progress;
     std::unique_ptr<TFormMain> main;
     explicit Window(int port)
-        : main(std::make_unique<TFormMain>(m350test::LoopbackPrinter(port),
-                                           m350test::TestSeams(prompter, progress))) {}
+        : main(std::make_unique<TFormMain>(m350test::loopbackPrinter(port),
+                                           m350test::testSeams(prompter, progress))) {}
 };
 
 TEST(MainWindowWire, FirstContactThenGetStatus) {

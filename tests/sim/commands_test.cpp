@@ -319,7 +319,7 @@ TEST(Profiles, FullProfileAnswersEveryConfigurationKey) {
             EXPECT_LE(v->size(), 14u) << k;
         }
     }
-    // Table-valued settings hold entries of the tables the utility matches against.
+    // table-valued settings hold entries of the tables the utility matches against.
     EXPECT_EQ(p.report("BAUDRATE"), "9600");
     EXPECT_EQ(p.report("PARITY"), "None");
     EXPECT_EQ(p.report("LANGUAGE"), "ENGLISH");

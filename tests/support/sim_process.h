@@ -1,5 +1,5 @@
 // Starts the simulated printer (m350-printer-sim) for a test and reads back what it
-// saw. Plain C++ without a test framework, so every test target can use it.
+// saw. plain C++ without a test framework, so every test target can use it.
 //
 // The binary is found through the compile definition M350_SIM_PATH; a test target
 // sets it with

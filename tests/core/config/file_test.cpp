@@ -34,16 +34,16 @@ class TempDir {
     std::string path_;
 };
 
-std::string ReadAll(const std::string& path) {
+std::string readAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-void WriteRaw(const std::string& path, const std::string& bytes) {
+void writeRaw(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-ConfigFileContents Sample() {
+ConfigFileContents sample() {
     ConfigFileContents c;
     c.unit = 1;
     c.record.setInteger(Field::edition, 108);
@@ -57,8 +57,8 @@ ConfigFileContents Sample() {
 }  // namespace
 
 TEST(ConfigFile, ImageByteForByte) {
-    ConfigFileContents c = Sample();
-    ConfigFileImage image = EncodeConfigFile(c);
+    ConfigFileContents c = sample();
+    ConfigFileImage image = encodeConfigFile(c);
     const std::uint8_t head[12] = {0xAA, 0x55, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0};
     EXPECT_TRUE(std::equal(head, head + 12, image.begin()));
     EXPECT_TRUE(std::equal(c.record.bytes().begin(), c.record.bytes().end(), image.begin() + 12));
@@ -67,7 +67,7 @@ TEST(ConfigFile, ImageByteForByte) {
     EXPECT_EQ(image[2847], 1);
 
     // A file of a freshly reset record: 200.0 and 11.8, speed 3.0, "~" "^" ",".
-    ConfigFileImage fresh = EncodeConfigFile(ConfigFileContents{});
+    ConfigFileImage fresh = encodeConfigFile(ConfigFileContents{});
     const std::uint8_t dpi[] = {0x00, 0x00, 0x48, 0x43, 0xCD, 0xCC, 0x3C, 0x41};
     EXPECT_TRUE(std::equal(dpi, dpi + 8, fresh.begin() + 12 + 5));
     EXPECT_EQ(fresh[12 + 392], 0x40);
@@ -78,16 +78,16 @@ TEST(ConfigFile, ImageByteForByte) {
 
 TEST(ConfigFile, SaveAndLoadRoundTrip) {
     TempDir dir;
-    ConfigFileContents c = Sample();
-    ASSERT_EQ(SaveConfigFile(dir.file("a.dcf"), c), ConfigFileResult::kOk);
-    std::string bytes = ReadAll(dir.file("a.dcf"));
+    ConfigFileContents c = sample();
+    ASSERT_EQ(saveConfigFile(dir.file("a.dcf"), c), ConfigFileResult::kOk);
+    std::string bytes = readAll(dir.file("a.dcf"));
     ASSERT_EQ(bytes.size(), kConfigFileSize);
-    ConfigFileImage image = EncodeConfigFile(c);
+    ConfigFileImage image = encodeConfigFile(c);
     EXPECT_EQ(bytes, std::string(image.begin(), image.end()));
     EXPECT_EQ(dir.entries(), 1u) << "no temporary file left behind";
 
     ConfigFileContents back;
-    ASSERT_EQ(LoadConfigFile(dir.file("a.dcf"), back), ConfigFileResult::kOk);
+    ASSERT_EQ(loadConfigFile(dir.file("a.dcf"), back), ConfigFileResult::kOk);
     EXPECT_EQ(back.unit, 1);
     EXPECT_EQ(back.version, 1);
     EXPECT_EQ(back.record, c.record);
@@ -96,35 +96,35 @@ TEST(ConfigFile, SaveAndLoadRoundTrip) {
 
 TEST(ConfigFile, LoadRefusesBadFilesAndLeavesTheCallersContents) {
     TempDir dir;
-    ConfigFileImage image = EncodeConfigFile(Sample());
+    ConfigFileImage image = encodeConfigFile(sample());
     std::string good(image.begin(), image.end());
 
     ConfigFileContents out;
     out.unit = 7;
-    WriteRaw(dir.file("short.dcf"), good.substr(0, kConfigFileSize - 1));
-    EXPECT_EQ(LoadConfigFile(dir.file("short.dcf"), out), ConfigFileResult::kDataError);
+    writeRaw(dir.file("short.dcf"), good.substr(0, kConfigFileSize - 1));
+    EXPECT_EQ(loadConfigFile(dir.file("short.dcf"), out), ConfigFileResult::kDataError);
     std::string badMagic = good;
     badMagic[1] = 0x56;
-    WriteRaw(dir.file("magic.dcf"), badMagic);
-    EXPECT_EQ(LoadConfigFile(dir.file("magic.dcf"), out), ConfigFileResult::kDataError);
-    WriteRaw(dir.file("empty.dcf"), "");
-    EXPECT_EQ(LoadConfigFile(dir.file("empty.dcf"), out), ConfigFileResult::kDataError);
-    EXPECT_EQ(LoadConfigFile(dir.file("missing.dcf"), out), ConfigFileResult::kOpenFailed);
+    writeRaw(dir.file("magic.dcf"), badMagic);
+    EXPECT_EQ(loadConfigFile(dir.file("magic.dcf"), out), ConfigFileResult::kDataError);
+    writeRaw(dir.file("empty.dcf"), "");
+    EXPECT_EQ(loadConfigFile(dir.file("empty.dcf"), out), ConfigFileResult::kDataError);
+    EXPECT_EQ(loadConfigFile(dir.file("missing.dcf"), out), ConfigFileResult::kOpenFailed);
     EXPECT_EQ(out.unit, 7) << "a refused file changes nothing";
-    EXPECT_EQ(ConfigFileResultText(ConfigFileResult::kDataError), "File Data Error");
+    EXPECT_EQ(configFileResultText(ConfigFileResult::kDataError), "File Data Error");
 
     // The version is not checked; bytes past the image are ignored.
     std::string other = good;
     other[4] = 9;
-    WriteRaw(dir.file("v9.dcf"), other + "tail");
-    ASSERT_EQ(LoadConfigFile(dir.file("v9.dcf"), out), ConfigFileResult::kOk);
+    writeRaw(dir.file("v9.dcf"), other + "tail");
+    ASSERT_EQ(loadConfigFile(dir.file("v9.dcf"), out), ConfigFileResult::kOk);
     EXPECT_EQ(out.version, 9);
 }
 
 TEST(ConfigFile, FailedSaveKeepsTheOldFile) {
     TempDir dir;
     const std::string target = dir.file("keep.dcf");
-    WriteRaw(target, "old contents");
+    writeRaw(target, "old contents");
 
     // A file size limit below the image makes the write stop half-way, as a
     // full disk would. Run it in a child so the limit stays there.
@@ -134,18 +134,18 @@ TEST(ConfigFile, FailedSaveKeepsTheOldFile) {
         std::signal(SIGXFSZ, SIG_IGN);
         rlimit lim{1000, 1000};
         ::setrlimit(RLIMIT_FSIZE, &lim);
-        bool failed = SaveConfigFile(target, Sample()) == ConfigFileResult::kWriteFailed;
+        bool failed = saveConfigFile(target, sample()) == ConfigFileResult::kWriteFailed;
         ::_exit(failed ? 0 : 1);
     }
     int status = 0;
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0) << "the save reports its failure";
-    EXPECT_EQ(ReadAll(target), "old contents");
+    EXPECT_EQ(readAll(target), "old contents");
     EXPECT_EQ(dir.entries(), 1u) << "the half-written temporary file is removed";
 
     // A directory that does not exist: nothing is created, failure is reported.
-    EXPECT_EQ(SaveConfigFile(dir.file("no/such/dir.dcf"), Sample()),
+    EXPECT_EQ(saveConfigFile(dir.file("no/such/dir.dcf"), sample()),
               ConfigFileResult::kWriteFailed);
-    EXPECT_EQ(SaveConfigFile("", Sample()), ConfigFileResult::kWriteFailed);
+    EXPECT_EQ(saveConfigFile("", sample()), ConfigFileResult::kWriteFailed);
 }

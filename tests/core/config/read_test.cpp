@@ -25,7 +25,7 @@ struct ReadRun {
 };
 
 // Reads the configuration from a fresh simulator started with args.
-ReadRun ReadFromSim(std::vector<std::string> args, int readLimitMs = 3000,
+ReadRun readFromSim(std::vector<std::string> args, int readLimitMs = 3000,
                     ProgressSink* progress = nullptr, int extra = 0, int iface = kEthernet) {
     ReadRun run;
     m350test::SimProcess sim(std::move(args), iface == kCom);
@@ -45,7 +45,7 @@ ReadRun ReadFromSim(std::vector<std::string> args, int readLimitMs = 3000,
     ctx.sleep = [](int) {};
     ctx.progress = progress;
     ctx.timeouts.netReadMs = readLimitMs;
-    run.result = RunLinkOperation(ctx, kOpReadConfig, iface, &run.record, extra);
+    run.result = runLinkOperation(ctx, kOpReadConfig, iface, &run.record, extra);
     sim.waitForClosed(1);
     auto conns = sim.transcript();
     if (conns.empty()) return run;
@@ -71,7 +71,7 @@ ReadRun ReadFromSim(std::vector<std::string> args, int readLimitMs = 3000,
     return run;
 }
 
-Keys Join(std::initializer_list<Keys> parts) {
+Keys join(std::initializer_list<Keys> parts) {
     Keys all;
     for (const Keys& p : parts) all.insert(all.end(), p.begin(), p.end());
     return all;
@@ -100,65 +100,65 @@ const Keys kCurrent = {"WIFIMAC", "WIFICIP", "WIFICMASK", "WIFICGATEWAY"};
 const Keys kLast = {"BTVERSION", "BTLOCALMAC", "LANGUAGE"};
 
 // The SSID block (rows 69-75 or 82-88) for a WPA network.
-Keys WpaBlock() {
-    return Join({{"WIFISSID", "WIFIWPA"}, kAddress});
+Keys wpaBlock() {
+    return join({{"WIFISSID", "WIFIWPA"}, kAddress});
 }
 
 }  // namespace
 
 TEST(ConfigReadParse, Numbers) {
-    EXPECT_EQ(ParseConfigInt("  -12abc"), -12);
-    EXPECT_EQ(ParseConfigInt("+7"), 7);
-    EXPECT_EQ(ParseConfigInt(""), 0);
-    EXPECT_EQ(ParseConfigInt("x5"), 0);
-    EXPECT_EQ(ParseConfigInt("99999999999"), 2147483647);
-    EXPECT_EQ(ParseConfigInt("-99999999999"), -2147483647 - 1);
-    EXPECT_FLOAT_EQ(ParseConfigReal("3.00"), 3.0f);
-    EXPECT_FLOAT_EQ(ParseConfigReal(" -1.5e1 ips"), -15.0f);
-    EXPECT_FLOAT_EQ(ParseConfigReal(".5"), 0.5f);
-    EXPECT_FLOAT_EQ(ParseConfigReal("2e"), 2.0f) << "an exponent without digits is not one";
-    EXPECT_FLOAT_EQ(ParseConfigReal("+4"), 4.0f);
-    EXPECT_EQ(ParseConfigReal("nan"), 0.0f);
-    EXPECT_EQ(ParseConfigReal("0x10"), 0.0f);
-    EXPECT_EQ(ParseConfigReal(""), 0.0f);
+    EXPECT_EQ(parseConfigInt("  -12abc"), -12);
+    EXPECT_EQ(parseConfigInt("+7"), 7);
+    EXPECT_EQ(parseConfigInt(""), 0);
+    EXPECT_EQ(parseConfigInt("x5"), 0);
+    EXPECT_EQ(parseConfigInt("99999999999"), 2147483647);
+    EXPECT_EQ(parseConfigInt("-99999999999"), -2147483647 - 1);
+    EXPECT_FLOAT_EQ(parseConfigReal("3.00"), 3.0f);
+    EXPECT_FLOAT_EQ(parseConfigReal(" -1.5e1 ips"), -15.0f);
+    EXPECT_FLOAT_EQ(parseConfigReal(".5"), 0.5f);
+    EXPECT_FLOAT_EQ(parseConfigReal("2e"), 2.0f) << "an exponent without digits is not one";
+    EXPECT_FLOAT_EQ(parseConfigReal("+4"), 4.0f);
+    EXPECT_EQ(parseConfigReal("nan"), 0.0f);
+    EXPECT_EQ(parseConfigReal("0x10"), 0.0f);
+    EXPECT_EQ(parseConfigReal(""), 0.0f);
 }
 
 TEST(ConfigReadParse, ResolutionAndLetterCodes) {
-    EXPECT_FLOAT_EQ(*DotsPerMmForDpi(203.0f), 8.0f);
-    EXPECT_FLOAT_EQ(*DotsPerMmForDpi(300.0f), 11.8f);
-    EXPECT_FLOAT_EQ(*DotsPerMmForDpi(600.0f), 23.6f);
-    EXPECT_FALSE(DotsPerMmForDpi(0.0f));
-    EXPECT_FALSE(DotsPerMmForDpi(-203.0f));
-    EXPECT_FALSE(DotsPerMmForDpi(1.0f)) << "rounds to 0 dots per mm, no conversion possible";
-    EXPECT_FALSE(DotsPerMmForDpi(1e30f));
+    EXPECT_FLOAT_EQ(*dotsPerMmForDpi(203.0f), 8.0f);
+    EXPECT_FLOAT_EQ(*dotsPerMmForDpi(300.0f), 11.8f);
+    EXPECT_FLOAT_EQ(*dotsPerMmForDpi(600.0f), 23.6f);
+    EXPECT_FALSE(dotsPerMmForDpi(0.0f));
+    EXPECT_FALSE(dotsPerMmForDpi(-203.0f));
+    EXPECT_FALSE(dotsPerMmForDpi(1.0f)) << "rounds to 0 dots per mm, no conversion possible";
+    EXPECT_FALSE(dotsPerMmForDpi(1e30f));
 
-    EXPECT_FLOAT_EQ(*DSpeedFromReply("A"), 1.0f);
-    EXPECT_FLOAT_EQ(*DSpeedFromReply("B"), 1.5f);
-    EXPECT_FLOAT_EQ(*DSpeedFromReply("V"), 11.5f);
-    EXPECT_FLOAT_EQ(*DSpeedFromReply("X"), 13.0f);
-    EXPECT_FLOAT_EQ(*DSpeedFromReply("c"), 18.0f);
-    EXPECT_FALSE(DSpeedFromReply("f"));
-    EXPECT_FALSE(DSpeedFromReply("BB"));
-    EXPECT_FALSE(DSpeedFromReply(""));
+    EXPECT_FLOAT_EQ(*dSpeedFromReply("A"), 1.0f);
+    EXPECT_FLOAT_EQ(*dSpeedFromReply("B"), 1.5f);
+    EXPECT_FLOAT_EQ(*dSpeedFromReply("V"), 11.5f);
+    EXPECT_FLOAT_EQ(*dSpeedFromReply("X"), 13.0f);
+    EXPECT_FLOAT_EQ(*dSpeedFromReply("c"), 18.0f);
+    EXPECT_FALSE(dSpeedFromReply("f"));
+    EXPECT_FALSE(dSpeedFromReply("BB"));
+    EXPECT_FALSE(dSpeedFromReply(""));
 
-    EXPECT_EQ(*ZSpeedFromReply("D"), 6);
-    EXPECT_EQ(*ZSpeedFromReply("12"), 12);
-    EXPECT_EQ(*ZSpeedFromReply("F"), 0) << "other text goes through the integer rule";
-    EXPECT_FALSE(ZSpeedFromReply(""));
-    EXPECT_EQ(*ZPrintModeFromReply("R"), 1);
-    EXPECT_EQ(*ZPrintModeFromReply("D"), 3);
-    EXPECT_FALSE(ZPrintModeFromReply("TP"));
-    EXPECT_EQ(*ZMediaActionFromReply("N"), 4);
-    EXPECT_FALSE(ZMediaActionFromReply("f"));
-    EXPECT_EQ(*DPresenceFromReply("A"), 2);
-    EXPECT_EQ(*DControlCodesFromReply("2"), 3);
-    EXPECT_FALSE(DControlCodesFromReply("3"));
+    EXPECT_EQ(*zSpeedFromReply("D"), 6);
+    EXPECT_EQ(*zSpeedFromReply("12"), 12);
+    EXPECT_EQ(*zSpeedFromReply("F"), 0) << "other text goes through the integer rule";
+    EXPECT_FALSE(zSpeedFromReply(""));
+    EXPECT_EQ(*zPrintModeFromReply("R"), 1);
+    EXPECT_EQ(*zPrintModeFromReply("D"), 3);
+    EXPECT_FALSE(zPrintModeFromReply("TP"));
+    EXPECT_EQ(*zMediaActionFromReply("N"), 4);
+    EXPECT_FALSE(zMediaActionFromReply("f"));
+    EXPECT_EQ(*dPresenceFromReply("A"), 2);
+    EXPECT_EQ(*dControlCodesFromReply("2"), 3);
+    EXPECT_FALSE(dControlCodesFromReply("3"));
 }
 
 TEST(ConfigRead, Edition99AsksNothingAfterEdition) {
-    ReadRun run = ReadFromSim({"--profile", "basic"});
+    ReadRun run = readFromSim({"--profile", "basic"});
     ASSERT_EQ(run.result, kOk);
-    EXPECT_EQ(run.keys, Join({kHead, kCommon}));
+    EXPECT_EQ(run.keys, join({kHead, kCommon}));
     const ConfigRecord& r = run.record;
     EXPECT_EQ(r.integer(F::edition), 99);
     EXPECT_EQ(r.byte(F::dpiKnown), 1);
@@ -170,7 +170,7 @@ TEST(ConfigRead, Edition99AsksNothingAfterEdition) {
     for (F f : {F::zDarkness, F::zControl, F::dHeat, F::dRowOffset, F::maxLength, F::ribbonSensor,
                 F::autoThreshold, F::btPinCode, F::wifiSsid, F::extWifiSsid, F::extWifiCurrentIp,
                 F::btVersion, F::btLocalMac, F::displayLanguage}) {
-        EXPECT_FALSE(r.present(f)) << FieldInfoOf(f).name;
+        EXPECT_FALSE(r.present(f)) << fieldInfoOf(f).name;
     }
     EXPECT_TRUE(r.present(F::reprint));
     EXPECT_EQ(r.byte(F::wifiPresent), 0);
@@ -178,9 +178,9 @@ TEST(ConfigRead, Edition99AsksNothingAfterEdition) {
 }
 
 TEST(ConfigRead, Edition103AddsEmulationsCountersAndSensors) {
-    ReadRun run = ReadFromSim({"--profile", "emulation"});
+    ReadRun run = readFromSim({"--profile", "emulation"});
     ASSERT_EQ(run.result, kOk);
-    EXPECT_EQ(run.keys, Join({kHead, kCommon, kEmulations, kCounters, kSensors}));
+    EXPECT_EQ(run.keys, join({kHead, kCommon, kEmulations, kCounters, kSensors}));
     const ConfigRecord& r = run.record;
     EXPECT_EQ(r.integer(F::cutCounter), 42);
     EXPECT_EQ(r.integer(F::resetCutCounter), 7);
@@ -195,18 +195,18 @@ TEST(ConfigRead, Edition103AddsEmulationsCountersAndSensors) {
 }
 
 TEST(ConfigRead, Edition105WithWirelessAsksTheSsidBlockTwice) {
-    ReadRun run = ReadFromSim({"--edition", "105", "--wifi", "wpa", "--bluetooth", "yes"});
+    ReadRun run = readFromSim({"--edition", "105", "--wifi", "wpa", "--bluetooth", "yes"});
     ASSERT_EQ(run.result, kOk);
-    EXPECT_EQ(run.keys, Join({kHead,
+    EXPECT_EQ(run.keys, join({kHead,
                               kCommon,
                               kEmulations,
                               kCounters,
                               kSensors,
                               kBluetooth,
                               {"ISWIFI"},
-                              WpaBlock(),
+                              wpaBlock(),
                               kWifiMiddle,
-                              WpaBlock()}));
+                              wpaBlock()}));
     const ConfigRecord& r = run.record;
     EXPECT_EQ(r.text(F::wifiKey), "simsecret123");
     EXPECT_EQ(r.integer(F::wifiSecurity), 5);
@@ -220,18 +220,18 @@ TEST(ConfigRead, Edition105WithWirelessAsksTheSsidBlockTwice) {
 }
 
 TEST(ConfigRead, Edition108WithEveryModule) {
-    ReadRun run = ReadFromSim({"--profile", "full"});
+    ReadRun run = readFromSim({"--profile", "full"});
     ASSERT_EQ(run.result, kOk);
-    EXPECT_EQ(run.keys, Join({kHead,
+    EXPECT_EQ(run.keys, join({kHead,
                               kCommon,
                               kEmulations,
                               kCounters,
                               kSensors,
                               kBluetooth,
                               {"ISWIFI"},
-                              WpaBlock(),
+                              wpaBlock(),
                               kWifiMiddle,
-                              WpaBlock(),
+                              wpaBlock(),
                               {"WIFISECUR", "WIFIWPA"},
                               kCurrent,
                               kLast}));
@@ -248,9 +248,9 @@ TEST(ConfigRead, Edition108WithEveryModule) {
 }
 
 TEST(ConfigRead, Edition108WithoutModules) {
-    ReadRun run = ReadFromSim({"--wifi", "off", "--bluetooth", "no"});
+    ReadRun run = readFromSim({"--wifi", "off", "--bluetooth", "no"});
     ASSERT_EQ(run.result, kOk);
-    EXPECT_EQ(run.keys, Join({kHead,
+    EXPECT_EQ(run.keys, join({kHead,
                               kCommon,
                               kEmulations,
                               kCounters,
@@ -272,10 +272,10 @@ TEST(ConfigRead, Edition108WithoutModules) {
 }
 
 TEST(ConfigRead, WepAndEnterpriseBranches) {
-    ReadRun wep = ReadFromSim({"--edition", "106", "--wifi", "wep", "--bluetooth", "no"});
+    ReadRun wep = readFromSim({"--edition", "106", "--wifi", "wep", "--bluetooth", "no"});
     ASSERT_EQ(wep.result, kOk);
-    const Keys wepBlock = Join({{"WIFISSID", "WIFIWPA", "WIFIWEP", "WIFIKEYINDEX"}, kAddress});
-    EXPECT_EQ(wep.keys, Join({kHead,
+    const Keys wepBlock = join({{"WIFISSID", "WIFIWPA", "WIFIWEP", "WIFIKEYINDEX"}, kAddress});
+    EXPECT_EQ(wep.keys, join({kHead,
                               kCommon,
                               kEmulations,
                               kCounters,
@@ -290,10 +290,10 @@ TEST(ConfigRead, WepAndEnterpriseBranches) {
     EXPECT_EQ(wep.record.integer(F::wifiSecurity), 1);
     EXPECT_EQ(wep.record.text(F::wifiKey), "0123456789");
 
-    ReadRun eap = ReadFromSim({"--edition", "107", "--wifi", "eap", "--bluetooth", "no"});
+    ReadRun eap = readFromSim({"--edition", "107", "--wifi", "eap", "--bluetooth", "no"});
     ASSERT_EQ(eap.result, kOk);
-    const Keys open = Join({{"WIFISSID", "WIFIWPA", "WIFIWEP"}, kAddress});
-    EXPECT_EQ(eap.keys, Join({kHead,
+    const Keys open = join({{"WIFISSID", "WIFIWPA", "WIFIWEP"}, kAddress});
+    EXPECT_EQ(eap.keys, join({kHead,
                               kCommon,
                               kEmulations,
                               kCounters,
@@ -315,7 +315,7 @@ TEST(ConfigRead, WepAndEnterpriseBranches) {
 }
 
 TEST(ConfigRead, ParseRuleEdgeCasesFromThePrinter) {
-    ReadRun run = ReadFromSim({"--set", "DSPEED=X",        "--set",    "CUTCOUNTER=-5",
+    ReadRun run = readFromSim({"--set", "DSPEED=X",        "--set",    "CUTCOUNTER=-5",
                                "--set", "SENSORMODE=5",    "--set",    "CODEPAGE=9999",
                                "--set", "ZCONTROL=~~",     "--set",    "ZSPEED=",
                                "--set", "ZPRINTMODE=Q",    "--set",    "RESETCUTCOUNTER=-1",
@@ -338,7 +338,7 @@ TEST(ConfigRead, ParseRuleEdgeCasesFromThePrinter) {
 
 TEST(ConfigRead, OversizedMandatoryReplyFails) {
     // A 300-byte version does not fit its 256-byte read.
-    ReadRun run = ReadFromSim({"--set", "VERSION=" + std::string(300, 'v')});
+    ReadRun run = readFromSim({"--set", "VERSION=" + std::string(300, 'v')});
     EXPECT_EQ(run.result, kReceiveError);
     EXPECT_EQ(run.keys.back(), "VERSION");
 }
@@ -346,7 +346,7 @@ TEST(ConfigRead, OversizedMandatoryReplyFails) {
 TEST(ConfigRead, DSpeedLettersFromThePrinter) {
     for (auto [reply, present, value] :
          {std::tuple{"B", true, 1.5f}, {"c", true, 18.0f}, {"f", false, 0.0f}}) {
-        ReadRun run = ReadFromSim({"--set", std::string("DSPEED=") + reply});
+        ReadRun run = readFromSim({"--set", std::string("DSPEED=") + reply});
         ASSERT_EQ(run.result, kOk);
         EXPECT_EQ(run.record.present(F::dSpeed), present) << reply;
         if (present) {
@@ -356,38 +356,38 @@ TEST(ConfigRead, DSpeedLettersFromThePrinter) {
 }
 
 TEST(ConfigRead, MandatoryFailuresEndTheRun) {
-    ReadRun dpi = ReadFromSim({"--set", "DPI=0"});
+    ReadRun dpi = readFromSim({"--set", "DPI=0"});
     EXPECT_EQ(dpi.result, kReceiveError);
     EXPECT_EQ(dpi.keys, (Keys{"<NET>", "DPI"}));
     EXPECT_EQ(dpi.record.byte(F::dpiKnown), 0);
 
-    ReadRun silent = ReadFromSim({"--fault", "silent:DENSITY"}, 300);
+    ReadRun silent = readFromSim({"--fault", "silent:DENSITY"}, 300);
     EXPECT_EQ(silent.result, kReceiveError);
     EXPECT_EQ(silent.keys.back(), "DENSITY");
     EXPECT_TRUE(silent.record.present(F::speed));
 
-    ReadRun broken = ReadFromSim({"--fault", "broken-frame:ZDARKNESS"}, 300);
+    ReadRun broken = readFromSim({"--fault", "broken-frame:ZDARKNESS"}, 300);
     EXPECT_EQ(broken.result, kReceiveError);
     EXPECT_EQ(broken.keys.back(), "ZDARKNESS");
 
-    ReadRun late = ReadFromSim({"--fault", "garbage:LANGUAGE"}, 300);
+    ReadRun late = readFromSim({"--fault", "garbage:LANGUAGE"}, 300);
     EXPECT_EQ(late.result, kReceiveError);
     EXPECT_EQ(late.keys.back(), "LANGUAGE");
 
-    ReadRun mute = ReadFromSim({"--fault", "silent:INTERFACE"}, 300);
+    ReadRun mute = readFromSim({"--fault", "silent:INTERFACE"}, 300);
     EXPECT_EQ(mute.result, kReceiveError);
     EXPECT_EQ(mute.keys, Keys{"<NET>"});
 }
 
 TEST(ConfigRead, OptionalFailuresEndTheRunWithSuccess) {
-    ReadRun shiftx = ReadFromSim({"--fault", "silent:SHIFTX"}, 300);
+    ReadRun shiftx = readFromSim({"--fault", "silent:SHIFTX"}, 300);
     EXPECT_EQ(shiftx.result, kOk);
     EXPECT_EQ(shiftx.keys.back(), "SHIFTX");
     EXPECT_TRUE(shiftx.record.present(F::reprint));
     EXPECT_FALSE(shiftx.record.present(F::shiftX));
     EXPECT_FALSE(shiftx.record.present(F::shiftXBase));
 
-    ReadRun edition = ReadFromSim({"--fault", "broken-frame:EDITION"}, 300);
+    ReadRun edition = readFromSim({"--fault", "broken-frame:EDITION"}, 300);
     EXPECT_EQ(edition.result, kOk);
     EXPECT_EQ(edition.keys.back(), "EDITION");
     EXPECT_EQ(edition.record.integer(F::edition), 0);
@@ -399,11 +399,11 @@ TEST(ConfigRead, RefusedOnTheParallelPortAndWrappedInProgressOnRequest) {
     m350test::ScriptedLink lpt({});
     const int opens = lpt.port().opens;
     ConfigRecord r;
-    EXPECT_EQ(RunLinkOperation(lpt.ctx(), kOpReadConfig, kLpt, &r, 1), kReceiveError);
+    EXPECT_EQ(runLinkOperation(lpt.ctx(), kOpReadConfig, kLpt, &r, 1), kReceiveError);
     EXPECT_EQ(lpt.port().opens, opens) << "nothing opened on LPT";
 
     m350test::RecordingProgress progress;
-    ReadRun run = ReadFromSim({"--profile", "basic"}, 3000, &progress, 1);
+    ReadRun run = readFromSim({"--profile", "basic"}, 3000, &progress, 1);
     ASSERT_EQ(run.result, kOk);
     ASSERT_GE(progress.calls.size(), 3u);
     EXPECT_EQ(progress.calls.front(), "open Communicating...");
@@ -413,22 +413,22 @@ TEST(ConfigRead, RefusedOnTheParallelPortAndWrappedInProgressOnRequest) {
     EXPECT_EQ(progress.calls[2], "pos 6");
 
     m350test::RecordingProgress quiet;
-    ReadRun silentRun = ReadFromSim({"--profile", "basic"}, 3000, &quiet, 0);
+    ReadRun silentRun = readFromSim({"--profile", "basic"}, 3000, &quiet, 0);
     EXPECT_EQ(silentRun.result, kOk);
     EXPECT_TRUE(quiet.calls.empty()) << "the start-up read shows no progress window";
 }
 
 TEST(ConfigRead, OverTheSerialPort) {
-    ReadRun run = ReadFromSim({"--profile", "basic"}, 3000, nullptr, 0, kCom);
+    ReadRun run = readFromSim({"--profile", "basic"}, 3000, nullptr, 0, kCom);
     ASSERT_EQ(run.result, kOk);
-    Keys expected = Join({kHead, kCommon});
+    Keys expected = join({kHead, kCommon});
     expected[0] = "<COM>";
     EXPECT_EQ(run.keys, expected);
     EXPECT_EQ(run.record.integer(F::edition), 99);
 }
 
 TEST(ConfigRead, SerialLineBeyondTheLineReaderEndsTheRun) {
-    ReadRun run = ReadFromSim({"--serial", std::string(1100, 's')});
+    ReadRun run = readFromSim({"--serial", std::string(1100, 's')});
     EXPECT_EQ(run.result, kOk);
     EXPECT_EQ(run.keys.back(), "<SERIAL>");
     EXPECT_EQ(run.record.text(F::serial), "");

@@ -8,7 +8,7 @@ using namespace m350;
 
 namespace {
 
-void PutFloat(ConfigRecord::Bytes& b, std::size_t at, std::uint32_t bits) {
+void putFloat(ConfigRecord::Bytes& b, std::size_t at, std::uint32_t bits) {
     for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(bits >> (8 * i));
 }
 
@@ -34,23 +34,23 @@ TEST(ConfigRecord, FieldsSitAtTheirFileOffsets) {
         {"ftpPassword", 2793, 32, true},
     };
     for (const auto& c : cases) {
-        auto f = FieldByName(c.name);
+        auto f = fieldByName(c.name);
         ASSERT_TRUE(f) << c.name;
-        const FieldInfo& info = FieldInfoOf(*f);
+        const FieldInfo& info = fieldInfoOf(*f);
         EXPECT_EQ(info.offset, c.offset) << c.name;
         EXPECT_EQ(info.width, c.width) << c.name;
         EXPECT_EQ(info.flagged, c.flagged) << c.name;
     }
-    EXPECT_EQ(FieldInfoOf(Field::ftpPassword).end(), kConfigRecordSize);
-    EXPECT_FALSE(FieldByName("Speed"));
-    EXPECT_EQ(FieldTable().size(), kFieldCount);
+    EXPECT_EQ(fieldInfoOf(Field::ftpPassword).end(), kConfigRecordSize);
+    EXPECT_FALSE(fieldByName("Speed"));
+    EXPECT_EQ(fieldTable().size(), kFieldCount);
 }
 
 TEST(ConfigRecord, DefaultsByteForByte) {
     ConfigRecord::Bytes expected{};
-    PutFloat(expected, 5, 0x43480000);    // 200.0
-    PutFloat(expected, 9, 0x413CCCCD);    // 11.8
-    PutFloat(expected, 390, 0x40400000);  // speed value 3.0, presence 0
+    putFloat(expected, 5, 0x43480000);    // 200.0
+    putFloat(expected, 9, 0x413CCCCD);    // 11.8
+    putFloat(expected, 390, 0x40400000);  // speed value 3.0, presence 0
     expected[581] = '~';
     expected[583] = '^';
     expected[585] = ',';
@@ -60,7 +60,7 @@ TEST(ConfigRecord, DefaultsByteForByte) {
     EXPECT_FLOAT_EQ(r.real(Field::speed), 3.0f);
     EXPECT_EQ(r.character(Field::zFormat), '^');
 
-    // Reset wipes everything a read put in, but keeps the unit and reserved bytes.
+    // reset wipes everything a read put in, but keeps the unit and reserved bytes.
     r.setInteger(Field::edition, 108);
     r.setText(Field::wifiSsid, "net");
     r.setByte(Field::wifiPresent, 1);
@@ -68,7 +68,7 @@ TEST(ConfigRecord, DefaultsByteForByte) {
     r.bytes()[2380] = 0x5A;
     r.bytes()[2519] = 0xA5;
     r.bytes()[kConfigRecordSize - 1] = 'x';
-    r.Reset();
+    r.reset();
     expected[554] = 1;
     expected[2380] = 0x5A;
     expected[2519] = 0xA5;
@@ -138,15 +138,15 @@ TEST(ConfigRecord, KeywordTables) {
     EXPECT_EQ(*kBaudWrittenTable.entry(8), "115");
     EXPECT_FALSE(kCodePageTable.entry(36));
     EXPECT_FALSE(kParityTable.entry(-1));
-    EXPECT_EQ(FieldInfoOf(Field::codePage).table, &kCodePageTable);
+    EXPECT_EQ(fieldInfoOf(Field::codePage).table, &kCodePageTable);
 }
 
 TEST(ConfigRecord, UnitConversionUsesTheRecordsResolution) {
     ConfigRecord r;  // 200 dpi, 11.8 dots/mm
-    EXPECT_DOUBLE_EQ(UnitsToDots(r, 2.0, true), 400.0);
-    EXPECT_NEAR(UnitsToDots(r, 50.8, false), 599.44, 1e-4);
+    EXPECT_DOUBLE_EQ(unitsToDots(r, 2.0, true), 400.0);
+    EXPECT_NEAR(unitsToDots(r, 50.8, false), 599.44, 1e-4);
     r.setReal(Field::dotsPerMm, 8.0f);
-    EXPECT_DOUBLE_EQ(*DotsToUnits(r, 812, false), 101.5);
+    EXPECT_DOUBLE_EQ(*dotsToUnits(r, 812, false), 101.5);
     r.setReal(Field::dpi, 0.0f);
-    EXPECT_FALSE(DotsToUnits(r, 812, true)) << "no division by a zero resolution";
+    EXPECT_FALSE(dotsToUnits(r, 812, true)) << "no division by a zero resolution";
 }

@@ -22,11 +22,11 @@ class SimPrinter {
     }
     bool ok() const { return sim_.ok(); }
     int read(ConfigRecord& r) {
-        r.Reset();
-        return RunLinkOperation(ctx_, kOpReadConfig, kEthernet, &r, 0);
+        r.reset();
+        return runLinkOperation(ctx_, kOpReadConfig, kEthernet, &r, 0);
     }
     int write(const ConfigRecord& r, int page) {
-        return RunLinkOperation(ctx_, kOpWriteConfig, kEthernet, const_cast<ConfigRecord*>(&r),
+        return runLinkOperation(ctx_, kOpWriteConfig, kEthernet, const_cast<ConfigRecord*>(&r),
                                 page);
     }
 
@@ -111,14 +111,14 @@ TEST(ConfigRoundTrip, EveryPageComesBackAsWritten) {
                 F::dLabelWidth, F::baudRate,     F::dataBits,        F::parity,
                 F::stopBits,    F::wifiSecurity, F::wifiRoamTrigger, F::wifiRoamDelta,
                 F::wifiRawPort}) {
-        EXPECT_EQ(back.integer(f), r.integer(f)) << FieldInfoOf(f).name;
-        EXPECT_TRUE(back.present(f)) << FieldInfoOf(f).name;
+        EXPECT_EQ(back.integer(f), r.integer(f)) << fieldInfoOf(f).name;
+        EXPECT_TRUE(back.present(f)) << fieldInfoOf(f).name;
     }
     for (F f : {F::speed, F::paperWidth, F::paperHeight, F::gapSize, F::gapOffset, F::dSpeed}) {
-        EXPECT_NEAR(back.real(f), r.real(f), 1.0) << FieldInfoOf(f).name;
+        EXPECT_NEAR(back.real(f), r.real(f), 1.0) << fieldInfoOf(f).name;
     }
     for (F f : {F::wifiSsid, F::wifiKey, F::wifiPrintName, F::btName, F::btPinCode}) {
-        EXPECT_EQ(back.text(f), r.text(f)) << FieldInfoOf(f).name;
+        EXPECT_EQ(back.text(f), r.text(f)) << fieldInfoOf(f).name;
     }
 }
 

@@ -16,7 +16,7 @@ using Lines = std::vector<std::string>;
 namespace {
 
 // A record as a 203-dpi printer reports it (8.0 dots per mm).
-ConfigRecord Printer203(bool inch) {
+ConfigRecord printer203(bool inch) {
     ConfigRecord r;
     r.setReal(F::dpi, 203.0f);
     r.setReal(F::dotsPerMm, 8.0f);
@@ -28,17 +28,17 @@ ConfigRecord Printer203(bool inch) {
 
 TEST(ConfigWrite, CommonPageAfterResetSendsOnlyTheSensorIntensity) {
     ConfigRecord r;
-    EXPECT_EQ(ConfigPageLines(r, kPageCommon), Lines{"SET GAP 0\r\n"});
+    EXPECT_EQ(configPageLines(r, kPageCommon), Lines{"SET GAP 0\r\n"});
     r.setInteger(F::sensorMode, 1);
     r.setInteger(F::blineInten, 5);
     r.setPresent(F::sensorMode, false);  // the intensity line ignores presence
-    EXPECT_EQ(ConfigPageLines(r, kPageCommon), Lines{"SET GAP 5\r\n"});
+    EXPECT_EQ(configPageLines(r, kPageCommon), Lines{"SET GAP 5\r\n"});
     r.setInteger(F::sensorMode, 7);
-    EXPECT_EQ(ConfigPageLines(r, kPageCommon), Lines{});
+    EXPECT_EQ(configPageLines(r, kPageCommon), Lines{});
 }
 
 TEST(ConfigWrite, CommonPageLinesInOrder) {
-    ConfigRecord r = Printer203(true);
+    ConfigRecord r = printer203(true);
     r.setReal(F::speed, 3.3f);  // held as 3.2999999523
     r.setInteger(F::density, 8);
     r.setReal(F::paperWidth, 812);
@@ -87,7 +87,7 @@ TEST(ConfigWrite, CommonPageLinesInOrder) {
         "SET GAP 4\r\n",
         "SET SENSOR_REF MANUAL\r\n",
     };
-    EXPECT_EQ(ConfigPageLines(r, kPageCommon), expected);
+    EXPECT_EQ(configPageLines(r, kPageCommon), expected);
 
     // Millimetres, black line, the other branches of the combined lines.
     r.setByte(F::inchUnits, 0);
@@ -97,7 +97,7 @@ TEST(ConfigWrite, CommonPageLinesInOrder) {
     r.setInteger(F::mirror, 1);
     r.setPresent(F::shiftX, false);
     r.setInteger(F::shiftY, -7);
-    Lines mm = ConfigPageLines(r, kPageCommon);
+    Lines mm = configPageLines(r, kPageCommon);
     // 609 / 8 is exactly 76.125: rounded to even, as printf does.
     EXPECT_EQ(mm[2], "SIZE 101.50 mm,76.12 mm\r\n");
     EXPECT_EQ(mm[3], "BLINE 3.05 mm,0.00 mm\r\n");
@@ -107,15 +107,15 @@ TEST(ConfigWrite, CommonPageLinesInOrder) {
 }
 
 TEST(ConfigWrite, CommonPageConditionsThatSendNothing) {
-    ConfigRecord r = Printer203(true);
+    ConfigRecord r = printer203(true);
     r.setInteger(F::sensorMode, 0);
     r.setReal(F::gapSize, 24);  // offset absent: no GAP line, still the intensity
     r.setReal(F::paperWidth, 100);
     r.setInteger(F::codePage, 36);  // a reply that matched no code page
     r.setInteger(F::referenceX, 1);
-    EXPECT_EQ(ConfigPageLines(r, kPageCommon), Lines{"SET GAP 0\r\n"});
+    EXPECT_EQ(configPageLines(r, kPageCommon), Lines{"SET GAP 0\r\n"});
     r.setInteger(F::sensorMode, 2);
-    EXPECT_EQ(ConfigPageLines(r, kPageCommon), (Lines{"GAP 0,0\r\n", "SET GAP 0\r\n"}));
+    EXPECT_EQ(configPageLines(r, kPageCommon), (Lines{"GAP 0,0\r\n", "SET GAP 0\r\n"}));
 }
 
 TEST(ConfigWrite, ZPageWrappers) {
@@ -139,7 +139,7 @@ TEST(ConfigWrite, ZPageWrappers) {
         f1 + "PW812" + f2, c1 + "CT~" + c2,  c1 + "CC^" + c2,    c1 + "CD;" + c2,
         f1 + "MFL" + f2,   f1 + "MF;N" + f2, f1 + "LT-120" + f2, f1 + "LS9999" + f2,
     };
-    EXPECT_EQ(ConfigPageLines(r, kPageZ), expected);
+    EXPECT_EQ(configPageLines(r, kPageZ), expected);
 
     // Out-of-range codes write nothing; the head-close line takes the stored
     // delimiter even when it is not to be written itself.
@@ -147,11 +147,11 @@ TEST(ConfigWrite, ZPageWrappers) {
     s.setInteger(F::zPrintMode, 4);
     s.setInteger(F::zFeedPowerUp, 0);
     s.setInteger(F::zFeedHeadClose, 1);
-    EXPECT_EQ(ConfigPageLines(s, kPageZ), Lines{f1 + "MF,F" + f2});
+    EXPECT_EQ(configPageLines(s, kPageZ), Lines{f1 + "MF,F" + f2});
 }
 
 TEST(ConfigWrite, DPageTriplesAndParameterString) {
-    ConfigRecord r = Printer203(false);
+    ConfigRecord r = printer203(false);
     r.setInteger(F::dHeat, 7);
     r.setReal(F::dSpeed, 4.0f);
     r.setInteger(F::dLabelWidth, 812);  // 400 hundredths
@@ -166,26 +166,26 @@ TEST(ConfigWrite, DPageTriplesAndParameterString) {
         "\x02KcLW0400;PSY;CEN;CC2;CO0005;RO0000;\r\r\n~KcLW0400;PSY;CEN;CC2;CO0005;RO0000;\r\r\n"
         "~KcLW0400;PSY;CEN;CC2;CO0005;RO0000;|\r\n",
     };
-    EXPECT_EQ(ConfigPageLines(r, kPageD), expected);
+    EXPECT_EQ(configPageLines(r, kPageD), expected);
 
     ConfigRecord none;
     none.setInteger(F::dPresentSensor, 0);
-    EXPECT_EQ(ConfigPageLines(none, kPageD), Lines{}) << "no piece, no Kc line";
+    EXPECT_EQ(configPageLines(none, kPageD), Lines{}) << "no piece, no Kc line";
 }
 
 TEST(ConfigWrite, DSpeedLetters) {
-    EXPECT_EQ(DSpeedLetter(1.0f), 'A');
-    EXPECT_EQ(DSpeedLetter(1.5f), 'B');
-    EXPECT_EQ(DSpeedLetter(11.5f), 'V');
-    EXPECT_EQ(DSpeedLetter(12.0f), 'W');
-    EXPECT_EQ(DSpeedLetter(13.0f), 'X');
-    EXPECT_EQ(DSpeedLetter(15.0f), 'Z');
-    EXPECT_EQ(DSpeedLetter(16.0f), 'a');
-    EXPECT_EQ(DSpeedLetter(20.0f), 'e');
-    EXPECT_EQ(DSpeedLetter(4.0f), 'G');
-    EXPECT_EQ(DSpeedLetter(25.0f), 'G');
-    EXPECT_EQ(DSpeedLetter(0.5f), 'G');
-    EXPECT_EQ(DSpeedLetter(-3.0f), 'G');
+    EXPECT_EQ(dSpeedLetter(1.0f), 'A');
+    EXPECT_EQ(dSpeedLetter(1.5f), 'B');
+    EXPECT_EQ(dSpeedLetter(11.5f), 'V');
+    EXPECT_EQ(dSpeedLetter(12.0f), 'W');
+    EXPECT_EQ(dSpeedLetter(13.0f), 'X');
+    EXPECT_EQ(dSpeedLetter(15.0f), 'Z');
+    EXPECT_EQ(dSpeedLetter(16.0f), 'a');
+    EXPECT_EQ(dSpeedLetter(20.0f), 'e');
+    EXPECT_EQ(dSpeedLetter(4.0f), 'G');
+    EXPECT_EQ(dSpeedLetter(25.0f), 'G');
+    EXPECT_EQ(dSpeedLetter(0.5f), 'G');
+    EXPECT_EQ(dSpeedLetter(-3.0f), 'G');
 }
 
 TEST(ConfigWrite, Rs232PageNeedsAllFour) {
@@ -193,28 +193,28 @@ TEST(ConfigWrite, Rs232PageNeedsAllFour) {
     r.setInteger(F::baudRate, 4);
     r.setInteger(F::dataBits, 1);
     r.setInteger(F::parity, 0);
-    EXPECT_EQ(ConfigPageLines(r, kPageRs232), Lines{});
+    EXPECT_EQ(configPageLines(r, kPageRs232), Lines{});
     r.setInteger(F::stopBits, 0);
-    EXPECT_EQ(ConfigPageLines(r, kPageRs232), Lines{"SET COM1 96,N,8,1\r\n"});
+    EXPECT_EQ(configPageLines(r, kPageRs232), Lines{"SET COM1 96,N,8,1\r\n"});
     r.setInteger(F::baudRate, 8);
     r.setInteger(F::parity, 2);
     r.setInteger(F::dataBits, 0);
     r.setInteger(F::stopBits, 1);
-    EXPECT_EQ(ConfigPageLines(r, kPageRs232), Lines{"SET COM1 115,E,7,2\r\n"});
+    EXPECT_EQ(configPageLines(r, kPageRs232), Lines{"SET COM1 115,E,7,2\r\n"});
     r.setInteger(F::baudRate, 9);  // outside the table
-    EXPECT_EQ(ConfigPageLines(r, kPageRs232), Lines{});
+    EXPECT_EQ(configPageLines(r, kPageRs232), Lines{});
 }
 
 TEST(ConfigWrite, WirelessPage) {
     ConfigRecord r;
-    EXPECT_EQ(ConfigPageLines(r, kPageWireless), Lines{}) << "no module, nothing sent";
+    EXPECT_EQ(configPageLines(r, kPageWireless), Lines{}) << "no module, nothing sent";
     r.setByte(F::wifiPresent, 1);
     const Lines bare = {
         "WLAN SSID \"\"\r\n",         "WLAN WPA \"\"\r\n",      "WLAN WEP1 \"\"\r\n",
         "WLAN EAP 0,0,\"\",\"\"\r\n", "WLAN HOSTNAME \"\"\r\n", "WLAN RF \"\"\r\n",
         "WLAN ROAM \"\",\"\"\r\n",    "WLAN PORT \"\"\r\n",
     };
-    EXPECT_EQ(ConfigPageLines(r, kPageWireless), bare) << "security absent: no SECURI line";
+    EXPECT_EQ(configPageLines(r, kPageWireless), bare) << "security absent: no SECURI line";
 
     r.setText(F::wifiSsid, "lab\r\nINITIALPRINTER");
     r.setInteger(F::wifiSecurity, 5);
@@ -239,12 +239,12 @@ TEST(ConfigWrite, WirelessPage) {
         "WLAN ROAM \"0\",\"10\"\r\n",
         "WLAN PORT \"9100\"\r\n",
     };
-    EXPECT_EQ(ConfigPageLines(r, kPageWireless), wpa);
+    EXPECT_EQ(configPageLines(r, kPageWireless), wpa);
 
     r.setInteger(F::wifiSecurity, 3);
     r.setText(F::wifiKey, "0123456789");
     r.setText(F::wifiIp, "0.0.0.0");
-    Lines wep = ConfigPageLines(r, kPageWireless);
+    Lines wep = configPageLines(r, kPageWireless);
     EXPECT_EQ(wep[1], "WLAN SECURI WEP3\r\n");
     EXPECT_EQ(wep[2], "WLAN WPA \"\"\r\n");
     EXPECT_EQ(wep[3], "WLAN WEP3 \"0123456789\"\r\n");
@@ -254,11 +254,11 @@ TEST(ConfigWrite, WirelessPage) {
     r.setInteger(F::wifiEap, 2 * 16);  // inner method 0 goes out as 1
     r.setText(F::wifiUsername, "user");
     r.setText(F::wifiPassword, "pw");
-    Lines eap = ConfigPageLines(r, kPageWireless);
+    Lines eap = configPageLines(r, kPageWireless);
     EXPECT_EQ(eap[1], "WLAN SECURI WPAEAP\r\n");
     EXPECT_EQ(eap[4], "WLAN EAP 2,1,\"user\",\"pw\"\r\n");
     r.setInteger(F::wifiSecurity, 9);
-    EXPECT_EQ(ConfigPageLines(r, kPageWireless)[1], "WLAN SECURI NONE\r\n");
+    EXPECT_EQ(configPageLines(r, kPageWireless)[1], "WLAN SECURI NONE\r\n");
 }
 
 TEST(ConfigWrite, CertificateBlocksGoOutWhole) {
@@ -274,7 +274,7 @@ TEST(ConfigWrite, CertificateBlocksGoOutWhole) {
     CertificatePaths certs{(dir / "ca.pem").string(), (dir / "client-certificate.pem").string(),
                            (dir / "missing.key").string()};
     std::vector<std::string> pieces;
-    ASSERT_EQ(BuildConfigPage(r, kPageWireless, certs, pieces), kOk);
+    ASSERT_EQ(buildConfigPage(r, kPageWireless, certs, pieces), kOk);
     ASSERT_EQ(pieces.size(), 10u);
     EXPECT_EQ(pieces[4], "DLCERT 1,\"ca.pem\",20000," + big);
     EXPECT_EQ(pieces[5], "DLCERT 2,\"client-certificate.pem\",2,xy");
@@ -285,7 +285,7 @@ TEST(ConfigWrite, CertificateBlocksGoOutWhole) {
 
     // Through the link: the big block is one write of exactly header + bytes.
     m350test::ScriptedLink link({});
-    ASSERT_EQ(RunConfigurationWrite(link.ctx(), kCom, r, kPageWireless, certs), kOk);
+    ASSERT_EQ(runConfigurationWrite(link.ctx(), kCom, r, kPageWireless, certs), kOk);
     EXPECT_NE(link.written().find("DLCERT 1,\"ca.pem\",20000," + big + "DLCERT 2"),
               std::string::npos);
     std::filesystem::remove_all(dir);
@@ -294,17 +294,17 @@ TEST(ConfigWrite, CertificateBlocksGoOutWhole) {
 TEST(ConfigWrite, BluetoothAndFtpPages) {
     ConfigRecord r;
     r.setText(F::btName, "bt");
-    EXPECT_EQ(ConfigPageLines(r, kPageBluetooth), Lines{}) << "no Bluetooth, nothing sent";
+    EXPECT_EQ(configPageLines(r, kPageBluetooth), Lines{}) << "no Bluetooth, nothing sent";
     r.setByte(F::btPresent, 1);
     r.setText(F::btPinCode, "1234");
-    EXPECT_EQ(ConfigPageLines(r, kPageBluetooth),
+    EXPECT_EQ(configPageLines(r, kPageBluetooth),
               (Lines{"BT PINCODE \"1234\"\r\n", "BT NAME \"bt\"\r\n"}));
 
     r.setInteger(F::ftpClientEnabled, -1);
     r.setText(F::ftpServer, "127.0.0.1");
     r.setText(F::ftpPath, "");
     r.setText(F::ftpPassword, "pw");
-    EXPECT_EQ(ConfigPageLines(r, kPageFtpUpdate),
+    EXPECT_EQ(configPageLines(r, kPageFtpUpdate),
               (Lines{"FTPUPD ENABLE \"-1\"\r\n", "FTPUPD SRVIP \"127.0.0.1\"\r\n",
                      "FTPUPD PATH \"\"\r\n", "FTPUPD PSWD \"pw\"\r\n"}));
 }
@@ -318,20 +318,20 @@ TEST(ConfigWrite, OperationFourSendsThePageNamedByExtra) {
 
     m350test::ScriptedLink rs232({});
     const int opensBefore = rs232.port().opens;
-    ASSERT_EQ(RunLinkOperation(rs232.ctx(), kOpWriteConfig, kCom, &r, kPageRs232), kOk);
+    ASSERT_EQ(runLinkOperation(rs232.ctx(), kOpWriteConfig, kCom, &r, kPageRs232), kOk);
     EXPECT_EQ(rs232.written(), "SET COM1 96,N,8,1\r\n");
     EXPECT_EQ(rs232.port().opens, opensBefore + 1);
 
     m350test::ScriptedLink beyond({});
-    ASSERT_EQ(RunLinkOperation(beyond.ctx(), kOpWriteConfig, kLpt, &r, 7), kOk);
+    ASSERT_EQ(runLinkOperation(beyond.ctx(), kOpWriteConfig, kLpt, &r, 7), kOk);
     EXPECT_EQ(beyond.written(), "") << "pages above 6 send nothing";
 
     m350test::ScriptedLink failing({});
     failing.port().failWrites = true;
-    EXPECT_EQ(RunLinkOperation(failing.ctx(), kOpWriteConfig, kCom, &r, kPageCommon),
+    EXPECT_EQ(runLinkOperation(failing.ctx(), kOpWriteConfig, kCom, &r, kPageCommon),
               kTransmitError);
     m350test::ScriptedLink closed({});
     closed.port().failOpen = true;
-    EXPECT_EQ(RunLinkOperation(closed.ctx(), kOpWriteConfig, kCom, &r, kPageCommon),
+    EXPECT_EQ(runLinkOperation(closed.ctx(), kOpWriteConfig, kCom, &r, kPageCommon),
               kPortOpenError);
 }

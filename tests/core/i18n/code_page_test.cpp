@@ -12,7 +12,7 @@
 namespace {
 
 // Converts with glibc iconv; false on any character the target lacks.
-bool Convert(const char* to, const char* from, std::string_view in, std::string& out) {
+bool convert(const char* to, const char* from, std::string_view in, std::string& out) {
     iconv_t cd = iconv_open(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1)) return false;
     out.assign(in.size() * 4 + 16, '\0');
@@ -32,14 +32,14 @@ bool Convert(const char* to, const char* from, std::string_view in, std::string&
 TEST(LanguageCodePages, EveryCellRoundTripsThroughItsCodePage) {
     int cells = 0;
     for (int lang = 0; lang < m350::kLanguageCount; ++lang) {
-        const char* codePage = m350::LanguageCodePage(lang);
+        const char* codePage = m350::languageCodePage(lang);
         for (int key = 0; key < m350::kTextKeyCount; ++key) {
-            const auto text = m350::LanguageText(key, lang);
+            const auto text = m350::languageText(key, lang);
             std::string encoded, back;
-            ASSERT_TRUE(Convert(codePage, "UTF-8", text, encoded))
+            ASSERT_TRUE(convert(codePage, "UTF-8", text, encoded))
                 << "key " << key << " language " << lang << " \"" << text << "\" has no "
                 << codePage << " form";
-            ASSERT_TRUE(Convert("UTF-8", codePage, encoded, back)) << key << " " << lang;
+            ASSERT_TRUE(convert("UTF-8", codePage, encoded, back)) << key << " " << lang;
             EXPECT_EQ(back, text) << "key " << key << " language " << lang;
             ++cells;
         }
@@ -50,24 +50,24 @@ TEST(LanguageCodePages, EveryCellRoundTripsThroughItsCodePage) {
 TEST(LanguageCodePages, TraditionalChineseAlsoFitsCodePage950) {
     for (int key = 0; key < m350::kTextKeyCount; ++key) {
         std::string encoded;
-        EXPECT_TRUE(Convert("CP950", "UTF-8", m350::LanguageText(key, 1), encoded)) << key;
+        EXPECT_TRUE(convert("CP950", "UTF-8", m350::languageText(key, 1), encoded)) << key;
     }
 }
 
 TEST(LanguageCodePages, CodePageNames) {
-    EXPECT_STREQ(m350::LanguageCodePage(m350::kLangEnglish), "CP1252");
-    EXPECT_STREQ(m350::LanguageCodePage(m350::kLangJapanese), "CP932");
-    EXPECT_STREQ(m350::LanguageCodePage(m350::kLangLithuanian), "CP1257");
-    EXPECT_STREQ(m350::LanguageCodePage(m350::kLangCzech), "CP1250");
-    EXPECT_STREQ(m350::LanguageCodePage(99), "CP1252");
+    EXPECT_STREQ(m350::languageCodePage(m350::kLangEnglish), "CP1252");
+    EXPECT_STREQ(m350::languageCodePage(m350::kLangJapanese), "CP932");
+    EXPECT_STREQ(m350::languageCodePage(m350::kLangLithuanian), "CP1257");
+    EXPECT_STREQ(m350::languageCodePage(m350::kLangCzech), "CP1250");
+    EXPECT_STREQ(m350::languageCodePage(99), "CP1252");
 }
 
 // A check that cannot fail proves nothing: a character outside Windows-1252
 // must be refused.
 TEST(LanguageCodePages, AForeignCharacterIsRefused) {
     std::string encoded;
-    EXPECT_FALSE(Convert("CP1252", "UTF-8", "Готов", encoded));
-    EXPECT_FALSE(Convert("CP1250", "UTF-8", "Failų", encoded));
+    EXPECT_FALSE(convert("CP1252", "UTF-8", "Готов", encoded));
+    EXPECT_FALSE(convert("CP1250", "UTF-8", "Failų", encoded));
 }
 
 }  // namespace

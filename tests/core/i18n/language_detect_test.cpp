@@ -8,16 +8,16 @@
 
 namespace {
 
-using m350::LangIdFromLocale;
-using m350::LanguageFromId;
+using m350::langIdFromLocale;
+using m350::languageFromId;
 
 TEST(LanguageFromId, ChineseByTerritory) {
-    EXPECT_EQ(LanguageFromId(0x0404), m350::kLangTraditionalChinese);  // Taiwan
-    EXPECT_EQ(LanguageFromId(0x0804), m350::kLangSimplifiedChinese);   // China
-    EXPECT_EQ(LanguageFromId(0x0C04), m350::kLangEnglish);             // Hong Kong
-    EXPECT_EQ(LanguageFromId(0x1004), m350::kLangEnglish);             // Singapore
-    EXPECT_EQ(LanguageFromId(0x1404), m350::kLangEnglish);             // Macao
-    EXPECT_EQ(LanguageFromId(0x0004), m350::kLangEnglish);
+    EXPECT_EQ(languageFromId(0x0404), m350::kLangTraditionalChinese);  // Taiwan
+    EXPECT_EQ(languageFromId(0x0804), m350::kLangSimplifiedChinese);   // China
+    EXPECT_EQ(languageFromId(0x0C04), m350::kLangEnglish);             // Hong Kong
+    EXPECT_EQ(languageFromId(0x1004), m350::kLangEnglish);             // Singapore
+    EXPECT_EQ(languageFromId(0x1404), m350::kLangEnglish);             // Macao
+    EXPECT_EQ(languageFromId(0x0004), m350::kLangEnglish);
 }
 
 TEST(LanguageFromId, PrimaryLanguagesWhateverTheSublanguage) {
@@ -32,31 +32,31 @@ TEST(LanguageFromId, PrimaryLanguagesWhateverTheSublanguage) {
         {0x0409, m350::kLangEnglish},    {0x0809, m350::kLangEnglish},
         {0x041B, m350::kLangEnglish},    {0x0412, m350::kLangEnglish},
         {0x0000, m350::kLangEnglish}};
-    for (auto [id, language] : expected) EXPECT_EQ(LanguageFromId(id), language) << std::hex << id;
+    for (auto [id, language] : expected) EXPECT_EQ(languageFromId(id), language) << std::hex << id;
 }
 
 TEST(LangIdFromLocale, LocaleNames) {
-    EXPECT_EQ(LangIdFromLocale("zh_TW.UTF-8"), 0x0404);
-    EXPECT_EQ(LangIdFromLocale("zh_CN.GB18030"), 0x0804);
-    EXPECT_EQ(LangIdFromLocale("zh_HK"), 0x0C04);
-    EXPECT_EQ(LangIdFromLocale("zh_SG.UTF-8"), 0x1004);
-    EXPECT_EQ(LangIdFromLocale("zh") & 0x3FF, 0x04);
-    EXPECT_EQ(LangIdFromLocale("ja_JP.eucJP") & 0x3FF, 0x11);
-    EXPECT_EQ(LangIdFromLocale("ru_RU.UTF-8"), 0x0419);
-    EXPECT_EQ(LangIdFromLocale("uk_UA.UTF-8"), 0x0422);
-    EXPECT_EQ(LangIdFromLocale("lt_LT.UTF-8"), 0x0427);
-    EXPECT_EQ(LangIdFromLocale("de_DE@euro"), 0x0407);
-    EXPECT_EQ(LangIdFromLocale("pt-BR") & 0x3FF, 0x16);
-    EXPECT_EQ(LangIdFromLocale("zh-tw"), 0x0404);
-    EXPECT_EQ(LangIdFromLocale("C"), m350::kLangIdEnglishUs);
-    EXPECT_EQ(LangIdFromLocale("POSIX"), m350::kLangIdEnglishUs);
-    EXPECT_EQ(LangIdFromLocale("C.UTF-8"), m350::kLangIdEnglishUs);
-    EXPECT_EQ(LangIdFromLocale(""), m350::kLangIdEnglishUs);
-    EXPECT_EQ(LangIdFromLocale("xx_YY"), m350::kLangIdEnglishUs);
+    EXPECT_EQ(langIdFromLocale("zh_TW.UTF-8"), 0x0404);
+    EXPECT_EQ(langIdFromLocale("zh_CN.GB18030"), 0x0804);
+    EXPECT_EQ(langIdFromLocale("zh_HK"), 0x0C04);
+    EXPECT_EQ(langIdFromLocale("zh_SG.UTF-8"), 0x1004);
+    EXPECT_EQ(langIdFromLocale("zh") & 0x3FF, 0x04);
+    EXPECT_EQ(langIdFromLocale("ja_JP.eucJP") & 0x3FF, 0x11);
+    EXPECT_EQ(langIdFromLocale("ru_RU.UTF-8"), 0x0419);
+    EXPECT_EQ(langIdFromLocale("uk_UA.UTF-8"), 0x0422);
+    EXPECT_EQ(langIdFromLocale("lt_LT.UTF-8"), 0x0427);
+    EXPECT_EQ(langIdFromLocale("de_DE@euro"), 0x0407);
+    EXPECT_EQ(langIdFromLocale("pt-BR") & 0x3FF, 0x16);
+    EXPECT_EQ(langIdFromLocale("zh-tw"), 0x0404);
+    EXPECT_EQ(langIdFromLocale("C"), m350::kLangIdEnglishUs);
+    EXPECT_EQ(langIdFromLocale("POSIX"), m350::kLangIdEnglishUs);
+    EXPECT_EQ(langIdFromLocale("C.UTF-8"), m350::kLangIdEnglishUs);
+    EXPECT_EQ(langIdFromLocale(""), m350::kLangIdEnglishUs);
+    EXPECT_EQ(langIdFromLocale("xx_YY"), m350::kLangIdEnglishUs);
 }
 
 // The environment as a test gives it.
-m350::EnvReader Env(std::map<std::string, std::string> vars) {
+m350::EnvReader env(std::map<std::string, std::string> vars) {
     return [vars = std::move(vars)](const char* name) -> const char* {
         auto it = vars.find(name);
         return it == vars.end() ? nullptr : it->second.c_str();
@@ -64,22 +64,22 @@ m350::EnvReader Env(std::map<std::string, std::string> vars) {
 }
 
 TEST(DetectLanguage, LocaleVariablesInPrecedence) {
-    EXPECT_EQ(m350::MessagesLocale(
-                  Env({{"LC_ALL", "de_DE"}, {"LC_MESSAGES", "fr_FR"}, {"LANG", "it_IT"}})),
+    EXPECT_EQ(m350::messagesLocale(
+                  env({{"LC_ALL", "de_DE"}, {"LC_MESSAGES", "fr_FR"}, {"LANG", "it_IT"}})),
               "de_DE");
     EXPECT_EQ(
-        m350::MessagesLocale(Env({{"LC_ALL", ""}, {"LC_MESSAGES", "fr_FR"}, {"LANG", "it_IT"}})),
+        m350::messagesLocale(env({{"LC_ALL", ""}, {"LC_MESSAGES", "fr_FR"}, {"LANG", "it_IT"}})),
         "fr_FR");
-    EXPECT_EQ(m350::MessagesLocale(Env({{"LANG", "it_IT"}})), "it_IT");
-    EXPECT_EQ(m350::MessagesLocale(Env({})), "");
+    EXPECT_EQ(m350::messagesLocale(env({{"LANG", "it_IT"}})), "it_IT");
+    EXPECT_EQ(m350::messagesLocale(env({})), "");
 
-    EXPECT_EQ(m350::DetectLanguage(Env({{"LANG", "zh_CN.UTF-8"}})), m350::kLangSimplifiedChinese);
-    EXPECT_EQ(m350::DetectLanguage(Env({{"LANG", "zh_TW.UTF-8"}})), m350::kLangTraditionalChinese);
-    EXPECT_EQ(m350::DetectLanguage(Env({{"LANG", "zh_HK.UTF-8"}})), m350::kLangEnglish);
-    EXPECT_EQ(m350::DetectLanguage(Env({{"LC_MESSAGES", "pl_PL.UTF-8"}, {"LANG", "ja_JP"}})),
+    EXPECT_EQ(m350::detectLanguage(env({{"LANG", "zh_CN.UTF-8"}})), m350::kLangSimplifiedChinese);
+    EXPECT_EQ(m350::detectLanguage(env({{"LANG", "zh_TW.UTF-8"}})), m350::kLangTraditionalChinese);
+    EXPECT_EQ(m350::detectLanguage(env({{"LANG", "zh_HK.UTF-8"}})), m350::kLangEnglish);
+    EXPECT_EQ(m350::detectLanguage(env({{"LC_MESSAGES", "pl_PL.UTF-8"}, {"LANG", "ja_JP"}})),
               m350::kLangPolish);
-    EXPECT_EQ(m350::DetectLanguage(Env({{"LC_ALL", "cs_CZ.UTF-8"}})), m350::kLangCzech);
-    EXPECT_EQ(m350::DetectLanguage(Env({})), m350::kLangEnglish);
+    EXPECT_EQ(m350::detectLanguage(env({{"LC_ALL", "cs_CZ.UTF-8"}})), m350::kLangCzech);
+    EXPECT_EQ(m350::detectLanguage(env({})), m350::kLangEnglish);
 }
 
 }  // namespace

@@ -11,10 +11,10 @@
 
 namespace {
 
-using m350::LanguageText;
+using m350::languageText;
 
 // The code points of a UTF-8 text.
-std::vector<char32_t> CodePoints(std::string_view s) {
+std::vector<char32_t> codePoints(std::string_view s) {
     std::vector<char32_t> out;
     for (std::size_t i = 0; i < s.size();) {
         const auto c = static_cast<unsigned char>(s[i]);
@@ -31,7 +31,7 @@ std::vector<char32_t> CodePoints(std::string_view s) {
 TEST(LanguageTable, EveryCellIsAnNulTerminatedText) {
     for (int key = 0; key < m350::kTextKeyCount; ++key) {
         for (int lang = 0; lang < m350::kLanguageCount; ++lang) {
-            const auto text = LanguageText(key, lang);
+            const auto text = languageText(key, lang);
             ASSERT_FALSE(text.empty()) << "key " << key << " language " << lang;
             EXPECT_EQ(text.data()[text.size()], '\0');
             EXPECT_EQ(text.find('\0'), std::string_view::npos);
@@ -48,26 +48,26 @@ TEST(LanguageTable, ExampleRowsAndLineBreaks) {
         "Gestore Archivi",    "Управление файлом",  "Menedżer Plików", "Failų tvarkytuvė",
         "Spravce souboru",    "Менеджер файлів"};
     for (int lang = 0; lang < m350::kLanguageCount; ++lang) {
-        EXPECT_EQ(LanguageText(0, lang), ok[lang]) << lang;
-        EXPECT_EQ(LanguageText(31, lang), files[lang]) << lang;
+        EXPECT_EQ(languageText(0, lang), ok[lang]) << lang;
+        EXPECT_EQ(languageText(31, lang), files[lang]) << lang;
         // The escapes of the file became a real CR LF, once, in every language.
-        const auto text = LanguageText(262, lang);
+        const auto text = languageText(262, lang);
         EXPECT_NE(text.find("\r\n"), std::string_view::npos) << lang;
         EXPECT_EQ(text.find('\\'), std::string_view::npos) << lang;
     }
-    EXPECT_EQ(LanguageText(262, 0),
+    EXPECT_EQ(languageText(262, 0),
               "The COM port will be set to 115200,N,8,1 and\r\nenter the external module "
               "setting mode.");
-    EXPECT_EQ(LanguageText(53, 0), "Ribbon Encoder Err.");
-    EXPECT_EQ(LanguageText(263, 0), "Do you want to setup the module?");
+    EXPECT_EQ(languageText(53, 0), "Ribbon Encoder Err.");
+    EXPECT_EQ(languageText(263, 0), "Do you want to setup the module?");
 }
 
 TEST(LanguageTable, OutOfRangeArguments) {
-    EXPECT_TRUE(LanguageText(-1, 0).empty());
-    EXPECT_TRUE(LanguageText(264, 0).empty());
-    EXPECT_EQ(LanguageText(9, -1), "Language");
-    EXPECT_EQ(LanguageText(9, 14), "Language");
-    EXPECT_EQ(LanguageText(9, 6), "Sprache");
+    EXPECT_TRUE(languageText(-1, 0).empty());
+    EXPECT_TRUE(languageText(264, 0).empty());
+    EXPECT_EQ(languageText(9, -1), "Language");
+    EXPECT_EQ(languageText(9, 14), "Language");
+    EXPECT_EQ(languageText(9, 6), "Sprache");
 }
 
 // Keys that repeat an English text on another control say the same thing in
@@ -79,7 +79,7 @@ TEST(LanguageTable, RepeatedTextsShareTheirTranslation) {
         {70, 239},  {71, 240},  {228, 236}, {38, 208},  {45, 258}, {210, 221}, {29, 148}};
     for (auto [a, b] : same) {
         for (int lang = 0; lang < m350::kLanguageCount; ++lang)
-            EXPECT_EQ(LanguageText(a, lang), LanguageText(b, lang))
+            EXPECT_EQ(languageText(a, lang), languageText(b, lang))
                 << "keys " << a << " and " << b << ", language " << lang;
     }
 }
@@ -107,8 +107,8 @@ TEST(LanguageTable, ColumnsAreInTheirScripts) {
     for (const auto& column : columns) {
         int kept = 0;
         for (int key = 0; key < m350::kTextKeyCount; ++key) {
-            const auto text = LanguageText(key, column.language);
-            const auto cps = CodePoints(text);
+            const auto text = languageText(key, column.language);
+            const auto cps = codePoints(text);
             const bool inScript = std::any_of(cps.begin(), cps.end(), column.script);
             if (inScript) continue;
             ++kept;
@@ -122,15 +122,15 @@ TEST(LanguageTable, ColumnsAreInTheirScripts) {
 TEST(LanguageTable, CharsetsAndCurrentLanguage) {
     const std::vector<int> charsets = {0, 136, 134, 128, 0, 0, 0, 0, 0, 204, 238, 186, 238, 204};
     for (int lang = 0; lang < m350::kLanguageCount; ++lang)
-        EXPECT_EQ(m350::LanguageCharset(lang), charsets[lang]);
-    EXPECT_EQ(m350::LanguageCharset(14), 0);
+        EXPECT_EQ(m350::languageCharset(lang), charsets[lang]);
+    EXPECT_EQ(m350::languageCharset(14), 0);
 
-    m350::SetCurrentLanguage(m350::kLangPolish);
-    EXPECT_EQ(m350::CurrentLanguage(), m350::kLangPolish);
-    m350::SetCurrentLanguage(14);
-    EXPECT_EQ(m350::CurrentLanguage(), m350::kLangEnglish);
-    m350::SetCurrentLanguage(-1);
-    EXPECT_EQ(m350::CurrentLanguage(), m350::kLangEnglish);
+    m350::setCurrentLanguage(m350::kLangPolish);
+    EXPECT_EQ(m350::currentLanguage(), m350::kLangPolish);
+    m350::setCurrentLanguage(14);
+    EXPECT_EQ(m350::currentLanguage(), m350::kLangEnglish);
+    m350::setCurrentLanguage(-1);
+    EXPECT_EQ(m350::currentLanguage(), m350::kLangEnglish);
 }
 
 

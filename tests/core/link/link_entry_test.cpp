@@ -38,22 +38,22 @@ struct Rig {
 TEST(LinkEntry, ReadsAreRefusedOnTheParallelPortWithoutOpening) {
     Rig rig;
     StatusFlags flags{};
-    EXPECT_EQ(RunLinkOperation(rig.ctx, kOpStatus, kLpt, &flags, 0), kReceiveError);
-    EXPECT_EQ(RunLinkOperation(rig.ctx, kOpReadConfig, kLpt, nullptr, 0), kReceiveError);
-    EXPECT_EQ(RunLinkOperation(rig.ctx, kOpEmulationQuery, kLpt, nullptr, 0), kReceiveError);
+    EXPECT_EQ(runLinkOperation(rig.ctx, kOpStatus, kLpt, &flags, 0), kReceiveError);
+    EXPECT_EQ(runLinkOperation(rig.ctx, kOpReadConfig, kLpt, nullptr, 0), kReceiveError);
+    EXPECT_EQ(runLinkOperation(rig.ctx, kOpEmulationQuery, kLpt, nullptr, 0), kReceiveError);
     EXPECT_EQ(rig.state->opens, 0);
 }
 
 TEST(LinkEntry, UnknownNumbersTouchNothing) {
     Rig rig;
-    EXPECT_EQ(RunLinkOperation(rig.ctx, 27, kCom, nullptr, 0), kUnknownError);
-    EXPECT_EQ(RunLinkOperation(rig.ctx, 34, kCom, nullptr, 0), kUnknownError);
-    EXPECT_EQ(RunLinkOperation(rig.ctx, 0xFFFFFFFFu, kCom, nullptr, 0), kUnknownError);
+    EXPECT_EQ(runLinkOperation(rig.ctx, 27, kCom, nullptr, 0), kUnknownError);
+    EXPECT_EQ(runLinkOperation(rig.ctx, 34, kCom, nullptr, 0), kUnknownError);
+    EXPECT_EQ(runLinkOperation(rig.ctx, 0xFFFFFFFFu, kCom, nullptr, 0), kUnknownError);
     EXPECT_EQ(rig.state->opens, 0);
-    EXPECT_EQ(ResultText(kUnknownError), "Unknow Error");
-    EXPECT_EQ(ResultText(kPortOpenError), "Port Open Error");
-    EXPECT_EQ(ResultText(kNotSupported), "Not Support");
-    EXPECT_EQ(ResultText(7), "");
+    EXPECT_EQ(resultText(kUnknownError), "Unknow Error");
+    EXPECT_EQ(resultText(kPortOpenError), "Port Open Error");
+    EXPECT_EQ(resultText(kNotSupported), "Not Support");
+    EXPECT_EQ(resultText(7), "");
 }
 
 TEST(LinkEntry, OneShotCommandsSendExactlyTheirBytesAndClose) {
@@ -71,7 +71,7 @@ TEST(LinkEntry, OneShotCommandsSendExactlyTheirBytesAndClose) {
     for (const auto& c : cases) {
         for (int iface : {kCom, kLpt, kEthernet}) {
             Rig rig;
-            EXPECT_EQ(RunLinkOperation(rig.ctx, c.op, iface, nullptr, 0), kOk) << c.op;
+            EXPECT_EQ(runLinkOperation(rig.ctx, c.op, iface, nullptr, 0), kOk) << c.op;
             EXPECT_EQ(rig.written(), c.bytes) << c.op;
             EXPECT_EQ(rig.state->opens, 1);
             EXPECT_EQ(rig.state->closes, 1);
@@ -82,8 +82,8 @@ TEST(LinkEntry, OneShotCommandsSendExactlyTheirBytesAndClose) {
 TEST(LinkEntry, EmulationSwitchSendsTwoBytesByFlag) {
     Rig off, on;
     std::int32_t zero = 0, one = 7;
-    EXPECT_EQ(RunLinkOperation(off.ctx, kOpEmulationSwitch, kCom, &zero, 0), kOk);
-    EXPECT_EQ(RunLinkOperation(on.ctx, kOpEmulationSwitch, kCom, &one, 0), kOk);
+    EXPECT_EQ(runLinkOperation(off.ctx, kOpEmulationSwitch, kCom, &zero, 0), kOk);
+    EXPECT_EQ(runLinkOperation(on.ctx, kOpEmulationSwitch, kCom, &one, 0), kOk);
     EXPECT_EQ(off.written(), "\x1BZ");
     EXPECT_EQ(on.written(), "\x1BY");
 }
@@ -91,16 +91,16 @@ TEST(LinkEntry, EmulationSwitchSendsTwoBytesByFlag) {
 TEST(LinkEntry, OpenAndWriteFailuresGiveTheirCodesAndStillClose) {
     Rig closed;
     closed.state->failOpen = true;
-    EXPECT_EQ(RunLinkOperation(closed.ctx, kOpSelfTest, kCom, nullptr, 0), kPortOpenError);
-    EXPECT_EQ(RunLinkOperation(closed.ctx, kOpConnectionTest, kCom, nullptr, 0), kPortOpenError);
+    EXPECT_EQ(runLinkOperation(closed.ctx, kOpSelfTest, kCom, nullptr, 0), kPortOpenError);
+    EXPECT_EQ(runLinkOperation(closed.ctx, kOpConnectionTest, kCom, nullptr, 0), kPortOpenError);
 
     Rig stalled;
     stalled.state->failWrites = true;
-    EXPECT_EQ(RunLinkOperation(stalled.ctx, kOpReset, kCom, nullptr, 0), kTransmitError);
+    EXPECT_EQ(runLinkOperation(stalled.ctx, kOpReset, kCom, nullptr, 0), kTransmitError);
     EXPECT_EQ(stalled.state->closes, 1);
 
     Rig fine;
-    EXPECT_EQ(RunLinkOperation(fine.ctx, kOpConnectionTest, kCom, nullptr, 0), kOk);
+    EXPECT_EQ(runLinkOperation(fine.ctx, kOpConnectionTest, kCom, nullptr, 0), kOk);
     EXPECT_EQ(fine.written(), "");
     EXPECT_EQ(fine.state->closes, 1);
 }
@@ -127,20 +127,20 @@ TEST(LinkEntry, StatusFlagsAndTheirWord) {
         Rig rig;
         rig.state->replies = {c.reply};
         StatusFlags flags{};
-        ASSERT_EQ(RunLinkOperation(rig.ctx, kOpStatus, kCom, &flags, 0), kOk);
-        EXPECT_EQ(StatusTextKeyFor(flags), c.key) << int(c.reply[0]);
+        ASSERT_EQ(runLinkOperation(rig.ctx, kOpStatus, kCom, &flags, 0), kOk);
+        EXPECT_EQ(statusTextKeyFor(flags), c.key) << int(c.reply[0]);
         EXPECT_EQ(rig.written(), std::string("\x1B!?\x1B!S\r\n"));
     }
     Rig mute;
     StatusFlags flags{};
-    EXPECT_EQ(RunLinkOperation(mute.ctx, kOpStatus, kCom, &flags, 0), kReceiveError);
+    EXPECT_EQ(runLinkOperation(mute.ctx, kOpStatus, kCom, &flags, 0), kReceiveError);
     EXPECT_EQ(mute.written(), "\x1B!?");
 }
 
 TEST(LinkProgress, ChunksAndPercentsOfAWrite) {
     Rig rig;
     std::string data(130, 'x');
-    ASSERT_EQ(RunLinkOperation(rig.ctx, kOpRawSend, kUsb, data.data(), 130), kOk);
+    ASSERT_EQ(runLinkOperation(rig.ctx, kOpRawSend, kUsb, data.data(), 130), kOk);
     ASSERT_EQ(rig.state->chunks.size(), 3u);
     EXPECT_EQ(rig.state->chunks[2].size(), 2u);
     std::vector<std::string> want = {"open Communicating...", "pos 3", "pos 49", "pos 98",
@@ -151,12 +151,12 @@ TEST(LinkProgress, ChunksAndPercentsOfAWrite) {
     Rig net;
     net.state->chunkSize = 512;
     std::string big(1200, 'y');
-    ASSERT_EQ(RunLinkOperation(net.ctx, kOpRawSend, kEthernet, big.data(), 1200), kOk);
+    ASSERT_EQ(runLinkOperation(net.ctx, kOpRawSend, kEthernet, big.data(), 1200), kOk);
     ASSERT_EQ(net.state->chunks.size(), 3u);
     EXPECT_EQ(net.state->chunks[2].size(), 176u);
 
     Rig empty;
-    ASSERT_EQ(RunLinkOperation(empty.ctx, kOpRawSend, kCom, nullptr, 0), kOk);
+    ASSERT_EQ(runLinkOperation(empty.ctx, kOpRawSend, kCom, nullptr, 0), kOk);
     EXPECT_TRUE(empty.state->chunks.empty());
 }
 
@@ -165,14 +165,14 @@ TEST(LinkProgress, StepModeAdvancesOncePerWriteAndWraps) {
     RecordingProgress rec;
     ctx.progress = &rec;
     ctx.sleep = [](int) {};
-    ShowProgress(ctx, kStepMode, 3, 3);
-    for (int i = 0; i < 32; ++i) ReportProgress(ctx, kStepMode, 0);
-    ReportProgress(ctx, kPercentMode, 50);  // ignored in step mode
+    showProgress(ctx, kStepMode, 3, 3);
+    for (int i = 0; i < 32; ++i) reportProgress(ctx, kStepMode, 0);
+    reportProgress(ctx, kPercentMode, 50);  // ignored in step mode
     EXPECT_EQ(ctx.progressState.position, 99);
-    ReportProgress(ctx, kStepMode, 0);
+    reportProgress(ctx, kStepMode, 0);
     EXPECT_EQ(ctx.progressState.position, 2);
-    HideProgress(ctx);
+    hideProgress(ctx);
     EXPECT_FALSE(ctx.progressState.active);
-    ReportProgress(ctx, kStepMode, 0);  // inactive: nothing drawn
+    reportProgress(ctx, kStepMode, 0);  // inactive: nothing drawn
     EXPECT_EQ(rec.calls.back(), "close");
 }

@@ -36,8 +36,8 @@ struct NetRig {
 TEST(Wire, FirstContactOpensTwoConnectionsAndSendsOnlyExitLineMode) {
     NetRig rig;
     ASSERT_TRUE(rig.sim.ok()) << rig.sim.error();
-    ASSERT_EQ(RunLinkOperation(rig.ctx, kOpConnectionTest, kEthernet, nullptr, 0), kOk);
-    ASSERT_EQ(RunLinkOperation(rig.ctx, kOpExitLineMode, kEthernet, nullptr, 0), kOk);
+    ASSERT_EQ(runLinkOperation(rig.ctx, kOpConnectionTest, kEthernet, nullptr, 0), kOk);
+    ASSERT_EQ(runLinkOperation(rig.ctx, kOpExitLineMode, kEthernet, nullptr, 0), kOk);
     ASSERT_TRUE(rig.sim.waitForClosed(2));
     auto t = rig.sim.transcript();
     ASSERT_EQ(t.size(), 2u);
@@ -49,8 +49,8 @@ TEST(Wire, GetStatusBytesAndWordsFromTheSimulator) {
     NetRig rig({"--status-byte", "8", "--ext-status", "000000000c000000"});
     ASSERT_TRUE(rig.sim.ok()) << rig.sim.error();
     StatusFlags flags{};
-    ASSERT_EQ(RunLinkOperation(rig.ctx, kOpStatus, kEthernet, &flags, 0), kOk);
-    EXPECT_EQ(StatusTextKeyFor(flags), kKeyRibbonEncoderErr);
+    ASSERT_EQ(runLinkOperation(rig.ctx, kOpStatus, kEthernet, &flags, 0), kOk);
+    EXPECT_EQ(statusTextKeyFor(flags), kKeyRibbonEncoderErr);
     ASSERT_TRUE(rig.sim.waitForClosed(1));
     EXPECT_EQ(rig.sim.transcript()[0].rx, "\x1B!?\x1B!S\r\n");
 }
@@ -59,7 +59,7 @@ TEST(Wire, TcpWritesGoInChunksOf512WithTheirPercents) {
     NetRig rig;
     ASSERT_TRUE(rig.sim.ok()) << rig.sim.error();
     std::string data(1000, 'd');
-    ASSERT_EQ(RunLinkOperation(rig.ctx, kOpRawSend, kEthernet, data.data(), 1000), kOk);
+    ASSERT_EQ(runLinkOperation(rig.ctx, kOpRawSend, kEthernet, data.data(), 1000), kOk);
     std::vector<std::string> want = {"open Communicating...", "pos 3", "pos 51", "pos 100",
                                      "pos 100", "pos 100", "close"};
     EXPECT_EQ(rig.progress.calls, want);
@@ -80,7 +80,7 @@ TEST(Wire, MisbehavingPrintersFailTheReadWithinItsLimit) {
     NetRig mute({"--fault", "silent:status"});
     mute.ctx.timeouts.netReadMs = 300;
     StatusFlags flags{};
-    EXPECT_EQ(RunLinkOperation(mute.ctx, kOpStatus, kEthernet, &flags, 0), kReceiveError);
+    EXPECT_EQ(runLinkOperation(mute.ctx, kOpStatus, kEthernet, &flags, 0), kReceiveError);
 }
 
 TEST(Wire, ReportQueryAnsweredFromTheSimulatorState) {
@@ -104,11 +104,11 @@ TEST(Wire, SerialLinkOverTheSimulatorsPseudoTerminal) {
     setenv("M350_COM5", rig.sim.ptyPath().c_str(), 1);
     rig.settings.serial.portName = "COM5";
     StatusFlags flags{};
-    ASSERT_EQ(RunLinkOperation(rig.ctx, kOpStatus, kCom, &flags, 0), kOk);
-    EXPECT_EQ(StatusTextKeyFor(flags), kKeyPause);
+    ASSERT_EQ(runLinkOperation(rig.ctx, kOpStatus, kCom, &flags, 0), kOk);
+    EXPECT_EQ(statusTextKeyFor(flags), kKeyPause);
     std::string data(130, 's');
-    ASSERT_EQ(RunLinkOperation(rig.ctx, kOpRawSend, kCom, data.data(), 130), kOk);
-    ASSERT_EQ(RunLinkOperation(rig.ctx, kOpExitLineMode, kCom, nullptr, 0), kOk);
+    ASSERT_EQ(runLinkOperation(rig.ctx, kOpRawSend, kCom, data.data(), 130), kOk);
+    ASSERT_EQ(runLinkOperation(rig.ctx, kOpExitLineMode, kCom, nullptr, 0), kOk);
     std::string all;
     for (int i = 0; i < 50 && all.find("\x1BZ\r\n") == std::string::npos; ++i) {
         all = rig.sim.allRx();

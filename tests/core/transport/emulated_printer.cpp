@@ -24,7 +24,7 @@ struct EmulatedPrinter::State {
     std::string error = "built without umockdev";
 };
 
-std::string EmulatedPrinter::Unavailable() {
+std::string EmulatedPrinter::unavailable() {
     return "built without umockdev (install the packages umockdev and libumockdev-dev)";
 }
 EmulatedPrinter::EmulatedPrinter(std::uint16_t, std::uint16_t) : s_(std::make_unique<State>()) {}
@@ -77,7 +77,7 @@ struct EmulatedPrinter::State {
     std::deque<usbdevfs_urb*> pendingOut;
     std::deque<usbdevfs_urb*> reapable;
 
-    static std::string Frame(const std::string& payload) {
+    static std::string frame(const std::string& payload) {
         return "{" + std::to_string(payload.size()) + "|" + payload + "}";
     }
 
@@ -100,10 +100,10 @@ struct EmulatedPrinter::State {
             std::string line = unparsed.substr(0, end);
             unparsed.erase(0, end + 2);
             if (line.rfind("DIAGNOSTIC INTERFACE ", 0) == 0) {
-                toHost += Frame(line.substr(21));
+                toHost += frame(line.substr(21));
             } else if (line.rfind("DIAGNOSTIC REPORT ", 0) == 0) {
                 auto it = reports.find(line.substr(18));
-                toHost += Frame(it == reports.end() ? "" : it->second);
+                toHost += frame(it == reports.end() ? "" : it->second);
             } else if (line == "OUT _SERIAL$") {
                 toHost += serial + "\r\n";
             }
@@ -235,11 +235,11 @@ struct EmulatedPrinter::State {
 
 namespace {
 
-gboolean OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer state) {
+gboolean onIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer state) {
     return static_cast<EmulatedPrinter::State*>(state)->handle(client) ? TRUE : FALSE;
 }
 
-std::string DeviceDescriptors(std::uint16_t vendor, std::uint16_t product) {
+std::string deviceDescriptors(std::uint16_t vendor, std::uint16_t product) {
     const unsigned char bytes[] = {
         // device: USB 2.0, class per interface, 64-byte control packets
         0x12,
@@ -301,7 +301,7 @@ std::string DeviceDescriptors(std::uint16_t vendor, std::uint16_t product) {
 
 }  // namespace
 
-std::string EmulatedPrinter::Unavailable() {
+std::string EmulatedPrinter::unavailable() {
     const char* preload = std::getenv("LD_PRELOAD");
     if (!preload || !std::strstr(preload, "umockdev-preload"))
         return "not running under umockdev-wrapper";
@@ -310,7 +310,7 @@ std::string EmulatedPrinter::Unavailable() {
 
 EmulatedPrinter::EmulatedPrinter(std::uint16_t vendor, std::uint16_t product)
     : s_(std::make_unique<State>()) {
-    s_->error = Unavailable();
+    s_->error = unavailable();
     if (!s_->error.empty()) return;
     s_->testbed = umockdev_testbed_new();
     char vid[8], pid[8];
@@ -330,7 +330,7 @@ EmulatedPrinter::EmulatedPrinter(std::uint16_t vendor, std::uint16_t product)
     }
     s_->sysPath = sys;
     g_free(sys);
-    std::string desc = DeviceDescriptors(vendor, product);
+    std::string desc = deviceDescriptors(vendor, product);
     umockdev_testbed_set_attribute_binary(s_->testbed, s_->sysPath.c_str(), "descriptors",
                                           reinterpret_cast<guint8*>(desc.data()),
                                           static_cast<gint>(desc.size()));
@@ -345,7 +345,7 @@ EmulatedPrinter::EmulatedPrinter(std::uint16_t vendor, std::uint16_t product)
     s_->nodePath = node.string();
 
     s_->handler = umockdev_ioctl_base_new();
-    g_signal_connect(s_->handler, "handle-ioctl", G_CALLBACK(OnIoctl), s_.get());
+    g_signal_connect(s_->handler, "handle-ioctl", G_CALLBACK(onIoctl), s_.get());
     GError* gerr = nullptr;
     if (!umockdev_testbed_attach_ioctl(s_->testbed, kDevNode, s_->handler, &gerr)) {
         s_->error = std::string("umockdev could not take the device's requests: ") +

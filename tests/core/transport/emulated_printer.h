@@ -20,7 +20,7 @@ namespace m350test {
 class EmulatedPrinter {
   public:
     // Why the emulation cannot run here, or empty when it can.
-    static std::string Unavailable();
+    static std::string unavailable();
 
     EmulatedPrinter(std::uint16_t vendor, std::uint16_t product = 1);
     ~EmulatedPrinter();

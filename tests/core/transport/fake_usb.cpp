@@ -101,7 +101,7 @@ class FakeHandle final : public m350::UsbDeviceHandle {
 
 }  // namespace
 
-std::shared_ptr<FakeUsbDevice> MakeFakePrinter(std::uint16_t vendor, std::uint16_t product) {
+std::shared_ptr<FakeUsbDevice> makeFakePrinter(std::uint16_t vendor, std::uint16_t product) {
     auto d = std::make_shared<FakeUsbDevice>();
     d->description.vendorId = vendor;
     d->description.productId = product;

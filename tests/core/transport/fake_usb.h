@@ -31,7 +31,7 @@ struct FakeUsbDevice {
 
 // A printer-class device of the vendor with a bidirectional interface 0
 // (bulk OUT 0x01, bulk IN 0x82).
-std::shared_ptr<FakeUsbDevice> MakeFakePrinter(std::uint16_t vendor, std::uint16_t product = 1);
+std::shared_ptr<FakeUsbDevice> makeFakePrinter(std::uint16_t vendor, std::uint16_t product = 1);
 
 class FakeUsbBackend final : public m350::UsbBackend {
   public:

@@ -103,7 +103,7 @@ private:
 
 TEST(SerialLine, IndexesMapToTheLineSettings) {
     SerialSettings s;  // defaults: 9600, 8 bits, none, one stop, RTS, no Xon/Xoff
-    SerialLine d = SerialLineFor(s);
+    SerialLine d = serialLineFor(s);
     EXPECT_EQ(d.speed, static_cast<speed_t>(B9600));
     EXPECT_EQ(d.cflagSet & CSIZE, static_cast<tcflag_t>(CS8));
     EXPECT_FALSE(d.cflagSet & (PARENB | CSTOPB));
@@ -112,11 +112,11 @@ TEST(SerialLine, IndexesMapToTheLineSettings) {
     EXPECT_EQ(d.iflagSet, 0u);
 
     s.parity = 1;  // odd: checked
-    EXPECT_EQ(SerialLineFor(s).cflagSet & (PARENB | PARODD), static_cast<tcflag_t>(PARENB | PARODD));
-    EXPECT_TRUE(SerialLineFor(s).iflagSet & INPCK);
+    EXPECT_EQ(serialLineFor(s).cflagSet & (PARENB | PARODD), static_cast<tcflag_t>(PARENB | PARODD));
+    EXPECT_TRUE(serialLineFor(s).iflagSet & INPCK);
     s.parity = 2;  // even: generated, not checked
-    EXPECT_EQ(SerialLineFor(s).cflagSet & (PARENB | PARODD), static_cast<tcflag_t>(PARENB));
-    EXPECT_FALSE(SerialLineFor(s).iflagSet & INPCK);
+    EXPECT_EQ(serialLineFor(s).cflagSet & (PARENB | PARODD), static_cast<tcflag_t>(PARENB));
+    EXPECT_FALSE(serialLineFor(s).iflagSet & INPCK);
 
     s = {};
     s.handshake = 0;
@@ -124,7 +124,7 @@ TEST(SerialLine, IndexesMapToTheLineSettings) {
     s.dataBits = 0;
     s.stopBits = 2;
     s.baud = 7;  // the empty eighth item opens at 9600
-    SerialLine x = SerialLineFor(s);
+    SerialLine x = serialLineFor(s);
     EXPECT_FALSE(x.cflagSet & CRTSCTS);
     EXPECT_FALSE(x.raiseLines);
     EXPECT_EQ(x.iflagSet & (IXON | IXOFF), static_cast<tcflag_t>(IXON | IXOFF));
@@ -132,21 +132,21 @@ TEST(SerialLine, IndexesMapToTheLineSettings) {
     EXPECT_TRUE(x.cflagSet & CSTOPB);
     EXPECT_EQ(x.speed, static_cast<speed_t>(B9600));
     s.baud = 6;
-    EXPECT_EQ(SerialLineFor(s).speed, static_cast<speed_t>(B115200));
+    EXPECT_EQ(serialLineFor(s).speed, static_cast<speed_t>(B115200));
 }
 
 TEST(DevicePaths, PortNamesMapToDevicesWithOverrides) {
     unsetenv("M350_COM3");
-    EXPECT_EQ(DevicePathForPortName("COM1"), "/dev/ttyS0");
-    EXPECT_EQ(DevicePathForPortName("COM12"), "/dev/ttyS11");
-    EXPECT_EQ(DevicePathForPortName("LPT2"), "/dev/lp1");
+    EXPECT_EQ(devicePathForPortName("COM1"), "/dev/ttyS0");
+    EXPECT_EQ(devicePathForPortName("COM12"), "/dev/ttyS11");
+    EXPECT_EQ(devicePathForPortName("LPT2"), "/dev/lp1");
     setenv("M350_COM3", "/dev/ttyUSB0", 1);
-    EXPECT_EQ(DevicePathForPortName("COM3"), "/dev/ttyUSB0");
+    EXPECT_EQ(devicePathForPortName("COM3"), "/dev/ttyUSB0");
     unsetenv("M350_COM3");
-    EXPECT_EQ(DevicePathForPortName("COM"), "");
-    EXPECT_EQ(DevicePathForPortName("COM0"), "");
-    EXPECT_EQ(DevicePathForPortName("/etc/passwd"), "");
-    EXPECT_EQ(DevicePathForPortName("COM1/../x"), "");
+    EXPECT_EQ(devicePathForPortName("COM"), "");
+    EXPECT_EQ(devicePathForPortName("COM0"), "");
+    EXPECT_EQ(devicePathForPortName("/etc/passwd"), "");
+    EXPECT_EQ(devicePathForPortName("COM1/../x"), "");
 }
 
 TEST(SerialPort, StatusOverAPseudoTerminalInSixtyFourByteChunks) {
@@ -167,14 +167,14 @@ TEST(SerialPort, StatusOverAPseudoTerminalInSixtyFourByteChunks) {
         ::write(pty.master, "\0\0\0\0\x04\0\0\0", 8);
     });
     StatusFlags flags{};
-    EXPECT_EQ(RunLinkOperation(rig.ctx, kOpStatus, kCom, &flags, 0), kOk);
+    EXPECT_EQ(runLinkOperation(rig.ctx, kOpStatus, kCom, &flags, 0), kOk);
     printer.join();
-    EXPECT_EQ(StatusTextKeyFor(flags), kKeyPrinting);
+    EXPECT_EQ(statusTextKeyFor(flags), kKeyPrinting);
     pty.drain();
 
     // A long raw send leaves as 64-byte writes; the far end sees every byte.
     std::string data(200, 'Q');
-    EXPECT_EQ(RunLinkOperation(rig.ctx, kOpRawSend, kCom, data.data(), 200), kOk);
+    EXPECT_EQ(runLinkOperation(rig.ctx, kOpRawSend, kCom, data.data(), 200), kOk);
     EXPECT_EQ(pty.drain(), data);
     unsetenv("M350_COM7");
 }
@@ -185,18 +185,18 @@ TEST(SerialPort, SilenceFailsAfterTheReadLimitAndBusyPortsRefuse) {
     LinkRig rig;
     rig.settings.serial.portName = "COM8";
     StatusFlags flags{};
-    EXPECT_EQ(RunLinkOperation(rig.ctx, kOpStatus, kCom, &flags, 0), kReceiveError);
+    EXPECT_EQ(runLinkOperation(rig.ctx, kOpStatus, kCom, &flags, 0), kReceiveError);
 
     // Another holder of the port: the open fails with "Port Open Error".
     Connection holder(rig.ctx, kCom);
     ASSERT_TRUE(holder.open());
-    EXPECT_EQ(RunLinkOperation(rig.ctx, kOpConnectionTest, kCom, nullptr, 0), kPortOpenError);
+    EXPECT_EQ(runLinkOperation(rig.ctx, kOpConnectionTest, kCom, nullptr, 0), kPortOpenError);
     holder.close();
-    EXPECT_EQ(RunLinkOperation(rig.ctx, kOpConnectionTest, kCom, nullptr, 0), kOk);
+    EXPECT_EQ(runLinkOperation(rig.ctx, kOpConnectionTest, kCom, nullptr, 0), kOk);
 
     rig.settings.serial.portName = "COM9";
     setenv("M350_COM9", "/nonexistent/tty", 1);
-    EXPECT_EQ(RunLinkOperation(rig.ctx, kOpExitLineMode, kCom, nullptr, 0), kPortOpenError);
+    EXPECT_EQ(runLinkOperation(rig.ctx, kOpExitLineMode, kCom, nullptr, 0), kPortOpenError);
     unsetenv("M350_COM8");
     unsetenv("M350_COM9");
 }
@@ -209,16 +209,16 @@ TEST(ParallelPort, WritesToAFifoAndRefusesWithoutAReader) {
     setenv("M350_LPT3", fifo.c_str(), 1);
     LinkRig rig;
     rig.settings.lptName = "LPT3";
-    EXPECT_EQ(RunLinkOperation(rig.ctx, kOpSelfTest, kLpt, nullptr, 0), kPortOpenError);
+    EXPECT_EQ(runLinkOperation(rig.ctx, kOpSelfTest, kLpt, nullptr, 0), kPortOpenError);
 
     int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
     ASSERT_GE(reader, 0);
-    EXPECT_EQ(RunLinkOperation(rig.ctx, kOpSelfTest, kLpt, nullptr, 0), kOk);
+    EXPECT_EQ(runLinkOperation(rig.ctx, kOpSelfTest, kLpt, nullptr, 0), kOk);
     char buf[64] = {};
     EXPECT_EQ(::read(reader, buf, sizeof buf), 10);
     EXPECT_EQ(std::string(buf, 10), "SELFTEST\r\n");
     std::string pw = "x";
-    EXPECT_EQ(RunLinkOperation(rig.ctx, kOpReadPassword, kLpt, &pw, 0), kOk);
+    EXPECT_EQ(runLinkOperation(rig.ctx, kOpReadPassword, kLpt, &pw, 0), kOk);
     EXPECT_EQ(pw, "");
     ::close(reader);
     unsetenv("M350_LPT3");
@@ -228,7 +228,7 @@ TEST(ParallelPort, WritesToAFifoAndRefusesWithoutAReader) {
 TEST(TcpPort, ConnectsPerOperationAndBoundsEveryWait) {
     LinkRig rig;
     // The default record has no address: the open fails at once.
-    EXPECT_EQ(RunLinkOperation(rig.ctx, kOpConnectionTest, kEthernet, nullptr, 0), kPortOpenError);
+    EXPECT_EQ(runLinkOperation(rig.ctx, kOpConnectionTest, kEthernet, nullptr, 0), kPortOpenError);
 
     Listener listener;
     rig.settings.net = {"127.0.0.1", listener.port()};
@@ -243,8 +243,8 @@ TEST(TcpPort, ConnectsPerOperationAndBoundsEveryWait) {
         }
     });
     std::string big(1000, 'z');
-    EXPECT_EQ(RunLinkOperation(rig.ctx, kOpRawSend, kEthernet, big.data(), 1000), kOk);
-    EXPECT_EQ(RunLinkOperation(rig.ctx, kOpExitLineMode, kEthernet, nullptr, 0), kOk);
+    EXPECT_EQ(runLinkOperation(rig.ctx, kOpRawSend, kEthernet, big.data(), 1000), kOk);
+    EXPECT_EQ(runLinkOperation(rig.ctx, kOpExitLineMode, kEthernet, nullptr, 0), kOk);
     printer.join();
     EXPECT_EQ(received, big + "\x1BZ\r\n");
 
@@ -257,7 +257,7 @@ TEST(TcpPort, ConnectsPerOperationAndBoundsEveryWait) {
         ::close(c);
     });
     StatusFlags flags{};
-    EXPECT_EQ(RunLinkOperation(rig.ctx, kOpStatus, kEthernet, &flags, 0), kReceiveError);
+    EXPECT_EQ(runLinkOperation(rig.ctx, kOpStatus, kEthernet, &flags, 0), kReceiveError);
     mute.join();
 
     // A printer that drops the connection mid-reply fails the read, no hang.
@@ -280,5 +280,5 @@ TEST(TcpPort, ConnectsPerOperationAndBoundsEveryWait) {
     int port = listener.port();
     { Listener other; }
     rig.settings.net.port = port + 1 == 65536 ? 1 : port + 1;
-    EXPECT_EQ(RunLinkOperation(rig.ctx, kOpConnectionTest, kEthernet, nullptr, 0), kPortOpenError);
+    EXPECT_EQ(runLinkOperation(rig.ctx, kOpConnectionTest, kEthernet, nullptr, 0), kPortOpenError);
 }

@@ -12,7 +12,7 @@
 using namespace m350;
 using m350test::FakeUsbBackend;
 using m350test::FakeUsbDevice;
-using m350test::MakeFakePrinter;
+using m350test::makeFakePrinter;
 
 namespace {
 
@@ -37,20 +37,20 @@ struct UsbRig {
         bus->bus.push_back(d);
         return d;
     }
-    int status(StatusFlags& flags) { return RunLinkOperation(ctx, kOpStatus, kUsb, &flags, 0); }
+    int status(StatusFlags& flags) { return runLinkOperation(ctx, kOpStatus, kUsb, &flags, 0); }
     int send(const std::string& bytes) {
-        return RunLinkOperation(ctx, kOpRawSend, kUsb, const_cast<char*>(bytes.data()),
+        return runLinkOperation(ctx, kOpRawSend, kUsb, const_cast<char*>(bytes.data()),
                                 static_cast<int>(bytes.size()));
     }
 };
 
-std::string Joined(const FakeUsbDevice& d) {
+std::string joined(const FakeUsbDevice& d) {
     std::string all;
     for (const auto& c : d.chunks) all += c;
     return all;
 }
 
-UsbInterfaceDescription Itf(int number, int cls, int in, int out) {
+UsbInterfaceDescription itf(int number, int cls, int in, int out) {
     UsbInterfaceDescription i;
     i.number = number;
     i.interfaceClass = cls;
@@ -59,7 +59,7 @@ UsbInterfaceDescription Itf(int number, int cls, int in, int out) {
     return i;
 }
 
-UsbDeviceDescription Dev(std::uint16_t vendor, std::vector<UsbInterfaceDescription> itfs) {
+UsbDeviceDescription dev(std::uint16_t vendor, std::vector<UsbInterfaceDescription> itfs) {
     UsbDeviceDescription d;
     d.vendorId = vendor;
     d.interfaces = std::move(itfs);
@@ -69,55 +69,55 @@ UsbDeviceDescription Dev(std::uint16_t vendor, std::vector<UsbInterfaceDescripti
 TEST(UsbSearch, VendorOrderDecidesBeforeEnumerationOrder) {
     for (bool firstListedEarlier : {true, false}) {
         UsbRig rig;
-        auto second = MakeFakePrinter(kSecond);
-        auto first = MakeFakePrinter(kFirst);
+        auto second = makeFakePrinter(kSecond);
+        auto first = makeFakePrinter(kFirst);
         if (firstListedEarlier) rig.plug(first);
         rig.plug(second);
         if (!firstListedEarlier) rig.plug(first);
         first->replies = {std::string(1, '\0'), "ABCDEFGH"};
         StatusFlags flags{};
         EXPECT_EQ(rig.status(flags), kOk) << firstListedEarlier;
-        EXPECT_EQ(Joined(*first), "\x1B!?\x1B!S\r\n") << firstListedEarlier;
+        EXPECT_EQ(joined(*first), "\x1B!?\x1B!S\r\n") << firstListedEarlier;
         EXPECT_TRUE(second->chunks.empty()) << firstListedEarlier;
         EXPECT_TRUE(second->events.empty()) << "the other printer is not even opened";
     }
 }
 
 TEST(UsbSearch, SearchRules) {
-    const auto printer = Itf(0, kUsbPrinterClass, 0x82, 0x01);
+    const auto printer = itf(0, kUsbPrinterClass, 0x82, 0x01);
     // Third listed vendor still beats a printer of another make listed first.
-    EXPECT_EQ(FindPrinterDevice({Dev(kOtherMaker, {printer}), Dev(kThird, {printer})}), 1);
+    EXPECT_EQ(findPrinterDevice({dev(kOtherMaker, {printer}), dev(kThird, {printer})}), 1);
     // Second beats third, whatever the order.
-    EXPECT_EQ(FindPrinterDevice({Dev(kThird, {printer}), Dev(kSecond, {printer})}), 1);
+    EXPECT_EQ(findPrinterDevice({dev(kThird, {printer}), dev(kSecond, {printer})}), 1);
     // A listed vendor's device without a usable interface (a keyboard) is not the printer.
-    EXPECT_EQ(FindPrinterDevice({Dev(kFirst, {Itf(0, 3, 0x81, -1)}), Dev(kSecond, {printer})}), 1);
+    EXPECT_EQ(findPrinterDevice({dev(kFirst, {itf(0, 3, 0x81, -1)}), dev(kSecond, {printer})}), 1);
     // Last resort: the first printer-class device of any make; a vendor-specific
     // bulk pair of another make is not taken.
-    EXPECT_EQ(FindPrinterDevice({Dev(kOtherMaker, {Itf(0, 0xFF, 0x81, 0x02)}),
-                                 Dev(0x4321, {printer}), Dev(0x5555, {printer})}),
+    EXPECT_EQ(findPrinterDevice({dev(kOtherMaker, {itf(0, 0xFF, 0x81, 0x02)}),
+                                 dev(0x4321, {printer}), dev(0x5555, {printer})}),
               1);
-    EXPECT_EQ(FindPrinterDevice({Dev(kOtherMaker, {Itf(0, 0xFF, 0x81, 0x02)})}), -1);
-    EXPECT_EQ(FindPrinterDevice({}), -1);
+    EXPECT_EQ(findPrinterDevice({dev(kOtherMaker, {itf(0, 0xFF, 0x81, 0x02)})}), -1);
+    EXPECT_EQ(findPrinterDevice({}), -1);
 }
 
 TEST(UsbSearch, InterfaceChoice) {
     // Printer class with both directions beats an earlier one-way printer
     // interface and an earlier vendor-specific pair.
-    auto d = Dev(kFirst, {Itf(0, 0xFF, 0x81, 0x01), Itf(1, kUsbPrinterClass, -1, 0x02),
-                          Itf(2, kUsbPrinterClass, 0x83, 0x03)});
-    ASSERT_NE(ChoosePrinterInterface(d), nullptr);
-    EXPECT_EQ(ChoosePrinterInterface(d)->number, 2);
+    auto d = dev(kFirst, {itf(0, 0xFF, 0x81, 0x01), itf(1, kUsbPrinterClass, -1, 0x02),
+                          itf(2, kUsbPrinterClass, 0x83, 0x03)});
+    ASSERT_NE(choosePrinterInterface(d), nullptr);
+    EXPECT_EQ(choosePrinterInterface(d)->number, 2);
     d.interfaces.pop_back();
-    EXPECT_EQ(ChoosePrinterInterface(d)->number, 1);  // one-way printer interface
+    EXPECT_EQ(choosePrinterInterface(d)->number, 1);  // one-way printer interface
     d.interfaces.pop_back();
-    EXPECT_EQ(ChoosePrinterInterface(d)->number, 0);  // first with bulk IN and OUT
-    d.interfaces = {Itf(0, kUsbPrinterClass, 0x81, -1)};
-    EXPECT_EQ(ChoosePrinterInterface(d), nullptr);  // nowhere to write
+    EXPECT_EQ(choosePrinterInterface(d)->number, 0);  // first with bulk IN and OUT
+    d.interfaces = {itf(0, kUsbPrinterClass, 0x81, -1)};
+    EXPECT_EQ(choosePrinterInterface(d), nullptr);  // nowhere to write
 }
 
 TEST(UsbWrite, ChunksOf64WithPercents) {
     UsbRig rig;
-    auto p = rig.plug(MakeFakePrinter(kFirst));
+    auto p = rig.plug(makeFakePrinter(kFirst));
     std::string data(130, '\0');
     for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i);
     ASSERT_EQ(rig.send(data), kOk);
@@ -125,7 +125,7 @@ TEST(UsbWrite, ChunksOf64WithPercents) {
     EXPECT_EQ(p->chunks[0].size(), 64u);
     EXPECT_EQ(p->chunks[1].size(), 64u);
     EXPECT_EQ(p->chunks[2].size(), 2u);
-    EXPECT_EQ(Joined(*p), data);
+    EXPECT_EQ(joined(*p), data);
     std::vector<std::string> positions;
     for (const auto& c : rig.progress.calls)
         if (c.rfind("pos ", 0) == 0) positions.push_back(c);
@@ -138,7 +138,7 @@ TEST(UsbWrite, ChunksOf64WithPercents) {
 TEST(UsbWrite, PrinterThatStopsTakingDataFailsWithTransmitError) {
     UsbRig rig;
     rig.ctx.timeouts.usbWriteMs = 60;
-    auto p = rig.plug(MakeFakePrinter(kFirst));
+    auto p = rig.plug(makeFakePrinter(kFirst));
     p->stallWrites = true;
     EXPECT_EQ(rig.send("SIZE 4,2\r\n"), kTransmitError);
     EXPECT_NE(std::find(p->events.begin(), p->events.end(), "cancel"), p->events.end());
@@ -149,18 +149,18 @@ TEST(UsbWrite, PrinterThatStopsTakingDataFailsWithTransmitError) {
 TEST(UsbRead, SilentPrinterTimesOutAndCancels) {
     UsbRig rig;
     rig.ctx.timeouts.usbReadMs = 60;
-    auto p = rig.plug(MakeFakePrinter(kFirst));
+    auto p = rig.plug(makeFakePrinter(kFirst));
     int pumpsBefore = rig.progress.pumps;
     StatusFlags flags{};
     EXPECT_EQ(rig.status(flags), kReceiveError);
-    EXPECT_EQ(Joined(*p), "\x1B!?");
+    EXPECT_EQ(joined(*p), "\x1B!?");
     EXPECT_EQ(std::count(p->events.begin(), p->events.end(), "cancel"), 1);
     EXPECT_GE(rig.progress.pumps - pumpsBefore, 2) << "windows are pumped while waiting";
 }
 
 TEST(UsbRead, RepliesLongerThanOnePacketArriveInRefills) {
     UsbRig rig;
-    auto p = rig.plug(MakeFakePrinter(kFirst));
+    auto p = rig.plug(makeFakePrinter(kFirst));
     std::string payload(100, 'x');
     // The announcement's reply, then a 100-byte payload framed: 106 bytes, two packets.
     p->replies = {"{0|}", "{100|" + payload + "}"};
@@ -171,14 +171,14 @@ TEST(UsbRead, RepliesLongerThanOnePacketArriveInRefills) {
     ASSERT_EQ(c.report("PAGE", got), kOk);
     EXPECT_EQ(got, payload);
     EXPECT_EQ(p->inTransfers, 3);
-    EXPECT_EQ(Joined(*p), "\r\nDIAGNOSTIC INTERFACE USB\r\nDIAGNOSTIC REPORT PAGE\r\n");
+    EXPECT_EQ(joined(*p), "\r\nDIAGNOSTIC INTERFACE USB\r\nDIAGNOSTIC REPORT PAGE\r\n");
 }
 
 TEST(UsbRead, SmallRoomTakesAPacketOverTwoRefills) {
     UsbRig rig;
-    auto p = rig.plug(MakeFakePrinter(kFirst));
+    auto p = rig.plug(makeFakePrinter(kFirst));
     p->replies = {"0123456789"};
-    auto port = MakeUsbPort(rig.ctx);
+    auto port = makeUsbPort(rig.ctx);
     ASSERT_TRUE(port->open());
     std::uint8_t buf[8];
     ASSERT_EQ(port->refill(buf, 6), 6u);
@@ -196,7 +196,7 @@ TEST(UsbRead, SmallRoomTakesAPacketOverTwoRefills) {
 
 TEST(UsbOpen, KernelDriverDetachedWhileInUseAndGivenBack) {
     UsbRig rig;
-    auto p = rig.plug(MakeFakePrinter(kFirst));
+    auto p = rig.plug(makeFakePrinter(kFirst));
     p->kernelDriverBound = true;
     ASSERT_EQ(rig.send("~!T\r\n"), kOk);
     EXPECT_EQ(p->events, (std::vector<std::string>{"open", "detach 0", "claim 0", "release 0",
@@ -212,7 +212,7 @@ TEST(UsbOpen, FailuresArePortOpenErrors) {
     }
     {
         UsbRig rig;  // only a device of another make, not a printer
-        auto d = MakeFakePrinter(kOtherMaker);
+        auto d = makeFakePrinter(kOtherMaker);
         d->description.interfaces[0].interfaceClass = 0xFF;
         rig.plug(d);
         EXPECT_EQ(rig.status(flags), kPortOpenError);
@@ -220,14 +220,14 @@ TEST(UsbOpen, FailuresArePortOpenErrors) {
     }
     {
         UsbRig rig;  // present but no permission
-        auto p = rig.plug(MakeFakePrinter(kFirst));
+        auto p = rig.plug(makeFakePrinter(kFirst));
         p->accessDenied = true;
         EXPECT_EQ(rig.status(flags), kPortOpenError);
-        EXPECT_EQ(ResultText(kPortOpenError), "Port Open Error");
+        EXPECT_EQ(resultText(kPortOpenError), "Port Open Error");
     }
     {
         UsbRig rig;  // held by another program: the driver we took is given back
-        auto p = rig.plug(MakeFakePrinter(kFirst));
+        auto p = rig.plug(makeFakePrinter(kFirst));
         p->kernelDriverBound = true;
         p->interfaceBusy = true;
         EXPECT_EQ(rig.status(flags), kPortOpenError);
@@ -238,21 +238,21 @@ TEST(UsbOpen, FailuresArePortOpenErrors) {
 
 TEST(UsbOpen, UnplugBetweenOperationsAndReplacement) {
     UsbRig rig;
-    auto p = rig.plug(MakeFakePrinter(kFirst));
+    auto p = rig.plug(makeFakePrinter(kFirst));
     EXPECT_EQ(rig.send("A"), kOk);
     p->unplugged = true;
     EXPECT_EQ(rig.send("B"), kPortOpenError);
-    EXPECT_EQ(Joined(*p), "A");
+    EXPECT_EQ(joined(*p), "A");
     // A printer of another listed vendor plugged in is found by the next operation.
-    auto q = rig.plug(MakeFakePrinter(kThird));
+    auto q = rig.plug(makeFakePrinter(kThird));
     EXPECT_EQ(rig.send("C"), kOk);
-    EXPECT_EQ(Joined(*q), "C");
+    EXPECT_EQ(joined(*q), "C");
 }
 
 TEST(UsbRead, UnplugDuringAnOperationEndsReadsAtOnce) {
     UsbRig rig;
     rig.ctx.timeouts.usbReadMs = 60000;  // would hang the test if waited for
-    auto p = rig.plug(MakeFakePrinter(kFirst));
+    auto p = rig.plug(makeFakePrinter(kFirst));
     Connection c(rig.ctx, kUsb);
     ASSERT_TRUE(c.open());
     ASSERT_TRUE(c.write("\x1B!?"));

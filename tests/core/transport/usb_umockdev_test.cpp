@@ -21,7 +21,7 @@ namespace {
 class UsbOverLibusb : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::string why = EmulatedPrinter::Unavailable();
+        std::string why = EmulatedPrinter::unavailable();
         if (!why.empty()) GTEST_SKIP() << "no emulated USB bus: " << why;
         printer_ = std::make_unique<EmulatedPrinter>(kPrinterVendorIds[1]);
         if (!printer_->error().empty())
@@ -30,7 +30,7 @@ class UsbOverLibusb : public ::testing::Test {
         ctx_.progress = &progress_;
         ctx_.sleep = [](int) {};
         // Enumerated after the device exists, with the library's own context.
-        ctx_.usb = MakeLibusbBackend();
+        ctx_.usb = makeLibusbBackend();
     }
 
     EmulatedPrinter& printer() { return *printer_; }
@@ -45,7 +45,7 @@ TEST_F(UsbOverLibusb, StatusOperationEndToEnd) {
     printer().setStatusByte(0x11);  // cover open, pause
     printer().setExtendedStatus(std::string("\0\0\0\0\x08\0\0\0", 8));
     StatusFlags flags{};
-    ASSERT_EQ(RunLinkOperation(ctx_, kOpStatus, kUsb, &flags, 0), kOk);
+    ASSERT_EQ(runLinkOperation(ctx_, kOpStatus, kUsb, &flags, 0), kOk);
     EXPECT_EQ(printer().received(), "\x1B!?\x1B!S\r\n");
     EXPECT_EQ(flags, (StatusFlags{1, 0, 0, 0, 1, 0, 0, 0, 1, 0}));
     // The system's printer driver is taken off for the operation and given back.
@@ -75,7 +75,7 @@ TEST_F(UsbOverLibusb, ConfigurationReadEndToEnd) {
     printer().setReport("VERSION", "V2.07 USB");
     printer().setReport("EDITION", "99");
     ConfigRecord record;
-    ASSERT_EQ(RunLinkOperation(ctx_, kOpReadConfig, kUsb, &record, 1), kOk);
+    ASSERT_EQ(runLinkOperation(ctx_, kOpReadConfig, kUsb, &record, 1), kOk);
     EXPECT_FLOAT_EQ(record.real(Field::dpi), 300.0f);
     EXPECT_EQ(record.text(Field::version), "V2.07 USB");
     EXPECT_EQ(record.text(Field::serial), "M350-000001");
@@ -88,7 +88,7 @@ TEST_F(UsbOverLibusb, ConfigurationReadEndToEnd) {
 
 TEST_F(UsbOverLibusb, LongWriteGoesOutIn64BytePackets) {
     std::string data(130, 'd');
-    ASSERT_EQ(RunLinkOperation(ctx_, kOpRawSend, kUsb, data.data(), 130), kOk);
+    ASSERT_EQ(runLinkOperation(ctx_, kOpRawSend, kUsb, data.data(), 130), kOk);
     EXPECT_EQ(printer().outTransferSizes(), (std::vector<int>{64, 64, 2}));
     EXPECT_EQ(printer().received(), data);
 }
@@ -97,7 +97,7 @@ TEST_F(UsbOverLibusb, WriteThePrinterStopsTakingFails) {
     ctx_.timeouts.usbWriteMs = 100;
     printer().stallWrites(true);
     std::string data = "SIZE 4,2.5\r\n";
-    EXPECT_EQ(RunLinkOperation(ctx_, kOpRawSend, kUsb, data.data(), static_cast<int>(data.size())),
+    EXPECT_EQ(runLinkOperation(ctx_, kOpRawSend, kUsb, data.data(), static_cast<int>(data.size())),
               kTransmitError);
     auto ev = printer().events();
     EXPECT_EQ(
@@ -117,9 +117,9 @@ TEST_F(UsbOverLibusb, SilentPrinterReadIsCancelled) {
 
 TEST_F(UsbOverLibusb, UnpluggedPrinterFailsTheNextOpen) {
     StatusFlags flags{};
-    ASSERT_EQ(RunLinkOperation(ctx_, kOpConnectionTest, kUsb, nullptr, 0), kOk);
+    ASSERT_EQ(runLinkOperation(ctx_, kOpConnectionTest, kUsb, nullptr, 0), kOk);
     printer().unplug();
-    EXPECT_EQ(RunLinkOperation(ctx_, kOpStatus, kUsb, &flags, 0), kPortOpenError);
+    EXPECT_EQ(runLinkOperation(ctx_, kOpStatus, kUsb, &flags, 0), kPortOpenError);
 }
 
 TEST_F(UsbOverLibusb, PrinterClassDeviceOfAnotherMakeIsTheLastResort) {
@@ -127,8 +127,8 @@ TEST_F(UsbOverLibusb, PrinterClassDeviceOfAnotherMakeIsTheLastResort) {
     printer_.reset();
     printer_ = std::make_unique<EmulatedPrinter>(0x1234);
     ASSERT_TRUE(printer().error().empty()) << printer().error();
-    ctx_.usb = MakeLibusbBackend();
-    EXPECT_EQ(RunLinkOperation(ctx_, kOpConnectionTest, kUsb, nullptr, 0), kOk);
+    ctx_.usb = makeLibusbBackend();
+    EXPECT_EQ(runLinkOperation(ctx_, kOpConnectionTest, kUsb, nullptr, 0), kOk);
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 #include "support/sim_process.h"
 #include "core/wireless/wireless_rules.h"
 
-using m350::CheckWirelessKey;
+using m350::checkWirelessKey;
 using m350::ControlChange;
 using V = m350::WirelessKeyVerdict;
 
@@ -38,7 +38,7 @@ TEST(WirelessKeyCheck, WepKeysByLength) {
         {2, "abcd", V::kLengthInvalid},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(CheckWirelessKey(c.encryption, c.key), c.verdict)
+        EXPECT_EQ(checkWirelessKey(c.encryption, c.key), c.verdict)
             << c.encryption << " '" << c.key << "'";
 }
 
@@ -57,33 +57,33 @@ TEST(WirelessKeyCheck, WpaPersonalRefusesSilently) {
         {5, "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9xxxx", V::kPass},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(CheckWirelessKey(c.encryption, c.key), c.verdict) << "'" << c.key << "'";
-    EXPECT_TRUE(m350::WirelessKeyMessage(V::kRefused).empty());
+        EXPECT_EQ(checkWirelessKey(c.encryption, c.key), c.verdict) << "'" << c.key << "'";
+    EXPECT_TRUE(m350::wirelessKeyMessage(V::kRefused).empty());
 }
 
 TEST(WirelessKeyCheck, NoneEnterpriseAndNoSelectionAlwaysPass) {
     for (int e : {-1, 0, 6, 7})
         for (const char* key : {"", "x", "0123456789abcdefABCDEF012g"})
-            EXPECT_EQ(CheckWirelessKey(e, key), V::kPass) << e << " " << key;
-    EXPECT_EQ(m350::WirelessKeyMessage(V::kFormatInvalid), "The format is not valid!!");
-    EXPECT_EQ(m350::WirelessKeyMessage(V::kLengthInvalid), "The length is invalid!!");
+            EXPECT_EQ(checkWirelessKey(e, key), V::kPass) << e << " " << key;
+    EXPECT_EQ(m350::wirelessKeyMessage(V::kFormatInvalid), "The format is not valid!!");
+    EXPECT_EQ(m350::wirelessKeyMessage(V::kLengthInvalid), "The length is invalid!!");
 }
 
 TEST(CertificateName, ShorterThanThirteenCharactersFits) {
-    EXPECT_TRUE(m350::CertificateNameFits("/home/op/certs/ROOTCA01.PEM"));    // 12
-    EXPECT_FALSE(m350::CertificateNameFits("/home/op/certs/ROOTCA012.PEM"));  // 13
-    EXPECT_TRUE(m350::CertificateNameFits("/a/very/long/directory/name/that/is/long/K.KEY"));
-    EXPECT_TRUE(m350::CertificateNameFits("CA.DER"));
+    EXPECT_TRUE(m350::certificateNameFits("/home/op/certs/ROOTCA01.PEM"));    // 12
+    EXPECT_FALSE(m350::certificateNameFits("/home/op/certs/ROOTCA012.PEM"));  // 13
+    EXPECT_TRUE(m350::certificateNameFits("/a/very/long/directory/name/that/is/long/K.KEY"));
+    EXPECT_TRUE(m350::certificateNameFits("CA.DER"));
     // Characters, not bytes: twelve accented letters fit.
     EXPECT_TRUE(
-        m350::CertificateNameFits("/c/\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9"
+        m350::certificateNameFits("/c/\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9"
                                   "\xC3\xA9\xC3\xA9.der"));
 }
 
 TEST(FtpPath, BackslashesBecomeSlashes) {
-    EXPECT_EQ(m350::FtpPathWithSlashes("dir\\sub"), "dir/sub");
-    EXPECT_EQ(m350::FtpPathWithSlashes("\\\\a\\b/c\\"), "//a/b/c/");
-    EXPECT_EQ(m350::FtpPathWithSlashes("plain/path"), "plain/path");
+    EXPECT_EQ(m350::ftpPathWithSlashes("dir\\sub"), "dir/sub");
+    EXPECT_EQ(m350::ftpPathWithSlashes("\\\\a\\b/c\\"), "//a/b/c/");
+    EXPECT_EQ(m350::ftpPathWithSlashes("plain/path"), "plain/path");
 }
 
 // The state of each named control after applying rules from an all-enabled
@@ -119,7 +119,7 @@ struct PageState {
 
 TEST(EnableRules, EnterpriseSwapsTheKeyForTheEapChoice) {
     PageState s;
-    s.apply(m350::EncryptionChangeRule(m350::kEncryptionWpaEnterprise));
+    s.apply(m350::encryptionChangeRule(m350::kEncryptionWpaEnterprise));
     EXPECT_TRUE(s.on("cbxWiFiEapType"));
     EXPECT_FALSE(s.on("EditWiFiKey"));
     EXPECT_FALSE(s.on("LabelWiFiKey"));
@@ -130,7 +130,7 @@ TEST(EnableRules, EnterpriseSwapsTheKeyForTheEapChoice) {
 
     for (int e : {0, 1, 4, 5}) {
         PageState t;
-        t.apply(m350::EncryptionChangeRule(e));
+        t.apply(m350::encryptionChangeRule(e));
         for (const char* off :
              {"cbxWiFiEapType", "edtWiFiSrvCerPath", "btnWiFiSrvCerBrowse",
               "btnWiFiClientCerBrowse", "btnWiFiPrivKeyBrowse", "edtWiFiUsername", "edtWiFiPasswd"})
@@ -154,7 +154,7 @@ TEST(EnableRules, EapTypeDecidesCertificatesAndCredentials) {
                             {3, false, 0, 0}, {4, false, 1, 1}, {5, false, 1, -1}};
     for (const auto& e : table) {
         PageState s;
-        s.apply(m350::EapTypeChangeRule(e.eap));
+        s.apply(m350::eapTypeChangeRule(e.eap));
         EXPECT_TRUE(s.on("edtWiFiUsername")) << e.eap;
         EXPECT_TRUE(s.on("edtWiFiPasswd")) << e.eap;
         for (const char* c : {"edtWiFiClientCerPath", "edtWiFiPrivKeyPath",
@@ -171,7 +171,7 @@ TEST(EnableRules, EapTypeDecidesCertificatesAndCredentials) {
 TEST(EnableRules, OnlyDhcpOffOpensTheAddressBoxes) {
     for (int d : {-1, 0, 1, 2}) {
         PageState s;
-        s.apply(m350::DhcpChangeRule(d));
+        s.apply(m350::dhcpChangeRule(d));
         EXPECT_EQ(s.enabled.size(), 6u);
         for (const char* c : {"LabelWiFiIP", "LabelWiFiMask", "LabelWiFiGateway", "EditWiFiIP",
                               "EditWiFiMask", "EditWiFiGateway"})
@@ -187,7 +187,7 @@ TEST(WirelessDefault, SendsTheLineAndReadsNothing) {
     settings.net.port = sim.tcpPort();
     m350::LinkContext ctx;
     ctx.settings = &settings;
-    EXPECT_EQ(m350::RunLinkOperation(ctx, m350::kOpWifiDefault, m350::kEthernet, nullptr, 0),
+    EXPECT_EQ(m350::runLinkOperation(ctx, m350::kOpWifiDefault, m350::kEthernet, nullptr, 0),
               m350::kOk);
     ASSERT_TRUE(sim.waitForClosed(1));
     const auto t = sim.transcript();
@@ -197,7 +197,7 @@ TEST(WirelessDefault, SendsTheLineAndReadsNothing) {
 
     // A printer that is not there: the port does not open.
     settings.net.port = 1;
-    EXPECT_EQ(m350::RunLinkOperation(ctx, m350::kOpWifiDefault, m350::kEthernet, nullptr, 0),
+    EXPECT_EQ(m350::runLinkOperation(ctx, m350::kOpWifiDefault, m350::kEthernet, nullptr, 0),
               m350::kPortOpenError);
 }
 

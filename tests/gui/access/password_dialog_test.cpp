@@ -55,10 +55,10 @@ TEST(PasswordDialog, ShapeAndTexts) {
 
     std::string buffer;
     TFormPasswordSetup french(buffer, prompter, 7);
-    EXPECT_EQ(french.windowTitle(), m350ui::LanguageQText(258, 7));
-    EXPECT_EQ(french.LabelOldPassword->text(), m350ui::LanguageQText(259, 7));
-    EXPECT_EQ(french.LabelNewPassword->text(), m350ui::LanguageQText(260, 7));
-    EXPECT_EQ(french.ButtonCancel->text(), m350ui::LanguageQText(2, 7));
+    EXPECT_EQ(french.windowTitle(), m350ui::languageQText(258, 7));
+    EXPECT_EQ(french.LabelOldPassword->text(), m350ui::languageQText(259, 7));
+    EXPECT_EQ(french.LabelNewPassword->text(), m350ui::languageQText(260, 7));
+    EXPECT_EQ(french.ButtonCancel->text(), m350ui::languageQText(2, 7));
     EXPECT_EQ(french.EditOldPassword->echoMode(), QLineEdit::Normal);
     EXPECT_EQ(french.EditNewPassword->echoMode(), QLineEdit::Normal);
     french.open();

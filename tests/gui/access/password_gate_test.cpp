@@ -39,8 +39,8 @@ class PasswordWindow : public ::testing::Test {
         sim = std::make_unique<SimProcess>(o);
         EXPECT_TRUE(sim->ok()) << sim->error();
         window = std::make_unique<TFormMain>(
-            m350test::LoopbackPrinter(sim->tcpPort()),
-            m350test::TestSeams(prompter, progress, QSize(1024, 768)));
+            m350test::loopbackPrinter(sim->tcpPort()),
+            m350test::testSeams(prompter, progress, QSize(1024, 768)));
         window->move(30, 60);
         settle();
         prompter.shown.clear();
@@ -203,7 +203,7 @@ TEST_F(PasswordWindow, ChangeRoundTripSendsTheNewPasswordAndTheGateUsesIt) {
     w.ButtonPassword->click();
     EXPECT_EQ(settle(),
               (std::vector<std::string>{kPasswordRead, "DIAGNOSTIC PASSWORD \"n3w pass!\"\r\n"}));
-    EXPECT_EQ(placedAt, w.DialogPlace());
+    EXPECT_EQ(placedAt, w.dialogPlace());
     EXPECT_TRUE(prompter.messages.isEmpty());
 
     // The printer now holds the new one: the old one is refused, the new one

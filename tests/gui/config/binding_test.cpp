@@ -70,24 +70,24 @@ ConfigRecord Resolution(float dpi, float dotsPerMm) {
 
 TEST(ConfigNumbers, ShownAndTypedTexts) {
     // Single-precision values show every digit they hold.
-    EXPECT_EQ(FormatGeneral(3.3f), "3.29999995231628");
-    EXPECT_EQ(FormatGeneral(3.0f), "3");
-    EXPECT_EQ(FormatGeneral(2.5f), "2.5");
-    EXPECT_EQ(FormatUnits(812 / 8.0), "101.50");
-    EXPECT_EQ(FormatUnits(1.0 / 3.0), "0.33");
-    EXPECT_EQ(FormatUnits(-0.001), "0.00");
+    EXPECT_EQ(formatGeneral(3.3f), "3.29999995231628");
+    EXPECT_EQ(formatGeneral(3.0f), "3");
+    EXPECT_EQ(formatGeneral(2.5f), "2.5");
+    EXPECT_EQ(formatUnits(812 / 8.0), "101.50");
+    EXPECT_EQ(formatUnits(1.0 / 3.0), "0.33");
+    EXPECT_EQ(formatUnits(-0.001), "0.00");
 
-    EXPECT_EQ(ParseIntegerEntry(" 12 "), 12);
-    EXPECT_EQ(ParseIntegerEntry("-120"), -120);
-    EXPECT_EQ(ParseIntegerEntry("+7"), 7);
+    EXPECT_EQ(parseIntegerEntry(" 12 "), 12);
+    EXPECT_EQ(parseIntegerEntry("-120"), -120);
+    EXPECT_EQ(parseIntegerEntry("+7"), 7);
     for (const char* bad : {"", " ", "abc", "1x", "1.5", "++1", "99999999999", "0x10"})
-        EXPECT_EQ(ParseIntegerEntry(bad), std::nullopt) << bad;
+        EXPECT_EQ(parseIntegerEntry(bad), std::nullopt) << bad;
 
-    EXPECT_EQ(ParseRealEntry("2.5"), 2.5);
-    EXPECT_EQ(ParseRealEntry(" -1e2 "), -100.0);
-    EXPECT_EQ(ParseRealEntry(".5"), 0.5);
+    EXPECT_EQ(parseRealEntry("2.5"), 2.5);
+    EXPECT_EQ(parseRealEntry(" -1e2 "), -100.0);
+    EXPECT_EQ(parseRealEntry(".5"), 0.5);
     for (const char* bad : {"", "abc", "1,5", "inf", "nan", "1e999", "2.5mm", "0x1p3"})
-        EXPECT_EQ(ParseRealEntry(bad), std::nullopt) << bad;
+        EXPECT_EQ(parseRealEntry(bad), std::nullopt) << bad;
 }
 
 TEST(ConfigBindingRules, LengthsFollowTheUnitAndTheRecordsResolution) {
@@ -95,8 +95,8 @@ TEST(ConfigBindingRules, LengthsFollowTheUnitAndTheRecordsResolution) {
     r.setReal(F::paperWidth, 812.0f);
     r.setInteger(F::zLabelWidth, 406);
     FakeView mm, inch;
-    ShowRecord(r, false, mm);
-    ShowRecord(r, true, inch);
+    showRecord(r, false, mm);
+    showRecord(r, true, inch);
     EXPECT_EQ(mm.text("EditWidth"), "101.50");
     EXPECT_EQ(inch.text("EditWidth"), "4.00");
     EXPECT_EQ(inch.text("EditPrintWidthZ"), "2.00");
@@ -107,12 +107,12 @@ TEST(ConfigBindingRules, LengthsFollowTheUnitAndTheRecordsResolution) {
     ConfigRecord d;
     FakeView typed;
     typed.texts = {{"EditWidth", "50.8"}, {"EditPrintWidthZ", "-1.7"}, {"EditColumnOffsetD", "2"}};
-    ASSERT_EQ(BuildRecord(typed, false, d), std::nullopt);
+    ASSERT_EQ(buildRecord(typed, false, d), std::nullopt);
     EXPECT_FLOAT_EQ(d.real(F::paperWidth), 50.8f * 11.8f);
     EXPECT_EQ(d.integer(F::zLabelWidth), -20);   // -20.06 cut to -20
     EXPECT_EQ(d.integer(F::dColumnOffset), 23);  // 23.6
     EXPECT_EQ(d.byte(F::inchUnits), 0);
-    ASSERT_EQ(BuildRecord(typed, true, d), std::nullopt);
+    ASSERT_EQ(buildRecord(typed, true, d), std::nullopt);
     EXPECT_FLOAT_EQ(d.real(F::paperWidth), 50.8f * 200.0f);
     EXPECT_EQ(d.byte(F::inchUnits), 1);
 
@@ -121,7 +121,7 @@ TEST(ConfigBindingRules, LengthsFollowTheUnitAndTheRecordsResolution) {
     ConfigRecord broken = Resolution(0.0f, 0.0f);
     broken.setReal(F::paperWidth, 812.0f);
     FakeView b;
-    ShowRecord(broken, true, b);
+    showRecord(broken, true, b);
     EXPECT_EQ(b.text("EditWidth"), "");
 }
 
@@ -135,7 +135,7 @@ TEST(ConfigBindingRules, ListsCharactersCutterPieceAndBases) {
     r.setInteger(F::offsetBase, 4);
     r.setInteger(F::shiftXBase, 0);
     FakeView v;
-    ShowRecord(r, true, v);
+    showRecord(r, true, v);
     EXPECT_EQ(v.item("ComboBoxDensity"), 1);     // value + 1
     EXPECT_EQ(v.item("ComboBoxPrintOut"), 4);    // CUTTER
     EXPECT_EQ(v.item("ComboBoxPrintModeZ"), 2);  // item = value
@@ -149,7 +149,7 @@ TEST(ConfigBindingRules, ListsCharactersCutterPieceAndBases) {
 
     // The cutter piece only goes with the cutter.
     r.setInteger(F::printOut, 2);
-    ShowRecord(r, true, v);
+    showRecord(r, true, v);
     EXPECT_EQ(v.text("EditCutterPiece"), "");
 
     // Building: item 0 (the empty item) and no selection both mean absent;
@@ -159,7 +159,7 @@ TEST(ConfigBindingRules, ListsCharactersCutterPieceAndBases) {
     v.texts["EditOffsetBase"] = "99";
     v.texts["EditControlPrefixZ"] = "#x";
     ConfigRecord b = r;
-    ASSERT_EQ(BuildRecord(v, true, b), std::nullopt);
+    ASSERT_EQ(buildRecord(v, true, b), std::nullopt);
     EXPECT_FALSE(b.present(F::density));
     EXPECT_EQ(b.integer(F::mirror), 1);
     EXPECT_EQ(b.integer(F::offsetBase), 4);
@@ -170,7 +170,7 @@ TEST(ConfigBindingRules, SpeedCommaAndNonNumericEntries) {
     FakeView v;
     v.texts["EditSpeed"] = "3,5";
     ConfigRecord r;
-    ASSERT_EQ(BuildRecord(v, true, r), std::nullopt);
+    ASSERT_EQ(buildRecord(v, true, r), std::nullopt);
     EXPECT_FLOAT_EQ(r.real(F::speed), 3.5f);
 
     // The first box without a number stops the build and names itself; the
@@ -178,21 +178,21 @@ TEST(ConfigBindingRules, SpeedCommaAndNonNumericEntries) {
     const ConfigRecord before = r;
     v.texts["EditHeatD"] = "12a";
     v.texts["EditGapInten"] = "x";
-    auto error = BuildRecord(v, false, r);
+    auto error = buildRecord(v, false, r);
     ASSERT_TRUE(error);
     EXPECT_EQ(error->control, "EditGapInten");
     EXPECT_EQ(error->text, "x");
     EXPECT_EQ(r, before);
 
     v.texts.erase("EditGapInten");
-    error = BuildRecord(v, false, r);
+    error = buildRecord(v, false, r);
     ASSERT_TRUE(error);
     EXPECT_EQ(error->control, "EditHeatD");
 
     // Wireless numbers are checked too.
     v.texts.erase("EditHeatD");
     v.texts["edtWifiRawPort"] = "91OO";
-    error = BuildRecord(v, false, r);
+    error = buildRecord(v, false, r);
     ASSERT_TRUE(error);
     EXPECT_EQ(error->control, "edtWifiRawPort");
     EXPECT_EQ(r, before);
@@ -215,7 +215,7 @@ TEST(ConfigBindingRules, WirelessShowRules) {
     FakeView v;
     v.texts["Edit1Printname"] = "kept";
     v.texts["edtWiFiClientCerPath"] = "User Certificate";
-    ShowRecord(r, true, v);
+    showRecord(r, true, v);
 
     EXPECT_EQ(v.text("EditWiFiSSID"), "Lab");
     EXPECT_EQ(v.item("ComboBoxWiFiEncryption"), 6);
@@ -240,7 +240,7 @@ TEST(ConfigBindingRules, WirelessShowRules) {
     r.setText(F::wifiGateway, "192.168.5.1");
     r.setText(F::wifiMac, "02:00:00:00:00:01");
     v.hidden.insert("edtWiFiDnsSrvIp");
-    ShowRecord(r, true, v);
+    showRecord(r, true, v);
     EXPECT_EQ(v.item("ComboBoxWiFiDHCP"), 1);
     EXPECT_EQ(v.text("EditWiFiIP"), "192.168.5.7");
     EXPECT_EQ(v.text("EditWiFiMask"), "");
@@ -253,7 +253,7 @@ TEST(ConfigBindingRules, WirelessShowRules) {
     FakeView n;
     n.texts["EditWiFiSSID"] = "old";
     n.texts["EditBTName"] = "old-bt";
-    ShowRecord(none, true, n);
+    showRecord(none, true, n);
     EXPECT_FALSE(n.enabled("EditWiFiSSID"));
     EXPECT_EQ(n.text("EditWiFiSSID"), "old");
     EXPECT_FALSE(n.enabled("EditBTName"));
@@ -271,7 +271,7 @@ TEST(ConfigBindingRules, WirelessBluetoothAndFtpBuildRules) {
     v.hidden.insert("EditBTName");
     ConfigRecord r;
     r.setText(F::extWifiSsid, "ext");
-    ASSERT_EQ(BuildRecord(v, true, r), std::nullopt);
+    ASSERT_EQ(buildRecord(v, true, r), std::nullopt);
     EXPECT_EQ(r.text(F::wifiSsid), "Lab");
     EXPECT_TRUE(r.present(F::wifiSecurity));  // the empty item is a choice: none
     EXPECT_EQ(r.integer(F::wifiSecurity), 0);
@@ -281,7 +281,7 @@ TEST(ConfigBindingRules, WirelessBluetoothAndFtpBuildRules) {
     EXPECT_EQ(r.integer(F::wifiEap), 3 * 16 + 1);
     EXPECT_EQ(r.text(F::wifiUsername), "ann");
     EXPECT_EQ(r.text(F::extWifiSsid), "ext");  // never built from the form
-    const CertificateChoice certs = CertificatesFromForm(v);
+    const CertificateChoice certs = certificatesFromForm(v);
     EXPECT_TRUE(certs.taken);
     EXPECT_EQ(certs.caCert, "/c/ca.pem");
 
@@ -293,10 +293,10 @@ TEST(ConfigBindingRules, WirelessBluetoothAndFtpBuildRules) {
     // Typed text longer than its field is cut to it.
     v.texts["EditWiFiSSID"] = std::string(80, 's');
     v.items["cbxWiFiEapType"] = 0;
-    ASSERT_EQ(BuildRecord(v, true, r), std::nullopt);
+    ASSERT_EQ(buildRecord(v, true, r), std::nullopt);
     EXPECT_EQ(r.text(F::wifiSsid).size(), 63u);
     EXPECT_FALSE(r.present(F::wifiEap));
-    EXPECT_FALSE(CertificatesFromForm(v).taken);
+    EXPECT_FALSE(certificatesFromForm(v).taken);
 }
 
 // Every bound field of a record read from the simulated printer survives
@@ -313,18 +313,18 @@ TEST(ConfigBindingRoundTrip, RecordFromTheSimulatorInBothUnits) {
     ctx.settings = &settings;
     ctx.sleep = [](int) {};
     ConfigRecord read;
-    read.Reset();
-    ASSERT_EQ(RunLinkOperation(ctx, kOpReadConfig, kEthernet, &read, 0), kOk);
+    read.reset();
+    ASSERT_EQ(runLinkOperation(ctx, kOpReadConfig, kEthernet, &read, 0), kOk);
     ASSERT_FLOAT_EQ(read.real(F::dotsPerMm), 8.0f);
 
     int lengths = 0, others = 0;
     for (bool inch : {true, false}) {
         FakeView v;
-        ShowRecord(read, inch, v);
+        showRecord(read, inch, v);
         ConfigRecord built = read;
-        ASSERT_EQ(BuildRecord(v, inch, built), std::nullopt);
+        ASSERT_EQ(buildRecord(v, inch, built), std::nullopt);
         const double res = inch ? read.real(F::dpi) : read.real(F::dotsPerMm);
-        for (const ConfigBinding& b : ConfigBindings()) {
+        for (const ConfigBinding& b : configBindings()) {
             if (b.rule == BindRule::kInfoText || b.rule == BindRule::kInfoCount) continue;
             // Not shown without the cutter, so built absent.
             if (b.rule == BindRule::kCutterPiece && read.integer(F::printOut) != 3) continue;

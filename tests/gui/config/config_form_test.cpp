@@ -1,5 +1,5 @@
 // The configuration pages of the main window against the simulated printer:
-// what Read, Clear, Set, Save and Load show, and the exact bytes each page's
+// what Read, Clear, Set, Save and load show, and the exact bytes each page's
 // Set puts on the wire.
 #include <gtest/gtest.h>
 
@@ -37,8 +37,8 @@ class ConfigForm : public ::testing::Test {
     void start(std::vector<std::string> simArgs = {}) {
         sim = std::make_unique<m350test::SimProcess>(std::move(simArgs));
         ASSERT_TRUE(sim->ok()) << sim->error();
-        main = std::make_unique<TFormMain>(m350test::LoopbackPrinter(sim->tcpPort()),
-                                           m350test::TestSeams(prompter, progress));
+        main = std::make_unique<TFormMain>(m350test::loopbackPrinter(sim->tcpPort()),
+                                           m350test::testSeams(prompter, progress));
         page = main->configPage;
     }
 
@@ -109,13 +109,13 @@ TEST_F(ConfigForm, StartUpReadIsShownAndEveryMappedControlExists) {
     EXPECT_TRUE(prompter.shown.isEmpty());
 
     // The language binder finds every configuration control it names.
-    const QStringList missing = m350ui::ApplyMainWindowLanguage(main.get(), 0);
+    const QStringList missing = m350ui::applyMainWindowLanguage(main.get(), 0);
     for (const QString& m : missing)
-        EXPECT_EQ(page->Control(m.section(' ', 0, 0)), nullptr) << m.toStdString();
+        EXPECT_EQ(page->control(m.section(' ', 0, 0)), nullptr) << m.toStdString();
     for (const char* name :
          {"LabelUnit1", "LabelUnit9", "ComboBoxWiFiDHCP", "cbbExWiFiDHCP", "lblExWiFiGateway",
           "btnEnableExtSetup", "LabelDataBit", "LabelThresholdDetection", "ComboBoxThreshold"})
-        EXPECT_NE(page->Control(QString::fromLatin1(name)), nullptr) << name;
+        EXPECT_NE(page->control(QString::fromLatin1(name)), nullptr) << name;
 
     // Lists, limits and range labels as the pages define them.
     EXPECT_EQ(combo("ComboBoxCodePage")->count(), 37);
@@ -256,7 +256,7 @@ TEST_F(ConfigForm, SetOnTheModulePagesOfAPrinterThatHasThem) {
     EXPECT_EQ(edit("EditWiFiKey")->echoMode(), QLineEdit::Password);
 
     // A module that is not there: Set goes dark on this page only.
-    page->MarkWirelessNotRead();
+    page->markWirelessNotRead();
     EXPECT_FALSE(find<QPushButton>("ButtonConfigSet")->isEnabled());
     EXPECT_FALSE(find<QPushButton>("btnWirlessFactoryDef")->isEnabled());
     showPage(0);
@@ -290,7 +290,7 @@ TEST_F(ConfigForm, LoadThenSetConvertsWithTheFormRecordsResolution) {
     file.record.setReal(F::dotsPerMm, 11.8f);
     file.record.setReal(F::maxLength, 1180.0f);  // 100 mm at 11.8 dots per mm
     const QString path = dir.filePath("printer300.dcf");
-    ASSERT_EQ(m350::SaveConfigFile(path.toStdString(), file), m350::ConfigFileResult::kOk);
+    ASSERT_EQ(m350::saveConfigFile(path.toStdString(), file), m350::ConfigFileResult::kOk);
 
     start();
     prompter.files.push_back(path);

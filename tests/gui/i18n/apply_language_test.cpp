@@ -21,21 +21,21 @@
 
 namespace {
 
-using m350::Caption;
-using m350::Columns;
-using m350::Items;
+using m350::caption;
+using m350::columns;
+using m350::items;
 using m350::TextBinding;
-using m350::Title;
-using m350ui::LanguageQText;
+using m350::title;
+using m350ui::languageQText;
 
 template <class W>
-W* Named(W* w, const char* name) {
+W* named(W* w, const char* name) {
     w->setObjectName(QString::fromLatin1(name));
     return w;
 }
 
 QGroupBox* RadioGroup(QWidget* parent, const char* name, int items, int checked) {
-    auto* group = Named(new QGroupBox(parent), name);
+    auto* group = named(new QGroupBox(parent), name);
     for (int i = 0; i < items; ++i) {
         auto* b = new QRadioButton(QStringLiteral("item %1").arg(i), group);
         b->setObjectName(QStringLiteral("%1Item%2").arg(QString::fromLatin1(name)).arg(i));
@@ -47,18 +47,18 @@ QGroupBox* RadioGroup(QWidget* parent, const char* name, int items, int checked)
 // Every kind of control a window maps, with English placeholders.
 struct Window {
     std::unique_ptr<QWidget> root = std::make_unique<QWidget>();
-    QLabel* label = Named(new QLabel("x", root.get()), "LabelSpeed");
-    QPushButton* button = Named(new QPushButton("x", root.get()), "ButtonGetStatus");
-    QCheckBox* check = Named(new QCheckBox("x", root.get()), "CheckBoxFileTable");
-    QGroupBox* group = Named(new QGroupBox("x", root.get()), "GroupBoxLanguage");
-    QTabWidget* tabs = Named(new QTabWidget(root.get()), "PageControl1");
-    QWidget* page1 = Named(new QWidget, "TabSheet1");
-    QWidget* page2 = Named(new QWidget, "TabSheet2");
-    QComboBox* printOut = Named(new QComboBox(root.get()), "ComboBoxPrintOut");
-    QComboBox* languages = Named(new QComboBox(root.get()), "ComboBoxLanguage");
+    QLabel* label = named(new QLabel("x", root.get()), "LabelSpeed");
+    QPushButton* button = named(new QPushButton("x", root.get()), "ButtonGetStatus");
+    QCheckBox* check = named(new QCheckBox("x", root.get()), "CheckBoxFileTable");
+    QGroupBox* group = named(new QGroupBox("x", root.get()), "GroupBoxLanguage");
+    QTabWidget* tabs = named(new QTabWidget(root.get()), "PageControl1");
+    QWidget* page1 = named(new QWidget, "TabSheet1");
+    QWidget* page2 = named(new QWidget, "TabSheet2");
+    QComboBox* printOut = named(new QComboBox(root.get()), "ComboBoxPrintOut");
+    QComboBox* languages = named(new QComboBox(root.get()), "ComboBoxLanguage");
     QGroupBox* unit = RadioGroup(root.get(), "RadioGroupUnit", 2, 0);
-    QTreeWidget* list = Named(new QTreeWidget(root.get()), "ListView1");
-    QLineEdit* status = Named(new QLineEdit("Ready", root.get()), "EditPrinterStatus");
+    QTreeWidget* list = named(new QTreeWidget(root.get()), "ListView1");
+    QLineEdit* status = named(new QLineEdit("Ready", root.get()), "EditPrinterStatus");
 
     Window() {
         tabs->addTab(page1, "x");
@@ -68,68 +68,68 @@ struct Window {
         for (int i = 0; i < 14; ++i) languages->addItem(QStringLiteral("lang %1").arg(i));
         list->setColumnCount(5);
         for (int i = 1; i <= 9; ++i)
-            Named(new QLabel("x", root.get()), QStringLiteral("LabelUnit%1").arg(i).toLatin1());
+            named(new QLabel("x", root.get()), QStringLiteral("LabelUnit%1").arg(i).toLatin1());
     }
 };
 
 TEST(ApplyLanguage, EveryKindOfControlTakesItsText) {
     Window w;
     const TextBinding bindings[] = {
-        Title(37),
-        Caption("LabelSpeed", 64),
-        Caption("ButtonGetStatus", 57),
-        Caption("CheckBoxFileTable", 195),
-        Caption("GroupBoxLanguage", 9),
-        Caption("TabSheet2", 31),
-        Caption("RadioGroupUnit", 24),
-        Items("RadioGroupUnit", 0, 25, 26),
-        Items("ComboBoxPrintOut", 1, 75, 76, 77, 78),
-        Columns("ListView1", 0, 210, 211, 212, 213, 214),
+        title(37),
+        caption("LabelSpeed", 64),
+        caption("ButtonGetStatus", 57),
+        caption("CheckBoxFileTable", 195),
+        caption("GroupBoxLanguage", 9),
+        caption("TabSheet2", 31),
+        caption("RadioGroupUnit", 24),
+        items("RadioGroupUnit", 0, 25, 26),
+        items("ComboBoxPrintOut", 1, 75, 76, 77, 78),
+        columns("ListView1", 0, 210, 211, 212, 213, 214),
     };
     const int de = m350::kLangGerman;
-    EXPECT_TRUE(m350ui::ApplyLanguage(w.root.get(), bindings, de).isEmpty());
+    EXPECT_TRUE(m350ui::applyLanguage(w.root.get(), bindings, de).isEmpty());
 
-    EXPECT_EQ(w.root->windowTitle(), LanguageQText(37, de));
+    EXPECT_EQ(w.root->windowTitle(), languageQText(37, de));
     EXPECT_EQ(w.label->text(), QStringLiteral("Geschwindigkeit"));
-    EXPECT_EQ(w.button->text(), LanguageQText(57, de));
-    EXPECT_EQ(w.check->text(), LanguageQText(195, de));
+    EXPECT_EQ(w.button->text(), languageQText(57, de));
+    EXPECT_EQ(w.check->text(), languageQText(195, de));
     EXPECT_EQ(w.group->title(), QStringLiteral("Sprache"));
     EXPECT_EQ(w.tabs->tabText(1), QStringLiteral("Datei Manager"));
     EXPECT_EQ(w.tabs->tabText(0), QStringLiteral("x"));
-    EXPECT_EQ(w.unit->title(), LanguageQText(24, de));
+    EXPECT_EQ(w.unit->title(), languageQText(24, de));
     EXPECT_EQ(w.unit->findChild<QRadioButton*>("RadioGroupUnitItem0")->text(), "Zoll");
     EXPECT_EQ(w.unit->findChild<QRadioButton*>("RadioGroupUnitItem1")->text(), "mm");
     EXPECT_EQ(w.printOut->itemText(0), QString());
-    EXPECT_EQ(w.printOut->itemText(4), LanguageQText(78, de));
+    EXPECT_EQ(w.printOut->itemText(4), languageQText(78, de));
     for (int c = 0; c < 5; ++c)
-        EXPECT_EQ(w.list->headerItem()->text(c), LanguageQText(210 + c, de));
+        EXPECT_EQ(w.list->headerItem()->text(c), languageQText(210 + c, de));
 }
 
 TEST(ApplyLanguage, ListSelectionSurvivesALanguageChange) {
     Window w;
     QSignalSpy changed(w.printOut, &QComboBox::currentIndexChanged);
-    m350ui::ApplyMainWindowLanguage(w.root.get(), m350::kLangEnglish);
-    m350ui::ApplyMainWindowLanguage(w.root.get(), m350::kLangGerman);
+    m350ui::applyMainWindowLanguage(w.root.get(), m350::kLangEnglish);
+    m350ui::applyMainWindowLanguage(w.root.get(), m350::kLangGerman);
     EXPECT_EQ(w.printOut->currentIndex(), 3);
-    EXPECT_EQ(w.printOut->currentText(), LanguageQText(77, m350::kLangGerman));
+    EXPECT_EQ(w.printOut->currentText(), languageQText(77, m350::kLangGerman));
     EXPECT_EQ(w.printOut->currentText(), QStringLiteral("ABZIEHEN"));
     EXPECT_EQ(changed.count(), 0);
 
     w.unit->findChild<QRadioButton*>("RadioGroupUnitItem1")->setChecked(true);
-    m350ui::ApplyMainWindowLanguage(w.root.get(), m350::kLangRussian);
+    m350ui::applyMainWindowLanguage(w.root.get(), m350::kLangRussian);
     EXPECT_TRUE(w.unit->findChild<QRadioButton*>("RadioGroupUnitItem1")->isChecked());
 }
 
 TEST(ApplyLanguage, MissingAndUnfitControlsAreReported) {
     Window w;
     const TextBinding bindings[] = {
-        Caption("LabelNoSuchControl", 1),
-        Items("ComboBoxPrintOut", 1, 75, 76, 77, 78, 79),  // one item too many
-        Caption("EditPrinterStatus", 48),                  // an edit box has no caption
-        Items("LabelSpeed", 0, 1),                         // a label has no items
-        Caption("LabelSpeed", 64),
+        caption("LabelNoSuchControl", 1),
+        items("ComboBoxPrintOut", 1, 75, 76, 77, 78, 79),  // one item too many
+        caption("EditPrinterStatus", 48),                  // an edit box has no caption
+        items("LabelSpeed", 0, 1),                         // a label has no items
+        caption("LabelSpeed", 64),
     };
-    const QStringList problems = m350ui::ApplyLanguage(w.root.get(), bindings, 0);
+    const QStringList problems = m350ui::applyLanguage(w.root.get(), bindings, 0);
     ASSERT_EQ(problems.size(), 4) << problems.join("; ").toStdString();
     EXPECT_EQ(problems[0], "LabelNoSuchControl");
     EXPECT_TRUE(problems[1].startsWith("ComboBoxPrintOut: has 5 items, needs 6"));
@@ -143,14 +143,14 @@ TEST(ApplyLanguage, MissingAndUnfitControlsAreReported) {
 TEST(ApplyMainWindowLanguage, UnitLabelsAndStatusText) {
     Window w;
     w.unit->findChild<QRadioButton*>("RadioGroupUnitItem1")->setChecked(true);
-    m350ui::ApplyMainWindowLanguage(w.root.get(), m350::kLangRussian);
+    m350ui::applyMainWindowLanguage(w.root.get(), m350::kLangRussian);
     for (int i = 1; i <= 9; ++i)
         EXPECT_EQ(w.root->findChild<QLabel*>(QStringLiteral("LabelUnit%1").arg(i))->text(),
                   QStringLiteral("мм"));
     EXPECT_TRUE(w.status->text().isEmpty());
 
     w.unit->findChild<QRadioButton*>("RadioGroupUnitItem0")->setChecked(true);
-    m350ui::ApplyMainWindowLanguage(w.root.get(), m350::kLangPolish);
+    m350ui::applyMainWindowLanguage(w.root.get(), m350::kLangPolish);
     EXPECT_EQ(w.root->findChild<QLabel*>("LabelUnit9")->text(), QStringLiteral("cal"));
 }
 
@@ -159,16 +159,16 @@ TEST(ComboBoxLanguageChange, TranslatesTheListAndKeepsTheChoice) {
     QSignalSpy changed(w.languages, &QComboBox::currentIndexChanged);
     w.languages->setCurrentIndex(m350::kLangJapanese);
     m350ui::ComboBoxLanguageChange(w.root.get(), m350::kLangJapanese);
-    EXPECT_EQ(m350::CurrentLanguage(), m350::kLangJapanese);
+    EXPECT_EQ(m350::currentLanguage(), m350::kLangJapanese);
     EXPECT_EQ(w.languages->currentIndex(), m350::kLangJapanese);
     EXPECT_EQ(w.languages->currentText(), QStringLiteral("日本語"));
     for (int i = 0; i < 14; ++i)
-        EXPECT_EQ(w.languages->itemText(i), LanguageQText(10 + i, m350::kLangJapanese));
+        EXPECT_EQ(w.languages->itemText(i), languageQText(10 + i, m350::kLangJapanese));
     EXPECT_EQ(w.tabs->tabText(0), QStringLiteral("プリンタ設定"));
 
     // An index past the list falls back to English.
     m350ui::ComboBoxLanguageChange(w.root.get(), 14);
-    EXPECT_EQ(m350::CurrentLanguage(), m350::kLangEnglish);
+    EXPECT_EQ(m350::currentLanguage(), m350::kLangEnglish);
     EXPECT_EQ(w.languages->currentIndex(), 0);
     EXPECT_EQ(w.languages->currentText(), QStringLiteral("English"));
     EXPECT_EQ(changed.count(), 1);  // only the operator's own pick
@@ -178,10 +178,10 @@ TEST(StartMainWindowLanguage, ForcedLanguageWinsOverTheSystem) {
     Window w;
     const QByteArray saved = qgetenv("LC_ALL");
     qputenv("LC_ALL", "ru_RU.UTF-8");
-    EXPECT_EQ(m350ui::StartMainWindowLanguage(w.root.get()), m350::kLangRussian);
+    EXPECT_EQ(m350ui::startMainWindowLanguage(w.root.get()), m350::kLangRussian);
     EXPECT_EQ(w.languages->currentIndex(), m350::kLangRussian);
-    EXPECT_EQ(m350ui::StartMainWindowLanguage(w.root.get(), m350::kLangCzech), m350::kLangCzech);
-    EXPECT_EQ(m350::CurrentLanguage(), m350::kLangCzech);
+    EXPECT_EQ(m350ui::startMainWindowLanguage(w.root.get(), m350::kLangCzech), m350::kLangCzech);
+    EXPECT_EQ(m350::currentLanguage(), m350::kLangCzech);
     EXPECT_EQ(w.group->title(), QStringLiteral("Jazyk"));
     if (saved.isEmpty()) {
         qunsetenv("LC_ALL");
@@ -193,13 +193,13 @@ TEST(StartMainWindowLanguage, ForcedLanguageWinsOverTheSystem) {
 TEST(ApplyLanguage, ChineseAndJapaneseNameTheirCjkFace) {
     Window w;
     const QString family = w.root->font().families().value(0, w.root->font().family());
-    m350ui::ApplyLanguage(w.root.get(), {}, m350::kLangJapanese);
+    m350ui::applyLanguage(w.root.get(), {}, m350::kLangJapanese);
     EXPECT_EQ(w.root->font().families().value(0), family);
     EXPECT_EQ(w.root->font().families().back(), QStringLiteral("Noto Sans CJK JP"));
-    m350ui::ApplyLanguage(w.root.get(), {}, m350::kLangTraditionalChinese);
+    m350ui::applyLanguage(w.root.get(), {}, m350::kLangTraditionalChinese);
     EXPECT_EQ(w.root->font().families().back(), QStringLiteral("Noto Sans CJK TC"));
     EXPECT_FALSE(w.root->font().families().contains(QStringLiteral("Noto Sans CJK JP")));
-    m350ui::ApplyLanguage(w.root.get(), {}, m350::kLangPolish);
+    m350ui::applyLanguage(w.root.get(), {}, m350::kLangPolish);
     for (const QString& f : w.root->font().families())
         EXPECT_FALSE(f.contains("CJK")) << f.toStdString();
 }
@@ -221,9 +221,9 @@ TEST(ApplyLanguage, OverflowingLabelsGrowOnlyIntoFreeRoom) {
     auto* righty =
         static_cast<QLabel*>(place(new QLabel("x", &root), "LabelRighty", {300, 70, 20, 15}));
     righty->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    const TextBinding bindings[] = {Caption("LabelFree", 201), Caption("LabelBlocked", 201),
-                                    Caption("LabelRighty", 201)};
-    m350ui::ApplyLanguage(&root, bindings, m350::kLangRussian);
+    const TextBinding bindings[] = {caption("LabelFree", 201), caption("LabelBlocked", 201),
+                                    caption("LabelRighty", 201)};
+    m350ui::applyLanguage(&root, bindings, m350::kLangRussian);
 
     EXPECT_EQ(free->x(), 10);
     EXPECT_GE(free->width(), free->sizeHint().width());
@@ -242,16 +242,16 @@ TEST(ApplyLanguage, WideButtonCaptionsDrawSmallerUntilTheyFit) {
     auto* button = new QPushButton("x", &root);
     button->setObjectName("ButtonLineModeOut");
     button->setGeometry(0, 0, 120, 25);
-    const TextBinding bindings[] = {Caption("ButtonLineModeOut", 44)};
+    const TextBinding bindings[] = {caption("ButtonLineModeOut", 44)};
     const int room = 120 - 8;
 
-    m350ui::ApplyLanguage(&root, bindings, m350::kLangGerman);  // "Zeilenmodus beenden"
+    m350ui::applyLanguage(&root, bindings, m350::kLangGerman);  // "Zeilenmodus beenden"
     const QFont german = button->font();
     EXPECT_LT(german.pointSizeF(), 8.0);
     EXPECT_GE(german.pointSizeF(), 6.0);
     EXPECT_LE(QFontMetrics(german).horizontalAdvance(button->text()), room);
 
-    m350ui::ApplyLanguage(&root, bindings, m350::kLangEnglish);  // "Exit Line Mode" fits
+    m350ui::applyLanguage(&root, bindings, m350::kLangEnglish);  // "Exit Line Mode" fits
     EXPECT_EQ(button->font().pointSizeF(), 8.0);
     EXPECT_FALSE(button->testAttribute(Qt::WA_SetFont));
 }

@@ -49,8 +49,8 @@ int TextRoom(const QLineEdit* e) {
 class ValueFit : public ::testing::TestWithParam<int> {
   protected:
     void SetUp() override {
-        MainWindowSeams seams = m350test::TestSeams(prompter, progress);
-        m350test::WithoutPrinter(seams);
+        MainWindowSeams seams = m350test::testSeams(prompter, progress);
+        m350test::withoutPrinter(seams);
         window = std::make_unique<TFormMain>(m350ui::StartupOptions{}, seams);
         window->show();
         m350ui::ComboBoxLanguageChange(window.get(), GetParam());

@@ -24,13 +24,13 @@
 
 namespace {
 
-using m350ui::LanguageQText;
+using m350ui::languageQText;
 
 class Windows : public ::testing::Test {
   protected:
     TFormMain& make(std::optional<int> language) {
-        MainWindowSeams seams = m350test::TestSeams(prompter, progress);
-        m350test::WithoutPrinter(seams);
+        MainWindowSeams seams = m350test::testSeams(prompter, progress);
+        m350test::withoutPrinter(seams);
         m350ui::StartupOptions options;
         options.language = language;
         window = std::make_unique<TFormMain>(options, seams);
@@ -50,7 +50,7 @@ class Windows : public ::testing::Test {
 
 TEST_F(Windows, EveryMappedControlOfTheMainWindowExists) {
     TFormMain& w = make(m350::kLangEnglish);
-    const QStringList missing = m350ui::ApplyMainWindowLanguage(&w, m350::kLangGerman);
+    const QStringList missing = m350ui::applyMainWindowLanguage(&w, m350::kLangGerman);
     EXPECT_TRUE(missing.isEmpty()) << missing.join(", ").toStdString();
 }
 
@@ -101,21 +101,21 @@ TEST_F(Windows, FileAndFontPagesListTheirItemsInOrder) {
     emit languages->activated(m350::kLangGerman);
     EXPECT_EQ(find<QComboBox>("ComboBoxFontEncode")->currentIndex(), 2);
     EXPECT_EQ(find<QComboBox>("ComboBoxFontEncode")->currentText(),
-              LanguageQText(170, m350::kLangGerman));
-    EXPECT_EQ(pitch->itemText(1), LanguageQText(175, m350::kLangGerman));
+              languageQText(170, m350::kLangGerman));
+    EXPECT_EQ(pitch->itemText(1), languageQText(175, m350::kLangGerman));
     EXPECT_EQ(pitch->currentIndex(), 1);
 }
 
 TEST_F(Windows, CommandLineLanguageTranslatesTheWindowAtStartUp) {
     TFormMain& w = make(m350::kLangRussian);
     EXPECT_EQ(w.currentLanguage(), m350::kLangRussian);
-    EXPECT_EQ(m350::CurrentLanguage(), m350::kLangRussian);
+    EXPECT_EQ(m350::currentLanguage(), m350::kLangRussian);
     EXPECT_EQ(find<QComboBox>("ComboBoxLanguage")->currentIndex(), m350::kLangRussian);
     EXPECT_EQ(find<QComboBox>("ComboBoxLanguage")->currentText(), QStringLiteral("Русский"));
     EXPECT_EQ(find<QWidget>("GroupBoxLanguage")->property("title").toString(),
               QStringLiteral("Язык"));
     EXPECT_EQ(find<QTabWidget>("PageControl1")->tabText(1), QStringLiteral("Управление файлом"));
-    EXPECT_EQ(find<QPushButton>("ButtonGetStatus")->text(), LanguageQText(57, m350::kLangRussian));
+    EXPECT_EQ(find<QPushButton>("ButtonGetStatus")->text(), languageQText(57, m350::kLangRussian));
     // Texts the table does not hold stay in English.
     EXPECT_EQ(find<QComboBox>("ComboBoxInterFace")->itemText(3), QStringLiteral("ETHERNET"));
 }
@@ -137,14 +137,14 @@ TEST_F(Windows, OperatorSwitchesLanguageAndKeepsEveryChoice) {
     EXPECT_EQ(w.currentLanguage(), m350::kLangJapanese);
     EXPECT_EQ(languages->currentIndex(), m350::kLangJapanese);
     for (int i = 0; i < m350::kLanguageCount; ++i)
-        EXPECT_EQ(languages->itemText(i), LanguageQText(10 + i, m350::kLangJapanese)) << i;
+        EXPECT_EQ(languages->itemText(i), languageQText(10 + i, m350::kLangJapanese)) << i;
     EXPECT_EQ(unit->itemIndex(), 1);
     EXPECT_EQ(unit->itemText(0), QStringLiteral("インチ"));
     EXPECT_EQ(iface->currentIndex(), m350::kEthernet);
     EXPECT_EQ(encode->itemIndex(), 3);
-    EXPECT_EQ(encode->itemText(3), LanguageQText(193, m350::kLangJapanese));
+    EXPECT_EQ(encode->itemText(3), languageQText(193, m350::kLangJapanese));
     EXPECT_TRUE(find<QLineEdit>("EditPrinterStatus")->text().isEmpty());
-    EXPECT_EQ(find<QPushButton>("ButtonSend")->text(), LanguageQText(199, m350::kLangJapanese));
+    EXPECT_EQ(find<QPushButton>("ButtonSend")->text(), languageQText(199, m350::kLangJapanese));
 
     // Dialogs opened afterwards come up in the new language.
     m350::SerialSettings serial;
@@ -166,7 +166,7 @@ TEST_F(Windows, PostPrintActionKeepsItsItemInGerman) {
     emit languages->activated(m350::kLangGerman);
     EXPECT_EQ(printOut->currentIndex(), 3);
     EXPECT_EQ(printOut->currentText(), QStringLiteral("ABZIEHEN"));
-    EXPECT_EQ(find<QLabel>("LabelPrintOut")->text(), LanguageQText(74, m350::kLangGerman));
+    EXPECT_EQ(find<QLabel>("LabelPrintOut")->text(), languageQText(74, m350::kLangGerman));
 }
 
 TEST_F(Windows, DialogsHaveEveryMappedControl) {
@@ -174,22 +174,22 @@ TEST_F(Windows, DialogsHaveEveryMappedControl) {
     for (int lang = 0; lang < m350::kLanguageCount; ++lang) {
         m350::SerialSettings serial;
         TFormRs232Setup rs232(serial, lang, &w);
-        EXPECT_TRUE(m350ui::ApplyDialogLanguage(&rs232, "TFormRs232Setup", lang).isEmpty());
-        EXPECT_EQ(rs232.findChild<QLabel*>("LabelHardwareS")->text(), LanguageQText(201, lang));
+        EXPECT_TRUE(m350ui::applyDialogLanguage(&rs232, "TFormRs232Setup", lang).isEmpty());
+        EXPECT_EQ(rs232.findChild<QLabel*>("LabelHardwareS")->text(), languageQText(201, lang));
 
         std::string lpt = "LPT1";
         TFormLPTSetup lptDialog(lpt, lang, &w);
-        EXPECT_TRUE(m350ui::ApplyDialogLanguage(&lptDialog, "TFormLPTSetup", lang).isEmpty());
-        EXPECT_EQ(lptDialog.findChild<QPushButton*>("ButtonSet")->text(), LanguageQText(4, lang));
+        EXPECT_TRUE(m350ui::applyDialogLanguage(&lptDialog, "TFormLPTSetup", lang).isEmpty());
+        EXPECT_EQ(lptDialog.findChild<QPushButton*>("ButtonSet")->text(), languageQText(4, lang));
 
         TFormPassword password("secret", prompter, lang, &w);
-        EXPECT_TRUE(m350ui::ApplyDialogLanguage(&password, "TFormPassword", lang).isEmpty());
-        EXPECT_EQ(password.windowTitle(), LanguageQText(261, lang));
+        EXPECT_TRUE(m350ui::applyDialogLanguage(&password, "TFormPassword", lang).isEmpty());
+        EXPECT_EQ(password.windowTitle(), languageQText(261, lang));
 
         std::string newPassword;
         TFormPasswordSetup setup(newPassword, prompter, lang, &w);
-        EXPECT_TRUE(m350ui::ApplyDialogLanguage(&setup, "TFormPasswordSetup", lang).isEmpty());
-        EXPECT_EQ(setup.findChild<QLabel*>("LabelOldPassword")->text(), LanguageQText(259, lang));
+        EXPECT_TRUE(m350ui::applyDialogLanguage(&setup, "TFormPasswordSetup", lang).isEmpty());
+        EXPECT_EQ(setup.findChild<QLabel*>("LabelOldPassword")->text(), languageQText(259, lang));
     }
 }
 

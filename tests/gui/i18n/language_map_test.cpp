@@ -29,10 +29,10 @@ TEST(LanguageMap, BindingsNameRealKeysAndControls) {
             }
         }
     };
-    check(m350::MainWindowBindings(), "main window");
-    for (const char* dialog : m350::DialogClassesWithTexts())
-        check(m350::DialogBindings(dialog), dialog);
-    EXPECT_TRUE(m350::DialogBindings("TFormNoSuchWindow").empty());
+    check(m350::mainWindowBindings(), "main window");
+    for (const char* dialog : m350::dialogClassesWithTexts())
+        check(m350::dialogBindings(dialog), dialog);
+    EXPECT_TRUE(m350::dialogBindings("TFormNoSuchWindow").empty());
 
     // Keys 144 and 151 are in the table for no window.
     auto uses = [](std::span<const m350::TextBinding> bindings, int key) {
@@ -42,9 +42,9 @@ TEST(LanguageMap, BindingsNameRealKeysAndControls) {
         return false;
     };
     for (int unused : {144, 151}) {
-        EXPECT_FALSE(uses(m350::MainWindowBindings(), unused));
-        for (const char* dialog : m350::DialogClassesWithTexts())
-            EXPECT_FALSE(uses(m350::DialogBindings(dialog), unused)) << dialog;
+        EXPECT_FALSE(uses(m350::mainWindowBindings(), unused));
+        for (const char* dialog : m350::dialogClassesWithTexts())
+            EXPECT_FALSE(uses(m350::dialogBindings(dialog), unused)) << dialog;
     }
 }
 

@@ -35,8 +35,8 @@ class WirelessPage : public ::testing::Test {
         sim = std::make_unique<SimProcess>(simArgs);
         EXPECT_TRUE(sim->ok()) << sim->error();
         window = std::make_unique<TFormMain>(
-            m350test::LoopbackPrinter(sim->tcpPort()),
-            m350test::TestSeams(prompter, progress, QSize(1024, 768)));
+            m350test::loopbackPrinter(sim->tcpPort()),
+            m350test::testSeams(prompter, progress, QSize(1024, 768)));
         settle();
         prompter.shown.clear();
         prompter.messages.clear();
@@ -240,14 +240,14 @@ TEST_F(WirelessPage, FactoryDefaultSendsTheLineAndMarksTheModuleUnknown) {
     ConfigPage& page = *w.configPage;
     auto* button = find<QPushButton>("btnWirlessFactoryDef");
     ASSERT_TRUE(button->isEnabled());
-    ASSERT_FALSE(page.MacNoModule());
+    ASSERT_FALSE(page.macNoModule());
     edit("edtWiFiSrvCerPath")->setText("/c/CA.PEM");
     edit("edtWiFiPrivKeyPath")->setText("/c/K.KEY");
 
     button->click();
     EXPECT_EQ(settle(), (std::vector<std::string>{kPasswordRead, "WLAN DEFAULT\r\n"}));
     EXPECT_TRUE(prompter.shown.isEmpty());
-    EXPECT_TRUE(page.MacNoModule());
+    EXPECT_TRUE(page.macNoModule());
     EXPECT_EQ(edit("edtWiFiMac")->palette().color(QPalette::Base), QColor(Qt::red));
     EXPECT_FALSE(page.ButtonConfigSet->isEnabled());
     EXPECT_FALSE(button->isEnabled());
@@ -268,7 +268,7 @@ TEST_F(WirelessPage, FactoryDefaultAsksForThePrinterPassword) {
     find<QPushButton>("btnWirlessFactoryDef")->click();  // the prompt is cancelled
     EXPECT_EQ(settle(), std::vector<std::string>{kPasswordRead});
     EXPECT_EQ(prompter.shown, QStringList{"dialog: TFormPassword"});
-    EXPECT_FALSE(window->configPage->MacNoModule());
+    EXPECT_FALSE(window->configPage->macNoModule());
     EXPECT_TRUE(find<QPushButton>("btnWirlessFactoryDef")->isEnabled());
 }
 
@@ -282,7 +282,7 @@ TEST_F(WirelessPage, FailedFactoryDefaultShowsItsMessageAndMarksTheModuleAnyway)
     find<QPushButton>("btnWirlessFactoryDef")->click();
     unsetenv("M350_LPT1");
     EXPECT_EQ(prompter.messages, QStringList{"Port Open Error"});
-    EXPECT_TRUE(w.configPage->MacNoModule());
+    EXPECT_TRUE(w.configPage->macNoModule());
     EXPECT_FALSE(w.configPage->ButtonConfigSet->isEnabled());
 }
 
