@@ -8,7 +8,7 @@
 #include "core/i18n/language_table.h"
 #include "core/link/link_operations.h"
 
-namespace m350cli {
+namespace m350::cli {
 
 namespace {
 
@@ -140,4 +140,4 @@ int runCommandLine(int argc, char** argv) {
     return code;
 }
 
-}  // namespace m350cli
+}  // namespace m350::cli

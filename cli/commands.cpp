@@ -7,7 +7,7 @@
 #include "core/i18n/language_table.h"
 #include "core/link/link_operations.h"
 
-namespace m350cli {
+namespace m350::cli {
 
 std::string statusJson(const m350::StatusFlags& flags, int language) {
     const int key = m350::statusTextKeyFor(flags);
@@ -49,4 +49,4 @@ int sendCommand(Session& s, const std::string& path) {
     return s.run(m350::kOpRawSend, data.data(), static_cast<int>(data.size()));
 }
 
-}  // namespace m350cli
+}  // namespace m350::cli

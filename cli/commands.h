@@ -9,7 +9,7 @@
 #include "cli/session.h"
 #include "core/printer/status.h"
 
-namespace m350cli {
+namespace m350::cli {
 
 // status: link operation 0, the status word of the language (and the flags with --json).
 int statusCommand(Session& s, bool json);
@@ -26,4 +26,4 @@ int sendCommand(Session& s, const std::string& path);
 // The status as JSON text: {"status": word, "statusKey": key, "flags": [10 numbers]}.
 std::string statusJson(const m350::StatusFlags& flags, int language);
 
-}  // namespace m350cli
+}  // namespace m350::cli

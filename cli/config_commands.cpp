@@ -13,7 +13,7 @@
 #include "core/config/config_file.h"
 #include "core/config/config_write.h"
 
-namespace m350cli {
+namespace m350::cli {
 
 namespace {
 
@@ -177,4 +177,4 @@ void addConfigCommands(CLI::App& app, Invocation& inv) {
     });
 }
 
-}  // namespace m350cli
+}  // namespace m350::cli

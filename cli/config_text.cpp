@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <optional>
 
-namespace m350cli {
+namespace m350::cli {
 
 namespace {
 
@@ -187,4 +187,4 @@ std::string dumpJson(const Json& j) {
     return j.dump(2, ' ', false, Json::error_handler_t::replace);
 }
 
-}  // namespace m350cli
+}  // namespace m350::cli

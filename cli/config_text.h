@@ -8,7 +8,7 @@
 
 #include "core/config/config_record.h"
 
-namespace m350cli {
+namespace m350::cli {
 
 // One line per field: name, value, unit where there is one.
 std::string recordText(const m350::ConfigRecord& record, bool inch);
@@ -23,4 +23,4 @@ std::string printableText(std::string_view text);
 // JSON text of a value, with bytes that are not UTF-8 replaced.
 std::string dumpJson(const nlohmann::ordered_json& j);
 
-}  // namespace m350cli
+}  // namespace m350::cli

@@ -3,7 +3,7 @@
 // use the sysexits numbers, which no result code collides with.
 #pragma once
 
-namespace m350cli {
+namespace m350::cli {
 
 enum ExitCode : int {
     kExitOk = 0,
@@ -16,4 +16,4 @@ enum ExitCode : int {
     kExitRefused = 77,     // the printer password was not answered or was wrong
 };
 
-}  // namespace m350cli
+}  // namespace m350::cli

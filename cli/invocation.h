@@ -15,7 +15,7 @@ namespace CLI {
 class App;
 }
 
-namespace m350cli {
+namespace m350::cli {
 
 struct Invocation {
     PortOptions port;
@@ -43,4 +43,4 @@ void addConfigCommands(CLI::App& app, Invocation& inv);
 // Parses argv and runs the command; the process exit status.
 int runCommandLine(int argc, char** argv);
 
-}  // namespace m350cli
+}  // namespace m350::cli

@@ -2,5 +2,5 @@
 #include "cli/invocation.h"
 
 int main(int argc, char** argv) {
-    return m350cli::runCommandLine(argc, argv);
+    return m350::cli::runCommandLine(argc, argv);
 }

@@ -13,7 +13,7 @@
 #include "cli/session.h"
 #include "core/link/link_operations.h"
 
-namespace m350cli {
+namespace m350::cli {
 
 namespace {
 
@@ -128,4 +128,4 @@ void restoreTerminalOnSignals() {
     for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) ::sigaction(sig, &sa, nullptr);
 }
 
-}  // namespace m350cli
+}  // namespace m350::cli

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-namespace m350cli {
+namespace m350::cli {
 
 class Session;
 
@@ -42,4 +42,4 @@ std::optional<std::string> askWithoutEcho(const std::string& prompt);
 // Signal handlers that turn echo back on before the process ends.
 void restoreTerminalOnSignals();
 
-}  // namespace m350cli
+}  // namespace m350::cli

@@ -4,7 +4,7 @@
 #include <charconv>
 #include <map>
 
-namespace m350cli {
+namespace m350::cli {
 
 namespace {
 
@@ -177,4 +177,4 @@ PortChoice PortOptions::result() const {
     return c;
 }
 
-}  // namespace m350cli
+}  // namespace m350::cli

@@ -13,7 +13,7 @@ namespace CLI {
 class App;
 }
 
-namespace m350cli {
+namespace m350::cli {
 
 struct PortChoice {
     int iface = m350::kUsb;
@@ -50,4 +50,4 @@ std::optional<std::string> normalizePortName(std::string_view text, std::string_
 // the bracketed form takes an IPv6 address.
 std::optional<m350::NetAddress> parseNetAddress(std::string_view text);
 
-}  // namespace m350cli
+}  // namespace m350::cli

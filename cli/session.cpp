@@ -11,7 +11,7 @@
 #include "cli/terminal_progress.h"
 #include "core/link/link_operations.h"
 
-namespace m350cli {
+namespace m350::cli {
 
 Session::Session(PortChoice port, std::FILE* out, std::FILE* err)
     : port_(std::move(port)), out_(out), err_(err) {
@@ -105,4 +105,4 @@ bool writeFileAtomically(const std::string& path, const void* data, std::size_t 
     return false;
 }
 
-}  // namespace m350cli
+}  // namespace m350::cli

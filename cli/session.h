@@ -10,7 +10,7 @@
 #include "cli/port_options.h"
 #include "core/link/link_context.h"
 
-namespace m350cli {
+namespace m350::cli {
 
 class Session {
   public:
@@ -51,4 +51,4 @@ bool readWholeFile(const std::string& path, std::string& data, std::string& erro
 bool writeFileAtomically(const std::string& path, const void* data, std::size_t size,
                          std::string& error);
 
-}  // namespace m350cli
+}  // namespace m350::cli

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace m350cli {
+namespace m350::cli {
 
 std::string progressLine(const std::string& caption, int position, int barWidth) {
     position = std::clamp(position, 0, 100);
@@ -43,4 +43,4 @@ void TerminalProgress::draw() {
     drawn_ = position_;
 }
 
-}  // namespace m350cli
+}  // namespace m350::cli

@@ -8,7 +8,7 @@
 
 #include "core/link/progress_sink.h"
 
-namespace m350cli {
+namespace m350::cli {
 
 class TerminalProgress final : public m350::ProgressSink {
   public:
@@ -32,4 +32,4 @@ class TerminalProgress final : public m350::ProgressSink {
 // The line drawn for a position 0..100 (without the leading carriage return).
 std::string progressLine(const std::string& caption, int position, int barWidth);
 
-}  // namespace m350cli
+}  // namespace m350::cli

@@ -20,12 +20,10 @@
 #include "core/i18n/language_detect.h"
 #include "core/i18n/language_table.h"
 
-namespace m350ui {
+namespace m350::gui {
 
 namespace {
 
-using m350::TextBinding;
-using m350::TextTarget;
 
 QString name(const TextBinding& b) {
     return QString::fromLatin1(b.control);
@@ -278,11 +276,11 @@ QStringList applyLanguage(QWidget* root, std::span<const TextBinding> bindings, 
 }
 
 QStringList applyMainWindowLanguage(QWidget* mainWindow, int language) {
-    QStringList problems = applyLanguage(mainWindow, m350::mainWindowBindings(), language);
+    QStringList problems = applyLanguage(mainWindow, m350::gui::mainWindowBindings(), language);
     if (mainWindow == nullptr) return problems;
     constexpr int kKeyInch = 25, kKeyMm = 26;
     const QString unit = languageQText(selectedUnit(mainWindow) == 1 ? kKeyMm : kKeyInch, language);
-    for (const char* name : m350::kMainUnitLabels) {
+    for (const char* name : m350::gui::kMainUnitLabels) {
         if (auto* label = mainWindow->findChild<QLabel*>(QString::fromLatin1(name))) {
             label->setText(unit);
             FitLabel(label);
@@ -299,7 +297,7 @@ QStringList applyMainWindowLanguage(QWidget* mainWindow, int language) {
 }
 
 QStringList applyDialogLanguage(QWidget* dialog, const char* dialogClass, int language) {
-    return applyLanguage(dialog, m350::dialogBindings(dialogClass ? dialogClass : ""), language);
+    return applyLanguage(dialog, m350::gui::dialogBindings(dialogClass ? dialogClass : ""), language);
 }
 
 int startMainWindowLanguage(QWidget* mainWindow, std::optional<int> forced) {
@@ -326,4 +324,4 @@ void ComboBoxLanguageChange(QWidget* mainWindow, int itemIndex) {
     applyMainWindowLanguage(mainWindow, language);
 }
 
-}  // namespace m350ui
+}  // namespace m350::gui

@@ -13,7 +13,7 @@
 
 class QWidget;
 
-namespace m350ui {
+namespace m350::gui {
 
 // The text of a key in a language as a QString.
 QString languageQText(int key, int language);
@@ -28,7 +28,7 @@ QString languageQText(int key, int language);
 // ideographs take that language's forms.
 // Returns the bindings that found no control (or a list too short for its
 // items), one entry per problem, empty when all went well.
-QStringList applyLanguage(QWidget* root, std::span<const m350::TextBinding> bindings, int language);
+QStringList applyLanguage(QWidget* root, std::span<const m350::gui::TextBinding> bindings, int language);
 
 // The main window's texts, then LabelUnit1..LabelUnit9 take the translated
 // name of the unit selected in RadioGroupUnit and EditPrinterStatus is
@@ -49,4 +49,4 @@ int startMainWindowLanguage(QWidget* mainWindow, std::optional<int> forced = std
 // index outside 0..13 becomes 0) and the main window is translated.
 void ComboBoxLanguageChange(QWidget* mainWindow, int itemIndex);
 
-}  // namespace m350ui
+}  // namespace m350::gui

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace m350 {
+namespace m350::gui {
 
 namespace {
 
@@ -326,4 +326,4 @@ std::span<const char* const> dialogClassesWithTexts() {
     return kDialogNames;
 }
 
-}  // namespace m350
+}  // namespace m350::gui

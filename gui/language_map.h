@@ -8,7 +8,7 @@
 #include <span>
 #include <string_view>
 
-namespace m350 {
+namespace m350::gui {
 
 enum class TextTarget : std::uint8_t {
     kCaption,      // a label's or button's text, a group's title, a page's tab
@@ -61,11 +61,11 @@ inline constexpr std::array<const char*, 9> kMainUnitLabels = {
     "LabelUnit1", "LabelUnit2", "LabelUnit3", "LabelUnit4", "LabelUnit5",
     "LabelUnit6", "LabelUnit7", "LabelUnit8", "LabelUnit9"};
 
-// A dialog's bindings by its class name (TFormRs232Setup, TFormRTCSetup ...);
+// A dialog's bindings by its class name (Rs232SetupDialog, TFormRTCSetup ...);
 // empty for a window that has no texts of its own.
 std::span<const TextBinding> dialogBindings(std::string_view dialogClass);
 
 // The dialog classes that have bindings.
 std::span<const char* const> dialogClassesWithTexts();
 
-}  // namespace m350
+}  // namespace m350::gui

@@ -11,7 +11,7 @@
 namespace {
 
 void showException(const char* what) {
-    m350ui::QtPrompter prompter;
+    m350::gui::QtPrompter prompter;
     prompter.message(QString::fromLocal8Bit(what));
 }
 
@@ -38,23 +38,23 @@ int main(int argc, char* argv[]) {
     Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("m350-utility"));
     QApplication::setApplicationVersion(QStringLiteral("2.07"));
-    app.setStyleSheet(QString::fromLatin1(m350ui::kClassicStyleSheet));
+    app.setStyleSheet(QString::fromLatin1(m350::gui::kClassicStyleSheet));
 
-    m350ui::StartupOptions options;
+    m350::gui::StartupOptions options;
     QString message;
-    switch (m350ui::parseStartupOptions(QApplication::arguments(), options, message)) {
-        case m350ui::ParseOutcome::kHelp:
+    switch (m350::gui::parseStartupOptions(QApplication::arguments(), options, message)) {
+        case m350::gui::ParseOutcome::kHelp:
             std::fputs(qPrintable(message), stdout);
             return 0;
-        case m350ui::ParseOutcome::kError:
+        case m350::gui::ParseOutcome::kError:
             std::fprintf(stderr, "m350-utility: %s\n", qPrintable(message));
             return 2;
-        case m350ui::ParseOutcome::kRun:
+        case m350::gui::ParseOutcome::kRun:
             break;
     }
 
     try {
-        TFormMain window(options);
+        m350::gui::MainWindow window(options);
         window.show();
         return QApplication::exec();
     } catch (const std::exception& e) {

@@ -30,11 +30,12 @@
 #include "gui/dialogs/rs232_setup_dialog.h"
 #include "gui/dialogs/net_setup_dialog.h"
 
-using m350ui::newButton;
-using m350ui::newCombo;
-using m350ui::newGroup;
-using m350ui::newLabel;
-using m350ui::textOf;
+// The resource file is compiled into the library; Q_INIT_RESOURCE must run
+// from the global namespace.
+static void initResources() { Q_INIT_RESOURCE(resources); }
+
+namespace m350::gui {
+
 
 namespace {
 
@@ -52,32 +53,32 @@ QSize primaryScreenSize() {
 
 }  // namespace
 
-TFormMain::TFormMain(const m350ui::StartupOptions& options, MainWindowSeams seams, QWidget* parent)
+MainWindow::MainWindow(const m350::gui::StartupOptions& options, MainWindowSeams seams, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint) {
     if (seams.prompter) {
         prompter_ = seams.prompter;
     } else {
-        ownPrompter_ = std::make_unique<m350ui::QtPrompter>();
+        ownPrompter_ = std::make_unique<m350::gui::QtPrompter>();
         prompter_ = ownPrompter_.get();
     }
     screenSize_ = seams.screenSize ? seams.screenSize : primaryScreenSize;
     if (seams.progress) {
         link_.progress = seams.progress;
     } else {
-        ownProgress_ = std::make_unique<m350ui::ProcessProgress>(screenSize_);
+        ownProgress_ = std::make_unique<m350::gui::ProgressDialogSink>(screenSize_);
         link_.progress = ownProgress_.get();
     }
     link_.makePort = seams.makePort;
     link_.sleep = seams.sleep;
 
     // The logo lives in the window library's resources.
-    Q_INIT_RESOURCE(resources);
+    initResources();
 
     // 1. The window from its layout.
     setObjectName(QStringLiteral("TFormMain"));
-    setWindowTitle(QString::fromLatin1(m350ui::kProgramTitle));
+    setWindowTitle(QString::fromLatin1(m350::gui::kProgramTitle));
     QFont f = font();
     f.setPointSize(8);
     setFont(f);
@@ -108,7 +109,7 @@ TFormMain::TFormMain(const m350ui::StartupOptions& options, MainWindowSeams seam
     commandToolPage->initialise();
     // 10. The interface language: --language, else the system's; every
     // caption of the window follows it.
-    language_ = m350ui::startMainWindowLanguage(this, options.language);
+    language_ = m350::gui::startMainWindowLanguage(this, options.language);
     // The interface chosen on the command line, as if the operator had
     // picked it, so the first contact uses it.
     if (options.interfaceIndex) {
@@ -122,9 +123,9 @@ TFormMain::TFormMain(const m350ui::StartupOptions& options, MainWindowSeams seam
     configPage->finishStartup();
 }
 
-TFormMain::~TFormMain() = default;
+MainWindow::~MainWindow() = default;
 
-void TFormMain::buildTopLevel() {
+void MainWindow::buildTopLevel() {
     GroupBoxLanguage = newGroup(this, "GroupBoxLanguage", "Language", 0, 0, 162, 41);
     static const char* const kLanguages[14] = {"English",
                                                "Traditional Chinese",
@@ -144,10 +145,10 @@ void TFormMain::buildTopLevel() {
     for (int i = 0; i < 14; ++i) languages << textOf(10 + i, 0, kLanguages[i]);
     ComboBoxLanguage = newCombo(GroupBoxLanguage, "ComboBoxLanguage", languages, 8, 15, 146);
     ComboBoxLanguage->setMaxVisibleItems(14);
-    connect(ComboBoxLanguage, &QComboBox::activated, this, &TFormMain::ComboBoxLanguageChange);
+    connect(ComboBoxLanguage, &QComboBox::activated, this, &MainWindow::ComboBoxLanguageChange);
 
     RadioGroupUnit =
-        new m350ui::RadioGroup(this, "RadioGroupUnit", "Unit", 173, 0, 161, 41, {"inch", "mm"}, 2);
+        new m350::gui::RadioGroup(this, "RadioGroupUnit", "Unit", 173, 0, 161, 41, {"inch", "mm"}, 2);
     RadioGroupUnit->setItemIndex(0);
 
     GroupBoxInterFace = newGroup(this, "GroupBoxInterFace", "Interface", 346, 0, 209, 41);
@@ -159,15 +160,15 @@ void TFormMain::buildTopLevel() {
     ButtonInterFace = newButton(GroupBoxInterFace, "ButtonInterFace", "Setup", 113, 14, 88, 23);
     ButtonInterFace->setEnabled(false);
     // Item indexes only: the operator's pick, not the program's own changes.
-    connect(ComboBoxInterFace, &QComboBox::activated, this, &TFormMain::ComboBoxInterFaceChange);
-    connect(ButtonInterFace, &QPushButton::clicked, this, &TFormMain::ButtonInterFaceClick);
+    connect(ComboBoxInterFace, &QComboBox::activated, this, &MainWindow::ComboBoxInterFaceChange);
+    connect(ButtonInterFace, &QPushButton::clicked, this, &MainWindow::ButtonInterFaceClick);
 
-    Image1 = m350ui::place(new QLabel(this), "Image1", 568, 3, 142, 43);
+    Image1 = m350::gui::place(new QLabel(this), "Image1", 568, 3, 142, 43);
     QPixmap logo(QStringLiteral(":/logo.png"));
     if (!logo.isNull())
         Image1->setPixmap(logo.scaled(142, 43, Qt::KeepAspectRatio, Qt::SmoothTransformation));
 
-    PageControl1 = m350ui::place(new QTabWidget(this), "PageControl1", 0, 47, 721, 537);
+    PageControl1 = m350::gui::place(new QTabWidget(this), "PageControl1", 0, 47, 721, 537);
     auto addSheet = [this](const char* name, const QString& caption) {
         auto* sheet = new QWidget;
         sheet->setObjectName(QString::fromLatin1(name));
@@ -182,7 +183,7 @@ void TFormMain::buildTopLevel() {
     ScrollBar1 = new QScrollBar(Qt::Vertical, this);
     ScrollBar1->setObjectName(QStringLiteral("ScrollBar1"));
     ScrollBar1->setRange(0, 100);
-    connect(ScrollBar1, &QScrollBar::valueChanged, this, &TFormMain::ScrollBar1Change);
+    connect(ScrollBar1, &QScrollBar::valueChanged, this, &MainWindow::ScrollBar1Change);
 
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
@@ -201,7 +202,7 @@ void TFormMain::buildTopLevel() {
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(1000);
-    connect(Timer1, &QTimer::timeout, this, &TFormMain::Timer1Timer);
+    connect(Timer1, &QTimer::timeout, this, &MainWindow::Timer1Timer);
     Timer1->start();
 
     Label6 = newLabel(this, "Label6", "WLAN IP Address:", 0, 0);
@@ -213,7 +214,7 @@ void TFormMain::buildTopLevel() {
 // Below 768 screen pixels the window gives up 100 pixels of height and the
 // scroll bar moves the upper part; otherwise the bar goes and the window is
 // 20 pixels narrower.
-void TFormMain::fitToScreen() {
+void MainWindow::fitToScreen() {
     int width = kClientWidth;
     int height = kClientHeight;
     if (screenSize().height() < kSmallScreenHeight) {
@@ -230,16 +231,16 @@ void TFormMain::fitToScreen() {
     ScrollBar1->raise();
 }
 
-void TFormMain::centreOnScreen() {
+void MainWindow::centreOnScreen() {
     const QSize screen = screenSize();
     move((screen.width() - width()) / 2, (screen.height() - height()) / 2);
 }
 
-QSize TFormMain::screenSize() const {
+QSize MainWindow::screenSize() const {
     return screenSize_();
 }
 
-void TFormMain::applyStartupPorts(const m350ui::StartupOptions& options) {
+void MainWindow::applyStartupPorts(const m350::gui::StartupOptions& options) {
     settings_ = m350::PortSettings{};
     if (options.comName) settings_.serial.portName = *options.comName;
     if (options.lptName) settings_.lptName = *options.lptName;
@@ -247,32 +248,32 @@ void TFormMain::applyStartupPorts(const m350ui::StartupOptions& options) {
     if (options.port) settings_.net.port = *options.port;
 }
 
-int TFormMain::interfaceIndex() const {
+int MainWindow::interfaceIndex() const {
     return ComboBoxInterFace->currentIndex();
 }
 
-QString TFormMain::panelText(int panel) const {
+QString MainWindow::panelText(int panel) const {
     if (panel < 0 || panel >= 4) return {};
     return panels_[panel]->text();
 }
 
-int TFormMain::runStandard(std::uint32_t op, void* buffer, int extra,
+int MainWindow::runStandard(std::uint32_t op, void* buffer, int extra,
                            const std::function<void()>& onSuccess) {
-    return m350ui::runStandardCall(*this, prompter(), link_, interfaceIndex(), op, buffer, extra,
+    return m350::gui::runStandardCall(*this, prompter(), link_, interfaceIndex(), op, buffer, extra,
                                    onSuccess);
 }
 
-QPoint TFormMain::dialogPlace() const {
+QPoint MainWindow::dialogPlace() const {
     const QRect frame = frameGeometry();
     return {frame.left() + frame.width() / 3, frame.top() + frame.height() / 3};
 }
 
-void TFormMain::ComboBoxLanguageChange(int index) {
-    m350ui::ComboBoxLanguageChange(this, index);
+void MainWindow::ComboBoxLanguageChange(int index) {
+    m350::gui::ComboBoxLanguageChange(this, index);
     language_ = m350::currentLanguage();
 }
 
-void TFormMain::ComboBoxInterFaceChange(int index) {
+void MainWindow::ComboBoxInterFaceChange(int index) {
     // Reads are refused on the parallel port, so Get Status and Read go with it.
     const bool canRead = index != m350::kLpt;
     ButtonInterFace->setEnabled(index != m350::kUsb);
@@ -280,20 +281,20 @@ void TFormMain::ComboBoxInterFaceChange(int index) {
     configPage->setReadEnabled(canRead);
 }
 
-void TFormMain::ButtonInterFaceClick() {
+void MainWindow::ButtonInterFaceClick() {
     switch (interfaceIndex()) {
         case m350::kCom: {
-            TFormRs232Setup dialog(settings_.serial, language_, this);
+            Rs232SetupDialog dialog(settings_.serial, language_, this);
             prompter().runModal(dialog);
             break;
         }
         case m350::kLpt: {
-            TFormLPTSetup dialog(settings_.lptName, language_, this);
+            LptSetupDialog dialog(settings_.lptName, language_, this);
             prompter().runModal(dialog);
             break;
         }
         case m350::kEthernet: {
-            TFormNetSetup dialog(settings_.net, language_, prompter(), this);
+            NetSetupDialog dialog(settings_.net, language_, prompter(), this);
             prompter().runModal(dialog);
             break;
         }
@@ -303,20 +304,22 @@ void TFormMain::ButtonInterFaceClick() {
     refreshPortStatus();
 }
 
-void TFormMain::refreshPortStatus() {
+void MainWindow::refreshPortStatus() {
     panels_[0]->setText(QString::fromStdString(settings_.lptName));
-    panels_[1]->setText(QString::fromStdString(m350ui::serialStatusText(settings_.serial)));
+    panels_[1]->setText(QString::fromStdString(m350::gui::serialStatusText(settings_.serial)));
     panels_[2]->clear();
 }
 
-void TFormMain::Timer1Timer() {
+void MainWindow::Timer1Timer() {
     panels_[3]->setText(
         QLocale::system().toString(QDateTime::currentDateTime(), QLocale::ShortFormat));
 }
 
-void TFormMain::ScrollBar1Change(int position) {
+void MainWindow::ScrollBar1Change(int position) {
     GroupBoxLanguage->move(GroupBoxLanguage->x(), -position);
     GroupBoxInterFace->move(GroupBoxInterFace->x(), -position);
     RadioGroupUnit->move(RadioGroupUnit->x(), -position);
     PageControl1->move(PageControl1->x(), 48 - position);
 }
+
+}  // namespace m350::gui

@@ -3,7 +3,7 @@
 //
 // The window owns the current port settings, the link context every
 // operation runs with, the last status flags and the current language. Each
-// page's contents live in their own class and file (TFormMain*Page.cpp); the
+// page's contents live in their own class and file (MainWindow*Page.cpp); the
 // window creates them on their TabSheets and calls their start-up steps.
 #pragma once
 
@@ -31,40 +31,40 @@ class QTimer;
 namespace m350 {
 class Port;
 }
-namespace m350ui {
-class RadioGroup;
-class ProcessProgress;
-}  // namespace m350ui
 
+namespace m350::gui {
+
+// What the window takes from its surroundings; tests replace each part.
+class RadioGroup;
+class ProgressDialogSink;
 class ConfigPage;
 class FileManagerPage;
 class FontManagerPage;
 class CommandToolPage;
 
-// What the window takes from its surroundings; tests replace each part.
 struct MainWindowSeams {
-    m350ui::Prompter* prompter = nullptr;    // null: the desktop's boxes and dialogs
+    m350::gui::Prompter* prompter = nullptr;    // null: the desktop's boxes and dialogs
     std::function<QSize()> screenSize;       // null: the primary screen's size
-    m350::ProgressSink* progress = nullptr;  // null: TFormProcess
+    m350::ProgressSink* progress = nullptr;  // null: ProgressDialog
     // Null: the real ports.
     std::function<std::unique_ptr<m350::Port>(m350::LinkContext&, int iface)> makePort;
     std::function<void(int ms)> sleep;  // null: real pauses that keep painting
 };
 
-class TFormMain : public QWidget {
+class MainWindow : public QWidget {
     Q_OBJECT
   public:
     static constexpr int kClientWidth = 739;
     static constexpr int kClientHeight = 603;
 
-    explicit TFormMain(const m350ui::StartupOptions& options = {}, MainWindowSeams seams = {},
+    explicit MainWindow(const m350::gui::StartupOptions& options = {}, MainWindowSeams seams = {},
                        QWidget* parent = nullptr);
-    ~TFormMain() override;
+    ~MainWindow() override;
 
     // Top level.
     QGroupBox* GroupBoxLanguage;
     QComboBox* ComboBoxLanguage;
-    m350ui::RadioGroup* RadioGroupUnit;
+    m350::gui::RadioGroup* RadioGroupUnit;
     QGroupBox* GroupBoxInterFace;
     QComboBox* ComboBoxInterFace;
     QPushButton* ButtonInterFace;
@@ -95,7 +95,7 @@ class TFormMain : public QWidget {
     // Records and services for the pages and dialogs.
     m350::PortSettings& portSettings() { return settings_; }
     m350::LinkContext& link() { return link_; }
-    m350ui::Prompter& prompter() { return *prompter_; }
+    m350::gui::Prompter& prompter() { return *prompter_; }
     m350::StatusFlags& statusFlags() { return statusFlags_; }
     int interfaceIndex() const;
     int currentLanguage() const { return language_; }
@@ -147,16 +147,18 @@ class TFormMain : public QWidget {
     void buildFunctionGroup();
     void fitToScreen();
     void centreOnScreen();
-    void applyStartupPorts(const m350ui::StartupOptions& options);
+    void applyStartupPorts(const m350::gui::StartupOptions& options);
 
     m350::PortSettings settings_;
     m350::LinkContext link_;
-    std::unique_ptr<m350ui::Prompter> ownPrompter_;
-    m350ui::Prompter* prompter_ = nullptr;
-    std::unique_ptr<m350ui::ProcessProgress> ownProgress_;
+    std::unique_ptr<m350::gui::Prompter> ownPrompter_;
+    m350::gui::Prompter* prompter_ = nullptr;
+    std::unique_ptr<m350::gui::ProgressDialogSink> ownProgress_;
     std::function<QSize()> screenSize_;
     m350::StatusFlags statusFlags_{};
     int language_ = 0;
     QString startupDirectory_;
     QLabel* panels_[4] = {};
 };
+
+}  // namespace m350::gui

@@ -14,8 +14,8 @@
 #include "core/link/link_operations.h"
 #include "gui/pages/wireless_page_rules.h"
 
-using m350ui::newButton;
-using m350ui::newGroup;
+namespace m350::gui {
+
 
 namespace {
 
@@ -29,7 +29,7 @@ constexpr int kConfigWidth = kColumnLeft - 4 - 6;
 
 }  // namespace
 
-void TFormMain::buildPrinterPage() {
+void MainWindow::buildPrinterPage() {
     GroupBoxPrintreConfig = newGroup(TabSheet1, "GroupBoxPrintreConfig", "Printer Configuration", 4,
                                      2, kConfigWidth, 502);
     configPage = new ConfigPage(*this, GroupBoxPrintreConfig);
@@ -38,48 +38,48 @@ void TFormMain::buildPrinterPage() {
     GroupBoxPrinterStatus = newGroup(TabSheet1, "GroupBoxPrinterStatus", "Printer Status",
                                      kColumnLeft, 2, kColumnWidth, 74);
     EditPrinterStatus =
-        m350ui::newEdit(GroupBoxPrinterStatus, "EditPrinterStatus", 8, 18, kColumnButtonWidth);
+        m350::gui::newEdit(GroupBoxPrinterStatus, "EditPrinterStatus", 8, 18, kColumnButtonWidth);
     EditPrinterStatus->setReadOnly(true);
     ButtonGetStatus = newButton(GroupBoxPrinterStatus, "ButtonGetStatus", "Get Status", 8, 44,
                                 kColumnButtonWidth);
-    connect(ButtonGetStatus, &QPushButton::clicked, this, &TFormMain::ButtonGetStatusClick);
+    connect(ButtonGetStatus, &QPushButton::clicked, this, &MainWindow::ButtonGetStatusClick);
 
     buildFunctionGroup();
 }
 
-void TFormMain::buildFunctionGroup() {
+void MainWindow::buildFunctionGroup() {
     GroupBoxPrinterFunction = newGroup(TabSheet1, "GroupBoxPrinterFunction", "Printer Function",
                                        kColumnLeft, 80, kColumnWidth, 424);
     constexpr int kTop = 20, kPitch = 31, kLeft = 8, kWidth = kColumnButtonWidth;
     int slot = 0;
-    auto add = [&](const char* name, const char* caption, void (TFormMain::*handler)()) {
+    auto add = [&](const char* name, const char* caption, void (MainWindow::*handler)()) {
         QPushButton* b = newButton(GroupBoxPrinterFunction, name, QString::fromLatin1(caption),
                                    kLeft, kTop + slot++ * kPitch, kWidth);
         connect(b, &QPushButton::clicked, this, handler);
         return b;
     };
-    ButtonInitial = add("ButtonInitial", "Factory Default", &TFormMain::ButtonInitialClick);
-    ButtonDump = add("ButtonDump", "Dump Text", &TFormMain::ButtonDumpClick);
-    ButtonSelfTest = add("ButtonSelfTest", "Configuration Page", &TFormMain::ButtonSelfTestClick);
-    ButtonRTCSetTime = add("ButtonRTCSetTime", "RTC Setup", &TFormMain::ButtonRTCSetTimeClick);
+    ButtonInitial = add("ButtonInitial", "Factory Default", &MainWindow::ButtonInitialClick);
+    ButtonDump = add("ButtonDump", "Dump Text", &MainWindow::ButtonDumpClick);
+    ButtonSelfTest = add("ButtonSelfTest", "Configuration Page", &MainWindow::ButtonSelfTestClick);
+    ButtonRTCSetTime = add("ButtonRTCSetTime", "RTC Setup", &MainWindow::ButtonRTCSetTimeClick);
     ButtonSensorCalibrate =
-        add("ButtonSensorCalibrate", "Calibrate Sensor ", &TFormMain::ButtonSensorCalibrateClick);
+        add("ButtonSensorCalibrate", "Calibrate Sensor ", &MainWindow::ButtonSensorCalibrateClick);
     ButtonRestPrinter =
-        add("ButtonRestPrinter", "Reset Printer", &TFormMain::ButtonRestPrinterClick);
+        add("ButtonRestPrinter", "Reset Printer", &MainWindow::ButtonRestPrinterClick);
     ButtonTestPatern =
-        add("ButtonTestPatern", "Print Test Page", &TFormMain::ButtonTestPaternClick);
+        add("ButtonTestPatern", "Print Test Page", &MainWindow::ButtonTestPaternClick);
     ButtonIgnoreAuto =
-        add("ButtonIgnoreAuto", "Ignore AUTO.BAS", &TFormMain::ButtonIgnoreAutoClick);
-    ButtonEthernet = add("ButtonEthernet", "Ethernet Setup", &TFormMain::ButtonEthernetClick);
-    ButtonPassword = add("ButtonPassword", "Password Setup", &TFormMain::ButtonPasswordClick);
+        add("ButtonIgnoreAuto", "Ignore AUTO.BAS", &MainWindow::ButtonIgnoreAutoClick);
+    ButtonEthernet = add("ButtonEthernet", "Ethernet Setup", &MainWindow::ButtonEthernetClick);
+    ButtonPassword = add("ButtonPassword", "Password Setup", &MainWindow::ButtonPasswordClick);
     ButtonLineModeOut =
-        add("ButtonLineModeOut", "Exit Line Mode", &TFormMain::ButtonLineModeOutClick);
+        add("ButtonLineModeOut", "Exit Line Mode", &MainWindow::ButtonLineModeOutClick);
     ButtonActEmulation =
-        add("ButtonActEmulation", "Active Emulation", &TFormMain::ButtonActEmulationClick);
+        add("ButtonActEmulation", "Active Emulation", &MainWindow::ButtonActEmulationClick);
     ButtonActEmulation->hide();
 }
 
-void TFormMain::ButtonGetStatusClick() {
+void MainWindow::ButtonGetStatusClick() {
     // The query fills a scratch copy: a query that fails half-way leaves the
     // window's flags (which configuration files store) as they were.
     m350::StatusFlags flags = statusFlags_;
@@ -89,43 +89,45 @@ void TFormMain::ButtonGetStatusClick() {
     });
 }
 
-void TFormMain::showPrinterStatus(const m350::StatusFlags& flags) {
+void MainWindow::showPrinterStatus(const m350::StatusFlags& flags) {
     const std::string_view text = m350::languageText(m350::statusTextKeyFor(flags), language_);
     EditPrinterStatus->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
 
-void TFormMain::ButtonInitialClick() {
+void MainWindow::ButtonInitialClick() {
     if (!passwordGate(*this)) return;
     runStandard(m350::kOpFactoryDefault, nullptr);
 }
 
-void TFormMain::ButtonSelfTestClick() {
+void MainWindow::ButtonSelfTestClick() {
     runStandard(m350::kOpSelfTest, nullptr);
 }
 
-void TFormMain::ButtonIgnoreAutoClick() {
+void MainWindow::ButtonIgnoreAutoClick() {
     runStandard(m350::kOpIgnoreAuto, nullptr);
 }
 
-void TFormMain::ButtonLineModeOutClick() {
+void MainWindow::ButtonLineModeOutClick() {
     runStandard(m350::kOpExitLineMode, nullptr);
 }
 
-void TFormMain::ButtonPasswordClick() {
+void MainWindow::ButtonPasswordClick() {
     PasswordChange(*this);
 }
 
 // The wireless module's state is unknown after a reset, whatever the reset's
 // result, until the wireless settings are read again.
-void TFormMain::ButtonRestPrinterClick() {
+void MainWindow::ButtonRestPrinterClick() {
     runStandard(m350::kOpReset, nullptr);
     configPage->markWirelessNotRead();
 }
 
 // The dialogs behind these buttons join here.
-void TFormMain::ButtonDumpClick() {}
-void TFormMain::ButtonRTCSetTimeClick() {}
-void TFormMain::ButtonSensorCalibrateClick() {}
-void TFormMain::ButtonTestPaternClick() {}
-void TFormMain::ButtonEthernetClick() {}
-void TFormMain::ButtonActEmulationClick() {}
+void MainWindow::ButtonDumpClick() {}
+void MainWindow::ButtonRTCSetTimeClick() {}
+void MainWindow::ButtonSensorCalibrateClick() {}
+void MainWindow::ButtonTestPaternClick() {}
+void MainWindow::ButtonEthernetClick() {}
+void MainWindow::ButtonActEmulationClick() {}
+
+}  // namespace m350::gui

@@ -5,7 +5,9 @@
 #include "gui/pages/config_page.h"
 #include "core/link/link_operations.h"
 
-void TFormMain::firstContact() {
+namespace m350::gui {
+
+void MainWindow::firstContact() {
     const int iface = interfaceIndex();
     if (m350::runLinkOperation(link_, m350::kOpConnectionTest, iface, nullptr, 0) != m350::kOk)
         return;
@@ -18,3 +20,5 @@ void TFormMain::firstContact() {
         return;
     configPage->replaceRecord(scratch);
 }
+
+}  // namespace m350::gui

@@ -8,13 +8,15 @@
 #include "gui/main_window.h"
 #include "core/link/link_operations.h"
 
-bool passwordGate(TFormMain& main) {
+namespace m350::gui {
+
+bool passwordGate(MainWindow& main) {
     m350::PasswordGateSteps steps;
     steps.readPassword = [&main](std::string& password) {
         return main.runStandard(m350::kOpReadPassword, &password);
     };
     steps.askOperator = [&main](const std::string& password) {
-        TFormPassword dialog(password, main.prompter(), main.currentLanguage(), &main);
+        PasswordDialog dialog(password, main.prompter(), main.currentLanguage(), &main);
         dialog.move(main.dialogPlace());
         main.prompter().runModal(dialog);
         // The dialog's own verdict, never the dialog's result code alone: a
@@ -24,13 +26,13 @@ bool passwordGate(TFormMain& main) {
     return m350::passwordGate(steps);
 }
 
-void PasswordChange(TFormMain& main) {
+void PasswordChange(MainWindow& main) {
     std::string password;
     if (main.runStandard(m350::kOpReadPassword, &password) != m350::kOk) return;
     const std::string current = password;
     bool confirmed = false;
     {
-        TFormPasswordSetup dialog(password, main.prompter(), main.currentLanguage(), &main);
+        PasswordSetupDialog dialog(password, main.prompter(), main.currentLanguage(), &main);
         dialog.move(main.dialogPlace());
         main.prompter().runModal(dialog);
         confirmed = dialog.confirmed();
@@ -39,3 +41,5 @@ void PasswordChange(TFormMain& main) {
     if (!confirmed || password == current) return;
     main.runStandard(m350::kOpSetPassword, &password);
 }
+
+}  // namespace m350::gui

@@ -7,13 +7,18 @@
 // text; a refused or cancelled prompt shows nothing more.
 #pragma once
 
-class TFormMain;
-
 // True when the lasting change may go ahead: the printer has no password
 // (or the interface is the parallel port, which cannot read one), or the
-// operator typed it in TFormPassword and pressed OK.
-bool passwordGate(TFormMain& main);
+// operator typed it in PasswordDialog and pressed OK.
+
+namespace m350::gui {
+
+class MainWindow;
+
+bool passwordGate(MainWindow& main);
 
 // ButtonPasswordClick: reads the password, lets the operator change it in
-// TFormPasswordSetup, and sends the new one only when it differs.
-void PasswordChange(TFormMain& main);
+// PasswordSetupDialog, and sends the new one only when it differs.
+void PasswordChange(MainWindow& main);
+
+}  // namespace m350::gui

@@ -3,7 +3,7 @@
 #include <array>
 #include <string_view>
 
-namespace m350ui {
+namespace m350::gui {
 
 namespace {
 
@@ -40,4 +40,4 @@ std::string serialStatusText(const m350::SerialSettings& s) {
     return text;
 }
 
-}  // namespace m350ui
+}  // namespace m350::gui

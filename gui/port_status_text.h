@@ -5,7 +5,7 @@
 
 #include "core/transport/port_settings.h"
 
-namespace m350ui {
+namespace m350::gui {
 
 // "COM1 9600,N,8,1 RTS ": port name, baud, parity letter, data bits, stop
 // bits, handshake and the Xon/Xoff text (empty when off). An index outside a
@@ -14,4 +14,4 @@ namespace m350ui {
 // end of the table.
 std::string serialStatusText(const m350::SerialSettings& serial);
 
-}  // namespace m350ui
+}  // namespace m350::gui

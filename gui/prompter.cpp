@@ -6,7 +6,7 @@
 #include <QFontDialog>
 #include <QMessageBox>
 
-namespace m350ui {
+namespace m350::gui {
 
 const char* const kProgramTitle = "M350 Configuration Utility 2.07";
 
@@ -49,4 +49,4 @@ int QtPrompter::runModal(QDialog& dialog) {
     return dialog.exec();
 }
 
-}  // namespace m350ui
+}  // namespace m350::gui

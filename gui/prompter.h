@@ -10,7 +10,7 @@
 
 class QDialog;
 
-namespace m350ui {
+namespace m350::gui {
 
 struct FileDialogRequest {
     QString title;
@@ -51,4 +51,4 @@ class QtPrompter final : public Prompter {
 // caption of the message boxes: the program's title.
 extern const char* const kProgramTitle;
 
-}  // namespace m350ui
+}  // namespace m350::gui

@@ -6,7 +6,7 @@
 #include "gui/prompter.h"
 #include "core/link/link_operations.h"
 
-namespace m350ui {
+namespace m350::gui {
 
 int runStandardCall(QWidget& mainWindow, Prompter& prompter, m350::LinkContext& link, int iface,
                     std::uint32_t op, void* buffer, int extra,
@@ -29,4 +29,4 @@ int runStandardCall(QWidget& mainWindow, Prompter& prompter, m350::LinkContext& 
     return result;
 }
 
-}  // namespace m350ui
+}  // namespace m350::gui

@@ -12,7 +12,7 @@ namespace m350 {
 struct LinkContext;
 }
 
-namespace m350ui {
+namespace m350::gui {
 
 class Prompter;
 
@@ -23,4 +23,4 @@ int runStandardCall(QWidget& mainWindow, Prompter& prompter, m350::LinkContext& 
                     std::uint32_t op, void* buffer, int extra,
                     const std::function<void()>& onSuccess = {});
 
-}  // namespace m350ui
+}  // namespace m350::gui

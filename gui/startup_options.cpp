@@ -5,7 +5,7 @@
 
 #include "core/transport/port_settings.h"
 
-namespace m350ui {
+namespace m350::gui {
 
 namespace {
 
@@ -116,4 +116,4 @@ ParseOutcome parseStartupOptions(const QStringList& args, StartupOptions& out, Q
     return ParseOutcome::kRun;
 }
 
-}  // namespace m350ui
+}  // namespace m350::gui

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-namespace m350ui {
+namespace m350::gui {
 
 struct StartupOptions {
     std::optional<int> interfaceIndex;   // --interface usb|com|lpt|ethernet
@@ -24,4 +24,4 @@ enum class ParseOutcome { kRun, kHelp, kError };
 // leave the text to print in message.
 ParseOutcome parseStartupOptions(const QStringList& args, StartupOptions& out, QString& message);
 
-}  // namespace m350ui
+}  // namespace m350::gui

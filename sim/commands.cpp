@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <functional>
 
-namespace m350sim {
+namespace m350::sim {
 
 namespace {
 
@@ -662,4 +662,4 @@ bool applyCommand(Printer& printer, std::string_view rawLine) {
     return best->apply(printer, line.substr(bestLen));
 }
 
-}  // namespace m350sim
+}  // namespace m350::sim

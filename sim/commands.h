@@ -10,7 +10,7 @@
 
 #include "printer.h"
 
-namespace m350sim {
+namespace m350::sim {
 
 // Fills every report key with the values of the given profile.
 void loadDefaults(Printer& printer, const Profile& profile);
@@ -48,4 +48,4 @@ double dotsPerMm(double dpi);
 // nullopt when the text holds no number.
 std::optional<long> lengthToDots(std::string_view text, double dpi);
 
-}  // namespace m350sim
+}  // namespace m350::sim

@@ -5,7 +5,7 @@
 
 #include "commands.h"
 
-namespace m350sim {
+namespace m350::sim {
 
 void loadDefaults(Printer& p, const Profile& profile) {
     const bool dpi300 = profile.dpi == 300;
@@ -212,4 +212,4 @@ std::optional<std::string> computedReport(const Printer& p, const std::string& k
     return std::nullopt;
 }
 
-}  // namespace m350sim
+}  // namespace m350::sim

@@ -104,13 +104,13 @@ bool parseHex8(const std::string& hex, std::array<std::uint8_t, 8>& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    m350sim::Profile profile;
+    m350::sim::Profile profile;
     // Explicit flags win over --profile, whatever their order on the command line.
     std::optional<int> edition, dpi;
     std::optional<bool> bluetooth;
     std::optional<std::string> wifi;
-    m350sim::ServerOptions server;
-    std::vector<m350sim::Fault> faults;
+    m350::sim::ServerOptions server;
+    std::vector<m350::sim::Fault> faults;
     std::vector<std::pair<std::string, std::string>> sets;
     std::string statusByte, extStatus;
     struct PresetFile {
@@ -173,7 +173,7 @@ int main(int argc, char** argv) {
         } else if (opt == "--profile") {
             std::string v = need();
             if (v == "full") {
-                profile = m350sim::Profile{};
+                profile = m350::sim::Profile{};
             } else if (v == "basic") {
                 profile.edition = 99;
                 profile.bluetooth = false;
@@ -183,7 +183,7 @@ int main(int argc, char** argv) {
                 profile.bluetooth = false;
                 profile.wifi = "off";
             } else if (v == "300dpi") {
-                profile = m350sim::Profile{};
+                profile = m350::sim::Profile{};
                 profile.dpi = 300;
             } else {
                 fail("unknown --profile " + v);
@@ -219,8 +219,8 @@ int main(int argc, char** argv) {
             extStatus = need();
         } else if (opt == "--fault") {
             std::string v = need();
-            m350sim::Fault f;
-            if (!m350sim::parseFault(v, f)) fail("bad --fault " + v);
+            m350::sim::Fault f;
+            if (!m350::sim::parseFault(v, f)) fail("bad --fault " + v);
             faults.push_back(f);
         } else {
             fail("unknown option " + opt + " (see --help)");
@@ -231,7 +231,7 @@ int main(int argc, char** argv) {
     if (dpi) profile.dpi = *dpi;
     if (bluetooth) profile.bluetooth = *bluetooth;
     if (wifi) profile.wifi = *wifi;
-    m350sim::Printer printer(profile);
+    m350::sim::Printer printer(profile);
     for (auto& [k, v] : sets) printer.set(k, v);
     for (auto& f : files) printer.appendFile(f.device, f.name, f.text);
     printer.moduleName = moduleName;
@@ -245,8 +245,8 @@ int main(int argc, char** argv) {
     if (!extStatus.empty() && !parseHex8(extStatus, printer.extStatus))
         fail("--ext-status wants 16 hex digits");
 
-    m350sim::installStopSignals();
-    m350sim::Server srv(printer, faults, server);
+    m350::sim::installStopSignals();
+    m350::sim::Server srv(printer, faults, server);
     std::string error;
     if (!srv.start(error)) fail(error);
     srv.run();

@@ -4,7 +4,7 @@
 
 #include "commands.h"
 
-namespace m350sim {
+namespace m350::sim {
 
 std::string formatReal(double v, int decimals) {
     char buf[64];
@@ -92,4 +92,4 @@ void Printer::note(std::string what) {
     journal_.push_back(std::move(what));
 }
 
-}  // namespace m350sim
+}  // namespace m350::sim

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-namespace m350sim {
+namespace m350::sim {
 
 // What kind of printer to pretend to be. The defaults describe a recent model with
 // every module fitted.
@@ -92,4 +92,4 @@ private:
 // Formats a real the way the printer reports it: fixed with the given decimals.
 std::string formatReal(double v, int decimals);
 
-}  // namespace m350sim
+}  // namespace m350::sim

@@ -13,7 +13,7 @@
 #include <cerrno>
 #include <cstring>
 
-namespace m350sim {
+namespace m350::sim {
 
 namespace {
 
@@ -436,4 +436,4 @@ void Server::run() {
     reap();
 }
 
-}  // namespace m350sim
+}  // namespace m350::sim

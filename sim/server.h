@@ -12,7 +12,7 @@
 #include "printer.h"
 #include "session.h"
 
-namespace m350sim {
+namespace m350::sim {
 
 struct ServerOptions {
     std::string tcp;        // HOST:PORT, empty for none
@@ -100,4 +100,4 @@ private:
 void installStopSignals();
 bool stopRequested();
 
-}  // namespace m350sim
+}  // namespace m350::sim

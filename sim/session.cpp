@@ -5,7 +5,7 @@
 
 #include "commands.h"
 
-namespace m350sim {
+namespace m350::sim {
 
 namespace {
 
@@ -402,4 +402,4 @@ void Session::handleLine(std::string line, std::vector<Action>& out) {
     }
 }
 
-}  // namespace m350sim
+}  // namespace m350::sim

@@ -10,7 +10,7 @@
 
 #include "printer.h"
 
-namespace m350sim {
+namespace m350::sim {
 
 enum class FaultMode { Silent, BrokenFrame, Drop, Slow, Empty, Garbage };
 
@@ -83,4 +83,4 @@ private:
     bool dumpPrint_ = false;     // dump text printing: the rest is printed, not parsed
 };
 
-}  // namespace m350sim
+}  // namespace m350::sim

@@ -6,7 +6,9 @@
 #include "gui/language_apply.h"
 #include "gui/dialogs/rs232_setup_dialog.h"
 
-TFormLPTSetup::TFormLPTSetup(std::string& lptName, int language, QWidget* parent)
+namespace m350::gui {
+
+LptSetupDialog::LptSetupDialog(std::string& lptName, int language, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       lptName_(lptName),
@@ -15,29 +17,31 @@ TFormLPTSetup::TFormLPTSetup(std::string& lptName, int language, QWidget* parent
     setWindowTitle(QStringLiteral("LPT Setup"));
     setFixedSize(321, 37);
     ComboBoxLPT =
-        m350ui::newCombo(this, "ComboBoxLPT", {"LPT1", "LPT2", "LPT3", "LPT4"}, 8, 8, 145);
-    ButtonSet = m350ui::newButton(this, "ButtonSet", "Set", 160, 6);
-    ButtonCancel = m350ui::newButton(this, "ButtonCancel", "Cancel", 240, 6);
+        m350::gui::newCombo(this, "ComboBoxLPT", {"LPT1", "LPT2", "LPT3", "LPT4"}, 8, 8, 145);
+    ButtonSet = m350::gui::newButton(this, "ButtonSet", "Set", 160, 6);
+    ButtonCancel = m350::gui::newButton(this, "ButtonCancel", "Cancel", 240, 6);
     ButtonSet->setDefault(true);
     ComboBoxLPT->setCurrentIndex(portItemIndex(lptName_, "LPT", 4));
-    connect(ButtonSet, &QPushButton::clicked, this, &TFormLPTSetup::ButtonSetClick);
-    connect(ButtonCancel, &QPushButton::clicked, this, &TFormLPTSetup::ButtonCancelClick);
-    m350ui::applyDialogLanguage(this, "TFormLPTSetup", language_);
+    connect(ButtonSet, &QPushButton::clicked, this, &LptSetupDialog::ButtonSetClick);
+    connect(ButtonCancel, &QPushButton::clicked, this, &LptSetupDialog::ButtonCancelClick);
+    m350::gui::applyDialogLanguage(this, "TFormLPTSetup", language_);
     // Longer captions widen the buttons towards the list, which gives way.
-    m350ui::widenButtonToCaption(ButtonCancel, true);
+    m350::gui::widenButtonToCaption(ButtonCancel, true);
     ButtonSet->move(std::min(ButtonSet->x(), ButtonCancel->x() - 5 - ButtonSet->width()),
                     ButtonSet->y());
-    m350ui::widenButtonToCaption(ButtonSet, true);
+    m350::gui::widenButtonToCaption(ButtonSet, true);
     ComboBoxLPT->resize(std::min(ComboBoxLPT->width(), ButtonSet->x() - 7 - ComboBoxLPT->x()),
                         ComboBoxLPT->height());
 }
 
-void TFormLPTSetup::ButtonSetClick() {
+void LptSetupDialog::ButtonSetClick() {
     if (ComboBoxLPT->currentIndex() >= 0)
         lptName_ = "LPT" + std::to_string(ComboBoxLPT->currentIndex() + 1);
     accept();
 }
 
-void TFormLPTSetup::ButtonCancelClick() {
+void LptSetupDialog::ButtonCancelClick() {
     reject();
 }
+
+}  // namespace m350::gui

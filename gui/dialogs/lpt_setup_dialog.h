@@ -6,10 +6,12 @@
 #include <QPushButton>
 #include <string>
 
-class TFormLPTSetup : public QDialog {
+namespace m350::gui {
+
+class LptSetupDialog : public QDialog {
     Q_OBJECT
   public:
-    TFormLPTSetup(std::string& lptName, int language, QWidget* parent = nullptr);
+    LptSetupDialog(std::string& lptName, int language, QWidget* parent = nullptr);
 
     QComboBox* ComboBoxLPT;
     QPushButton *ButtonSet, *ButtonCancel;
@@ -22,3 +24,5 @@ class TFormLPTSetup : public QDialog {
     std::string& lptName_;
     int language_;
 };
+
+}  // namespace m350::gui

@@ -4,9 +4,8 @@
 #include "gui/prompter.h"
 #include "gui/language_apply.h"
 
-using m350ui::newButton;
-using m350ui::newEdit;
-using m350ui::newLabel;
+namespace m350::gui {
+
 
 namespace {
 // The link's address field holds 63 characters and its terminator.
@@ -14,7 +13,7 @@ constexpr int kAddressChars = 63;
 constexpr int kIpColumn = 2;
 }  // namespace
 
-TFormNetSetup::TFormNetSetup(m350::NetAddress& record, int language, m350ui::Prompter& prompter,
+NetSetupDialog::NetSetupDialog(m350::NetAddress& record, int language, m350::gui::Prompter& prompter,
                              QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
@@ -25,7 +24,7 @@ TFormNetSetup::TFormNetSetup(m350::NetAddress& record, int language, m350ui::Pro
     setWindowTitle(QStringLiteral("TCP/IP Setup"));
     setFixedSize(183, 162);
 
-    GroupBoxIPSetting = m350ui::newGroup(this, "GroupBoxIPSetting", "IP Setting", 0, 0, 183, 162);
+    GroupBoxIPSetting = m350::gui::newGroup(this, "GroupBoxIPSetting", "IP Setting", 0, 0, 183, 162);
     LabelIPAddress =
         newLabel(GroupBoxIPSetting, "LabelIPAddress", "IP Address/Printer Name:", 10, 22);
     EditIPAddr = newEdit(GroupBoxIPSetting, "EditIPAddr", 10, 40, 163);
@@ -38,7 +37,7 @@ TFormNetSetup::TFormNetSetup(m350::NetAddress& record, int language, m350ui::Pro
 
     // Outside the client area and hidden: the discovery fills the list even
     // though the operator does not see it.
-    ListView1 = m350ui::place(new QTreeWidget(this), "ListView1", 200, 0, 500, 150);
+    ListView1 = m350::gui::place(new QTreeWidget(this), "ListView1", 200, 0, 500, 150);
     ListView1->setHeaderLabels({"Printer Name", "MAC", "IP Address", "Model Name", "Status"});
     ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
     ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -56,10 +55,10 @@ TFormNetSetup::TFormNetSetup(m350::NetAddress& record, int language, m350ui::Pro
     for (QPushButton* b : {ButtonDiscover, ButtonChangeIP, ButtonFactoryDefault, ButtonBrowser})
         b->hide();
 
-    connect(ButtonExit, &QPushButton::clicked, this, &TFormNetSetup::ButtonExitClick);
-    connect(ButtonDiscover, &QPushButton::clicked, this, &TFormNetSetup::ButtonDiscoverClick);
-    connect(ListView1, &QTreeWidget::itemClicked, this, &TFormNetSetup::ListView1Click);
-    m350ui::applyDialogLanguage(this, "TFormNetSetup", language_);
+    connect(ButtonExit, &QPushButton::clicked, this, &NetSetupDialog::ButtonExitClick);
+    connect(ButtonDiscover, &QPushButton::clicked, this, &NetSetupDialog::ButtonDiscoverClick);
+    connect(ListView1, &QTreeWidget::itemClicked, this, &NetSetupDialog::ListView1Click);
+    m350::gui::applyDialogLanguage(this, "TFormNetSetup", language_);
 
     discover();
     proposeAddress();
@@ -68,7 +67,7 @@ TFormNetSetup::TFormNetSetup(m350::NetAddress& record, int language, m350ui::Pro
 }
 
 // The UDP discovery joins here; until then the device list stays empty.
-void TFormNetSetup::discover() {
+void NetSetupDialog::discover() {
     ButtonDiscover->setEnabled(false);
     ListView1->clear();
     ++sequence_;
@@ -77,7 +76,7 @@ void TFormNetSetup::discover() {
 
 // An address already set is never replaced; an empty one takes the first
 // device found, or the printer's factory address.
-void TFormNetSetup::proposeAddress() {
+void NetSetupDialog::proposeAddress() {
     if (!record_.address.empty()) return;
     if (ListView1->topLevelItemCount() > 0) {
         QTreeWidgetItem* first = ListView1->topLevelItem(0);
@@ -88,7 +87,7 @@ void TFormNetSetup::proposeAddress() {
     }
 }
 
-void TFormNetSetup::ButtonExitClick() {
+void NetSetupDialog::ButtonExitClick() {
     record_.address = EditIPAddr->text().left(kAddressChars).toStdString();
     bool ok = false;
     const QString portText = EditPort->text().trimmed();
@@ -107,11 +106,13 @@ void TFormNetSetup::ButtonExitClick() {
     accept();
 }
 
-void TFormNetSetup::ButtonDiscoverClick() {
+void NetSetupDialog::ButtonDiscoverClick() {
     discover();
 }
 
-void TFormNetSetup::ListView1Click() {
+void NetSetupDialog::ListView1Click() {
     if (QTreeWidgetItem* item = ListView1->currentItem())
         EditIPAddr->setText(item->text(kIpColumn));
 }
+
+}  // namespace m350::gui

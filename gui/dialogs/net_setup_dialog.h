@@ -12,16 +12,16 @@
 
 #include "core/transport/port_settings.h"
 
-namespace m350ui {
-class Prompter;
-}
+namespace m350::gui {
 
-class TFormNetSetup : public QDialog {
+class Prompter;
+
+class NetSetupDialog : public QDialog {
     Q_OBJECT
   public:
     // Opening runs the discovery, proposes an address when none is set yet
     // and fills the edits from the record.
-    TFormNetSetup(m350::NetAddress& record, int language, m350ui::Prompter& prompter,
+    NetSetupDialog(m350::NetAddress& record, int language, m350::gui::Prompter& prompter,
                   QWidget* parent = nullptr);
 
     QGroupBox* GroupBoxIPSetting;
@@ -43,6 +43,8 @@ class TFormNetSetup : public QDialog {
 
     m350::NetAddress& record_;
     int language_;
-    m350ui::Prompter& prompter_;
+    m350::gui::Prompter& prompter_;
     int sequence_ = 1;
 };
+
+}  // namespace m350::gui

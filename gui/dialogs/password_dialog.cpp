@@ -7,6 +7,8 @@
 #include "gui/prompter.h"
 #include "gui/language_apply.h"
 
+namespace m350::gui {
+
 namespace {
 // title only: the dialog is left by its buttons or Escape.
 constexpr Qt::WindowFlags kNoBorderIcons =
@@ -18,7 +20,7 @@ QString passwordQText(const std::string& password) {
     return QString::fromLatin1(password.data(), static_cast<qsizetype>(password.size()));
 }
 
-TFormPassword::TFormPassword(const std::string& password, m350ui::Prompter& prompter, int language,
+PasswordDialog::PasswordDialog(const std::string& password, m350::gui::Prompter& prompter, int language,
                              QWidget* parent)
     : QDialog(parent, kNoBorderIcons), password_(password), prompter_(prompter) {
     setObjectName(QStringLiteral("TFormPassword"));
@@ -45,12 +47,12 @@ TFormPassword::TFormPassword(const std::string& password, m350ui::Prompter& prom
     // fixed size, but as large as the language's longest caption needs.
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(ButtonOK, &QPushButton::clicked, this, &TFormPassword::ButtonOKClick);
-    connect(ButtonCancel, &QPushButton::clicked, this, &TFormPassword::ButtonCancelClick);
-    m350ui::applyDialogLanguage(this, "TFormPassword", language);
+    connect(ButtonOK, &QPushButton::clicked, this, &PasswordDialog::ButtonOKClick);
+    connect(ButtonCancel, &QPushButton::clicked, this, &PasswordDialog::ButtonCancelClick);
+    m350::gui::applyDialogLanguage(this, "TFormPassword", language);
 }
 
-void TFormPassword::ButtonOKClick() {
+void PasswordDialog::ButtonOKClick() {
     if (EditPassword->text() != passwordQText(password_)) {
         prompter_.message(QStringLiteral("Incorrect"));
         return;
@@ -59,7 +61,9 @@ void TFormPassword::ButtonOKClick() {
     accept();
 }
 
-void TFormPassword::ButtonCancelClick() {
+void PasswordDialog::ButtonCancelClick() {
     passed_ = false;
     reject();
 }
+
+}  // namespace m350::gui

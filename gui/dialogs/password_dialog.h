@@ -9,15 +9,15 @@
 #include <QPushButton>
 #include <string>
 
-namespace m350ui {
-class Prompter;
-}
+namespace m350::gui {
 
-class TFormPassword : public QDialog {
+class Prompter;
+
+class PasswordDialog : public QDialog {
     Q_OBJECT
   public:
     // password: the printer's password as read; prompter shows "Incorrect".
-    TFormPassword(const std::string& password, m350ui::Prompter& prompter, int language,
+    PasswordDialog(const std::string& password, m350::gui::Prompter& prompter, int language,
                   QWidget* parent = nullptr);
 
     QLineEdit* EditPassword;
@@ -32,10 +32,12 @@ class TFormPassword : public QDialog {
 
   private:
     const std::string& password_;
-    m350ui::Prompter& prompter_;
+    m350::gui::Prompter& prompter_;
     bool passed_ = false;
 };
 
 // The printer password as the operator types it: the reply's bytes, one
 // character each, as a report payload has no other encoding.
 QString passwordQText(const std::string& password);
+
+}  // namespace m350::gui

@@ -10,6 +10,8 @@
 #include "gui/prompter.h"
 #include "gui/language_apply.h"
 
+namespace m350::gui {
+
 const char* const kPasswordNotSendableText =
     "The new password may only hold printable ASCII characters other than \", at most 1022 "
     "of them.";
@@ -27,7 +29,7 @@ QLineEdit* newPlainEdit(QWidget* parent, const char* name) {
 }
 }  // namespace
 
-TFormPasswordSetup::TFormPasswordSetup(std::string& password, m350ui::Prompter& prompter,
+PasswordSetupDialog::PasswordSetupDialog(std::string& password, m350::gui::Prompter& prompter,
                                        int language, QWidget* parent)
     : QDialog(parent, kNoBorderIcons), password_(password), prompter_(prompter) {
     setObjectName(QStringLiteral("TFormPasswordSetup"));
@@ -59,12 +61,12 @@ TFormPasswordSetup::TFormPasswordSetup(std::string& password, m350ui::Prompter& 
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(ButtonOK, &QPushButton::clicked, this, &TFormPasswordSetup::ButtonOKClick);
-    connect(ButtonCancel, &QPushButton::clicked, this, &TFormPasswordSetup::ButtonCancelClick);
-    m350ui::applyDialogLanguage(this, "TFormPasswordSetup", language);
+    connect(ButtonOK, &QPushButton::clicked, this, &PasswordSetupDialog::ButtonOKClick);
+    connect(ButtonCancel, &QPushButton::clicked, this, &PasswordSetupDialog::ButtonCancelClick);
+    m350::gui::applyDialogLanguage(this, "TFormPasswordSetup", language);
 }
 
-void TFormPasswordSetup::ButtonOKClick() {
+void PasswordSetupDialog::ButtonOKClick() {
     if (EditOldPassword->text() != passwordQText(password_)) {
         prompter_.message(QStringLiteral("Incorrect"));
         return;
@@ -84,6 +86,8 @@ void TFormPasswordSetup::ButtonOKClick() {
     accept();
 }
 
-void TFormPasswordSetup::ButtonCancelClick() {
+void PasswordSetupDialog::ButtonCancelClick() {
     reject();
 }
+
+}  // namespace m350::gui

@@ -9,16 +9,16 @@
 #include <QPushButton>
 #include <string>
 
-namespace m350ui {
-class Prompter;
-}
+namespace m350::gui {
 
-class TFormPasswordSetup : public QDialog {
+class Prompter;
+
+class PasswordSetupDialog : public QDialog {
     Q_OBJECT
   public:
     // password: in, the printer's password as read; out, the new password
     // once confirmed.
-    TFormPasswordSetup(std::string& password, m350ui::Prompter& prompter, int language,
+    PasswordSetupDialog(std::string& password, m350::gui::Prompter& prompter, int language,
                        QWidget* parent = nullptr);
 
     QLabel *LabelOldPassword, *LabelNewPassword;
@@ -34,10 +34,12 @@ class TFormPasswordSetup : public QDialog {
 
   private:
     std::string& password_;
-    m350ui::Prompter& prompter_;
+    m350::gui::Prompter& prompter_;
     bool confirmed_ = false;
 };
 
 // Shown when the new password holds a character the printer's password
 // command cannot carry.
 extern const char* const kPasswordNotSendableText;
+
+}  // namespace m350::gui

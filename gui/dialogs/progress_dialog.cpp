@@ -2,7 +2,9 @@
 
 #include <QCoreApplication>
 
-TFormProcess::TFormProcess(QSize screen, QWidget* parent)
+namespace m350::gui {
+
+ProgressDialog::ProgressDialog(QSize screen, QWidget* parent)
     // No close box: the exchange cannot be cancelled from here.
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowStaysOnTopHint) {
@@ -20,31 +22,29 @@ TFormProcess::TFormProcess(QSize screen, QWidget* parent)
     move((screen.width() - kWidth) / 2, (screen.height() - kHeight) / 2);
 }
 
-namespace m350ui {
-
-ProcessProgress::ProcessProgress(std::function<QSize()> screenSize)
+ProgressDialogSink::ProgressDialogSink(std::function<QSize()> screenSize)
     : screenSize_(std::move(screenSize)) {}
 
-ProcessProgress::~ProcessProgress() = default;
+ProgressDialogSink::~ProgressDialogSink() = default;
 
-void ProcessProgress::open(const std::string& caption) {
+void ProgressDialogSink::open(const std::string& caption) {
     // No parent: the main window is disabled while the window shows, and a
     // child of a disabled window would be disabled as well.
-    form_ = std::make_unique<TFormProcess>(screenSize_());
+    form_ = std::make_unique<ProgressDialog>(screenSize_());
     form_->setWindowTitle(QString::fromStdString(caption));
     form_->show();
 }
 
-void ProcessProgress::setPosition(int position) {
+void ProgressDialogSink::setPosition(int position) {
     if (form_) form_->ProgressBar1->setValue(position);
 }
 
-void ProcessProgress::close() {
+void ProgressDialogSink::close() {
     form_.reset();
 }
 
-void ProcessProgress::pump() {
+void ProgressDialogSink::pump() {
     QCoreApplication::processEvents();
 }
 
-}  // namespace m350ui
+}  // namespace m350::gui

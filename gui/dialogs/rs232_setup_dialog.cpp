@@ -7,9 +7,8 @@
 #include "gui/widgets/form_kit.h"
 #include "gui/language_apply.h"
 
-using m350ui::newButton;
-using m350ui::newCombo;
-using m350ui::newLabel;
+namespace m350::gui {
+
 
 int portItemIndex(const std::string& name, const char* prefix, int itemCount) {
     const std::size_t len = std::strlen(prefix);
@@ -22,7 +21,7 @@ int portItemIndex(const std::string& name, const char* prefix, int itemCount) {
     return n - 1;
 }
 
-TFormRs232Setup::TFormRs232Setup(m350::SerialSettings& record, int language, QWidget* parent)
+Rs232SetupDialog::Rs232SetupDialog(m350::SerialSettings& record, int language, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       record_(record),
@@ -70,15 +69,15 @@ TFormRs232Setup::TFormRs232Setup(m350::SerialSettings& record, int language, QWi
     ComboBoxHdShak->setCurrentIndex(record_.handshake);
     ComboBoxSWShak->setCurrentIndex(record_.xonXoff);
 
-    connect(ButtonSet, &QPushButton::clicked, this, &TFormRs232Setup::ButtonSetClick);
-    connect(ButtonCancel, &QPushButton::clicked, this, &TFormRs232Setup::ButtonCancelClick);
-    m350ui::applyDialogLanguage(this, "TFormRs232Setup", language_);
+    connect(ButtonSet, &QPushButton::clicked, this, &Rs232SetupDialog::ButtonSetClick);
+    connect(ButtonCancel, &QPushButton::clicked, this, &Rs232SetupDialog::ButtonCancelClick);
+    m350::gui::applyDialogLanguage(this, "TFormRs232Setup", language_);
     fitToCaptions();
 }
 
 // Captions longer than the room left of the lists move the lists right and
 // widen the dialog by as much; buttons grow to their captions.
-void TFormRs232Setup::fitToCaptions() {
+void Rs232SetupDialog::fitToCaptions() {
     constexpr int kGap = 8;
     int labelsRight = 0;
     for (QLabel* l : {LabelComPort, LabelBaudRate, LabelDataBits, LabelParityCheck, LabelStopBits,
@@ -96,11 +95,11 @@ void TFormRs232Setup::fitToCaptions() {
               static_cast<QWidget*>(ComboBoxSWShak), static_cast<QWidget*>(ButtonCancel)})
             w->move(w->x() + shift, w->y());
     }
-    m350ui::widenButtonToCaption(ButtonSet, false);
-    m350ui::widenButtonToCaption(ButtonCancel, true);
+    m350::gui::widenButtonToCaption(ButtonSet, false);
+    m350::gui::widenButtonToCaption(ButtonCancel, true);
 }
 
-void TFormRs232Setup::ButtonSetClick() {
+void Rs232SetupDialog::ButtonSetClick() {
     // A name that matched no item keeps the record's name instead of "COM0".
     if (ComboBoxComPort->currentIndex() >= 0)
         record_.portName = "COM" + std::to_string(ComboBoxComPort->currentIndex() + 1);
@@ -116,6 +115,8 @@ void TFormRs232Setup::ButtonSetClick() {
     accept();
 }
 
-void TFormRs232Setup::ButtonCancelClick() {
+void Rs232SetupDialog::ButtonCancelClick() {
     reject();
 }
+
+}  // namespace m350::gui

@@ -9,10 +9,12 @@
 
 #include "core/transport/port_settings.h"
 
-class TFormRs232Setup : public QDialog {
+namespace m350::gui {
+
+class Rs232SetupDialog : public QDialog {
     Q_OBJECT
   public:
-    TFormRs232Setup(m350::SerialSettings& record, int language, QWidget* parent = nullptr);
+    Rs232SetupDialog(m350::SerialSettings& record, int language, QWidget* parent = nullptr);
 
     QLabel *LabelComPort, *LabelBaudRate, *LabelDataBits, *LabelParityCheck, *LabelStopBits,
         *LabelHardwareS, *LabelSoftwareS;
@@ -34,3 +36,5 @@ class TFormRs232Setup : public QDialog {
 // Item index of a "COM<n>" or "LPT<n>" name in a list that starts at 1, or -1
 // when the name is not of that form or past the list.
 int portItemIndex(const std::string& name, const char* prefix, int itemCount);
+
+}  // namespace m350::gui

@@ -6,23 +6,26 @@
 class QPushButton;
 class QTextEdit;
 class QWidget;
-class TFormMain;
-namespace m350ui {
+
+namespace m350::gui {
+
+class MainWindow;
 class RadioGroup;
-}
 
 class CommandToolPage : public QObject {
     Q_OBJECT
   public:
-    CommandToolPage(TFormMain& main, QWidget* TabSheet4);
+    CommandToolPage(MainWindow& main, QWidget* TabSheet4);
 
     QTextEdit* RichEditTText;
-    m350ui::RadioGroup* RadioGroupSelect;
+    m350::gui::RadioGroup* RadioGroupSelect;
     QPushButton *ButtonLoadFile, *ButtonSaveFile, *ButtonSend, *ButtonSendFile;
 
     // Start-up state of the page, set while the main window is built.
     void initialise();
 
   private:
-    TFormMain& main_;
+    MainWindow& main_;
 };
+
+}  // namespace m350::gui

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <limits>
 
-namespace m350 {
+namespace m350::gui {
 
 namespace {
 
@@ -533,4 +533,4 @@ std::optional<double> parseRealEntry(std::string_view text) {
     return v;
 }
 
-}  // namespace m350
+}  // namespace m350::gui

@@ -20,7 +20,7 @@
 
 #include "core/config/config_record.h"
 
-namespace m350 {
+namespace m350::gui {
 
 enum class BindRule : std::uint8_t {
     kInfoText,     // information box: the text, always
@@ -115,4 +115,4 @@ std::string formatUnits(double value);    // "0.00": two decimals, rounded
 std::optional<std::int32_t> parseIntegerEntry(std::string_view text);
 std::optional<double> parseRealEntry(std::string_view text);
 
-}  // namespace m350
+}  // namespace m350::gui

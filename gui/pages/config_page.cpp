@@ -19,6 +19,8 @@
 #include "gui/pages/config_binding.h"
 #include "core/config/config_file.h"
 
+namespace m350::gui {
+
 namespace {
 
 constexpr int kFtpTab = 6;
@@ -40,13 +42,13 @@ QString fromText(std::string_view s) {
 constexpr const char* kSecretBoxes[] = {"edtFtpUser", "edtFtpPswd", "EditWiFiKey",
                                         "edtWiFiUsername", "edtWiFiPasswd"};
 
-const m350ui::FileDialogRequest kDcfDialog{QString(), QStringLiteral("*.dcf (*.dcf)"), QString(),
+const m350::gui::FileDialogRequest kDcfDialog{QString(), QStringLiteral("*.dcf (*.dcf)"), QString(),
                                            QString(), QStringLiteral("dcf")};
 
 }  // namespace
 
 // The pages as the binding rules see them: controls found by object name.
-class ConfigPage::View final : public m350::ConfigFormView {
+class ConfigPage::View final : public m350::gui::ConfigFormView {
   public:
     explicit View(ConfigPage& page) : page_(page) {}
 
@@ -104,7 +106,7 @@ class ConfigPage::View final : public m350::ConfigFormView {
     ConfigPage& page_;
 };
 
-ConfigPage::ConfigPage(TFormMain& main, QGroupBox* group)
+ConfigPage::ConfigPage(MainWindow& main, QGroupBox* group)
     : QObject(&main), main_(main), group_(group), view_(std::make_unique<View>(*this)) {
     setObjectName(QStringLiteral("ConfigPage"));
     auto* column = new QVBoxLayout(group);
@@ -160,7 +162,7 @@ ConfigPage::ConfigPage(TFormMain& main, QGroupBox* group)
     buildFtpPage();
 
     connect(PageControl2, &QTabWidget::currentChanged, this, &ConfigPage::PageControl2Change);
-    connect(main_.RadioGroupUnit, &m350ui::RadioGroup::itemIndexChanged, this,
+    connect(main_.RadioGroupUnit, &m350::gui::RadioGroup::itemIndexChanged, this,
             &ConfigPage::RadioGroupUnitClick);
 }
 
@@ -193,7 +195,7 @@ void ConfigPage::setReadEnabled(bool enabled) {
 }
 
 void ConfigPage::markWirelessNotRead() {
-    view_->setText("edtWiFiMac", m350::kNoModuleMac);
+    view_->setText("edtWiFiMac", m350::gui::kNoModuleMac);
     setMacNoModule(true);
 }
 
@@ -223,7 +225,7 @@ void ConfigPage::replaceRecord(const m350::ConfigRecord& record) {
 }
 
 void ConfigPage::showRecord(const m350::ConfigRecord& record) {
-    m350::showRecord(record, inchChosen(), *view_);
+    m350::gui::showRecord(record, inchChosen(), *view_);
     emit recordShown();
 }
 
@@ -244,7 +246,7 @@ QString ConfigPage::boxCaption(const QString& control) const {
 }
 
 bool ConfigPage::buildRecord(m350::ConfigRecord& record) {
-    auto error = m350::buildRecord(*view_, inchChosen(), record);
+    auto error = m350::gui::buildRecord(*view_, inchChosen(), record);
     if (!error) return true;
     const QString control = fromText(error->control);
     main_.prompter().message(QStringLiteral("\"%1\" is not a valid number in \"%2\" (%3).")
@@ -278,7 +280,7 @@ void ConfigPage::ButtonConfigSetClick() {
     if (!passwordGate(main_)) return;
     if (wirelessRules.keyCheck && !wirelessRules.keyCheck()) return;
     if (!buildRecord(working)) return;
-    const m350::CertificateChoice chosen = m350::certificatesFromForm(*view_);
+    const m350::gui::CertificateChoice chosen = m350::gui::certificatesFromForm(*view_);
     if (chosen.taken) certificates_ = {chosen.caCert, chosen.clientCert, chosen.privateKey};
 
     const int page = PageControl2->currentIndex();
@@ -305,7 +307,7 @@ void ConfigPage::ButtonConfigSetClick() {
 }
 
 void ConfigPage::ButtonSaveClick() {
-    m350ui::FileDialogRequest request = kDcfDialog;
+    m350::gui::FileDialogRequest request = kDcfDialog;
     request.title = QStringLiteral("Save");
     request.directory = main_.startupDirectory();
     QString path = main_.prompter().saveFile(request);
@@ -329,7 +331,7 @@ void ConfigPage::ButtonSaveClick() {
 }
 
 void ConfigPage::ButtonLoadClick() {
-    m350ui::FileDialogRequest request = kDcfDialog;
+    m350::gui::FileDialogRequest request = kDcfDialog;
     request.title = QStringLiteral("Load");
     request.directory = main_.startupDirectory();
     request.defaultSuffix.clear();
@@ -355,7 +357,7 @@ void ConfigPage::ButtonLoadClick() {
 void ConfigPage::RadioGroupUnitClick() {
     const int index = main_.RadioGroupUnit->itemIndex();
     const QString unit = main_.RadioGroupUnit->itemText(index < 0 ? 0 : index);
-    for (const char* name : m350::kMainUnitLabels)
+    for (const char* name : m350::gui::kMainUnitLabels)
         if (auto* l = qobject_cast<QLabel*>(control(QString::fromLatin1(name)))) l->setText(unit);
 }
 
@@ -364,3 +366,5 @@ void ConfigPage::PageControl2Change(int index) {
     index = PageControl2->currentIndex();
     ButtonConfigSet->setEnabled(!(index == kWirelessTab && macNoModule_));
 }
+
+}  // namespace m350::gui

@@ -24,16 +24,19 @@ class QLineEdit;
 class QPushButton;
 class QTabWidget;
 class QWidget;
-class TFormMain;
 
 namespace m350 {
 class ConfigFormView;
 }
 
+namespace m350::gui {
+
+class MainWindow;
+
 class ConfigPage : public QObject {
     Q_OBJECT
   public:
-    ConfigPage(TFormMain& main, QGroupBox* GroupBoxPrintreConfig);
+    ConfigPage(MainWindow& main, QGroupBox* GroupBoxPrintreConfig);
     ~ConfigPage() override;
 
     QPushButton *ButtonRead, *ButtonClear, *ButtonConfigSet, *ButtonSave, *ButtonLoad;
@@ -119,10 +122,12 @@ class ConfigPage : public QObject {
     // "Paper Width" for EditWidth: the caption of the label that names a box.
     QString boxCaption(const QString& control) const;
 
-    TFormMain& main_;
+    MainWindow& main_;
     QGroupBox* group_;
     m350::ConfigRecord record_;
     m350::CertificatePaths certificates_;
     bool macNoModule_ = false;
     std::unique_ptr<View> view_;
 };
+
+}  // namespace m350::gui

@@ -9,6 +9,8 @@
 #include "gui/pages/config_page_kit.h"
 #include "core/config/config_record.h"
 
+namespace m350::gui {
+
 using configkit::combo;
 using configkit::edit;
 using configkit::label;
@@ -224,3 +226,5 @@ void ConfigPage::buildRs232Page() {
     grid->setColumnStretch(3, 1);
     configkit::finishGrid(grid);
 }
+
+}  // namespace m350::gui

@@ -15,6 +15,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+namespace m350::gui {
+
 namespace configkit {
 
 // Breaks a caption into lines no wider than width: between words, after a
@@ -284,3 +286,5 @@ inline void finishGrid(QGridLayout* grid) {
 }
 
 }  // namespace configkit
+
+}  // namespace m350::gui

@@ -27,6 +27,8 @@
 #include "gui/pages/config_page.h"
 #include "gui/pages/config_page_kit.h"
 
+namespace m350::gui {
+
 using configkit::combo;
 using configkit::edit;
 using configkit::label;
@@ -310,3 +312,5 @@ void ConfigPage::buildFtpPage() {
     grid->setRowStretch(rows.row(), 1);
     grid->setColumnStretch(1, 1);
 }
+
+}  // namespace m350::gui

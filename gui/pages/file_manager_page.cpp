@@ -15,21 +15,23 @@
 #include "gui/pages/page_kit.h"
 #include "gui/main_window.h"
 
+namespace m350::gui {
+
 namespace {
 
-using m350ui::pagekit::button;
-using m350ui::pagekit::caption;
-using m350ui::pagekit::dropDown;
-using m350ui::pagekit::named;
+using m350::gui::pagekit::button;
+using m350::gui::pagekit::caption;
+using m350::gui::pagekit::dropDown;
+using m350::gui::pagekit::named;
 
 const QStringList kDevices{"DRAM", "FLASH", "CARD"};
 constexpr int kFlash = 1;
 
-QGridLayout* pageGrid(QWidget* group) { return m350ui::pagekit::grid(group, 10, 8); }
+QGridLayout* pageGrid(QWidget* group) { return m350::gui::pagekit::grid(group, 10, 8); }
 
 }  // namespace
 
-FileManagerPage::FileManagerPage(TFormMain& main, QWidget* sheet) : QObject(&main), main_(main) {
+FileManagerPage::FileManagerPage(MainWindow& main, QWidget* sheet) : QObject(&main), main_(main) {
     setObjectName(QStringLiteral("FileManagerPage"));
     GroupBoxFileDownload =
         named(new QGroupBox(QStringLiteral("File Download"), sheet), "GroupBoxFileDownload");
@@ -103,7 +105,7 @@ void FileManagerPage::buildDownloadGroup() {
 void FileManagerPage::buildInfoGroup() {
     QGroupBox* g = GroupBoxFileInfo;
     QGridLayout* grid = pageGrid(g);
-    RadioGroupDevice = new m350ui::RadioGroup(
+    RadioGroupDevice = new m350::gui::RadioGroup(
         g, "RadioGroupDevice", QStringLiteral("Memory Device"), 0, 0, 200, 41, kDevices, 3);
     RadioGroupDevice->setItemIndex(kFlash);
     ButtonGet = button(g, "ButtonGet", "Get");
@@ -137,7 +139,7 @@ void FileManagerPage::buildInfoGroup() {
 void FileManagerPage::buildFormatGroup() {
     QGroupBox* g = GroupBoxFileFormat;
     QGridLayout* grid = pageGrid(g);
-    RadioGroupFormatDevice = new m350ui::RadioGroup(
+    RadioGroupFormatDevice = new m350::gui::RadioGroup(
         g, "RadioGroupFormatDevice", QStringLiteral("Memory Device"), 0, 0, 200, 41, kDevices, 3);
     RadioGroupFormatDevice->setItemIndex(kFlash);
     ButtonFileFormat = button(g, "ButtonFileFormat", "Format");
@@ -146,3 +148,5 @@ void FileManagerPage::buildFormatGroup() {
     grid->setColumnStretch(0, 1);
     grid->setRowStretch(1, 1);
 }
+
+}  // namespace m350::gui

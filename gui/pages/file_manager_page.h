@@ -12,15 +12,16 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QWidget;
-class TFormMain;
-namespace m350ui {
+
+namespace m350::gui {
+
+class MainWindow;
 class RadioGroup;
-}
 
 class FileManagerPage : public QObject {
     Q_OBJECT
   public:
-    FileManagerPage(TFormMain& main, QWidget* TabSheet2);
+    FileManagerPage(MainWindow& main, QWidget* TabSheet2);
 
     // "File Download".
     QGroupBox* GroupBoxFileDownload;
@@ -32,7 +33,7 @@ class FileManagerPage : public QObject {
 
     // "File Information".
     QGroupBox* GroupBoxFileInfo;
-    m350ui::RadioGroup* RadioGroupDevice;
+    m350::gui::RadioGroup* RadioGroupDevice;
     QPushButton* ButtonGet;
     QLabel *LabelPhysicalSpace, *LabelFreeSpace, *LabelPhysicalUnit, *LabelFreeUnit;
     QLineEdit *EditPhysicalSpace, *EditFreeSpace;
@@ -40,7 +41,7 @@ class FileManagerPage : public QObject {
 
     // "File Format".
     QGroupBox* GroupBoxFileFormat;
-    m350ui::RadioGroup* RadioGroupFormatDevice;
+    m350::gui::RadioGroup* RadioGroupFormatDevice;
     QPushButton* ButtonFileFormat;
 
   private:
@@ -48,5 +49,7 @@ class FileManagerPage : public QObject {
     void buildInfoGroup();
     void buildFormatGroup();
 
-    TFormMain& main_;
+    MainWindow& main_;
 };
+
+}  // namespace m350::gui

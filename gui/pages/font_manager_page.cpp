@@ -16,12 +16,14 @@
 #include "gui/widgets/radio_group.h"
 #include "gui/main_window.h"
 
+namespace m350::gui {
+
 namespace {
 
-using m350ui::pagekit::button;
-using m350ui::pagekit::caption;
-using m350ui::pagekit::edit;
-using m350ui::pagekit::named;
+using m350::gui::pagekit::button;
+using m350::gui::pagekit::caption;
+using m350::gui::pagekit::edit;
+using m350::gui::pagekit::named;
 
 constexpr int kVariablePitch = 1;
 constexpr int kFlash = 1;
@@ -29,7 +31,7 @@ constexpr int kFlash = 1;
 constexpr int kSampleWidth = 145, kSampleHeight = 56;
 
 QComboBox* dropDown(QWidget* parent, const char* name, const QStringList& items, int selected) {
-    auto* c = m350ui::pagekit::dropDown(parent, name, items, selected);
+    auto* c = m350::gui::pagekit::dropDown(parent, name, items, selected);
     // The longest item of some languages would push the page wider than the
     // window; the list is as wide as its column, the open list shows all.
     c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
@@ -37,7 +39,7 @@ QComboBox* dropDown(QWidget* parent, const char* name, const QStringList& items,
     return c;
 }
 
-QGridLayout* pageGrid(QWidget* group) { return m350ui::pagekit::grid(group, 8, 6); }
+QGridLayout* pageGrid(QWidget* group) { return m350::gui::pagekit::grid(group, 8, 6); }
 
 // A caption and its box in the next row of a two-column grid.
 void Row(QGridLayout* grid, QLabel* caption, QWidget* box) {
@@ -49,7 +51,7 @@ void Row(QGridLayout* grid, QLabel* caption, QWidget* box) {
 
 }  // namespace
 
-FontManagerPage::FontManagerPage(TFormMain& main, QWidget* sheet) : QObject(&main), main_(main) {
+FontManagerPage::FontManagerPage(MainWindow& main, QWidget* sheet) : QObject(&main), main_(main) {
     setObjectName(QStringLiteral("FontManagerPage"));
     GroupBoxFontSelect =
         named(new QGroupBox(QStringLiteral("Font Select"), sheet), "GroupBoxFontSelect");
@@ -57,7 +59,7 @@ FontManagerPage::FontManagerPage(TFormMain& main, QWidget* sheet) : QObject(&mai
         named(new QGroupBox(QStringLiteral("Standard Encode"), sheet), "GroupBoxSatndEncode");
     // One item per row: the longer translations of the encodings need the
     // whole width of the column.
-    RadioGroupAsiaFontEncode = new m350ui::RadioGroup(
+    RadioGroupAsiaFontEncode = new m350::gui::RadioGroup(
         sheet, "RadioGroupAsiaFontEncode", QStringLiteral("Asian Font Encode"), 0, 0, 349, 100,
         {"Traditional Chinese", "Simplified Chinese", "Korean", "Japanese"}, 1);
     RadioGroupAsiaFontEncode->setItemIndex(0);
@@ -187,3 +189,5 @@ void FontManagerPage::buildEncodeTable() {
 }
 
 void FontManagerPage::initialise() {}
+
+}  // namespace m350::gui

@@ -14,15 +14,16 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QWidget;
-class TFormMain;
-namespace m350ui {
+
+namespace m350::gui {
+
+class MainWindow;
 class RadioGroup;
-}
 
 class FontManagerPage : public QObject {
     Q_OBJECT
   public:
-    FontManagerPage(TFormMain& main, QWidget* TabSheet3);
+    FontManagerPage(MainWindow& main, QWidget* TabSheet3);
 
     // "Font Select".
     QGroupBox* GroupBoxFontSelect;
@@ -42,7 +43,7 @@ class FontManagerPage : public QObject {
     QLineEdit *EditCharStart, *EditCharEnd;
 
     // "Asian Font Encode".
-    m350ui::RadioGroup* RadioGroupAsiaFontEncode;
+    m350::gui::RadioGroup* RadioGroupAsiaFontEncode;
 
     // "Encode by table".
     QGroupBox* GroupBoxEncodeTable;
@@ -60,5 +61,7 @@ class FontManagerPage : public QObject {
     void buildStandardEncode();
     void buildEncodeTable();
 
-    TFormMain& main_;
+    MainWindow& main_;
 };
+
+}  // namespace m350::gui

@@ -13,7 +13,9 @@
 
 #include "gui/widgets/form_kit.h"
 
-namespace m350ui::pagekit {
+namespace m350::gui {
+
+namespace pagekit {
 
 template <class W>
 W* named(W* w, const char* name) {
@@ -57,4 +59,6 @@ inline QGridLayout* grid(QWidget* group, int side, int spacing) {
     return grid;
 }
 
-}  // namespace m350ui::pagekit
+}  // namespace pagekit
+
+}  // namespace m350::gui

@@ -14,6 +14,8 @@
 #include "core/link/link_operations.h"
 #include "core/wireless/wireless_rules.h"
 
+namespace m350::gui {
+
 namespace {
 
 // The boxes whose stored value is never shown: entering one empties it.
@@ -31,7 +33,7 @@ const QString kKeyFilter =
 
 }  // namespace
 
-WirelessPageRules::WirelessPageRules(TFormMain& main, ConfigPage& page)
+WirelessPageRules::WirelessPageRules(MainWindow& main, ConfigPage& page)
     : QObject(&page), main_(main), page_(page) {
     setObjectName(QStringLiteral("WirelessPageRules"));
 
@@ -134,7 +136,7 @@ void WirelessPageRules::ComboBoxWiFiDHCPChange() {
 }
 
 void WirelessPageRules::browse(const char* title, const QString& filter, const char* pathEdit) {
-    m350ui::FileDialogRequest request;
+    m350::gui::FileDialogRequest request;
     request.title = QString::fromLatin1(title);
     request.filter = filter;
     const QString path = main_.prompter().openFile(request);
@@ -191,7 +193,7 @@ bool WirelessPageRules::wirelessKeyCheck() {
     return false;
 }
 
-WirelessPageRules* attachWirelessRules(TFormMain& main) {
+WirelessPageRules* attachWirelessRules(MainWindow& main) {
     if (!main.configPage) return nullptr;
     ConfigPage& page = *main.configPage;
     auto* rules = new WirelessPageRules(main, page);
@@ -201,9 +203,11 @@ WirelessPageRules* attachWirelessRules(TFormMain& main) {
     return rules;
 }
 
-bool wirelessKeyCheck(TFormMain& main) {
+bool wirelessKeyCheck(MainWindow& main) {
     if (!main.configPage) return true;
     auto* rules = main.configPage->findChild<WirelessPageRules*>(
         QStringLiteral("WirelessPageRules"), Qt::FindDirectChildrenOnly);
     return rules ? rules->wirelessKeyCheck() : true;
 }
+
+}  // namespace m350::gui

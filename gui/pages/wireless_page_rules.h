@@ -18,16 +18,19 @@
 #include <QObject>
 #include <QString>
 
-class ConfigPage;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
-class TFormMain;
+
+namespace m350::gui {
+
+class ConfigPage;
+class MainWindow;
 
 class WirelessPageRules : public QObject {
     Q_OBJECT
   public:
-    WirelessPageRules(TFormMain& main, ConfigPage& page);
+    WirelessPageRules(MainWindow& main, ConfigPage& page);
 
     // The wireless key check on EditWiFiKey for the encryption chosen; true
     // when the configuration may be written.
@@ -55,14 +58,16 @@ class WirelessPageRules : public QObject {
     // odClientKeyBrowse); the chosen path goes into this page's path edit.
     void browse(const char* title, const QString& filter, const char* pathEdit);
 
-    TFormMain& main_;
+    MainWindow& main_;
     ConfigPage& page_;
 };
 
 // Creates the rules for the main window's configuration page and hooks them
 // into ConfigPage::wirelessRules. Called once, after the pages are built.
-WirelessPageRules* attachWirelessRules(TFormMain& main);
+WirelessPageRules* attachWirelessRules(MainWindow& main);
 
 // The key check as the Set button runs it: true when the configuration may
 // be written. Passes when the rules are not attached.
-bool wirelessKeyCheck(TFormMain& main);
+bool wirelessKeyCheck(MainWindow& main);
+
+}  // namespace m350::gui

@@ -2,7 +2,7 @@
 
 #include "core/i18n/language_table.h"
 
-namespace m350ui {
+namespace m350::gui {
 
 const char* const kClassicStyleSheet =
     "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 6px; }"
@@ -61,4 +61,4 @@ QString textOf(int key, int language, const char* fallback) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-}  // namespace m350ui
+}  // namespace m350::gui

@@ -11,7 +11,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace m350ui {
+namespace m350::gui {
 
 // Default heights of the classic controls.
 constexpr int kButtonHeight = 25;
@@ -51,4 +51,4 @@ extern const char* const kClassicStyleSheet;
 // row is not in the table yet.
 QString textOf(int key, int language, const char* fallback);
 
-}  // namespace m350ui
+}  // namespace m350::gui

@@ -5,7 +5,7 @@
 
 #include "gui/widgets/form_kit.h"
 
-namespace m350ui {
+namespace m350::gui {
 
 RadioGroup::RadioGroup(QWidget* parent, const char* name, const QString& caption, int left, int top,
                        int width, int height, const QStringList& items, int columns)
@@ -103,4 +103,4 @@ void RadioGroup::layoutButtons() {
     }
 }
 
-}  // namespace m350ui
+}  // namespace m350::gui

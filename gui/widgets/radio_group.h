@@ -9,7 +9,7 @@
 #include <QStringList>
 #include <vector>
 
-namespace m350ui {
+namespace m350::gui {
 
 class RadioGroup : public QGroupBox {
     Q_OBJECT
@@ -49,4 +49,4 @@ class RadioGroup : public QGroupBox {
     int columns_;
 };
 
-}  // namespace m350ui
+}  // namespace m350::gui

@@ -9,7 +9,7 @@
 #include "cli/port_options.h"
 #include "cli/terminal_progress.h"
 
-namespace m350cli {
+namespace m350::cli {
 namespace {
 
 TEST(CtlAddress, HostPortForms) {
@@ -78,4 +78,4 @@ TEST(CtlRecordText, UnknownSettingsAndUnprintableText) {
 }
 
 }  // namespace
-}  // namespace m350cli
+}  // namespace m350::cli

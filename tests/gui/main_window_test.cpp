@@ -20,16 +20,18 @@
 #include "gui/dialogs/rs232_setup_dialog.h"
 #include "support/scripted_port.h"
 
+using namespace m350::gui;
+
 using m350test::ScriptedPort;
 using m350test::ScriptedPortState;
 using m350test::ScriptedPrompter;
 
 namespace {
 
-class MainWindow : public ::testing::Test {
+class MainWindowTest : public ::testing::Test {
   protected:
     // Builds the window; the port state may be prepared before.
-    TFormMain& make(m350ui::StartupOptions options = {}, QSize screen = {1024, 768}) {
+    MainWindow& make(m350::gui::StartupOptions options = {}, QSize screen = {1024, 768}) {
         // English whatever the machine's locale, unless a test chooses.
         if (!options.language) options.language = 0;
         MainWindowSeams seams;
@@ -43,7 +45,7 @@ class MainWindow : public ::testing::Test {
             if (window) enabledDuringOp.push_back(window->isEnabled());
             return std::make_unique<ScriptedPort>(state);
         };
-        window = std::make_unique<TFormMain>(options, seams);
+        window = std::make_unique<MainWindow>(options, seams);
         return *window;
     }
     // Forget what the start-up exchange did.
@@ -75,11 +77,11 @@ class MainWindow : public ::testing::Test {
     std::shared_ptr<ScriptedPortState> port = std::make_shared<ScriptedPortState>();
     std::vector<int> ifaces;
     std::vector<bool> enabledDuringOp;
-    std::unique_ptr<TFormMain> window;
+    std::unique_ptr<MainWindow> window;
 };
 
-TEST_F(MainWindow, WindowShapeAndPages) {
-    TFormMain& w = make();
+TEST_F(MainWindowTest, WindowShapeAndPages) {
+    MainWindow& w = make();
     EXPECT_EQ(w.windowTitle(), "M350 Configuration Utility 2.07");
     EXPECT_FALSE(w.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_EQ(w.minimumSize(), w.maximumSize());
@@ -111,7 +113,7 @@ TEST_F(MainWindow, WindowShapeAndPages) {
     EXPECT_NE(w.findChild<QWidget*>("TabSheet10"), nullptr);
 
     EXPECT_EQ(find<QComboBox>("ComboBoxLanguage")->count(), 14);
-    EXPECT_EQ(find<m350ui::RadioGroup>("RadioGroupUnit")->itemIndex(), 0);
+    EXPECT_EQ(find<m350::gui::RadioGroup>("RadioGroupUnit")->itemIndex(), 0);
     EXPECT_FALSE(find<QPushButton>("ButtonActEmulation")->isVisibleTo(&w));
     EXPECT_TRUE(find<QPushButton>("ButtonLineModeOut")->isVisibleTo(&w));
     // The layout's "Calibrate Sensor " gives way to the language table's text
@@ -119,7 +121,7 @@ TEST_F(MainWindow, WindowShapeAndPages) {
     EXPECT_EQ(find<QPushButton>("ButtonSensorCalibrate")->text(), "Calibrate Sensor");
 }
 
-TEST_F(MainWindow, InterfaceSelectorEnableTable) {
+TEST_F(MainWindowTest, InterfaceSelectorEnableTable) {
     make();
     auto* setup = find<QPushButton>("ButtonInterFace");
     auto* status = find<QPushButton>("ButtonGetStatus");
@@ -142,8 +144,8 @@ TEST_F(MainWindow, InterfaceSelectorEnableTable) {
     }
 }
 
-TEST_F(MainWindow, StatusBarPanels) {
-    TFormMain& w = make();
+TEST_F(MainWindowTest, StatusBarPanels) {
+    MainWindow& w = make();
     EXPECT_EQ(w.panelText(0), "LPT1");
     EXPECT_EQ(w.panelText(1), "COM1 9600,N,8,1 RTS ");
     EXPECT_EQ(w.panelText(2), "");
@@ -151,7 +153,7 @@ TEST_F(MainWindow, StatusBarPanels) {
 
     // The RS232 dialog sets COM3, 19200, even parity.
     prompter.dialogs["TFormRs232Setup"] = [](QDialog& d) {
-        auto& dialog = static_cast<TFormRs232Setup&>(d);
+        auto& dialog = static_cast<Rs232SetupDialog&>(d);
         dialog.ComboBoxComPort->setCurrentIndex(2);
         dialog.ComboBoxBaudRate->setCurrentIndex(3);
         dialog.ComboBoxParity->setCurrentIndex(2);
@@ -176,8 +178,8 @@ TEST_F(MainWindow, StatusBarPanels) {
     EXPECT_TRUE(prompter.messages.isEmpty());
 }
 
-TEST_F(MainWindow, EthernetSetupEditsTheLinkAddress) {
-    TFormMain& w = make();
+TEST_F(MainWindowTest, EthernetSetupEditsTheLinkAddress) {
+    MainWindow& w = make();
     prompter.dialogs["TFormNetSetup"] = [](QDialog& d) {
         EXPECT_EQ(d.findChild<QLineEdit*>("EditIPAddr")->text(), "192.168.1.100");
         d.findChild<QLineEdit*>("EditIPAddr")->setText("127.0.0.1");
@@ -191,8 +193,8 @@ TEST_F(MainWindow, EthernetSetupEditsTheLinkAddress) {
     EXPECT_EQ(w.portSettings().net.port, 9101);
 }
 
-TEST_F(MainWindow, ScreenFitOnLargeScreen) {
-    TFormMain& w = make({}, {1024, 768});
+TEST_F(MainWindowTest, ScreenFitOnLargeScreen) {
+    MainWindow& w = make({}, {1024, 768});
     EXPECT_EQ(w.size(), QSize(719, 603));
     EXPECT_FALSE(find<QScrollBar>("ScrollBar1")->isVisibleTo(&w));
     EXPECT_FALSE(find<QScrollBar>("ScrollBar1")->isEnabled());
@@ -200,8 +202,8 @@ TEST_F(MainWindow, ScreenFitOnLargeScreen) {
     EXPECT_EQ(find<QStatusBar>("StatusBar1")->geometry().bottom(), 602);
 }
 
-TEST_F(MainWindow, ScreenFitOnSmallScreenScrollsTheUpperPart) {
-    TFormMain& w = make({}, {1024, 600});
+TEST_F(MainWindowTest, ScreenFitOnSmallScreenScrollsTheUpperPart) {
+    MainWindow& w = make({}, {1024, 600});
     EXPECT_EQ(w.size(), QSize(739, 503));
     EXPECT_EQ(w.pos(), QPoint((1024 - 739) / 2, (600 - 503) / 2));
     auto* bar = find<QScrollBar>("ScrollBar1");
@@ -219,7 +221,7 @@ TEST_F(MainWindow, ScreenFitOnSmallScreenScrollsTheUpperPart) {
     EXPECT_EQ(find<QWidget>("PageControl1")->y(), 48);
 }
 
-TEST_F(MainWindow, FirstContactTestsTheConnectionThenLeavesLineMode) {
+TEST_F(MainWindowTest, FirstContactTestsTheConnectionThenLeavesLineMode) {
     make();
     // Connection test (nothing sent), exit line mode, then the configuration
     // read, which a silent printer fails without a word or a progress window.
@@ -233,7 +235,7 @@ TEST_F(MainWindow, FirstContactTestsTheConnectionThenLeavesLineMode) {
     EXPECT_TRUE(progress.calls.empty());
 }
 
-TEST_F(MainWindow, FirstContactIsSilentWhenNoPrinterAnswers) {
+TEST_F(MainWindowTest, FirstContactIsSilentWhenNoPrinterAnswers) {
     port->failOpen = true;
     make();
     EXPECT_EQ(port->opens, 1);
@@ -249,15 +251,15 @@ TEST_F(MainWindow, FirstContactIsSilentWhenNoPrinterAnswers) {
     EXPECT_TRUE(prompter.shown.isEmpty());
 }
 
-TEST_F(MainWindow, CommandLinePreselectsBeforeTheFirstContact) {
-    m350ui::StartupOptions options;
+TEST_F(MainWindowTest, CommandLinePreselectsBeforeTheFirstContact) {
+    m350::gui::StartupOptions options;
     options.interfaceIndex = m350::kCom;
     options.comName = "COM5";
     options.lptName = "LPT2";
     options.address = "127.0.0.1";
     options.port = 9200;
     options.language = 3;
-    TFormMain& w = make(options);
+    MainWindow& w = make(options);
     ASSERT_GE(ifaces.size(), 2u);
     for (int iface : ifaces) EXPECT_EQ(iface, m350::kCom);
     EXPECT_EQ(find<QComboBox>("ComboBoxInterFace")->currentIndex(), m350::kCom);
@@ -276,7 +278,7 @@ TEST_F(MainWindow, CommandLinePreselectsBeforeTheFirstContact) {
     EXPECT_FALSE(find<QPushButton>("ButtonRead")->isEnabled());
 }
 
-TEST_F(MainWindow, GetStatusShowsTheWordByPriority) {
+TEST_F(MainWindowTest, GetStatusShowsTheWordByPriority) {
     make();
     auto* edit = find<QLineEdit>("EditPrinterStatus");
     EXPECT_TRUE(edit->isReadOnly());
@@ -308,8 +310,8 @@ TEST_F(MainWindow, GetStatusShowsTheWordByPriority) {
     EXPECT_TRUE(window->isEnabled());
 }
 
-TEST_F(MainWindow, GetStatusFailureShowsTheResultAndKeepsTheWord) {
-    TFormMain& w = make();
+TEST_F(MainWindowTest, GetStatusFailureShowsTheResultAndKeepsTheWord) {
+    MainWindow& w = make();
     resetPort();
     port->replies.push_back("\x21" + std::string(8, '\0'));
     click("ButtonGetStatus");
@@ -342,7 +344,7 @@ TEST_F(MainWindow, GetStatusFailureShowsTheResultAndKeepsTheWord) {
     EXPECT_NE(w.statusFlags(), before);
 }
 
-TEST_F(MainWindow, OneShotFunctionButtonsSendTheirCommands) {
+TEST_F(MainWindowTest, OneShotFunctionButtonsSendTheirCommands) {
     make();
     struct Case {
         const char* button;
@@ -369,8 +371,8 @@ TEST_F(MainWindow, OneShotFunctionButtonsSendTheirCommands) {
     EXPECT_EQ(prompter.messages, QStringList{"Data Transmission Error"});
 }
 
-TEST_F(MainWindow, ResetMarksTheWirelessStateUnknownEvenOnFailure) {
-    TFormMain& w = make();
+TEST_F(MainWindowTest, ResetMarksTheWirelessStateUnknownEvenOnFailure) {
+    MainWindow& w = make();
     ConfigPage& page = *w.configPage;
     auto* mac = new QLineEdit(QStringLiteral("00:11:22:33:44:55"), page.TabSheet9);
     mac->setObjectName(QStringLiteral("edtWiFiMac"));
@@ -388,8 +390,8 @@ TEST_F(MainWindow, ResetMarksTheWirelessStateUnknownEvenOnFailure) {
     EXPECT_FALSE(page.ButtonConfigSet->isEnabled());
 }
 
-TEST_F(MainWindow, ClockPanelFollowsTheLocaleEverySecond) {
-    TFormMain& w = make();
+TEST_F(MainWindowTest, ClockPanelFollowsTheLocaleEverySecond) {
+    MainWindow& w = make();
     auto* timer = w.findChild<QTimer*>("Timer1");
     ASSERT_NE(timer, nullptr);
     EXPECT_TRUE(timer->isActive());
@@ -404,8 +406,8 @@ TEST_F(MainWindow, ClockPanelFollowsTheLocaleEverySecond) {
         << w.panelText(3).toStdString();
 }
 
-TEST_F(MainWindow, StatusWordIsInTheCurrentLanguage) {
-    m350ui::StartupOptions options;
+TEST_F(MainWindowTest, StatusWordIsInTheCurrentLanguage) {
+    m350::gui::StartupOptions options;
     options.language = 6;
     make(options);
     resetPort();

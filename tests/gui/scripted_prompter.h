@@ -13,7 +13,7 @@
 
 namespace m350test {
 
-class ScriptedPrompter final : public m350ui::Prompter {
+class ScriptedPrompter final : public m350::gui::Prompter {
   public:
     // "message: <text>", "question: <text>", "open: <title>", "save: <title>",
     // "font", "dialog: <object name>", in the order they came.
@@ -23,7 +23,7 @@ class ScriptedPrompter final : public m350ui::Prompter {
     std::deque<bool> answers;   // questions; No when empty
     std::deque<QString> files;  // open and save dialogs; cancelled when empty
     std::deque<QFont> fonts;    // font dialog; cancelled when empty
-    std::vector<m350ui::FileDialogRequest> fileRequests;
+    std::vector<m350::gui::FileDialogRequest> fileRequests;
     // Scripts for modal dialogs by object name; each drives the dialog (set
     // controls, click buttons) and returns the dialog's result.
     std::map<QString, std::function<int(QDialog&)>> dialogs;
@@ -42,11 +42,11 @@ class ScriptedPrompter final : public m350ui::Prompter {
         answers.pop_front();
         return a;
     }
-    QString openFile(const m350ui::FileDialogRequest& r) override {
+    QString openFile(const m350::gui::FileDialogRequest& r) override {
         shown << QStringLiteral("open: ") + r.title;
         return nextFile(r);
     }
-    QString saveFile(const m350ui::FileDialogRequest& r) override {
+    QString saveFile(const m350::gui::FileDialogRequest& r) override {
         shown << QStringLiteral("save: ") + r.title;
         return nextFile(r);
     }
@@ -65,7 +65,7 @@ class ScriptedPrompter final : public m350ui::Prompter {
     }
 
   private:
-    QString nextFile(const m350ui::FileDialogRequest& r) {
+    QString nextFile(const m350::gui::FileDialogRequest& r) {
         fileRequests.push_back(r);
         if (files.empty()) return {};
         QString f = files.front();

@@ -11,6 +11,8 @@
 #include "gui/dialogs/rs232_setup_dialog.h"
 #include "gui/dialogs/net_setup_dialog.h"
 
+using namespace m350::gui;
+
 namespace {
 
 bool SameSerial(const m350::SerialSettings& a, const m350::SerialSettings& b) {
@@ -29,7 +31,7 @@ TEST(Rs232Setup, OpensOnTheRecordAndSetStoresItUnchanged) {
     s.handshake = 0;
     s.xonXoff = 1;
     const m350::SerialSettings before = s;
-    TFormRs232Setup d(s, 0);
+    Rs232SetupDialog d(s, 0);
     EXPECT_EQ(d.windowTitle(), "RS232 Setup");
     EXPECT_EQ(d.size(), QSize(325, 215));
     EXPECT_EQ(d.ComboBoxComPort->count(), 30);
@@ -48,7 +50,7 @@ TEST(Rs232Setup, OpensOnTheRecordAndSetStoresItUnchanged) {
 TEST(Rs232Setup, CancelLeavesTheRecordAndTheEmptyBaudItemStoresSeven) {
     m350::SerialSettings s;
     {
-        TFormRs232Setup d(s, 0);
+        Rs232SetupDialog d(s, 0);
         d.ComboBoxComPort->setCurrentIndex(29);
         d.ComboBoxParity->setCurrentIndex(2);
         d.ButtonCancel->click();
@@ -56,7 +58,7 @@ TEST(Rs232Setup, CancelLeavesTheRecordAndTheEmptyBaudItemStoresSeven) {
     }
     EXPECT_TRUE(SameSerial(s, m350::SerialSettings{}));
 
-    TFormRs232Setup d(s, 0);
+    Rs232SetupDialog d(s, 0);
     ASSERT_EQ(d.ComboBoxBaudRate->count(), 8);
     EXPECT_EQ(d.ComboBoxBaudRate->itemText(7), "");
     d.ComboBoxBaudRate->setCurrentIndex(7);
@@ -70,7 +72,7 @@ TEST(Rs232Setup, AnUnknownPortNameIsKeptRatherThanTurnedIntoCom0) {
     for (const char* name : {"COM31", "COM0", "ttyS0", "COM1x", "COM"}) {
         m350::SerialSettings s;
         s.portName = name;
-        TFormRs232Setup d(s, 0);
+        Rs232SetupDialog d(s, 0);
         EXPECT_EQ(d.ComboBoxComPort->currentIndex(), -1) << name;
         d.ButtonSet->click();
         EXPECT_EQ(s.portName, name);
@@ -83,18 +85,18 @@ TEST(Rs232Setup, AnUnknownPortNameIsKeptRatherThanTurnedIntoCom0) {
 TEST(LptSetup, SetStoresTheChosenPortAndCancelDoesNot) {
     std::string name = "LPT1";
     {
-        TFormLPTSetup d(name, 0);
+        LptSetupDialog d(name, 0);
         EXPECT_EQ(d.size(), QSize(321, 37));
         EXPECT_EQ(d.ComboBoxLPT->currentIndex(), 0);
         d.ComboBoxLPT->setCurrentIndex(3);
         d.ButtonCancel->click();
     }
     EXPECT_EQ(name, "LPT1");
-    TFormLPTSetup d(name, 0);
+    LptSetupDialog d(name, 0);
     d.ComboBoxLPT->setCurrentIndex(2);
     d.ButtonSet->click();
     EXPECT_EQ(name, "LPT3");
-    TFormLPTSetup again(name, 0);
+    LptSetupDialog again(name, 0);
     EXPECT_EQ(again.ComboBoxLPT->currentText(), "LPT3");
 }
 
@@ -102,7 +104,7 @@ TEST(NetSetup, ProposesTheFactoryAddressOnlyWhenNoneIsSet) {
     m350test::ScriptedPrompter prompter;
     m350::NetAddress a;
     {
-        TFormNetSetup d(a, 0, prompter);
+        NetSetupDialog d(a, 0, prompter);
         EXPECT_EQ(d.windowTitle(), "TCP/IP Setup");
         EXPECT_EQ(d.size(), QSize(183, 162));
         // Proposed into the record itself, even when the window is then closed.
@@ -118,7 +120,7 @@ TEST(NetSetup, ProposesTheFactoryAddressOnlyWhenNoneIsSet) {
 
     a.address = "10.1.2.3";
     a.port = 6101;
-    TFormNetSetup d(a, 0, prompter);
+    NetSetupDialog d(a, 0, prompter);
     EXPECT_EQ(d.EditIPAddr->text(), "10.1.2.3");
     EXPECT_EQ(d.EditPort->text(), "6101");
     EXPECT_TRUE(prompter.shown.isEmpty());
@@ -128,7 +130,7 @@ TEST(NetSetup, ExitStoresAddressAndPortAndRefusesABadPort) {
     m350test::ScriptedPrompter prompter;
     m350::NetAddress a;
     a.address = "10.1.2.3";
-    TFormNetSetup d(a, 0, prompter);
+    NetSetupDialog d(a, 0, prompter);
     d.EditIPAddr->setText("printer-7");
     d.EditPort->setText("abc");
     d.ButtonExit->click();
@@ -152,7 +154,7 @@ TEST(NetSetup, ExitStoresAddressAndPortAndRefusesABadPort) {
 TEST(NetSetup, TheAddressFieldHoldsSixtyThreeCharacters) {
     m350test::ScriptedPrompter prompter;
     m350::NetAddress a;
-    TFormNetSetup d(a, 0, prompter);
+    NetSetupDialog d(a, 0, prompter);
     d.EditIPAddr->setText(QString(80, 'h'));
     d.ButtonExit->click();
     EXPECT_EQ(a.address, std::string(63, 'h'));

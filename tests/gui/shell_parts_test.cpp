@@ -8,9 +8,11 @@
 #include "core/link/link_context.h"
 #include "gui/dialogs/progress_dialog.h"
 
-using m350ui::ParseOutcome;
-using m350ui::parseStartupOptions;
-using m350ui::StartupOptions;
+using namespace m350::gui;
+
+using m350::gui::ParseOutcome;
+using m350::gui::parseStartupOptions;
+using m350::gui::StartupOptions;
 
 namespace {
 
@@ -62,16 +64,16 @@ TEST(StartupOptions, RefusedForms) {
 
 TEST(SerialStatusText, IndexesOutsideTheTablesShowWhatThePortOpensWith) {
     m350::SerialSettings s;
-    EXPECT_EQ(m350ui::serialStatusText(s), "COM1 9600,N,8,1 RTS ");
+    EXPECT_EQ(m350::gui::serialStatusText(s), "COM1 9600,N,8,1 RTS ");
     s = {"COM30", 6, 0, 1, 1, 2, 1};
-    EXPECT_EQ(m350ui::serialStatusText(s), "COM30 115200,O,7,1.5 RTS/CTS Xon/Xoff");
+    EXPECT_EQ(m350::gui::serialStatusText(s), "COM30 115200,O,7,1.5 RTS/CTS Xon/Xoff");
     // The empty eighth baud item opens at 9600; other strays map as the port does.
     s = {"COM2", 7, 5, -1, 9, 3, 4};
-    EXPECT_EQ(m350ui::serialStatusText(s), "COM2 9600,N,8,1 RTS/CTS ");
+    EXPECT_EQ(m350::gui::serialStatusText(s), "COM2 9600,N,8,1 RTS/CTS ");
 }
 
 TEST(ProcessProgress, ShowsACentredWindowThatFollowsTheLink) {
-    m350ui::ProcessProgress sink([] { return QSize(1024, 768); });
+    m350::gui::ProgressDialogSink sink([] { return QSize(1024, 768); });
     m350::PortSettings settings;
     m350::LinkContext ctx;
     ctx.settings = &settings;
@@ -79,7 +81,7 @@ TEST(ProcessProgress, ShowsACentredWindowThatFollowsTheLink) {
     ctx.sleep = [](int) {};
 
     m350::showProgress(ctx, m350::kStepMode, 3, 3);
-    TFormProcess* form = sink.form();
+    ProgressDialog* form = sink.form();
     ASSERT_NE(form, nullptr);
     EXPECT_TRUE(form->isVisible());
     EXPECT_EQ(form->windowTitle(), "Communicating...");

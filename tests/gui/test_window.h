@@ -12,9 +12,9 @@
 
 namespace m350test {
 
-inline MainWindowSeams testSeams(ScriptedPrompter& prompter, RecordingProgress& progress,
+inline m350::gui::MainWindowSeams testSeams(ScriptedPrompter& prompter, RecordingProgress& progress,
                                  QSize screen = {1280, 1024}) {
-    MainWindowSeams seams;
+    m350::gui::MainWindowSeams seams;
     seams.prompter = &prompter;
     seams.screenSize = [screen] { return screen; };
     seams.progress = &progress;
@@ -23,7 +23,7 @@ inline MainWindowSeams testSeams(ScriptedPrompter& prompter, RecordingProgress& 
 }
 
 // No printer on any interface: the start-up contact stops at the first open.
-inline void withoutPrinter(MainWindowSeams& seams) {
+inline void withoutPrinter(m350::gui::MainWindowSeams& seams) {
     auto state = std::make_shared<ScriptedPortState>();
     state->failOpen = true;
     seams.makePort = [state](m350::LinkContext&, int) {
@@ -32,8 +32,8 @@ inline void withoutPrinter(MainWindowSeams& seams) {
 }
 
 // ETHERNET to a printer on 127.0.0.1:port, texts in English.
-inline m350ui::StartupOptions loopbackPrinter(int port) {
-    m350ui::StartupOptions options;
+inline m350::gui::StartupOptions loopbackPrinter(int port) {
+    m350::gui::StartupOptions options;
     options.interfaceIndex = m350::kEthernet;
     options.address = "127.0.0.1";
     options.port = port;

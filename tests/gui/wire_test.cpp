@@ -10,14 +10,16 @@
 #include "test_window.h"
 #include "support/sim_process.h"
 
+using namespace m350::gui;
+
 namespace {
 
 struct Window {
     m350test::ScriptedPrompter prompter;
     m350test::RecordingProgress progress;
-    std::unique_ptr<TFormMain> main;
+    std::unique_ptr<MainWindow> main;
     explicit Window(int port)
-        : main(std::make_unique<TFormMain>(m350test::loopbackPrinter(port),
+        : main(std::make_unique<MainWindow>(m350test::loopbackPrinter(port),
                                            m350test::testSeams(prompter, progress))) {}
 };
 

@@ -5,7 +5,7 @@
 #include "printer.h"
 #include "session.h"
 
-namespace m350sim {
+namespace m350::sim {
 namespace {
 
 TEST(CommandArguments, SplitHonoursQuotes) {
@@ -26,9 +26,9 @@ TEST(CommandArguments, LengthsInInchesMillimetresAndDots) {
 }
 
 }  // namespace
-}  // namespace m350sim
+}  // namespace m350::sim
 
-namespace m350sim {
+namespace m350::sim {
 namespace {
 
 // Sends command lines as the utility formats them, then reads reports back the way
@@ -285,9 +285,9 @@ TEST(Profiles, ModulesAndSecurityFollowTheProfile) {
 }
 
 }  // namespace
-}  // namespace m350sim
+}  // namespace m350::sim
 
-namespace m350sim {
+namespace m350::sim {
 namespace {
 
 TEST(Profiles, FullProfileAnswersEveryConfigurationKey) {
@@ -331,4 +331,4 @@ TEST(Profiles, FullProfileAnswersEveryConfigurationKey) {
 }
 
 }  // namespace
-}  // namespace m350sim
+}  // namespace m350::sim

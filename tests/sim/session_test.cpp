@@ -7,7 +7,7 @@
 #include "printer.h"
 #include "session.h"
 
-namespace m350sim {
+namespace m350::sim {
 namespace {
 
 std::string sent(const std::vector<Action>& actions) {
@@ -209,9 +209,9 @@ TEST(SessionState, ParallelSessionsApplyButNeverAnswer) {
 }
 
 }  // namespace
-}  // namespace m350sim
+}  // namespace m350::sim
 
-namespace m350sim {
+namespace m350::sim {
 namespace {
 
 TEST(SessionMaintenance, DumpTextSaveCapturesAndFileFetchReturnsIt) {
@@ -315,9 +315,9 @@ TEST(SessionModules, PassThroughToTheExternalModule) {
 }
 
 }  // namespace
-}  // namespace m350sim
+}  // namespace m350::sim
 
-namespace m350sim {
+namespace m350::sim {
 namespace {
 
 TEST(SessionBounds, RandomInputNeverBreaksTheParser) {
@@ -359,4 +359,4 @@ TEST(SessionBounds, RandomInputNeverBreaksTheParser) {
 }
 
 }  // namespace
-}  // namespace m350sim
+}  // namespace m350::sim

@@ -60,7 +60,7 @@ SimProcess::SimProcess(const Options& options) { start(options); }
 
 void SimProcess::start(const Options& options) {
     const char* tmp = std::getenv("TMPDIR");
-    std::string templ = std::string(tmp && *tmp ? tmp : "/tmp") + "/m350sim-XXXXXX";
+    std::string templ = std::string(tmp && *tmp ? tmp : "/tmp") + "/m350::sim-XXXXXX";
     std::vector<char> buf(templ.begin(), templ.end());
     buf.push_back('\0');
     if (!::mkdtemp(buf.data())) {

@@ -10,6 +10,8 @@
 #include "../scripted_prompter.h"
 #include "gui/language_apply.h"
 
+using namespace m350::gui;
+
 using m350test::ScriptedPrompter;
 
 namespace {
@@ -42,7 +44,7 @@ void Leave(QDialog& dialog, QPushButton* cancel, WayOut way) {
 TEST(PasswordDialog, ShapeAndTexts) {
     ScriptedPrompter prompter;
     const std::string password = "abc";
-    TFormPassword english(password, prompter, 0);
+    PasswordDialog english(password, prompter, 0);
     EXPECT_EQ(english.objectName(), "TFormPassword");
     EXPECT_EQ(english.ButtonOK->text(), "OK");
     EXPECT_EQ(english.ButtonCancel->text(), "Cancel");
@@ -54,11 +56,11 @@ TEST(PasswordDialog, ShapeAndTexts) {
     EXPECT_FALSE(english.windowFlags() & Qt::WindowSystemMenuHint);
 
     std::string buffer;
-    TFormPasswordSetup french(buffer, prompter, 7);
-    EXPECT_EQ(french.windowTitle(), m350ui::languageQText(258, 7));
-    EXPECT_EQ(french.LabelOldPassword->text(), m350ui::languageQText(259, 7));
-    EXPECT_EQ(french.LabelNewPassword->text(), m350ui::languageQText(260, 7));
-    EXPECT_EQ(french.ButtonCancel->text(), m350ui::languageQText(2, 7));
+    PasswordSetupDialog french(buffer, prompter, 7);
+    EXPECT_EQ(french.windowTitle(), m350::gui::languageQText(258, 7));
+    EXPECT_EQ(french.LabelOldPassword->text(), m350::gui::languageQText(259, 7));
+    EXPECT_EQ(french.LabelNewPassword->text(), m350::gui::languageQText(260, 7));
+    EXPECT_EQ(french.ButtonCancel->text(), m350::gui::languageQText(2, 7));
     EXPECT_EQ(french.EditOldPassword->echoMode(), QLineEdit::Normal);
     EXPECT_EQ(french.EditNewPassword->echoMode(), QLineEdit::Normal);
     french.open();
@@ -69,7 +71,7 @@ TEST(PasswordDialog, ShapeAndTexts) {
 TEST(PasswordDialog, OkComparesExactlyAndKeepsTheDialogOpenUntilRight) {
     ScriptedPrompter prompter;
     const std::string password = "Secret 1";
-    TFormPassword d(password, prompter, 0);
+    PasswordDialog d(password, prompter, 0);
     d.open();
     for (const char* wrong : {"secret 1", "Secret 1 ", "Secret", ""}) {
         d.EditPassword->setText(QString::fromLatin1(wrong));
@@ -92,7 +94,7 @@ TEST(PasswordDialog, NoWayOutButOkPasses) {
         for (WayOut way : {WayOut::kCancel, WayOut::kEscape, WayOut::kWindowClose}) {
             ScriptedPrompter prompter;
             const std::string text = password;
-            TFormPassword d(text, prompter, 0);
+            PasswordDialog d(text, prompter, 0);
             d.EditPassword->setText(QString::fromLatin1(password));
             Leave(d, d.ButtonCancel, way);
             EXPECT_FALSE(d.passed()) << password << " way " << static_cast<int>(way);
@@ -105,7 +107,7 @@ TEST(PasswordDialog, NoWayOutButOkPasses) {
 TEST(PasswordSetupDialog, OldPasswordMustMatchBeforeTheNewOneIsTaken) {
     ScriptedPrompter prompter;
     std::string buffer = "Old";
-    TFormPasswordSetup d(buffer, prompter, 0);
+    PasswordSetupDialog d(buffer, prompter, 0);
     EXPECT_TRUE(d.EditOldPassword->text().isEmpty());
     d.open();
     d.EditOldPassword->setText("old");
@@ -126,7 +128,7 @@ TEST(PasswordSetupDialog, OldPasswordMustMatchBeforeTheNewOneIsTaken) {
 TEST(PasswordSetupDialog, EmptyCurrentPasswordNeedsAnEmptyOldEntry) {
     ScriptedPrompter prompter;
     std::string buffer;
-    TFormPasswordSetup d(buffer, prompter, 0);
+    PasswordSetupDialog d(buffer, prompter, 0);
     d.open();
     d.EditOldPassword->setText("anything");
     d.EditNewPassword->setText("abc");
@@ -145,7 +147,7 @@ TEST(PasswordSetupDialog, NewPasswordThatCannotBeSentIsRefused) {
           QStringLiteral("\u5bc6\u78bc"), QString(1023, QChar('x'))}) {
         ScriptedPrompter prompter;
         std::string buffer = "old";
-        TFormPasswordSetup d(buffer, prompter, 0);
+        PasswordSetupDialog d(buffer, prompter, 0);
         d.open();
         d.EditOldPassword->setText("old");
         d.EditNewPassword->setText(bad);
@@ -162,7 +164,7 @@ TEST(PasswordSetupDialog, LeavingWithoutOkKeepsTheRecord) {
     for (WayOut way : {WayOut::kCancel, WayOut::kEscape, WayOut::kWindowClose}) {
         ScriptedPrompter prompter;
         std::string buffer = "keep";
-        TFormPasswordSetup d(buffer, prompter, 0);
+        PasswordSetupDialog d(buffer, prompter, 0);
         d.EditOldPassword->setText("keep");
         d.EditNewPassword->setText("other");
         Leave(d, d.ButtonCancel, way);

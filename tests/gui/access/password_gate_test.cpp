@@ -18,6 +18,8 @@
 #include "support/scripted_port.h"
 #include "support/sim_process.h"
 
+using namespace m350::gui;
+
 using m350test::ScriptedPrompter;
 using m350test::SimProcess;
 
@@ -32,13 +34,13 @@ class PasswordWindow : public ::testing::Test {
   protected:
     // Starts the printer and the window on ETHERNET; the start-up exchange is
     // over when this returns.
-    TFormMain& start(std::vector<std::string> simArgs, bool parallel = false) {
+    MainWindow& start(std::vector<std::string> simArgs, bool parallel = false) {
         SimProcess::Options o;
         o.args = std::move(simArgs);
         o.parallel = parallel;
         sim = std::make_unique<SimProcess>(o);
         EXPECT_TRUE(sim->ok()) << sim->error();
-        window = std::make_unique<TFormMain>(
+        window = std::make_unique<MainWindow>(
             m350test::loopbackPrinter(sim->tcpPort()),
             m350test::testSeams(prompter, progress, QSize(1024, 768)));
         window->move(30, 60);
@@ -64,7 +66,7 @@ class PasswordWindow : public ::testing::Test {
     // Dialog scripts.
     void typeAndOk(std::vector<QString> attempts) {
         prompter.dialogs["TFormPassword"] = [this, attempts](QDialog& dialog) {
-            auto& d = static_cast<TFormPassword&>(dialog);
+            auto& d = static_cast<PasswordDialog&>(dialog);
             placedAt = d.pos();
             d.open();
             for (const QString& a : attempts) {
@@ -79,20 +81,20 @@ class PasswordWindow : public ::testing::Test {
     ScriptedPrompter prompter;
     m350test::RecordingProgress progress;
     std::unique_ptr<SimProcess> sim;
-    std::unique_ptr<TFormMain> window;
+    std::unique_ptr<MainWindow> window;
     std::size_t seen = 0;
     QPoint placedAt;
 };
 
 TEST_F(PasswordWindow, NoPasswordPassesWithoutAsking) {
-    TFormMain& w = start({});
+    MainWindow& w = start({});
     w.ButtonInitial->click();
     EXPECT_EQ(settle(), (std::vector<std::string>{kPasswordRead, kFactoryDefault}));
     EXPECT_TRUE(prompter.shown.isEmpty());
 }
 
 TEST_F(PasswordWindow, WrongThenRightPasswordLetsTheChangeThrough) {
-    TFormMain& w = start({"--password", "Secret"});
+    MainWindow& w = start({"--password", "Secret"});
     typeAndOk({"secret", "Secret"});
     w.ButtonInitial->click();
     EXPECT_EQ(settle(), (std::vector<std::string>{kPasswordRead, kFactoryDefault}));
@@ -105,11 +107,11 @@ TEST_F(PasswordWindow, WrongThenRightPasswordLetsTheChangeThrough) {
 // A printer whose password is "pass" (the word that once meant a granted
 // prompt) is guarded like any other: every way out but OK refuses, silently.
 TEST_F(PasswordWindow, EveryOtherWayOutRefusesWithoutSending) {
-    TFormMain& w = start({"--password", "pass"});
+    MainWindow& w = start({"--password", "pass"});
     std::vector<std::function<int(QDialog&)>> ways = {
         [](QDialog& d) {
             d.open();
-            static_cast<TFormPassword&>(d).ButtonCancel->click();
+            static_cast<PasswordDialog&>(d).ButtonCancel->click();
             return d.result();
         },
         [](QDialog& d) {
@@ -126,13 +128,13 @@ TEST_F(PasswordWindow, EveryOtherWayOutRefusesWithoutSending) {
         // A dialog that reports Accepted without OK having been pressed with
         // the password still has no verdict.
         [](QDialog& d) {
-            static_cast<TFormPassword&>(d).EditPassword->setText("pass");
+            static_cast<PasswordDialog&>(d).EditPassword->setText("pass");
             return static_cast<int>(QDialog::Accepted);
         },
         // The edit holding the password is not enough either: OK decides.
         [](QDialog& d) {
             d.open();
-            static_cast<TFormPassword&>(d).EditPassword->setText("pass");
+            static_cast<PasswordDialog&>(d).EditPassword->setText("pass");
             d.reject();
             return d.result();
         },
@@ -148,7 +150,7 @@ TEST_F(PasswordWindow, EveryOtherWayOutRefusesWithoutSending) {
 
 // Edition 100 and below have no password: the query is not even made.
 TEST_F(PasswordWindow, EditionHundredNeverAsks) {
-    TFormMain& w = start({"--edition", "100", "--password", "Secret"});
+    MainWindow& w = start({"--edition", "100", "--password", "Secret"});
     w.ButtonInitial->click();
     EXPECT_EQ(settle(), (std::vector<std::string>{kAnnounce + "DIAGNOSTIC REPORT EDITION\r\n",
                                                   kFactoryDefault}));
@@ -156,7 +158,7 @@ TEST_F(PasswordWindow, EditionHundredNeverAsks) {
 
     // The change starts from an empty password; the old entry stays empty.
     prompter.dialogs["TFormPasswordSetup"] = [](QDialog& dialog) {
-        auto& d = static_cast<TFormPasswordSetup&>(dialog);
+        auto& d = static_cast<PasswordSetupDialog&>(dialog);
         EXPECT_TRUE(d.EditOldPassword->text().isEmpty());
         d.open();
         d.EditNewPassword->setText("abc");
@@ -169,7 +171,7 @@ TEST_F(PasswordWindow, EditionHundredNeverAsks) {
 }
 
 TEST_F(PasswordWindow, FailedPasswordReadRefusesWithItsMessage) {
-    TFormMain& w = start({"--password", "Secret", "--fault", "drop:PASSWORD"});
+    MainWindow& w = start({"--password", "Secret", "--fault", "drop:PASSWORD"});
     w.ButtonInitial->click();
     EXPECT_EQ(settle(), std::vector<std::string>{kPasswordRead});
     EXPECT_EQ(prompter.messages, QStringList{"Data Receiving Error"});
@@ -179,7 +181,7 @@ TEST_F(PasswordWindow, FailedPasswordReadRefusesWithItsMessage) {
 // The parallel port cannot read a password back; the gate lets the change
 // through without a prompt and the command goes out on the port.
 TEST_F(PasswordWindow, ParallelPortPassesWithoutAsking) {
-    TFormMain& w = start({"--password", "Secret"}, true);
+    MainWindow& w = start({"--password", "Secret"}, true);
     setenv("M350_LPT1", sim->parallelPath().c_str(), 1);
     w.ComboBoxInterFace->setCurrentIndex(2);
     w.ComboBoxInterFaceChange(2);
@@ -190,9 +192,9 @@ TEST_F(PasswordWindow, ParallelPortPassesWithoutAsking) {
 }
 
 TEST_F(PasswordWindow, ChangeRoundTripSendsTheNewPasswordAndTheGateUsesIt) {
-    TFormMain& w = start({"--password", "old1"});
+    MainWindow& w = start({"--password", "old1"});
     prompter.dialogs["TFormPasswordSetup"] = [this](QDialog& dialog) {
-        auto& d = static_cast<TFormPasswordSetup&>(dialog);
+        auto& d = static_cast<PasswordSetupDialog&>(dialog);
         placedAt = d.pos();
         d.open();
         d.EditOldPassword->setText("old1");
@@ -215,10 +217,10 @@ TEST_F(PasswordWindow, ChangeRoundTripSendsTheNewPasswordAndTheGateUsesIt) {
 }
 
 TEST_F(PasswordWindow, UnchangedOrCancelledChangeSendsNothing) {
-    TFormMain& w = start({"--password", "same"});
+    MainWindow& w = start({"--password", "same"});
     auto script = [](const char* oldText, const char* newText, bool ok) {
         return [=](QDialog& dialog) {
-            auto& d = static_cast<TFormPasswordSetup&>(dialog);
+            auto& d = static_cast<PasswordSetupDialog&>(dialog);
             d.open();
             d.EditOldPassword->setText(oldText);
             d.EditNewPassword->setText(newText);
@@ -241,9 +243,9 @@ TEST_F(PasswordWindow, UnchangedOrCancelledChangeSendsNothing) {
 }
 
 TEST_F(PasswordWindow, FailedPasswordWriteShowsItsMessage) {
-    TFormMain& w = start({"--password", "old1", "--fault", "drop:PASSWORDSET"});
+    MainWindow& w = start({"--password", "old1", "--fault", "drop:PASSWORDSET"});
     prompter.dialogs["TFormPasswordSetup"] = [](QDialog& dialog) {
-        auto& d = static_cast<TFormPasswordSetup&>(dialog);
+        auto& d = static_cast<PasswordSetupDialog&>(dialog);
         d.open();
         d.EditOldPassword->setText("old1");
         d.EditNewPassword->setText("new1");

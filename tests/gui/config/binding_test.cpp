@@ -11,6 +11,8 @@
 #include "gui/pages/config_binding.h"
 #include "support/sim_process.h"
 
+using namespace m350::gui;
+
 using namespace m350;
 using F = m350::Field;
 

@@ -23,6 +23,8 @@
 #include "support/scripted_port.h"
 #include "support/sim_process.h"
 
+using namespace m350::gui;
+
 using F = m350::Field;
 
 namespace {
@@ -37,7 +39,7 @@ class ConfigForm : public ::testing::Test {
     void start(std::vector<std::string> simArgs = {}) {
         sim = std::make_unique<m350test::SimProcess>(std::move(simArgs));
         ASSERT_TRUE(sim->ok()) << sim->error();
-        main = std::make_unique<TFormMain>(m350test::loopbackPrinter(sim->tcpPort()),
+        main = std::make_unique<MainWindow>(m350test::loopbackPrinter(sim->tcpPort()),
                                            m350test::testSeams(prompter, progress));
         page = main->configPage;
     }
@@ -96,7 +98,7 @@ class ConfigForm : public ::testing::Test {
     m350test::ScriptedPrompter prompter;
     m350test::RecordingProgress progress;
     std::unique_ptr<m350test::SimProcess> sim;
-    std::unique_ptr<TFormMain> main;
+    std::unique_ptr<MainWindow> main;
     ConfigPage* page = nullptr;
 };
 
@@ -109,7 +111,7 @@ TEST_F(ConfigForm, StartUpReadIsShownAndEveryMappedControlExists) {
     EXPECT_TRUE(prompter.shown.isEmpty());
 
     // The language binder finds every configuration control it names.
-    const QStringList missing = m350ui::applyMainWindowLanguage(main.get(), 0);
+    const QStringList missing = m350::gui::applyMainWindowLanguage(main.get(), 0);
     for (const QString& m : missing)
         EXPECT_EQ(page->control(m.section(' ', 0, 0)), nullptr) << m.toStdString();
     for (const char* name :

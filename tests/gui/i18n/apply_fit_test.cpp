@@ -31,6 +31,8 @@
 #include "gui/dialogs/net_setup_dialog.h"
 #include "support/scripted_port.h"
 
+using namespace m350::gui;
+
 namespace {
 
 // The font a control's caption is meant to be drawn in: its parent's, since
@@ -135,19 +137,19 @@ class CaptionFit : public ::testing::TestWithParam<int> {
     void SetUp() override {
         MainWindowSeams seams = m350test::testSeams(prompter, progress);
         m350test::withoutPrinter(seams);
-        window = std::make_unique<TFormMain>(m350ui::StartupOptions{}, seams);
+        window = std::make_unique<MainWindow>(m350::gui::StartupOptions{}, seams);
         window->show();
     }
 
     m350test::ScriptedPrompter prompter;
     m350test::RecordingProgress progress;
-    std::unique_ptr<TFormMain> window;
+    std::unique_ptr<MainWindow> window;
 };
 
 // Switched to at run time, as an operator would.
 TEST_P(CaptionFit, NoCaptionOfTheMainWindowIsClipped) {
     const int language = GetParam();
-    m350ui::ComboBoxLanguageChange(window.get(), language);
+    m350::gui::ComboBoxLanguageChange(window.get(), language);
     const QStringList clipped = ClippedOnEveryPage(window.get());
     EXPECT_TRUE(clipped.isEmpty())
         << "language " << language << ":\n  " << clipped.join("\n  ").toStdString();
@@ -155,7 +157,7 @@ TEST_P(CaptionFit, NoCaptionOfTheMainWindowIsClipped) {
 
 TEST_P(CaptionFit, NoCaptionOfADialogIsClipped) {
     const int language = GetParam();
-    m350ui::ComboBoxLanguageChange(window.get(), language);
+    m350::gui::ComboBoxLanguageChange(window.get(), language);
     auto check = [&](QWidget& dialog) {
         dialog.show();
         Settle();
@@ -165,19 +167,19 @@ TEST_P(CaptionFit, NoCaptionOfADialogIsClipped) {
         dialog.hide();
     };
     m350::SerialSettings serial;
-    TFormRs232Setup rs232(serial, language, window.get());
+    Rs232SetupDialog rs232(serial, language, window.get());
     check(rs232);
     std::string lpt = "LPT1";
-    TFormLPTSetup lptDialog(lpt, language, window.get());
+    LptSetupDialog lptDialog(lpt, language, window.get());
     check(lptDialog);
     m350::NetAddress address;
     address.address = "127.0.0.1";
-    TFormNetSetup net(address, language, prompter, window.get());
+    NetSetupDialog net(address, language, prompter, window.get());
     check(net);
-    TFormPassword password("secret", prompter, language, window.get());
+    PasswordDialog password("secret", prompter, language, window.get());
     check(password);
     std::string newPassword;
-    TFormPasswordSetup setup(newPassword, prompter, language, window.get());
+    PasswordSetupDialog setup(newPassword, prompter, language, window.get());
     check(setup);
 }
 

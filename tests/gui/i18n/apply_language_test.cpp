@@ -19,14 +19,16 @@
 #include "core/i18n/language_table.h"
 #include "gui/language_apply.h"
 
+using namespace m350::gui;
+
 namespace {
 
-using m350::caption;
-using m350::columns;
-using m350::items;
-using m350::TextBinding;
-using m350::title;
-using m350ui::languageQText;
+using m350::gui::caption;
+using m350::gui::columns;
+using m350::gui::items;
+using m350::gui::TextBinding;
+using m350::gui::title;
+using m350::gui::languageQText;
 
 template <class W>
 W* named(W* w, const char* name) {
@@ -87,7 +89,7 @@ TEST(ApplyLanguage, EveryKindOfControlTakesItsText) {
         columns("ListView1", 0, 210, 211, 212, 213, 214),
     };
     const int de = m350::kLangGerman;
-    EXPECT_TRUE(m350ui::applyLanguage(w.root.get(), bindings, de).isEmpty());
+    EXPECT_TRUE(m350::gui::applyLanguage(w.root.get(), bindings, de).isEmpty());
 
     EXPECT_EQ(w.root->windowTitle(), languageQText(37, de));
     EXPECT_EQ(w.label->text(), QStringLiteral("Geschwindigkeit"));
@@ -108,15 +110,15 @@ TEST(ApplyLanguage, EveryKindOfControlTakesItsText) {
 TEST(ApplyLanguage, ListSelectionSurvivesALanguageChange) {
     Window w;
     QSignalSpy changed(w.printOut, &QComboBox::currentIndexChanged);
-    m350ui::applyMainWindowLanguage(w.root.get(), m350::kLangEnglish);
-    m350ui::applyMainWindowLanguage(w.root.get(), m350::kLangGerman);
+    m350::gui::applyMainWindowLanguage(w.root.get(), m350::kLangEnglish);
+    m350::gui::applyMainWindowLanguage(w.root.get(), m350::kLangGerman);
     EXPECT_EQ(w.printOut->currentIndex(), 3);
     EXPECT_EQ(w.printOut->currentText(), languageQText(77, m350::kLangGerman));
     EXPECT_EQ(w.printOut->currentText(), QStringLiteral("ABZIEHEN"));
     EXPECT_EQ(changed.count(), 0);
 
     w.unit->findChild<QRadioButton*>("RadioGroupUnitItem1")->setChecked(true);
-    m350ui::applyMainWindowLanguage(w.root.get(), m350::kLangRussian);
+    m350::gui::applyMainWindowLanguage(w.root.get(), m350::kLangRussian);
     EXPECT_TRUE(w.unit->findChild<QRadioButton*>("RadioGroupUnitItem1")->isChecked());
 }
 
@@ -129,7 +131,7 @@ TEST(ApplyLanguage, MissingAndUnfitControlsAreReported) {
         items("LabelSpeed", 0, 1),                         // a label has no items
         caption("LabelSpeed", 64),
     };
-    const QStringList problems = m350ui::applyLanguage(w.root.get(), bindings, 0);
+    const QStringList problems = m350::gui::applyLanguage(w.root.get(), bindings, 0);
     ASSERT_EQ(problems.size(), 4) << problems.join("; ").toStdString();
     EXPECT_EQ(problems[0], "LabelNoSuchControl");
     EXPECT_TRUE(problems[1].startsWith("ComboBoxPrintOut: has 5 items, needs 6"));
@@ -143,14 +145,14 @@ TEST(ApplyLanguage, MissingAndUnfitControlsAreReported) {
 TEST(ApplyMainWindowLanguage, UnitLabelsAndStatusText) {
     Window w;
     w.unit->findChild<QRadioButton*>("RadioGroupUnitItem1")->setChecked(true);
-    m350ui::applyMainWindowLanguage(w.root.get(), m350::kLangRussian);
+    m350::gui::applyMainWindowLanguage(w.root.get(), m350::kLangRussian);
     for (int i = 1; i <= 9; ++i)
         EXPECT_EQ(w.root->findChild<QLabel*>(QStringLiteral("LabelUnit%1").arg(i))->text(),
                   QStringLiteral("мм"));
     EXPECT_TRUE(w.status->text().isEmpty());
 
     w.unit->findChild<QRadioButton*>("RadioGroupUnitItem0")->setChecked(true);
-    m350ui::applyMainWindowLanguage(w.root.get(), m350::kLangPolish);
+    m350::gui::applyMainWindowLanguage(w.root.get(), m350::kLangPolish);
     EXPECT_EQ(w.root->findChild<QLabel*>("LabelUnit9")->text(), QStringLiteral("cal"));
 }
 
@@ -158,7 +160,7 @@ TEST(ComboBoxLanguageChange, TranslatesTheListAndKeepsTheChoice) {
     Window w;
     QSignalSpy changed(w.languages, &QComboBox::currentIndexChanged);
     w.languages->setCurrentIndex(m350::kLangJapanese);
-    m350ui::ComboBoxLanguageChange(w.root.get(), m350::kLangJapanese);
+    m350::gui::ComboBoxLanguageChange(w.root.get(), m350::kLangJapanese);
     EXPECT_EQ(m350::currentLanguage(), m350::kLangJapanese);
     EXPECT_EQ(w.languages->currentIndex(), m350::kLangJapanese);
     EXPECT_EQ(w.languages->currentText(), QStringLiteral("日本語"));
@@ -167,7 +169,7 @@ TEST(ComboBoxLanguageChange, TranslatesTheListAndKeepsTheChoice) {
     EXPECT_EQ(w.tabs->tabText(0), QStringLiteral("プリンタ設定"));
 
     // An index past the list falls back to English.
-    m350ui::ComboBoxLanguageChange(w.root.get(), 14);
+    m350::gui::ComboBoxLanguageChange(w.root.get(), 14);
     EXPECT_EQ(m350::currentLanguage(), m350::kLangEnglish);
     EXPECT_EQ(w.languages->currentIndex(), 0);
     EXPECT_EQ(w.languages->currentText(), QStringLiteral("English"));
@@ -178,9 +180,9 @@ TEST(StartMainWindowLanguage, ForcedLanguageWinsOverTheSystem) {
     Window w;
     const QByteArray saved = qgetenv("LC_ALL");
     qputenv("LC_ALL", "ru_RU.UTF-8");
-    EXPECT_EQ(m350ui::startMainWindowLanguage(w.root.get()), m350::kLangRussian);
+    EXPECT_EQ(m350::gui::startMainWindowLanguage(w.root.get()), m350::kLangRussian);
     EXPECT_EQ(w.languages->currentIndex(), m350::kLangRussian);
-    EXPECT_EQ(m350ui::startMainWindowLanguage(w.root.get(), m350::kLangCzech), m350::kLangCzech);
+    EXPECT_EQ(m350::gui::startMainWindowLanguage(w.root.get(), m350::kLangCzech), m350::kLangCzech);
     EXPECT_EQ(m350::currentLanguage(), m350::kLangCzech);
     EXPECT_EQ(w.group->title(), QStringLiteral("Jazyk"));
     if (saved.isEmpty()) {
@@ -193,13 +195,13 @@ TEST(StartMainWindowLanguage, ForcedLanguageWinsOverTheSystem) {
 TEST(ApplyLanguage, ChineseAndJapaneseNameTheirCjkFace) {
     Window w;
     const QString family = w.root->font().families().value(0, w.root->font().family());
-    m350ui::applyLanguage(w.root.get(), {}, m350::kLangJapanese);
+    m350::gui::applyLanguage(w.root.get(), {}, m350::kLangJapanese);
     EXPECT_EQ(w.root->font().families().value(0), family);
     EXPECT_EQ(w.root->font().families().back(), QStringLiteral("Noto Sans CJK JP"));
-    m350ui::applyLanguage(w.root.get(), {}, m350::kLangTraditionalChinese);
+    m350::gui::applyLanguage(w.root.get(), {}, m350::kLangTraditionalChinese);
     EXPECT_EQ(w.root->font().families().back(), QStringLiteral("Noto Sans CJK TC"));
     EXPECT_FALSE(w.root->font().families().contains(QStringLiteral("Noto Sans CJK JP")));
-    m350ui::applyLanguage(w.root.get(), {}, m350::kLangPolish);
+    m350::gui::applyLanguage(w.root.get(), {}, m350::kLangPolish);
     for (const QString& f : w.root->font().families())
         EXPECT_FALSE(f.contains("CJK")) << f.toStdString();
 }
@@ -223,7 +225,7 @@ TEST(ApplyLanguage, OverflowingLabelsGrowOnlyIntoFreeRoom) {
     righty->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     const TextBinding bindings[] = {caption("LabelFree", 201), caption("LabelBlocked", 201),
                                     caption("LabelRighty", 201)};
-    m350ui::applyLanguage(&root, bindings, m350::kLangRussian);
+    m350::gui::applyLanguage(&root, bindings, m350::kLangRussian);
 
     EXPECT_EQ(free->x(), 10);
     EXPECT_GE(free->width(), free->sizeHint().width());
@@ -245,13 +247,13 @@ TEST(ApplyLanguage, WideButtonCaptionsDrawSmallerUntilTheyFit) {
     const TextBinding bindings[] = {caption("ButtonLineModeOut", 44)};
     const int room = 120 - 8;
 
-    m350ui::applyLanguage(&root, bindings, m350::kLangGerman);  // "Zeilenmodus beenden"
+    m350::gui::applyLanguage(&root, bindings, m350::kLangGerman);  // "Zeilenmodus beenden"
     const QFont german = button->font();
     EXPECT_LT(german.pointSizeF(), 8.0);
     EXPECT_GE(german.pointSizeF(), 6.0);
     EXPECT_LE(QFontMetrics(german).horizontalAdvance(button->text()), room);
 
-    m350ui::applyLanguage(&root, bindings, m350::kLangEnglish);  // "Exit Line Mode" fits
+    m350::gui::applyLanguage(&root, bindings, m350::kLangEnglish);  // "Exit Line Mode" fits
     EXPECT_EQ(button->font().pointSizeF(), 8.0);
     EXPECT_FALSE(button->testAttribute(Qt::WA_SetFont));
 }

@@ -24,6 +24,8 @@
 #include "gui/language_apply.h"
 #include "support/scripted_port.h"
 
+using namespace m350::gui;
+
 namespace {
 
 void Settle() {
@@ -51,9 +53,9 @@ class ValueFit : public ::testing::TestWithParam<int> {
     void SetUp() override {
         MainWindowSeams seams = m350test::testSeams(prompter, progress);
         m350test::withoutPrinter(seams);
-        window = std::make_unique<TFormMain>(m350ui::StartupOptions{}, seams);
+        window = std::make_unique<MainWindow>(m350::gui::StartupOptions{}, seams);
         window->show();
-        m350ui::ComboBoxLanguageChange(window.get(), GetParam());
+        m350::gui::ComboBoxLanguageChange(window.get(), GetParam());
         Settle();
     }
 
@@ -63,7 +65,7 @@ class ValueFit : public ::testing::TestWithParam<int> {
 
     m350test::ScriptedPrompter prompter;
     m350test::RecordingProgress progress;
-    std::unique_ptr<TFormMain> window;
+    std::unique_ptr<MainWindow> window;
 };
 
 TEST_P(ValueFit, PrinterInformationShowsWhatThePrinterReportsWhole) {

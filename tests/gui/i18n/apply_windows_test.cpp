@@ -22,18 +22,20 @@
 #include "gui/dialogs/rs232_setup_dialog.h"
 #include "support/scripted_port.h"
 
+using namespace m350::gui;
+
 namespace {
 
-using m350ui::languageQText;
+using m350::gui::languageQText;
 
 class Windows : public ::testing::Test {
   protected:
-    TFormMain& make(std::optional<int> language) {
+    MainWindow& make(std::optional<int> language) {
         MainWindowSeams seams = m350test::testSeams(prompter, progress);
         m350test::withoutPrinter(seams);
-        m350ui::StartupOptions options;
+        m350::gui::StartupOptions options;
         options.language = language;
-        window = std::make_unique<TFormMain>(options, seams);
+        window = std::make_unique<MainWindow>(options, seams);
         return *window;
     }
     template <class W>
@@ -45,12 +47,12 @@ class Windows : public ::testing::Test {
 
     m350test::ScriptedPrompter prompter;
     m350test::RecordingProgress progress;
-    std::unique_ptr<TFormMain> window;
+    std::unique_ptr<MainWindow> window;
 };
 
 TEST_F(Windows, EveryMappedControlOfTheMainWindowExists) {
-    TFormMain& w = make(m350::kLangEnglish);
-    const QStringList missing = m350ui::applyMainWindowLanguage(&w, m350::kLangGerman);
+    MainWindow& w = make(m350::kLangEnglish);
+    const QStringList missing = m350::gui::applyMainWindowLanguage(&w, m350::kLangGerman);
     EXPECT_TRUE(missing.isEmpty()) << missing.join(", ").toStdString();
 }
 
@@ -74,7 +76,7 @@ TEST_F(Windows, FileAndFontPagesListTheirItemsInOrder) {
     EXPECT_EQ(device->currentText(), "FLASH");
     EXPECT_FALSE(find<QPushButton>("ButtonDownload")->isEnabled());
     for (const char* name : {"RadioGroupDevice", "RadioGroupFormatDevice"}) {
-        auto* group = find<m350ui::RadioGroup>(name);
+        auto* group = find<m350::gui::RadioGroup>(name);
         ASSERT_EQ(group->count(), 3) << name;
         for (int i = 0; i < 3; ++i) EXPECT_EQ(group->itemText(i), devices[i]) << name;
         EXPECT_EQ(group->itemIndex(), 1) << name;
@@ -107,7 +109,7 @@ TEST_F(Windows, FileAndFontPagesListTheirItemsInOrder) {
 }
 
 TEST_F(Windows, CommandLineLanguageTranslatesTheWindowAtStartUp) {
-    TFormMain& w = make(m350::kLangRussian);
+    MainWindow& w = make(m350::kLangRussian);
     EXPECT_EQ(w.currentLanguage(), m350::kLangRussian);
     EXPECT_EQ(m350::currentLanguage(), m350::kLangRussian);
     EXPECT_EQ(find<QComboBox>("ComboBoxLanguage")->currentIndex(), m350::kLangRussian);
@@ -121,11 +123,11 @@ TEST_F(Windows, CommandLineLanguageTranslatesTheWindowAtStartUp) {
 }
 
 TEST_F(Windows, OperatorSwitchesLanguageAndKeepsEveryChoice) {
-    TFormMain& w = make(m350::kLangEnglish);
-    auto* unit = find<m350ui::RadioGroup>("RadioGroupUnit");
+    MainWindow& w = make(m350::kLangEnglish);
+    auto* unit = find<m350::gui::RadioGroup>("RadioGroupUnit");
     auto* iface = find<QComboBox>("ComboBoxInterFace");
     auto* languages = find<QComboBox>("ComboBoxLanguage");
-    auto* encode = find<m350ui::RadioGroup>("RadioGroupAsiaFontEncode");
+    auto* encode = find<m350::gui::RadioGroup>("RadioGroupAsiaFontEncode");
     unit->setItemIndex(1);
     iface->setCurrentIndex(m350::kEthernet);
     encode->setItemIndex(3);
@@ -148,13 +150,13 @@ TEST_F(Windows, OperatorSwitchesLanguageAndKeepsEveryChoice) {
 
     // Dialogs opened afterwards come up in the new language.
     m350::SerialSettings serial;
-    TFormRs232Setup rs232(serial, w.currentLanguage(), &w);
+    Rs232SetupDialog rs232(serial, w.currentLanguage(), &w);
     EXPECT_EQ(rs232.findChild<QLabel*>("LabelComPort")->text(), QStringLiteral("COMポート"));
     EXPECT_EQ(rs232.findChild<QPushButton*>("ButtonCancel")->text(), QStringLiteral("キャンセル"));
 }
 
 // The dialogs that exist carry every control their tables name, in every
-// language. (TFormNetSetup discovers printers when it opens, so it is left to
+// language. (NetSetupDialog discovers printers when it opens, so it is left to
 // tests that give it a loopback target.)
 TEST_F(Windows, PostPrintActionKeepsItsItemInGerman) {
     make(m350::kLangEnglish);
@@ -170,25 +172,25 @@ TEST_F(Windows, PostPrintActionKeepsItsItemInGerman) {
 }
 
 TEST_F(Windows, DialogsHaveEveryMappedControl) {
-    TFormMain& w = make(m350::kLangEnglish);
+    MainWindow& w = make(m350::kLangEnglish);
     for (int lang = 0; lang < m350::kLanguageCount; ++lang) {
         m350::SerialSettings serial;
-        TFormRs232Setup rs232(serial, lang, &w);
-        EXPECT_TRUE(m350ui::applyDialogLanguage(&rs232, "TFormRs232Setup", lang).isEmpty());
+        Rs232SetupDialog rs232(serial, lang, &w);
+        EXPECT_TRUE(m350::gui::applyDialogLanguage(&rs232, "TFormRs232Setup", lang).isEmpty());
         EXPECT_EQ(rs232.findChild<QLabel*>("LabelHardwareS")->text(), languageQText(201, lang));
 
         std::string lpt = "LPT1";
-        TFormLPTSetup lptDialog(lpt, lang, &w);
-        EXPECT_TRUE(m350ui::applyDialogLanguage(&lptDialog, "TFormLPTSetup", lang).isEmpty());
+        LptSetupDialog lptDialog(lpt, lang, &w);
+        EXPECT_TRUE(m350::gui::applyDialogLanguage(&lptDialog, "TFormLPTSetup", lang).isEmpty());
         EXPECT_EQ(lptDialog.findChild<QPushButton*>("ButtonSet")->text(), languageQText(4, lang));
 
-        TFormPassword password("secret", prompter, lang, &w);
-        EXPECT_TRUE(m350ui::applyDialogLanguage(&password, "TFormPassword", lang).isEmpty());
+        PasswordDialog password("secret", prompter, lang, &w);
+        EXPECT_TRUE(m350::gui::applyDialogLanguage(&password, "TFormPassword", lang).isEmpty());
         EXPECT_EQ(password.windowTitle(), languageQText(261, lang));
 
         std::string newPassword;
-        TFormPasswordSetup setup(newPassword, prompter, lang, &w);
-        EXPECT_TRUE(m350ui::applyDialogLanguage(&setup, "TFormPasswordSetup", lang).isEmpty());
+        PasswordSetupDialog setup(newPassword, prompter, lang, &w);
+        EXPECT_TRUE(m350::gui::applyDialogLanguage(&setup, "TFormPasswordSetup", lang).isEmpty());
         EXPECT_EQ(setup.findChild<QLabel*>("LabelOldPassword")->text(), languageQText(259, lang));
     }
 }

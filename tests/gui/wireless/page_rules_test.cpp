@@ -20,6 +20,8 @@
 #include "support/scripted_port.h"
 #include "support/sim_process.h"
 
+using namespace m350::gui;
+
 using m350test::ScriptedPrompter;
 using m350test::SimProcess;
 
@@ -31,10 +33,10 @@ constexpr int kWirelessTab = 4;
 
 class WirelessPage : public ::testing::Test {
   protected:
-    TFormMain& start(std::vector<std::string> simArgs = {}) {
+    MainWindow& start(std::vector<std::string> simArgs = {}) {
         sim = std::make_unique<SimProcess>(simArgs);
         EXPECT_TRUE(sim->ok()) << sim->error();
-        window = std::make_unique<TFormMain>(
+        window = std::make_unique<MainWindow>(
             m350test::loopbackPrinter(sim->tcpPort()),
             m350test::testSeams(prompter, progress, QSize(1024, 768)));
         settle();
@@ -74,7 +76,7 @@ class WirelessPage : public ::testing::Test {
     ScriptedPrompter prompter;
     m350test::RecordingProgress progress;
     std::unique_ptr<SimProcess> sim;
-    std::unique_ptr<TFormMain> window;
+    std::unique_ptr<MainWindow> window;
     std::size_t seen = 0;
 };
 
@@ -189,7 +191,7 @@ TEST_F(WirelessPage, CertificateBrowseKeepsToEightThreeNames) {
 // The key check runs after the password read and before anything is built
 // or written.
 TEST_F(WirelessPage, KeyCheckStopsSetBeforeAnythingIsWritten) {
-    TFormMain& w = start({"--wifi", "wep"});
+    MainWindow& w = start({"--wifi", "wep"});
     showWirelessPage();
     auto* set = w.configPage->ButtonConfigSet;
     ASSERT_TRUE(set->isEnabled());
@@ -235,7 +237,7 @@ TEST_F(WirelessPage, KeyCheckStopsSetBeforeAnythingIsWritten) {
 }
 
 TEST_F(WirelessPage, FactoryDefaultSendsTheLineAndMarksTheModuleUnknown) {
-    TFormMain& w = start();
+    MainWindow& w = start();
     showWirelessPage();
     ConfigPage& page = *w.configPage;
     auto* button = find<QPushButton>("btnWirlessFactoryDef");
@@ -274,7 +276,7 @@ TEST_F(WirelessPage, FactoryDefaultAsksForThePrinterPassword) {
 
 // A failed write still leaves the module marked unknown.
 TEST_F(WirelessPage, FailedFactoryDefaultShowsItsMessageAndMarksTheModuleAnyway) {
-    TFormMain& w = start();
+    MainWindow& w = start();
     showWirelessPage();
     setenv("M350_LPT1", "/nonexistent/m350-lp", 1);
     w.ComboBoxInterFace->setCurrentIndex(2);
