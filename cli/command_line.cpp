@@ -7,6 +7,7 @@
 #include "cli/invocation.h"
 #include "core/i18n/language_table.h"
 #include "core/link/link_operations.h"
+#include "core/printer/maintenance.h"
 
 namespace m350::cli {
 
@@ -19,9 +20,11 @@ constexpr const char* kFooter =
     "73 a file cannot be written; 77 printer password refused.";
 
 void addOneShot(CLI::App& app, Invocation& inv, const char* name, const char* what,
-                std::uint32_t op) {
+                std::uint32_t op, int (*call)(m350::Link&)) {
     auto* sub = app.add_subcommand(name, what);
-    sub->callback([&inv, op] { inv.action = [op](Session& s) { return oneShotCommand(s, op); }; });
+    sub->callback([&inv, op, call] {
+        inv.action = [op, call](Session& s) { return oneShotCommand(s, op, call); };
+    });
 }
 
 }  // namespace
@@ -79,11 +82,11 @@ void buildCommandLine(CLI::App& app, Invocation& inv) {
             return factoryDefaultCommand(s, answer);
         };
     });
-    addOneShot(app, inv, "selftest", "print the configuration page", m350::kOpSelfTest);
-    addOneShot(app, inv, "reset", "reset the printer", m350::kOpReset);
+    addOneShot(app, inv, "selftest", "print the configuration page", m350::kOpSelfTest, m350::printSelfTest);
+    addOneShot(app, inv, "reset", "reset the printer", m350::kOpReset, m350::resetPrinter);
     addOneShot(app, inv, "ignore-auto", "skip the start-up program (AUTO.BAS)",
-               m350::kOpIgnoreAuto);
-    addOneShot(app, inv, "exit-line-mode", "leave line mode", m350::kOpExitLineMode);
+               m350::kOpIgnoreAuto, m350::ignoreAutoStart);
+    addOneShot(app, inv, "exit-line-mode", "leave line mode", m350::kOpExitLineMode, m350::exitLineMode);
 
     auto* send = app.add_subcommand("send", "send a file's bytes to the printer as they are");
     auto* sendPath = send->add_option("FILE", "file to send, - for standard input")->required();

@@ -5,7 +5,9 @@
 
 #include "cli/exit_codes.h"
 #include "core/i18n/language_table.h"
+#include "core/files/raw_send.h"
 #include "core/link/link_operations.h"
+#include "core/printer/maintenance.h"
 
 namespace m350::cli {
 
@@ -21,7 +23,9 @@ std::string statusJson(const m350::StatusFlags& flags, int language) {
 
 int statusCommand(Session& s, bool json) {
     m350::StatusFlags flags{};
-    if (int r = s.run(m350::kOpStatus, flags.data()); r != m350::kOk) return r;
+    if (int r = s.run(m350::kOpStatus, [&](m350::Link& l) { return m350::readStatus(l, flags); });
+        r != m350::kOk)
+        return r;
     if (json) {
         std::fprintf(s.out(), "%s\n", statusJson(flags, s.language).c_str());
     } else {
@@ -31,22 +35,19 @@ int statusCommand(Session& s, bool json) {
     return kExitOk;
 }
 
-int oneShotCommand(Session& s, std::uint32_t op) {
-    return s.run(op);
+int oneShotCommand(Session& s, std::uint32_t op, int (*call)(m350::Link&)) {
+    return s.run(op, call);
 }
 
 int factoryDefaultCommand(Session& s, const PasswordAnswer& answer) {
     if (int r = runPasswordGate(s, answer); r != kExitOk) return r;
-    return s.run(m350::kOpFactoryDefault);
+    return s.run(m350::kOpFactoryDefault, m350::factoryDefault);
 }
 
 int sendCommand(Session& s, const std::string& path) {
     std::string data, error;
     if (!readWholeFile(path, data, error)) return s.fail(kExitNoInput, error);
-    // The link takes the count as a 32-bit number.
-    if (data.size() > static_cast<std::size_t>(INT_MAX))
-        return s.fail(kExitNoInput, path + " is too large to send");
-    return s.run(m350::kOpRawSend, data.data(), static_cast<int>(data.size()));
+    return s.run(m350::kOpRawSend, [&](m350::Link& l) { return m350::sendRaw(l, data); });
 }
 
 }  // namespace m350::cli

@@ -7,6 +7,7 @@
 
 #include "cli/password_prompt.h"
 #include "cli/session.h"
+#include "core/link/link.h"
 #include "core/printer/status.h"
 
 namespace m350::cli {
@@ -15,7 +16,7 @@ namespace m350::cli {
 int statusCommand(Session& s, bool json);
 
 // factory-default, selftest, reset, ignore-auto, exit-line-mode: one request, no reply.
-int oneShotCommand(Session& s, std::uint32_t op);
+int oneShotCommand(Session& s, std::uint32_t op, int (*call)(m350::Link&));
 
 // factory-default, behind the password gate.
 int factoryDefaultCommand(Session& s, const PasswordAnswer& answer);

@@ -11,6 +11,7 @@
 #include "core/i18n/language_table.h"
 #include "core/link/link_operations.h"
 #include "core/config/config_file.h"
+#include "core/config/config_read.h"
 #include "core/config/config_write.h"
 
 namespace m350::cli {
@@ -78,9 +79,13 @@ int load(Session& s, const std::string& path, m350::ConfigFileContents& contents
 int readCommand(Session& s, const ConfigOptions& o, bool json) {
     m350::ConfigRecord record;
     record.reset();
-    // Extra 1 asks the link for its progress bar; without a terminal there is none.
-    const int extra = s.context().progress ? 1 : 0;
-    if (int r = s.run(m350::kOpReadConfig, &record, extra); r != m350::kOk) return r;
+    // The progress bar only where there is a terminal to draw it on.
+    const bool withProgress = s.context().progress != nullptr;
+    if (int r = s.run(
+            m350::kOpReadConfig, [&](m350::Link& l) { return m350::readConfig(l, record); },
+            withProgress);
+        r != m350::kOk)
+        return r;
     const bool inch = o.unit == kInch;
     // As the window saves: the unit choice goes into the record and the header.
     record.setByte(m350::Field::inchUnits, inch ? 1 : 0);
@@ -112,10 +117,8 @@ int writeCommand(Session& s, const ConfigOptions& o, const PasswordAnswer& answe
     m350::ConfigRecord record = contents.record;
     record.setByte(m350::Field::inchUnits, inch ? 1 : 0);
     if (int r = runPasswordGate(s, answer); r != kExitOk) return r;
-    const bool certs =
-        !o.certs.caCert.empty() || !o.certs.clientCert.empty() || !o.certs.privateKey.empty();
-    if (!certs) return s.run(m350::kOpWriteConfig, &record, o.page);
-    return s.report(m350::runConfigurationWrite(s.context(), s.iface(), record, o.page, o.certs));
+    return s.run(m350::kOpWriteConfig,
+                 [&](m350::Link& l) { return m350::writeConfig(l, record, o.page, o.certs); });
 }
 
 CLI::Option* addUnit(CLI::App& sub, ConfigOptions& o, const char* what) {

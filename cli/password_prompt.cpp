@@ -52,7 +52,10 @@ int checkAnswer(Session& s, const PasswordAnswer& answer, const std::string& pas
 
 int runPasswordGate(Session& s, const PasswordAnswer& answer) {
     std::string password;
-    if (int r = s.run(m350::kOpReadPassword, &password); r != m350::kOk) return r;
+    if (int r = s.run(m350::kOpReadPassword,
+                       [&](m350::Link& l) { return m350::readPassword(l, password); });
+        r != m350::kOk)
+        return r;
     if (password.empty()) return kExitOk;
     return checkAnswer(s, answer, password, "Password: ");
 }
@@ -60,7 +63,10 @@ int runPasswordGate(Session& s, const PasswordAnswer& answer) {
 int runPasswordSet(Session& s, const PasswordAnswer& answer,
                    std::optional<std::string> newPassword) {
     std::string current;
-    if (int r = s.run(m350::kOpReadPassword, &current); r != m350::kOk) return r;
+    if (int r = s.run(m350::kOpReadPassword,
+                       [&](m350::Link& l) { return m350::readPassword(l, current); });
+        r != m350::kOk)
+        return r;
     // A printer without a password takes an empty old password, as the window's
     // empty old-password box does; a given one must still match.
     if (!current.empty() || answer.given) {
@@ -83,7 +89,8 @@ int runPasswordSet(Session& s, const PasswordAnswer& answer,
         std::fprintf(s.err(), "m350ctl: the password is unchanged; nothing was sent\n");
         return kExitOk;
     }
-    return s.run(m350::kOpSetPassword, &*newPassword);
+    return s.run(m350::kOpSetPassword,
+                 [&](m350::Link& l) { return m350::setPassword(l, *newPassword); });
 }
 
 std::string passwordFromFileContent(std::string content) {

@@ -25,8 +25,8 @@ void Session::showProgressOn(std::FILE* terminal) {
     ctx_.progress = progress_.get();
 }
 
-int Session::run(std::uint32_t op, void* buffer, int extra) {
-    return report(m350::runLinkOperation(ctx_, op, port_.iface, buffer, extra));
+int Session::run(std::uint32_t op, const m350::OperationCall& call, bool withProgress) {
+    return report(m350::runOperation(ctx_, op, port_.iface, call, withProgress));
 }
 
 int Session::report(int result) {

@@ -9,6 +9,7 @@
 
 #include "cli/port_options.h"
 #include "core/link/link_context.h"
+#include "core/link/link_operations.h"
 
 namespace m350::cli {
 
@@ -27,8 +28,9 @@ class Session {
     std::FILE* err() { return err_; }
     int language = 0;
 
-    // Runs a link operation; a failure prints its result text on err.
-    int run(std::uint32_t op, void* buffer = nullptr, int extra = 0);
+    // Runs a typed call as link operation op (see runOperation); a failure
+    // prints its result text on err.
+    int run(std::uint32_t op, const m350::OperationCall& call, bool withProgress = false);
     // Prints the text of a failed link result on err; returns the result.
     int report(int result);
     // Prints "m350ctl: <message>" on err and returns code.

@@ -8,6 +8,7 @@
 #include "core/link/link_operations.h"
 #include "core/config/config_record.h"
 #include "support/scripted_port.h"
+#include "core/config/config_read.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::vector<std::string> replies;
@@ -23,6 +24,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     replies.push_back(cur);
     m350test::ScriptedLink link(replies);
     m350::ConfigRecord record;
-    m350::runLinkOperation(link.ctx(), m350::kOpReadConfig, m350::kCom, &record, 0);
+    m350::runOperation(link.ctx(), m350::kOpReadConfig, m350::kCom, [&](m350::Link& l) { return m350::readConfig(l, record); });
     return 0;
 }

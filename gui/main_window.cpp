@@ -257,10 +257,10 @@ QString MainWindow::panelText(int panel) const {
     return panels_[panel]->text();
 }
 
-int MainWindow::runStandard(std::uint32_t op, void* buffer, int extra,
-                           const std::function<void()>& onSuccess) {
-    return m350::gui::runStandardCall(*this, prompter(), link_, interfaceIndex(), op, buffer, extra,
-                                   onSuccess);
+int MainWindow::runStandard(std::uint32_t op, const m350::OperationCall& call,
+                            const std::function<void()>& onSuccess, bool withProgress) {
+    return runStandardCall(*this, prompter(), link_, interfaceIndex(), op, call, onSuccess,
+                           withProgress);
 }
 
 QPoint MainWindow::dialogPlace() const {

@@ -16,6 +16,7 @@
 #include "gui/prompter.h"
 #include "gui/startup_options.h"
 #include "core/link/link_context.h"
+#include "core/link/link_operations.h"
 #include "core/printer/status.h"
 
 class QComboBox;
@@ -106,8 +107,8 @@ class MainWindow : public QWidget {
 
     // Runs a link operation on the selected interface with the standard call
     // pattern; onSuccess runs before the window is enabled again.
-    int runStandard(std::uint32_t op, void* buffer, int extra = 0,
-                    const std::function<void()>& onSuccess = {});
+    int runStandard(std::uint32_t op, const m350::OperationCall& call,
+                    const std::function<void()>& onSuccess = {}, bool withProgress = false);
     // Where the dialogs of the function buttons open: a third of the window's
     // width and height from its top-left corner.
     QPoint dialogPlace() const;

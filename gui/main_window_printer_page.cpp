@@ -12,6 +12,7 @@
 #include "gui/pages/config_page.h"
 #include "core/i18n/language_table.h"
 #include "core/link/link_operations.h"
+#include "core/printer/maintenance.h"
 #include "gui/pages/wireless_page_rules.h"
 
 namespace m350::gui {
@@ -83,7 +84,7 @@ void MainWindow::ButtonGetStatusClick() {
     // The query fills a scratch copy: a query that fails half-way leaves the
     // window's flags (which configuration files store) as they were.
     m350::StatusFlags flags = statusFlags_;
-    runStandard(m350::kOpStatus, &flags, 0, [&] {
+    runStandard(m350::kOpStatus, [&](m350::Link& l) { return m350::readStatus(l, flags); }, [&] {
         statusFlags_ = flags;
         showPrinterStatus(statusFlags_);
     });
@@ -96,19 +97,19 @@ void MainWindow::showPrinterStatus(const m350::StatusFlags& flags) {
 
 void MainWindow::ButtonInitialClick() {
     if (!passwordGate(*this)) return;
-    runStandard(m350::kOpFactoryDefault, nullptr);
+    runStandard(m350::kOpFactoryDefault, m350::factoryDefault);
 }
 
 void MainWindow::ButtonSelfTestClick() {
-    runStandard(m350::kOpSelfTest, nullptr);
+    runStandard(m350::kOpSelfTest, m350::printSelfTest);
 }
 
 void MainWindow::ButtonIgnoreAutoClick() {
-    runStandard(m350::kOpIgnoreAuto, nullptr);
+    runStandard(m350::kOpIgnoreAuto, m350::ignoreAutoStart);
 }
 
 void MainWindow::ButtonLineModeOutClick() {
-    runStandard(m350::kOpExitLineMode, nullptr);
+    runStandard(m350::kOpExitLineMode, m350::exitLineMode);
 }
 
 void MainWindow::ButtonPasswordClick() {
@@ -118,7 +119,7 @@ void MainWindow::ButtonPasswordClick() {
 // The wireless module's state is unknown after a reset, whatever the reset's
 // result, until the wireless settings are read again.
 void MainWindow::ButtonRestPrinterClick() {
-    runStandard(m350::kOpReset, nullptr);
+    runStandard(m350::kOpReset, m350::resetPrinter);
     configPage->markWirelessNotRead();
 }
 

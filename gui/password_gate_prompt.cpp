@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "core/access/password.h"
 #include "core/access/password_gate.h"
 #include "gui/dialogs/password_dialog.h"
 #include "gui/dialogs/password_setup_dialog.h"
@@ -13,7 +14,8 @@ namespace m350::gui {
 bool passwordGate(MainWindow& main) {
     m350::PasswordGateSteps steps;
     steps.readPassword = [&main](std::string& password) {
-        return main.runStandard(m350::kOpReadPassword, &password);
+        return main.runStandard(m350::kOpReadPassword,
+                                [&](m350::Link& l) { return m350::readPassword(l, password); });
     };
     steps.askOperator = [&main](const std::string& password) {
         PasswordDialog dialog(password, main.prompter(), main.currentLanguage(), &main);
@@ -28,7 +30,10 @@ bool passwordGate(MainWindow& main) {
 
 void PasswordChange(MainWindow& main) {
     std::string password;
-    if (main.runStandard(m350::kOpReadPassword, &password) != m350::kOk) return;
+    if (main.runStandard(m350::kOpReadPassword, [&](m350::Link& l) {
+            return m350::readPassword(l, password);
+        }) != m350::kOk)
+        return;
     const std::string current = password;
     bool confirmed = false;
     {
@@ -39,7 +44,8 @@ void PasswordChange(MainWindow& main) {
     }
     // The same password typed again is not worth a write.
     if (!confirmed || password == current) return;
-    main.runStandard(m350::kOpSetPassword, &password);
+    main.runStandard(m350::kOpSetPassword,
+                     [&](m350::Link& l) { return m350::setPassword(l, password); });
 }
 
 }  // namespace m350::gui

@@ -9,10 +9,10 @@
 namespace m350::gui {
 
 int runStandardCall(QWidget& mainWindow, Prompter& prompter, m350::LinkContext& link, int iface,
-                    std::uint32_t op, void* buffer, int extra,
-                    const std::function<void()>& onSuccess) {
+                    std::uint32_t op, const m350::OperationCall& call,
+                    const std::function<void()>& onSuccess, bool withProgress) {
     mainWindow.setEnabled(false);
-    const int result = m350::runLinkOperation(link, op, iface, buffer, extra);
+    const int result = m350::runOperation(link, op, iface, call, withProgress);
     if (result != m350::kOk) {
         std::string_view text = m350::resultText(result);
         prompter.message(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));

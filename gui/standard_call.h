@@ -6,21 +6,20 @@
 #include <cstdint>
 #include <functional>
 
-class QWidget;
+#include "core/link/link_operations.h"
 
-namespace m350 {
-struct LinkContext;
-}
+class QWidget;
 
 namespace m350::gui {
 
 class Prompter;
 
-// Runs the operation and returns its result code. onSuccess runs after a
-// result of 0, while the main window is still disabled (the status word, for
-// example, is shown before the window comes back).
+// Runs the typed call as operation op and returns its result code. onSuccess
+// runs after a result of 0, while the main window is still disabled (the
+// status word, for example, is shown before the window comes back).
+// withProgress: see runOperation.
 int runStandardCall(QWidget& mainWindow, Prompter& prompter, m350::LinkContext& link, int iface,
-                    std::uint32_t op, void* buffer, int extra,
-                    const std::function<void()>& onSuccess = {});
+                    std::uint32_t op, const m350::OperationCall& call,
+                    const std::function<void()>& onSuccess = {}, bool withProgress = false);
 
 }  // namespace m350::gui

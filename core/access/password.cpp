@@ -5,7 +5,6 @@
 
 #include "core/link/connection.h"
 #include "core/link/link_operations.h"
-#include "core/link/operation_bodies.h"
 
 namespace m350 {
 
@@ -16,12 +15,9 @@ bool passwordTextSendable(std::string_view text) {
     return true;
 }
 
-// Link operation 2. Buffer: std::string (out), empty unless the printer has a
-// password. The result is that of the last query made.
-int readPasswordOperation(LinkContext& ctx, int iface, void* buffer, int) {
-    auto* out = static_cast<std::string*>(buffer);
-    if (out) out->clear();
-    Connection c(ctx, iface);
+int readPassword(Link& link, std::string& out) {
+    out.clear();
+    Connection c(link.ctx, link.iface);
     if (!c.open()) return kPortOpenError;
     if (int r = c.announce(); r != kOk) return r;
     std::string edition;
@@ -30,18 +26,14 @@ int readPasswordOperation(LinkContext& ctx, int iface, void* buffer, int) {
     if (std::strtol(edition.c_str(), nullptr, 10) <= kLastEditionWithoutPassword) return kOk;
     std::string password;
     if (int r = c.report("PASSWORD", password); r != kOk) return r;
-    if (out) *out = password;
+    out = password;
     return kOk;
 }
 
-// Link operation 3. Buffer: const std::string, the new password. The reply's
-// content is not examined, only that a frame came.
-int setPasswordOperation(LinkContext& ctx, int iface, void* buffer, int) {
-    if (!buffer) return kTransmitError;
-    const auto& password = *static_cast<const std::string*>(buffer);
+int setPassword(Link& link, const std::string& password) {
     // Refused before anything is opened: such a line would not be one command.
     if (!passwordTextSendable(password)) return kTransmitError;
-    Connection c(ctx, iface);
+    Connection c(link.ctx, link.iface);
     if (!c.open()) return kPortOpenError;
     const std::string line = "DIAGNOSTIC PASSWORD \"" + password + "\"\r\n";
     if (!c.write(line)) return kTransmitError;

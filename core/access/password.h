@@ -4,7 +4,10 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
+
+#include "core/link/link.h"
 
 namespace m350 {
 
@@ -18,5 +21,15 @@ inline constexpr int kLastEditionWithoutPassword = 100;
 // kMaxPasswordLength printable ASCII characters and no '"'. A quote or a line
 // break would end the line early and let the rest run as printer commands.
 bool passwordTextSendable(std::string_view text);
+
+// Link operation 2: the printer's password into out, empty when the printer
+// has none (edition 100 and below are not asked). The result is that of the
+// last query made.
+int readPassword(Link& link, std::string& out);
+
+// Link operation 3: sets the password. A text that is not sendable is refused
+// with kTransmitError before the port is opened. The reply's content is not
+// examined, only that a frame came.
+int setPassword(Link& link, const std::string& password);
 
 }  // namespace m350

@@ -8,7 +8,7 @@
 #include <span>
 
 #include "core/link/connection.h"
-#include "core/link/operation_bodies.h"
+#include "core/link/link_operations.h"
 
 namespace m350 {
 
@@ -582,15 +582,10 @@ int Reader::run() {
 
 }  // namespace
 
-int readConfiguration(LinkContext& ctx, int iface, ConfigRecord& record) {
-    Connection c(ctx, iface);
+int readConfig(Link& link, ConfigRecord& record) {
+    Connection c(link.ctx, link.iface);
     if (!c.open()) return kPortOpenError;
     return Reader(c, record).run();
-}
-
-int readConfigOperation(LinkContext& ctx, int iface, void* buffer, int) {
-    if (!buffer) return kUnknownError;
-    return readConfiguration(ctx, iface, *static_cast<ConfigRecord*>(buffer));
 }
 
 }  // namespace m350

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/link/link_context.h"
+#include "core/link/link.h"
 #include "core/config/config_record.h"
 
 namespace m350 {
@@ -17,7 +17,7 @@ namespace m350 {
 // Runs the read on an interface. The record comes in reset and goes out filled
 // as far as the run got; callers keep it only when the result is kOk. The
 // parallel port is refused by the link entry, not here.
-int readConfiguration(LinkContext& ctx, int iface, ConfigRecord& record);
+int readConfig(Link& link, ConfigRecord& record);
 
 // Parse rules of the replies, as pure functions.
 

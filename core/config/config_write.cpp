@@ -8,7 +8,7 @@
 #include <limits>
 
 #include "core/link/connection.h"
-#include "core/link/operation_bodies.h"
+#include "core/link/link_operations.h"
 
 namespace m350 {
 
@@ -427,13 +427,12 @@ std::vector<std::string> configPageLines(const ConfigRecord& record, int page) {
     return pieces;
 }
 
-int writeConfiguration(LinkContext& ctx, int iface, ConfigRecord& record, int page,
-                       const CertificatePaths& certs) {
+int writeConfig(Link& link, ConfigRecord& record, int page, const CertificatePaths& certs) {
     std::vector<std::string> pieces;
     // Everything is built, and every certificate read, before the printer is
     // touched, so a refused certificate leaves the printer unchanged.
     if (int r = buildConfigPage(record, page, certs, pieces); r != kOk) return r;
-    Connection c(ctx, iface);
+    Connection c(link.ctx, link.iface);
     if (!c.open()) return kPortOpenError;
     for (const std::string& piece : pieces) {
         if (c.sendText(piece) != kOk) return kTransmitError;
@@ -441,21 +440,9 @@ int writeConfiguration(LinkContext& ctx, int iface, ConfigRecord& record, int pa
     return kOk;
 }
 
-int runConfigurationWrite(LinkContext& ctx, int iface, ConfigRecord& record, int page,
-                          const CertificatePaths& certs) {
-    if (!ctx.settings) return kPortOpenError;
-    showProgress(ctx, kStepMode, 3, 3);
-    int result = writeConfiguration(ctx, iface, record, page, certs);
-    hideProgress(ctx);
-    return result;
-}
-
-int writeConfigOperation(LinkContext& ctx, int iface, void* buffer, int extra) {
-    if (!buffer) return kUnknownError;
-    // Link operation 4 carries no certificate paths, so the caller's record is
-    // never changed and may be const.
-    ConfigRecord copy = *static_cast<const ConfigRecord*>(buffer);
-    return writeConfiguration(ctx, iface, copy, extra, CertificatePaths{});
+int writeConfig(Link& link, const ConfigRecord& record, int page) {
+    ConfigRecord copy = record;
+    return writeConfig(link, copy, page, CertificatePaths{});
 }
 
 }  // namespace m350

@@ -8,6 +8,7 @@
 
 #include "core/link/link_context.h"
 #include "core/config/config_record.h"
+#include "core/link/link.h"
 
 namespace m350 {
 
@@ -46,16 +47,14 @@ int buildConfigPage(ConfigRecord& record, int page, const CertificatePaths& cert
 // Convenience for pages without certificate files.
 std::vector<std::string> configPageLines(const ConfigRecord& record, int page);
 
-// Opens a connection, sends the page's pieces, closes. Result 1 when the port
-// does not open, 2 when a send fails (the pieces already sent stay in effect).
-int writeConfiguration(LinkContext& ctx, int iface, ConfigRecord& record, int page,
-                       const CertificatePaths& certs);
-
-// The same inside the progress window, as link operation 4 runs it; for the
-// wireless page's Set, which has certificate paths to pass and wants the
-// certificate names back in its record.
-int runConfigurationWrite(LinkContext& ctx, int iface, ConfigRecord& record, int page,
-                          const CertificatePaths& certs);
+// Link operation 4: opens a connection, sends the page's pieces, closes.
+// Result 1 when the port does not open, 2 when a send fails (the pieces
+// already sent stay in effect), 4 for a certificate too large to send. The
+// wireless page passes its certificate files and gets their names back in
+// its record.
+int writeConfig(Link& link, ConfigRecord& record, int page, const CertificatePaths& certs);
+// A page without certificate files; the caller's record is left as it is.
+int writeConfig(Link& link, const ConfigRecord& record, int page);
 
 // Letter of a print speed on page "D" ("A" 1.0 ... "V" 11.5, "W".."Z" 12..15,
 // "a".."e" 16..20, "G" for anything else).

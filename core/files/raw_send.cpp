@@ -1,18 +1,16 @@
-// Raw send: the caller's bytes as they are, with the progress window following
-// the write in percent mode.
+#include "core/files/raw_send.h"
+
 #include "core/link/connection.h"
 #include "core/link/link_operations.h"
-#include "core/link/operation_bodies.h"
 
 namespace m350 {
 
-int rawSendOperation(LinkContext& ctx, int iface, void* buffer, int extra) {
-    if (extra < 0 || (extra > 0 && !buffer)) return kTransmitError;
-    Connection c(ctx, iface);
+int sendRaw(Link& link, std::string_view bytes) {
+    Connection c(link.ctx, link.iface);
     if (!c.open()) return kPortOpenError;
-    showProgress(ctx, kPercentMode, 3, 3);
-    bool ok = c.write(buffer, static_cast<std::size_t>(extra));
-    hideProgress(ctx);
+    showProgress(link.ctx, kPercentMode, 3, 3);
+    const bool ok = c.write(bytes);
+    hideProgress(link.ctx);
     return ok ? kOk : kTransmitError;
 }
 

@@ -1,4 +1,5 @@
 #include "core/link/connection.h"
+#include "core/link/link_operations.h"
 
 #include <array>
 #include <cctype>

@@ -1,13 +1,41 @@
-// The single entry for numbered printer exchanges.
+// The numbered entry around the typed link operations.
+//
+// Each printer exchange is a typed function in its subsystem (readStatus in
+// core/printer/status.h, readConfig in core/config/config_read.h ...): it opens
+// its own connection on the link, runs, closes and returns a result code. The
+// numbers keep only what belongs to them: which operations the write-only
+// parallel port refuses, which run inside the progress window, and the result
+// texts. Callers run a typed call under its number:
+//
+//   StatusFlags flags{};
+//   int r = runOperation(ctx, kOpStatus, iface, [&](Link& l) { return readStatus(l, flags); });
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <string_view>
 
-#include "core/link/link_context.h"
+#include "core/link/link.h"
 
 namespace m350 {
 
-// Operation numbers, named where the code refers to them.
+// Result codes of a link operation. 0 is success; the others index the
+// message table of resultText.
+enum Result : int {
+    kOk = 0,
+    kPortOpenError = 1,
+    kTransmitError = 2,
+    kReceiveError = 3,
+    kFileOpenError = 4,
+    kUnknownError = 5,
+    kNotSupported = 6,
+};
+
+// The message shown for a result code, exactly as operators have always seen
+// it (including "Unknow Error"). Codes outside the table give the empty text.
+std::string_view resultText(int code);
+
+// Operation numbers.
 enum LinkOp : std::uint32_t {
     kOpStatus = 0,
     kOpReadConfig = 1,
@@ -45,17 +73,26 @@ enum LinkOp : std::uint32_t {
     kOpCount = 34,
 };
 
-// Runs one operation on the interface with the operation's buffer (see the
-// table in LinkOperations.cpp for what each buffer is) and returns a result
-// code. Never throws. extra: op 1 shows progress when 1; op 4 the index of the
-// configuration page; op 14 the byte count.
-int runLinkOperation(LinkContext& ctx, std::uint32_t op, int iface, void* buffer, int extra);
+// A typed operation bound to its arguments.
+using OperationCall = std::function<int(Link&)>;
 
-// Body signature of an operation; the entry has already applied the parallel
-// port refusal and the progress wrapping.
-using LinkBody = int (*)(LinkContext& ctx, int iface, void* buffer, int extra);
+// Runs call as operation op on the interface and returns its result code;
+// never throws.
+//  - A number outside the table (27, 34 and above) gives kUnknownError.
+//  - On the parallel port, operations that must read are refused with
+//    kReceiveError, and the password read answers kOk without running (the
+//    printer has no way to tell, so no password is assumed).
+//  - The configuration write runs inside the progress window; the
+//    configuration read does when withProgress is set (the Read button, not
+//    the silent start-up read).
+int runOperation(LinkContext& ctx, std::uint32_t op, int iface, const OperationCall& call,
+                 bool withProgress = false);
 
-// Shape shared by the simple command operations: open, one write, close.
-int sendCommandOperation(LinkContext& ctx, int iface, const void* bytes, std::size_t count);
+// Link operation 21: the port opens.
+int testConnection(Link& link);
+
+// Shape shared by the one-shot commands: open, one write, close. kOk,
+// kPortOpenError or kTransmitError.
+int sendCommand(Link& link, std::string_view bytes);
 
 }  // namespace m350

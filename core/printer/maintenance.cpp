@@ -1,25 +1,17 @@
-// One-shot maintenance commands: a fixed request, no reply.
-#include <string_view>
+#include "core/printer/maintenance.h"
 
 #include "core/link/link_operations.h"
-#include "core/link/operation_bodies.h"
 
 namespace m350 {
 
-namespace {
-int send(LinkContext& ctx, int iface, std::string_view request) {
-    return sendCommandOperation(ctx, iface, request.data(), request.size());
-}
-}  // namespace
+int factoryDefault(Link& link) { return sendCommand(link, "INITIALPRINTER\r\n"); }
+int printSelfTest(Link& link) { return sendCommand(link, "SELFTEST\r\n"); }
+int resetPrinter(Link& link) { return sendCommand(link, "\x1B!R"); }
+int ignoreAutoStart(Link& link) { return sendCommand(link, "\x1B!C"); }
+int exitLineMode(Link& link) { return sendCommand(link, "\x1BZ\r\n"); }
 
-int factoryDefaultOperation(LinkContext& ctx, int iface, void*, int) {
-    return send(ctx, iface, "INITIALPRINTER\r\n");
-}
-int selfTestOperation(LinkContext& ctx, int iface, void*, int) { return send(ctx, iface, "SELFTEST\r\n"); }
-int resetOperation(LinkContext& ctx, int iface, void*, int) { return send(ctx, iface, "\x1B!R"); }
-int ignoreAutoOperation(LinkContext& ctx, int iface, void*, int) { return send(ctx, iface, "\x1B!C"); }
-int exitLineModeOperation(LinkContext& ctx, int iface, void*, int) {
-    return send(ctx, iface, "\x1BZ\r\n");
+int switchEmulation(Link& link, int emulation) {
+    return sendCommand(link, emulation != 0 ? "\x1BY" : "\x1BZ");
 }
 
 }  // namespace m350

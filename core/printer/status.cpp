@@ -2,7 +2,6 @@
 
 #include "core/link/connection.h"
 #include "core/link/link_operations.h"
-#include "core/link/operation_bodies.h"
 
 namespace m350 {
 
@@ -30,9 +29,8 @@ void setRibbonFlagsFromExtended(StatusFlags& flags, std::uint8_t fifth) {
         flags[9] = 1;
 }
 
-int statusOperation(LinkContext& ctx, int iface, void* buffer, int) {
-    auto& flags = *static_cast<StatusFlags*>(buffer);
-    Connection c(ctx, iface);
+int readStatus(Link& link, StatusFlags& flags) {
+    Connection c(link.ctx, link.iface);
     if (!c.open()) return kPortOpenError;
     if (!c.write("\x1B!?")) return kTransmitError;
     std::uint8_t status = 0;

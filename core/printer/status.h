@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 
+#include "core/link/link.h"
+
 namespace m350 {
 
 using StatusFlags = std::array<std::uint8_t, 10>;
@@ -25,6 +27,11 @@ enum StatusTextKey : int {
 // The key of the word to show, by priority: cover open, other error, out of
 // ribbon, ribbon encoder, out of paper, paper jam, pause, printing, ready.
 int statusTextKeyFor(const StatusFlags& flags);
+
+// Link operation 0: the status byte (ESC !?) into flags 0..7, then the
+// extended status (ESC !S) for the ribbon flags 8 and 9. The flags not set
+// by the replies keep what the caller put in them.
+int readStatus(Link& link, StatusFlags& flags);
 
 // Flags 0..7 from the status byte; 8 and 9 from the fifth extended byte.
 void setFlagsFromStatusByte(StatusFlags& flags, std::uint8_t status);

@@ -1,4 +1,4 @@
-// Shared vocabulary of the printer link: interfaces, port settings, result codes.
+// What the ports are opened with: the interfaces and their settings.
 #pragma once
 
 #include <cstdint>
@@ -9,22 +9,6 @@ namespace m350 {
 
 // Item index of the interface selector; every link operation takes one.
 enum Interface : int { kUsb = 0, kCom = 1, kLpt = 2, kEthernet = 3 };
-
-// Result codes of a link operation. 0 is success; the others index the
-// message table below.
-enum Result : int {
-    kOk = 0,
-    kPortOpenError = 1,
-    kTransmitError = 2,
-    kReceiveError = 3,
-    kFileOpenError = 4,
-    kUnknownError = 5,
-    kNotSupported = 6,
-};
-
-// The message shown for a result code, exactly as operators have always seen
-// it (including "Unknow Error"). Codes outside the table give the empty text.
-std::string_view resultText(int code);
 
 // Serial settings: a port name "COM1".."COM30" and six list indexes.
 struct SerialSettings {

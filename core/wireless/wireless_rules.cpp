@@ -3,7 +3,6 @@
 #include <cctype>
 
 #include "core/link/link_operations.h"
-#include "core/link/operation_bodies.h"
 
 namespace m350 {
 
@@ -130,9 +129,6 @@ std::vector<ControlChange> dhcpChangeRule(int dhcp) {
 
 // Link operation 33: the wireless module back to its factory settings. No
 // reply is read.
-int wirelessDefaultOperation(LinkContext& ctx, int iface, void*, int) {
-    static constexpr std::string_view kRequest = "WLAN DEFAULT\r\n";
-    return sendCommandOperation(ctx, iface, kRequest.data(), kRequest.size());
-}
+int wirelessFactoryDefault(Link& link) { return sendCommand(link, "WLAN DEFAULT\r\n"); }
 
 }  // namespace m350

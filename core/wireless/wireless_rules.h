@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/link/link.h"
+
 namespace m350 {
 
 // Item indexes of ComboBoxWiFiEncryption.
@@ -73,5 +75,9 @@ std::vector<ControlChange> dhcpChangeRule(int dhcp);
 inline constexpr std::string_view kCaCertificateWord = "CA Certificate";
 inline constexpr std::string_view kUserCertificateWord = "User Certificate";
 inline constexpr std::string_view kPrivateKeyWord = "Private Key";
+
+// Link operation 33: the wireless module back to its factory settings
+// (WLAN DEFAULT). No reply is read.
+int wirelessFactoryDefault(Link& link);
 
 }  // namespace m350

@@ -18,6 +18,7 @@
 #include "core/link/link_operations.h"
 #include "gui/pages/config_binding.h"
 #include "core/config/config_file.h"
+#include "core/config/config_read.h"
 
 namespace m350::gui {
 
@@ -266,7 +267,9 @@ void ConfigPage::ButtonReadClick() {
     maskSecrets();
     m350::ConfigRecord scratch;
     scratch.reset();
-    main_.runStandard(m350::kOpReadConfig, &scratch, 1, [&] { replaceRecord(scratch); });
+    main_.runStandard(
+        m350::kOpReadConfig, [&](m350::Link& l) { return m350::readConfig(l, scratch); },
+        [&] { replaceRecord(scratch); }, true);
     ButtonRead->setEnabled(true);
 }
 
@@ -284,25 +287,13 @@ void ConfigPage::ButtonConfigSetClick() {
     if (chosen.taken) certificates_ = {chosen.caCert, chosen.clientCert, chosen.privateKey};
 
     const int page = PageControl2->currentIndex();
-    if (page == m350::kPageWireless) {
-        // The wireless page also sends the certificate files, which link
-        // operation 4 has no room for; same call pattern around it.
-        main_.setEnabled(false);
-        const int result = m350::runConfigurationWrite(main_.link(), main_.interfaceIndex(),
-                                                       working, page, certificates_);
-        if (result != m350::kOk) {
-            std::string_view text = m350::resultText(result);
-            main_.prompter().message(fromBytes(text));
-        }
-        main_.setEnabled(true);
-        main_.show();
-        if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
-            main_.raise();
-            main_.activateWindow();
-        }
-    } else {
-        main_.runStandard(m350::kOpWriteConfig, &working, page);
-    }
+    // The wireless page also sends its certificate files and takes their
+    // names back into the working record; other pages send no files.
+    const m350::CertificatePaths files =
+        page == m350::kPageWireless ? certificates_ : m350::CertificatePaths{};
+    main_.runStandard(m350::kOpWriteConfig, [&](m350::Link& l) {
+        return m350::writeConfig(l, working, page, files);
+    });
     maskSecrets();
 }
 

@@ -165,7 +165,7 @@ void WirelessPageRules::btnWirlessFactoryDefClick() {
     // Resetting the module's settings is a lasting change like any other:
     // a printer with a password asks for it first.
     if (!passwordGate(main_)) return;
-    main_.runStandard(m350::kOpWifiDefault, nullptr);
+    main_.runStandard(m350::kOpWifiDefault, m350::wirelessFactoryDefault);
     // Whatever the result, the module's state is unknown until read again.
     page_.markWirelessNotRead();
     page_.ButtonConfigSet->setEnabled(false);

@@ -6,7 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "ctl_test_support.h"
-#include "core/link/link_context.h"
+#include "core/link/link_operations.h"
 #include "core/config/config_file.h"
 #include "core/config/config_read.h"
 #include "core/config/config_write.h"
@@ -23,7 +23,8 @@ m350::ConfigRecord LibraryRead(const SimProcess& sim) {
     ctx.settings = &settings;
     m350::ConfigRecord record;
     record.reset();
-    EXPECT_EQ(m350::readConfiguration(ctx, m350::kEthernet, record), m350::kOk);
+    m350::Link link{ctx, m350::kEthernet};
+    EXPECT_EQ(m350::readConfig(link, record), m350::kOk);
     return record;
 }
 

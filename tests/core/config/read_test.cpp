@@ -45,7 +45,7 @@ ReadRun readFromSim(std::vector<std::string> args, int readLimitMs = 3000,
     ctx.sleep = [](int) {};
     ctx.progress = progress;
     ctx.timeouts.netReadMs = readLimitMs;
-    run.result = runLinkOperation(ctx, kOpReadConfig, iface, &run.record, extra);
+    run.result = m350::runOperation(ctx, kOpReadConfig, iface, [&](m350::Link& l) { return m350::readConfig(l, run.record); }, extra == 1);
     sim.waitForClosed(1);
     auto conns = sim.transcript();
     if (conns.empty()) return run;
@@ -399,7 +399,7 @@ TEST(ConfigRead, RefusedOnTheParallelPortAndWrappedInProgressOnRequest) {
     m350test::ScriptedLink lpt({});
     const int opens = lpt.port().opens;
     ConfigRecord r;
-    EXPECT_EQ(runLinkOperation(lpt.ctx(), kOpReadConfig, kLpt, &r, 1), kReceiveError);
+    EXPECT_EQ(m350::runOperation(lpt.ctx(), kOpReadConfig, kLpt, [&](m350::Link& l) { return m350::readConfig(l, r); }, true), kReceiveError);
     EXPECT_EQ(lpt.port().opens, opens) << "nothing opened on LPT";
 
     m350test::RecordingProgress progress;

@@ -6,6 +6,7 @@
 #include "core/config/config_record.h"
 #include "core/config/config_write.h"
 #include "support/sim_process.h"
+#include "core/config/config_read.h"
 
 using namespace m350;
 using F = m350::Field;
@@ -23,11 +24,10 @@ class SimPrinter {
     bool ok() const { return sim_.ok(); }
     int read(ConfigRecord& r) {
         r.reset();
-        return runLinkOperation(ctx_, kOpReadConfig, kEthernet, &r, 0);
+        return m350::runOperation(ctx_, kOpReadConfig, kEthernet, [&](m350::Link& l) { return m350::readConfig(l, r); });
     }
     int write(const ConfigRecord& r, int page) {
-        return runLinkOperation(ctx_, kOpWriteConfig, kEthernet, const_cast<ConfigRecord*>(&r),
-                                page);
+        return m350::runOperation(ctx_, kOpWriteConfig, kEthernet, [&](m350::Link& l) { return m350::writeConfig(l, r, page); });
     }
 
   private:

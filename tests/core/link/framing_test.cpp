@@ -2,6 +2,7 @@
 // port.
 #include <gtest/gtest.h>
 
+#include "core/link/link_operations.h"
 #include "support/scripted_port.h"
 
 using namespace m350;

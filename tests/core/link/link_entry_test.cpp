@@ -5,6 +5,9 @@
 #include "core/link/link_operations.h"
 #include "core/printer/status.h"
 #include "support/scripted_port.h"
+#include "core/config/config_read.h"
+#include "core/files/raw_send.h"
+#include "core/printer/maintenance.h"
 
 using namespace m350;
 using m350test::RecordingProgress;
@@ -38,17 +41,22 @@ struct Rig {
 TEST(LinkEntry, ReadsAreRefusedOnTheParallelPortWithoutOpening) {
     Rig rig;
     StatusFlags flags{};
-    EXPECT_EQ(runLinkOperation(rig.ctx, kOpStatus, kLpt, &flags, 0), kReceiveError);
-    EXPECT_EQ(runLinkOperation(rig.ctx, kOpReadConfig, kLpt, nullptr, 0), kReceiveError);
-    EXPECT_EQ(runLinkOperation(rig.ctx, kOpEmulationQuery, kLpt, nullptr, 0), kReceiveError);
+    EXPECT_EQ(m350::runOperation(rig.ctx, kOpStatus, kLpt, [&](m350::Link& l) { return m350::readStatus(l, flags); }), kReceiveError);
+    ConfigRecord record;
+    EXPECT_EQ(m350::runOperation(rig.ctx, kOpReadConfig, kLpt,
+                                 [&](m350::Link& l) { return m350::readConfig(l, record); }),
+              kReceiveError);
+    // The number alone decides: the call is never made.
+    EXPECT_EQ(m350::runOperation(rig.ctx, kOpEmulationQuery, kLpt, m350::testConnection),
+              kReceiveError);
     EXPECT_EQ(rig.state->opens, 0);
 }
 
 TEST(LinkEntry, UnknownNumbersTouchNothing) {
     Rig rig;
-    EXPECT_EQ(runLinkOperation(rig.ctx, 27, kCom, nullptr, 0), kUnknownError);
-    EXPECT_EQ(runLinkOperation(rig.ctx, 34, kCom, nullptr, 0), kUnknownError);
-    EXPECT_EQ(runLinkOperation(rig.ctx, 0xFFFFFFFFu, kCom, nullptr, 0), kUnknownError);
+    for (std::uint32_t op : {27u, 34u, 0xFFFFFFFFu})
+        EXPECT_EQ(m350::runOperation(rig.ctx, op, kCom, m350::testConnection), kUnknownError);
+    EXPECT_EQ(m350::runOperation(rig.ctx, kOpStatus, kCom, nullptr), kUnknownError);
     EXPECT_EQ(rig.state->opens, 0);
     EXPECT_EQ(resultText(kUnknownError), "Unknow Error");
     EXPECT_EQ(resultText(kPortOpenError), "Port Open Error");
@@ -59,19 +67,20 @@ TEST(LinkEntry, UnknownNumbersTouchNothing) {
 TEST(LinkEntry, OneShotCommandsSendExactlyTheirBytesAndClose) {
     struct Case {
         std::uint32_t op;
+        int (*call)(m350::Link&);
         std::string bytes;
     };
     const Case cases[] = {
-        {kOpFactoryDefault, "INITIALPRINTER\r\n"},
-        {kOpSelfTest, "SELFTEST\r\n"},
-        {kOpReset, "\x1B!R"},
-        {kOpIgnoreAuto, "\x1B!C"},
-        {kOpExitLineMode, std::string("\x1B\x5A\x0D\x0A", 4)},
+        {kOpFactoryDefault, m350::factoryDefault, "INITIALPRINTER\r\n"},
+        {kOpSelfTest, m350::printSelfTest, "SELFTEST\r\n"},
+        {kOpReset, m350::resetPrinter, "\x1B!R"},
+        {kOpIgnoreAuto, m350::ignoreAutoStart, "\x1B!C"},
+        {kOpExitLineMode, m350::exitLineMode, std::string("\x1B\x5A\x0D\x0A", 4)},
     };
     for (const auto& c : cases) {
         for (int iface : {kCom, kLpt, kEthernet}) {
             Rig rig;
-            EXPECT_EQ(runLinkOperation(rig.ctx, c.op, iface, nullptr, 0), kOk) << c.op;
+            EXPECT_EQ(m350::runOperation(rig.ctx, c.op, iface, c.call), kOk) << c.op;
             EXPECT_EQ(rig.written(), c.bytes) << c.op;
             EXPECT_EQ(rig.state->opens, 1);
             EXPECT_EQ(rig.state->closes, 1);
@@ -82,8 +91,8 @@ TEST(LinkEntry, OneShotCommandsSendExactlyTheirBytesAndClose) {
 TEST(LinkEntry, EmulationSwitchSendsTwoBytesByFlag) {
     Rig off, on;
     std::int32_t zero = 0, one = 7;
-    EXPECT_EQ(runLinkOperation(off.ctx, kOpEmulationSwitch, kCom, &zero, 0), kOk);
-    EXPECT_EQ(runLinkOperation(on.ctx, kOpEmulationSwitch, kCom, &one, 0), kOk);
+    EXPECT_EQ(m350::runOperation(off.ctx, kOpEmulationSwitch, kCom, [&](m350::Link& l) { return m350::switchEmulation(l, zero); }), kOk);
+    EXPECT_EQ(m350::runOperation(on.ctx, kOpEmulationSwitch, kCom, [&](m350::Link& l) { return m350::switchEmulation(l, one); }), kOk);
     EXPECT_EQ(off.written(), "\x1BZ");
     EXPECT_EQ(on.written(), "\x1BY");
 }
@@ -91,16 +100,16 @@ TEST(LinkEntry, EmulationSwitchSendsTwoBytesByFlag) {
 TEST(LinkEntry, OpenAndWriteFailuresGiveTheirCodesAndStillClose) {
     Rig closed;
     closed.state->failOpen = true;
-    EXPECT_EQ(runLinkOperation(closed.ctx, kOpSelfTest, kCom, nullptr, 0), kPortOpenError);
-    EXPECT_EQ(runLinkOperation(closed.ctx, kOpConnectionTest, kCom, nullptr, 0), kPortOpenError);
+    EXPECT_EQ(m350::runOperation(closed.ctx, kOpSelfTest, kCom, m350::printSelfTest), kPortOpenError);
+    EXPECT_EQ(m350::runOperation(closed.ctx, kOpConnectionTest, kCom, m350::testConnection), kPortOpenError);
 
     Rig stalled;
     stalled.state->failWrites = true;
-    EXPECT_EQ(runLinkOperation(stalled.ctx, kOpReset, kCom, nullptr, 0), kTransmitError);
+    EXPECT_EQ(m350::runOperation(stalled.ctx, kOpReset, kCom, m350::resetPrinter), kTransmitError);
     EXPECT_EQ(stalled.state->closes, 1);
 
     Rig fine;
-    EXPECT_EQ(runLinkOperation(fine.ctx, kOpConnectionTest, kCom, nullptr, 0), kOk);
+    EXPECT_EQ(m350::runOperation(fine.ctx, kOpConnectionTest, kCom, m350::testConnection), kOk);
     EXPECT_EQ(fine.written(), "");
     EXPECT_EQ(fine.state->closes, 1);
 }
@@ -127,20 +136,20 @@ TEST(LinkEntry, StatusFlagsAndTheirWord) {
         Rig rig;
         rig.state->replies = {c.reply};
         StatusFlags flags{};
-        ASSERT_EQ(runLinkOperation(rig.ctx, kOpStatus, kCom, &flags, 0), kOk);
+        ASSERT_EQ(m350::runOperation(rig.ctx, kOpStatus, kCom, [&](m350::Link& l) { return m350::readStatus(l, flags); }), kOk);
         EXPECT_EQ(statusTextKeyFor(flags), c.key) << int(c.reply[0]);
         EXPECT_EQ(rig.written(), std::string("\x1B!?\x1B!S\r\n"));
     }
     Rig mute;
     StatusFlags flags{};
-    EXPECT_EQ(runLinkOperation(mute.ctx, kOpStatus, kCom, &flags, 0), kReceiveError);
+    EXPECT_EQ(m350::runOperation(mute.ctx, kOpStatus, kCom, [&](m350::Link& l) { return m350::readStatus(l, flags); }), kReceiveError);
     EXPECT_EQ(mute.written(), "\x1B!?");
 }
 
 TEST(LinkProgress, ChunksAndPercentsOfAWrite) {
     Rig rig;
     std::string data(130, 'x');
-    ASSERT_EQ(runLinkOperation(rig.ctx, kOpRawSend, kUsb, data.data(), 130), kOk);
+    ASSERT_EQ(m350::runOperation(rig.ctx, kOpRawSend, kUsb, [&](m350::Link& l) { return m350::sendRaw(l, std::string_view(data.data(), 130)); }), kOk);
     ASSERT_EQ(rig.state->chunks.size(), 3u);
     EXPECT_EQ(rig.state->chunks[2].size(), 2u);
     std::vector<std::string> want = {"open Communicating...", "pos 3", "pos 49", "pos 98",
@@ -151,12 +160,12 @@ TEST(LinkProgress, ChunksAndPercentsOfAWrite) {
     Rig net;
     net.state->chunkSize = 512;
     std::string big(1200, 'y');
-    ASSERT_EQ(runLinkOperation(net.ctx, kOpRawSend, kEthernet, big.data(), 1200), kOk);
+    ASSERT_EQ(m350::runOperation(net.ctx, kOpRawSend, kEthernet, [&](m350::Link& l) { return m350::sendRaw(l, std::string_view(big.data(), 1200)); }), kOk);
     ASSERT_EQ(net.state->chunks.size(), 3u);
     EXPECT_EQ(net.state->chunks[2].size(), 176u);
 
     Rig empty;
-    ASSERT_EQ(runLinkOperation(empty.ctx, kOpRawSend, kCom, nullptr, 0), kOk);
+    ASSERT_EQ(m350::runOperation(empty.ctx, kOpRawSend, kCom, [&](m350::Link& l) { return m350::sendRaw(l, std::string_view()); }), kOk);
     EXPECT_TRUE(empty.state->chunks.empty());
 }
 

@@ -8,6 +8,8 @@
 #include "core/printer/status.h"
 #include "support/scripted_port.h"
 #include "support/sim_process.h"
+#include "core/files/raw_send.h"
+#include "core/printer/maintenance.h"
 
 using namespace m350;
 using m350test::SimProcess;
@@ -36,8 +38,8 @@ struct NetRig {
 TEST(Wire, FirstContactOpensTwoConnectionsAndSendsOnlyExitLineMode) {
     NetRig rig;
     ASSERT_TRUE(rig.sim.ok()) << rig.sim.error();
-    ASSERT_EQ(runLinkOperation(rig.ctx, kOpConnectionTest, kEthernet, nullptr, 0), kOk);
-    ASSERT_EQ(runLinkOperation(rig.ctx, kOpExitLineMode, kEthernet, nullptr, 0), kOk);
+    ASSERT_EQ(m350::runOperation(rig.ctx, kOpConnectionTest, kEthernet, m350::testConnection), kOk);
+    ASSERT_EQ(m350::runOperation(rig.ctx, kOpExitLineMode, kEthernet, m350::exitLineMode), kOk);
     ASSERT_TRUE(rig.sim.waitForClosed(2));
     auto t = rig.sim.transcript();
     ASSERT_EQ(t.size(), 2u);
@@ -49,7 +51,7 @@ TEST(Wire, GetStatusBytesAndWordsFromTheSimulator) {
     NetRig rig({"--status-byte", "8", "--ext-status", "000000000c000000"});
     ASSERT_TRUE(rig.sim.ok()) << rig.sim.error();
     StatusFlags flags{};
-    ASSERT_EQ(runLinkOperation(rig.ctx, kOpStatus, kEthernet, &flags, 0), kOk);
+    ASSERT_EQ(m350::runOperation(rig.ctx, kOpStatus, kEthernet, [&](m350::Link& l) { return m350::readStatus(l, flags); }), kOk);
     EXPECT_EQ(statusTextKeyFor(flags), kKeyRibbonEncoderErr);
     ASSERT_TRUE(rig.sim.waitForClosed(1));
     EXPECT_EQ(rig.sim.transcript()[0].rx, "\x1B!?\x1B!S\r\n");
@@ -59,7 +61,7 @@ TEST(Wire, TcpWritesGoInChunksOf512WithTheirPercents) {
     NetRig rig;
     ASSERT_TRUE(rig.sim.ok()) << rig.sim.error();
     std::string data(1000, 'd');
-    ASSERT_EQ(runLinkOperation(rig.ctx, kOpRawSend, kEthernet, data.data(), 1000), kOk);
+    ASSERT_EQ(m350::runOperation(rig.ctx, kOpRawSend, kEthernet, [&](m350::Link& l) { return m350::sendRaw(l, std::string_view(data.data(), 1000)); }), kOk);
     std::vector<std::string> want = {"open Communicating...", "pos 3", "pos 51", "pos 100",
                                      "pos 100", "pos 100", "close"};
     EXPECT_EQ(rig.progress.calls, want);
@@ -80,7 +82,7 @@ TEST(Wire, MisbehavingPrintersFailTheReadWithinItsLimit) {
     NetRig mute({"--fault", "silent:status"});
     mute.ctx.timeouts.netReadMs = 300;
     StatusFlags flags{};
-    EXPECT_EQ(runLinkOperation(mute.ctx, kOpStatus, kEthernet, &flags, 0), kReceiveError);
+    EXPECT_EQ(m350::runOperation(mute.ctx, kOpStatus, kEthernet, [&](m350::Link& l) { return m350::readStatus(l, flags); }), kReceiveError);
 }
 
 TEST(Wire, ReportQueryAnsweredFromTheSimulatorState) {
@@ -104,11 +106,11 @@ TEST(Wire, SerialLinkOverTheSimulatorsPseudoTerminal) {
     setenv("M350_COM5", rig.sim.ptyPath().c_str(), 1);
     rig.settings.serial.portName = "COM5";
     StatusFlags flags{};
-    ASSERT_EQ(runLinkOperation(rig.ctx, kOpStatus, kCom, &flags, 0), kOk);
+    ASSERT_EQ(m350::runOperation(rig.ctx, kOpStatus, kCom, [&](m350::Link& l) { return m350::readStatus(l, flags); }), kOk);
     EXPECT_EQ(statusTextKeyFor(flags), kKeyPause);
     std::string data(130, 's');
-    ASSERT_EQ(runLinkOperation(rig.ctx, kOpRawSend, kCom, data.data(), 130), kOk);
-    ASSERT_EQ(runLinkOperation(rig.ctx, kOpExitLineMode, kCom, nullptr, 0), kOk);
+    ASSERT_EQ(m350::runOperation(rig.ctx, kOpRawSend, kCom, [&](m350::Link& l) { return m350::sendRaw(l, std::string_view(data.data(), 130)); }), kOk);
+    ASSERT_EQ(m350::runOperation(rig.ctx, kOpExitLineMode, kCom, m350::exitLineMode), kOk);
     std::string all;
     for (int i = 0; i < 50 && all.find("\x1BZ\r\n") == std::string::npos; ++i) {
         all = rig.sim.allRx();

@@ -20,6 +20,9 @@
 #include "core/transport/serial_port.h"
 #include "core/printer/status.h"
 #include "support/scripted_port.h"
+#include "core/access/password.h"
+#include "core/files/raw_send.h"
+#include "core/printer/maintenance.h"
 
 using namespace m350;
 
@@ -167,14 +170,14 @@ TEST(SerialPort, StatusOverAPseudoTerminalInSixtyFourByteChunks) {
         ::write(pty.master, "\0\0\0\0\x04\0\0\0", 8);
     });
     StatusFlags flags{};
-    EXPECT_EQ(runLinkOperation(rig.ctx, kOpStatus, kCom, &flags, 0), kOk);
+    EXPECT_EQ(m350::runOperation(rig.ctx, kOpStatus, kCom, [&](m350::Link& l) { return m350::readStatus(l, flags); }), kOk);
     printer.join();
     EXPECT_EQ(statusTextKeyFor(flags), kKeyPrinting);
     pty.drain();
 
     // A long raw send leaves as 64-byte writes; the far end sees every byte.
     std::string data(200, 'Q');
-    EXPECT_EQ(runLinkOperation(rig.ctx, kOpRawSend, kCom, data.data(), 200), kOk);
+    EXPECT_EQ(m350::runOperation(rig.ctx, kOpRawSend, kCom, [&](m350::Link& l) { return m350::sendRaw(l, std::string_view(data.data(), 200)); }), kOk);
     EXPECT_EQ(pty.drain(), data);
     unsetenv("M350_COM7");
 }
@@ -185,18 +188,18 @@ TEST(SerialPort, SilenceFailsAfterTheReadLimitAndBusyPortsRefuse) {
     LinkRig rig;
     rig.settings.serial.portName = "COM8";
     StatusFlags flags{};
-    EXPECT_EQ(runLinkOperation(rig.ctx, kOpStatus, kCom, &flags, 0), kReceiveError);
+    EXPECT_EQ(m350::runOperation(rig.ctx, kOpStatus, kCom, [&](m350::Link& l) { return m350::readStatus(l, flags); }), kReceiveError);
 
     // Another holder of the port: the open fails with "Port Open Error".
     Connection holder(rig.ctx, kCom);
     ASSERT_TRUE(holder.open());
-    EXPECT_EQ(runLinkOperation(rig.ctx, kOpConnectionTest, kCom, nullptr, 0), kPortOpenError);
+    EXPECT_EQ(m350::runOperation(rig.ctx, kOpConnectionTest, kCom, m350::testConnection), kPortOpenError);
     holder.close();
-    EXPECT_EQ(runLinkOperation(rig.ctx, kOpConnectionTest, kCom, nullptr, 0), kOk);
+    EXPECT_EQ(m350::runOperation(rig.ctx, kOpConnectionTest, kCom, m350::testConnection), kOk);
 
     rig.settings.serial.portName = "COM9";
     setenv("M350_COM9", "/nonexistent/tty", 1);
-    EXPECT_EQ(runLinkOperation(rig.ctx, kOpExitLineMode, kCom, nullptr, 0), kPortOpenError);
+    EXPECT_EQ(m350::runOperation(rig.ctx, kOpExitLineMode, kCom, m350::exitLineMode), kPortOpenError);
     unsetenv("M350_COM8");
     unsetenv("M350_COM9");
 }
@@ -209,17 +212,21 @@ TEST(ParallelPort, WritesToAFifoAndRefusesWithoutAReader) {
     setenv("M350_LPT3", fifo.c_str(), 1);
     LinkRig rig;
     rig.settings.lptName = "LPT3";
-    EXPECT_EQ(runLinkOperation(rig.ctx, kOpSelfTest, kLpt, nullptr, 0), kPortOpenError);
+    EXPECT_EQ(m350::runOperation(rig.ctx, kOpSelfTest, kLpt, m350::printSelfTest), kPortOpenError);
 
     int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
     ASSERT_GE(reader, 0);
-    EXPECT_EQ(runLinkOperation(rig.ctx, kOpSelfTest, kLpt, nullptr, 0), kOk);
+    EXPECT_EQ(m350::runOperation(rig.ctx, kOpSelfTest, kLpt, m350::printSelfTest), kOk);
     char buf[64] = {};
     EXPECT_EQ(::read(reader, buf, sizeof buf), 10);
     EXPECT_EQ(std::string(buf, 10), "SELFTEST\r\n");
-    std::string pw = "x";
-    EXPECT_EQ(runLinkOperation(rig.ctx, kOpReadPassword, kLpt, &pw, 0), kOk);
+    // The password read is not made on the parallel port: no password.
+    std::string pw;
+    EXPECT_EQ(m350::runOperation(rig.ctx, kOpReadPassword, kLpt,
+                                 [&](m350::Link& l) { return m350::readPassword(l, pw); }),
+              kOk);
     EXPECT_EQ(pw, "");
+    EXPECT_EQ(::read(reader, buf, sizeof buf), 0);
     ::close(reader);
     unsetenv("M350_LPT3");
     std::filesystem::remove_all(dir);
@@ -228,7 +235,7 @@ TEST(ParallelPort, WritesToAFifoAndRefusesWithoutAReader) {
 TEST(TcpPort, ConnectsPerOperationAndBoundsEveryWait) {
     LinkRig rig;
     // The default record has no address: the open fails at once.
-    EXPECT_EQ(runLinkOperation(rig.ctx, kOpConnectionTest, kEthernet, nullptr, 0), kPortOpenError);
+    EXPECT_EQ(m350::runOperation(rig.ctx, kOpConnectionTest, kEthernet, m350::testConnection), kPortOpenError);
 
     Listener listener;
     rig.settings.net = {"127.0.0.1", listener.port()};
@@ -243,8 +250,8 @@ TEST(TcpPort, ConnectsPerOperationAndBoundsEveryWait) {
         }
     });
     std::string big(1000, 'z');
-    EXPECT_EQ(runLinkOperation(rig.ctx, kOpRawSend, kEthernet, big.data(), 1000), kOk);
-    EXPECT_EQ(runLinkOperation(rig.ctx, kOpExitLineMode, kEthernet, nullptr, 0), kOk);
+    EXPECT_EQ(m350::runOperation(rig.ctx, kOpRawSend, kEthernet, [&](m350::Link& l) { return m350::sendRaw(l, std::string_view(big.data(), 1000)); }), kOk);
+    EXPECT_EQ(m350::runOperation(rig.ctx, kOpExitLineMode, kEthernet, m350::exitLineMode), kOk);
     printer.join();
     EXPECT_EQ(received, big + "\x1BZ\r\n");
 
@@ -257,7 +264,7 @@ TEST(TcpPort, ConnectsPerOperationAndBoundsEveryWait) {
         ::close(c);
     });
     StatusFlags flags{};
-    EXPECT_EQ(runLinkOperation(rig.ctx, kOpStatus, kEthernet, &flags, 0), kReceiveError);
+    EXPECT_EQ(m350::runOperation(rig.ctx, kOpStatus, kEthernet, [&](m350::Link& l) { return m350::readStatus(l, flags); }), kReceiveError);
     mute.join();
 
     // A printer that drops the connection mid-reply fails the read, no hang.
@@ -280,5 +287,5 @@ TEST(TcpPort, ConnectsPerOperationAndBoundsEveryWait) {
     int port = listener.port();
     { Listener other; }
     rig.settings.net.port = port + 1 == 65536 ? 1 : port + 1;
-    EXPECT_EQ(runLinkOperation(rig.ctx, kOpConnectionTest, kEthernet, nullptr, 0), kPortOpenError);
+    EXPECT_EQ(m350::runOperation(rig.ctx, kOpConnectionTest, kEthernet, m350::testConnection), kPortOpenError);
 }

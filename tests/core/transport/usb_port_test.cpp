@@ -8,6 +8,7 @@
 #include "core/link/link_operations.h"
 #include "core/printer/status.h"
 #include "support/scripted_port.h"
+#include "core/files/raw_send.h"
 
 using namespace m350;
 using m350test::FakeUsbBackend;
@@ -37,10 +38,9 @@ struct UsbRig {
         bus->bus.push_back(d);
         return d;
     }
-    int status(StatusFlags& flags) { return runLinkOperation(ctx, kOpStatus, kUsb, &flags, 0); }
+    int status(StatusFlags& flags) { return m350::runOperation(ctx, kOpStatus, kUsb, [&](m350::Link& l) { return m350::readStatus(l, flags); }); }
     int send(const std::string& bytes) {
-        return runLinkOperation(ctx, kOpRawSend, kUsb, const_cast<char*>(bytes.data()),
-                                static_cast<int>(bytes.size()));
+        return m350::runOperation(ctx, kOpRawSend, kUsb, [&](m350::Link& l) { return m350::sendRaw(l, bytes); });
     }
 };
 

@@ -187,7 +187,7 @@ TEST(WirelessDefault, SendsTheLineAndReadsNothing) {
     settings.net.port = sim.tcpPort();
     m350::LinkContext ctx;
     ctx.settings = &settings;
-    EXPECT_EQ(m350::runLinkOperation(ctx, m350::kOpWifiDefault, m350::kEthernet, nullptr, 0),
+    EXPECT_EQ(m350::runOperation(ctx, m350::kOpWifiDefault, m350::kEthernet, m350::wirelessFactoryDefault),
               m350::kOk);
     ASSERT_TRUE(sim.waitForClosed(1));
     const auto t = sim.transcript();
@@ -197,7 +197,7 @@ TEST(WirelessDefault, SendsTheLineAndReadsNothing) {
 
     // A printer that is not there: the port does not open.
     settings.net.port = 1;
-    EXPECT_EQ(m350::runLinkOperation(ctx, m350::kOpWifiDefault, m350::kEthernet, nullptr, 0),
+    EXPECT_EQ(m350::runOperation(ctx, m350::kOpWifiDefault, m350::kEthernet, m350::wirelessFactoryDefault),
               m350::kPortOpenError);
 }
 
