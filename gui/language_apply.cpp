@@ -312,7 +312,7 @@ int startMainWindowLanguage(QWidget* mainWindow, std::optional<int> forced) {
     return language;
 }
 
-void ComboBoxLanguageChange(QWidget* mainWindow, int itemIndex) {
+void changeLanguage(QWidget* mainWindow, int itemIndex) {
     m350::setCurrentLanguage(itemIndex);
     const int language = m350::currentLanguage();
     if (mainWindow != nullptr && language != itemIndex) {

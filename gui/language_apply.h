@@ -45,8 +45,8 @@ QStringList applyDialogLanguage(QWidget* dialog, const char* dialogClass, int la
 // Returns the language index.
 int startMainWindowLanguage(QWidget* mainWindow, std::optional<int> forced = std::nullopt);
 
-// ComboBoxLanguageChange: the item index becomes the current language (an
+// changeLanguage: the item index becomes the current language (an
 // index outside 0..13 becomes 0) and the main window is translated.
-void ComboBoxLanguageChange(QWidget* mainWindow, int itemIndex);
+void changeLanguage(QWidget* mainWindow, int itemIndex);
 
 }  // namespace m350::gui

@@ -82,51 +82,51 @@ MainWindow::MainWindow(const m350::gui::StartupOptions& options, MainWindowSeams
     QFont f = font();
     f.setPointSize(8);
     setFont(f);
-    buildTopLevel();
-    buildPrinterPage();
-    fileManagerPage = new FileManagerPage(*this, TabSheet2);
-    fontManagerPage = new FontManagerPage(*this, TabSheet3);
-    commandToolPage = new CommandToolPage(*this, TabSheet4);
-
     // 2. File dialogs start where the program started.
     startupDirectory_ = QDir::currentPath();
+    buildTopLevel();
+    buildPrinterPage();
+    fileManagerPage_ = new FileManagerPage(*this, tabSheet2_);
+    fontManagerPage_ = new FontManagerPage(*this, tabSheet3_);
+    commandToolPage_ = new CommandToolPage(*this, tabSheet4_);
+
     // 3, 4. Fit to the screen and centre on it.
     fitToScreen();
     centreOnScreen();
     // 5. The first page.
-    PageControl1->setCurrentIndex(0);
+    pageTabs_->setCurrentIndex(0);
     // 6. Port settings: the defaults, then what the command line chose. The
     // link reads them at every open.
     applyStartupPorts(options);
     link_.settings = &settings_;
     // 7. The default configuration on the configuration pages.
-    configPage->showDefaults();
+    configPage_->showDefaults();
     // 8. Status bar.
     refreshPortStatus();
-    Timer1Timer();
+    onClockTick();
     // 9. Font manager and command tool start states.
-    fontManagerPage->initialise();
-    commandToolPage->initialise();
+    fontManagerPage_->initialise();
+    commandToolPage_->initialise();
     // 10. The interface language: --language, else the system's; every
     // caption of the window follows it.
     language_ = m350::gui::startMainWindowLanguage(this, options.language);
     // The interface chosen on the command line, as if the operator had
     // picked it, so the first contact uses it.
     if (options.interfaceIndex) {
-        ComboBoxInterFace->setCurrentIndex(*options.interfaceIndex);
-        ComboBoxInterFaceChange(*options.interfaceIndex);
+        interfaceCombo_->setCurrentIndex(*options.interfaceIndex);
+        onInterfaceChanged(*options.interfaceIndex);
     }
     // 11. First contact, silent.
     firstContact();
     // 12. First configuration sub-page; the FTP tab hidden, the access point
     // page taken out.
-    configPage->finishStartup();
+    configPage_->finishStartup();
 }
 
 MainWindow::~MainWindow() = default;
 
 void MainWindow::buildTopLevel() {
-    GroupBoxLanguage = newGroup(this, "GroupBoxLanguage", "Language", 0, 0, 162, 41);
+    languageGroup_ = newGroup(this, "GroupBoxLanguage", "Language", 0, 0, 162, 41);
     static const char* const kLanguages[14] = {"English",
                                                "Traditional Chinese",
                                                "Simplified Chinese",
@@ -143,72 +143,72 @@ void MainWindow::buildTopLevel() {
                                                "Ukrainian"};
     QStringList languages;
     for (int i = 0; i < 14; ++i) languages << textOf(10 + i, 0, kLanguages[i]);
-    ComboBoxLanguage = newCombo(GroupBoxLanguage, "ComboBoxLanguage", languages, 8, 15, 146);
-    ComboBoxLanguage->setMaxVisibleItems(14);
-    connect(ComboBoxLanguage, &QComboBox::activated, this, &MainWindow::ComboBoxLanguageChange);
+    languageCombo_ = newCombo(languageGroup_, "ComboBoxLanguage", languages, 8, 15, 146);
+    languageCombo_->setMaxVisibleItems(14);
+    connect(languageCombo_, &QComboBox::activated, this, &MainWindow::onLanguageChanged);
 
-    RadioGroupUnit =
+    unitRadio_ =
         new m350::gui::RadioGroup(this, "RadioGroupUnit", "Unit", 173, 0, 161, 41, {"inch", "mm"}, 2);
-    RadioGroupUnit->setItemIndex(0);
+    unitRadio_->setItemIndex(0);
 
-    GroupBoxInterFace = newGroup(this, "GroupBoxInterFace", "Interface", 346, 0, 209, 41);
-    ComboBoxInterFace = newCombo(GroupBoxInterFace, "ComboBoxInterFace",
+    interfaceGroup_ = newGroup(this, "GroupBoxInterFace", "Interface", 346, 0, 209, 41);
+    interfaceCombo_ = newCombo(interfaceGroup_, "ComboBoxInterFace",
                                  {"USB", "COM", "LPT", "ETHERNET"}, 8, 15, 100);
-    ComboBoxInterFace->setCurrentIndex(m350::kUsb);
+    interfaceCombo_->setCurrentIndex(m350::kUsb);
     // The list needs no more than "ETHERNET"; the button takes the rest, as
     // "Setup" is long in some languages.
-    ButtonInterFace = newButton(GroupBoxInterFace, "ButtonInterFace", "Setup", 113, 14, 88, 23);
-    ButtonInterFace->setEnabled(false);
+    interfaceButton_ = newButton(interfaceGroup_, "ButtonInterFace", "Setup", 113, 14, 88, 23);
+    interfaceButton_->setEnabled(false);
     // Item indexes only: the operator's pick, not the program's own changes.
-    connect(ComboBoxInterFace, &QComboBox::activated, this, &MainWindow::ComboBoxInterFaceChange);
-    connect(ButtonInterFace, &QPushButton::clicked, this, &MainWindow::ButtonInterFaceClick);
+    connect(interfaceCombo_, &QComboBox::activated, this, &MainWindow::onInterfaceChanged);
+    connect(interfaceButton_, &QPushButton::clicked, this, &MainWindow::onInterfaceSetupClicked);
 
-    Image1 = m350::gui::place(new QLabel(this), "Image1", 568, 3, 142, 43);
+    logo_ = m350::gui::place(new QLabel(this), "Image1", 568, 3, 142, 43);
     QPixmap logo(QStringLiteral(":/logo.png"));
     if (!logo.isNull())
-        Image1->setPixmap(logo.scaled(142, 43, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+        logo_->setPixmap(logo.scaled(142, 43, Qt::KeepAspectRatio, Qt::SmoothTransformation));
 
-    PageControl1 = m350::gui::place(new QTabWidget(this), "PageControl1", 0, 47, 721, 537);
+    pageTabs_ = m350::gui::place(new QTabWidget(this), "PageControl1", 0, 47, 721, 537);
     auto addSheet = [this](const char* name, const QString& caption) {
         auto* sheet = new QWidget;
         sheet->setObjectName(QString::fromLatin1(name));
-        PageControl1->addTab(sheet, caption);
+        pageTabs_->addTab(sheet, caption);
         return sheet;
     };
-    TabSheet1 = addSheet("TabSheet1", QStringLiteral("Printer Configuration"));
-    TabSheet2 = addSheet("TabSheet2", QStringLiteral("File Manager"));
-    TabSheet3 = addSheet("TabSheet3", QStringLiteral("Bitmap Font Manager"));
-    TabSheet4 = addSheet("TabSheet4", QStringLiteral("Command Tool"));
+    tabSheet1_ = addSheet("TabSheet1", QStringLiteral("Printer Configuration"));
+    tabSheet2_ = addSheet("TabSheet2", QStringLiteral("File Manager"));
+    tabSheet3_ = addSheet("TabSheet3", QStringLiteral("Bitmap Font Manager"));
+    tabSheet4_ = addSheet("TabSheet4", QStringLiteral("Command Tool"));
 
-    ScrollBar1 = new QScrollBar(Qt::Vertical, this);
-    ScrollBar1->setObjectName(QStringLiteral("ScrollBar1"));
-    ScrollBar1->setRange(0, 100);
-    connect(ScrollBar1, &QScrollBar::valueChanged, this, &MainWindow::ScrollBar1Change);
+    scrollBar_ = new QScrollBar(Qt::Vertical, this);
+    scrollBar_->setObjectName(QStringLiteral("ScrollBar1"));
+    scrollBar_->setRange(0, 100);
+    connect(scrollBar_, &QScrollBar::valueChanged, this, &MainWindow::onScrollBarChanged);
 
-    StatusBar1 = new QStatusBar(this);
-    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    StatusBar1->setSizeGripEnabled(false);
-    StatusBar1->setFixedHeight(kStatusBarHeight);
+    statusBar_ = new QStatusBar(this);
+    statusBar_->setObjectName(QStringLiteral("StatusBar1"));
+    statusBar_->setSizeGripEnabled(false);
+    statusBar_->setFixedHeight(kStatusBarHeight);
     // On a small screen the page runs under the status bar, which must hide it.
-    StatusBar1->setAutoFillBackground(true);
+    statusBar_->setAutoFillBackground(true);
     for (int i = 0; i < 4; ++i) {
-        panels_[i] = new QLabel(StatusBar1);
+        panels_[i] = new QLabel(statusBar_);
         panels_[i]->setObjectName(QStringLiteral("StatusBar1Panel%1").arg(i));
         panels_[i]->setFixedWidth(kPanelWidths[i]);
         panels_[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        StatusBar1->addWidget(panels_[i]);
+        statusBar_->addWidget(panels_[i]);
     }
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(1000);
-    connect(Timer1, &QTimer::timeout, this, &MainWindow::Timer1Timer);
-    Timer1->start();
+    clockTimer_ = new QTimer(this);
+    clockTimer_->setObjectName(QStringLiteral("Timer1"));
+    clockTimer_->setInterval(1000);
+    connect(clockTimer_, &QTimer::timeout, this, &MainWindow::onClockTick);
+    clockTimer_->start();
 
-    Label6 = newLabel(this, "Label6", "WLAN IP Address:", 0, 0);
-    Label8 = newLabel(this, "Label8", "WLAN DHCP", 0, 0);
-    Label6->hide();
-    Label8->hide();
+    label6_ = newLabel(this, "Label6", "WLAN IP Address:", 0, 0);
+    label8_ = newLabel(this, "Label8", "WLAN DHCP", 0, 0);
+    label6_->hide();
+    label8_->hide();
 }
 
 // Below 768 screen pixels the window gives up 100 pixels of height and the
@@ -220,15 +220,15 @@ void MainWindow::fitToScreen() {
     if (screenSize().height() < kSmallScreenHeight) {
         height -= kSmallScreenLift;
     } else {
-        ScrollBar1->setEnabled(false);
-        ScrollBar1->hide();
+        scrollBar_->setEnabled(false);
+        scrollBar_->hide();
         width -= kNoScrollBarNarrowing;
     }
     setFixedSize(width, height);
-    StatusBar1->setGeometry(0, height - kStatusBarHeight, width, kStatusBarHeight);
-    ScrollBar1->setGeometry(width - kScrollBarWidth, 0, kScrollBarWidth, height - kStatusBarHeight);
-    StatusBar1->raise();
-    ScrollBar1->raise();
+    statusBar_->setGeometry(0, height - kStatusBarHeight, width, kStatusBarHeight);
+    scrollBar_->setGeometry(width - kScrollBarWidth, 0, kScrollBarWidth, height - kStatusBarHeight);
+    statusBar_->raise();
+    scrollBar_->raise();
 }
 
 void MainWindow::centreOnScreen() {
@@ -249,7 +249,7 @@ void MainWindow::applyStartupPorts(const m350::gui::StartupOptions& options) {
 }
 
 int MainWindow::interfaceIndex() const {
-    return ComboBoxInterFace->currentIndex();
+    return interfaceCombo_->currentIndex();
 }
 
 QString MainWindow::panelText(int panel) const {
@@ -268,20 +268,20 @@ QPoint MainWindow::dialogPlace() const {
     return {frame.left() + frame.width() / 3, frame.top() + frame.height() / 3};
 }
 
-void MainWindow::ComboBoxLanguageChange(int index) {
-    m350::gui::ComboBoxLanguageChange(this, index);
+void MainWindow::onLanguageChanged(int index) {
+    m350::gui::changeLanguage(this, index);
     language_ = m350::currentLanguage();
 }
 
-void MainWindow::ComboBoxInterFaceChange(int index) {
+void MainWindow::onInterfaceChanged(int index) {
     // Reads are refused on the parallel port, so Get Status and Read go with it.
     const bool canRead = index != m350::kLpt;
-    ButtonInterFace->setEnabled(index != m350::kUsb);
-    ButtonGetStatus->setEnabled(canRead);
-    configPage->setReadEnabled(canRead);
+    interfaceButton_->setEnabled(index != m350::kUsb);
+    getStatusButton_->setEnabled(canRead);
+    configPage_->setReadEnabled(canRead);
 }
 
-void MainWindow::ButtonInterFaceClick() {
+void MainWindow::onInterfaceSetupClicked() {
     switch (interfaceIndex()) {
         case m350::kCom: {
             Rs232SetupDialog dialog(settings_.serial, language_, this);
@@ -310,16 +310,16 @@ void MainWindow::refreshPortStatus() {
     panels_[2]->clear();
 }
 
-void MainWindow::Timer1Timer() {
+void MainWindow::onClockTick() {
     panels_[3]->setText(
         QLocale::system().toString(QDateTime::currentDateTime(), QLocale::ShortFormat));
 }
 
-void MainWindow::ScrollBar1Change(int position) {
-    GroupBoxLanguage->move(GroupBoxLanguage->x(), -position);
-    GroupBoxInterFace->move(GroupBoxInterFace->x(), -position);
-    RadioGroupUnit->move(RadioGroupUnit->x(), -position);
-    PageControl1->move(PageControl1->x(), 48 - position);
+void MainWindow::onScrollBarChanged(int position) {
+    languageGroup_->move(languageGroup_->x(), -position);
+    interfaceGroup_->move(interfaceGroup_->x(), -position);
+    unitRadio_->move(unitRadio_->x(), -position);
+    pageTabs_->move(pageTabs_->x(), 48 - position);
 }
 
 }  // namespace m350::gui

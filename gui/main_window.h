@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 
+#include "gui/app_context.h"
 #include "gui/prompter.h"
 #include "gui/startup_options.h"
 #include "core/link/link_context.h"
@@ -52,7 +53,7 @@ struct MainWindowSeams {
     std::function<void(int ms)> sleep;  // null: real pauses that keep painting
 };
 
-class MainWindow : public QWidget {
+class MainWindow : public QWidget, public AppContext {
     Q_OBJECT
   public:
     static constexpr int kClientWidth = 739;
@@ -62,80 +63,49 @@ class MainWindow : public QWidget {
                        QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // Top level.
-    QGroupBox* GroupBoxLanguage;
-    QComboBox* ComboBoxLanguage;
-    m350::gui::RadioGroup* RadioGroupUnit;
-    QGroupBox* GroupBoxInterFace;
-    QComboBox* ComboBoxInterFace;
-    QPushButton* ButtonInterFace;
-    QLabel* Image1;
-    QTabWidget* PageControl1;
-    QWidget *TabSheet1, *TabSheet2, *TabSheet3, *TabSheet4;
-    QScrollBar* ScrollBar1;
-    QStatusBar* StatusBar1;
-    QTimer* Timer1;
-    QLabel *Label6, *Label8;
+    // What the pages and dialogs see of the window.
+    int runStandard(std::uint32_t op, const m350::OperationCall& call,
+                    const std::function<void()>& onSuccess = {},
+                    bool withProgress = false) override;
+    Prompter& prompter() override { return *prompter_; }
+    int currentLanguage() const override { return language_; }
+    QPoint dialogPlace() const override;
+    QWidget* dialogParent() override { return this; }
 
-    // "Printer Configuration" page: status, configuration frame, functions.
-    QGroupBox* GroupBoxPrinterStatus;
-    QLineEdit* EditPrinterStatus;
-    QPushButton* ButtonGetStatus;
-    QGroupBox* GroupBoxPrintreConfig;
-    QGroupBox* GroupBoxPrinterFunction;
-    QPushButton *ButtonInitial, *ButtonDump, *ButtonSelfTest, *ButtonRTCSetTime,
-        *ButtonSensorCalibrate, *ButtonRestPrinter, *ButtonTestPatern, *ButtonIgnoreAuto,
-        *ButtonEthernet, *ButtonPassword, *ButtonLineModeOut, *ButtonActEmulation;
-
-    // Page contents, each in its own file.
-    ConfigPage* configPage = nullptr;            // GroupBoxPrintreConfig, PageControl2
-    FileManagerPage* fileManagerPage = nullptr;  // TabSheet2
-    FontManagerPage* fontManagerPage = nullptr;  // TabSheet3
-    CommandToolPage* commandToolPage = nullptr;  // TabSheet4
-
-    // Records and services for the pages and dialogs.
+    // The records the window owns.
     m350::PortSettings& portSettings() { return settings_; }
     m350::LinkContext& link() { return link_; }
-    m350::gui::Prompter& prompter() { return *prompter_; }
     m350::StatusFlags& statusFlags() { return statusFlags_; }
     int interfaceIndex() const;
-    int currentLanguage() const { return language_; }
     void setCurrentLanguage(int language) { language_ = language; }
     const QString& startupDirectory() const { return startupDirectory_; }
     QSize screenSize() const;
     QString panelText(int panel) const;
-
-    // Runs a link operation on the selected interface with the standard call
-    // pattern; onSuccess runs before the window is enabled again.
-    int runStandard(std::uint32_t op, const m350::OperationCall& call,
-                    const std::function<void()>& onSuccess = {}, bool withProgress = false);
-    // Where the dialogs of the function buttons open: a third of the window's
-    // width and height from its top-left corner.
-    QPoint dialogPlace() const;
+    ConfigPage* configPage() const { return configPage_; }
 
   public slots:
-    void ComboBoxLanguageChange(int index);
-    void ComboBoxInterFaceChange(int index);
-    void ButtonInterFaceClick();
-    void Timer1Timer();
-    void ScrollBar1Change(int position);
+    void onLanguageChanged(int index);
+    void onInterfaceChanged(int index);
+    void onInterfaceSetupClicked();
+    void onClockTick();
+    void onScrollBarChanged(int position);
     void refreshPortStatus();
 
-    void ButtonGetStatusClick();
+    void onGetStatusClicked();
     void showPrinterStatus(const m350::StatusFlags& flags);
 
-    void ButtonInitialClick();
-    void ButtonDumpClick();
-    void ButtonSelfTestClick();
-    void ButtonRTCSetTimeClick();
-    void ButtonSensorCalibrateClick();
-    void ButtonRestPrinterClick();
-    void ButtonTestPaternClick();
-    void ButtonIgnoreAutoClick();
-    void ButtonEthernetClick();
-    void ButtonPasswordClick();
-    void ButtonLineModeOutClick();
-    void ButtonActEmulationClick();
+    void onFactoryDefaultClicked();
+    void onDumpClicked();
+    void onSelfTestClicked();
+    void onClockSetupClicked();
+    void onCalibrateSensorClicked();
+    void onResetPrinterClicked();
+    void onTestPageClicked();
+    void onIgnoreAutoClicked();
+    void onEthernetClicked();
+    void onPasswordClicked();
+    void onExitLineModeClicked();
+    void onActiveEmulationClicked();
 
   protected:
     // The silent start-up exchange: connection test, exit line mode, then
@@ -143,6 +113,38 @@ class MainWindow : public QWidget {
     void firstContact();
 
   private:
+    // Top level.
+    QGroupBox* languageGroup_;
+    QComboBox* languageCombo_;
+    m350::gui::RadioGroup* unitRadio_;
+    QGroupBox* interfaceGroup_;
+    QComboBox* interfaceCombo_;
+    QPushButton* interfaceButton_;
+    QLabel* logo_;
+    QTabWidget* pageTabs_;
+    QWidget *tabSheet1_, *tabSheet2_, *tabSheet3_, *tabSheet4_;
+    QScrollBar* scrollBar_;
+    QStatusBar* statusBar_;
+    QTimer* clockTimer_;
+    QLabel *label6_, *label8_;
+
+    // "Printer Configuration" page: status, configuration frame, functions.
+    QGroupBox* printerStatusGroup_;
+    QLineEdit* printerStatusEdit_;
+    QPushButton* getStatusButton_;
+    QGroupBox* printerConfigGroup_;
+    QGroupBox* printerFunctionGroup_;
+    QPushButton *factoryDefaultButton_, *dumpButton_, *selfTestButton_, *clockSetupButton_,
+        *sensorCalibrateButton_, *resetPrinterButton_, *testPageButton_, *ignoreAutoButton_,
+        *ethernetButton_, *passwordButton_, *exitLineModeButton_, *activeEmulationButton_;
+
+    // Page contents, each in its own file.
+    ConfigPage* configPage_ = nullptr;            // GroupBoxPrintreConfig, PageControl2
+    FileManagerPage* fileManagerPage_ = nullptr;  // TabSheet2
+    FontManagerPage* fontManagerPage_ = nullptr;  // TabSheet3
+    CommandToolPage* commandToolPage_ = nullptr;  // TabSheet4
+
+
     void buildTopLevel();
     void buildPrinterPage();
     void buildFunctionGroup();

@@ -31,56 +31,58 @@ constexpr int kConfigWidth = kColumnLeft - 4 - 6;
 }  // namespace
 
 void MainWindow::buildPrinterPage() {
-    GroupBoxPrintreConfig = newGroup(TabSheet1, "GroupBoxPrintreConfig", "Printer Configuration", 4,
+    printerConfigGroup_ = newGroup(tabSheet1_, "GroupBoxPrintreConfig", "Printer Configuration", 4,
                                      2, kConfigWidth, 502);
-    configPage = new ConfigPage(*this, GroupBoxPrintreConfig);
-    attachWirelessRules(*this);
+    configPage_ = new ConfigPage(*this, printerConfigGroup_, *unitRadio_, statusFlags_,
+                                 startupDirectory_);
+    connect(configPage_, &ConfigPage::statusLoaded, this, &MainWindow::showPrinterStatus);
+    attachWirelessRules(*this, *configPage_);
 
-    GroupBoxPrinterStatus = newGroup(TabSheet1, "GroupBoxPrinterStatus", "Printer Status",
+    printerStatusGroup_ = newGroup(tabSheet1_, "GroupBoxPrinterStatus", "Printer Status",
                                      kColumnLeft, 2, kColumnWidth, 74);
-    EditPrinterStatus =
-        m350::gui::newEdit(GroupBoxPrinterStatus, "EditPrinterStatus", 8, 18, kColumnButtonWidth);
-    EditPrinterStatus->setReadOnly(true);
-    ButtonGetStatus = newButton(GroupBoxPrinterStatus, "ButtonGetStatus", "Get Status", 8, 44,
+    printerStatusEdit_ =
+        m350::gui::newEdit(printerStatusGroup_, "EditPrinterStatus", 8, 18, kColumnButtonWidth);
+    printerStatusEdit_->setReadOnly(true);
+    getStatusButton_ = newButton(printerStatusGroup_, "ButtonGetStatus", "Get Status", 8, 44,
                                 kColumnButtonWidth);
-    connect(ButtonGetStatus, &QPushButton::clicked, this, &MainWindow::ButtonGetStatusClick);
+    connect(getStatusButton_, &QPushButton::clicked, this, &MainWindow::onGetStatusClicked);
 
     buildFunctionGroup();
 }
 
 void MainWindow::buildFunctionGroup() {
-    GroupBoxPrinterFunction = newGroup(TabSheet1, "GroupBoxPrinterFunction", "Printer Function",
+    printerFunctionGroup_ = newGroup(tabSheet1_, "GroupBoxPrinterFunction", "Printer Function",
                                        kColumnLeft, 80, kColumnWidth, 424);
     constexpr int kTop = 20, kPitch = 31, kLeft = 8, kWidth = kColumnButtonWidth;
     int slot = 0;
     auto add = [&](const char* name, const char* caption, void (MainWindow::*handler)()) {
-        QPushButton* b = newButton(GroupBoxPrinterFunction, name, QString::fromLatin1(caption),
+        QPushButton* b = newButton(printerFunctionGroup_, name, QString::fromLatin1(caption),
                                    kLeft, kTop + slot++ * kPitch, kWidth);
         connect(b, &QPushButton::clicked, this, handler);
         return b;
     };
-    ButtonInitial = add("ButtonInitial", "Factory Default", &MainWindow::ButtonInitialClick);
-    ButtonDump = add("ButtonDump", "Dump Text", &MainWindow::ButtonDumpClick);
-    ButtonSelfTest = add("ButtonSelfTest", "Configuration Page", &MainWindow::ButtonSelfTestClick);
-    ButtonRTCSetTime = add("ButtonRTCSetTime", "RTC Setup", &MainWindow::ButtonRTCSetTimeClick);
-    ButtonSensorCalibrate =
-        add("ButtonSensorCalibrate", "Calibrate Sensor ", &MainWindow::ButtonSensorCalibrateClick);
-    ButtonRestPrinter =
-        add("ButtonRestPrinter", "Reset Printer", &MainWindow::ButtonRestPrinterClick);
-    ButtonTestPatern =
-        add("ButtonTestPatern", "Print Test Page", &MainWindow::ButtonTestPaternClick);
-    ButtonIgnoreAuto =
-        add("ButtonIgnoreAuto", "Ignore AUTO.BAS", &MainWindow::ButtonIgnoreAutoClick);
-    ButtonEthernet = add("ButtonEthernet", "Ethernet Setup", &MainWindow::ButtonEthernetClick);
-    ButtonPassword = add("ButtonPassword", "Password Setup", &MainWindow::ButtonPasswordClick);
-    ButtonLineModeOut =
-        add("ButtonLineModeOut", "Exit Line Mode", &MainWindow::ButtonLineModeOutClick);
-    ButtonActEmulation =
-        add("ButtonActEmulation", "Active Emulation", &MainWindow::ButtonActEmulationClick);
-    ButtonActEmulation->hide();
+    factoryDefaultButton_ = add("ButtonInitial", "Factory Default", &MainWindow::onFactoryDefaultClicked);
+    dumpButton_ = add("ButtonDump", "Dump Text", &MainWindow::onDumpClicked);
+    selfTestButton_ = add("ButtonSelfTest", "Configuration Page", &MainWindow::onSelfTestClicked);
+    clockSetupButton_ = add("ButtonRTCSetTime", "RTC Setup", &MainWindow::onClockSetupClicked);
+    sensorCalibrateButton_ =
+        add("ButtonSensorCalibrate", "Calibrate Sensor ", &MainWindow::onCalibrateSensorClicked);
+    resetPrinterButton_ =
+        add("ButtonRestPrinter", "Reset Printer", &MainWindow::onResetPrinterClicked);
+    testPageButton_ =
+        add("ButtonTestPatern", "Print Test Page", &MainWindow::onTestPageClicked);
+    ignoreAutoButton_ =
+        add("ButtonIgnoreAuto", "Ignore AUTO.BAS", &MainWindow::onIgnoreAutoClicked);
+    ethernetButton_ = add("ButtonEthernet", "Ethernet Setup", &MainWindow::onEthernetClicked);
+    passwordButton_ = add("ButtonPassword", "Password Setup", &MainWindow::onPasswordClicked);
+    exitLineModeButton_ =
+        add("ButtonLineModeOut", "Exit Line Mode", &MainWindow::onExitLineModeClicked);
+    activeEmulationButton_ =
+        add("ButtonActEmulation", "Active Emulation", &MainWindow::onActiveEmulationClicked);
+    activeEmulationButton_->hide();
 }
 
-void MainWindow::ButtonGetStatusClick() {
+void MainWindow::onGetStatusClicked() {
     // The query fills a scratch copy: a query that fails half-way leaves the
     // window's flags (which configuration files store) as they were.
     m350::StatusFlags flags = statusFlags_;
@@ -92,43 +94,43 @@ void MainWindow::ButtonGetStatusClick() {
 
 void MainWindow::showPrinterStatus(const m350::StatusFlags& flags) {
     const std::string_view text = m350::languageText(m350::statusTextKeyFor(flags), language_);
-    EditPrinterStatus->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    printerStatusEdit_->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
 
-void MainWindow::ButtonInitialClick() {
+void MainWindow::onFactoryDefaultClicked() {
     if (!passwordGate(*this)) return;
     runStandard(m350::kOpFactoryDefault, m350::factoryDefault);
 }
 
-void MainWindow::ButtonSelfTestClick() {
+void MainWindow::onSelfTestClicked() {
     runStandard(m350::kOpSelfTest, m350::printSelfTest);
 }
 
-void MainWindow::ButtonIgnoreAutoClick() {
+void MainWindow::onIgnoreAutoClicked() {
     runStandard(m350::kOpIgnoreAuto, m350::ignoreAutoStart);
 }
 
-void MainWindow::ButtonLineModeOutClick() {
+void MainWindow::onExitLineModeClicked() {
     runStandard(m350::kOpExitLineMode, m350::exitLineMode);
 }
 
-void MainWindow::ButtonPasswordClick() {
-    PasswordChange(*this);
+void MainWindow::onPasswordClicked() {
+    changePassword(*this);
 }
 
 // The wireless module's state is unknown after a reset, whatever the reset's
 // result, until the wireless settings are read again.
-void MainWindow::ButtonRestPrinterClick() {
+void MainWindow::onResetPrinterClicked() {
     runStandard(m350::kOpReset, m350::resetPrinter);
-    configPage->markWirelessNotRead();
+    configPage_->markWirelessNotRead();
 }
 
 // The dialogs behind these buttons join here.
-void MainWindow::ButtonDumpClick() {}
-void MainWindow::ButtonRTCSetTimeClick() {}
-void MainWindow::ButtonSensorCalibrateClick() {}
-void MainWindow::ButtonTestPaternClick() {}
-void MainWindow::ButtonEthernetClick() {}
-void MainWindow::ButtonActEmulationClick() {}
+void MainWindow::onDumpClicked() {}
+void MainWindow::onClockSetupClicked() {}
+void MainWindow::onCalibrateSensorClicked() {}
+void MainWindow::onTestPageClicked() {}
+void MainWindow::onEthernetClicked() {}
+void MainWindow::onActiveEmulationClicked() {}
 
 }  // namespace m350::gui

@@ -21,7 +21,7 @@ void MainWindow::firstContact() {
     if (m350::runOperation(link_, m350::kOpReadConfig, iface,
                            [&](m350::Link& l) { return m350::readConfig(l, scratch); }) != m350::kOk)
         return;
-    configPage->replaceRecord(scratch);
+    configPage_->replaceRecord(scratch);
 }
 
 }  // namespace m350::gui

@@ -6,21 +6,22 @@
 #include "core/access/password_gate.h"
 #include "gui/dialogs/password_dialog.h"
 #include "gui/dialogs/password_setup_dialog.h"
-#include "gui/main_window.h"
+#include "gui/app_context.h"
+#include "gui/prompter.h"
 #include "core/link/link_operations.h"
 
 namespace m350::gui {
 
-bool passwordGate(MainWindow& main) {
+bool passwordGate(AppContext& app) {
     m350::PasswordGateSteps steps;
-    steps.readPassword = [&main](std::string& password) {
-        return main.runStandard(m350::kOpReadPassword,
+    steps.readPassword = [&app](std::string& password) {
+        return app.runStandard(m350::kOpReadPassword,
                                 [&](m350::Link& l) { return m350::readPassword(l, password); });
     };
-    steps.askOperator = [&main](const std::string& password) {
-        PasswordDialog dialog(password, main.prompter(), main.currentLanguage(), &main);
-        dialog.move(main.dialogPlace());
-        main.prompter().runModal(dialog);
+    steps.askOperator = [&app](const std::string& password) {
+        PasswordDialog dialog(password, app.prompter(), app.currentLanguage(), app.dialogParent());
+        dialog.move(app.dialogPlace());
+        app.prompter().runModal(dialog);
         // The dialog's own verdict, never the dialog's result code alone: a
         // dialog closed any other way than OK with the password has not passed.
         return dialog.passed();
@@ -28,23 +29,23 @@ bool passwordGate(MainWindow& main) {
     return m350::passwordGate(steps);
 }
 
-void PasswordChange(MainWindow& main) {
+void changePassword(AppContext& app) {
     std::string password;
-    if (main.runStandard(m350::kOpReadPassword, [&](m350::Link& l) {
+    if (app.runStandard(m350::kOpReadPassword, [&](m350::Link& l) {
             return m350::readPassword(l, password);
         }) != m350::kOk)
         return;
     const std::string current = password;
     bool confirmed = false;
     {
-        PasswordSetupDialog dialog(password, main.prompter(), main.currentLanguage(), &main);
-        dialog.move(main.dialogPlace());
-        main.prompter().runModal(dialog);
+        PasswordSetupDialog dialog(password, app.prompter(), app.currentLanguage(), app.dialogParent());
+        dialog.move(app.dialogPlace());
+        app.prompter().runModal(dialog);
         confirmed = dialog.confirmed();
     }
     // The same password typed again is not worth a write.
     if (!confirmed || password == current) return;
-    main.runStandard(m350::kOpSetPassword,
+    app.runStandard(m350::kOpSetPassword,
                      [&](m350::Link& l) { return m350::setPassword(l, password); });
 }
 

@@ -13,12 +13,12 @@
 
 namespace m350::gui {
 
-class MainWindow;
+class AppContext;
 
-bool passwordGate(MainWindow& main);
+bool passwordGate(AppContext& app);
 
-// ButtonPasswordClick: reads the password, lets the operator change it in
+// onPasswordClicked: reads the password, lets the operator change it in
 // PasswordSetupDialog, and sends the new one only when it differs.
-void PasswordChange(MainWindow& main);
+void changePassword(AppContext& app);
 
 }  // namespace m350::gui

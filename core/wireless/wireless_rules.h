@@ -1,13 +1,12 @@
-// Rules of the wireless settings page that need no window: the key check
-// before a configuration write, the certificate file name limit of the
-// printer's file system, the FTP path slashes, and which controls the
-// encryption, EAP type and DHCP choices enable. The window side
-// (wireless/TFormWirelessRules.h) applies these to the controls by name.
+// Wireless settings that need no window: the key check before a
+// configuration write, the certificate file name limit of the printer's file
+// system, the FTP path slashes, and the wireless factory default (link
+// operation 33). Which controls the page's choices enable is the window's
+// (gui/pages/wireless_enable_rules.h).
 #pragma once
 
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "core/link/link.h"
 
@@ -54,21 +53,6 @@ bool certificateNameFits(std::string_view pathUtf8);
 
 // The FTP server takes "/" only; every "\" typed becomes one.
 std::string ftpPathWithSlashes(std::string path);
-
-// One change a choice makes to a control of the page, by object name.
-struct ControlChange {
-    enum Kind { kEnable, kDisable, kClear, kSelectFirst };
-    std::string_view control;
-    Kind kind;
-    bool operator==(const ControlChange&) const = default;
-};
-
-// ComboBoxWiFiEncryptionChange, in order.
-std::vector<ControlChange> encryptionChangeRule(int encryption);
-// cbxWiFiEapTypeChange, in order.
-std::vector<ControlChange> eapTypeChangeRule(int eapType);
-// ComboBoxWiFiDHCPChange.
-std::vector<ControlChange> dhcpChangeRule(int dhcp);
 
 // The three path edits read these words until a file is chosen, and again
 // after the wireless factory default.

@@ -16,31 +16,31 @@ LptSetupDialog::LptSetupDialog(std::string& lptName, int language, QWidget* pare
     setObjectName(QStringLiteral("TFormLPTSetup"));
     setWindowTitle(QStringLiteral("LPT Setup"));
     setFixedSize(321, 37);
-    ComboBoxLPT =
+    lptCombo_ =
         m350::gui::newCombo(this, "ComboBoxLPT", {"LPT1", "LPT2", "LPT3", "LPT4"}, 8, 8, 145);
-    ButtonSet = m350::gui::newButton(this, "ButtonSet", "Set", 160, 6);
-    ButtonCancel = m350::gui::newButton(this, "ButtonCancel", "Cancel", 240, 6);
-    ButtonSet->setDefault(true);
-    ComboBoxLPT->setCurrentIndex(portItemIndex(lptName_, "LPT", 4));
-    connect(ButtonSet, &QPushButton::clicked, this, &LptSetupDialog::ButtonSetClick);
-    connect(ButtonCancel, &QPushButton::clicked, this, &LptSetupDialog::ButtonCancelClick);
+    setButton_ = m350::gui::newButton(this, "ButtonSet", "Set", 160, 6);
+    cancelButton_ = m350::gui::newButton(this, "ButtonCancel", "Cancel", 240, 6);
+    setButton_->setDefault(true);
+    lptCombo_->setCurrentIndex(portItemIndex(lptName_, "LPT", 4));
+    connect(setButton_, &QPushButton::clicked, this, &LptSetupDialog::onSetClicked);
+    connect(cancelButton_, &QPushButton::clicked, this, &LptSetupDialog::onCancelClicked);
     m350::gui::applyDialogLanguage(this, "TFormLPTSetup", language_);
     // Longer captions widen the buttons towards the list, which gives way.
-    m350::gui::widenButtonToCaption(ButtonCancel, true);
-    ButtonSet->move(std::min(ButtonSet->x(), ButtonCancel->x() - 5 - ButtonSet->width()),
-                    ButtonSet->y());
-    m350::gui::widenButtonToCaption(ButtonSet, true);
-    ComboBoxLPT->resize(std::min(ComboBoxLPT->width(), ButtonSet->x() - 7 - ComboBoxLPT->x()),
-                        ComboBoxLPT->height());
+    m350::gui::widenButtonToCaption(cancelButton_, true);
+    setButton_->move(std::min(setButton_->x(), cancelButton_->x() - 5 - setButton_->width()),
+                    setButton_->y());
+    m350::gui::widenButtonToCaption(setButton_, true);
+    lptCombo_->resize(std::min(lptCombo_->width(), setButton_->x() - 7 - lptCombo_->x()),
+                        lptCombo_->height());
 }
 
-void LptSetupDialog::ButtonSetClick() {
-    if (ComboBoxLPT->currentIndex() >= 0)
-        lptName_ = "LPT" + std::to_string(ComboBoxLPT->currentIndex() + 1);
+void LptSetupDialog::onSetClicked() {
+    if (lptCombo_->currentIndex() >= 0)
+        lptName_ = "LPT" + std::to_string(lptCombo_->currentIndex() + 1);
     accept();
 }
 
-void LptSetupDialog::ButtonCancelClick() {
+void LptSetupDialog::onCancelClicked() {
     reject();
 }
 

@@ -13,14 +13,14 @@ class LptSetupDialog : public QDialog {
   public:
     LptSetupDialog(std::string& lptName, int language, QWidget* parent = nullptr);
 
-    QComboBox* ComboBoxLPT;
-    QPushButton *ButtonSet, *ButtonCancel;
-
   public slots:
-    void ButtonSetClick();
-    void ButtonCancelClick();
+    void onSetClicked();
+    void onCancelClicked();
 
   private:
+    QComboBox* lptCombo_;
+    QPushButton *setButton_, *cancelButton_;
+
     std::string& lptName_;
     int language_;
 };

@@ -24,95 +24,95 @@ NetSetupDialog::NetSetupDialog(m350::NetAddress& record, int language, m350::gui
     setWindowTitle(QStringLiteral("TCP/IP Setup"));
     setFixedSize(183, 162);
 
-    GroupBoxIPSetting = m350::gui::newGroup(this, "GroupBoxIPSetting", "IP Setting", 0, 0, 183, 162);
-    LabelIPAddress =
-        newLabel(GroupBoxIPSetting, "LabelIPAddress", "IP Address/Printer Name:", 10, 22);
-    EditIPAddr = newEdit(GroupBoxIPSetting, "EditIPAddr", 10, 40, 163);
-    EditIPAddr->setMaxLength(kAddressChars);
-    LabelPort = newLabel(GroupBoxIPSetting, "LabelPort", "Port:", 10, 70);
-    EditPort = newEdit(GroupBoxIPSetting, "EditPort", 10, 88, 163);
-    EditPort->setText(QStringLiteral("9100"));
-    ButtonExit = newButton(GroupBoxIPSetting, "ButtonExit", "Exit", 54, 124);
-    ButtonExit->setDefault(true);
+    ipSettingGroup_ = m350::gui::newGroup(this, "GroupBoxIPSetting", "IP Setting", 0, 0, 183, 162);
+    ipAddressLabel_ =
+        newLabel(ipSettingGroup_, "LabelIPAddress", "IP Address/Printer Name:", 10, 22);
+    ipAddressEdit_ = newEdit(ipSettingGroup_, "EditIPAddr", 10, 40, 163);
+    ipAddressEdit_->setMaxLength(kAddressChars);
+    portLabel_ = newLabel(ipSettingGroup_, "LabelPort", "Port:", 10, 70);
+    portEdit_ = newEdit(ipSettingGroup_, "EditPort", 10, 88, 163);
+    portEdit_->setText(QStringLiteral("9100"));
+    exitButton_ = newButton(ipSettingGroup_, "ButtonExit", "Exit", 54, 124);
+    exitButton_->setDefault(true);
 
     // Outside the client area and hidden: the discovery fills the list even
     // though the operator does not see it.
-    ListView1 = m350::gui::place(new QTreeWidget(this), "ListView1", 200, 0, 500, 150);
-    ListView1->setHeaderLabels({"Printer Name", "MAC", "IP Address", "Model Name", "Status"});
-    ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ListView1->setRootIsDecorated(false);
-    ListView1->setColumnWidth(0, 80);
-    ListView1->setColumnWidth(1, 120);
-    ListView1->setColumnWidth(2, 100);
-    ListView1->setColumnWidth(3, 100);
-    ListView1->hide();
-    ButtonDiscover = newButton(this, "ButtonDiscover", "Discover Device", 200, 160, 110);
-    ButtonChangeIP = newButton(this, "ButtonChangeIP", "Change IP Address", 320, 160, 110);
-    ButtonFactoryDefault =
+    deviceList_ = m350::gui::place(new QTreeWidget(this), "ListView1", 200, 0, 500, 150);
+    deviceList_->setHeaderLabels({"Printer Name", "MAC", "IP Address", "Model Name", "Status"});
+    deviceList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    deviceList_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    deviceList_->setRootIsDecorated(false);
+    deviceList_->setColumnWidth(0, 80);
+    deviceList_->setColumnWidth(1, 120);
+    deviceList_->setColumnWidth(2, 100);
+    deviceList_->setColumnWidth(3, 100);
+    deviceList_->hide();
+    discoverButton_ = newButton(this, "ButtonDiscover", "Discover Device", 200, 160, 110);
+    changeIpButton_ = newButton(this, "ButtonChangeIP", "Change IP Address", 320, 160, 110);
+    factoryDefaultButton_ =
         newButton(this, "ButtonFactoryDefault", "Factory Default", 440, 160, 110);
-    ButtonBrowser = newButton(this, "ButtonBrowser", "Web Setup", 560, 160, 110);
-    for (QPushButton* b : {ButtonDiscover, ButtonChangeIP, ButtonFactoryDefault, ButtonBrowser})
+    browserButton_ = newButton(this, "ButtonBrowser", "Web Setup", 560, 160, 110);
+    for (QPushButton* b : {discoverButton_, changeIpButton_, factoryDefaultButton_, browserButton_})
         b->hide();
 
-    connect(ButtonExit, &QPushButton::clicked, this, &NetSetupDialog::ButtonExitClick);
-    connect(ButtonDiscover, &QPushButton::clicked, this, &NetSetupDialog::ButtonDiscoverClick);
-    connect(ListView1, &QTreeWidget::itemClicked, this, &NetSetupDialog::ListView1Click);
+    connect(exitButton_, &QPushButton::clicked, this, &NetSetupDialog::onExitClicked);
+    connect(discoverButton_, &QPushButton::clicked, this, &NetSetupDialog::onDiscoverClicked);
+    connect(deviceList_, &QTreeWidget::itemClicked, this, &NetSetupDialog::onDeviceListClicked);
     m350::gui::applyDialogLanguage(this, "TFormNetSetup", language_);
 
     discover();
     proposeAddress();
-    EditIPAddr->setText(QString::fromStdString(record_.address));
-    EditPort->setText(QString::number(record_.port));
+    ipAddressEdit_->setText(QString::fromStdString(record_.address));
+    portEdit_->setText(QString::number(record_.port));
 }
 
 // The UDP discovery joins here; until then the device list stays empty.
 void NetSetupDialog::discover() {
-    ButtonDiscover->setEnabled(false);
-    ListView1->clear();
+    discoverButton_->setEnabled(false);
+    deviceList_->clear();
     ++sequence_;
-    ButtonDiscover->setEnabled(true);
+    discoverButton_->setEnabled(true);
 }
 
 // An address already set is never replaced; an empty one takes the first
 // device found, or the printer's factory address.
 void NetSetupDialog::proposeAddress() {
     if (!record_.address.empty()) return;
-    if (ListView1->topLevelItemCount() > 0) {
-        QTreeWidgetItem* first = ListView1->topLevelItem(0);
-        ListView1->setCurrentItem(first);
+    if (deviceList_->topLevelItemCount() > 0) {
+        QTreeWidgetItem* first = deviceList_->topLevelItem(0);
+        deviceList_->setCurrentItem(first);
         record_.address = first->text(kIpColumn).left(kAddressChars).toStdString();
     } else {
         record_.address = "192.168.1.100";
     }
 }
 
-void NetSetupDialog::ButtonExitClick() {
-    record_.address = EditIPAddr->text().left(kAddressChars).toStdString();
+void NetSetupDialog::onExitClicked() {
+    record_.address = ipAddressEdit_->text().left(kAddressChars).toStdString();
     bool ok = false;
-    const QString portText = EditPort->text().trimmed();
+    const QString portText = portEdit_->text().trimmed();
     const int port = portText.toInt(&ok);
     if (!ok) {
         // The address is kept; the port keeps its value and the window stays.
         prompter_.message(
-            QStringLiteral("'%1' is not a valid integer value").arg(EditPort->text()));
+            QStringLiteral("'%1' is not a valid integer value").arg(portEdit_->text()));
         return;
     }
     if (port < 1 || port > 65535) {
-        prompter_.message(QStringLiteral("'%1' is not a valid port number").arg(EditPort->text()));
+        prompter_.message(QStringLiteral("'%1' is not a valid port number").arg(portEdit_->text()));
         return;
     }
     record_.port = port;
     accept();
 }
 
-void NetSetupDialog::ButtonDiscoverClick() {
+void NetSetupDialog::onDiscoverClicked() {
     discover();
 }
 
-void NetSetupDialog::ListView1Click() {
-    if (QTreeWidgetItem* item = ListView1->currentItem())
-        EditIPAddr->setText(item->text(kIpColumn));
+void NetSetupDialog::onDeviceListClicked() {
+    if (QTreeWidgetItem* item = deviceList_->currentItem())
+        ipAddressEdit_->setText(item->text(kIpColumn));
 }
 
 }  // namespace m350::gui

@@ -24,20 +24,20 @@ class NetSetupDialog : public QDialog {
     NetSetupDialog(m350::NetAddress& record, int language, m350::gui::Prompter& prompter,
                   QWidget* parent = nullptr);
 
-    QGroupBox* GroupBoxIPSetting;
-    QLabel *LabelIPAddress, *LabelPort;
-    QLineEdit *EditIPAddr, *EditPort;
-    QPushButton* ButtonExit;
-    // Device list and per-device buttons: present, not shown in the layout.
-    QTreeWidget* ListView1;
-    QPushButton *ButtonDiscover, *ButtonChangeIP, *ButtonFactoryDefault, *ButtonBrowser;
-
   public slots:
-    void ButtonExitClick();
-    void ButtonDiscoverClick();
-    void ListView1Click();
+    void onExitClicked();
+    void onDiscoverClicked();
+    void onDeviceListClicked();
 
   private:
+    QGroupBox* ipSettingGroup_;
+    QLabel *ipAddressLabel_, *portLabel_;
+    QLineEdit *ipAddressEdit_, *portEdit_;
+    QPushButton* exitButton_;
+    // Device list and per-device buttons: present, not shown in the layout.
+    QTreeWidget* deviceList_;
+    QPushButton *discoverButton_, *changeIpButton_, *factoryDefaultButton_, *browserButton_;
+
     void discover();
     void proposeAddress();
 

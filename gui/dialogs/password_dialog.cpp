@@ -28,32 +28,32 @@ PasswordDialog::PasswordDialog(const std::string& password, m350::gui::Prompter&
 
     // Shown as typed: the printer's password is no secret from the operator
     // who is asked for it.
-    EditPassword = new QLineEdit(this);
-    EditPassword->setObjectName(QStringLiteral("EditPassword"));
-    EditPassword->setMinimumWidth(kEditWidth);
-    ButtonOK = new QPushButton(QStringLiteral("OK"), this);
-    ButtonOK->setObjectName(QStringLiteral("ButtonOK"));
-    ButtonOK->setDefault(true);
-    ButtonCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    ButtonCancel->setObjectName(QStringLiteral("ButtonCancel"));
+    passwordEdit_ = new QLineEdit(this);
+    passwordEdit_->setObjectName(QStringLiteral("EditPassword"));
+    passwordEdit_->setMinimumWidth(kEditWidth);
+    okButton_ = new QPushButton(QStringLiteral("OK"), this);
+    okButton_->setObjectName(QStringLiteral("ButtonOK"));
+    okButton_->setDefault(true);
+    cancelButton_ = new QPushButton(QStringLiteral("Cancel"), this);
+    cancelButton_->setObjectName(QStringLiteral("ButtonCancel"));
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(ButtonOK);
-    buttons->addWidget(ButtonCancel);
+    buttons->addWidget(okButton_);
+    buttons->addWidget(cancelButton_);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(EditPassword);
+    layout->addWidget(passwordEdit_);
     layout->addLayout(buttons);
     // fixed size, but as large as the language's longest caption needs.
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(ButtonOK, &QPushButton::clicked, this, &PasswordDialog::ButtonOKClick);
-    connect(ButtonCancel, &QPushButton::clicked, this, &PasswordDialog::ButtonCancelClick);
+    connect(okButton_, &QPushButton::clicked, this, &PasswordDialog::onOkClicked);
+    connect(cancelButton_, &QPushButton::clicked, this, &PasswordDialog::onCancelClicked);
     m350::gui::applyDialogLanguage(this, "TFormPassword", language);
 }
 
-void PasswordDialog::ButtonOKClick() {
-    if (EditPassword->text() != passwordQText(password_)) {
+void PasswordDialog::onOkClicked() {
+    if (passwordEdit_->text() != passwordQText(password_)) {
         prompter_.message(QStringLiteral("Incorrect"));
         return;
     }
@@ -61,7 +61,7 @@ void PasswordDialog::ButtonOKClick() {
     accept();
 }
 
-void PasswordDialog::ButtonCancelClick() {
+void PasswordDialog::onCancelClicked() {
     passed_ = false;
     reject();
 }

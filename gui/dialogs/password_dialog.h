@@ -20,17 +20,17 @@ class PasswordDialog : public QDialog {
     PasswordDialog(const std::string& password, m350::gui::Prompter& prompter, int language,
                   QWidget* parent = nullptr);
 
-    QLineEdit* EditPassword;
-    QPushButton *ButtonOK, *ButtonCancel;
-
     // True only after OK with the exact password.
     bool passed() const { return passed_; }
 
   public slots:
-    void ButtonOKClick();
-    void ButtonCancelClick();
+    void onOkClicked();
+    void onCancelClicked();
 
   private:
+    QLineEdit* passwordEdit_;
+    QPushButton *okButton_, *cancelButton_;
+
     const std::string& password_;
     m350::gui::Prompter& prompter_;
     bool passed_ = false;

@@ -35,46 +35,46 @@ PasswordSetupDialog::PasswordSetupDialog(std::string& password, m350::gui::Promp
     setObjectName(QStringLiteral("TFormPasswordSetup"));
     setWindowTitle(QStringLiteral("Password Setup"));
 
-    LabelOldPassword = new QLabel(QStringLiteral("Old Password"), this);
-    LabelOldPassword->setObjectName(QStringLiteral("LabelOldPassword"));
-    EditOldPassword = newPlainEdit(this, "EditOldPassword");
-    LabelNewPassword = new QLabel(QStringLiteral("New Password"), this);
-    LabelNewPassword->setObjectName(QStringLiteral("LabelNewPassword"));
-    EditNewPassword = newPlainEdit(this, "EditNewPassword");
-    ButtonOK = new QPushButton(QStringLiteral("OK"), this);
-    ButtonOK->setObjectName(QStringLiteral("ButtonOK"));
-    ButtonOK->setDefault(true);
-    ButtonCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    ButtonCancel->setObjectName(QStringLiteral("ButtonCancel"));
+    oldPasswordLabel_ = new QLabel(QStringLiteral("Old Password"), this);
+    oldPasswordLabel_->setObjectName(QStringLiteral("LabelOldPassword"));
+    oldPasswordEdit_ = newPlainEdit(this, "EditOldPassword");
+    newPasswordLabel_ = new QLabel(QStringLiteral("New Password"), this);
+    newPasswordLabel_->setObjectName(QStringLiteral("LabelNewPassword"));
+    newPasswordEdit_ = newPlainEdit(this, "EditNewPassword");
+    okButton_ = new QPushButton(QStringLiteral("OK"), this);
+    okButton_->setObjectName(QStringLiteral("ButtonOK"));
+    okButton_->setDefault(true);
+    cancelButton_ = new QPushButton(QStringLiteral("Cancel"), this);
+    cancelButton_->setObjectName(QStringLiteral("ButtonCancel"));
 
     auto* fields = new QGridLayout;
-    fields->addWidget(LabelOldPassword, 0, 0);
-    fields->addWidget(EditOldPassword, 0, 1);
-    fields->addWidget(LabelNewPassword, 1, 0);
-    fields->addWidget(EditNewPassword, 1, 1);
+    fields->addWidget(oldPasswordLabel_, 0, 0);
+    fields->addWidget(oldPasswordEdit_, 0, 1);
+    fields->addWidget(newPasswordLabel_, 1, 0);
+    fields->addWidget(newPasswordEdit_, 1, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(ButtonOK);
-    buttons->addWidget(ButtonCancel);
+    buttons->addWidget(okButton_);
+    buttons->addWidget(cancelButton_);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(ButtonOK, &QPushButton::clicked, this, &PasswordSetupDialog::ButtonOKClick);
-    connect(ButtonCancel, &QPushButton::clicked, this, &PasswordSetupDialog::ButtonCancelClick);
+    connect(okButton_, &QPushButton::clicked, this, &PasswordSetupDialog::onOkClicked);
+    connect(cancelButton_, &QPushButton::clicked, this, &PasswordSetupDialog::onCancelClicked);
     m350::gui::applyDialogLanguage(this, "TFormPasswordSetup", language);
 }
 
-void PasswordSetupDialog::ButtonOKClick() {
-    if (EditOldPassword->text() != passwordQText(password_)) {
+void PasswordSetupDialog::onOkClicked() {
+    if (oldPasswordEdit_->text() != passwordQText(password_)) {
         prompter_.message(QStringLiteral("Incorrect"));
         return;
     }
     // A quote or a line break would end the printer's command line early and
     // the rest would run as commands of its own; such a password is refused
     // here, with the dialog left open, rather than failing on the wire.
-    const QString typed = EditNewPassword->text();
+    const QString typed = newPasswordEdit_->text();
     const QByteArray bytes = typed.toLatin1();
     if (QString::fromLatin1(bytes) != typed ||
         !m350::passwordTextSendable(std::string_view(bytes.constData(), bytes.size()))) {
@@ -86,7 +86,7 @@ void PasswordSetupDialog::ButtonOKClick() {
     accept();
 }
 
-void PasswordSetupDialog::ButtonCancelClick() {
+void PasswordSetupDialog::onCancelClicked() {
     reject();
 }
 

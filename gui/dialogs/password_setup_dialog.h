@@ -21,18 +21,18 @@ class PasswordSetupDialog : public QDialog {
     PasswordSetupDialog(std::string& password, m350::gui::Prompter& prompter, int language,
                        QWidget* parent = nullptr);
 
-    QLabel *LabelOldPassword, *LabelNewPassword;
-    QLineEdit *EditOldPassword, *EditNewPassword;
-    QPushButton *ButtonOK, *ButtonCancel;
-
     // True after OK with the right old password and a new one that can be sent.
     bool confirmed() const { return confirmed_; }
 
   public slots:
-    void ButtonOKClick();
-    void ButtonCancelClick();
+    void onOkClicked();
+    void onCancelClicked();
 
   private:
+    QLabel *oldPasswordLabel_, *newPasswordLabel_;
+    QLineEdit *oldPasswordEdit_, *newPasswordEdit_;
+    QPushButton *okButton_, *cancelButton_;
+
     std::string& password_;
     m350::gui::Prompter& prompter_;
     bool confirmed_ = false;

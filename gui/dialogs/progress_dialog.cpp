@@ -13,12 +13,12 @@ ProgressDialog::ProgressDialog(QSize screen, QWidget* parent)
     constexpr int kWidth = 241;
     constexpr int kHeight = 49;
     setFixedSize(kWidth, kHeight);
-    ProgressBar1 = new QProgressBar(this);
-    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-    ProgressBar1->setGeometry(16, 16, 209, 17);
-    ProgressBar1->setRange(0, 100);
-    ProgressBar1->setValue(0);
-    ProgressBar1->setTextVisible(false);
+    progressBar_ = new QProgressBar(this);
+    progressBar_->setObjectName(QStringLiteral("ProgressBar1"));
+    progressBar_->setGeometry(16, 16, 209, 17);
+    progressBar_->setRange(0, 100);
+    progressBar_->setValue(0);
+    progressBar_->setTextVisible(false);
     move((screen.width() - kWidth) / 2, (screen.height() - kHeight) / 2);
 }
 
@@ -26,6 +26,8 @@ ProgressDialogSink::ProgressDialogSink(std::function<QSize()> screenSize)
     : screenSize_(std::move(screenSize)) {}
 
 ProgressDialogSink::~ProgressDialogSink() = default;
+
+void ProgressDialog::setPosition(int position) { progressBar_->setValue(position); }
 
 void ProgressDialogSink::open(const std::string& caption) {
     // No parent: the main window is disabled while the window shows, and a
@@ -36,7 +38,7 @@ void ProgressDialogSink::open(const std::string& caption) {
 }
 
 void ProgressDialogSink::setPosition(int position) {
-    if (form_) form_->ProgressBar1->setValue(position);
+    if (form_) form_->setPosition(position);
 }
 
 void ProgressDialogSink::close() {

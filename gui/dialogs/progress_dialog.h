@@ -17,7 +17,10 @@ class ProgressDialog : public QDialog {
   public:
     // Created centred on a screen of the given size.
     explicit ProgressDialog(QSize screen, QWidget* parent = nullptr);
-    QProgressBar* ProgressBar1;
+    void setPosition(int position);
+
+  private:
+    QProgressBar* progressBar_;
 };
 
 // Shows ProgressDialog for the link's progress calls and lets the application

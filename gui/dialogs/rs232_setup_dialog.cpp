@@ -37,40 +37,40 @@ Rs232SetupDialog::Rs232SetupDialog(m350::SerialSettings& record, int language, Q
 
     constexpr int kListLeft = 170, kListWidth = 145, kRow = 25, kTop = 8;
     auto row = [&](int i) { return kTop + i * kRow; };
-    LabelComPort = newLabel(this, "LabelComPort", "COM Port:", 8, row(0) + 4);
-    ComboBoxComPort = newCombo(this, "ComboBoxComPort", ports, kListLeft, row(0), kListWidth);
-    LabelBaudRate = newLabel(this, "LabelBaudRate", "Baud Rate:", 8, row(1) + 4);
-    ComboBoxBaudRate = newCombo(this, "ComboBoxBaudRate", bauds, kListLeft, row(1), kListWidth);
-    LabelDataBits = newLabel(this, "LabelDataBits", "Data Bits:", 8, row(2) + 4);
-    ComboBoxDataBit = newCombo(this, "ComboBoxDataBit", {"7", "8"}, kListLeft, row(2), kListWidth);
-    LabelParityCheck = newLabel(this, "LabelParityCheck", "Parity Check:", 8, row(3) + 4);
-    ComboBoxParity =
+    comPortLabel_ = newLabel(this, "LabelComPort", "COM Port:", 8, row(0) + 4);
+    comPortCombo_ = newCombo(this, "ComboBoxComPort", ports, kListLeft, row(0), kListWidth);
+    baudRateLabel_ = newLabel(this, "LabelBaudRate", "Baud Rate:", 8, row(1) + 4);
+    baudRateCombo_ = newCombo(this, "ComboBoxBaudRate", bauds, kListLeft, row(1), kListWidth);
+    dataBitsLabel_ = newLabel(this, "LabelDataBits", "Data Bits:", 8, row(2) + 4);
+    dataBitCombo_ = newCombo(this, "ComboBoxDataBit", {"7", "8"}, kListLeft, row(2), kListWidth);
+    parityCheckLabel_ = newLabel(this, "LabelParityCheck", "Parity Check:", 8, row(3) + 4);
+    parityCombo_ =
         newCombo(this, "ComboBoxParity", {"None", "Odd", "Even"}, kListLeft, row(3), kListWidth);
-    LabelStopBits = newLabel(this, "LabelStopBits", "Stop Bit(s):", 8, row(4) + 4);
-    ComboBoxStopBit =
+    stopBitsLabel_ = newLabel(this, "LabelStopBits", "Stop Bit(s):", 8, row(4) + 4);
+    stopBitCombo_ =
         newCombo(this, "ComboBoxStopBit", {"1", "1.5", "2"}, kListLeft, row(4), kListWidth);
-    LabelHardwareS = newLabel(this, "LabelHardwareS", "Hardware Handshaking:", 8, row(5) + 4);
-    ComboBoxHdShak =
+    hardwareHandshakeLabel_ = newLabel(this, "LabelHardwareS", "Hardware Handshaking:", 8, row(5) + 4);
+    hardwareHandshakeCombo_ =
         newCombo(this, "ComboBoxHdShak", {"None", "RTS", "RTS/CTS"}, kListLeft, row(5), kListWidth);
-    LabelSoftwareS = newLabel(this, "LabelSoftwareS", "Software Handshaking:", 8, row(6) + 4);
-    ComboBoxSWShak =
+    softwareHandshakeLabel_ = newLabel(this, "LabelSoftwareS", "Software Handshaking:", 8, row(6) + 4);
+    softwareHandshakeCombo_ =
         newCombo(this, "ComboBoxSWShak", {"None", "Xon/Xoff"}, kListLeft, row(6), kListWidth);
-    ButtonSet = newButton(this, "ButtonSet", "Set", 8, 184);
-    ButtonCancel = newButton(this, "ButtonCancel", "Cancel", 232, 184);
-    ButtonSet->setDefault(true);
+    setButton_ = newButton(this, "ButtonSet", "Set", 8, 184);
+    cancelButton_ = newButton(this, "ButtonCancel", "Cancel", 232, 184);
+    setButton_->setDefault(true);
 
     // An index outside a list selects nothing, and Set stores it back as it
     // was; the link treats such indexes as their defaults.
-    ComboBoxComPort->setCurrentIndex(portItemIndex(record_.portName, "COM", 30));
-    ComboBoxBaudRate->setCurrentIndex(record_.baud);
-    ComboBoxDataBit->setCurrentIndex(record_.dataBits);
-    ComboBoxParity->setCurrentIndex(record_.parity);
-    ComboBoxStopBit->setCurrentIndex(record_.stopBits);
-    ComboBoxHdShak->setCurrentIndex(record_.handshake);
-    ComboBoxSWShak->setCurrentIndex(record_.xonXoff);
+    comPortCombo_->setCurrentIndex(portItemIndex(record_.portName, "COM", 30));
+    baudRateCombo_->setCurrentIndex(record_.baud);
+    dataBitCombo_->setCurrentIndex(record_.dataBits);
+    parityCombo_->setCurrentIndex(record_.parity);
+    stopBitCombo_->setCurrentIndex(record_.stopBits);
+    hardwareHandshakeCombo_->setCurrentIndex(record_.handshake);
+    softwareHandshakeCombo_->setCurrentIndex(record_.xonXoff);
 
-    connect(ButtonSet, &QPushButton::clicked, this, &Rs232SetupDialog::ButtonSetClick);
-    connect(ButtonCancel, &QPushButton::clicked, this, &Rs232SetupDialog::ButtonCancelClick);
+    connect(setButton_, &QPushButton::clicked, this, &Rs232SetupDialog::onSetClicked);
+    connect(cancelButton_, &QPushButton::clicked, this, &Rs232SetupDialog::onCancelClicked);
     m350::gui::applyDialogLanguage(this, "TFormRs232Setup", language_);
     fitToCaptions();
 }
@@ -80,42 +80,42 @@ Rs232SetupDialog::Rs232SetupDialog(m350::SerialSettings& record, int language, Q
 void Rs232SetupDialog::fitToCaptions() {
     constexpr int kGap = 8;
     int labelsRight = 0;
-    for (QLabel* l : {LabelComPort, LabelBaudRate, LabelDataBits, LabelParityCheck, LabelStopBits,
-                      LabelHardwareS, LabelSoftwareS}) {
+    for (QLabel* l : {comPortLabel_, baudRateLabel_, dataBitsLabel_, parityCheckLabel_, stopBitsLabel_,
+                      hardwareHandshakeLabel_, softwareHandshakeLabel_}) {
         l->resize(std::max(l->width(), l->sizeHint().width()), l->height());
         labelsRight = std::max(labelsRight, l->x() + l->width());
     }
-    const int shift = std::max(0, labelsRight + kGap - ComboBoxComPort->x());
+    const int shift = std::max(0, labelsRight + kGap - comPortCombo_->x());
     if (shift > 0) {
         setFixedSize(width() + shift, height());
         for (QWidget* w :
-             {static_cast<QWidget*>(ComboBoxComPort), static_cast<QWidget*>(ComboBoxBaudRate),
-              static_cast<QWidget*>(ComboBoxDataBit), static_cast<QWidget*>(ComboBoxParity),
-              static_cast<QWidget*>(ComboBoxStopBit), static_cast<QWidget*>(ComboBoxHdShak),
-              static_cast<QWidget*>(ComboBoxSWShak), static_cast<QWidget*>(ButtonCancel)})
+             {static_cast<QWidget*>(comPortCombo_), static_cast<QWidget*>(baudRateCombo_),
+              static_cast<QWidget*>(dataBitCombo_), static_cast<QWidget*>(parityCombo_),
+              static_cast<QWidget*>(stopBitCombo_), static_cast<QWidget*>(hardwareHandshakeCombo_),
+              static_cast<QWidget*>(softwareHandshakeCombo_), static_cast<QWidget*>(cancelButton_)})
             w->move(w->x() + shift, w->y());
     }
-    m350::gui::widenButtonToCaption(ButtonSet, false);
-    m350::gui::widenButtonToCaption(ButtonCancel, true);
+    m350::gui::widenButtonToCaption(setButton_, false);
+    m350::gui::widenButtonToCaption(cancelButton_, true);
 }
 
-void Rs232SetupDialog::ButtonSetClick() {
+void Rs232SetupDialog::onSetClicked() {
     // A name that matched no item keeps the record's name instead of "COM0".
-    if (ComboBoxComPort->currentIndex() >= 0)
-        record_.portName = "COM" + std::to_string(ComboBoxComPort->currentIndex() + 1);
+    if (comPortCombo_->currentIndex() >= 0)
+        record_.portName = "COM" + std::to_string(comPortCombo_->currentIndex() + 1);
     auto keep = [](QComboBox* list, int old) {
         return list->currentIndex() >= 0 ? list->currentIndex() : old;
     };
-    record_.baud = keep(ComboBoxBaudRate, record_.baud);
-    record_.dataBits = keep(ComboBoxDataBit, record_.dataBits);
-    record_.parity = keep(ComboBoxParity, record_.parity);
-    record_.stopBits = keep(ComboBoxStopBit, record_.stopBits);
-    record_.handshake = keep(ComboBoxHdShak, record_.handshake);
-    record_.xonXoff = keep(ComboBoxSWShak, record_.xonXoff);
+    record_.baud = keep(baudRateCombo_, record_.baud);
+    record_.dataBits = keep(dataBitCombo_, record_.dataBits);
+    record_.parity = keep(parityCombo_, record_.parity);
+    record_.stopBits = keep(stopBitCombo_, record_.stopBits);
+    record_.handshake = keep(hardwareHandshakeCombo_, record_.handshake);
+    record_.xonXoff = keep(softwareHandshakeCombo_, record_.xonXoff);
     accept();
 }
 
-void Rs232SetupDialog::ButtonCancelClick() {
+void Rs232SetupDialog::onCancelClicked() {
     reject();
 }
 

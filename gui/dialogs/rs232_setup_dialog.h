@@ -16,17 +16,17 @@ class Rs232SetupDialog : public QDialog {
   public:
     Rs232SetupDialog(m350::SerialSettings& record, int language, QWidget* parent = nullptr);
 
-    QLabel *LabelComPort, *LabelBaudRate, *LabelDataBits, *LabelParityCheck, *LabelStopBits,
-        *LabelHardwareS, *LabelSoftwareS;
-    QComboBox *ComboBoxComPort, *ComboBoxBaudRate, *ComboBoxDataBit, *ComboBoxParity,
-        *ComboBoxStopBit, *ComboBoxHdShak, *ComboBoxSWShak;
-    QPushButton *ButtonSet, *ButtonCancel;
-
   public slots:
-    void ButtonSetClick();
-    void ButtonCancelClick();
+    void onSetClicked();
+    void onCancelClicked();
 
   private:
+    QLabel *comPortLabel_, *baudRateLabel_, *dataBitsLabel_, *parityCheckLabel_, *stopBitsLabel_,
+        *hardwareHandshakeLabel_, *softwareHandshakeLabel_;
+    QComboBox *comPortCombo_, *baudRateCombo_, *dataBitCombo_, *parityCombo_,
+        *stopBitCombo_, *hardwareHandshakeCombo_, *softwareHandshakeCombo_;
+    QPushButton *setButton_, *cancelButton_;
+
     void fitToCaptions();
 
     m350::SerialSettings& record_;

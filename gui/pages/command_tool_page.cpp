@@ -4,26 +4,26 @@
 
 #include "gui/widgets/form_kit.h"
 #include "gui/widgets/radio_group.h"
-#include "gui/main_window.h"
+#include "gui/app_context.h"
 
 namespace m350::gui {
 
 
-CommandToolPage::CommandToolPage(MainWindow& main, QWidget* sheet) : QObject(&main), main_(main) {
+CommandToolPage::CommandToolPage(AppContext& app, QWidget* sheet) : QObject(sheet), app_(app) {
     setObjectName(QStringLiteral("CommandToolPage"));
-    RichEditTText = m350::gui::place(new QTextEdit(sheet), "RichEditTText", 4, 4, 592, 500);
-    RichEditTText->setLineWrapMode(QTextEdit::NoWrap);
-    RichEditTText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    RichEditTText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    editor_ = m350::gui::place(new QTextEdit(sheet), "RichEditTText", 4, 4, 592, 500);
+    editor_->setLineWrapMode(QTextEdit::NoWrap);
+    editor_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    editor_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     QStringList buffers;
     for (int i = 1; i <= 12; ++i) buffers << QString::number(i);
-    RadioGroupSelect =
+    selectRadio_ =
         new m350::gui::RadioGroup(sheet, "RadioGroupSelect", "Editor", 604, 4, 105, 200, buffers, 2);
-    RadioGroupSelect->setItemIndex(0);
-    ButtonLoadFile = newButton(sheet, "ButtonLoadFile", "Load", 604, 214, 105);
-    ButtonSaveFile = newButton(sheet, "ButtonSaveFile", "Save", 604, 245, 105);
-    ButtonSend = newButton(sheet, "ButtonSend", "Send", 604, 276, 105);
-    ButtonSendFile = newButton(sheet, "ButtonSendFile", "Send File", 604, 307, 105);
+    selectRadio_->setItemIndex(0);
+    loadFileButton_ = newButton(sheet, "ButtonLoadFile", "Load", 604, 214, 105);
+    saveFileButton_ = newButton(sheet, "ButtonSaveFile", "Save", 604, 245, 105);
+    sendButton_ = newButton(sheet, "ButtonSend", "Send", 604, 276, 105);
+    sendFileButton_ = newButton(sheet, "ButtonSendFile", "Send File", 604, 307, 105);
 }
 
 void CommandToolPage::initialise() {}

@@ -9,23 +9,23 @@ class QWidget;
 
 namespace m350::gui {
 
-class MainWindow;
+class AppContext;
 class RadioGroup;
 
 class CommandToolPage : public QObject {
     Q_OBJECT
   public:
-    CommandToolPage(MainWindow& main, QWidget* TabSheet4);
-
-    QTextEdit* RichEditTText;
-    m350::gui::RadioGroup* RadioGroupSelect;
-    QPushButton *ButtonLoadFile, *ButtonSaveFile, *ButtonSend, *ButtonSendFile;
+    CommandToolPage(AppContext& app, QWidget* sheet);
 
     // Start-up state of the page, set while the main window is built.
     void initialise();
 
   private:
-    MainWindow& main_;
+    QTextEdit* editor_;
+    m350::gui::RadioGroup* selectRadio_;
+    QPushButton *loadFileButton_, *saveFileButton_, *sendButton_, *sendFileButton_;
+
+    AppContext& app_;
 };
 
 }  // namespace m350::gui

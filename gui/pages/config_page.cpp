@@ -13,7 +13,8 @@
 
 #include "gui/password_gate_prompt.h"
 #include "gui/widgets/radio_group.h"
-#include "gui/main_window.h"
+#include "gui/app_context.h"
+#include "gui/prompter.h"
 #include "gui/language_map.h"
 #include "core/link/link_operations.h"
 #include "gui/pages/config_binding.h"
@@ -107,16 +108,23 @@ class ConfigPage::View final : public m350::gui::ConfigFormView {
     ConfigPage& page_;
 };
 
-ConfigPage::ConfigPage(MainWindow& main, QGroupBox* group)
-    : QObject(&main), main_(main), group_(group), view_(std::make_unique<View>(*this)) {
+ConfigPage::ConfigPage(AppContext& app, QGroupBox* group, RadioGroup& unit,
+                       const m350::StatusFlags& statusFlags, QString directory)
+    : QObject(group),
+      app_(app),
+      unit_(unit),
+      statusFlags_(statusFlags),
+      directory_(std::move(directory)),
+      group_(group),
+      view_(std::make_unique<View>(*this)) {
     setObjectName(QStringLiteral("ConfigPage"));
     auto* column = new QVBoxLayout(group);
     column->setContentsMargins(8, 14, 8, 8);
     column->setSpacing(6);
 
-    GroupBoxPrinterInfo = new QGroupBox(QStringLiteral("Printer Information"), group);
-    GroupBoxPrinterInfo->setObjectName(QStringLiteral("GroupBoxPrinterInfo"));
-    column->addWidget(GroupBoxPrinterInfo);
+    printerInfoGroup_ = new QGroupBox(QStringLiteral("Printer Information"), group);
+    printerInfoGroup_->setObjectName(QStringLiteral("GroupBoxPrinterInfo"));
+    column->addWidget(printerInfoGroup_);
     buildInfoBox();
 
     auto* buttons = new QHBoxLayout;
@@ -129,31 +137,31 @@ ConfigPage::ConfigPage(MainWindow& main, QGroupBox* group)
         connect(b, &QPushButton::clicked, this, handler);
         return b;
     };
-    ButtonRead = button("ButtonRead", "Read", &ConfigPage::ButtonReadClick);
-    ButtonClear = button("ButtonClear", "Clear", &ConfigPage::ButtonClearClick);
-    ButtonConfigSet = button("ButtonConfigSet", "Set", &ConfigPage::ButtonConfigSetClick);
-    ButtonSave = button("ButtonSave", "Save", &ConfigPage::ButtonSaveClick);
-    ButtonLoad = button("ButtonLoad", "Load", &ConfigPage::ButtonLoadClick);
+    readButton_ = button("ButtonRead", "Read", &ConfigPage::onReadClicked);
+    clearButton_ = button("ButtonClear", "Clear", &ConfigPage::onClearClicked);
+    configSetButton_ = button("ButtonConfigSet", "Set", &ConfigPage::onConfigSetClicked);
+    saveButton_ = button("ButtonSave", "Save", &ConfigPage::onSaveClicked);
+    loadButton_ = button("ButtonLoad", "Load", &ConfigPage::onLoadClicked);
     buttons->addStretch(1);
     column->addLayout(buttons);
 
-    PageControl2 = new QTabWidget(group);
-    PageControl2->setObjectName(QStringLiteral("PageControl2"));
-    column->addWidget(PageControl2, 1);
+    configTabs_ = new QTabWidget(group);
+    configTabs_->setObjectName(QStringLiteral("PageControl2"));
+    column->addWidget(configTabs_, 1);
     auto addSheet = [this](const char* name, const char* caption) {
         auto* sheet = new QWidget;
         sheet->setObjectName(QString::fromLatin1(name));
-        PageControl2->addTab(sheet, QString::fromLatin1(caption));
+        configTabs_->addTab(sheet, QString::fromLatin1(caption));
         return sheet;
     };
-    TabSheet5 = addSheet("TabSheet5", "Common");
-    TabSheet6 = addSheet("TabSheet6", "Z");
-    TabSheet7 = addSheet("TabSheet7", "D");
-    TabSheet8 = addSheet("TabSheet8", "RS-232");
-    TabSheet9 = addSheet("TabSheet9", "Wireless");
-    TabSheet11 = addSheet("TabSheet11", "Bluetooth");
-    tsFtpUpd = addSheet("tsFtpUpd", "FTP Update");
-    TabSheet10 = addSheet("TabSheet10", "WiFi AP");
+    tabSheet5_ = addSheet("TabSheet5", "Common");
+    tabSheet6_ = addSheet("TabSheet6", "Z");
+    tabSheet7_ = addSheet("TabSheet7", "D");
+    tabSheet8_ = addSheet("TabSheet8", "RS-232");
+    tabSheet9_ = addSheet("TabSheet9", "Wireless");
+    tabSheet11_ = addSheet("TabSheet11", "Bluetooth");
+    ftpUpdateTab_ = addSheet("tsFtpUpd", "FTP Update");
+    tabSheet10_ = addSheet("TabSheet10", "WiFi AP");
     buildCommonPage();
     buildZPage();
     buildDPage();
@@ -162,16 +170,16 @@ ConfigPage::ConfigPage(MainWindow& main, QGroupBox* group)
     buildBluetoothPage();
     buildFtpPage();
 
-    connect(PageControl2, &QTabWidget::currentChanged, this, &ConfigPage::PageControl2Change);
-    connect(main_.RadioGroupUnit, &m350::gui::RadioGroup::itemIndexChanged, this,
-            &ConfigPage::RadioGroupUnitClick);
+    connect(configTabs_, &QTabWidget::currentChanged, this, &ConfigPage::onConfigTabChanged);
+    connect(&unit_, &RadioGroup::itemIndexChanged, this,
+            &ConfigPage::onUnitClicked);
 }
 
 ConfigPage::~ConfigPage() = default;
 
 bool ConfigPage::isPage(const QWidget* w) const {
-    return w == group_ || w == TabSheet5 || w == TabSheet6 || w == TabSheet7 || w == TabSheet8 ||
-           w == TabSheet9 || w == TabSheet11 || w == tsFtpUpd || w == TabSheet10;
+    return w == group_ || w == tabSheet5_ || w == tabSheet6_ || w == tabSheet7_ || w == tabSheet8_ ||
+           w == tabSheet9_ || w == tabSheet11_ || w == ftpUpdateTab_ || w == tabSheet10_;
 }
 
 QWidget* ConfigPage::control(const QString& name) const {
@@ -185,14 +193,14 @@ void ConfigPage::showDefaults() {
 
 void ConfigPage::finishStartup() {
     // Taken out, not deleted: its controls stay children of PageControl2.
-    PageControl2->removeTab(PageControl2->indexOf(TabSheet10));
-    TabSheet10->hide();
-    PageControl2->setCurrentIndex(0);
-    PageControl2->setTabVisible(kFtpTab, false);
+    configTabs_->removeTab(configTabs_->indexOf(tabSheet10_));
+    tabSheet10_->hide();
+    configTabs_->setCurrentIndex(0);
+    configTabs_->setTabVisible(kFtpTab, false);
 }
 
 void ConfigPage::setReadEnabled(bool enabled) {
-    ButtonRead->setEnabled(enabled);
+    readButton_->setEnabled(enabled);
 }
 
 void ConfigPage::markWirelessNotRead() {
@@ -206,7 +214,7 @@ void ConfigPage::setMacNoModule(bool noModule) {
         if (noModule) {
             QPalette p = mac->palette();
             p.setColor(QPalette::Base, Qt::red);
-            p.setColor(QPalette::Text, main_.palette().color(QPalette::Window));
+            p.setColor(QPalette::Text, group_->palette().color(QPalette::Window));
             mac->setPalette(p);
         } else {
             mac->setPalette(QPalette());
@@ -214,9 +222,9 @@ void ConfigPage::setMacNoModule(bool noModule) {
     }
     if (auto* b = control(QStringLiteral("btnWirlessFactoryDef"))) b->setEnabled(!noModule);
     if (!noModule) {
-        ButtonConfigSet->setEnabled(true);
-    } else if (PageControl2->currentIndex() == kWirelessTab) {
-        ButtonConfigSet->setEnabled(false);
+        configSetButton_->setEnabled(true);
+    } else if (configTabs_->currentIndex() == kWirelessTab) {
+        configSetButton_->setEnabled(false);
     }
 }
 
@@ -231,7 +239,7 @@ void ConfigPage::showRecord(const m350::ConfigRecord& record) {
 }
 
 bool ConfigPage::inchChosen() const {
-    return main_.RadioGroupUnit->itemIndex() != 1;
+    return unit_.itemIndex() != 1;
 }
 
 QString ConfigPage::boxCaption(const QString& control) const {
@@ -250,7 +258,7 @@ bool ConfigPage::buildRecord(m350::ConfigRecord& record) {
     auto error = m350::gui::buildRecord(*view_, inchChosen(), record);
     if (!error) return true;
     const QString control = fromText(error->control);
-    main_.prompter().message(QStringLiteral("\"%1\" is not a valid number in \"%2\" (%3).")
+    app_.prompter().message(QStringLiteral("\"%1\" is not a valid number in \"%2\" (%3).")
                                  .arg(fromBytes(error->text), boxCaption(control), control));
     if (QWidget* box = this->control(control); box && box->isVisible()) box->setFocus();
     return false;
@@ -262,46 +270,46 @@ void ConfigPage::maskSecrets() {
             e->setEchoMode(QLineEdit::Password);
 }
 
-void ConfigPage::ButtonReadClick() {
-    ButtonRead->setEnabled(false);
+void ConfigPage::onReadClicked() {
+    readButton_->setEnabled(false);
     maskSecrets();
     m350::ConfigRecord scratch;
     scratch.reset();
-    main_.runStandard(
+    app_.runStandard(
         m350::kOpReadConfig, [&](m350::Link& l) { return m350::readConfig(l, scratch); },
         [&] { replaceRecord(scratch); }, true);
-    ButtonRead->setEnabled(true);
+    readButton_->setEnabled(true);
 }
 
-void ConfigPage::ButtonClearClick() {
+void ConfigPage::onClearClicked() {
     record_.reset();
     showRecord(record_);
 }
 
-void ConfigPage::ButtonConfigSetClick() {
+void ConfigPage::onConfigSetClicked() {
     m350::ConfigRecord working = record_;
-    if (!passwordGate(main_)) return;
+    if (!passwordGate(app_)) return;
     if (wirelessRules.keyCheck && !wirelessRules.keyCheck()) return;
     if (!buildRecord(working)) return;
     const m350::gui::CertificateChoice chosen = m350::gui::certificatesFromForm(*view_);
     if (chosen.taken) certificates_ = {chosen.caCert, chosen.clientCert, chosen.privateKey};
 
-    const int page = PageControl2->currentIndex();
+    const int page = configTabs_->currentIndex();
     // The wireless page also sends its certificate files and takes their
     // names back into the working record; other pages send no files.
     const m350::CertificatePaths files =
         page == m350::kPageWireless ? certificates_ : m350::CertificatePaths{};
-    main_.runStandard(m350::kOpWriteConfig, [&](m350::Link& l) {
+    app_.runStandard(m350::kOpWriteConfig, [&](m350::Link& l) {
         return m350::writeConfig(l, working, page, files);
     });
     maskSecrets();
 }
 
-void ConfigPage::ButtonSaveClick() {
+void ConfigPage::onSaveClicked() {
     m350::gui::FileDialogRequest request = kDcfDialog;
     request.title = QStringLiteral("Save");
-    request.directory = main_.startupDirectory();
-    QString path = main_.prompter().saveFile(request);
+    request.directory = directory_;
+    QString path = app_.prompter().saveFile(request);
     if (path.isEmpty()) return;
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".dcf");
 
@@ -314,19 +322,19 @@ void ConfigPage::ButtonSaveClick() {
     m350::ConfigFileContents contents;
     contents.unit = inchChosen() ? 0 : 1;
     contents.record = record_;
-    contents.statusFlags = main_.statusFlags();
+    contents.statusFlags = statusFlags_;
     const auto result = m350::saveConfigFile(path.toStdString(), contents);
     if (result != m350::ConfigFileResult::kOk)
-        main_.prompter().message(fromText(m350::configFileResultText(result)) +
+        app_.prompter().message(fromText(m350::configFileResultText(result)) +
                                  QStringLiteral("\n") + path);
 }
 
-void ConfigPage::ButtonLoadClick() {
+void ConfigPage::onLoadClicked() {
     m350::gui::FileDialogRequest request = kDcfDialog;
     request.title = QStringLiteral("Load");
-    request.directory = main_.startupDirectory();
+    request.directory = directory_;
     request.defaultSuffix.clear();
-    const QString path = main_.prompter().openFile(request);
+    const QString path = app_.prompter().openFile(request);
     if (path.isEmpty()) return;
 
     m350::ConfigFileContents contents;
@@ -334,28 +342,28 @@ void ConfigPage::ButtonLoadClick() {
     if (result != m350::ConfigFileResult::kOk) {
         QString text = fromText(m350::configFileResultText(result));
         if (result != m350::ConfigFileResult::kDataError) text += QStringLiteral("\n") + path;
-        main_.prompter().message(text);
+        app_.prompter().message(text);
         return;
     }
-    main_.RadioGroupUnit->setItemIndex(contents.unit == 1 ? 1 : 0);
-    RadioGroupUnitClick();
-    main_.showPrinterStatus(contents.statusFlags);
+    unit_.setItemIndex(contents.unit == 1 ? 1 : 0);
+    onUnitClicked();
+    emit statusLoaded(contents.statusFlags);
     // The file's values live in the controls only; the form record (and its
     // resolution, which Set converts with) stays the last read's.
     showRecord(contents.record);
 }
 
-void ConfigPage::RadioGroupUnitClick() {
-    const int index = main_.RadioGroupUnit->itemIndex();
-    const QString unit = main_.RadioGroupUnit->itemText(index < 0 ? 0 : index);
+void ConfigPage::onUnitClicked() {
+    const int index = unit_.itemIndex();
+    const QString unit = unit_.itemText(index < 0 ? 0 : index);
     for (const char* name : m350::gui::kMainUnitLabels)
         if (auto* l = qobject_cast<QLabel*>(control(QString::fromLatin1(name)))) l->setText(unit);
 }
 
-void ConfigPage::PageControl2Change(int index) {
+void ConfigPage::onConfigTabChanged(int index) {
     if (wirelessRules.pageChange) wirelessRules.pageChange();
-    index = PageControl2->currentIndex();
-    ButtonConfigSet->setEnabled(!(index == kWirelessTab && macNoModule_));
+    index = configTabs_->currentIndex();
+    configSetButton_->setEnabled(!(index == kWirelessTab && macNoModule_));
 }
 
 }  // namespace m350::gui

@@ -17,6 +17,7 @@
 
 #include "core/config/config_record.h"
 #include "core/config/config_write.h"
+#include "core/printer/status.h"
 
 class QGroupBox;
 class QLabel;
@@ -31,21 +32,18 @@ class ConfigFormView;
 
 namespace m350::gui {
 
-class MainWindow;
+class AppContext;
+class RadioGroup;
 
 class ConfigPage : public QObject {
     Q_OBJECT
   public:
-    ConfigPage(MainWindow& main, QGroupBox* GroupBoxPrintreConfig);
+    // The page fills group; unit is the window's inch/mm choice, statusFlags
+    // the window's last status (saved into configuration files), directory
+    // where the file dialogs start.
+    ConfigPage(AppContext& app, QGroupBox* group, RadioGroup& unit,
+               const m350::StatusFlags& statusFlags, QString directory);
     ~ConfigPage() override;
-
-    QPushButton *ButtonRead, *ButtonClear, *ButtonConfigSet, *ButtonSave, *ButtonLoad;
-    QGroupBox* GroupBoxPrinterInfo;
-    QTabWidget* PageControl2;
-    // Sub-pages by tab index: 0 Common, 1 Z, 2 D, 3 RS-232, 4 Wireless,
-    // 5 Bluetooth, 6 FTP Update (tab hidden); WiFi AP is taken out at start.
-    QWidget *TabSheet5, *TabSheet6, *TabSheet7, *TabSheet8, *TabSheet9, *TabSheet11, *tsFtpUpd,
-        *TabSheet10;
 
     // Start-up: show the default configuration record.
     void showDefaults();
@@ -77,11 +75,11 @@ class ConfigPage : public QObject {
     // The wireless page's own rules attach here (see the top of
     // TFormMainConfigPageWireless.cpp). Unset hooks do nothing and pass.
     struct WirelessRules {
-        std::function<void()> encryptionChange;  // ComboBoxWiFiEncryptionChange
-        std::function<void()> eapTypeChange;     // cbxWiFiEapTypeChange
+        std::function<void()> encryptionChange;  // onWifiEncryptionChanged
+        std::function<void()> eapTypeChange;     // onWifiEapTypeChanged
         // Before Set builds the record; false stops Set (it shows its own message).
         std::function<bool()> keyCheck;
-        // Start of PageControl2Change (module setup mode keeps the wireless page).
+        // Start of onConfigTabChanged (module setup mode keeps the wireless page).
         std::function<void()> pageChange;
     };
     WirelessRules wirelessRules;
@@ -90,19 +88,29 @@ class ConfigPage : public QObject {
     QWidget* control(const QString& name) const;
 
   signals:
+    // A configuration file was loaded: the window shows the status it holds.
+    void statusLoaded(const m350::StatusFlags& flags);
     // After every Show record (Read, Clear, load, start-up).
     void recordShown();
 
   public slots:
-    void ButtonReadClick();
-    void ButtonClearClick();
-    void ButtonConfigSetClick();
-    void ButtonSaveClick();
-    void ButtonLoadClick();
-    void RadioGroupUnitClick();
-    void PageControl2Change(int index);
+    void onReadClicked();
+    void onClearClicked();
+    void onConfigSetClicked();
+    void onSaveClicked();
+    void onLoadClicked();
+    void onUnitClicked();
+    void onConfigTabChanged(int index);
 
   private:
+    QPushButton *readButton_, *clearButton_, *configSetButton_, *saveButton_, *loadButton_;
+    QGroupBox* printerInfoGroup_;
+    QTabWidget* configTabs_;
+    // Sub-pages by tab index: 0 Common, 1 Z, 2 D, 3 RS-232, 4 Wireless,
+    // 5 Bluetooth, 6 FTP Update (tab hidden); WiFi AP is taken out at start.
+    QWidget *tabSheet5_, *tabSheet6_, *tabSheet7_, *tabSheet8_, *tabSheet9_, *tabSheet11_, *ftpUpdateTab_,
+        *tabSheet10_;
+
     class View;
     friend class View;
 
@@ -122,7 +130,10 @@ class ConfigPage : public QObject {
     // "Paper Width" for EditWidth: the caption of the label that names a box.
     QString boxCaption(const QString& control) const;
 
-    MainWindow& main_;
+    AppContext& app_;
+    RadioGroup& unit_;
+    const m350::StatusFlags& statusFlags_;
+    QString directory_;
     QGroupBox* group_;
     m350::ConfigRecord record_;
     m350::CertificatePaths certificates_;

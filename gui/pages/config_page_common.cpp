@@ -50,7 +50,7 @@ QLabel* rangeLabel(QWidget* parent, const char* name, const char* text) {
 }  // namespace
 
 void ConfigPage::buildInfoBox() {
-    QGroupBox* box = GroupBoxPrinterInfo;
+    QGroupBox* box = printerInfoGroup_;
     auto* grid = new QGridLayout(box);
     grid->setContentsMargins(8, 14, 8, 6);
     grid->setHorizontalSpacing(6);
@@ -92,7 +92,7 @@ void ConfigPage::buildInfoBox() {
 }
 
 void ConfigPage::buildCommonPage() {
-    QWidget* p = configkit::scrollingPanel(TabSheet5, "PanelCommon");
+    QWidget* p = configkit::scrollingPanel(tabSheet5_, "PanelCommon");
     QGridLayout* grid = configkit::pageGrid(p);
     configkit::Rows rows(grid, kBoxWidth);
 
@@ -155,7 +155,7 @@ void ConfigPage::buildCommonPage() {
 }
 
 void ConfigPage::buildZPage() {
-    QWidget* p = TabSheet6;
+    QWidget* p = tabSheet6_;
     QGridLayout* grid = configkit::pageGrid(p);
     configkit::Rows rows(grid, kBoxWidth);
     const QStringList mediaActions{"", "FEED", "CALIBRATION", "LENGTH", "NO MOTION"};
@@ -187,7 +187,7 @@ void ConfigPage::buildZPage() {
 }
 
 void ConfigPage::buildDPage() {
-    QWidget* p = TabSheet7;
+    QWidget* p = tabSheet7_;
     QGridLayout* grid = configkit::pageGrid(p);
     configkit::Rows rows(grid, kBoxWidth);
 
@@ -212,7 +212,7 @@ void ConfigPage::buildDPage() {
 }
 
 void ConfigPage::buildRs232Page() {
-    QWidget* p = TabSheet8;
+    QWidget* p = tabSheet8_;
     QGridLayout* grid = configkit::pageGrid(p);
     configkit::Rows rows(grid, kBoxWidth);
     rows.add(label(p, "LabelBaudrate", "Baud Rate"),

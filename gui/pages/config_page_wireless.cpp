@@ -12,7 +12,7 @@
 //  - fill ConfigPage::wirelessRules: encryptionChange and eapTypeChange are
 //    called by Show record where the configuration form runs those handlers,
 //    keyCheck by Set after the password gate (false stops Set), pageChange
-//    at the start of PageControl2Change;
+//    at the start of onConfigTabChanged;
 //  - ConfigPage::recordShown() is emitted after every Show record.
 // The no-module state of edtWiFiMac (red box, Set disabled on this page) is
 // kept by ConfigPage: macNoModule(), and markWirelessNotRead() to enter it.
@@ -93,13 +93,13 @@ QTreeWidget* reportList(QWidget* parent, const char* name,
 }  // namespace
 
 void ConfigPage::buildWirelessPage() {
-    auto* pageLayout = new QVBoxLayout(TabSheet9);
+    auto* pageLayout = new QVBoxLayout(tabSheet9_);
     pageLayout->setContentsMargins(4, 4, 4, 4);
 
     // The built-in module: one column of rows under its dashed headings,
     // which need the page's whole width; the rows scroll where they are
     // taller than the page.
-    auto* scroll = new QScrollArea(TabSheet9);
+    auto* scroll = new QScrollArea(tabSheet9_);
     scroll->setObjectName(QStringLiteral("gbWirelessProtableScroll"));
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
@@ -182,7 +182,7 @@ void ConfigPage::buildWirelessPage() {
     configkit::finishGrid(grid);
 
     // The external module's group: built, kept out of sight.
-    auto* ext = new QGroupBox(QStringLiteral("External wireless module"), TabSheet9);
+    auto* ext = new QGroupBox(QStringLiteral("External wireless module"), tabSheet9_);
     ext->setObjectName(QStringLiteral("gbWirelessExtDev"));
     pageLayout->addWidget(ext);
     QGridLayout* eg = configkit::pageGrid(ext);
@@ -246,10 +246,10 @@ void ConfigPage::buildWirelessPage() {
 }
 
 void ConfigPage::buildBluetoothPage() {
-    auto* pageLayout = new QVBoxLayout(TabSheet11);
+    auto* pageLayout = new QVBoxLayout(tabSheet11_);
     pageLayout->setContentsMargins(4, 4, 4, 4);
 
-    auto* local = new QGroupBox(QStringLiteral("Bluetooth Local Information"), TabSheet11);
+    auto* local = new QGroupBox(QStringLiteral("Bluetooth Local Information"), tabSheet11_);
     local->setObjectName(QStringLiteral("GroupBoxBTLocal"));
     pageLayout->addWidget(local);
     QGridLayout* lg = configkit::pageGrid(local);
@@ -266,7 +266,7 @@ void ConfigPage::buildBluetoothPage() {
     lg->setColumnStretch(1, 1);
     lg->setColumnStretch(4, 1);
 
-    auto* device = new QGroupBox(QStringLiteral("Bluetooth Device"), TabSheet11);
+    auto* device = new QGroupBox(QStringLiteral("Bluetooth Device"), tabSheet11_);
     device->setObjectName(QStringLiteral("GroupBoxBTDevice"));
     pageLayout->addWidget(device, 1);
     QGridLayout* dg = configkit::pageGrid(device);
@@ -284,7 +284,7 @@ void ConfigPage::buildBluetoothPage() {
 }
 
 void ConfigPage::buildFtpPage() {
-    QWidget* p = tsFtpUpd;
+    QWidget* p = ftpUpdateTab_;
     QGridLayout* grid = configkit::pageGrid(p);
     configkit::Rows rows(grid);
     QComboBox* enabled = combo(p, "cbxFtpcEnabled", {"Disable", "Enable"});

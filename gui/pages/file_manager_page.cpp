@@ -13,7 +13,7 @@
 #include "gui/widgets/form_kit.h"
 #include "gui/widgets/radio_group.h"
 #include "gui/pages/page_kit.h"
-#include "gui/main_window.h"
+#include "gui/app_context.h"
 
 namespace m350::gui {
 
@@ -31,13 +31,13 @@ QGridLayout* pageGrid(QWidget* group) { return m350::gui::pagekit::grid(group, 1
 
 }  // namespace
 
-FileManagerPage::FileManagerPage(MainWindow& main, QWidget* sheet) : QObject(&main), main_(main) {
+FileManagerPage::FileManagerPage(AppContext& app, QWidget* sheet) : QObject(sheet), app_(app) {
     setObjectName(QStringLiteral("FileManagerPage"));
-    GroupBoxFileDownload =
+    fileDownloadGroup_ =
         named(new QGroupBox(QStringLiteral("File Download"), sheet), "GroupBoxFileDownload");
-    GroupBoxFileInfo =
+    fileInfoGroup_ =
         named(new QGroupBox(QStringLiteral("File Information"), sheet), "GroupBoxFileInfo");
-    GroupBoxFileFormat =
+    fileFormatGroup_ =
         named(new QGroupBox(QStringLiteral("File Format"), sheet), "GroupBoxFileFormat");
     buildDownloadGroup();
     buildInfoGroup();
@@ -47,89 +47,89 @@ FileManagerPage::FileManagerPage(MainWindow& main, QWidget* sheet) : QObject(&ma
     auto* page = new QVBoxLayout(sheet);
     page->setContentsMargins(4, 4, 4, 4);
     page->setSpacing(6);
-    page->addWidget(GroupBoxFileDownload);
+    page->addWidget(fileDownloadGroup_);
     auto* lower = new QHBoxLayout;
     lower->setSpacing(6);
-    lower->addWidget(GroupBoxFileInfo, 1);
-    lower->addWidget(GroupBoxFileFormat, 1);
+    lower->addWidget(fileInfoGroup_, 1);
+    lower->addWidget(fileFormatGroup_, 1);
     page->addLayout(lower, 1);
 }
 
 // File type and Browse, then the printer file name, its size and the memory
 // device, then Download.
 void FileManagerPage::buildDownloadGroup() {
-    QGroupBox* g = GroupBoxFileDownload;
+    QGroupBox* g = fileDownloadGroup_;
     QGridLayout* grid = pageGrid(g);
-    LabelFileType = caption(g, "LabelFileType", "File Type");
-    ComboBoxFileType = dropDown(g, "ComboBoxFileType",
+    fileTypeLabel_ = caption(g, "LabelFileType", "File Type");
+    fileTypeCombo_ = dropDown(g, "ComboBoxFileType",
                                 {"BMP", "PCX", "True Type Font", "Bitmap Font",
                                  "Printer BASIC File", "Data File", "Firmware File", "TCF File"},
                                 0);
-    ButtonBrowse = button(g, "ButtonBrowse", "Browse");
-    ButtonFontView = button(g, "ButtonFontView", "Font View");
-    LabelFileName = caption(g, "LabelFileName", "File Name");
-    EditFileName = named(new QLineEdit(g), "EditFileName");
-    LabelFileSize = caption(g, "LabelFileSize", "File Size");
-    EditFileSize = named(new QLineEdit(g), "EditFileSize");
-    EditFileSize->setReadOnly(true);
-    LabelMemoryDevice = caption(g, "LabelMemoryDevice", "Memory Device");
-    ComboBoxDevice = dropDown(g, "ComboBoxDevice", kDevices, kFlash);
-    ButtonDownload = button(g, "ButtonDownload", "Download");
-    ButtonDownload->setEnabled(false);  // until a file has been chosen
+    browseButton_ = button(g, "ButtonBrowse", "Browse");
+    fontViewButton_ = button(g, "ButtonFontView", "Font View");
+    fileNameLabel_ = caption(g, "LabelFileName", "File Name");
+    fileNameEdit_ = named(new QLineEdit(g), "EditFileName");
+    fileSizeLabel_ = caption(g, "LabelFileSize", "File Size");
+    fileSizeEdit_ = named(new QLineEdit(g), "EditFileSize");
+    fileSizeEdit_->setReadOnly(true);
+    memoryDeviceLabel_ = caption(g, "LabelMemoryDevice", "Memory Device");
+    deviceCombo_ = dropDown(g, "ComboBoxDevice", kDevices, kFlash);
+    downloadButton_ = button(g, "ButtonDownload", "Download");
+    downloadButton_->setEnabled(false);  // until a file has been chosen
 
-    LabelFileType->setBuddy(ComboBoxFileType);
-    LabelFileName->setBuddy(EditFileName);
-    LabelFileSize->setBuddy(EditFileSize);
-    LabelMemoryDevice->setBuddy(ComboBoxDevice);
+    fileTypeLabel_->setBuddy(fileTypeCombo_);
+    fileNameLabel_->setBuddy(fileNameEdit_);
+    fileSizeLabel_->setBuddy(fileSizeEdit_);
+    memoryDeviceLabel_->setBuddy(deviceCombo_);
 
-    grid->addWidget(LabelFileType, 0, 0);
-    grid->addWidget(ComboBoxFileType, 0, 1);
+    grid->addWidget(fileTypeLabel_, 0, 0);
+    grid->addWidget(fileTypeCombo_, 0, 1);
     auto* browse = new QHBoxLayout;
     browse->setSpacing(8);
-    browse->addWidget(ButtonBrowse);
-    browse->addWidget(ButtonFontView);
+    browse->addWidget(browseButton_);
+    browse->addWidget(fontViewButton_);
     browse->addStretch(1);
     grid->addLayout(browse, 0, 2, 1, 2);
-    grid->addWidget(LabelFileName, 1, 0);
-    grid->addWidget(EditFileName, 1, 1);
-    grid->addWidget(LabelFileSize, 1, 2);
-    grid->addWidget(EditFileSize, 1, 3);
-    grid->addWidget(LabelMemoryDevice, 2, 0);
-    grid->addWidget(ComboBoxDevice, 2, 1);
-    grid->addWidget(ButtonDownload, 2, 3, Qt::AlignRight);
+    grid->addWidget(fileNameLabel_, 1, 0);
+    grid->addWidget(fileNameEdit_, 1, 1);
+    grid->addWidget(fileSizeLabel_, 1, 2);
+    grid->addWidget(fileSizeEdit_, 1, 3);
+    grid->addWidget(memoryDeviceLabel_, 2, 0);
+    grid->addWidget(deviceCombo_, 2, 1);
+    grid->addWidget(downloadButton_, 2, 3, Qt::AlignRight);
     grid->setColumnStretch(1, 3);
     grid->setColumnStretch(3, 2);
 }
 
 // Which device to show, Get, the two sizes in KB and the device's files.
 void FileManagerPage::buildInfoGroup() {
-    QGroupBox* g = GroupBoxFileInfo;
+    QGroupBox* g = fileInfoGroup_;
     QGridLayout* grid = pageGrid(g);
-    RadioGroupDevice = new m350::gui::RadioGroup(
+    deviceRadio_ = new m350::gui::RadioGroup(
         g, "RadioGroupDevice", QStringLiteral("Memory Device"), 0, 0, 200, 41, kDevices, 3);
-    RadioGroupDevice->setItemIndex(kFlash);
-    ButtonGet = button(g, "ButtonGet", "Get");
-    LabelPhysicalSpace = caption(g, "LabelPhysicalSpace", "Physical Space");
-    EditPhysicalSpace = named(new QLineEdit(g), "EditPhysicalSpace");
-    EditPhysicalSpace->setReadOnly(true);
-    LabelPhysicalUnit = caption(g, "LabelPhysicalUnit", "KB");
-    LabelFreeSpace = caption(g, "LabelFreeSpace", "Free Space");
-    EditFreeSpace = named(new QLineEdit(g), "EditFreeSpace");
-    EditFreeSpace->setReadOnly(true);
-    LabelFreeUnit = caption(g, "LabelFreeUnit", "KB");
-    ListBoxFileList = named(new QListWidget(g), "ListBoxFileList");
-    LabelPhysicalSpace->setBuddy(EditPhysicalSpace);
-    LabelFreeSpace->setBuddy(EditFreeSpace);
+    deviceRadio_->setItemIndex(kFlash);
+    getButton_ = button(g, "ButtonGet", "Get");
+    physicalSpaceLabel_ = caption(g, "LabelPhysicalSpace", "Physical Space");
+    physicalSpaceEdit_ = named(new QLineEdit(g), "EditPhysicalSpace");
+    physicalSpaceEdit_->setReadOnly(true);
+    physicalUnitLabel_ = caption(g, "LabelPhysicalUnit", "KB");
+    freeSpaceLabel_ = caption(g, "LabelFreeSpace", "Free Space");
+    freeSpaceEdit_ = named(new QLineEdit(g), "EditFreeSpace");
+    freeSpaceEdit_->setReadOnly(true);
+    freeUnitLabel_ = caption(g, "LabelFreeUnit", "KB");
+    fileList_ = named(new QListWidget(g), "ListBoxFileList");
+    physicalSpaceLabel_->setBuddy(physicalSpaceEdit_);
+    freeSpaceLabel_->setBuddy(freeSpaceEdit_);
 
-    grid->addWidget(RadioGroupDevice, 0, 0, 1, 3);
-    grid->addWidget(ButtonGet, 0, 3, Qt::AlignBottom);
-    grid->addWidget(LabelPhysicalSpace, 1, 0);
-    grid->addWidget(EditPhysicalSpace, 1, 1, 1, 2);
-    grid->addWidget(LabelPhysicalUnit, 1, 3);
-    grid->addWidget(LabelFreeSpace, 2, 0);
-    grid->addWidget(EditFreeSpace, 2, 1, 1, 2);
-    grid->addWidget(LabelFreeUnit, 2, 3);
-    grid->addWidget(ListBoxFileList, 3, 0, 1, 4);
+    grid->addWidget(deviceRadio_, 0, 0, 1, 3);
+    grid->addWidget(getButton_, 0, 3, Qt::AlignBottom);
+    grid->addWidget(physicalSpaceLabel_, 1, 0);
+    grid->addWidget(physicalSpaceEdit_, 1, 1, 1, 2);
+    grid->addWidget(physicalUnitLabel_, 1, 3);
+    grid->addWidget(freeSpaceLabel_, 2, 0);
+    grid->addWidget(freeSpaceEdit_, 2, 1, 1, 2);
+    grid->addWidget(freeUnitLabel_, 2, 3);
+    grid->addWidget(fileList_, 3, 0, 1, 4);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(2, 1);
     grid->setRowStretch(3, 1);
@@ -137,14 +137,14 @@ void FileManagerPage::buildInfoGroup() {
 
 // The device to empty and Format, at the top of the group.
 void FileManagerPage::buildFormatGroup() {
-    QGroupBox* g = GroupBoxFileFormat;
+    QGroupBox* g = fileFormatGroup_;
     QGridLayout* grid = pageGrid(g);
-    RadioGroupFormatDevice = new m350::gui::RadioGroup(
+    formatDeviceRadio_ = new m350::gui::RadioGroup(
         g, "RadioGroupFormatDevice", QStringLiteral("Memory Device"), 0, 0, 200, 41, kDevices, 3);
-    RadioGroupFormatDevice->setItemIndex(kFlash);
-    ButtonFileFormat = button(g, "ButtonFileFormat", "Format");
-    grid->addWidget(RadioGroupFormatDevice, 0, 0);
-    grid->addWidget(ButtonFileFormat, 0, 1, Qt::AlignBottom);
+    formatDeviceRadio_->setItemIndex(kFlash);
+    fileFormatButton_ = button(g, "ButtonFileFormat", "Format");
+    grid->addWidget(formatDeviceRadio_, 0, 0);
+    grid->addWidget(fileFormatButton_, 0, 1, Qt::AlignBottom);
     grid->setColumnStretch(0, 1);
     grid->setRowStretch(1, 1);
 }

@@ -15,41 +15,39 @@ class QWidget;
 
 namespace m350::gui {
 
-class MainWindow;
+class AppContext;
 class RadioGroup;
 
 class FileManagerPage : public QObject {
     Q_OBJECT
   public:
-    FileManagerPage(MainWindow& main, QWidget* TabSheet2);
-
-    // "File Download".
-    QGroupBox* GroupBoxFileDownload;
-    QLabel *LabelFileType, *LabelFileName, *LabelFileSize, *LabelMemoryDevice;
-    QComboBox* ComboBoxFileType;  // item index = file type code
-    QLineEdit *EditFileName, *EditFileSize;
-    QComboBox* ComboBoxDevice;  // DRAM, FLASH, CARD
-    QPushButton *ButtonBrowse, *ButtonFontView, *ButtonDownload;
-
-    // "File Information".
-    QGroupBox* GroupBoxFileInfo;
-    m350::gui::RadioGroup* RadioGroupDevice;
-    QPushButton* ButtonGet;
-    QLabel *LabelPhysicalSpace, *LabelFreeSpace, *LabelPhysicalUnit, *LabelFreeUnit;
-    QLineEdit *EditPhysicalSpace, *EditFreeSpace;
-    QListWidget* ListBoxFileList;
-
-    // "File Format".
-    QGroupBox* GroupBoxFileFormat;
-    m350::gui::RadioGroup* RadioGroupFormatDevice;
-    QPushButton* ButtonFileFormat;
+    FileManagerPage(AppContext& app, QWidget* sheet);
 
   private:
+    // "File Download".
+    QGroupBox* fileDownloadGroup_;
+    QLabel *fileTypeLabel_, *fileNameLabel_, *fileSizeLabel_, *memoryDeviceLabel_;
+    QComboBox* fileTypeCombo_;  // item index = file type code
+    QLineEdit *fileNameEdit_, *fileSizeEdit_;
+    QComboBox* deviceCombo_;  // DRAM, FLASH, CARD
+    QPushButton *browseButton_, *fontViewButton_, *downloadButton_;
+    // "File Information".
+    QGroupBox* fileInfoGroup_;
+    m350::gui::RadioGroup* deviceRadio_;
+    QPushButton* getButton_;
+    QLabel *physicalSpaceLabel_, *freeSpaceLabel_, *physicalUnitLabel_, *freeUnitLabel_;
+    QLineEdit *physicalSpaceEdit_, *freeSpaceEdit_;
+    QListWidget* fileList_;
+    // "File Format".
+    QGroupBox* fileFormatGroup_;
+    m350::gui::RadioGroup* formatDeviceRadio_;
+    QPushButton* fileFormatButton_;
+
     void buildDownloadGroup();
     void buildInfoGroup();
     void buildFormatGroup();
 
-    MainWindow& main_;
+    AppContext& app_;
 };
 
 }  // namespace m350::gui

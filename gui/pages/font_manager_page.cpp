@@ -14,7 +14,7 @@
 #include "gui/widgets/form_kit.h"
 #include "gui/pages/page_kit.h"
 #include "gui/widgets/radio_group.h"
-#include "gui/main_window.h"
+#include "gui/app_context.h"
 
 namespace m350::gui {
 
@@ -51,41 +51,41 @@ void Row(QGridLayout* grid, QLabel* caption, QWidget* box) {
 
 }  // namespace
 
-FontManagerPage::FontManagerPage(MainWindow& main, QWidget* sheet) : QObject(&main), main_(main) {
+FontManagerPage::FontManagerPage(AppContext& app, QWidget* sheet) : QObject(sheet), app_(app) {
     setObjectName(QStringLiteral("FontManagerPage"));
-    GroupBoxFontSelect =
+    fontSelectGroup_ =
         named(new QGroupBox(QStringLiteral("Font Select"), sheet), "GroupBoxFontSelect");
-    GroupBoxSatndEncode =
+    standEncodeGroup_ =
         named(new QGroupBox(QStringLiteral("Standard Encode"), sheet), "GroupBoxSatndEncode");
     // One item per row: the longer translations of the encodings need the
     // whole width of the column.
-    RadioGroupAsiaFontEncode = new m350::gui::RadioGroup(
+    asiaFontEncodeRadio_ = new m350::gui::RadioGroup(
         sheet, "RadioGroupAsiaFontEncode", QStringLiteral("Asian Font Encode"), 0, 0, 349, 100,
         {"Traditional Chinese", "Simplified Chinese", "Korean", "Japanese"}, 1);
-    RadioGroupAsiaFontEncode->setItemIndex(0);
-    GroupBoxEncodeTable =
+    asiaFontEncodeRadio_->setItemIndex(0);
+    encodeTableGroup_ =
         named(new QGroupBox(QStringLiteral("Encode by Table"), sheet), "GroupBoxEncodeTable");
-    ButtonSaveFont = button(sheet, "ButtonSaveFont", "Save Font");
-    ButtonDowloadFont = button(sheet, "ButtonDowloadFont", "Download Font");
+    saveFontButton_ = button(sheet, "ButtonSaveFont", "Save Font");
+    downloadFontButton_ = button(sheet, "ButtonDowloadFont", "Download Font");
     buildFontSelect();
     buildStandardEncode();
     buildEncodeTable();
 
     auto* left = new QVBoxLayout;
     left->setSpacing(6);
-    left->addWidget(GroupBoxFontSelect, 1);
+    left->addWidget(fontSelectGroup_, 1);
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(8);
-    buttons->addWidget(ButtonSaveFont);
-    buttons->addWidget(ButtonDowloadFont);
+    buttons->addWidget(saveFontButton_);
+    buttons->addWidget(downloadFontButton_);
     buttons->addStretch(1);
     left->addLayout(buttons);
 
     auto* right = new QVBoxLayout;
     right->setSpacing(6);
-    right->addWidget(GroupBoxSatndEncode);
-    right->addWidget(RadioGroupAsiaFontEncode);
-    right->addWidget(GroupBoxEncodeTable, 1);
+    right->addWidget(standEncodeGroup_);
+    right->addWidget(asiaFontEncodeRadio_);
+    right->addWidget(encodeTableGroup_, 1);
 
     auto* page = new QHBoxLayout(sheet);
     page->setContentsMargins(4, 4, 4, 4);
@@ -97,93 +97,93 @@ FontManagerPage::FontManagerPage(MainWindow& main, QWidget* sheet) : QObject(&ma
 // Encode mode, pitch and target device; the system font with its size, the
 // select and preview buttons and the sample; the printer font's name and cell.
 void FontManagerPage::buildFontSelect() {
-    QGroupBox* g = GroupBoxFontSelect;
+    QGroupBox* g = fontSelectGroup_;
     QGridLayout* grid = pageGrid(g);
-    LabelFontEncode = caption(g, "LabelFontEncode", "Font Encode");
-    ComboBoxFontEncode = dropDown(
+    fontEncodeLabel_ = caption(g, "LabelFontEncode", "Font Encode");
+    fontEncodeCombo_ = dropDown(
         g, "ComboBoxFontEncode",
         {"Standard Encode", "Asian Font Encode", "Encode by Table", "Encode by Table (Asian)"}, 0);
-    LabelFontPitch = caption(g, "LabelFontPitch", "Font Pitch");
-    ComboBoxFontPitch =
+    fontPitchLabel_ = caption(g, "LabelFontPitch", "Font Pitch");
+    fontPitchCombo_ =
         dropDown(g, "ComboBoxFontPitch", {"Fixed Pitch", "Variable Pitch"}, kVariablePitch);
-    LabelPrinterDevice = caption(g, "LabelPrinterDevice", "Printer Device");
-    ComboBoxMemoryDevice = dropDown(g, "ComboBoxMemoryDevice", {"DRAM", "FLASH", "CARD"}, kFlash);
-    LabelWindowsFontName = caption(g, "LabelWindowsFontName", "Windows Font Name");
-    EditWinFontName = edit(g, "EditWinFontName");
-    EditWinFontName->setReadOnly(true);
-    LabelFontSize = caption(g, "LabelFontSize", "Font Size");
-    EditWinFontSize = edit(g, "EditWinFontSize");
-    EditWinFontSize->setReadOnly(true);
-    ButtonSelectFont = button(g, "ButtonSelectFont", "Select Font");
-    ButtonPreviewFont = button(g, "ButtonPreviewFont", "Preview Font");
-    ImageSmaple = named(new QLabel(g), "ImageSmaple");
-    ImageSmaple->setFixedSize(kSampleWidth, kSampleHeight);
-    ImageSmaple->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    LabelPrinterFontName = caption(g, "LabelPrinterFontName", "Printer Font Name");
-    EditPrinterFontName = edit(g, "EditPrinterFontName", "FONT001");
-    LabelFontWidth = caption(g, "LabelFontWidth", "Font Width");
-    EditFontWidth = edit(g, "EditFontWidth");
-    LabelFontHeight = caption(g, "LabelFontHeight", "Font Height");
-    EditFontHeight = edit(g, "EditFontHeight");
-    LabelItalicWidth = caption(g, "LabelItalicWidth", "Italic Width");
-    EditItalicWidth = edit(g, "EditItalicWidth");
+    printerDeviceLabel_ = caption(g, "LabelPrinterDevice", "Printer Device");
+    memoryDeviceCombo_ = dropDown(g, "ComboBoxMemoryDevice", {"DRAM", "FLASH", "CARD"}, kFlash);
+    windowsFontNameLabel_ = caption(g, "LabelWindowsFontName", "Windows Font Name");
+    winFontNameEdit_ = edit(g, "EditWinFontName");
+    winFontNameEdit_->setReadOnly(true);
+    fontSizeLabel_ = caption(g, "LabelFontSize", "Font Size");
+    winFontSizeEdit_ = edit(g, "EditWinFontSize");
+    winFontSizeEdit_->setReadOnly(true);
+    selectFontButton_ = button(g, "ButtonSelectFont", "Select Font");
+    previewFontButton_ = button(g, "ButtonPreviewFont", "Preview Font");
+    sample_ = named(new QLabel(g), "ImageSmaple");
+    sample_->setFixedSize(kSampleWidth, kSampleHeight);
+    sample_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    printerFontNameLabel_ = caption(g, "LabelPrinterFontName", "Printer Font Name");
+    printerFontNameEdit_ = edit(g, "EditPrinterFontName", "FONT001");
+    fontWidthLabel_ = caption(g, "LabelFontWidth", "Font Width");
+    fontWidthEdit_ = edit(g, "EditFontWidth");
+    fontHeightLabel_ = caption(g, "LabelFontHeight", "Font Height");
+    fontHeightEdit_ = edit(g, "EditFontHeight");
+    italicWidthLabel_ = caption(g, "LabelItalicWidth", "Italic Width");
+    italicWidthEdit_ = edit(g, "EditItalicWidth");
 
-    Row(grid, LabelFontEncode, ComboBoxFontEncode);
-    Row(grid, LabelFontPitch, ComboBoxFontPitch);
-    Row(grid, LabelPrinterDevice, ComboBoxMemoryDevice);
-    Row(grid, LabelWindowsFontName, EditWinFontName);
-    Row(grid, LabelFontSize, EditWinFontSize);
+    Row(grid, fontEncodeLabel_, fontEncodeCombo_);
+    Row(grid, fontPitchLabel_, fontPitchCombo_);
+    Row(grid, printerDeviceLabel_, memoryDeviceCombo_);
+    Row(grid, windowsFontNameLabel_, winFontNameEdit_);
+    Row(grid, fontSizeLabel_, winFontSizeEdit_);
     auto* fontButtons = new QHBoxLayout;
     fontButtons->setSpacing(8);
-    fontButtons->addWidget(ButtonSelectFont);
-    fontButtons->addWidget(ButtonPreviewFont);
+    fontButtons->addWidget(selectFontButton_);
+    fontButtons->addWidget(previewFontButton_);
     fontButtons->addStretch(1);
     grid->addLayout(fontButtons, grid->rowCount(), 0, 1, 2);
-    grid->addWidget(ImageSmaple, grid->rowCount(), 1);
-    Row(grid, LabelPrinterFontName, EditPrinterFontName);
-    Row(grid, LabelFontWidth, EditFontWidth);
-    Row(grid, LabelFontHeight, EditFontHeight);
-    Row(grid, LabelItalicWidth, EditItalicWidth);
+    grid->addWidget(sample_, grid->rowCount(), 1);
+    Row(grid, printerFontNameLabel_, printerFontNameEdit_);
+    Row(grid, fontWidthLabel_, fontWidthEdit_);
+    Row(grid, fontHeightLabel_, fontHeightEdit_);
+    Row(grid, italicWidthLabel_, italicWidthEdit_);
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(grid->rowCount(), 1);
 }
 
 // The mapping preset and the first and last code of the range.
 void FontManagerPage::buildStandardEncode() {
-    QGroupBox* g = GroupBoxSatndEncode;
+    QGroupBox* g = standEncodeGroup_;
     QGridLayout* grid = pageGrid(g);
-    LabelFontMapping = caption(g, "LabelFontMapping", "Font Mapping");
-    ComboBoxSEncode = dropDown(g, "ComboBoxSEncode",
+    fontMappingLabel_ = caption(g, "LabelFontMapping", "Font Mapping");
+    sEncodeCombo_ = dropDown(g, "ComboBoxSEncode",
                                {"Standard Mapping", "Full ASCII Mapping", "Customer Mapping"}, 0);
     // Its items are the same in every language: as wide as the longest.
-    ComboBoxSEncode->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    LabelStartAscii = caption(g, "LabelStartAscii", "Character Start ASCII");
-    EditCharStart = edit(g, "EditCharStart", "32", 3);
-    LabelEndAscii = caption(g, "LabelEndAscii", "Character End ASCII");
-    EditCharEnd = edit(g, "EditCharEnd", "127", 3);
-    for (QLineEdit* e : {EditCharStart, EditCharEnd}) e->setMaximumWidth(60);
+    sEncodeCombo_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    startAsciiLabel_ = caption(g, "LabelStartAscii", "Character Start ASCII");
+    charStartEdit_ = edit(g, "EditCharStart", "32", 3);
+    endAsciiLabel_ = caption(g, "LabelEndAscii", "Character End ASCII");
+    charEndEdit_ = edit(g, "EditCharEnd", "127", 3);
+    for (QLineEdit* e : {charStartEdit_, charEndEdit_}) e->setMaximumWidth(60);
     // The preset list under its caption, with the group's whole width.
-    LabelFontMapping->setBuddy(ComboBoxSEncode);
-    grid->addWidget(LabelFontMapping, 0, 0, 1, 2);
-    grid->addWidget(ComboBoxSEncode, 1, 0, 1, 2, Qt::AlignLeft);
-    Row(grid, LabelStartAscii, EditCharStart);
-    Row(grid, LabelEndAscii, EditCharEnd);
+    fontMappingLabel_->setBuddy(sEncodeCombo_);
+    grid->addWidget(fontMappingLabel_, 0, 0, 1, 2);
+    grid->addWidget(sEncodeCombo_, 1, 0, 1, 2, Qt::AlignLeft);
+    Row(grid, startAsciiLabel_, charStartEdit_);
+    Row(grid, endAsciiLabel_, charEndEdit_);
     grid->setColumnStretch(1, 1);
 }
 
 // The table text, By File, and the table's load and Save.
 void FontManagerPage::buildEncodeTable() {
-    QGroupBox* g = GroupBoxEncodeTable;
+    QGroupBox* g = encodeTableGroup_;
     QGridLayout* grid = pageGrid(g);
-    MemoFontTable = named(new QPlainTextEdit(g), "MemoFontTable");
-    MemoFontTable->setLineWrapMode(QPlainTextEdit::NoWrap);
-    CheckBoxFileTable = named(new QCheckBox(QStringLiteral("By File"), g), "CheckBoxFileTable");
-    ButtonFontTblLoad = button(g, "ButtonFontTblLoad", "Load");
-    ButtonFontTblSave = button(g, "ButtonFontTblSave", "Save");
-    grid->addWidget(MemoFontTable, 0, 0, 1, 4);
-    grid->addWidget(CheckBoxFileTable, 1, 0);
-    grid->addWidget(ButtonFontTblLoad, 1, 2);
-    grid->addWidget(ButtonFontTblSave, 1, 3);
+    fontTableMemo_ = named(new QPlainTextEdit(g), "MemoFontTable");
+    fontTableMemo_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    fileTableCheck_ = named(new QCheckBox(QStringLiteral("By File"), g), "CheckBoxFileTable");
+    fontTblLoadButton_ = button(g, "ButtonFontTblLoad", "Load");
+    fontTblSaveButton_ = button(g, "ButtonFontTblSave", "Save");
+    grid->addWidget(fontTableMemo_, 0, 0, 1, 4);
+    grid->addWidget(fileTableCheck_, 1, 0);
+    grid->addWidget(fontTblLoadButton_, 1, 2);
+    grid->addWidget(fontTblSaveButton_, 1, 3);
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(0, 1);
 }

@@ -17,51 +17,47 @@ class QWidget;
 
 namespace m350::gui {
 
-class MainWindow;
+class AppContext;
 class RadioGroup;
 
 class FontManagerPage : public QObject {
     Q_OBJECT
   public:
-    FontManagerPage(MainWindow& main, QWidget* TabSheet3);
-
-    // "Font Select".
-    QGroupBox* GroupBoxFontSelect;
-    QLabel *LabelFontEncode, *LabelFontPitch, *LabelPrinterDevice;
-    QComboBox *ComboBoxFontEncode, *ComboBoxFontPitch, *ComboBoxMemoryDevice;
-    QLabel *LabelWindowsFontName, *LabelFontSize;
-    QLineEdit *EditWinFontName, *EditWinFontSize;
-    QPushButton *ButtonSelectFont, *ButtonPreviewFont;
-    QLabel* ImageSmaple;  // the "ABCD" sample of the chosen font
-    QLabel *LabelPrinterFontName, *LabelFontWidth, *LabelFontHeight, *LabelItalicWidth;
-    QLineEdit *EditPrinterFontName, *EditFontWidth, *EditFontHeight, *EditItalicWidth;
-
-    // "Standard Encode".
-    QGroupBox* GroupBoxSatndEncode;
-    QLabel *LabelFontMapping, *LabelStartAscii, *LabelEndAscii;
-    QComboBox* ComboBoxSEncode;
-    QLineEdit *EditCharStart, *EditCharEnd;
-
-    // "Asian Font Encode".
-    m350::gui::RadioGroup* RadioGroupAsiaFontEncode;
-
-    // "Encode by table".
-    QGroupBox* GroupBoxEncodeTable;
-    QPlainTextEdit* MemoFontTable;
-    QCheckBox* CheckBoxFileTable;
-    QPushButton *ButtonFontTblLoad, *ButtonFontTblSave;
-
-    QPushButton *ButtonSaveFont, *ButtonDowloadFont;
+    FontManagerPage(AppContext& app, QWidget* sheet);
 
     // Start-up state of the page, set while the main window is built.
     void initialise();
 
   private:
+    // "Font Select".
+    QGroupBox* fontSelectGroup_;
+    QLabel *fontEncodeLabel_, *fontPitchLabel_, *printerDeviceLabel_;
+    QComboBox *fontEncodeCombo_, *fontPitchCombo_, *memoryDeviceCombo_;
+    QLabel *windowsFontNameLabel_, *fontSizeLabel_;
+    QLineEdit *winFontNameEdit_, *winFontSizeEdit_;
+    QPushButton *selectFontButton_, *previewFontButton_;
+    QLabel* sample_;  // the "ABCD" sample of the chosen font
+    QLabel *printerFontNameLabel_, *fontWidthLabel_, *fontHeightLabel_, *italicWidthLabel_;
+    QLineEdit *printerFontNameEdit_, *fontWidthEdit_, *fontHeightEdit_, *italicWidthEdit_;
+    // "Standard Encode".
+    QGroupBox* standEncodeGroup_;
+    QLabel *fontMappingLabel_, *startAsciiLabel_, *endAsciiLabel_;
+    QComboBox* sEncodeCombo_;
+    QLineEdit *charStartEdit_, *charEndEdit_;
+    // "Asian Font Encode".
+    m350::gui::RadioGroup* asiaFontEncodeRadio_;
+    // "Encode by table".
+    QGroupBox* encodeTableGroup_;
+    QPlainTextEdit* fontTableMemo_;
+    QCheckBox* fileTableCheck_;
+    QPushButton *fontTblLoadButton_, *fontTblSaveButton_;
+    QPushButton *saveFontButton_, *downloadFontButton_;
+
     void buildFontSelect();
     void buildStandardEncode();
     void buildEncodeTable();
 
-    MainWindow& main_;
+    AppContext& app_;
 };
 
 }  // namespace m350::gui

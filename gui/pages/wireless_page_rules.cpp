@@ -9,10 +9,11 @@
 
 #include "gui/password_gate_prompt.h"
 #include "gui/prompter.h"
-#include "gui/main_window.h"
+#include "gui/app_context.h"
 #include "gui/pages/config_page.h"
 #include "core/link/link_operations.h"
 #include "core/wireless/wireless_rules.h"
+#include "gui/pages/wireless_enable_rules.h"
 
 namespace m350::gui {
 
@@ -33,32 +34,32 @@ const QString kKeyFilter =
 
 }  // namespace
 
-WirelessPageRules::WirelessPageRules(MainWindow& main, ConfigPage& page)
-    : QObject(&page), main_(main), page_(page) {
+WirelessPageRules::WirelessPageRules(AppContext& app, ConfigPage& page)
+    : QObject(&page), app_(app), page_(page) {
     setObjectName(QStringLiteral("WirelessPageRules"));
 
     if (auto* c = find<QComboBox>("ComboBoxWiFiEncryption"))
-        connect(c, &QComboBox::activated, this, &WirelessPageRules::ComboBoxWiFiEncryptionChange);
+        connect(c, &QComboBox::activated, this, &WirelessPageRules::onWifiEncryptionChanged);
     if (auto* c = find<QComboBox>("cbxWiFiEapType"))
-        connect(c, &QComboBox::activated, this, &WirelessPageRules::cbxWiFiEapTypeChange);
+        connect(c, &QComboBox::activated, this, &WirelessPageRules::onWifiEapTypeChanged);
     if (auto* c = find<QComboBox>("ComboBoxWiFiDHCP"))
-        connect(c, &QComboBox::activated, this, &WirelessPageRules::ComboBoxWiFiDHCPChange);
+        connect(c, &QComboBox::activated, this, &WirelessPageRules::onWifiDhcpChanged);
 
     // Each role's handler serves the browse buttons of that role on this
     // page, on the external module group and on the access point page alike.
     const std::pair<const char*, void (WirelessPageRules::*)()> browsers[] = {
-        {"btnWiFiSrvCerBrowse", &WirelessPageRules::btnSrvCerBrowseClick},
-        {"btnExWiFiSrvCerBrowse", &WirelessPageRules::btnSrvCerBrowseClick},
-        {"btnSrvCerBrowse", &WirelessPageRules::btnSrvCerBrowseClick},
-        {"btnWiFiClientCerBrowse", &WirelessPageRules::btnClientCerBrowseClick},
-        {"btnClientCerBrowse", &WirelessPageRules::btnClientCerBrowseClick},
-        {"btnWiFiPrivKeyBrowse", &WirelessPageRules::btnClientKeyBrowseClick},
-        {"btnClientKeyBrowse", &WirelessPageRules::btnClientKeyBrowseClick},
+        {"btnWiFiSrvCerBrowse", &WirelessPageRules::onServerCertificateBrowseClicked},
+        {"btnExWiFiSrvCerBrowse", &WirelessPageRules::onServerCertificateBrowseClicked},
+        {"btnSrvCerBrowse", &WirelessPageRules::onServerCertificateBrowseClicked},
+        {"btnWiFiClientCerBrowse", &WirelessPageRules::onClientCertificateBrowseClicked},
+        {"btnClientCerBrowse", &WirelessPageRules::onClientCertificateBrowseClicked},
+        {"btnWiFiPrivKeyBrowse", &WirelessPageRules::onClientKeyBrowseClicked},
+        {"btnClientKeyBrowse", &WirelessPageRules::onClientKeyBrowseClicked},
     };
     for (const auto& [name, handler] : browsers)
         if (auto* b = find<QPushButton>(name)) connect(b, &QPushButton::clicked, this, handler);
     if (auto* b = find<QPushButton>("btnWirlessFactoryDef"))
-        connect(b, &QPushButton::clicked, this, &WirelessPageRules::btnWirlessFactoryDefClick);
+        connect(b, &QPushButton::clicked, this, &WirelessPageRules::onWirelessFactoryDefaultClicked);
 
     for (const char* name : kSecretBoxes)
         if (auto* e = find<QLineEdit>(name)) e->installEventFilter(this);
@@ -95,21 +96,21 @@ bool WirelessPageRules::eventFilter(QObject* watched, QEvent* event) {
 
 namespace {
 
-void applyChanges(ConfigPage& page, const std::vector<m350::ControlChange>& changes) {
+void applyChanges(ConfigPage& page, const std::vector<ControlChange>& changes) {
     for (const auto& c : changes) {
         QWidget* w = page.control(Q(c.control));
         if (!w) continue;
         switch (c.kind) {
-            case m350::ControlChange::kEnable:
+            case ControlChange::kEnable:
                 w->setEnabled(true);
                 break;
-            case m350::ControlChange::kDisable:
+            case ControlChange::kDisable:
                 w->setEnabled(false);
                 break;
-            case m350::ControlChange::kClear:
+            case ControlChange::kClear:
                 if (auto* e = qobject_cast<QLineEdit*>(w)) e->clear();
                 break;
-            case m350::ControlChange::kSelectFirst:
+            case ControlChange::kSelectFirst:
                 // Set as the program's own choice: the EAP handler does not run.
                 if (auto* combo = qobject_cast<QComboBox*>(w)) combo->setCurrentIndex(0);
                 break;
@@ -123,52 +124,52 @@ int indexOf(QComboBox* combo) {
 
 }  // namespace
 
-void WirelessPageRules::ComboBoxWiFiEncryptionChange() {
-    applyChanges(page_, m350::encryptionChangeRule(indexOf(find<QComboBox>("ComboBoxWiFiEncryption"))));
+void WirelessPageRules::onWifiEncryptionChanged() {
+    applyChanges(page_, encryptionChangeRule(indexOf(find<QComboBox>("ComboBoxWiFiEncryption"))));
 }
 
-void WirelessPageRules::cbxWiFiEapTypeChange() {
-    applyChanges(page_, m350::eapTypeChangeRule(indexOf(find<QComboBox>("cbxWiFiEapType"))));
+void WirelessPageRules::onWifiEapTypeChanged() {
+    applyChanges(page_, eapTypeChangeRule(indexOf(find<QComboBox>("cbxWiFiEapType"))));
 }
 
-void WirelessPageRules::ComboBoxWiFiDHCPChange() {
-    applyChanges(page_, m350::dhcpChangeRule(indexOf(find<QComboBox>("ComboBoxWiFiDHCP"))));
+void WirelessPageRules::onWifiDhcpChanged() {
+    applyChanges(page_, dhcpChangeRule(indexOf(find<QComboBox>("ComboBoxWiFiDHCP"))));
 }
 
 void WirelessPageRules::browse(const char* title, const QString& filter, const char* pathEdit) {
     m350::gui::FileDialogRequest request;
     request.title = QString::fromLatin1(title);
     request.filter = filter;
-    const QString path = main_.prompter().openFile(request);
+    const QString path = app_.prompter().openFile(request);
     if (path.isEmpty()) return;
     const QByteArray utf8 = path.toUtf8();
     if (!m350::certificateNameFits(std::string_view(utf8.constData(), utf8.size()))) {
-        main_.prompter().message(Q(m350::kCertificateNameTooLongText));
+        app_.prompter().message(Q(m350::kCertificateNameTooLongText));
         return;
     }
     if (auto* e = find<QLineEdit>(pathEdit)) e->setText(path);
 }
 
-void WirelessPageRules::btnSrvCerBrowseClick() {
+void WirelessPageRules::onServerCertificateBrowseClicked() {
     browse("CA Certificate", kCertificateFilter, "edtWiFiSrvCerPath");
 }
 
-void WirelessPageRules::btnClientCerBrowseClick() {
+void WirelessPageRules::onClientCertificateBrowseClicked() {
     browse("User Certificate", kCertificateFilter, "edtWiFiClientCerPath");
 }
 
-void WirelessPageRules::btnClientKeyBrowseClick() {
+void WirelessPageRules::onClientKeyBrowseClicked() {
     browse("Private Key", kKeyFilter, "edtWiFiPrivKeyPath");
 }
 
-void WirelessPageRules::btnWirlessFactoryDefClick() {
+void WirelessPageRules::onWirelessFactoryDefaultClicked() {
     // Resetting the module's settings is a lasting change like any other:
     // a printer with a password asks for it first.
-    if (!passwordGate(main_)) return;
-    main_.runStandard(m350::kOpWifiDefault, m350::wirelessFactoryDefault);
+    if (!passwordGate(app_)) return;
+    app_.runStandard(m350::kOpWifiDefault, m350::wirelessFactoryDefault);
     // Whatever the result, the module's state is unknown until read again.
     page_.markWirelessNotRead();
-    page_.ButtonConfigSet->setEnabled(false);
+    if (auto* set = find<QPushButton>("ButtonConfigSet")) set->setEnabled(false);
     if (auto* b = find<QPushButton>("btnWirlessFactoryDef")) b->setEnabled(false);
     const std::pair<const char*, std::string_view> words[] = {
         {"edtWiFiSrvCerPath", m350::kCaCertificateWord},
@@ -187,25 +188,22 @@ bool WirelessPageRules::wirelessKeyCheck() {
     if (verdict == m350::WirelessKeyVerdict::kPass) return true;
     const std::string_view message = m350::wirelessKeyMessage(verdict);
     if (!message.empty()) {
-        main_.prompter().message(Q(message));
+        app_.prompter().message(Q(message));
         if (key) key->setFocus(Qt::OtherFocusReason);
     }
     return false;
 }
 
-WirelessPageRules* attachWirelessRules(MainWindow& main) {
-    if (!main.configPage) return nullptr;
-    ConfigPage& page = *main.configPage;
-    auto* rules = new WirelessPageRules(main, page);
-    page.wirelessRules.encryptionChange = [rules] { rules->ComboBoxWiFiEncryptionChange(); };
-    page.wirelessRules.eapTypeChange = [rules] { rules->cbxWiFiEapTypeChange(); };
+WirelessPageRules* attachWirelessRules(AppContext& app, ConfigPage& page) {
+    auto* rules = new WirelessPageRules(app, page);
+    page.wirelessRules.encryptionChange = [rules] { rules->onWifiEncryptionChanged(); };
+    page.wirelessRules.eapTypeChange = [rules] { rules->onWifiEapTypeChanged(); };
     page.wirelessRules.keyCheck = [rules] { return rules->wirelessKeyCheck(); };
     return rules;
 }
 
-bool wirelessKeyCheck(MainWindow& main) {
-    if (!main.configPage) return true;
-    auto* rules = main.configPage->findChild<WirelessPageRules*>(
+bool wirelessKeyCheck(ConfigPage& page) {
+    auto* rules = page.findChild<WirelessPageRules*>(
         QStringLiteral("WirelessPageRules"), Qt::FindDirectChildrenOnly);
     return rules ? rules->wirelessKeyCheck() : true;
 }

@@ -8,7 +8,7 @@
 // calls the rules through ConfigPage::wirelessRules, which
 // attachWirelessRules fills in:
 //  - encryptionChange / eapTypeChange where Show record runs those handlers;
-//  - keyCheck from ButtonConfigSetClick after the password gate: false ends
+//  - keyCheck from onConfigSetClicked after the password gate: false ends
 //    the Set before anything is built or sent (the check has shown its
 //    message, or refused a WPA-Personal key silently).
 // The operator's own choices reach the rules through the combo boxes'
@@ -25,25 +25,25 @@ class QPushButton;
 namespace m350::gui {
 
 class ConfigPage;
-class MainWindow;
+class AppContext;
 
 class WirelessPageRules : public QObject {
     Q_OBJECT
   public:
-    WirelessPageRules(MainWindow& main, ConfigPage& page);
+    WirelessPageRules(AppContext& app, ConfigPage& page);
 
     // The wireless key check on EditWiFiKey for the encryption chosen; true
     // when the configuration may be written.
     bool wirelessKeyCheck();
 
   public slots:
-    void ComboBoxWiFiEncryptionChange();
-    void cbxWiFiEapTypeChange();
-    void ComboBoxWiFiDHCPChange();
-    void btnSrvCerBrowseClick();
-    void btnClientCerBrowseClick();
-    void btnClientKeyBrowseClick();
-    void btnWirlessFactoryDefClick();
+    void onWifiEncryptionChanged();
+    void onWifiEapTypeChanged();
+    void onWifiDhcpChanged();
+    void onServerCertificateBrowseClicked();
+    void onClientCertificateBrowseClicked();
+    void onClientKeyBrowseClicked();
+    void onWirelessFactoryDefaultClicked();
 
   protected:
     // Secret boxes empty themselves and show what is typed when entered; the
@@ -58,16 +58,16 @@ class WirelessPageRules : public QObject {
     // odClientKeyBrowse); the chosen path goes into this page's path edit.
     void browse(const char* title, const QString& filter, const char* pathEdit);
 
-    MainWindow& main_;
+    AppContext& app_;
     ConfigPage& page_;
 };
 
 // Creates the rules for the main window's configuration page and hooks them
 // into ConfigPage::wirelessRules. Called once, after the pages are built.
-WirelessPageRules* attachWirelessRules(MainWindow& main);
+WirelessPageRules* attachWirelessRules(AppContext& app, ConfigPage& page);
 
 // The key check as the Set button runs it: true when the configuration may
 // be written. Passes when the rules are not attached.
-bool wirelessKeyCheck(MainWindow& main);
+bool wirelessKeyCheck(ConfigPage& page);
 
 }  // namespace m350::gui

@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include "gui/widgets/radio_group.h"
+#include "control_named.h"
 #include "gui/main_window.h"
 #include "gui/pages/config_page.h"
 #include "scripted_prompter.h"
@@ -154,10 +155,10 @@ TEST_F(MainWindowTest, StatusBarPanels) {
     // The RS232 dialog sets COM3, 19200, even parity.
     prompter.dialogs["TFormRs232Setup"] = [](QDialog& d) {
         auto& dialog = static_cast<Rs232SetupDialog&>(d);
-        dialog.ComboBoxComPort->setCurrentIndex(2);
-        dialog.ComboBoxBaudRate->setCurrentIndex(3);
-        dialog.ComboBoxParity->setCurrentIndex(2);
-        dialog.ButtonSet->click();
+        m350test::controlNamed<QComboBox>(dialog, "ComboBoxComPort")->setCurrentIndex(2);
+        m350test::controlNamed<QComboBox>(dialog, "ComboBoxBaudRate")->setCurrentIndex(3);
+        m350test::controlNamed<QComboBox>(dialog, "ComboBoxParity")->setCurrentIndex(2);
+        m350test::controlNamed<QPushButton>(dialog, "ButtonSet")->click();
         return dialog.result();
     };
     chooseInterface(m350::kCom);
@@ -373,12 +374,11 @@ TEST_F(MainWindowTest, OneShotFunctionButtonsSendTheirCommands) {
 
 TEST_F(MainWindowTest, ResetMarksTheWirelessStateUnknownEvenOnFailure) {
     MainWindow& w = make();
-    ConfigPage& page = *w.configPage;
-    auto* mac = new QLineEdit(QStringLiteral("00:11:22:33:44:55"), page.TabSheet9);
+    auto* mac = new QLineEdit(QStringLiteral("00:11:22:33:44:55"), m350test::controlNamed<QWidget>(w, "TabSheet9"));
     mac->setObjectName(QStringLiteral("edtWiFiMac"));
-    auto* def = new QPushButton(page.TabSheet9);
+    auto* def = new QPushButton(m350test::controlNamed<QWidget>(w, "TabSheet9"));
     def->setObjectName(QStringLiteral("btnWirlessFactoryDef"));
-    page.PageControl2->setCurrentWidget(page.TabSheet9);
+    m350test::controlNamed<QTabWidget>(w, "PageControl2")->setCurrentWidget(m350test::controlNamed<QWidget>(w, "TabSheet9"));
 
     resetPort();
     port->failOpen = true;
@@ -387,7 +387,7 @@ TEST_F(MainWindowTest, ResetMarksTheWirelessStateUnknownEvenOnFailure) {
     EXPECT_EQ(mac->text(), "00:00:00:00:00:00");
     EXPECT_EQ(mac->palette().color(QPalette::Base), QColor(Qt::red));
     EXPECT_FALSE(def->isEnabled());
-    EXPECT_FALSE(page.ButtonConfigSet->isEnabled());
+    EXPECT_FALSE(m350test::controlNamed<QPushButton>(w, "ButtonConfigSet")->isEnabled());
 }
 
 TEST_F(MainWindowTest, ClockPanelFollowsTheLocaleEverySecond) {
@@ -400,7 +400,7 @@ TEST_F(MainWindowTest, ClockPanelFollowsTheLocaleEverySecond) {
         return QLocale::system().toString(QDateTime::currentDateTime(), QLocale::ShortFormat);
     };
     const QString before = now();
-    w.Timer1Timer();
+    w.onClockTick();
     const QString after = now();
     EXPECT_TRUE(w.panelText(3) == before || w.panelText(3) == after)
         << w.panelText(3).toStdString();

@@ -7,6 +7,7 @@
 #include <QPushButton>
 
 #include "scripted_prompter.h"
+#include "control_named.h"
 #include "gui/dialogs/lpt_setup_dialog.h"
 #include "gui/dialogs/rs232_setup_dialog.h"
 #include "gui/dialogs/net_setup_dialog.h"
@@ -34,15 +35,15 @@ TEST(Rs232Setup, OpensOnTheRecordAndSetStoresItUnchanged) {
     Rs232SetupDialog d(s, 0);
     EXPECT_EQ(d.windowTitle(), "RS232 Setup");
     EXPECT_EQ(d.size(), QSize(325, 215));
-    EXPECT_EQ(d.ComboBoxComPort->count(), 30);
-    EXPECT_EQ(d.ComboBoxComPort->currentIndex(), 11);
-    EXPECT_EQ(d.ComboBoxBaudRate->currentText(), "115200");
-    EXPECT_EQ(d.ComboBoxDataBit->currentText(), "7");
-    EXPECT_EQ(d.ComboBoxParity->currentText(), "Odd");
-    EXPECT_EQ(d.ComboBoxStopBit->currentText(), "2");
-    EXPECT_EQ(d.ComboBoxHdShak->currentText(), "None");
-    EXPECT_EQ(d.ComboBoxSWShak->currentText(), "Xon/Xoff");
-    d.ButtonSet->click();
+    EXPECT_EQ(m350test::controlNamed<QComboBox>(d, "ComboBoxComPort")->count(), 30);
+    EXPECT_EQ(m350test::controlNamed<QComboBox>(d, "ComboBoxComPort")->currentIndex(), 11);
+    EXPECT_EQ(m350test::controlNamed<QComboBox>(d, "ComboBoxBaudRate")->currentText(), "115200");
+    EXPECT_EQ(m350test::controlNamed<QComboBox>(d, "ComboBoxDataBit")->currentText(), "7");
+    EXPECT_EQ(m350test::controlNamed<QComboBox>(d, "ComboBoxParity")->currentText(), "Odd");
+    EXPECT_EQ(m350test::controlNamed<QComboBox>(d, "ComboBoxStopBit")->currentText(), "2");
+    EXPECT_EQ(m350test::controlNamed<QComboBox>(d, "ComboBoxHdShak")->currentText(), "None");
+    EXPECT_EQ(m350test::controlNamed<QComboBox>(d, "ComboBoxSWShak")->currentText(), "Xon/Xoff");
+    m350test::controlNamed<QPushButton>(d, "ButtonSet")->click();
     EXPECT_EQ(d.result(), QDialog::Accepted);
     EXPECT_TRUE(SameSerial(s, before));
 }
@@ -51,19 +52,19 @@ TEST(Rs232Setup, CancelLeavesTheRecordAndTheEmptyBaudItemStoresSeven) {
     m350::SerialSettings s;
     {
         Rs232SetupDialog d(s, 0);
-        d.ComboBoxComPort->setCurrentIndex(29);
-        d.ComboBoxParity->setCurrentIndex(2);
-        d.ButtonCancel->click();
+        m350test::controlNamed<QComboBox>(d, "ComboBoxComPort")->setCurrentIndex(29);
+        m350test::controlNamed<QComboBox>(d, "ComboBoxParity")->setCurrentIndex(2);
+        m350test::controlNamed<QPushButton>(d, "ButtonCancel")->click();
         EXPECT_EQ(d.result(), QDialog::Rejected);
     }
     EXPECT_TRUE(SameSerial(s, m350::SerialSettings{}));
 
     Rs232SetupDialog d(s, 0);
-    ASSERT_EQ(d.ComboBoxBaudRate->count(), 8);
-    EXPECT_EQ(d.ComboBoxBaudRate->itemText(7), "");
-    d.ComboBoxBaudRate->setCurrentIndex(7);
-    d.ComboBoxComPort->setCurrentIndex(29);
-    d.ButtonSet->click();
+    ASSERT_EQ(m350test::controlNamed<QComboBox>(d, "ComboBoxBaudRate")->count(), 8);
+    EXPECT_EQ(m350test::controlNamed<QComboBox>(d, "ComboBoxBaudRate")->itemText(7), "");
+    m350test::controlNamed<QComboBox>(d, "ComboBoxBaudRate")->setCurrentIndex(7);
+    m350test::controlNamed<QComboBox>(d, "ComboBoxComPort")->setCurrentIndex(29);
+    m350test::controlNamed<QPushButton>(d, "ButtonSet")->click();
     EXPECT_EQ(s.baud, 7);
     EXPECT_EQ(s.portName, "COM30");
 }
@@ -73,8 +74,8 @@ TEST(Rs232Setup, AnUnknownPortNameIsKeptRatherThanTurnedIntoCom0) {
         m350::SerialSettings s;
         s.portName = name;
         Rs232SetupDialog d(s, 0);
-        EXPECT_EQ(d.ComboBoxComPort->currentIndex(), -1) << name;
-        d.ButtonSet->click();
+        EXPECT_EQ(m350test::controlNamed<QComboBox>(d, "ComboBoxComPort")->currentIndex(), -1) << name;
+        m350test::controlNamed<QPushButton>(d, "ButtonSet")->click();
         EXPECT_EQ(s.portName, name);
     }
     EXPECT_EQ(portItemIndex("COM1", "COM", 30), 0);
@@ -87,17 +88,17 @@ TEST(LptSetup, SetStoresTheChosenPortAndCancelDoesNot) {
     {
         LptSetupDialog d(name, 0);
         EXPECT_EQ(d.size(), QSize(321, 37));
-        EXPECT_EQ(d.ComboBoxLPT->currentIndex(), 0);
-        d.ComboBoxLPT->setCurrentIndex(3);
-        d.ButtonCancel->click();
+        EXPECT_EQ(m350test::controlNamed<QComboBox>(d, "ComboBoxLPT")->currentIndex(), 0);
+        m350test::controlNamed<QComboBox>(d, "ComboBoxLPT")->setCurrentIndex(3);
+        m350test::controlNamed<QPushButton>(d, "ButtonCancel")->click();
     }
     EXPECT_EQ(name, "LPT1");
     LptSetupDialog d(name, 0);
-    d.ComboBoxLPT->setCurrentIndex(2);
-    d.ButtonSet->click();
+    m350test::controlNamed<QComboBox>(d, "ComboBoxLPT")->setCurrentIndex(2);
+    m350test::controlNamed<QPushButton>(d, "ButtonSet")->click();
     EXPECT_EQ(name, "LPT3");
     LptSetupDialog again(name, 0);
-    EXPECT_EQ(again.ComboBoxLPT->currentText(), "LPT3");
+    EXPECT_EQ(m350test::controlNamed<QComboBox>(again, "ComboBoxLPT")->currentText(), "LPT3");
 }
 
 TEST(NetSetup, ProposesTheFactoryAddressOnlyWhenNoneIsSet) {
@@ -109,11 +110,11 @@ TEST(NetSetup, ProposesTheFactoryAddressOnlyWhenNoneIsSet) {
         EXPECT_EQ(d.size(), QSize(183, 162));
         // Proposed into the record itself, even when the window is then closed.
         EXPECT_EQ(a.address, "192.168.1.100");
-        EXPECT_EQ(d.EditIPAddr->text(), "192.168.1.100");
-        EXPECT_EQ(d.EditPort->text(), "9100");
-        EXPECT_FALSE(d.ListView1->isVisibleTo(&d));
-        EXPECT_FALSE(d.ButtonDiscover->isVisibleTo(&d));
-        d.EditIPAddr->setText("printer-7");
+        EXPECT_EQ(m350test::controlNamed<QLineEdit>(d, "EditIPAddr")->text(), "192.168.1.100");
+        EXPECT_EQ(m350test::controlNamed<QLineEdit>(d, "EditPort")->text(), "9100");
+        EXPECT_FALSE(m350test::controlNamed<QTreeWidget>(d, "ListView1")->isVisibleTo(&d));
+        EXPECT_FALSE(m350test::controlNamed<QPushButton>(d, "ButtonDiscover")->isVisibleTo(&d));
+        m350test::controlNamed<QLineEdit>(d, "EditIPAddr")->setText("printer-7");
         d.reject();
     }
     EXPECT_EQ(a.address, "192.168.1.100");
@@ -121,8 +122,8 @@ TEST(NetSetup, ProposesTheFactoryAddressOnlyWhenNoneIsSet) {
     a.address = "10.1.2.3";
     a.port = 6101;
     NetSetupDialog d(a, 0, prompter);
-    EXPECT_EQ(d.EditIPAddr->text(), "10.1.2.3");
-    EXPECT_EQ(d.EditPort->text(), "6101");
+    EXPECT_EQ(m350test::controlNamed<QLineEdit>(d, "EditIPAddr")->text(), "10.1.2.3");
+    EXPECT_EQ(m350test::controlNamed<QLineEdit>(d, "EditPort")->text(), "6101");
     EXPECT_TRUE(prompter.shown.isEmpty());
 }
 
@@ -131,22 +132,22 @@ TEST(NetSetup, ExitStoresAddressAndPortAndRefusesABadPort) {
     m350::NetAddress a;
     a.address = "10.1.2.3";
     NetSetupDialog d(a, 0, prompter);
-    d.EditIPAddr->setText("printer-7");
-    d.EditPort->setText("abc");
-    d.ButtonExit->click();
+    m350test::controlNamed<QLineEdit>(d, "EditIPAddr")->setText("printer-7");
+    m350test::controlNamed<QLineEdit>(d, "EditPort")->setText("abc");
+    m350test::controlNamed<QPushButton>(d, "ButtonExit")->click();
     // The address is taken, the port keeps its value and the window stays.
     EXPECT_EQ(a.address, "printer-7");
     EXPECT_EQ(a.port, 9100);
     EXPECT_EQ(prompter.messages, QStringList{"'abc' is not a valid integer value"});
     EXPECT_NE(d.result(), QDialog::Accepted);
 
-    d.EditPort->setText("70000");
-    d.ButtonExit->click();
+    m350test::controlNamed<QLineEdit>(d, "EditPort")->setText("70000");
+    m350test::controlNamed<QPushButton>(d, "ButtonExit")->click();
     EXPECT_EQ(a.port, 9100);
     EXPECT_EQ(prompter.messages.size(), 2);
 
-    d.EditPort->setText("9101");
-    d.ButtonExit->click();
+    m350test::controlNamed<QLineEdit>(d, "EditPort")->setText("9101");
+    m350test::controlNamed<QPushButton>(d, "ButtonExit")->click();
     EXPECT_EQ(a.port, 9101);
     EXPECT_EQ(d.result(), QDialog::Accepted);
 }
@@ -155,8 +156,8 @@ TEST(NetSetup, TheAddressFieldHoldsSixtyThreeCharacters) {
     m350test::ScriptedPrompter prompter;
     m350::NetAddress a;
     NetSetupDialog d(a, 0, prompter);
-    d.EditIPAddr->setText(QString(80, 'h'));
-    d.ButtonExit->click();
+    m350test::controlNamed<QLineEdit>(d, "EditIPAddr")->setText(QString(80, 'h'));
+    m350test::controlNamed<QPushButton>(d, "ButtonExit")->click();
     EXPECT_EQ(a.address, std::string(63, 'h'));
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/access/password_gate.h"
+#include "control_named.h"
 #include "gui/port_status_text.h"
 #include "gui/startup_options.h"
 #include "core/link/link_context.h"
@@ -87,20 +88,20 @@ TEST(ProcessProgress, ShowsACentredWindowThatFollowsTheLink) {
     EXPECT_EQ(form->windowTitle(), "Communicating...");
     EXPECT_EQ(form->size(), QSize(241, 49));
     EXPECT_EQ(form->pos(), QPoint((1024 - 241) / 2, (768 - 49) / 2));
-    EXPECT_EQ(form->ProgressBar1->geometry(), QRect(16, 16, 209, 17));
+    EXPECT_EQ(m350test::controlNamed<QProgressBar>(*form, "ProgressBar1")->geometry(), QRect(16, 16, 209, 17));
     EXPECT_FALSE(form->windowFlags() & Qt::WindowCloseButtonHint);
-    EXPECT_EQ(form->ProgressBar1->value(), 3);
+    EXPECT_EQ(m350test::controlNamed<QProgressBar>(*form, "ProgressBar1")->value(), 3);
     m350::reportProgress(ctx, m350::kStepMode, 0);
-    EXPECT_EQ(form->ProgressBar1->value(), 6);
+    EXPECT_EQ(m350test::controlNamed<QProgressBar>(*form, "ProgressBar1")->value(), 6);
     m350::reportProgress(ctx, m350::kPercentMode, 50);  // other mode: ignored
-    EXPECT_EQ(form->ProgressBar1->value(), 6);
+    EXPECT_EQ(m350test::controlNamed<QProgressBar>(*form, "ProgressBar1")->value(), 6);
     m350::hideProgress(ctx);
     EXPECT_EQ(sink.form(), nullptr);
 
     m350::showProgress(ctx, m350::kPercentMode, 3, 3, "Making font...");
     EXPECT_EQ(sink.form()->windowTitle(), "Making font...");
     m350::reportProgress(ctx, m350::kPercentMode, 49);
-    EXPECT_EQ(sink.form()->ProgressBar1->value(), 49);
+    EXPECT_EQ(m350test::controlNamed<QProgressBar>(*sink.form(), "ProgressBar1")->value(), 49);
     m350::hideProgress(ctx);
 }
 

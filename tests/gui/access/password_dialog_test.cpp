@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 
 #include "gui/dialogs/password_dialog.h"
+#include "../control_named.h"
 #include "gui/dialogs/password_setup_dialog.h"
 #include "../scripted_prompter.h"
 #include "gui/language_apply.h"
@@ -46,23 +47,23 @@ TEST(PasswordDialog, ShapeAndTexts) {
     const std::string password = "abc";
     PasswordDialog english(password, prompter, 0);
     EXPECT_EQ(english.objectName(), "TFormPassword");
-    EXPECT_EQ(english.ButtonOK->text(), "OK");
-    EXPECT_EQ(english.ButtonCancel->text(), "Cancel");
+    EXPECT_EQ(m350test::controlNamed<QPushButton>(english, "ButtonOK")->text(), "OK");
+    EXPECT_EQ(m350test::controlNamed<QPushButton>(english, "ButtonCancel")->text(), "Cancel");
     // Typed in clear, and the field starts empty: the printer's password is
     // not offered to whoever stands at the desk.
-    EXPECT_EQ(english.EditPassword->echoMode(), QLineEdit::Normal);
-    EXPECT_TRUE(english.EditPassword->text().isEmpty());
+    EXPECT_EQ(m350test::controlNamed<QLineEdit>(english, "EditPassword")->echoMode(), QLineEdit::Normal);
+    EXPECT_TRUE(m350test::controlNamed<QLineEdit>(english, "EditPassword")->text().isEmpty());
     EXPECT_FALSE(english.windowFlags() & Qt::WindowCloseButtonHint);
     EXPECT_FALSE(english.windowFlags() & Qt::WindowSystemMenuHint);
 
     std::string buffer;
     PasswordSetupDialog french(buffer, prompter, 7);
     EXPECT_EQ(french.windowTitle(), m350::gui::languageQText(258, 7));
-    EXPECT_EQ(french.LabelOldPassword->text(), m350::gui::languageQText(259, 7));
-    EXPECT_EQ(french.LabelNewPassword->text(), m350::gui::languageQText(260, 7));
-    EXPECT_EQ(french.ButtonCancel->text(), m350::gui::languageQText(2, 7));
-    EXPECT_EQ(french.EditOldPassword->echoMode(), QLineEdit::Normal);
-    EXPECT_EQ(french.EditNewPassword->echoMode(), QLineEdit::Normal);
+    EXPECT_EQ(m350test::controlNamed<QLabel>(french, "LabelOldPassword")->text(), m350::gui::languageQText(259, 7));
+    EXPECT_EQ(m350test::controlNamed<QLabel>(french, "LabelNewPassword")->text(), m350::gui::languageQText(260, 7));
+    EXPECT_EQ(m350test::controlNamed<QPushButton>(french, "ButtonCancel")->text(), m350::gui::languageQText(2, 7));
+    EXPECT_EQ(m350test::controlNamed<QLineEdit>(french, "EditOldPassword")->echoMode(), QLineEdit::Normal);
+    EXPECT_EQ(m350test::controlNamed<QLineEdit>(french, "EditNewPassword")->echoMode(), QLineEdit::Normal);
     french.open();
     EXPECT_EQ(french.minimumSize(), french.maximumSize());
     french.reject();
@@ -74,14 +75,14 @@ TEST(PasswordDialog, OkComparesExactlyAndKeepsTheDialogOpenUntilRight) {
     PasswordDialog d(password, prompter, 0);
     d.open();
     for (const char* wrong : {"secret 1", "Secret 1 ", "Secret", ""}) {
-        d.EditPassword->setText(QString::fromLatin1(wrong));
-        d.ButtonOK->click();
+        m350test::controlNamed<QLineEdit>(d, "EditPassword")->setText(QString::fromLatin1(wrong));
+        m350test::controlNamed<QPushButton>(d, "ButtonOK")->click();
         EXPECT_TRUE(d.isVisible()) << wrong;
         EXPECT_FALSE(d.passed()) << wrong;
     }
     EXPECT_EQ(prompter.messages, QStringList(4, "Incorrect"));
-    d.EditPassword->setText("Secret 1");
-    d.ButtonOK->click();
+    m350test::controlNamed<QLineEdit>(d, "EditPassword")->setText("Secret 1");
+    m350test::controlNamed<QPushButton>(d, "ButtonOK")->click();
     EXPECT_TRUE(d.passed());
     EXPECT_EQ(d.result(), QDialog::Accepted);
     EXPECT_EQ(password, "Secret 1");
@@ -95,8 +96,8 @@ TEST(PasswordDialog, NoWayOutButOkPasses) {
             ScriptedPrompter prompter;
             const std::string text = password;
             PasswordDialog d(text, prompter, 0);
-            d.EditPassword->setText(QString::fromLatin1(password));
-            Leave(d, d.ButtonCancel, way);
+            m350test::controlNamed<QLineEdit>(d, "EditPassword")->setText(QString::fromLatin1(password));
+            Leave(d, m350test::controlNamed<QPushButton>(d, "ButtonCancel"), way);
             EXPECT_FALSE(d.passed()) << password << " way " << static_cast<int>(way);
             EXPECT_EQ(text, password);
             EXPECT_TRUE(prompter.messages.isEmpty());
@@ -108,18 +109,18 @@ TEST(PasswordSetupDialog, OldPasswordMustMatchBeforeTheNewOneIsTaken) {
     ScriptedPrompter prompter;
     std::string buffer = "Old";
     PasswordSetupDialog d(buffer, prompter, 0);
-    EXPECT_TRUE(d.EditOldPassword->text().isEmpty());
+    EXPECT_TRUE(m350test::controlNamed<QLineEdit>(d, "EditOldPassword")->text().isEmpty());
     d.open();
-    d.EditOldPassword->setText("old");
-    d.EditNewPassword->setText("New");
-    d.ButtonOK->click();
+    m350test::controlNamed<QLineEdit>(d, "EditOldPassword")->setText("old");
+    m350test::controlNamed<QLineEdit>(d, "EditNewPassword")->setText("New");
+    m350test::controlNamed<QPushButton>(d, "ButtonOK")->click();
     EXPECT_EQ(prompter.messages, QStringList{"Incorrect"});
     EXPECT_TRUE(d.isVisible());
     EXPECT_EQ(buffer, "Old");
     EXPECT_FALSE(d.confirmed());
 
-    d.EditOldPassword->setText("Old");
-    d.ButtonOK->click();
+    m350test::controlNamed<QLineEdit>(d, "EditOldPassword")->setText("Old");
+    m350test::controlNamed<QPushButton>(d, "ButtonOK")->click();
     EXPECT_TRUE(d.confirmed());
     EXPECT_EQ(buffer, "New");
     EXPECT_EQ(d.result(), QDialog::Accepted);
@@ -130,12 +131,12 @@ TEST(PasswordSetupDialog, EmptyCurrentPasswordNeedsAnEmptyOldEntry) {
     std::string buffer;
     PasswordSetupDialog d(buffer, prompter, 0);
     d.open();
-    d.EditOldPassword->setText("anything");
-    d.EditNewPassword->setText("abc");
-    d.ButtonOK->click();
+    m350test::controlNamed<QLineEdit>(d, "EditOldPassword")->setText("anything");
+    m350test::controlNamed<QLineEdit>(d, "EditNewPassword")->setText("abc");
+    m350test::controlNamed<QPushButton>(d, "ButtonOK")->click();
     EXPECT_EQ(prompter.messages, QStringList{"Incorrect"});
-    d.EditOldPassword->clear();
-    d.ButtonOK->click();
+    m350test::controlNamed<QLineEdit>(d, "EditOldPassword")->clear();
+    m350test::controlNamed<QPushButton>(d, "ButtonOK")->click();
     EXPECT_EQ(buffer, "abc");
 }
 
@@ -149,9 +150,9 @@ TEST(PasswordSetupDialog, NewPasswordThatCannotBeSentIsRefused) {
         std::string buffer = "old";
         PasswordSetupDialog d(buffer, prompter, 0);
         d.open();
-        d.EditOldPassword->setText("old");
-        d.EditNewPassword->setText(bad);
-        d.ButtonOK->click();
+        m350test::controlNamed<QLineEdit>(d, "EditOldPassword")->setText("old");
+        m350test::controlNamed<QLineEdit>(d, "EditNewPassword")->setText(bad);
+        m350test::controlNamed<QPushButton>(d, "ButtonOK")->click();
         EXPECT_EQ(prompter.messages, QStringList{QString::fromLatin1(kPasswordNotSendableText)});
         EXPECT_TRUE(d.isVisible());
         EXPECT_FALSE(d.confirmed());
@@ -165,9 +166,9 @@ TEST(PasswordSetupDialog, LeavingWithoutOkKeepsTheRecord) {
         ScriptedPrompter prompter;
         std::string buffer = "keep";
         PasswordSetupDialog d(buffer, prompter, 0);
-        d.EditOldPassword->setText("keep");
-        d.EditNewPassword->setText("other");
-        Leave(d, d.ButtonCancel, way);
+        m350test::controlNamed<QLineEdit>(d, "EditOldPassword")->setText("keep");
+        m350test::controlNamed<QLineEdit>(d, "EditNewPassword")->setText("other");
+        Leave(d, m350test::controlNamed<QPushButton>(d, "ButtonCancel"), way);
         EXPECT_FALSE(d.confirmed());
         EXPECT_EQ(buffer, "keep");
     }

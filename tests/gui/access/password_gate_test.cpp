@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "gui/dialogs/password_dialog.h"
+#include "../control_named.h"
 #include "gui/password_gate_prompt.h"
 #include "gui/dialogs/password_setup_dialog.h"
 #include "gui/main_window.h"
@@ -70,8 +71,8 @@ class PasswordWindow : public ::testing::Test {
             placedAt = d.pos();
             d.open();
             for (const QString& a : attempts) {
-                d.EditPassword->setText(a);
-                d.ButtonOK->click();
+                m350test::controlNamed<QLineEdit>(d, "EditPassword")->setText(a);
+                m350test::controlNamed<QPushButton>(d, "ButtonOK")->click();
             }
             if (d.isVisible()) d.reject();
             return d.result();
@@ -88,7 +89,7 @@ class PasswordWindow : public ::testing::Test {
 
 TEST_F(PasswordWindow, NoPasswordPassesWithoutAsking) {
     MainWindow& w = start({});
-    w.ButtonInitial->click();
+    m350test::controlNamed<QPushButton>(w, "ButtonInitial")->click();
     EXPECT_EQ(settle(), (std::vector<std::string>{kPasswordRead, kFactoryDefault}));
     EXPECT_TRUE(prompter.shown.isEmpty());
 }
@@ -96,7 +97,7 @@ TEST_F(PasswordWindow, NoPasswordPassesWithoutAsking) {
 TEST_F(PasswordWindow, WrongThenRightPasswordLetsTheChangeThrough) {
     MainWindow& w = start({"--password", "Secret"});
     typeAndOk({"secret", "Secret"});
-    w.ButtonInitial->click();
+    m350test::controlNamed<QPushButton>(w, "ButtonInitial")->click();
     EXPECT_EQ(settle(), (std::vector<std::string>{kPasswordRead, kFactoryDefault}));
     EXPECT_EQ(prompter.shown, (QStringList{"dialog: TFormPassword", "message: Incorrect"}));
     // A third of the window's width and height from its top-left corner.
@@ -111,7 +112,7 @@ TEST_F(PasswordWindow, EveryOtherWayOutRefusesWithoutSending) {
     std::vector<std::function<int(QDialog&)>> ways = {
         [](QDialog& d) {
             d.open();
-            static_cast<PasswordDialog&>(d).ButtonCancel->click();
+            m350test::controlNamed<QPushButton>(d, "ButtonCancel")->click();
             return d.result();
         },
         [](QDialog& d) {
@@ -128,20 +129,20 @@ TEST_F(PasswordWindow, EveryOtherWayOutRefusesWithoutSending) {
         // A dialog that reports Accepted without OK having been pressed with
         // the password still has no verdict.
         [](QDialog& d) {
-            static_cast<PasswordDialog&>(d).EditPassword->setText("pass");
+            m350test::controlNamed<QLineEdit>(d, "EditPassword")->setText("pass");
             return static_cast<int>(QDialog::Accepted);
         },
         // The edit holding the password is not enough either: OK decides.
         [](QDialog& d) {
             d.open();
-            static_cast<PasswordDialog&>(d).EditPassword->setText("pass");
+            m350test::controlNamed<QLineEdit>(d, "EditPassword")->setText("pass");
             d.reject();
             return d.result();
         },
     };
     for (std::size_t i = 0; i < ways.size(); ++i) {
         prompter.dialogs["TFormPassword"] = ways[i];
-        w.ButtonInitial->click();
+        m350test::controlNamed<QPushButton>(w, "ButtonInitial")->click();
         EXPECT_EQ(settle(), std::vector<std::string>{kPasswordRead}) << "way " << i;
         EXPECT_TRUE(prompter.messages.isEmpty()) << "way " << i;
         EXPECT_TRUE(w.isEnabled());
@@ -151,7 +152,7 @@ TEST_F(PasswordWindow, EveryOtherWayOutRefusesWithoutSending) {
 // Edition 100 and below have no password: the query is not even made.
 TEST_F(PasswordWindow, EditionHundredNeverAsks) {
     MainWindow& w = start({"--edition", "100", "--password", "Secret"});
-    w.ButtonInitial->click();
+    m350test::controlNamed<QPushButton>(w, "ButtonInitial")->click();
     EXPECT_EQ(settle(), (std::vector<std::string>{kAnnounce + "DIAGNOSTIC REPORT EDITION\r\n",
                                                   kFactoryDefault}));
     EXPECT_TRUE(prompter.shown.isEmpty());
@@ -159,20 +160,20 @@ TEST_F(PasswordWindow, EditionHundredNeverAsks) {
     // The change starts from an empty password; the old entry stays empty.
     prompter.dialogs["TFormPasswordSetup"] = [](QDialog& dialog) {
         auto& d = static_cast<PasswordSetupDialog&>(dialog);
-        EXPECT_TRUE(d.EditOldPassword->text().isEmpty());
+        EXPECT_TRUE(m350test::controlNamed<QLineEdit>(d, "EditOldPassword")->text().isEmpty());
         d.open();
-        d.EditNewPassword->setText("abc");
-        d.ButtonOK->click();
+        m350test::controlNamed<QLineEdit>(d, "EditNewPassword")->setText("abc");
+        m350test::controlNamed<QPushButton>(d, "ButtonOK")->click();
         return d.result();
     };
-    w.ButtonPassword->click();
+    m350test::controlNamed<QPushButton>(w, "ButtonPassword")->click();
     EXPECT_EQ(settle(), (std::vector<std::string>{kAnnounce + "DIAGNOSTIC REPORT EDITION\r\n",
                                                   "DIAGNOSTIC PASSWORD \"abc\"\r\n"}));
 }
 
 TEST_F(PasswordWindow, FailedPasswordReadRefusesWithItsMessage) {
     MainWindow& w = start({"--password", "Secret", "--fault", "drop:PASSWORD"});
-    w.ButtonInitial->click();
+    m350test::controlNamed<QPushButton>(w, "ButtonInitial")->click();
     EXPECT_EQ(settle(), std::vector<std::string>{kPasswordRead});
     EXPECT_EQ(prompter.messages, QStringList{"Data Receiving Error"});
     EXPECT_FALSE(prompter.shown.contains("dialog: TFormPassword"));
@@ -183,9 +184,9 @@ TEST_F(PasswordWindow, FailedPasswordReadRefusesWithItsMessage) {
 TEST_F(PasswordWindow, ParallelPortPassesWithoutAsking) {
     MainWindow& w = start({"--password", "Secret"}, true);
     setenv("M350_LPT1", sim->parallelPath().c_str(), 1);
-    w.ComboBoxInterFace->setCurrentIndex(2);
-    w.ComboBoxInterFaceChange(2);
-    w.ButtonInitial->click();
+    m350test::controlNamed<QComboBox>(w, "ComboBoxInterFace")->setCurrentIndex(2);
+    w.onInterfaceChanged(2);
+    m350test::controlNamed<QPushButton>(w, "ButtonInitial")->click();
     unsetenv("M350_LPT1");
     EXPECT_EQ(settle(), std::vector<std::string>{kFactoryDefault});
     EXPECT_TRUE(prompter.shown.isEmpty());
@@ -197,12 +198,12 @@ TEST_F(PasswordWindow, ChangeRoundTripSendsTheNewPasswordAndTheGateUsesIt) {
         auto& d = static_cast<PasswordSetupDialog&>(dialog);
         placedAt = d.pos();
         d.open();
-        d.EditOldPassword->setText("old1");
-        d.EditNewPassword->setText("n3w pass!");
-        d.ButtonOK->click();
+        m350test::controlNamed<QLineEdit>(d, "EditOldPassword")->setText("old1");
+        m350test::controlNamed<QLineEdit>(d, "EditNewPassword")->setText("n3w pass!");
+        m350test::controlNamed<QPushButton>(d, "ButtonOK")->click();
         return d.result();
     };
-    w.ButtonPassword->click();
+    m350test::controlNamed<QPushButton>(w, "ButtonPassword")->click();
     EXPECT_EQ(settle(),
               (std::vector<std::string>{kPasswordRead, "DIAGNOSTIC PASSWORD \"n3w pass!\"\r\n"}));
     EXPECT_EQ(placedAt, w.dialogPlace());
@@ -211,7 +212,7 @@ TEST_F(PasswordWindow, ChangeRoundTripSendsTheNewPasswordAndTheGateUsesIt) {
     // The printer now holds the new one: the old one is refused, the new one
     // passes.
     typeAndOk({"old1", "n3w pass!"});
-    w.ButtonInitial->click();
+    m350test::controlNamed<QPushButton>(w, "ButtonInitial")->click();
     EXPECT_EQ(settle(), (std::vector<std::string>{kPasswordRead, kFactoryDefault}));
     EXPECT_EQ(prompter.messages, QStringList{"Incorrect"});
 }
@@ -222,22 +223,22 @@ TEST_F(PasswordWindow, UnchangedOrCancelledChangeSendsNothing) {
         return [=](QDialog& dialog) {
             auto& d = static_cast<PasswordSetupDialog&>(dialog);
             d.open();
-            d.EditOldPassword->setText(oldText);
-            d.EditNewPassword->setText(newText);
-            if (ok) d.ButtonOK->click();
+            m350test::controlNamed<QLineEdit>(d, "EditOldPassword")->setText(oldText);
+            m350test::controlNamed<QLineEdit>(d, "EditNewPassword")->setText(newText);
+            if (ok) m350test::controlNamed<QPushButton>(d, "ButtonOK")->click();
             if (d.isVisible()) d.reject();
             return d.result();
         };
     };
     prompter.dialogs["TFormPasswordSetup"] = script("same", "same", true);
-    w.ButtonPassword->click();
+    m350test::controlNamed<QPushButton>(w, "ButtonPassword")->click();
     EXPECT_EQ(settle(), std::vector<std::string>{kPasswordRead});
     prompter.dialogs["TFormPasswordSetup"] = script("same", "other", false);
-    w.ButtonPassword->click();
+    m350test::controlNamed<QPushButton>(w, "ButtonPassword")->click();
     EXPECT_EQ(settle(), std::vector<std::string>{kPasswordRead});
     // A wrong old password keeps the dialog open; leaving it sends nothing.
     prompter.dialogs["TFormPasswordSetup"] = script("Same", "other", true);
-    w.ButtonPassword->click();
+    m350test::controlNamed<QPushButton>(w, "ButtonPassword")->click();
     EXPECT_EQ(settle(), std::vector<std::string>{kPasswordRead});
     EXPECT_EQ(prompter.messages, QStringList{"Incorrect"});
 }
@@ -247,12 +248,12 @@ TEST_F(PasswordWindow, FailedPasswordWriteShowsItsMessage) {
     prompter.dialogs["TFormPasswordSetup"] = [](QDialog& dialog) {
         auto& d = static_cast<PasswordSetupDialog&>(dialog);
         d.open();
-        d.EditOldPassword->setText("old1");
-        d.EditNewPassword->setText("new1");
-        d.ButtonOK->click();
+        m350test::controlNamed<QLineEdit>(d, "EditOldPassword")->setText("old1");
+        m350test::controlNamed<QLineEdit>(d, "EditNewPassword")->setText("new1");
+        m350test::controlNamed<QPushButton>(d, "ButtonOK")->click();
         return d.result();
     };
-    w.ButtonPassword->click();
+    m350test::controlNamed<QPushButton>(w, "ButtonPassword")->click();
     EXPECT_EQ(settle(),
               (std::vector<std::string>{kPasswordRead, "DIAGNOSTIC PASSWORD \"new1\"\r\n"}));
     EXPECT_EQ(prompter.messages, QStringList{"Data Receiving Error"});

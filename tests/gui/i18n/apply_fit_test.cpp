@@ -149,7 +149,7 @@ class CaptionFit : public ::testing::TestWithParam<int> {
 // Switched to at run time, as an operator would.
 TEST_P(CaptionFit, NoCaptionOfTheMainWindowIsClipped) {
     const int language = GetParam();
-    m350::gui::ComboBoxLanguageChange(window.get(), language);
+    m350::gui::changeLanguage(window.get(), language);
     const QStringList clipped = ClippedOnEveryPage(window.get());
     EXPECT_TRUE(clipped.isEmpty())
         << "language " << language << ":\n  " << clipped.join("\n  ").toStdString();
@@ -157,7 +157,7 @@ TEST_P(CaptionFit, NoCaptionOfTheMainWindowIsClipped) {
 
 TEST_P(CaptionFit, NoCaptionOfADialogIsClipped) {
     const int language = GetParam();
-    m350::gui::ComboBoxLanguageChange(window.get(), language);
+    m350::gui::changeLanguage(window.get(), language);
     auto check = [&](QWidget& dialog) {
         dialog.show();
         Settle();

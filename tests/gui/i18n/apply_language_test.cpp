@@ -160,7 +160,7 @@ TEST(ComboBoxLanguageChange, TranslatesTheListAndKeepsTheChoice) {
     Window w;
     QSignalSpy changed(w.languages, &QComboBox::currentIndexChanged);
     w.languages->setCurrentIndex(m350::kLangJapanese);
-    m350::gui::ComboBoxLanguageChange(w.root.get(), m350::kLangJapanese);
+    m350::gui::changeLanguage(w.root.get(), m350::kLangJapanese);
     EXPECT_EQ(m350::currentLanguage(), m350::kLangJapanese);
     EXPECT_EQ(w.languages->currentIndex(), m350::kLangJapanese);
     EXPECT_EQ(w.languages->currentText(), QStringLiteral("日本語"));
@@ -169,7 +169,7 @@ TEST(ComboBoxLanguageChange, TranslatesTheListAndKeepsTheChoice) {
     EXPECT_EQ(w.tabs->tabText(0), QStringLiteral("プリンタ設定"));
 
     // An index past the list falls back to English.
-    m350::gui::ComboBoxLanguageChange(w.root.get(), 14);
+    m350::gui::changeLanguage(w.root.get(), 14);
     EXPECT_EQ(m350::currentLanguage(), m350::kLangEnglish);
     EXPECT_EQ(w.languages->currentIndex(), 0);
     EXPECT_EQ(w.languages->currentText(), QStringLiteral("English"));

@@ -17,6 +17,7 @@
 #include <memory>
 
 #include "gui/main_window.h"
+#include "../control_named.h"
 #include "gui/pages/config_page.h"
 #include "../scripted_prompter.h"
 #include "../test_window.h"
@@ -55,7 +56,7 @@ class ValueFit : public ::testing::TestWithParam<int> {
         m350test::withoutPrinter(seams);
         window = std::make_unique<MainWindow>(m350::gui::StartupOptions{}, seams);
         window->show();
-        m350::gui::ComboBoxLanguageChange(window.get(), GetParam());
+        m350::gui::changeLanguage(window.get(), GetParam());
         Settle();
     }
 
@@ -77,7 +78,7 @@ TEST_P(ValueFit, PrinterInformationShowsWhatThePrinterReportsWhole) {
         {"EditResetMilage", "1234.5"},         {"EditCuttingCounter", "123456"},
         {"EditResetCuttingCounter", "123456"},
     };
-    QGroupBox* info = window->configPage->GroupBoxPrinterInfo;
+    QGroupBox* info = m350test::controlNamed<QGroupBox>(*window, "GroupBoxPrinterInfo");
     for (const auto& [name, value] : values) {
         QLineEdit* e = edit(name);
         ASSERT_NE(e, nullptr) << name;
@@ -90,7 +91,7 @@ TEST_P(ValueFit, PrinterInformationShowsWhatThePrinterReportsWhole) {
 }
 
 TEST_P(ValueFit, ListsOfTheFirstPagesShowTheirLongestItem) {
-    QTabWidget* pages = window->configPage->PageControl2;
+    QTabWidget* pages = m350test::controlNamed<QTabWidget>(*window, "PageControl2");
     for (int page = 0; page < 4; ++page) {  // Common, Z, D, RS-232
         pages->setCurrentIndex(page);
         Settle();
@@ -118,7 +119,7 @@ class RowAlignment : public ValueFit {};
 // Rows of two boxes start at the same place as rows of one, and the lists
 // of one column line up with the edits.
 TEST_P(RowAlignment, BoxesOfTheCommonPageStartInOneColumn) {
-    QTabWidget* pages = window->configPage->PageControl2;
+    QTabWidget* pages = m350test::controlNamed<QTabWidget>(*window, "PageControl2");
     pages->setCurrentIndex(0);
     Settle();
     QWidget* page = pages->widget(0);

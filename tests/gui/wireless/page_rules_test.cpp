@@ -14,6 +14,7 @@
 #include <cstdlib>
 
 #include "gui/main_window.h"
+#include "../control_named.h"
 #include "gui/pages/config_page.h"
 #include "../scripted_prompter.h"
 #include "../test_window.h"
@@ -71,7 +72,7 @@ class WirelessPage : public ::testing::Test {
         QFocusEvent e(type, reason);
         QCoreApplication::sendEvent(w, &e);
     }
-    void showWirelessPage() { window->configPage->PageControl2->setCurrentIndex(kWirelessTab); }
+    void showWirelessPage() { m350test::controlNamed<QTabWidget>(*window, "PageControl2")->setCurrentIndex(kWirelessTab); }
 
     ScriptedPrompter prompter;
     m350test::RecordingProgress progress;
@@ -193,7 +194,7 @@ TEST_F(WirelessPage, CertificateBrowseKeepsToEightThreeNames) {
 TEST_F(WirelessPage, KeyCheckStopsSetBeforeAnythingIsWritten) {
     MainWindow& w = start({"--wifi", "wep"});
     showWirelessPage();
-    auto* set = w.configPage->ButtonConfigSet;
+    auto* set = m350test::controlNamed<QPushButton>(w, "ButtonConfigSet");
     ASSERT_TRUE(set->isEnabled());
     struct Case {
         int encryption;
@@ -239,7 +240,7 @@ TEST_F(WirelessPage, KeyCheckStopsSetBeforeAnythingIsWritten) {
 TEST_F(WirelessPage, FactoryDefaultSendsTheLineAndMarksTheModuleUnknown) {
     MainWindow& w = start();
     showWirelessPage();
-    ConfigPage& page = *w.configPage;
+    ConfigPage& page = *w.configPage();
     auto* button = find<QPushButton>("btnWirlessFactoryDef");
     ASSERT_TRUE(button->isEnabled());
     ASSERT_FALSE(page.macNoModule());
@@ -251,17 +252,17 @@ TEST_F(WirelessPage, FactoryDefaultSendsTheLineAndMarksTheModuleUnknown) {
     EXPECT_TRUE(prompter.shown.isEmpty());
     EXPECT_TRUE(page.macNoModule());
     EXPECT_EQ(edit("edtWiFiMac")->palette().color(QPalette::Base), QColor(Qt::red));
-    EXPECT_FALSE(page.ButtonConfigSet->isEnabled());
+    EXPECT_FALSE(m350test::controlNamed<QPushButton>(w, "ButtonConfigSet")->isEnabled());
     EXPECT_FALSE(button->isEnabled());
     EXPECT_EQ(edit("edtWiFiSrvCerPath")->text(), "CA Certificate");
     EXPECT_EQ(edit("edtWiFiClientCerPath")->text(), "User Certificate");
     EXPECT_EQ(edit("edtWiFiPrivKeyPath")->text(), "Private Key");
 
     // Set comes back on other pages only.
-    page.PageControl2->setCurrentIndex(0);
-    EXPECT_TRUE(page.ButtonConfigSet->isEnabled());
+    m350test::controlNamed<QTabWidget>(w, "PageControl2")->setCurrentIndex(0);
+    EXPECT_TRUE(m350test::controlNamed<QPushButton>(w, "ButtonConfigSet")->isEnabled());
     showWirelessPage();
-    EXPECT_FALSE(page.ButtonConfigSet->isEnabled());
+    EXPECT_FALSE(m350test::controlNamed<QPushButton>(w, "ButtonConfigSet")->isEnabled());
 }
 
 TEST_F(WirelessPage, FactoryDefaultAsksForThePrinterPassword) {
@@ -270,7 +271,7 @@ TEST_F(WirelessPage, FactoryDefaultAsksForThePrinterPassword) {
     find<QPushButton>("btnWirlessFactoryDef")->click();  // the prompt is cancelled
     EXPECT_EQ(settle(), std::vector<std::string>{kPasswordRead});
     EXPECT_EQ(prompter.shown, QStringList{"dialog: TFormPassword"});
-    EXPECT_FALSE(window->configPage->macNoModule());
+    EXPECT_FALSE(window->configPage()->macNoModule());
     EXPECT_TRUE(find<QPushButton>("btnWirlessFactoryDef")->isEnabled());
 }
 
@@ -279,13 +280,13 @@ TEST_F(WirelessPage, FailedFactoryDefaultShowsItsMessageAndMarksTheModuleAnyway)
     MainWindow& w = start();
     showWirelessPage();
     setenv("M350_LPT1", "/nonexistent/m350-lp", 1);
-    w.ComboBoxInterFace->setCurrentIndex(2);
-    w.ComboBoxInterFaceChange(2);
+    m350test::controlNamed<QComboBox>(w, "ComboBoxInterFace")->setCurrentIndex(2);
+    w.onInterfaceChanged(2);
     find<QPushButton>("btnWirlessFactoryDef")->click();
     unsetenv("M350_LPT1");
     EXPECT_EQ(prompter.messages, QStringList{"Port Open Error"});
-    EXPECT_TRUE(w.configPage->macNoModule());
-    EXPECT_FALSE(w.configPage->ButtonConfigSet->isEnabled());
+    EXPECT_TRUE(w.configPage()->macNoModule());
+    EXPECT_FALSE(m350test::controlNamed<QPushButton>(w, "ButtonConfigSet")->isEnabled());
 }
 
 }  // namespace
