@@ -1,5 +1,5 @@
 // Puts the language table's texts on the windows. Controls are found by their
-// object names, as the binding tables in i18n/LanguageMap.h name them; a
+// object names, as the binding tables in gui/language_map.h name them; a
 // name with no control is reported back rather than skipped silently, so a
 // window that lost or renamed a control shows up in the tests.
 #pragma once

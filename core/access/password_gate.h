@@ -1,6 +1,6 @@
 // The check run before every lasting change to the printer: read the
 // printer's password and, when one is set, have the operator type it. The
-// main window (access/TFormPasswordGate.h) and m350ctl fill in the two steps.
+// window (gui/password_gate_prompt.h) and m350ctl fill in the two steps.
 #pragma once
 
 #include <functional>

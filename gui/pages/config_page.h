@@ -3,10 +3,10 @@
 // the configuration sub-pages.
 //
 // The page owns the window's configuration record (the form record). Show
-// and Build go through the binding rules of printer/config/ConfigBinding.h;
+// and Build go through the binding rules of gui/pages/config_binding.h;
 // this class only builds the controls, adapts them to those rules and runs
-// the buttons. The sub-pages are built in TFormMainConfigPageCommon.cpp
-// (Common, Z, D, RS-232) and TFormMainConfigPageWireless.cpp (Wireless,
+// the buttons. The sub-pages are built in config_page_common.cpp
+// (Common, Z, D, RS-232) and config_page_wireless.cpp (Wireless,
 // Bluetooth, FTP Update).
 #pragma once
 
@@ -73,7 +73,7 @@ class ConfigPage : public QObject {
     const m350::CertificatePaths& certificatePaths() const { return certificates_; }
 
     // The wireless page's own rules attach here (see the top of
-    // TFormMainConfigPageWireless.cpp). Unset hooks do nothing and pass.
+    // config_page_wireless.cpp). Unset hooks do nothing and pass.
     struct WirelessRules {
         std::function<void()> encryptionChange;  // onWifiEncryptionChanged
         std::function<void()> eapTypeChange;     // onWifiEapTypeChanged
