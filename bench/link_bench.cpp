@@ -3,10 +3,10 @@
 // on top of the printer's own time.
 #include <benchmark/benchmark.h>
 
-#include "core/link/link_operations.h"
-#include "core/config/config_record.h"
-#include "support/scripted_port.h"
 #include "core/config/config_read.h"
+#include "core/config/config_record.h"
+#include "core/link/link_operations.h"
+#include "support/scripted_port.h"
 
 namespace {
 
@@ -33,7 +33,8 @@ void BM_ConfigurationRead(benchmark::State& state) {
         m350test::ScriptedLink answered({});
         for (auto& r : replies) answered.port().replies.push_back(r);
         m350::ConfigRecord record;
-        int result = m350::runOperation(answered.ctx(), m350::kOpReadConfig, m350::kCom, [&](m350::Link& l) { return m350::readConfig(l, record); });
+        int result = m350::runOperation(answered.ctx(), m350::kOpReadConfig, m350::kCom,
+                                        [&](m350::Link& l) { return m350::readConfig(l, record); });
         if (result != m350::kOk) state.SkipWithError("the configuration read failed");
         benchmark::DoNotOptimize(record);
     }

@@ -82,11 +82,13 @@ void buildCommandLine(CLI::App& app, Invocation& inv) {
             return factoryDefaultCommand(s, answer);
         };
     });
-    addOneShot(app, inv, "selftest", "print the configuration page", m350::kOpSelfTest, m350::printSelfTest);
+    addOneShot(app, inv, "selftest", "print the configuration page", m350::kOpSelfTest,
+               m350::printSelfTest);
     addOneShot(app, inv, "reset", "reset the printer", m350::kOpReset, m350::resetPrinter);
-    addOneShot(app, inv, "ignore-auto", "skip the start-up program (AUTO.BAS)",
-               m350::kOpIgnoreAuto, m350::ignoreAutoStart);
-    addOneShot(app, inv, "exit-line-mode", "leave line mode", m350::kOpExitLineMode, m350::exitLineMode);
+    addOneShot(app, inv, "ignore-auto", "skip the start-up program (AUTO.BAS)", m350::kOpIgnoreAuto,
+               m350::ignoreAutoStart);
+    addOneShot(app, inv, "exit-line-mode", "leave line mode", m350::kOpExitLineMode,
+               m350::exitLineMode);
 
     auto* send = app.add_subcommand("send", "send a file's bytes to the printer as they are");
     auto* sendPath = send->add_option("FILE", "file to send, - for standard input")->required();

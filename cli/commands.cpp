@@ -4,8 +4,8 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/exit_codes.h"
-#include "core/i18n/language_table.h"
 #include "core/files/raw_send.h"
+#include "core/i18n/language_table.h"
 #include "core/link/link_operations.h"
 #include "core/printer/maintenance.h"
 

@@ -8,11 +8,11 @@
 #include "cli/config_text.h"
 #include "cli/exit_codes.h"
 #include "cli/invocation.h"
-#include "core/i18n/language_table.h"
-#include "core/link/link_operations.h"
 #include "core/config/config_file.h"
 #include "core/config/config_read.h"
 #include "core/config/config_write.h"
+#include "core/i18n/language_table.h"
+#include "core/link/link_operations.h"
 
 namespace m350::cli {
 

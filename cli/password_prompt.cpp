@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <iostream>
 
-#include "core/access/password.h"
 #include "cli/exit_codes.h"
 #include "cli/session.h"
+#include "core/access/password.h"
 #include "core/link/link_operations.h"
 
 namespace m350::cli {
@@ -53,7 +53,7 @@ int checkAnswer(Session& s, const PasswordAnswer& answer, const std::string& pas
 int runPasswordGate(Session& s, const PasswordAnswer& answer) {
     std::string password;
     if (int r = s.run(m350::kOpReadPassword,
-                       [&](m350::Link& l) { return m350::readPassword(l, password); });
+                      [&](m350::Link& l) { return m350::readPassword(l, password); });
         r != m350::kOk)
         return r;
     if (password.empty()) return kExitOk;
@@ -64,7 +64,7 @@ int runPasswordSet(Session& s, const PasswordAnswer& answer,
                    std::optional<std::string> newPassword) {
     std::string current;
     if (int r = s.run(m350::kOpReadPassword,
-                       [&](m350::Link& l) { return m350::readPassword(l, current); });
+                      [&](m350::Link& l) { return m350::readPassword(l, current); });
         r != m350::kOk)
         return r;
     // A printer without a password takes an empty old password, as the window's

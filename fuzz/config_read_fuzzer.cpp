@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "core/link/link_operations.h"
-#include "core/config/config_record.h"
-#include "support/scripted_port.h"
 #include "core/config/config_read.h"
+#include "core/config/config_record.h"
+#include "core/link/link_operations.h"
+#include "support/scripted_port.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::vector<std::string> replies;
@@ -24,6 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     replies.push_back(cur);
     m350test::ScriptedLink link(replies);
     m350::ConfigRecord record;
-    m350::runOperation(link.ctx(), m350::kOpReadConfig, m350::kCom, [&](m350::Link& l) { return m350::readConfig(l, record); });
+    m350::runOperation(link.ctx(), m350::kOpReadConfig, m350::kCom,
+                       [&](m350::Link& l) { return m350::readConfig(l, record); });
     return 0;
 }

@@ -24,7 +24,6 @@ namespace m350::gui {
 
 namespace {
 
-
 QString name(const TextBinding& b) {
     return QString::fromLatin1(b.control);
 }
@@ -297,7 +296,8 @@ QStringList applyMainWindowLanguage(QWidget* mainWindow, int language) {
 }
 
 QStringList applyDialogLanguage(QWidget* dialog, const char* dialogClass, int language) {
-    return applyLanguage(dialog, m350::gui::dialogBindings(dialogClass ? dialogClass : ""), language);
+    return applyLanguage(dialog, m350::gui::dialogBindings(dialogClass ? dialogClass : ""),
+                         language);
 }
 
 int startMainWindowLanguage(QWidget* mainWindow, std::optional<int> forced) {

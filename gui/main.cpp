@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <exception>
 
-#include "gui/widgets/form_kit.h"
+#include "gui/main_window.h"
 #include "gui/prompter.h"
 #include "gui/startup_options.h"
-#include "gui/main_window.h"
+#include "gui/widgets/form_kit.h"
 
 namespace {
 

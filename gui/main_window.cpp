@@ -14,28 +14,29 @@
 #include <QTabWidget>
 #include <QTimer>
 
-#include "gui/widgets/form_kit.h"
-#include "gui/port_status_text.h"
-#include "gui/widgets/radio_group.h"
-#include "gui/standard_call.h"
+#include "core/i18n/language_table.h"
+#include "core/link/link_operations.h"
+#include "gui/dialogs/lpt_setup_dialog.h"
+#include "gui/dialogs/net_setup_dialog.h"
+#include "gui/dialogs/progress_dialog.h"
+#include "gui/dialogs/rs232_setup_dialog.h"
+#include "gui/language_apply.h"
 #include "gui/pages/command_tool_page.h"
 #include "gui/pages/config_page.h"
 #include "gui/pages/file_manager_page.h"
 #include "gui/pages/font_manager_page.h"
-#include "core/i18n/language_table.h"
-#include "gui/language_apply.h"
-#include "core/link/link_operations.h"
-#include "gui/dialogs/lpt_setup_dialog.h"
-#include "gui/dialogs/progress_dialog.h"
-#include "gui/dialogs/rs232_setup_dialog.h"
-#include "gui/dialogs/net_setup_dialog.h"
+#include "gui/port_status_text.h"
+#include "gui/standard_call.h"
+#include "gui/widgets/form_kit.h"
+#include "gui/widgets/radio_group.h"
 
 // The resource file is compiled into the library; Q_INIT_RESOURCE must run
 // from the global namespace.
-static void initResources() { Q_INIT_RESOURCE(resources); }
+static void initResources() {
+    Q_INIT_RESOURCE(resources);
+}
 
 namespace m350::gui {
-
 
 namespace {
 
@@ -53,7 +54,8 @@ QSize primaryScreenSize() {
 
 }  // namespace
 
-MainWindow::MainWindow(const m350::gui::StartupOptions& options, MainWindowSeams seams, QWidget* parent)
+MainWindow::MainWindow(const m350::gui::StartupOptions& options, MainWindowSeams seams,
+                       QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint) {
@@ -147,13 +149,13 @@ void MainWindow::buildTopLevel() {
     languageCombo_->setMaxVisibleItems(14);
     connect(languageCombo_, &QComboBox::activated, this, &MainWindow::onLanguageChanged);
 
-    unitRadio_ =
-        new m350::gui::RadioGroup(this, "RadioGroupUnit", "Unit", 173, 0, 161, 41, {"inch", "mm"}, 2);
+    unitRadio_ = new m350::gui::RadioGroup(this, "RadioGroupUnit", "Unit", 173, 0, 161, 41,
+                                           {"inch", "mm"}, 2);
     unitRadio_->setItemIndex(0);
 
     interfaceGroup_ = newGroup(this, "GroupBoxInterFace", "Interface", 346, 0, 209, 41);
     interfaceCombo_ = newCombo(interfaceGroup_, "ComboBoxInterFace",
-                                 {"USB", "COM", "LPT", "ETHERNET"}, 8, 15, 100);
+                               {"USB", "COM", "LPT", "ETHERNET"}, 8, 15, 100);
     interfaceCombo_->setCurrentIndex(m350::kUsb);
     // The list needs no more than "ETHERNET"; the button takes the rest, as
     // "Setup" is long in some languages.

@@ -13,12 +13,12 @@
 #include <functional>
 #include <memory>
 
-#include "gui/app_context.h"
-#include "gui/prompter.h"
-#include "gui/startup_options.h"
 #include "core/link/link_context.h"
 #include "core/link/link_operations.h"
 #include "core/printer/status.h"
+#include "gui/app_context.h"
+#include "gui/prompter.h"
+#include "gui/startup_options.h"
 
 class QComboBox;
 class QGroupBox;
@@ -45,9 +45,9 @@ class FontManagerPage;
 class CommandToolPage;
 
 struct MainWindowSeams {
-    m350::gui::Prompter* prompter = nullptr;    // null: the desktop's boxes and dialogs
-    std::function<QSize()> screenSize;       // null: the primary screen's size
-    m350::ProgressSink* progress = nullptr;  // null: ProgressDialog
+    m350::gui::Prompter* prompter = nullptr;  // null: the desktop's boxes and dialogs
+    std::function<QSize()> screenSize;        // null: the primary screen's size
+    m350::ProgressSink* progress = nullptr;   // null: ProgressDialog
     // Null: the real ports.
     std::function<std::unique_ptr<m350::Port>(m350::LinkContext&, int iface)> makePort;
     std::function<void(int ms)> sleep;  // null: real pauses that keep painting
@@ -60,7 +60,7 @@ class MainWindow : public QWidget, public AppContext {
     static constexpr int kClientHeight = 603;
 
     explicit MainWindow(const m350::gui::StartupOptions& options = {}, MainWindowSeams seams = {},
-                       QWidget* parent = nullptr);
+                        QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // What the pages and dialogs see of the window.
@@ -143,7 +143,6 @@ class MainWindow : public QWidget, public AppContext {
     FileManagerPage* fileManagerPage_ = nullptr;  // TabSheet2
     FontManagerPage* fontManagerPage_ = nullptr;  // TabSheet3
     CommandToolPage* commandToolPage_ = nullptr;  // TabSheet4
-
 
     void buildTopLevel();
     void buildPrinterPage();

@@ -6,17 +6,16 @@
 #include <QPushButton>
 #include <QTabWidget>
 
-#include "gui/password_gate_prompt.h"
-#include "gui/widgets/form_kit.h"
-#include "gui/main_window.h"
-#include "gui/pages/config_page.h"
 #include "core/i18n/language_table.h"
 #include "core/link/link_operations.h"
 #include "core/printer/maintenance.h"
+#include "gui/main_window.h"
+#include "gui/pages/config_page.h"
 #include "gui/pages/wireless_page_rules.h"
+#include "gui/password_gate_prompt.h"
+#include "gui/widgets/form_kit.h"
 
 namespace m350::gui {
-
 
 namespace {
 
@@ -32,19 +31,19 @@ constexpr int kConfigWidth = kColumnLeft - 4 - 6;
 
 void MainWindow::buildPrinterPage() {
     printerConfigGroup_ = newGroup(tabSheet1_, "GroupBoxPrintreConfig", "Printer Configuration", 4,
-                                     2, kConfigWidth, 502);
-    configPage_ = new ConfigPage(*this, printerConfigGroup_, *unitRadio_, statusFlags_,
-                                 startupDirectory_);
+                                   2, kConfigWidth, 502);
+    configPage_ =
+        new ConfigPage(*this, printerConfigGroup_, *unitRadio_, statusFlags_, startupDirectory_);
     connect(configPage_, &ConfigPage::statusLoaded, this, &MainWindow::showPrinterStatus);
     attachWirelessRules(*this, *configPage_);
 
     printerStatusGroup_ = newGroup(tabSheet1_, "GroupBoxPrinterStatus", "Printer Status",
-                                     kColumnLeft, 2, kColumnWidth, 74);
+                                   kColumnLeft, 2, kColumnWidth, 74);
     printerStatusEdit_ =
         m350::gui::newEdit(printerStatusGroup_, "EditPrinterStatus", 8, 18, kColumnButtonWidth);
     printerStatusEdit_->setReadOnly(true);
-    getStatusButton_ = newButton(printerStatusGroup_, "ButtonGetStatus", "Get Status", 8, 44,
-                                kColumnButtonWidth);
+    getStatusButton_ =
+        newButton(printerStatusGroup_, "ButtonGetStatus", "Get Status", 8, 44, kColumnButtonWidth);
     connect(getStatusButton_, &QPushButton::clicked, this, &MainWindow::onGetStatusClicked);
 
     buildFunctionGroup();
@@ -52,16 +51,17 @@ void MainWindow::buildPrinterPage() {
 
 void MainWindow::buildFunctionGroup() {
     printerFunctionGroup_ = newGroup(tabSheet1_, "GroupBoxPrinterFunction", "Printer Function",
-                                       kColumnLeft, 80, kColumnWidth, 424);
+                                     kColumnLeft, 80, kColumnWidth, 424);
     constexpr int kTop = 20, kPitch = 31, kLeft = 8, kWidth = kColumnButtonWidth;
     int slot = 0;
     auto add = [&](const char* name, const char* caption, void (MainWindow::*handler)()) {
-        QPushButton* b = newButton(printerFunctionGroup_, name, QString::fromLatin1(caption),
-                                   kLeft, kTop + slot++ * kPitch, kWidth);
+        QPushButton* b = newButton(printerFunctionGroup_, name, QString::fromLatin1(caption), kLeft,
+                                   kTop + slot++ * kPitch, kWidth);
         connect(b, &QPushButton::clicked, this, handler);
         return b;
     };
-    factoryDefaultButton_ = add("ButtonInitial", "Factory Default", &MainWindow::onFactoryDefaultClicked);
+    factoryDefaultButton_ =
+        add("ButtonInitial", "Factory Default", &MainWindow::onFactoryDefaultClicked);
     dumpButton_ = add("ButtonDump", "Dump Text", &MainWindow::onDumpClicked);
     selfTestButton_ = add("ButtonSelfTest", "Configuration Page", &MainWindow::onSelfTestClicked);
     clockSetupButton_ = add("ButtonRTCSetTime", "RTC Setup", &MainWindow::onClockSetupClicked);
@@ -69,8 +69,7 @@ void MainWindow::buildFunctionGroup() {
         add("ButtonSensorCalibrate", "Calibrate Sensor ", &MainWindow::onCalibrateSensorClicked);
     resetPrinterButton_ =
         add("ButtonRestPrinter", "Reset Printer", &MainWindow::onResetPrinterClicked);
-    testPageButton_ =
-        add("ButtonTestPatern", "Print Test Page", &MainWindow::onTestPageClicked);
+    testPageButton_ = add("ButtonTestPatern", "Print Test Page", &MainWindow::onTestPageClicked);
     ignoreAutoButton_ =
         add("ButtonIgnoreAuto", "Ignore AUTO.BAS", &MainWindow::onIgnoreAutoClicked);
     ethernetButton_ = add("ButtonEthernet", "Ethernet Setup", &MainWindow::onEthernetClicked);
@@ -86,15 +85,18 @@ void MainWindow::onGetStatusClicked() {
     // The query fills a scratch copy: a query that fails half-way leaves the
     // window's flags (which configuration files store) as they were.
     m350::StatusFlags flags = statusFlags_;
-    runStandard(m350::kOpStatus, [&](m350::Link& l) { return m350::readStatus(l, flags); }, [&] {
-        statusFlags_ = flags;
-        showPrinterStatus(statusFlags_);
-    });
+    runStandard(
+        m350::kOpStatus, [&](m350::Link& l) { return m350::readStatus(l, flags); },
+        [&] {
+            statusFlags_ = flags;
+            showPrinterStatus(statusFlags_);
+        });
 }
 
 void MainWindow::showPrinterStatus(const m350::StatusFlags& flags) {
     const std::string_view text = m350::languageText(m350::statusTextKeyFor(flags), language_);
-    printerStatusEdit_->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    printerStatusEdit_->setText(
+        QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 void MainWindow::onFactoryDefaultClicked() {

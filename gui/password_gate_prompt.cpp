@@ -4,11 +4,11 @@
 
 #include "core/access/password.h"
 #include "core/access/password_gate.h"
+#include "core/link/link_operations.h"
+#include "gui/app_context.h"
 #include "gui/dialogs/password_dialog.h"
 #include "gui/dialogs/password_setup_dialog.h"
-#include "gui/app_context.h"
 #include "gui/prompter.h"
-#include "core/link/link_operations.h"
 
 namespace m350::gui {
 
@@ -16,7 +16,7 @@ bool passwordGate(AppContext& app) {
     m350::PasswordGateSteps steps;
     steps.readPassword = [&app](std::string& password) {
         return app.runStandard(m350::kOpReadPassword,
-                                [&](m350::Link& l) { return m350::readPassword(l, password); });
+                               [&](m350::Link& l) { return m350::readPassword(l, password); });
     };
     steps.askOperator = [&app](const std::string& password) {
         PasswordDialog dialog(password, app.prompter(), app.currentLanguage(), app.dialogParent());
@@ -38,7 +38,8 @@ void changePassword(AppContext& app) {
     const std::string current = password;
     bool confirmed = false;
     {
-        PasswordSetupDialog dialog(password, app.prompter(), app.currentLanguage(), app.dialogParent());
+        PasswordSetupDialog dialog(password, app.prompter(), app.currentLanguage(),
+                                   app.dialogParent());
         dialog.move(app.dialogPlace());
         app.prompter().runModal(dialog);
         confirmed = dialog.confirmed();
@@ -46,7 +47,7 @@ void changePassword(AppContext& app) {
     // The same password typed again is not worth a write.
     if (!confirmed || password == current) return;
     app.runStandard(m350::kOpSetPassword,
-                     [&](m350::Link& l) { return m350::setPassword(l, password); });
+                    [&](m350::Link& l) { return m350::setPassword(l, password); });
 }
 
 }  // namespace m350::gui

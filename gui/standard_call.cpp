@@ -3,8 +3,8 @@
 #include <QGuiApplication>
 #include <QWidget>
 
-#include "gui/prompter.h"
 #include "core/link/link_operations.h"
+#include "gui/prompter.h"
 
 namespace m350::gui {
 

@@ -49,15 +49,20 @@ double printerDpi(const Printer& p) {
     return v && *v > 0 ? *v : 203.0;
 }
 
-std::string str(long v) { return std::to_string(v); }
+std::string str(long v) {
+    return std::to_string(v);
+}
 
 // ON/OFF switches reported as 1/0.
 Handler onOff(const char* key) {
     return [key](Printer& p, const std::string& args) {
         std::string a = upper(trim(args));
-        if (a == "ON") p.set(key, "1");
-        else if (a == "OFF") p.set(key, "0");
-        else return false;
+        if (a == "ON")
+            p.set(key, "1");
+        else if (a == "OFF")
+            p.set(key, "0");
+        else
+            return false;
         return true;
     };
 }
@@ -248,9 +253,12 @@ bool applyD(Printer& p, std::string_view line) {
             } else if (name == "PS" || name == "CE") {
                 // Reported as "E" (equipped) or "N".
                 const char* key = name == "PS" ? "DPRESENTSENSOR" : "DCUTTEREQUIPPED";
-                if (val == "Y") p.set(key, "E");
-                else if (val == "N") p.set(key, "N");
-                else continue;
+                if (val == "Y")
+                    p.set(key, "E");
+                else if (val == "N")
+                    p.set(key, "N");
+                else
+                    continue;
                 any = true;
             } else if (name == "CC") {
                 if (val != "S" && val != "1" && val != "2") continue;
@@ -278,7 +286,10 @@ bool setCom1(Printer& p, const std::string& args) {
     if (a.size() != 4) return false;
     auto baud = baudFromShort(a[0]);
     std::string parity = upper(a[1]);
-    std::string parityName = parity == "N" ? "None" : parity == "O" ? "Odd" : parity == "E" ? "Even" : "";
+    std::string parityName = parity == "N"   ? "None"
+                             : parity == "O" ? "Odd"
+                             : parity == "E" ? "Even"
+                                             : "";
     if (!baud || parityName.empty() || (a[2] != "7" && a[2] != "8") || (a[3] != "1" && a[3] != "2"))
         return false;
     p.set("BAUDRATE", *baud);
@@ -324,7 +335,8 @@ const std::vector<Command>& commandTable() {
              return true;
          }},
         {"DENSITY", intSetting("DENSITY")},
-        {"SIZE", [](Printer& p, const std::string& a) {
+        {"SIZE",
+         [](Printer& p, const std::string& a) {
              return twoLengths(p, a, "PAPERWIDTH", "PAPERHEIGHT");
          }},
         {"GAP",
@@ -430,9 +442,12 @@ const std::vector<Command>& commandTable() {
         {"SET SENSOR_REF",
          [](Printer& p, const std::string& a) {
              std::string v = upper(trim(a));
-             if (v == "AUTO") p.set("AUTOTHRESHOLD", "1");
-             else if (v == "MANUAL") p.set("AUTOTHRESHOLD", "0");
-             else return false;
+             if (v == "AUTO")
+                 p.set("AUTOTHRESHOLD", "1");
+             else if (v == "MANUAL")
+                 p.set("AUTOTHRESHOLD", "0");
+             else
+                 return false;
              return true;
          }},
         // Sensor calibration: the printer measures the media. With a height and a
@@ -633,10 +648,14 @@ std::optional<long> lengthToDots(std::string_view text, double dpi) {
     if (end == t.c_str() || !std::isfinite(v) || std::fabs(v) > 1e7) return std::nullopt;
     std::string unit = upper(trim(std::string_view(end)));
     double dots;
-    if (unit.empty()) dots = v * dpi;
-    else if (unit == "MM") dots = v * dotsPerMm(dpi);
-    else if (unit == "DOT") dots = v;
-    else return std::nullopt;
+    if (unit.empty())
+        dots = v * dpi;
+    else if (unit == "MM")
+        dots = v * dotsPerMm(dpi);
+    else if (unit == "DOT")
+        dots = v;
+    else
+        return std::nullopt;
     return std::lround(dots);
 }
 

@@ -1,6 +1,6 @@
 // Default settings of each profile and the reports computed from several settings.
-#include <cstdlib>
 #include <cctype>
+#include <cstdlib>
 #include <ctime>
 
 #include "commands.h"
@@ -10,7 +10,9 @@ namespace m350::sim {
 void loadDefaults(Printer& p, const Profile& profile) {
     const bool dpi300 = profile.dpi == 300;
     const double dpi = dpi300 ? 300.0 : 203.0;
-    auto dots = [dpi](double inches) { return std::to_string(static_cast<long>(inches * dpi + 0.5)); };
+    auto dots = [dpi](double inches) {
+        return std::to_string(static_cast<long>(inches * dpi + 0.5));
+    };
 
     // Identity and counters.
     p.set("DPI", dpi300 ? "300" : "203");
@@ -147,7 +149,8 @@ std::optional<std::vector<std::string>> sensorReadings(const Printer& p, const s
     if (key != "GAPSENSOR" && key != "BLINESENSOR") return std::nullopt;
     // Two labels passing the sensor: high readings on the label, low ones in the gap
     // (or on the black mark). The intensity setting lifts the whole curve a little.
-    long inten = std::strtol(p.get(key == "GAPSENSOR" ? "GAPINTEN" : "BLINEINTEN").c_str(), nullptr, 10);
+    long inten =
+        std::strtol(p.get(key == "GAPSENSOR" ? "GAPINTEN" : "BLINEINTEN").c_str(), nullptr, 10);
     std::vector<std::string> out;
     for (int i = 0; i < 64; ++i) {
         bool gap = (i % 32) >= 26;
@@ -189,7 +192,8 @@ std::optional<std::string> computedReport(const Printer& p, const std::string& k
     const std::string secur = p.get("WIFISECUR");
     if (key == "WIFIWPA") return secur == "5" ? p.get("_WPAKEY") : std::string();
     if (key == "WIFIWEP") {
-        if (secur.size() == 1 && secur[0] >= '1' && secur[0] <= '4') return p.get("_WEPKEY" + secur);
+        if (secur.size() == 1 && secur[0] >= '1' && secur[0] <= '4')
+            return p.get("_WEPKEY" + secur);
         return std::string();
     }
     if (key == "DFREESPACE" || key == "FFREESPACE" || key == "CFREESPACE") {

@@ -96,7 +96,8 @@ bool parseHex8(const std::string& hex, std::array<std::uint8_t, 8>& out) {
     for (int i = 0; i < 8; ++i) {
         std::string pair = hex.substr(static_cast<std::size_t>(i) * 2, 2);
         if (pair.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) return false;
-        out[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(std::strtoul(pair.c_str(), nullptr, 16));
+        out[static_cast<std::size_t>(i)] =
+            static_cast<std::uint8_t>(std::strtoul(pair.c_str(), nullptr, 16));
     }
     return true;
 }

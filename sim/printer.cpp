@@ -14,9 +14,13 @@ std::string formatReal(double v, int decimals) {
 
 Printer::Printer() : Printer(Profile{}) {}
 
-Printer::Printer(const Profile& profile) { loadProfile(profile); }
+Printer::Printer(const Profile& profile) {
+    loadProfile(profile);
+}
 
-void Printer::loadProfile(const Profile& profile) { loadDefaults(*this, profile); }
+void Printer::loadProfile(const Profile& profile) {
+    loadDefaults(*this, profile);
+}
 
 std::string Printer::get(const std::string& key) const {
     auto it = settings_.find(key);
@@ -44,7 +48,9 @@ std::optional<std::vector<std::string>> Printer::reportList(const std::string& k
     return std::nullopt;
 }
 
-bool Printer::applyLine(std::string_view line) { return applyCommand(*this, line); }
+bool Printer::applyLine(std::string_view line) {
+    return applyCommand(*this, line);
+}
 
 void Printer::storeFile(char device, const std::string& name, std::size_t size, std::string head) {
     auto& list = devices_[device];
@@ -84,7 +90,9 @@ const StoredFile* Printer::findFile(const std::string& name) const {
     return nullptr;
 }
 
-void Printer::formatDevice(char device) { devices_.erase(device); }
+void Printer::formatDevice(char device) {
+    devices_.erase(device);
+}
 
 void Printer::note(std::string what) {
     // Bounded: a long session keeps only the most recent entries.

@@ -31,7 +31,7 @@ struct StoredFile {
 };
 
 class Printer {
-public:
+  public:
     // How much of a file's content is kept; sizes are counted whole regardless.
     static constexpr std::size_t kKeptFileBytes = 64 * 1024;
 
@@ -81,7 +81,7 @@ public:
     // How long a wireless or Bluetooth scan takes before its answer goes out.
     int scanDelayMs = 500;
 
-private:
+  private:
     void loadProfile(const Profile& profile);
 
     std::map<std::string, std::string> settings_;

@@ -83,7 +83,9 @@ void installStopSignals() {
     ::signal(SIGPIPE, SIG_IGN);
 }
 
-bool stopRequested() { return g_stop != 0; }
+bool stopRequested() {
+    return g_stop != 0;
+}
 
 // ---- Transcript -----------------------------------------------------------------
 
@@ -148,8 +150,8 @@ bool Server::openTcp(std::string& error) {
     std::string host = opt_.tcp.substr(0, colon);
     std::string port = opt_.tcp.substr(colon + 1);
     if (host == "localhost") host = "127.0.0.1";
-    if (port.empty() || port.size() > 5 || port.find_first_not_of("0123456789") != std::string::npos ||
-        std::stoi(port) > 65535) {
+    if (port.empty() || port.size() > 5 ||
+        port.find_first_not_of("0123456789") != std::string::npos || std::stoi(port) > 65535) {
         error = "bad port in --tcp " + opt_.tcp;
         return false;
     }
@@ -259,7 +261,9 @@ Server::Conn* Server::newConn(Kind kind, int fd) {
     c->fd = fd;
     c->session = std::make_unique<Session>(printer_, faults_, kind != Kind::Parallel);
     transcript_.event(c->id, "OPEN",
-                      kind == Kind::Tcp ? "tcp" : kind == Kind::Pty ? "pty" : "parallel");
+                      kind == Kind::Tcp   ? "tcp"
+                      : kind == Kind::Pty ? "pty"
+                                          : "parallel");
     conns_.push_back(std::move(c));
     return conns_.back().get();
 }
@@ -310,9 +314,10 @@ void Server::flush(Conn& c) {
         }
         if (p.due > now) return;
         if (!p.action.bytes.empty()) {
-            ssize_t n = c.kind == Kind::Tcp
-                            ? ::send(c.fd, p.action.bytes.data(), p.action.bytes.size(), MSG_NOSIGNAL)
-                            : ::write(c.fd, p.action.bytes.data(), p.action.bytes.size());
+            ssize_t n =
+                c.kind == Kind::Tcp
+                    ? ::send(c.fd, p.action.bytes.data(), p.action.bytes.size(), MSG_NOSIGNAL)
+                    : ::write(c.fd, p.action.bytes.data(), p.action.bytes.size());
             if (n < 0) {
                 if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return;
                 closeConn(c);
@@ -357,7 +362,8 @@ int Server::nextTimeoutMs() {
     auto now = Clock::now();
     for (auto& c : conns_) {
         if (c->dead || c->out.empty() || !c->out.front().timed) continue;
-        auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(c->out.front().due - now).count();
+        auto ms =
+            std::chrono::duration_cast<std::chrono::milliseconds>(c->out.front().due - now).count();
         if (ms < 0) ms = 0;
         if (ms < timeout) timeout = static_cast<int>(ms) + 1;
     }
@@ -411,7 +417,8 @@ void Server::run() {
                     if (n > 0) {
                         if (!fifoConn_) fifoConn_ = newConn(Kind::Parallel, fifoFd_);
                         transcript_.bytes(fifoConn_->id, "RX", buf, static_cast<std::size_t>(n));
-                        fifoConn_->session->feed(std::string_view(buf, static_cast<std::size_t>(n)));
+                        fifoConn_->session->feed(
+                            std::string_view(buf, static_cast<std::size_t>(n)));
                         continue;
                     }
                     if (n < 0 && errno == EINTR) continue;

@@ -15,10 +15,10 @@
 namespace m350::sim {
 
 struct ServerOptions {
-    std::string tcp;        // HOST:PORT, empty for none
+    std::string tcp;  // HOST:PORT, empty for none
     bool pty = false;
-    std::string ptyLink;    // symlink kept pointing at the slave
-    std::string parallel;   // FIFO path
+    std::string ptyLink;   // symlink kept pointing at the slave
+    std::string parallel;  // FIFO path
     std::string readyFile;
     std::string transcript;
 };
@@ -26,18 +26,18 @@ struct ServerOptions {
 // One line per event, flushed at once:  <id> OPEN <kind> | <id> RX <hex> |
 // <id> TX <hex> | <id> CLOSE
 class Transcript {
-public:
+  public:
     bool open(const std::string& path);
     void event(int id, const char* what, const std::string& detail = {});
     void bytes(int id, const char* dir, const char* data, std::size_t n);
     ~Transcript();
 
-private:
+  private:
     int fd_ = -1;
 };
 
 class Server {
-public:
+  public:
     Server(Printer& printer, std::vector<Fault> faults, ServerOptions options);
     ~Server();
 
@@ -49,7 +49,7 @@ public:
     // The lines announced when ready ("tcp 127.0.0.1:PORT", "pty /dev/pts/N" ...).
     const std::vector<std::string>& readyLines() const { return ready_; }
 
-private:
+  private:
     using Clock = std::chrono::steady_clock;
     enum class Kind { Tcp, Pty, Parallel };
     struct Pending {

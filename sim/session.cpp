@@ -23,7 +23,9 @@ std::string trimmed(const std::string& s) {
     return s.substr(b, e - b + 1);
 }
 
-bool startsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
+bool startsWith(const std::string& s, const char* prefix) {
+    return s.rfind(prefix, 0) == 0;
+}
 
 }  // namespace
 
@@ -36,11 +38,16 @@ bool parseFault(std::string_view text, Fault& out) {
         rest = t.substr(colon + 1);
     }
     Fault f;
-    if (mode == "silent") f.mode = FaultMode::Silent;
-    else if (mode == "broken-frame") f.mode = FaultMode::BrokenFrame;
-    else if (mode == "drop") f.mode = FaultMode::Drop;
-    else if (mode == "empty") f.mode = FaultMode::Empty;
-    else if (mode == "garbage") f.mode = FaultMode::Garbage;
+    if (mode == "silent")
+        f.mode = FaultMode::Silent;
+    else if (mode == "broken-frame")
+        f.mode = FaultMode::BrokenFrame;
+    else if (mode == "drop")
+        f.mode = FaultMode::Drop;
+    else if (mode == "empty")
+        f.mode = FaultMode::Empty;
+    else if (mode == "garbage")
+        f.mode = FaultMode::Garbage;
     else if (mode == "slow") {
         f.mode = FaultMode::Slow;
         auto c2 = rest.find(':');
@@ -132,7 +139,8 @@ std::vector<Action> Session::feed(std::string_view chunk) {
                     printer_.set(keys[binaryDevice_ - '1'], binaryName_);
                     printer_.storeFile('W', binaryName_, binarySize_, std::move(binaryHead_));
                 } else {
-                    printer_.storeFile(binaryDevice_, binaryName_, binarySize_, std::move(binaryHead_));
+                    printer_.storeFile(binaryDevice_, binaryName_, binarySize_,
+                                       std::move(binaryHead_));
                 }
                 binaryHead_.clear();
             }
@@ -249,7 +257,8 @@ void Session::moduleCommand(std::vector<Action>& out) {
     line_.clear();
     while (!text.empty() && (text.front() == '\n' || text.front() == ' ')) text.erase(0, 1);
     if (text.empty()) return;  // the wake-up CRs
-    if (text.size() >= 2 && (text[0] == 'A' || text[0] == 'a') && (text[1] == 'T' || text[1] == 't')) {
+    if (text.size() >= 2 && (text[0] == 'A' || text[0] == 'a') &&
+        (text[1] == 'T' || text[1] == 't')) {
         printer_.note("MODULE " + text);
         answer("MODULE", moduleAnswer(printer_, text), false, out);
         return;
@@ -272,7 +281,8 @@ bool Session::tryStartDump() {
     auto comma = rest.find(',');
     if (comma == std::string::npos) return false;
     std::string digits = rest.substr(0, comma);
-    if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos)
+    if (digits.empty() || digits.size() > 9 ||
+        digits.find_first_not_of("0123456789") != std::string::npos)
         return false;
     rest = rest.substr(comma + 1);
     char device = 'D';
@@ -280,7 +290,8 @@ bool Session::tryStartDump() {
         device = 'C';
         rest = rest.substr(2);
     }
-    if (rest.size() < 2 || rest.front() != '"' || rest.find('"', 1) != rest.size() - 1) return false;
+    if (rest.size() < 2 || rest.front() != '"' || rest.find('"', 1) != rest.size() - 1)
+        return false;
     binaryName_ = rest.substr(1, rest.size() - 2);
     binaryDevice_ = device;
     binaryLeft_ = std::strtoul(digits.c_str(), nullptr, 10);
@@ -298,8 +309,10 @@ bool Session::tryStartBinary() {
     if (startsWith(line_, "DOWNLOAD ")) {
         pos = 9;
         device = 'D';
-        if (line_.compare(pos, 2, "F,") == 0) device = 'F', pos += 2;
-        else if (line_.compare(pos, 2, "E,") == 0) device = 'C', pos += 2;
+        if (line_.compare(pos, 2, "F,") == 0)
+            device = 'F', pos += 2;
+        else if (line_.compare(pos, 2, "E,") == 0)
+            device = 'C', pos += 2;
     } else if (startsWith(line_, "DLCERT ") && line_.size() > 9 && line_[7] >= '1' &&
                line_[7] <= '3' && line_[8] == ',') {
         device = line_[7];
@@ -355,7 +368,8 @@ void Session::handleLine(std::string line, std::vector<Action>& out) {
         if (key == "SCANAP" || key == "SCANBT") {
             // A scan takes a while: the answer comes after the host has discarded
             // whatever it had received before.
-            for (std::size_t i = before; i < out.size(); ++i) out[i].delayMs += printer_.scanDelayMs;
+            for (std::size_t i = before; i < out.size(); ++i)
+                out[i].delayMs += printer_.scanDelayMs;
         }
         return;
     }

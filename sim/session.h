@@ -29,13 +29,13 @@ bool parseFault(std::string_view text, Fault& out);
 
 // What the server does next on this connection.
 struct Action {
-    int delayMs = 0;    // wait this long (after the previous action) first
-    std::string bytes;  // then send these
-    bool close = false; // then close the connection
+    int delayMs = 0;     // wait this long (after the previous action) first
+    std::string bytes;   // then send these
+    bool close = false;  // then close the connection
 };
 
 class Session {
-public:
+  public:
     // writable: the host can read answers (false for the parallel sink, where answers
     // are computed for the state's sake but never sent).
     Session(Printer& printer, const std::vector<Fault>& faults, bool writable = true);
@@ -50,7 +50,7 @@ public:
     // Longest command line kept; a longer one is recorded as cut and discarded.
     static constexpr std::size_t kMaxLine = 64 * 1024;
 
-private:
+  private:
     void handleLine(std::string line, std::vector<Action>& out);
     void handleEscape(std::vector<Action>& out);
     bool tryStartBinary();
@@ -67,9 +67,9 @@ private:
     bool finished_ = false;
 
     std::string line_;
-    bool overlong_ = false;   // skipping the rest of a line that was too long
-    std::string esc_;         // an escape sequence being collected
-    int skipCrLf_ = 0;        // CR LF bytes that may still follow ESC !S / ESC Z
+    bool overlong_ = false;     // skipping the rest of a line that was too long
+    std::string esc_;           // an escape sequence being collected
+    int skipCrLf_ = 0;          // CR LF bytes that may still follow ESC !S / ESC Z
     bool escZPending_ = false;  // last request was ESC Z without CR LF (yet)
     std::string prevEmulation_;
 
@@ -78,7 +78,7 @@ private:
     std::string binaryHead_;
     std::string binaryName_;
     std::size_t binarySize_ = 0;
-    char binaryDevice_ = 0;  // 'D', 'F', 'C'; '1'..'3' for certificates
+    char binaryDevice_ = 0;      // 'D', 'F', 'C'; '1'..'3' for certificates
     bool binaryAppend_ = false;  // dump text capture: bytes go straight into the file
     bool dumpPrint_ = false;     // dump text printing: the rest is printed, not parsed
 };

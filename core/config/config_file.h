@@ -19,8 +19,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/printer/status.h"
 #include "core/config/config_record.h"
+#include "core/printer/status.h"
 
 namespace m350 {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/link/link.h"
 #include "core/config/config_record.h"
+#include "core/link/link.h"
 
 namespace m350 {
 

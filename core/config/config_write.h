@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "core/link/link_context.h"
 #include "core/config/config_record.h"
 #include "core/link/link.h"
+#include "core/link/link_context.h"
 
 namespace m350 {
 

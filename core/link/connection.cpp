@@ -1,9 +1,10 @@
 #include "core/link/connection.h"
-#include "core/link/link_operations.h"
 
 #include <array>
 #include <cctype>
 #include <climits>
+
+#include "core/link/link_operations.h"
 
 namespace m350 {
 
@@ -12,11 +13,16 @@ namespace {
 std::unique_ptr<Port> makePort(LinkContext& ctx, int iface) {
     if (ctx.makePort) return ctx.makePort(ctx, iface);
     switch (iface) {
-        case kUsb: return makeUsbPort(ctx);
-        case kCom: return makeSerialPort(ctx);
-        case kLpt: return makeParallelPort(ctx);
-        case kEthernet: return makeTcpPort(ctx);
-        default: return nullptr;
+        case kUsb:
+            return makeUsbPort(ctx);
+        case kCom:
+            return makeSerialPort(ctx);
+        case kLpt:
+            return makeParallelPort(ctx);
+        case kEthernet:
+            return makeTcpPort(ctx);
+        default:
+            return nullptr;
     }
 }
 
@@ -32,7 +38,9 @@ std::string announcementText(int iface) {
 
 Connection::Connection(LinkContext& ctx, int iface) : ctx_(ctx), iface_(iface) {}
 
-Connection::~Connection() { close(); }
+Connection::~Connection() {
+    close();
+}
 
 bool Connection::open() {
     close();
@@ -152,7 +160,9 @@ int Connection::queryFrames(std::string_view request, std::string& joined, std::
     }
 }
 
-int Connection::sendText(std::string_view text) { return write(text) ? kOk : kTransmitError; }
+int Connection::sendText(std::string_view text) {
+    return write(text) ? kOk : kTransmitError;
+}
 
 bool Connection::readLine(std::string& line) {
     line.clear();

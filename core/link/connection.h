@@ -23,7 +23,7 @@
 namespace m350 {
 
 class Connection {
-public:
+  public:
     Connection(LinkContext& ctx, int iface);
     ~Connection();
     Connection(const Connection&) = delete;
@@ -62,7 +62,7 @@ public:
     // must be a valid frame.
     int announce();
 
-private:
+  private:
     LinkContext& ctx_;
     int iface_;
     std::unique_ptr<Port> port_;

@@ -11,7 +11,9 @@ NullProgress gNullProgress;
 constexpr int kPauseSliceMs = 20;
 }  // namespace
 
-ProgressSink& LinkContext::sink() { return progress ? *progress : gNullProgress; }
+ProgressSink& LinkContext::sink() {
+    return progress ? *progress : gNullProgress;
+}
 
 void LinkContext::pause(int ms) {
     if (sleep) {

@@ -6,8 +6,8 @@
 #include <functional>
 #include <memory>
 
-#include "core/transport/port_settings.h"
 #include "core/link/progress_sink.h"
+#include "core/transport/port_settings.h"
 
 namespace m350 {
 

@@ -59,7 +59,8 @@ int runOperation(LinkContext& ctx, std::uint32_t op, int iface, const OperationC
     }
     if (!ctx.settings) return kPortOpenError;
     Link link{ctx, iface};
-    const bool wrap = rules.wrap == Wrap::kAlways || (rules.wrap == Wrap::kWhenAsked && withProgress);
+    const bool wrap =
+        rules.wrap == Wrap::kAlways || (rules.wrap == Wrap::kWhenAsked && withProgress);
     if (!wrap) return call(link);
     showProgress(ctx, kStepMode, 3, 3);
     const int result = call(link);

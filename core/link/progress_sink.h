@@ -8,7 +8,7 @@
 namespace m350 {
 
 class ProgressSink {
-public:
+  public:
     virtual ~ProgressSink() = default;
     // Create and show the window with the caption and position 0, range 0..100.
     virtual void open(const std::string& caption) = 0;
@@ -22,7 +22,7 @@ public:
 
 // A sink that shows nothing; pumping does nothing.
 class NullProgress final : public ProgressSink {
-public:
+  public:
     void open(const std::string&) override {}
     void setPosition(int) override {}
     void close() override {}

@@ -50,7 +50,8 @@ bool writeAllFd(LinkContext& ctx, int fd, const std::uint8_t* data, std::size_t 
     return true;
 }
 
-std::size_t readSomeFd(LinkContext& ctx, int fd, std::uint8_t* dst, std::size_t cap, int timeoutMs) {
+std::size_t readSomeFd(LinkContext& ctx, int fd, std::uint8_t* dst, std::size_t cap,
+                       int timeoutMs) {
     if (cap == 0) return 0;
     // Wait first, then read: a raw terminal reads 0 bytes when nothing is
     // there, which must not be taken for the end of the stream.

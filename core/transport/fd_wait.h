@@ -27,7 +27,7 @@ std::size_t readSomeFd(LinkContext& ctx, int fd, std::uint8_t* dst, std::size_t 
 
 // Owns a descriptor; closes it once.
 class Fd {
-public:
+  public:
     Fd() = default;
     explicit Fd(int fd) : fd_(fd) {}
     ~Fd() { reset(); }
@@ -45,7 +45,7 @@ public:
         fd_ = fd;
     }
 
-private:
+  private:
     int fd_ = -1;
 };
 

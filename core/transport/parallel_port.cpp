@@ -4,8 +4,8 @@
 #include <fcntl.h>
 #include <sys/file.h>
 
-#include "core/transport/fd_wait.h"
 #include "core/link/link_context.h"
+#include "core/transport/fd_wait.h"
 #include "core/transport/port.h"
 
 namespace m350 {
@@ -13,7 +13,7 @@ namespace m350 {
 namespace {
 
 class ParallelPort final : public Port {
-public:
+  public:
     explicit ParallelPort(LinkContext& ctx) : ctx_(ctx) {}
     ~ParallelPort() override { close(); }
 
@@ -32,21 +32,24 @@ public:
     std::size_t chunkSize() const override { return 0; }
 
     bool writeChunk(const std::uint8_t* data, std::size_t n) override {
-        int limit = ctx_.timeouts.comWriteConstantMs +
-                    ctx_.timeouts.comWritePerByteMs * static_cast<int>(std::min<std::size_t>(n, 1u << 20));
+        int limit =
+            ctx_.timeouts.comWriteConstantMs +
+            ctx_.timeouts.comWritePerByteMs * static_cast<int>(std::min<std::size_t>(n, 1u << 20));
         return writeAllFd(ctx_, fd_.get(), data, n, limit);
     }
 
     std::size_t refill(std::uint8_t*, std::size_t) override { return 0; }
     bool readable() const override { return false; }
 
-private:
+  private:
     LinkContext& ctx_;
     Fd fd_;
 };
 
 }  // namespace
 
-std::unique_ptr<Port> makeParallelPort(LinkContext& ctx) { return std::make_unique<ParallelPort>(ctx); }
+std::unique_ptr<Port> makeParallelPort(LinkContext& ctx) {
+    return std::make_unique<ParallelPort>(ctx);
+}
 
 }  // namespace m350

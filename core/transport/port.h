@@ -22,7 +22,7 @@ namespace m350 {
 struct LinkContext;
 
 class Port {
-public:
+  public:
     virtual ~Port() = default;
     virtual bool open() = 0;
     virtual void close() = 0;

@@ -4,11 +4,16 @@ namespace m350 {
 
 std::string_view interfaceAnnouncementName(int iface) {
     switch (iface) {
-        case kUsb: return "USB";
-        case kCom: return "COM";
-        case kLpt: return "LPT";
-        case kEthernet: return "NET";
-        default: return "";
+        case kUsb:
+            return "USB";
+        case kCom:
+            return "COM";
+        case kLpt:
+            return "LPT";
+        case kEthernet:
+            return "NET";
+        default:
+            return "";
     }
 }
 

@@ -9,7 +9,7 @@
 namespace m350 {
 
 class ReceiveRing {
-public:
+  public:
     static constexpr std::size_t kSize = 65536;
 
     void clear() { read_ = write_ = count_ = 0; }
@@ -20,7 +20,7 @@ public:
     std::size_t append(const std::uint8_t* data, std::size_t n);
     bool take(std::uint8_t& out);
 
-private:
+  private:
     std::array<std::uint8_t, kSize> buf_{};
     std::size_t read_ = 0;
     std::size_t write_ = 0;

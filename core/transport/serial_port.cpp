@@ -8,8 +8,8 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-#include "core/transport/fd_wait.h"
 #include "core/link/link_context.h"
+#include "core/transport/fd_wait.h"
 #include "core/transport/port.h"
 
 namespace m350 {
@@ -47,7 +47,7 @@ void applySerialLine(const SerialLine& line, termios& t) {
 namespace {
 
 class SerialPort final : public Port {
-public:
+  public:
     explicit SerialPort(LinkContext& ctx) : ctx_(ctx) {}
     ~SerialPort() override { close(); }
 
@@ -100,13 +100,15 @@ public:
         if (fd_.valid()) tcflush(fd_.get(), TCIOFLUSH);
     }
 
-private:
+  private:
     LinkContext& ctx_;
     Fd fd_;
 };
 
 }  // namespace
 
-std::unique_ptr<Port> makeSerialPort(LinkContext& ctx) { return std::make_unique<SerialPort>(ctx); }
+std::unique_ptr<Port> makeSerialPort(LinkContext& ctx) {
+    return std::make_unique<SerialPort>(ctx);
+}
 
 }  // namespace m350

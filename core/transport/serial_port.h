@@ -10,9 +10,9 @@ namespace m350 {
 
 struct SerialLine {
     speed_t speed;
-    tcflag_t cflagSet;    // CS7/CS8, PARENB, PARODD, CSTOPB, CRTSCTS
-    tcflag_t iflagSet;    // INPCK, IXON, IXOFF
-    bool raiseLines;      // RTS and DTR held on (or handed to the handshake)
+    tcflag_t cflagSet;  // CS7/CS8, PARENB, PARODD, CSTOPB, CRTSCTS
+    tcflag_t iflagSet;  // INPCK, IXON, IXOFF
+    bool raiseLines;    // RTS and DTR held on (or handed to the handshake)
 };
 
 // Maps the six list indexes to the line: parity checking on for odd only;

@@ -10,8 +10,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "core/transport/fd_wait.h"
 #include "core/link/link_context.h"
+#include "core/transport/fd_wait.h"
 #include "core/transport/port.h"
 
 namespace m350 {
@@ -19,7 +19,7 @@ namespace m350 {
 namespace {
 
 class TcpPort final : public Port {
-public:
+  public:
     explicit TcpPort(LinkContext& ctx) : ctx_(ctx) {}
     ~TcpPort() override { close(); }
 
@@ -52,9 +52,10 @@ public:
                           ctx_.timeouts.netReadMs);
     }
 
-private:
+  private:
     bool connectTo(const addrinfo* ai) {
-        Fd fd(::socket(ai->ai_family, ai->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, ai->ai_protocol));
+        Fd fd(::socket(ai->ai_family, ai->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
+                       ai->ai_protocol));
         if (!fd.valid()) return false;
         if (::connect(fd.get(), ai->ai_addr, ai->ai_addrlen) != 0) {
             if (errno != EINPROGRESS) return false;
@@ -62,7 +63,8 @@ private:
             if (re == 0) return false;
             int err = 0;
             socklen_t len = sizeof err;
-            if (::getsockopt(fd.get(), SOL_SOCKET, SO_ERROR, &err, &len) != 0 || err != 0) return false;
+            if (::getsockopt(fd.get(), SOL_SOCKET, SO_ERROR, &err, &len) != 0 || err != 0)
+                return false;
         }
         int one = 1;
         ::setsockopt(fd.get(), IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
@@ -84,6 +86,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Port> makeTcpPort(LinkContext& ctx) { return std::make_unique<TcpPort>(ctx); }
+std::unique_ptr<Port> makeTcpPort(LinkContext& ctx) {
+    return std::make_unique<TcpPort>(ctx);
+}
 
 }  // namespace m350

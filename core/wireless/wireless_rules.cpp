@@ -74,6 +74,8 @@ std::string ftpPathWithSlashes(std::string path) {
 
 // Link operation 33: the wireless module back to its factory settings. No
 // reply is read.
-int wirelessFactoryDefault(Link& link) { return sendCommand(link, "WLAN DEFAULT\r\n"); }
+int wirelessFactoryDefault(Link& link) {
+    return sendCommand(link, "WLAN DEFAULT\r\n");
+}
 
 }  // namespace m350

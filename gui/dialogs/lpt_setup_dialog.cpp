@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "gui/widgets/form_kit.h"
-#include "gui/language_apply.h"
 #include "gui/dialogs/rs232_setup_dialog.h"
+#include "gui/language_apply.h"
+#include "gui/widgets/form_kit.h"
 
 namespace m350::gui {
 
@@ -28,10 +28,10 @@ LptSetupDialog::LptSetupDialog(std::string& lptName, int language, QWidget* pare
     // Longer captions widen the buttons towards the list, which gives way.
     m350::gui::widenButtonToCaption(cancelButton_, true);
     setButton_->move(std::min(setButton_->x(), cancelButton_->x() - 5 - setButton_->width()),
-                    setButton_->y());
+                     setButton_->y());
     m350::gui::widenButtonToCaption(setButton_, true);
     lptCombo_->resize(std::min(lptCombo_->width(), setButton_->x() - 7 - lptCombo_->x()),
-                        lptCombo_->height());
+                      lptCombo_->height());
 }
 
 void LptSetupDialog::onSetClicked() {

@@ -1,11 +1,10 @@
 #include "gui/dialogs/net_setup_dialog.h"
 
-#include "gui/widgets/form_kit.h"
-#include "gui/prompter.h"
 #include "gui/language_apply.h"
+#include "gui/prompter.h"
+#include "gui/widgets/form_kit.h"
 
 namespace m350::gui {
-
 
 namespace {
 // The link's address field holds 63 characters and its terminator.
@@ -13,8 +12,8 @@ constexpr int kAddressChars = 63;
 constexpr int kIpColumn = 2;
 }  // namespace
 
-NetSetupDialog::NetSetupDialog(m350::NetAddress& record, int language, m350::gui::Prompter& prompter,
-                             QWidget* parent)
+NetSetupDialog::NetSetupDialog(m350::NetAddress& record, int language,
+                               m350::gui::Prompter& prompter, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       record_(record),

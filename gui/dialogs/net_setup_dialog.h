@@ -22,7 +22,7 @@ class NetSetupDialog : public QDialog {
     // Opening runs the discovery, proposes an address when none is set yet
     // and fills the edits from the record.
     NetSetupDialog(m350::NetAddress& record, int language, m350::gui::Prompter& prompter,
-                  QWidget* parent = nullptr);
+                   QWidget* parent = nullptr);
 
   public slots:
     void onExitClicked();

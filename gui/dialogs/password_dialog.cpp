@@ -4,8 +4,8 @@
 #include <QLayout>
 #include <QVBoxLayout>
 
-#include "gui/prompter.h"
 #include "gui/language_apply.h"
+#include "gui/prompter.h"
 
 namespace m350::gui {
 
@@ -20,8 +20,8 @@ QString passwordQText(const std::string& password) {
     return QString::fromLatin1(password.data(), static_cast<qsizetype>(password.size()));
 }
 
-PasswordDialog::PasswordDialog(const std::string& password, m350::gui::Prompter& prompter, int language,
-                             QWidget* parent)
+PasswordDialog::PasswordDialog(const std::string& password, m350::gui::Prompter& prompter,
+                               int language, QWidget* parent)
     : QDialog(parent, kNoBorderIcons), password_(password), prompter_(prompter) {
     setObjectName(QStringLiteral("TFormPassword"));
     setWindowTitle(QStringLiteral("Password"));

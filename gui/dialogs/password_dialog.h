@@ -18,7 +18,7 @@ class PasswordDialog : public QDialog {
   public:
     // password: the printer's password as read; prompter shows "Incorrect".
     PasswordDialog(const std::string& password, m350::gui::Prompter& prompter, int language,
-                  QWidget* parent = nullptr);
+                   QWidget* parent = nullptr);
 
     // True only after OK with the exact password.
     bool passed() const { return passed_; }

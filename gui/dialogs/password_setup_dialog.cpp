@@ -7,8 +7,8 @@
 
 #include "core/access/password.h"
 #include "gui/dialogs/password_dialog.h"
-#include "gui/prompter.h"
 #include "gui/language_apply.h"
+#include "gui/prompter.h"
 
 namespace m350::gui {
 
@@ -30,7 +30,7 @@ QLineEdit* newPlainEdit(QWidget* parent, const char* name) {
 }  // namespace
 
 PasswordSetupDialog::PasswordSetupDialog(std::string& password, m350::gui::Prompter& prompter,
-                                       int language, QWidget* parent)
+                                         int language, QWidget* parent)
     : QDialog(parent, kNoBorderIcons), password_(password), prompter_(prompter) {
     setObjectName(QStringLiteral("TFormPasswordSetup"));
     setWindowTitle(QStringLiteral("Password Setup"));

@@ -19,7 +19,7 @@ class PasswordSetupDialog : public QDialog {
     // password: in, the printer's password as read; out, the new password
     // once confirmed.
     PasswordSetupDialog(std::string& password, m350::gui::Prompter& prompter, int language,
-                       QWidget* parent = nullptr);
+                        QWidget* parent = nullptr);
 
     // True after OK with the right old password and a new one that can be sent.
     bool confirmed() const { return confirmed_; }

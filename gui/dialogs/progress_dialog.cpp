@@ -27,7 +27,9 @@ ProgressDialogSink::ProgressDialogSink(std::function<QSize()> screenSize)
 
 ProgressDialogSink::~ProgressDialogSink() = default;
 
-void ProgressDialog::setPosition(int position) { progressBar_->setValue(position); }
+void ProgressDialog::setPosition(int position) {
+    progressBar_->setValue(position);
+}
 
 void ProgressDialogSink::open(const std::string& caption) {
     // No parent: the main window is disabled while the window shows, and a

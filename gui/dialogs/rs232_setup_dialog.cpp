@@ -4,11 +4,10 @@
 #include <charconv>
 #include <cstring>
 
-#include "gui/widgets/form_kit.h"
 #include "gui/language_apply.h"
+#include "gui/widgets/form_kit.h"
 
 namespace m350::gui {
-
 
 int portItemIndex(const std::string& name, const char* prefix, int itemCount) {
     const std::size_t len = std::strlen(prefix);
@@ -49,10 +48,12 @@ Rs232SetupDialog::Rs232SetupDialog(m350::SerialSettings& record, int language, Q
     stopBitsLabel_ = newLabel(this, "LabelStopBits", "Stop Bit(s):", 8, row(4) + 4);
     stopBitCombo_ =
         newCombo(this, "ComboBoxStopBit", {"1", "1.5", "2"}, kListLeft, row(4), kListWidth);
-    hardwareHandshakeLabel_ = newLabel(this, "LabelHardwareS", "Hardware Handshaking:", 8, row(5) + 4);
+    hardwareHandshakeLabel_ =
+        newLabel(this, "LabelHardwareS", "Hardware Handshaking:", 8, row(5) + 4);
     hardwareHandshakeCombo_ =
         newCombo(this, "ComboBoxHdShak", {"None", "RTS", "RTS/CTS"}, kListLeft, row(5), kListWidth);
-    softwareHandshakeLabel_ = newLabel(this, "LabelSoftwareS", "Software Handshaking:", 8, row(6) + 4);
+    softwareHandshakeLabel_ =
+        newLabel(this, "LabelSoftwareS", "Software Handshaking:", 8, row(6) + 4);
     softwareHandshakeCombo_ =
         newCombo(this, "ComboBoxSWShak", {"None", "Xon/Xoff"}, kListLeft, row(6), kListWidth);
     setButton_ = newButton(this, "ButtonSet", "Set", 8, 184);
@@ -80,8 +81,8 @@ Rs232SetupDialog::Rs232SetupDialog(m350::SerialSettings& record, int language, Q
 void Rs232SetupDialog::fitToCaptions() {
     constexpr int kGap = 8;
     int labelsRight = 0;
-    for (QLabel* l : {comPortLabel_, baudRateLabel_, dataBitsLabel_, parityCheckLabel_, stopBitsLabel_,
-                      hardwareHandshakeLabel_, softwareHandshakeLabel_}) {
+    for (QLabel* l : {comPortLabel_, baudRateLabel_, dataBitsLabel_, parityCheckLabel_,
+                      stopBitsLabel_, hardwareHandshakeLabel_, softwareHandshakeLabel_}) {
         l->resize(std::max(l->width(), l->sizeHint().width()), l->height());
         labelsRight = std::max(labelsRight, l->x() + l->width());
     }

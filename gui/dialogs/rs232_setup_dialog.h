@@ -23,8 +23,8 @@ class Rs232SetupDialog : public QDialog {
   private:
     QLabel *comPortLabel_, *baudRateLabel_, *dataBitsLabel_, *parityCheckLabel_, *stopBitsLabel_,
         *hardwareHandshakeLabel_, *softwareHandshakeLabel_;
-    QComboBox *comPortCombo_, *baudRateCombo_, *dataBitCombo_, *parityCombo_,
-        *stopBitCombo_, *hardwareHandshakeCombo_, *softwareHandshakeCombo_;
+    QComboBox *comPortCombo_, *baudRateCombo_, *dataBitCombo_, *parityCombo_, *stopBitCombo_,
+        *hardwareHandshakeCombo_, *softwareHandshakeCombo_;
     QPushButton *setButton_, *cancelButton_;
 
     void fitToCaptions();

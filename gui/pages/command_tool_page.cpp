@@ -2,12 +2,11 @@
 
 #include <QTextEdit>
 
+#include "gui/app_context.h"
 #include "gui/widgets/form_kit.h"
 #include "gui/widgets/radio_group.h"
-#include "gui/app_context.h"
 
 namespace m350::gui {
-
 
 CommandToolPage::CommandToolPage(AppContext& app, QWidget* sheet) : QObject(sheet), app_(app) {
     setObjectName(QStringLiteral("CommandToolPage"));
@@ -17,8 +16,8 @@ CommandToolPage::CommandToolPage(AppContext& app, QWidget* sheet) : QObject(shee
     editor_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     QStringList buffers;
     for (int i = 1; i <= 12; ++i) buffers << QString::number(i);
-    selectRadio_ =
-        new m350::gui::RadioGroup(sheet, "RadioGroupSelect", "Editor", 604, 4, 105, 200, buffers, 2);
+    selectRadio_ = new m350::gui::RadioGroup(sheet, "RadioGroupSelect", "Editor", 604, 4, 105, 200,
+                                             buffers, 2);
     selectRadio_->setItemIndex(0);
     loadFileButton_ = newButton(sheet, "ButtonLoadFile", "Load", 604, 214, 105);
     saveFileButton_ = newButton(sheet, "ButtonSaveFile", "Save", 604, 245, 105);

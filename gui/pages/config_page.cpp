@@ -11,15 +11,15 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "gui/password_gate_prompt.h"
-#include "gui/widgets/radio_group.h"
-#include "gui/app_context.h"
-#include "gui/prompter.h"
-#include "gui/language_map.h"
-#include "core/link/link_operations.h"
-#include "gui/pages/config_binding.h"
 #include "core/config/config_file.h"
 #include "core/config/config_read.h"
+#include "core/link/link_operations.h"
+#include "gui/app_context.h"
+#include "gui/language_map.h"
+#include "gui/pages/config_binding.h"
+#include "gui/password_gate_prompt.h"
+#include "gui/prompter.h"
+#include "gui/widgets/radio_group.h"
 
 namespace m350::gui {
 
@@ -45,7 +45,7 @@ constexpr const char* kSecretBoxes[] = {"edtFtpUser", "edtFtpPswd", "EditWiFiKey
                                         "edtWiFiUsername", "edtWiFiPasswd"};
 
 const m350::gui::FileDialogRequest kDcfDialog{QString(), QStringLiteral("*.dcf (*.dcf)"), QString(),
-                                           QString(), QStringLiteral("dcf")};
+                                              QString(), QStringLiteral("dcf")};
 
 }  // namespace
 
@@ -171,15 +171,15 @@ ConfigPage::ConfigPage(AppContext& app, QGroupBox* group, RadioGroup& unit,
     buildFtpPage();
 
     connect(configTabs_, &QTabWidget::currentChanged, this, &ConfigPage::onConfigTabChanged);
-    connect(&unit_, &RadioGroup::itemIndexChanged, this,
-            &ConfigPage::onUnitClicked);
+    connect(&unit_, &RadioGroup::itemIndexChanged, this, &ConfigPage::onUnitClicked);
 }
 
 ConfigPage::~ConfigPage() = default;
 
 bool ConfigPage::isPage(const QWidget* w) const {
-    return w == group_ || w == tabSheet5_ || w == tabSheet6_ || w == tabSheet7_ || w == tabSheet8_ ||
-           w == tabSheet9_ || w == tabSheet11_ || w == ftpUpdateTab_ || w == tabSheet10_;
+    return w == group_ || w == tabSheet5_ || w == tabSheet6_ || w == tabSheet7_ ||
+           w == tabSheet8_ || w == tabSheet9_ || w == tabSheet11_ || w == ftpUpdateTab_ ||
+           w == tabSheet10_;
 }
 
 QWidget* ConfigPage::control(const QString& name) const {
@@ -259,7 +259,7 @@ bool ConfigPage::buildRecord(m350::ConfigRecord& record) {
     if (!error) return true;
     const QString control = fromText(error->control);
     app_.prompter().message(QStringLiteral("\"%1\" is not a valid number in \"%2\" (%3).")
-                                 .arg(fromBytes(error->text), boxCaption(control), control));
+                                .arg(fromBytes(error->text), boxCaption(control), control));
     if (QWidget* box = this->control(control); box && box->isVisible()) box->setFocus();
     return false;
 }
@@ -299,9 +299,8 @@ void ConfigPage::onConfigSetClicked() {
     // names back into the working record; other pages send no files.
     const m350::CertificatePaths files =
         page == m350::kPageWireless ? certificates_ : m350::CertificatePaths{};
-    app_.runStandard(m350::kOpWriteConfig, [&](m350::Link& l) {
-        return m350::writeConfig(l, working, page, files);
-    });
+    app_.runStandard(m350::kOpWriteConfig,
+                     [&](m350::Link& l) { return m350::writeConfig(l, working, page, files); });
     maskSecrets();
 }
 
@@ -326,7 +325,7 @@ void ConfigPage::onSaveClicked() {
     const auto result = m350::saveConfigFile(path.toStdString(), contents);
     if (result != m350::ConfigFileResult::kOk)
         app_.prompter().message(fromText(m350::configFileResultText(result)) +
-                                 QStringLiteral("\n") + path);
+                                QStringLiteral("\n") + path);
 }
 
 void ConfigPage::onLoadClicked() {

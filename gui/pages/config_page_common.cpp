@@ -5,9 +5,9 @@
 #include <QGroupBox>
 #include <QTabWidget>
 
+#include "core/config/config_record.h"
 #include "gui/pages/config_page.h"
 #include "gui/pages/config_page_kit.h"
-#include "core/config/config_record.h"
 
 namespace m350::gui {
 

@@ -10,10 +10,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "gui/app_context.h"
+#include "gui/pages/page_kit.h"
 #include "gui/widgets/form_kit.h"
 #include "gui/widgets/radio_group.h"
-#include "gui/pages/page_kit.h"
-#include "gui/app_context.h"
 
 namespace m350::gui {
 
@@ -27,7 +27,9 @@ using m350::gui::pagekit::named;
 const QStringList kDevices{"DRAM", "FLASH", "CARD"};
 constexpr int kFlash = 1;
 
-QGridLayout* pageGrid(QWidget* group) { return m350::gui::pagekit::grid(group, 10, 8); }
+QGridLayout* pageGrid(QWidget* group) {
+    return m350::gui::pagekit::grid(group, 10, 8);
+}
 
 }  // namespace
 
@@ -62,9 +64,9 @@ void FileManagerPage::buildDownloadGroup() {
     QGridLayout* grid = pageGrid(g);
     fileTypeLabel_ = caption(g, "LabelFileType", "File Type");
     fileTypeCombo_ = dropDown(g, "ComboBoxFileType",
-                                {"BMP", "PCX", "True Type Font", "Bitmap Font",
-                                 "Printer BASIC File", "Data File", "Firmware File", "TCF File"},
-                                0);
+                              {"BMP", "PCX", "True Type Font", "Bitmap Font", "Printer BASIC File",
+                               "Data File", "Firmware File", "TCF File"},
+                              0);
     browseButton_ = button(g, "ButtonBrowse", "Browse");
     fontViewButton_ = button(g, "ButtonFontView", "Font View");
     fileNameLabel_ = caption(g, "LabelFileName", "File Name");
@@ -105,8 +107,8 @@ void FileManagerPage::buildDownloadGroup() {
 void FileManagerPage::buildInfoGroup() {
     QGroupBox* g = fileInfoGroup_;
     QGridLayout* grid = pageGrid(g);
-    deviceRadio_ = new m350::gui::RadioGroup(
-        g, "RadioGroupDevice", QStringLiteral("Memory Device"), 0, 0, 200, 41, kDevices, 3);
+    deviceRadio_ = new m350::gui::RadioGroup(g, "RadioGroupDevice", QStringLiteral("Memory Device"),
+                                             0, 0, 200, 41, kDevices, 3);
     deviceRadio_->setItemIndex(kFlash);
     getButton_ = button(g, "ButtonGet", "Get");
     physicalSpaceLabel_ = caption(g, "LabelPhysicalSpace", "Physical Space");

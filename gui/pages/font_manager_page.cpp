@@ -11,10 +11,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "gui/widgets/form_kit.h"
-#include "gui/pages/page_kit.h"
-#include "gui/widgets/radio_group.h"
 #include "gui/app_context.h"
+#include "gui/pages/page_kit.h"
+#include "gui/widgets/form_kit.h"
+#include "gui/widgets/radio_group.h"
 
 namespace m350::gui {
 
@@ -39,7 +39,9 @@ QComboBox* dropDown(QWidget* parent, const char* name, const QStringList& items,
     return c;
 }
 
-QGridLayout* pageGrid(QWidget* group) { return m350::gui::pagekit::grid(group, 8, 6); }
+QGridLayout* pageGrid(QWidget* group) {
+    return m350::gui::pagekit::grid(group, 8, 6);
+}
 
 // A caption and its box in the next row of a two-column grid.
 void Row(QGridLayout* grid, QLabel* caption, QWidget* box) {
@@ -154,7 +156,7 @@ void FontManagerPage::buildStandardEncode() {
     QGridLayout* grid = pageGrid(g);
     fontMappingLabel_ = caption(g, "LabelFontMapping", "Font Mapping");
     sEncodeCombo_ = dropDown(g, "ComboBoxSEncode",
-                               {"Standard Mapping", "Full ASCII Mapping", "Customer Mapping"}, 0);
+                             {"Standard Mapping", "Full ASCII Mapping", "Customer Mapping"}, 0);
     // Its items are the same in every language: as wide as the longest.
     sEncodeCombo_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     startAsciiLabel_ = caption(g, "LabelStartAscii", "Character Start ASCII");

@@ -7,13 +7,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "gui/password_gate_prompt.h"
-#include "gui/prompter.h"
-#include "gui/app_context.h"
-#include "gui/pages/config_page.h"
 #include "core/link/link_operations.h"
 #include "core/wireless/wireless_rules.h"
+#include "gui/app_context.h"
+#include "gui/pages/config_page.h"
 #include "gui/pages/wireless_enable_rules.h"
+#include "gui/password_gate_prompt.h"
+#include "gui/prompter.h"
 
 namespace m350::gui {
 
@@ -59,7 +59,8 @@ WirelessPageRules::WirelessPageRules(AppContext& app, ConfigPage& page)
     for (const auto& [name, handler] : browsers)
         if (auto* b = find<QPushButton>(name)) connect(b, &QPushButton::clicked, this, handler);
     if (auto* b = find<QPushButton>("btnWirlessFactoryDef"))
-        connect(b, &QPushButton::clicked, this, &WirelessPageRules::onWirelessFactoryDefaultClicked);
+        connect(b, &QPushButton::clicked, this,
+                &WirelessPageRules::onWirelessFactoryDefaultClicked);
 
     for (const char* name : kSecretBoxes)
         if (auto* e = find<QLineEdit>(name)) e->installEventFilter(this);
@@ -203,8 +204,8 @@ WirelessPageRules* attachWirelessRules(AppContext& app, ConfigPage& page) {
 }
 
 bool wirelessKeyCheck(ConfigPage& page) {
-    auto* rules = page.findChild<WirelessPageRules*>(
-        QStringLiteral("WirelessPageRules"), Qt::FindDirectChildrenOnly);
+    auto* rules = page.findChild<WirelessPageRules*>(QStringLiteral("WirelessPageRules"),
+                                                     Qt::FindDirectChildrenOnly);
     return rules ? rules->wirelessKeyCheck() : true;
 }
 

@@ -5,11 +5,11 @@
 #include <cmath>
 #include <nlohmann/json.hpp>
 
-#include "ctl_test_support.h"
-#include "core/link/link_operations.h"
 #include "core/config/config_file.h"
 #include "core/config/config_read.h"
 #include "core/config/config_write.h"
+#include "core/link/link_operations.h"
+#include "ctl_test_support.h"
 
 namespace m350test {
 namespace {

@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <cstdlib>
 
-
 int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);

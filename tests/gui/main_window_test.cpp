@@ -1,5 +1,7 @@
 // The main window against a scripted printer: selectors, status bar, screen
 // fit, first contact, Get Status and the one-shot function buttons.
+#include "gui/main_window.h"
+
 #include <gtest/gtest.h>
 
 #include <QComboBox>
@@ -12,13 +14,12 @@
 #include <QTabWidget>
 #include <QTimer>
 
-#include "gui/widgets/radio_group.h"
 #include "control_named.h"
-#include "gui/main_window.h"
-#include "gui/pages/config_page.h"
-#include "scripted_prompter.h"
 #include "core/i18n/language_table.h"
 #include "gui/dialogs/rs232_setup_dialog.h"
+#include "gui/pages/config_page.h"
+#include "gui/widgets/radio_group.h"
+#include "scripted_prompter.h"
 #include "support/scripted_port.h"
 
 using namespace m350::gui;
@@ -374,11 +375,13 @@ TEST_F(MainWindowTest, OneShotFunctionButtonsSendTheirCommands) {
 
 TEST_F(MainWindowTest, ResetMarksTheWirelessStateUnknownEvenOnFailure) {
     MainWindow& w = make();
-    auto* mac = new QLineEdit(QStringLiteral("00:11:22:33:44:55"), m350test::controlNamed<QWidget>(w, "TabSheet9"));
+    auto* mac = new QLineEdit(QStringLiteral("00:11:22:33:44:55"),
+                              m350test::controlNamed<QWidget>(w, "TabSheet9"));
     mac->setObjectName(QStringLiteral("edtWiFiMac"));
     auto* def = new QPushButton(m350test::controlNamed<QWidget>(w, "TabSheet9"));
     def->setObjectName(QStringLiteral("btnWirlessFactoryDef"));
-    m350test::controlNamed<QTabWidget>(w, "PageControl2")->setCurrentWidget(m350test::controlNamed<QWidget>(w, "TabSheet9"));
+    m350test::controlNamed<QTabWidget>(w, "PageControl2")
+        ->setCurrentWidget(m350test::controlNamed<QWidget>(w, "TabSheet9"));
 
     resetPort();
     port->failOpen = true;

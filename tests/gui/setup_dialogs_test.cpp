@@ -6,11 +6,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "scripted_prompter.h"
 #include "control_named.h"
 #include "gui/dialogs/lpt_setup_dialog.h"
-#include "gui/dialogs/rs232_setup_dialog.h"
 #include "gui/dialogs/net_setup_dialog.h"
+#include "gui/dialogs/rs232_setup_dialog.h"
+#include "scripted_prompter.h"
 
 using namespace m350::gui;
 
@@ -74,7 +74,8 @@ TEST(Rs232Setup, AnUnknownPortNameIsKeptRatherThanTurnedIntoCom0) {
         m350::SerialSettings s;
         s.portName = name;
         Rs232SetupDialog d(s, 0);
-        EXPECT_EQ(m350test::controlNamed<QComboBox>(d, "ComboBoxComPort")->currentIndex(), -1) << name;
+        EXPECT_EQ(m350test::controlNamed<QComboBox>(d, "ComboBoxComPort")->currentIndex(), -1)
+            << name;
         m350test::controlNamed<QPushButton>(d, "ButtonSet")->click();
         EXPECT_EQ(s.portName, name);
     }

@@ -2,12 +2,12 @@
 // serial status text, the progress window and the password gate's decision.
 #include <gtest/gtest.h>
 
-#include "core/access/password_gate.h"
 #include "control_named.h"
-#include "gui/port_status_text.h"
-#include "gui/startup_options.h"
+#include "core/access/password_gate.h"
 #include "core/link/link_context.h"
 #include "gui/dialogs/progress_dialog.h"
+#include "gui/port_status_text.h"
+#include "gui/startup_options.h"
 
 using namespace m350::gui;
 
@@ -88,7 +88,8 @@ TEST(ProcessProgress, ShowsACentredWindowThatFollowsTheLink) {
     EXPECT_EQ(form->windowTitle(), "Communicating...");
     EXPECT_EQ(form->size(), QSize(241, 49));
     EXPECT_EQ(form->pos(), QPoint((1024 - 241) / 2, (768 - 49) / 2));
-    EXPECT_EQ(m350test::controlNamed<QProgressBar>(*form, "ProgressBar1")->geometry(), QRect(16, 16, 209, 17));
+    EXPECT_EQ(m350test::controlNamed<QProgressBar>(*form, "ProgressBar1")->geometry(),
+              QRect(16, 16, 209, 17));
     EXPECT_FALSE(form->windowFlags() & Qt::WindowCloseButtonHint);
     EXPECT_EQ(m350test::controlNamed<QProgressBar>(*form, "ProgressBar1")->value(), 3);
     m350::reportProgress(ctx, m350::kStepMode, 0);

@@ -13,7 +13,7 @@
 namespace m350test {
 
 inline m350::gui::MainWindowSeams testSeams(ScriptedPrompter& prompter, RecordingProgress& progress,
-                                 QSize screen = {1280, 1024}) {
+                                            QSize screen = {1280, 1024}) {
     m350::gui::MainWindowSeams seams;
     seams.prompter = &prompter;
     seams.screenSize = [screen] { return screen; };

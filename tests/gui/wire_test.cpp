@@ -7,8 +7,8 @@
 
 #include "gui/main_window.h"
 #include "scripted_prompter.h"
-#include "test_window.h"
 #include "support/sim_process.h"
+#include "test_window.h"
 
 using namespace m350::gui;
 
@@ -20,7 +20,7 @@ struct Window {
     std::unique_ptr<MainWindow> main;
     explicit Window(int port)
         : main(std::make_unique<MainWindow>(m350test::loopbackPrinter(port),
-                                           m350test::testSeams(prompter, progress))) {}
+                                            m350test::testSeams(prompter, progress))) {}
 };
 
 TEST(MainWindowWire, FirstContactThenGetStatus) {

@@ -1,7 +1,8 @@
 // Command lines change the simulated printer's settings; a later report shows them.
+#include "commands.h"
+
 #include <gtest/gtest.h>
 
-#include "commands.h"
 #include "printer.h"
 #include "session.h"
 
@@ -34,7 +35,7 @@ namespace {
 // Sends command lines as the utility formats them, then reads reports back the way
 // the configuration read asks for them.
 class RoundTrip : public ::testing::Test {
-protected:
+  protected:
     explicit RoundTrip(Profile profile = {}) : printer_(profile), session_(printer_, faults_) {}
 
     void send(const std::string& bytes) { session_.feed(bytes); }
@@ -237,7 +238,7 @@ TEST_F(RoundTrip, ClockAssignmentsAndFactoryDefault) {
 }
 
 class RoundTrip300 : public RoundTrip {
-protected:
+  protected:
     static Profile at300() {
         Profile p;
         p.dpi = 300;
@@ -254,7 +255,9 @@ TEST_F(RoundTrip300, LengthsUseTheResolution) {
     EXPECT_EQ(report("PAPERHEIGHT"), "590");
     send("SIZE 2.00,1.00\r\n");
     EXPECT_EQ(report("PAPERWIDTH"), "600");
-    send("\x02Kc" "LW0400;\r\r\n");
+    send(
+        "\x02Kc"
+        "LW0400;\r\r\n");
     EXPECT_EQ(report("DLABELWIDTH"), "1200");
 }
 
@@ -291,22 +294,105 @@ namespace m350::sim {
 namespace {
 
 TEST(Profiles, FullProfileAnswersEveryConfigurationKey) {
-    const char* keys[] = {
-        "DPI", "VERSION", "MILAGE", "CHECKSUM", "SPEED", "DENSITY", "DENSITYBASE", "PAPERWIDTH",
-        "PAPERHEIGHT", "SENSORMODE", "GAPSIZE", "GAPOFFSET", "PRINTOUT", "CUTTERPIECE",
-        "REFERENCEX", "REFERENCEY", "DIRCTION", "MIRROR", "OFFSET", "OFFSETBASE", "SHIFT",
-        "SHIFTBASE", "RIBBON", "CODEPAGE", "COUNTRY", "HEAD", "GAPINTEN", "BLINEINTEN",
-        "CONINTEN", "BAUDRATE", "DATABIT", "PARITY", "STOPBIT", "REPRINT", "SHIFTX", "SHIFTXBASE",
-        "EDITION", "ZDARKNESS", "ZSPEED", "ZPOSITION", "ZPRINTMODE", "ZLABELWIDTH", "ZCONTROL",
-        "ZFORMAT", "ZDELIMITER", "ZFEEDPOWERUP", "ZFEEDHEADCLOSE", "ZLABELTOP", "ZLABELSHIFT",
-        "DHEAT", "DSPEED", "DLABELWIDTH", "DPRESENTSENSOR", "DCUTTEREQUIPPED", "DCONTROLCODES",
-        "DCOLUMNOFFSET", "DROWOFFSET", "CUTCOUNTER", "MAXLENGTH", "RESETMILAGE",
-        "RESETCUTCOUNTER", "RIBBONSENSOR", "RIBBONENCODER", "AUTOTHRESHOLD", "ISBT", "BTPINCODE",
-        "BTNAME", "ISWIFI", "WIFISSID", "WIFIWPA", "WIFIKEYINDEX", "WIFIIP", "WIFIMASK",
-        "WIFIGATEWAY", "WIFIPRINTNAME", "WIFIFREQ", "WIFIROAMTRIG", "WIFIROAMDELTA", "WIFIRAWPORT",
-        "WIFISECUR", "WIFIEAP", "WIFIMAC", "WIFICIP", "WIFICMASK", "WIFICGATEWAY", "BTVERSION",
-        "BTLOCALMAC", "LANGUAGE", "CONFIGIP", "GATEWAY", "IPMASK", "LASTUSEDIP", "NETNAME",
-        "MACADDR", "DPHYSPACE", "DFREESPACE", "FPHYSPACE", "FFREESPACE", "CPHYSPACE"};
+    const char* keys[] = {"DPI",
+                          "VERSION",
+                          "MILAGE",
+                          "CHECKSUM",
+                          "SPEED",
+                          "DENSITY",
+                          "DENSITYBASE",
+                          "PAPERWIDTH",
+                          "PAPERHEIGHT",
+                          "SENSORMODE",
+                          "GAPSIZE",
+                          "GAPOFFSET",
+                          "PRINTOUT",
+                          "CUTTERPIECE",
+                          "REFERENCEX",
+                          "REFERENCEY",
+                          "DIRCTION",
+                          "MIRROR",
+                          "OFFSET",
+                          "OFFSETBASE",
+                          "SHIFT",
+                          "SHIFTBASE",
+                          "RIBBON",
+                          "CODEPAGE",
+                          "COUNTRY",
+                          "HEAD",
+                          "GAPINTEN",
+                          "BLINEINTEN",
+                          "CONINTEN",
+                          "BAUDRATE",
+                          "DATABIT",
+                          "PARITY",
+                          "STOPBIT",
+                          "REPRINT",
+                          "SHIFTX",
+                          "SHIFTXBASE",
+                          "EDITION",
+                          "ZDARKNESS",
+                          "ZSPEED",
+                          "ZPOSITION",
+                          "ZPRINTMODE",
+                          "ZLABELWIDTH",
+                          "ZCONTROL",
+                          "ZFORMAT",
+                          "ZDELIMITER",
+                          "ZFEEDPOWERUP",
+                          "ZFEEDHEADCLOSE",
+                          "ZLABELTOP",
+                          "ZLABELSHIFT",
+                          "DHEAT",
+                          "DSPEED",
+                          "DLABELWIDTH",
+                          "DPRESENTSENSOR",
+                          "DCUTTEREQUIPPED",
+                          "DCONTROLCODES",
+                          "DCOLUMNOFFSET",
+                          "DROWOFFSET",
+                          "CUTCOUNTER",
+                          "MAXLENGTH",
+                          "RESETMILAGE",
+                          "RESETCUTCOUNTER",
+                          "RIBBONSENSOR",
+                          "RIBBONENCODER",
+                          "AUTOTHRESHOLD",
+                          "ISBT",
+                          "BTPINCODE",
+                          "BTNAME",
+                          "ISWIFI",
+                          "WIFISSID",
+                          "WIFIWPA",
+                          "WIFIKEYINDEX",
+                          "WIFIIP",
+                          "WIFIMASK",
+                          "WIFIGATEWAY",
+                          "WIFIPRINTNAME",
+                          "WIFIFREQ",
+                          "WIFIROAMTRIG",
+                          "WIFIROAMDELTA",
+                          "WIFIRAWPORT",
+                          "WIFISECUR",
+                          "WIFIEAP",
+                          "WIFIMAC",
+                          "WIFICIP",
+                          "WIFICMASK",
+                          "WIFICGATEWAY",
+                          "BTVERSION",
+                          "BTLOCALMAC",
+                          "LANGUAGE",
+                          "CONFIGIP",
+                          "GATEWAY",
+                          "IPMASK",
+                          "LASTUSEDIP",
+                          "NETNAME",
+                          "MACADDR",
+                          "DPHYSPACE",
+                          "DFREESPACE",
+                          "FPHYSPACE",
+                          "FFREESPACE",
+                          "CPHYSPACE"};
     Printer p;
     for (const char* k : keys) {
         auto v = p.report(k);

@@ -1,11 +1,12 @@
 // The simulator's request parser and answers, fed directly with byte strings.
+#include "session.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "commands.h"
 #include "printer.h"
-#include "session.h"
 
 namespace m350::sim {
 namespace {
@@ -45,7 +46,8 @@ TEST(SessionFraming, RequestsSplitAnywhereGiveTheSameAnswers) {
     std::vector<Fault> none;
     Session s(p, none);
     std::string out = feedBytewise(s, "DIAGNOSTIC REPORT DPI\r\n\x1b!?\x1b!S\r\nOUT _SERIAL$\r\n");
-    EXPECT_EQ(out, std::string("{3|300}\x21\x01\x02\x03\x04\x0c\x06\x07\x08") + p.serial() + "\r\n");
+    EXPECT_EQ(out,
+              std::string("{3|300}\x21\x01\x02\x03\x04\x0c\x06\x07\x08") + p.serial() + "\r\n");
 }
 
 TEST(SessionFraming, FileListsEndWithTheEmptyFrame) {
@@ -62,7 +64,9 @@ TEST(SessionEscapes, OneShotRequestsAreRecordedWithoutAnswer) {
     Printer p;
     std::vector<Fault> none;
     Session s(p, none);
-    EXPECT_EQ(sent(s.feed("\x1b!R\x1b!C" "INITIALPRINTER\r\nSELFTEST\r\n")), "");
+    EXPECT_EQ(sent(s.feed("\x1b!R\x1b!C"
+                          "INITIALPRINTER\r\nSELFTEST\r\n")),
+              "");
     const auto& j = p.journal();
     ASSERT_GE(j.size(), 4u);
     EXPECT_EQ(j[0], "ESC !R");
@@ -89,7 +93,9 @@ TEST(SessionEscapes, EscZWithAndWithoutLineEnd) {
     EXPECT_EQ(p.journal().back(), "EXIT LINE MODE");
     // A query right after ESC Z is still answered.
     p.set("DPI", "203");
-    EXPECT_EQ(sent(s.feed("\x1bZ" "DIAGNOSTIC REPORT DPI\r\n")), "{3|203}");
+    EXPECT_EQ(sent(s.feed("\x1bZ"
+                          "DIAGNOSTIC REPORT DPI\r\n")),
+              "{3|203}");
 }
 
 TEST(SessionBinary, DownloadBytesAreNotTakenForCommands) {
@@ -322,11 +328,32 @@ namespace {
 
 TEST(SessionBounds, RandomInputNeverBreaksTheParser) {
     // Pieces of real requests mixed with noise, cut into random chunks.
-    const std::vector<std::string> pieces = {
-        "DIAGNOSTIC REPORT ", "DPI", "\r\n", "\x1b", "!", "?", "S", "Z", "DOWNLOAD F,\"A\",",
-        "12", ",", "DLCERT 1,\"c\",", "DUMP_TEXT SAVE 3,\"D\",", "DEBUG 4193,7,2\r\n", "\r",
-        "AT+GLN", "SET COM1 96,N,8,1", "WLAN EAP 1,2,\"", "\x10", "\x1eXA\x1e", "SIZE 1,",
-        "DIAGNOSTIC PASSWORD \"", "DIAGNOSTIC FILE \"", "\x02KZH", "~Kc", "LW99999999;"};
+    const std::vector<std::string> pieces = {"DIAGNOSTIC REPORT ",
+                                             "DPI",
+                                             "\r\n",
+                                             "\x1b",
+                                             "!",
+                                             "?",
+                                             "S",
+                                             "Z",
+                                             "DOWNLOAD F,\"A\",",
+                                             "12",
+                                             ",",
+                                             "DLCERT 1,\"c\",",
+                                             "DUMP_TEXT SAVE 3,\"D\",",
+                                             "DEBUG 4193,7,2\r\n",
+                                             "\r",
+                                             "AT+GLN",
+                                             "SET COM1 96,N,8,1",
+                                             "WLAN EAP 1,2,\"",
+                                             "\x10",
+                                             "\x1eXA\x1e",
+                                             "SIZE 1,",
+                                             "DIAGNOSTIC PASSWORD \"",
+                                             "DIAGNOSTIC FILE \"",
+                                             "\x02KZH",
+                                             "~Kc",
+                                             "LW99999999;"};
     std::uint32_t seed = 12345;
     auto next = [&seed] {
         seed = seed * 1664525u + 1013904223u;
@@ -340,8 +367,10 @@ TEST(SessionBounds, RandomInputNeverBreaksTheParser) {
         Session s(p, none);
         std::string input;
         for (int i = 0; i < 2000; ++i) {
-            if (next() % 3 == 0) input.push_back(static_cast<char>(next() & 0xff));
-            else input += pieces[next() % pieces.size()];
+            if (next() % 3 == 0)
+                input.push_back(static_cast<char>(next() & 0xff));
+            else
+                input += pieces[next() % pieces.size()];
         }
         std::size_t pos = 0;
         while (pos < input.size()) {

@@ -1,19 +1,18 @@
 // The simulator as a process: real TCP connections, a real pseudo-terminal and a
 // real FIFO, driven with plain sockets and file descriptors.
+#include "sim_process.h"
+
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <string>
-
-#include "sim_process.h"
 
 namespace {
 
@@ -77,15 +76,16 @@ std::string readBytes(int fd, std::size_t count, bool* closed = nullptr) {
     return got;
 }
 
-std::string query(const std::string& key) { return "DIAGNOSTIC REPORT " + key + "\r\n"; }
+std::string query(const std::string& key) {
+    return "DIAGNOSTIC REPORT " + key + "\r\n";
+}
 
 TEST(SimOverTcp, AnswersSetKeysStatusAndRecordsTheTranscript) {
     SimProcess sim({"--set", "SPEED=3.00", "--status-byte", "0x21", "--ext-status",
                     "0102030405060708", "--edition", "105"});
     ASSERT_TRUE(sim.ok()) << sim.error();
     const std::string request = "\r\nDIAGNOSTIC INTERFACE NET\r\n" + query("SPEED") +
-                                query("EDITION") + query("NOSUCHKEY") + "\x1b!?" +
-                                "\x1b!S\r\n";
+                                query("EDITION") + query("NOSUCHKEY") + "\x1b!?" + "\x1b!S\r\n";
     const std::string expected =
         std::string("{3|NET}{4|3.00}{3|105}{0|}\x21") + "\x01\x02\x03\x04\x05\x06\x07\x08";
     {
@@ -129,14 +129,14 @@ TEST(SimOverTcp, TranscriptLinesAreLowercaseHex) {
 }
 
 TEST(SimFaults, SilentBrokenEmptyGarbageAndSlowOverTcp) {
-    SimProcess sim({"--set", "SPEED=3.0", "--set", "DPI=203", "--fault", "silent:SPEED",
-                    "--fault", "broken-frame:DENSITY", "--fault", "empty:DPI", "--fault",
-                    "garbage:EDITION", "--fault", "slow:200:VERSION"});
+    SimProcess sim({"--set", "SPEED=3.0", "--set", "DPI=203", "--fault", "silent:SPEED", "--fault",
+                    "broken-frame:DENSITY", "--fault", "empty:DPI", "--fault", "garbage:EDITION",
+                    "--fault", "slow:200:VERSION"});
     ASSERT_TRUE(sim.ok()) << sim.error();
     Fd s(connectTcp(sim.tcpPort()));
     // Each faulty answer is followed by a good one, so nothing waits for silence.
-    ASSERT_TRUE(sendAll(s.fd, query("SPEED") + query("DENSITY") + query("DPI") +
-                                  query("EDITION") + query("VERSION") + query("SHIFT")));
+    ASSERT_TRUE(sendAll(s.fd, query("SPEED") + query("DENSITY") + query("DPI") + query("EDITION") +
+                                  query("VERSION") + query("SHIFT")));
     const std::string expected = "{5|ab{0|}{x|}{18|M350-203 V2.07 SIM}{1|0}";
     EXPECT_EQ(readBytes(s.fd, expected.size()), expected);
 }
@@ -244,11 +244,13 @@ TEST(SimProcessLifecycle, HelpNamesEveryOption) {
     char buf[4096];
     while (std::size_t n = std::fread(buf, 1, sizeof buf, f)) text.append(buf, n);
     EXPECT_EQ(::pclose(f), 0);
-    for (const char* opt : {"--tcp", "--pty", "--pty-link", "--parallel", "--ready-file",
-                            "--transcript", "--edition", "--dpi", "--bluetooth", "--wifi",
-                            "--profile", "--password", "--serial", "--set", "--status-byte",
-                            "--ext-status", "--fault", "--file", "--ext-module", "--scan-delay",
-                            "silent", "broken-frame", "drop", "slow:MS", "empty", "garbage"})
+    for (const char* opt :
+         {"--tcp",        "--pty",        "--pty-link", "--parallel",   "--ready-file",
+          "--transcript", "--edition",    "--dpi",      "--bluetooth",  "--wifi",
+          "--profile",    "--password",   "--serial",   "--set",        "--status-byte",
+          "--ext-status", "--fault",      "--file",     "--ext-module", "--scan-delay",
+          "silent",       "broken-frame", "drop",       "slow:MS",      "empty",
+          "garbage"})
         EXPECT_NE(text.find(opt), std::string::npos) << opt;
 }
 

@@ -37,7 +37,9 @@ ScriptedLink::ScriptedLink(std::vector<std::string> replies, int iface)
     ctx_.settings = &settings_;
     ctx_.sleep = [](int) {};
     auto state = state_;
-    ctx_.makePort = [state](m350::LinkContext&, int) { return std::make_unique<ScriptedPort>(state); };
+    ctx_.makePort = [state](m350::LinkContext&, int) {
+        return std::make_unique<ScriptedPort>(state);
+    };
     conn_ = std::make_unique<m350::Connection>(ctx_, iface);
     conn_->open();
 }

@@ -26,7 +26,7 @@ struct ScriptedPortState {
 };
 
 class ScriptedPort final : public m350::Port {
-public:
+  public:
     explicit ScriptedPort(std::shared_ptr<ScriptedPortState> s) : s_(std::move(s)) {}
     bool open() override;
     void close() override;
@@ -35,7 +35,7 @@ public:
     std::size_t refill(std::uint8_t* dst, std::size_t cap) override;
     bool readable() const override { return s_->readable; }
 
-private:
+  private:
     std::shared_ptr<ScriptedPortState> s_;
     bool open_ = false;
 };
@@ -43,14 +43,14 @@ private:
 // A context whose every interface is a scripted port, with instant pauses,
 // plus a connection already open on it.
 class ScriptedLink {
-public:
+  public:
     explicit ScriptedLink(std::vector<std::string> replies, int iface = m350::kCom);
     m350::Connection& conn() { return *conn_; }
     m350::LinkContext& ctx() { return ctx_; }
     ScriptedPortState& port() { return *state_; }
     std::string written() const;
 
-private:
+  private:
     std::shared_ptr<ScriptedPortState> state_;
     m350::PortSettings settings_;
     m350::LinkContext ctx_;
@@ -59,7 +59,7 @@ private:
 
 // Records what the link asks of the progress window.
 class RecordingProgress final : public m350::ProgressSink {
-public:
+  public:
     std::vector<std::string> calls;
     void open(const std::string& caption) override { calls.push_back("open " + caption); }
     void setPosition(int p) override { calls.push_back("pos " + std::to_string(p)); }

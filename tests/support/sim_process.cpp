@@ -31,7 +31,9 @@ std::string readFile(const std::string& path) {
     return ss.str();
 }
 
-void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void sleepMs(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 }  // namespace
 
@@ -56,7 +58,9 @@ SimProcess::SimProcess(std::vector<std::string> extraArgs, bool pty) {
     start(o);
 }
 
-SimProcess::SimProcess(const Options& options) { start(options); }
+SimProcess::SimProcess(const Options& options) {
+    start(options);
+}
 
 void SimProcess::start(const Options& options) {
     const char* tmp = std::getenv("TMPDIR");
@@ -71,8 +75,8 @@ void SimProcess::start(const Options& options) {
     const std::string ready = dir_ + "/ready.txt";
     const std::string log = dir_ + "/sim.log";
 
-    std::vector<std::string> args = {M350_SIM_PATH, "--tcp", "127.0.0.1:0", "--ready-file", ready,
-                                     "--transcript", transcriptPath()};
+    std::vector<std::string> args = {M350_SIM_PATH, "--tcp",        "127.0.0.1:0",   "--ready-file",
+                                     ready,         "--transcript", transcriptPath()};
     if (options.pty) {
         args.push_back("--pty");
         args.push_back("--pty-link");
@@ -204,10 +208,14 @@ std::vector<SimProcess::Connection> SimProcess::transcript() const {
             it = index.find(id);
         }
         Connection& c = out[it->second];
-        if (what == "OPEN") c.kind = detail;
-        else if (what == "RX") c.rx += decodeHex(detail);
-        else if (what == "TX") c.tx += decodeHex(detail);
-        else if (what == "CLOSE") c.closed = true;
+        if (what == "OPEN")
+            c.kind = detail;
+        else if (what == "RX")
+            c.rx += decodeHex(detail);
+        else if (what == "TX")
+            c.tx += decodeHex(detail);
+        else if (what == "CLOSE")
+            c.closed = true;
     }
     return out;
 }

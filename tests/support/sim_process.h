@@ -7,14 +7,15 @@
 // and adds tests/support/sim_process.cpp to its sources.
 #pragma once
 
-#include <string>
 #include <sys/types.h>
+
+#include <string>
 #include <vector>
 
 namespace m350test {
 
 class SimProcess {
-public:
+  public:
     // One connection of the simulator's transcript.
     struct Connection {
         int id = 0;
@@ -43,7 +44,7 @@ public:
     const std::string& error() const { return error_; }
 
     int tcpPort() const { return tcpPort_; }
-    std::string ptyPath() const { return ptyPath_; }       // empty unless asked for
+    std::string ptyPath() const { return ptyPath_; }            // empty unless asked for
     std::string parallelPath() const { return parallelPath_; }  // empty unless asked for
     std::string transcriptPath() const { return dir_ + "/transcript.txt"; }
 
@@ -72,7 +73,7 @@ public:
     void stop();
     bool running() const { return pid_ > 0; }
 
-private:
+  private:
     void start(const Options& options);
 
     pid_t pid_ = -1;

@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <initializer_list>
 
-#include "core/link/link_operations.h"
 #include "core/config/config_read.h"
+#include "core/link/link_operations.h"
 #include "support/scripted_port.h"
 #include "support/sim_process.h"
 
@@ -45,7 +45,9 @@ ReadRun readFromSim(std::vector<std::string> args, int readLimitMs = 3000,
     ctx.sleep = [](int) {};
     ctx.progress = progress;
     ctx.timeouts.netReadMs = readLimitMs;
-    run.result = m350::runOperation(ctx, kOpReadConfig, iface, [&](m350::Link& l) { return m350::readConfig(l, run.record); }, extra == 1);
+    run.result = m350::runOperation(
+        ctx, kOpReadConfig, iface, [&](m350::Link& l) { return m350::readConfig(l, run.record); },
+        extra == 1);
     sim.waitForClosed(1);
     auto conns = sim.transcript();
     if (conns.empty()) return run;
@@ -399,7 +401,10 @@ TEST(ConfigRead, RefusedOnTheParallelPortAndWrappedInProgressOnRequest) {
     m350test::ScriptedLink lpt({});
     const int opens = lpt.port().opens;
     ConfigRecord r;
-    EXPECT_EQ(m350::runOperation(lpt.ctx(), kOpReadConfig, kLpt, [&](m350::Link& l) { return m350::readConfig(l, r); }, true), kReceiveError);
+    EXPECT_EQ(m350::runOperation(
+                  lpt.ctx(), kOpReadConfig, kLpt,
+                  [&](m350::Link& l) { return m350::readConfig(l, r); }, true),
+              kReceiveError);
     EXPECT_EQ(lpt.port().opens, opens) << "nothing opened on LPT";
 
     m350test::RecordingProgress progress;

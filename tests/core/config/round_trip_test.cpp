@@ -2,11 +2,11 @@
 // what was written (within the printer's own rounding).
 #include <gtest/gtest.h>
 
-#include "core/link/link_operations.h"
+#include "core/config/config_read.h"
 #include "core/config/config_record.h"
 #include "core/config/config_write.h"
+#include "core/link/link_operations.h"
 #include "support/sim_process.h"
-#include "core/config/config_read.h"
 
 using namespace m350;
 using F = m350::Field;
@@ -24,10 +24,12 @@ class SimPrinter {
     bool ok() const { return sim_.ok(); }
     int read(ConfigRecord& r) {
         r.reset();
-        return m350::runOperation(ctx_, kOpReadConfig, kEthernet, [&](m350::Link& l) { return m350::readConfig(l, r); });
+        return m350::runOperation(ctx_, kOpReadConfig, kEthernet,
+                                  [&](m350::Link& l) { return m350::readConfig(l, r); });
     }
     int write(const ConfigRecord& r, int page) {
-        return m350::runOperation(ctx_, kOpWriteConfig, kEthernet, [&](m350::Link& l) { return m350::writeConfig(l, r, page); });
+        return m350::runOperation(ctx_, kOpWriteConfig, kEthernet,
+                                  [&](m350::Link& l) { return m350::writeConfig(l, r, page); });
     }
 
   private:

@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/link/link_operations.h"
 #include "core/config/config_write.h"
+#include "core/link/link_operations.h"
 #include "support/scripted_port.h"
 
 using namespace m350;
@@ -285,9 +285,10 @@ TEST(ConfigWrite, CertificateBlocksGoOutWhole) {
 
     // Through the link: the big block is one write of exactly header + bytes.
     m350test::ScriptedLink link({});
-    ASSERT_EQ(m350::runOperation(link.ctx(), kOpWriteConfig, kCom,
-                                 [&](m350::Link& l) { return writeConfig(l, r, kPageWireless, certs); }),
-              kOk);
+    ASSERT_EQ(
+        m350::runOperation(link.ctx(), kOpWriteConfig, kCom,
+                           [&](m350::Link& l) { return writeConfig(l, r, kPageWireless, certs); }),
+        kOk);
     EXPECT_NE(link.written().find("DLCERT 1,\"ca.pem\",20000," + big + "DLCERT 2"),
               std::string::npos);
     std::filesystem::remove_all(dir);
@@ -320,20 +321,29 @@ TEST(ConfigWrite, OperationFourSendsThePageNamedByExtra) {
 
     m350test::ScriptedLink rs232({});
     const int opensBefore = rs232.port().opens;
-    ASSERT_EQ(m350::runOperation(rs232.ctx(), kOpWriteConfig, kCom, [&](m350::Link& l) { return m350::writeConfig(l, r, kPageRs232); }), kOk);
+    ASSERT_EQ(
+        m350::runOperation(rs232.ctx(), kOpWriteConfig, kCom,
+                           [&](m350::Link& l) { return m350::writeConfig(l, r, kPageRs232); }),
+        kOk);
     EXPECT_EQ(rs232.written(), "SET COM1 96,N,8,1\r\n");
     EXPECT_EQ(rs232.port().opens, opensBefore + 1);
 
     m350test::ScriptedLink beyond({});
-    ASSERT_EQ(m350::runOperation(beyond.ctx(), kOpWriteConfig, kLpt, [&](m350::Link& l) { return m350::writeConfig(l, r, 7); }), kOk);
+    ASSERT_EQ(m350::runOperation(beyond.ctx(), kOpWriteConfig, kLpt,
+                                 [&](m350::Link& l) { return m350::writeConfig(l, r, 7); }),
+              kOk);
     EXPECT_EQ(beyond.written(), "") << "pages above 6 send nothing";
 
     m350test::ScriptedLink failing({});
     failing.port().failWrites = true;
-    EXPECT_EQ(m350::runOperation(failing.ctx(), kOpWriteConfig, kCom, [&](m350::Link& l) { return m350::writeConfig(l, r, kPageCommon); }),
-              kTransmitError);
+    EXPECT_EQ(
+        m350::runOperation(failing.ctx(), kOpWriteConfig, kCom,
+                           [&](m350::Link& l) { return m350::writeConfig(l, r, kPageCommon); }),
+        kTransmitError);
     m350test::ScriptedLink closed({});
     closed.port().failOpen = true;
-    EXPECT_EQ(m350::runOperation(closed.ctx(), kOpWriteConfig, kCom, [&](m350::Link& l) { return m350::writeConfig(l, r, kPageCommon); }),
-              kPortOpenError);
+    EXPECT_EQ(
+        m350::runOperation(closed.ctx(), kOpWriteConfig, kCom,
+                           [&](m350::Link& l) { return m350::writeConfig(l, r, kPageCommon); }),
+        kPortOpenError);
 }

@@ -1,9 +1,10 @@
+#include "core/i18n/language_detect.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
 #include <string>
 
-#include "core/i18n/language_detect.h"
 #include "core/i18n/language_table.h"
 
 namespace {

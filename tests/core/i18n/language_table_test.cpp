@@ -1,3 +1,5 @@
+#include "core/i18n/language_table.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -6,8 +8,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "core/i18n/language_table.h"
 
 namespace {
 
@@ -132,6 +132,5 @@ TEST(LanguageTable, CharsetsAndCurrentLanguage) {
     m350::setCurrentLanguage(-1);
     EXPECT_EQ(m350::currentLanguage(), m350::kLangEnglish);
 }
-
 
 }  // namespace

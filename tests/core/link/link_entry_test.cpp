@@ -2,12 +2,12 @@
 // bytes of the one-shot operations, on a scripted port.
 #include <gtest/gtest.h>
 
-#include "core/link/link_operations.h"
-#include "core/printer/status.h"
-#include "support/scripted_port.h"
 #include "core/config/config_read.h"
 #include "core/files/raw_send.h"
+#include "core/link/link_operations.h"
 #include "core/printer/maintenance.h"
+#include "core/printer/status.h"
+#include "support/scripted_port.h"
 
 using namespace m350;
 using m350test::RecordingProgress;
@@ -27,7 +27,9 @@ struct Rig {
         ctx.progress = &progress;
         ctx.sleep = [this](int ms) { pauses.push_back(ms); };
         auto s = state;
-        ctx.makePort = [s](LinkContext&, int) { return std::make_unique<m350test::ScriptedPort>(s); };
+        ctx.makePort = [s](LinkContext&, int) {
+            return std::make_unique<m350test::ScriptedPort>(s);
+        };
     }
     std::string written() const {
         std::string all;
@@ -41,7 +43,9 @@ struct Rig {
 TEST(LinkEntry, ReadsAreRefusedOnTheParallelPortWithoutOpening) {
     Rig rig;
     StatusFlags flags{};
-    EXPECT_EQ(m350::runOperation(rig.ctx, kOpStatus, kLpt, [&](m350::Link& l) { return m350::readStatus(l, flags); }), kReceiveError);
+    EXPECT_EQ(m350::runOperation(rig.ctx, kOpStatus, kLpt,
+                                 [&](m350::Link& l) { return m350::readStatus(l, flags); }),
+              kReceiveError);
     ConfigRecord record;
     EXPECT_EQ(m350::runOperation(rig.ctx, kOpReadConfig, kLpt,
                                  [&](m350::Link& l) { return m350::readConfig(l, record); }),
@@ -91,8 +95,12 @@ TEST(LinkEntry, OneShotCommandsSendExactlyTheirBytesAndClose) {
 TEST(LinkEntry, EmulationSwitchSendsTwoBytesByFlag) {
     Rig off, on;
     std::int32_t zero = 0, one = 7;
-    EXPECT_EQ(m350::runOperation(off.ctx, kOpEmulationSwitch, kCom, [&](m350::Link& l) { return m350::switchEmulation(l, zero); }), kOk);
-    EXPECT_EQ(m350::runOperation(on.ctx, kOpEmulationSwitch, kCom, [&](m350::Link& l) { return m350::switchEmulation(l, one); }), kOk);
+    EXPECT_EQ(m350::runOperation(off.ctx, kOpEmulationSwitch, kCom,
+                                 [&](m350::Link& l) { return m350::switchEmulation(l, zero); }),
+              kOk);
+    EXPECT_EQ(m350::runOperation(on.ctx, kOpEmulationSwitch, kCom,
+                                 [&](m350::Link& l) { return m350::switchEmulation(l, one); }),
+              kOk);
     EXPECT_EQ(off.written(), "\x1BZ");
     EXPECT_EQ(on.written(), "\x1BY");
 }
@@ -100,8 +108,10 @@ TEST(LinkEntry, EmulationSwitchSendsTwoBytesByFlag) {
 TEST(LinkEntry, OpenAndWriteFailuresGiveTheirCodesAndStillClose) {
     Rig closed;
     closed.state->failOpen = true;
-    EXPECT_EQ(m350::runOperation(closed.ctx, kOpSelfTest, kCom, m350::printSelfTest), kPortOpenError);
-    EXPECT_EQ(m350::runOperation(closed.ctx, kOpConnectionTest, kCom, m350::testConnection), kPortOpenError);
+    EXPECT_EQ(m350::runOperation(closed.ctx, kOpSelfTest, kCom, m350::printSelfTest),
+              kPortOpenError);
+    EXPECT_EQ(m350::runOperation(closed.ctx, kOpConnectionTest, kCom, m350::testConnection),
+              kPortOpenError);
 
     Rig stalled;
     stalled.state->failWrites = true;
@@ -136,36 +146,51 @@ TEST(LinkEntry, StatusFlagsAndTheirWord) {
         Rig rig;
         rig.state->replies = {c.reply};
         StatusFlags flags{};
-        ASSERT_EQ(m350::runOperation(rig.ctx, kOpStatus, kCom, [&](m350::Link& l) { return m350::readStatus(l, flags); }), kOk);
+        ASSERT_EQ(m350::runOperation(rig.ctx, kOpStatus, kCom,
+                                     [&](m350::Link& l) { return m350::readStatus(l, flags); }),
+                  kOk);
         EXPECT_EQ(statusTextKeyFor(flags), c.key) << int(c.reply[0]);
         EXPECT_EQ(rig.written(), std::string("\x1B!?\x1B!S\r\n"));
     }
     Rig mute;
     StatusFlags flags{};
-    EXPECT_EQ(m350::runOperation(mute.ctx, kOpStatus, kCom, [&](m350::Link& l) { return m350::readStatus(l, flags); }), kReceiveError);
+    EXPECT_EQ(m350::runOperation(mute.ctx, kOpStatus, kCom,
+                                 [&](m350::Link& l) { return m350::readStatus(l, flags); }),
+              kReceiveError);
     EXPECT_EQ(mute.written(), "\x1B!?");
 }
 
 TEST(LinkProgress, ChunksAndPercentsOfAWrite) {
     Rig rig;
     std::string data(130, 'x');
-    ASSERT_EQ(m350::runOperation(rig.ctx, kOpRawSend, kUsb, [&](m350::Link& l) { return m350::sendRaw(l, std::string_view(data.data(), 130)); }), kOk);
+    ASSERT_EQ(m350::runOperation(rig.ctx, kOpRawSend, kUsb,
+                                 [&](m350::Link& l) {
+                                     return m350::sendRaw(l, std::string_view(data.data(), 130));
+                                 }),
+              kOk);
     ASSERT_EQ(rig.state->chunks.size(), 3u);
     EXPECT_EQ(rig.state->chunks[2].size(), 2u);
-    std::vector<std::string> want = {"open Communicating...", "pos 3", "pos 49", "pos 98",
-                                     "pos 100", "pos 100", "close"};
+    std::vector<std::string> want = {
+        "open Communicating...", "pos 3", "pos 49", "pos 98", "pos 100", "pos 100", "close"};
     EXPECT_EQ(rig.progress.calls, want);
     EXPECT_EQ(rig.pauses, std::vector<int>{200});
 
     Rig net;
     net.state->chunkSize = 512;
     std::string big(1200, 'y');
-    ASSERT_EQ(m350::runOperation(net.ctx, kOpRawSend, kEthernet, [&](m350::Link& l) { return m350::sendRaw(l, std::string_view(big.data(), 1200)); }), kOk);
+    ASSERT_EQ(m350::runOperation(net.ctx, kOpRawSend, kEthernet,
+                                 [&](m350::Link& l) {
+                                     return m350::sendRaw(l, std::string_view(big.data(), 1200));
+                                 }),
+              kOk);
     ASSERT_EQ(net.state->chunks.size(), 3u);
     EXPECT_EQ(net.state->chunks[2].size(), 176u);
 
     Rig empty;
-    ASSERT_EQ(m350::runOperation(empty.ctx, kOpRawSend, kCom, [&](m350::Link& l) { return m350::sendRaw(l, std::string_view()); }), kOk);
+    ASSERT_EQ(
+        m350::runOperation(empty.ctx, kOpRawSend, kCom,
+                           [&](m350::Link& l) { return m350::sendRaw(l, std::string_view()); }),
+        kOk);
     EXPECT_TRUE(empty.state->chunks.empty());
 }
 

@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "core/files/raw_send.h"
 #include "core/link/connection.h"
 #include "core/link/link_operations.h"
+#include "core/printer/maintenance.h"
 #include "core/printer/status.h"
 #include "support/scripted_port.h"
 #include "support/sim_process.h"
-#include "core/files/raw_send.h"
-#include "core/printer/maintenance.h"
 
 using namespace m350;
 using m350test::SimProcess;
@@ -22,7 +22,8 @@ struct NetRig {
     LinkContext ctx;
     m350test::RecordingProgress progress;
 
-    explicit NetRig(std::vector<std::string> args = {}, bool pty = false) : sim(std::move(args), pty) {
+    explicit NetRig(std::vector<std::string> args = {}, bool pty = false)
+        : sim(std::move(args), pty) {
         settings.net = {"127.0.0.1", sim.tcpPort()};
         ctx.settings = &settings;
         ctx.progress = &progress;
@@ -51,7 +52,9 @@ TEST(Wire, GetStatusBytesAndWordsFromTheSimulator) {
     NetRig rig({"--status-byte", "8", "--ext-status", "000000000c000000"});
     ASSERT_TRUE(rig.sim.ok()) << rig.sim.error();
     StatusFlags flags{};
-    ASSERT_EQ(m350::runOperation(rig.ctx, kOpStatus, kEthernet, [&](m350::Link& l) { return m350::readStatus(l, flags); }), kOk);
+    ASSERT_EQ(m350::runOperation(rig.ctx, kOpStatus, kEthernet,
+                                 [&](m350::Link& l) { return m350::readStatus(l, flags); }),
+              kOk);
     EXPECT_EQ(statusTextKeyFor(flags), kKeyRibbonEncoderErr);
     ASSERT_TRUE(rig.sim.waitForClosed(1));
     EXPECT_EQ(rig.sim.transcript()[0].rx, "\x1B!?\x1B!S\r\n");
@@ -61,9 +64,13 @@ TEST(Wire, TcpWritesGoInChunksOf512WithTheirPercents) {
     NetRig rig;
     ASSERT_TRUE(rig.sim.ok()) << rig.sim.error();
     std::string data(1000, 'd');
-    ASSERT_EQ(m350::runOperation(rig.ctx, kOpRawSend, kEthernet, [&](m350::Link& l) { return m350::sendRaw(l, std::string_view(data.data(), 1000)); }), kOk);
-    std::vector<std::string> want = {"open Communicating...", "pos 3", "pos 51", "pos 100",
-                                     "pos 100", "pos 100", "close"};
+    ASSERT_EQ(m350::runOperation(rig.ctx, kOpRawSend, kEthernet,
+                                 [&](m350::Link& l) {
+                                     return m350::sendRaw(l, std::string_view(data.data(), 1000));
+                                 }),
+              kOk);
+    std::vector<std::string> want = {
+        "open Communicating...", "pos 3", "pos 51", "pos 100", "pos 100", "pos 100", "close"};
     EXPECT_EQ(rig.progress.calls, want);
     ASSERT_TRUE(rig.sim.waitForClosed(1));
     EXPECT_EQ(rig.sim.transcript()[0].rx, data);
@@ -82,7 +89,9 @@ TEST(Wire, MisbehavingPrintersFailTheReadWithinItsLimit) {
     NetRig mute({"--fault", "silent:status"});
     mute.ctx.timeouts.netReadMs = 300;
     StatusFlags flags{};
-    EXPECT_EQ(m350::runOperation(mute.ctx, kOpStatus, kEthernet, [&](m350::Link& l) { return m350::readStatus(l, flags); }), kReceiveError);
+    EXPECT_EQ(m350::runOperation(mute.ctx, kOpStatus, kEthernet,
+                                 [&](m350::Link& l) { return m350::readStatus(l, flags); }),
+              kReceiveError);
 }
 
 TEST(Wire, ReportQueryAnsweredFromTheSimulatorState) {
@@ -96,7 +105,8 @@ TEST(Wire, ReportQueryAnsweredFromTheSimulatorState) {
     EXPECT_EQ(payload, "203");
     c.close();
     ASSERT_TRUE(rig.sim.waitForClosed(1));
-    EXPECT_EQ(rig.sim.transcript()[0].rx, "\r\nDIAGNOSTIC INTERFACE NET\r\nDIAGNOSTIC REPORT DPI\r\n");
+    EXPECT_EQ(rig.sim.transcript()[0].rx,
+              "\r\nDIAGNOSTIC INTERFACE NET\r\nDIAGNOSTIC REPORT DPI\r\n");
 }
 
 TEST(Wire, SerialLinkOverTheSimulatorsPseudoTerminal) {
@@ -106,10 +116,16 @@ TEST(Wire, SerialLinkOverTheSimulatorsPseudoTerminal) {
     setenv("M350_COM5", rig.sim.ptyPath().c_str(), 1);
     rig.settings.serial.portName = "COM5";
     StatusFlags flags{};
-    ASSERT_EQ(m350::runOperation(rig.ctx, kOpStatus, kCom, [&](m350::Link& l) { return m350::readStatus(l, flags); }), kOk);
+    ASSERT_EQ(m350::runOperation(rig.ctx, kOpStatus, kCom,
+                                 [&](m350::Link& l) { return m350::readStatus(l, flags); }),
+              kOk);
     EXPECT_EQ(statusTextKeyFor(flags), kKeyPause);
     std::string data(130, 's');
-    ASSERT_EQ(m350::runOperation(rig.ctx, kOpRawSend, kCom, [&](m350::Link& l) { return m350::sendRaw(l, std::string_view(data.data(), 130)); }), kOk);
+    ASSERT_EQ(m350::runOperation(rig.ctx, kOpRawSend, kCom,
+                                 [&](m350::Link& l) {
+                                     return m350::sendRaw(l, std::string_view(data.data(), 130));
+                                 }),
+              kOk);
     ASSERT_EQ(m350::runOperation(rig.ctx, kOpExitLineMode, kCom, m350::exitLineMode), kOk);
     std::string all;
     for (int i = 0; i < 50 && all.find("\x1BZ\r\n") == std::string::npos; ++i) {

@@ -15,14 +15,14 @@
 #include <filesystem>
 #include <thread>
 
-#include "core/link/connection.h"
-#include "core/link/link_operations.h"
-#include "core/transport/serial_port.h"
-#include "core/printer/status.h"
-#include "support/scripted_port.h"
 #include "core/access/password.h"
 #include "core/files/raw_send.h"
+#include "core/link/connection.h"
+#include "core/link/link_operations.h"
 #include "core/printer/maintenance.h"
+#include "core/printer/status.h"
+#include "core/transport/serial_port.h"
+#include "support/scripted_port.h"
 
 using namespace m350;
 
@@ -81,7 +81,7 @@ struct LinkRig {
 };
 
 class Listener {
-public:
+  public:
     Listener() {
         fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in a{};
@@ -97,7 +97,7 @@ public:
     int port() const { return port_; }
     int accept() { return ::accept(fd_, nullptr, nullptr); }
 
-private:
+  private:
     int fd_;
     int port_ = 0;
 };
@@ -115,7 +115,8 @@ TEST(SerialLine, IndexesMapToTheLineSettings) {
     EXPECT_EQ(d.iflagSet, 0u);
 
     s.parity = 1;  // odd: checked
-    EXPECT_EQ(serialLineFor(s).cflagSet & (PARENB | PARODD), static_cast<tcflag_t>(PARENB | PARODD));
+    EXPECT_EQ(serialLineFor(s).cflagSet & (PARENB | PARODD),
+              static_cast<tcflag_t>(PARENB | PARODD));
     EXPECT_TRUE(serialLineFor(s).iflagSet & INPCK);
     s.parity = 2;  // even: generated, not checked
     EXPECT_EQ(serialLineFor(s).cflagSet & (PARENB | PARODD), static_cast<tcflag_t>(PARENB));
@@ -170,14 +171,20 @@ TEST(SerialPort, StatusOverAPseudoTerminalInSixtyFourByteChunks) {
         ::write(pty.master, "\0\0\0\0\x04\0\0\0", 8);
     });
     StatusFlags flags{};
-    EXPECT_EQ(m350::runOperation(rig.ctx, kOpStatus, kCom, [&](m350::Link& l) { return m350::readStatus(l, flags); }), kOk);
+    EXPECT_EQ(m350::runOperation(rig.ctx, kOpStatus, kCom,
+                                 [&](m350::Link& l) { return m350::readStatus(l, flags); }),
+              kOk);
     printer.join();
     EXPECT_EQ(statusTextKeyFor(flags), kKeyPrinting);
     pty.drain();
 
     // A long raw send leaves as 64-byte writes; the far end sees every byte.
     std::string data(200, 'Q');
-    EXPECT_EQ(m350::runOperation(rig.ctx, kOpRawSend, kCom, [&](m350::Link& l) { return m350::sendRaw(l, std::string_view(data.data(), 200)); }), kOk);
+    EXPECT_EQ(m350::runOperation(rig.ctx, kOpRawSend, kCom,
+                                 [&](m350::Link& l) {
+                                     return m350::sendRaw(l, std::string_view(data.data(), 200));
+                                 }),
+              kOk);
     EXPECT_EQ(pty.drain(), data);
     unsetenv("M350_COM7");
 }
@@ -188,18 +195,22 @@ TEST(SerialPort, SilenceFailsAfterTheReadLimitAndBusyPortsRefuse) {
     LinkRig rig;
     rig.settings.serial.portName = "COM8";
     StatusFlags flags{};
-    EXPECT_EQ(m350::runOperation(rig.ctx, kOpStatus, kCom, [&](m350::Link& l) { return m350::readStatus(l, flags); }), kReceiveError);
+    EXPECT_EQ(m350::runOperation(rig.ctx, kOpStatus, kCom,
+                                 [&](m350::Link& l) { return m350::readStatus(l, flags); }),
+              kReceiveError);
 
     // Another holder of the port: the open fails with "Port Open Error".
     Connection holder(rig.ctx, kCom);
     ASSERT_TRUE(holder.open());
-    EXPECT_EQ(m350::runOperation(rig.ctx, kOpConnectionTest, kCom, m350::testConnection), kPortOpenError);
+    EXPECT_EQ(m350::runOperation(rig.ctx, kOpConnectionTest, kCom, m350::testConnection),
+              kPortOpenError);
     holder.close();
     EXPECT_EQ(m350::runOperation(rig.ctx, kOpConnectionTest, kCom, m350::testConnection), kOk);
 
     rig.settings.serial.portName = "COM9";
     setenv("M350_COM9", "/nonexistent/tty", 1);
-    EXPECT_EQ(m350::runOperation(rig.ctx, kOpExitLineMode, kCom, m350::exitLineMode), kPortOpenError);
+    EXPECT_EQ(m350::runOperation(rig.ctx, kOpExitLineMode, kCom, m350::exitLineMode),
+              kPortOpenError);
     unsetenv("M350_COM8");
     unsetenv("M350_COM9");
 }
@@ -235,7 +246,8 @@ TEST(ParallelPort, WritesToAFifoAndRefusesWithoutAReader) {
 TEST(TcpPort, ConnectsPerOperationAndBoundsEveryWait) {
     LinkRig rig;
     // The default record has no address: the open fails at once.
-    EXPECT_EQ(m350::runOperation(rig.ctx, kOpConnectionTest, kEthernet, m350::testConnection), kPortOpenError);
+    EXPECT_EQ(m350::runOperation(rig.ctx, kOpConnectionTest, kEthernet, m350::testConnection),
+              kPortOpenError);
 
     Listener listener;
     rig.settings.net = {"127.0.0.1", listener.port()};
@@ -245,12 +257,17 @@ TEST(TcpPort, ConnectsPerOperationAndBoundsEveryWait) {
             int c = listener.accept();
             char buf[2048];
             ssize_t n;
-            while ((n = ::read(c, buf, sizeof buf)) > 0) received.append(buf, static_cast<std::size_t>(n));
+            while ((n = ::read(c, buf, sizeof buf)) > 0)
+                received.append(buf, static_cast<std::size_t>(n));
             ::close(c);
         }
     });
     std::string big(1000, 'z');
-    EXPECT_EQ(m350::runOperation(rig.ctx, kOpRawSend, kEthernet, [&](m350::Link& l) { return m350::sendRaw(l, std::string_view(big.data(), 1000)); }), kOk);
+    EXPECT_EQ(m350::runOperation(rig.ctx, kOpRawSend, kEthernet,
+                                 [&](m350::Link& l) {
+                                     return m350::sendRaw(l, std::string_view(big.data(), 1000));
+                                 }),
+              kOk);
     EXPECT_EQ(m350::runOperation(rig.ctx, kOpExitLineMode, kEthernet, m350::exitLineMode), kOk);
     printer.join();
     EXPECT_EQ(received, big + "\x1BZ\r\n");
@@ -264,7 +281,9 @@ TEST(TcpPort, ConnectsPerOperationAndBoundsEveryWait) {
         ::close(c);
     });
     StatusFlags flags{};
-    EXPECT_EQ(m350::runOperation(rig.ctx, kOpStatus, kEthernet, [&](m350::Link& l) { return m350::readStatus(l, flags); }), kReceiveError);
+    EXPECT_EQ(m350::runOperation(rig.ctx, kOpStatus, kEthernet,
+                                 [&](m350::Link& l) { return m350::readStatus(l, flags); }),
+              kReceiveError);
     mute.join();
 
     // A printer that drops the connection mid-reply fails the read, no hang.
@@ -287,5 +306,6 @@ TEST(TcpPort, ConnectsPerOperationAndBoundsEveryWait) {
     int port = listener.port();
     { Listener other; }
     rig.settings.net.port = port + 1 == 65536 ? 1 : port + 1;
-    EXPECT_EQ(m350::runOperation(rig.ctx, kOpConnectionTest, kEthernet, m350::testConnection), kPortOpenError);
+    EXPECT_EQ(m350::runOperation(rig.ctx, kOpConnectionTest, kEthernet, m350::testConnection),
+              kPortOpenError);
 }

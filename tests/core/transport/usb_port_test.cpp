@@ -4,11 +4,11 @@
 
 #include <algorithm>
 
-#include "fake_usb.h"
+#include "core/files/raw_send.h"
 #include "core/link/link_operations.h"
 #include "core/printer/status.h"
+#include "fake_usb.h"
 #include "support/scripted_port.h"
-#include "core/files/raw_send.h"
 
 using namespace m350;
 using m350test::FakeUsbBackend;
@@ -38,9 +38,13 @@ struct UsbRig {
         bus->bus.push_back(d);
         return d;
     }
-    int status(StatusFlags& flags) { return m350::runOperation(ctx, kOpStatus, kUsb, [&](m350::Link& l) { return m350::readStatus(l, flags); }); }
+    int status(StatusFlags& flags) {
+        return m350::runOperation(ctx, kOpStatus, kUsb,
+                                  [&](m350::Link& l) { return m350::readStatus(l, flags); });
+    }
     int send(const std::string& bytes) {
-        return m350::runOperation(ctx, kOpRawSend, kUsb, [&](m350::Link& l) { return m350::sendRaw(l, bytes); });
+        return m350::runOperation(ctx, kOpRawSend, kUsb,
+                                  [&](m350::Link& l) { return m350::sendRaw(l, bytes); });
     }
 };
 

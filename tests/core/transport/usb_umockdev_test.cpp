@@ -5,15 +5,15 @@
 
 #include <algorithm>
 
-#include "emulated_printer.h"
+#include "core/config/config_read.h"
+#include "core/config/config_record.h"
+#include "core/files/raw_send.h"
 #include "core/link/connection.h"
 #include "core/link/link_operations.h"
-#include "core/transport/usb_backend.h"
 #include "core/printer/status.h"
-#include "core/config/config_record.h"
+#include "core/transport/usb_backend.h"
+#include "emulated_printer.h"
 #include "support/scripted_port.h"
-#include "core/config/config_read.h"
-#include "core/files/raw_send.h"
 
 using namespace m350;
 using m350test::EmulatedPrinter;
@@ -47,7 +47,9 @@ TEST_F(UsbOverLibusb, StatusOperationEndToEnd) {
     printer().setStatusByte(0x11);  // cover open, pause
     printer().setExtendedStatus(std::string("\0\0\0\0\x08\0\0\0", 8));
     StatusFlags flags{};
-    ASSERT_EQ(m350::runOperation(ctx_, kOpStatus, kUsb, [&](m350::Link& l) { return m350::readStatus(l, flags); }), kOk);
+    ASSERT_EQ(m350::runOperation(ctx_, kOpStatus, kUsb,
+                                 [&](m350::Link& l) { return m350::readStatus(l, flags); }),
+              kOk);
     EXPECT_EQ(printer().received(), "\x1B!?\x1B!S\r\n");
     EXPECT_EQ(flags, (StatusFlags{1, 0, 0, 0, 1, 0, 0, 0, 1, 0}));
     // The system's printer driver is taken off for the operation and given back.
@@ -77,7 +79,10 @@ TEST_F(UsbOverLibusb, ConfigurationReadEndToEnd) {
     printer().setReport("VERSION", "V2.07 USB");
     printer().setReport("EDITION", "99");
     ConfigRecord record;
-    ASSERT_EQ(m350::runOperation(ctx_, kOpReadConfig, kUsb, [&](m350::Link& l) { return m350::readConfig(l, record); }, true), kOk);
+    ASSERT_EQ(m350::runOperation(
+                  ctx_, kOpReadConfig, kUsb,
+                  [&](m350::Link& l) { return m350::readConfig(l, record); }, true),
+              kOk);
     EXPECT_FLOAT_EQ(record.real(Field::dpi), 300.0f);
     EXPECT_EQ(record.text(Field::version), "V2.07 USB");
     EXPECT_EQ(record.text(Field::serial), "M350-000001");
@@ -90,7 +95,11 @@ TEST_F(UsbOverLibusb, ConfigurationReadEndToEnd) {
 
 TEST_F(UsbOverLibusb, LongWriteGoesOutIn64BytePackets) {
     std::string data(130, 'd');
-    ASSERT_EQ(m350::runOperation(ctx_, kOpRawSend, kUsb, [&](m350::Link& l) { return m350::sendRaw(l, std::string_view(data.data(), 130)); }), kOk);
+    ASSERT_EQ(m350::runOperation(ctx_, kOpRawSend, kUsb,
+                                 [&](m350::Link& l) {
+                                     return m350::sendRaw(l, std::string_view(data.data(), 130));
+                                 }),
+              kOk);
     EXPECT_EQ(printer().outTransferSizes(), (std::vector<int>{64, 64, 2}));
     EXPECT_EQ(printer().received(), data);
 }
@@ -99,7 +108,8 @@ TEST_F(UsbOverLibusb, WriteThePrinterStopsTakingFails) {
     ctx_.timeouts.usbWriteMs = 100;
     printer().stallWrites(true);
     std::string data = "SIZE 4,2.5\r\n";
-    EXPECT_EQ(m350::runOperation(ctx_, kOpRawSend, kUsb, [&](m350::Link& l) { return m350::sendRaw(l, data); }),
+    EXPECT_EQ(m350::runOperation(ctx_, kOpRawSend, kUsb,
+                                 [&](m350::Link& l) { return m350::sendRaw(l, data); }),
               kTransmitError);
     auto ev = printer().events();
     EXPECT_EQ(
@@ -121,7 +131,9 @@ TEST_F(UsbOverLibusb, UnpluggedPrinterFailsTheNextOpen) {
     StatusFlags flags{};
     ASSERT_EQ(m350::runOperation(ctx_, kOpConnectionTest, kUsb, m350::testConnection), kOk);
     printer().unplug();
-    EXPECT_EQ(m350::runOperation(ctx_, kOpStatus, kUsb, [&](m350::Link& l) { return m350::readStatus(l, flags); }), kPortOpenError);
+    EXPECT_EQ(m350::runOperation(ctx_, kOpStatus, kUsb,
+                                 [&](m350::Link& l) { return m350::readStatus(l, flags); }),
+              kPortOpenError);
 }
 
 TEST_F(UsbOverLibusb, PrinterClassDeviceOfAnotherMakeIsTheLastResort) {

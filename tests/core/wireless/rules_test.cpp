@@ -7,8 +7,8 @@
 #include <string>
 
 #include "core/link/link_operations.h"
-#include "support/sim_process.h"
 #include "core/wireless/wireless_rules.h"
+#include "support/sim_process.h"
 
 using m350::checkWirelessKey;
 using V = m350::WirelessKeyVerdict;
@@ -93,7 +93,8 @@ TEST(WirelessDefault, SendsTheLineAndReadsNothing) {
     settings.net.port = sim.tcpPort();
     m350::LinkContext ctx;
     ctx.settings = &settings;
-    EXPECT_EQ(m350::runOperation(ctx, m350::kOpWifiDefault, m350::kEthernet, m350::wirelessFactoryDefault),
+    EXPECT_EQ(m350::runOperation(ctx, m350::kOpWifiDefault, m350::kEthernet,
+                                 m350::wirelessFactoryDefault),
               m350::kOk);
     ASSERT_TRUE(sim.waitForClosed(1));
     const auto t = sim.transcript();
@@ -103,7 +104,8 @@ TEST(WirelessDefault, SendsTheLineAndReadsNothing) {
 
     // A printer that is not there: the port does not open.
     settings.net.port = 1;
-    EXPECT_EQ(m350::runOperation(ctx, m350::kOpWifiDefault, m350::kEthernet, m350::wirelessFactoryDefault),
+    EXPECT_EQ(m350::runOperation(ctx, m350::kOpWifiDefault, m350::kEthernet,
+                                 m350::wirelessFactoryDefault),
               m350::kPortOpenError);
 }
 

@@ -1,14 +1,15 @@
 // The two password dialogs on their own: the exact comparison, the verdict
 // that only OK with the right text gives, and the setup dialog's record.
+#include "gui/dialogs/password_dialog.h"
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QKeyEvent>
 
-#include "gui/dialogs/password_dialog.h"
 #include "../control_named.h"
-#include "gui/dialogs/password_setup_dialog.h"
 #include "../scripted_prompter.h"
+#include "gui/dialogs/password_setup_dialog.h"
 #include "gui/language_apply.h"
 
 using namespace m350::gui;
@@ -51,7 +52,8 @@ TEST(PasswordDialog, ShapeAndTexts) {
     EXPECT_EQ(m350test::controlNamed<QPushButton>(english, "ButtonCancel")->text(), "Cancel");
     // Typed in clear, and the field starts empty: the printer's password is
     // not offered to whoever stands at the desk.
-    EXPECT_EQ(m350test::controlNamed<QLineEdit>(english, "EditPassword")->echoMode(), QLineEdit::Normal);
+    EXPECT_EQ(m350test::controlNamed<QLineEdit>(english, "EditPassword")->echoMode(),
+              QLineEdit::Normal);
     EXPECT_TRUE(m350test::controlNamed<QLineEdit>(english, "EditPassword")->text().isEmpty());
     EXPECT_FALSE(english.windowFlags() & Qt::WindowCloseButtonHint);
     EXPECT_FALSE(english.windowFlags() & Qt::WindowSystemMenuHint);
@@ -59,11 +61,16 @@ TEST(PasswordDialog, ShapeAndTexts) {
     std::string buffer;
     PasswordSetupDialog french(buffer, prompter, 7);
     EXPECT_EQ(french.windowTitle(), m350::gui::languageQText(258, 7));
-    EXPECT_EQ(m350test::controlNamed<QLabel>(french, "LabelOldPassword")->text(), m350::gui::languageQText(259, 7));
-    EXPECT_EQ(m350test::controlNamed<QLabel>(french, "LabelNewPassword")->text(), m350::gui::languageQText(260, 7));
-    EXPECT_EQ(m350test::controlNamed<QPushButton>(french, "ButtonCancel")->text(), m350::gui::languageQText(2, 7));
-    EXPECT_EQ(m350test::controlNamed<QLineEdit>(french, "EditOldPassword")->echoMode(), QLineEdit::Normal);
-    EXPECT_EQ(m350test::controlNamed<QLineEdit>(french, "EditNewPassword")->echoMode(), QLineEdit::Normal);
+    EXPECT_EQ(m350test::controlNamed<QLabel>(french, "LabelOldPassword")->text(),
+              m350::gui::languageQText(259, 7));
+    EXPECT_EQ(m350test::controlNamed<QLabel>(french, "LabelNewPassword")->text(),
+              m350::gui::languageQText(260, 7));
+    EXPECT_EQ(m350test::controlNamed<QPushButton>(french, "ButtonCancel")->text(),
+              m350::gui::languageQText(2, 7));
+    EXPECT_EQ(m350test::controlNamed<QLineEdit>(french, "EditOldPassword")->echoMode(),
+              QLineEdit::Normal);
+    EXPECT_EQ(m350test::controlNamed<QLineEdit>(french, "EditNewPassword")->echoMode(),
+              QLineEdit::Normal);
     french.open();
     EXPECT_EQ(french.minimumSize(), french.maximumSize());
     french.reject();
@@ -96,7 +103,8 @@ TEST(PasswordDialog, NoWayOutButOkPasses) {
             ScriptedPrompter prompter;
             const std::string text = password;
             PasswordDialog d(text, prompter, 0);
-            m350test::controlNamed<QLineEdit>(d, "EditPassword")->setText(QString::fromLatin1(password));
+            m350test::controlNamed<QLineEdit>(d, "EditPassword")
+                ->setText(QString::fromLatin1(password));
             Leave(d, m350test::controlNamed<QPushButton>(d, "ButtonCancel"), way);
             EXPECT_FALSE(d.passed()) << password << " way " << static_cast<int>(way);
             EXPECT_EQ(text, password);

@@ -9,13 +9,13 @@
 #include <QPushButton>
 #include <cstdlib>
 
-#include "gui/dialogs/password_dialog.h"
 #include "../control_named.h"
-#include "gui/password_gate_prompt.h"
-#include "gui/dialogs/password_setup_dialog.h"
-#include "gui/main_window.h"
 #include "../scripted_prompter.h"
 #include "../test_window.h"
+#include "gui/dialogs/password_dialog.h"
+#include "gui/dialogs/password_setup_dialog.h"
+#include "gui/main_window.h"
+#include "gui/password_gate_prompt.h"
 #include "support/scripted_port.h"
 #include "support/sim_process.h"
 
@@ -41,9 +41,9 @@ class PasswordWindow : public ::testing::Test {
         o.parallel = parallel;
         sim = std::make_unique<SimProcess>(o);
         EXPECT_TRUE(sim->ok()) << sim->error();
-        window = std::make_unique<MainWindow>(
-            m350test::loopbackPrinter(sim->tcpPort()),
-            m350test::testSeams(prompter, progress, QSize(1024, 768)));
+        window =
+            std::make_unique<MainWindow>(m350test::loopbackPrinter(sim->tcpPort()),
+                                         m350test::testSeams(prompter, progress, QSize(1024, 768)));
         window->move(30, 60);
         settle();
         prompter.shown.clear();

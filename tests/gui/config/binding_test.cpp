@@ -7,10 +7,10 @@
 #include <map>
 #include <set>
 
+#include "core/config/config_read.h"
 #include "core/link/link_operations.h"
 #include "gui/pages/config_binding.h"
 #include "support/sim_process.h"
-#include "core/config/config_read.h"
 
 using namespace m350::gui;
 
@@ -317,7 +317,9 @@ TEST(ConfigBindingRoundTrip, RecordFromTheSimulatorInBothUnits) {
     ctx.sleep = [](int) {};
     ConfigRecord read;
     read.reset();
-    ASSERT_EQ(m350::runOperation(ctx, kOpReadConfig, kEthernet, [&](m350::Link& l) { return m350::readConfig(l, read); }), kOk);
+    ASSERT_EQ(m350::runOperation(ctx, kOpReadConfig, kEthernet,
+                                 [&](m350::Link& l) { return m350::readConfig(l, read); }),
+              kOk);
     ASSERT_FLOAT_EQ(read.real(F::dotsPerMm), 8.0f);
 
     int lengths = 0, others = 0;

@@ -13,14 +13,14 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 
-#include "gui/widgets/radio_group.h"
 #include "../control_named.h"
-#include "gui/main_window.h"
-#include "gui/pages/config_page.h"
 #include "../scripted_prompter.h"
 #include "../test_window.h"
-#include "gui/language_apply.h"
 #include "core/config/config_file.h"
+#include "gui/language_apply.h"
+#include "gui/main_window.h"
+#include "gui/pages/config_page.h"
+#include "gui/widgets/radio_group.h"
 #include "support/scripted_port.h"
 #include "support/sim_process.h"
 
@@ -41,7 +41,7 @@ class ConfigForm : public ::testing::Test {
         sim = std::make_unique<m350test::SimProcess>(std::move(simArgs));
         ASSERT_TRUE(sim->ok()) << sim->error();
         main = std::make_unique<MainWindow>(m350test::loopbackPrinter(sim->tcpPort()),
-                                           m350test::testSeams(prompter, progress));
+                                            m350test::testSeams(prompter, progress));
         page = main->configPage();
     }
 
@@ -58,7 +58,11 @@ class ConfigForm : public ::testing::Test {
     }
     void choose(const char* name, int item) { combo(name)->setCurrentIndex(item); }
     void click(const char* name) { find<QPushButton>(name)->click(); }
-    void chooseUnit(int index) { m350test::controlNamed<m350::gui::RadioGroup>(*main, "RadioGroupUnit")->button(index)->click(); }
+    void chooseUnit(int index) {
+        m350test::controlNamed<m350::gui::RadioGroup>(*main, "RadioGroupUnit")
+            ->button(index)
+            ->click();
+    }
     void showPage(int index) {
         m350test::controlNamed<QTabWidget>(*main, "PageControl2")->setTabVisible(index, true);
         m350test::controlNamed<QTabWidget>(*main, "PageControl2")->setCurrentIndex(index);
@@ -83,8 +87,12 @@ class ConfigForm : public ::testing::Test {
     // Every box and list of the four settings pages and the information box.
     QStringList snapshot() {
         QStringList out;
-        for (QWidget* root : {m350test::controlNamed<QWidget>(*main, "TabSheet5"), m350test::controlNamed<QWidget>(*main, "TabSheet6"), m350test::controlNamed<QWidget>(*main, "TabSheet7"), m350test::controlNamed<QWidget>(*main, "TabSheet8"),
-                              static_cast<QWidget*>(m350test::controlNamed<QGroupBox>(*main, "GroupBoxPrinterInfo"))}) {
+        for (QWidget* root : {m350test::controlNamed<QWidget>(*main, "TabSheet5"),
+                              m350test::controlNamed<QWidget>(*main, "TabSheet6"),
+                              m350test::controlNamed<QWidget>(*main, "TabSheet7"),
+                              m350test::controlNamed<QWidget>(*main, "TabSheet8"),
+                              static_cast<QWidget*>(m350test::controlNamed<QGroupBox>(
+                                  *main, "GroupBoxPrinterInfo"))}) {
             for (auto* e : root->findChildren<QLineEdit*>())
                 out << e->objectName() + "=" + e->text() + (e->isHidden() ? " hidden" : "");
             for (auto* c : root->findChildren<QComboBox*>())
@@ -133,7 +141,8 @@ TEST_F(ConfigForm, StartUpReadIsShownAndEveryMappedControlExists) {
     EXPECT_EQ(edit("edtDescriptFile")->maxLength(), 39);
     EXPECT_EQ(find<QLabel>("LabelRangeLeftPositionZ")->text(), "-9999 to 9999");
     EXPECT_EQ(edit("edtFtpPswd")->echoMode(), QLineEdit::Password);
-    EXPECT_FALSE(find<QWidget>("gbWirelessExtDev")->isVisibleTo(m350test::controlNamed<QWidget>(*main, "TabSheet9")));
+    EXPECT_FALSE(find<QWidget>("gbWirelessExtDev")
+                     ->isVisibleTo(m350test::controlNamed<QWidget>(*main, "TabSheet9")));
 }
 
 TEST_F(ConfigForm, ClearShowsTheDefaults) {
@@ -149,7 +158,10 @@ TEST_F(ConfigForm, ClearShowsTheDefaults) {
     EXPECT_EQ(edit("EditVersion")->text(), "");
     const QStringList keep{"EditSpeed", "EditControlPrefixZ", "EditFormatPrefixZ",
                            "EditDelimiterCharZ"};
-    for (QWidget* sheet : {m350test::controlNamed<QWidget>(*main, "TabSheet5"), m350test::controlNamed<QWidget>(*main, "TabSheet6"), m350test::controlNamed<QWidget>(*main, "TabSheet7"), m350test::controlNamed<QWidget>(*main, "TabSheet8")}) {
+    for (QWidget* sheet : {m350test::controlNamed<QWidget>(*main, "TabSheet5"),
+                           m350test::controlNamed<QWidget>(*main, "TabSheet6"),
+                           m350test::controlNamed<QWidget>(*main, "TabSheet7"),
+                           m350test::controlNamed<QWidget>(*main, "TabSheet8")}) {
         for (auto* e : sheet->findChildren<QLineEdit*>()) {
             if (keep.contains(e->objectName())) continue;
             EXPECT_EQ(e->text(), "") << e->objectName().toStdString();
@@ -298,7 +310,8 @@ TEST_F(ConfigForm, LoadThenSetConvertsWithTheFormRecordsResolution) {
     start();
     prompter.files.push_back(path);
     click("ButtonLoad");
-    EXPECT_EQ(m350test::controlNamed<m350::gui::RadioGroup>(*main, "RadioGroupUnit")->itemIndex(), 1);
+    EXPECT_EQ(m350test::controlNamed<m350::gui::RadioGroup>(*main, "RadioGroupUnit")->itemIndex(),
+              1);
     EXPECT_EQ(find<QLabel>("LabelUnit5")->text(), "mm");
     EXPECT_EQ(edit("EditMaximumLength")->text(), "100.00");
     EXPECT_EQ(edit("EditPrinterStatus")->text(), "Ready");

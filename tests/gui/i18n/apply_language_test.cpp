@@ -15,9 +15,9 @@
 #include <QWidget>
 #include <memory>
 
-#include "gui/language_map.h"
 #include "core/i18n/language_table.h"
 #include "gui/language_apply.h"
+#include "gui/language_map.h"
 
 using namespace m350::gui;
 
@@ -26,9 +26,9 @@ namespace {
 using m350::gui::caption;
 using m350::gui::columns;
 using m350::gui::items;
+using m350::gui::languageQText;
 using m350::gui::TextBinding;
 using m350::gui::title;
-using m350::gui::languageQText;
 
 template <class W>
 W* named(W* w, const char* name) {

@@ -16,13 +16,13 @@
 #include <algorithm>
 #include <memory>
 
-#include "gui/main_window.h"
 #include "../control_named.h"
-#include "gui/pages/config_page.h"
 #include "../scripted_prompter.h"
 #include "../test_window.h"
 #include "core/i18n/language_table.h"
 #include "gui/language_apply.h"
+#include "gui/main_window.h"
+#include "gui/pages/config_page.h"
 #include "support/scripted_port.h"
 
 using namespace m350::gui;

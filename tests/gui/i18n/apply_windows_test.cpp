@@ -10,16 +10,16 @@
 #include <QTabWidget>
 #include <memory>
 
-#include "gui/dialogs/password_dialog.h"
-#include "gui/dialogs/password_setup_dialog.h"
-#include "gui/widgets/radio_group.h"
-#include "gui/main_window.h"
 #include "../scripted_prompter.h"
 #include "../test_window.h"
 #include "core/i18n/language_table.h"
-#include "gui/language_apply.h"
 #include "gui/dialogs/lpt_setup_dialog.h"
+#include "gui/dialogs/password_dialog.h"
+#include "gui/dialogs/password_setup_dialog.h"
 #include "gui/dialogs/rs232_setup_dialog.h"
+#include "gui/language_apply.h"
+#include "gui/main_window.h"
+#include "gui/widgets/radio_group.h"
 #include "support/scripted_port.h"
 
 using namespace m350::gui;

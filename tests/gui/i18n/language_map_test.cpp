@@ -1,4 +1,6 @@
 // The control-to-text map of every window names real keys of the table.
+#include "gui/language_map.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,7 +11,6 @@
 #include <vector>
 
 #include "core/i18n/language_table.h"
-#include "gui/language_map.h"
 
 using namespace m350::gui;
 

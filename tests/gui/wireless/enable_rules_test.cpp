@@ -101,4 +101,3 @@ TEST(EnableRules, OnlyDhcpOffOpensTheAddressBoxes) {
             EXPECT_EQ(s.on(c), d == m350::kDhcpOff) << d << " " << c;
     }
 }
-

@@ -13,11 +13,11 @@
 #include <QTabWidget>
 #include <cstdlib>
 
-#include "gui/main_window.h"
 #include "../control_named.h"
-#include "gui/pages/config_page.h"
 #include "../scripted_prompter.h"
 #include "../test_window.h"
+#include "gui/main_window.h"
+#include "gui/pages/config_page.h"
 #include "support/scripted_port.h"
 #include "support/sim_process.h"
 
@@ -37,9 +37,9 @@ class WirelessPage : public ::testing::Test {
     MainWindow& start(std::vector<std::string> simArgs = {}) {
         sim = std::make_unique<SimProcess>(simArgs);
         EXPECT_TRUE(sim->ok()) << sim->error();
-        window = std::make_unique<MainWindow>(
-            m350test::loopbackPrinter(sim->tcpPort()),
-            m350test::testSeams(prompter, progress, QSize(1024, 768)));
+        window =
+            std::make_unique<MainWindow>(m350test::loopbackPrinter(sim->tcpPort()),
+                                         m350test::testSeams(prompter, progress, QSize(1024, 768)));
         settle();
         prompter.shown.clear();
         prompter.messages.clear();
@@ -72,7 +72,9 @@ class WirelessPage : public ::testing::Test {
         QFocusEvent e(type, reason);
         QCoreApplication::sendEvent(w, &e);
     }
-    void showWirelessPage() { m350test::controlNamed<QTabWidget>(*window, "PageControl2")->setCurrentIndex(kWirelessTab); }
+    void showWirelessPage() {
+        m350test::controlNamed<QTabWidget>(*window, "PageControl2")->setCurrentIndex(kWirelessTab);
+    }
 
     ScriptedPrompter prompter;
     m350test::RecordingProgress progress;
