@@ -3,6 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
+./scripts/check-format.sh
 ./scripts/build.sh
 export QT_QPA_PLATFORM=offscreen
 ctest --preset default -j "$(nproc)"
