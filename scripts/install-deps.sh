@@ -11,7 +11,7 @@ packages=(
   clang libclang-rt-14-dev clang-format
   nlohmann-json3-dev libcli11-dev
   umockdev libumockdev-dev
-  socat iproute2
+  socat iproute2 python3
   xvfb xauth imagemagick x11-utils xdotool
   fonts-noto-cjk fonts-dejavu-core
 )
