@@ -275,11 +275,11 @@ QStringList applyLanguage(QWidget* root, std::span<const TextBinding> bindings, 
 }
 
 QStringList applyMainWindowLanguage(QWidget* mainWindow, int language) {
-    QStringList problems = applyLanguage(mainWindow, m350::gui::mainWindowBindings(), language);
+    QStringList problems = applyLanguage(mainWindow, mainWindowBindings(), language);
     if (mainWindow == nullptr) return problems;
     constexpr int kKeyInch = 25, kKeyMm = 26;
     const QString unit = languageQText(selectedUnit(mainWindow) == 1 ? kKeyMm : kKeyInch, language);
-    for (const char* name : m350::gui::kMainUnitLabels) {
+    for (const char* name : kMainUnitLabels) {
         if (auto* label = mainWindow->findChild<QLabel*>(QString::fromLatin1(name))) {
             label->setText(unit);
             FitLabel(label);
@@ -296,8 +296,7 @@ QStringList applyMainWindowLanguage(QWidget* mainWindow, int language) {
 }
 
 QStringList applyDialogLanguage(QWidget* dialog, const char* dialogClass, int language) {
-    return applyLanguage(dialog, m350::gui::dialogBindings(dialogClass ? dialogClass : ""),
-                         language);
+    return applyLanguage(dialog, dialogBindings(dialogClass ? dialogClass : ""), language);
 }
 
 int startMainWindowLanguage(QWidget* mainWindow, std::optional<int> forced) {

@@ -28,8 +28,7 @@ QString languageQText(int key, int language);
 // ideographs take that language's forms.
 // Returns the bindings that found no control (or a list too short for its
 // items), one entry per problem, empty when all went well.
-QStringList applyLanguage(QWidget* root, std::span<const m350::gui::TextBinding> bindings,
-                          int language);
+QStringList applyLanguage(QWidget* root, std::span<const TextBinding> bindings, int language);
 
 // The main window's texts, then LabelUnit1..LabelUnit9 take the translated
 // name of the unit selected in RadioGroupUnit and EditPrinterStatus is

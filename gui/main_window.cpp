@@ -54,22 +54,21 @@ QSize primaryScreenSize() {
 
 }  // namespace
 
-MainWindow::MainWindow(const m350::gui::StartupOptions& options, MainWindowSeams seams,
-                       QWidget* parent)
+MainWindow::MainWindow(const StartupOptions& options, MainWindowSeams seams, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint) {
     if (seams.prompter) {
         prompter_ = seams.prompter;
     } else {
-        ownPrompter_ = std::make_unique<m350::gui::QtPrompter>();
+        ownPrompter_ = std::make_unique<QtPrompter>();
         prompter_ = ownPrompter_.get();
     }
     screenSize_ = seams.screenSize ? seams.screenSize : primaryScreenSize;
     if (seams.progress) {
         link_.progress = seams.progress;
     } else {
-        ownProgress_ = std::make_unique<m350::gui::ProgressDialogSink>(screenSize_);
+        ownProgress_ = std::make_unique<ProgressDialogSink>(screenSize_);
         link_.progress = ownProgress_.get();
     }
     link_.makePort = seams.makePort;
@@ -80,7 +79,7 @@ MainWindow::MainWindow(const m350::gui::StartupOptions& options, MainWindowSeams
 
     // 1. The window from its layout.
     setObjectName(QStringLiteral("TFormMain"));
-    setWindowTitle(QString::fromLatin1(m350::gui::kProgramTitle));
+    setWindowTitle(QString::fromLatin1(kProgramTitle));
     QFont f = font();
     f.setPointSize(8);
     setFont(f);
@@ -111,7 +110,7 @@ MainWindow::MainWindow(const m350::gui::StartupOptions& options, MainWindowSeams
     commandToolPage_->initialise();
     // 10. The interface language: --language, else the system's; every
     // caption of the window follows it.
-    language_ = m350::gui::startMainWindowLanguage(this, options.language);
+    language_ = startMainWindowLanguage(this, options.language);
     // The interface chosen on the command line, as if the operator had
     // picked it, so the first contact uses it.
     if (options.interfaceIndex) {
@@ -149,8 +148,7 @@ void MainWindow::buildTopLevel() {
     languageCombo_->setMaxVisibleItems(14);
     connect(languageCombo_, &QComboBox::activated, this, &MainWindow::onLanguageChanged);
 
-    unitRadio_ = new m350::gui::RadioGroup(this, "RadioGroupUnit", "Unit", 173, 0, 161, 41,
-                                           {"inch", "mm"}, 2);
+    unitRadio_ = new RadioGroup(this, "RadioGroupUnit", "Unit", 173, 0, 161, 41, {"inch", "mm"}, 2);
     unitRadio_->setItemIndex(0);
 
     interfaceGroup_ = newGroup(this, "GroupBoxInterFace", "Interface", 346, 0, 209, 41);
@@ -165,12 +163,12 @@ void MainWindow::buildTopLevel() {
     connect(interfaceCombo_, &QComboBox::activated, this, &MainWindow::onInterfaceChanged);
     connect(interfaceButton_, &QPushButton::clicked, this, &MainWindow::onInterfaceSetupClicked);
 
-    logo_ = m350::gui::place(new QLabel(this), "Image1", 568, 3, 142, 43);
+    logo_ = place(new QLabel(this), "Image1", 568, 3, 142, 43);
     QPixmap logo(QStringLiteral(":/logo.png"));
     if (!logo.isNull())
         logo_->setPixmap(logo.scaled(142, 43, Qt::KeepAspectRatio, Qt::SmoothTransformation));
 
-    pageTabs_ = m350::gui::place(new QTabWidget(this), "PageControl1", 0, 47, 721, 537);
+    pageTabs_ = place(new QTabWidget(this), "PageControl1", 0, 47, 721, 537);
     auto addSheet = [this](const char* name, const QString& caption) {
         auto* sheet = new QWidget;
         sheet->setObjectName(QString::fromLatin1(name));
@@ -242,7 +240,7 @@ QSize MainWindow::screenSize() const {
     return screenSize_();
 }
 
-void MainWindow::applyStartupPorts(const m350::gui::StartupOptions& options) {
+void MainWindow::applyStartupPorts(const StartupOptions& options) {
     settings_ = m350::PortSettings{};
     if (options.comName) settings_.serial.portName = *options.comName;
     if (options.lptName) settings_.lptName = *options.lptName;
@@ -271,7 +269,7 @@ QPoint MainWindow::dialogPlace() const {
 }
 
 void MainWindow::onLanguageChanged(int index) {
-    m350::gui::changeLanguage(this, index);
+    changeLanguage(this, index);
     language_ = m350::currentLanguage();
 }
 
@@ -308,7 +306,7 @@ void MainWindow::onInterfaceSetupClicked() {
 
 void MainWindow::refreshPortStatus() {
     panels_[0]->setText(QString::fromStdString(settings_.lptName));
-    panels_[1]->setText(QString::fromStdString(m350::gui::serialStatusText(settings_.serial)));
+    panels_[1]->setText(QString::fromStdString(serialStatusText(settings_.serial)));
     panels_[2]->clear();
 }
 

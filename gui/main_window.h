@@ -45,9 +45,9 @@ class FontManagerPage;
 class CommandToolPage;
 
 struct MainWindowSeams {
-    m350::gui::Prompter* prompter = nullptr;  // null: the desktop's boxes and dialogs
-    std::function<QSize()> screenSize;        // null: the primary screen's size
-    m350::ProgressSink* progress = nullptr;   // null: ProgressDialog
+    Prompter* prompter = nullptr;            // null: the desktop's boxes and dialogs
+    std::function<QSize()> screenSize;       // null: the primary screen's size
+    m350::ProgressSink* progress = nullptr;  // null: ProgressDialog
     // Null: the real ports.
     std::function<std::unique_ptr<m350::Port>(m350::LinkContext&, int iface)> makePort;
     std::function<void(int ms)> sleep;  // null: real pauses that keep painting
@@ -59,7 +59,7 @@ class MainWindow : public QWidget, public AppContext {
     static constexpr int kClientWidth = 739;
     static constexpr int kClientHeight = 603;
 
-    explicit MainWindow(const m350::gui::StartupOptions& options = {}, MainWindowSeams seams = {},
+    explicit MainWindow(const StartupOptions& options = {}, MainWindowSeams seams = {},
                         QWidget* parent = nullptr);
     ~MainWindow() override;
 
@@ -116,7 +116,7 @@ class MainWindow : public QWidget, public AppContext {
     // Top level.
     QGroupBox* languageGroup_;
     QComboBox* languageCombo_;
-    m350::gui::RadioGroup* unitRadio_;
+    RadioGroup* unitRadio_;
     QGroupBox* interfaceGroup_;
     QComboBox* interfaceCombo_;
     QPushButton* interfaceButton_;
@@ -149,13 +149,13 @@ class MainWindow : public QWidget, public AppContext {
     void buildFunctionGroup();
     void fitToScreen();
     void centreOnScreen();
-    void applyStartupPorts(const m350::gui::StartupOptions& options);
+    void applyStartupPorts(const StartupOptions& options);
 
     m350::PortSettings settings_;
     m350::LinkContext link_;
-    std::unique_ptr<m350::gui::Prompter> ownPrompter_;
-    m350::gui::Prompter* prompter_ = nullptr;
-    std::unique_ptr<m350::gui::ProgressDialogSink> ownProgress_;
+    std::unique_ptr<Prompter> ownPrompter_;
+    Prompter* prompter_ = nullptr;
+    std::unique_ptr<ProgressDialogSink> ownProgress_;
     std::function<QSize()> screenSize_;
     m350::StatusFlags statusFlags_{};
     int language_ = 0;

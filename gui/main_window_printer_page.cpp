@@ -40,7 +40,7 @@ void MainWindow::buildPrinterPage() {
     printerStatusGroup_ = newGroup(tabSheet1_, "GroupBoxPrinterStatus", "Printer Status",
                                    kColumnLeft, 2, kColumnWidth, 74);
     printerStatusEdit_ =
-        m350::gui::newEdit(printerStatusGroup_, "EditPrinterStatus", 8, 18, kColumnButtonWidth);
+        newEdit(printerStatusGroup_, "EditPrinterStatus", 8, 18, kColumnButtonWidth);
     printerStatusEdit_->setReadOnly(true);
     getStatusButton_ =
         newButton(printerStatusGroup_, "ButtonGetStatus", "Get Status", 8, 44, kColumnButtonWidth);

@@ -16,20 +16,19 @@ LptSetupDialog::LptSetupDialog(std::string& lptName, int language, QWidget* pare
     setObjectName(QStringLiteral("TFormLPTSetup"));
     setWindowTitle(QStringLiteral("LPT Setup"));
     setFixedSize(321, 37);
-    lptCombo_ =
-        m350::gui::newCombo(this, "ComboBoxLPT", {"LPT1", "LPT2", "LPT3", "LPT4"}, 8, 8, 145);
-    setButton_ = m350::gui::newButton(this, "ButtonSet", "Set", 160, 6);
-    cancelButton_ = m350::gui::newButton(this, "ButtonCancel", "Cancel", 240, 6);
+    lptCombo_ = newCombo(this, "ComboBoxLPT", {"LPT1", "LPT2", "LPT3", "LPT4"}, 8, 8, 145);
+    setButton_ = newButton(this, "ButtonSet", "Set", 160, 6);
+    cancelButton_ = newButton(this, "ButtonCancel", "Cancel", 240, 6);
     setButton_->setDefault(true);
     lptCombo_->setCurrentIndex(portItemIndex(lptName_, "LPT", 4));
     connect(setButton_, &QPushButton::clicked, this, &LptSetupDialog::onSetClicked);
     connect(cancelButton_, &QPushButton::clicked, this, &LptSetupDialog::onCancelClicked);
-    m350::gui::applyDialogLanguage(this, "TFormLPTSetup", language_);
+    applyDialogLanguage(this, "TFormLPTSetup", language_);
     // Longer captions widen the buttons towards the list, which gives way.
-    m350::gui::widenButtonToCaption(cancelButton_, true);
+    widenButtonToCaption(cancelButton_, true);
     setButton_->move(std::min(setButton_->x(), cancelButton_->x() - 5 - setButton_->width()),
                      setButton_->y());
-    m350::gui::widenButtonToCaption(setButton_, true);
+    widenButtonToCaption(setButton_, true);
     lptCombo_->resize(std::min(lptCombo_->width(), setButton_->x() - 7 - lptCombo_->x()),
                       lptCombo_->height());
 }

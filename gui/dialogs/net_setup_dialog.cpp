@@ -12,8 +12,8 @@ constexpr int kAddressChars = 63;
 constexpr int kIpColumn = 2;
 }  // namespace
 
-NetSetupDialog::NetSetupDialog(m350::NetAddress& record, int language,
-                               m350::gui::Prompter& prompter, QWidget* parent)
+NetSetupDialog::NetSetupDialog(m350::NetAddress& record, int language, Prompter& prompter,
+                               QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       record_(record),
@@ -23,7 +23,7 @@ NetSetupDialog::NetSetupDialog(m350::NetAddress& record, int language,
     setWindowTitle(QStringLiteral("TCP/IP Setup"));
     setFixedSize(183, 162);
 
-    ipSettingGroup_ = m350::gui::newGroup(this, "GroupBoxIPSetting", "IP Setting", 0, 0, 183, 162);
+    ipSettingGroup_ = newGroup(this, "GroupBoxIPSetting", "IP Setting", 0, 0, 183, 162);
     ipAddressLabel_ =
         newLabel(ipSettingGroup_, "LabelIPAddress", "IP Address/Printer Name:", 10, 22);
     ipAddressEdit_ = newEdit(ipSettingGroup_, "EditIPAddr", 10, 40, 163);
@@ -36,7 +36,7 @@ NetSetupDialog::NetSetupDialog(m350::NetAddress& record, int language,
 
     // Outside the client area and hidden: the discovery fills the list even
     // though the operator does not see it.
-    deviceList_ = m350::gui::place(new QTreeWidget(this), "ListView1", 200, 0, 500, 150);
+    deviceList_ = place(new QTreeWidget(this), "ListView1", 200, 0, 500, 150);
     deviceList_->setHeaderLabels({"Printer Name", "MAC", "IP Address", "Model Name", "Status"});
     deviceList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     deviceList_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -57,7 +57,7 @@ NetSetupDialog::NetSetupDialog(m350::NetAddress& record, int language,
     connect(exitButton_, &QPushButton::clicked, this, &NetSetupDialog::onExitClicked);
     connect(discoverButton_, &QPushButton::clicked, this, &NetSetupDialog::onDiscoverClicked);
     connect(deviceList_, &QTreeWidget::itemClicked, this, &NetSetupDialog::onDeviceListClicked);
-    m350::gui::applyDialogLanguage(this, "TFormNetSetup", language_);
+    applyDialogLanguage(this, "TFormNetSetup", language_);
 
     discover();
     proposeAddress();

@@ -21,7 +21,7 @@ class NetSetupDialog : public QDialog {
   public:
     // Opening runs the discovery, proposes an address when none is set yet
     // and fills the edits from the record.
-    NetSetupDialog(m350::NetAddress& record, int language, m350::gui::Prompter& prompter,
+    NetSetupDialog(m350::NetAddress& record, int language, Prompter& prompter,
                    QWidget* parent = nullptr);
 
   public slots:
@@ -43,7 +43,7 @@ class NetSetupDialog : public QDialog {
 
     m350::NetAddress& record_;
     int language_;
-    m350::gui::Prompter& prompter_;
+    Prompter& prompter_;
     int sequence_ = 1;
 };
 

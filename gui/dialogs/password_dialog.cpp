@@ -20,8 +20,8 @@ QString passwordQText(const std::string& password) {
     return QString::fromLatin1(password.data(), static_cast<qsizetype>(password.size()));
 }
 
-PasswordDialog::PasswordDialog(const std::string& password, m350::gui::Prompter& prompter,
-                               int language, QWidget* parent)
+PasswordDialog::PasswordDialog(const std::string& password, Prompter& prompter, int language,
+                               QWidget* parent)
     : QDialog(parent, kNoBorderIcons), password_(password), prompter_(prompter) {
     setObjectName(QStringLiteral("TFormPassword"));
     setWindowTitle(QStringLiteral("Password"));
@@ -49,7 +49,7 @@ PasswordDialog::PasswordDialog(const std::string& password, m350::gui::Prompter&
 
     connect(okButton_, &QPushButton::clicked, this, &PasswordDialog::onOkClicked);
     connect(cancelButton_, &QPushButton::clicked, this, &PasswordDialog::onCancelClicked);
-    m350::gui::applyDialogLanguage(this, "TFormPassword", language);
+    applyDialogLanguage(this, "TFormPassword", language);
 }
 
 void PasswordDialog::onOkClicked() {

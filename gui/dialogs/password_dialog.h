@@ -17,7 +17,7 @@ class PasswordDialog : public QDialog {
     Q_OBJECT
   public:
     // password: the printer's password as read; prompter shows "Incorrect".
-    PasswordDialog(const std::string& password, m350::gui::Prompter& prompter, int language,
+    PasswordDialog(const std::string& password, Prompter& prompter, int language,
                    QWidget* parent = nullptr);
 
     // True only after OK with the exact password.
@@ -32,7 +32,7 @@ class PasswordDialog : public QDialog {
     QPushButton *okButton_, *cancelButton_;
 
     const std::string& password_;
-    m350::gui::Prompter& prompter_;
+    Prompter& prompter_;
     bool passed_ = false;
 };
 

@@ -29,8 +29,8 @@ QLineEdit* newPlainEdit(QWidget* parent, const char* name) {
 }
 }  // namespace
 
-PasswordSetupDialog::PasswordSetupDialog(std::string& password, m350::gui::Prompter& prompter,
-                                         int language, QWidget* parent)
+PasswordSetupDialog::PasswordSetupDialog(std::string& password, Prompter& prompter, int language,
+                                         QWidget* parent)
     : QDialog(parent, kNoBorderIcons), password_(password), prompter_(prompter) {
     setObjectName(QStringLiteral("TFormPasswordSetup"));
     setWindowTitle(QStringLiteral("Password Setup"));
@@ -63,7 +63,7 @@ PasswordSetupDialog::PasswordSetupDialog(std::string& password, m350::gui::Promp
 
     connect(okButton_, &QPushButton::clicked, this, &PasswordSetupDialog::onOkClicked);
     connect(cancelButton_, &QPushButton::clicked, this, &PasswordSetupDialog::onCancelClicked);
-    m350::gui::applyDialogLanguage(this, "TFormPasswordSetup", language);
+    applyDialogLanguage(this, "TFormPasswordSetup", language);
 }
 
 void PasswordSetupDialog::onOkClicked() {

@@ -18,7 +18,7 @@ class PasswordSetupDialog : public QDialog {
   public:
     // password: in, the printer's password as read; out, the new password
     // once confirmed.
-    PasswordSetupDialog(std::string& password, m350::gui::Prompter& prompter, int language,
+    PasswordSetupDialog(std::string& password, Prompter& prompter, int language,
                         QWidget* parent = nullptr);
 
     // True after OK with the right old password and a new one that can be sent.
@@ -34,7 +34,7 @@ class PasswordSetupDialog : public QDialog {
     QPushButton *okButton_, *cancelButton_;
 
     std::string& password_;
-    m350::gui::Prompter& prompter_;
+    Prompter& prompter_;
     bool confirmed_ = false;
 };
 

@@ -72,7 +72,7 @@ Rs232SetupDialog::Rs232SetupDialog(m350::SerialSettings& record, int language, Q
 
     connect(setButton_, &QPushButton::clicked, this, &Rs232SetupDialog::onSetClicked);
     connect(cancelButton_, &QPushButton::clicked, this, &Rs232SetupDialog::onCancelClicked);
-    m350::gui::applyDialogLanguage(this, "TFormRs232Setup", language_);
+    applyDialogLanguage(this, "TFormRs232Setup", language_);
     fitToCaptions();
 }
 
@@ -96,8 +96,8 @@ void Rs232SetupDialog::fitToCaptions() {
               static_cast<QWidget*>(softwareHandshakeCombo_), static_cast<QWidget*>(cancelButton_)})
             w->move(w->x() + shift, w->y());
     }
-    m350::gui::widenButtonToCaption(setButton_, false);
-    m350::gui::widenButtonToCaption(cancelButton_, true);
+    widenButtonToCaption(setButton_, false);
+    widenButtonToCaption(cancelButton_, true);
 }
 
 void Rs232SetupDialog::onSetClicked() {

@@ -10,14 +10,14 @@ namespace m350::gui {
 
 CommandToolPage::CommandToolPage(AppContext& app, QWidget* sheet) : QObject(sheet), app_(app) {
     setObjectName(QStringLiteral("CommandToolPage"));
-    editor_ = m350::gui::place(new QTextEdit(sheet), "RichEditTText", 4, 4, 592, 500);
+    editor_ = place(new QTextEdit(sheet), "RichEditTText", 4, 4, 592, 500);
     editor_->setLineWrapMode(QTextEdit::NoWrap);
     editor_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     editor_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     QStringList buffers;
     for (int i = 1; i <= 12; ++i) buffers << QString::number(i);
-    selectRadio_ = new m350::gui::RadioGroup(sheet, "RadioGroupSelect", "Editor", 604, 4, 105, 200,
-                                             buffers, 2);
+    selectRadio_ =
+        new RadioGroup(sheet, "RadioGroupSelect", "Editor", 604, 4, 105, 200, buffers, 2);
     selectRadio_->setItemIndex(0);
     loadFileButton_ = newButton(sheet, "ButtonLoadFile", "Load", 604, 214, 105);
     saveFileButton_ = newButton(sheet, "ButtonSaveFile", "Save", 604, 245, 105);

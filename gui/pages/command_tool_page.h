@@ -22,7 +22,7 @@ class CommandToolPage : public QObject {
 
   private:
     QTextEdit* editor_;
-    m350::gui::RadioGroup* selectRadio_;
+    RadioGroup* selectRadio_;
     QPushButton *loadFileButton_, *saveFileButton_, *sendButton_, *sendFileButton_;
 
     AppContext& app_;

@@ -44,13 +44,13 @@ QString fromText(std::string_view s) {
 constexpr const char* kSecretBoxes[] = {"edtFtpUser", "edtFtpPswd", "EditWiFiKey",
                                         "edtWiFiUsername", "edtWiFiPasswd"};
 
-const m350::gui::FileDialogRequest kDcfDialog{QString(), QStringLiteral("*.dcf (*.dcf)"), QString(),
-                                              QString(), QStringLiteral("dcf")};
+const FileDialogRequest kDcfDialog{QString(), QStringLiteral("*.dcf (*.dcf)"), QString(), QString(),
+                                   QStringLiteral("dcf")};
 
 }  // namespace
 
 // The pages as the binding rules see them: controls found by object name.
-class ConfigPage::View final : public m350::gui::ConfigFormView {
+class ConfigPage::View final : public ConfigFormView {
   public:
     explicit View(ConfigPage& page) : page_(page) {}
 
@@ -204,7 +204,7 @@ void ConfigPage::setReadEnabled(bool enabled) {
 }
 
 void ConfigPage::markWirelessNotRead() {
-    view_->setText("edtWiFiMac", m350::gui::kNoModuleMac);
+    view_->setText("edtWiFiMac", kNoModuleMac);
     setMacNoModule(true);
 }
 
@@ -234,7 +234,7 @@ void ConfigPage::replaceRecord(const m350::ConfigRecord& record) {
 }
 
 void ConfigPage::showRecord(const m350::ConfigRecord& record) {
-    m350::gui::showRecord(record, inchChosen(), *view_);
+    gui::showRecord(record, inchChosen(), *view_);
     emit recordShown();
 }
 
@@ -255,7 +255,7 @@ QString ConfigPage::boxCaption(const QString& control) const {
 }
 
 bool ConfigPage::buildRecord(m350::ConfigRecord& record) {
-    auto error = m350::gui::buildRecord(*view_, inchChosen(), record);
+    auto error = gui::buildRecord(*view_, inchChosen(), record);
     if (!error) return true;
     const QString control = fromText(error->control);
     app_.prompter().message(QStringLiteral("\"%1\" is not a valid number in \"%2\" (%3).")
@@ -291,7 +291,7 @@ void ConfigPage::onConfigSetClicked() {
     if (!passwordGate(app_)) return;
     if (wirelessRules.keyCheck && !wirelessRules.keyCheck()) return;
     if (!buildRecord(working)) return;
-    const m350::gui::CertificateChoice chosen = m350::gui::certificatesFromForm(*view_);
+    const CertificateChoice chosen = certificatesFromForm(*view_);
     if (chosen.taken) certificates_ = {chosen.caCert, chosen.clientCert, chosen.privateKey};
 
     const int page = configTabs_->currentIndex();
@@ -305,7 +305,7 @@ void ConfigPage::onConfigSetClicked() {
 }
 
 void ConfigPage::onSaveClicked() {
-    m350::gui::FileDialogRequest request = kDcfDialog;
+    FileDialogRequest request = kDcfDialog;
     request.title = QStringLiteral("Save");
     request.directory = directory_;
     QString path = app_.prompter().saveFile(request);
@@ -329,7 +329,7 @@ void ConfigPage::onSaveClicked() {
 }
 
 void ConfigPage::onLoadClicked() {
-    m350::gui::FileDialogRequest request = kDcfDialog;
+    FileDialogRequest request = kDcfDialog;
     request.title = QStringLiteral("Load");
     request.directory = directory_;
     request.defaultSuffix.clear();
@@ -355,7 +355,7 @@ void ConfigPage::onLoadClicked() {
 void ConfigPage::onUnitClicked() {
     const int index = unit_.itemIndex();
     const QString unit = unit_.itemText(index < 0 ? 0 : index);
-    for (const char* name : m350::gui::kMainUnitLabels)
+    for (const char* name : kMainUnitLabels)
         if (auto* l = qobject_cast<QLabel*>(control(QString::fromLatin1(name)))) l->setText(unit);
 }
 

@@ -19,16 +19,16 @@ namespace m350::gui {
 
 namespace {
 
-using m350::gui::pagekit::button;
-using m350::gui::pagekit::caption;
-using m350::gui::pagekit::dropDown;
-using m350::gui::pagekit::named;
+using pagekit::button;
+using pagekit::caption;
+using pagekit::dropDown;
+using pagekit::named;
 
 const QStringList kDevices{"DRAM", "FLASH", "CARD"};
 constexpr int kFlash = 1;
 
 QGridLayout* pageGrid(QWidget* group) {
-    return m350::gui::pagekit::grid(group, 10, 8);
+    return pagekit::grid(group, 10, 8);
 }
 
 }  // namespace
@@ -107,8 +107,8 @@ void FileManagerPage::buildDownloadGroup() {
 void FileManagerPage::buildInfoGroup() {
     QGroupBox* g = fileInfoGroup_;
     QGridLayout* grid = pageGrid(g);
-    deviceRadio_ = new m350::gui::RadioGroup(g, "RadioGroupDevice", QStringLiteral("Memory Device"),
-                                             0, 0, 200, 41, kDevices, 3);
+    deviceRadio_ = new RadioGroup(g, "RadioGroupDevice", QStringLiteral("Memory Device"), 0, 0, 200,
+                                  41, kDevices, 3);
     deviceRadio_->setItemIndex(kFlash);
     getButton_ = button(g, "ButtonGet", "Get");
     physicalSpaceLabel_ = caption(g, "LabelPhysicalSpace", "Physical Space");
@@ -141,7 +141,7 @@ void FileManagerPage::buildInfoGroup() {
 void FileManagerPage::buildFormatGroup() {
     QGroupBox* g = fileFormatGroup_;
     QGridLayout* grid = pageGrid(g);
-    formatDeviceRadio_ = new m350::gui::RadioGroup(
+    formatDeviceRadio_ = new RadioGroup(
         g, "RadioGroupFormatDevice", QStringLiteral("Memory Device"), 0, 0, 200, 41, kDevices, 3);
     formatDeviceRadio_->setItemIndex(kFlash);
     fileFormatButton_ = button(g, "ButtonFileFormat", "Format");

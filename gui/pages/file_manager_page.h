@@ -33,14 +33,14 @@ class FileManagerPage : public QObject {
     QPushButton *browseButton_, *fontViewButton_, *downloadButton_;
     // "File Information".
     QGroupBox* fileInfoGroup_;
-    m350::gui::RadioGroup* deviceRadio_;
+    RadioGroup* deviceRadio_;
     QPushButton* getButton_;
     QLabel *physicalSpaceLabel_, *freeSpaceLabel_, *physicalUnitLabel_, *freeUnitLabel_;
     QLineEdit *physicalSpaceEdit_, *freeSpaceEdit_;
     QListWidget* fileList_;
     // "File Format".
     QGroupBox* fileFormatGroup_;
-    m350::gui::RadioGroup* formatDeviceRadio_;
+    RadioGroup* formatDeviceRadio_;
     QPushButton* fileFormatButton_;
 
     void buildDownloadGroup();

@@ -20,10 +20,10 @@ namespace m350::gui {
 
 namespace {
 
-using m350::gui::pagekit::button;
-using m350::gui::pagekit::caption;
-using m350::gui::pagekit::edit;
-using m350::gui::pagekit::named;
+using pagekit::button;
+using pagekit::caption;
+using pagekit::edit;
+using pagekit::named;
 
 constexpr int kVariablePitch = 1;
 constexpr int kFlash = 1;
@@ -31,7 +31,7 @@ constexpr int kFlash = 1;
 constexpr int kSampleWidth = 145, kSampleHeight = 56;
 
 QComboBox* dropDown(QWidget* parent, const char* name, const QStringList& items, int selected) {
-    auto* c = m350::gui::pagekit::dropDown(parent, name, items, selected);
+    auto* c = pagekit::dropDown(parent, name, items, selected);
     // The longest item of some languages would push the page wider than the
     // window; the list is as wide as its column, the open list shows all.
     c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
@@ -40,7 +40,7 @@ QComboBox* dropDown(QWidget* parent, const char* name, const QStringList& items,
 }
 
 QGridLayout* pageGrid(QWidget* group) {
-    return m350::gui::pagekit::grid(group, 8, 6);
+    return pagekit::grid(group, 8, 6);
 }
 
 // A caption and its box in the next row of a two-column grid.
@@ -61,7 +61,7 @@ FontManagerPage::FontManagerPage(AppContext& app, QWidget* sheet) : QObject(shee
         named(new QGroupBox(QStringLiteral("Standard Encode"), sheet), "GroupBoxSatndEncode");
     // One item per row: the longer translations of the encodings need the
     // whole width of the column.
-    asiaFontEncodeRadio_ = new m350::gui::RadioGroup(
+    asiaFontEncodeRadio_ = new RadioGroup(
         sheet, "RadioGroupAsiaFontEncode", QStringLiteral("Asian Font Encode"), 0, 0, 349, 100,
         {"Traditional Chinese", "Simplified Chinese", "Korean", "Japanese"}, 1);
     asiaFontEncodeRadio_->setItemIndex(0);

@@ -45,7 +45,7 @@ class FontManagerPage : public QObject {
     QComboBox* sEncodeCombo_;
     QLineEdit *charStartEdit_, *charEndEdit_;
     // "Asian Font Encode".
-    m350::gui::RadioGroup* asiaFontEncodeRadio_;
+    RadioGroup* asiaFontEncodeRadio_;
     // "Encode by table".
     QGroupBox* encodeTableGroup_;
     QPlainTextEdit* fontTableMemo_;

@@ -138,7 +138,7 @@ void WirelessPageRules::onWifiDhcpChanged() {
 }
 
 void WirelessPageRules::browse(const char* title, const QString& filter, const char* pathEdit) {
-    m350::gui::FileDialogRequest request;
+    FileDialogRequest request;
     request.title = QString::fromLatin1(title);
     request.filter = filter;
     const QString path = app_.prompter().openFile(request);
