@@ -8,6 +8,7 @@
 #include "core/i18n/language_table.h"
 #include "core/link/link_operations.h"
 #include "core/printer/maintenance.h"
+#include "core/version.h"
 
 namespace m350::cli {
 
@@ -50,7 +51,7 @@ void buildCommandLine(CLI::App& app, Invocation& inv) {
         "Status, maintenance, configuration and raw printing for M350 label printers, "
         "over USB, a serial or parallel port, or the network.");
     app.footer(kFooter);
-    app.set_version_flag("--version", "m350ctl 2.07");
+    app.set_version_flag("--version", "m350ctl " M350_VERSION);
     app.require_subcommand(1);
     app.fallthrough();
 

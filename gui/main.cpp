@@ -1,8 +1,11 @@
 // m350-utility: the desktop configuration utility.
 #include <QApplication>
+#include <QCoreApplication>
+#include <QIcon>
 #include <cstdio>
 #include <exception>
 
+#include "core/version.h"
 #include "gui/main_window.h"
 #include "gui/prompter.h"
 #include "gui/startup_options.h"
@@ -35,15 +38,20 @@ class Application final : public QApplication {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    Application app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("m350-utility"));
-    QApplication::setApplicationVersion(QStringLiteral("2.07"));
-    app.setStyleSheet(QString::fromLatin1(m350::gui::kClassicStyleSheet));
-
+    // The options are read before the window system is opened, so --help,
+    // --version and a mistyped option need no display.
     m350::gui::StartupOptions options;
     QString message;
-    switch (m350::gui::parseStartupOptions(QApplication::arguments(), options, message)) {
+    m350::gui::ParseOutcome outcome;
+    {
+        QCoreApplication probe(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("m350-utility"));
+        QCoreApplication::setApplicationVersion(QStringLiteral(M350_VERSION));
+        outcome = m350::gui::parseStartupOptions(QCoreApplication::arguments(), options, message);
+    }
+    switch (outcome) {
         case m350::gui::ParseOutcome::kHelp:
+        case m350::gui::ParseOutcome::kVersion:
             std::fputs(qPrintable(message), stdout);
             return 0;
         case m350::gui::ParseOutcome::kError:
@@ -52,6 +60,14 @@ int main(int argc, char* argv[]) {
         case m350::gui::ParseOutcome::kRun:
             break;
     }
+
+    Application app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("m350-utility"));
+    QApplication::setApplicationVersion(QStringLiteral(M350_VERSION));
+    // The desktop finds the window's entry and icon by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.m350.Utility"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/org.m350.Utility.png")));
+    app.setStyleSheet(QString::fromLatin1(m350::gui::kClassicStyleSheet));
 
     try {
         m350::gui::MainWindow window(options);

@@ -6,9 +6,11 @@
 #include <QFontDialog>
 #include <QMessageBox>
 
+#include "core/version.h"
+
 namespace m350::gui {
 
-const char* const kProgramTitle = "M350 Configuration Utility 2.07";
+const char* const kProgramTitle = "M350 Configuration Utility " M350_VERSION;
 
 // The boxes have no parent: during a link operation the main window is
 // disabled, and a box owned by it would come up disabled too.

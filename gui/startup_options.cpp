@@ -4,6 +4,7 @@
 #include <QRegularExpression>
 
 #include "core/transport/port_settings.h"
+#include "core/version.h"
 
 namespace m350::gui {
 
@@ -42,6 +43,7 @@ ParseOutcome parseStartupOptions(const QStringList& args, StartupOptions& out, Q
     parser.setApplicationDescription(
         QStringLiteral("Configuration and diagnostics for M350 label printers."));
     const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption iface(
         QStringLiteral("interface"),
         QStringLiteral("Interface to select: usb, com, lpt or ethernet."),
@@ -65,6 +67,10 @@ ParseOutcome parseStartupOptions(const QStringList& args, StartupOptions& out, Q
     if (parser.isSet(help)) {
         message = parser.helpText();
         return ParseOutcome::kHelp;
+    }
+    if (parser.isSet(version)) {
+        message = QStringLiteral("m350-utility %1\n").arg(QStringLiteral(M350_VERSION));
+        return ParseOutcome::kVersion;
     }
     if (!parser.positionalArguments().isEmpty()) {
         message = QStringLiteral("Unexpected argument: ") + parser.positionalArguments().first();

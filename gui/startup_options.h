@@ -18,10 +18,10 @@ struct StartupOptions {
     std::optional<int> language;         // --language INDEX (0..13)
 };
 
-enum class ParseOutcome { kRun, kHelp, kError };
+enum class ParseOutcome { kRun, kHelp, kVersion, kError };
 
-// Parses the program's arguments (args[0] is the program). kHelp and kError
-// leave the text to print in message.
+// Parses the program's arguments (args[0] is the program). kHelp, kVersion
+// and kError leave the text to print in message.
 ParseOutcome parseStartupOptions(const QStringList& args, StartupOptions& out, QString& message);
 
 }  // namespace m350::gui

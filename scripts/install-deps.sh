@@ -9,6 +9,7 @@ packages=(
   libusb-1.0-0-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
+  dpkg-dev desktop-file-utils appstream
   nlohmann-json3-dev libcli11-dev
   umockdev libumockdev-dev
   socat iproute2 python3

@@ -139,6 +139,9 @@ int main(int argc, char** argv) {
         if (opt == "--help" || opt == "-h") {
             std::fputs(kUsage, stdout);
             return 0;
+        } else if (opt == "--version") {
+            std::printf("m350-printer-sim %s\n", M350_VERSION);
+            return 0;
         } else if (opt == "--tcp") {
             server.tcp = need();
         } else if (opt == "--pty") {

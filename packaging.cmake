@@ -1,0 +1,31 @@
+# Installation of the three programs and the Debian package (scripts/package.sh).
+include(GNUInstallDirs)
+
+set(_m350_programs m350-printer-sim)
+if(TARGET m350-utility)
+  list(APPEND _m350_programs m350-utility)
+endif()
+if(TARGET m350ctl)
+  list(APPEND _m350_programs m350ctl)
+endif()
+install(TARGETS ${_m350_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES LICENSE README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME m350-utility)
+set(CPACK_PACKAGE_VERSION ${M350_VERSION})
+set(CPACK_PACKAGE_VENDOR "M350 developers")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "configuration and diagnostics for thermal barcode-label printers")
+set(CPACK_PACKAGE_DESCRIPTION
+    "A desktop utility (m350-utility), a command-line tool (m350ctl) and a simulated printer (m350-printer-sim) to read the status of a label printer over USB, serial, parallel or TCP, read, edit, write, save and load its configuration, and run its maintenance functions.")
+set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_CURRENT_SOURCE_DIR}/LICENSE)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "M350 developers <m350-dev@localhost>")
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+# The dependencies come from the programs' shared libraries (dpkg-shlibdeps).
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, fonts-dejavu-core")
+set(CPACK_STRIP_FILES ON)
+include(CPack)
