@@ -296,7 +296,9 @@ bool Session::tryStartDump() {
     binaryDevice_ = device;
     binaryLeft_ = std::strtoul(digits.c_str(), nullptr, 10);
     binaryAppend_ = true;
-    printer_.appendFile(device, binaryName_, {});
+    // Each dump starts its file afresh: a fetch returns this dump, not the
+    // ones before it.
+    printer_.storeFile(device, binaryName_, 0, {});
     printer_.note("DUMP_TEXT SAVE " + std::string(1, device) + " " + binaryName_);
     return true;
 }
