@@ -68,6 +68,9 @@ const char kUsage[] =
     "                        numbers with the liner (black mark) under the sensor, a\n"
     "                        slash, the same with a label there; for example\n"
     "                        100,500,900/120,600,300. Default: sixteen levels\n"
+    "  --dump-text TEXT      what a host sends while the printer is in dump mode:\n"
+    "                        a DUMP_TEXT SAVE takes it in at once (up to its size),\n"
+    "                        so DIAGNOSTIC FILE returns it\n"
     "  --media liner|label   what lies under the sensor at first, default liner\n"
     "  --media-file PATH     read what lies under the sensor from PATH at every\n"
     "                        sensor read (\"liner\" or \"label\"), so the media can\n"
@@ -134,6 +137,7 @@ int main(int argc, char** argv) {
     int scanDelay = 500;
     std::optional<m350::sim::Printer::SensorCurve> gapCurve, blineCurve;
     bool labelFirst = false;
+    std::string dumpText;
     std::string mediaFile;
 
     std::vector<std::string> args(argv + 1, argv + argc);
@@ -234,6 +238,8 @@ int main(int argc, char** argv) {
             if (!m350::sim::parseSensorCurve(v, curve))
                 fail(opt + " wants LINER/LABEL readings, e.g. 100,500,900/120,600,300");
             (opt == "--gapsensor" ? gapCurve : blineCurve) = curve;
+        } else if (opt == "--dump-text") {
+            dumpText = need();
         } else if (opt == "--media") {
             std::string v = need();
             if (v != "liner" && v != "label") fail("--media is liner or label");
@@ -268,6 +274,7 @@ int main(int argc, char** argv) {
     if (blineCurve) printer.blineSensor = *blineCurve;
     printer.labelUnderSensor = labelFirst;
     printer.mediaFile = mediaFile;
+    printer.dumpIncoming = dumpText;
     if (!statusByte.empty()) {
         char* end = nullptr;
         long b = std::strtol(statusByte.c_str(), &end, 0);

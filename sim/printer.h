@@ -93,6 +93,10 @@ class Printer {
     // under the sensor at each read, so an operator or a test can move the
     // media while a calibration runs. A missing file leaves labelUnderSensor.
     std::string mediaFile;
+    // What a host application sends while the printer is in dump mode, taken
+    // in as soon as a DUMP_TEXT SAVE starts (before whatever follows the
+    // command on its own connection), so that a fetch has something to return.
+    std::string dumpIncoming;
     // The sensor's curve for GAPSENSOR or BLINESENSOR as it is now.
     const std::vector<long>& sensorCurve(bool blackMark) const;
 

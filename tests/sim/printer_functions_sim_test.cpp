@@ -129,6 +129,17 @@ TEST(SimDumpText, ThreeFormsAndTheFetchedFile) {
     EXPECT_EQ(fetch(sim, "Dump.txt"), frame("abcd"));
 }
 
+TEST(SimDumpText, TextFromTheCommandLineIsWhatADumpTakesIn) {
+    START(sim, "--dump-text", "^XA^FDfrom the host^FS^XZ\r\n");
+    session(sim, "DUMP_TEXT SAVE 1000,\"Dump.txt\",", 1);
+    EXPECT_EQ(fetch(sim, "Dump.txt"), frame("^XA^FDfrom the host^FS^XZ\r\n"));
+    // Within the dump's size, and followed by what its own connection sends.
+    session(sim, "DUMP_TEXT SAVE 6,\"Dump.txt\",xyz", 3);
+    EXPECT_EQ(fetch(sim, "Dump.txt"), frame("^XA^FD"));
+    session(sim, "DUMP_TEXT SAVE 1000,E,\"A.TXT\",+", 5);
+    EXPECT_EQ(fetch(sim, "A.TXT"), frame("^XA^FDfrom the host^FS^XZ\r\n+"));
+}
+
 TEST(SimClock, AssignmentsAreWhatLaterReadsReturn) {
     START(sim);
     // Never set: the machine's time, the year in two digits.

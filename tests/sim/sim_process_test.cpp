@@ -249,8 +249,9 @@ TEST(SimProcessLifecycle, HelpNamesEveryOption) {
           "--transcript", "--edition",     "--dpi",      "--bluetooth",  "--wifi",
           "--profile",    "--password",    "--serial",   "--set",        "--status-byte",
           "--ext-status", "--fault",       "--file",     "--ext-module", "--scan-delay",
-          "--gapsensor",  "--blinesensor", "--media",    "--media-file", "silent",
-          "broken-frame", "drop",          "slow:MS",    "empty",        "garbage"})
+          "--gapsensor",  "--blinesensor", "--media",    "--media-file", "--dump-text",
+          "silent",       "broken-frame",  "drop",       "slow:MS",      "empty",
+          "garbage"})
         EXPECT_NE(text.find(opt), std::string::npos) << opt;
 }
 
