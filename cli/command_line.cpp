@@ -125,6 +125,7 @@ void buildCommandLine(CLI::App& app, Invocation& inv) {
     });
 
     addConfigCommands(app, inv);
+    addPrinterFunctionCommands(app, inv);
 }
 
 int runCommandLine(int argc, char** argv) {

@@ -36,6 +36,16 @@ class AppContext {
     virtual QPoint dialogPlace() const = 0;
     // The parent of modal dialogs.
     virtual QWidget* dialogParent() = 0;
+
+    // The printer function dialogs (sensor calibration, emulation).
+    // The interface selected in the main window (item index of ComboBoxInterFace).
+    virtual int interfaceIndex() const = 0;
+    // Runs a typed call as link operation op on iface with nothing around it:
+    // the main window is not disabled and a failure shows no text. For the
+    // exchanges of a modal dialog whose failures stay silent or have their own
+    // message; the modal dialog keeps the main window from starting another
+    // operation meanwhile. Returns the result code.
+    virtual int runQuiet(std::uint32_t op, int iface, const m350::OperationCall& call) = 0;
 };
 
 }  // namespace m350::gui

@@ -263,6 +263,10 @@ int MainWindow::runStandard(std::uint32_t op, const m350::OperationCall& call,
                            withProgress);
 }
 
+int MainWindow::runQuiet(std::uint32_t op, int iface, const m350::OperationCall& call) {
+    return m350::runOperation(link_, op, iface, call);
+}
+
 QPoint MainWindow::dialogPlace() const {
     const QRect frame = frameGeometry();
     return {frame.left() + frame.width() / 3, frame.top() + frame.height() / 3};

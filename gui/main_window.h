@@ -15,6 +15,7 @@
 
 #include "core/link/link_context.h"
 #include "core/link/link_operations.h"
+#include "core/printer/clock.h"
 #include "core/printer/status.h"
 #include "gui/app_context.h"
 #include "gui/prompter.h"
@@ -71,12 +72,13 @@ class MainWindow : public QWidget, public AppContext {
     int currentLanguage() const override { return language_; }
     QPoint dialogPlace() const override;
     QWidget* dialogParent() override { return this; }
+    int runQuiet(std::uint32_t op, int iface, const m350::OperationCall& call) override;
 
     // The records the window owns.
     m350::PortSettings& portSettings() { return settings_; }
     m350::LinkContext& link() { return link_; }
     m350::StatusFlags& statusFlags() { return statusFlags_; }
-    int interfaceIndex() const;
+    int interfaceIndex() const override;
     void setCurrentLanguage(int language) { language_ = language; }
     const QString& startupDirectory() const { return startupDirectory_; }
     QSize screenSize() const;
@@ -158,6 +160,7 @@ class MainWindow : public QWidget, public AppContext {
     std::unique_ptr<ProgressDialogSink> ownProgress_;
     std::function<QSize()> screenSize_;
     m350::StatusFlags statusFlags_{};
+    m350::ClockValues clockRecord_{};  // the clock as last read or set
     int language_ = 0;
     QString startupDirectory_;
     QLabel* panels_[4] = {};

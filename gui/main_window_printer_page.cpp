@@ -4,16 +4,28 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QTabWidget>
+#include <cmath>
+#include <memory>
 
 #include "core/i18n/language_table.h"
 #include "core/link/link_operations.h"
+#include "core/printer/clock.h"
+#include "core/printer/dump_text.h"
 #include "core/printer/maintenance.h"
+#include "core/printer/sensor.h"
+#include "gui/dialogs/clock_setup_dialog.h"
+#include "gui/dialogs/dump_text_dialog.h"
+#include "gui/dialogs/emulation_dialog.h"
+#include "gui/dialogs/sensor_calibration_dialog.h"
 #include "gui/main_window.h"
 #include "gui/pages/config_page.h"
 #include "gui/pages/wireless_page_rules.h"
 #include "gui/password_gate_prompt.h"
+#include "gui/prompter.h"
 #include "gui/widgets/form_kit.h"
+#include "gui/widgets/radio_group.h"
 
 namespace m350::gui {
 
@@ -128,11 +140,126 @@ void MainWindow::onResetPrinterClicked() {
 }
 
 // The dialogs behind these buttons join here.
-void MainWindow::onDumpClicked() {}
-void MainWindow::onClockSetupClicked() {}
-void MainWindow::onCalibrateSensorClicked() {}
 void MainWindow::onTestPageClicked() {}
 void MainWindow::onEthernetClicked() {}
-void MainWindow::onActiveEmulationClicked() {}
+
+// Dump text, clock, sensor calibration and emulation.
+
+namespace {
+
+const char* const kLoadDumpText = "Press OK to load file.";
+
+// Writes the whole file under a temporary name beside it and renames it, so
+// an existing file is never left half-written; false with the reason.
+bool saveWholeFile(const QString& path, const std::string& data, QString& error) {
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) &&
+        file.write(data.data(), static_cast<qint64>(data.size())) ==
+            static_cast<qint64>(data.size()) &&
+        file.commit())
+        return true;
+    error = QStringLiteral("Cannot save %1: %2").arg(path, file.errorString());
+    file.cancelWriting();
+    return false;
+}
+
+// The dump kept in the printer for fetching: asked for (three times while
+// nothing comes back) and saved where the operator says. Runs with the main
+// window still disabled from entering the mode.
+void fetchDump(AppContext& app) {
+    if (!app.prompter().confirm(QString::fromLatin1(kLoadDumpText))) return;
+    std::string data;
+    const int iface = app.interfaceIndex();
+    const int result = m350::retryWhileNotReceived([&] {
+        return app.runQuiet(m350::kOpFetchFile, iface, [&data](m350::Link& l) {
+            return m350::fetchFile(l, m350::kDumpFetchName, data);
+        });
+    });
+    if (result != m350::kOk) {
+        const std::string_view text = m350::resultText(result);
+        app.prompter().message(
+            QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+        return;
+    }
+    FileDialogRequest request;
+    request.title = QStringLiteral("Save");
+    request.filter = QStringLiteral("*.* (*)");
+    const QString path = app.prompter().saveFile(request);
+    if (path.isEmpty()) return;
+    QString error;
+    if (!saveWholeFile(path, data, error)) app.prompter().message(error);
+}
+
+}  // namespace
+
+void MainWindow::onDumpClicked() {
+    m350::DumpRequest request;
+    {
+        DumpTextDialog dialog(request, prompter(), language_, dialogParent());
+        dialog.move(dialogPlace());
+        prompter().runModal(dialog);
+        if (!dialog.confirmed()) return;
+    }
+    runStandard(
+        m350::kOpDumpText, [&request](m350::Link& l) { return m350::enterDumpMode(l, request); },
+        [&] {
+            if (request.mode == m350::kDumpForFetch) fetchDump(*this);
+        });
+}
+
+void MainWindow::onClockSetupClicked() {
+    // A printer without a clock, or one that does not answer, gives zeros and
+    // no message.
+    m350::ClockValues values{};
+    setEnabled(false);
+    runQuiet(m350::kOpReadClock, interfaceIndex(),
+             [&values](m350::Link& l) { return m350::readClock(l, values); });
+    setEnabled(true);
+    show();
+    clockRecord_ = values;
+    bool confirmed = false;
+    {
+        ClockSetupDialog dialog(clockRecord_, prompter(), language_, dialogParent());
+        dialog.move(dialogPlace());
+        prompter().runModal(dialog);
+        confirmed = dialog.confirmed();
+    }
+    if (!confirmed || !passwordGate(*this)) return;
+    const m350::ClockValues typed = clockRecord_;
+    runStandard(m350::kOpSetClock, [typed](m350::Link& l) { return m350::setClock(l, typed); });
+}
+
+void MainWindow::onCalibrateSensorClicked() {
+    m350::SensorRequest request;
+    // Lengths are typed in the unit the window shows, converted with the
+    // resolution of the last configuration read.
+    const m350::ConfigRecord& record = configPage_->record();
+    const bool mm = unitRadio_->itemIndex() == 1;
+    const double resolution = record.real(mm ? m350::Field::dotsPerMm : m350::Field::dpi);
+    if (std::isfinite(resolution) && resolution > 0 && resolution < 1e6) {
+        request.dotsPerUnit = static_cast<int>(resolution);
+        request.exactDotsPerUnit = resolution;
+    }
+    // A failed read shows its text; the dialog opens with what was read.
+    runStandard(m350::kOpReadSensor,
+                [&request](m350::Link& l) { return m350::readSensorSettings(l, request); });
+    {
+        SensorCalibrationDialog dialog(request, interfaceIndex(), *this, dialogParent());
+        dialog.move(dialogPlace());
+        prompter().runModal(dialog);
+    }
+    if (!request.confirmed || !passwordGate(*this)) return;
+    runStandard(m350::kOpSensorCommand,
+                [request](m350::Link& l) { return m350::applySensorCalibration(l, request); });
+}
+
+void MainWindow::onActiveEmulationClicked() {
+    // The dialog reads the printer as it is built; the main window takes no
+    // second operation meanwhile.
+    setEnabled(false);
+    auto dialog = std::make_unique<EmulationDialog>(interfaceIndex(), *this, dialogParent());
+    setEnabled(true);
+    prompter().runModal(*dialog);
+}
 
 }  // namespace m350::gui

@@ -25,6 +25,12 @@ bool QtPrompter::question(const QString& text) {
     return box.exec() == QMessageBox::Yes;
 }
 
+bool QtPrompter::confirm(const QString& text) {
+    QMessageBox box(QMessageBox::Question, QString::fromLatin1(kProgramTitle), text,
+                    QMessageBox::Ok | QMessageBox::Cancel);
+    return box.exec() == QMessageBox::Ok;
+}
+
 QString QtPrompter::openFile(const FileDialogRequest& r) {
     return QFileDialog::getOpenFileName(QApplication::activeWindow(), r.title, r.directory,
                                         r.filter);

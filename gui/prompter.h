@@ -27,6 +27,8 @@ class Prompter {
     virtual void message(const QString& text) = 0;
     // A Yes/No question; true for Yes.
     virtual bool question(const QString& text) = 0;
+    // A confirmation with OK and Cancel; true for OK.
+    virtual bool confirm(const QString& text) = 0;
     // The chosen path, or empty when the operator cancelled.
     virtual QString openFile(const FileDialogRequest& request) = 0;
     virtual QString saveFile(const FileDialogRequest& request) = 0;
@@ -42,6 +44,7 @@ class QtPrompter final : public Prompter {
   public:
     void message(const QString& text) override;
     bool question(const QString& text) override;
+    bool confirm(const QString& text) override;
     QString openFile(const FileDialogRequest& request) override;
     QString saveFile(const FileDialogRequest& request) override;
     std::optional<QFont> chooseFont(const QFont& initial) override;

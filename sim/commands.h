@@ -22,10 +22,18 @@ bool applyCommand(Printer& printer, std::string_view line);
 // security mode, free space ...). nullopt: look the key up in the settings.
 std::optional<std::string> computedReport(const Printer& printer, const std::string& key);
 
-// GAPSENSOR / BLINESENSOR: one sensor reading per frame, the media passing under
-// the sensor (labels and gaps, or paper and black marks).
+// GAPSENSOR / BLINESENSOR: one sensor reading per frame, one frame per intensity
+// level, for the liner (or black mark) or the label, whichever lies under the
+// sensor.
 std::optional<std::vector<std::string>> sensorReadings(const Printer& printer,
                                                        const std::string& key);
+
+// The default sensor curves of every profile (sixteen intensity levels).
+void loadSensorCurves(Printer& printer);
+
+// "100,500,900/120,600,300": the liner readings, a slash, the label readings,
+// one per intensity level (at most 128 each). false when the text is not that.
+bool parseSensorCurve(std::string_view text, Printer::SensorCurve& out);
 
 // SCANAP / SCANBT payloads: a count and a line per device, each ended by CR.
 std::string accessPointScan(const Printer& printer);

@@ -1,4 +1,5 @@
 // Default settings of each profile and the reports computed from several settings.
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <ctime>
@@ -147,17 +148,49 @@ void loadDefaults(Printer& p, const Profile& profile) {
 
 std::optional<std::vector<std::string>> sensorReadings(const Printer& p, const std::string& key) {
     if (key != "GAPSENSOR" && key != "BLINESENSOR") return std::nullopt;
-    // Two labels passing the sensor: high readings on the label, low ones in the gap
-    // (or on the black mark). The intensity setting lifts the whole curve a little.
-    long inten =
-        std::strtol(p.get(key == "GAPSENSOR" ? "GAPINTEN" : "BLINEINTEN").c_str(), nullptr, 10);
+    // One frame per intensity level, for what lies under the sensor now.
     std::vector<std::string> out;
-    for (int i = 0; i < 64; ++i) {
-        bool gap = (i % 32) >= 26;
-        long v = (gap ? 40 : 200) + inten * 2 + (i % 3);
-        out.push_back(std::to_string(v));
-    }
+    for (long v : p.sensorCurve(key == "BLINESENSOR")) out.push_back(std::to_string(v));
     return out;
+}
+
+void loadSensorCurves(Printer& p) {
+    // Sixteen levels. The gap sensor looks through the media: the liner alone
+    // lets more light through than liner and label together. The black-mark
+    // sensor sees the light the media reflects: little from the mark, much
+    // from the paper. Both saturate at the top of their range.
+    auto curve = [](long start, long step) {
+        std::vector<long> v;
+        for (long i = 0; i < 16; ++i) v.push_back(std::min(1023L, start + step * i));
+        return v;
+    };
+    p.gapSensor = {curve(50, 70), curve(40, 25)};
+    p.blineSensor = {curve(30, 20), curve(60, 60)};
+}
+
+bool parseSensorCurve(std::string_view text, Printer::SensorCurve& out) {
+    auto list = [](std::string_view part, std::vector<long>& values) {
+        values.clear();
+        std::size_t pos = 0;
+        while (pos <= part.size()) {
+            std::size_t comma = part.find(',', pos);
+            if (comma == std::string_view::npos) comma = part.size();
+            std::string item(part.substr(pos, comma - pos));
+            char* end = nullptr;
+            long v = std::strtol(item.c_str(), &end, 10);
+            if (item.empty() || *end || v < -1000000 || v > 1000000) return false;
+            values.push_back(v);
+            pos = comma + 1;
+        }
+        return !values.empty() && values.size() <= 128;
+    };
+    const auto slash = text.find('/');
+    if (slash == std::string_view::npos) return false;
+    Printer::SensorCurve curve;
+    if (!list(text.substr(0, slash), curve.liner) || !list(text.substr(slash + 1), curve.label))
+        return false;
+    out = std::move(curve);
+    return true;
 }
 
 std::string accessPointScan(const Printer& p) {
@@ -202,6 +235,9 @@ std::optional<std::string> computedReport(const Printer& p, const std::string& k
         return std::to_string(total < 0 ? 0 : total);
     }
     if (key == "SCANAP") return accessPointScan(p);
+    // The emulation switch (ESC Y, ESC Z) decides what is active from then on.
+    if (key == "ACT_EMULATION" && p.emulation == "Y") return std::string("1");
+    if (key == "ACT_EMULATION" && p.emulation == "Z") return std::string("0");
     if (key == "SCANBT") return bluetoothScan(p);
     static const char* clock[] = {"YEAR", "MONTH", "DATE", "HOUR", "MINUTE", "SECOND"};
     for (int i = 0; i < 6; ++i) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "commands.h"
 #include "printer.h"
 #include "server.h"
 #include "session.h"
@@ -61,6 +62,19 @@ const char kUsage[] =
     "                        pass-through mode (AT+STA, AT+GLN, at+sln=, at+pin=)\n"
     "                        until ESC !R\n"
     "  --scan-delay MS       how long SCANAP and SCANBT take, default 500\n"
+    "  --gapsensor LINER/LABEL, --blinesensor LINER/LABEL\n"
+    "                        the readings GAPSENSOR or BLINESENSOR answers, one frame\n"
+    "                        per intensity level from level 0: comma-separated\n"
+    "                        numbers with the liner (black mark) under the sensor, a\n"
+    "                        slash, the same with a label there; for example\n"
+    "                        100,500,900/120,600,300. Default: sixteen levels\n"
+    "  --dump-text TEXT      what a host sends while the printer is in dump mode:\n"
+    "                        a DUMP_TEXT SAVE takes it in at once (up to its size),\n"
+    "                        so DIAGNOSTIC FILE returns it\n"
+    "  --media liner|label   what lies under the sensor at first, default liner\n"
+    "  --media-file PATH     read what lies under the sensor from PATH at every\n"
+    "                        sensor read (\"liner\" or \"label\"), so the media can\n"
+    "                        be changed while a calibration runs: echo label > PATH\n"
     "  --status-byte N       the byte answered to ESC !? (decimal or 0x..), default 0\n"
     "  --ext-status HEX      the 8 bytes answered to ESC !S, as 16 hex digits\n"
     "\n"
@@ -121,6 +135,10 @@ int main(int argc, char** argv) {
     std::vector<PresetFile> files;
     std::string moduleName;
     int scanDelay = 500;
+    std::optional<m350::sim::Printer::SensorCurve> gapCurve, blineCurve;
+    bool labelFirst = false;
+    std::string dumpText;
+    std::string mediaFile;
 
     std::vector<std::string> args(argv + 1, argv + argc);
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -217,6 +235,21 @@ int main(int argc, char** argv) {
             long ms = std::strtol(v.c_str(), &end, 10);
             if (v.empty() || *end || ms < 0 || ms > 600000) fail("bad --scan-delay " + v);
             scanDelay = static_cast<int>(ms);
+        } else if (opt == "--gapsensor" || opt == "--blinesensor") {
+            std::string v = need();
+            m350::sim::Printer::SensorCurve curve;
+            if (!m350::sim::parseSensorCurve(v, curve))
+                fail(opt + " wants LINER/LABEL readings, e.g. 100,500,900/120,600,300");
+            (opt == "--gapsensor" ? gapCurve : blineCurve) = curve;
+        } else if (opt == "--dump-text") {
+            dumpText = need();
+        } else if (opt == "--media") {
+            std::string v = need();
+            if (v != "liner" && v != "label") fail("--media is liner or label");
+            labelFirst = v == "label";
+        } else if (opt == "--media-file") {
+            mediaFile = need();
+            if (mediaFile.empty()) fail("--media-file wants a path");
         } else if (opt == "--status-byte") {
             statusByte = need();
         } else if (opt == "--ext-status") {
@@ -240,6 +273,11 @@ int main(int argc, char** argv) {
     for (auto& f : files) printer.appendFile(f.device, f.name, f.text);
     printer.moduleName = moduleName;
     printer.scanDelayMs = scanDelay;
+    if (gapCurve) printer.gapSensor = *gapCurve;
+    if (blineCurve) printer.blineSensor = *blineCurve;
+    printer.labelUnderSensor = labelFirst;
+    printer.mediaFile = mediaFile;
+    printer.dumpIncoming = dumpText;
     if (!statusByte.empty()) {
         char* end = nullptr;
         long b = std::strtol(statusByte.c_str(), &end, 0);

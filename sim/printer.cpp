@@ -1,6 +1,8 @@
 #include "printer.h"
 
+#include <cctype>
 #include <cstdio>
+#include <fstream>
 
 #include "commands.h"
 
@@ -20,6 +22,7 @@ Printer::Printer(const Profile& profile) {
 
 void Printer::loadProfile(const Profile& profile) {
     loadDefaults(*this, profile);
+    loadSensorCurves(*this);
 }
 
 std::string Printer::get(const std::string& key) const {
@@ -92,6 +95,23 @@ const StoredFile* Printer::findFile(const std::string& name) const {
 
 void Printer::formatDevice(char device) {
     devices_.erase(device);
+}
+
+const std::vector<long>& Printer::sensorCurve(bool blackMark) const {
+    const SensorCurve& curve = blackMark ? blineSensor : gapSensor;
+    bool label = labelUnderSensor;
+    if (!mediaFile.empty()) {
+        std::ifstream in(mediaFile);
+        std::string word;
+        if (in >> word) {
+            for (auto& c : word) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            if (word == "label")
+                label = true;
+            else if (word == "liner" || word == "mark")
+                label = false;
+        }
+    }
+    return label ? curve.label : curve.liner;
 }
 
 void Printer::note(std::string what) {

@@ -81,6 +81,25 @@ class Printer {
     // How long a wireless or Bluetooth scan takes before its answer goes out.
     int scanDelayMs = 500;
 
+    // The media sensors: one reading per intensity level (level 0 first) with
+    // the liner or the black mark under the sensor, and with a label there.
+    struct SensorCurve {
+        std::vector<long> liner, label;
+    };
+    SensorCurve gapSensor, blineSensor;
+    // What lies under the sensor: the label when true, else the liner (mark).
+    bool labelUnderSensor = false;
+    // When set, a file whose first word ("liner" or "label") says what lies
+    // under the sensor at each read, so an operator or a test can move the
+    // media while a calibration runs. A missing file leaves labelUnderSensor.
+    std::string mediaFile;
+    // What a host application sends while the printer is in dump mode, taken
+    // in as soon as a DUMP_TEXT SAVE starts (before whatever follows the
+    // command on its own connection), so that a fetch has something to return.
+    std::string dumpIncoming;
+    // The sensor's curve for GAPSENSOR or BLINESENSOR as it is now.
+    const std::vector<long>& sensorCurve(bool blackMark) const;
+
   private:
     void loadProfile(const Profile& profile);
 

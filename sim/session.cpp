@@ -296,7 +296,12 @@ bool Session::tryStartDump() {
     binaryDevice_ = device;
     binaryLeft_ = std::strtoul(digits.c_str(), nullptr, 10);
     binaryAppend_ = true;
-    printer_.appendFile(device, binaryName_, {});
+    // Each dump starts its file afresh: a fetch returns this dump, not the
+    // ones before it.
+    printer_.storeFile(device, binaryName_, 0, {});
+    const std::string incoming = printer_.dumpIncoming.substr(0, binaryLeft_);
+    printer_.appendFile(device, binaryName_, incoming);
+    binaryLeft_ -= incoming.size();
     printer_.note("DUMP_TEXT SAVE " + std::string(1, device) + " " + binaryName_);
     return true;
 }
@@ -341,6 +346,9 @@ bool Session::tryStartBinary() {
             printer_.set(keys[device - '1'], binaryName_);
         } else {
             printer_.storeFile(device, binaryName_, 0, {});
+            const std::string incoming = printer_.dumpIncoming.substr(0, binaryLeft_);
+            printer_.appendFile(device, binaryName_, incoming);
+            binaryLeft_ -= incoming.size();
         }
     }
     binaryLeft_ = binarySize_;

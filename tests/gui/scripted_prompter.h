@@ -15,12 +15,13 @@ namespace m350test {
 
 class ScriptedPrompter final : public m350::gui::Prompter {
   public:
-    // "message: <text>", "question: <text>", "open: <title>", "save: <title>",
+    // "message: <text>", "question: <text>", "confirm: <text>", "open: <title>", "save: <title>",
     // "font", "dialog: <object name>", in the order they came.
     QStringList shown;
     // Texts of the plain message boxes only.
     QStringList messages;
     std::deque<bool> answers;   // questions; No when empty
+    std::deque<bool> confirms;  // OK/Cancel confirmations; Cancel when empty
     std::deque<QString> files;  // open and save dialogs; cancelled when empty
     std::deque<QFont> fonts;    // font dialog; cancelled when empty
     std::vector<m350::gui::FileDialogRequest> fileRequests;
@@ -40,6 +41,13 @@ class ScriptedPrompter final : public m350::gui::Prompter {
         if (answers.empty()) return false;
         bool a = answers.front();
         answers.pop_front();
+        return a;
+    }
+    bool confirm(const QString& text) override {
+        shown << QStringLiteral("confirm: ") + text;
+        if (confirms.empty()) return false;
+        bool a = confirms.front();
+        confirms.pop_front();
         return a;
     }
     QString openFile(const m350::gui::FileDialogRequest& r) override {

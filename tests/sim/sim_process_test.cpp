@@ -245,11 +245,12 @@ TEST(SimProcessLifecycle, HelpNamesEveryOption) {
     while (std::size_t n = std::fread(buf, 1, sizeof buf, f)) text.append(buf, n);
     EXPECT_EQ(::pclose(f), 0);
     for (const char* opt :
-         {"--tcp",        "--pty",        "--pty-link", "--parallel",   "--ready-file",
-          "--transcript", "--edition",    "--dpi",      "--bluetooth",  "--wifi",
-          "--profile",    "--password",   "--serial",   "--set",        "--status-byte",
-          "--ext-status", "--fault",      "--file",     "--ext-module", "--scan-delay",
-          "silent",       "broken-frame", "drop",       "slow:MS",      "empty",
+         {"--tcp",        "--pty",         "--pty-link", "--parallel",   "--ready-file",
+          "--transcript", "--edition",     "--dpi",      "--bluetooth",  "--wifi",
+          "--profile",    "--password",    "--serial",   "--set",        "--status-byte",
+          "--ext-status", "--fault",       "--file",     "--ext-module", "--scan-delay",
+          "--gapsensor",  "--blinesensor", "--media",    "--media-file", "--dump-text",
+          "silent",       "broken-frame",  "drop",       "slow:MS",      "empty",
           "garbage"})
         EXPECT_NE(text.find(opt), std::string::npos) << opt;
 }

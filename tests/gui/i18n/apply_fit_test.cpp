@@ -22,11 +22,15 @@
 #include "../scripted_prompter.h"
 #include "../test_window.h"
 #include "core/i18n/language_table.h"
+#include "gui/dialogs/clock_setup_dialog.h"
+#include "gui/dialogs/dump_text_dialog.h"
+#include "gui/dialogs/emulation_dialog.h"
 #include "gui/dialogs/lpt_setup_dialog.h"
 #include "gui/dialogs/net_setup_dialog.h"
 #include "gui/dialogs/password_dialog.h"
 #include "gui/dialogs/password_setup_dialog.h"
 #include "gui/dialogs/rs232_setup_dialog.h"
+#include "gui/dialogs/sensor_calibration_dialog.h"
 #include "gui/language_apply.h"
 #include "gui/main_window.h"
 #include "support/scripted_port.h"
@@ -181,6 +185,20 @@ TEST_P(CaptionFit, NoCaptionOfADialogIsClipped) {
     std::string newPassword;
     PasswordSetupDialog setup(newPassword, prompter, language, window.get());
     check(setup);
+    m350::DumpRequest dumpRequest;
+    DumpTextDialog dump(dumpRequest, prompter, language, window.get());
+    check(dump);
+    m350::ClockValues clock{2024, 12, 31, 23, 59, 59};
+    ClockSetupDialog rtc(clock, prompter, language, window.get());
+    check(rtc);
+    m350::SensorRequest sensorRequest;
+    sensorRequest.dotsPerUnit = 203;
+    sensorRequest.threshold = 600;
+    sensorRequest.intensity = 15;
+    SensorCalibrationDialog sensor(sensorRequest, m350::kEthernet, *window, window.get());
+    check(sensor);
+    EmulationDialog emulation(m350::kEthernet, *window, window.get());
+    check(emulation);
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, CaptionFit, ::testing::Range(0, m350::kLanguageCount),

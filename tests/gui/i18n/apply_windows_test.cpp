@@ -13,10 +13,13 @@
 #include "../scripted_prompter.h"
 #include "../test_window.h"
 #include "core/i18n/language_table.h"
+#include "gui/dialogs/clock_setup_dialog.h"
+#include "gui/dialogs/dump_text_dialog.h"
 #include "gui/dialogs/lpt_setup_dialog.h"
 #include "gui/dialogs/password_dialog.h"
 #include "gui/dialogs/password_setup_dialog.h"
 #include "gui/dialogs/rs232_setup_dialog.h"
+#include "gui/dialogs/sensor_calibration_dialog.h"
 #include "gui/language_apply.h"
 #include "gui/main_window.h"
 #include "gui/widgets/radio_group.h"
@@ -192,6 +195,24 @@ TEST_F(Windows, DialogsHaveEveryMappedControl) {
         PasswordSetupDialog setup(newPassword, prompter, lang, &w);
         EXPECT_TRUE(m350::gui::applyDialogLanguage(&setup, "TFormPasswordSetup", lang).isEmpty());
         EXPECT_EQ(setup.findChild<QLabel*>("LabelOldPassword")->text(), languageQText(259, lang));
+
+        m350::DumpRequest dumpRequest;
+        DumpTextDialog dump(dumpRequest, prompter, lang, &w);
+        EXPECT_TRUE(m350::gui::applyDialogLanguage(&dump, "TFormDumpTextSetup", lang).isEmpty());
+        EXPECT_EQ(dump.findChild<QLabel*>("LabelFileName")->text(), languageQText(154, lang));
+
+        m350::ClockValues clock{};
+        ClockSetupDialog rtc(clock, prompter, lang, &w);
+        EXPECT_TRUE(m350::gui::applyDialogLanguage(&rtc, "TFormRTCSetup", lang).isEmpty());
+        EXPECT_EQ(rtc.windowTitle(), languageQText(37, lang));
+
+        w.setCurrentLanguage(lang);
+        m350::SensorRequest sensorRequest;
+        SensorCalibrationDialog sensor(sensorRequest, m350::kEthernet, w, &w);
+        EXPECT_TRUE(
+            m350::gui::applyDialogLanguage(&sensor, "TFormSensorCalibrate", lang).isEmpty());
+        EXPECT_EQ(sensor.findChild<QLabel*>("LabelUnit1")->text(), languageQText(26, lang));
+        w.setCurrentLanguage(m350::kLangEnglish);
     }
 }
 

@@ -1,0 +1,413 @@
+// dump, clock, sensor and emulation: the printer functions of the window's
+// "Printer Function" group that open dialogs there.
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <cinttypes>
+#include <cstdio>
+#include <ctime>
+#include <iostream>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <regex>
+
+#include "cli/exit_codes.h"
+#include "cli/invocation.h"
+#include "core/access/emulation.h"
+#include "core/config/config_read.h"
+#include "core/link/link_operations.h"
+#include "core/printer/clock.h"
+#include "core/printer/dump_text.h"
+#include "core/printer/maintenance.h"
+#include "core/printer/sensor.h"
+
+namespace m350::cli {
+
+namespace {
+
+const std::map<std::string, int> kMedia = {{"gap", m350::kMediaGap},
+                                           {"bline", m350::kMediaBlackMark},
+                                           {"continuous", m350::kMediaContinuous},
+                                           {"auto", m350::kMediaAutoSelect}};
+const std::map<std::string, int> kSensors = {{"gap", m350::kMediaGap},
+                                             {"bline", m350::kMediaBlackMark}};
+const std::map<std::string, int> kEmulations = {{"zpl2", m350::kEmulationZpl2},
+                                                {"cpcl", m350::kEmulationCpcl}};
+const std::map<std::string, int> kUnits = {{"inch", 0}, {"mm", 1}};
+
+const char* mediaName(int media) {
+    switch (media) {
+        case m350::kMediaGap:
+            return "gap";
+        case m350::kMediaBlackMark:
+            return "bline";
+        case m350::kMediaContinuous:
+            return "continuous";
+        default:
+            return "auto";
+    }
+}
+
+std::string json(const nlohmann::ordered_json& j) {
+    return j.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+}
+
+// --- dump ---------------------------------------------------------------
+
+int dumpCommand(Session& s, const m350::DumpRequest& request) {
+    return s.run(m350::kOpDumpText,
+                 [&request](m350::Link& l) { return m350::enterDumpMode(l, request); });
+}
+
+// The window's "Press OK to load file.": on a terminal the operator says when
+// the host has sent what is to be dumped.
+bool readyToLoad() {
+    std::fputs("Press Enter to load file (Ctrl-D cancels): ", stderr);
+    std::fflush(stderr);
+    std::string line;
+    const bool ok = static_cast<bool>(std::getline(std::cin, line));
+    if (!ok) std::fputs("\n", stderr);
+    return ok;
+}
+
+int dumpFetchCommand(Session& s, const std::string& output, bool ask) {
+    const m350::DumpRequest request{m350::kDumpForFetch, std::string(m350::kDumpFetchName)};
+    if (int r = dumpCommand(s, request); r != m350::kOk) return r;
+    if (ask && !readyToLoad()) return s.fail(kExitOk, "not loaded");
+    std::string data;
+    const int r = m350::retryWhileNotReceived([&] {
+        return m350::runOperation(
+            s.context(), m350::kOpFetchFile, s.iface(),
+            [&data](m350::Link& l) { return m350::fetchFile(l, m350::kDumpFetchName, data); });
+    });
+    if (s.report(r) != m350::kOk) return r;
+    std::string error;
+    if (!writeFileAtomically(output, data.data(), data.size(), error))
+        return s.fail(kExitCantCreate, error);
+    return kExitOk;
+}
+
+// --- clock --------------------------------------------------------------
+
+// The printer keeps the year in two digits; those are shown in this century.
+std::string clockText(const m350::ClockValues& v) {
+    const long year =
+        v[m350::kYear] >= 0 && v[m350::kYear] < 100 ? 2000L + v[m350::kYear] : long{v[m350::kYear]};
+    char buf[128];
+    std::snprintf(
+        buf, sizeof buf, "%04ld-%02" PRId32 "-%02" PRId32 " %02" PRId32 ":%02" PRId32 ":%02" PRId32,
+        year, v[m350::kMonth], v[m350::kDate], v[m350::kHour], v[m350::kMinute], v[m350::kSecond]);
+    return buf;
+}
+
+int clockGetCommand(Session& s, bool asJson) {
+    m350::ClockValues values{};
+    if (int r = s.run(m350::kOpReadClock,
+                      [&values](m350::Link& l) { return m350::readClock(l, values); });
+        r != m350::kOk)
+        return r;
+    if (asJson) {
+        nlohmann::ordered_json j;
+        for (int f = 0; f < m350::kClockFields; ++f) {
+            std::string key = m350::clockKey(f);
+            for (auto& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            j[key] = values[static_cast<std::size_t>(f)];
+        }
+        j["text"] = clockText(values);
+        std::fprintf(s.out(), "%s\n", json(j).c_str());
+    } else {
+        std::fprintf(s.out(), "%s\n", clockText(values).c_str());
+    }
+    return kExitOk;
+}
+
+// "YYYY-MM-DD HH:MM:SS", numbers as typed: no range is checked, as in the
+// window (a month 13 goes out as 13).
+bool parseClock(const std::string& text, m350::ClockValues& out) {
+    static const std::regex form(
+        R"(^\s*(-?\d{1,9})-(\d{1,9})-(\d{1,9})[ T](\d{1,9}):(\d{1,9}):(\d{1,9})\s*$)");
+    std::smatch m;
+    if (!std::regex_match(text, m, form)) return false;
+    for (int f = 0; f < m350::kClockFields; ++f)
+        out[static_cast<std::size_t>(f)] =
+            static_cast<std::int32_t>(std::stol(m[static_cast<std::size_t>(f) + 1].str()));
+    return true;
+}
+
+m350::ClockValues localNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+}
+
+int clockSetCommand(Session& s, const m350::ClockValues& values, const PasswordAnswer& answer) {
+    if (int r = runPasswordGate(s, answer); r != kExitOk) return r;
+    return s.run(m350::kOpSetClock, [&values](m350::Link& l) { return m350::setClock(l, values); });
+}
+
+// --- sensor -------------------------------------------------------------
+
+int sensorShowCommand(Session& s, bool asJson) {
+    m350::SensorRequest request;
+    if (int r = s.run(m350::kOpReadSensor,
+                      [&request](m350::Link& l) { return m350::readSensorSettings(l, request); });
+        r != m350::kOk)
+        return r;
+    if (asJson) {
+        nlohmann::ordered_json j;
+        j["media"] = mediaName(request.mediaType);
+        j["mediaType"] = request.mediaType;
+        j["intensity"] = request.intensity;
+        j["threshold"] = request.threshold;
+        std::fprintf(s.out(), "%s\n", json(j).c_str());
+    } else {
+        std::fprintf(s.out(), "%-12s%s\n%-12s%d\n%-12s%d\n", "media", mediaName(request.mediaType),
+                     "intensity", request.intensity, "threshold", request.threshold);
+    }
+    return kExitOk;
+}
+
+struct CalibrateOptions {
+    int media = m350::kMediaGap;
+    std::optional<double> height, gap;
+    int unit = 0;
+};
+
+int sensorCalibrateCommand(Session& s, const CalibrateOptions& o, const PasswordAnswer& answer) {
+    m350::SensorRequest request;
+    request.mediaType = o.media;
+    request.manual = 0;
+    if (o.height && o.gap) {
+        // Lengths are converted with the printer's own resolution.
+        m350::ConfigRecord record;
+        record.reset();
+        if (int r = s.run(m350::kOpReadConfig,
+                          [&record](m350::Link& l) { return m350::readConfig(l, record); });
+            r != m350::kOk)
+            return r;
+        const double perUnit = record.real(o.unit == 1 ? m350::Field::dotsPerMm : m350::Field::dpi);
+        const auto height = m350::lengthInDots(*o.height, perUnit);
+        const auto gap = m350::lengthInDots(*o.gap, perUnit);
+        if (!(perUnit > 0) || !height || !gap)
+            return s.fail(kExitUsage, "the lengths do not fit the printer's resolution");
+        request.paperHeight = *height;
+        request.gap = *gap;
+    }
+    if (int r = runPasswordGate(s, answer); r != kExitOk) return r;
+    return s.run(m350::kOpSensorCommand,
+                 [&request](m350::Link& l) { return m350::applySensorCalibration(l, request); });
+}
+
+int sensorSetCommand(Session& s, std::optional<int> media, int intensity, int threshold,
+                     const PasswordAnswer& answer) {
+    m350::SensorRequest request;
+    if (media) {
+        request.mediaType = *media;
+    } else {
+        // The media the printer is set for, as the window's dialog opens on it.
+        if (int r =
+                s.run(m350::kOpReadSensor,
+                      [&request](m350::Link& l) { return m350::readSensorSettings(l, request); });
+            r != m350::kOk)
+            return r;
+    }
+    request.manual = 1;
+    request.intensity = intensity;
+    request.threshold = threshold;
+    if (int r = runPasswordGate(s, answer); r != kExitOk) return r;
+    return s.run(m350::kOpSensorCommand,
+                 [&request](m350::Link& l) { return m350::applySensorCalibration(l, request); });
+}
+
+int sensorReadingsCommand(Session& s, int sensor, bool asJson) {
+    m350::SensorValues values;
+    values.mode = sensor;
+    if (int r = s.run(m350::kOpSensorValues,
+                      [&values](m350::Link& l) { return m350::readSensorValues(l, values); });
+        r != m350::kOk)
+        return r;
+    if (asJson) {
+        nlohmann::ordered_json j;
+        j["sensor"] = mediaName(sensor);
+        j["readings"] = values.readings;
+        std::fprintf(s.out(), "%s\n", json(j).c_str());
+    } else {
+        for (std::size_t i = 0; i < values.readings.size(); ++i)
+            std::fprintf(s.out(), "%zu %" PRId32 "\n", i, values.readings[i]);
+    }
+    return kExitOk;
+}
+
+// --- emulation ----------------------------------------------------------
+
+int emulationGetCommand(Session& s) {
+    int active = -1;
+    if (int r = s.run(m350::kOpEmulationQuery,
+                      [&active](m350::Link& l) { return m350::readEmulation(l, active); });
+        r != m350::kOk)
+        return r;
+    const std::string_view name = m350::emulationName(active);
+    if (name.empty())
+        std::fprintf(s.out(), "unknown (%d)\n", active);
+    else
+        std::fprintf(s.out(), "%.*s\n", static_cast<int>(name.size()), name.data());
+    return kExitOk;
+}
+
+}  // namespace
+
+void addPrinterFunctionCommands(CLI::App& app, Invocation& inv) {
+    // dump
+    auto* dump = app.add_subcommand("dump", "dump text mode: the printer shows what it receives");
+    dump->require_subcommand(1);
+    dump->add_subcommand("print", "print what the printer receives as text")->callback([&inv] {
+        inv.action = [](Session& s) {
+            return dumpCommand(s, {m350::kDumpPrint, std::string(m350::kDumpFetchName)});
+        };
+    });
+    auto* card = dump->add_subcommand("save-card", "save what the printer receives on its card");
+    auto cardName = std::make_shared<std::string>();
+    card->add_option("NAME", *cardName, "file name on the card (at most 12 characters)")
+        ->required();
+    card->callback([&inv, cardName] {
+        inv.action = [cardName](Session& s) {
+            if (!m350::dumpFileNameSendable(*cardName))
+                return s.fail(kExitUsage,
+                              "the file name must hold 1 to 12 printable ASCII characters "
+                              "other than \"");
+            return dumpCommand(s, {m350::kDumpToCard, *cardName});
+        };
+    });
+    auto* fetch = dump->add_subcommand(
+        "fetch", "save what the printer receives in it, then fetch that into a file");
+    auto fetchOut = std::make_shared<std::string>();
+    auto fetchYes = std::make_shared<bool>(false);
+    fetch->add_option("-o,--output", *fetchOut, "the local file")->type_name("FILE")->required();
+    fetch->add_flag("--yes", *fetchYes, "fetch at once, without asking on the terminal");
+    fetch->callback([&inv, fetchOut, fetchYes] {
+        inv.action = [fetchOut, fetchYes](Session& s) {
+            return dumpFetchCommand(s, *fetchOut, !*fetchYes && ::isatty(STDIN_FILENO));
+        };
+    });
+
+    // clock
+    auto* clock = app.add_subcommand("clock", "the printer's real-time clock");
+    clock->require_subcommand(1);
+    auto* clockGet = clock->add_subcommand("get", "read the clock (YYYY-MM-DD HH:MM:SS)");
+    clockGet->add_flag("--json", inv.json, "print the six values as JSON");
+    clockGet->callback(
+        [&inv] { inv.action = [&inv](Session& s) { return clockGetCommand(s, inv.json); }; });
+    auto* clockSet = clock->add_subcommand(
+        "set", "set the clock to the computer's time or the one given (asks for the password)");
+    auto when = std::make_shared<std::string>();
+    auto* whenOpt = clockSet->add_option("TIME", *when, "\"YYYY-MM-DD HH:MM:SS\", sent as typed")
+                        ->type_name("TIME");
+    auto nowFlag = std::make_shared<bool>(false);
+    clockSet->add_flag("--now", *nowFlag, "the computer's local time")->excludes(whenOpt);
+    clockSet->callback([&inv, when, whenOpt, nowFlag] {
+        const bool now = *nowFlag;
+        const bool given = whenOpt->count() > 0;
+        inv.action = [&inv, when, now, given](Session& s) {
+            m350::ClockValues values{};
+            if (now) {
+                values = localNow();
+            } else if (!given) {
+                return s.fail(kExitUsage, "clock set wants --now or \"YYYY-MM-DD HH:MM:SS\"");
+            } else if (!parseClock(*when, values)) {
+                return s.fail(kExitUsage, "not a time of the form YYYY-MM-DD HH:MM:SS: " + *when);
+            }
+            PasswordAnswer answer;
+            if (int r = inv.passwordAnswer(s, answer); r != kExitOk) return r;
+            return clockSetCommand(s, values, answer);
+        };
+    });
+
+    // sensor
+    auto* sensor = app.add_subcommand("sensor", "the media sensor");
+    sensor->require_subcommand(1);
+    auto* show = sensor->add_subcommand("show", "media type, intensity and threshold");
+    show->add_flag("--json", inv.json, "print them as JSON");
+    show->callback(
+        [&inv] { inv.action = [&inv](Session& s) { return sensorShowCommand(s, inv.json); }; });
+
+    auto cal = std::make_shared<CalibrateOptions>();
+    auto* calibrate = sensor->add_subcommand(
+        "calibrate", "let the printer calibrate its sensor (asks for the password)");
+    calibrate->add_option("--media", cal->media, "the media")
+        ->transform(CLI::CheckedTransformer(kMedia, CLI::ignore_case).description(""))
+        ->type_name("gap|bline|continuous|auto")
+        ->required();
+    auto* height = calibrate->add_option("--height", cal->height, "label height")->type_name("L");
+    auto* gap = calibrate->add_option("--gap", cal->gap, "gap or mark length")->type_name("L");
+    height->needs(gap);
+    gap->needs(height);
+    calibrate->add_option("--unit", cal->unit, "unit of the lengths (default inch)")
+        ->transform(CLI::CheckedTransformer(kUnits, CLI::ignore_case).description(""))
+        ->type_name("inch|mm");
+    calibrate->callback([&inv, cal] {
+        inv.action = [&inv, cal](Session& s) {
+            PasswordAnswer answer;
+            if (int r = inv.passwordAnswer(s, answer); r != kExitOk) return r;
+            return sensorCalibrateCommand(s, *cal, answer);
+        };
+    });
+
+    auto setMedia = std::make_shared<int>(0);
+    auto setIntensity = std::make_shared<int>(0);
+    auto setThreshold = std::make_shared<int>(0);
+    auto* set = sensor->add_subcommand(
+        "set", "set the sensor intensity and threshold by hand (asks for the password)");
+    set->add_option("--intensity", *setIntensity, "sensor intensity level")->required();
+    set->add_option("--threshold", *setThreshold, "threshold value");
+    auto* setMediaOpt =
+        set->add_option("--media", *setMedia, "the media (default: the printer's)")
+            ->transform(CLI::CheckedTransformer(kMedia, CLI::ignore_case).description(""))
+            ->type_name("gap|bline|continuous|auto");
+    set->callback([&inv, setMedia, setIntensity, setThreshold, setMediaOpt] {
+        std::optional<int> media;
+        if (setMediaOpt->count()) media = *setMedia;
+        inv.action = [&inv, media, setIntensity, setThreshold](Session& s) {
+            PasswordAnswer answer;
+            if (int r = inv.passwordAnswer(s, answer); r != kExitOk) return r;
+            return sensorSetCommand(s, media, *setIntensity, *setThreshold, answer);
+        };
+    });
+
+    auto readingsSensor = std::make_shared<int>(0);
+    auto* readings =
+        sensor->add_subcommand("readings", "the sensor's reading at every intensity level");
+    readings->add_option("--media", *readingsSensor, "which sensor")
+        ->transform(CLI::CheckedTransformer(kSensors, CLI::ignore_case).description(""))
+        ->type_name("gap|bline")
+        ->required();
+    readings->add_flag("--json", inv.json, "print them as JSON");
+    readings->callback([&inv, readingsSensor] {
+        inv.action = [&inv, readingsSensor](Session& s) {
+            return sensorReadingsCommand(s, *readingsSensor, inv.json);
+        };
+    });
+
+    // emulation
+    auto* emulation = app.add_subcommand("emulation", "the emulated command language");
+    emulation->require_subcommand(1);
+    emulation->add_subcommand("get", "the active emulation (ZPL2 or CPCL)")->callback([&inv] {
+        inv.action = [](Session& s) { return emulationGetCommand(s); };
+    });
+    auto target = std::make_shared<int>(0);
+    auto* emuSet = emulation->add_subcommand("set", "switch the emulation");
+    emuSet->add_option("EMULATION", *target, "zpl2 or cpcl")
+        ->transform(CLI::CheckedTransformer(kEmulations, CLI::ignore_case).description(""))
+        ->type_name("zpl2|cpcl")
+        ->required();
+    emuSet->callback([&inv, target] {
+        inv.action = [target](Session& s) {
+            const int emulation = *target;
+            return s.run(m350::kOpEmulationSwitch, [emulation](m350::Link& l) {
+                return m350::switchEmulation(l, emulation);
+            });
+        };
+    });
+}
+
+}  // namespace m350::cli

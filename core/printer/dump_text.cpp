@@ -1,0 +1,65 @@
+#include "core/printer/dump_text.h"
+
+#include "core/link/connection.h"
+#include "core/link/link_operations.h"
+
+namespace m350 {
+
+namespace {
+constexpr int kBeforeFetchPauseMs = 500;
+constexpr int kAfterRequestBuiltPauseMs = 100;
+}  // namespace
+
+std::string dumpCommand(const DumpRequest& request) {
+    switch (request.mode) {
+        case kDumpPrint:
+            return "DUMP_TEXT PRINT,";
+        case kDumpToCard:
+            return "DUMP_TEXT SAVE 1000,E,\"" + request.fileName + "\",";
+        case kDumpForFetch:
+            return "DUMP_TEXT SAVE 1000,\"" + std::string(kDumpFetchName) + "\",";
+        default:
+            return {};
+    }
+}
+
+bool dumpFileNameSendable(std::string_view name) {
+    if (name.empty() || name.size() > kDumpFileNameMax) return false;
+    for (unsigned char c : name)
+        if (c < 0x20 || c > 0x7E || c == '"') return false;
+    return true;
+}
+
+int enterDumpMode(Link& link, const DumpRequest& request) {
+    // A quote or a line end in the name would end the command early and the
+    // rest would run as commands of its own.
+    if (request.mode == kDumpToCard && !dumpFileNameSendable(request.fileName))
+        return kTransmitError;
+    const std::string command = dumpCommand(request);
+    if (command.empty()) return kTransmitError;
+    return sendCommand(link, command);
+}
+
+int fetchFile(Link& link, std::string_view name, std::string& data, std::size_t capacity) {
+    data.clear();
+    Connection c(link.ctx, link.iface);
+    if (!c.open()) return kPortOpenError;
+    if (!c.write("\r\n")) return kTransmitError;
+    link.ctx.pause(kBeforeFetchPauseMs);
+    const std::string request = "DIAGNOSTIC FILE \"" + std::string(name) + "\"\r\n\r\n";
+    link.ctx.pause(kAfterRequestBuiltPauseMs);
+    const int result = c.query(request, data, capacity);
+    if (result != kOk) data.clear();
+    return result;
+}
+
+int retryWhileNotReceived(const std::function<int()>& attempt, int tries) {
+    int result = kUnknownError;
+    for (int i = 0; i < tries; ++i) {
+        result = attempt();
+        if (result != kReceiveError) break;
+    }
+    return result;
+}
+
+}  // namespace m350
