@@ -167,7 +167,7 @@ std::string usbSurveyText(const UsbSurvey& survey) {
     if (survey.entries.empty()) {
         s += "No USB device that may be a printer: none of the vendors " + vendorList() +
              ", none of the printer class";
-        s += survey.named.empty() ? ".\n" : ", none named.\n";
+        s += survey.named.empty() ? ".\n\n" : ", none named.\n\n";
     } else {
         s += "USB devices that may be a printer (* the one the next operation uses):\n\n";
         for (const UsbSurveyEntry& e : survey.entries) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 
 #include "core/config/config_read.h"
@@ -266,6 +267,20 @@ TEST_F(ForeignPrinterOnTheBus, TheListShowsBothFromTheSystemsTables) {
     EXPECT_NE(text.find("* f1e2:0001  bus path 1-2  serial M350-000001"), std::string::npos)
         << text;
     EXPECT_NE(text.find("usblp"), std::string::npos) << text;
+#ifdef M350CTL_PATH
+    // The same from m350ctl, a process of its own on the same emulated bus.
+    std::string listed;
+    if (std::FILE* p = ::popen(M350CTL_PATH " usb list", "r")) {
+        char buf[512];
+        std::size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) listed.append(buf, n);
+        EXPECT_EQ(::pclose(p), 0);
+    }
+    EXPECT_NE(listed.find("  1234:0002  bus path 1-1  serial FOREIGN-1  Office Desk Printer"),
+              std::string::npos)
+        << listed;
+    EXPECT_NE(listed.find("* f1e2:0001  bus path 1-2"), std::string::npos) << listed;
+#endif
     // Listing touched neither device.
     EXPECT_TRUE(foreign_->events().empty());
     EXPECT_TRUE(ours_->events().empty());
