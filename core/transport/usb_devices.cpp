@@ -9,7 +9,7 @@ namespace m350 {
 namespace {
 
 constexpr std::size_t kMaxSerialLength = 126;  // a USB string descriptor holds 126 characters
-constexpr std::size_t kMaxPortDepth = 7;       // hubs the USB specification allows in a chain
+constexpr std::size_t kMaxPortDepth = 7;       // hubs allowed in one chain
 
 bool parseHex16(std::string_view text, std::uint16_t& out) {
     if (text.empty() || text.size() > 4) return false;
