@@ -126,6 +126,7 @@ void buildCommandLine(CLI::App& app, Invocation& inv) {
 
     addConfigCommands(app, inv);
     addPrinterFunctionCommands(app, inv);
+    addUsbCommands(app, inv);
 }
 
 int runCommandLine(int argc, char** argv) {

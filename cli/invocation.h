@@ -42,6 +42,8 @@ void addConfigCommands(CLI::App& app, Invocation& inv);
 
 // dump, clock, sensor and emulation.
 void addPrinterFunctionCommands(CLI::App& app, Invocation& inv);
+// usb list.
+void addUsbCommands(CLI::App& app, Invocation& inv);
 
 // Parses argv and runs the command; the process exit status.
 int runCommandLine(int argc, char** argv);

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <map>
 
+#include "core/transport/usb_backend.h"
+
 namespace m350::cli {
 
 namespace {
@@ -119,7 +121,21 @@ void PortOptions::addTo(CLI::App& app) {
             ->check([](const std::string& v) {
                 return parseNetAddress(v) ? std::string() : "expected HOST[:PORT] (port 1..65535)";
             });
+    auto* usbDevice =
+        app.add_option("--usb-device", usbDevice_,
+                       "USB, the device named: vendor and product identifier (and serial "
+                       "number) or bus path, see `usb list`; auto: by vendor identifier. "
+                       "Default: M350_USB, else by vendor identifier")
+            ->type_name("VID:PID[:SERIAL]|BUS-PATH|auto")
+            ->group(group)
+            ->check([](const std::string& v) {
+                return m350::isUsbDeviceOption(v)
+                           ? std::string()
+                           : "expected VID:PID, VID:PID:SERIAL (hexadecimal identifiers), a "
+                             "bus path such as 1-1.4, or auto";
+            });
     usb->excludes(com)->excludes(lpt)->excludes(net);
+    usbDevice->excludes(com)->excludes(lpt)->excludes(net);
     com->excludes(lpt)->excludes(net);
     lpt->excludes(net);
 
@@ -168,6 +184,7 @@ PortChoice PortOptions::result() const {
         c.iface = m350::kEthernet;
         c.settings.net = *parseNetAddress(net_);
     }
+    c.settings.usbDevice = usbDevice_;
     c.settings.serial.baud = baud_;
     c.settings.serial.dataBits = dataBits_;
     c.settings.serial.parity = parity_;

@@ -1,6 +1,7 @@
 // The connection options of m350ctl, mirroring the window's interface selector
-// and its serial and parallel set-up dialogs: --usb (the default), --com COMn
-// with the line settings, --lpt LPTn, --net HOST[:PORT].
+// and its serial and parallel set-up dialogs: --usb (the default) or
+// --usb-device VID:PID[:SERIAL]|BUS-PATH, --com COMn with the line settings,
+// --lpt LPTn, --net HOST[:PORT].
 #pragma once
 
 #include <optional>
@@ -30,6 +31,7 @@ class PortOptions {
 
   private:
     bool usb_ = false;
+    std::string usbDevice_;
     std::string com_;
     std::string lpt_;
     std::string net_;

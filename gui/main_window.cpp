@@ -10,6 +10,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -27,6 +28,7 @@
 #include "gui/pages/font_manager_page.h"
 #include "gui/port_status_text.h"
 #include "gui/standard_call.h"
+#include "gui/usb_device_memory.h"
 #include "gui/widgets/form_kit.h"
 #include "gui/widgets/radio_group.h"
 
@@ -73,6 +75,7 @@ MainWindow::MainWindow(const StartupOptions& options, MainWindowSeams seams, QWi
     }
     link_.makePort = seams.makePort;
     link_.sleep = seams.sleep;
+    link_.usb = seams.usb;
 
     // The logo lives in the window library's resources.
     initResources();
@@ -98,7 +101,7 @@ MainWindow::MainWindow(const StartupOptions& options, MainWindowSeams seams, QWi
     pageTabs_->setCurrentIndex(0);
     // 6. Port settings: the defaults, then what the command line chose. The
     // link reads them at every open.
-    applyStartupPorts(options);
+    applyStartupPorts(options, seams.settings);
     link_.settings = &settings_;
     // 7. The default configuration on the configuration pages.
     configPage_->showDefaults();
@@ -240,12 +243,18 @@ QSize MainWindow::screenSize() const {
     return screenSize_();
 }
 
-void MainWindow::applyStartupPorts(const StartupOptions& options) {
+void MainWindow::applyStartupPorts(const StartupOptions& options, QSettings* store) {
     settings_ = m350::PortSettings{};
     if (options.comName) settings_.serial.portName = *options.comName;
     if (options.lptName) settings_.lptName = *options.lptName;
     if (options.address) settings_.net.address = *options.address;
     if (options.port) settings_.net.port = *options.port;
+    if (store) {
+        settings_.usbDevice = startupUsbDevice(options.usbDevice, *store);
+    } else {
+        QSettings own(QStringLiteral("m350"), QStringLiteral("m350-utility"));
+        settings_.usbDevice = startupUsbDevice(options.usbDevice, own);
+    }
 }
 
 int MainWindow::interfaceIndex() const {

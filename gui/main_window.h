@@ -27,13 +27,15 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QScrollBar;
+class QSettings;
 class QStatusBar;
 class QTabWidget;
 class QTimer;
 
 namespace m350 {
 class Port;
-}
+class UsbBackend;
+}  // namespace m350
 
 namespace m350::gui {
 
@@ -51,7 +53,11 @@ struct MainWindowSeams {
     m350::ProgressSink* progress = nullptr;  // null: ProgressDialog
     // Null: the real ports.
     std::function<std::unique_ptr<m350::Port>(m350::LinkContext&, int iface)> makePort;
-    std::function<void(int ms)> sleep;  // null: real pauses that keep painting
+    std::function<void(int ms)> sleep;      // null: real pauses that keep painting
+    std::shared_ptr<m350::UsbBackend> usb;  // null: the system's USB bus
+    // Where the window keeps what it remembers between runs (the USB device
+    // named); null: the user's settings of m350-utility.
+    QSettings* settings = nullptr;
 };
 
 class MainWindow : public QWidget, public AppContext {
@@ -151,7 +157,7 @@ class MainWindow : public QWidget, public AppContext {
     void buildFunctionGroup();
     void fitToScreen();
     void centreOnScreen();
-    void applyStartupPorts(const StartupOptions& options);
+    void applyStartupPorts(const StartupOptions& options, QSettings* store);
 
     m350::PortSettings settings_;
     m350::LinkContext link_;

@@ -4,6 +4,7 @@
 #include <QRegularExpression>
 
 #include "core/transport/port_settings.h"
+#include "core/transport/usb_backend.h"
 #include "core/version.h"
 
 namespace m350::gui {
@@ -58,7 +59,14 @@ ParseOutcome parseStartupOptions(const QStringList& args, StartupOptions& out, Q
     const QCommandLineOption language(QStringLiteral("language"),
                                       QStringLiteral("Interface language 0..13 (0 English)."),
                                       QStringLiteral("INDEX"));
-    parser.addOptions({iface, address, com, lpt, language});
+    const QCommandLineOption usbDevice(
+        QStringLiteral("usb-device"),
+        QStringLiteral("USB printer to use when it does not report one of the printer "
+                       "vendors: vendor and product identifier (and serial number) or bus "
+                       "path, as `m350ctl usb list` shows; remembered for the next start. "
+                       "auto: by vendor identifier again."),
+        QStringLiteral("VID:PID[:SERIAL]|BUS-PATH|auto"));
+    parser.addOptions({iface, address, com, lpt, language, usbDevice});
 
     if (!parser.parse(args)) {
         message = parser.errorText();
@@ -109,6 +117,17 @@ ParseOutcome parseStartupOptions(const QStringList& args, StartupOptions& out, Q
             return ParseOutcome::kError;
         }
         out.lptName = "LPT" + std::to_string(n);
+    }
+    if (parser.isSet(usbDevice)) {
+        const std::string text = parser.value(usbDevice).toStdString();
+        if (!m350::isUsbDeviceOption(text)) {
+            message = QStringLiteral(
+                          "Invalid USB device (expected VID:PID, VID:PID:SERIAL, a "
+                          "bus path such as 1-1.4, or auto): ") +
+                      parser.value(usbDevice);
+            return ParseOutcome::kError;
+        }
+        out.usbDevice = text;
     }
     if (parser.isSet(language)) {
         bool ok = false;

@@ -16,6 +16,8 @@ struct StartupOptions {
     std::optional<std::string> comName;  // --com COMn (1..30)
     std::optional<std::string> lptName;  // --lpt LPTn (1..4)
     std::optional<int> language;         // --language INDEX (0..13)
+    // --usb-device VID:PID[:SERIAL]|BUS-PATH|auto
+    std::optional<std::string> usbDevice;
 };
 
 enum class ParseOutcome { kRun, kHelp, kVersion, kError };

@@ -10,6 +10,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -291,7 +292,7 @@ void Server::receive(Conn& c) {
             transcript_.bytes(c.id, "RX", buf, static_cast<std::size_t>(n));
             if (!c.session->finished()) {
                 for (auto& a : c.session->feed(std::string_view(buf, static_cast<std::size_t>(n))))
-                    c.out.push_back(Pending{{}, false, std::move(a)});
+                    c.out.push_back(Pending{{}, false, std::move(a), {}, 0});
             }
             if (n < static_cast<ssize_t>(sizeof buf)) return;
             continue;
@@ -323,9 +324,27 @@ void Server::flush(Conn& c) {
                 closeConn(c);
                 return;
             }
-            transcript_.bytes(c.id, "TX", p.action.bytes.data(), static_cast<std::size_t>(n));
+            if (p.action.repeat) {
+                // An endless stream would swamp the transcript: its first bytes
+                // are recorded, the rest is counted and left out.
+                if (p.unit.empty()) p.unit = p.action.bytes;
+                if (p.sent < p.unit.size())
+                    transcript_.bytes(
+                        c.id, "TX", p.action.bytes.data(),
+                        std::min(static_cast<std::size_t>(n), p.unit.size() - p.sent));
+                p.sent += static_cast<std::size_t>(n);
+            } else {
+                transcript_.bytes(c.id, "TX", p.action.bytes.data(), static_cast<std::size_t>(n));
+            }
             p.action.bytes.erase(0, static_cast<std::size_t>(n));
             if (!p.action.bytes.empty()) return;  // wait until writable
+            if (p.action.repeat) {
+                // Once more, after the pause; back to the poll loop in between so
+                // the host's bytes and a hang-up are still seen.
+                p.action.bytes = p.unit;
+                p.due = Clock::now() + std::chrono::milliseconds(p.action.delayMs);
+                return;
+            }
         }
         if (p.action.close) {
             // A pseudo-terminal cannot be hung up from our side without losing the
@@ -351,7 +370,7 @@ void Server::pollPty() {
     if (n > 0) {
         transcript_.bytes(ptyConn_->id, "RX", buf, static_cast<std::size_t>(n));
         for (auto& a : ptyConn_->session->feed(std::string_view(buf, static_cast<std::size_t>(n))))
-            ptyConn_->out.push_back(Pending{{}, false, std::move(a)});
+            ptyConn_->out.push_back(Pending{{}, false, std::move(a), {}, 0});
         receive(*ptyConn_);
     }
 }

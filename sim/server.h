@@ -56,6 +56,8 @@ class Server {
         Clock::time_point due;
         bool timed = false;  // due is fixed once the action reaches the queue's head
         Action action;
+        std::string unit;      // a repeated action's bytes, sent again and again
+        std::size_t sent = 0;  // bytes of a repeated action sent so far
     };
     struct Conn {
         int id = 0;

@@ -48,18 +48,26 @@ bool parseFault(std::string_view text, Fault& out) {
         f.mode = FaultMode::Empty;
     else if (mode == "garbage")
         f.mode = FaultMode::Garbage;
-    else if (mode == "slow") {
-        f.mode = FaultMode::Slow;
+    else if (mode == "slow" || mode == "trickle" || mode == "stream") {
+        f.mode = mode == "slow"      ? FaultMode::Slow
+                 : mode == "trickle" ? FaultMode::Trickle
+                                     : FaultMode::Stream;
         auto c2 = rest.find(':');
         std::string ms = rest.substr(0, c2);
-        if (ms.empty() || ms.find_first_not_of("0123456789") != std::string::npos || ms.size() > 7)
-            return false;
-        f.delayMs = std::atoi(ms.c_str());
-        rest = c2 == std::string::npos ? std::string() : rest.substr(c2 + 1);
+        const bool numeric = !ms.empty() && ms.find_first_not_of("0123456789") == std::string::npos;
+        if (numeric) {
+            if (ms.size() > 7) return false;
+            f.delayMs = std::atoi(ms.c_str());
+            rest = c2 == std::string::npos ? std::string() : rest.substr(c2 + 1);
+        } else if (f.mode != FaultMode::Stream) {
+            return false;  // slow and trickle need their milliseconds
+        }
     } else {
         return false;
     }
-    if (colon != std::string::npos && f.mode != FaultMode::Slow && rest.empty()) return false;
+    const bool timed =
+        f.mode == FaultMode::Slow || f.mode == FaultMode::Trickle || f.mode == FaultMode::Stream;
+    if (colon != std::string::npos && !timed && rest.empty()) return false;
     f.target = rest;
     out = f;
     return true;
@@ -93,6 +101,24 @@ void Session::answer(const std::string& target, std::string bytes, bool framed,
             return;
         case FaultMode::Slow:
             if (writable_) out.push_back(Action{f->delayMs, std::move(bytes), false});
+            return;
+        case FaultMode::Trickle:
+            // The answer, one byte at a time.
+            if (writable_)
+                for (char b : bytes) out.push_back(Action{f->delayMs, std::string(1, b), false});
+            return;
+        case FaultMode::Stream:
+            // Never an answer: bytes without an opening brace, without end. As
+            // fast as the host takes them, or one every delayMs.
+            if (writable_) {
+                std::string unit = "STREAM\r\n";
+                if (f->delayMs > 0) {
+                    unit = ".";
+                } else {
+                    for (int i = 0; i < 6; ++i) unit += unit;  // 512 bytes at a time
+                }
+                out.push_back(Action{f->delayMs, std::move(unit), false, true});
+            }
             return;
         case FaultMode::Empty:
             bytes = framed ? "{0|}" : std::string();

@@ -12,7 +12,7 @@
 
 namespace m350::sim {
 
-enum class FaultMode { Silent, BrokenFrame, Drop, Slow, Empty, Garbage };
+enum class FaultMode { Silent, BrokenFrame, Drop, Slow, Empty, Garbage, Trickle, Stream };
 
 // A way of misbehaving. An empty target applies to every answer; otherwise to the
 // report key named, or "status" (ESC !?), "ext-status" (ESC !S), "INTERFACE" (the
@@ -24,14 +24,17 @@ struct Fault {
     std::string target;
 };
 
-// Parses "silent", "drop:SPEED", "slow:500", "slow:500:DPI" ... false when invalid.
+// Parses "silent", "drop:SPEED", "slow:500", "slow:500:DPI", "trickle:1000",
+// "stream", "stream:DPI", "stream:100:DPI" ... false when invalid.
 bool parseFault(std::string_view text, Fault& out);
 
 // What the server does next on this connection.
 struct Action {
-    int delayMs = 0;     // wait this long (after the previous action) first
-    std::string bytes;   // then send these
-    bool close = false;  // then close the connection
+    int delayMs = 0;      // wait this long (after the previous action) first
+    std::string bytes;    // then send these
+    bool close = false;   // then close the connection
+    bool repeat = false;  // send the bytes again and again, delayMs apart, until the
+                          // connection ends (nothing queued after it is ever sent)
 };
 
 class Session {

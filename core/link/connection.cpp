@@ -1,5 +1,6 @@
 #include "core/link/connection.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <climits>
@@ -30,7 +31,60 @@ constexpr std::size_t kMaxLengthDigits = 31;
 constexpr std::size_t kLineCapacity = 1024;
 constexpr int kFramePauseMs = 50;
 
+// Longest character on a serial line: start bit, eight data bits, parity and
+// two stop bits.
+constexpr long long kLongestCharacterBits = 12;
+
 }  // namespace
+
+// Sets the deadline of one reply for as long as it lives: the read limit from
+// now, plus the line time of the bytes the reply is known to carry (allow()).
+// An enclosing bound, when there is one, stays in force.
+class Connection::ReplyBound {
+  public:
+    ReplyBound(Connection& c, std::size_t expectedBytes) : c_(c), outer_(c.replyDeadline_) {
+        if (outer_) return;
+        c_.replyDeadline_ = Clock::now() + std::chrono::milliseconds(c_.readLimitMs());
+        allow(expectedBytes);
+    }
+    ~ReplyBound() { c_.replyDeadline_ = outer_; }
+    ReplyBound(const ReplyBound&) = delete;
+    ReplyBound& operator=(const ReplyBound&) = delete;
+
+    void allow(std::size_t bytes) {
+        if (outer_) return;
+        *c_.replyDeadline_ += c_.byteTime() * static_cast<long long>(bytes);
+    }
+
+  private:
+    Connection& c_;
+    std::optional<Clock::time_point> outer_;
+};
+
+int Connection::readLimitMs() const {
+    switch (iface_) {
+        case kUsb:
+            return ctx_.timeouts.usbReadMs;
+        case kCom:
+            return ctx_.timeouts.comReadMs;
+        case kEthernet:
+            return ctx_.timeouts.netReadMs;
+        default:
+            return 0;
+    }
+}
+
+std::chrono::microseconds Connection::byteTime() const {
+    // USB and the network move a reply in packets far faster than the
+    // printer makes it; only the serial line takes its time per byte.
+    if (iface_ != kCom || !ctx_.settings) return std::chrono::microseconds(0);
+    static constexpr std::array<long long, 7> kBaud = {2400,  4800,  9600,  19200,
+                                                       38400, 57600, 115200};
+    const int index = ctx_.settings->serial.baud;
+    const long long baud =
+        (index >= 0 && index < 7) ? kBaud[static_cast<std::size_t>(index)] : 9600;
+    return std::chrono::microseconds((kLongestCharacterBits * 1'000'000 + baud - 1) / baud);
+}
 
 std::string announcementText(int iface) {
     return "\r\nDIAGNOSTIC INTERFACE " + std::string(interfaceAnnouncementName(iface)) + "\r\n";
@@ -82,6 +136,9 @@ bool Connection::write(const void* data, std::size_t count) {
         reportProgress(ctx_, kPercentMode, percent);
         ctx_.pump();
     }
+    // A write has succeeded only once its bytes have left the computer: a
+    // serial line held up by its handshake has only queued them.
+    if (count > 0 && !port_->drain()) return false;
     if (iface_ == kEthernet) reportProgress(ctx_, kPercentMode, 100);
     return true;
 }
@@ -89,15 +146,23 @@ bool Connection::write(const void* data, std::size_t count) {
 bool Connection::readByte(std::uint8_t& out) {
     if (!open_ || !port_->readable()) return false;
     if (ring_.count() == 0) {
+        int waitMs = INT_MAX;
+        if (replyDeadline_) {
+            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*replyDeadline_ -
+                                                                              Clock::now());
+            if (left.count() <= 0) return false;
+            waitMs = static_cast<int>(std::min<long long>(left.count(), INT_MAX));
+        }
         std::array<std::uint8_t, 4096> buf;
         std::size_t room = ring_.space() < buf.size() ? ring_.space() : buf.size();
-        std::size_t got = port_->refill(buf.data(), room);
+        std::size_t got = port_->refill(buf.data(), room, waitMs);
         ring_.append(buf.data(), got);
     }
     return ring_.take(out);
 }
 
 std::size_t Connection::readBytes(std::uint8_t* dst, std::size_t count) {
+    ReplyBound bound(*this, count);
     std::size_t n = 0;
     while (n < count && readByte(dst[n])) ++n;
     return n;
@@ -105,10 +170,14 @@ std::size_t Connection::readBytes(std::uint8_t* dst, std::size_t count) {
 
 bool Connection::readFrame(std::string& payload, std::size_t capacity) {
     payload.clear();
+    ReplyBound bound(*this, 0);
     std::uint8_t b = 0;
-    do {
+    std::size_t skipped = 0;
+    for (;;) {
         if (!readByte(b)) return false;
-    } while (b != '{');
+        if (b == '{') break;
+        if (++skipped > kMaxSkippedBytes) return false;
+    }
 
     std::string digits;
     bool ended = false;
@@ -125,6 +194,8 @@ bool Connection::readFrame(std::string& payload, std::size_t capacity) {
     }
     if (capacity < 1 || static_cast<unsigned long long>(length) >= capacity - 1) return false;
 
+    // The frame's own bytes get their time on the line.
+    bound.allow(digits.size() + 1 + static_cast<std::size_t>(length) + 1);
     payload.resize(static_cast<std::size_t>(length));
     for (auto& c : payload) {
         if (!readByte(b)) return false;
@@ -166,8 +237,12 @@ int Connection::sendText(std::string_view text) {
 
 bool Connection::readLine(std::string& line) {
     line.clear();
+    ReplyBound bound(*this, kLineCapacity + 2);
     std::uint8_t b = 0;
+    std::size_t consumed = 0;
     while (readByte(b)) {
+        // Carriage returns are skipped, but not without end.
+        if (++consumed > kMaxSkippedBytes) return false;
         if (b == '\r') continue;
         if (b == '\n') break;
         line.push_back(static_cast<char>(b));

@@ -8,11 +8,22 @@
 //   if (int r = c.query("DIAGNOSTIC REPORT DPI\r\n", payload); r != kOk) return r;
 //
 // The destructor closes the port, so every return path closes it.
+//
+// Every reply is bounded, whatever the printer sends: a frame, a line or a
+// counted read must be complete within the interface's read limit counted
+// from the moment its read starts (right after the request went out), plus
+// the line time of the bytes it carries; the limit is not restarted by each
+// byte. At most kMaxSkippedBytes may come before the opening brace of a
+// frame, or be skipped by a line. Either bound fails the read, and the query
+// with it (3), so a printer that streams bytes or trickles them one by one
+// cannot keep an operation running.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,6 +32,10 @@
 #include "core/transport/receive_ring.h"
 
 namespace m350 {
+
+// Bytes a frame may be preceded by, and a line may skip, before the read
+// gives up; far above the few bytes of a prompt a printer may send first.
+inline constexpr std::size_t kMaxSkippedBytes = 64 * 1024;
 
 class Connection {
   public:
@@ -63,11 +78,22 @@ class Connection {
     int announce();
 
   private:
+    using Clock = std::chrono::steady_clock;
+    class ReplyBound;
+
+    // The interface's limit for one refill (3000 ms USB and COM, 30000 ms
+    // ETHERNET), and how long one byte takes on its line.
+    int readLimitMs() const;
+    std::chrono::microseconds byteTime() const;
+
     LinkContext& ctx_;
     int iface_;
     std::unique_ptr<Port> port_;
     ReceiveRing ring_;
     bool open_ = false;
+    // When set, refills wait no longer than this: the reply being read must
+    // be complete by then.
+    std::optional<Clock::time_point> replyDeadline_;
 };
 
 // Text of the announcement for an interface index.

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "core/link/progress_sink.h"
 #include "core/transport/port_settings.h"
@@ -41,6 +42,12 @@ struct LinkContext {
     std::function<void(int ms)> sleep;
     // USB device access; null means the system's libusb.
     std::shared_ptr<UsbBackend> usb;
+    // Folder of the serial ports' lock files (LCK..ttyS0); empty means
+    // /var/lock. Tests point it at a folder of their own.
+    std::string serialLockDir;
+    // Bytes a serial port still holds unsent (fd -> count); null asks the
+    // system (TIOCOUTQ). Tests stand in a line that never drains.
+    std::function<int(int fd)> serialOutputQueued;
     // Port factory override for tests (interface index -> port); null = real ports.
     std::function<std::unique_ptr<class Port>(LinkContext&, int iface)> makePort;
 

@@ -38,7 +38,7 @@ class ParallelPort final : public Port {
         return writeAllFd(ctx_, fd_.get(), data, n, limit);
     }
 
-    std::size_t refill(std::uint8_t*, std::size_t) override { return 0; }
+    std::size_t refill(std::uint8_t*, std::size_t, int) override { return 0; }
     bool readable() const override { return false; }
 
   private:

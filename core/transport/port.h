@@ -6,16 +6,23 @@
 // - writeChunk() writes at most chunkSize() bytes (the link does the chunking)
 //   and returns true only when every byte was taken within the port's write
 //   limit. It never blocks without a bound.
-// - refill() waits up to the port's read limit for data and copies what
-//   arrived (at most cap bytes) into dst; 0 means nothing arrived in time or
-//   the peer is gone. It waits in short slices and calls the link context's
-//   pump between them so windows keep painting.
+// - drain() returns once what was written has left the computer, waiting at
+//   most the port's write limit; when it has not, it discards what is still
+//   queued and returns false, so that nothing goes out later and closing
+//   never waits for it. Ports that cannot tell (USB, TCP, LPT) return true:
+//   their writes end only when the device has taken the bytes.
+// - refill() waits up to the port's read limit, and never longer than
+//   waitMs, for data and copies what arrived (at most cap bytes) into dst; 0
+//   means nothing arrived in time or the peer is gone. It waits in short
+//   slices and calls the link context's pump between them so windows keep
+//   painting.
 // - close() is safe to call twice and on a port that never opened.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace m350 {
 
@@ -29,7 +36,8 @@ class Port {
     // Bytes per write call; 0 means the whole buffer in one write.
     virtual std::size_t chunkSize() const = 0;
     virtual bool writeChunk(const std::uint8_t* data, std::size_t n) = 0;
-    virtual std::size_t refill(std::uint8_t* dst, std::size_t cap) = 0;
+    virtual bool drain() { return true; }
+    virtual std::size_t refill(std::uint8_t* dst, std::size_t cap, int waitMs) = 0;
     // Drop whatever the system holds unread or unsent (serial purge).
     virtual void purge() {}
     // The parallel port has no read side.

@@ -33,6 +33,10 @@ struct PortSettings {
     SerialSettings serial;
     std::string lptName = "LPT1";
     NetAddress net;
+    // The USB device the operator named ("VID:PID[:SERIAL]" or a bus path
+    // "1-1.4"); empty: the environment variable M350_USB, else the printer
+    // maker's vendor identifiers.
+    std::string usbDevice;
 };
 
 // name of the port kind of an interface index ("USB", "COM", "LPT", "NET").

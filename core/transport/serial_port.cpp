@@ -1,16 +1,33 @@
-// Serial port (COM). Opened exclusively (TIOCEXCL and an advisory lock, since
-// root ignores TIOCEXCL), raw, non-blocking; every wait is bounded: reads by the
-// read limit, writes by a constant plus a per-byte allowance.
+// Serial port (COM), raw and non-blocking.
+//
+// Contract (see port.h):
+// - open() refuses a port in use elsewhere: one whose lock file
+//   (/var/lock/LCK..ttyS0) names a live process, one another program holds
+//   with flock(), one opened exclusively (TIOCEXCL, which root ignores). It
+//   takes all three itself, so programs of either convention see it; a stale
+//   lock file (its process gone) is taken over. A program that opens the
+//   device without any of these (cat, a shell redirection) cannot be seen.
+// - writeChunk() hands the bytes to the system within the write limit (a
+//   constant plus a per-byte allowance); drain() then waits, within the same
+//   kind of limit, until the system has sent them. A line held up by its
+//   handshake (CTS low) does not drain: what is queued is discarded and the
+//   write fails, so nothing goes out late and close() never waits.
+// - refill() waits at most the read limit.
 #include "core/transport/serial_port.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
+
 #include "core/link/link_context.h"
 #include "core/transport/fd_wait.h"
 #include "core/transport/port.h"
+#include "core/transport/uucp_lock.h"
 
 namespace m350 {
 
@@ -46,6 +63,14 @@ void applySerialLine(const SerialLine& line, termios& t) {
 
 namespace {
 
+constexpr const char* kDefaultLockDir = "/var/lock";
+// How often a draining line is looked at, and how often the windows are
+// pumped meanwhile.
+constexpr int kDrainSliceMs = 2;
+constexpr int kDrainPumpMs = 50;
+
+using Clock = std::chrono::steady_clock;
+
 class SerialPort final : public Port {
   public:
     explicit SerialPort(LinkContext& ctx) : ctx_(ctx) {}
@@ -55,10 +80,16 @@ class SerialPort final : public Port {
         const SerialSettings& s = ctx_.settings->serial;
         std::string path = devicePathForPortName(s.portName);
         if (path.empty()) return false;
+        // A port in use elsewhere must fail to open. The lock file comes
+        // first, as its convention asks, before the device is even opened.
+        const std::string& dir =
+            ctx_.serialLockDir.empty() ? std::string(kDefaultLockDir) : ctx_.serialLockDir;
+        if (lock_.acquire(dir, path) == UucpLock::Outcome::kHeld) return false;
         Fd fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
-        if (!fd.valid()) return false;
-        // A port in use elsewhere must fail to open.
-        if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return false;
+        if (!fd.valid() || ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
+            lock_.release();
+            return false;
+        }
         ::ioctl(fd.get(), TIOCEXCL);
         // Purge what the printer sent before we came, but not the output
         // queue: on a pseudo-terminal (or a USB serial adapter) the previous
@@ -80,20 +111,48 @@ class SerialPort final : public Port {
     }
 
     void close() override {
-        if (fd_.valid()) ::flock(fd_.get(), LOCK_UN);
+        if (fd_.valid()) {
+            // Closing a terminal waits until its output has gone; whatever a
+            // failed write left behind is dropped instead.
+            if (queued() > 0) tcflush(fd_.get(), TCOFLUSH);
+            ::flock(fd_.get(), LOCK_UN);
+        }
         fd_.reset();
+        lock_.release();
     }
 
     std::size_t chunkSize() const override { return 64; }
 
     bool writeChunk(const std::uint8_t* data, std::size_t n) override {
-        int limit = ctx_.timeouts.comWriteConstantMs +
-                    ctx_.timeouts.comWritePerByteMs * static_cast<int>(n);
-        return writeAllFd(ctx_, fd_.get(), data, n, limit);
+        if (!fd_.valid()) return false;
+        if (writeAllFd(ctx_, fd_.get(), data, n, writeLimitMs(n))) return true;
+        tcflush(fd_.get(), TCOFLUSH);
+        return false;
     }
 
-    std::size_t refill(std::uint8_t* dst, std::size_t cap) override {
-        return readSomeFd(ctx_, fd_.get(), dst, cap, ctx_.timeouts.comReadMs);
+    bool drain() override {
+        if (!fd_.valid()) return false;
+        int left = queued();
+        if (left <= 0) return true;
+        const auto deadline =
+            Clock::now() + std::chrono::milliseconds(writeLimitMs(static_cast<std::size_t>(left)));
+        auto nextPump = Clock::now() + std::chrono::milliseconds(kDrainPumpMs);
+        for (;;) {
+            ::poll(nullptr, 0, kDrainSliceMs);
+            if (queued() <= 0) return true;
+            const auto now = Clock::now();
+            if (now >= deadline) break;
+            if (now >= nextPump) {
+                ctx_.pump();
+                nextPump = now + std::chrono::milliseconds(kDrainPumpMs);
+            }
+        }
+        tcflush(fd_.get(), TCOFLUSH);
+        return false;
+    }
+
+    std::size_t refill(std::uint8_t* dst, std::size_t cap, int waitMs) override {
+        return readSomeFd(ctx_, fd_.get(), dst, cap, std::min(ctx_.timeouts.comReadMs, waitMs));
     }
 
     void purge() override {
@@ -101,8 +160,21 @@ class SerialPort final : public Port {
     }
 
   private:
+    int writeLimitMs(std::size_t bytes) const {
+        const auto n = static_cast<int>(std::min<std::size_t>(bytes, 1u << 20));
+        return ctx_.timeouts.comWriteConstantMs + ctx_.timeouts.comWritePerByteMs * n;
+    }
+
+    // Bytes the system still holds unsent; 0 when it cannot tell.
+    int queued() const {
+        if (ctx_.serialOutputQueued) return ctx_.serialOutputQueued(fd_.get());
+        int n = 0;
+        return ::ioctl(fd_.get(), TIOCOUTQ, &n) == 0 ? n : 0;
+    }
+
     LinkContext& ctx_;
     Fd fd_;
+    UucpLock lock_;
 };
 
 }  // namespace

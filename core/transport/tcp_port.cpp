@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -46,10 +47,10 @@ class TcpPort final : public Port {
         return writeAllFd(ctx_, fd_.get(), data, n, ctx_.timeouts.netWriteMs);
     }
 
-    std::size_t refill(std::uint8_t* dst, std::size_t cap) override {
+    std::size_t refill(std::uint8_t* dst, std::size_t cap, int waitMs) override {
         if (!fd_.valid()) return 0;
         return readSomeFd(ctx_, fd_.get(), dst, std::min<std::size_t>(cap, 4096),
-                          ctx_.timeouts.netReadMs);
+                          std::min(ctx_.timeouts.netReadMs, waitMs));
     }
 
   private:

@@ -3,15 +3,19 @@
 // devices in its place (LinkContext::usb), so the vendor order, the chunking,
 // the time limits and an unplugged printer can be exercised without hardware.
 //
-// The port (UsbPort.cpp) keeps the policy: which device is the printer, which
+// The port (usb_port.cpp) keeps the policy: which device is the printer, which
 // interface to claim, how long to wait. A backend only does what it is told
-// and never waits longer than asked.
+// and never waits longer than asked. Listing devices touches none of them:
+// what it tells comes from the system's tables (sysfs), not from the devices.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace m350 {
@@ -37,6 +41,9 @@ struct UsbInterfaceDescription {
     int interfaceClass = 0;
     int bulkIn = -1;   // endpoint address (0x80 bit set), -1 when there is none
     int bulkOut = -1;  // endpoint address, -1 when there is none
+    // Kernel driver bound to the interface: "usblp" (the system's printer
+    // driver), "usbfs" (a program has claimed it), empty for none or unknown.
+    std::string driver;
 };
 
 struct UsbDeviceDescription {
@@ -44,6 +51,13 @@ struct UsbDeviceDescription {
     std::uint16_t productId = 0;
     int busNumber = 0;
     int address = 0;
+    // Where the device is plugged in: bus and ports, "1-1.4" (the system's
+    // own name for it); empty when unknown.
+    std::string busPath;
+    // Strings the device reported when it was plugged in; empty when none.
+    std::string serial;
+    std::string manufacturer;
+    std::string product;
     std::vector<UsbInterfaceDescription> interfaces;
     // Backend's own reference to the device (an index into its list).
     std::size_t token = 0;
@@ -109,11 +123,63 @@ std::shared_ptr<UsbBackend> makeLibusbBackend();
 // interface of any class with both bulk IN and OUT. Null when there is none.
 const UsbInterfaceDescription* choosePrinterInterface(const UsbDeviceDescription& device);
 
-// Index in the list of the printer to use, or -1. Each vendor identifier in
-// kPrinterVendorIds is searched over the whole list before the next one, so
-// the vendor order decides before the enumeration order; only devices with an
-// interface choosePrinterInterface accepts count. When no listed vendor has
-// one, the first device with a printer-class interface is taken.
+// A USB device the operator names, when the printer does not report one of
+// the vendor identifiers: "VID:PID" or "VID:PID:SERIAL" (hexadecimal
+// identifiers, the serial number as the device reports it), or the bus path
+// "1-1.4" of the socket it is plugged into.
+struct UsbDeviceChoice {
+    std::uint16_t vendorId = 0;
+    std::uint16_t productId = 0;
+    std::string serial;   // empty: any serial number
+    std::string busPath;  // set: the device at this path, the identifiers unused
+};
+
+// The choice a text names; nullopt when it is neither form.
+std::optional<UsbDeviceChoice> parseUsbDeviceChoice(std::string_view text);
+
+// The environment variable that names a device, for both programs.
+inline constexpr const char* kUsbDeviceVariable = "M350_USB";
+
+// Said instead of a device: no device is named, the vendor identifiers
+// decide (whatever M350_USB says).
+inline constexpr std::string_view kUsbDeviceAuto = "auto";
+
+// Whether a text names a device or says "auto".
+bool isUsbDeviceOption(std::string_view text);
+
+// The device named for this run: the given text (an option, or what the
+// window remembered) when it is not empty, else the environment variable
+// M350_USB, else none (empty). "auto" names none.
+std::string namedUsbDevice(const std::string& given);
+
+// Whether a device matches the choice.
+bool usbDeviceMatches(const UsbDeviceDescription& device, const UsbDeviceChoice& choice);
+
+enum class UsbPick {
+    kFound,           // index names the printer
+    kNone,            // nothing named and no device of a listed vendor to drive
+    kBadName,         // the named text is neither form
+    kNamedAbsent,     // no device matches the name
+    kNamedAmbiguous,  // several devices match the name: add the serial number or use the bus path
+    kNamedUnusable,   // the named device has no interface to drive a printer through
+};
+
+struct UsbSelection {
+    UsbPick pick = UsbPick::kNone;
+    int index = -1;  // into the device list when pick is kFound
+};
+
+// The printer among the devices. With a named device (see UsbDeviceChoice)
+// only that device is taken, and only when exactly one matches. Without one,
+// each vendor identifier in kPrinterVendorIds is searched over the whole list
+// before the next one, so the vendor order decides before the enumeration
+// order; only devices with an interface choosePrinterInterface accepts count.
+// No other device is ever taken: a printer of another make must be named.
+UsbSelection selectUsbPrinter(const std::vector<UsbDeviceDescription>& devices,
+                              std::string_view named = {});
+
+// Index in the list of the printer to use, or -1 (selectUsbPrinter with
+// nothing named).
 int findPrinterDevice(const std::vector<UsbDeviceDescription>& devices);
 
 }  // namespace m350

@@ -3,26 +3,31 @@
 // Contract (see Port.h):
 // - open() searches the devices anew every time (a printer plugged in or
 //   replaced between operations is found by the next one), opens the printer,
-//   detaches a kernel driver bound to its interface and claims it. False when
-//   no printer is present, when it cannot be opened (no permission: see
-//   docs/usb.md for the udev rule) or the interface is held elsewhere.
+//   detaches a kernel driver bound to its interface and claims it. The printer
+//   is the device the operator named, else one of the listed vendors
+//   (selectUsbPrinter); no other device is opened. False when no printer is
+//   present, when it cannot be opened (no permission: see docs/usb.md for the
+//   udev rule) or the interface is held elsewhere.
 // - writeChunk() sends at most 64 bytes as one bulk OUT transfer and waits at
 //   most timeouts.usbWriteMs for the printer to take them; a printer that
 //   stops taking data fails the write, the transfer is cancelled.
 // - refill() runs one bulk IN transfer of up to 64 bytes and waits at most
-//   timeouts.usbReadMs (3000 ms); on time-out the transfer is cancelled and
-//   nothing is delivered.
+//   timeouts.usbReadMs (3000 ms), or the caller's shorter limit; on time-out
+//   the transfer is cancelled and nothing is delivered.
 // - Waits run in slices of kSliceMs with the context pumped between them, so
 //   the progress window and the disabled main window keep painting.
 // - Once the device is seen unplugged, every later write fails and every read
 //   returns nothing at once; the next open does not find it.
 // - close() releases the interface and gives it back to its kernel driver.
 #include <libusb.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <string>
 
 #include "core/link/link_context.h"
 #include "core/transport/port.h"
@@ -163,6 +168,45 @@ class LibusbHandle final : public UsbDeviceHandle {
     int detached_ = -1;
 };
 
+// What the system tells of its USB devices without asking them: the strings
+// they reported when plugged in and the drivers bound to their interfaces.
+constexpr const char* kSysfsUsbDevices = "/sys/bus/usb/devices";
+
+// A short attribute file, without its line end; empty when there is none.
+std::string sysfsText(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "re");
+    if (!f) return {};
+    char buf[256];
+    std::size_t n = std::fread(buf, 1, sizeof buf - 1, f);
+    std::fclose(f);
+    std::string s(buf, n);
+    while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ')) s.pop_back();
+    return s;
+}
+
+// Name of the driver a sysfs "driver" link points at; empty when unbound.
+std::string sysfsDriver(const std::string& path) {
+    char target[512];
+    ssize_t n = ::readlink(path.c_str(), target, sizeof target - 1);
+    if (n <= 0) return {};
+    std::string t(target, static_cast<std::size_t>(n));
+    auto slash = t.find_last_of('/');
+    return slash == std::string::npos ? t : t.substr(slash + 1);
+}
+
+// "1-1.4": the bus, then the ports from the root hub down.
+std::string busPathOf(libusb_device* dev) {
+    std::uint8_t ports[8];
+    int n = libusb_get_port_numbers(dev, ports, sizeof ports);
+    if (n <= 0) return {};
+    std::string s = std::to_string(libusb_get_bus_number(dev)) + "-";
+    for (int i = 0; i < n; ++i) {
+        if (i > 0) s += '.';
+        s += std::to_string(ports[i]);
+    }
+    return s;
+}
+
 UsbDeviceDescription describe(libusb_device* dev) {
     UsbDeviceDescription d;
     libusb_device_descriptor dd{};
@@ -172,6 +216,22 @@ UsbDeviceDescription describe(libusb_device* dev) {
     }
     d.busNumber = libusb_get_bus_number(dev);
     d.address = libusb_get_device_address(dev);
+    d.busPath = busPathOf(dev);
+    // The system's entry for the device, when it is the same device (bus and
+    // address agree): the strings come from there, so listing reads nothing
+    // from the device itself.
+    std::string sys;
+    if (!d.busPath.empty()) {
+        sys = std::string(kSysfsUsbDevices) + "/" + d.busPath;
+        if (sysfsText(sys + "/busnum") != std::to_string(d.busNumber) ||
+            sysfsText(sys + "/devnum") != std::to_string(d.address))
+            sys.clear();
+    }
+    if (!sys.empty()) {
+        d.serial = sysfsText(sys + "/serial");
+        d.manufacturer = sysfsText(sys + "/manufacturer");
+        d.product = sysfsText(sys + "/product");
+    }
     libusb_config_descriptor* cfg = nullptr;
     if (libusb_get_active_config_descriptor(dev, &cfg) != 0) return d;  // not configured
     for (int i = 0; i < cfg->bNumInterfaces; ++i) {
@@ -182,6 +242,11 @@ UsbDeviceDescription describe(libusb_device* dev) {
             u.number = alt.bInterfaceNumber;
             u.altSetting = alt.bAlternateSetting;
             u.interfaceClass = alt.bInterfaceClass;
+            if (!sys.empty()) {
+                u.driver = sysfsDriver(sys + "/" + d.busPath + ":" +
+                                       std::to_string(cfg->bConfigurationValue) + "." +
+                                       std::to_string(u.number) + "/driver");
+            }
             for (int e = 0; e < alt.bNumEndpoints; ++e) {
                 const libusb_endpoint_descriptor& ep = alt.endpoint[e];
                 if ((ep.bmAttributes & 0x03) != LIBUSB_TRANSFER_TYPE_BULK) continue;
@@ -259,12 +324,13 @@ class UsbPort final : public Port {
         backend_ = ctx_.usb ? ctx_.usb : systemUsbBackend();
         if (!backend_) return false;
         std::vector<UsbDeviceDescription> list = backend_->devices();
-        int found = findPrinterDevice(list);
-        if (found < 0) {
+        const UsbSelection chosen =
+            selectUsbPrinter(list, namedUsbDevice(ctx_.settings ? ctx_.settings->usbDevice : ""));
+        if (chosen.pick != UsbPick::kFound) {
             close();
             return false;
         }
-        const UsbDeviceDescription& device = list[static_cast<std::size_t>(found)];
+        const UsbDeviceDescription& device = list[static_cast<std::size_t>(chosen.index)];
         const UsbInterfaceDescription* itf = choosePrinterInterface(device);
         handle_ = backend_->open(device);
         if (!handle_ || !handle_->claim(itf->number, itf->altSetting)) {
@@ -305,12 +371,12 @@ class UsbPort final : public Port {
         return true;
     }
 
-    std::size_t refill(std::uint8_t* dst, std::size_t cap) override {
+    std::size_t refill(std::uint8_t* dst, std::size_t cap, int waitMs) override {
         if (cap == 0) return 0;
         if (heldCount_ == 0) {
             if (!handle_ || gone_ || in_ < 0) return 0;
             auto ep = static_cast<std::uint8_t>(in_);
-            auto deadline = deadlineIn(ctx_.timeouts.usbReadMs);
+            auto deadline = deadlineIn(std::min(ctx_.timeouts.usbReadMs, waitMs));
             // A zero-length packet is no answer yet: keep waiting within the
             // same limit.
             do {

@@ -1,6 +1,8 @@
 #include "gui/dialogs/progress_dialog.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
+#include <QKeyEvent>
 
 namespace m350::gui {
 
@@ -29,6 +31,16 @@ ProgressDialogSink::~ProgressDialogSink() = default;
 
 void ProgressDialog::setPosition(int position) {
     progressBar_->setValue(position);
+}
+
+void ProgressDialog::closeEvent(QCloseEvent* event) {
+    // The sink frees the window when the exchange ends; nothing else closes it.
+    event->ignore();
+}
+
+void ProgressDialog::keyPressEvent(QKeyEvent* event) {
+    // QDialog would reject on Escape and accept on Enter: neither applies.
+    event->accept();
 }
 
 void ProgressDialogSink::open(const std::string& caption) {

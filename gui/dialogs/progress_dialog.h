@@ -12,12 +12,23 @@
 
 namespace m350::gui {
 
+// It cannot be closed by the operator: the exchange it stands for goes on
+// whatever happens to the window, so Escape and the window manager's close
+// request (Alt+F4) are refused; only the link hides it, when the exchange is
+// over.
 class ProgressDialog : public QDialog {
     Q_OBJECT
   public:
     // Created centred on a screen of the given size.
     explicit ProgressDialog(QSize screen, QWidget* parent = nullptr);
     void setPosition(int position);
+
+    // Escape (QDialog rejects on it) and every other way of rejecting.
+    void reject() override {}
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     QProgressBar* progressBar_;

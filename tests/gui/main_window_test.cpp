@@ -10,8 +10,10 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include "control_named.h"
@@ -41,6 +43,7 @@ class MainWindowTest : public ::testing::Test {
         seams.screenSize = [screen] { return screen; };
         seams.progress = &progress;
         seams.sleep = [](int) {};
+        seams.settings = &remembered;
         auto state = port;
         seams.makePort = [this, state](m350::LinkContext&, int iface) {
             ifaces.push_back(iface);
@@ -76,6 +79,9 @@ class MainWindowTest : public ::testing::Test {
 
     ScriptedPrompter prompter;
     m350test::RecordingProgress progress;
+    QTemporaryDir settingsDir;
+    QSettings remembered{settingsDir.filePath(QStringLiteral("m350-utility.ini")),
+                         QSettings::IniFormat};
     std::shared_ptr<ScriptedPortState> port = std::make_shared<ScriptedPortState>();
     std::vector<int> ifaces;
     std::vector<bool> enabledDuringOp;
@@ -278,6 +284,21 @@ TEST_F(MainWindowTest, CommandLinePreselectsBeforeTheFirstContact) {
     make(options);
     EXPECT_FALSE(find<QPushButton>("ButtonGetStatus")->isEnabled());
     EXPECT_FALSE(find<QPushButton>("ButtonRead")->isEnabled());
+}
+
+TEST_F(MainWindowTest, AUsbDeviceNamedOnceIsTheLinksUntilAutoForgetsIt) {
+    unsetenv("M350_USB");
+    m350::gui::StartupOptions named;
+    named.usbDevice = "1234:0002:SN-7";
+    EXPECT_EQ(make(named).portSettings().usbDevice, "1234:0002:SN-7");
+    window.reset();
+    EXPECT_EQ(make().portSettings().usbDevice, "1234:0002:SN-7") << "remembered";
+    window.reset();
+    m350::gui::StartupOptions automatic;
+    automatic.usbDevice = "auto";
+    EXPECT_EQ(make(automatic).portSettings().usbDevice, "auto");
+    window.reset();
+    EXPECT_EQ(make().portSettings().usbDevice, "") << "forgotten";
 }
 
 TEST_F(MainWindowTest, GetStatusShowsTheWordByPriority) {

@@ -2,12 +2,21 @@
 // serial status text, the progress window and the password gate's decision.
 #include <gtest/gtest.h>
 
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstdlib>
+
 #include "control_named.h"
 #include "core/access/password_gate.h"
 #include "core/link/link_context.h"
 #include "gui/dialogs/progress_dialog.h"
 #include "gui/port_status_text.h"
 #include "gui/startup_options.h"
+#include "gui/usb_device_memory.h"
 
 using namespace m350::gui;
 
@@ -63,6 +72,56 @@ TEST(StartupOptions, RefusedForms) {
     }
 }
 
+TEST(StartupOptions, UsbDeviceNames) {
+    for (const char* name : {"1234:5678", "04B8:0e28:SN 7", "1-1.4", "auto"}) {
+        StartupOptions o;
+        ASSERT_EQ(Parse({"--usb-device", name}, o), ParseOutcome::kRun) << name;
+        EXPECT_EQ(o.usbDevice, std::string(name));
+    }
+    for (const char* name : {"", "printer", "1234", "1234:5678:", "/dev/bus/usb/001/002", "1-"}) {
+        StartupOptions o;
+        EXPECT_EQ(Parse({"--usb-device", name}, o), ParseOutcome::kError) << name;
+    }
+    StartupOptions none;
+    ASSERT_EQ(Parse({}, none), ParseOutcome::kRun);
+    EXPECT_FALSE(none.usbDevice.has_value());
+}
+
+TEST(UsbDeviceMemory, TheNamedDeviceIsRememberedUntilAutoForgetsIt) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QSettings store(dir.filePath(QStringLiteral("m350.ini")), QSettings::IniFormat);
+    unsetenv("M350_USB");
+    struct Step {
+        const char* what;
+        std::optional<std::string> option;
+        const char* env;  // M350_USB, or null
+        std::string result;
+    };
+    const Step steps[] = {
+        {"nothing named yet", std::nullopt, nullptr, ""},
+        {"named", std::string("1234:0002:SN"), nullptr, "1234:0002:SN"},
+        {"remembered at the next start", std::nullopt, nullptr, "1234:0002:SN"},
+        // For this run the environment decides (the link reads it at open).
+        {"the environment names another", std::nullopt, "1-3", ""},
+        {"an option beats the environment", std::string("1-2"), "1-3", "1-2"},
+        {"the last named is remembered", std::nullopt, nullptr, "1-2"},
+        {"auto forgets", std::string("auto"), nullptr, "auto"},
+        {"forgotten", std::nullopt, nullptr, ""},
+    };
+    for (const Step& s : steps) {
+        if (s.env)
+            setenv("M350_USB", s.env, 1);
+        else
+            unsetenv("M350_USB");
+        EXPECT_EQ(startupUsbDevice(s.option, store), s.result) << s.what;
+    }
+    unsetenv("M350_USB");
+    // A remembered text edited into nonsense is not used.
+    store.setValue(QStringLiteral("usb/device"), QStringLiteral("not a device"));
+    EXPECT_EQ(startupUsbDevice(std::nullopt, store), "");
+}
+
 TEST(SerialStatusText, IndexesOutsideTheTablesShowWhatThePortOpensWith) {
     m350::SerialSettings s;
     EXPECT_EQ(m350::gui::serialStatusText(s), "COM1 9600,N,8,1 RTS ");
@@ -104,6 +163,49 @@ TEST(ProcessProgress, ShowsACentredWindowThatFollowsTheLink) {
     m350::reportProgress(ctx, m350::kPercentMode, 49);
     EXPECT_EQ(m350test::controlNamed<QProgressBar>(*sink.form(), "ProgressBar1")->value(), 49);
     m350::hideProgress(ctx);
+}
+
+TEST(ProcessProgress, TheOperatorCannotCloseTheWindow) {
+    m350::gui::ProgressDialogSink sink([] { return QSize(1024, 768); });
+    m350::PortSettings settings;
+    m350::LinkContext ctx;
+    ctx.settings = &settings;
+    ctx.progress = &sink;
+    ctx.sleep = [](int) {};
+    m350::showProgress(ctx, m350::kStepMode, 3, 3);
+    ProgressDialog* form = sink.form();
+    ASSERT_NE(form, nullptr);
+    form->activateWindow();
+
+    // Escape, Enter, Alt+F4 as keys; the window manager's close request; a
+    // reject from anywhere: the window stays while the exchange goes on.
+    for (auto key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
+        QTest::keyClick(form, key);
+        EXPECT_TRUE(form->isVisible()) << key;
+    }
+    QTest::keyClick(form, Qt::Key_F4, Qt::AltModifier);
+    EXPECT_TRUE(form->isVisible());
+    QCloseEvent close;
+    QCoreApplication::sendEvent(form, &close);
+    EXPECT_FALSE(close.isAccepted());
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(form->close());
+    form->reject();
+    EXPECT_TRUE(form->isVisible());
+
+    // The same arriving while the link waits and pumps events.
+    QCoreApplication::postEvent(form,
+                                new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    QCoreApplication::postEvent(form, new QCloseEvent);
+    m350::reportProgress(ctx, m350::kStepMode, 0);
+    ctx.pump();
+    ASSERT_EQ(sink.form(), form);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(m350test::controlNamed<QProgressBar>(*form, "ProgressBar1")->value(), 6);
+
+    // Only the link ends it.
+    m350::hideProgress(ctx);
+    EXPECT_EQ(sink.form(), nullptr);
 }
 
 TEST(PasswordGate, PassesOnlyAnEmptyPasswordOrAConfirmedOne) {

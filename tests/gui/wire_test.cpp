@@ -4,6 +4,7 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <chrono>
 
 #include "gui/main_window.h"
 #include "scripted_prompter.h"
@@ -77,6 +78,26 @@ TEST(MainWindowWire, PrinterDroppingTheConnectionMidReplyLeavesTheWindowUsable) 
     w.main->findChild<QPushButton*>("ButtonGetStatus")->click();
     EXPECT_EQ(w.main->findChild<QLineEdit*>("EditPrinterStatus")->text(), "Ready");
     EXPECT_EQ(w.prompter.messages.size(), 1);
+}
+
+// A printer that sends bytes without end and never a reply: the start-up
+// contact still ends, silently, and the window comes up and stays usable.
+TEST(MainWindowWire, APrinterStreamingWithoutEndDoesNotKeepTheWindowAway) {
+    m350test::SimProcess sim({"--fault", "stream"});
+    ASSERT_TRUE(sim.ok()) << sim.error();
+    const auto start = std::chrono::steady_clock::now();
+    Window w(sim.tcpPort());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    EXPECT_TRUE(w.prompter.shown.isEmpty());
+    ASSERT_TRUE(sim.waitForQuiet());
+    auto t = sim.transcript();
+    ASSERT_EQ(t.size(), 3u);
+    // The configuration read gave up on its first reply.
+    EXPECT_EQ(t[2].rx, "\r\nDIAGNOSTIC INTERFACE NET\r\n");
+
+    w.main->findChild<QPushButton*>("ButtonRead")->click();
+    EXPECT_EQ(w.prompter.messages, QStringList{"Data Receiving Error"});
+    EXPECT_TRUE(w.main->isEnabled());
 }
 
 }  // namespace

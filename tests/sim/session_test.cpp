@@ -154,6 +154,56 @@ TEST(SessionFaults, ParseFaultOptions) {
     EXPECT_FALSE(parseFault("slow:abc", f));
     EXPECT_FALSE(parseFault("drop:", f));
     EXPECT_FALSE(parseFault("explode", f));
+
+    struct Case {
+        const char* text;
+        FaultMode mode;
+        int delayMs;
+        const char* target;
+    };
+    const Case timed[] = {
+        {"trickle:1000", FaultMode::Trickle, 1000, ""},
+        {"trickle:5:DPI", FaultMode::Trickle, 5, "DPI"},
+        {"stream", FaultMode::Stream, 0, ""},
+        {"stream:DPI", FaultMode::Stream, 0, "DPI"},
+        {"stream:100", FaultMode::Stream, 100, ""},
+        {"stream:100:INTERFACE", FaultMode::Stream, 100, "INTERFACE"},
+    };
+    for (const Case& c : timed) {
+        Fault t;
+        ASSERT_TRUE(parseFault(c.text, t)) << c.text;
+        EXPECT_EQ(t.mode, c.mode) << c.text;
+        EXPECT_EQ(t.delayMs, c.delayMs) << c.text;
+        EXPECT_EQ(t.target, c.target) << c.text;
+    }
+    EXPECT_FALSE(parseFault("trickle", f));
+    EXPECT_FALSE(parseFault("trickle:DPI", f));
+    EXPECT_FALSE(parseFault("stream:12345678", f));
+}
+
+TEST(SessionFaults, TrickleAndStreamShapeTheAnswerOverTime) {
+    Printer p;
+    std::vector<Fault> faults(1);
+    ASSERT_TRUE(parseFault("trickle:40:DPI", faults[0]));
+    Session trickle(p, faults);
+    auto out = trickle.feed("DIAGNOSTIC REPORT DPI\r\n");
+    ASSERT_EQ(out.size(), 7u);  // {3|203}, a byte each
+    std::string joined;
+    for (const auto& a : out) {
+        EXPECT_EQ(a.delayMs, 40);
+        EXPECT_EQ(a.bytes.size(), 1u);
+        EXPECT_FALSE(a.repeat);
+        joined += a.bytes;
+    }
+    EXPECT_EQ(joined, "{3|203}");
+
+    ASSERT_TRUE(parseFault("stream", faults[0]));
+    Session stream(p, faults);
+    out = stream.feed("DIAGNOSTIC REPORT DPI\r\n");
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_TRUE(out[0].repeat);
+    EXPECT_EQ(out[0].bytes.find('{'), std::string::npos);
+    EXPECT_EQ(out[0].bytes.size(), 512u);
 }
 
 TEST(SessionFaults, EachModeShapesTheAnswer) {

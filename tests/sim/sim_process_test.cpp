@@ -141,6 +141,28 @@ TEST(SimFaults, SilentBrokenEmptyGarbageAndSlowOverTcp) {
     EXPECT_EQ(readBytes(s.fd, expected.size()), expected);
 }
 
+TEST(SimFaults, AStreamNeverEndsAndATrickleTakesItsTime) {
+    SimProcess sim({"--set", "DPI=203", "--fault", "stream:EDITION", "--fault", "trickle:60:DPI"});
+    ASSERT_TRUE(sim.ok()) << sim.error();
+    Fd s(connectTcp(sim.tcpPort()));
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(sendAll(s.fd, query("DPI")));
+    EXPECT_EQ(readBytes(s.fd, 7), "{3|203}");
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(7 * 60 - 20));
+
+    ASSERT_TRUE(sendAll(s.fd, query("EDITION")));
+    // Far more than any answer, and still coming; no frame ever starts.
+    const std::string streamed = readBytes(s.fd, 256 * 1024);
+    EXPECT_EQ(streamed.size(), 256u * 1024);
+    EXPECT_EQ(streamed.find('{'), std::string::npos);
+    s.reset();
+    ASSERT_TRUE(sim.waitForClosed(1));
+    // The transcript keeps the stream's first bytes only.
+    auto t = sim.transcript();
+    ASSERT_EQ(t.size(), 1u);
+    EXPECT_EQ(t[0].tx.size(), 7u + 512u);
+}
+
 TEST(SimFaults, DropClosesTheConnectionInsteadOfAnswering) {
     SimProcess sim({"--fault", "drop:EDITION"});
     ASSERT_TRUE(sim.ok()) << sim.error();

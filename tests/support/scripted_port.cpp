@@ -1,6 +1,9 @@
 #include "support/scripted_port.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 namespace m350test {
 
@@ -21,7 +24,13 @@ bool ScriptedPort::writeChunk(const std::uint8_t* data, std::size_t n) {
     return true;
 }
 
-std::size_t ScriptedPort::refill(std::uint8_t* dst, std::size_t cap) {
+std::size_t ScriptedPort::refill(std::uint8_t* dst, std::size_t cap, int waitMs) {
+    s_->refillWaits.push_back(waitMs);
+    if (s_->refillDelayMs > 0) {
+        std::this_thread::sleep_for(
+            std::chrono::milliseconds(std::min(s_->refillDelayMs, std::max(waitMs, 0))));
+        if (waitMs < s_->refillDelayMs) return 0;
+    }
     if (s_->replies.empty()) return 0;
     std::string& front = s_->replies.front();
     std::size_t n = std::min(cap, front.size());

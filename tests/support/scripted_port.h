@@ -23,6 +23,10 @@ struct ScriptedPortState {
     int opens = 0;
     int closes = 0;
     bool readable = true;
+    // Each reply chunk arrives this long after its refill starts (a printer
+    // that trickles); a refill that may not wait so long gets nothing.
+    int refillDelayMs = 0;
+    std::vector<int> refillWaits;  // the limit every refill was given
 };
 
 class ScriptedPort final : public m350::Port {
@@ -32,7 +36,7 @@ class ScriptedPort final : public m350::Port {
     void close() override;
     std::size_t chunkSize() const override { return s_->chunkSize; }
     bool writeChunk(const std::uint8_t* data, std::size_t n) override;
-    std::size_t refill(std::uint8_t* dst, std::size_t cap) override;
+    std::size_t refill(std::uint8_t* dst, std::size_t cap, int waitMs) override;
     bool readable() const override { return s_->readable; }
 
   private:

@@ -2,6 +2,9 @@
 // port.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
+#include "core/link/connection.h"
 #include "core/link/link_operations.h"
 #include "support/scripted_port.h"
 
@@ -84,4 +87,81 @@ TEST(Framing, QueryReportsSendAndReceiveFailures) {
     ScriptedLink refusing({"{1|x}"});
     refusing.port().failWrites = true;
     EXPECT_EQ(refusing.conn().report("DPI", p), kTransmitError);
+}
+
+// Every reply is bounded however the printer sends it: by the bytes that may
+// come before the opening brace, and by the time from its request.
+TEST(ReplyBounds, BytesBeforeTheOpeningBraceAreBounded) {
+    struct Case {
+        std::size_t leadIn;
+        bool framed;
+    };
+    for (const Case& c : {Case{0, true}, Case{100, true}, Case{kMaxSkippedBytes, true},
+                          Case{kMaxSkippedBytes + 1, false}, Case{4 * kMaxSkippedBytes, false}}) {
+        ScriptedLink link({std::string(c.leadIn, 'x') + "{2|ok}"});
+        std::string p;
+        EXPECT_EQ(link.conn().readFrame(p), c.framed) << c.leadIn;
+        if (c.framed) {
+            EXPECT_EQ(p, "ok");
+        } else {
+            // Nothing past the bound is read: the stream is left where it stopped.
+            EXPECT_LT(link.port().refillWaits.size(), c.leadIn / 4096 + 2) << c.leadIn;
+        }
+    }
+    ScriptedLink query({std::string(kMaxSkippedBytes + 1, '\n') + "{3|203}"});
+    std::string p;
+    EXPECT_EQ(query.conn().report("DPI", p), kReceiveError);
+}
+
+TEST(ReplyBounds, ALineCannotSkipCarriageReturnsWithoutEnd) {
+    ScriptedLink flood({std::string(kMaxSkippedBytes + 1, '\r') + "SERIAL\r\n"});
+    std::string line;
+    EXPECT_FALSE(flood.conn().readLine(line));
+    ScriptedLink some({std::string(2000, '\r') + "SERIAL\r\n"});
+    ASSERT_TRUE(some.conn().readLine(line));
+    EXPECT_EQ(line, "SERIAL");
+}
+
+TEST(ReplyBounds, TheTimeToTheEndOfAReplyCountsFromItsStart) {
+    // Every byte comes within the limit of one refill, but the reply as a
+    // whole takes longer than that limit: it fails, and within the limit.
+    struct Case {
+        const char* what;
+        int delayMs;
+        bool complete;
+    };
+    for (const Case& c : {Case{"quick bytes", 5, true}, Case{"trickled bytes", 60, false}}) {
+        std::vector<std::string> bytes;
+        for (char b : std::string("{8|12345678}")) bytes.emplace_back(1, b);
+        ScriptedLink link(bytes);
+        link.ctx().timeouts.comReadMs = 250;
+        link.port().refillDelayMs = c.delayMs;
+        std::string p;
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(link.conn().readFrame(p), c.complete) << c.what;
+        const auto took = std::chrono::steady_clock::now() - start;
+        EXPECT_LT(took, std::chrono::milliseconds(250 + 300)) << c.what;
+        // Each refill may wait only what is left of the reply's time.
+        const auto& waits = link.port().refillWaits;
+        ASSERT_GE(waits.size(), 2u) << c.what;
+        EXPECT_LE(waits.back(), waits.front()) << c.what;
+        EXPECT_LE(waits.front(), 250) << c.what;
+    }
+}
+
+TEST(ReplyBounds, LongFramesOnASlowLineGetTheirLineTime) {
+    // A 1000-byte frame at 2400 baud takes more than four seconds on the
+    // wire; the limit counts those bytes besides the printer's own delay.
+    std::string payload(1000, 'p');
+    std::vector<std::string> chunks = {"{1000|"};
+    for (int i = 0; i < 10; ++i)
+        chunks.push_back(payload.substr(static_cast<std::size_t>(i) * 100, 100));
+    chunks.push_back("}");
+    ScriptedLink link(chunks);
+    link.ctx().settings->serial.baud = 0;  // 2400
+    link.ctx().timeouts.comReadMs = 100;
+    link.port().refillDelayMs = 30;  // 12 refills: 360 ms in all, beyond the bare limit
+    std::string p;
+    ASSERT_TRUE(link.conn().readFrame(p, 1024));
+    EXPECT_EQ(p, payload);
 }

@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
+
+#include "core/config/config_read.h"
+#include "core/config/config_record.h"
 #include "core/files/raw_send.h"
 #include "core/link/connection.h"
 #include "core/link/link_operations.h"
@@ -134,4 +138,95 @@ TEST(Wire, SerialLinkOverTheSimulatorsPseudoTerminal) {
     }
     EXPECT_EQ(all, std::string("\x1B!?\x1B!S\r\n") + data + "\x1BZ\r\n");
     unsetenv("M350_COM5");
+}
+
+// Printers that send bytes without ever completing a reply. Each query ends
+// with "Data Receiving Error" within its bound, on the network and on the
+// serial line alike, and the transcript shows the link sent nothing after it.
+namespace {
+
+struct StreamRig : NetRig {
+    explicit StreamRig(std::vector<std::string> args, int iface)
+        : NetRig(std::move(args), iface == kCom), iface(iface) {
+        if (iface == kCom) {
+            setenv("M350_COM6", sim.ptyPath().c_str(), 1);
+            settings.serial.portName = "COM6";
+        }
+    }
+    ~StreamRig() { unsetenv("M350_COM6"); }
+    // Announces, then asks for DPI; the result and how long the question took.
+    std::pair<int, std::chrono::milliseconds> askDpi() {
+        Connection c(ctx, iface);
+        if (!c.open()) return {kPortOpenError, {}};
+        if (int r = c.announce(); r != kOk) return {r, {}};
+        std::string payload;
+        const auto start = std::chrono::steady_clock::now();
+        const int r = c.report("DPI", payload);
+        return {r, std::chrono::duration_cast<std::chrono::milliseconds>(
+                       std::chrono::steady_clock::now() - start)};
+    }
+    int iface;
+};
+
+const char* nameOf(int iface) {
+    return iface == kCom ? "COM" : "ETHERNET";
+}
+
+}  // namespace
+
+TEST(WireReplyBounds, AnEndlessStreamEndsAtTheByteBound) {
+    for (int iface : {kEthernet, kCom}) {
+        StreamRig rig({"--fault", "stream:DPI"}, iface);
+        ASSERT_TRUE(rig.sim.ok()) << rig.sim.error();
+        // The real limits: time does not end it, the bytes skipped do.
+        rig.ctx.timeouts.netReadMs = 30000;
+        rig.ctx.timeouts.comReadMs = 3000;
+        auto [result, took] = rig.askDpi();
+        EXPECT_EQ(result, kReceiveError) << nameOf(iface);
+        EXPECT_LT(took.count(), 2500) << nameOf(iface);
+        ASSERT_TRUE(rig.sim.waitForClosed(1)) << nameOf(iface);
+        const std::string announce = announcementText(iface);
+        EXPECT_EQ(rig.sim.transcript()[0].rx, announce + "DIAGNOSTIC REPORT DPI\r\n")
+            << nameOf(iface);
+    }
+}
+
+TEST(WireReplyBounds, SlowStreamsAndTrickledRepliesEndWithinTheLimit) {
+    // Every byte arrives well within the limit of one read; the reply never
+    // completes within the limit counted from its request.
+    struct Case {
+        const char* fault;
+        int iface;
+    };
+    const Case cases[] = {
+        {"stream:100:DPI", kEthernet},
+        {"trickle:1000:DPI", kEthernet},  // one byte a second: "{3|203}" takes seven
+        {"trickle:1000:DPI", kCom},
+    };
+    constexpr int kLimitMs = 1500;
+    for (const Case& c : cases) {
+        StreamRig rig({"--fault", c.fault}, c.iface);
+        ASSERT_TRUE(rig.sim.ok()) << rig.sim.error();
+        rig.ctx.timeouts.netReadMs = kLimitMs;
+        rig.ctx.timeouts.comReadMs = kLimitMs;
+        auto [result, took] = rig.askDpi();
+        EXPECT_EQ(result, kReceiveError) << c.fault << " " << nameOf(c.iface);
+        EXPECT_GE(took.count(), kLimitMs - 50) << c.fault << " " << nameOf(c.iface);
+        EXPECT_LT(took.count(), kLimitMs + 700) << c.fault << " " << nameOf(c.iface);
+    }
+}
+
+TEST(WireReplyBounds, AConfigurationReadStopsAtTheFirstEndlessReply) {
+    NetRig rig({"--fault", "stream:VERSION"});
+    ASSERT_TRUE(rig.sim.ok()) << rig.sim.error();
+    rig.ctx.timeouts.netReadMs = 30000;
+    ConfigRecord record;
+    EXPECT_EQ(m350::runOperation(
+                  rig.ctx, kOpReadConfig, kEthernet,
+                  [&](m350::Link& l) { return m350::readConfig(l, record); }, true),
+              kReceiveError);
+    ASSERT_TRUE(rig.sim.waitForClosed(1));
+    EXPECT_EQ(rig.sim.transcript()[0].rx,
+              "\r\nDIAGNOSTIC INTERFACE NET\r\nDIAGNOSTIC REPORT DPI\r\n"
+              "DIAGNOSTIC REPORT VERSION\r\n");
 }

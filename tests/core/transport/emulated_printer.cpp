@@ -1,5 +1,6 @@
 #include "emulated_printer.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -20,6 +21,10 @@ namespace m350test {
 
 #ifndef M350_HAVE_UMOCKDEV
 
+struct EmulatedUsbBus::State {};
+EmulatedUsbBus::EmulatedUsbBus() : s_(std::make_unique<State>()) {}
+EmulatedUsbBus::~EmulatedUsbBus() = default;
+
 struct EmulatedPrinter::State {
     std::string error = "built without umockdev";
 };
@@ -28,6 +33,9 @@ std::string EmulatedPrinter::unavailable() {
     return "built without umockdev (install the packages umockdev and libumockdev-dev)";
 }
 EmulatedPrinter::EmulatedPrinter(std::uint16_t, std::uint16_t) : s_(std::make_unique<State>()) {}
+EmulatedPrinter::EmulatedPrinter(std::shared_ptr<EmulatedUsbBus>, std::uint16_t, std::uint16_t,
+                                 const UsbPlacement&)
+    : s_(std::make_unique<State>()) {}
 EmulatedPrinter::~EmulatedPrinter() = default;
 const std::string& EmulatedPrinter::error() const {
     return s_->error;
@@ -49,14 +57,24 @@ std::vector<std::string> EmulatedPrinter::events() const {
 
 #else
 
-namespace {
-constexpr const char* kDevNode = "/dev/bus/usb/001/002";
+struct EmulatedUsbBus::State {
+    UMockdevTestbed* testbed = nullptr;
+};
+
+EmulatedUsbBus::EmulatedUsbBus() : s_(std::make_unique<State>()) {
+    if (EmulatedPrinter::unavailable().empty()) s_->testbed = umockdev_testbed_new();
+}
+
+EmulatedUsbBus::~EmulatedUsbBus() {
+    if (s_->testbed) g_object_unref(s_->testbed);
 }
 
 struct EmulatedPrinter::State {
     std::string error;
+    std::shared_ptr<EmulatedUsbBus> bus;
     UMockdevTestbed* testbed = nullptr;
     UMockdevIoctlBase* handler = nullptr;
+    std::string devNode;
     std::string sysPath;
     std::string nodePath;
 
@@ -309,20 +327,37 @@ std::string EmulatedPrinter::unavailable() {
 }
 
 EmulatedPrinter::EmulatedPrinter(std::uint16_t vendor, std::uint16_t product)
+    : EmulatedPrinter(std::make_shared<EmulatedUsbBus>(), vendor, product, UsbPlacement{}) {}
+
+EmulatedPrinter::EmulatedPrinter(std::shared_ptr<EmulatedUsbBus> bus, std::uint16_t vendor,
+                                 std::uint16_t product, const UsbPlacement& where)
     : s_(std::make_unique<State>()) {
     s_->error = unavailable();
     if (!s_->error.empty()) return;
-    s_->testbed = umockdev_testbed_new();
-    char vid[8], pid[8];
+    s_->bus = std::move(bus);
+    s_->testbed = s_->bus->state().testbed;
+    if (!s_->testbed) {
+        s_->error = "umockdev could not make a bus";
+        return;
+    }
+    s_->serial = where.serial;
+    const int devnum = where.port + 1;
+    char node[64], vid[16], pid[16], num[16], dev[32], devnum3[16];
+    std::snprintf(node, sizeof node, "/dev/bus/usb/001/%03d", devnum);
     std::snprintf(vid, sizeof vid, "%04x", vendor);
     std::snprintf(pid, sizeof pid, "%04x", product);
-    gchar* sys = umockdev_testbed_add_device(s_->testbed, "usb", "usb1", nullptr,
+    std::snprintf(num, sizeof num, "%d", devnum);
+    std::snprintf(devnum3, sizeof devnum3, "%03d", devnum);
+    std::snprintf(dev, sizeof dev, "189:%d", devnum - 1);
+    s_->devNode = node;
+    const std::string name = "1-" + std::to_string(where.port);
+    gchar* sys = umockdev_testbed_add_device(s_->testbed, "usb", name.c_str(), nullptr,
                                              // attributes
-                                             "busnum", "1", "devnum", "2", "speed", "12", "dev",
-                                             "189:1", "bConfigurationValue", "1", "idVendor", vid,
+                                             "busnum", "1", "devnum", num, "speed", "12", "dev",
+                                             dev, "bConfigurationValue", "1", "idVendor", vid,
                                              "idProduct", pid, nullptr,
                                              // properties
-                                             "BUSNUM", "001", "DEVNUM", "002", "DEVNAME", kDevNode,
+                                             "BUSNUM", "001", "DEVNUM", devnum3, "DEVNAME", node,
                                              "DEVTYPE", "usb_device", "DRIVER", "usb", nullptr);
     if (!sys) {
         s_->error = "umockdev could not add the device";
@@ -330,6 +365,25 @@ EmulatedPrinter::EmulatedPrinter(std::uint16_t vendor, std::uint16_t product)
     }
     s_->sysPath = sys;
     g_free(sys);
+    // The strings the system keeps from when the device was plugged in.
+    const std::pair<const char*, const std::string*> strings[] = {
+        {"serial", &where.serial},
+        {"manufacturer", &where.manufacturer},
+        {"product", &where.product}};
+    for (const auto& [attr, value] : strings)
+        if (!value->empty())
+            umockdev_testbed_set_attribute(s_->testbed, s_->sysPath.c_str(), attr,
+                                           (*value + "\n").c_str());
+    // Interface 0, with the system's printer driver bound to it.
+    const std::string itfName = name + ":1.0";
+    gchar* itf = umockdev_testbed_add_device(
+        s_->testbed, "usb", itfName.c_str(), s_->sysPath.c_str(), "bInterfaceNumber", "00",
+        "bInterfaceClass", "07", nullptr, "DEVTYPE", "usb_interface", "DRIVER", "usblp", nullptr);
+    if (itf) {
+        umockdev_testbed_set_attribute_link(s_->testbed, itf, "driver",
+                                            "../../../bus/usb/drivers/usblp");
+        g_free(itf);
+    }
     std::string desc = deviceDescriptors(vendor, product);
     umockdev_testbed_set_attribute_binary(s_->testbed, s_->sysPath.c_str(), "descriptors",
                                           reinterpret_cast<guint8*>(desc.data()),
@@ -337,17 +391,17 @@ EmulatedPrinter::EmulatedPrinter(std::uint16_t vendor, std::uint16_t product)
     // The testbed marks the node as a character device but leaves the file
     // itself to us; libusb opens it before its requests reach the handler.
     gchar* root = umockdev_testbed_get_root_dir(s_->testbed);
-    std::filesystem::path node = std::filesystem::path(root) / (kDevNode + 1);
+    std::filesystem::path nodeFile = std::filesystem::path(root) / (s_->devNode.c_str() + 1);
     g_free(root);
     std::error_code ec;
-    std::filesystem::create_directories(node.parent_path(), ec);
-    std::ofstream(node).close();
-    s_->nodePath = node.string();
+    std::filesystem::create_directories(nodeFile.parent_path(), ec);
+    std::ofstream(nodeFile).close();
+    s_->nodePath = nodeFile.string();
 
     s_->handler = umockdev_ioctl_base_new();
     g_signal_connect(s_->handler, "handle-ioctl", G_CALLBACK(onIoctl), s_.get());
     GError* gerr = nullptr;
-    if (!umockdev_testbed_attach_ioctl(s_->testbed, kDevNode, s_->handler, &gerr)) {
+    if (!umockdev_testbed_attach_ioctl(s_->testbed, s_->devNode.c_str(), s_->handler, &gerr)) {
         s_->error = std::string("umockdev could not take the device's requests: ") +
                     (gerr ? gerr->message : "?");
         if (gerr) g_error_free(gerr);
@@ -355,10 +409,8 @@ EmulatedPrinter::EmulatedPrinter(std::uint16_t vendor, std::uint16_t product)
 }
 
 EmulatedPrinter::~EmulatedPrinter() {
-    if (s_->testbed) {
-        umockdev_testbed_detach_ioctl(s_->testbed, kDevNode, nullptr);
-        g_object_unref(s_->testbed);
-    }
+    if (s_->testbed && !s_->devNode.empty())
+        umockdev_testbed_detach_ioctl(s_->testbed, s_->devNode.c_str(), nullptr);
     if (s_->handler) g_object_unref(s_->handler);
 }
 

@@ -6,7 +6,10 @@
 // serial number line. It lives in this process; its requests
 // are served on umockdev's worker thread, so its state is locked.
 //
-// Only usable when the process runs under umockdev-wrapper; see Available().
+// Several printers may share one bus (EmulatedUsbBus), each in its own socket
+// with its own strings; a printer made without a bus gets one of its own.
+//
+// Only usable when the process runs under umockdev-wrapper; see unavailable().
 #pragma once
 
 #include <cstdint>
@@ -17,12 +20,36 @@
 
 namespace m350test {
 
+// One emulated USB bus (bus 1); it lives as long as the printers on it.
+class EmulatedUsbBus {
+  public:
+    EmulatedUsbBus();
+    ~EmulatedUsbBus();
+    EmulatedUsbBus(const EmulatedUsbBus&) = delete;
+    EmulatedUsbBus& operator=(const EmulatedUsbBus&) = delete;
+    struct State;
+    State& state() { return *s_; }
+
+  private:
+    std::unique_ptr<State> s_;
+};
+
+// Where a printer is plugged in and what it tells about itself.
+struct UsbPlacement {
+    int port = 1;                        // bus path "1-<port>", device number port + 1
+    std::string serial = "M350-000001";  // also answered to OUT _SERIAL$
+    std::string manufacturer;            // empty: none reported
+    std::string product;
+};
+
 class EmulatedPrinter {
   public:
     // Why the emulation cannot run here, or empty when it can.
     static std::string unavailable();
 
     EmulatedPrinter(std::uint16_t vendor, std::uint16_t product = 1);
+    EmulatedPrinter(std::shared_ptr<EmulatedUsbBus> bus, std::uint16_t vendor,
+                    std::uint16_t product, const UsbPlacement& where);
     ~EmulatedPrinter();
     EmulatedPrinter(const EmulatedPrinter&) = delete;
     EmulatedPrinter& operator=(const EmulatedPrinter&) = delete;

@@ -1,12 +1,20 @@
 // The USB port over a fake bus: which device is the printer, how writes are
 // cut and bounded, how a silent or vanished printer ends an operation.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 
+#include "core/config/config_read.h"
+#include "core/config/config_record.h"
 #include "core/files/raw_send.h"
 #include "core/link/link_operations.h"
 #include "core/printer/status.h"
+#include "core/transport/usb_survey.h"
 #include "fake_usb.h"
 #include "support/scripted_port.h"
 
@@ -95,11 +103,12 @@ TEST(UsbSearch, SearchRules) {
     EXPECT_EQ(findPrinterDevice({dev(kThird, {printer}), dev(kSecond, {printer})}), 1);
     // A listed vendor's device without a usable interface (a keyboard) is not the printer.
     EXPECT_EQ(findPrinterDevice({dev(kFirst, {itf(0, 3, 0x81, -1)}), dev(kSecond, {printer})}), 1);
-    // Last resort: the first printer-class device of any make; a vendor-specific
-    // bulk pair of another make is not taken.
+    // No device of another make is taken, printer class or not, however many:
+    // it must be named.
     EXPECT_EQ(findPrinterDevice({dev(kOtherMaker, {itf(0, 0xFF, 0x81, 0x02)}),
                                  dev(0x4321, {printer}), dev(0x5555, {printer})}),
-              1);
+              -1);
+    EXPECT_EQ(findPrinterDevice({dev(0x4321, {printer})}), -1);
     EXPECT_EQ(findPrinterDevice({dev(kOtherMaker, {itf(0, 0xFF, 0x81, 0x02)})}), -1);
     EXPECT_EQ(findPrinterDevice({}), -1);
 }
@@ -185,16 +194,16 @@ TEST(UsbRead, SmallRoomTakesAPacketOverTwoRefills) {
     auto port = makeUsbPort(rig.ctx);
     ASSERT_TRUE(port->open());
     std::uint8_t buf[8];
-    ASSERT_EQ(port->refill(buf, 6), 6u);
+    ASSERT_EQ(port->refill(buf, 6, 1000), 6u);
     EXPECT_EQ(std::string(reinterpret_cast<char*>(buf), 6), "012345");
-    ASSERT_EQ(port->refill(buf, 6), 4u);
+    ASSERT_EQ(port->refill(buf, 6, 1000), 4u);
     EXPECT_EQ(std::string(reinterpret_cast<char*>(buf), 4), "6789");
     EXPECT_EQ(p->inTransfers, 1);
     // Discarding what was received drops the held part of a packet too.
     p->replies = {"ABCDEFGH", "Z"};
-    ASSERT_EQ(port->refill(buf, 6), 6u);
+    ASSERT_EQ(port->refill(buf, 6, 1000), 6u);
     port->purge();
-    ASSERT_EQ(port->refill(buf, 6), 1u);
+    ASSERT_EQ(port->refill(buf, 6, 1000), 1u);
     EXPECT_EQ(buf[0], 'Z');
 }
 
@@ -269,3 +278,211 @@ TEST(UsbRead, UnplugDuringAnOperationEndsReadsAtOnce) {
 }
 
 }  // namespace
+
+// Devices named by the operator: the only way a printer of another make is
+// reached, and never by guesswork.
+namespace {
+
+UsbDeviceDescription placed(std::uint16_t vendor, std::uint16_t product, std::string serial,
+                            std::string busPath, bool printerInterface = true) {
+    UsbDeviceDescription d = dev(
+        vendor, {printerInterface ? itf(0, kUsbPrinterClass, 0x82, 0x01) : itf(0, 3, 0x81, -1)});
+    d.productId = product;
+    d.serial = std::move(serial);
+    d.busPath = std::move(busPath);
+    return d;
+}
+
+}  // namespace
+
+TEST(UsbChoice, NamesOfDevices) {
+    struct Case {
+        const char* text;
+        bool valid;
+        std::uint16_t vendor = 0, product = 0;
+        const char* serial = "";
+        const char* busPath = "";
+    };
+    const Case cases[] = {
+        {"04b8:0e28", true, 0x04B8, 0x0E28, "", ""},
+        {"04B8:E28", true, 0x04B8, 0x0E28, "", ""},
+        {"1234:5678:X1 Y", true, 0x1234, 0x5678, "X1 Y", ""},
+        {"1234:5678:a:b", true, 0x1234, 0x5678, "a:b", ""},
+        {"1-1", true, 0, 0, "", "1-1"},
+        {"3-1.4.2", true, 0, 0, "", "3-1.4.2"},
+        {"", false, 0, 0, "", ""},
+        {"auto", false, 0, 0, "", ""},
+        {"1234", false, 0, 0, "", ""},
+        {"12345:5678", false, 0, 0, "", ""},
+        {"12g4:5678", false, 0, 0, "", ""},
+        {"1234:", false, 0, 0, "", ""},
+        {"1234:5678:", false, 0, 0, "", ""},
+        {"1234:5678:\x01", false, 0, 0, "", ""},
+        {"1-", false, 0, 0, "", ""},
+        {"-1", false, 0, 0, "", ""},
+        {"1-1.", false, 0, 0, "", ""},
+        {"1-1..2", false, 0, 0, "", ""},
+        {"1-1.2.3.4.5.6.7.8", false, 0, 0, "", ""},
+        {"/dev/bus/usb/001/002", false, 0, 0, "", ""},
+    };
+    for (const Case& c : cases) {
+        auto choice = parseUsbDeviceChoice(c.text);
+        ASSERT_EQ(choice.has_value(), c.valid) << c.text;
+        EXPECT_EQ(isUsbDeviceOption(c.text), c.valid || std::string(c.text) == "auto") << c.text;
+        if (!choice) continue;
+        EXPECT_EQ(choice->vendorId, c.vendor) << c.text;
+        EXPECT_EQ(choice->productId, c.product) << c.text;
+        EXPECT_EQ(choice->serial, c.serial) << c.text;
+        EXPECT_EQ(choice->busPath, c.busPath) << c.text;
+    }
+}
+
+TEST(UsbChoice, OnlyTheNamedDeviceAndOnlyWhenItIsUnambiguous) {
+    const std::vector<UsbDeviceDescription> bus = {
+        placed(kFirst, 1, "M1", "1-1"),             // one of ours
+        placed(0x4321, 0x0001, "AAA", "1-2"),       // another make's printer
+        placed(0x4321, 0x0001, "BBB", "1-3"),       // its twin
+        placed(0x5555, 0x0002, "", "2-1.4"),        // another printer, no serial number
+        placed(0x6666, 0x0003, "K", "2-2", false),  // a keyboard
+    };
+    struct Case {
+        const char* named;
+        UsbPick pick;
+        int index;
+    };
+    const Case cases[] = {
+        {"", UsbPick::kFound, 0},
+        {"4321:0001:BBB", UsbPick::kFound, 2},
+        {"4321:1:AAA", UsbPick::kFound, 1},
+        {"4321:0001", UsbPick::kNamedAmbiguous, -1},
+        {"4321:0001:CCC", UsbPick::kNamedAbsent, -1},
+        {"1-3", UsbPick::kFound, 2},
+        {"2-1.4", UsbPick::kFound, 3},
+        {"5555:0002", UsbPick::kFound, 3},
+        {"2-1", UsbPick::kNamedAbsent, -1},
+        {"6666:0003", UsbPick::kNamedUnusable, -1},
+        {"9999:0001", UsbPick::kNamedAbsent, -1},
+        {"f1e0:0001:M1", UsbPick::kFound, 0},
+        {"nonsense", UsbPick::kBadName, -1},
+    };
+    for (const Case& c : cases) {
+        UsbSelection s = selectUsbPrinter(bus, c.named);
+        EXPECT_EQ(s.pick, c.pick) << c.named;
+        EXPECT_EQ(s.index, c.index) << c.named;
+    }
+    // Without one of ours on the bus and nothing named: nothing.
+    std::vector<UsbDeviceDescription> foreign(bus.begin() + 1, bus.end());
+    EXPECT_EQ(selectUsbPrinter(foreign).pick, UsbPick::kNone);
+}
+
+TEST(UsbOpen, AForeignPrinterReceivesNothingWhateverIsAsked) {
+    UsbRig rig;
+    auto foreign = rig.plug(makeFakePrinter(kOtherMaker));
+    foreign->kernelDriverBound = true;
+    foreign->replies = {"{0|}", "{3|203}"};
+    StatusFlags flags{};
+    EXPECT_EQ(rig.status(flags), kPortOpenError);
+    EXPECT_EQ(rig.send("~!T\r\n"), kPortOpenError);
+    EXPECT_EQ(m350::runOperation(rig.ctx, kOpConnectionTest, kUsb, m350::testConnection),
+              kPortOpenError);
+    ConfigRecord record;
+    EXPECT_EQ(m350::runOperation(rig.ctx, kOpReadConfig, kUsb,
+                                 [&](m350::Link& l) { return m350::readConfig(l, record); }),
+              kPortOpenError);
+    EXPECT_TRUE(foreign->events.empty()) << "not even opened";
+    EXPECT_TRUE(foreign->chunks.empty());
+    EXPECT_TRUE(foreign->kernelDriverBound) << "its driver stays";
+}
+
+TEST(UsbOpen, ANamedDeviceIsUsedAloneWhereverItIsNamed) {
+    struct Case {
+        const char* how;
+        const char* setting;  // PortSettings::usbDevice
+        const char* env;      // M350_USB, or null
+        bool foreignUsed;
+    };
+    const Case cases[] = {
+        {"setting", "1234:0007:SN-2", nullptr, true},
+        {"environment", "", "1-5", true},
+        {"setting over environment", "1234:0007", "9999:0001", true},
+        {"auto ignores the environment", "auto", "1234:0007", false},
+        {"nothing named", "", nullptr, false},
+        {"named but absent", "1234:0008", nullptr, false},
+    };
+    for (const Case& c : cases) {
+        UsbRig rig;
+        auto ours = rig.plug(makeFakePrinter(kSecond));
+        auto foreign = makeFakePrinter(kOtherMaker, 7);
+        foreign->description.serial = "SN-2";
+        foreign->description.busPath = "1-5";
+        rig.plug(foreign);
+        rig.settings.usbDevice = c.setting;
+        if (c.env)
+            setenv(kUsbDeviceVariable, c.env, 1);
+        else
+            unsetenv(kUsbDeviceVariable);
+        const bool absent = std::string(c.how) == "named but absent";
+        EXPECT_EQ(rig.send("X"), absent ? kPortOpenError : kOk) << c.how;
+        EXPECT_EQ(joined(*foreign), c.foreignUsed ? "X" : "") << c.how;
+        // A named device stands alone: our own printer is not taken instead.
+        EXPECT_EQ(joined(*ours), c.foreignUsed || absent ? "" : "X") << c.how;
+        unsetenv(kUsbDeviceVariable);
+    }
+}
+
+TEST(UsbSurveyList, ShowsCandidatesHoldersAndHowToChoose) {
+    auto bus = std::make_shared<FakeUsbBackend>();
+    auto ours = makeFakePrinter(kFirst, 1);
+    ours->description.busPath = "1-1";
+    ours->description.serial = "M350-1";
+    ours->description.interfaces[0].driver = "usblp";
+    auto foreign = makeFakePrinter(0x4321, 2);
+    foreign->description.busPath = "1-2";
+    foreign->description.manufacturer = "Other";
+    foreign->description.product = "Laser";
+    foreign->description.interfaces[0].driver = "usbfs";
+    auto keyboard = makeFakePrinter(0x6666, 3);
+    keyboard->description.interfaces[0] = itf(0, 3, 0x81, -1);
+    bus->bus = {keyboard, foreign, ours};
+
+    const UsbSurvey plain = surveyUsbDevices(*bus, "");
+    ASSERT_EQ(plain.entries.size(), 2u) << "the keyboard is no candidate";
+    EXPECT_FALSE(plain.entries[0].chosen);
+    EXPECT_TRUE(plain.entries[1].chosen);
+    EXPECT_EQ(plain.entries[0].nodePath, "/dev/bus/usb/000/000");
+    const std::string text = usbSurveyText(plain);
+    for (const char* want :
+         {"* f1e0:0001  bus path 1-1  serial M350-1",
+          "  4321:0002  bus path 1-2  serial (none)  Other Laser", "usblp", "claimed by a program",
+          "another make", "listed vendor", "found by its vendor identifier (f1e0, f1e1, f1e2",
+          "M350_USB=VID:PID[:SERIAL]", "--usb-device"})
+        EXPECT_NE(text.find(want), std::string::npos) << want << "\n" << text;
+
+    const UsbSurvey named = surveyUsbDevices(*bus, "4321:0002");
+    EXPECT_TRUE(named.entries[0].chosen && named.entries[0].named);
+    EXPECT_NE(usbSurveyText(named).find("is the device named \"4321:0002\""), std::string::npos);
+
+    bus->bus = {keyboard, foreign};
+    const std::string none = usbSurveyText(surveyUsbDevices(*bus, ""));
+    EXPECT_NE(none.find("No device of the vendors f1e0, f1e1, f1e2 is attached"), std::string::npos)
+        << none;
+    EXPECT_EQ(none.find("\n* "), std::string::npos) << "nothing would be used";
+    bus->bus = {};
+    EXPECT_NE(usbSurveyText(surveyUsbDevices(*bus, "")).find("No USB device that may be a printer"),
+              std::string::npos);
+}
+
+TEST(UsbSurveyList, ProcessesHoldingADeviceNode) {
+    const std::string path = ::testing::TempDir() + "m350-node-" + std::to_string(::getpid());
+    { std::ofstream(path) << "x"; }
+    EXPECT_TRUE(processesHolding(path, "/proc").empty());
+    int fd = ::open(path.c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    auto holders = processesHolding(path, "/proc");
+    ASSERT_EQ(holders.size(), 1u);
+    EXPECT_NE(holders[0].find("(pid " + std::to_string(::getpid()) + ")"), std::string::npos)
+        << holders[0];
+    ::close(fd);
+    std::remove(path.c_str());
+    EXPECT_TRUE(processesHolding(path, "/nonexistent-proc").empty());
+}

@@ -4,14 +4,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 
 #include "core/config/config_read.h"
 #include "core/config/config_record.h"
 #include "core/files/raw_send.h"
 #include "core/link/connection.h"
 #include "core/link/link_operations.h"
+#include "core/printer/maintenance.h"
 #include "core/printer/status.h"
 #include "core/transport/usb_backend.h"
+#include "core/transport/usb_survey.h"
 #include "emulated_printer.h"
 #include "support/scripted_port.h"
 
@@ -136,13 +140,151 @@ TEST_F(UsbOverLibusb, UnpluggedPrinterFailsTheNextOpen) {
               kPortOpenError);
 }
 
-TEST_F(UsbOverLibusb, PrinterClassDeviceOfAnotherMakeIsTheLastResort) {
-    // A new bus whose only device is a printer of an unlisted vendor.
-    printer_.reset();
-    printer_ = std::make_unique<EmulatedPrinter>(0x1234);
-    ASSERT_TRUE(printer().error().empty()) << printer().error();
+// Another maker's printer on the bus. It receives nothing, its driver is
+// not taken off, unless the operator names it.
+class ForeignPrinterOnTheBus : public ::testing::Test {
+  protected:
+    static constexpr std::uint16_t kForeignVendor = 0x1234;
+
+    void SetUp() override {
+        std::string why = EmulatedPrinter::unavailable();
+        if (!why.empty()) GTEST_SKIP() << "no emulated USB bus: " << why;
+        bus_ = std::make_shared<m350test::EmulatedUsbBus>();
+        m350test::UsbPlacement where;
+        where.port = 1;
+        where.serial = "FOREIGN-1";
+        where.manufacturer = "Office";
+        where.product = "Desk Printer";
+        foreign_ = std::make_unique<EmulatedPrinter>(bus_, kForeignVendor, 0x0002, where);
+        if (!foreign_->error().empty())
+            GTEST_SKIP() << "no emulated USB bus: " << foreign_->error();
+        ctx_.settings = &settings_;
+        ctx_.progress = &progress_;
+        ctx_.sleep = [](int) {};
+        ctx_.timeouts.progressHideMs = 0;
+        unsetenv(kUsbDeviceVariable);
+    }
+
+    // One of ours plugged in beside it, in the next socket.
+    void plugOurs() {
+        m350test::UsbPlacement where;
+        where.port = 2;
+        ours_ = std::make_unique<EmulatedPrinter>(bus_, kPrinterVendorIds[2], 0x0001, where);
+        ASSERT_TRUE(ours_->error().empty()) << ours_->error();
+    }
+
+    // The results of a start of the window (connection test, exit line mode,
+    // configuration read) and of Get Status, each enumerating the bus anew.
+    std::vector<int> startAndStatus() {
+        ctx_.usb = makeLibusbBackend();
+        std::vector<int> r;
+        r.push_back(m350::runOperation(ctx_, kOpConnectionTest, kUsb, m350::testConnection));
+        r.push_back(m350::runOperation(ctx_, kOpExitLineMode, kUsb, m350::exitLineMode));
+        ConfigRecord record;
+        r.push_back(m350::runOperation(ctx_, kOpReadConfig, kUsb,
+                                       [&](m350::Link& l) { return m350::readConfig(l, record); }));
+        StatusFlags flags{};
+        r.push_back(m350::runOperation(ctx_, kOpStatus, kUsb,
+                                       [&](m350::Link& l) { return m350::readStatus(l, flags); }));
+        return r;
+    }
+
+    std::shared_ptr<m350test::EmulatedUsbBus> bus_;
+    std::unique_ptr<EmulatedPrinter> foreign_;
+    std::unique_ptr<EmulatedPrinter> ours_;
+    PortSettings settings_;
+    LinkContext ctx_;
+    m350test::RecordingProgress progress_;
+};
+
+TEST_F(ForeignPrinterOnTheBus, AloneItReceivesNothing) {
+    const std::vector<int> failed(4, kPortOpenError);
+    EXPECT_EQ(startAndStatus(), failed);
+    EXPECT_EQ(foreign_->received(), "");
+    EXPECT_TRUE(foreign_->events().empty()) << "its driver is not detached, nothing is claimed";
+}
+
+TEST_F(ForeignPrinterOnTheBus, BesideOneOfOursOnlyOursIsUsed) {
+    plugOurs();
+    const std::vector<int> results = startAndStatus();
+    EXPECT_EQ(results[0], kOk);
+    EXPECT_EQ(results[1], kOk);
+    EXPECT_EQ(results[3], kOk);
+    EXPECT_EQ(foreign_->received(), "");
+    EXPECT_TRUE(foreign_->events().empty());
+    EXPECT_EQ(ours_->received().rfind("\x1BZ\r\n\r\nDIAGNOSTIC INTERFACE USB\r\n", 0), 0u);
+}
+
+TEST_F(ForeignPrinterOnTheBus, NamedItIsUsedAndOursIsLeftAlone) {
+    plugOurs();
+    for (const char* name : {"1234:0002", "1234:0002:FOREIGN-1", "1-1"}) {
+        settings_.usbDevice = name;
+        ctx_.usb = makeLibusbBackend();
+        EXPECT_EQ(m350::runOperation(ctx_, kOpExitLineMode, kUsb, m350::exitLineMode), kOk) << name;
+    }
+    for (const char* name : {"1234:0002:OTHER", "1-3", "1234:0003"}) {
+        settings_.usbDevice = name;
+        ctx_.usb = makeLibusbBackend();
+        EXPECT_EQ(m350::runOperation(ctx_, kOpExitLineMode, kUsb, m350::exitLineMode),
+                  kPortOpenError)
+            << name;
+    }
+    EXPECT_EQ(foreign_->received(), "\x1BZ\r\n\x1BZ\r\n\x1BZ\r\n");
+    EXPECT_EQ(ours_->received(), "");
+    // Named through the environment as well.
+    settings_.usbDevice.clear();
+    setenv(kUsbDeviceVariable, "1-1", 1);
     ctx_.usb = makeLibusbBackend();
-    EXPECT_EQ(m350::runOperation(ctx_, kOpConnectionTest, kUsb, m350::testConnection), kOk);
+    EXPECT_EQ(m350::runOperation(ctx_, kOpSelfTest, kUsb, m350::printSelfTest), kOk);
+    unsetenv(kUsbDeviceVariable);
+    EXPECT_EQ(foreign_->received().substr(12), "SELFTEST\r\n");
+}
+
+TEST_F(ForeignPrinterOnTheBus, TheListShowsBothFromTheSystemsTables) {
+    plugOurs();
+    auto backend = makeLibusbBackend();
+    auto devices = backend->devices();
+    ASSERT_EQ(devices.size(), 2u);
+    auto byPath = [&](const std::string& path) -> const UsbDeviceDescription* {
+        for (const auto& d : devices)
+            if (d.busPath == path) return &d;
+        return nullptr;
+    };
+    const UsbDeviceDescription* foreign = byPath("1-1");
+    ASSERT_NE(foreign, nullptr);
+    EXPECT_EQ(foreign->vendorId, kForeignVendor);
+    EXPECT_EQ(foreign->serial, "FOREIGN-1");
+    EXPECT_EQ(foreign->manufacturer, "Office");
+    EXPECT_EQ(foreign->product, "Desk Printer");
+    ASSERT_EQ(foreign->interfaces.size(), 1u);
+    EXPECT_EQ(foreign->interfaces[0].driver, "usblp");
+    ASSERT_NE(byPath("1-2"), nullptr);
+
+    const std::string text = usbSurveyText(surveyUsbDevices(*backend, ""));
+    EXPECT_NE(text.find("  1234:0002  bus path 1-1  serial FOREIGN-1  Office Desk Printer"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("* f1e2:0001  bus path 1-2  serial M350-000001"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("usblp"), std::string::npos) << text;
+#ifdef M350CTL_PATH
+    // The same from m350ctl, a process of its own on the same emulated bus.
+    std::string listed;
+    if (std::FILE* p = ::popen(M350CTL_PATH " usb list", "r")) {
+        char buf[512];
+        std::size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) listed.append(buf, n);
+        EXPECT_EQ(::pclose(p), 0);
+    }
+    EXPECT_NE(listed.find("  1234:0002  bus path 1-1  serial FOREIGN-1  Office Desk Printer"),
+              std::string::npos)
+        << listed;
+    EXPECT_NE(listed.find("* f1e2:0001  bus path 1-2"), std::string::npos) << listed;
+#endif
+    // Listing touched neither device.
+    EXPECT_TRUE(foreign_->events().empty());
+    EXPECT_TRUE(ours_->events().empty());
+    EXPECT_EQ(foreign_->received() + ours_->received(), "");
 }
 
 }  // namespace

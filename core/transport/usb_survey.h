@@ -1,0 +1,50 @@
+// What an operator needs to choose a USB printer: every device that may be a
+// printer (printer class, a listed vendor, or the device named), which one the
+// next operation would use, who holds each (the system's printer driver, a
+// program such as ipp-usb) and whether this user may open it. Nothing here
+// opens a device: it reads the system's tables.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/transport/usb_backend.h"
+
+namespace m350 {
+
+struct UsbSurveyEntry {
+    UsbDeviceDescription device;
+    bool listedVendor = false;  // one of kPrinterVendorIds
+    bool printerClass = false;  // has a printer-class interface
+    bool named = false;         // matches the device the operator named
+    bool chosen = false;        // the next operation uses it
+    std::string nodePath;       // /dev/bus/usb/BBB/DDD
+    bool permitted = false;     // this user may open it for reading and writing
+    // Programs that have the device open: "ipp-usb (pid 812)".
+    std::vector<std::string> holders;
+};
+
+struct UsbSurvey {
+    std::string named;  // the device named for this run, empty for none
+    UsbSelection selection;
+    std::vector<UsbSurveyEntry> entries;
+};
+
+// Where the survey looks; tests point both elsewhere.
+struct UsbSurveyPlaces {
+    std::string devRoot = "/dev/bus/usb";
+    std::string procRoot = "/proc";
+};
+
+UsbSurvey surveyUsbDevices(UsbBackend& backend, const std::string& named,
+                           const UsbSurveyPlaces& places = {});
+
+// Processes under procRoot that have path open, as "name (pid N)". Only the
+// processes this user may look into are seen.
+std::vector<std::string> processesHolding(const std::string& path, const std::string& procRoot);
+
+// The survey as the text `m350ctl usb list` prints, ending with how to name
+// a device.
+std::string usbSurveyText(const UsbSurvey& survey);
+
+}  // namespace m350
