@@ -15,6 +15,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "gui/widgets/form_kit.h"
+
 namespace m350::gui {
 
 namespace configkit {
@@ -138,11 +140,11 @@ inline QLabel* label(QWidget* parent, const char* name, const QString& text) {
     return l;
 }
 
-// maxLength 0: the box takes any length (the record field cuts it).
+// maxLength: what the operator may type (see limitTyping); 0 for no limit.
 inline QLineEdit* edit(QWidget* parent, const char* name, int maxLength = 0) {
     auto* e = new QLineEdit(parent);
     e->setObjectName(QString::fromLatin1(name));
-    if (maxLength > 0) e->setMaxLength(maxLength);
+    limitTyping(e, maxLength);
     return e;
 }
 

@@ -20,6 +20,7 @@
 #include "gui/language_apply.h"
 #include "gui/main_window.h"
 #include "gui/pages/config_page.h"
+#include "gui/widgets/form_kit.h"
 #include "gui/widgets/radio_group.h"
 #include "support/scripted_port.h"
 #include "support/sim_process.h"
@@ -136,9 +137,9 @@ TEST_F(ConfigForm, StartUpReadIsShownAndEveryMappedControlExists) {
     EXPECT_EQ(combo("ComboBoxBaudrate")->itemText(8), "115200");
     EXPECT_EQ(combo("cbxWiFiEapType")->itemText(5), "LEAP");
     EXPECT_EQ(combo("cbxFtpcEnabled")->count(), 2);
-    EXPECT_EQ(edit("EditLeftPositionZ")->maxLength(), 5);
-    EXPECT_EQ(edit("edtFtpPath")->maxLength(), 127);
-    EXPECT_EQ(edit("edtDescriptFile")->maxLength(), 39);
+    EXPECT_EQ(m350::gui::typingLimit(edit("EditLeftPositionZ")), 5);
+    EXPECT_EQ(m350::gui::typingLimit(edit("edtFtpPath")), 127);
+    EXPECT_EQ(m350::gui::typingLimit(edit("edtDescriptFile")), 39);
     EXPECT_EQ(find<QLabel>("LabelRangeLeftPositionZ")->text(), "-9999 to 9999");
     EXPECT_EQ(edit("edtFtpPswd")->echoMode(), QLineEdit::Password);
     EXPECT_FALSE(find<QWidget>("gbWirelessExtDev")
