@@ -72,10 +72,8 @@ FieldValue valueOf(const ConfigRecord& r, const FieldInfo& info, bool inch) {
     if (shownInUnits(info.field)) {
         const double dots = r.number(info.field);
         if (auto units = m350::dotsToUnits(r, dots, inch)) {
-            char buf[48];
-            std::snprintf(buf, sizeof buf, "%.2f", *units);
-            v.text = buf;
-            v.json = std::strtod(buf, nullptr);
+            v.text = m350::unitsText(*units);
+            v.json = std::strtod(v.text.c_str(), nullptr);
             v.unit = inch ? "in" : "mm";
         } else {
             // Without a usable resolution the length can only be given in dots.

@@ -13,7 +13,7 @@ namespace {
 
 using std::string_view_literals::operator""sv;
 
-constexpr std::array kOffered = {"UTF-8"sv, "CP1252"sv, "CP1250"sv, "CP1251"sv,
+constexpr std::array kOffered = {"UTF-8"sv,  "CP1252"sv, "CP1250"sv, "CP1251"sv,
                                  "CP1257"sv, "CP932"sv,  "GBK"sv,    "CP950"sv};
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD

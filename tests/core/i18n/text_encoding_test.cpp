@@ -1,10 +1,11 @@
 // Printer texts between bytes and what the operator reads and types: the
 // encodings by language, the way back for every offered encoding, bytes an
 // encoding does not define, and characters it cannot hold.
+#include "core/i18n/text_encoding.h"
+
 #include <gtest/gtest.h>
 
 #include "core/i18n/language_table.h"
-#include "core/i18n/text_encoding.h"
 
 namespace {
 
@@ -13,11 +14,16 @@ using m350::encodeText;
 
 TEST(TextEncoding, EachLanguageReadsPrinterTextsInItsCodePage) {
     const std::pair<int, const char*> cases[] = {
-        {m350::kLangEnglish, "CP1252"},  {m350::kLangGerman, "CP1252"},
-        {m350::kLangRussian, "CP1251"},  {m350::kLangUkrainian, "CP1251"},
-        {m350::kLangPolish, "CP1250"},   {m350::kLangCzech, "CP1250"},
-        {m350::kLangLithuanian, "CP1257"}, {m350::kLangJapanese, "CP932"},
-        {m350::kLangSimplifiedChinese, "GBK"}, {m350::kLangTraditionalChinese, "CP950"},
+        {m350::kLangEnglish, "CP1252"},
+        {m350::kLangGerman, "CP1252"},
+        {m350::kLangRussian, "CP1251"},
+        {m350::kLangUkrainian, "CP1251"},
+        {m350::kLangPolish, "CP1250"},
+        {m350::kLangCzech, "CP1250"},
+        {m350::kLangLithuanian, "CP1257"},
+        {m350::kLangJapanese, "CP932"},
+        {m350::kLangSimplifiedChinese, "GBK"},
+        {m350::kLangTraditionalChinese, "CP950"},
         {99, "CP1252"},
     };
     for (const auto& [language, encoding] : cases)
@@ -38,7 +44,10 @@ TEST(TextEncoding, TextsGoThereAndBackByteForByte) {
     const Sample samples[] = {
         {"CP1252", "Caf\xE9 \x80 5", "Café € 5"},
         {"UTF-8", "Caf\xC3\xA9", "Café"},
-        {"CP1251", "\xEF\xE0\xF0\xEE\xEB\xFC" "12", "пароль12"},
+        {"CP1251",
+         "\xEF\xE0\xF0\xEE\xEB\xFC"
+         "12",
+         "пароль12"},
         {"CP1250", "\xA3\xF3\x64\x9F", "Łódź"},
         {"CP1257", "\xD0\xE8", "Šč"},
         {"CP932", "\x83\x76\x83\x8A\x83\x93\x83\x5E", "プリンタ"},
@@ -76,11 +85,8 @@ TEST(TextEncoding, ACharacterTheEncodingCannotHoldIsNamedNotReplaced) {
         const char* text;
         const char* unheld;
     } cases[] = {
-        {"CP1252", "пароль12", "п"},
-        {"CP1252", "Café ✓", "✓"},
-        {"CP1251", "Café", "é"},
-        {"CP932", "Ωk€", "€"},
-        {"CP1250", "日本", "日"},
+        {"CP1252", "пароль12", "п"}, {"CP1252", "Café ✓", "✓"}, {"CP1251", "Café", "é"},
+        {"CP932", "Ωk€", "€"},       {"CP1250", "日本", "日"},
     };
     for (const auto& c : cases) {
         std::string unheld = "x";

@@ -293,13 +293,24 @@ TEST(ConfigBindingRules, WirelessBluetoothAndFtpBuildRules) {
     EXPECT_EQ(r.text(F::ftpServer), "");
     EXPECT_EQ(r.integer(F::ftpClientEnabled), -1);
 
-    // Typed text longer than its field is cut to it.
-    v.texts["EditWiFiSSID"] = std::string(80, 's');
     v.items["cbxWiFiEapType"] = 0;
     ASSERT_EQ(buildRecord(v, true, r), std::nullopt);
-    EXPECT_EQ(r.text(F::wifiSsid).size(), 63u);
     EXPECT_FALSE(r.present(F::wifiEap));
     EXPECT_FALSE(certificatesFromForm(v).taken);
+
+    // Typed text longer than its field is refused, naming the box, and the
+    // record stays as it was; 63 bytes still fit.
+    const ConfigRecord before = r;
+    v.texts["EditWiFiSSID"] = std::string(64, 's');
+    auto error = buildRecord(v, true, r);
+    ASSERT_TRUE(error.has_value());
+    EXPECT_EQ(error->control, "EditWiFiSSID");
+    EXPECT_EQ(error->reason, BuildError::Reason::kTooLong);
+    EXPECT_EQ(error->detail, "63");
+    EXPECT_EQ(r, before);
+    v.texts["EditWiFiSSID"] = std::string(63, 's');
+    ASSERT_EQ(buildRecord(v, true, r), std::nullopt);
+    EXPECT_EQ(r.text(F::wifiSsid), std::string(63, 's'));
 }
 
 // Every bound field of a record read from the simulated printer survives

@@ -282,7 +282,7 @@ TEST_F(ConfigForm, SetOnTheModulePagesOfAPrinterThatHasThem) {
     EXPECT_EQ(edit("edtWiFiMac")->palette().color(QPalette::Base), QColor(Qt::red));
 }
 
-TEST_F(ConfigForm, MillimetresShowTheReadWidthAndTheUnitChoiceOnlyRelabels) {
+TEST_F(ConfigForm, MillimetresShowTheReadWidthAndTheUnitChoiceConvertsIt) {
     start({"--set", "PAPERWIDTH=812"});
     chooseUnit(1);
     EXPECT_EQ(find<QLabel>("LabelUnit1")->text(), "mm");
@@ -290,11 +290,12 @@ TEST_F(ConfigForm, MillimetresShowTheReadWidthAndTheUnitChoiceOnlyRelabels) {
     EXPECT_EQ(edit("EditWidth")->text(), "101.50");
     EXPECT_NE(std::find(progress.calls.begin(), progress.calls.end(), "close"),
               progress.calls.end());
+    // The same width in the other unit, not the same number relabelled.
     chooseUnit(0);
-    EXPECT_EQ(edit("EditWidth")->text(), "101.50");
+    EXPECT_EQ(edit("EditWidth")->text(), "4.00");
     EXPECT_EQ(find<QLabel>("LabelUnit9")->text(), "inch");
     showPage(0);
-    EXPECT_NE(set().find("SIZE 101.50,"), std::string::npos);
+    EXPECT_NE(set().find("SIZE 4.00,"), std::string::npos);
 }
 
 TEST_F(ConfigForm, LoadThenSetConvertsWithTheFormRecordsResolution) {
