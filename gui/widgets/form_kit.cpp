@@ -1,5 +1,8 @@
 #include "gui/widgets/form_kit.h"
 
+#include <QEvent>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QValidator>
 
 #include "core/i18n/language_table.h"
@@ -47,6 +50,41 @@ class TypingLimit final : public QValidator {
     qsizetype before_;
 };
 
+// Sets a box's minimum width from a sample text whenever its font or style
+// changes.
+class WidthForSample final : public QObject {
+  public:
+    WidthForSample(QLineEdit* edit, QString sample) : QObject(edit), sample_(std::move(sample)) {
+        edit->installEventFilter(this);
+        apply(edit);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+            apply(static_cast<QLineEdit*>(watched));
+        return false;
+    }
+
+  private:
+    void apply(QLineEdit* edit) const {
+        // As QLineEdit sizes itself: the text, its margins and the two
+        // pixels it keeps free on each side, then the frame the style adds.
+        const QMargins margins = edit->textMargins();
+        const int text = QFontMetrics(edit->font()).horizontalAdvance(sample_);
+        QStyleOptionFrame option;
+        option.initFrom(edit);
+        option.lineWidth = edit->hasFrame() ? edit->style()->pixelMetric(
+                                                  QStyle::PM_DefaultFrameWidth, &option, edit)
+                                            : 0;
+        const QSize contents(text + margins.left() + margins.right() + 4 + 2,
+                             edit->sizeHint().height());
+        edit->setMinimumWidth(
+            edit->style()->sizeFromContents(QStyle::CT_LineEdit, &option, contents, edit).width());
+    }
+
+    QString sample_;
+};
+
 }  // namespace
 
 const char* const kClassicStyleSheet =
@@ -86,6 +124,10 @@ QLineEdit* newEdit(QWidget* parent, const char* name, int left, int top, int wid
 void limitTyping(QLineEdit* edit, int maxChars) {
     if (maxChars <= 0) return;
     edit->setValidator(new TypingLimit(edit, maxChars));
+}
+
+void keepWideEnoughFor(QLineEdit* edit, const QString& sample) {
+    new WidthForSample(edit, sample);
 }
 
 int typingLimit(const QLineEdit* edit) {
