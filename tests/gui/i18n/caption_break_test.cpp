@@ -20,8 +20,8 @@ QString Q(const char* utf8) {
 
 // Characters a Japanese line may not start with.
 bool forbiddenAtLineStart(QChar c) {
-    static const QString kNoStart =
-        QString::fromUtf8("ーァィゥェォッャュョヮヵヶぁぃぅぇぉっゃゅょゎ、。，．・：；？！）」』】〕〉》");
+    static const QString kNoStart = QString::fromUtf8(
+        "ーァィゥェォッャュョヮヵヶぁぃぅぇぉっゃゅょゎ、。，．・：；？！）」』】〕〉》");
     return kNoStart.contains(c);
 }
 
