@@ -427,6 +427,10 @@ bool Builder::binding(const ConfigBinding& b, ConfigRecord& r) {
     }
     std::string text = view_.text(b.control);
     if (text.empty()) {
+        // The cutter piece box stays empty while the post-print action is
+        // not the cutter: a value it never showed stays as it is.
+        constexpr int kCutterItem = 4;
+        if (b.rule == R::kCutterPiece && view_.item("ComboBoxPrintOut") != kCutterItem) return true;
         r.setPresent(b.field, false);
         return true;
     }
@@ -533,12 +537,17 @@ void Builder::wireless(ConfigRecord& r) {
         }
     }
 
-    shownText("EditWiFiIP", F::wifiIp, r);
-    shownText("EditWiFiMask", F::wifiMask, r);
-    shownText("EditWiFiGateway", F::wifiGateway, r);
+    // With DHCP on, the address boxes show the addresses in use, not the
+    // static ones: the static mask and gateway stay as they are, and the
+    // address becomes "0.0.0.0", which asks for DHCP.
     constexpr int kDhcpOn = 2;
-    if (view_.visible("ComboBoxWiFiDHCP") && view_.item("ComboBoxWiFiDHCP") == kDhcpOn)
+    if (view_.visible("ComboBoxWiFiDHCP") && view_.item("ComboBoxWiFiDHCP") == kDhcpOn) {
         r.setText(F::wifiIp, "0.0.0.0");
+    } else {
+        shownText("EditWiFiIP", F::wifiIp, r);
+        shownText("EditWiFiMask", F::wifiMask, r);
+        shownText("EditWiFiGateway", F::wifiGateway, r);
+    }
 
     // Every FTP setting goes out, empty or not; no selection sends -1.
     r.setInteger(F::ftpClientEnabled, view_.item("cbxFtpcEnabled"));
