@@ -6,6 +6,7 @@
 #include "cli/exit_codes.h"
 #include "cli/invocation.h"
 #include "core/i18n/language_table.h"
+#include "core/i18n/text_encoding.h"
 #include "core/link/link_operations.h"
 #include "core/printer/maintenance.h"
 #include "core/version.h"
@@ -67,6 +68,17 @@ void buildCommandLine(CLI::App& app, Invocation& inv) {
         ->excludes(pw);
     app.add_option("--language", inv.language, "language of the status word, 0 English .. 13")
         ->check(CLI::Range(0, m350::kLanguageCount - 1))
+        ->group("Output");
+    app.add_option("--encoding", inv.encoding,
+                   "encoding of printer texts (SSID, names, keys ...): UTF-8, CP1252 ... "
+                   "(default the language's code page)")
+        ->check(CLI::Validator(
+            [](std::string& name) {
+                return m350::isTextEncoding(name) ? std::string()
+                                                  : "unknown text encoding: " + name;
+            },
+            "NAME"))
+        ->type_name("NAME")
         ->group("Output");
 
     auto* status = app.add_subcommand("status", "read the printer status (Ready, Cover Open ...)");
@@ -142,6 +154,8 @@ int runCommandLine(int argc, char** argv) {
     if (!inv.action) return kExitUsage;
     Session session(inv.port.result(), stdout, stderr);
     session.language = inv.language;
+    session.encoding =
+        inv.encoding.empty() ? m350::defaultTextEncoding(inv.language) : inv.encoding;
     if (inv.progress && ::isatty(STDERR_FILENO)) session.showProgressOn(stderr);
     const int code = inv.action(session);
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) return kExitIoError;

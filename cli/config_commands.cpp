@@ -52,7 +52,7 @@ void print(Session& s, const m350::ConfigRecord& record, bool inch, bool json,
             for (auto f : *flags) j["statusFlags"].push_back(static_cast<int>(f));
         }
         // Kept in a variable: the range must outlive the loop.
-        const nlohmann::ordered_json fields = recordJson(record, inch);
+        const nlohmann::ordered_json fields = recordJson(record, inch, s.encoding);
         for (const auto& [key, value] : fields.items())
             if (key != "unit") j[key] = value;
         std::fprintf(s.out(), "%s\n", dumpJson(j).c_str());
@@ -61,7 +61,7 @@ void print(Session& s, const m350::ConfigRecord& record, bool inch, bool json,
     std::fprintf(s.out(), "%-24s%s\n", "unit", inch ? "inch" : "mm");
     if (flags)
         std::fprintf(s.out(), "%-24s%.*s\n", "status", static_cast<int>(word.size()), word.data());
-    std::fputs(recordText(record, inch).c_str(), s.out());
+    std::fputs(recordText(record, inch, s.encoding).c_str(), s.out());
 }
 
 // Loads a .dcf file; kExitOk or the exit code with its message printed.

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <optional>
 
+#include "core/i18n/text_encoding.h"
+
 namespace m350::cli {
 
 namespace {
@@ -66,16 +68,15 @@ bool shownInUnits(m350::Field f) {
     }
 }
 
-FieldValue valueOf(const ConfigRecord& r, const FieldInfo& info, bool inch) {
+FieldValue valueOf(const ConfigRecord& r, const FieldInfo& info, bool inch,
+                   std::string_view encoding) {
     FieldValue v;
     v.unit = std::string(unitLabel(info.unit));
     if (shownInUnits(info.field)) {
         const double dots = r.number(info.field);
         if (auto units = m350::dotsToUnits(r, dots, inch)) {
-            char buf[48];
-            std::snprintf(buf, sizeof buf, "%.2f", *units);
-            v.text = buf;
-            v.json = std::strtod(buf, nullptr);
+            v.text = m350::unitsText(*units);
+            v.json = std::strtod(v.text.c_str(), nullptr);
             v.unit = inch ? "in" : "mm";
         } else {
             // Without a usable resolution the length can only be given in dots.
@@ -108,15 +109,15 @@ FieldValue valueOf(const ConfigRecord& r, const FieldInfo& info, bool inch) {
         }
         case FieldKind::kText: {
             const std::string t = r.text(info.field);
-            v.text = printableText(t);
-            v.json = t;
+            v.text = printableText(t, encoding);
+            v.json = m350::decodeText(t, encoding);
             return v;
         }
         case FieldKind::kChar: {
             const char c = r.character(info.field);
             const std::string t = c ? std::string(1, c) : std::string();
-            v.text = printableText(t);
-            v.json = t;
+            v.text = printableText(t, encoding);
+            v.json = m350::decodeText(t, encoding);
             return v;
         }
         case FieldKind::kByte:
@@ -140,29 +141,44 @@ bool known(const ConfigRecord& r, const FieldInfo& info) {
 
 }  // namespace
 
-std::string printableText(std::string_view text) {
+std::string printableText(std::string_view text, std::string_view encoding) {
+    auto hex = [](unsigned char c) {
+        char buf[8];
+        std::snprintf(buf, sizeof buf, "\\x%02x", c);
+        return std::string(buf);
+    };
+    // A byte the encoding does not define comes back behind 0xFF, which no
+    // UTF-8 text holds.
+    const std::string decoded = m350::decodeText(text, encoding, [](unsigned char b) {
+        return std::string{'\xFF', static_cast<char>(b)};
+    });
     std::string out;
-    out.reserve(text.size());
-    for (unsigned char c : text) {
-        if (c >= 0x20 && c < 0x7F && c != '\\') {
-            out.push_back(static_cast<char>(c));
+    out.reserve(decoded.size());
+    for (std::size_t i = 0; i < decoded.size(); ++i) {
+        const auto c = static_cast<unsigned char>(decoded[i]);
+        const bool hasNext = i + 1 < decoded.size();
+        if (c == 0xFF && hasNext) {
+            out += hex(static_cast<unsigned char>(decoded[++i]));
+        } else if (c < 0x20 || c == 0x7F || c == '\\') {
+            out += hex(c);
+        } else if (c == 0xC2 && hasNext && static_cast<unsigned char>(decoded[i + 1]) < 0xA0) {
+            // C1 controls (U+0080..U+009F) drive terminals too.
+            out += hex(static_cast<unsigned char>(decoded[++i]));
         } else {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\x%02x", c);
-            out += buf;
+            out.push_back(static_cast<char>(c));
         }
     }
     return out;
 }
 
-std::string recordText(const ConfigRecord& r, bool inch) {
+std::string recordText(const ConfigRecord& r, bool inch, std::string_view encoding) {
     std::string out;
     for (const FieldInfo& info : m350::fieldTable()) {
         if (!listed(info)) continue;
         std::string line(info.name);
         line.resize(std::max<std::size_t>(line.size() + 1, 24), ' ');
         if (known(r, info)) {
-            FieldValue v = valueOf(r, info, inch);
+            FieldValue v = valueOf(r, info, inch, encoding);
             line += v.text;
             if (!v.unit.empty()) line += " " + v.unit;
         } else {
@@ -173,12 +189,13 @@ std::string recordText(const ConfigRecord& r, bool inch) {
     return out;
 }
 
-Json recordJson(const ConfigRecord& r, bool inch) {
+Json recordJson(const ConfigRecord& r, bool inch, std::string_view encoding) {
     Json j;
     j["unit"] = inch ? "inch" : "mm";
     for (const FieldInfo& info : m350::fieldTable()) {
         if (!listed(info)) continue;
-        j[std::string(info.name)] = known(r, info) ? valueOf(r, info, inch).json : Json(nullptr);
+        j[std::string(info.name)] =
+            known(r, info) ? valueOf(r, info, inch, encoding).json : Json(nullptr);
     }
     return j;
 }

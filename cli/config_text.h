@@ -1,6 +1,8 @@
 // A configuration record as m350ctl prints it: every field by its record name,
 // lengths in inch or mm with the record's own resolution, keyword indexes as
-// their keywords, unknown settings as "-" (text) or null (JSON).
+// their keywords, unknown settings as "-" (text) or null (JSON). Printer
+// texts are read in the printer text encoding given (core/i18n/text_encoding.h),
+// as the window shows them.
 #pragma once
 
 #include <nlohmann/json.hpp>
@@ -11,14 +13,17 @@
 namespace m350::cli {
 
 // One line per field: name, value, unit where there is one.
-std::string recordText(const m350::ConfigRecord& record, bool inch);
+std::string recordText(const m350::ConfigRecord& record, bool inch, std::string_view encoding);
 
-// {"unit": "inch"|"mm", "<field>": value, ...} in record order.
-nlohmann::ordered_json recordJson(const m350::ConfigRecord& record, bool inch);
+// {"unit": "inch"|"mm", "<field>": value, ...} in record order; texts as
+// UTF-8, a byte the encoding does not define as U+FFFD.
+nlohmann::ordered_json recordJson(const m350::ConfigRecord& record, bool inch,
+                                  std::string_view encoding);
 
-// Printable form of text from the printer or a file: control and non-ASCII
-// bytes as \xNN, so a reply cannot drive the operator's terminal.
-std::string printableText(std::string_view text);
+// Printable form of printer text: its characters in the encoding given, as
+// UTF-8, with control characters, the backslash and bytes the encoding does
+// not define as \xNN, so a reply cannot drive the operator's terminal.
+std::string printableText(std::string_view text, std::string_view encoding);
 
 // JSON text of a value, with bytes that are not UTF-8 replaced.
 std::string dumpJson(const nlohmann::ordered_json& j);

@@ -27,6 +27,8 @@ class Session {
     std::FILE* out() { return out_; }
     std::FILE* err() { return err_; }
     int language = 0;
+    // The printer text encoding texts are printed in (an iconv name).
+    std::string encoding = "CP1252";
 
     // Runs a typed call as link operation op (see runOperation); a failure
     // prints its result text on err.

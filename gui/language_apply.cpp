@@ -292,6 +292,10 @@ QStringList applyMainWindowLanguage(QWidget* mainWindow, int language) {
     } else {
         problems << QStringLiteral("EditPrinterStatus");
     }
+    // Printer texts follow the interface language's code page unless another
+    // encoding was chosen: the configuration pages show theirs anew.
+    if (QObject* page = mainWindow->findChild<QObject*>(QStringLiteral("ConfigPage")))
+        QMetaObject::invokeMethod(page, "refreshTextEncoding");
     return problems;
 }
 

@@ -109,6 +109,8 @@ void MainWindow::showPrinterStatus(const m350::StatusFlags& flags) {
     const std::string_view text = m350::languageText(m350::statusTextKeyFor(flags), language_);
     printerStatusEdit_->setText(
         QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    // From its first letter, should a language's word ever be the longer.
+    printerStatusEdit_->setCursorPosition(0);
 }
 
 void MainWindow::onFactoryDefaultClicked() {

@@ -24,8 +24,9 @@ void loadDefaults(Printer& p, const Profile& profile) {
     p.set("_SERIAL$", "SIM350000001");
     p.set("PASSWORD", "");
 
-    // Common settings.
-    p.set("SPEED", "4.0");
+    // Common settings. The speed has a fraction, so everyday runs show
+    // whether a value survives being shown and sent back.
+    p.set("SPEED", "2.5");
     p.set("DENSITY", "8");
     p.set("DENSITYBASE", "8");
     p.set("PAPERWIDTH", dots(4.0));
@@ -117,7 +118,8 @@ void loadDefaults(Printer& p, const Profile& profile) {
     p.set("WIFIIP", "0.0.0.0");
     p.set("WIFIMASK", "255.255.255.0");
     p.set("WIFIGATEWAY", "0.0.0.0");
-    p.set("WIFIPRINTNAME", "M350-SIM");
+    // Longer than the 32 characters the window lets the operator type.
+    p.set("WIFIPRINTNAME", "M350-SIM-warehouse-north-dock-labeller-7");
     p.set("WIFIFREQ", "2.4");
     p.set("WIFIROAMTRIG", "-70");
     p.set("WIFIROAMDELTA", "10");

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <bit>
+#include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 namespace m350 {
@@ -402,6 +404,24 @@ std::optional<double> dotsToUnits(const ConfigRecord& r, double dots, bool inch)
 
 double unitsToDots(const ConfigRecord& r, double value, bool inch) {
     return value * (inch ? r.real(Field::dpi) : r.real(Field::dotsPerMm));
+}
+
+std::string unitsText(double units) {
+    if (!std::isfinite(units)) return "0.00";
+    // The product with 100 is exact in long double (53 + 7 bits), so a value
+    // that lies exactly half-way rounds away from zero and no other does.
+    const long double hundredths = std::round(static_cast<long double>(units) * 100.0L);
+    if (std::fabs(hundredths) < 1e17L) {
+        const auto n = static_cast<long long>(hundredths);
+        const unsigned long long a =
+            n < 0 ? 0ULL - static_cast<unsigned long long>(n) : static_cast<unsigned long long>(n);
+        char buf[40];
+        std::snprintf(buf, sizeof buf, "%s%llu.%02llu", n < 0 ? "-" : "", a / 100, a % 100);
+        return buf;
+    }
+    char buf[400];
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, units, std::chars_format::fixed, 2);
+    return ec == std::errc() ? std::string(buf, end) : std::string("0.00");
 }
 
 }  // namespace m350

@@ -275,6 +275,10 @@ static_assert(sizeof(ConfigRecord) == kConfigRecordSize);
 std::optional<double> dotsToUnits(const ConfigRecord& r, double dots, bool inch);
 // A length typed in inch or mm, in dots (value * dpi or value * dotsPerMm).
 double unitsToDots(const ConfigRecord& r, double value, bool inch);
+// A length in inch or mm as the pages show it and the length commands carry
+// it: two decimals rounded half away from zero (609 dots at 8.0 dots per mm
+// give "76.13"), "." whatever the locale, never "-0.00".
+std::string unitsText(double units);
 
 // Little-endian access to a byte buffer, independent of the host's order.
 std::int32_t loadLe32(const std::uint8_t* p);

@@ -78,7 +78,7 @@ class PageBuilder {
     std::optional<std::string> length(Field f) const {
         auto v = dotsToUnits(r_, r_.number(f), r_.byte(F::inchUnits) != 0);
         if (!v) return std::nullopt;
-        return fixed(*v, 2);
+        return unitsText(*v);
     }
     // "CMD a,b" in inch or "CMD a mm,b mm".
     void pair(const char* cmd, Field a, Field b) {

@@ -6,7 +6,7 @@
 
 #include "gui/language_apply.h"
 #include "gui/prompter.h"
-#include "gui/widgets/typing_limit.h"
+#include "gui/widgets/form_kit.h"
 
 namespace m350::gui {
 
@@ -86,7 +86,7 @@ ClockSetupDialog::ClockSetupDialog(m350::ClockValues& values, Prompter& prompter
 
 void ClockSetupDialog::showValues(const m350::ClockValues& values) {
     for (int f = 0; f < m350::kClockFields; ++f)
-        setTextUncut(edits_[f], QString::number(values[static_cast<std::size_t>(f)]));
+        edits_[f]->setText(QString::number(values[static_cast<std::size_t>(f)]));
 }
 
 void ClockSetupDialog::onGetSystemTimeClicked() {

@@ -6,8 +6,8 @@
 
 #include "gui/language_apply.h"
 #include "gui/prompter.h"
+#include "gui/widgets/form_kit.h"
 #include "gui/widgets/radio_group.h"
-#include "gui/widgets/typing_limit.h"
 
 namespace m350::gui {
 
@@ -58,9 +58,8 @@ DumpTextDialog::DumpTextDialog(m350::DumpRequest& request, Prompter& prompter, i
     connect(okButton_, &QPushButton::clicked, this, &DumpTextDialog::onOkClicked);
     connect(cancelButton_, &QPushButton::clicked, this, &DumpTextDialog::onCancelClicked);
 
-    setTextUncut(fileNameEdit_,
-                 QString::fromLatin1(request_.fileName.data(),
-                                     static_cast<qsizetype>(request_.fileName.size())));
+    fileNameEdit_->setText(QString::fromLatin1(request_.fileName.data(),
+                                               static_cast<qsizetype>(request_.fileName.size())));
     dumpModeRadio_->setItemIndex(request_.mode);
     applyDialogLanguage(this, "TFormDumpTextSetup", language);
     applyFileNameRule(request_.mode);

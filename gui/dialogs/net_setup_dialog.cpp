@@ -27,7 +27,7 @@ NetSetupDialog::NetSetupDialog(m350::NetAddress& record, int language, Prompter&
     ipAddressLabel_ =
         newLabel(ipSettingGroup_, "LabelIPAddress", "IP Address/Printer Name:", 10, 22);
     ipAddressEdit_ = newEdit(ipSettingGroup_, "EditIPAddr", 10, 40, 163);
-    ipAddressEdit_->setMaxLength(kAddressChars);
+    m350::gui::limitTyping(ipAddressEdit_, kAddressChars);
     portLabel_ = newLabel(ipSettingGroup_, "LabelPort", "Port:", 10, 70);
     portEdit_ = newEdit(ipSettingGroup_, "EditPort", 10, 88, 163);
     portEdit_->setText(QStringLiteral("9100"));

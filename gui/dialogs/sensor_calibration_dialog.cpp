@@ -11,8 +11,8 @@
 #include "gui/dialogs/clock_setup_dialog.h"
 #include "gui/language_apply.h"
 #include "gui/prompter.h"
+#include "gui/widgets/form_kit.h"
 #include "gui/widgets/radio_group.h"
-#include "gui/widgets/typing_limit.h"
 
 namespace m350::gui {
 
@@ -179,8 +179,8 @@ SensorCalibrationDialog::SensorCalibrationDialog(m350::SensorRequest& request, i
     request_.confirmed = false;
     step_ = 0;
     mediaRadio_->setItemIndex(request_.mediaType);
-    if (request_.threshold != 0) setTextUncut(thresholdEdit_, QString::number(request_.threshold));
-    if (request_.intensity != 0) setTextUncut(intensityEdit_, QString::number(request_.intensity));
+    if (request_.threshold != 0) thresholdEdit_->setText(QString::number(request_.threshold));
+    if (request_.intensity != 0) intensityEdit_->setText(QString::number(request_.intensity));
     applyDialogLanguage(this, "TFormSensorCalibrate", language_);
     const QString unit = text(request_.dotsPerUnit > kInchAbove ? kKeyInch : kKeyMm);
     unit1Label_->setText(unit);
@@ -349,8 +349,8 @@ void SensorCalibrationDialog::finishManualCalibration() {
         app_.prompter().message(text(kKeyCannotCalibrate));
         return;
     }
-    setTextUncut(thresholdEdit_, QString::number(choice.threshold));
-    setTextUncut(intensityEdit_, QString::number(choice.level));
+    thresholdEdit_->setText(QString::number(choice.threshold));
+    intensityEdit_->setText(QString::number(choice.level));
     messageLabel_->setText(text(kKeyComplete));
     labelValueLabel_->setText(QString::number(choice.labelReading));
     gapValueLabel_->setText(QString::number(choice.linerReading));
@@ -366,8 +366,8 @@ void SensorCalibrationDialog::finishManualCalibration() {
 void SensorCalibrationDialog::chooseContinuous() {
     const auto choice = m350::chooseContinuous(liner_.readings);
     if (!choice) return;
-    setTextUncut(intensityEdit_, QString::number(choice->intensity));
-    setTextUncut(thresholdEdit_, QString::number(choice->threshold));
+    intensityEdit_->setText(QString::number(choice->intensity));
+    thresholdEdit_->setText(QString::number(choice->threshold));
     labelValueLabel_->setText(QString::number(choice->reading));
     labelReadingLabel_->show();
     labelValueLabel_->show();

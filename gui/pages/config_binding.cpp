@@ -105,7 +105,17 @@ void showText(ConfigFormView& view, std::string_view control, const ConfigRecord
     view.setText(control, r.present(f) ? r.text(f) : std::string());
 }
 
-void showBinding(const ConfigBinding& b, const ConfigRecord& r, bool inch, ConfigFormView& view) {
+// The resolution lengths are shown and typed with in a unit.
+double resolutionOf(const ConfigRecord& r, bool inch) {
+    return inch ? r.real(F::dpi) : r.real(F::dotsPerMm);
+}
+
+bool isLength(BindRule rule) {
+    return rule == R::kLengthReal || rule == R::kLengthInt;
+}
+
+void showBinding(const ConfigBinding& b, const ConfigRecord& r, bool inch, ConfigFormView& view,
+                 ShownLengths* lengths) {
     const bool present = r.present(b.field);
     switch (b.rule) {
         case R::kInfoText:
@@ -127,11 +137,16 @@ void showBinding(const ConfigBinding& b, const ConfigRecord& r, bool inch, Confi
         case R::kLengthReal:
         case R::kLengthInt: {
             std::string shown;
+            if (lengths) lengths->forget(b.control);
             if (present) {
                 // A record with no usable resolution (a damaged file) shows
                 // the box empty rather than a division by zero.
-                if (auto units = dotsToUnits(r, r.number(b.field), inch))
+                const double dots = r.number(b.field);
+                if (auto units = dotsToUnits(r, dots, inch)) {
                     shown = formatUnits(*units);
+                    if (lengths)
+                        lengths->remember(b.control, {shown, dots, resolutionOf(r, inch), inch});
+                }
             }
             view.setText(b.control, shown);
             break;
@@ -318,11 +333,91 @@ void showFtp(const ConfigRecord& r, ConfigFormView& view) {
     showText(view, "edtFtpPswd", r, F::ftpPassword);
 }
 
-// Builds one table entry into r; false when the box holds no number.
-bool buildBinding(const ConfigBinding& b, const ConfigFormView& view, bool inch, ConfigRecord& r) {
+// Dots of a length box: those it was filled with while it still shows them
+// (in the record's resolution), else its text times the record's resolution.
+// nullopt when the box holds no number.
+std::optional<double> lengthDots(const ConfigBinding& b, const std::string& text,
+                                 const ConfigRecord& r, bool inch, const ShownLengths* lengths) {
+    const double resolution = resolutionOf(r, inch);
+    if (const ShownLengths::Entry* e =
+            lengths ? lengths->unchanged(b.control, text, inch) : nullptr) {
+        if (e->resolution == resolution) return e->dots;
+        // Shown with another resolution (a loaded file): the same length in
+        // this record's dots, as if its exact value had been typed.
+        if (!(e->resolution > 0)) return std::nullopt;
+        const double dots = e->dots / e->resolution * resolution;
+        if (b.rule == R::kLengthInt) {
+            // Whole dots the way a typed value is cut, without letting the
+            // division's last bit turn 812 into 811.
+            const double near = std::round(dots);
+            return std::fabs(dots - near) < 1e-6 ? near : std::trunc(dots);
+        }
+        return dots;
+    }
+    auto v = parseRealEntry(text);
+    if (!v) return std::nullopt;
+    const double dots = unitsToDots(r, *v, inch);
+    return b.rule == R::kLengthInt ? std::trunc(dots) : dots;
+}
+
+// Builds the record from the view, stopping at the first box that cannot go
+// to the printer.
+class Builder {
+  public:
+    Builder(const ConfigFormView& view, bool inch, const ShownLengths* lengths)
+        : view_(view), inch_(inch), lengths_(lengths) {}
+
+    std::optional<BuildError> error;
+
+    bool binding(const ConfigBinding& b, ConfigRecord& r);
+    void wireless(ConfigRecord& r);
+
+  private:
+    bool fail(std::string_view control, BuildError::Reason reason, std::string detail = {}) {
+        if (!error)
+            error =
+                BuildError{std::string(control), view_.text(control), reason, std::move(detail)};
+        return false;
+    }
+    // The bytes of a text box for field f: nullopt (and the error set) for a
+    // character the encoding cannot hold or more bytes than f keeps.
+    std::optional<std::string> text(std::string_view control, Field f) {
+        if (auto unheld = view_.unheldCharacter(control)) {
+            fail(control, BuildError::Reason::kUnheldCharacter, *unheld);
+            return std::nullopt;
+        }
+        std::string t = view_.text(control);
+        const std::size_t room = fieldInfoOf(f).width - 1u;
+        if (t.size() > room) {
+            fail(control, BuildError::Reason::kTooLong, std::to_string(room));
+            return std::nullopt;
+        }
+        return t;
+    }
+    // Text boxes of the wireless and Bluetooth pages: built only from a box
+    // that is shown and not empty.
+    void shownText(std::string_view control, Field f, ConfigRecord& r) {
+        r.setPresent(f, false);
+        if (error || !view_.visible(control)) return;
+        auto t = text(control, f);
+        if (t && !t->empty()) r.setText(f, *t);
+    }
+    // Texts that go out even when empty.
+    void alwaysText(std::string_view control, Field f, ConfigRecord& r) {
+        if (error) return;
+        if (auto t = text(control, f)) r.setText(f, *t);
+    }
+
+    const ConfigFormView& view_;
+    bool inch_;
+    const ShownLengths* lengths_;
+};
+
+// Builds one table entry into r; false when the box cannot go to the printer.
+bool Builder::binding(const ConfigBinding& b, ConfigRecord& r) {
     if (b.rule == R::kInfoText || b.rule == R::kInfoCount || b.rule == R::kBase) return true;
     if (b.rule == R::kItemPlusOne || b.rule == R::kItem) {
-        const int item = view.item(b.control);
+        const int item = view_.item(b.control);
         if (item > 0) {
             r.setInteger(b.field, b.rule == R::kItemPlusOne ? item - 1 : item);
         } else {
@@ -330,19 +425,30 @@ bool buildBinding(const ConfigBinding& b, const ConfigFormView& view, bool inch,
         }
         return true;
     }
-    std::string text = view.text(b.control);
+    std::string text = view_.text(b.control);
     if (text.empty()) {
+        // The cutter piece box stays empty while the post-print action is
+        // not the cutter: a value it never showed stays as it is.
+        constexpr int kCutterItem = 4;
+        if (b.rule == R::kCutterPiece && view_.item("ComboBoxPrintOut") != kCutterItem) return true;
         r.setPresent(b.field, false);
         return true;
     }
     switch (b.rule) {
-        case R::kCharacter:
+        case R::kCharacter: {
+            // The first character, when it is one byte (ASCII is in every
+            // encoding offered); a character of several bytes does not fit.
+            if (auto unheld = view_.unheldCharacter(b.control))
+                return fail(b.control, BuildError::Reason::kUnheldCharacter, *unheld);
+            if (static_cast<unsigned char>(text.front()) >= 0x80 && text.size() > 1)
+                return fail(b.control, BuildError::Reason::kTooLong, "1");
             r.setCharacter(b.field, text.front());
             return true;
+        }
         case R::kInteger:
         case R::kCutterPiece: {
             auto v = parseIntegerEntry(text);
-            if (!v) return false;
+            if (!v) return fail(b.control, BuildError::Reason::kNotANumber);
             r.setInteger(b.field, *v);
             return true;
         }
@@ -352,25 +458,24 @@ bool buildBinding(const ConfigBinding& b, const ConfigFormView& view, bool inch,
                 if (auto comma = text.find(','); comma != std::string::npos) text[comma] = '.';
             }
             auto v = parseRealEntry(text);
-            if (!v || std::fabs(*v) > std::numeric_limits<float>::max()) return false;
+            if (!v || std::fabs(*v) > std::numeric_limits<float>::max())
+                return fail(b.control, BuildError::Reason::kNotANumber);
             r.setReal(b.field, static_cast<float>(*v));
             return true;
         }
         case R::kLengthReal:
         case R::kLengthInt: {
-            auto v = parseRealEntry(text);
-            if (!v) return false;
-            const double dots = unitsToDots(r, *v, inch);
+            auto dots = lengthDots(b, text, r, inch_, lengths_);
+            if (!dots) return fail(b.control, BuildError::Reason::kNotANumber);
             if (b.rule == R::kLengthReal) {
-                if (!std::isfinite(dots) || std::fabs(dots) > std::numeric_limits<float>::max())
-                    return false;
-                r.setReal(b.field, static_cast<float>(dots));
+                if (!std::isfinite(*dots) || std::fabs(*dots) > std::numeric_limits<float>::max())
+                    return fail(b.control, BuildError::Reason::kNotANumber);
+                r.setReal(b.field, static_cast<float>(*dots));
             } else {
-                const double whole = std::trunc(dots);
-                if (!(whole >= std::numeric_limits<std::int32_t>::min() &&
-                      whole <= std::numeric_limits<std::int32_t>::max()))
-                    return false;
-                r.setInteger(b.field, static_cast<std::int32_t>(whole));
+                if (!(*dots >= std::numeric_limits<std::int32_t>::min() &&
+                      *dots <= std::numeric_limits<std::int32_t>::max()))
+                    return fail(b.control, BuildError::Reason::kNotANumber);
+                r.setInteger(b.field, static_cast<std::int32_t>(*dots));
             }
             return true;
         }
@@ -379,73 +484,78 @@ bool buildBinding(const ConfigBinding& b, const ConfigFormView& view, bool inch,
     }
 }
 
-// Text boxes of the wireless and Bluetooth pages: built only from a box that
-// is shown and not empty.
-void buildShownText(const ConfigFormView& view, std::string_view control, Field f,
-                    ConfigRecord& r) {
-    r.setPresent(f, false);
-    if (!view.visible(control)) return;
-    const std::string text = view.text(control);
-    if (!text.empty()) r.setText(f, text);
-}
-
-std::optional<BuildError> buildWireless(const ConfigFormView& view, ConfigRecord& r) {
-    buildShownText(view, "EditBTPinCode", F::btPinCode, r);
-    buildShownText(view, "EditBTName", F::btName, r);
-    buildShownText(view, "EditWiFiSSID", F::wifiSsid, r);
+void Builder::wireless(ConfigRecord& r) {
+    shownText("EditBTPinCode", F::btPinCode, r);
+    shownText("EditBTName", F::btName, r);
+    shownText("EditWiFiSSID", F::wifiSsid, r);
 
     r.setPresent(F::wifiSecurity, false);
-    if (view.visible("ComboBoxWiFiEncryption")) {
-        const int item = view.item("ComboBoxWiFiEncryption");
+    if (view_.visible("ComboBoxWiFiEncryption")) {
+        const int item = view_.item("ComboBoxWiFiEncryption");
         if (item >= 0) r.setInteger(F::wifiSecurity, item);
     }
-    buildShownText(view, "EditWiFiKey", F::wifiKey, r);
+    shownText("EditWiFiKey", F::wifiKey, r);
 
     r.setPresent(F::wifiPrintName, false);
-    if (std::string name = view.text("Edit1Printname"); !name.empty())
-        r.setText(F::wifiPrintName, name);
+    if (error) return;
+    if (auto name = text("Edit1Printname", F::wifiPrintName); name && !name->empty())
+        r.setText(F::wifiPrintName, *name);
 
     const std::pair<std::string_view, Field> numbers[] = {{"edtRoamRssi", F::wifiRoamTrigger},
                                                           {"edtScanRssi", F::wifiRoamDelta},
                                                           {"edtWifiRawPort", F::wifiRawPort}};
     for (const auto& [control, field] : numbers) {
-        const std::string text = view.text(control);
-        if (text.empty()) {
+        if (error) return;
+        const std::string t = view_.text(control);
+        if (t.empty()) {
             r.setPresent(field, false);
             continue;
         }
-        auto v = parseIntegerEntry(text);
-        if (!v) return BuildError{std::string(control), text};
+        auto v = parseIntegerEntry(t);
+        if (!v) {
+            fail(control, BuildError::Reason::kNotANumber);
+            return;
+        }
         r.setInteger(field, *v);
     }
 
+    // The EAP type the printer told keeps its inner method as long as the
+    // list still shows that type; a newly chosen type starts at method 1.
+    const bool eapKnown = r.present(F::wifiEap);
+    const std::int32_t eapRead = r.integer(F::wifiEap);
     r.setPresent(F::wifiEap, false);
     r.setPresent(F::wifiUsername, false);
     r.setPresent(F::wifiPassword, false);
-    if (view.visible("cbxWiFiEapType")) {
-        const int eap = view.item("cbxWiFiEapType");
+    if (view_.visible("cbxWiFiEapType")) {
+        const int eap = view_.item("cbxWiFiEapType");
         if (eap > 0) {
-            r.setInteger(F::wifiEap, eap * 16 + 1);
-            r.setText(F::wifiUsername, view.text("edtWiFiUsername"));
-            r.setText(F::wifiPassword, view.text("edtWiFiPasswd"));
+            r.setInteger(F::wifiEap, eapKnown && (eapRead >> 4) == eap && (eapRead & 15) != 0
+                                         ? eapRead
+                                         : eap * 16 + 1);
+            alwaysText("edtWiFiUsername", F::wifiUsername, r);
+            alwaysText("edtWiFiPasswd", F::wifiPassword, r);
         }
     }
 
-    buildShownText(view, "EditWiFiIP", F::wifiIp, r);
-    buildShownText(view, "EditWiFiMask", F::wifiMask, r);
-    buildShownText(view, "EditWiFiGateway", F::wifiGateway, r);
+    // With DHCP on, the address boxes show the addresses in use, not the
+    // static ones: the static mask and gateway stay as they are, and the
+    // address becomes "0.0.0.0", which asks for DHCP.
     constexpr int kDhcpOn = 2;
-    if (view.visible("ComboBoxWiFiDHCP") && view.item("ComboBoxWiFiDHCP") == kDhcpOn)
+    if (view_.visible("ComboBoxWiFiDHCP") && view_.item("ComboBoxWiFiDHCP") == kDhcpOn) {
         r.setText(F::wifiIp, "0.0.0.0");
+    } else {
+        shownText("EditWiFiIP", F::wifiIp, r);
+        shownText("EditWiFiMask", F::wifiMask, r);
+        shownText("EditWiFiGateway", F::wifiGateway, r);
+    }
 
     // Every FTP setting goes out, empty or not; no selection sends -1.
-    r.setInteger(F::ftpClientEnabled, view.item("cbxFtpcEnabled"));
-    r.setText(F::ftpServer, view.text("edtFtpSrvIp"));
-    r.setText(F::ftpUser, view.text("edtFtpUser"));
-    r.setText(F::ftpPassword, view.text("edtFtpPswd"));
-    r.setText(F::ftpPath, view.text("edtFtpPath"));
-    r.setText(F::ftpDescriptionFile, view.text("edtDescriptFile"));
-    return std::nullopt;
+    r.setInteger(F::ftpClientEnabled, view_.item("cbxFtpcEnabled"));
+    alwaysText("edtFtpSrvIp", F::ftpServer, r);
+    alwaysText("edtFtpUser", F::ftpUser, r);
+    alwaysText("edtFtpPswd", F::ftpPassword, r);
+    alwaysText("edtFtpPath", F::ftpPath, r);
+    alwaysText("edtDescriptFile", F::ftpDescriptionFile, r);
 }
 
 }  // namespace
@@ -460,25 +570,62 @@ const ConfigBinding* bindingOfControl(std::string_view control) {
     return nullptr;
 }
 
-void showRecord(const ConfigRecord& record, bool inch, ConfigFormView& view) {
-    for (const auto& b : kBindings) showBinding(b, record, inch, view);
+void ShownLengths::remember(std::string_view control, Entry entry) {
+    entries_[std::string(control)] = std::move(entry);
+}
+
+void ShownLengths::forget(std::string_view control) {
+    if (auto it = entries_.find(control); it != entries_.end()) entries_.erase(it);
+}
+
+const ShownLengths::Entry* ShownLengths::unchanged(std::string_view control, std::string_view text,
+                                                   bool inch) const {
+    auto it = entries_.find(control);
+    if (it == entries_.end() || it->second.text != text || it->second.inch != inch) return nullptr;
+    return &it->second;
+}
+
+void showRecord(const ConfigRecord& record, bool inch, ConfigFormView& view,
+                ShownLengths* lengths) {
+    for (const auto& b : kBindings) showBinding(b, record, inch, view, lengths);
     showBluetooth(record, view);
     showWireless(record, view);
     showExternalModule(record, view);
     showFtp(record, view);
 }
 
-std::optional<BuildError> buildRecord(const ConfigFormView& view, bool inch, ConfigRecord& record) {
+std::optional<BuildError> buildRecord(const ConfigFormView& view, bool inch, ConfigRecord& record,
+                                      const ShownLengths* lengths) {
     // Built on a copy, so a bad entry leaves the caller's record as it was.
     ConfigRecord built = record;
     built.setByte(F::inchUnits, inch ? 1 : 0);
+    Builder builder(view, inch, lengths);
     for (const auto& b : kBindings) {
-        if (!buildBinding(b, view, inch, built))
-            return BuildError{std::string(b.control), view.text(b.control)};
+        if (!builder.binding(b, built)) return builder.error;
     }
-    if (auto error = buildWireless(view, built)) return error;
+    builder.wireless(built);
+    if (builder.error) return builder.error;
     record = built;
     return std::nullopt;
+}
+
+void convertLengths(ConfigFormView& view, const ConfigRecord& record, bool fromInch, bool toInch,
+                    ShownLengths& lengths) {
+    for (const auto& b : kBindings) {
+        if (!isLength(b.rule)) continue;
+        const std::string text = view.text(b.control);
+        if (text.empty()) continue;
+        auto dots = lengthDots(b, text, record, fromInch, &lengths);
+        if (!dots || !std::isfinite(*dots)) continue;
+        // What Set would store: single precision or whole dots.
+        const double stored =
+            b.rule == R::kLengthReal ? static_cast<double>(static_cast<float>(*dots)) : *dots;
+        auto units = dotsToUnits(record, stored, toInch);
+        if (!units) continue;
+        const std::string shown = formatUnits(*units);
+        view.setText(b.control, shown);
+        lengths.remember(b.control, {shown, stored, resolutionOf(record, toInch), toInch});
+    }
 }
 
 CertificateChoice certificatesFromForm(const ConfigFormView& view) {
@@ -498,11 +645,7 @@ std::string formatGeneral(double value) {
 }
 
 std::string formatUnits(double value) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.2f", value);
-    std::string s = buf;
-    if (s == "-0.00") s = "0.00";
-    return s;
+    return unitsText(value);
 }
 
 std::optional<std::int32_t> parseIntegerEntry(std::string_view text) {

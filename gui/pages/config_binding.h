@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <span>
 #include <string>
@@ -64,8 +65,16 @@ class ConfigFormView {
   public:
     virtual ~ConfigFormView() = default;
 
+    // Texts are printer bytes. A box the operator has not changed since the
+    // program filled it gives back exactly the bytes it was filled with; a
+    // changed one gives what is typed, in the printer text encoding.
     virtual std::string text(std::string_view control) const = 0;
     virtual void setText(std::string_view control, std::string_view text) = 0;
+    // The first typed character of a changed box that the printer text
+    // encoding cannot hold (UTF-8); nullopt when there is none.
+    virtual std::optional<std::string> unheldCharacter(std::string_view /*control*/) const {
+        return std::nullopt;
+    }
     // Item index of a list; -1 when nothing is selected.
     virtual int item(std::string_view control) const = 0;
     virtual void setItem(std::string_view control, int item) = 0;
@@ -84,21 +93,64 @@ class ConfigFormView {
     virtual void eapTypeChanged() = 0;
 };
 
-// Record -> controls. Lengths use the record's own resolution in the unit
-// chosen (inch true, mm false).
-void showRecord(const ConfigRecord& record, bool inch, ConfigFormView& view);
+// What each length box was last filled with: the dots behind its two-decimal
+// text, with the resolution and unit they were shown in. A box whose text is
+// still that text goes back as exactly those dots, not as its rounded text
+// times the resolution (2000 dots shown as 9.85 inch stay 2000 dots).
+class ShownLengths {
+  public:
+    struct Entry {
+        std::string text;
+        double dots = 0;
+        double resolution = 0;  // dpi for inch, dots per mm for mm
+        bool inch = true;
+    };
+    void remember(std::string_view control, Entry entry);
+    void forget(std::string_view control);
+    // The entry of a box, only while it shows the text it was filled with in
+    // the unit asked for.
+    const Entry* unchanged(std::string_view control, std::string_view text, bool inch) const;
 
-// The first entry that is not a number stops the build.
+  private:
+    std::map<std::string, Entry, std::less<>> entries_;
+};
+
+// Record -> controls. Lengths use the record's own resolution in the unit
+// chosen (inch true, mm false); lengths, when given, learns what each length
+// box was filled from.
+void showRecord(const ConfigRecord& record, bool inch, ConfigFormView& view,
+                ShownLengths* lengths = nullptr);
+
+// The first box that cannot go to the printer stops the build.
 struct BuildError {
+    enum class Reason : std::uint8_t {
+        kNotANumber,       // detail: what the box holds
+        kUnheldCharacter,  // detail: the character the encoding cannot hold
+        kTooLong,          // detail: the most bytes the setting keeps
+    };
     std::string control;  // object name of the box
     std::string text;     // what it holds
+    Reason reason = Reason::kNotANumber;
+    std::string detail;
 };
 
 // Controls -> record. Overwrites the settings the form owns and leaves the
 // rest (identity, counters, resolution, present-bytes, shown-only bases, the
 // external module) as they were. On an error the record is left untouched.
-// Lengths are converted with the record's own resolution.
-std::optional<BuildError> buildRecord(const ConfigFormView& view, bool inch, ConfigRecord& record);
+// Lengths are converted with the record's own resolution; a length box still
+// showing what lengths says it was filled with gives back those dots
+// (rescaled when the record's resolution differs from the one shown with).
+// A typed text the encoding cannot hold or longer than its setting keeps is
+// refused, never replaced or cut.
+std::optional<BuildError> buildRecord(const ConfigFormView& view, bool inch, ConfigRecord& record,
+                                      const ShownLengths* lengths = nullptr);
+
+// The unit choice changed: each length box is built in the old unit as Set
+// would build it (with the record's resolution) and shown in the new one, so
+// the same length stays on the page. A box that holds no number is left as
+// it is.
+void convertLengths(ConfigFormView& view, const ConfigRecord& record, bool fromInch, bool toInch,
+                    ShownLengths& lengths);
 
 // The three certificate paths the wireless page hands to the write; taken
 // from the path boxes only while an enterprise EAP type is chosen.
@@ -110,7 +162,7 @@ CertificateChoice certificatesFromForm(const ConfigFormView& view);
 
 // Number texts as the pages show them and read them back.
 std::string formatGeneral(double value);  // 3.3f -> "3.29999995231628", 3 -> "3"
-std::string formatUnits(double value);    // "0.00": two decimals, rounded
+std::string formatUnits(double value);    // "0.00": two decimals, half away from zero
 // Whole text must be the number (surrounding blanks allowed); nullopt else.
 std::optional<std::int32_t> parseIntegerEntry(std::string_view text);
 std::optional<double> parseRealEntry(std::string_view text);

@@ -1,18 +1,25 @@
 #include "gui/pages/config_page.h"
 
+#include <QAction>
+#include <QActionGroup>
 #include <QComboBox>
+#include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPalette>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "core/config/config_file.h"
 #include "core/config/config_read.h"
+#include "core/i18n/language_table.h"
+#include "core/i18n/text_encoding.h"
 #include "core/link/link_operations.h"
 #include "gui/app_context.h"
 #include "gui/language_map.h"
@@ -28,21 +35,33 @@ namespace {
 constexpr int kFtpTab = 6;
 constexpr int kWirelessTab = m350::kPageWireless;
 
-// Record texts are bytes; each byte is one character in the boxes.
-QString fromBytes(std::string_view s) {
-    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
-std::string toBytes(const QString& s) {
-    return s.toLatin1().toStdString();
-}
-
 QString fromText(std::string_view s) {
     return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+// Printer bytes as the boxes show them, in the printer text encoding; a byte
+// the encoding does not define shows as U+FFFD.
+QString fromBytes(std::string_view s) {
+    return fromText(m350::decodeText(s, m350::currentTextEncoding()));
 }
 
 // The boxes whose contents are secret, masked again after Read and Set.
 constexpr const char* kSecretBoxes[] = {"edtFtpUser", "edtFtpPswd", "EditWiFiKey",
                                         "edtWiFiUsername", "edtWiFiPasswd"};
+
+// What Clear empties besides showing the reset record: every box that holds
+// a key, a password, a user name or a PIN, so no secret of the last printer
+// stays in the form for a Save to write.
+constexpr const char* kClearedSecrets[] = {"EditWiFiKey",   "edtWiFiUsername", "edtWiFiPasswd",
+                                           "EditBTPinCode", "edtFtpUser",      "edtFtpPswd",
+                                           "edtExWiFiKey",  "edtExBTPinCode"};
+
+// Local file paths, not printer texts: in the file system's encoding.
+bool isLocalPath(const QString& control) {
+    return control == QLatin1String("edtWiFiSrvCerPath") ||
+           control == QLatin1String("edtWiFiClientCerPath") ||
+           control == QLatin1String("edtWiFiPrivKeyPath");
+}
 
 const FileDialogRequest kDcfDialog{QString(), QStringLiteral("*.dcf (*.dcf)"), QString(), QString(),
                                    QStringLiteral("dcf")};
@@ -50,23 +69,54 @@ const FileDialogRequest kDcfDialog{QString(), QStringLiteral("*.dcf (*.dcf)"), Q
 }  // namespace
 
 // The pages as the binding rules see them: controls found by object name.
+// Each box remembers the printer bytes it was filled with and the text they
+// showed as; while it still shows that text it gives back those bytes, so a
+// box the operator leaves alone returns exactly what was read, whatever the
+// encoding makes of it.
 class ConfigPage::View final : public ConfigFormView {
   public:
     explicit View(ConfigPage& page) : page_(page) {}
 
     std::string text(std::string_view control) const override {
-        QWidget* w = find(control);
-        if (auto* e = qobject_cast<QLineEdit*>(w)) return toBytes(e->text());
-        if (auto* l = qobject_cast<QLabel*>(w)) return toBytes(l->text());
-        return {};
+        const QString name = nameOf(control);
+        const QString now = shownText(page_.control(name));
+        if (auto it = filled_.find(name); it != filled_.end() && it->second.shown == now)
+            return it->second.bytes;
+        if (isLocalPath(name)) return QFile::encodeName(now).toStdString();
+        const QByteArray utf8 = now.toUtf8();
+        // A text the encoding cannot hold has been refused (unheldCharacter)
+        // before anything is sent or saved.
+        return m350::encodeText(std::string_view(utf8.constData(), utf8.size()),
+                                m350::currentTextEncoding())
+            .value_or(utf8.toStdString());
+    }
+    std::optional<std::string> unheldCharacter(std::string_view control) const override {
+        const QString name = nameOf(control);
+        const QString now = shownText(page_.control(name));
+        if (isLocalPath(name)) return std::nullopt;
+        if (auto it = filled_.find(name); it != filled_.end() && it->second.shown == now)
+            return std::nullopt;
+        const QByteArray utf8 = now.toUtf8();
+        std::string unheld;
+        if (m350::encodeText(std::string_view(utf8.constData(), utf8.size()),
+                             m350::currentTextEncoding(), &unheld))
+            return std::nullopt;
+        return unheld.empty() ? std::string("?") : unheld;
     }
     void setText(std::string_view control, std::string_view text) override {
-        QWidget* w = find(control);
-        if (auto* e = qobject_cast<QLineEdit*>(w)) {
-            e->setText(fromBytes(text));
-            e->setCursorPosition(0);
-        } else if (auto* l = qobject_cast<QLabel*>(w)) {
-            l->setText(fromBytes(text));
+        const QString name = nameOf(control);
+        QWidget* w = page_.control(name);
+        if (!show(w, fromBytes(text))) return;
+        filled_[name] = {std::string(text), shownText(w)};
+    }
+    // The printer text encoding changed: boxes the operator has not changed
+    // show their bytes anew; typed ones keep what was typed.
+    void redecode() {
+        for (auto& [name, filled] : filled_) {
+            QWidget* w = page_.control(name);
+            if (shownText(w) != filled.shown) continue;
+            show(w, fromBytes(filled.bytes));
+            filled.shown = shownText(w);
         }
     }
     int item(std::string_view control) const override {
@@ -101,11 +151,36 @@ class ConfigPage::View final : public ConfigFormView {
     }
 
   private:
-    QWidget* find(std::string_view control) const {
-        return page_.control(
-            QString::fromLatin1(control.data(), static_cast<qsizetype>(control.size())));
+    struct Filled {
+        std::string bytes;  // as the record holds them
+        QString shown;      // what the box showed for them
+    };
+
+    static QString nameOf(std::string_view control) {
+        return QString::fromLatin1(control.data(), static_cast<qsizetype>(control.size()));
     }
+    static QString shownText(const QWidget* w) {
+        if (auto* e = qobject_cast<const QLineEdit*>(w)) return e->text();
+        if (auto* l = qobject_cast<const QLabel*>(w)) return l->text();
+        return {};
+    }
+    // A long value shows from its start.
+    static bool show(QWidget* w, const QString& text) {
+        if (auto* e = qobject_cast<QLineEdit*>(w)) {
+            e->setText(text);
+            e->setCursorPosition(0);
+            return true;
+        }
+        if (auto* l = qobject_cast<QLabel*>(w)) {
+            l->setText(text);
+            return true;
+        }
+        return false;
+    }
+    QWidget* find(std::string_view control) const { return page_.control(nameOf(control)); }
+
     ConfigPage& page_;
+    std::map<QString, Filled> filled_;
 };
 
 ConfigPage::ConfigPage(AppContext& app, QGroupBox* group, RadioGroup& unit,
@@ -143,6 +218,7 @@ ConfigPage::ConfigPage(AppContext& app, QGroupBox* group, RadioGroup& unit,
     saveButton_ = button("ButtonSave", "Save", &ConfigPage::onSaveClicked);
     loadButton_ = button("ButtonLoad", "Load", &ConfigPage::onLoadClicked);
     buttons->addStretch(1);
+    buttons->addWidget(buildTextEncodingButton());
     column->addLayout(buttons);
 
     configTabs_ = new QTabWidget(group);
@@ -208,6 +284,67 @@ void ConfigPage::markWirelessNotRead() {
     setMacNoModule(true);
 }
 
+void ConfigPage::showWirelessNoModule() {
+    setMacNoModule(true);
+}
+
+QToolButton* ConfigPage::buildTextEncodingButton() {
+    // A small menu at the end of the button row: which encoding the printer
+    // texts on these pages are read and typed in.
+    textEncodingButton_ = new QToolButton(group_);
+    textEncodingButton_->setObjectName(QStringLiteral("ToolButtonTextEncoding"));
+    textEncodingButton_->setPopupMode(QToolButton::InstantPopup);
+    textEncodingButton_->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    textEncodingButton_->setToolTip(QStringLiteral("Printer text encoding"));
+    auto* menu = new QMenu(textEncodingButton_);
+    menu->setObjectName(QStringLiteral("MenuTextEncoding"));
+    textEncodingChoices_ = new QActionGroup(menu);
+    auto add = [&](const QString& name, const QString& caption) {
+        QAction* a = menu->addAction(caption);
+        a->setObjectName(QStringLiteral("ActionTextEncoding") +
+                         (name.isEmpty() ? QStringLiteral("Language") : name));
+        a->setData(name);
+        a->setCheckable(true);
+        textEncodingChoices_->addAction(a);
+        connect(a, &QAction::triggered, this, [this, name] { chooseTextEncoding(name); });
+        return a;
+    };
+    add(QString(), QString())->setChecked(true);
+    menu->addSeparator();
+    for (std::string_view name : m350::offeredTextEncodings()) add(fromText(name), fromText(name));
+    textEncodingButton_->setMenu(menu);
+    refreshTextEncoding();
+    return textEncodingButton_;
+}
+
+void ConfigPage::chooseTextEncoding(const QString& name) {
+    m350::setTextEncodingChoice(name.toStdString());
+    refreshTextEncoding();
+}
+
+void ConfigPage::refreshTextEncoding() {
+    const QString current = fromText(m350::currentTextEncoding());
+    const QString choice = fromText(m350::textEncodingChoice());
+    if (textEncodingButton_) {
+        textEncodingButton_->setText(current);
+        // The caption and the menu arrow beside it, whatever the name.
+        textEncodingButton_->setMinimumWidth(
+            textEncodingButton_->fontMetrics().horizontalAdvance(textEncodingButton_->text()) + 32);
+        for (QAction* a : textEncodingChoices_->actions()) {
+            const QString name = a->data().toString();
+            if (name.isEmpty())
+                a->setText(QStringLiteral("Interface language (%1)")
+                               .arg(fromText(m350::defaultTextEncoding(m350::currentLanguage()))));
+            a->setChecked(name == choice);
+        }
+    }
+    view_->redecode();
+}
+
+std::string ConfigPage::boxBytes(const QString& name) const {
+    return view_->text(std::string_view(name.toLatin1().constData()));
+}
+
 void ConfigPage::setMacNoModule(bool noModule) {
     macNoModule_ = noModule;
     if (auto* mac = qobject_cast<QLineEdit*>(control(QStringLiteral("edtWiFiMac")))) {
@@ -234,7 +371,8 @@ void ConfigPage::replaceRecord(const m350::ConfigRecord& record) {
 }
 
 void ConfigPage::showRecord(const m350::ConfigRecord& record) {
-    gui::showRecord(record, inchChosen(), *view_);
+    shownInch_ = inchChosen();
+    gui::showRecord(record, shownInch_, *view_, &lengths_);
     emit recordShown();
 }
 
@@ -255,11 +393,29 @@ QString ConfigPage::boxCaption(const QString& control) const {
 }
 
 bool ConfigPage::buildRecord(m350::ConfigRecord& record) {
-    auto error = gui::buildRecord(*view_, inchChosen(), record);
+    auto error = gui::buildRecord(*view_, inchChosen(), record, &lengths_);
     if (!error) return true;
     const QString control = fromText(error->control);
-    app_.prompter().message(QStringLiteral("\"%1\" is not a valid number in \"%2\" (%3).")
-                                .arg(fromBytes(error->text), boxCaption(control), control));
+    const QString encoding = fromText(m350::currentTextEncoding());
+    using Reason = m350::gui::BuildError::Reason;
+    switch (error->reason) {
+        case Reason::kNotANumber:
+            app_.prompter().message(QStringLiteral("\"%1\" is not a valid number in \"%2\" (%3).")
+                                        .arg(fromBytes(error->text), boxCaption(control), control));
+            break;
+        case Reason::kUnheldCharacter:
+            app_.prompter().message(
+                QStringLiteral("\"%1\" (%2) holds \"%3\", which the printer text encoding %4 "
+                               "cannot hold. Nothing was written.")
+                    .arg(boxCaption(control), control, fromText(error->detail), encoding));
+            break;
+        case Reason::kTooLong:
+            app_.prompter().message(
+                QStringLiteral("\"%1\" (%2) is longer than the printer keeps: at most %3 bytes "
+                               "in %4. Nothing was written.")
+                    .arg(boxCaption(control), control, fromText(error->detail), encoding));
+            break;
+    }
     if (QWidget* box = this->control(control); box && box->isVisible()) box->setFocus();
     return false;
 }
@@ -284,6 +440,11 @@ void ConfigPage::onReadClicked() {
 void ConfigPage::onClearClicked() {
     record_.reset();
     showRecord(record_);
+    for (const char* name : kClearedSecrets) view_->setText(name, "");
+    // The key went with the last printer, and so does the security it was
+    // for: the key check that guards every Set follows this choice.
+    view_->setItem("ComboBoxWiFiEncryption", 0);
+    view_->setItem("cbxWiFiEapType", 0);
 }
 
 void ConfigPage::onConfigSetClicked() {
@@ -357,6 +518,12 @@ void ConfigPage::onUnitClicked() {
     const QString unit = unit_.itemText(index < 0 ? 0 : index);
     for (const char* name : kMainUnitLabels)
         if (auto* l = qobject_cast<QLabel*>(control(QString::fromLatin1(name)))) l->setText(unit);
+    // The lengths stay the same lengths: converted with the form record's
+    // resolution, as Set would build them, not relabelled.
+    if (inchChosen() != shownInch_) {
+        m350::gui::convertLengths(*view_, record_, shownInch_, inchChosen(), lengths_);
+        shownInch_ = inchChosen();
+    }
 }
 
 void ConfigPage::onConfigTabChanged(int index) {

@@ -18,17 +18,16 @@
 #include "core/config/config_record.h"
 #include "core/config/config_write.h"
 #include "core/printer/status.h"
+#include "gui/pages/config_binding.h"
 
+class QActionGroup;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
+class QToolButton;
 class QWidget;
-
-namespace m350 {
-class ConfigFormView;
-}
 
 namespace m350::gui {
 
@@ -52,8 +51,13 @@ class ConfigPage : public QObject {
     void finishStartup();
     // Read is possible on every interface but the parallel port.
     void setReadEnabled(bool enabled);
-    // After a printer reset: the wireless module's state is unknown.
+    // After a printer reset: the wireless module's state is unknown; the MAC
+    // box reads "00:00:00:00:00:00" in the no-module state.
     void markWirelessNotRead();
+    // After the wireless factory default: the MAC box keeps its text and
+    // takes the no-module colours, with Set and the factory default button
+    // going with them.
+    void showWirelessNoModule();
 
     // The form record: what the last Read, Clear or Save left.
     const m350::ConfigRecord& record() const { return record_; }
@@ -86,6 +90,13 @@ class ConfigPage : public QObject {
 
     // A control of the pages by object name; null when there is none.
     QWidget* control(const QString& name) const;
+    // A box's text as printer bytes: what it was filled with while unchanged,
+    // else what is typed in the printer text encoding.
+    std::string boxBytes(const QString& name) const;
+
+    // The printer text encoding changed (the choice on this page, or the
+    // interface language it follows): unchanged boxes show their bytes anew.
+    Q_INVOKABLE void refreshTextEncoding();
 
   signals:
     // A configuration file was loaded: the window shows the status it holds.
@@ -101,6 +112,9 @@ class ConfigPage : public QObject {
     void onLoadClicked();
     void onUnitClicked();
     void onConfigTabChanged(int index);
+    // The printer text encoding chosen in the menu: an encoding name, or
+    // empty to follow the interface language.
+    void chooseTextEncoding(const QString& name);
 
   private:
     QPushButton *readButton_, *clearButton_, *configSetButton_, *saveButton_, *loadButton_;
@@ -122,6 +136,7 @@ class ConfigPage : public QObject {
     void buildWirelessPage();
     void buildBluetoothPage();
     void buildFtpPage();
+    QToolButton* buildTextEncodingButton();
     void setMacNoModule(bool noModule);
     // The group itself or one of the sub-pages.
     bool isPage(const QWidget* w) const;
@@ -138,6 +153,11 @@ class ConfigPage : public QObject {
     m350::ConfigRecord record_;
     m350::CertificatePaths certificates_;
     bool macNoModule_ = false;
+    // The unit the length boxes show, and the dots they were filled from.
+    bool shownInch_ = true;
+    m350::gui::ShownLengths lengths_;
+    QToolButton* textEncodingButton_ = nullptr;
+    QActionGroup* textEncodingChoices_ = nullptr;
     std::unique_ptr<View> view_;
 };
 

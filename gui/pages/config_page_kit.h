@@ -12,72 +12,70 @@
 #include <QString>
 #include <QStringList>
 #include <QStyle>
+#include <QTextLayout>
+#include <QTextOption>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
+
+#include "gui/widgets/form_kit.h"
 
 namespace m350::gui {
 
 namespace configkit {
 
-// Breaks a caption into lines no wider than width: between words, after a
-// hyphen, and where one word alone is still wider (long compound words of
-// some languages) inside it, with a hyphen at the break. Ideographic and kana
-// text breaks between any two characters, without a hyphen.
-inline QStringList breakLines(const QFontMetrics& metrics, const QString& text, int width) {
+// Breaks a caption into lines no wider than width, only where the Unicode
+// line-breaking rules allow: between words, after a hyphen the word has, and
+// in Chinese and Japanese between characters except where their rules forbid
+// it (no line starts with "ー", a small kana or closing punctuation). A word
+// is never cut: one wider than the line stands alone on it, and the caption's
+// minimum width (widestPiece) asks the layout for that room.
+inline QStringList breakLines(const QFont& font, const QString& text, int width) {
     QStringList lines;
-    auto fits = [&](const QString& s) { return metrics.horizontalAdvance(s) <= width; };
-    auto ideographic = [](const QString& word) {
-        for (QChar c : word) {
-            const QChar::Script script = c.script();
-            if (script == QChar::Script_Han || script == QChar::Script_Hiragana ||
-                script == QChar::Script_Katakana || script == QChar::Script_Hangul)
-                return true;
+    for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
+        QTextLayout layout(paragraph, font);
+        QTextOption option;
+        option.setWrapMode(QTextOption::WordWrap);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width);
+            lines << paragraph.mid(line.textStart(), line.textLength()).trimmed();
         }
-        return false;
-    };
-    // Pieces: words with their hyphens kept at their ends.
-    QStringList pieces;
-    for (const QString& word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        QString rest = word;
-        for (qsizetype dash = rest.indexOf(QLatin1Char('-')); dash > 0 && dash + 1 < rest.size();
-             dash = rest.indexOf(QLatin1Char('-'))) {
-            pieces << rest.left(dash + 1);
-            rest = rest.mid(dash + 1);
-        }
-        pieces << rest + QLatin1Char(' ');
+        layout.endLayout();
     }
-    QString line;
-    for (QString piece : pieces) {
-        const QString joined = line + piece;
-        if (fits(joined.trimmed())) {
-            line = joined;
-            continue;
-        }
-        if (!line.trimmed().isEmpty()) lines << line.trimmed();
-        line.clear();
-        // A piece wider than the whole line is cut into parts that fit.
-        while (!fits(piece.trimmed()) && piece.trimmed().size() > 1) {
-            const bool cjk = ideographic(piece);
-            const QString mark = cjk ? QString() : QStringLiteral("-");
-            qsizetype n = piece.trimmed().size() - 1;
-            while (n > 1 && !fits(piece.left(n) + mark)) --n;
-            lines << piece.left(n) + mark;
-            piece = piece.mid(n);
-        }
-        line = piece;
-    }
-    if (!line.trimmed().isEmpty()) lines << line.trimmed();
+    lines.removeAll(QString());
     return lines;
 }
 
+// Width of the widest piece of a caption that no line break may split,
+// rounded up as widestLine does.
+inline int widestPiece(const QFont& font, const QString& text) {
+    const QFontMetricsF metrics(font);
+    qreal widest = 0;
+    for (const QString& piece : breakLines(font, text, 0))
+        widest = std::max(widest, metrics.horizontalAdvance(piece));
+    return static_cast<int>(std::ceil(widest)) + 1;
+}
+
+// Width of the widest line of a caption left unwrapped, rounded up to whole
+// pixels with one to spare, as the text layout measures fractions.
+inline int widestLine(const QFont& font, const QString& text) {
+    const QFontMetricsF metrics(font);
+    qreal widest = 0;
+    for (const QString& line : text.split(QLatin1Char('\n')))
+        widest = std::max(widest, metrics.horizontalAdvance(line));
+    return static_cast<int>(std::ceil(widest)) + 1;
+}
+
 // A caption that wraps onto as many lines as its column needs (see
-// breakLines) and asks its layout for the height of those lines. Only where
-// the layout cannot give that height does it draw itself a point or two
-// smaller rather than lose a line.
+// breakLines) and asks its layout for the height of those lines and for the
+// width of its widest word. Only where the layout cannot give that height
+// does it draw itself a point or two smaller rather than lose a line.
 class FitLabel : public QLabel {
   public:
     FitLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
-        setProperty("m350BreaksWords", true);
+        setProperty("m350WrapsAtWords", true);
     }
 
     bool hasHeightForWidth() const override { return true; }
@@ -85,7 +83,7 @@ class FitLabel : public QLabel {
         const QMargins m = contentsMargins();
         const QFontMetrics metrics(font());
         const auto lines =
-            breakLines(metrics, text(), std::max(width - m.left() - m.right(), 1)).size();
+            breakLines(font(), text(), std::max(width - m.left() - m.right(), 1)).size();
         return static_cast<int>(std::max<qsizetype>(lines, 1)) * metrics.lineSpacing() + m.top() +
                m.bottom();
     }
@@ -93,14 +91,16 @@ class FitLabel : public QLabel {
     QSize sizeHint() const override {
         const QFontMetrics metrics(font());
         const QMargins m = contentsMargins();
-        return {metrics.horizontalAdvance(text()) + m.left() + m.right(),
+        return {widestLine(font(), text()) + m.left() + m.right(),
                 metrics.lineSpacing() + m.top() + m.bottom()};
     }
-    // narrow columns are fine: the caption goes onto more lines.
+    // Narrow columns are fine, the caption goes onto more lines; but never
+    // narrower than its widest word. A caption that does not wrap (a unit or
+    // range beside its box) needs all of its width.
     QSize minimumSizeHint() const override {
-        const QFontMetrics metrics(font());
-        const int few = metrics.averageCharWidth() * 8;
-        return {std::min(sizeHint().width(), few), sizeHint().height()};
+        if (!wordWrap()) return sizeHint();
+        const QMargins m = contentsMargins();
+        return {widestPiece(font(), text()) + m.left() + m.right(), sizeHint().height()};
     }
 
   protected:
@@ -112,7 +112,7 @@ class FitLabel : public QLabel {
         for (int size = f.pointSize(); size > 5; --size) {
             f.setPointSize(size);
             const QFontMetrics metrics(f);
-            lines = breakLines(metrics, text(), area.width());
+            lines = breakLines(f, text(), area.width());
             spacing = metrics.lineSpacing();
             if (lines.size() * spacing <= area.height()) break;
         }
@@ -138,11 +138,11 @@ inline QLabel* label(QWidget* parent, const char* name, const QString& text) {
     return l;
 }
 
-// maxLength 0: the box takes any length (the record field cuts it).
+// maxLength: what the operator may type (see limitTyping); 0 for no limit.
 inline QLineEdit* edit(QWidget* parent, const char* name, int maxLength = 0) {
     auto* e = new QLineEdit(parent);
     e->setObjectName(QString::fromLatin1(name));
-    if (maxLength > 0) e->setMaxLength(maxLength);
+    limitTyping(e, maxLength);
     return e;
 }
 

@@ -258,7 +258,10 @@ void ConfigPage::buildBluetoothPage() {
     lr.add(label(local, "LabelBTName", "BT Name:"), edit(local, "EditBTName"));
     lr.add(label(local, "LabelBTPinCode", "BT PIN Code:"), edit(local, "EditBTPinCode"));
     lr.nextBlock();
-    lr.add(label(local, "LabelBTMACAddress", "BT MAC Address"), edit(local, "EditBTMACAddress"));
+    QLineEdit* btMac = edit(local, "EditBTMACAddress");
+    // Disabled, so it cannot be scrolled: the whole address must show.
+    keepWideEnoughFor(btMac, QStringLiteral("DD:DD:DD:DD:DD:DD"));
+    lr.add(label(local, "LabelBTMACAddress", "BT MAC Address"), btMac);
     lr.add(label(local, "LabelBTSoftware", "BT Software:"), edit(local, "EditBTSoftware"));
     for (const char* name : {"LabelBTName", "LabelBTPinCode", "EditBTName", "EditBTPinCode",
                              "EditBTMACAddress", "EditBTSoftware"})
@@ -274,8 +277,15 @@ void ConfigPage::buildBluetoothPage() {
     configkit::Rows dr(dg);
     dr.add(label(device, "LabelBTName_d", "Device Name:"), edit(device, "EditBTName_d"));
     dr.add(label(device, "LabelBTMAC_d", "Device MAC Address:"), edit(device, "EditBTMAC_d"));
-    dr.add(nullptr, {button(device, "BlueToothMaster", QStringLiteral("Bluetooth Master")),
-                     button(device, "ScanBT", QStringLiteral("Scan Bluetooth device"))});
+    // The two buttons under the boxes take a row of their own across the
+    // group, so their width never squeezes the captions' column.
+    auto* actions = new QHBoxLayout;
+    actions->setSpacing(4);
+    actions->addStretch(1);
+    actions->addWidget(button(device, "BlueToothMaster", QStringLiteral("Bluetooth Master")));
+    actions->addWidget(button(device, "ScanBT", QStringLiteral("Scan Bluetooth device")));
+    dg->addLayout(actions, dr.row(), 0, 1, 3);
+    dr.add(nullptr, nullptr);
     QTreeWidget* found =
         reportList(device, "ListView3", {{"Device Name", 140}, {"Mac Address", 160}});
     dg->addWidget(found, dr.row(), 0, 1, 3);

@@ -46,7 +46,7 @@ inline QComboBox* dropDown(QWidget* parent, const char* name, const QStringList&
 inline QLineEdit* edit(QWidget* parent, const char* name, const char* text = "",
                        int maxLength = 0) {
     auto* e = named(new QLineEdit(QString::fromLatin1(text), parent), name);
-    if (maxLength > 0) e->setMaxLength(maxLength);
+    limitTyping(e, maxLength);
     return e;
 }
 

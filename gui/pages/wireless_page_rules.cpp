@@ -168,8 +168,9 @@ void WirelessPageRules::onWirelessFactoryDefaultClicked() {
     // a printer with a password asks for it first.
     if (!passwordGate(app_)) return;
     app_.runStandard(m350::kOpWifiDefault, m350::wirelessFactoryDefault);
-    // Whatever the result, the module's state is unknown until read again.
-    page_.markWirelessNotRead();
+    // Whatever the result, the module's state is unknown until read again:
+    // the MAC box says so by its colours and keeps the address it showed.
+    page_.showWirelessNoModule();
     if (auto* set = find<QPushButton>("ButtonConfigSet")) set->setEnabled(false);
     if (auto* b = find<QPushButton>("btnWirlessFactoryDef")) b->setEnabled(false);
     const std::pair<const char*, std::string_view> words[] = {
@@ -182,15 +183,24 @@ void WirelessPageRules::onWirelessFactoryDefaultClicked() {
 
 bool WirelessPageRules::wirelessKeyCheck() {
     auto* key = find<QLineEdit>("EditWiFiKey");
-    const QByteArray text = key ? key->text().toUtf8() : QByteArray();
+    // The key as the printer would get it: its bytes in the printer text
+    // encoding.
+    const std::string text = key ? page_.boxBytes(QStringLiteral("EditWiFiKey")) : std::string();
     const m350::WirelessKeyVerdict verdict =
-        m350::checkWirelessKey(indexOf(find<QComboBox>("ComboBoxWiFiEncryption")),
-                               std::string_view(text.constData(), text.size()));
+        m350::checkWirelessKey(indexOf(find<QComboBox>("ComboBoxWiFiEncryption")), text);
     if (verdict == m350::WirelessKeyVerdict::kPass) return true;
     const std::string_view message = m350::wirelessKeyMessage(verdict);
     if (!message.empty()) {
         app_.prompter().message(Q(message));
-        if (key) key->setFocus(Qt::OtherFocusReason);
+        if (key) {
+            // The focus goes to the key as if the operator entered it: the
+            // wrong key is emptied and shown as it is typed again. Done here,
+            // not left to the focus event, which arrives only when the window
+            // is active again and then counts as a return to the window.
+            key->clear();
+            key->setEchoMode(QLineEdit::Normal);
+            key->setFocus(Qt::OtherFocusReason);
+        }
     }
     return false;
 }

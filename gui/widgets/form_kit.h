@@ -37,6 +37,22 @@ QComboBox* newCombo(QWidget* parent, const char* name, const QStringList& items,
 QLineEdit* newEdit(QWidget* parent, const char* name, int left, int top, int width,
                    int height = kEditHeight);
 
+// Keeps what the operator types into a box to maxChars characters. Unlike
+// QLineEdit::setMaxLength, which also cuts what the program puts in, a longer
+// value shown from a printer or a file stays whole: the operator may shorten
+// it or replace part of it, but typing and pasting never make a text longer
+// than the limit or than it already is. Every limited box of the program
+// goes through here.
+void limitTyping(QLineEdit* edit, int maxChars);
+// The limit set with limitTyping; 0 for a box without one.
+int typingLimit(const QLineEdit* edit);
+
+// Keeps a box in a layout at least wide enough to show sample whole, in
+// whatever font it has (a language with a face of its own changes it). For
+// values of a known form that the operator cannot scroll, such as a MAC
+// address in a disabled box.
+void keepWideEnoughFor(QLineEdit* edit, const QString& sample);
+
 // For a dialog at fixed places, once its texts are applied: a push button
 // whose caption needs more room widens (leftwards when keepRight, so a button
 // at a dialog's right edge stays there) and draws at its window's font again

@@ -76,6 +76,54 @@ TEST(CtlConfigRead, JsonNamesEveryFieldAndConvertsLengths) {
     EXPECT_TRUE(ji["ftpServer"].is_null());
 }
 
+// Printer texts read in the encoding of the language, or the one named; the
+// saved file keeps the printer's bytes whatever is printed.
+TEST(CtlConfigRead, PrinterTextsInTheChosenEncoding) {
+    START_SIM(sim, "--set", "WIFISSID=Caf\xc3\xa9", "--set", "BTNAME=\xef\xe0\xf0\xee\xeb\xfc");
+    const struct {
+        std::vector<std::string> options;
+        const char* ssid;
+        const char* btName;
+    } cases[] = {
+        {{}, "CafÃ©", "ïàðîëü"},  // English: CP1252
+        {{"--encoding", "UTF-8"},
+         "Café",
+         "\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd"
+         "\xef\xbf\xbd\xef\xbf\xbd"},
+        {{"--language", "9"}, "CafГ©", "пароль"},  // Russian: CP1251
+        {{"--language", "9", "--encoding", "utf-8"},
+         "Café",
+         "\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd"},
+    };
+    TempDir dir;
+    for (const auto& c : cases) {
+        std::vector<std::string> args = c.options;
+        for (const char* a : {"config", "read", "--json"}) args.push_back(a);
+        CtlRun run = runCtl(overNet(sim, args));
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        const auto j = nlohmann::json::parse(run.out);
+        EXPECT_EQ(j["wifiSsid"], c.ssid);
+        EXPECT_EQ(j["btName"], c.btName);
+    }
+    CtlRun text = runCtl(overNet(sim, {"--encoding", "UTF-8", "config", "read"}));
+    EXPECT_NE(text.out.find("wifiSsid                Café\n"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("btName                  \\xef\\xe0\\xf0\\xee\\xeb\\xfc\n"),
+              std::string::npos)
+        << text.out;
+
+    const std::string path = dir.file("texts.dcf");
+    ASSERT_EQ(runCtl(overNet(sim, {"--encoding", "UTF-8", "config", "read", "-o", path})).exitCode,
+              0);
+    m350::ConfigFileContents saved;
+    ASSERT_EQ(m350::loadConfigFile(path, saved), m350::ConfigFileResult::kOk);
+    EXPECT_EQ(saved.record.text(m350::Field::wifiSsid), "Caf\xc3\xa9");
+    EXPECT_EQ(saved.record.text(m350::Field::btName), "\xef\xe0\xf0\xee\xeb\xfc");
+
+    CtlRun bad = runCtl(overNet(sim, {"--encoding", "KLINGON", "config", "read"}));
+    EXPECT_EQ(bad.exitCode, 64);
+    EXPECT_NE(bad.err.find("KLINGON"), std::string::npos) << bad.err;
+}
+
 TEST(CtlConfigShow, PrintsAFileAsTheReadPrintsThePrinter) {
     START_SIM(sim);
     TempDir dir;

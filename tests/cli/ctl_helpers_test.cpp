@@ -60,21 +60,57 @@ TEST(CtlRecordText, UnknownSettingsAndUnprintableText) {
     r.setReal(m350::Field::paperWidth, 406.0f);  // 2 inch at 203 dpi
     r.setReal(m350::Field::dpi, 203.0f);
     r.setReal(m350::Field::dotsPerMm, 8.0f);
-    const std::string text = recordText(r, true);
+    const std::string text = recordText(r, true, "UTF-8");
     EXPECT_NE(text.find("V1\\x1b[2J\\xff"), std::string::npos);
     EXPECT_NE(text.find("paperWidth              2.00 in\n"), std::string::npos) << text;
     EXPECT_NE(text.find("paperHeight             -\n"), std::string::npos);
     EXPECT_NE(text.find("speed                   -\n"), std::string::npos);
     r.setReal(m350::Field::speed, 4.5f);
-    EXPECT_NE(recordText(r, true).find("speed                   4.5 in/s\n"), std::string::npos);
+    EXPECT_NE(recordText(r, true, "UTF-8").find("speed                   4.5 in/s\n"),
+              std::string::npos);
 
-    auto j = recordJson(r, false);
+    auto j = recordJson(r, false, "UTF-8");
     EXPECT_DOUBLE_EQ(j["paperWidth"].get<double>(), 50.75);
     EXPECT_TRUE(j["paperHeight"].is_null());
     EXPECT_FALSE(j.contains("reserved"));
     // Text that is not UTF-8 still gives valid JSON.
     const auto parsed = nlohmann::json::parse(dumpJson(j));
     EXPECT_EQ(parsed["version"], "V1\x1b[2J\xef\xbf\xbd");
+}
+
+// Printer texts in the encoding chosen, with what could drive a terminal or
+// the encoding does not define escaped.
+TEST(CtlRecordText, PrinterTextsInTheirEncoding) {
+    const struct {
+        const char* bytes;
+        const char* encoding;
+        const char* text;  // as printed
+        const char* json;
+    } cases[] = {
+        {"Caf\xe9", "CP1252", "Café", "Café"},
+        {"Caf\xc3\xa9", "UTF-8", "Café", "Café"},
+        {"Caf\xc3\xa9", "CP1252", "CafÃ©", "CafÃ©"},
+        {"\xef\xe0\xf0\xee\xeb\xfc", "CP1251", "пароль", "пароль"},
+        {"\x83\x76\x83\x8a\x83\x93\x83\x5e", "CP932", "プリンタ", "プリンタ"},
+        {"a\\b\x81", "CP1252", "a\\x5cb\\x81", "a\\b\xef\xbf\xbd"},
+        {"\x1b[2J", "UTF-8", "\\x1b[2J", "\x1b[2J"},
+        {"\xc2\x9b"
+         "31m",
+         "UTF-8", "\\x9b31m",
+         "\xc2\x9b"
+         "31m"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(printableText(c.bytes, c.encoding), c.text) << c.bytes;
+        m350::ConfigRecord r;
+        r.reset();
+        r.setText(m350::Field::wifiSsid, c.bytes);
+        EXPECT_EQ(recordJson(r, true, c.encoding)["wifiSsid"], c.json) << c.bytes;
+        EXPECT_NE(recordText(r, true, c.encoding)
+                      .find(std::string("wifiSsid                ") + c.text + "\n"),
+                  std::string::npos)
+            << c.bytes;
+    }
 }
 
 }  // namespace

@@ -57,6 +57,23 @@ class RoundTrip : public ::testing::Test {
     Session session_;
 };
 
+// The defaults hold values that a window or tool must send back whole: a
+// speed with a fraction and a host name longer than the window lets anyone
+// type; written back as the utility writes them, they read back the same,
+// and texts keep bytes outside ASCII.
+TEST_F(RoundTrip, DefaultsHoldAFractionalSpeedAndALongName) {
+    const std::string speed = report("SPEED");
+    EXPECT_NE(speed.find('.'), std::string::npos);
+    EXPECT_NE(speed.back(), '0') << speed;
+    const std::string name = report("WIFIPRINTNAME");
+    EXPECT_GT(name.size(), 32u);
+    send("SPEED " + speed + "\r\nWLAN HOSTNAME \"" + name + "\"\r\n");
+    EXPECT_EQ(report("SPEED"), speed);
+    EXPECT_EQ(report("WIFIPRINTNAME"), name);
+    send("WLAN SSID \"Caf\xc3\xa9 \xef\xe0\"\r\n");
+    EXPECT_EQ(report("WIFISSID"), "Caf\xc3\xa9 \xef\xe0");
+}
+
 TEST_F(RoundTrip, CommonPageInInches) {
     send("SPEED 5.0\r\nDENSITY 12\r\nSIZE 2.00,1.50\r\nGAP 0.12,0.05\r\n");
     send("SET TEAR OFF\r\nSET PEEL ON\r\nSET CUTTER OFF\r\n");
@@ -232,7 +249,7 @@ TEST_F(RoundTrip, ClockAssignmentsAndFactoryDefault) {
     EXPECT_EQ(report("SECOND"), "58");
     const std::string serial = printer_.serial();
     send("SPEED 9.0\r\nDIAGNOSTIC PASSWORD \"pw\"\r\nINITIALPRINTER\r\n");
-    EXPECT_EQ(report("SPEED"), "4.0");
+    EXPECT_EQ(report("SPEED"), "2.5");
     EXPECT_EQ(report("PASSWORD"), "pw");
     EXPECT_EQ(printer_.serial(), serial);
 }

@@ -98,8 +98,9 @@ TEST(ConfigWrite, CommonPageLinesInOrder) {
     r.setPresent(F::shiftX, false);
     r.setInteger(F::shiftY, -7);
     Lines mm = configPageLines(r, kPageCommon);
-    // 609 / 8 is exactly 76.125: rounded to even, as printf does.
-    EXPECT_EQ(mm[2], "SIZE 101.50 mm,76.12 mm\r\n");
+    // 609 / 8 is exactly 76.125: rounded half away from zero, as the pages
+    // show it, so the printer gets the number the operator read.
+    EXPECT_EQ(mm[2], "SIZE 101.50 mm,76.13 mm\r\n");
     EXPECT_EQ(mm[3], "BLINE 3.05 mm,0.00 mm\r\n");
     EXPECT_EQ(mm[4], "SET TEAR OFF\r\nSET PEEL OFF\r\nSET CUTTER 5\r\n");
     EXPECT_EQ(mm[6], "DIRECTION 1,1\r\n");

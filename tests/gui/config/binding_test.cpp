@@ -23,6 +23,8 @@ namespace {
 class FakeView final : public ConfigFormView {
   public:
     std::map<std::string, std::string, std::less<>> texts;
+    // Boxes holding a typed character the encoding cannot hold.
+    std::map<std::string, std::string, std::less<>> unheld;
     std::map<std::string, int, std::less<>> items;
     std::set<std::string, std::less<>> hidden, disabled;
     bool noModule = false;
@@ -34,6 +36,10 @@ class FakeView final : public ConfigFormView {
     }
     void setText(std::string_view c, std::string_view t) override {
         texts[std::string(c)] = std::string(t);
+    }
+    std::optional<std::string> unheldCharacter(std::string_view c) const override {
+        auto it = unheld.find(c);
+        return it == unheld.end() ? std::nullopt : std::optional<std::string>(it->second);
     }
     int item(std::string_view c) const override {
         auto it = items.find(c);
@@ -79,6 +85,12 @@ TEST(ConfigNumbers, ShownAndTypedTexts) {
     EXPECT_EQ(formatUnits(812 / 8.0), "101.50");
     EXPECT_EQ(formatUnits(1.0 / 3.0), "0.33");
     EXPECT_EQ(formatUnits(-0.001), "0.00");
+    // Half-way values round away from zero: 609 dots at 8.0 dots per mm.
+    EXPECT_EQ(formatUnits(609 / 8.0), "76.13");
+    EXPECT_EQ(formatUnits(-609 / 8.0), "-76.13");
+    EXPECT_EQ(formatUnits(0.125), "0.13");
+    EXPECT_EQ(formatUnits(2.675), "2.67");  // held just below the half
+    EXPECT_EQ(formatUnits(2000 / 203.0), "9.85");
 
     EXPECT_EQ(parseIntegerEntry(" 12 "), 12);
     EXPECT_EQ(parseIntegerEntry("-120"), -120);
@@ -167,6 +179,157 @@ TEST(ConfigBindingRules, ListsCharactersCutterPieceAndBases) {
     EXPECT_EQ(b.integer(F::mirror), 1);
     EXPECT_EQ(b.integer(F::offsetBase), 4);
     EXPECT_EQ(b.character(F::zControl), '#');
+}
+
+// A length box left as it was shown goes back as the dots it was shown
+// from, not as its two-decimal text times the resolution; a changed box is
+// read as typed.
+TEST(ConfigBindingRules, UntouchedLengthsGoBackAsTheDotsTheyWereShownFrom) {
+    const struct {
+        float dpi, dotsPerMm;
+        bool inch;
+        Field field;
+        float dots;
+        const char* shown;
+        double fromText;  // what the text alone gives back
+    } cases[] = {
+        {203, 8.0f, true, F::maxLength, 2000, "9.85", 1999.55},
+        {203, 8.0f, false, F::paperHeight, 609, "76.13", 609.04},
+        {300, 11.8f, false, F::zLabelWidth, 812, "68.81", 811},
+        {300, 11.8f, true, F::dColumnOffset, 271, "0.90", 270},
+        {300, 11.8f, true, F::zLabelWidth, 812, "2.71", 813},
+    };
+    for (const auto& c : cases) {
+        const ConfigBinding* b = nullptr;
+        for (const auto& each : configBindings())
+            if (each.field == c.field) b = &each;
+        ASSERT_NE(b, nullptr);
+        ConfigRecord r = Resolution(c.dpi, c.dotsPerMm);
+        if (fieldInfoOf(c.field).kind == FieldKind::kReal) {
+            r.setReal(c.field, c.dots);
+        } else {
+            r.setInteger(c.field, static_cast<std::int32_t>(c.dots));
+        }
+        FakeView v;
+        ShownLengths lengths;
+        showRecord(r, c.inch, v, &lengths);
+        EXPECT_EQ(v.text(b->control), c.shown) << b->control;
+
+        ConfigRecord exact = r, rounded = r;
+        ASSERT_EQ(buildRecord(v, c.inch, exact, &lengths), std::nullopt);
+        EXPECT_EQ(exact.number(c.field), c.dots) << b->control;
+        ASSERT_EQ(buildRecord(v, c.inch, rounded), std::nullopt);
+        EXPECT_NEAR(rounded.number(c.field), c.fromText, 0.01) << b->control;
+
+        // Retyped, even the same number in other words, it is the typed value.
+        v.texts[std::string(b->control)] = std::string(c.shown) + "0";
+        ASSERT_EQ(buildRecord(v, c.inch, exact, &lengths), std::nullopt);
+        EXPECT_NEAR(exact.number(c.field), c.fromText, 0.01) << b->control;
+    }
+
+    // Shown from a file of another resolution: the same length in the
+    // record's dots, as if its exact value had been typed.
+    ConfigRecord file = Resolution(300, 11.8f);
+    file.setInteger(F::zLabelWidth, 1200);  // 4 inch
+    file.setReal(F::paperWidth, 1000);      // 3.333... inch
+    FakeView v;
+    ShownLengths lengths;
+    showRecord(file, true, v, &lengths);
+    ConfigRecord printer = Resolution(203, 8.0f);
+    ASSERT_EQ(buildRecord(v, true, printer, &lengths), std::nullopt);
+    EXPECT_EQ(printer.integer(F::zLabelWidth), 812);
+    EXPECT_FLOAT_EQ(printer.real(F::paperWidth), 1000.0f / 300.0f * 203.0f);
+}
+
+// The unit switch shows the same lengths in the other unit: built in the old
+// unit as Set would, shown in the new one; a box without a number stays.
+TEST(ConfigBindingRules, UnitSwitchConvertsTheLengths) {
+    ConfigRecord r = Resolution(203, 8.0f);
+    r.setReal(F::paperWidth, 812);
+    r.setReal(F::paperHeight, 609);
+    FakeView v;
+    ShownLengths lengths;
+    showRecord(r, true, v, &lengths);
+    v.texts["EditGapSize"] = "0.5";        // typed: 101.5 dots
+    v.texts["EditPrintWidthZ"] = "1.999";  // typed: 405.797 -> 405 whole dots
+    v.texts["EditGapOffset"] = "abc";
+
+    convertLengths(v, r, true, false, lengths);
+    const std::pair<const char*, const char*> mm[] = {
+        {"EditWidth", "101.50"},      {"EditHeight", "76.13"},  {"EditGapSize", "12.69"},
+        {"EditPrintWidthZ", "50.63"}, {"EditGapOffset", "abc"}, {"EditMaximumLength", ""}};
+    for (const auto& [box, text] : mm) EXPECT_EQ(v.text(box), text) << box;
+    convertLengths(v, r, false, true, lengths);
+    EXPECT_EQ(v.text("EditWidth"), "4.00");
+    EXPECT_EQ(v.text("EditHeight"), "3.00");
+    EXPECT_EQ(v.text("EditGapSize"), "0.50");
+
+    // Back and forth, the built values are those of the first showing.
+    v.texts["EditGapOffset"] = "0";
+    ConfigRecord built = r;
+    ASSERT_EQ(buildRecord(v, true, built, &lengths), std::nullopt);
+    EXPECT_EQ(built.real(F::paperWidth), 812.0f);
+    EXPECT_EQ(built.real(F::paperHeight), 609.0f);
+    EXPECT_FLOAT_EQ(built.real(F::gapSize), 101.5f);
+    EXPECT_EQ(built.integer(F::zLabelWidth), 405);
+}
+
+// Typed texts the printer cannot take are refused, never replaced or cut.
+TEST(ConfigBindingRules, TextsTheEncodingOrTheSettingCannotHoldAreRefused) {
+    using Reason = BuildError::Reason;
+    const struct {
+        const char* box;
+        std::string text;
+        const char* unheld;  // null: the encoding holds it
+        Reason reason;
+        const char* detail;
+    } cases[] = {
+        {"EditWiFiKey",
+         "\xd0\xbf"
+         "12345678",
+         "\xd0\xbf", Reason::kUnheldCharacter, "\xd0\xbf"},
+        {"EditWiFiSSID", std::string(64, 's'), nullptr, Reason::kTooLong, "63"},
+        {"Edit1Printname", std::string(64, 'n'), nullptr, Reason::kTooLong, "63"},
+        {"EditBTPinCode", std::string(32, '1'), nullptr, Reason::kTooLong, "31"},
+        {"edtFtpUser", std::string(32, 'u'), nullptr, Reason::kTooLong, "31"},
+        {"EditControlPrefixZ", "\xc3\xa9", nullptr, Reason::kTooLong, "1"},
+        {"EditFormatPrefixZ", "\xe2\x82\xac", "\xe2\x82\xac", Reason::kUnheldCharacter,
+         "\xe2\x82\xac"},
+    };
+    for (const auto& c : cases) {
+        FakeView v;
+        v.texts[c.box] = c.text;
+        if (c.unheld) v.unheld[c.box] = c.unheld;
+        ConfigRecord r;
+        r.setByte(F::btPresent, 1);
+        const ConfigRecord before = r;
+        auto error = buildRecord(v, true, r);
+        ASSERT_TRUE(error.has_value()) << c.box;
+        EXPECT_EQ(error->control, c.box);
+        EXPECT_EQ(error->reason, c.reason) << c.box;
+        EXPECT_EQ(error->detail, c.detail) << c.box;
+        EXPECT_EQ(r, before) << c.box;
+    }
+    // What fits goes in whole: 31 bytes of PIN, one ASCII prefix of several.
+    FakeView v;
+    v.texts = {{"EditBTPinCode", std::string(31, '1')}, {"EditControlPrefixZ", "#x"}};
+    ConfigRecord r;
+    ASSERT_EQ(buildRecord(v, true, r), std::nullopt);
+    EXPECT_EQ(r.text(F::btPinCode), std::string(31, '1'));
+    EXPECT_EQ(r.character(F::zControl), '#');
+}
+
+// The EAP inner method the printer told stays while its type is shown; a
+// type the operator chose starts at method 1.
+TEST(ConfigBindingRules, EapInnerMethodStaysWithItsType) {
+    for (const auto& [item, expected] : {std::pair{2, 0x22}, std::pair{3, 0x31}}) {
+        FakeView v;
+        v.items["cbxWiFiEapType"] = item;
+        ConfigRecord r;
+        r.setInteger(F::wifiEap, 0x22);  // EAP-TTLS, inner method 2
+        ASSERT_EQ(buildRecord(v, true, r), std::nullopt);
+        EXPECT_EQ(r.integer(F::wifiEap), expected) << item;
+    }
 }
 
 TEST(ConfigBindingRules, SpeedCommaAndNonNumericEntries) {
@@ -293,13 +456,24 @@ TEST(ConfigBindingRules, WirelessBluetoothAndFtpBuildRules) {
     EXPECT_EQ(r.text(F::ftpServer), "");
     EXPECT_EQ(r.integer(F::ftpClientEnabled), -1);
 
-    // Typed text longer than its field is cut to it.
-    v.texts["EditWiFiSSID"] = std::string(80, 's');
     v.items["cbxWiFiEapType"] = 0;
     ASSERT_EQ(buildRecord(v, true, r), std::nullopt);
-    EXPECT_EQ(r.text(F::wifiSsid).size(), 63u);
     EXPECT_FALSE(r.present(F::wifiEap));
     EXPECT_FALSE(certificatesFromForm(v).taken);
+
+    // Typed text longer than its field is refused, naming the box, and the
+    // record stays as it was; 63 bytes still fit.
+    const ConfigRecord before = r;
+    v.texts["EditWiFiSSID"] = std::string(64, 's');
+    auto error = buildRecord(v, true, r);
+    ASSERT_TRUE(error.has_value());
+    EXPECT_EQ(error->control, "EditWiFiSSID");
+    EXPECT_EQ(error->reason, BuildError::Reason::kTooLong);
+    EXPECT_EQ(error->detail, "63");
+    EXPECT_EQ(r, before);
+    v.texts["EditWiFiSSID"] = std::string(63, 's');
+    ASSERT_EQ(buildRecord(v, true, r), std::nullopt);
+    EXPECT_EQ(r.text(F::wifiSsid), std::string(63, 's'));
 }
 
 // Every bound field of a record read from the simulated printer survives

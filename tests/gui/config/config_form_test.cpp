@@ -20,6 +20,7 @@
 #include "gui/language_apply.h"
 #include "gui/main_window.h"
 #include "gui/pages/config_page.h"
+#include "gui/widgets/form_kit.h"
 #include "gui/widgets/radio_group.h"
 #include "support/scripted_port.h"
 #include "support/sim_process.h"
@@ -136,9 +137,9 @@ TEST_F(ConfigForm, StartUpReadIsShownAndEveryMappedControlExists) {
     EXPECT_EQ(combo("ComboBoxBaudrate")->itemText(8), "115200");
     EXPECT_EQ(combo("cbxWiFiEapType")->itemText(5), "LEAP");
     EXPECT_EQ(combo("cbxFtpcEnabled")->count(), 2);
-    EXPECT_EQ(edit("EditLeftPositionZ")->maxLength(), 5);
-    EXPECT_EQ(edit("edtFtpPath")->maxLength(), 127);
-    EXPECT_EQ(edit("edtDescriptFile")->maxLength(), 39);
+    EXPECT_EQ(m350::gui::typingLimit(edit("EditLeftPositionZ")), 5);
+    EXPECT_EQ(m350::gui::typingLimit(edit("edtFtpPath")), 127);
+    EXPECT_EQ(m350::gui::typingLimit(edit("edtDescriptFile")), 39);
     EXPECT_EQ(find<QLabel>("LabelRangeLeftPositionZ")->text(), "-9999 to 9999");
     EXPECT_EQ(edit("edtFtpPswd")->echoMode(), QLineEdit::Password);
     EXPECT_FALSE(find<QWidget>("gbWirelessExtDev")
@@ -281,7 +282,7 @@ TEST_F(ConfigForm, SetOnTheModulePagesOfAPrinterThatHasThem) {
     EXPECT_EQ(edit("edtWiFiMac")->palette().color(QPalette::Base), QColor(Qt::red));
 }
 
-TEST_F(ConfigForm, MillimetresShowTheReadWidthAndTheUnitChoiceOnlyRelabels) {
+TEST_F(ConfigForm, MillimetresShowTheReadWidthAndTheUnitChoiceConvertsIt) {
     start({"--set", "PAPERWIDTH=812"});
     chooseUnit(1);
     EXPECT_EQ(find<QLabel>("LabelUnit1")->text(), "mm");
@@ -289,11 +290,12 @@ TEST_F(ConfigForm, MillimetresShowTheReadWidthAndTheUnitChoiceOnlyRelabels) {
     EXPECT_EQ(edit("EditWidth")->text(), "101.50");
     EXPECT_NE(std::find(progress.calls.begin(), progress.calls.end(), "close"),
               progress.calls.end());
+    // The same width in the other unit, not the same number relabelled.
     chooseUnit(0);
-    EXPECT_EQ(edit("EditWidth")->text(), "101.50");
+    EXPECT_EQ(edit("EditWidth")->text(), "4.00");
     EXPECT_EQ(find<QLabel>("LabelUnit9")->text(), "inch");
     showPage(0);
-    EXPECT_NE(set().find("SIZE 101.50,"), std::string::npos);
+    EXPECT_NE(set().find("SIZE 4.00,"), std::string::npos);
 }
 
 TEST_F(ConfigForm, LoadThenSetConvertsWithTheFormRecordsResolution) {

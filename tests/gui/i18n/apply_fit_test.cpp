@@ -73,16 +73,9 @@ QStringList Clipped(QWidget* root) {
             report(l, l->text(), metrics.horizontalAdvance(l->text()), l->width());
             continue;
         }
+        // Wrapped captions break between words only (a word cut in two is a
+        // caption that did not fit), on as many lines as their height holds.
         const QRect area = l->contentsRect();
-        if (l->property("m350BreaksWords").toBool()) {
-            // Breaks inside words too: at least as many lines as the text is
-            // wide, each a line high.
-            const int width = std::max(area.width(), 1);
-            const int lines = (metrics.horizontalAdvance(l->text()) + width - 1) / width;
-            report(l, l->text() + QStringLiteral(" (height)"), lines * metrics.lineSpacing(),
-                   area.height());
-            continue;
-        }
         const QRect need = metrics.boundingRect(
             area, static_cast<int>(l->alignment()) | Qt::TextWordWrap, l->text());
         report(l, l->text(), need.width(), area.width());

@@ -109,6 +109,36 @@ TEST_P(ValueFit, ListsOfTheFirstPagesShowTheirLongestItem) {
     }
 }
 
+// The status word of every state shows whole and from its first letter; the
+// Bluetooth MAC address, in a box the operator cannot scroll, shows whole.
+TEST_P(ValueFit, StatusWordsAndTheBluetoothAddressShowWhole) {
+    QLineEdit* status = edit("EditPrinterStatus");
+    ASSERT_NE(status, nullptr);
+    // One state per status word: cover, other error, out of ribbon, ribbon
+    // encoder, paper, jam, pause, printing, ready.
+    const std::vector<std::vector<int>> states = {{0}, {7}, {3, 9}, {3, 8}, {2}, {1}, {4}, {5}, {}};
+    for (const auto& set : states) {
+        m350::StatusFlags flags{};
+        for (int f : set) flags[static_cast<std::size_t>(f)] = 1;
+        window->showPrinterStatus(flags);
+        const int need = status->fontMetrics().horizontalAdvance(status->text());
+        EXPECT_LE(need, TextRoom(status))
+            << status->text().toStdString() << ", language " << GetParam();
+        EXPECT_EQ(status->cursorPosition(), 0) << status->text().toStdString();
+    }
+
+    QTabWidget* pages = m350test::controlNamed<QTabWidget>(*window, "PageControl2");
+    pages->setCurrentIndex(5);
+    Settle();
+    QLineEdit* mac = edit("EditBTMACAddress");
+    ASSERT_NE(mac, nullptr);
+    for (const char* address : {"66:55:44:33:22:11", "DB:DB:DB:DB:DB:DB", "00:00:00:00:00:00"}) {
+        mac->setText(QString::fromLatin1(address));
+        EXPECT_LE(mac->fontMetrics().horizontalAdvance(mac->text()), TextRoom(mac))
+            << address << ", language " << GetParam();
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Languages, ValueFit, ::testing::Range(0, m350::kLanguageCount),
                          [](const ::testing::TestParamInfo<int>& info) {
                              return "Language" + std::to_string(info.param);

@@ -22,6 +22,7 @@
 #include "gui/dialogs/sensor_calibration_dialog.h"
 #include "gui/language_apply.h"
 #include "gui/main_window.h"
+#include "gui/widgets/form_kit.h"
 #include "gui/widgets/radio_group.h"
 #include "support/scripted_port.h"
 
@@ -96,7 +97,7 @@ TEST_F(Windows, FileAndFontPagesListTheirItemsInOrder) {
               QStringList({"Standard Mapping", "Full ASCII Mapping", "Customer Mapping"}));
     EXPECT_EQ(find<QLineEdit>("EditCharStart")->text(), "32");
     EXPECT_EQ(find<QLineEdit>("EditCharEnd")->text(), "127");
-    EXPECT_EQ(find<QLineEdit>("EditCharEnd")->maxLength(), 3);
+    EXPECT_EQ(m350::gui::typingLimit(find<QLineEdit>("EditCharEnd")), 3);
     EXPECT_EQ(find<QLineEdit>("EditPrinterFontName")->text(), "FONT001");
 
     // In German the translated items replace them in place, selection kept.

@@ -25,6 +25,7 @@
 #include "gui/dialogs/sensor_calibration_dialog.h"
 #include "gui/language_apply.h"
 #include "gui/main_window.h"
+#include "gui/widgets/form_kit.h"
 #include "gui/widgets/radio_group.h"
 #include "support/scripted_port.h"
 #include "support/sim_process.h"
@@ -169,7 +170,7 @@ TEST_F(PrinterFunctions, DumpDialogFileNameRuleAndRefusedNames) {
         auto* edit = controlNamed<QLineEdit>(d, "EditFileName");
         atOpen = edit->isEnabled();
         EXPECT_EQ(edit->text(), "Dump.txt");
-        EXPECT_EQ(edit->maxLength(), 12);
+        EXPECT_EQ(typingLimit(edit), 12);
         EXPECT_EQ(controlNamed<RadioGroup>(d, "RadioGroupDumpMode")->itemIndex(), 0);
         controlNamed<RadioGroup>(d, "RadioGroupDumpMode")->button(2)->click();
         afterPick = edit->isEnabled();

@@ -4,6 +4,7 @@
 // and the wireless factory default, with the bytes that reach the printer.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFocusEvent>
@@ -11,6 +12,7 @@
 #include <QPalette>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTest>
 #include <cstdlib>
 
 #include "../control_named.h"
@@ -239,6 +241,38 @@ TEST_F(WirelessPage, KeyCheckStopsSetBeforeAnythingIsWritten) {
     EXPECT_TRUE(prompter.messages.isEmpty()) << prompter.messages.join("|").toStdString();
 }
 
+// After the key check's message the focus is on the key, which is empty and
+// shown in clear, as entering it makes it: what the operator types next is
+// the whole new key. The message box takes the window's activation as a
+// real one does, so the key's focus arrives only once the window is active
+// again.
+TEST_F(WirelessPage, AKeyCheckMessageEmptiesTheKeyAndGivesItTheFocus) {
+    start({"--wifi", "wep"});
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    showWirelessPage();
+    QWidget box;
+    prompter.onMessage = [&](const QString&) {
+        box.show();
+        QApplication::setActiveWindow(&box);
+        QCoreApplication::processEvents();
+    };
+    choose("ComboBoxWiFiEncryption", 1);
+    QLineEdit* key = edit("EditWiFiKey");
+    key->setText(QStringLiteral("abcdefghijkl"));  // no WEP length
+    find<QPushButton>("ButtonConfigSet")->click();
+    box.hide();
+    QApplication::setActiveWindow(window.get());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(settle(), std::vector<std::string>{kPasswordRead});
+    EXPECT_EQ(prompter.messages, QStringList{"The length is invalid!!"});
+    EXPECT_EQ(window->focusWidget(), key);
+    EXPECT_EQ(key->text(), QString());
+    EXPECT_EQ(key->echoMode(), QLineEdit::Normal);
+    QTest::keyClicks(key, QStringLiteral("abcde"));
+    EXPECT_EQ(key->text(), QStringLiteral("abcde"));
+}
+
 TEST_F(WirelessPage, FactoryDefaultSendsTheLineAndMarksTheModuleUnknown) {
     MainWindow& w = start();
     showWirelessPage();
@@ -248,12 +282,16 @@ TEST_F(WirelessPage, FactoryDefaultSendsTheLineAndMarksTheModuleUnknown) {
     ASSERT_FALSE(page.macNoModule());
     edit("edtWiFiSrvCerPath")->setText("/c/CA.PEM");
     edit("edtWiFiPrivKeyPath")->setText("/c/K.KEY");
+    const QString mac = edit("edtWiFiMac")->text();
+    ASSERT_EQ(mac, QStringLiteral("02:00:00:35:0A:01"));
 
     button->click();
     EXPECT_EQ(settle(), (std::vector<std::string>{kPasswordRead, "WLAN DEFAULT\r\n"}));
     EXPECT_TRUE(prompter.shown.isEmpty());
     EXPECT_TRUE(page.macNoModule());
     EXPECT_EQ(edit("edtWiFiMac")->palette().color(QPalette::Base), QColor(Qt::red));
+    // Only the colours say so: the address read stays.
+    EXPECT_EQ(edit("edtWiFiMac")->text(), mac);
     EXPECT_FALSE(m350test::controlNamed<QPushButton>(w, "ButtonConfigSet")->isEnabled());
     EXPECT_FALSE(button->isEnabled());
     EXPECT_EQ(edit("edtWiFiSrvCerPath")->text(), "CA Certificate");

@@ -1,0 +1,116 @@
+// Printer texts between bytes and what the operator reads and types: the
+// encodings by language, the way back for every offered encoding, bytes an
+// encoding does not define, and characters it cannot hold.
+#include "core/i18n/text_encoding.h"
+
+#include <gtest/gtest.h>
+
+#include "core/i18n/language_table.h"
+
+namespace {
+
+using m350::decodeText;
+using m350::encodeText;
+
+TEST(TextEncoding, EachLanguageReadsPrinterTextsInItsCodePage) {
+    const std::pair<int, const char*> cases[] = {
+        {m350::kLangEnglish, "CP1252"},
+        {m350::kLangGerman, "CP1252"},
+        {m350::kLangRussian, "CP1251"},
+        {m350::kLangUkrainian, "CP1251"},
+        {m350::kLangPolish, "CP1250"},
+        {m350::kLangCzech, "CP1250"},
+        {m350::kLangLithuanian, "CP1257"},
+        {m350::kLangJapanese, "CP932"},
+        {m350::kLangSimplifiedChinese, "GBK"},
+        {m350::kLangTraditionalChinese, "CP950"},
+        {99, "CP1252"},
+    };
+    for (const auto& [language, encoding] : cases)
+        EXPECT_EQ(m350::defaultTextEncoding(language), encoding) << language;
+    for (std::string_view name : m350::offeredTextEncodings())
+        EXPECT_TRUE(m350::isTextEncoding(name)) << name;
+    for (const char* bad : {"", "NO-SUCH-CODE", "CP1252//TRANSLIT", "UTF-8//IGNORE"})
+        EXPECT_FALSE(m350::isTextEncoding(bad)) << bad;
+}
+
+struct Sample {
+    const char* encoding;
+    const char* bytes;  // as the printer holds them
+    const char* text;   // as the operator reads them (UTF-8)
+};
+
+TEST(TextEncoding, TextsGoThereAndBackByteForByte) {
+    const Sample samples[] = {
+        {"CP1252", "Caf\xE9 \x80 5", "Café € 5"},
+        {"UTF-8", "Caf\xC3\xA9", "Café"},
+        {"CP1251",
+         "\xEF\xE0\xF0\xEE\xEB\xFC"
+         "12",
+         "пароль12"},
+        {"CP1250", "\xA3\xF3\x64\x9F", "Łódź"},
+        {"CP1257", "\xD0\xE8", "Šč"},
+        {"CP932", "\x83\x76\x83\x8A\x83\x93\x83\x5E", "プリンタ"},
+        {"GBK", "\xB4\xF2\xD3\xA1\xBB\xFA", "打印机"},
+        {"CP950", "\xA6\x4C\xAA\xED\xBE\xF7", "印表機"},
+        {"CP1252", "plain ASCII", "plain ASCII"},
+    };
+    for (const auto& s : samples) {
+        EXPECT_EQ(decodeText(s.bytes, s.encoding), s.text) << s.encoding;
+        EXPECT_EQ(encodeText(s.text, s.encoding), std::optional<std::string>(s.bytes))
+            << s.encoding;
+    }
+}
+
+TEST(TextEncoding, BytesTheEncodingDoesNotDefineAreHandedToTheCaller) {
+    // 0x81 is no CP1252 character; C3 alone is a cut UTF-8 sequence; 0x82
+    // without its second byte is a cut CP932 one.
+    EXPECT_EQ(decodeText("a\x81z", "CP1252"), "a\xEF\xBF\xBDz");
+    auto hex = [](unsigned char b) {
+        char buf[8];
+        std::snprintf(buf, sizeof buf, "\\x%02x", b);
+        return std::string(buf);
+    };
+    EXPECT_EQ(decodeText("a\x81z", "CP1252", hex), "a\\x81z");
+    EXPECT_EQ(decodeText("Caf\xC3", "UTF-8", hex), "Caf\\xc3");
+    EXPECT_EQ(decodeText("\xFF\xC3\xA9", "UTF-8", hex), "\\xffé");
+    EXPECT_EQ(decodeText("ab\x82", "CP932", hex), "ab\\x82");
+    // An encoding iconv does not know keeps only ASCII.
+    EXPECT_EQ(decodeText("ok\xE9", "NO-SUCH-CODE", hex), "ok\\xe9");
+}
+
+TEST(TextEncoding, ACharacterTheEncodingCannotHoldIsNamedNotReplaced) {
+    const struct {
+        const char* encoding;
+        const char* text;
+        const char* unheld;
+    } cases[] = {
+        {"CP1252", "пароль12", "п"}, {"CP1252", "Café ✓", "✓"}, {"CP1251", "Café", "é"},
+        {"CP932", "Ωk€", "€"},       {"CP1250", "日本", "日"},
+    };
+    for (const auto& c : cases) {
+        std::string unheld = "x";
+        EXPECT_EQ(encodeText(c.text, c.encoding, &unheld), std::nullopt) << c.text;
+        EXPECT_EQ(unheld, c.unheld) << c.text;
+    }
+    std::string unheld = "x";
+    EXPECT_EQ(encodeText("abc", "NO-SUCH-CODE", &unheld), std::nullopt);
+    EXPECT_EQ(unheld, "");
+    EXPECT_EQ(encodeText("", "CP1252"), std::optional<std::string>(""));
+}
+
+TEST(TextEncoding, TheChoiceFollowsTheLanguageUntilOneIsMade) {
+    const int language = m350::currentLanguage();
+    m350::setCurrentLanguage(m350::kLangRussian);
+    m350::setTextEncodingChoice("");
+    EXPECT_EQ(m350::currentTextEncoding(), "CP1251");
+    m350::setTextEncodingChoice("UTF-8");
+    EXPECT_EQ(m350::currentTextEncoding(), "UTF-8");
+    m350::setCurrentLanguage(m350::kLangJapanese);
+    EXPECT_EQ(m350::currentTextEncoding(), "UTF-8");
+    m350::setTextEncodingChoice("");
+    EXPECT_EQ(m350::currentTextEncoding(), "CP932");
+    m350::setCurrentLanguage(language);
+}
+
+}  // namespace
