@@ -124,6 +124,7 @@ void buildCommandLine(CLI::App& app, Invocation& inv) {
     });
 
     addConfigCommands(app, inv);
+    addFileCommands(app, inv);
 }
 
 int runCommandLine(int argc, char** argv) {

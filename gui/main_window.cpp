@@ -88,7 +88,7 @@ MainWindow::MainWindow(const m350::gui::StartupOptions& options, MainWindowSeams
     startupDirectory_ = QDir::currentPath();
     buildTopLevel();
     buildPrinterPage();
-    fileManagerPage_ = new FileManagerPage(*this, tabSheet2_);
+    fileManagerPage_ = new FileManagerPage(*this, tabSheet2_, startupDirectory_);
     fontManagerPage_ = new FontManagerPage(*this, tabSheet3_);
     commandToolPage_ = new CommandToolPage(*this, tabSheet4_);
 

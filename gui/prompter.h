@@ -6,6 +6,7 @@
 
 #include <QFont>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class QDialog;
@@ -18,6 +19,8 @@ struct FileDialogRequest {
     QString directory;  // where the dialog starts; empty = the current directory
     QString fileName;   // proposed name (save dialogs)
     QString defaultSuffix;
+    // Folders offered beside the file list (open dialogs), e.g. every font folder.
+    QStringList places{};
 };
 
 class Prompter {
@@ -27,6 +30,9 @@ class Prompter {
     virtual void message(const QString& text) = 0;
     // A Yes/No question; true for Yes.
     virtual bool question(const QString& text) = 0;
+    // A confirmation with OK and Cancel; true unless the operator cancelled.
+    // Prompters without a box of their own answer it as a question.
+    virtual bool confirm(const QString& text) { return question(text); }
     // The chosen path, or empty when the operator cancelled.
     virtual QString openFile(const FileDialogRequest& request) = 0;
     virtual QString saveFile(const FileDialogRequest& request) = 0;
@@ -42,6 +48,7 @@ class QtPrompter final : public Prompter {
   public:
     void message(const QString& text) override;
     bool question(const QString& text) override;
+    bool confirm(const QString& text) override;
     QString openFile(const FileDialogRequest& request) override;
     QString saveFile(const FileDialogRequest& request) override;
     std::optional<QFont> chooseFont(const QFont& initial) override;
