@@ -72,9 +72,9 @@ int checkName(Session& s, const std::string& name) {
         case m350::NameProblem::kEmpty:
             return s.fail(kExitUsage, "File name is empty; give one with --name");
         case m350::NameProblem::kUnsafeCharacter:
-            return s.fail(kExitUsage,
-                          "File name must not contain a double quote or a control character: " +
-                              name);
+            return s.fail(
+                kExitUsage,
+                "File name must not contain a double quote or a control character: " + name);
         case m350::NameProblem::kNone:
             break;
     }
@@ -93,10 +93,9 @@ int downloadCommand(Session& s, const FileOptions& o, const PasswordAnswer& answ
         if (!m350::regularFileSize(path, size, error))
             return s.fail(kExitNoInput, "cannot read " + path + ": " + error);
         if (size > m350::kMaxDownloadSize)
-            return s.fail(kExitDataError,
-                          path + " is too large: " + std::to_string(size) +
-                              " bytes; the printer takes files of at most " +
-                              std::to_string(m350::kMaxDownloadSize) + " bytes");
+            return s.fail(kExitDataError, path + " is too large: " + std::to_string(size) +
+                                              " bytes; the printer takes files of at most " +
+                                              std::to_string(m350::kMaxDownloadSize) + " bytes");
         const int type = o.type >= 0 ? o.type : typeFromExtension(path);
         m350::DownloadRequest r;
         r.path = path;
@@ -109,8 +108,8 @@ int downloadCommand(Session& s, const FileOptions& o, const PasswordAnswer& answ
     if (int r = runPasswordGate(s, answer); r != kExitOk) return r;
     for (std::size_t i = 0; i < requests.size(); ++i) {
         const auto& r = requests[i];
-        if (int code = s.run(m350::kOpDownload,
-                             [&](m350::Link& l) { return m350::downloadFile(l, r); });
+        if (int code =
+                s.run(m350::kOpDownload, [&](m350::Link& l) { return m350::downloadFile(l, r); });
             code != m350::kOk)
             return code;
         const std::string_view device = m350::deviceName(r.device);
@@ -157,9 +156,9 @@ int memoryCommand(Session& s, int onlyDevice, bool json) {
     if (json) {
         nlohmann::ordered_json j = nlohmann::ordered_json::array();
         for (int d : devices) j.push_back(deviceJson(d, info.devices[static_cast<std::size_t>(d)]));
-        std::fprintf(s.out(), "%s\n",
-                     j.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
-                         .c_str());
+        std::fprintf(
+            s.out(), "%s\n",
+            j.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace).c_str());
         return kExitOk;
     }
     for (int d : devices) {
@@ -197,7 +196,8 @@ int formatCommand(Session& s, int device, bool yes, const PasswordAnswer& answer
         if (!confirmedOnTerminal(s, device)) return s.fail(kExitRefused, "not formatted");
     }
     if (int r = runPasswordGate(s, answer); r != kExitOk) return r;
-    return s.run(m350::kOpFormat, [device](m350::Link& l) { return m350::formatDevice(l, device); });
+    return s.run(m350::kOpFormat,
+                 [device](m350::Link& l) { return m350::formatDevice(l, device); });
 }
 
 int fetchCommand(Session& s, const std::string& name, const std::string& output) {
@@ -253,9 +253,8 @@ void addFileCommands(CLI::App& app, Invocation& inv) {
         ->type_name("bmp|pcx|ttf|font|bas|data");
     download->callback([&inv, o] {
         inv.progress = true;
-        inv.action = gated(inv, [o](Session& s, const PasswordAnswer& a) {
-            return downloadCommand(s, *o, a);
-        });
+        inv.action = gated(
+            inv, [o](Session& s, const PasswordAnswer& a) { return downloadCommand(s, *o, a); });
     });
 
     auto* firmware = app.add_subcommand(

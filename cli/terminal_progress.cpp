@@ -42,8 +42,8 @@ std::string transferText(std::uint64_t done, std::uint64_t total, double seconds
         const auto left = static_cast<long long>(static_cast<double>(total - done) / rate + 0.5);
         char buf[32];
         if (left >= 3600)
-            std::snprintf(buf, sizeof buf, ", %lld:%02lld:%02lld left", left / 3600,
-                          left / 60 % 60, left % 60);
+            std::snprintf(buf, sizeof buf, ", %lld:%02lld:%02lld left", left / 3600, left / 60 % 60,
+                          left % 60);
         else
             std::snprintf(buf, sizeof buf, ", %lld:%02lld left", left / 60, left % 60);
         text += buf;

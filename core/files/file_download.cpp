@@ -13,9 +13,8 @@ namespace {
 // progress window in percent mode.
 int streamFile(Link& link, Connection& c, FileSource& file) {
     showProgress(link.ctx, kPercentMode, 3, 3);
-    const auto r = c.writeFrom(file.size(), [&file](std::uint8_t* dst, std::size_t cap) {
-        return file.read(dst, cap);
-    });
+    const auto r = c.writeFrom(
+        file.size(), [&file](std::uint8_t* dst, std::size_t cap) { return file.read(dst, cap); });
     hideProgress(link.ctx);
     switch (r) {
         case Connection::StreamResult::kOk:

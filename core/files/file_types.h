@@ -54,7 +54,7 @@ inline constexpr std::size_t kMaxPrinterFileName = 30;
 enum class NameProblem {
     kNone,
     kEmpty,
-    kTooLong,       // more than kMaxPrinterFileName bytes
+    kTooLong,         // more than kMaxPrinterFileName bytes
     kUnsafeCharacter  // a double quote or a control character: it would end the
                       // quoted name and turn the rest of the line into commands
 };

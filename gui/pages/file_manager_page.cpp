@@ -75,8 +75,7 @@ QString FileManagerPage::openFilter(int fileType) {
     const QString all = QStringLiteral("*.* (*)");
     const QString extension = QString::fromLatin1(m350::fileTypeInfo(fileType).pattern);
     if (extension.isEmpty()) return all;
-    const QString own =
-        QStringLiteral("*.%1 (%2)").arg(extension, anyCasePattern(extension));
+    const QString own = QStringLiteral("*.%1 (%2)").arg(extension, anyCasePattern(extension));
     // The True Type dialog lists fonts only.
     return fileType == m350::kFileTrueType ? own : own + QStringLiteral(";;") + all;
 }
@@ -122,8 +121,7 @@ FileManagerPage::FileManagerPage(AppContext& app, QWidget* sheet, QString startu
     connect(downloadButton_, &QPushButton::clicked, this, &FileManagerPage::onDownloadClicked);
     connect(getButton_, &QPushButton::clicked, this, &FileManagerPage::onGetClicked);
     connect(deviceRadio_, &RadioGroup::itemIndexChanged, this, &FileManagerPage::onDeviceClicked);
-    connect(fileFormatButton_, &QPushButton::clicked, this,
-            &FileManagerPage::onFileFormatClicked);
+    connect(fileFormatButton_, &QPushButton::clicked, this, &FileManagerPage::onFileFormatClicked);
 }
 
 // Choose the file; its size and printer file name follow from it.

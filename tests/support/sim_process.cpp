@@ -249,6 +249,18 @@ bool SimProcess::waitForClosed(std::size_t count, int timeoutMs) const {
     }
 }
 
+std::string SimProcess::log() const {
+    return dir_.empty() ? std::string() : readFile(dir_ + "/sim.log");
+}
+
+bool SimProcess::waitForLog(const std::string& text, int timeoutMs) const {
+    for (int waited = 0;; waited += 10) {
+        if (log().find(text) != std::string::npos) return true;
+        if (waited >= timeoutMs) return false;
+        sleepMs(10);
+    }
+}
+
 std::string SimProcess::allRx() const {
     std::string all;
     for (const auto& c : transcript()) all += c.rx;

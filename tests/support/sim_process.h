@@ -69,6 +69,12 @@ class SimProcess {
     // All bytes received over every connection, concatenated.
     std::string allRx() const;
 
+    // What the simulator printed: the ready lines, then one line per storage event
+    // ("stored F:LOGO.BMP 1234 bytes crc32 ...", "firmware ...", "formatted F").
+    std::string log() const;
+    // Waits (at most timeoutMs) until the log holds text; true when it does.
+    bool waitForLog(const std::string& text, int timeoutMs = 5000) const;
+
     // SIGTERM and wait for the process; also done by the destructor. Idempotent.
     void stop();
     bool running() const { return pid_ > 0; }
