@@ -97,7 +97,7 @@ TEST(SimMemory, FirmwareIsTellingFromTheFirstBytes) {
     const Case cases[] = {
         {randomBytes(5000, 1), true},
         {std::string("\x00\x01\x02", 3) + "SPEED 3\r\n", true},
-        {"MODEL M350 IMAGE\x01\x02\x03", true},  // text first, then binary
+        {"MODEL M350 IMAGE\x01\x02\x03", true},        // text first, then binary
         {"SPEED 3\r\n" + randomBytes(100, 2), false},  // a command came first
         {"\x10SD07\x1eXA\x1eJUS\x1eXZ\r\n", false},    // the Z emulation's wrapping
         {"\x02KZH12\r\r\n", false},                    // the D emulation's
@@ -198,8 +198,9 @@ TEST(SimMemoryOverTcp, DownloadListFetchFormatAndTheLog) {
     ASSERT_TRUE(sim.waitForLog("stored F:LOGO.BMP 1234 bytes crc32 ")) << sim.log();
     ASSERT_TRUE(sim.waitForLog("stored D:EMPTY.DAT 0 bytes crc32 00000000")) << sim.log();
 
-    const std::string lists = "DIAGNOSTIC REPORT FFILELIST\r\nDIAGNOSTIC REPORT FFREESPACE\r\n"
-                              "DIAGNOSTIC REPORT DFILELIST\r\nDIAGNOSTIC REPORT DFREESPACE\r\n";
+    const std::string lists =
+        "DIAGNOSTIC REPORT FFILELIST\r\nDIAGNOSTIC REPORT FFREESPACE\r\n"
+        "DIAGNOSTIC REPORT DFILELIST\r\nDIAGNOSTIC REPORT DFREESPACE\r\n";
     const std::string expected = frame("LOGO.BMP") + frame("") + frame("8190") +
                                  frame("EMPTY.DAT") + frame("") + frame("500");
     EXPECT_EQ(exchange(sim.tcpPort(), lists, expected.size()), expected);
@@ -211,10 +212,10 @@ TEST(SimMemoryOverTcp, DownloadListFetchFormatAndTheLog) {
     exchange(sim.tcpPort(), "KILL F,\"*.*\"\r\n");
     ASSERT_TRUE(sim.waitForLog("formatted F"));
     const std::string after = frame("") + frame("8192");
-    EXPECT_EQ(exchange(sim.tcpPort(),
-                       "DIAGNOSTIC REPORT FFILELIST\r\nDIAGNOSTIC REPORT FFREESPACE\r\n",
-                       after.size()),
-              after);
+    EXPECT_EQ(
+        exchange(sim.tcpPort(), "DIAGNOSTIC REPORT FFILELIST\r\nDIAGNOSTIC REPORT FFREESPACE\r\n",
+                 after.size()),
+        after);
 }
 
 TEST(SimMemoryOverTcp, AFirmwareStreamIsCountedAndChecked) {

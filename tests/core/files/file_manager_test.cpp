@@ -217,10 +217,8 @@ TEST(FileDownloadWire, HeaderThenExactlyTheFileBytesForEachDeviceAndSize) {
     };
     const Case cases[] = {
         {kDeviceDram, 0, "EMPTY.DAT", "", 'D'},  // size 0, no data bytes
-        {kDeviceDram, 1234, "LOGO.BMP", "", 'D'},
-        {kDeviceFlash, 512, "A512.PCX", "F,", 'F'},
-        {kDeviceFlash, 100000, "BIG.TTF", "F,", 'F'},
-        {kDeviceCard, 513, "AUTO.BAS", "E,", 'C'},
+        {kDeviceDram, 1234, "LOGO.BMP", "", 'D'},     {kDeviceFlash, 512, "A512.PCX", "F,", 'F'},
+        {kDeviceFlash, 100000, "BIG.TTF", "F,", 'F'}, {kDeviceCard, 513, "AUTO.BAS", "E,", 'C'},
     };
     std::size_t n = 0;
     for (const auto& c : cases) {
@@ -257,9 +255,9 @@ TEST(FileDownloadWire, ProgressInPercentModeFromTheBodyNotTheEntry) {
     const std::string path = dir.write("p.dat", std::string(1000, 'p'));
     ASSERT_EQ(rig.run(kOpDownload, [&](Link& l) { return downloadFile(l, {path, "P", 0}); }), kOk);
     // The header goes out before the window; then 512 + 488 bytes.
-    EXPECT_EQ(rig.progress.calls, (std::vector<std::string>{"open Communicating...", "pos 3",
-                                                            "pos 51", "pos 100", "pos 100",
-                                                            "pos 100", "close"}));
+    EXPECT_EQ(rig.progress.calls,
+              (std::vector<std::string>{"open Communicating...", "pos 3", "pos 51", "pos 100",
+                                        "pos 100", "pos 100", "close"}));
 }
 
 TEST(FirmwareWire, BytesOnTheWireEqualTheFileAndTheSimulatorTakesThemForFirmware) {
@@ -358,8 +356,9 @@ TEST(FormatWire, EachDeviceGetsItsKillFormAndIsEmptied) {
     };
     std::size_t n = 0;
     for (const auto& [device, bytes] : cases) {
-        ASSERT_EQ(rig.run(kOpFormat, [device = device](Link& l) { return formatDevice(l, device); }),
-                  kOk);
+        ASSERT_EQ(
+            rig.run(kOpFormat, [device = device](Link& l) { return formatDevice(l, device); }),
+            kOk);
         EXPECT_EQ(rig.rx(n, n + 1), bytes);
         ++n;
     }
@@ -373,7 +372,8 @@ TEST(FetchWire, AStoredFileComesBackWhole) {
     NetRig rig({"--file", "D:Dump.txt=line one"});
     ASSERT_TRUE(rig.sim.ok()) << rig.sim.error();
     std::string content;
-    ASSERT_EQ(rig.run(kOpFetchFile, [&](Link& l) { return fetchFile(l, "Dump.txt", content); }), kOk);
+    ASSERT_EQ(rig.run(kOpFetchFile, [&](Link& l) { return fetchFile(l, "Dump.txt", content); }),
+              kOk);
     EXPECT_EQ(content, "line one");
     EXPECT_EQ(rig.rx(0, 1), "\r\nDIAGNOSTIC FILE \"Dump.txt\"\r\n\r\n");
     EXPECT_EQ(rig.pauses, (std::vector<int>{500, 100}));
