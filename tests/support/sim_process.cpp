@@ -75,8 +75,11 @@ void SimProcess::start(const Options& options) {
     const std::string ready = dir_ + "/ready.txt";
     const std::string log = dir_ + "/sim.log";
 
-    std::vector<std::string> args = {M350_SIM_PATH, "--tcp",        "127.0.0.1:0",   "--ready-file",
-                                     ready,         "--transcript", transcriptPath()};
+    std::vector<std::string> args = {M350_SIM_PATH, "--tcp", "127.0.0.1:0", "--ready-file", ready};
+    if (options.transcript) {
+        args.push_back("--transcript");
+        args.push_back(transcriptPath());
+    }
     if (options.pty) {
         args.push_back("--pty");
         args.push_back("--pty-link");

@@ -29,6 +29,9 @@ class SimProcess {
         std::vector<std::string> args;  // extra simulator options (--edition 105, --fault ...)
         bool pty = false;               // also offer a pseudo-terminal
         bool parallel = false;          // also offer a parallel FIFO
+        // Keep the transcript; benchmarks that send many megabytes turn it off
+        // (transcript() is then empty).
+        bool transcript = true;
     };
 
     // Starts the simulator listening on 127.0.0.1 with a free port and waits (at most
