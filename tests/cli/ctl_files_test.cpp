@@ -42,8 +42,8 @@ TEST(CtlDownload, SeveralFilesEachWithTheNameRuleAfterOneGate) {
     ASSERT_EQ(rx.size(), 5u);
     EXPECT_EQ(rx[0], kGateQueries);
     for (std::size_t i = 0; i < 4; ++i)
-        EXPECT_EQ(rx[i + 1], cases[i].header + std::to_string(cases[i].size) + "," +
-                                 bytesOf(cases[i].size, 7))
+        EXPECT_EQ(rx[i + 1],
+                  cases[i].header + std::to_string(cases[i].size) + "," + bytesOf(cases[i].size, 7))
             << cases[i].file;
     EXPECT_NE(run.out.find("-> CARD:Company_.BMP (1234 bytes)"), std::string::npos) << run.out;
     EXPECT_TRUE(sim.waitForLog("stored C:Startup.BAS 40 bytes"));
@@ -200,8 +200,12 @@ TEST(CtlProgress, AmountsRatesAndTimeLeft) {
     using m350::cli::byteAmount;
     using m350::cli::transferText;
     const std::pair<std::uint64_t, const char*> amounts[] = {
-        {0, "0 B"},           {1023, "1023 B"},           {1024, "1.0 KiB"},
-        {1536, "1.5 KiB"},    {104857600, "100.0 MiB"},  {1073741824, "1.00 GiB"},
+        {0, "0 B"},
+        {1023, "1023 B"},
+        {1024, "1.0 KiB"},
+        {1536, "1.5 KiB"},
+        {104857600, "100.0 MiB"},
+        {1073741824, "1.00 GiB"},
         {4294967295, "4.00 GiB"},
     };
     for (const auto& [bytes, text] : amounts) EXPECT_EQ(byteAmount(bytes), text) << bytes;

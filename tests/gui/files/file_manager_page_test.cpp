@@ -1,6 +1,8 @@
 // The File Manager page driven by its controls against the simulated printer:
 // Browse and the name rule, Download and firmware on the wire, Get and the
 // device view, Format with its confirmation.
+#include "gui/pages/file_manager_page.h"
+
 #include <gtest/gtest.h>
 
 #include <QComboBox>
@@ -18,7 +20,6 @@
 #include "../scripted_prompter.h"
 #include "../test_window.h"
 #include "gui/main_window.h"
-#include "gui/pages/file_manager_page.h"
 #include "support/sim_process.h"
 
 using namespace m350::gui;
@@ -148,7 +149,7 @@ TEST_F(FileManagerWindow, DownloadSendsGateHeaderAndTheFileInPercentMode) {
     EXPECT_EQ(progress.calls.back(), "close");
     EXPECT_NE(std::find(progress.calls.begin(), progress.calls.end(), "pos 17"),
               progress.calls.end());  // 512 of 3000 bytes
-    EXPECT_GE(progress.pumps, 6);  // events processed between the chunks
+    EXPECT_GE(progress.pumps, 6);     // events processed between the chunks
     EXPECT_TRUE(window->isEnabled());
     EXPECT_TRUE(control<QPushButton>("ButtonDownload")->isEnabled());
 }
@@ -214,8 +215,8 @@ TEST_F(FileManagerWindow, FirmwareGoesOutUnchangedAndAsksToWaitForTheLed) {
 }
 
 TEST_F(FileManagerWindow, GetReadsAllDevicesOnceAndTheDeviceChoiceOnlyShows) {
-    start({"--file", "D:A.DAT=aaaa", "--file", "F:LOGO.BMP=bm", "--file", "F:AUTO.BAS=10",
-           "--set", "CPHYSPACE=2048"});
+    start({"--file", "D:A.DAT=aaaa", "--file", "F:LOGO.BMP=bm", "--file", "F:AUTO.BAS=10", "--set",
+           "CPHYSPACE=2048"});
     control<QPushButton>("ButtonGet")->click();
     ASSERT_EQ(settle().size(), 1u);
     struct Case {
@@ -232,8 +233,7 @@ TEST_F(FileManagerWindow, GetReadsAllDevicesOnceAndTheDeviceChoiceOnlyShows) {
     };
     for (const auto& c : cases) {
         if (c.device != 1 || &c != &cases[0])
-            control<QRadioButton>(
-                ("RadioGroupDeviceItem" + std::to_string(c.device)).c_str())
+            control<QRadioButton>(("RadioGroupDeviceItem" + std::to_string(c.device)).c_str())
                 ->click();
         EXPECT_EQ(control<QLineEdit>("EditPhysicalSpace")->text(), c.physical) << c.device;
         EXPECT_EQ(control<QLineEdit>("EditFreeSpace")->text(), c.free) << c.device;
