@@ -139,6 +139,7 @@ void buildCommandLine(CLI::App& app, Invocation& inv) {
     addConfigCommands(app, inv);
     addPrinterFunctionCommands(app, inv);
     addUsbCommands(app, inv);
+    addFileCommands(app, inv);
 }
 
 int runCommandLine(int argc, char** argv) {

@@ -45,6 +45,8 @@ void addConfigCommands(CLI::App& app, Invocation& inv);
 void addPrinterFunctionCommands(CLI::App& app, Invocation& inv);
 // usb list.
 void addUsbCommands(CLI::App& app, Invocation& inv);
+// The file manager commands (download, firmware, memory, format, fetch).
+void addFileCommands(CLI::App& app, Invocation& inv);
 
 // Parses argv and runs the command; the process exit status.
 int runCommandLine(int argc, char** argv);

@@ -77,8 +77,9 @@ int dumpFetchCommand(Session& s, const std::string& output, bool ask) {
     std::string data;
     const int r = m350::retryWhileNotReceived([&] {
         return m350::runOperation(
-            s.context(), m350::kOpFetchFile, s.iface(),
-            [&data](m350::Link& l) { return m350::fetchFile(l, m350::kDumpFetchName, data); });
+            s.context(), m350::kOpFetchFile, s.iface(), [&data](m350::Link& l) {
+                return m350::fetchFile(l, std::string(m350::kDumpFetchName), data);
+            });
     });
     if (s.report(r) != m350::kOk) return r;
     std::string error;

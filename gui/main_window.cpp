@@ -90,7 +90,7 @@ MainWindow::MainWindow(const StartupOptions& options, MainWindowSeams seams, QWi
     startupDirectory_ = QDir::currentPath();
     buildTopLevel();
     buildPrinterPage();
-    fileManagerPage_ = new FileManagerPage(*this, tabSheet2_);
+    fileManagerPage_ = new FileManagerPage(*this, tabSheet2_, startupDirectory_);
     fontManagerPage_ = new FontManagerPage(*this, tabSheet3_);
     commandToolPage_ = new CommandToolPage(*this, tabSheet4_);
 

@@ -174,7 +174,7 @@ void fetchDump(AppContext& app) {
     const int iface = app.interfaceIndex();
     const int result = m350::retryWhileNotReceived([&] {
         return app.runQuiet(m350::kOpFetchFile, iface, [&data](m350::Link& l) {
-            return m350::fetchFile(l, m350::kDumpFetchName, data);
+            return m350::fetchFile(l, std::string(m350::kDumpFetchName), data);
         });
     });
     if (result != m350::kOk) {

@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QMessageBox>
+#include <QUrl>
 
 #include "core/version.h"
 
@@ -32,8 +33,17 @@ bool QtPrompter::confirm(const QString& text) {
 }
 
 QString QtPrompter::openFile(const FileDialogRequest& r) {
-    return QFileDialog::getOpenFileName(QApplication::activeWindow(), r.title, r.directory,
-                                        r.filter);
+    if (r.places.isEmpty())
+        return QFileDialog::getOpenFileName(QApplication::activeWindow(), r.title, r.directory,
+                                            r.filter);
+    QFileDialog dialog(QApplication::activeWindow(), r.title, r.directory, r.filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    QList<QUrl> urls = dialog.sidebarUrls();
+    for (const QString& place : r.places) urls << QUrl::fromLocalFile(place);
+    dialog.setSidebarUrls(urls);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first();
 }
 
 QString QtPrompter::saveFile(const FileDialogRequest& r) {

@@ -6,6 +6,7 @@
 
 #include <QFont>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class QDialog;
@@ -18,6 +19,8 @@ struct FileDialogRequest {
     QString directory;  // where the dialog starts; empty = the current directory
     QString fileName;   // proposed name (save dialogs)
     QString defaultSuffix;
+    // Folders offered beside the file list (open dialogs), e.g. every font folder.
+    QStringList places{};
 };
 
 class Prompter {

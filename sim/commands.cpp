@@ -573,11 +573,14 @@ const std::vector<Command>& commandTable() {
          }},
         {"SELFTEST", [](Printer&, const std::string&) { return true; }},
         {"DEBUG", [](Printer&, const std::string&) { return true; }},
+        // KILL [F,|E,]"*.*" empties a memory device; KILL [F,|E,]"NAME" deletes one file.
         {"KILL",
          [](Printer& p, const std::string& a) {
              std::string rest = a;
              std::string dev = deviceOf(rest);
-             p.formatDevice(dev[0]);
+             auto args = splitArgs(rest);
+             if (args.size() != 1 || args[0].empty()) return false;
+             p.deleteFiles(dev[0], args[0]);
              return true;
          }},
     };

@@ -142,10 +142,11 @@ void loadDefaults(Printer& p, const Profile& profile) {
     p.set("THRESHOLD", "30");
     p.set("ACT_EMULATION", "0");
 
-    // Memory devices, in bytes.
+    // Memory devices, in KB (as the utility labels them): 1 GiB DRAM, 4 GiB
+    // FLASH, a 2 GiB card. Free space follows the stored files (computedReport).
     p.set("DPHYSPACE", "1048576");
     p.set("FPHYSPACE", "4194304");
-    p.set("CPHYSPACE", "0");
+    p.set("CPHYSPACE", "2097152");
 }
 
 std::optional<std::vector<std::string>> sensorReadings(const Printer& p, const std::string& key) {
@@ -232,9 +233,14 @@ std::optional<std::string> computedReport(const Printer& p, const std::string& k
         return std::string();
     }
     if (key == "DFREESPACE" || key == "FFREESPACE" || key == "CFREESPACE") {
-        long total = std::strtol(p.get(std::string(1, key[0]) + "PHYSPACE").c_str(), nullptr, 10);
-        for (const auto& f : p.files(key[0])) total -= static_cast<long>(f.size);
-        return std::to_string(total < 0 ? 0 : total);
+        // In KB, like the physical size: what the empty device offers (its
+        // physical size, or the free space set for it) less every stored file,
+        // each taking whole kilobytes.
+        const std::string& base = p.has(key) ? key : std::string(1, key[0]) + "PHYSPACE";
+        long long free = std::strtoll(p.get(base).c_str(), nullptr, 10);
+        for (const auto& f : p.files(key[0]))
+            free -= static_cast<long long>((f.size + 1023) / 1024);
+        return std::to_string(free < 0 ? 0 : free);
     }
     if (key == "SCANAP") return accessPointScan(p);
     // The emulation switch (ESC Y, ESC Z) decides what is active from then on.

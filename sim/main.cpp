@@ -57,6 +57,21 @@ const char kUsage[] =
     "  --file DEV:NAME=TEXT  a file already stored on device D (DRAM), F (FLASH) or C\n"
     "                        (CARD); listed in the file lists, fetched with\n"
     "                        DIAGNOSTIC FILE (repeatable)\n"
+    "\n"
+    "Memory devices: DRAM (D), FLASH (F) and CARD (C) report their physical size\n"
+    "(DPHYSPACE ...) and free space (DFREESPACE ...) in KB; --set DPHYSPACE=N sets\n"
+    "a size, --set DFREESPACE=N the free space of the empty device. DOWNLOAD stores\n"
+    "a file (each takes whole KB of the free space), the file lists (DFILELIST ...)\n"
+    "name the stored files, KILL [F,|E,]\"*.*\" empties a device and KILL with a\n"
+    "name deletes one file. Of each file the size, a CRC-32 and the first 1 MiB are\n"
+    "kept; DIAGNOSTIC FILE returns what was kept. A connection whose first bytes\n"
+    "hold control characters the command language never uses is a firmware image:\n"
+    "counted and checked, not interpreted. Standard output gets one line per\n"
+    "stored file, firmware image, format and deletion:\n"
+    "  stored F:LOGO.BMP 1234 bytes crc32 1a2b3c4d\n"
+    "  firmware 1048576 bytes crc32 5e6f7a8b\n"
+    "  formatted F        deleted F:LOGO.BMP\n"
+    "  download cut short F:BIG.DAT 4096 of 10000 bytes\n"
     "  --ext-module NAME     an external Bluetooth module named NAME on the printer's\n"
     "                        serial port: DEBUG 4193,7,2 answers \"U\" and enters the\n"
     "                        pass-through mode (AT+STA, AT+GLN, at+sln=, at+pin=)\n"
@@ -277,6 +292,10 @@ int main(int argc, char** argv) {
     for (auto& [k, v] : sets) printer.set(k, v);
     for (auto& f : files) printer.appendFile(f.device, f.name, f.text);
     printer.moduleName = moduleName;
+    printer.onEvent = [](const std::string& what) {
+        std::fprintf(stdout, "%s\n", what.c_str());
+        std::fflush(stdout);
+    };
     printer.scanDelayMs = scanDelay;
     if (gapCurve) printer.gapSensor = *gapCurve;
     if (blineCurve) printer.blineSensor = *blineCurve;

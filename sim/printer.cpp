@@ -1,5 +1,6 @@
 #include "printer.h"
 
+#include <array>
 #include <cctype>
 #include <cstdio>
 #include <fstream>
@@ -55,18 +56,54 @@ bool Printer::applyLine(std::string_view line) {
     return applyCommand(*this, line);
 }
 
-void Printer::storeFile(char device, const std::string& name, std::size_t size, std::string head) {
-    auto& list = devices_[device];
-    for (auto& f : list) {
-        if (f.name == name) {
-            f.size = size;
-            f.head = std::move(head);
-            return;
+namespace {
+
+std::size_t keptTotal(const std::map<char, std::vector<StoredFile>>& devices) {
+    std::size_t total = 0;
+    for (const auto& [device, list] : devices)
+        for (const auto& f : list) total += f.head.size();
+    return total;
+}
+
+}  // namespace
+
+std::uint32_t crc32Update(std::uint32_t crc, std::string_view bytes) {
+    static const auto table = [] {
+        std::array<std::uint32_t, 256> t{};
+        for (std::uint32_t i = 0; i < 256; ++i) {
+            std::uint32_t c = i;
+            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            t[i] = c;
         }
-    }
+        return t;
+    }();
+    std::uint32_t c = ~crc;
+    for (char b : bytes) c = table[(c ^ static_cast<unsigned char>(b)) & 0xFF] ^ (c >> 8);
+    return ~c;
+}
+
+void Printer::storeFile(char device, const std::string& name, std::size_t size, std::string head,
+                        std::uint32_t crc32) {
+    auto& list = devices_[device];
+    StoredFile* slot = nullptr;
+    for (auto& f : list)
+        if (f.name == name) slot = &f;
     // A real memory device is finite; so is ours.
-    if (list.size() >= 1000) return;
-    list.push_back(StoredFile{name, size, std::move(head)});
+    if (!slot && list.size() >= 1000) {
+        note("DEVICE FULL " + name);
+        return;
+    }
+    if (slot) slot->head.clear();
+    const std::size_t used = keptTotal(devices_);
+    const std::size_t room = used < kKeptBytesTotal ? kKeptBytesTotal - used : 0;
+    if (head.size() > room) head.resize(room);
+    if (!slot) {
+        list.push_back(StoredFile{name, 0, {}, 0});
+        slot = &list.back();
+    }
+    slot->size = size;
+    slot->head = std::move(head);
+    slot->crc32 = crc32;
 }
 
 const std::vector<StoredFile>& Printer::files(char device) const {
@@ -79,11 +116,13 @@ void Printer::appendFile(char device, const std::string& name, std::string_view 
     for (auto& f : devices_[device]) {
         if (f.name != name) continue;
         f.size += bytes.size();
+        f.crc32 = crc32Update(f.crc32, bytes);
         if (f.head.size() < kKeptFileBytes)
             f.head.append(bytes.substr(0, kKeptFileBytes - f.head.size()));
         return;
     }
-    storeFile(device, name, bytes.size(), std::string(bytes.substr(0, kKeptFileBytes)));
+    storeFile(device, name, bytes.size(), std::string(bytes.substr(0, kKeptFileBytes)),
+              crc32Update(0, bytes));
 }
 
 const StoredFile* Printer::findFile(const std::string& name) const {
@@ -112,6 +151,31 @@ const std::vector<long>& Printer::sensorCurve(bool blackMark) const {
         }
     }
     return label ? curve.label : curve.liner;
+}
+
+bool Printer::deleteFiles(char device, const std::string& pattern) {
+    if (pattern == "*.*" || pattern == "*") {
+        formatDevice(device);
+        event(std::string("formatted ") + device);
+        return true;
+    }
+    auto& list = devices_[device];
+    const auto before = list.size();
+    std::erase_if(list, [&](const StoredFile& f) { return f.name == pattern; });
+    if (list.size() == before) return false;
+    event(std::string("deleted ") + device + ":" + pattern);
+    return true;
+}
+
+void Printer::recordFirmware(FirmwareImage image) {
+    // The last few images are enough to look back on.
+    if (firmware_.size() >= 8) firmware_.erase(firmware_.begin());
+    firmware_.push_back(std::move(image));
+}
+
+void Printer::event(const std::string& what) {
+    note(what);
+    if (onEvent) onEvent(what);
 }
 
 void Printer::note(std::string what) {

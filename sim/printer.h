@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -27,13 +28,31 @@ struct Profile {
 struct StoredFile {
     std::string name;
     std::size_t size = 0;
-    std::string head;  // the first bytes only (at most kKeptFileBytes)
+    std::string head;         // the first bytes only (at most kKeptFileBytes)
+    std::uint32_t crc32 = 0;  // of every byte of the file, so a large one can be checked
 };
+
+// A firmware image received as a raw stream (see Session): counted, checked and
+// its first bytes kept, never held whole.
+struct FirmwareImage {
+    std::uint64_t size = 0;
+    std::uint32_t crc32 = 0;
+    std::string head;  // at most Printer::kKeptFileBytes
+};
+
+// CRC-32 (the one of zip and PNG), continued from crc: crc32Update(0, all) equals
+// crc32Update(crc32Update(0, first), rest).
+std::uint32_t crc32Update(std::uint32_t crc, std::string_view bytes);
 
 class Printer {
   public:
-    // How much of a file's content is kept; sizes are counted whole regardless.
-    static constexpr std::size_t kKeptFileBytes = 64 * 1024;
+    // How much of a file's content is kept; sizes and checksums cover the whole
+    // file regardless. A fetch (DIAGNOSTIC FILE) returns what was kept, and a
+    // file up to this size comes back whole.
+    static constexpr std::size_t kKeptFileBytes = 1024 * 1024;
+    // What all kept file contents together may take; a file stored beyond it
+    // keeps only what still fits.
+    static constexpr std::size_t kKeptBytesTotal = 64 * 1024 * 1024;
 
     Printer();
     explicit Printer(const Profile& profile);
@@ -54,13 +73,26 @@ class Printer {
     bool applyLine(std::string_view line);
 
     // A file received with DOWNLOAD (device letter D, F or C) or DLCERT.
-    void storeFile(char device, const std::string& name, std::size_t size, std::string head);
+    void storeFile(char device, const std::string& name, std::size_t size, std::string head,
+                   std::uint32_t crc32 = 0);
     const std::vector<StoredFile>& files(char device) const;
     // Appends to a file, creating it when absent (dump text capture).
     void appendFile(char device, const std::string& name, std::string_view bytes);
     // The file of that name on any device (DRAM, FLASH, CARD in that order).
     const StoredFile* findFile(const std::string& name) const;
     void formatDevice(char device);
+    // KILL with a name: "*.*" (or "*") empties the device, another name deletes
+    // that file. False when there was no such file.
+    bool deleteFiles(char device, const std::string& pattern);
+
+    // Firmware images in arrival order (the last few only).
+    void recordFirmware(FirmwareImage image);
+    const std::vector<FirmwareImage>& firmware() const { return firmware_; }
+
+    // Storage events for whoever watches the simulator (its standard output):
+    // "stored F:LOGO.BMP 1234 bytes crc32 ...", "firmware ...", "formatted F" ...
+    std::function<void(const std::string&)> onEvent;
+    void event(const std::string& what);
 
     // The line answered to "OUT _SERIAL$".
     std::string serial() const { return get("_SERIAL$"); }
@@ -105,6 +137,7 @@ class Printer {
 
     std::map<std::string, std::string> settings_;
     std::map<char, std::vector<StoredFile>> devices_;
+    std::vector<FirmwareImage> firmware_;
     std::vector<std::string> journal_;
 };
 

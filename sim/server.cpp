@@ -273,6 +273,7 @@ void Server::closeConn(Conn& c) {
     if (c.dead) return;
     c.dead = true;
     c.out.clear();
+    if (c.session) c.session->end();
     transcript_.event(c.id, "CLOSE");
     if (c.kind == Kind::Tcp && c.fd >= 0) ::close(c.fd);
     if (&c == ptyConn_) {

@@ -1,6 +1,7 @@
 #include "session.h"
 
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 
 #include "commands.h"
@@ -25,6 +26,35 @@ std::string trimmed(const std::string& s) {
 
 bool startsWith(const std::string& s, const char* prefix) {
     return s.rfind(prefix, 0) == 0;
+}
+
+// Control bytes that no request of the command language holds: TAB, LF, CR and
+// ESC are its own, STX opens the D emulation's lines, DLE and RS wrap the Z
+// emulation's.
+bool isFirmwareByte(unsigned char c) {
+    switch (c) {
+        case '\t':
+        case '\n':
+        case '\r':
+        case 0x02:
+        case 0x10:
+        case 0x1B:
+        case 0x1E:
+            return false;
+        default:
+            return c < 0x20 || c == 0x7F;
+    }
+}
+
+std::string crcText(std::uint32_t crc) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%08x", crc);
+    return buf;
+}
+
+std::string storedEvent(char device, const std::string& name, std::size_t size, std::uint32_t crc) {
+    return std::string("stored ") + device + ":" + name + " " + std::to_string(size) +
+           " bytes crc32 " + crcText(crc);
 }
 
 }  // namespace
@@ -142,9 +172,29 @@ void Session::frame(const std::string& target, const std::string& payload,
 std::vector<Action> Session::feed(std::string_view chunk) {
     std::vector<Action> out;
     for (std::size_t i = 0; i < chunk.size() && !finished_; ++i) {
+        if (firmware_) {
+            takeFirmware(chunk.substr(i));
+            break;
+        }
         char c = chunk[i];
 
         if (dumpPrint_) break;  // everything that follows is printed as text
+
+        if (!recognised_ && binaryLeft_ == 0 && probe_.size() < kFirmwareProbe) {
+            probe_.push_back(c);
+            if (isFirmwareByte(static_cast<unsigned char>(c))) {
+                // Not the command language: a firmware image, from its first byte.
+                firmware_ = true;
+                printer_.note("FIRMWARE");
+                line_.clear();
+                esc_.clear();
+                takeFirmware(probe_);
+                probe_.clear();
+                probe_.shrink_to_fit();
+                takeFirmware(chunk.substr(i + 1));
+                break;
+            }
+        }
 
         if (binaryLeft_ > 0) {
             std::size_t n = std::min(binaryLeft_, chunk.size() - i);
@@ -157,6 +207,7 @@ std::vector<Action> Session::feed(std::string_view chunk) {
             const std::size_t keep = Printer::kKeptFileBytes;
             if (binaryHead_.size() < keep)
                 binaryHead_.append(chunk.substr(i, std::min(n, keep - binaryHead_.size())));
+            binaryCrc_ = crc32Update(binaryCrc_, chunk.substr(i, n));
             binaryLeft_ -= n;
             i += n - 1;
             if (binaryLeft_ == 0) {
@@ -166,7 +217,9 @@ std::vector<Action> Session::feed(std::string_view chunk) {
                     printer_.storeFile('W', binaryName_, binarySize_, std::move(binaryHead_));
                 } else {
                     printer_.storeFile(binaryDevice_, binaryName_, binarySize_,
-                                       std::move(binaryHead_));
+                                       std::move(binaryHead_), binaryCrc_);
+                    printer_.event(
+                        storedEvent(binaryDevice_, binaryName_, binarySize_, binaryCrc_));
                 }
                 binaryHead_.clear();
             }
@@ -224,10 +277,37 @@ std::vector<Action> Session::feed(std::string_view chunk) {
             line_.clear();
             overlong_ = true;
         } else if (c == ',' && (tryStartBinary() || tryStartDump())) {
+            recognised_ = true;
             line_.clear();
         }
     }
     return out;
+}
+
+void Session::takeFirmware(std::string_view bytes) {
+    image_.size += bytes.size();
+    image_.crc32 = crc32Update(image_.crc32, bytes);
+    if (image_.head.size() < Printer::kKeptFileBytes)
+        image_.head.append(bytes.substr(0, Printer::kKeptFileBytes - image_.head.size()));
+}
+
+void Session::end() {
+    if (ended_) return;
+    ended_ = true;
+    if (firmware_) {
+        printer_.event("firmware " + std::to_string(image_.size) + " bytes crc32 " +
+                       crcText(image_.crc32));
+        printer_.recordFirmware(std::move(image_));
+        image_ = {};
+    }
+    if (binaryLeft_ > 0 && !binaryAppend_) {
+        // The printer discards a file that did not arrive whole.
+        printer_.event(std::string("download cut short ") + binaryDevice_ + ":" + binaryName_ +
+                       " " + std::to_string(binarySize_ - binaryLeft_) + " of " +
+                       std::to_string(binarySize_) + " bytes");
+        binaryLeft_ = 0;
+        binaryHead_.clear();
+    }
 }
 
 void Session::handleEscape(std::vector<Action>& out) {
@@ -238,10 +318,12 @@ void Session::handleEscape(std::vector<Action>& out) {
         if (second == 'Y') {
             printer_.emulation = "Y";
             printer_.note("ESC Y");
+            recognised_ = true;
         } else if (second == 'Z') {
             prevEmulation_ = printer_.emulation;
             printer_.emulation = "Z";
             printer_.note("ESC Z");
+            recognised_ = true;
             escZPending_ = true;
             skipCrLf_ = 2;
         } else {
@@ -255,10 +337,12 @@ void Session::handleEscape(std::vector<Action>& out) {
     switch (third) {
         case '?':
             printer_.note("ESC !?");
+            recognised_ = true;
             answer("status", std::string(1, static_cast<char>(printer_.statusByte)), false, out);
             break;
         case 'S':
             printer_.note("ESC !S");
+            recognised_ = true;
             answer("ext-status",
                    std::string(reinterpret_cast<const char*>(printer_.extStatus.data()),
                                printer_.extStatus.size()),
@@ -267,10 +351,12 @@ void Session::handleEscape(std::vector<Action>& out) {
             break;
         case 'R':
             printer_.note("ESC !R");
+            recognised_ = true;
             printer_.moduleMode = false;  // a reset ends the pass-through mode
             break;
         case 'C':
             printer_.note("ESC !C");
+            recognised_ = true;
             break;
         default:
             printer_.note("UNKNOWN ESCAPE");
@@ -286,6 +372,7 @@ void Session::moduleCommand(std::vector<Action>& out) {
     if (text.size() >= 2 && (text[0] == 'A' || text[0] == 'a') &&
         (text[1] == 'T' || text[1] == 't')) {
         printer_.note("MODULE " + text);
+        recognised_ = true;
         answer("MODULE", moduleAnswer(printer_, text), false, out);
         return;
     }
@@ -372,12 +459,11 @@ bool Session::tryStartBinary() {
             printer_.set(keys[device - '1'], binaryName_);
         } else {
             printer_.storeFile(device, binaryName_, 0, {});
-            const std::string incoming = printer_.dumpIncoming.substr(0, binaryLeft_);
-            printer_.appendFile(device, binaryName_, incoming);
-            binaryLeft_ -= incoming.size();
+            printer_.event(storedEvent(device, binaryName_, 0, 0));
         }
     }
     binaryLeft_ = binarySize_;
+    binaryCrc_ = 0;
     return true;
 }
 
@@ -389,6 +475,7 @@ void Session::handleLine(std::string line, std::vector<Action>& out) {
     if (startsWith(up, "DIAGNOSTIC REPORT ")) {
         std::string key = trimmed(up.substr(18));
         printer_.note("REPORT " + key);
+        recognised_ = true;
         if (auto list = printer_.reportList(key)) {
             std::string bytes;
             for (const auto& name : *list)
@@ -411,6 +498,7 @@ void Session::handleLine(std::string line, std::vector<Action>& out) {
         std::string name = trimmed(up.substr(21));
         printer_.set("_INTERFACE", name);
         printer_.note("INTERFACE " + name);
+        recognised_ = true;
         frame("INTERFACE", name, out);
         return;
     }
@@ -418,6 +506,7 @@ void Session::handleLine(std::string line, std::vector<Action>& out) {
         auto args = splitArgs(line.substr(19));
         printer_.set("PASSWORD", args.empty() ? std::string() : args[0]);
         printer_.note("PASSWORD SET");
+        recognised_ = true;
         frame("PASSWORDSET", "", out);
         return;
     }
@@ -425,6 +514,7 @@ void Session::handleLine(std::string line, std::vector<Action>& out) {
         auto args = splitArgs(line.substr(15));
         std::string name = args.empty() ? std::string() : args[0];
         printer_.note("FILE " + name);
+        recognised_ = true;
         const StoredFile* f = printer_.findFile(name);
         frame("FILE", f ? f->head : std::string(), out);
         return;
@@ -432,6 +522,7 @@ void Session::handleLine(std::string line, std::vector<Action>& out) {
     if (trimmed(up) == "DEBUG 4193,7,2") {
         // The printer confirms the pass-through mode with "U" when a module is fitted.
         printer_.note("DEBUG 4193,7,2");
+        recognised_ = true;
         if (!printer_.moduleName.empty()) {
             printer_.moduleMode = true;
             answer("DEBUG", "U", false, out);
@@ -440,11 +531,13 @@ void Session::handleLine(std::string line, std::vector<Action>& out) {
     }
     if (trimmed(up) == "OUT _SERIAL$") {
         printer_.note("OUT _SERIAL$");
+        recognised_ = true;
         answer("SERIAL", printer_.serial() + "\r\n", false, out);
         return;
     }
     if (printer_.applyLine(line)) {
         printer_.note("COMMAND " + line);
+        recognised_ = true;
     } else {
         printer_.note("UNKNOWN " + line);
     }

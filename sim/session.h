@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,6 +51,17 @@ class Session {
     // session then ignores the rest of what arrives.
     bool finished() const { return finished_; }
 
+    // The connection has closed: a firmware stream is recorded in the printer, a
+    // DOWNLOAD that did not get all its bytes is reported and not stored.
+    void end();
+
+    // A connection whose first bytes hold a byte the command language never uses (a
+    // control character other than TAB, LF, CR, ESC and the emulations' STX, DLE
+    // and RS) before any request the printer knows, within this many bytes, is a
+    // firmware image: everything it carries, from its first byte, is counted and
+    // checked, not interpreted.
+    static constexpr std::size_t kFirmwareProbe = 4096;
+
     // Longest command line kept; a longer one is recorded as cut and discarded.
     static constexpr std::size_t kMaxLine = 64 * 1024;
 
@@ -57,6 +69,7 @@ class Session {
     void handleLine(std::string line, std::vector<Action>& out);
     void handleEscape(std::vector<Action>& out);
     bool tryStartBinary();
+    void takeFirmware(std::string_view bytes);
     bool tryStartDump();
     void moduleCommand(std::vector<Action>& out);
     void answer(const std::string& target, std::string frameOrBytes, bool framed,
@@ -84,6 +97,14 @@ class Session {
     char binaryDevice_ = 0;      // 'D', 'F', 'C'; '1'..'3' for certificates
     bool binaryAppend_ = false;  // dump text capture: bytes go straight into the file
     bool dumpPrint_ = false;     // dump text printing: the rest is printed, not parsed
+    std::uint32_t binaryCrc_ = 0;
+
+    // Firmware detection (kFirmwareProbe).
+    bool recognised_ = false;  // a request the printer knows has arrived
+    std::string probe_;        // the connection's bytes so far, while it may be firmware
+    bool firmware_ = false;
+    FirmwareImage image_;
+    bool ended_ = false;
 };
 
 }  // namespace m350::sim

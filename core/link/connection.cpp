@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 #include <climits>
+#include <vector>
 
 #include "core/link/link_operations.h"
 
@@ -118,29 +119,75 @@ bool Connection::write(const void* data, std::size_t count) {
     if (!open_) return false;
     reportProgress(ctx_, kStepMode, 0);
     const auto* bytes = static_cast<const std::uint8_t*>(data);
-    std::size_t chunk = port_->chunkSize();
+    if (!writeChunks(bytes, count, 0, count)) return false;
+    if (port_->chunkSize() != 0) {
+        if (!drained(count)) return false;
+        if (iface_ == kEthernet) reportProgress(ctx_, kPercentMode, 100);
+    }
+    return true;
+}
+
+bool Connection::writeChunks(const std::uint8_t* bytes, std::size_t n, std::uint64_t done,
+                             std::uint64_t total) {
+    const std::size_t chunk = port_->chunkSize();
     if (chunk == 0) {
         // Parallel port: one write of everything.
-        if (count > 0 && !port_->writeChunk(bytes, count)) return false;
-        reportProgress(ctx_, kPercentMode, 100);
+        if (n > 0 && !port_->writeChunk(bytes, n)) return false;
+        done += n;
+        reportProgress(ctx_, kPercentMode,
+                       done >= total ? 100 : static_cast<int>(done * 100 / total));
+        reportTransferred(ctx_, done, total);
         ctx_.pump();
         return true;
     }
-    std::size_t remaining = count;
-    while (remaining > 0) {
-        std::size_t n = remaining < chunk ? remaining : chunk;
-        if (!port_->writeChunk(bytes + (count - remaining), n)) return false;
-        remaining -= n;
+    std::size_t sent = 0;
+    while (sent < n) {
+        const std::size_t part = n - sent < chunk ? n - sent : chunk;
+        if (!port_->writeChunk(bytes + sent, part)) return false;
+        sent += part;
         // Unsigned integer percent, as operators see it: 130 bytes -> 49, 98, 100.
-        auto percent = static_cast<int>((count - remaining) * 100u / count);
-        reportProgress(ctx_, kPercentMode, percent);
+        const std::uint64_t now = done + sent;
+        reportProgress(ctx_, kPercentMode, static_cast<int>(now * 100 / total));
+        reportTransferred(ctx_, now, total);
         ctx_.pump();
     }
-    // A write has succeeded only once its bytes have left the computer: a
-    // serial line held up by its handshake has only queued them.
-    if (count > 0 && !port_->drain()) return false;
-    if (iface_ == kEthernet) reportProgress(ctx_, kPercentMode, 100);
     return true;
+}
+
+// A write has succeeded only once its bytes have left the computer: a serial
+// line held up by its handshake has only queued them.
+bool Connection::drained(std::uint64_t count) {
+    return count == 0 || port_->drain();
+}
+
+Connection::StreamResult Connection::writeFrom(std::uint64_t count, const ByteSource& source) {
+    if (!open_) return StreamResult::kWriteFailed;
+    reportProgress(ctx_, kStepMode, 0);
+    // A multiple of every port's chunk (64 and 512 bytes), so each block but
+    // the last goes out in whole chunks; the parallel port writes a block at once.
+    constexpr std::size_t kBlock = 64 * 1024;
+    std::vector<std::uint8_t> block(
+        static_cast<std::size_t>(std::min<std::uint64_t>(count, kBlock)));
+    std::uint64_t done = 0;
+    while (done < count) {
+        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(count - done, kBlock));
+        std::size_t got = 0;
+        while (got < want) {
+            const std::size_t n = source(block.data() + got, want - got);
+            if (n == 0) return StreamResult::kSourceFailed;
+            got += n;
+        }
+        if (!writeChunks(block.data(), got, done, count)) return StreamResult::kWriteFailed;
+        done += got;
+    }
+    if (port_->chunkSize() != 0 && !drained(count)) return StreamResult::kWriteFailed;
+    if (port_->chunkSize() == 0) {
+        // Nothing written: the parallel port still reports its one write.
+        if (count == 0) writeChunks(nullptr, 0, 0, 0);
+    } else if (iface_ == kEthernet) {
+        reportProgress(ctx_, kPercentMode, 100);
+    }
+    return StreamResult::kOk;
 }
 
 bool Connection::readByte(std::uint8_t& out) {

@@ -22,6 +22,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -54,6 +55,15 @@ class Connection {
     bool write(const void* data, std::size_t count);
     bool write(std::string_view text) { return write(text.data(), text.size()); }
 
+    // One write of count bytes that are drawn from source a block at a time,
+    // so a file of any size goes out with one block in memory: the port's
+    // chunks, and the percentage of the whole after each chunk, as write()
+    // does for a buffer. source(dst, cap) fills dst with up to cap bytes and
+    // returns how many; 0 before count bytes were drawn is a failed source.
+    using ByteSource = std::function<std::size_t(std::uint8_t* dst, std::size_t cap)>;
+    enum class StreamResult { kOk, kSourceFailed, kWriteFailed };
+    StreamResult writeFrom(std::uint64_t count, const ByteSource& source);
+
     bool readByte(std::uint8_t& out);
     std::size_t readBytes(std::uint8_t* dst, std::size_t count);
 
@@ -85,6 +95,11 @@ class Connection {
     // ETHERNET), and how long one byte takes on its line.
     int readLimitMs() const;
     std::chrono::microseconds byteTime() const;
+    // The port's chunks of data, with percentages of total counted from done.
+    bool writeChunks(const std::uint8_t* data, std::size_t n, std::uint64_t done,
+                     std::uint64_t total);
+    // After the last chunk: true when the port's output has left (see Port::drain).
+    bool drained(std::uint64_t count);
 
     LinkContext& ctx_;
     int iface_;

@@ -56,6 +56,11 @@ void reportProgress(LinkContext& ctx, int kind, int percent) {
     ctx.sink().setPosition(st.position);
 }
 
+void reportTransferred(LinkContext& ctx, std::uint64_t done, std::uint64_t total) {
+    const auto& st = ctx.progressState;
+    if (st.active && st.mode == kPercentMode) ctx.sink().transferred(done, total);
+}
+
 void hideProgress(LinkContext& ctx) {
     ctx.pause(ctx.timeouts.progressHideMs);
     auto& st = ctx.progressState;

@@ -3,6 +3,7 @@
 // replace the pause through this context; nothing else is global.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -63,5 +64,7 @@ void showProgress(LinkContext& ctx, int mode, int initialStep, int step,
                   const char* caption = "Communicating...");
 void reportProgress(LinkContext& ctx, int kind, int percent);
 void hideProgress(LinkContext& ctx);
+// The bytes of a write while the window is shown in percent mode.
+void reportTransferred(LinkContext& ctx, std::uint64_t done, std::uint64_t total);
 
 }  // namespace m350

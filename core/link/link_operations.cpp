@@ -42,7 +42,14 @@ constexpr std::array<NumberRules, kOpCount> kRules = [] {
     t[kOpReadConfig] = {true, OnLpt::kRefused, Wrap::kWhenAsked};
     t[kOpReadPassword].onLpt = OnLpt::kEmptyText;
     t[kOpWriteConfig].wrap = Wrap::kAlways;
+    // File manager: the memory read runs inside the window in step mode; the
+    // download (13) and the raw send (14) show it themselves in percent mode,
+    // so the entry does not; the format (15) and the file fetch (22) run
+    // bare. All of them run on the parallel port (the memory read then fails
+    // at its first read).
     t[kOpMemoryInfo].wrap = Wrap::kAlways;
+    t[kOpDownload].wrap = Wrap::kNo;
+    t[kOpRawSend].wrap = Wrap::kNo;
     t[kOpEmulationQuery].onLpt = OnLpt::kRefused;
     return t;
 }();

@@ -3,6 +3,7 @@
 // command-line tool with a terminal bar; tests record the calls.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace m350 {
@@ -18,6 +19,9 @@ class ProgressSink {
     // Let the user interface process pending events (repaint); called between
     // write chunks and while waiting for the printer.
     virtual void pump() = 0;
+    // Bytes of the current write in percent mode, after each chunk: done of
+    // total. For sinks that show amounts and rates; the window shows the bar only.
+    virtual void transferred(std::uint64_t done, std::uint64_t total) {}
 };
 
 // A sink that shows nothing; pumping does nothing.

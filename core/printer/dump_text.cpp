@@ -5,10 +5,7 @@
 
 namespace m350 {
 
-namespace {
-constexpr int kBeforeFetchPauseMs = 500;
-constexpr int kAfterRequestBuiltPauseMs = 100;
-}  // namespace
+namespace {}  // namespace
 
 std::string dumpCommand(const DumpRequest& request) {
     switch (request.mode) {
@@ -38,28 +35,6 @@ int enterDumpMode(Link& link, const DumpRequest& request) {
     const std::string command = dumpCommand(request);
     if (command.empty()) return kTransmitError;
     return sendCommand(link, command);
-}
-
-int fetchFile(Link& link, std::string_view name, std::string& data, std::size_t capacity) {
-    data.clear();
-    Connection c(link.ctx, link.iface);
-    if (!c.open()) return kPortOpenError;
-    if (!c.write("\r\n")) return kTransmitError;
-    link.ctx.pause(kBeforeFetchPauseMs);
-    const std::string request = "DIAGNOSTIC FILE \"" + std::string(name) + "\"\r\n\r\n";
-    link.ctx.pause(kAfterRequestBuiltPauseMs);
-    const int result = c.query(request, data, capacity);
-    if (result != kOk) data.clear();
-    return result;
-}
-
-int retryWhileNotReceived(const std::function<int()>& attempt, int tries) {
-    int result = kUnknownError;
-    for (int i = 0; i < tries; ++i) {
-        result = attempt();
-        if (result != kReceiveError) break;
-    }
-    return result;
 }
 
 }  // namespace m350

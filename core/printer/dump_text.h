@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/files/file_fetch.h"
 #include "core/link/link.h"
 
 namespace m350 {
@@ -23,11 +24,6 @@ enum DumpMode : int {
 inline constexpr std::string_view kDumpFetchName = "Dump.txt";
 // Longest file name the dump dialog takes.
 inline constexpr std::size_t kDumpFileNameMax = 12;
-// Receive buffer of a file fetch: the file comes in one frame of at most
-// kFetchCapacity - 2 bytes.
-inline constexpr std::size_t kFetchCapacity = 1048576;
-// A fetch that keeps failing to receive is tried this often in all.
-inline constexpr int kFetchTries = 3;
 
 struct DumpRequest {
     int mode = kDumpPrint;
@@ -46,15 +42,5 @@ bool dumpFileNameSendable(std::string_view name);
 // kOk, kPortOpenError or kTransmitError (also for a card file name that is
 // not sendable: nothing is sent then).
 int enterDumpMode(Link& link, const DumpRequest& request);
-
-// Link operation 22: asks for a file stored in the printer (CR LF, a pause,
-// "DIAGNOSTIC FILE" with the name) and reads it as one framed reply into
-// data. A file of capacity - 1 bytes or more fails with kReceiveError.
-int fetchFile(Link& link, std::string_view name, std::string& data,
-              std::size_t capacity = kFetchCapacity);
-
-// Runs attempt up to tries times in all, again only while it answers
-// kReceiveError; the last result.
-int retryWhileNotReceived(const std::function<int()>& attempt, int tries = kFetchTries);
 
 }  // namespace m350

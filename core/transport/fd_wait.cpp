@@ -35,8 +35,13 @@ short waitFd(LinkContext& ctx, int fd, short events, int timeoutMs) {
 bool writeAllFd(LinkContext& ctx, int fd, const std::uint8_t* data, std::size_t n, int timeoutMs) {
     auto until = Clock::now() + std::chrono::milliseconds(timeoutMs);
     std::size_t done = 0;
+    // A socket whose peer has gone must fail the write, not raise SIGPIPE and
+    // end the program: send() with MSG_NOSIGNAL, write() for everything else.
+    bool socket = true;
     while (done < n) {
-        ssize_t w = ::write(fd, data + done, n - done);
+        ssize_t w = socket ? ::send(fd, data + done, n - done, MSG_NOSIGNAL) : -1;
+        if (w < 0 && socket && errno == ENOTSOCK) socket = false;
+        if (!socket) w = ::write(fd, data + done, n - done);
         if (w > 0) {
             done += static_cast<std::size_t>(w);
             continue;

@@ -49,6 +49,7 @@ void ProgressDialogSink::open(const std::string& caption) {
     form_ = std::make_unique<ProgressDialog>(screenSize_());
     form_->setWindowTitle(QString::fromStdString(caption));
     form_->show();
+    pumped_.invalidate();  // the next pump paints the new window at once
 }
 
 void ProgressDialogSink::setPosition(int position) {
@@ -57,10 +58,17 @@ void ProgressDialogSink::setPosition(int position) {
 
 void ProgressDialogSink::close() {
     form_.reset();
+    pumped_.invalidate();
 }
 
 void ProgressDialogSink::pump() {
+    // A large file over the network reports every 512 bytes; processing the
+    // events a hundred times a second keeps the windows painted and leaves
+    // the time to the transfer.
+    constexpr qint64 kPumpIntervalMs = 10;
+    if (pumped_.isValid() && pumped_.elapsed() < kPumpIntervalMs) return;
     QCoreApplication::processEvents();
+    pumped_.start();
 }
 
 }  // namespace m350::gui

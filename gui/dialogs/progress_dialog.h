@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QProgressBar>
 #include <QSize>
 #include <functional>
@@ -49,6 +50,7 @@ class ProgressDialogSink final : public m350::ProgressSink {
   private:
     std::function<QSize()> screenSize_;
     std::unique_ptr<ProgressDialog> form_;
+    QElapsedTimer pumped_;  // since the events were last processed
 };
 
 }  // namespace m350::gui

@@ -1,6 +1,9 @@
 #include "gui/pages/file_manager_page.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -8,10 +11,17 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QVBoxLayout>
 
+#include "core/files/file_download.h"
+#include "core/files/file_source.h"
+#include "core/files/file_types.h"
+#include "core/files/memory_info.h"
 #include "gui/app_context.h"
 #include "gui/pages/page_kit.h"
+#include "gui/password_gate_prompt.h"
+#include "gui/prompter.h"
 #include "gui/widgets/form_kit.h"
 #include "gui/widgets/radio_group.h"
 
@@ -31,9 +41,59 @@ QGridLayout* pageGrid(QWidget* group) {
     return pagekit::grid(group, 10, 8);
 }
 
+// The file manager's messages are English only.
+const QString kOpenFileError = QStringLiteral("Open File Error");
+const QString kNameTooLong = QStringLiteral("File name too long");
+const QString kNameEmpty = QStringLiteral("File name is empty");
+const QString kNameUnsafe =
+    QStringLiteral("File name must not contain a double quote or a control character");
+const QString kLedMessage = QStringLiteral("Please wait for the LED to change to Green.");
+const QString kSureMessage = QStringLiteral("Are you sure?");
+
+// "BMP" -> "*.[Bb][Mm][Pp]": Linux names are case-sensitive, and logo.bmp,
+// LOGO.BMP and Logo.Bmp are all BMP files.
+QString anyCasePattern(const QString& extension) {
+    QString pattern = QStringLiteral("*.");
+    for (QChar c : extension) {
+        if (c.isLetter())
+            pattern += QLatin1Char('[') + c.toUpper() + c.toLower() + QLatin1Char(']');
+        else
+            pattern += c;
+    }
+    return pattern;
+}
+
+// Paths go to the core as the file system's bytes.
+std::string localPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
 }  // namespace
 
-FileManagerPage::FileManagerPage(AppContext& app, QWidget* sheet) : QObject(sheet), app_(app) {
+QString FileManagerPage::openFilter(int fileType) {
+    if (fileType == m350::kFileBitmapFont) return {};
+    const QString all = QStringLiteral("*.* (*)");
+    const QString extension = QString::fromLatin1(m350::fileTypeInfo(fileType).pattern);
+    if (extension.isEmpty()) return all;
+    const QString own = QStringLiteral("*.%1 (%2)").arg(extension, anyCasePattern(extension));
+    // The True Type dialog lists fonts only.
+    return fileType == m350::kFileTrueType ? own : own + QStringLiteral(";;") + all;
+}
+
+QStringList FileManagerPage::fontFolders() {
+    QStringList folders;
+    auto add = [&folders](const QString& folder) {
+        if (!folder.isEmpty() && QFileInfo(folder).isDir() && !folders.contains(folder))
+            folders << folder;
+    };
+    add(QStringLiteral("/usr/share/fonts"));
+    add(QStandardPaths::writableLocation(QStandardPaths::FontsLocation));
+    add(QDir::homePath() + QStringLiteral("/.fonts"));
+    return folders;
+}
+
+FileManagerPage::FileManagerPage(AppContext& app, QWidget* sheet, QString startupDirectory)
+    : QObject(sheet), app_(app), startupDirectory_(std::move(startupDirectory)) {
     setObjectName(QStringLiteral("FileManagerPage"));
     fileDownloadGroup_ =
         named(new QGroupBox(QStringLiteral("File Download"), sheet), "GroupBoxFileDownload");
@@ -55,6 +115,133 @@ FileManagerPage::FileManagerPage(AppContext& app, QWidget* sheet) : QObject(shee
     lower->addWidget(fileInfoGroup_, 1);
     lower->addWidget(fileFormatGroup_, 1);
     page->addLayout(lower, 1);
+
+    connect(browseButton_, &QPushButton::clicked, this, &FileManagerPage::onBrowseClicked);
+    connect(fontViewButton_, &QPushButton::clicked, this, &FileManagerPage::onFontViewClicked);
+    connect(downloadButton_, &QPushButton::clicked, this, &FileManagerPage::onDownloadClicked);
+    connect(getButton_, &QPushButton::clicked, this, &FileManagerPage::onGetClicked);
+    connect(deviceRadio_, &RadioGroup::itemIndexChanged, this, &FileManagerPage::onDeviceClicked);
+    connect(fileFormatButton_, &QPushButton::clicked, this, &FileManagerPage::onFileFormatClicked);
+}
+
+// Choose the file; its size and printer file name follow from it.
+void FileManagerPage::onBrowseClicked() {
+    downloadButton_->setEnabled(false);
+    const int type = fileTypeCombo_->currentIndex();
+    FileDialogRequest request;
+    request.title = QStringLiteral("Open");
+    request.filter = openFilter(type);
+    request.directory = startupDirectory_;
+    if (type == m350::kFileTrueType) {
+        // The system's fonts, with the operator's own folder beside them.
+        const QStringList fonts = fontFolders();
+        if (!fonts.isEmpty()) request.directory = fonts.first();
+        request.places = fonts;
+    }
+    const QString path = app_.prompter().openFile(request);
+    if (path.isEmpty()) return;
+
+    std::uint64_t size = 0;
+    std::string error;
+    if (!m350::regularFileSize(localPath(path), size, error)) {
+        app_.prompter().message(kOpenFileError);
+        return;
+    }
+    // The true size, however large: a file the printer cannot take is refused
+    // at Download with the reason.
+    fileSizeEdit_->setText(QString::number(size));
+    chosenPath_ = path;
+    const QByteArray fileName = QFileInfo(path).fileName().toUtf8();
+    fileNameEdit_->setText(QString::fromStdString(
+        m350::printerFileName(std::string_view(fileName.constData(), fileName.size()), type)));
+    downloadButton_->setEnabled(true);
+}
+
+void FileManagerPage::onFontViewClicked() {
+    // For looking at the installed fonts; the choice is not used here.
+    app_.prompter().chooseFont(fileFormatGroup_->font());
+}
+
+void FileManagerPage::onDownloadClicked() {
+    const int type = fileTypeCombo_->currentIndex();
+    const bool raw = m350::fileTypeInfo(type).raw;
+    const std::string name = fileNameEdit_->text().toStdString();
+    // A raw send does not use the name; only its length is checked there.
+    switch (m350::checkPrinterFileName(name)) {
+        case m350::NameProblem::kTooLong:
+            app_.prompter().message(kNameTooLong);
+            return;
+        case m350::NameProblem::kEmpty:
+            if (raw) break;
+            app_.prompter().message(kNameEmpty);
+            return;
+        case m350::NameProblem::kUnsafeCharacter:
+            if (raw) break;
+            app_.prompter().message(kNameUnsafe);
+            return;
+        case m350::NameProblem::kNone:
+            break;
+    }
+    const std::string path = localPath(chosenPath_);
+    std::uint64_t size = 0;
+    std::string error;
+    const bool readable = m350::regularFileSize(path, size, error);
+    if (raw && !readable) {
+        app_.prompter().message(kOpenFileError);
+        return;
+    }
+    if (!raw && readable && size > m350::kMaxDownloadSize) {
+        app_.prompter().message(
+            QStringLiteral("File too large: %1 bytes. The printer takes files of at most %2 "
+                           "bytes (4 GiB less one byte).")
+                .arg(size)
+                .arg(m350::kMaxDownloadSize));
+        return;
+    }
+    if (!passwordGate(app_)) return;
+
+    if (raw) {
+        app_.runStandard(
+            m350::kOpRawSend, [&](m350::Link& l) { return m350::sendFileRaw(l, path); },
+            [this] { app_.prompter().message(kLedMessage); });
+        return;
+    }
+    m350::DownloadRequest request;
+    request.path = path;
+    request.name = name;
+    request.device = deviceCombo_->currentIndex();
+    app_.runStandard(m350::kOpDownload,
+                     [&](m350::Link& l) { return m350::downloadFile(l, request); });
+}
+
+void FileManagerPage::onGetClicked() {
+    memory_ = {};
+    app_.runStandard(
+        m350::kOpMemoryInfo, [this](m350::Link& l) { return m350::readMemoryInfo(l, memory_); },
+        [this] { showMemory(); });
+}
+
+void FileManagerPage::onDeviceClicked() {
+    showMemory();
+}
+
+void FileManagerPage::showMemory() {
+    const int device = deviceRadio_->itemIndex();
+    if (device < 0 || device >= m350::kDeviceCount) return;
+    const m350::DeviceMemory& d = memory_.devices[static_cast<std::size_t>(device)];
+    physicalSpaceEdit_->setText(d.physicalKnown ? QString::number(d.physicalSize) : QString());
+    freeSpaceEdit_->setText(d.freeKnown ? QString::number(d.freeSpace) : QString());
+    fileList_->clear();
+    for (const std::string& line : m350::fileListLines(d.fileList))
+        fileList_->addItem(QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
+}
+
+void FileManagerPage::onFileFormatClicked() {
+    if (!app_.prompter().confirm(kSureMessage)) return;
+    if (!passwordGate(app_)) return;
+    const int device = formatDeviceRadio_->itemIndex();
+    app_.runStandard(m350::kOpFormat,
+                     [device](m350::Link& l) { return m350::formatDevice(l, device); });
 }
 
 // File type and Browse, then the printer file name, its size and the memory

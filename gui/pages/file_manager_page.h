@@ -1,9 +1,17 @@
 // Contents of the "File Manager" page (TabSheet2): the download, memory
 // information and format groups. The controls are laid out in grids so a
 // longer translation widens its column instead of running under a box.
+//
+// Download sends the chosen file into a memory device under its printer file
+// name, or a firmware or TCF file unchanged; Get reads the sizes and file lists
+// of all three devices into the page's record, and the device choice only picks
+// which part of the record shows; Format empties a device.
 #pragma once
 
 #include <QObject>
+#include <QString>
+
+#include "core/files/memory_info.h"
 
 class QComboBox;
 class QGroupBox;
@@ -21,7 +29,25 @@ class RadioGroup;
 class FileManagerPage : public QObject {
     Q_OBJECT
   public:
-    FileManagerPage(AppContext& app, QWidget* sheet);
+    // startupDirectory: where the open dialog starts (True Type fonts aside).
+    FileManagerPage(AppContext& app, QWidget* sheet, QString startupDirectory = {});
+
+    // The memory record as the last Get left it (partly filled after a failure).
+    const m350::MemoryInfo& memoryInfo() const { return memory_; }
+
+    // What the open dialog of a file type lists: "*.BMP (*.[Bb][Mm][Pp]);;*.* (*)";
+    // empty for Bitmap Font (every file).
+    static QString openFilter(int fileType);
+    // Where the True Type dialog starts, and every font folder it offers.
+    static QStringList fontFolders();
+
+  private slots:
+    void onBrowseClicked();
+    void onFontViewClicked();
+    void onDownloadClicked();
+    void onGetClicked();
+    void onDeviceClicked();
+    void onFileFormatClicked();
 
   private:
     // "File Download".
@@ -46,8 +72,13 @@ class FileManagerPage : public QObject {
     void buildDownloadGroup();
     void buildInfoGroup();
     void buildFormatGroup();
+    // The selected device's part of the record into the boxes and the list.
+    void showMemory();
 
     AppContext& app_;
+    QString startupDirectory_;
+    QString chosenPath_;  // the file of the last successful Browse
+    m350::MemoryInfo memory_;
 };
 
 }  // namespace m350::gui

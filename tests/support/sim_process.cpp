@@ -75,8 +75,11 @@ void SimProcess::start(const Options& options) {
     const std::string ready = dir_ + "/ready.txt";
     const std::string log = dir_ + "/sim.log";
 
-    std::vector<std::string> args = {M350_SIM_PATH, "--tcp",        "127.0.0.1:0",   "--ready-file",
-                                     ready,         "--transcript", transcriptPath()};
+    std::vector<std::string> args = {M350_SIM_PATH, "--tcp", "127.0.0.1:0", "--ready-file", ready};
+    if (options.transcript) {
+        args.push_back("--transcript");
+        args.push_back(transcriptPath());
+    }
     if (options.pty) {
         args.push_back("--pty");
         args.push_back("--pty-link");
@@ -244,6 +247,18 @@ bool SimProcess::waitForClosed(std::size_t count, int timeoutMs) const {
         std::size_t closed = 0;
         for (const auto& c : transcript()) closed += c.closed ? 1 : 0;
         if (closed >= count) return true;
+        if (waited >= timeoutMs) return false;
+        sleepMs(10);
+    }
+}
+
+std::string SimProcess::log() const {
+    return dir_.empty() ? std::string() : readFile(dir_ + "/sim.log");
+}
+
+bool SimProcess::waitForLog(const std::string& text, int timeoutMs) const {
+    for (int waited = 0;; waited += 10) {
+        if (log().find(text) != std::string::npos) return true;
         if (waited >= timeoutMs) return false;
         sleepMs(10);
     }

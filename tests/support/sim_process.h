@@ -29,6 +29,9 @@ class SimProcess {
         std::vector<std::string> args;  // extra simulator options (--edition 105, --fault ...)
         bool pty = false;               // also offer a pseudo-terminal
         bool parallel = false;          // also offer a parallel FIFO
+        // Keep the transcript; benchmarks that send many megabytes turn it off
+        // (transcript() is then empty).
+        bool transcript = true;
     };
 
     // Starts the simulator listening on 127.0.0.1 with a free port and waits (at most
@@ -68,6 +71,12 @@ class SimProcess {
 
     // All bytes received over every connection, concatenated.
     std::string allRx() const;
+
+    // What the simulator printed: the ready lines, then one line per storage event
+    // ("stored F:LOGO.BMP 1234 bytes crc32 ...", "firmware ...", "formatted F").
+    std::string log() const;
+    // Waits (at most timeoutMs) until the log holds text; true when it does.
+    bool waitForLog(const std::string& text, int timeoutMs = 5000) const;
 
     // SIGTERM and wait for the process; also done by the destructor. Idempotent.
     void stop();
