@@ -36,6 +36,9 @@ class AppContext {
     virtual QPoint dialogPlace() const = 0;
     // The parent of modal dialogs.
     virtual QWidget* dialogParent() = 0;
+    // The link's context, for work that shows the progress window without a
+    // link operation (making a bitmap font).
+    virtual m350::LinkContext& link() = 0;
 };
 
 }  // namespace m350::gui
