@@ -10,6 +10,21 @@ namespace {
 
 constexpr QRgb kWhite = 0xFFFFFF;
 
+// Up to eight pixels into one byte, the first in the top bit; any pixel but
+// pure white is ink, the bits past n stay 0.
+inline std::uint8_t packEight(const QRgb* p, int n) {
+    unsigned byte = 0;
+    for (int i = 0; i < n; ++i) byte |= unsigned((p[i] & kWhite) != kWhite) << (7 - i);
+    return static_cast<std::uint8_t>(byte);
+}
+
+// The same for a whole byte, unrolled: this runs for every eight pixels.
+inline std::uint8_t packEight(const QRgb* p) {
+    auto ink = [p](int i) { return unsigned((p[i] & kWhite) != kWhite); };
+    return static_cast<std::uint8_t>(ink(0) << 7 | ink(1) << 6 | ink(2) << 5 | ink(3) << 4 |
+                                     ink(4) << 3 | ink(5) << 2 | ink(6) << 1 | ink(7));
+}
+
 void put16(std::uint8_t* p, int value) {
     p[0] = static_cast<std::uint8_t>(value & 0xFF);
     p[1] = static_cast<std::uint8_t>((value >> 8) & 0xFF);
@@ -34,10 +49,16 @@ class FontFileWriter {
         if (file_.isOpen()) file_.cancelWriting();
     }
     bool open() { return file_.open(QIODevice::WriteOnly); }
+    // Records are gathered in a buffer and written in large pieces: one
+    // write per glyph would cost as much as a tenth of the drawing.
     void write(const void* data, std::size_t n) {
-        if (n == 0 || !ok_) return;
-        ok_ = file_.write(static_cast<const char*>(data), static_cast<qint64>(n)) ==
-              static_cast<qint64>(n);
+        const auto* p = static_cast<const std::uint8_t*>(data);
+        if (pending_.size() + n > kWriteBuffer) flush();
+        if (n >= kWriteBuffer) {
+            put(p, n);
+            return;
+        }
+        pending_.insert(pending_.end(), p, p + n);
     }
     std::uint8_t* bitmap() { return bitmap_.data(); }
     void writeHeaderAndPlaceholder(const FontJob& job, bool index) {
@@ -56,9 +77,10 @@ class FontFileWriter {
     }
     // Writes the filled index over the placeholder and puts the file in place.
     bool finish() {
+        flush();
         if (ok_ && !index_.empty()) {
             ok_ = file_.seek(kFontHeaderSize);
-            write(index_.data(), index_.size());
+            put(index_.data(), index_.size());
         }
         if (!ok_) {
             file_.cancelWriting();
@@ -68,7 +90,18 @@ class FontFileWriter {
     }
 
   private:
+    static constexpr std::size_t kWriteBuffer = 1 << 16;
+    void put(const std::uint8_t* p, std::size_t n) {
+        if (n == 0 || !ok_) return;
+        ok_ = file_.write(reinterpret_cast<const char*>(p), static_cast<qint64>(n)) ==
+              static_cast<qint64>(n);
+    }
+    void flush() {
+        put(pending_.data(), pending_.size());
+        pending_.clear();
+    }
     QSaveFile file_;
+    std::vector<std::uint8_t> pending_;
     std::vector<std::uint8_t> bitmap_;
     std::vector<std::uint8_t> index_;
     bool ok_ = true;
@@ -163,14 +196,29 @@ bool cellFits(const FontJob& job) {
 int renderGlyph(GlyphJob& job, FontSurface& surface, CodePage& codePage, std::uint8_t* bitmap) {
     const QString ch = codePage.decode(job.text);
     const int gh = std::max(0, job.cellHeight);
-    int w = job.cellWidth, h = gh, x0 = 0, y0 = 0;
+    const int cellWidth = std::max(0, job.cellWidth);
+    const QFontMetrics& m = surface.metrics();
+    // The character is drawn once, margin pixels right of the image's left
+    // edge, before it is measured: drawing caches the glyph, so the advance
+    // comes from the cache instead of a second load of the outline. Centring
+    // then moves the cell, not the character: the cell starts x0 pixels left
+    // of the margin (x0 never exceeds half the cell width).
+    const int margin = cellWidth / 2 + 1;
+    int w = cellWidth, x0 = 0, y0 = 0;
+    const QImage* image = nullptr;
     if (!ch.isEmpty()) {
-        w = surface.metrics().horizontalAdvance(ch);
-        h = surface.metrics().height();
-        if (!job.variablePitch && w < job.cellWidth) x0 = (job.cellWidth - w) / 2;
-        if (h < job.cellHeight) y0 = (job.cellHeight - h) / 2;
+        const int h = m.height();
+        if (h < gh) y0 = (gh - h) / 2;
+        image = &surface.draw(ch, margin, y0, margin + cellWidth, gh);
+        // Letters of the Asian scripts (ideographs, kana, hangul) are shaped
+        // alone as they are: their advance is the glyph's own, with no text
+        // to lay out. Everything else is measured as a text (a soft hyphen,
+        // for one, has no width there).
+        w = (ch.size() == 1 && ch[0].category() == QChar::Letter_Other) ? m.horizontalAdvance(ch[0])
+                                                                        : m.horizontalAdvance(ch);
+        if (!job.variablePitch && w < cellWidth) x0 = (cellWidth - w) / 2;
     }
-    int gw = job.variablePitch ? w + 2 * x0 : job.cellWidth;
+    int gw = job.variablePitch ? w + 2 * x0 : cellWidth;
     // A variable-pitch glyph wider than the surface or than the buffer holds
     // is cut at the edge rather than read from outside.
     gw = std::clamp(gw, 0, kSurfaceSize);
@@ -180,24 +228,19 @@ int renderGlyph(GlyphJob& job, FontSurface& surface, CodePage& codePage, std::ui
     const int rowBytes = (gw + 7) / 8;
     const int bytes = rowBytes * gh;
     if (bytes == 0) return 0;
-    if (ch.isEmpty()) {
+    if (!image) {
         std::fill(bitmap, bitmap + bytes, 0);
         return bytes;
     }
-    const QImage& image = surface.draw(ch, x0, y0, gw, gh);
+    // A variable-pitch glyph wider than the cell needs more of the line.
+    if (gw > cellWidth) image = &surface.draw(ch, margin, y0, margin + gw, gh);
+    const int left = margin - x0;
+    const int whole = gw / 8, rest = gw % 8;
     std::uint8_t* out = bitmap;
     for (int y = 0; y < gh; ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        std::uint8_t byte = 0;
-        int x = 0;
-        for (; x < gw; ++x) {
-            byte = static_cast<std::uint8_t>((byte << 1) | ((line[x] & kWhite) != kWhite));
-            if ((x & 7) == 7) {
-                *out++ = byte;
-                byte = 0;
-            }
-        }
-        if (gw % 8) *out++ = static_cast<std::uint8_t>(byte << (8 - gw % 8));
+        const auto* line = reinterpret_cast<const QRgb*>(image->constScanLine(y)) + left;
+        for (int b = 0; b < whole; ++b, line += 8) *out++ = packEight(line);
+        if (rest) *out++ = packEight(line, rest);
     }
     return bytes;
 }

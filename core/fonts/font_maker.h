@@ -19,7 +19,7 @@ namespace m350 {
 
 // The off-screen surface glyphs are drawn on: the font without anti-aliasing
 // (ink is the font's own one-bit rendering) and a white image as large as the
-// largest glyph drawn so far, never larger than the 2048 x 2048 surface.
+// largest glyph drawn so far; glyphs are read from at most 2048 x 2048 of it.
 class FontSurface {
   public:
     explicit FontSurface(const QFont& font);
@@ -27,7 +27,8 @@ class FontSurface {
     const QFont& font() const { return font_; }
     const QFontMetrics& metrics() const { return metrics_; }
     // Draws text at (x, y) (top-left of the line) after filling the w x h
-    // corner white, and returns the image to read back from.
+    // corner white, and returns the image to read back from. The image grows
+    // to w x h when smaller.
     const QImage& draw(const QString& text, int x, int y, int w, int h);
 
   private:
