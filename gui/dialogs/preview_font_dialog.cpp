@@ -71,7 +71,8 @@ void BitmapFontView::paintEvent(QPaintEvent* event) {
 
 PreviewFontDialog::PreviewFontDialog(
     const QFont& font, int language,
-    std::function<std::optional<m350::FontFileContents>()> makeBitmap, QWidget* parent)
+    std::function<std::optional<m350::FontFileContents>()> makeBitmap, QWidget* parent,
+    const std::string& codePage)
     : QDialog(parent), makeBitmap_(std::move(makeBitmap)) {
     setObjectName(QStringLiteral("TFormPreviewFont"));
     setWindowTitle(QStringLiteral("Preview Font"));
@@ -110,14 +111,14 @@ PreviewFontDialog::PreviewFontDialog(
     connect(exitButton_, &QPushButton::clicked, this, &PreviewFontDialog::onExitClicked);
     connect(bitmapButton_, &QPushButton::clicked, this, &PreviewFontDialog::onBitmapClicked);
     connect(scaleSpin_, &QSpinBox::valueChanged, bitmapView_, &BitmapFontView::setScale);
-    drawPreview(font);
+    drawPreview(font, codePage);
     applyDialogLanguage(this, "TFormPreviewFont", language);
 }
 
 // The system font itself at 10 points: one character per cell of a 16 x 16
 // grid of 20 x 30 pixels, code r * 16 + c in row r, column c; code 0 draws
 // nothing.
-void PreviewFontDialog::drawPreview(const QFont& font) {
+void PreviewFontDialog::drawPreview(const QFont& font, const std::string& codePageName) {
     preview_ = QImage(kPreviewWidth, kPreviewHeight, QImage::Format_RGB32);
     preview_.fill(Qt::white);
     QPainter p(&preview_);
@@ -126,7 +127,7 @@ void PreviewFontDialog::drawPreview(const QFont& font) {
     p.setFont(f);
     p.setPen(Qt::black);
     const int ascent = QFontMetrics(f).ascent();
-    m350::CodePage codePage("CP1252");
+    m350::CodePage codePage(codePageName);
     for (int r = 0; r < 16; ++r)
         for (int c = 0; c < 16; ++c) {
             const int code = r * 16 + c;

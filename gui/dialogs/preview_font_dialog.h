@@ -8,6 +8,7 @@
 #include <QFont>
 #include <functional>
 #include <optional>
+#include <string>
 
 #include "core/fonts/font_file.h"
 
@@ -45,7 +46,7 @@ class PreviewFontDialog : public QDialog {
     // back; nothing when it could not (it has told the operator why).
     PreviewFontDialog(const QFont& font, int language,
                       std::function<std::optional<m350::FontFileContents>()> makeBitmap,
-                      QWidget* parent = nullptr);
+                      QWidget* parent = nullptr, const std::string& codePage = "CP1252");
     const QImage& previewImage() const { return preview_; }
     BitmapFontView* bitmapView() const { return bitmapView_; }
 
@@ -54,7 +55,7 @@ class PreviewFontDialog : public QDialog {
     void onBitmapClicked();
 
   private:
-    void drawPreview(const QFont& font);
+    void drawPreview(const QFont& font, const std::string& codePage);
     QImage preview_;
     QLabel* imagePreview_;
     QPushButton *exitButton_, *bitmapButton_;

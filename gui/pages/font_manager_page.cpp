@@ -132,6 +132,13 @@ void FontManagerPage::buildFontSelect() {
         dropDown(g, "ComboBoxFontPitch", {"Fixed Pitch", "Variable Pitch"}, kVariablePitch);
     printerDeviceLabel_ = caption(g, "LabelPrinterDevice", "Printer Device");
     memoryDeviceCombo_ = dropDown(g, "ComboBoxMemoryDevice", {"DRAM", "FLASH", "CARD"}, kFlash);
+    // The single-byte code pages of the interface languages; the numbers
+    // read the same in every language.
+    codePageLabel_ = caption(g, "LabelFontCodePage", "Code Page");
+    QStringList pages;
+    for (const std::string& cp : m350::singleByteCodePages())
+        pages << QString::fromStdString(cp.substr(2));
+    codePageCombo_ = dropDown(g, "ComboBoxFontCodePage", pages, 0);
     windowsFontNameLabel_ = caption(g, "LabelWindowsFontName", "Windows Font Name");
     winFontNameEdit_ = edit(g, "EditWinFontName");
     winFontNameEdit_->setReadOnly(true);
@@ -153,6 +160,7 @@ void FontManagerPage::buildFontSelect() {
     italicWidthEdit_ = edit(g, "EditItalicWidth");
 
     Row(grid, fontEncodeLabel_, fontEncodeCombo_);
+    Row(grid, codePageLabel_, codePageCombo_);
     Row(grid, fontPitchLabel_, fontPitchCombo_);
     Row(grid, printerDeviceLabel_, memoryDeviceCombo_);
     Row(grid, windowsFontNameLabel_, winFontNameEdit_);
@@ -242,6 +250,7 @@ void FontManagerPage::onFontEncodeChanged(int index) {
                                                       charStartEdit_, charEndEdit_})
         w->setEnabled(standard);
     asiaFontEncodeRadio_->setEnabled(asian);
+    codePageCombo_->setEnabled(standard || index == kModeTable);
     for (QWidget* w :
          std::initializer_list<QWidget*>{encodeTableGroup_, fontTableMemo_, fontTblLoadButton_,
                                          fontTblSaveButton_, fileTableCheck_})
@@ -328,7 +337,7 @@ std::optional<std::string> FontManagerPage::tableBytes(bool doubleByte, int asia
         const QString text = fontTableMemo_->toPlainText();
         if (text.size() > static_cast<qsizetype>(m350::kMaxTableBytes)) return std::nullopt;
         m350::CodePage cp(doubleByte ? std::string(m350::asianCodePage(asianEncoding))
-                                     : std::string("CP1252"));
+                                     : singleByteCodePage());
         QString lines = text;
         lines.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
         raw = cp.encode(lines);
@@ -377,8 +386,16 @@ bool FontManagerPage::assembleJob(const QString& path, m350::FontJob& job) {
     if (ok && !m350::cellFits(job)) ok = false;
     job.path = path.toStdString();
     job.font = font_;
+    job.singleByteCodePage = singleByteCodePage();
     if (!ok) app_.prompter().message(QStringLiteral("Font Parameter Error"));
     return ok;
+}
+
+std::string FontManagerPage::singleByteCodePage() const {
+    const auto& pages = m350::singleByteCodePages();
+    const int i = codePageCombo_->currentIndex();
+    return i >= 0 && i < static_cast<int>(pages.size()) ? pages[static_cast<std::size_t>(i)]
+                                                        : pages.front();
 }
 
 bool FontManagerPage::makeFontFile(m350::FontJob& job) {

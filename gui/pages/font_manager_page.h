@@ -57,6 +57,9 @@ class FontManagerPage : public QObject {
     QGroupBox* fontSelectGroup_;
     QLabel *fontEncodeLabel_, *fontPitchLabel_, *printerDeviceLabel_;
     QComboBox *fontEncodeCombo_, *fontPitchCombo_, *memoryDeviceCombo_;
+    // Code page of single-byte codes (Windows-1252 unless chosen).
+    QLabel* codePageLabel_;
+    QComboBox* codePageCombo_;
     QLabel *windowsFontNameLabel_, *fontSizeLabel_;
     QLineEdit *winFontNameEdit_, *winFontSizeEdit_;
     QPushButton *selectFontButton_, *previewFontButton_;
@@ -89,6 +92,7 @@ class FontManagerPage : public QObject {
     // there is no usable table.
     std::optional<std::string> tableBytes(bool doubleByte, int asianEncoding);
     bool makeFontFile(m350::FontJob& job);
+    std::string singleByteCodePage() const;
     // Makes the page's font into a private temporary file and reads it back.
     std::optional<m350::FontFileContents> makeBitmapPreview();
 };

@@ -24,9 +24,15 @@ TEST(CtlFont, MakeEachEncodingAndReadItBack) {
         {{"--encode", "standard:65-70"}, 6, 1, 0, 0},
         {{"--encode", "table:" + dir.file("table.txt"), "--pitch", "fixed"}, 6, 1, 0, 0},
         {{"--encode", "asian-table:" + dir.file("big5.txt"), "--family", "Noto Sans CJK TC"},
-         3, 1, 1, 0},
+         3,
+         1,
+         1,
+         0},
         {{"--encode", "asian:K", "--cell", "8x8", "--family", "Noto Sans CJK KR"},
-         96 + 94 * 95, 0, 1, 'K'},
+         96 + 94 * 95,
+         0,
+         1,
+         'K'},
     };
     for (const Case& c : cases) {
         std::vector<std::string> args = {"font", "make", "--size", "10", "-o", dir.file("f.bmf")};
@@ -46,11 +52,11 @@ TEST(CtlFont, MakeEachEncodingAndReadItBack) {
 
 TEST(CtlFont, ShowPrintsHeaderAndGlyphs) {
     TempDir dir;
-    ASSERT_EQ(runCtl({"font", "make", "--family", "DejaVu Sans", "--size", "10", "--encode",
-                      "standard:65-66", "--pitch", "fixed", "--cell", "9x12", "-o",
-                      dir.file("f.bmf")})
-                  .exitCode,
-              0);
+    ASSERT_EQ(
+        runCtl({"font", "make", "--family", "DejaVu Sans", "--size", "10", "--encode",
+                "standard:65-66", "--pitch", "fixed", "--cell", "9x12", "-o", dir.file("f.bmf")})
+            .exitCode,
+        0);
     const bmftest::Font f = bmftest::read(readFile(dir.file("f.bmf")));
     ASSERT_TRUE(f.ok());
     CtlRun show = runCtl({"font", "show", dir.file("f.bmf"), "--code", "0x42"});
@@ -78,8 +84,8 @@ TEST(CtlFont, RefusedJobsFailWithoutAFile) {
         {{"--encode", "table:" + dir.file("missing.txt")}, 64},
     };
     for (const Case& c : cases) {
-        std::vector<std::string> args = {"font", "make", "--family", "DejaVu Sans", "--size", "10",
-                                         "-o", dir.file("x.bmf")};
+        std::vector<std::string> args = {"font",   "make", "--family", "DejaVu Sans",
+                                         "--size", "10",   "-o",       dir.file("x.bmf")};
         args.insert(args.end(), c.args.begin(), c.args.end());
         CtlRun run = runCtl(args);
         EXPECT_EQ(run.exitCode, c.exit) << c.args[1] << ": " << run.err;
@@ -95,15 +101,15 @@ TEST(CtlFont, DownloadOnTheWire) {
                   .exitCode,
               0);
     const std::string font = readFile(dir.file("f.bmf"));
-    CtlRun run = runCtl(overNet(sim, {"font", "download", dir.file("f.bmf"), "--name", "FONT001",
-                                      "--device", "dram"}));
+    CtlRun run = runCtl(overNet(
+        sim, {"font", "download", dir.file("f.bmf"), "--name", "FONT001", "--device", "dram"}));
     ASSERT_EQ(run.exitCode, 0) << run.err;
     auto rx = received(sim, 2);
     ASSERT_EQ(rx.size(), 2u);
     EXPECT_EQ(rx[0], kGateQueries);
     EXPECT_EQ(rx[1], "DOWNLOAD \"FONT001\"," + std::to_string(font.size()) + "," + font);
-    CtlRun longName =
-        runCtl(overNet(sim, {"font", "download", dir.file("f.bmf"), "--name", std::string(31, 'N')}));
+    CtlRun longName = runCtl(
+        overNet(sim, {"font", "download", dir.file("f.bmf"), "--name", std::string(31, 'N')}));
     EXPECT_EQ(longName.exitCode, 64);
     EXPECT_NE(longName.err.find("File name too long"), std::string::npos);
 }

@@ -86,6 +86,8 @@ TEST(FontManagerPage, EncodeModesSetTheirControlsAndPitch) {
              {"GroupBoxSatndEncode", "ComboBoxSEncode", "EditCharStart", "EditCharEnd"})
             EXPECT_EQ(p.c<QWidget>(n)->isEnabled(), c.standard) << n << " mode " << c.mode;
         EXPECT_EQ(p.c<QWidget>("RadioGroupAsiaFontEncode")->isEnabled(), c.asian) << c.mode;
+        EXPECT_EQ(p.c<QWidget>("ComboBoxFontCodePage")->isEnabled(), c.mode == 0 || c.mode == 2)
+            << c.mode;
         for (const char* n : {"GroupBoxEncodeTable", "MemoFontTable", "ButtonFontTblLoad",
                               "ButtonFontTblSave", "CheckBoxFileTable"})
             EXPECT_EQ(p.c<QWidget>(n)->isEnabled(), c.table) << n << " mode " << c.mode;
@@ -184,6 +186,26 @@ TEST(FontManagerPage, SaveFontWritesTheFontOfThePage) {
     ASSERT_GT(bytes.size(), 32u + 36);
     EXPECT_EQ(bytes[15], 6);
     for (int i = 0; i < 6; ++i) EXPECT_EQ(bytes[32 + 6 * i], 'A' + i);
+}
+
+// The same single-byte code is another character in another code page:
+// 0xC0 is a Latin A with grave in 1252 and the Cyrillic A in 1251.
+TEST(FontManagerPage, CodePageChoosesTheCharacters) {
+    Page p;
+    p.selectFont(dejaVu(20));
+    p.c<QComboBox>("ComboBoxSEncode")->setCurrentIndex(2);
+    p.c<QLineEdit>("EditCharStart")->setText("192");
+    p.c<QLineEdit>("EditCharEnd")->setText("192");
+    p.c<QComboBox>("ComboBoxFontPitch")->setCurrentIndex(0);
+    auto* pages = p.c<QComboBox>("ComboBoxFontCodePage");
+    EXPECT_EQ(pages->currentText(), "1252");
+    const std::string western = slurp(p.saveFont("w.bmf"));
+    pages->setCurrentIndex(pages->findText("1251"));
+    const std::string cyrillic = slurp(p.saveFont("c.bmf"));
+    ASSERT_EQ(western.size(), cyrillic.size());
+    EXPECT_EQ(western.substr(0, 32), cyrillic.substr(0, 32));
+    EXPECT_NE(western.substr(32), cyrillic.substr(32));
+    EXPECT_NE(western.substr(32).find_first_not_of('\0'), std::string::npos);
 }
 
 TEST(FontManagerPage, TableByFileAndItsLimit) {

@@ -26,6 +26,7 @@
 #include "gui/dialogs/net_setup_dialog.h"
 #include "gui/dialogs/password_dialog.h"
 #include "gui/dialogs/password_setup_dialog.h"
+#include "gui/dialogs/preview_font_dialog.h"
 #include "gui/dialogs/rs232_setup_dialog.h"
 #include "gui/language_apply.h"
 #include "gui/main_window.h"
@@ -181,6 +182,8 @@ TEST_P(CaptionFit, NoCaptionOfADialogIsClipped) {
     std::string newPassword;
     PasswordSetupDialog setup(newPassword, prompter, language, window.get());
     check(setup);
+    PreviewFontDialog preview(QFont(), language, {}, window.get());
+    check(preview);
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, CaptionFit, ::testing::Range(0, m350::kLanguageCount),
