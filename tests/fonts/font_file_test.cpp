@@ -2,6 +2,7 @@
 // fonts, read back by the tests' own reader, compared with the same
 // characters drawn independently with QPainter.
 #include <gtest/gtest.h>
+#include <iconv.h>
 
 #include <QFontMetrics>
 #include <QImage>
@@ -84,6 +85,22 @@ std::vector<std::string> drawnAlone(const QString& ch, const QFont& font, bool v
         rows.push_back(r);
     }
     return rows;
+}
+
+// A code of a code page as text, straight from iconv; empty when the code
+// page has no character for it or it is a control character.
+QString fromCodePage(const char* page, const std::string& code) {
+    iconv_t cd = iconv_open("UTF-8", page);
+    char out[16];
+    char* in = const_cast<char*>(code.data());
+    char* o = out;
+    std::size_t inLeft = code.size(), outLeft = sizeof out;
+    const std::size_t r = iconv(cd, &in, &inLeft, &o, &outLeft);
+    iconv_close(cd);
+    if (r == static_cast<std::size_t>(-1) || inLeft) return {};
+    QString s = QString::fromUtf8(out, static_cast<qsizetype>(sizeof out - outLeft));
+    if (s.size() == 1 && s[0].category() == QChar::Other_Control) return {};
+    return s;
 }
 
 }  // namespace
@@ -231,6 +248,7 @@ TEST(FontFile, FullDoubleByteEncodings) {
         char letter;
         int singles, doubles;
     };
+    const char* pages[] = {"BIG5", "GBK", "CP949", "CP932"};
     for (const Case c : {Case{kTraditionalChinese, 'T', 96, 94 * 157},
                          Case{kSimplifiedChinese, 'G', 96, 126 * 191},
                          Case{kKorean, 'K', 96, 94 * 95}, Case{kJapanese, 'J', 160, 60 * 189}}) {
@@ -250,6 +268,23 @@ TEST(FontFile, FullDoubleByteEncodings) {
         EXPECT_EQ(f.letter, c.letter);
         EXPECT_EQ(f.count, c.singles + c.doubles);
         EXPECT_EQ(f.index, 0);
+        // Glyphs found by position alone are the characters of their codes.
+        int compared = 0, inked = 0;
+        for (std::size_t i = 0; i < f.glyphs.size(); i += 97) {
+            const int code = f.codes[i];
+            std::string bytes;
+            if (code > 255) bytes.push_back(static_cast<char>(code >> 8));
+            bytes.push_back(static_cast<char>(code & 0xFF));
+            const QString ch = fromCodePage(pages[c.encoding], bytes);
+            if (ch.isEmpty() || (c.encoding == kTraditionalChinese && code >= 0xF9D6)) continue;
+            const int cellW = code > 255 ? 10 : 5;
+            EXPECT_EQ(f.glyphs[i].rows, drawnAlone(ch, job.font, false, cellW, 6))
+                << c.letter << " code " << std::hex << code;
+            ++compared;
+            for (const auto& r : f.glyphs[i].rows) inked += r.find('#') != std::string::npos;
+        }
+        EXPECT_GT(compared, 50);
+        EXPECT_GT(inked, compared);
         // The lead bytes move the bar: first 0, last 100.
         const auto& calls = rig.progress.calls;
         ASSERT_GE(calls.size(), 4u);
