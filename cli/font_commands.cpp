@@ -194,11 +194,13 @@ int showCommand(Session& s, const std::string& path, const std::string& code) {
 int downloadCommand(Session& s, const Invocation& inv, const std::string& path,
                     const std::string& name, int device) {
     if (name.size() > 30) return s.fail(kExitUsage, "File name too long");
+    // A file that cannot be read is reported before the printer is asked
+    // for anything.
+    std::string probe, error;
+    if (!readWholeFile(path, probe, error)) return s.fail(kExitNoInput, error);
     PasswordAnswer answer;
     if (int r = inv.passwordAnswer(s, answer); r != kExitOk) return r;
     if (int r = runPasswordGate(s, answer); r != kExitOk) return r;
-    std::string probe, error;
-    if (!readWholeFile(path, probe, error)) return s.fail(kExitNoInput, error);
     return s.run(m350::kOpDownload,
                  [&](m350::Link& l) { return m350::downloadFontFile(l, path, name, device); });
 }

@@ -112,6 +112,12 @@ TEST(CtlFont, DownloadOnTheWire) {
         overNet(sim, {"font", "download", dir.file("f.bmf"), "--name", std::string(31, 'N')}));
     EXPECT_EQ(longName.exitCode, 64);
     EXPECT_NE(longName.err.find("File name too long"), std::string::npos);
+    CtlRun missing =
+        runCtl(overNet(sim, {"font", "download", dir.file("none.bmf"), "--name", "F"}));
+    EXPECT_EQ(missing.exitCode, 66);
+    // Neither refusal reached the printer.
+    EXPECT_TRUE(sim.waitForQuiet());
+    EXPECT_EQ(sim.transcript().size(), 2u);
 }
 
 }  // namespace
