@@ -278,7 +278,22 @@ void FontManagerPage::onFontTblLoadClicked() {
     tablePath_ = path;
     const qsizetype nul = data.indexOf('\0');
     if (nul >= 0) data.truncate(nul);
-    fontTableMemo_->setPlainText(QString::fromUtf8(data));
+    // Shown in the code page the table's codes belong to; the font takes the
+    // file's own bytes while By File is checked.
+    const bool asianTable = fontEncodeCombo_->currentIndex() == kModeAsianTable;
+    m350::CodePage cp(asianTable
+                          ? std::string(m350::asianCodePage(asiaFontEncodeRadio_->itemIndex()))
+                          : singleByteCodePage());
+    QString text;
+    for (qsizetype i = 0; i < data.size();) {
+        const auto lead = static_cast<unsigned char>(data[i]);
+        const qsizetype n = (asianTable && lead >= 0x80 && i + 1 < data.size()) ? 2 : 1;
+        const QString ch =
+            cp.decode(std::string_view(data.constData() + i, static_cast<std::size_t>(n)));
+        text += ch.isEmpty() ? QString(QChar(lead < 0x80 ? lead : 0xFFFD)) : ch;
+        i += n;
+    }
+    fontTableMemo_->setPlainText(text);
     fileTableCheck_->setChecked(true);
 }
 

@@ -235,6 +235,25 @@ TEST(FontManagerPage, TableByFileAndItsLimit) {
     }
 }
 
+// A loaded table shows its characters in the code page of its codes, and the
+// font takes the file's bytes as they are.
+TEST(FontManagerPage, LoadedAsianTableShowsItsCharacters) {
+    Page p;
+    p.mode(3);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("big5.txt");
+    std::ofstream(path.toStdString(), std::ios::binary) << "\xA4\xA4\xA4\xE5\r\nA";
+    p.prompter.files.push_back(path);
+    p.c<QPushButton>("ButtonFontTblLoad")->click();
+    EXPECT_EQ(p.c<QPlainTextEdit>("MemoFontTable")->toPlainText().left(2),
+              QString::fromUtf8("\xE4\xB8\xAD\xE6\x96\x87"));
+    const std::string bytes = slurp(p.saveFont("big5.bmf"));
+    ASSERT_GT(bytes.size(), 44u);
+    EXPECT_EQ(bytes[15], 2);  // A and the line break are not a pair of codes
+    EXPECT_EQ(bytes.substr(32, 2), "\xA4\xA4");
+    EXPECT_EQ(bytes.substr(38, 2), "\xA4\xE5");
+}
+
 TEST(FontManagerPage, DownloadSendsTheSameFontAsSaveFont) {
     m350test::SimProcess sim;
     ASSERT_TRUE(sim.ok()) << sim.error();
