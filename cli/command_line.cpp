@@ -140,6 +140,7 @@ void buildCommandLine(CLI::App& app, Invocation& inv) {
     addPrinterFunctionCommands(app, inv);
     addUsbCommands(app, inv);
     addFileCommands(app, inv);
+    addFontCommands(app, inv);
 }
 
 int runCommandLine(int argc, char** argv) {

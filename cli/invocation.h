@@ -47,6 +47,8 @@ void addPrinterFunctionCommands(CLI::App& app, Invocation& inv);
 void addUsbCommands(CLI::App& app, Invocation& inv);
 // The file manager commands (download, firmware, memory, format, fetch).
 void addFileCommands(CLI::App& app, Invocation& inv);
+// The bitmap font commands (font make/show/download).
+void addFontCommands(CLI::App& app, Invocation& inv);
 
 // Parses argv and runs the command; the process exit status.
 int runCommandLine(int argc, char** argv);

@@ -46,6 +46,9 @@ class AppContext {
     // message; the modal dialog keeps the main window from starting another
     // operation meanwhile. Returns the result code.
     virtual int runQuiet(std::uint32_t op, int iface, const m350::OperationCall& call) = 0;
+    // The link's context, for work that shows the progress window without a
+    // link operation (making a bitmap font).
+    virtual m350::LinkContext& link() = 0;
 };
 
 }  // namespace m350::gui

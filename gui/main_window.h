@@ -82,7 +82,7 @@ class MainWindow : public QWidget, public AppContext {
 
     // The records the window owns.
     m350::PortSettings& portSettings() { return settings_; }
-    m350::LinkContext& link() { return link_; }
+    m350::LinkContext& link() override { return link_; }
     m350::StatusFlags& statusFlags() { return statusFlags_; }
     int interfaceIndex() const override;
     void setCurrentLanguage(int language) { language_ = language; }

@@ -2,17 +2,30 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QVBoxLayout>
+#include <fstream>
+#include <iterator>
 
+#include "core/files/font_download.h"
+#include "core/fonts/code_pages.h"
+#include "core/fonts/encode_table.h"
+#include "core/fonts/font_maker.h"
 #include "gui/app_context.h"
+#include "gui/dialogs/preview_font_dialog.h"
 #include "gui/pages/page_kit.h"
+#include "gui/password_gate_prompt.h"
+#include "gui/prompter.h"
 #include "gui/widgets/form_kit.h"
 #include "gui/widgets/radio_group.h"
 
@@ -29,6 +42,15 @@ constexpr int kVariablePitch = 1;
 constexpr int kFlash = 1;
 // The sample of the chosen font is drawn at this size.
 constexpr int kSampleWidth = 145, kSampleHeight = 56;
+constexpr int kInitialFontPixels = 13;
+constexpr int kScreenDpi = 96;
+constexpr int kPreviewOffset = 20;
+constexpr std::size_t kMaxPrinterFileName = 30;
+// Items of ComboBoxFontEncode.
+enum EncodeMode : int { kModeStandard = 0, kModeAsian = 1, kModeTable = 2, kModeAsianTable = 3 };
+
+const FileDialogRequest kAnyFile{QString(), QStringLiteral("*.* (*)"), QString(), QString(),
+                                 QString()};
 
 QComboBox* dropDown(QWidget* parent, const char* name, const QStringList& items, int selected) {
     auto* c = pagekit::dropDown(parent, name, items, selected);
@@ -110,6 +132,13 @@ void FontManagerPage::buildFontSelect() {
         dropDown(g, "ComboBoxFontPitch", {"Fixed Pitch", "Variable Pitch"}, kVariablePitch);
     printerDeviceLabel_ = caption(g, "LabelPrinterDevice", "Printer Device");
     memoryDeviceCombo_ = dropDown(g, "ComboBoxMemoryDevice", {"DRAM", "FLASH", "CARD"}, kFlash);
+    // The single-byte code pages of the interface languages; the numbers
+    // read the same in every language.
+    codePageLabel_ = caption(g, "LabelFontCodePage", "Code Page");
+    QStringList pages;
+    for (const std::string& cp : m350::singleByteCodePages())
+        pages << QString::fromStdString(cp.substr(2));
+    codePageCombo_ = dropDown(g, "ComboBoxFontCodePage", pages, 0);
     windowsFontNameLabel_ = caption(g, "LabelWindowsFontName", "Windows Font Name");
     winFontNameEdit_ = edit(g, "EditWinFontName");
     winFontNameEdit_->setReadOnly(true);
@@ -131,6 +160,7 @@ void FontManagerPage::buildFontSelect() {
     italicWidthEdit_ = edit(g, "EditItalicWidth");
 
     Row(grid, fontEncodeLabel_, fontEncodeCombo_);
+    Row(grid, codePageLabel_, codePageCombo_);
     Row(grid, fontPitchLabel_, fontPitchCombo_);
     Row(grid, printerDeviceLabel_, memoryDeviceCombo_);
     Row(grid, windowsFontNameLabel_, winFontNameEdit_);
@@ -190,6 +220,263 @@ void FontManagerPage::buildEncodeTable() {
     grid->setRowStretch(0, 1);
 }
 
-void FontManagerPage::initialise() {}
+void FontManagerPage::initialise() {
+    connect(fontEncodeCombo_, &QComboBox::currentIndexChanged, this,
+            &FontManagerPage::onFontEncodeChanged);
+    connect(sEncodeCombo_, &QComboBox::currentIndexChanged, this,
+            &FontManagerPage::onSEncodeChanged);
+    connect(fontTblLoadButton_, &QPushButton::clicked, this,
+            &FontManagerPage::onFontTblLoadClicked);
+    connect(fontTblSaveButton_, &QPushButton::clicked, this,
+            &FontManagerPage::onFontTblSaveClicked);
+    connect(selectFontButton_, &QPushButton::clicked, this, &FontManagerPage::onSelectFontClicked);
+    connect(saveFontButton_, &QPushButton::clicked, this, &FontManagerPage::onSaveFontClicked);
+    connect(downloadFontButton_, &QPushButton::clicked, this,
+            &FontManagerPage::onDownloadFontClicked);
+    connect(previewFontButton_, &QPushButton::clicked, this,
+            &FontManagerPage::onPreviewFontClicked);
+    onFontEncodeChanged(fontEncodeCombo_->currentIndex());
+    // The font dialog's first font: Arial, 13 pixels high, regular.
+    QFont initial(QStringLiteral("Arial"));
+    initial.setPixelSize(kInitialFontPixels);
+    applyFont(initial);
+}
+
+void FontManagerPage::onFontEncodeChanged(int index) {
+    const bool standard = index == kModeStandard;
+    const bool asian = index == kModeAsian;
+    const bool table = index == kModeTable || index == kModeAsianTable;
+    for (QWidget* w : std::initializer_list<QWidget*>{standEncodeGroup_, sEncodeCombo_,
+                                                      charStartEdit_, charEndEdit_})
+        w->setEnabled(standard);
+    asiaFontEncodeRadio_->setEnabled(asian);
+    codePageCombo_->setEnabled(standard || index == kModeTable);
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{encodeTableGroup_, fontTableMemo_, fontTblLoadButton_,
+                                         fontTblSaveButton_, fileTableCheck_})
+        w->setEnabled(table);
+    fontPitchCombo_->setCurrentIndex(standard || index == kModeTable ? m350::kVariablePitch
+                                                                     : m350::kFixedPitch);
+}
+
+void FontManagerPage::onSEncodeChanged(int index) {
+    if (index == 0) {
+        charStartEdit_->setText(QStringLiteral("32"));
+        charEndEdit_->setText(QStringLiteral("127"));
+    } else if (index == 1) {
+        charStartEdit_->setText(QStringLiteral("32"));
+        charEndEdit_->setText(QStringLiteral("255"));
+    }
+}
+
+void FontManagerPage::onFontTblLoadClicked() {
+    const QString path = app_.prompter().openFile(kAnyFile);
+    if (path.isEmpty()) return;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return;
+    QByteArray data = f.readAll();
+    tablePath_ = path;
+    const qsizetype nul = data.indexOf('\0');
+    if (nul >= 0) data.truncate(nul);
+    // Shown in the code page the table's codes belong to; the font takes the
+    // file's own bytes while By File is checked.
+    const bool asianTable = fontEncodeCombo_->currentIndex() == kModeAsianTable;
+    m350::CodePage cp(asianTable
+                          ? std::string(m350::asianCodePage(asiaFontEncodeRadio_->itemIndex()))
+                          : singleByteCodePage());
+    QString text;
+    for (qsizetype i = 0; i < data.size();) {
+        const auto lead = static_cast<unsigned char>(data[i]);
+        const qsizetype n = (asianTable && lead >= 0x80 && i + 1 < data.size()) ? 2 : 1;
+        const QString ch =
+            cp.decode(std::string_view(data.constData() + i, static_cast<std::size_t>(n)));
+        text += ch.isEmpty() ? QString(QChar(lead < 0x80 ? lead : 0xFFFD)) : ch;
+        i += n;
+    }
+    fontTableMemo_->setPlainText(text);
+    fileTableCheck_->setChecked(true);
+}
+
+void FontManagerPage::onFontTblSaveClicked() {
+    const QString path = app_.prompter().saveFile(kAnyFile);
+    if (path.isEmpty()) return;
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return;
+    // The memo's lines with CR LF between them, nothing after the last.
+    QString text = fontTableMemo_->toPlainText();
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    f.write(text.toUtf8());
+}
+
+void FontManagerPage::onSelectFontClicked() {
+    if (std::optional<QFont> chosen = app_.prompter().chooseFont(font_)) applyFont(*chosen);
+}
+
+void FontManagerPage::applyFont(const QFont& font) {
+    font_ = font;
+    winFontNameEdit_->setText(font.family());
+    const int points = font.pointSize() > 0 ? font.pointSize()
+                                            : (font.pixelSize() * 72 + kScreenDpi / 2) / kScreenDpi;
+    winFontSizeEdit_->setText(QString::number(points));
+    // The cell of "W", or of the character 0xE0 0xA2 of the chosen Asian
+    // encoding for the double-byte modes.
+    const int mode = fontEncodeCombo_->currentIndex();
+    QString measured = QStringLiteral("W");
+    if (mode == kModeAsian || mode == kModeAsianTable) {
+        m350::CodePage cp{std::string(m350::asianCodePage(asiaFontEncodeRadio_->itemIndex()))};
+        measured = cp.decode("\xE0\xA2");
+    }
+    const QSize cell = m350::measureText(font, measured);
+    fontWidthEdit_->setText(QString::number(cell.width()));
+    fontHeightEdit_->setText(QString::number(cell.height()));
+    const bool italic = font.italic() && !font.underline() && !font.strikeOut();
+    italicWidthEdit_->setText(QString::number(italic ? cell.width() * 3 / 10 : 0));
+    printerFontNameEdit_->setText(QStringLiteral("FONT001"));
+    QPixmap sample(kSampleWidth, kSampleHeight);
+    sample.fill(Qt::white);
+    QPainter p(&sample);
+    p.setFont(m350::monochromeFont(font));
+    p.setPen(Qt::black);
+    p.drawText(0, QFontMetrics(p.font()).ascent(), QStringLiteral("ABCD"));
+    p.end();
+    sample_->setPixmap(sample);
+}
+
+std::optional<std::string> FontManagerPage::tableBytes(bool doubleByte, int asianEncoding) {
+    std::string raw;
+    if (fileTableCheck_->isChecked()) {
+        std::optional<std::string> file = m350::readTableFile(tablePath_.toStdString());
+        if (!file) return std::nullopt;
+        raw = std::move(*file);
+    } else {
+        const QString text = fontTableMemo_->toPlainText();
+        if (text.size() > static_cast<qsizetype>(m350::kMaxTableBytes)) return std::nullopt;
+        m350::CodePage cp(doubleByte ? std::string(m350::asianCodePage(asianEncoding))
+                                     : singleByteCodePage());
+        QString lines = text;
+        lines.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+        raw = cp.encode(lines);
+    }
+    return m350::convertTable(raw);
+}
+
+bool FontManagerPage::assembleJob(const QString& path, m350::FontJob& job) {
+    job = m350::FontJob{};
+    bool ok = true;
+    auto number = [&ok](QLineEdit* e, int& out) {
+        bool isInt = false;
+        out = e->text().trimmed().toInt(&isInt);
+        if (e->text().isEmpty() || !isInt) ok = false;
+    };
+    job.pitch = fontPitchCombo_->currentIndex();
+    const int mode = fontEncodeCombo_->currentIndex();
+    const int asian = asiaFontEncodeRadio_->itemIndex();
+    job.asianEncoding = asian;
+    job.startCode = 0;
+    job.endCode = 0;
+    if (mode == kModeStandard) {
+        job.mode = m350::kSingleByteFont;
+        number(charStartEdit_, job.startCode);
+        number(charEndEdit_, job.endCode);
+        if (job.startCode < 0 || job.startCode > 255 || job.endCode < 0 || job.endCode > 255)
+            ok = false;
+    } else if (mode == kModeAsian) {
+        job.mode = m350::kDoubleByteFont;
+    } else {
+        const bool doubleByte = mode == kModeAsianTable;
+        job.mode = doubleByte ? m350::kDoubleByteFont : m350::kSingleByteFont;
+        job.byTable = true;
+        std::optional<std::string> table = tableBytes(doubleByte, asian);
+        if (!table) ok = false;
+        job.table = table.value_or(std::string());
+        job.tableCount =
+            static_cast<std::uint32_t>(doubleByte ? job.table.size() / 2 : job.table.size());
+        if (job.tableCount == 0) ok = false;
+    }
+    number(fontWidthEdit_, job.cellWidth);
+    number(fontHeightEdit_, job.cellHeight);
+    number(italicWidthEdit_, job.italicWidth);
+    if (job.cellWidth < 0 || job.cellHeight < 0) ok = false;
+    // A cell beyond the drawing surface or the glyph buffer cannot be drawn.
+    if (ok && !m350::cellFits(job)) ok = false;
+    job.path = path.toStdString();
+    job.font = font_;
+    job.singleByteCodePage = singleByteCodePage();
+    if (!ok) app_.prompter().message(QStringLiteral("Font Parameter Error"));
+    return ok;
+}
+
+std::string FontManagerPage::singleByteCodePage() const {
+    const auto& pages = m350::singleByteCodePages();
+    const int i = codePageCombo_->currentIndex();
+    return i >= 0 && i < static_cast<int>(pages.size()) ? pages[static_cast<std::size_t>(i)]
+                                                        : pages.front();
+}
+
+bool FontManagerPage::makeFontFile(m350::FontJob& job) {
+    QWidget* main = app_.dialogParent();
+    main->setEnabled(false);
+    const bool made = m350::makeFont(job, app_.link());
+    if (!made) app_.prompter().message(QStringLiteral("Make Font Error"));
+    main->setEnabled(true);
+    return made;
+}
+
+void FontManagerPage::onSaveFontClicked() {
+    const QString path = app_.prompter().saveFile(kAnyFile);
+    if (path.isEmpty()) return;
+    m350::FontJob job;
+    if (!assembleJob(path, job)) return;
+    makeFontFile(job);
+}
+
+void FontManagerPage::onDownloadFontClicked() {
+    // The font is made in a private temporary folder (the program's own
+    // folder may be read-only) and removed with it after the download.
+    QTemporaryDir folder;
+    if (!folder.isValid()) {
+        app_.prompter().message(QStringLiteral("Make Font Error"));
+        return;
+    }
+    const QString path = folder.filePath(QStringLiteral("TEMP.BMF"));
+    m350::FontJob job;
+    if (!assembleJob(path, job)) return;
+    const std::string name = printerFontNameEdit_->text().toStdString();
+    // The printer takes file names of up to 30 characters, as the file
+    // manager's download does.
+    if (name.size() > kMaxPrinterFileName) {
+        app_.prompter().message(QStringLiteral("File name too long"));
+        return;
+    }
+    if (!passwordGate(app_)) return;
+    if (!makeFontFile(job)) return;
+    const std::string file = path.toStdString();
+    const int device = memoryDeviceCombo_->currentIndex();
+    app_.runStandard(m350::kOpDownload,
+                     [&](m350::Link& l) { return m350::downloadFontFile(l, file, name, device); });
+}
+
+std::optional<m350::FontFileContents> FontManagerPage::makeBitmapPreview() {
+    QTemporaryDir folder;
+    if (!folder.isValid()) return std::nullopt;
+    const QString path = folder.filePath(QStringLiteral("PREVIEW.BMF"));
+    m350::FontJob job;
+    if (!assembleJob(path, job)) return std::nullopt;
+    if (!makeFontFile(job)) return std::nullopt;
+    std::ifstream in(path.toStdString(), std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string error;
+    std::optional<m350::FontFileContents> contents = m350::parseFontFile(bytes, &error);
+    if (!contents) app_.prompter().message(QString::fromStdString(error));
+    return contents;
+}
+
+void FontManagerPage::onPreviewFontClicked() {
+    QWidget* main = app_.dialogParent();
+    PreviewFontDialog dialog(
+        font_, app_.currentLanguage(), [this] { return makeBitmapPreview(); }, main);
+    dialog.move(main->mapToGlobal(QPoint(0, 0)) + QPoint(kPreviewOffset, kPreviewOffset));
+    app_.prompter().runModal(dialog);
+}
 
 }  // namespace m350::gui

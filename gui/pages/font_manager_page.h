@@ -4,7 +4,13 @@
 // are laid out in grids, so a longer translation widens its column.
 #pragma once
 
+#include <QFont>
 #include <QObject>
+#include <QString>
+#include <optional>
+
+#include "core/fonts/font_file.h"
+#include "core/fonts/font_job.h"
 
 class QCheckBox;
 class QComboBox;
@@ -28,11 +34,32 @@ class FontManagerPage : public QObject {
     // Start-up state of the page, set while the main window is built.
     void initialise();
 
+    // The selected system font.
+    const QFont& selectedFont() const { return font_; }
+    // The font job of the page's settings written to path; false after
+    // telling the operator why ("Font Parameter Error").
+    bool assembleJob(const QString& path, m350::FontJob& job);
+
+  public slots:
+    void onFontEncodeChanged(int index);
+    void onSEncodeChanged(int index);
+    void onFontTblLoadClicked();
+    void onFontTblSaveClicked();
+    void onSelectFontClicked();
+    void onSaveFontClicked();
+    void onDownloadFontClicked();
+    void onPreviewFontClicked();
+    // Shows font in the name, size, cell and sample fields.
+    void applyFont(const QFont& font);
+
   private:
     // "Font Select".
     QGroupBox* fontSelectGroup_;
     QLabel *fontEncodeLabel_, *fontPitchLabel_, *printerDeviceLabel_;
     QComboBox *fontEncodeCombo_, *fontPitchCombo_, *memoryDeviceCombo_;
+    // Code page of single-byte codes (Windows-1252 unless chosen).
+    QLabel* codePageLabel_;
+    QComboBox* codePageCombo_;
     QLabel *windowsFontNameLabel_, *fontSizeLabel_;
     QLineEdit *winFontNameEdit_, *winFontSizeEdit_;
     QPushButton *selectFontButton_, *previewFontButton_;
@@ -58,6 +85,16 @@ class FontManagerPage : public QObject {
     void buildEncodeTable();
 
     AppContext& app_;
+    QFont font_;
+    QString tablePath_;  // the table file of the last Load
+
+    // The table's characters as bytes of the font's encoding; nothing when
+    // there is no usable table.
+    std::optional<std::string> tableBytes(bool doubleByte, int asianEncoding);
+    bool makeFontFile(m350::FontJob& job);
+    std::string singleByteCodePage() const;
+    // Makes the page's font into a private temporary file and reads it back.
+    std::optional<m350::FontFileContents> makeBitmapPreview();
 };
 
 }  // namespace m350::gui

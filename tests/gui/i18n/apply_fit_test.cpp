@@ -29,6 +29,7 @@
 #include "gui/dialogs/net_setup_dialog.h"
 #include "gui/dialogs/password_dialog.h"
 #include "gui/dialogs/password_setup_dialog.h"
+#include "gui/dialogs/preview_font_dialog.h"
 #include "gui/dialogs/rs232_setup_dialog.h"
 #include "gui/dialogs/sensor_calibration_dialog.h"
 #include "gui/language_apply.h"
@@ -192,6 +193,8 @@ TEST_P(CaptionFit, NoCaptionOfADialogIsClipped) {
     check(sensor);
     EmulationDialog emulation(m350::kEthernet, *window, window.get());
     check(emulation);
+    PreviewFontDialog preview(QFont(), language, {}, window.get());
+    check(preview);
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, CaptionFit, ::testing::Range(0, m350::kLanguageCount),

@@ -1,0 +1,124 @@
+// font make, show and download through the real binary: headless, the file
+// read back by the font tests' own reader, the download on the wire.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "../fonts/bmf_reader.h"
+#include "ctl_test_support.h"
+
+namespace m350test {
+namespace {
+
+TEST(CtlFont, MakeEachEncodingAndReadItBack) {
+    TempDir dir;
+    writeFile(dir.file("table.txt"), "ABC\r\nDEF");
+    writeFile(dir.file("big5.txt"), "\xA4\x40\xA4\x41\r\n\xA4\x42");
+    struct Case {
+        std::vector<std::string> args;
+        int count, index, doubleByte;
+        char letter;
+    };
+    const std::vector<Case> cases = {
+        {{"--encode", "standard", "--pitch", "fixed", "--cell", "10x20"}, 96, 0, 0, 0},
+        {{"--encode", "standard:65-70"}, 6, 1, 0, 0},
+        {{"--encode", "table:" + dir.file("table.txt"), "--pitch", "fixed"}, 6, 1, 0, 0},
+        {{"--encode", "asian-table:" + dir.file("big5.txt"), "--family", "Noto Sans CJK TC"},
+         3,
+         1,
+         1,
+         0},
+        {{"--encode", "asian:K", "--cell", "8x8", "--family", "Noto Sans CJK KR"},
+         96 + 94 * 95,
+         0,
+         1,
+         'K'},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"font", "make", "--size", "10", "-o", dir.file("f.bmf")};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        if (std::find(args.begin(), args.end(), "--family") == args.end())
+            args.insert(args.end(), {"--family", "DejaVu Sans"});
+        CtlRun run = runCtl(args);
+        ASSERT_EQ(run.exitCode, 0) << c.args[1] << ": " << run.err;
+        const bmftest::Font f = bmftest::read(readFile(dir.file("f.bmf")));
+        ASSERT_TRUE(f.ok()) << c.args[1] << ": " << f.problem;
+        EXPECT_EQ(f.count, c.count) << c.args[1];
+        EXPECT_EQ(f.index, c.index) << c.args[1];
+        EXPECT_EQ(f.doubleByte, c.doubleByte) << c.args[1];
+        EXPECT_EQ(f.letter, c.letter) << c.args[1];
+    }
+}
+
+TEST(CtlFont, ShowPrintsHeaderAndGlyphs) {
+    TempDir dir;
+    ASSERT_EQ(
+        runCtl({"font", "make", "--family", "DejaVu Sans", "--size", "10", "--encode",
+                "standard:65-66", "--pitch", "fixed", "--cell", "9x12", "-o", dir.file("f.bmf")})
+            .exitCode,
+        0);
+    const bmftest::Font f = bmftest::read(readFile(dir.file("f.bmf")));
+    ASSERT_TRUE(f.ok());
+    CtlRun show = runCtl({"font", "show", dir.file("f.bmf"), "--code", "0x42"});
+    ASSERT_EQ(show.exitCode, 0) << show.err;
+    std::string want = "glyph 0x42 width 9 height 12\n";
+    for (const auto& row : f.glyphs[1].rows) want += row + "\n";
+    EXPECT_NE(show.out.find("cell 9 x 12\n"), std::string::npos) << show.out;
+    EXPECT_NE(show.out.find(want), std::string::npos) << show.out;
+    EXPECT_EQ(show.out.find("glyph 0x41"), std::string::npos);
+    EXPECT_EQ(runCtl({"font", "show", dir.file("none.bmf")}).exitCode, 66);
+    writeFile(dir.file("bad.bmf"), "not a font");
+    EXPECT_EQ(runCtl({"font", "show", dir.file("bad.bmf")}).exitCode, 65);
+}
+
+TEST(CtlFont, RefusedJobsFailWithoutAFile) {
+    TempDir dir;
+    struct Case {
+        std::vector<std::string> args;
+        int exit;
+    };
+    const std::vector<Case> cases = {
+        {{"--encode", "asian:G", "--pitch", "variable"}, 73},
+        {{"--encode", "standard:200-100"}, 73},
+        {{"--encode", "standard", "--cell", "3000x10"}, 64},
+        {{"--encode", "table:" + dir.file("missing.txt")}, 64},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"font",   "make", "--family", "DejaVu Sans",
+                                         "--size", "10",   "-o",       dir.file("x.bmf")};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        CtlRun run = runCtl(args);
+        EXPECT_EQ(run.exitCode, c.exit) << c.args[1] << ": " << run.err;
+        EXPECT_EQ(readFile(dir.file("x.bmf")), "") << c.args[1];
+    }
+}
+
+TEST(CtlFont, DownloadOnTheWire) {
+    START_SIM(sim);
+    TempDir dir;
+    ASSERT_EQ(runCtl({"font", "make", "--family", "DejaVu Sans", "--size", "8", "--encode",
+                      "standard", "-o", dir.file("f.bmf")})
+                  .exitCode,
+              0);
+    const std::string font = readFile(dir.file("f.bmf"));
+    CtlRun run = runCtl(overNet(
+        sim, {"font", "download", dir.file("f.bmf"), "--name", "FONT001", "--device", "dram"}));
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    auto rx = received(sim, 2);
+    ASSERT_EQ(rx.size(), 2u);
+    EXPECT_EQ(rx[0], kGateQueries);
+    EXPECT_EQ(rx[1], "DOWNLOAD \"FONT001\"," + std::to_string(font.size()) + "," + font);
+    CtlRun longName = runCtl(
+        overNet(sim, {"font", "download", dir.file("f.bmf"), "--name", std::string(31, 'N')}));
+    EXPECT_EQ(longName.exitCode, 64);
+    EXPECT_NE(longName.err.find("File name too long"), std::string::npos);
+    CtlRun missing =
+        runCtl(overNet(sim, {"font", "download", dir.file("none.bmf"), "--name", "F"}));
+    EXPECT_EQ(missing.exitCode, 66);
+    // Neither refusal reached the printer.
+    EXPECT_TRUE(sim.waitForQuiet());
+    EXPECT_EQ(sim.transcript().size(), 2u);
+}
+
+}  // namespace
+}  // namespace m350test

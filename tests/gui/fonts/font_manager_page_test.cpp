@@ -1,0 +1,342 @@
+// The "Bitmap Font Manager" page driven by object name: the encode modes and
+// presets, the cell measured from the selected font, the checks before a font
+// is made, Save Font, Download Font on the wire and the preview window.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "../control_named.h"
+#include "../scripted_prompter.h"
+#include "../test_window.h"
+#include "core/fonts/code_pages.h"
+#include "core/fonts/font_maker.h"
+#include "gui/dialogs/preview_font_dialog.h"
+#include "gui/main_window.h"
+#include "support/sim_process.h"
+
+using m350test::controlNamed;
+using namespace m350::gui;
+
+namespace {
+
+std::string slurp(const QString& path) {
+    std::ifstream in(path.toStdString(), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+struct Page {
+    m350test::ScriptedPrompter prompter;
+    m350test::RecordingProgress progress;
+    std::unique_ptr<MainWindow> main;
+    QTemporaryDir dir;
+
+    Page() {
+        auto seams = m350test::testSeams(prompter, progress);
+        m350test::withoutPrinter(seams);
+        main = std::make_unique<MainWindow>(StartupOptions{}, seams);
+    }
+    explicit Page(int port)
+        : main(std::make_unique<MainWindow>(m350test::loopbackPrinter(port),
+                                            m350test::testSeams(prompter, progress))) {}
+    template <class W>
+    W* c(const char* name) {
+        return controlNamed<W>(*main, name);
+    }
+    void mode(int m) { c<QComboBox>("ComboBoxFontEncode")->setCurrentIndex(m); }
+    void selectFont(const QFont& f) {
+        prompter.fonts.push_back(f);
+        c<QPushButton>("ButtonSelectFont")->click();
+    }
+    QString saveFont(const char* name) {
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        prompter.files.push_back(path);
+        c<QPushButton>("ButtonSaveFont")->click();
+        return path;
+    }
+};
+
+QFont dejaVu(int pixels) {
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setPixelSize(pixels);
+    return f;
+}
+
+}  // namespace
+
+TEST(FontManagerPage, EncodeModesSetTheirControlsAndPitch) {
+    Page p;
+    struct Case {
+        int mode;
+        bool standard, asian, table;
+        int pitch;
+    };
+    for (const Case c : {Case{1, false, true, false, 0}, Case{2, false, false, true, 1},
+                         Case{3, false, false, true, 0}, Case{0, true, false, false, 1}}) {
+        p.mode(c.mode);
+        for (const char* n :
+             {"GroupBoxSatndEncode", "ComboBoxSEncode", "EditCharStart", "EditCharEnd"})
+            EXPECT_EQ(p.c<QWidget>(n)->isEnabled(), c.standard) << n << " mode " << c.mode;
+        EXPECT_EQ(p.c<QWidget>("RadioGroupAsiaFontEncode")->isEnabled(), c.asian) << c.mode;
+        EXPECT_EQ(p.c<QWidget>("ComboBoxFontCodePage")->isEnabled(), c.mode == 0 || c.mode == 2)
+            << c.mode;
+        for (const char* n : {"GroupBoxEncodeTable", "MemoFontTable", "ButtonFontTblLoad",
+                              "ButtonFontTblSave", "CheckBoxFileTable"})
+            EXPECT_EQ(p.c<QWidget>(n)->isEnabled(), c.table) << n << " mode " << c.mode;
+        EXPECT_EQ(p.c<QComboBox>("ComboBoxFontPitch")->currentIndex(), c.pitch) << c.mode;
+    }
+}
+
+TEST(FontManagerPage, MappingPresets) {
+    Page p;
+    auto* preset = p.c<QComboBox>("ComboBoxSEncode");
+    preset->setCurrentIndex(1);
+    EXPECT_EQ(p.c<QLineEdit>("EditCharEnd")->text(), "255");
+    preset->setCurrentIndex(2);
+    EXPECT_EQ(p.c<QLineEdit>("EditCharStart")->text(), "32");
+    EXPECT_EQ(p.c<QLineEdit>("EditCharEnd")->text(), "255");
+    preset->setCurrentIndex(0);
+    EXPECT_EQ(p.c<QLineEdit>("EditCharEnd")->text(), "127");
+}
+
+TEST(FontManagerPage, SelectFontMeasuresTheCell) {
+    Page p;
+    QFont boldItalic = dejaVu(30);
+    boldItalic.setBold(true);
+    boldItalic.setItalic(true);
+    QFont underlinedItalic = boldItalic;
+    underlinedItalic.setUnderline(true);
+    struct Case {
+        int mode;
+        QFont font;
+        QString measured;
+        bool italic;
+    };
+    m350::CodePage big5("CP950");
+    for (const Case& c : {Case{0, dejaVu(30), "W", false}, Case{0, boldItalic, "W", true},
+                          Case{0, underlinedItalic, "W", false},
+                          Case{1, QFont("Noto Sans CJK TC", 20), big5.decode("\xE0\xA2"), false}}) {
+        p.mode(c.mode);
+        p.c<QLineEdit>("EditPrinterFontName")->setText("OTHER");
+        p.selectFont(c.font);
+        const QSize cell = m350::measureText(c.font, c.measured);
+        EXPECT_EQ(p.c<QLineEdit>("EditFontWidth")->text().toInt(), cell.width());
+        EXPECT_EQ(p.c<QLineEdit>("EditFontHeight")->text().toInt(), cell.height());
+        EXPECT_EQ(p.c<QLineEdit>("EditItalicWidth")->text().toInt(),
+                  c.italic ? cell.width() * 3 / 10 : 0);
+        EXPECT_EQ(p.c<QLineEdit>("EditWinFontName")->text(), c.font.family());
+        EXPECT_EQ(p.c<QLineEdit>("EditPrinterFontName")->text(), "FONT001");
+    }
+    EXPECT_EQ(p.prompter.shown.count("font"), 4);
+}
+
+TEST(FontManagerPage, BadSettingsGiveFontParameterErrorAndNoFile) {
+    struct Case {
+        const char* what;
+        int mode;
+        const char* control;
+        const char* text;
+    };
+    for (const Case c : {Case{"empty italic width", 0, "EditItalicWidth", ""},
+                         Case{"start 256", 0, "EditCharStart", "256"},
+                         Case{"not a number", 0, "EditFontWidth", "1x"},
+                         Case{"cell wider than the surface", 0, "EditFontWidth", "3000"},
+                         Case{"glyph over the buffer", 0, "EditFontHeight", "300"},
+                         Case{"empty table", 2, "MemoFontTable", ""},
+                         Case{"empty asian table", 3, "MemoFontTable", ""}}) {
+        Page p;
+        p.mode(c.mode);
+        if (std::string(c.what) == "glyph over the buffer")
+            p.c<QLineEdit>("EditFontWidth")->setText("2048");
+        if (auto* memo = p.main->findChild<QPlainTextEdit*>(c.control))
+            memo->setPlainText(c.text);
+        else
+            p.c<QLineEdit>(c.control)->setText(c.text);
+        const QString path = p.saveFont("bad.bmf");
+        EXPECT_EQ(p.prompter.messages, QStringList{"Font Parameter Error"}) << c.what;
+        EXPECT_FALSE(QFile::exists(path)) << c.what;
+    }
+}
+
+TEST(FontManagerPage, SaveFontWritesTheFontOfThePage) {
+    Page p;
+    p.selectFont(dejaVu(14));
+    p.c<QLineEdit>("EditItalicWidth")->setText("0");
+    QString path = p.saveFont("std.bmf");
+    EXPECT_TRUE(p.prompter.messages.isEmpty()) << p.prompter.messages.join(";").toStdString();
+    std::string bytes = slurp(path);
+    ASSERT_GT(bytes.size(), 32u + 96 * 6);
+    EXPECT_EQ(bytes[1], 1);  // variable pitch, the page's default
+    EXPECT_EQ(bytes[15], 96);
+    EXPECT_EQ(p.progress.calls.front(), "open Making font...");
+
+    // A table typed on two lines gives its six characters in order.
+    p.mode(2);
+    p.c<QPlainTextEdit>("MemoFontTable")->setPlainText("ABC\nDEF");
+    path = p.saveFont("table.bmf");
+    bytes = slurp(path);
+    ASSERT_GT(bytes.size(), 32u + 36);
+    EXPECT_EQ(bytes[15], 6);
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(bytes[32 + 6 * i], 'A' + i);
+}
+
+// The same single-byte code is another character in another code page:
+// 0xC0 is a Latin A with grave in 1252 and the Cyrillic A in 1251.
+TEST(FontManagerPage, CodePageChoosesTheCharacters) {
+    Page p;
+    p.selectFont(dejaVu(20));
+    p.c<QComboBox>("ComboBoxSEncode")->setCurrentIndex(2);
+    p.c<QLineEdit>("EditCharStart")->setText("192");
+    p.c<QLineEdit>("EditCharEnd")->setText("192");
+    p.c<QComboBox>("ComboBoxFontPitch")->setCurrentIndex(0);
+    auto* pages = p.c<QComboBox>("ComboBoxFontCodePage");
+    EXPECT_EQ(pages->currentText(), "1252");
+    const std::string western = slurp(p.saveFont("w.bmf"));
+    pages->setCurrentIndex(pages->findText("1251"));
+    const std::string cyrillic = slurp(p.saveFont("c.bmf"));
+    ASSERT_EQ(western.size(), cyrillic.size());
+    EXPECT_EQ(western.substr(0, 32), cyrillic.substr(0, 32));
+    EXPECT_NE(western.substr(32), cyrillic.substr(32));
+    EXPECT_NE(western.substr(32).find_first_not_of('\0'), std::string::npos);
+}
+
+TEST(FontManagerPage, TableByFileAndItsLimit) {
+    Page p;
+    p.mode(2);
+    QTemporaryDir dir;
+    const QString small = dir.filePath("small.txt"), big = dir.filePath("big.txt");
+    std::ofstream(small.toStdString()) << "XY\r\nZ";
+    std::ofstream(big.toStdString()) << std::string(70000, 'a');
+    p.prompter.files.push_back(small);
+    p.c<QPushButton>("ButtonFontTblLoad")->click();
+    EXPECT_TRUE(p.c<QCheckBox>("CheckBoxFileTable")->isChecked());
+    // Edits in the memo do not reach the font while By File is checked.
+    p.c<QPlainTextEdit>("MemoFontTable")->setPlainText("Q");
+    std::string bytes = slurp(p.saveFont("file.bmf"));
+    ASSERT_GT(bytes.size(), 50u);
+    EXPECT_EQ(bytes[15], 3);
+    EXPECT_EQ(bytes[32], 'X');
+
+    p.prompter.files.push_back(big);
+    p.c<QPushButton>("ButtonFontTblLoad")->click();
+    for (int mode : {2, 3}) {
+        p.mode(mode);
+        p.prompter.messages.clear();
+        p.saveFont("big.bmf");
+        EXPECT_EQ(p.prompter.messages, QStringList{"Font Parameter Error"}) << mode;
+    }
+}
+
+// A loaded table shows its characters in the code page of its codes, and the
+// font takes the file's bytes as they are.
+TEST(FontManagerPage, LoadedAsianTableShowsItsCharacters) {
+    Page p;
+    p.mode(3);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("big5.txt");
+    std::ofstream(path.toStdString(), std::ios::binary) << "\xA4\xA4\xA4\xE5\r\nA";
+    p.prompter.files.push_back(path);
+    p.c<QPushButton>("ButtonFontTblLoad")->click();
+    EXPECT_EQ(p.c<QPlainTextEdit>("MemoFontTable")->toPlainText().left(2),
+              QString::fromUtf8("\xE4\xB8\xAD\xE6\x96\x87"));
+    const std::string bytes = slurp(p.saveFont("big5.bmf"));
+    ASSERT_GT(bytes.size(), 44u);
+    EXPECT_EQ(bytes[15], 2);  // A and the line break are not a pair of codes
+    EXPECT_EQ(bytes.substr(32, 2), "\xA4\xA4");
+    EXPECT_EQ(bytes.substr(38, 2), "\xA4\xE5");
+}
+
+TEST(FontManagerPage, DownloadSendsTheSameFontAsSaveFont) {
+    m350test::SimProcess sim;
+    ASSERT_TRUE(sim.ok()) << sim.error();
+    Page p(sim.tcpPort());
+    ASSERT_TRUE(sim.waitForQuiet());
+    p.selectFont(dejaVu(12));
+    p.c<QComboBox>("ComboBoxMemoryDevice")->setCurrentIndex(2);
+    p.c<QLineEdit>("EditPrinterFontName")->setText("MYFONT");
+    const std::string saved = slurp(p.saveFont("same.bmf"));
+    ASSERT_FALSE(saved.empty());
+    const std::size_t before = sim.transcript().size();
+    p.c<QPushButton>("ButtonDowloadFont")->click();
+    EXPECT_TRUE(p.prompter.messages.isEmpty()) << p.prompter.messages.join(";").toStdString();
+    ASSERT_TRUE(sim.waitForQuiet());
+    const auto t = sim.transcript();
+    ASSERT_GE(t.size(), before + 2);  // the password read, then the download
+    EXPECT_EQ(t.back().rx, "DOWNLOAD E,\"MYFONT\"," + std::to_string(saved.size()) + "," + saved);
+    EXPECT_TRUE(p.main->isEnabled());
+}
+
+TEST(FontManagerPage, DownloadRefusals) {
+    m350test::SimProcess sim;
+    ASSERT_TRUE(sim.ok()) << sim.error();
+    Page p(sim.tcpPort());
+    ASSERT_TRUE(sim.waitForQuiet());
+    // Variable pitch with a whole Asian encoding: refused after the gate.
+    p.mode(1);
+    p.c<QComboBox>("ComboBoxFontPitch")->setCurrentIndex(1);
+    std::size_t before = sim.transcript().size();
+    p.c<QPushButton>("ButtonDowloadFont")->click();
+    EXPECT_EQ(p.prompter.messages, QStringList{"Make Font Error"});
+    ASSERT_TRUE(sim.waitForQuiet());
+    auto t = sim.transcript();
+    ASSERT_EQ(t.size(), before + 1);  // only the password read
+    EXPECT_EQ(t.back().rx.find("DOWNLOAD"), std::string::npos);
+
+    // A printer name the printer cannot take is refused before anything.
+    p.mode(0);
+    p.prompter.messages.clear();
+    p.c<QLineEdit>("EditPrinterFontName")->setText(QString(31, 'N'));
+    before = sim.transcript().size();
+    p.c<QPushButton>("ButtonDowloadFont")->click();
+    EXPECT_EQ(p.prompter.messages, QStringList{"File name too long"});
+    ASSERT_TRUE(sim.waitForQuiet());
+    EXPECT_EQ(sim.transcript().size(), before);
+}
+
+TEST(FontManagerPage, PreviewGridAndBitmap) {
+    Page p;
+    p.selectFont(dejaVu(12));
+    p.c<QComboBox>("ComboBoxFontPitch")->setCurrentIndex(0);
+    bool ran = false;
+    p.prompter.dialogs["TFormPreviewFont"] = [&](QDialog& d) {
+        ran = true;
+        auto& dialog = static_cast<PreviewFontDialog&>(d);
+        EXPECT_EQ(dialog.windowTitle(), "Preview Font");
+        EXPECT_EQ(controlNamed<QPushButton>(dialog, "ButtonExit")->text(), "Exit");
+        const QImage& img = dialog.previewImage();
+        EXPECT_EQ(img.size(), QSize(320, 480));
+        auto dark = [&](int x, int y) { return (img.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF; };
+        int vertical = 0, horizontal = 0;
+        for (int x = 1; x < 319; ++x) vertical += dark(x, 2) && dark(x, 477);
+        for (int y = 1; y < 479; ++y) horizontal += dark(2, y) && dark(317, y);
+        EXPECT_EQ(vertical, 15);
+        EXPECT_EQ(horizontal, 15);
+        // Code 0 draws nothing in the top-left cell; code 0x41 'A' draws.
+        bool empty = true, a = false;
+        for (int y = 1; y < 29; ++y)
+            for (int x = 1; x < 19; ++x) {
+                empty = empty && !dark(x, y);
+                a = a || dark(20 + x, 4 * 30 + y);
+            }
+        EXPECT_TRUE(empty);
+        EXPECT_TRUE(a);
+        // The bitmap of the font the page makes, glyph for glyph.
+        controlNamed<QPushButton>(dialog, "ButtonBitmap")->click();
+        const auto& font = dialog.bitmapView()->contents();
+        EXPECT_EQ(font.glyphs.size(), 96u);
+        EXPECT_EQ(font.cellWidth, p.c<QLineEdit>("EditFontWidth")->text().toInt());
+        controlNamed<QPushButton>(dialog, "ButtonExit")->click();
+        return d.result();
+    };
+    p.c<QPushButton>("ButtonPreviewFont")->click();
+    EXPECT_TRUE(ran);
+    EXPECT_TRUE(p.prompter.messages.isEmpty());
+}
