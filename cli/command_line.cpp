@@ -124,6 +124,7 @@ void buildCommandLine(CLI::App& app, Invocation& inv) {
     });
 
     addConfigCommands(app, inv);
+    addNetCommands(app, inv);
 }
 
 int runCommandLine(int argc, char** argv) {

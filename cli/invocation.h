@@ -40,6 +40,9 @@ void buildCommandLine(CLI::App& app, Invocation& inv);
 // The configuration commands (config read/show/write).
 void addConfigCommands(CLI::App& app, Invocation& inv);
 
+// The network commands (discover, net ...).
+void addNetCommands(CLI::App& app, Invocation& inv);
+
 // Parses argv and runs the command; the process exit status.
 int runCommandLine(int argc, char** argv);
 

@@ -73,6 +73,7 @@ MainWindow::MainWindow(const StartupOptions& options, MainWindowSeams seams, QWi
     }
     link_.makePort = seams.makePort;
     link_.sleep = seams.sleep;
+    network_ = std::move(seams.network);
 
     // The logo lives in the window library's resources.
     initResources();
@@ -294,7 +295,7 @@ void MainWindow::onInterfaceSetupClicked() {
             break;
         }
         case m350::kEthernet: {
-            NetSetupDialog dialog(settings_.net, language_, prompter(), this);
+            NetSetupDialog dialog(settings_.net, language_, prompter(), this, network_);
             prompter().runModal(dialog);
             break;
         }

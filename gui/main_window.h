@@ -15,8 +15,10 @@
 
 #include "core/link/link_context.h"
 #include "core/link/link_operations.h"
+#include "core/net/net_settings.h"
 #include "core/printer/status.h"
 #include "gui/app_context.h"
+#include "gui/network_seams.h"
 #include "gui/prompter.h"
 #include "gui/startup_options.h"
 
@@ -51,6 +53,8 @@ struct MainWindowSeams {
     // Null: the real ports.
     std::function<std::unique_ptr<m350::Port>(m350::LinkContext&, int iface)> makePort;
     std::function<void(int ms)> sleep;  // null: real pauses that keep painting
+    // Network utilities: UDP targets and the web page opener.
+    NetworkSeams network;
 };
 
 class MainWindow : public QWidget, public AppContext {
@@ -76,6 +80,7 @@ class MainWindow : public QWidget, public AppContext {
     m350::PortSettings& portSettings() { return settings_; }
     m350::LinkContext& link() { return link_; }
     m350::StatusFlags& statusFlags() { return statusFlags_; }
+    m350::NetSettings& netSettings() { return netSettings_; }
     int interfaceIndex() const;
     void setCurrentLanguage(int language) { language_ = language; }
     const QString& startupDirectory() const { return startupDirectory_; }
@@ -158,6 +163,9 @@ class MainWindow : public QWidget, public AppContext {
     std::unique_ptr<ProgressDialogSink> ownProgress_;
     std::function<QSize()> screenSize_;
     m350::StatusFlags statusFlags_{};
+    // The Ethernet setup's record, kept between uses of its button.
+    m350::NetSettings netSettings_;
+    NetworkSeams network_;
     int language_ = 0;
     QString startupDirectory_;
     QLabel* panels_[4] = {};

@@ -8,7 +8,9 @@
 
 #include "core/i18n/language_table.h"
 #include "core/link/link_operations.h"
+#include "core/net/net_settings.h"
 #include "core/printer/maintenance.h"
+#include "gui/dialogs/ethernet_setup_dialog.h"
 #include "gui/main_window.h"
 #include "gui/pages/config_page.h"
 #include "gui/pages/wireless_page_rules.h"
@@ -127,12 +129,31 @@ void MainWindow::onResetPrinterClicked() {
     configPage_->markWirelessNotRead();
 }
 
+// Reads the printer's network settings, lets the operator edit them and, past
+// the password gate, writes the address or the name, as the button chosen.
+void MainWindow::onEthernetClicked() {
+    m350::NetSettings read;
+    if (runStandard(m350::kOpNetReport,
+                    [&](m350::Link& l) { return m350::readNetSettings(l, read); }) != m350::kOk)
+        return;
+    netSettings_ = read;
+    EthernetSetupDialog dialog(netSettings_, language_, dialogPlace(), true, this);
+    prompter().runModal(dialog);
+    if (!netSettings_.confirmed || !passwordGate(*this)) return;
+    const m350::NetSettings request = netSettings_;
+    if (request.action != m350::NetSettings::kSetIp)
+        runStandard(m350::kOpNetName,
+                    [&](m350::Link& l) { return m350::writeNetName(l, request); });
+    else
+        runStandard(m350::kOpNetAddress,
+                    [&](m350::Link& l) { return m350::writeNetAddress(l, request); });
+}
+
 // The dialogs behind these buttons join here.
 void MainWindow::onDumpClicked() {}
 void MainWindow::onClockSetupClicked() {}
 void MainWindow::onCalibrateSensorClicked() {}
 void MainWindow::onTestPageClicked() {}
-void MainWindow::onEthernetClicked() {}
 void MainWindow::onActiveEmulationClicked() {}
 
 }  // namespace m350::gui
