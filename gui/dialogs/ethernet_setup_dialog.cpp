@@ -1,5 +1,8 @@
 #include "gui/dialogs/ethernet_setup_dialog.h"
 
+#include <QBoxLayout>
+#include <QGridLayout>
+
 #include "gui/language_apply.h"
 #include "gui/widgets/form_kit.h"
 #include "gui/widgets/radio_group.h"
@@ -8,9 +11,8 @@ namespace m350::gui {
 
 namespace {
 constexpr int kNameChars = 15;
-constexpr int kLabelWidth = 100;
-constexpr int kEditLeft = 112;
 constexpr int kEditWidth = 180;
+constexpr int kButtonWidth = 75;
 
 QString fromRecord(const std::string& text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
@@ -30,32 +32,55 @@ EthernetSetupDialog::EthernetSetupDialog(m350::NetSettings& record, int language
       dhcp_(record.dhcp) {
     setObjectName(QStringLiteral("TFormEthernetSetup"));
     setWindowTitle(QStringLiteral("Ethernet Setup"));
-    setFixedSize(300, 240);
     move(place);
     record_.confirmed = false;
 
-    dhcpRadio_ = new RadioGroup(this, "RadioGroupDHCP", QStringLiteral("IP Setup"), 8, 4, 284, 46,
+    // Laid out rather than placed: a longer caption in another language
+    // widens its column or button, and the dialog keeps the size it needs.
+    dhcpRadio_ = new RadioGroup(this, "RadioGroupDHCP", QStringLiteral("IP Setup"), 0, 0, 284, 46,
                                 {QStringLiteral("DHCP"), QStringLiteral("Static IP")}, 2);
-    auto row = [&](const char* labelName, const char* caption, const char* editName, int top,
-                   QLabel*& label, QLineEdit*& edit) {
-        label = newLabel(this, labelName, QString::fromLatin1(caption), 8, top + 4, kLabelWidth);
-        edit = newEdit(this, editName, kEditLeft, top, kEditWidth);
+    auto* rows = new QGridLayout;
+    int rowIndex = 0;
+    auto row = [&](const char* labelName, const char* caption, const char* editName, QLabel*& label,
+                   QLineEdit*& edit) {
+        label = new QLabel(QString::fromLatin1(caption), this);
+        label->setObjectName(QString::fromLatin1(labelName));
+        edit = new QLineEdit(this);
+        edit->setObjectName(QString::fromLatin1(editName));
+        edit->setMinimumWidth(kEditWidth);
+        rows->addWidget(label, rowIndex, 0);
+        rows->addWidget(edit, rowIndex++, 1);
     };
-    row("LabelIP", "IP:", "EditIP", 58, ipLabel_, ipEdit_);
-    row("LabelMask", "Subnet Mask:", "EditMask", 86, maskLabel_, maskEdit_);
-    row("LabelGateWay", "Gateway:", "EditGateWay", 114, gatewayLabel_, gatewayEdit_);
-    row("LabelPrinterName", "Printer Name:", "EditPrinterName", 142, printerNameLabel_,
+    row("LabelIP", "IP:", "EditIP", ipLabel_, ipEdit_);
+    row("LabelMask", "Subnet Mask:", "EditMask", maskLabel_, maskEdit_);
+    row("LabelGateWay", "Gateway:", "EditGateWay", gatewayLabel_, gatewayEdit_);
+    row("LabelPrinterName", "Printer Name:", "EditPrinterName", printerNameLabel_,
         printerNameEdit_);
-    row("LabelMACAddr", "MAC Address:", "EditMACAddr", 170, macLabel_, macEdit_);
+    row("LabelMACAddr", "MAC Address:", "EditMACAddr", macLabel_, macEdit_);
     for (QLineEdit* e : {ipEdit_, maskEdit_, gatewayEdit_})
         e->setMaxLength(static_cast<int>(m350::kNetTextMax));
     printerNameEdit_->setMaxLength(kNameChars);
     macEdit_->setReadOnly(true);
     macEdit_->setEnabled(false);
-    setPrinterNameButton_ =
-        newButton(this, "ButtonSetPrinterName", "Set Printer Name", 8, 204, 112);
-    setIpButton_ = newButton(this, "ButtonSetIP", "Set IP", 128, 204, 78);
-    cancelButton_ = newButton(this, "ButtonCancel", "Cancel", 214, 204, 78);
+    auto newPush = [this](const char* name, const char* caption) {
+        auto* b = new QPushButton(QString::fromLatin1(caption), this);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setMinimumWidth(kButtonWidth);
+        return b;
+    };
+    setPrinterNameButton_ = newPush("ButtonSetPrinterName", "Set Printer Name");
+    setIpButton_ = newPush("ButtonSetIP", "Set IP");
+    cancelButton_ = newPush("ButtonCancel", "Cancel");
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(setPrinterNameButton_);
+    buttons->addStretch(1);
+    buttons->addWidget(setIpButton_);
+    buttons->addWidget(cancelButton_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(dhcpRadio_);
+    layout->addLayout(rows);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     applyEnableRule();
     dhcpRadio_->setItemIndex(dhcp_ ? 0 : 1);
