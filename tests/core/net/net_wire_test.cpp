@@ -298,17 +298,3 @@ TEST(UdpLoopback, ASilentDeviceLeavesFieldsEmptyAndAnotherMacIsIgnored) {
     EXPECT_EQ(seen.rx.size(), 3u);
     EXPECT_TRUE(seen.tx.empty());
 }
-
-TEST(UdpLoopback, FactoryDefaultRequestResetsTheSimulatorsNetwork) {
-    SimProcess sim(
-        {"--udp", "127.0.0.1:0", "--set", "NETNAME=Renamed", "--set", "CONFIGIP=10.0.0.9"});
-    ASSERT_TRUE(sim.ok()) << sim.error();
-    const MacAddress mac = *parseMac("02:00:00:35:00:01");
-    EXPECT_TRUE(sendUdpFactoryDefault(loopback(sim), 6, mac));
-    const auto seen = m350test::udpDatagramsAtLeast(sim.transcriptPath(), 1);
-    ASSERT_EQ(seen.rx.size(), 1u);
-    EXPECT_EQ(seen.rx[0], m350test::bytesOf(factoryDefaultRequest(6, mac)));
-    const DiscoveryResult r = discoverDevices(loopback(sim), 7);
-    ASSERT_FALSE(r.replies.empty());
-    EXPECT_EQ(r.replies[0].name, "M350-SIM");
-}
