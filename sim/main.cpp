@@ -51,7 +51,7 @@ const char kUsage[] =
     "                        (atomically);\n"
     "                        the same lines go to standard output.\n"
     "  --transcript FILE     append one line per event, flushed at once:\n"
-    "                          <id> OPEN tcp|pty|parallel\n"
+    "                          <id> OPEN tcp|pty|parallel|udp\n"
     "                          <id> RX <hex>    bytes received (lowercase, no spaces)\n"
     "                          <id> TX <hex>    bytes sent\n"
     "                          <id> CLOSE\n"
