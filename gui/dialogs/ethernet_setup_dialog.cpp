@@ -2,6 +2,8 @@
 
 #include <QBoxLayout>
 #include <QGridLayout>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 
 #include "gui/language_apply.h"
 #include "gui/widgets/form_kit.h"
@@ -60,6 +62,13 @@ EthernetSetupDialog::EthernetSetupDialog(m350::NetSettings& record, int language
     for (QLineEdit* e : {ipEdit_, maskEdit_, gatewayEdit_})
         e->setMaxLength(static_cast<int>(m350::kNetTextMax));
     printerNameEdit_->setMaxLength(kNameChars);
+    // The texts travel between quotes in one command line (or as bytes of a
+    // datagram): printable ASCII without '"' is all that can be typed, so
+    // nothing is ever replaced on the way.
+    auto* printable = new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[\\x20\\x21\\x23-\\x7E]*")), this);
+    for (QLineEdit* e : {ipEdit_, maskEdit_, gatewayEdit_, printerNameEdit_})
+        e->setValidator(printable);
     macEdit_->setReadOnly(true);
     macEdit_->setEnabled(false);
     auto newPush = [this](const char* name, const char* caption) {

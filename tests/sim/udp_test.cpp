@@ -82,7 +82,7 @@ TEST(SimUdp, WritesLandOnlyWithTheApplyRequestAndOnlyForItsMac) {
     EXPECT_EQ(u.receive().size(), 32u);
     u.send(header(0, 2, 0, kEvery));
     EXPECT_EQ(u.receive().substr(84), std::string("M350-SIM\0", 9));  // not yet applied
-    write[34] = 7;  // apply
+    write[34] = 7;                                                    // apply
     std::string other = write;
     other.replace(22, 6, std::string(6, '\x01'));
     u.send(other);

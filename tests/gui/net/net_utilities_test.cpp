@@ -153,7 +153,7 @@ TEST(EthernetSetup, EachButtonWritesOnlyItsPartOfTheRecord) {
     }
 }
 
-TEST(EthernetSetup, ANameOfMoreThanFifteenCharactersCannotBeTyped) {
+TEST(EthernetSetup, ANameOfMoreThanFifteenCharactersOrAQuoteCannotBeTyped) {
     m350::NetSettings s = dhcpRecord();
     EthernetSetupDialog d(s, 0, {});
     EXPECT_EQ(edit(d, "EditPrinterName")->maxLength(), 15);
@@ -162,6 +162,15 @@ TEST(EthernetSetup, ANameOfMoreThanFifteenCharactersCannotBeTyped) {
     edit(d, "EditPrinterName")->setFocus();
     for (char c : std::string(20, 'x')) edit(d, "EditPrinterName")->insert(QString(QChar(c)));
     EXPECT_EQ(edit(d, "EditPrinterName")->text(), QString(15, 'x'));
+    // What could not stand in the command line is refused, never replaced.
+    for (QLineEdit* e : {edit(d, "EditPrinterName"), edit(d, "EditIP")}) {
+        e->clear();
+        for (const QString& typed :
+             {QStringLiteral("a"), QStringLiteral("\""), QStringLiteral("é"), QStringLiteral("中"),
+              QStringLiteral("\t"), QStringLiteral("b")})
+            e->insert(typed);
+        EXPECT_EQ(e->text(), "ab") << e->objectName().toStdString();
+    }
 }
 
 // ---- ButtonEthernet over the link -------------------------------------------
