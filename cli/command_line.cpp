@@ -141,6 +141,7 @@ void buildCommandLine(CLI::App& app, Invocation& inv) {
     addUsbCommands(app, inv);
     addFileCommands(app, inv);
     addFontCommands(app, inv);
+    addNetCommands(app, inv);
 }
 
 int runCommandLine(int argc, char** argv) {

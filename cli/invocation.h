@@ -49,6 +49,8 @@ void addUsbCommands(CLI::App& app, Invocation& inv);
 void addFileCommands(CLI::App& app, Invocation& inv);
 // The bitmap font commands (font make/show/download).
 void addFontCommands(CLI::App& app, Invocation& inv);
+// The network commands (discover, net ...).
+void addNetCommands(CLI::App& app, Invocation& inv);
 
 // Parses argv and runs the command; the process exit status.
 int runCommandLine(int argc, char** argv);

@@ -76,6 +76,7 @@ MainWindow::MainWindow(const StartupOptions& options, MainWindowSeams seams, QWi
     link_.makePort = seams.makePort;
     link_.sleep = seams.sleep;
     link_.usb = seams.usb;
+    network_ = std::move(seams.network);
 
     // The logo lives in the window library's resources.
     initResources();
@@ -307,7 +308,7 @@ void MainWindow::onInterfaceSetupClicked() {
             break;
         }
         case m350::kEthernet: {
-            NetSetupDialog dialog(settings_.net, language_, prompter(), this);
+            NetSetupDialog dialog(settings_.net, language_, prompter(), this, network_);
             prompter().runModal(dialog);
             break;
         }

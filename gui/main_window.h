@@ -15,9 +15,11 @@
 
 #include "core/link/link_context.h"
 #include "core/link/link_operations.h"
+#include "core/net/net_settings.h"
 #include "core/printer/clock.h"
 #include "core/printer/status.h"
 #include "gui/app_context.h"
+#include "gui/network_seams.h"
 #include "gui/prompter.h"
 #include "gui/startup_options.h"
 
@@ -58,6 +60,8 @@ struct MainWindowSeams {
     // Where the window keeps what it remembers between runs (the USB device
     // named); null: the user's settings of m350-utility.
     QSettings* settings = nullptr;
+    // Network utilities: UDP targets and the web page opener.
+    NetworkSeams network;
 };
 
 class MainWindow : public QWidget, public AppContext {
@@ -84,6 +88,7 @@ class MainWindow : public QWidget, public AppContext {
     m350::PortSettings& portSettings() { return settings_; }
     m350::LinkContext& link() override { return link_; }
     m350::StatusFlags& statusFlags() { return statusFlags_; }
+    m350::NetSettings& netSettings() { return netSettings_; }
     int interfaceIndex() const override;
     void setCurrentLanguage(int language) { language_ = language; }
     const QString& startupDirectory() const { return startupDirectory_; }
@@ -167,6 +172,9 @@ class MainWindow : public QWidget, public AppContext {
     std::function<QSize()> screenSize_;
     m350::StatusFlags statusFlags_{};
     m350::ClockValues clockRecord_{};  // the clock as last read or set
+    // The Ethernet setup's record, kept between uses of its button.
+    m350::NetSettings netSettings_;
+    NetworkSeams network_;
     int language_ = 0;
     QString startupDirectory_;
     QLabel* panels_[4] = {};

@@ -11,6 +11,7 @@
 
 #include "core/i18n/language_table.h"
 #include "core/link/link_operations.h"
+#include "core/net/net_settings.h"
 #include "core/printer/clock.h"
 #include "core/printer/dump_text.h"
 #include "core/printer/maintenance.h"
@@ -18,6 +19,7 @@
 #include "gui/dialogs/clock_setup_dialog.h"
 #include "gui/dialogs/dump_text_dialog.h"
 #include "gui/dialogs/emulation_dialog.h"
+#include "gui/dialogs/ethernet_setup_dialog.h"
 #include "gui/dialogs/sensor_calibration_dialog.h"
 #include "gui/main_window.h"
 #include "gui/pages/config_page.h"
@@ -141,10 +143,28 @@ void MainWindow::onResetPrinterClicked() {
     configPage_->markWirelessNotRead();
 }
 
+// Reads the printer's network settings, lets the operator edit them and, past
+// the password gate, writes the address or the name, as the button chosen.
+void MainWindow::onEthernetClicked() {
+    m350::NetSettings read;
+    if (runStandard(m350::kOpNetReport,
+                    [&](m350::Link& l) { return m350::readNetSettings(l, read); }) != m350::kOk)
+        return;
+    netSettings_ = read;
+    EthernetSetupDialog dialog(netSettings_, language_, dialogPlace(), true, this);
+    prompter().runModal(dialog);
+    if (!netSettings_.confirmed || !passwordGate(*this)) return;
+    const m350::NetSettings request = netSettings_;
+    if (request.action != m350::NetSettings::kSetIp)
+        runStandard(m350::kOpNetName,
+                    [&](m350::Link& l) { return m350::writeNetName(l, request); });
+    else
+        runStandard(m350::kOpNetAddress,
+                    [&](m350::Link& l) { return m350::writeNetAddress(l, request); });
+}
+
 // The dialogs behind these buttons join here.
 void MainWindow::onTestPageClicked() {}
-void MainWindow::onEthernetClicked() {}
-
 // Dump text, clock, sensor calibration and emulation.
 
 namespace {

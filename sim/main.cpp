@@ -29,13 +29,30 @@ const char kUsage[] =
     "  --parallel PATH       read what is written to the FIFO at PATH (created when\n"
     "                        absent); each writer session is one connection. Nothing\n"
     "                        is answered there.\n"
+    "  --udp HOST[:PORT]     the printers' UDP protocol (discovery, network settings,\n"
+    "                        factory default), port 22368 by default; HOST is a\n"
+    "                        loopback address, or 0.0.0.0 inside a network namespace\n"
+    "                        of its own (broadcasts and the multicast group\n"
+    "                        224.0.0.251). Every datagram is one RX or TX line of\n"
+    "                        the transcript connection \"udp\".\n"
+    "  --udp-answer WHICH    discovery requests answered: both (default), broadcast,\n"
+    "                        multicast or none\n"
+    "  --udp-flood N[:MS]    send N more copies of each discovery reply, MS apart\n"
+    "                        (default 1)\n"
+    "  --udp-state N         state byte of the discovery reply (1 printing, 2 paused,\n"
+    "                        3 error), default 0\n"
+    "  --udp-flags N         error flags byte of the discovery reply, default 0\n"
+    "  --udp-model TEXT      model name of the discovery reply, default M350\n"
+    "                        (MAC, address and name come from MACADDR, LASTUSEDIP\n"
+    "                        and NETNAME)\n"
     "\n"
     "Reporting:\n"
     "  --ready-file PATH     when listening, write the lines \"tcp HOST:PORT\",\n"
-    "                        \"pty /dev/pts/N\" and \"parallel PATH\" to PATH (atomically);\n"
+    "                        \"pty /dev/pts/N\", \"parallel PATH\" and \"udp HOST:PORT\" to PATH\n"
+    "                        (atomically);\n"
     "                        the same lines go to standard output.\n"
     "  --transcript FILE     append one line per event, flushed at once:\n"
-    "                          <id> OPEN tcp|pty|parallel\n"
+    "                          <id> OPEN tcp|pty|parallel|udp\n"
     "                          <id> RX <hex>    bytes received (lowercase, no spaces)\n"
     "                          <id> TX <hex>    bytes sent\n"
     "                          <id> CLOSE\n"
@@ -189,6 +206,32 @@ int main(int argc, char** argv) {
             server.pty = true;
         } else if (opt == "--parallel") {
             server.parallel = need();
+        } else if (opt == "--udp") {
+            server.udp = need();
+        } else if (opt == "--udp-answer") {
+            std::string v = need();
+            if (v != "both" && v != "broadcast" && v != "multicast" && v != "none")
+                fail("--udp-answer is both, broadcast, multicast or none");
+            server.udpBehaviour.answer = v;
+        } else if (opt == "--udp-flood") {
+            std::string v = need();
+            char* end = nullptr;
+            long n = std::strtol(v.c_str(), &end, 10);
+            long ms = 1;
+            if (*end == ':') ms = std::strtol(end + 1, &end, 10);
+            if (v.empty() || *end || n < 0 || n > 100000 || ms < 0 || ms > 10000)
+                fail("bad --udp-flood " + v);
+            server.udpBehaviour.floodCount = static_cast<int>(n);
+            server.udpBehaviour.floodIntervalMs = static_cast<int>(ms);
+        } else if (opt == "--udp-state" || opt == "--udp-flags") {
+            std::string v = need();
+            char* end = nullptr;
+            long b = std::strtol(v.c_str(), &end, 0);
+            if (v.empty() || *end || b < 0 || b > 255) fail("bad " + opt + " " + v);
+            (opt == "--udp-state" ? server.udpBehaviour.state : server.udpBehaviour.flags) =
+                static_cast<std::uint8_t>(b);
+        } else if (opt == "--udp-model") {
+            server.udpBehaviour.model = need();
         } else if (opt == "--ready-file") {
             server.readyFile = need();
         } else if (opt == "--transcript") {

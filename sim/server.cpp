@@ -124,6 +124,7 @@ Server::~Server() {
     if (listenFd_ >= 0) ::close(listenFd_);
     if (ptyMaster_ >= 0) ::close(ptyMaster_);
     if (fifoFd_ >= 0) ::close(fifoFd_);
+    if (udpFd_ >= 0) ::close(udpFd_);
 }
 
 bool Server::start(std::string& error) {
@@ -134,8 +135,9 @@ bool Server::start(std::string& error) {
     if (!opt_.tcp.empty() && !openTcp(error)) return false;
     if (opt_.pty && !openPty(error)) return false;
     if (!opt_.parallel.empty() && !openParallel(error)) return false;
+    if (!opt_.udp.empty() && !openUdp(error)) return false;
     if (ready_.empty()) {
-        error = "nothing to listen on: give --tcp, --pty or --parallel";
+        error = "nothing to listen on: give --tcp, --pty, --parallel or --udp";
         return false;
     }
     writeReady();
@@ -407,6 +409,7 @@ void Server::run() {
         if (g_wakePipe[0] >= 0) add(g_wakePipe[0], POLLIN, nullptr);
         if (listenFd_ >= 0) add(listenFd_, POLLIN, nullptr);
         if (fifoFd_ >= 0) add(fifoFd_, POLLIN, nullptr);
+        if (udpFd_ >= 0) add(udpFd_, POLLIN, nullptr);
         for (auto& c : conns_) {
             if (c->dead || c->kind == Kind::Parallel) continue;
             short ev = POLLIN;
@@ -414,7 +417,7 @@ void Server::run() {
                 ev |= POLLOUT;
             add(c->fd, ev, c.get());
         }
-        int r = ::poll(fds.data(), fds.size(), nextTimeoutMs());
+        int r = ::poll(fds.data(), fds.size(), udpTimeoutMs(nextTimeoutMs()));
         if (r < 0 && errno != EINTR) break;
         if (stopRequested()) break;
         for (std::size_t i = 0; r > 0 && i < fds.size(); ++i) {
@@ -430,6 +433,8 @@ void Server::run() {
                     if (s < 0) break;
                     newConn(Kind::Tcp, s);
                 }
+            } else if (fd == udpFd_ && !owners[i]) {
+                receiveUdp();
             } else if (fd == fifoFd_ && !owners[i]) {
                 char buf[4096];
                 for (;;) {
@@ -455,6 +460,7 @@ void Server::run() {
             }
         }
         pollPty();
+        flushUdp();
         for (auto& c : conns_)
             if (!c->dead) flush(*c);
         reap();

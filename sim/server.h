@@ -2,15 +2,19 @@
 // loop that serves them and the transcript of every connection.
 #pragma once
 
+#include <sys/socket.h>
+
 #include <chrono>
 #include <cstdio>
 #include <deque>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "printer.h"
 #include "session.h"
+#include "udp_responder.h"
 
 namespace m350::sim {
 
@@ -21,6 +25,9 @@ struct ServerOptions {
     std::string parallel;  // FIFO path
     std::string readyFile;
     std::string transcript;
+    // UDP protocol (port 22368): HOST[:PORT], empty for none.
+    std::string udp;
+    UdpBehaviour udpBehaviour;
 };
 
 // One line per event, flushed at once:  <id> OPEN <kind> | <id> RX <hex> |
@@ -81,6 +88,23 @@ class Server {
     void pollPty();
     int nextTimeoutMs();
     void reap();
+
+    // UDP endpoint (udp_server.cpp).
+    struct UdpSend {
+        std::string bytes;
+        sockaddr_storage to;
+        unsigned toLen;
+    };
+    bool openUdp(std::string& error);
+    void receiveUdp();
+    void flushUdp();
+    int udpTimeoutMs(int timeout) const;
+    int udpFd_ = -1;
+    int udpConnId_ = 0;
+    bool udpAnyPeer_ = false;
+    std::unique_ptr<UdpResponder> udp_;
+    // By due time: the replies to each request keep their own pace.
+    std::multimap<Clock::time_point, UdpSend> udpOut_;
 
     Printer& printer_;
     std::vector<Fault> faults_;

@@ -1,5 +1,9 @@
 #include "gui/dialogs/net_setup_dialog.h"
 
+#include <QCoreApplication>
+#include <QDesktopServices>
+
+#include "gui/dialogs/ethernet_setup_dialog.h"
 #include "gui/language_apply.h"
 #include "gui/prompter.h"
 #include "gui/widgets/form_kit.h"
@@ -9,16 +13,18 @@ namespace m350::gui {
 namespace {
 // The link's address field holds 63 characters and its terminator.
 constexpr int kAddressChars = 63;
+constexpr int kMacColumn = 1;
 constexpr int kIpColumn = 2;
 }  // namespace
 
 NetSetupDialog::NetSetupDialog(m350::NetAddress& record, int language, Prompter& prompter,
-                               QWidget* parent)
+                               QWidget* parent, NetworkSeams seams)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       record_(record),
       language_(language),
-      prompter_(prompter) {
+      prompter_(prompter),
+      seams_(std::move(seams)) {
     setObjectName(QStringLiteral("TFormNetSetup"));
     setWindowTitle(QStringLiteral("TCP/IP Setup"));
     setFixedSize(183, 162);
@@ -57,6 +63,10 @@ NetSetupDialog::NetSetupDialog(m350::NetAddress& record, int language, Prompter&
     connect(exitButton_, &QPushButton::clicked, this, &NetSetupDialog::onExitClicked);
     connect(discoverButton_, &QPushButton::clicked, this, &NetSetupDialog::onDiscoverClicked);
     connect(deviceList_, &QTreeWidget::itemClicked, this, &NetSetupDialog::onDeviceListClicked);
+    connect(changeIpButton_, &QPushButton::clicked, this, &NetSetupDialog::onChangeIpClicked);
+    connect(factoryDefaultButton_, &QPushButton::clicked, this,
+            &NetSetupDialog::onFactoryDefaultClicked);
+    connect(browserButton_, &QPushButton::clicked, this, &NetSetupDialog::onBrowserClicked);
     applyDialogLanguage(this, "TFormNetSetup", language_);
 
     discover();
@@ -65,12 +75,37 @@ NetSetupDialog::NetSetupDialog(m350::NetAddress& record, int language, Prompter&
     portEdit_->setText(QString::number(record_.port));
 }
 
-// The UDP discovery joins here; until then the device list stays empty.
+// Two passes, broadcast then multicast, each over one second after its last
+// reply (and five at most). Every reply is a row: a printer that answers both
+// passes is listed twice.
 void NetSetupDialog::discover() {
     discoverButton_->setEnabled(false);
     deviceList_->clear();
-    ++sequence_;
+    QCoreApplication::processEvents();
+    m350::UdpTargets targets = seams_.udp;
+    if (!targets.pump) targets.pump = [] { QCoreApplication::processEvents(); };
+    const m350::DiscoveryResult result =
+        m350::discoverDevices(targets, static_cast<std::uint32_t>(sequence_),
+                              [this](const m350::DeviceReply& reply) { addRow(reply); });
+    if (result.socketOpened) ++sequence_;
     discoverButton_->setEnabled(true);
+}
+
+void NetSetupDialog::addRow(const m350::DeviceReply& reply) {
+    auto* item = new QTreeWidgetItem(deviceList_);
+    item->setText(0, QString::fromLatin1(reply.name.c_str()));
+    item->setText(kMacColumn, QString::fromLatin1(m350::macToText(reply.mac).c_str()));
+    item->setText(kIpColumn, QString::fromLatin1(m350::ipv4ToText(reply.ip).c_str()));
+    item->setText(3, QString::fromLatin1(reply.model.c_str()));
+    const std::string_view status = m350::deviceStatusText(reply.state, reply.flags);
+    item->setText(4, QString::fromLatin1(status.data(), static_cast<qsizetype>(status.size())));
+}
+
+// The first selected row, as the list allows several.
+QTreeWidgetItem* NetSetupDialog::selectedRow() const {
+    for (int i = 0; i < deviceList_->topLevelItemCount(); ++i)
+        if (deviceList_->topLevelItem(i)->isSelected()) return deviceList_->topLevelItem(i);
+    return nullptr;
 }
 
 // An address already set is never replaced; an empty one takes the first
@@ -110,8 +145,52 @@ void NetSetupDialog::onDiscoverClicked() {
 }
 
 void NetSetupDialog::onDeviceListClicked() {
-    if (QTreeWidgetItem* item = deviceList_->currentItem())
-        ipAddressEdit_->setText(item->text(kIpColumn));
+    if (QTreeWidgetItem* item = selectedRow()) ipAddressEdit_->setText(item->text(kIpColumn));
+}
+
+// Reads the device's settings, lets the operator edit them and writes all of
+// them back: name, address, address mode and the apply request, whichever set
+// button was pressed.
+void NetSetupDialog::onChangeIpClicked() {
+    QTreeWidgetItem* row = selectedRow();
+    if (!row) return;
+    const auto mac = m350::parseMac(row->text(kMacColumn).toStdString());
+    if (!mac) return;
+    m350::NetSettings settings;
+    settings.mac = row->text(kMacColumn).toStdString();
+    m350::UdpTargets targets = seams_.udp;
+    if (!targets.pump) targets.pump = [] { QCoreApplication::processEvents(); };
+    m350::UdpSettingsExchange exchange(targets, static_cast<std::uint32_t>(sequence_), *mac);
+    if (!exchange.open()) return;
+    exchange.readSettings(settings);
+    settings.name = m350::netText(row->text(0).toLatin1().toStdString());
+    EthernetSetupDialog dialog(settings, language_, pos(), true, this);
+    prompter_.runModal(dialog);
+    if (!settings.confirmed) return;
+    exchange.writeSettings(settings);
+    deviceList_->clear();
+    ++sequence_;
+}
+
+void NetSetupDialog::onFactoryDefaultClicked() {
+    QTreeWidgetItem* row = selectedRow();
+    if (!row) return;
+    const auto mac = m350::parseMac(row->text(kMacColumn).toStdString());
+    if (!mac) return;
+    if (!prompter_.question(QStringLiteral("Are you sure?"))) return;
+    if (!m350::sendUdpFactoryDefault(seams_.udp, static_cast<std::uint32_t>(sequence_), *mac))
+        return;
+    deviceList_->clear();
+    ++sequence_;
+}
+
+// The page of the address typed in the edit, not of the selected row.
+void NetSetupDialog::onBrowserClicked() {
+    const QUrl url(QStringLiteral("http://") + ipAddressEdit_->text());
+    if (seams_.openUrl)
+        seams_.openUrl(url);
+    else
+        QDesktopServices::openUrl(url);
 }
 
 }  // namespace m350::gui

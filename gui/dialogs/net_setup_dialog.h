@@ -11,6 +11,7 @@
 #include <QTreeWidget>
 
 #include "core/transport/port_settings.h"
+#include "gui/network_seams.h"
 
 namespace m350::gui {
 
@@ -22,12 +23,16 @@ class NetSetupDialog : public QDialog {
     // Opening runs the discovery, proposes an address when none is set yet
     // and fills the edits from the record.
     NetSetupDialog(m350::NetAddress& record, int language, Prompter& prompter,
-                   QWidget* parent = nullptr);
+                   QWidget* parent = nullptr, NetworkSeams seams = {});
 
   public slots:
     void onExitClicked();
     void onDiscoverClicked();
     void onDeviceListClicked();
+    // The per-device operations over UDP on the selected row.
+    void onChangeIpClicked();
+    void onFactoryDefaultClicked();
+    void onBrowserClicked();
 
   private:
     QGroupBox* ipSettingGroup_;
@@ -40,10 +45,13 @@ class NetSetupDialog : public QDialog {
 
     void discover();
     void proposeAddress();
+    void addRow(const m350::DeviceReply& reply);
+    QTreeWidgetItem* selectedRow() const;
 
     m350::NetAddress& record_;
     int language_;
     Prompter& prompter_;
+    NetworkSeams seams_;
     int sequence_ = 1;
 };
 

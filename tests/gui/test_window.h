@@ -12,6 +12,18 @@
 
 namespace m350test {
 
+// UDP aimed at a loopback port where nobody answers, short waits, and no
+// browser: tests never broadcast from the machine's own network.
+inline m350::gui::NetworkSeams quietNetwork(int port = 1) {
+    m350::gui::NetworkSeams n;
+    n.udp.broadcast = n.udp.multicast = "127.0.0.1";
+    n.udp.port = static_cast<std::uint16_t>(port);
+    n.udp.idleMs = 50;
+    n.udp.replyWaitMs = 50;
+    n.openUrl = [](const QUrl&) {};
+    return n;
+}
+
 inline m350::gui::MainWindowSeams testSeams(ScriptedPrompter& prompter, RecordingProgress& progress,
                                             QSize screen = {1280, 1024}) {
     m350::gui::MainWindowSeams seams;
@@ -19,6 +31,7 @@ inline m350::gui::MainWindowSeams testSeams(ScriptedPrompter& prompter, Recordin
     seams.screenSize = [screen] { return screen; };
     seams.progress = &progress;
     seams.sleep = [](int) {};
+    seams.network = quietNetwork();
     return seams;
 }
 

@@ -141,6 +141,8 @@ void SimProcess::start(const Options& options) {
             ptyPath_ = line.substr(4);
         } else if (line.rfind("parallel ", 0) == 0) {
             parallelPath_ = line.substr(9);
+        } else if (line.rfind("udp ", 0) == 0) {
+            udpPort_ = std::atoi(line.c_str() + line.rfind(':') + 1);
         }
     }
     if (tcpPort_ <= 0) {

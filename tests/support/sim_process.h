@@ -19,7 +19,7 @@ class SimProcess {
     // One connection of the simulator's transcript.
     struct Connection {
         int id = 0;
-        std::string kind;  // "tcp", "pty" or "parallel"
+        std::string kind;  // "tcp", "pty", "parallel" or "udp" (one RX/TX per datagram)
         std::string rx;    // every byte received, raw, in order
         std::string tx;    // every byte sent, raw, in order
         bool closed = false;
@@ -49,6 +49,8 @@ class SimProcess {
     int tcpPort() const { return tcpPort_; }
     std::string ptyPath() const { return ptyPath_; }            // empty unless asked for
     std::string parallelPath() const { return parallelPath_; }  // empty unless asked for
+    // The UDP port when started with "--udp 127.0.0.1:0" among the options; 0 otherwise.
+    int udpPort() const { return udpPort_; }
     std::string transcriptPath() const { return dir_ + "/transcript.txt"; }
 
     // The transcript as it stands, one entry per connection in order of opening.
@@ -92,6 +94,7 @@ class SimProcess {
     int tcpPort_ = 0;
     std::string ptyPath_;
     std::string parallelPath_;
+    int udpPort_ = 0;
 };
 
 // Decodes the lowercase hex of a transcript line.

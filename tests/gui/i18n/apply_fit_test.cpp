@@ -25,6 +25,7 @@
 #include "gui/dialogs/clock_setup_dialog.h"
 #include "gui/dialogs/dump_text_dialog.h"
 #include "gui/dialogs/emulation_dialog.h"
+#include "gui/dialogs/ethernet_setup_dialog.h"
 #include "gui/dialogs/lpt_setup_dialog.h"
 #include "gui/dialogs/net_setup_dialog.h"
 #include "gui/dialogs/password_dialog.h"
@@ -172,10 +173,14 @@ TEST_P(CaptionFit, NoCaptionOfADialogIsClipped) {
     check(lptDialog);
     m350::NetAddress address;
     address.address = "127.0.0.1";
-    NetSetupDialog net(address, language, prompter, window.get());
+    NetSetupDialog net(address, language, prompter, window.get(), m350test::quietNetwork());
     check(net);
     PasswordDialog password("secret", prompter, language, window.get());
     check(password);
+    m350::NetSettings netSettings;
+    netSettings.mac = "02:00:00:35:00:01";
+    EthernetSetupDialog ethernet(netSettings, language, {0, 0}, true, window.get());
+    check(ethernet);
     std::string newPassword;
     PasswordSetupDialog setup(newPassword, prompter, language, window.get());
     check(setup);

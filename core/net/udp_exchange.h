@@ -1,0 +1,86 @@
+// The UDP side of the network utilities: the discovery passes, the settings
+// exchange with one device and the factory-default request. Where requests go
+// and how long each wait lasts come from UdpTargets, so tests can aim them at
+// loopback or at network namespaces of their own.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/net/net_settings.h"
+#include "core/net/udp_protocol.h"
+
+namespace m350 {
+
+struct UdpTargets {
+    std::string broadcast = "255.255.255.255";
+    std::string multicast = "224.0.0.251";
+    std::uint16_t port = kUdpPort;
+    // A discovery pass ends this long after its last datagram ...
+    int idleMs = 1000;
+    // ... and never later than this after it started, so a stream of replies
+    // cannot hold the window.
+    int passLimitMs = 5000;
+    // How long the settings exchange waits for each reply.
+    int replyWaitMs = 3000;
+    // The device list holds at most this many rows; further replies are dropped.
+    std::size_t maxRows = 1000;
+    // Called between short slices of every wait (the window repaints there).
+    std::function<void()> pump;
+};
+
+struct DiscoveryResult {
+    bool socketOpened = false;
+    bool listFull = false;  // maxRows was reached
+    // Every reply in arrival order, broadcast pass first; a device that
+    // answers both passes is here twice.
+    std::vector<DeviceReply> replies;
+};
+
+// Sends the discovery request with this sequence number to the broadcast
+// address, collects replies, then sends it unchanged to the multicast address
+// and collects again. onReply sees each reply as it is added.
+DiscoveryResult discoverDevices(const UdpTargets& targets, std::uint32_t sequence,
+                                const std::function<void(const DeviceReply&)>& onReply = {});
+
+// The same replies with each MAC address once (the first reply wins).
+std::vector<DeviceReply> mergeByMac(const std::vector<DeviceReply>& replies);
+
+// One settings exchange with one device: its socket lives from the reads to
+// the writes, and its request buffer is cleared once when it is made.
+class UdpSettingsExchange {
+  public:
+    UdpSettingsExchange(const UdpTargets& targets, std::uint32_t sequence, const MacAddress& mac);
+    ~UdpSettingsExchange();
+    UdpSettingsExchange(const UdpSettingsExchange&) = delete;
+    UdpSettingsExchange& operator=(const UdpSettingsExchange&) = delete;
+
+    // False when no socket could be opened; nothing else happens then.
+    bool open();
+    // The read-IP and read-mode requests, each with its wait. Fields whose
+    // reply is missing stay as they were (empty in a fresh record).
+    void readSettings(NetSettings& settings);
+    // The name, IP settings, address mode and apply requests, in this order,
+    // each followed by a wait whose reply is not examined. Texts that are not
+    // addresses are sent as FF FF FF FF.
+    void writeSettings(const NetSettings& settings);
+
+  private:
+    bool send(const std::vector<std::uint8_t>& datagram);
+    std::optional<std::vector<std::uint8_t>> awaitReply();
+
+    UdpTargets targets_;
+    SettingsRequests requests_;
+    int fd_ = -1;
+};
+
+// Sends the factory-default request to the device and does not wait for an
+// answer. False when no socket could be opened or the send failed.
+bool sendUdpFactoryDefault(const UdpTargets& targets, std::uint32_t sequence,
+                           const MacAddress& mac);
+
+}  // namespace m350

@@ -1,0 +1,45 @@
+// "Ethernet Setup": DHCP or a static address, subnet mask, gateway and the
+// printer's network name, edited in a record its caller owns. The dialog does
+// no communication; the caller reads the record before and writes it after.
+#pragma once
+
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPoint>
+#include <QPushButton>
+
+#include "core/net/net_settings.h"
+
+namespace m350::gui {
+
+class RadioGroup;
+
+class EthernetSetupDialog : public QDialog {
+    Q_OBJECT
+  public:
+    // Opens at place with the record's values; the record's confirmed flag is
+    // 0 until one of the set buttons is pressed. showNameAndMac: the name and
+    // MAC rows are shown (both callers want them).
+    EthernetSetupDialog(m350::NetSettings& record, int language, QPoint place,
+                        bool showNameAndMac = true, QWidget* parent = nullptr);
+
+  public slots:
+    void onDhcpClicked(int index);
+    void onSetIpClicked();
+    void onSetPrinterNameClicked();
+    void onCancelClicked();
+
+  private:
+    void applyEnableRule();
+
+    RadioGroup* dhcpRadio_;
+    QLabel *ipLabel_, *maskLabel_, *gatewayLabel_, *printerNameLabel_, *macLabel_;
+    QLineEdit *ipEdit_, *maskEdit_, *gatewayEdit_, *printerNameEdit_, *macEdit_;
+    QPushButton *setPrinterNameButton_, *setIpButton_, *cancelButton_;
+
+    m350::NetSettings& record_;
+    bool dhcp_;  // the copy's flag: follows the radio group while open
+};
+
+}  // namespace m350::gui
