@@ -8,12 +8,13 @@ namespace m350::cli {
 enum ExitCode : int {
     kExitOk = 0,
     // 1..6: the link result code (m350::Result)
-    kExitUsage = 64,       // bad command line
-    kExitDataError = 65,   // a local file with the wrong content (a .dcf with a bad header)
-    kExitNoInput = 66,     // a local file that cannot be read
-    kExitCantCreate = 73,  // a local file that cannot be written
-    kExitIoError = 74,     // standard output could not be written
-    kExitRefused = 77,     // the printer password was not answered or was wrong
+    kExitUsage = 64,        // bad command line
+    kExitDataError = 65,    // a local file with the wrong content (a .dcf with a bad header)
+    kExitNoInput = 66,      // a local file that cannot be read
+    kExitUnavailable = 69,  // the printer has no such module (a scan answered -1)
+    kExitCantCreate = 73,   // a local file that cannot be written
+    kExitIoError = 74,      // standard output could not be written
+    kExitRefused = 77,      // the printer password was not answered or was wrong
 };
 
 }  // namespace m350::cli

@@ -44,6 +44,8 @@ void addConfigCommands(CLI::App& app, Invocation& inv);
 void addPrinterFunctionCommands(CLI::App& app, Invocation& inv);
 // usb list.
 void addUsbCommands(CLI::App& app, Invocation& inv);
+// wifi scan, bt scan, bt master, module show, module set.
+void addWirelessCommands(CLI::App& app, Invocation& inv);
 
 // Parses argv and runs the command; the process exit status.
 int runCommandLine(int argc, char** argv);
