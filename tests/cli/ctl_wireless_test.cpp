@@ -29,7 +29,11 @@ TEST(CtlScans, ListsExitCodesAndBytes) {
          0,
          "Office\tWPA\nOffice\tWEP\nCafe\tNONE\n",
          ""},
-        {"no wireless module", {"--wifi", "off"}, {"wifi", "scan", "--wait", "0"}, 69, "",
+        {"no wireless module",
+         {"--wifi", "off"},
+         {"wifi", "scan", "--wait", "0"},
+         69,
+         "",
          "m350ctl: Can't find external module!\n"},
         {"devices in order, an empty name",
          {"--bt", "Z,02:00:00:00:00:02", "--bt", ",02:00:00:00:00:01"},
@@ -37,7 +41,11 @@ TEST(CtlScans, ListsExitCodesAndBytes) {
          0,
          "Z\t02:00:00:00:00:02\n\t02:00:00:00:00:01\n",
          ""},
-        {"no Bluetooth module", {"--bluetooth", "no"}, {"bt", "scan", "--wait", "0"}, 69, "",
+        {"no Bluetooth module",
+         {"--bluetooth", "no"},
+         {"bt", "scan", "--wait", "0"},
+         69,
+         "",
          "m350ctl: Can't find Bluetooth module!\n"},
         {"nothing found", {"--bt", "none"}, {"bt", "scan", "--wait", "0"}, 0, "", ""},
     };
@@ -73,6 +81,17 @@ TEST(CtlScans, JsonLists) {
     EXPECT_EQ(devices["devices"][0]["address"], "02:00:00:00:00:07");
 }
 
+TEST(CtlScans, ProgressBarOnATerminalOnly) {
+    START_SIM(sim, "--scan-delay", "50", "--ap", "Home,1");
+    CtlRun terminal = runCtlOnTerminal(overNet(sim, {"wifi", "scan", "--wait", "0"}), {});
+    EXPECT_EQ(terminal.exitCode, 0) << terminal.err;
+    EXPECT_NE(terminal.err.find("Communicating... ["), std::string::npos) << terminal.err;
+    EXPECT_NE(terminal.err.find("100%"), std::string::npos) << terminal.err;
+    CtlRun piped = runCtl(overNet(sim, {"wifi", "scan", "--wait", "0"}));
+    EXPECT_EQ(piped.err, "");
+    EXPECT_EQ(piped.out, "Home\tWEP\n");
+}
+
 TEST(CtlBluetooth, MasterSendsTheLineAndNothingElse) {
     START_SIM(sim);
     for (const char* mac : {"02:00:00:00:00:0A", ""}) {
@@ -80,8 +99,8 @@ TEST(CtlBluetooth, MasterSendsTheLineAndNothingElse) {
         EXPECT_EQ(run.exitCode, 0) << run.err;
         EXPECT_EQ(run.out, "");
     }
-    EXPECT_EQ(received(sim, 2), (std::vector<std::string>{"BT DMAC \"02:00:00:00:00:0A\"\r\n",
-                                                          "BT DMAC \"\"\r\n"}));
+    EXPECT_EQ(received(sim, 2),
+              (std::vector<std::string>{"BT DMAC \"02:00:00:00:00:0A\"\r\n", "BT DMAC \"\"\r\n"}));
 }
 
 const std::vector<std::string> kModuleEntry = {"SET COM1 115,N,8,1\r\n", "DEBUG 4193,7,2\r\n",
@@ -136,7 +155,8 @@ TEST(CtlModule, SetWritesModuleThenWirelessPageThenResets) {
 
 TEST(CtlModule, SetRefusesNamesTheModuleCannotTake) {
     for (const char* name : {"two words", "0123456789012345678901234567890123"}) {
-        CtlRun run = runCtl({"--net", "127.0.0.1:1", "module", "set", "--name", name, "--pin", "1"});
+        CtlRun run =
+            runCtl({"--net", "127.0.0.1:1", "module", "set", "--name", name, "--pin", "1"});
         EXPECT_EQ(run.exitCode, 64) << name;
     }
 }
