@@ -24,7 +24,11 @@ std::string json(const nlohmann::ordered_json& j) {
 
 int wifiScanCommand(Session& s, bool asJson, int waitSeconds) {
     m350::AccessPointScan scan;
-    if (int r = s.run(m350::kOpScanAp, [&](m350::Link& l) { return scanAccessPoints(l, scan, scanWaitOf(m350::kAccessPointScanWait, waitSeconds)); });
+    if (int r = s.run(m350::kOpScanAp,
+                      [&](m350::Link& l) {
+                          return scanAccessPoints(
+                              l, scan, scanWaitOf(m350::kAccessPointScanWait, waitSeconds));
+                      });
         r != m350::kOk)
         return r;
     if (!scan.moduleFound)
@@ -32,7 +36,8 @@ int wifiScanCommand(Session& s, bool asJson, int waitSeconds) {
     const auto rows = m350::accessPointRows(scan);
     if (asJson) {
         auto list = nlohmann::ordered_json::array();
-        for (const auto& row : rows) list.push_back({{"ssid", row.ssid}, {"encryption", row.encryption}});
+        for (const auto& row : rows)
+            list.push_back({{"ssid", row.ssid}, {"encryption", row.encryption}});
         std::fprintf(s.out(), "%s\n", json({{"accessPoints", list}}).c_str());
     } else {
         for (const auto& row : rows)
@@ -43,14 +48,19 @@ int wifiScanCommand(Session& s, bool asJson, int waitSeconds) {
 
 int btScanCommand(Session& s, bool asJson, int waitSeconds) {
     m350::BluetoothScan scan;
-    if (int r = s.run(m350::kOpScanBt, [&](m350::Link& l) { return scanBluetooth(l, scan, scanWaitOf(m350::kBluetoothScanWait, waitSeconds)); });
+    if (int r = s.run(m350::kOpScanBt,
+                      [&](m350::Link& l) {
+                          return scanBluetooth(l, scan,
+                                               scanWaitOf(m350::kBluetoothScanWait, waitSeconds));
+                      });
         r != m350::kOk)
         return r;
     if (!scan.moduleFound)
         return s.fail(kExitUnavailable, std::string(m350::kNoBluetoothModuleText));
     if (asJson) {
         auto list = nlohmann::ordered_json::array();
-        for (const auto& d : scan.entries) list.push_back({{"name", d.name}, {"address", d.address}});
+        for (const auto& d : scan.entries)
+            list.push_back({{"name", d.name}, {"address", d.address}});
         std::fprintf(s.out(), "%s\n", json({{"devices", list}}).c_str());
     } else {
         for (const auto& d : scan.entries)
@@ -161,8 +171,8 @@ void addWirelessCommands(CLI::App& app, Invocation& inv) {
         inv.action = [address](Session& s) { return btMasterCommand(s, *address); };
     });
 
-    auto* module = app.add_subcommand(
-        "module", "the external Bluetooth module on the printer's serial port");
+    auto* module =
+        app.add_subcommand("module", "the external Bluetooth module on the printer's serial port");
     module->require_subcommand(1);
     auto byteWait = std::make_shared<int>(3000);
     module

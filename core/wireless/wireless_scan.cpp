@@ -90,8 +90,9 @@ int parseAccessPointScan(std::string_view payload, AccessPointScan& out) {
         if (first == std::string_view::npos) break;
         const std::size_t second = line.find(',', first + 1);
         if (second == std::string_view::npos) break;
-        out.entries.push_back({std::string(line.substr(0, first)),
-                               static_cast<int>(decimal(line.substr(first + 1, second - first - 1)))});
+        out.entries.push_back(
+            {std::string(line.substr(0, first)),
+             static_cast<int>(decimal(line.substr(first + 1, second - first - 1)))});
     }
     return kOk;
 }
@@ -121,18 +122,14 @@ int parseBluetoothScan(std::string_view payload, BluetoothScan& out) {
 int scanAccessPoints(Link& link, AccessPointScan& out, ScanWait wait) {
     out = {};
     std::string payload;
-    if (int r = runScan(link, "DIAGNOSTIC REPORT SCANAP\r\n", wait, payload);
-        r != kOk)
-        return r;
+    if (int r = runScan(link, "DIAGNOSTIC REPORT SCANAP\r\n", wait, payload); r != kOk) return r;
     return parseAccessPointScan(payload, out);
 }
 
 int scanBluetooth(Link& link, BluetoothScan& out, ScanWait wait) {
     out = {};
     std::string payload;
-    if (int r = runScan(link, "DIAGNOSTIC REPORT SCANBT\r\n", wait, payload);
-        r != kOk)
-        return r;
+    if (int r = runScan(link, "DIAGNOSTIC REPORT SCANBT\r\n", wait, payload); r != kOk) return r;
     return parseBluetoothScan(payload, out);
 }
 

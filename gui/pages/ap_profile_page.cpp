@@ -36,10 +36,10 @@ QLineEdit* certificate(QWidget* parent, const char* name, const char* word) {
     return e;
 }
 
-const char* const kEapControls[] = {"Label13", "cbxEapType", "cbxInnerEap", "Label14",
-                                    "edtUsername", "Label15", "edtPassword"};
-const char* const kCertificateControls[] = {"edtSrvCer",          "btnSrvCerBrowse",
-                                            "edtClientCer",       "btnClientCerBrowse",
+const char* const kEapControls[] = {"Label13",     "cbxEapType", "cbxInnerEap", "Label14",
+                                    "edtUsername", "Label15",    "edtPassword"};
+const char* const kCertificateControls[] = {"edtSrvCer",           "btnSrvCerBrowse",
+                                            "edtClientCer",        "btnClientCerBrowse",
                                             "edtClientPrivacyKey", "btnClientKeyBrowse"};
 
 }  // namespace
@@ -69,10 +69,10 @@ void buildApProfilePage(ConfigPage& page) {
     QGridLayout* grid = configkit::pageGrid(detail);
     configkit::Rows rows(grid);
     rows.add(label(detail, "Label11", "SSID:"), edit(detail, "edtSSID"));
-    rows.add(label(detail, "Label12", "Security"),
-             combo(detail, "cbxSecurity",
-                   {"", "Open", "Share", "WPA-PSK", "WPA-Enterprise", "WPA2-PSK",
-                    "WPA2-Enterprise"}));
+    rows.add(
+        label(detail, "Label12", "Security"),
+        combo(detail, "cbxSecurity",
+              {"", "Open", "Share", "WPA-PSK", "WPA-Enterprise", "WPA2-PSK", "WPA2-Enterprise"}));
     rows.add(label(detail, "Label17", "Key:"), edit(detail, "edtKey"));
     auto* separator = new QLabel(
         QStringLiteral("-------------------------- WPA-Enterprise ------------------------"),
@@ -98,8 +98,8 @@ void buildApProfilePage(ConfigPage& page) {
     addCertificate("CA Certificate:", "edtSrvCer", "CA Certificate", "btnSrvCerBrowse");
     addCertificate("User Certificate:", "edtClientCer", "User Certificate", "btnClientCerBrowse");
     addCertificate("Private Key:", "edtClientPrivacyKey", "Private Key", "btnClientKeyBrowse");
-    auto* how = new QLabel(QStringLiteral("How to Convert PKCS#12 (.pfx .p12) to DER && KEY"),
-                           detail);
+    auto* how =
+        new QLabel(QStringLiteral("How to Convert PKCS#12 (.pfx .p12) to DER && KEY"), detail);
     how->setObjectName(QStringLiteral("lblHowToConvert"));
     how->setTextFormat(Qt::PlainText);
     how->setStyleSheet(QStringLiteral("color: blue;"));

@@ -87,9 +87,8 @@ void WirelessScanRules::scanInto(QTreeWidget* list) {
     if (!list) return;
     m350::AccessPointScan scan;
     list->clear();
-    const int r = app_.runStandard(m350::kOpScanAp, [&scan](m350::Link& l) {
-        return m350::scanAccessPoints(l, scan);
-    });
+    const int r = app_.runStandard(
+        m350::kOpScanAp, [&scan](m350::Link& l) { return m350::scanAccessPoints(l, scan); });
     if (scan.moduleFound) {
         for (const auto& row : m350::accessPointRows(scan))
             new QTreeWidgetItem(list, {Q(row.ssid), Q(row.encryption)});
@@ -132,8 +131,8 @@ void WirelessScanRules::onEnableExtSetupClicked() {
         app_.runStandard(m350::kOpReset, m350::resetPrinter);
         return;
     }
-    if (!app_.prompter().question(text(kSwitchQuestionKey).replace(QLatin1String("\r\n"),
-                                                                   QLatin1String("\n"))))
+    if (!app_.prompter().question(
+            text(kSwitchQuestionKey).replace(QLatin1String("\r\n"), QLatin1String("\n"))))
         return;
     // Switching the printer's serial port and, later, writing its wireless
     // settings change it lastingly: the printer password is asked first.
@@ -225,11 +224,10 @@ void WirelessScanRules::onScanBluetoothClicked() {
     if (!list) return;
     m350::BluetoothScan scan;
     list->clear();
-    const int r = app_.runStandard(
-        m350::kOpScanBt, [&scan](m350::Link& l) { return m350::scanBluetooth(l, scan); });
+    const int r = app_.runStandard(m350::kOpScanBt,
+                                   [&scan](m350::Link& l) { return m350::scanBluetooth(l, scan); });
     if (scan.moduleFound) {
-        for (const auto& d : scan.entries)
-            new QTreeWidgetItem(list, {Q(d.name), Q(d.address)});
+        for (const auto& d : scan.entries) new QTreeWidgetItem(list, {Q(d.name), Q(d.address)});
     } else if (r == m350::kOk) {
         app_.prompter().message(Q(m350::kNoBluetoothModuleText));
     }

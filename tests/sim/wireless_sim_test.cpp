@@ -91,12 +91,16 @@ struct ScanCase {
 
 TEST(SimScans, ListsFromTheCommandLine) {
     const ScanCase cases[] = {
-        {"access points given", {"--ap", "Office,2", "--ap", "Lab,1,-70"}, "SCANAP",
+        {"access points given",
+         {"--ap", "Office,2", "--ap", "Lab,1,-70"},
+         "SCANAP",
          "2\rOffice,2,-50\rLab,1,-70\r"},
         {"no access point heard", {"--ap", "none"}, "SCANAP", "0\r"},
         {"no wireless module", {"--wifi", "off", "--ap", "Office,2"}, "SCANAP", "-1\r"},
-        {"devices given", {"--bt", "Scanner,02:00:00:00:00:0A", "--bt", ",02:00:00:00:00:0B"},
-         "SCANBT", "2\rScanner,02:00:00:00:00:0A\r,02:00:00:00:00:0B\r"},
+        {"devices given",
+         {"--bt", "Scanner,02:00:00:00:00:0A", "--bt", ",02:00:00:00:00:0B"},
+         "SCANBT",
+         "2\rScanner,02:00:00:00:00:0A\r,02:00:00:00:00:0B\r"},
         {"no device found", {"--bt", "none"}, "SCANBT", "0\r"},
         {"no Bluetooth module", {"--bluetooth", "no"}, "SCANBT", "-1\r"},
         {"made-up neighbours", {}, "SCANAP", "3\rSimNet,2,-41\rGuestNet,0,-67\rOldLab,1,-80\r"},

@@ -46,14 +46,42 @@ struct ExchangeCase {
 TEST(ModuleExchange, MarkerSilenceAndFailures) {
     const std::string full(1024, 'x');
     const ExchangeCase cases[] = {
-        {"marker arrives", {"\r\n+STA:1\r\n"}, "\r\n+STA:1\r\n", 1, false, false, m350::kOk,
-         "\r\n+STA:1\r\n", "AT\r"},
-        {"marker in pieces after noise", {"noise\r\n+ST", "A:1\r\nrest"}, "\r\n+STA:1\r\n", 1,
-         false, false, m350::kOk, "noise\r\n+STA:1\r\n", "AT\r"},
-        {"marker never comes", {"\r\nERROR\r\n"}, "\r\n1\r\n", 1, false, false,
-         m350::kReceiveError, "\r\nERROR\r\n", "AT\r"},
-        {"no marker: collects until silence", {"\r\n+LN:A\r\n"}, std::nullopt, 1, false, false,
-         m350::kOk, "\r\n+LN:A\r\n", "AT\r"},
+        {"marker arrives",
+         {"\r\n+STA:1\r\n"},
+         "\r\n+STA:1\r\n",
+         1,
+         false,
+         false,
+         m350::kOk,
+         "\r\n+STA:1\r\n",
+         "AT\r"},
+        {"marker in pieces after noise",
+         {"noise\r\n+ST", "A:1\r\nrest"},
+         "\r\n+STA:1\r\n",
+         1,
+         false,
+         false,
+         m350::kOk,
+         "noise\r\n+STA:1\r\n",
+         "AT\r"},
+        {"marker never comes",
+         {"\r\nERROR\r\n"},
+         "\r\n1\r\n",
+         1,
+         false,
+         false,
+         m350::kReceiveError,
+         "\r\nERROR\r\n",
+         "AT\r"},
+        {"no marker: collects until silence",
+         {"\r\n+LN:A\r\n"},
+         std::nullopt,
+         1,
+         false,
+         false,
+         m350::kOk,
+         "\r\n+LN:A\r\n",
+         "AT\r"},
         {"no marker, nothing comes", {}, std::nullopt, 1, false, false, m350::kOk, "", "AT\r"},
         {"repeat 3", {}, std::nullopt, 3, false, false, m350::kOk, "", "AT\rAT\rAT\r"},
         {"repeat 0 counts as 1", {}, std::nullopt, 0, false, false, m350::kOk, "", "AT\r"},
@@ -61,12 +89,33 @@ TEST(ModuleExchange, MarkerSilenceAndFailures) {
         {"write fails", {"U"}, "U", 1, false, true, m350::kTransmitError, "", ""},
         // A module that fills the collection without the marker, or without
         // falling silent, fails instead of being read on.
-        {"full before the marker", {full + "U"}, "U", 1, false, false, m350::kReceiveError, full,
+        {"full before the marker",
+         {full + "U"},
+         "U",
+         1,
+         false,
+         false,
+         m350::kReceiveError,
+         full,
          "AT\r"},
-        {"full without a marker", {full + "more"}, std::nullopt, 1, false, false,
-         m350::kReceiveError, full, "AT\r"},
-        {"marker as the 1024th byte", {std::string(1023, 'x') + "U"}, "U", 1, false, false,
-         m350::kOk, std::string(1023, 'x') + "U", "AT\r"},
+        {"full without a marker",
+         {full + "more"},
+         std::nullopt,
+         1,
+         false,
+         false,
+         m350::kReceiveError,
+         full,
+         "AT\r"},
+        {"marker as the 1024th byte",
+         {std::string(1023, 'x') + "U"},
+         "U",
+         1,
+         false,
+         false,
+         m350::kOk,
+         std::string(1023, 'x') + "U",
+         "AT\r"},
     };
     for (const auto& c : cases) {
         ModuleRig rig(c.replies);
@@ -118,9 +167,8 @@ TEST(ModuleMode, SwitchThenDebugConfirmedByU) {
         const int r = m350::runOperation(rig.link.ctx(), m350::kOpModuleMode, m350::kCom,
                                          m350::enterModuleMode);
         EXPECT_EQ(r, c.result) << c.what;
-        const std::string want = c.failWrites ? ""
-                                              : std::string("SET COM1 115,N,8,1\r\n") +
-                                                    "DEBUG 4193,7,2\r\n";
+        const std::string want =
+            c.failWrites ? "" : std::string("SET COM1 115,N,8,1\r\n") + "DEBUG 4193,7,2\r\n";
         EXPECT_EQ(rig.link.written(), want) << c.what;
         EXPECT_EQ(rig.link.port().opens, c.opens) << c.what;
         EXPECT_EQ(rig.link.port().closes, c.failWrites ? 1 : 2) << c.what;
@@ -138,7 +186,8 @@ TEST(ModuleName, FormattedReadOfTheNameAnswer) {
         {"", std::nullopt},
         {"+ln:lower", std::nullopt},
     };
-    for (const auto& [answer, name] : cases) EXPECT_EQ(m350::parseModuleName(answer), name) << answer;
+    for (const auto& [answer, name] : cases)
+        EXPECT_EQ(m350::parseModuleName(answer), name) << answer;
 }
 
 TEST(ModuleCommands, LinesAsSent) {
@@ -182,8 +231,7 @@ TEST(ModuleOperations, DetectionReadBackAndWrite) {
     record.setText(Field::extBtPinCode, "4321");
     rig.link.port().replies = {"\r\n1\r\n", "\r\n1\r\n"};
     EXPECT_EQ(m350::writeModule(l, record), m350::kOk);
-    EXPECT_EQ(rig.link.written(),
-              "\r\rAT+STA\r\r\r\rAT+GLN\rat+sln=PRN02\rat+pin=4321\r");
+    EXPECT_EQ(rig.link.written(), "\r\rAT+STA\r\r\r\rAT+GLN\rat+sln=PRN02\rat+pin=4321\r");
     EXPECT_EQ(rig.link.port().opens, rig.link.port().closes);
 
     // A set that is not confirmed stops the write with 2.
@@ -224,7 +272,7 @@ TEST(ModuleOnTheWire, SetupAgainstTheSimulatedModule) {
     std::vector<std::string> rx;
     for (const auto& c : sim.transcript()) rx.push_back(c.rx);
     const std::vector<std::string> want = {
-        "SET COM1 115,N,8,1\r\n", "DEBUG 4193,7,2\r\n", "\r\rAT+STA\r", "\r\r\r", "AT+GLN\r",
+        "SET COM1 115,N,8,1\r\n", "DEBUG 4193,7,2\r\n", "\r\rAT+STA\r", "\r\r\r",  "AT+GLN\r",
         "at+sln=NEWNAME\r",       "at+pin=2468\r",      "\r\r\r",       "AT+GLN\r"};
     EXPECT_EQ(rx, want);
 }

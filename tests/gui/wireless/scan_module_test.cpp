@@ -6,12 +6,12 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QEnterEvent>
 #include <QGroupBox>
 #include <QLabel>
-#include <QEnterEvent>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTreeWidget>
@@ -92,8 +92,8 @@ class ScanAndModule : public ::testing::Test {
     QTabWidget* tabs() { return m350test::controlNamed<QTabWidget>(*window, "PageControl2"); }
     // What the layout keeps out of sight, shown.
     void showHidden() {
-        for (const char* name : {"gbWirelessExtDev", "ListView1", "ButtonScanAP", "ListView2",
-                                 "Button1"})
+        for (const char* name :
+             {"gbWirelessExtDev", "ListView1", "ButtonScanAP", "ListView2", "Button1"})
             find<QWidget>(name)->show();
     }
 
@@ -131,9 +131,9 @@ TEST_F(ScanAndModule, BluetoothScanListClickAndMaster) {
     click("BlueToothMaster");
     edit("EditBTMAC_d")->clear();
     click("BlueToothMaster");
-    EXPECT_EQ(settle(), (std::vector<std::string>{kAnnounce + "DIAGNOSTIC REPORT SCANBT\r\n",
-                                                  "BT DMAC \"02:00:00:00:00:0A\"\r\n",
-                                                  "BT DMAC \"\"\r\n"}));
+    EXPECT_EQ(settle(),
+              (std::vector<std::string>{kAnnounce + "DIAGNOSTIC REPORT SCANBT\r\n",
+                                        "BT DMAC \"02:00:00:00:00:0A\"\r\n", "BT DMAC \"\"\r\n"}));
     EXPECT_TRUE(prompter.shown.isEmpty());
 }
 
@@ -194,10 +194,9 @@ TEST_F(ScanAndModule, ModuleSetupEnterWriteAndReset) {
     click("btnEnableExtSetup");
     ASSERT_EQ(prompter.shown.size(), 1);
     EXPECT_TRUE(prompter.shown[0].startsWith("question: The COM port will be set to 115200,N,8,1"));
-    EXPECT_EQ(settle(),
-              (std::vector<std::string>{kPasswordRead, "SET COM1 115,N,8,1\r\n",
-                                        "DEBUG 4193,7,2\r\n", "\r\rAT+STA\r", "\r\r\r",
-                                        "AT+GLN\r"}));
+    EXPECT_EQ(settle(), (std::vector<std::string>{kPasswordRead, "SET COM1 115,N,8,1\r\n",
+                                                  "DEBUG 4193,7,2\r\n", "\r\rAT+STA\r", "\r\r\r",
+                                                  "AT+GLN\r"}));
     EXPECT_EQ(edit("edtExBTName")->text(), "PRN01");
     EXPECT_EQ(edit("edtExBTPinCode")->text(), "");
     for (const char* name : {"edtExBTName", "edtExBTPinCode", "lblExBTName", "btnSetToModule"})
@@ -343,7 +342,8 @@ TEST_F(ScanAndModule, ProfileSecurityAndEapRules) {
         EXPECT_TRUE(on(c)) << c;
     EXPECT_FALSE(on("edtSrvCer"));
     choose("cbxEapType", 1);  // EAP-TLS
-    for (const char* c : {"edtSrvCer", "btnClientKeyBrowse", "edtClientCer"}) EXPECT_TRUE(on(c)) << c;
+    for (const char* c : {"edtSrvCer", "btnClientKeyBrowse", "edtClientCer"})
+        EXPECT_TRUE(on(c)) << c;
     EXPECT_FALSE(on("edtUsername"));
     choose("cbxEapType", 2);  // EAP-TTLS
     EXPECT_TRUE(on("edtUsername"));
@@ -371,7 +371,8 @@ TEST_F(ScanAndModule, ProfileSecurityAndEapRules) {
                         Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(how, &release);
     ASSERT_EQ(prompter.messages.size(), 1);
-    EXPECT_TRUE(prompter.messages[0].contains("openssl pkcs12 -in MYCERT.pfx -out MYCERT.pem -nodes"));
+    EXPECT_TRUE(
+        prompter.messages[0].contains("openssl pkcs12 -in MYCERT.pfx -out MYCERT.pem -nodes"));
     EXPECT_FALSE(prompter.messages[0].contains("C:>"));
 }
 
