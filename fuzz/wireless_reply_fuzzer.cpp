@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     m350test::ScriptedLink link({std::string(bytes)});
     link.conn().close();
-    link.ctx().timeouts.moduleReadMs = 0;
+    link.ctx().timeouts.moduleReadMs = 1;
     m350::Link l{link.ctx(), m350::kCom};
     std::string collected;
     m350::moduleExchange(l, "AT+GLN\r", std::string_view("\r\n1\r\n"), &collected);
