@@ -1,5 +1,6 @@
 #include "gui/pages/wireless_scan_rules.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -70,6 +71,8 @@ WirelessScanRules::WirelessScanRules(AppContext& app, ConfigPage& page)
         connect(c, &QComboBox::activated, this, &WirelessScanRules::onExternalDhcpChanged);
     if (auto* c = find<QComboBox>("cbbExWiFiEncryption"))
         connect(c, &QComboBox::activated, this, &WirelessScanRules::onExternalEncryptionChanged);
+    connect(qApp, &QApplication::focusChanged, this,
+            [this](QWidget*, QWidget* now) { keepFocusOnPage(now); });
 }
 
 template <class W>
@@ -200,6 +203,15 @@ void WirelessScanRules::keepWirelessPage() {
     if (!moduleMode_) return;
     auto* tabs = find<QTabWidget>("PageControl2");
     if (tabs && tabs->currentIndex() != kWirelessPage) tabs->setCurrentIndex(kWirelessPage);
+}
+
+void WirelessScanRules::keepFocusOnPage(QWidget* now) {
+    if (!moduleMode_ || !now) return;
+    QWidget* sheet = page_.control(QStringLiteral("TabSheet9"));
+    auto* setup = find<QPushButton>("btnSetToModule");
+    // Only within this window: a message box or dialog of its own may take it.
+    if (!sheet || !setup || now->window() != sheet->window() || sheet->isAncestorOf(now)) return;
+    setup->setFocus(Qt::OtherFocusReason);
 }
 
 void WirelessScanRules::onExternalDhcpChanged() {

@@ -17,6 +17,7 @@ class QComboBox;
 class QLineEdit;
 class QPushButton;
 class QTreeWidget;
+class QWidget;
 
 namespace m350::gui {
 
@@ -45,6 +46,8 @@ class WirelessScanRules : public QObject {
     void onBluetoothMasterClicked();
     // While the module is being set up the Wireless page stays chosen.
     void keepWirelessPage();
+    // ... and the focus does not leave it: Setup takes it back.
+    void keepFocusOnPage(QWidget* now);
 
   private:
     template <class W>

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTreeWidget>
+#include <QtTest/QTest>
 
 #include "../control_named.h"
 #include "../scripted_prompter.h"
@@ -231,6 +232,25 @@ TEST_F(ScanAndModule, ModuleSetupEnterWriteAndReset) {
     EXPECT_EQ(find<QPushButton>("btnEnableExtSetup")->text(), "Enable Setup");
     tabs()->setCurrentIndex(0);
     EXPECT_EQ(tabs()->currentIndex(), 0);
+}
+
+TEST_F(ScanAndModule, FocusLeavingTheWirelessPageGoesToSetupWhileSettingUp) {
+    start({"--ext-module", "PRN01"});
+    tabs()->setCurrentIndex(kWirelessTab);
+    showHidden();
+    window->show();
+    window->activateWindow();
+    if (!QTest::qWaitForWindowActive(window.get())) GTEST_SKIP() << "no active window here";
+    auto* outside = find<QWidget>("ButtonRead");
+    outside->setFocus();
+    EXPECT_TRUE(outside->hasFocus());  // not in setup mode: the focus goes where it is sent
+    prompter.answers = {true};
+    click("btnEnableExtSetup");
+    settle();
+    outside->setFocus();
+    EXPECT_TRUE(find<QWidget>("btnSetToModule")->hasFocus());
+    edit("EditWiFiSSID")->setFocus();  // within the page: stays
+    EXPECT_TRUE(edit("EditWiFiSSID")->hasFocus());
 }
 
 TEST_F(ScanAndModule, ModuleSetupWithoutAModuleStillWritesAndResets) {
