@@ -19,6 +19,7 @@ constexpr const char* kFooter =
     "Exit status: 0 success; 1..6 the link result (1 Port Open Error, 2 Data Transmission "
     "Error, 3 Data Receiving Error, 4 File Open Error, 5 Unknow Error, 6 Not Support), its "
     "text on standard error; 64 usage error; 65 bad file content; 66 a file cannot be read; "
+    "69 the printer has no such module (a scan or the module setup found none); "
     "73 a file cannot be written; 77 printer password refused.";
 
 void addOneShot(CLI::App& app, Invocation& inv, const char* name, const char* what,
@@ -142,6 +143,7 @@ void buildCommandLine(CLI::App& app, Invocation& inv) {
     addFileCommands(app, inv);
     addFontCommands(app, inv);
     addNetCommands(app, inv);
+    addWirelessCommands(app, inv);
 }
 
 int runCommandLine(int argc, char** argv) {

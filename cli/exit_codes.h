@@ -11,7 +11,8 @@ enum ExitCode : int {
     kExitUsage = 64,        // bad command line
     kExitDataError = 65,    // a local file with the wrong content (a .dcf with a bad header)
     kExitNoInput = 66,      // a local file that cannot be read
-    kExitUnavailable = 69,  // no printer answered for the device named
+    kExitUnavailable = 69,  // no such printer or module: no printer answered for the device
+                            // named, or the printer has no such module (a scan answered -1)
     kExitCantCreate = 73,   // a local file that cannot be written
     kExitIoError = 74,      // standard output could not be written
     kExitRefused = 77,      // the printer password was not answered or was wrong

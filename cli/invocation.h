@@ -51,6 +51,8 @@ void addFileCommands(CLI::App& app, Invocation& inv);
 void addFontCommands(CLI::App& app, Invocation& inv);
 // The network commands (discover, net ...).
 void addNetCommands(CLI::App& app, Invocation& inv);
+// wifi scan, bt scan, bt master, module show, module set.
+void addWirelessCommands(CLI::App& app, Invocation& inv);
 
 // Parses argv and runs the command; the process exit status.
 int runCommandLine(int argc, char** argv);

@@ -75,6 +75,7 @@ MainWindow::MainWindow(const StartupOptions& options, MainWindowSeams seams, QWi
     }
     link_.makePort = seams.makePort;
     link_.sleep = seams.sleep;
+    if (seams.timeouts) seams.timeouts(link_.timeouts);
     link_.usb = seams.usb;
     network_ = std::move(seams.network);
 

@@ -55,7 +55,9 @@ struct MainWindowSeams {
     m350::ProgressSink* progress = nullptr;  // null: ProgressDialog
     // Null: the real ports.
     std::function<std::unique_ptr<m350::Port>(m350::LinkContext&, int iface)> makePort;
-    std::function<void(int ms)> sleep;      // null: real pauses that keep painting
+    std::function<void(int ms)> sleep;  // null: real pauses that keep painting
+    // Shortens the link's time limits (tests of long waits); null: the defaults.
+    std::function<void(m350::LinkTimeouts&)> timeouts;
     std::shared_ptr<m350::UsbBackend> usb;  // null: the system's USB bus
     // Where the window keeps what it remembers between runs (the USB device
     // named); null: the user's settings of m350-utility.

@@ -22,8 +22,10 @@
 #include "gui/dialogs/ethernet_setup_dialog.h"
 #include "gui/dialogs/sensor_calibration_dialog.h"
 #include "gui/main_window.h"
+#include "gui/pages/ap_profile_page.h"
 #include "gui/pages/config_page.h"
 #include "gui/pages/wireless_page_rules.h"
+#include "gui/pages/wireless_scan_rules.h"
 #include "gui/password_gate_prompt.h"
 #include "gui/prompter.h"
 #include "gui/widgets/form_kit.h"
@@ -49,7 +51,10 @@ void MainWindow::buildPrinterPage() {
     configPage_ =
         new ConfigPage(*this, printerConfigGroup_, *unitRadio_, statusFlags_, startupDirectory_);
     connect(configPage_, &ConfigPage::statusLoaded, this, &MainWindow::showPrinterStatus);
+    buildApProfilePage(*configPage_);
     attachWirelessRules(*this, *configPage_);
+    attachWirelessScanRules(*this, *configPage_);
+    attachApProfileRules(*this, *configPage_);
 
     printerStatusGroup_ = newGroup(tabSheet1_, "GroupBoxPrinterStatus", "Printer Status",
                                    kColumnLeft, 2, kColumnWidth, 74);

@@ -196,13 +196,26 @@ bool parseSensorCurve(std::string_view text, Printer::SensorCurve& out) {
     return true;
 }
 
+namespace {
+
+// The count, CR, then each entry and CR.
+std::string scanList(const std::vector<std::string>& entries) {
+    std::string payload = std::to_string(entries.size()) + "\r";
+    for (const auto& e : entries) payload += e + "\r";
+    return payload;
+}
+
+}  // namespace
+
 std::string accessPointScan(const Printer& p) {
     if (p.get("ISWIFI") != "1") return "-1\r";
+    if (p.accessPoints) return scanList(*p.accessPoints);
     return "3\rSimNet,2,-41\rGuestNet,0,-67\rOldLab,1,-80\r";
 }
 
 std::string bluetoothScan(const Printer& p) {
     if (p.get("ISBT") != "1") return "-1\r";
+    if (p.bluetoothDevices) return scanList(*p.bluetoothDevices);
     return "2\rScanner-A,02:00:00:42:00:0A\rHandheld-7,02:00:00:42:00:0B\r";
 }
 

@@ -94,6 +94,12 @@ const char kUsage[] =
     "                        pass-through mode (AT+STA, AT+GLN, at+sln=, at+pin=)\n"
     "                        until ESC !R\n"
     "  --scan-delay MS       how long SCANAP and SCANBT take, default 500\n"
+    "  --ap SSID,CODE[,RSSI] an access point SCANAP reports (repeatable; CODE 1 WEP,\n"
+    "                        2 WPA, else none); --ap none: the scan finds nothing.\n"
+    "                        Without --ap three made-up ones; --wifi off: -1\n"
+    "  --bt NAME,MAC         a device SCANBT reports (repeatable); --bt none: the\n"
+    "                        scan finds nothing. Without --bt two made-up ones;\n"
+    "                        --bluetooth no: -1\n"
     "  --gapsensor LINER/LABEL, --blinesensor LINER/LABEL\n"
     "                        the readings GAPSENSOR or BLINESENSOR answers, one frame\n"
     "                        per intensity level from level 0: comma-separated\n"
@@ -172,6 +178,7 @@ int main(int argc, char** argv) {
     std::vector<PresetFile> files;
     std::string moduleName;
     int scanDelay = 500;
+    std::optional<std::vector<std::string>> accessPoints, bluetoothDevices;
     std::optional<m350::sim::Printer::SensorCurve> gapCurve, blineCurve;
     bool labelFirst = false;
     std::string dumpText;
@@ -298,6 +305,16 @@ int main(int argc, char** argv) {
             long ms = std::strtol(v.c_str(), &end, 10);
             if (v.empty() || *end || ms < 0 || ms > 600000) fail("bad --scan-delay " + v);
             scanDelay = static_cast<int>(ms);
+        } else if (opt == "--ap" || opt == "--bt") {
+            std::string v = need();
+            auto& list = opt == "--ap" ? accessPoints : bluetoothDevices;
+            if (!list) list.emplace();
+            if (v == "none") continue;
+            if (v.find(',') == std::string::npos || v.find('\r') != std::string::npos)
+                fail(opt + " wants " + (opt == "--ap" ? "SSID,CODE[,RSSI]" : "NAME,MAC"));
+            // The reply carries a field after the code; give one when left out.
+            if (opt == "--ap" && v.find(',', v.find(',') + 1) == std::string::npos) v += ",-50";
+            list->push_back(v);
         } else if (opt == "--gapsensor" || opt == "--blinesensor") {
             std::string v = need();
             m350::sim::Printer::SensorCurve curve;
@@ -340,6 +357,8 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
     };
     printer.scanDelayMs = scanDelay;
+    printer.accessPoints = accessPoints;
+    printer.bluetoothDevices = bluetoothDevices;
     if (gapCurve) printer.gapSensor = *gapCurve;
     if (blineCurve) printer.blineSensor = *blineCurve;
     printer.labelUnderSensor = labelFirst;

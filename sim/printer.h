@@ -112,6 +112,10 @@ class Printer {
     std::string modulePin;
     // How long a wireless or Bluetooth scan takes before its answer goes out.
     int scanDelayMs = 500;
+    // What the scans find when given on the command line: one "SSID,CODE,RSSI"
+    // or "NAME,MAC" per entry (an empty list answers the count 0). Unset: a
+    // few made-up neighbours. A missing module answers -1 either way.
+    std::optional<std::vector<std::string>> accessPoints, bluetoothDevices;
 
     // The media sensors: one reading per intensity level (level 0 first) with
     // the liner or the black mark under the sensor, and with a label there.

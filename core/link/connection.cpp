@@ -208,6 +208,15 @@ bool Connection::readByte(std::uint8_t& out) {
     return ring_.take(out);
 }
 
+bool Connection::readByteWithin(std::uint8_t& out, int limitMs) {
+    const auto saved = replyDeadline_;
+    const auto until = Clock::now() + std::chrono::milliseconds(limitMs < 0 ? 0 : limitMs);
+    if (!replyDeadline_ || until < *replyDeadline_) replyDeadline_ = until;
+    const bool ok = readByte(out);
+    replyDeadline_ = saved;
+    return ok;
+}
+
 std::size_t Connection::readBytes(std::uint8_t* dst, std::size_t count) {
     ReplyBound bound(*this, count);
     std::size_t n = 0;

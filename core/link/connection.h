@@ -65,6 +65,9 @@ class Connection {
     StreamResult writeFrom(std::uint64_t count, const ByteSource& source);
 
     bool readByte(std::uint8_t& out);
+    // One byte that must arrive within limitMs (and within the reply being
+    // read, when there is one).
+    bool readByteWithin(std::uint8_t& out, int limitMs);
     std::size_t readBytes(std::uint8_t* dst, std::size_t count);
 
     // ReadFrame: skip to '{', up to 31 digits, '|', payload, '}'. The payload

@@ -25,6 +25,8 @@ struct LinkTimeouts {
     int netReadMs = 30000;
     int netWriteMs = 30000;
     int progressHideMs = 200;
+    // One byte of an external module's answer, whatever the interface.
+    int moduleReadMs = 3000;
 };
 
 struct ProgressState {

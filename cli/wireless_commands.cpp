@@ -1,0 +1,225 @@
+// wifi scan, bt scan, bt master, module show and module set: the printer's
+// scans, the Bluetooth master connection and the external module's setup.
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <memory>
+#include <nlohmann/json.hpp>
+
+#include "cli/exit_codes.h"
+#include "cli/invocation.h"
+#include "core/config/config_read.h"
+#include "core/config/config_write.h"
+#include "core/link/link_operations.h"
+#include "core/printer/maintenance.h"
+#include "core/wireless/external_module.h"
+#include "core/wireless/wireless_scan.h"
+
+namespace m350::cli {
+
+namespace {
+
+std::string json(const nlohmann::ordered_json& j) {
+    return j.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+}
+
+int wifiScanCommand(Session& s, bool asJson, int waitSeconds) {
+    m350::AccessPointScan scan;
+    if (int r = s.run(m350::kOpScanAp,
+                      [&](m350::Link& l) {
+                          return scanAccessPoints(
+                              l, scan, scanWaitOf(m350::kAccessPointScanWait, waitSeconds));
+                      });
+        r != m350::kOk)
+        return r;
+    if (!scan.moduleFound)
+        return s.fail(kExitUnavailable, std::string(m350::kNoExternalModuleText));
+    const auto rows = m350::accessPointRows(scan);
+    if (asJson) {
+        auto list = nlohmann::ordered_json::array();
+        for (const auto& row : rows)
+            list.push_back({{"ssid", row.ssid}, {"encryption", row.encryption}});
+        std::fprintf(s.out(), "%s\n", json({{"accessPoints", list}}).c_str());
+    } else {
+        for (const auto& row : rows)
+            std::fprintf(s.out(), "%s\t%s\n", row.ssid.c_str(), row.encryption.c_str());
+    }
+    return kExitOk;
+}
+
+int btScanCommand(Session& s, bool asJson, int waitSeconds) {
+    m350::BluetoothScan scan;
+    if (int r = s.run(m350::kOpScanBt,
+                      [&](m350::Link& l) {
+                          return scanBluetooth(l, scan,
+                                               scanWaitOf(m350::kBluetoothScanWait, waitSeconds));
+                      });
+        r != m350::kOk)
+        return r;
+    if (!scan.moduleFound)
+        return s.fail(kExitUnavailable, std::string(m350::kNoBluetoothModuleText));
+    if (asJson) {
+        auto list = nlohmann::ordered_json::array();
+        for (const auto& d : scan.entries)
+            list.push_back({{"name", d.name}, {"address", d.address}});
+        std::fprintf(s.out(), "%s\n", json({{"devices", list}}).c_str());
+    } else {
+        for (const auto& d : scan.entries)
+            std::fprintf(s.out(), "%s\t%s\n", d.name.c_str(), d.address.c_str());
+    }
+    return kExitOk;
+}
+
+int btMasterCommand(Session& s, const std::string& address) {
+    return s.run(m350::kOpBtMaster,
+                 [&](m350::Link& l) { return m350::setBluetoothMaster(l, address); });
+}
+
+// The start of both module commands: the printer's serial port switched and
+// in pass-through mode (its result is not looked at, as the window does not),
+// then the module detected and read back.
+void enterModuleSetup(Session& s, m350::ConfigRecord& record) {
+    m350::LinkContext& ctx = s.context();
+    showProgress(ctx, m350::kStepMode, 3, 3);
+    m350::runOperation(ctx, m350::kOpModuleMode, s.iface(), m350::enterModuleMode);
+    m350::Link link{ctx, s.iface()};
+    m350::detectModule(link, record);
+    m350::readModule(link, record);
+    hideProgress(ctx);
+}
+
+// The printer leaves pass-through mode with a reset.
+int leaveModuleSetup(Session& s) {
+    return s.run(m350::kOpReset, m350::resetPrinter);
+}
+
+int moduleShowCommand(Session& s) {
+    m350::ConfigRecord record;
+    enterModuleSetup(s, record);
+    const bool present = record.byte(m350::Field::extBtPresent) == 1;
+    if (present) std::fprintf(s.out(), "name: %s\n", record.text(m350::Field::extBtName).c_str());
+    const int reset = leaveModuleSetup(s);
+    if (!present) return s.fail(kExitUnavailable, "no external module answered");
+    return reset;
+}
+
+int moduleSetCommand(Session& s, const PasswordAnswer& answer, const std::string& name,
+                     const std::string& pin) {
+    if (int r = runPasswordGate(s, answer); r != kExitOk) return r;
+    // The configuration written at the end is the printer's own, as the
+    // window writes the record it read.
+    m350::ConfigRecord record;
+    if (int r = s.run(
+            m350::kOpReadConfig, [&](m350::Link& l) { return m350::readConfig(l, record); }, true);
+        r != m350::kOk)
+        return r;
+    enterModuleSetup(s, record);
+    const bool present = record.byte(m350::Field::extBtPresent) == 1;
+    if (!present)
+        std::fprintf(s.err(), "m350ctl: no external module answered; nothing is sent to it\n");
+    record.setText(m350::Field::extBtName, name);
+    record.setText(m350::Field::extBtPinCode, pin);
+    // Every step runs whatever the one before gave, so the printer is always
+    // reset at the end; the first failure is the exit status.
+    int first = m350::kOk;
+    auto keep = [&first](int r) {
+        if (first == m350::kOk) first = r;
+    };
+    m350::Link link{s.context(), s.iface()};
+    keep(s.report(m350::writeModule(link, record)));
+    keep(s.run(m350::kOpWriteConfig, [&](m350::Link& l) {
+        return m350::writeConfig(l, record, m350::kPageWireless, m350::CertificatePaths{});
+    }));
+    keep(leaveModuleSetup(s));
+    if (first == m350::kOk && !present) return kExitUnavailable;
+    return first;
+}
+
+}  // namespace
+
+void addWirelessCommands(CLI::App& app, Invocation& inv) {
+    auto* wifi = app.add_subcommand("wifi", "the printer's wireless module");
+    wifi->require_subcommand(1);
+    auto* wifiScan = wifi->add_subcommand(
+        "scan", "list the access points the printer hears (takes about 12 seconds)");
+    wifiScan->add_flag("--json", inv.json, "print the list as JSON");
+    auto wifiWait = std::make_shared<int>(12);
+    wifiScan->add_option("--wait", *wifiWait, "seconds the printer is given to scan (default 12)")
+        ->check(CLI::Range(0, 600));
+    wifiScan->callback([&inv, wifiWait] {
+        inv.progress = true;
+        inv.action = [&inv, wifiWait](Session& s) {
+            return wifiScanCommand(s, inv.json, *wifiWait);
+        };
+    });
+
+    auto* bt = app.add_subcommand("bt", "the printer's Bluetooth module");
+    bt->require_subcommand(1);
+    auto* btScan = bt->add_subcommand(
+        "scan", "list the Bluetooth devices the printer finds (takes about a minute)");
+    btScan->add_flag("--json", inv.json, "print the list as JSON");
+    auto btWait = std::make_shared<int>(60);
+    btScan->add_option("--wait", *btWait, "seconds the printer is given to scan (default 60)")
+        ->check(CLI::Range(0, 600));
+    btScan->callback([&inv, btWait] {
+        inv.progress = true;
+        inv.action = [&inv, btWait](Session& s) { return btScanCommand(s, inv.json, *btWait); };
+    });
+    auto* master = bt->add_subcommand("master", "connect the printer to a device as master");
+    auto address = std::make_shared<std::string>();
+    master->add_option("MAC", *address, "the device's address, as bt scan lists it")->required();
+    master->callback([&inv, address] {
+        inv.action = [address](Session& s) { return btMasterCommand(s, *address); };
+    });
+
+    auto* module =
+        app.add_subcommand("module", "the external Bluetooth module on the printer's serial port");
+    module->require_subcommand(1);
+    auto byteWait = std::make_shared<int>(3000);
+    module
+        ->add_option("--byte-wait", *byteWait,
+                     "milliseconds the module is given for each byte of an answer (default 3000)")
+        ->check(CLI::Range(1, 60000));
+    module->add_subcommand("show", "read the module's name (the printer is reset afterwards)")
+        ->callback([&inv, byteWait] {
+            inv.progress = true;
+            inv.action = [byteWait](Session& s) {
+                s.context().timeouts.moduleReadMs = *byteWait;
+                return moduleShowCommand(s);
+            };
+        });
+    auto* set = module->add_subcommand(
+        "set",
+        "set the module's name and PIN code, write the wireless settings back and reset the "
+        "printer (asks for the password)");
+    auto name = std::make_shared<std::string>();
+    auto pin = std::make_shared<std::string>();
+    set->add_option("--name", *name, "the module's Bluetooth name (at most 31 characters)")
+        ->required()
+        ->check(CLI::Validator(
+            [](const std::string& v) {
+                return v.size() <= 31 && v.find_first_of(" \t\r\n") == std::string::npos
+                           ? std::string()
+                           : std::string("at most 31 characters, no blanks");
+            },
+            "", ""));
+    set->add_option("--pin", *pin, "the module's PIN code (at most 31 characters)")
+        ->required()
+        ->check(CLI::Validator(
+            [](const std::string& v) {
+                return v.size() <= 31 && v.find_first_of(" \t\r\n") == std::string::npos
+                           ? std::string()
+                           : std::string("at most 31 characters, no blanks");
+            },
+            "", ""));
+    set->callback([&inv, name, pin, byteWait] {
+        inv.progress = true;
+        inv.action = [&inv, name, pin, byteWait](Session& s) {
+            s.context().timeouts.moduleReadMs = *byteWait;
+            PasswordAnswer answer;
+            if (int r = inv.passwordAnswer(s, answer); r != kExitOk) return r;
+            return moduleSetCommand(s, answer, *name, *pin);
+        };
+    });
+}
+
+}  // namespace m350::cli

@@ -1,0 +1,273 @@
+#include "gui/pages/wireless_scan_rules.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTreeWidget>
+
+#include "core/config/config_record.h"
+#include "core/config/config_write.h"
+#include "core/i18n/language_table.h"
+#include "core/link/link_operations.h"
+#include "core/printer/maintenance.h"
+#include "core/wireless/external_module.h"
+#include "core/wireless/wireless_scan.h"
+#include "gui/app_context.h"
+#include "gui/pages/config_page.h"
+#include "gui/password_gate_prompt.h"
+#include "gui/prompter.h"
+
+namespace m350::gui {
+
+namespace {
+
+// Language keys of the setup texts.
+constexpr int kEnableSetupKey = 146;
+constexpr int kExitSetupKey = 147;
+constexpr int kSwitchQuestionKey = 262;
+constexpr int kSetupQuestionKey = 263;
+
+constexpr int kWirelessPage = 4;
+
+QString Q(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string utf8(const QString& s) {
+    const QByteArray b = s.toUtf8();
+    return std::string(b.constData(), static_cast<std::size_t>(b.size()));
+}
+
+constexpr const char* kModuleBtControls[] = {"lblExBTName", "lblExBTPinCode", "edtExBTName",
+                                             "edtExBTPinCode"};
+
+}  // namespace
+
+WirelessScanRules::WirelessScanRules(AppContext& app, ConfigPage& page)
+    : QObject(&page), app_(app), page_(page) {
+    setObjectName(QStringLiteral("WirelessScanRules"));
+    const std::pair<const char*, void (WirelessScanRules::*)()> buttons[] = {
+        {"Button1", &WirelessScanRules::onScanAccessPointsClicked},
+        {"ButtonScanAP", &WirelessScanRules::onScanAccessPointsExternalClicked},
+        {"btnEnableExtSetup", &WirelessScanRules::onEnableExtSetupClicked},
+        {"btnSetToModule", &WirelessScanRules::onSetToModuleClicked},
+        {"ScanBT", &WirelessScanRules::onScanBluetoothClicked},
+        {"BlueToothMaster", &WirelessScanRules::onBluetoothMasterClicked},
+    };
+    for (const auto& [name, handler] : buttons)
+        if (auto* b = find<QPushButton>(name)) connect(b, &QPushButton::clicked, this, handler);
+    const std::pair<const char*, void (WirelessScanRules::*)()> lists[] = {
+        {"ListView2", &WirelessScanRules::onAccessPointListClicked},
+        {"ListView1", &WirelessScanRules::onExternalAccessPointListClicked},
+        {"ListView3", &WirelessScanRules::onBluetoothListClicked},
+    };
+    for (const auto& [name, handler] : lists)
+        if (auto* l = find<QTreeWidget>(name))
+            connect(l, &QTreeWidget::itemClicked, this, [this, handler] { (this->*handler)(); });
+    if (auto* c = find<QComboBox>("cbbExWiFiDHCP"))
+        connect(c, &QComboBox::activated, this, &WirelessScanRules::onExternalDhcpChanged);
+    if (auto* c = find<QComboBox>("cbbExWiFiEncryption"))
+        connect(c, &QComboBox::activated, this, &WirelessScanRules::onExternalEncryptionChanged);
+    connect(qApp, &QApplication::focusChanged, this,
+            [this](QWidget*, QWidget* now) { keepFocusOnPage(now); });
+}
+
+template <class W>
+W* WirelessScanRules::find(const char* name) const {
+    return qobject_cast<W*>(page_.control(QString::fromLatin1(name)));
+}
+
+QString WirelessScanRules::text(int key) const {
+    return Q(m350::languageText(key, app_.currentLanguage()));
+}
+
+// --- access-point scans ---------------------------------------------------
+
+void WirelessScanRules::scanInto(QTreeWidget* list) {
+    if (!list) return;
+    m350::AccessPointScan scan;
+    list->clear();
+    const int r = app_.runStandard(
+        m350::kOpScanAp, [&scan](m350::Link& l) { return m350::scanAccessPoints(l, scan); });
+    if (scan.moduleFound) {
+        for (const auto& row : m350::accessPointRows(scan))
+            new QTreeWidgetItem(list, {Q(row.ssid), Q(row.encryption)});
+    } else if (r == m350::kOk) {
+        app_.prompter().message(Q(m350::kNoExternalModuleText));
+    }
+}
+
+void WirelessScanRules::onScanAccessPointsClicked() {
+    scanInto(find<QTreeWidget>("ListView2"));
+}
+
+void WirelessScanRules::onScanAccessPointsExternalClicked() {
+    scanInto(find<QTreeWidget>("ListView1"));
+}
+
+void WirelessScanRules::takeAccessPoint(QTreeWidget* list, const char* ssidEdit,
+                                        const char* encryptionCombo) {
+    QTreeWidgetItem* row = list ? list->currentItem() : nullptr;
+    if (!row || !row->isSelected()) return;
+    if (auto* e = find<QLineEdit>(ssidEdit)) e->setText(row->text(0));
+    // Set without the operator's change rule: only activated() runs it.
+    if (auto* c = find<QComboBox>(encryptionCombo))
+        c->setCurrentIndex(m350::encryptionIndexForWord(utf8(row->text(1))));
+}
+
+void WirelessScanRules::onAccessPointListClicked() {
+    takeAccessPoint(find<QTreeWidget>("ListView2"), "EditWiFiSSID", "ComboBoxWiFiEncryption");
+}
+
+void WirelessScanRules::onExternalAccessPointListClicked() {
+    takeAccessPoint(find<QTreeWidget>("ListView1"), "edtExWiFiSSID", "cbbExWiFiEncryption");
+}
+
+// --- external module -------------------------------------------------------
+
+void WirelessScanRules::onEnableExtSetupClicked() {
+    if (moduleMode_) {
+        leaveModuleMode();
+        app_.runStandard(m350::kOpReset, m350::resetPrinter);
+        return;
+    }
+    if (!app_.prompter().question(
+            text(kSwitchQuestionKey).replace(QLatin1String("\r\n"), QLatin1String("\n"))))
+        return;
+    // Switching the printer's serial port and, later, writing its wireless
+    // settings change it lastingly: the printer password is asked first.
+    if (!passwordGate(app_)) return;
+    m350::ConfigRecord copy = page_.record();
+    // The switch's own result is not looked at: a printer that does not
+    // confirm simply shows no module.
+    app_.runStandard(m350::kOpModuleMode, [&copy](m350::Link& l) {
+        showProgress(l.ctx, m350::kStepMode, 3, 3);
+        m350::enterModuleMode(l);
+        m350::detectModule(l, copy);
+        m350::readModule(l, copy);
+        hideProgress(l.ctx);
+        return m350::kOk;
+    });
+    modulePresent_ = copy.byte(m350::Field::extBtPresent) == 1;
+    if (modulePresent_) {
+        if (auto* e = find<QLineEdit>("edtExBTName"))
+            e->setText(Q(copy.text(m350::Field::extBtName)));
+        if (auto* e = find<QLineEdit>("edtExBTPinCode"))
+            e->setText(Q(copy.text(m350::Field::extBtPinCode)));
+        for (const char* name : kModuleBtControls)
+            if (auto* w = find<QWidget>(name)) w->setEnabled(true);
+        if (auto* e = find<QLineEdit>("edtExBTName")) e->setFocus(Qt::OtherFocusReason);
+    }
+    if (auto* b = find<QPushButton>("btnSetToModule")) b->setEnabled(true);
+    if (auto* b = find<QPushButton>("btnEnableExtSetup")) b->setText(text(kExitSetupKey));
+    moduleMode_ = true;
+    keepWirelessPage();
+}
+
+void WirelessScanRules::leaveModuleMode() {
+    moduleMode_ = false;
+    if (auto* b = find<QPushButton>("btnSetToModule")) b->setEnabled(false);
+    for (const char* name : kModuleBtControls)
+        if (auto* w = find<QWidget>(name)) w->setEnabled(false);
+    if (auto* b = find<QPushButton>("btnEnableExtSetup")) {
+        b->setText(text(kEnableSetupKey));
+        b->setEnabled(true);
+    }
+}
+
+void WirelessScanRules::onSetToModuleClicked() {
+    m350::ConfigRecord copy = page_.record();
+    if (!app_.prompter().question(text(kSetupQuestionKey))) return;
+    if (!page_.buildRecord(copy)) return;
+    if (auto* e = find<QLineEdit>("edtExBTName"))
+        copy.setText(m350::Field::extBtName, utf8(e->text()));
+    if (auto* e = find<QLineEdit>("edtExBTPinCode"))
+        copy.setText(m350::Field::extBtPinCode, utf8(e->text()));
+    copy.setByte(m350::Field::extBtPresent, modulePresent_ ? 1 : 0);
+    // Every step's failure is shown and the next step runs, so the printer
+    // always leaves the pass-through mode with the reset at the end.
+    app_.runStandard(m350::kOpModuleMode,
+                     [&copy](m350::Link& l) { return m350::writeModule(l, copy); });
+    const m350::CertificatePaths certificates = page_.certificatePaths();
+    app_.runStandard(m350::kOpWriteConfig, [&](m350::Link& l) {
+        return m350::writeConfig(l, copy, kWirelessPage, certificates);
+    });
+    leaveModuleMode();
+    app_.runStandard(m350::kOpReset, m350::resetPrinter);
+}
+
+void WirelessScanRules::keepWirelessPage() {
+    if (!moduleMode_) return;
+    auto* tabs = find<QTabWidget>("PageControl2");
+    if (tabs && tabs->currentIndex() != kWirelessPage) tabs->setCurrentIndex(kWirelessPage);
+}
+
+void WirelessScanRules::keepFocusOnPage(QWidget* now) {
+    if (!moduleMode_ || !now) return;
+    QWidget* sheet = page_.control(QStringLiteral("TabSheet9"));
+    auto* setup = find<QPushButton>("btnSetToModule");
+    // Only within this window: a message box or dialog of its own may take it.
+    if (!sheet || !setup || now->window() != sheet->window() || sheet->isAncestorOf(now)) return;
+    setup->setFocus(Qt::OtherFocusReason);
+}
+
+void WirelessScanRules::onExternalDhcpChanged() {
+    auto* c = find<QComboBox>("cbbExWiFiDHCP");
+    const bool fixed = c && c->currentIndex() == 1;
+    for (const char* name : {"lblExWiFiIP", "lblExWiFiMask", "lblExWiFiGateway", "edtExWiFiIP",
+                             "edtExWiFiMask", "edtExWiFiGateway"})
+        if (auto* w = find<QWidget>(name)) w->setEnabled(fixed);
+}
+
+void WirelessScanRules::onExternalEncryptionChanged() {
+    auto* c = find<QComboBox>("cbbExWiFiEncryption");
+    const bool keyed = c && c->currentIndex() > 0;
+    for (const char* name : {"lblExWiFiKey", "edtExWiFiKey"})
+        if (auto* w = find<QWidget>(name)) w->setEnabled(keyed);
+}
+
+// --- Bluetooth page --------------------------------------------------------
+
+void WirelessScanRules::onScanBluetoothClicked() {
+    auto* list = find<QTreeWidget>("ListView3");
+    if (!list) return;
+    m350::BluetoothScan scan;
+    list->clear();
+    const int r = app_.runStandard(m350::kOpScanBt,
+                                   [&scan](m350::Link& l) { return m350::scanBluetooth(l, scan); });
+    if (scan.moduleFound) {
+        for (const auto& d : scan.entries) new QTreeWidgetItem(list, {Q(d.name), Q(d.address)});
+    } else if (r == m350::kOk) {
+        app_.prompter().message(Q(m350::kNoBluetoothModuleText));
+    }
+}
+
+void WirelessScanRules::onBluetoothListClicked() {
+    auto* list = find<QTreeWidget>("ListView3");
+    QTreeWidgetItem* row = list ? list->currentItem() : nullptr;
+    if (!row || !row->isSelected()) return;
+    if (auto* e = find<QLineEdit>("EditBTName_d")) e->setText(row->text(0));
+    if (auto* e = find<QLineEdit>("EditBTMAC_d")) e->setText(row->text(1));
+}
+
+void WirelessScanRules::onBluetoothMasterClicked() {
+    auto* mac = find<QLineEdit>("EditBTMAC_d");
+    const std::string address = mac ? utf8(mac->text()) : std::string();
+    app_.runStandard(m350::kOpBtMaster,
+                     [&address](m350::Link& l) { return m350::setBluetoothMaster(l, address); });
+}
+
+WirelessScanRules* attachWirelessScanRules(AppContext& app, ConfigPage& page) {
+    auto* rules = new WirelessScanRules(app, page);
+    auto before = page.wirelessRules.pageChange;
+    page.wirelessRules.pageChange = [rules, before] {
+        if (before) before();
+        rules->keepWirelessPage();
+    };
+    return rules;
+}
+
+}  // namespace m350::gui
