@@ -24,20 +24,22 @@ fds() { ls "/proc/$sim_pid/fd" | wc -l; }
 rss() { awk '/^VmRSS/ {print $2}' "/proc/$sim_pid/status"; }
 ops=(status "config read" "config read --json" "exit-line-mode")
 "$ctl" --net "$address" status >/dev/null  # the first connection settles the listener
-fd0=$(fds); rss0=$(rss); peak=0
+fd0=$(fds); rss0=$(rss); peak=0; failed=0
 for i in $(seq "$count"); do
   op=${ops[$((i % ${#ops[@]}))]}
   # shellcheck disable=SC2086
-  kb=$( { /usr/bin/env time -f "%M" "$ctl" --net "$address" $op >/dev/null 2>/dev/null; } 2>&1 \
-        || echo 0)
-  kb=${kb##*$'\n'}
-  [ "${kb:-0}" -gt "$peak" ] 2>/dev/null && peak=$kb
+  /usr/bin/time -o "$run_dir/rss" -f "%M" "$ctl" --net "$address" $op >/dev/null 2>"$run_dir/err" \
+    || { failed=$((failed + 1)); cat "$run_dir/err" >&2; }
+  kb=$(tail -1 "$run_dir/rss")
+  [ "$kb" -gt "$peak" ] && peak=$kb
 done
 fd1=$(fds); rss1=$(rss)
 echo "soak: $count m350ctl operations"
 echo "simulator descriptors: start $fd0, end $fd1"
 echo "simulator resident memory: start ${rss0} kB, end ${rss1} kB"
 echo "largest m350ctl resident memory: ${peak} kB"
+echo "failed operations: $failed"
+[ "$failed" -eq 0 ] || exit 1
 if [ "${SOAK_CHECK:-0}" = 1 ] && [ "$fd1" -gt "$fd0" ]; then
   echo "soak: descriptors grew from $fd0 to $fd1" >&2
   exit 1
