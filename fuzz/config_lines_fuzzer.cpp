@@ -1,6 +1,6 @@
 // A .dcf file all the way to the command lines it would send: whatever loads
-// must give lines that each end at their own CR LF, carry no other control
-// byte, and close every quote they open, so no text from a file can end its
+// must give command lines that each end at their own CR LF, carry no other
+// control byte, and close every quote they open, so no text from a file can end its
 // argument early or start a command of its own.
 #include <cstddef>
 #include <cstdint>
@@ -36,15 +36,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     m350::ConfigRecord record = out.record;
     record.setByte(m350::Field::inchUnits, out.unit == 0 ? 1 : 0);
     for (int page = 0; page <= 6; ++page) {
-        for (const std::string& line : m350::configPageLines(record, page)) {
-            check(line.size() >= 2 && line.compare(line.size() - 2, 2, "\r\n") == 0);
-            int quotes = 0;
-            for (std::size_t i = 0; i + 2 < line.size(); ++i) {
-                const auto c = static_cast<unsigned char>(line[i]);
-                check(c >= 0x20 && c != 0x7F);
-                if (c == '"') ++quotes;
+        // An entry may hold several command lines, each ended by CR LF.
+        for (const std::string& entry : m350::configPageLines(record, page)) {
+            check(entry.size() >= 2 && entry.compare(entry.size() - 2, 2, "\r\n") == 0);
+            std::size_t start = 0;
+            while (start < entry.size()) {
+                const std::size_t end = entry.find("\r\n", start);
+                check(end != std::string::npos);
+                int quotes = 0;
+                for (std::size_t i = start; i < end; ++i) {
+                    const auto c = static_cast<unsigned char>(entry[i]);
+                    check(c >= 0x20 && c != 0x7F);
+                    if (c == '"') ++quotes;
+                }
+                check(quotes % 2 == 0);
+                start = end + 2;
             }
-            check(quotes % 2 == 0);
         }
     }
     return 0;
