@@ -46,7 +46,8 @@ bool validText(const ConfigRecord& r, const FieldInfo& info) {
 }
 
 // The inclusive range of an integer field with a fixed coding; nullopt for
-// fields that take any number (offsets, shifts, sensor intensities ...).
+// fields that take any number (offsets, shifts, sensor intensities ...) and for
+// ftpClientEnabled, which the window stores as its list's item, -1 included.
 std::optional<std::pair<std::int32_t, std::int32_t>> rangeOf(const FieldInfo& info) {
     using F = Field;
     if (info.table) return std::pair{0, info.table->size()};
@@ -70,7 +71,6 @@ std::optional<std::pair<std::int32_t, std::int32_t>> rangeOf(const FieldInfo& in
         case F::headSensor:
         case F::reprint:
         case F::autoThreshold:
-        case F::ftpClientEnabled:
             return std::pair{0, 1};
         case F::wifiSecurity:
         case F::extWifiSecurity:
@@ -88,7 +88,9 @@ std::optional<std::string_view> findInvalidField(const ConfigRecord& r) {
         if (info.flagged) {
             const std::uint8_t presence = r.bytes()[info.offset];
             if (presence > 1) return info.name;
-            if (presence == 0) continue;
+            // The prefix characters are checked even when unknown: the Z page
+            // writes the delimiter into another setting's command.
+            if (presence == 0 && info.kind != FieldKind::kChar) continue;
         }
         switch (info.kind) {
             case FieldKind::kInt: {

@@ -59,7 +59,8 @@ ConfigFileImage encodeConfigFile(const ConfigFileContents& contents);
 // negative count, an index outside its table (the table's length, "no match",
 // is allowed), a choice outside its coding, a prefix character that is not
 // printable, a text without its terminator or holding a control byte, a '"'
-// or bytes that are not UTF-8. Fields whose presence is 0 are not looked at.
+// or bytes that are not UTF-8. Fields whose presence is 0 are not looked at,
+// except the prefix characters (the delimiter goes into another command).
 std::optional<std::string_view> findInvalidField(const ConfigRecord& record);
 
 // Checks the size, the magic, the version (1), the unit choice (0 or 1) and

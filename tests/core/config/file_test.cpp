@@ -229,6 +229,9 @@ TEST(ConfigFile, LoadRefusesFieldsOutOfRangeAndNamesThem) {
              i[flaggedValue(Field::zFormat)] = '\n';
          },
          "zFormat"},
+        // The delimiter goes into the head-close command even while unknown.
+        {"an unknown delimiter that is a NUL",
+         [&](ConfigFileImage& i) { i[flaggedValue(Field::zDelimiter)] = 0; }, "zDelimiter"},
         {"unit 2", [](ConfigFileImage& i) { storeLe32(i.data() + 8, 2); }, "unit"},
     };
     for (const auto& c : cases) {
