@@ -16,17 +16,14 @@ bool passwordTextSendable(std::string_view text) {
 }
 
 int readPassword(Link& link, std::string& out) {
-    // out changes only on success: a failed read leaves the caller's text alone.
+    out.clear();
     Connection c(link.ctx, link.iface);
     if (!c.open()) return kPortOpenError;
     if (int r = c.announce(); r != kOk) return r;
     std::string edition;
     if (int r = c.report("EDITION", edition); r != kOk) return r;
     // strtol reads like the printer's own number rule: blanks, sign, digits.
-    if (std::strtol(edition.c_str(), nullptr, 10) <= kLastEditionWithoutPassword) {
-        out.clear();
-        return kOk;
-    }
+    if (std::strtol(edition.c_str(), nullptr, 10) <= kLastEditionWithoutPassword) return kOk;
     std::string password;
     if (int r = c.report("PASSWORD", password); r != kOk) return r;
     out = password;

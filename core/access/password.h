@@ -24,7 +24,7 @@ bool passwordTextSendable(std::string_view text);
 
 // Link operation 2: the printer's password into out, empty when the printer
 // has none (edition 100 and below are not asked). The result is that of the
-// last query made; out is changed only when it is kOk.
+// last query made.
 int readPassword(Link& link, std::string& out);
 
 // Link operation 3: sets the password. A text that is not sendable is refused

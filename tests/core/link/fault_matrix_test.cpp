@@ -61,7 +61,15 @@ std::vector<ReadingOp> readingOps() {
     return {
         bare(makeOp<StatusFlags>("status", kOpStatus, flags, readStatus)),
         makeOp<ConfigRecord>("config read", kOpReadConfig, marked, readConfig),
-        makeOp<std::string>("password read", kOpReadPassword, "sentinel", readPassword),
+        {"password read", kOpReadPassword,
+         [](LinkContext& ctx, int iface) {
+             std::string out = "sentinel";
+             const int r = runOperation(ctx, kOpReadPassword, iface,
+                                        [&](Link& l) { return readPassword(l, out); });
+             // A failed read gives the empty text by design, never half a reply.
+             return std::pair{r, out == "sentinel" || (r != kOk && out.empty())};
+         },
+         false},
         makeOp<ClockValues>("clock read", kOpReadClock, clock, readClock),
         makeOp<int>("emulation read", kOpEmulationQuery, -77, readEmulation),
         {"sensor values", kOpSensorValues,
