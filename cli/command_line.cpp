@@ -1,6 +1,8 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <cerrno>
+#include <cstring>
 
 #include "cli/commands.h"
 #include "cli/exit_codes.h"
@@ -20,7 +22,8 @@ constexpr const char* kFooter =
     "Error, 3 Data Receiving Error, 4 File Open Error, 5 Unknow Error, 6 Not Support), its "
     "text on standard error; 64 usage error; 65 bad file content; 66 a file cannot be read; "
     "69 the printer has no such module (a scan or the module setup found none); "
-    "73 a file cannot be written; 77 printer password refused.";
+    "73 a file cannot be written; 74 standard output cannot be written; 77 printer password "
+    "refused.";
 
 void addOneShot(CLI::App& app, Invocation& inv, const char* name, const char* what,
                 std::uint32_t op, int (*call)(m350::Link&)) {
@@ -38,7 +41,8 @@ int Invocation::passwordAnswer(Session& s, PasswordAnswer& out) const {
         out.given = *password;
     } else if (!passwordFile.empty()) {
         std::string content, error;
-        if (!readWholeFile(passwordFile, content, error)) return s.fail(kExitNoInput, error);
+        if (!readWholeFile(passwordFile, content, error, kMaxPasswordFileBytes))
+            return s.fail(kExitNoInput, error);
         out.given = passwordFromFileContent(std::move(content));
     } else if (::isatty(STDIN_FILENO)) {
         restoreTerminalOnSignals();
@@ -130,7 +134,8 @@ void buildCommandLine(CLI::App& app, Invocation& inv) {
             std::optional<std::string> fresh = text;
             if (!file.empty()) {
                 std::string content, error;
-                if (!readWholeFile(file, content, error)) return s.fail(kExitNoInput, error);
+                if (!readWholeFile(file, content, error, kMaxPasswordFileBytes))
+                    return s.fail(kExitNoInput, error);
                 fresh = passwordFromFileContent(std::move(content));
             }
             return runPasswordSet(s, answer, fresh);
@@ -163,7 +168,12 @@ int runCommandLine(int argc, char** argv) {
         inv.encoding.empty() ? m350::defaultTextEncoding(inv.language) : inv.encoding;
     if (inv.progress && ::isatty(STDERR_FILENO)) session.showProgressOn(stderr);
     const int code = inv.action(session);
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) return kExitIoError;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        const int err = errno;
+        std::fprintf(stderr, "m350ctl: cannot write standard output: %s\n",
+                     std::strerror(err != 0 ? err : EIO));
+        return kExitIoError;
+    }
     return code;
 }
 

@@ -11,6 +11,7 @@
 #include "core/config/config_file.h"
 #include "core/config/config_read.h"
 #include "core/config/config_write.h"
+#include "core/files/local_file.h"
 #include "core/i18n/language_table.h"
 #include "core/link/link_operations.h"
 
@@ -33,6 +34,7 @@ struct ConfigOptions {
     int unit = kInch;
     bool unitGiven = false;
     std::string output;
+    bool outputGiven = false;
     std::string file;
     int page = m350::kPageCommon;
     m350::CertificatePaths certs;
@@ -66,17 +68,34 @@ void print(Session& s, const m350::ConfigRecord& record, bool inch, bool json,
 
 // Loads a .dcf file; kExitOk or the exit code with its message printed.
 int load(Session& s, const std::string& path, m350::ConfigFileContents& contents) {
-    switch (m350::loadConfigFile(path, contents)) {
+    std::string why;
+    switch (m350::loadConfigFile(path, contents, &why)) {
         case m350::ConfigFileResult::kOk:
             return kExitOk;
         case m350::ConfigFileResult::kDataError:
-            return s.fail(kExitDataError, path + ": File Data Error");
+            return s.fail(kExitDataError,
+                          path + ": File Data Error" + (why.empty() ? "" : ": " + why));
         default:
-            return s.fail(kExitNoInput, "cannot read " + path);
+            return s.fail(kExitNoInput, why.empty() ? "cannot read " + path : why);
     }
 }
 
+// A certificate named on the command line must be there: the window skips a
+// file that has gone, but a script needs to hear about it.
+int checkCertificates(Session& s, const m350::CertificatePaths& certs) {
+    for (const std::string* path : {&certs.caCert, &certs.clientCert, &certs.privateKey}) {
+        if (path->empty()) continue;
+        std::string data, why;
+        if (!m350::readLocalFile(*path, m350::kMaxCertificateBytes, data, why))
+            return s.fail(kExitNoInput, why);
+    }
+    return kExitOk;
+}
+
 int readCommand(Session& s, const ConfigOptions& o, bool json) {
+    // Checked before the printer is asked: the read would be lost.
+    if (o.outputGiven && o.output.empty())
+        return s.fail(kExitUsage, "--output: the file name is empty");
     m350::ConfigRecord record;
     record.reset();
     // The progress bar only where there is a terminal to draw it on.
@@ -89,12 +108,13 @@ int readCommand(Session& s, const ConfigOptions& o, bool json) {
     const bool inch = o.unit == kInch;
     // As the window saves: the unit choice goes into the record and the header.
     record.setByte(m350::Field::inchUnits, inch ? 1 : 0);
-    if (!o.output.empty()) {
+    if (o.outputGiven) {
         m350::ConfigFileContents contents;
         contents.unit = o.unit;
         contents.record = record;
-        if (m350::saveConfigFile(o.output, contents) != m350::ConfigFileResult::kOk)
-            return s.fail(kExitCantCreate, "cannot write " + o.output);
+        std::string why;
+        if (m350::saveConfigFile(o.output, contents, &why) != m350::ConfigFileResult::kOk)
+            return s.fail(kExitCantCreate, why);
     }
     print(s, record, inch, json, nullptr);
     return kExitOk;
@@ -116,6 +136,7 @@ int writeCommand(Session& s, const ConfigOptions& o, const PasswordAnswer& answe
     const bool inch = o.unitGiven ? o.unit == kInch : contents.unit != kMm;
     m350::ConfigRecord record = contents.record;
     record.setByte(m350::Field::inchUnits, inch ? 1 : 0);
+    if (int r = checkCertificates(s, o.certs); r != kExitOk) return r;
     if (int r = runPasswordGate(s, answer); r != kExitOk) return r;
     return s.run(m350::kOpWriteConfig,
                  [&](m350::Link& l) { return m350::writeConfig(l, record, o.page, o.certs); });
@@ -137,9 +158,10 @@ void addConfigCommands(CLI::App& app, Invocation& inv) {
     auto* read = config->add_subcommand("read", "read every setting from the printer");
     addUnit(*read, *opts, "unit of the lengths (default inch)");
     read->add_flag("--json", inv.json, "print the settings as JSON");
-    read->add_option("-o,--output", opts->output, "also save them as a .dcf file")
-        ->type_name("FILE");
-    read->callback([&inv, opts] {
+    auto* output = read->add_option("-o,--output", opts->output, "also save them as a .dcf file")
+                       ->type_name("FILE");
+    read->callback([&inv, opts, output] {
+        opts->outputGiven = output->count() > 0;
         inv.progress = true;
         inv.action = [&inv, opts](Session& s) { return readCommand(s, *opts, inv.json); };
     });

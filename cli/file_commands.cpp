@@ -15,6 +15,7 @@
 #include "core/files/file_fetch.h"
 #include "core/files/file_source.h"
 #include "core/files/file_types.h"
+#include "core/files/local_file.h"
 #include "core/files/memory_info.h"
 #include "core/link/link_operations.h"
 
@@ -212,9 +213,8 @@ int fetchCommand(Session& s, const std::string& name, const std::string& output)
         std::fwrite(content.data(), 1, content.size(), s.out());
         return kExitOk;
     }
-    std::string error;
-    if (!writeFileAtomically(output, content.data(), content.size(), error))
-        return s.fail(kExitCantCreate, error);
+    std::string why;
+    if (!m350::writeFileAtomically(output, content, &why)) return s.fail(kExitCantCreate, why);
     return kExitOk;
 }
 

@@ -15,6 +15,7 @@
 #include "cli/invocation.h"
 #include "core/access/emulation.h"
 #include "core/config/config_read.h"
+#include "core/files/local_file.h"
 #include "core/link/link_operations.h"
 #include "core/printer/clock.h"
 #include "core/printer/dump_text.h"
@@ -71,6 +72,7 @@ bool readyToLoad() {
 }
 
 int dumpFetchCommand(Session& s, const std::string& output, bool ask) {
+    if (output.empty()) return s.fail(kExitUsage, "--output: the file name is empty");
     const m350::DumpRequest request{m350::kDumpForFetch, std::string(m350::kDumpFetchName)};
     if (int r = dumpCommand(s, request); r != m350::kOk) return r;
     if (ask && !readyToLoad()) return s.fail(kExitOk, "not loaded");
@@ -83,8 +85,7 @@ int dumpFetchCommand(Session& s, const std::string& output, bool ask) {
     });
     if (s.report(r) != m350::kOk) return r;
     std::string error;
-    if (!writeFileAtomically(output, data.data(), data.size(), error))
-        return s.fail(kExitCantCreate, error);
+    if (!m350::writeFileAtomically(output, data, &error)) return s.fail(kExitCantCreate, error);
     return kExitOk;
 }
 

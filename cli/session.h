@@ -2,6 +2,7 @@
 // output goes, and the helpers every command shares.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -46,13 +47,18 @@ class Session {
     std::FILE* err_;
 };
 
-// Reads a whole local file ("-" is standard input). False with a message naming
-// the file and the reason when it cannot be read.
-bool readWholeFile(const std::string& path, std::string& data, std::string& error);
+// The largest input file m350ctl reads unless a command says less: files to
+// send raw to the printer.
+inline constexpr std::size_t kMaxInputFileBytes = 64u << 20;
+// A password file: one line.
+inline constexpr std::size_t kMaxPasswordFileBytes = 1024;
 
-// Writes a whole file through a temporary file beside it and a rename, so a
-// failure never leaves a half-written file in place of a good one.
-bool writeFileAtomically(const std::string& path, const void* data, std::size_t size,
-                         std::string& error);
+// Reads a whole local file ("-" is standard input) of at most maxBytes. Only a
+// regular file is opened (a FIFO or a device such as /dev/zero is refused), and
+// standard input stops at the bound. False with a message naming the file and
+// the reason when it cannot be read. Files are saved with
+// m350::writeFileAtomically (core/files/local_file.h).
+bool readWholeFile(const std::string& path, std::string& data, std::string& error,
+                   std::size_t maxBytes = kMaxInputFileBytes);
 
 }  // namespace m350::cli

@@ -1,14 +1,15 @@
 // The "Printer Configuration" page: the status group, the frame of the
 // configuration group (its contents are ConfigPage's) and the function
 // buttons with their handlers.
+#include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QTabWidget>
 #include <cmath>
 #include <memory>
 
+#include "core/files/local_file.h"
 #include "core/i18n/language_table.h"
 #include "core/link/link_operations.h"
 #include "core/net/net_settings.h"
@@ -177,16 +178,14 @@ namespace {
 const char* const kLoadDumpText = "Press OK to load file.";
 
 // Writes the whole file under a temporary name beside it and renames it, so
-// an existing file is never left half-written; false with the reason.
+// an existing file is never left half-written (and a link, device or FIFO at
+// the path is never replaced); false with the reason.
 bool saveWholeFile(const QString& path, const std::string& data, QString& error) {
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) &&
-        file.write(data.data(), static_cast<qint64>(data.size())) ==
-            static_cast<qint64>(data.size()) &&
-        file.commit())
-        return true;
-    error = QStringLiteral("Cannot save %1: %2").arg(path, file.errorString());
-    file.cancelWriting();
+    std::string why;
+    if (m350::writeFileAtomically(QFile::encodeName(path).toStdString(), data, &why)) return true;
+    // The core's sentence ("cannot write PATH: reason") opens the message box.
+    error = QString::fromLocal8Bit(why.data(), static_cast<qsizetype>(why.size()));
+    if (!error.isEmpty()) error[0] = error[0].toUpper();
     return false;
 }
 

@@ -1,13 +1,45 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets with clang and runs each briefly over its corpus.
-# FUZZ_SECONDS sets the time per target (default 20).
+# Builds the fuzz targets with clang and runs each over its corpus.
+#   scripts/fuzz.sh            each target FUZZ_SECONDS (default 20) seconds
+#   scripts/fuzz.sh --long     each target FUZZ_RUNS (default 10,000,000) executions
+#   scripts/fuzz.sh TARGET...  only those targets
+# A target that finds a fault stops the script with its whole report and the
+# path of the reproducer (run it with build-fuzz/TARGET_fuzzer FILE); copy the
+# reproducer into fuzz/corpus/TARGET/ once the fault is mended.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${FUZZ_SECONDS:-20}
+runs=${FUZZ_RUNS:-10000000}
+long=0
+targets=()
+for a in "$@"; do
+  case "$a" in
+    --long) long=1 ;;
+    *) targets+=("$a") ;;
+  esac
+done
+if [ ${#targets[@]} -eq 0 ]; then
+  targets=(frame config_read config_file config_lines status password wireless_reply)
+fi
 CXX=clang++ cmake -S fuzz -B build-fuzz -G Ninja >/dev/null
-cmake --build build-fuzz -j "$(nproc)"
-for f in frame config_read config_file wireless_reply; do
+cmake --build build-fuzz -j "${FUZZ_JOBS:-2}"
+mkdir -p build-fuzz/artifacts build-fuzz/logs
+for f in "${targets[@]}"; do
   mkdir -p "build-fuzz/corpus-$f" "fuzz/corpus/$f"
-  ./build-fuzz/${f}_fuzzer -max_total_time="$seconds" -max_len=8192 -print_final_stats=0 \
-    "build-fuzz/corpus-$f" "fuzz/corpus/$f" 2>&1 | tail -2
+  if [ "$long" = 1 ]; then limit=(-runs="$runs"); else limit=(-max_total_time="$seconds"); fi
+  log="build-fuzz/logs/$f.log"
+  status=0
+  ./build-fuzz/${f}_fuzzer "${limit[@]}" -max_len=8192 -print_final_stats=1 \
+    -artifact_prefix="build-fuzz/artifacts/$f-" \
+    "build-fuzz/corpus-$f" "fuzz/corpus/$f" >"$log" 2>&1 || status=$?
+  if [ "$status" -ne 0 ] || grep -q "runtime error:\|ERROR: AddressSanitizer\|ERROR: libFuzzer" "$log"; then
+    echo "FUZZ FAILURE in $f (exit $status); full report in $log:" >&2
+    grep -n -A40 "runtime error:\|ERROR:" "$log" | head -120 >&2 || tail -60 "$log" >&2
+    repro=$(grep -o "Test unit written to [^ ]*" "$log" | tail -1 | sed 's/Test unit written to //')
+    echo "reproducer: ${repro:-none written} (run: build-fuzz/${f}_fuzzer ${repro:-FILE})" >&2
+    exit 1
+  fi
+  execs=$(grep -o "stat::number_of_executed_units: *[0-9]*" "$log" | grep -o "[0-9]*$" || true)
+  edges=$(grep -o "cov: [0-9]*" "$log" | tail -1 | grep -o "[0-9]*" || true)
+  echo "$f: ${execs:-?} executions, ${edges:-?} edges"
 done

@@ -8,10 +8,14 @@ cd "$(dirname "$0")/.."
 export QT_QPA_PLATFORM=offscreen
 ctest --preset default -j "$(nproc)"
 
-# The core's tests again under address and undefined-behaviour sanitizers.
+# The core's and m350ctl's tests again under address and undefined-behaviour
+# sanitizers.
 cmake --preset asan >/dev/null
 cmake --build --preset asan -j "$(nproc)"
 ctest --preset asan -j "$(nproc)"
 
 # A short fuzz run of the parsers that take printer and file data.
 FUZZ_SECONDS=${FUZZ_SECONDS:-10} ./scripts/fuzz.sh
+
+# A short soak: no descriptor may stay open in the printer after our operations.
+SOAK_CHECK=1 ./scripts/soak.sh build "${SOAK_COUNT:-100}"

@@ -6,37 +6,103 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
-#include <fstream>
+#include <limits>
+#include <optional>
 #include <vector>
 
 namespace m350 {
 
 namespace {
 
-// plain write(2) until every byte is out; EINTR is retried.
-bool writeAll(int fd, const std::uint8_t* p, std::size_t n) {
-    while (n > 0) {
-        ssize_t w = ::write(fd, p, n);
-        if (w < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        if (w == 0) return false;
-        p += w;
-        n -= static_cast<std::size_t>(w);
-    }
+bool validText(const ConfigRecord& r, const FieldInfo& info) {
+    const auto* p = r.bytes().data() + info.valueOffset();
+    const auto* end = p + info.width;
+    const auto* nul = std::find(p, end, std::uint8_t{0});
+    if (nul == end) return false;
+    // Printer texts are bytes in the printer's own code page, so any byte
+    // from 0x80 up may stand in them; what could end or split a command line
+    // may not.
+    for (const auto* q = p; q < nul; ++q)
+        if (*q < 0x20 || *q == 0x7F || *q == '"') return false;
     return true;
 }
 
-std::string directoryOf(const std::string& path) {
-    auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
+// The inclusive range of an integer field with a fixed coding; nullopt for
+// fields that take any number (offsets, shifts, sensor intensities ...) and for
+// ftpClientEnabled, which the window stores as its list's item, -1 included.
+std::optional<std::pair<std::int32_t, std::int32_t>> rangeOf(const FieldInfo& info) {
+    using F = Field;
+    if (info.table) return std::pair{0, info.table->size()};
+    switch (info.field) {
+        case F::cutCounter:
+        case F::resetCutCounter:
+        case F::cutterPiece:
+        case F::edition:
+            return std::pair{0, std::numeric_limits<std::int32_t>::max()};
+        case F::density:
+            return std::pair{0, 15};
+        case F::sensorMode:
+            return std::pair{0, 2};
+        case F::printOut:
+            return std::pair{0, 3};
+        case F::direction:
+        case F::mirror:
+        case F::ribbon:
+        case F::ribbonSensor:
+        case F::ribbonEncoder:
+        case F::headSensor:
+        case F::reprint:
+        case F::autoThreshold:
+            return std::pair{0, 1};
+        case F::wifiSecurity:
+        case F::extWifiSecurity:
+            return std::pair{0, 6};
+        default:
+            return std::nullopt;
+    }
 }
 
 }  // namespace
+
+std::optional<std::string_view> findInvalidField(const ConfigRecord& r) {
+    for (const FieldInfo& info : fieldTable()) {
+        if (info.kind == FieldKind::kRaw) continue;
+        if (info.flagged) {
+            const std::uint8_t presence = r.bytes()[info.offset];
+            if (presence > 1) return info.name;
+            // The prefix characters are checked even when unknown: the Z page
+            // writes the delimiter into another setting's command.
+            if (presence == 0 && info.kind != FieldKind::kChar) continue;
+        }
+        switch (info.kind) {
+            case FieldKind::kInt: {
+                const auto range = rangeOf(info);
+                const std::int32_t v = r.integer(info.field);
+                if (range && (v < range->first || v > range->second)) return info.name;
+                break;
+            }
+            case FieldKind::kReal:
+                if (!std::isfinite(r.real(info.field))) return info.name;
+                break;
+            case FieldKind::kText:
+                if (!validText(r, info)) return info.name;
+                break;
+            case FieldKind::kChar: {
+                const auto c = static_cast<unsigned char>(r.character(info.field));
+                if (c <= 0x20 || c >= 0x7F || c == '"') return info.name;
+                break;
+            }
+            case FieldKind::kByte:
+                if (r.byte(info.field) > 1) return info.name;
+                break;
+            case FieldKind::kRaw:
+                break;
+        }
+    }
+    return std::nullopt;
+}
 
 std::string_view configFileResultText(ConfigFileResult r) {
     switch (r) {
@@ -64,7 +130,13 @@ ConfigFileImage encodeConfigFile(const ConfigFileContents& contents) {
     return image;
 }
 
-ConfigFileResult decodeConfigFile(std::span<const std::uint8_t> bytes, ConfigFileContents& out) {
+ConfigFileResult decodeConfigFile(std::span<const std::uint8_t> bytes, ConfigFileContents& out,
+                                  std::string* what) {
+    if (what) what->clear();
+    auto refuse = [what](std::string_view part) {
+        if (what) *what = std::string(part);
+        return ConfigFileResult::kDataError;
+    };
     // A short file would leave the record half from the file and half from
     // whatever was there before; refuse it like a wrong magic.
     if (bytes.size() < kConfigFileSize) return ConfigFileResult::kDataError;
@@ -72,67 +144,37 @@ ConfigFileResult decodeConfigFile(std::span<const std::uint8_t> bytes, ConfigFil
     ConfigFileContents c;
     c.version = loadLe32(bytes.data() + 4);
     c.unit = loadLe32(bytes.data() + 8);
+    // Only version 1 exists; a later one may mean other things by the same bytes.
+    if (c.version != kConfigFileVersion) return refuse("version");
+    if (c.unit != 0 && c.unit != 1) return refuse("unit");
     std::copy_n(bytes.begin() + kConfigFileRecordOffset, kConfigRecordSize,
                 c.record.bytes().begin());
     std::copy_n(bytes.begin() + kConfigFileStatusOffset, c.statusFlags.size(),
                 c.statusFlags.begin());
+    // Nothing from the file is shown or sent before every field has passed.
+    if (auto bad = findInvalidField(c.record)) return refuse(*bad);
     out = c;
     return ConfigFileResult::kOk;
 }
 
-bool writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
-    if (path.empty()) return false;
-    std::string tmpl = path + ".XXXXXX";
-    std::vector<char> name(tmpl.begin(), tmpl.end());
-    name.push_back('\0');
-    int fd = ::mkstemp(name.data());
-    if (fd < 0) return false;
-    bool ok = writeAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
-    // mkstemp creates the file 0600. A replaced file keeps its permissions;
-    // a new one gets the usual ones under the umask.
-    if (ok) {
-        struct stat st {};
-        mode_t mode = 0;
-        if (::stat(path.c_str(), &st) == 0) {
-            mode = st.st_mode & 07777;
-        } else {
-            mode_t mask = ::umask(0);
-            ::umask(mask);
-            mode = 0666 & ~mask;
-        }
-        ok = ::fchmod(fd, mode) == 0;
-    }
-    ok = (::close(fd) == 0) && ok;
-    if (ok) ok = ::rename(name.data(), path.c_str()) == 0;
-    if (!ok) {
-        ::unlink(name.data());
-        return false;
-    }
-    // Make the rename itself durable.
-    int dir = ::open(directoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-    return true;
-}
-
-ConfigFileResult saveConfigFile(const std::string& path, const ConfigFileContents& contents) {
+ConfigFileResult saveConfigFile(const std::string& path, const ConfigFileContents& contents,
+                                std::string* why) {
     ConfigFileImage image = encodeConfigFile(contents);
-    return writeFileAtomically(path, image) ? ConfigFileResult::kOk
-                                            : ConfigFileResult::kWriteFailed;
+    return writeFileAtomically(path, image, why) ? ConfigFileResult::kOk
+                                                 : ConfigFileResult::kWriteFailed;
 }
 
-ConfigFileResult loadConfigFile(const std::string& path, ConfigFileContents& out) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return ConfigFileResult::kOpenFailed;
+ConfigFileResult loadConfigFile(const std::string& path, ConfigFileContents& out,
+                                std::string* why) {
     // Only the image is read; a longer file keeps its extra bytes unread, as
     // before, and a huge wrong file never lands in memory.
-    std::vector<std::uint8_t> bytes(kConfigFileSize);
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (in.bad()) return ConfigFileResult::kOpenFailed;
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
-    return decodeConfigFile(bytes, out);
+    std::string bytes, reason;
+    if (!readLocalFile(path, kConfigFileSize, bytes, reason, LongerFile::kReadHead)) {
+        if (why) *why = reason;
+        return ConfigFileResult::kOpenFailed;
+    }
+    return decodeConfigFile(
+        std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), out, why);
 }
 
 }  // namespace m350

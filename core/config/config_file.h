@@ -7,9 +7,8 @@
 //   offset 12  the 2826-byte record as held in memory
 //   offset 2838 the ten status flags
 //
-// Saving writes a temporary file next to the target, flushes it to disk and
-// renames it over the target, so a failed save never leaves a damaged or empty
-// file where a good one was.
+// Saving goes through writeFileAtomically, so a failed save never leaves a
+// damaged or empty file where a good one was.
 #pragma once
 
 #include <array>
@@ -20,6 +19,7 @@
 #include <string_view>
 
 #include "core/config/config_record.h"
+#include "core/files/local_file.h"
 #include "core/printer/status.h"
 
 namespace m350 {
@@ -44,7 +44,7 @@ struct ConfigFileContents {
 enum class ConfigFileResult {
     kOk,
     kOpenFailed,   // the file cannot be opened or read
-    kDataError,    // wrong magic, or shorter than the image
+    kDataError,    // wrong magic, version or unit, shorter than the image, or a field out of range
     kWriteFailed,  // creating, writing, flushing or renaming failed; the old file is intact
 };
 
@@ -54,16 +54,29 @@ std::string_view configFileResultText(ConfigFileResult r);
 
 // The image of contents; version is written as 1 whatever contents.version holds.
 ConfigFileImage encodeConfigFile(const ConfigFileContents& contents);
-// Checks the size and the magic; the version is kept but not checked.
-ConfigFileResult decodeConfigFile(std::span<const std::uint8_t> bytes, ConfigFileContents& out);
+// The first field of a record whose value cannot be shown or sent as it is:
+// a presence or plain byte other than 0/1, a real that is not finite, a
+// negative count, an index outside its table (the table's length, "no match",
+// is allowed), a choice outside its coding, a prefix character that is not
+// printable, a text without its terminator or holding a control byte, a '"'
+// or bytes that are not UTF-8. Fields whose presence is 0 are not looked at,
+// except the prefix characters (the delimiter goes into another command).
+std::optional<std::string_view> findInvalidField(const ConfigRecord& record);
 
-ConfigFileResult saveConfigFile(const std::string& path, const ConfigFileContents& contents);
-// out is changed only when the result is kOk.
-ConfigFileResult loadConfigFile(const std::string& path, ConfigFileContents& out);
+// Checks the size, the magic, the version (1), the unit choice (0 or 1) and
+// every field (findInvalidField). On kDataError, what (when given) names the
+// part that is wrong: a field name, "version" or "unit"; empty for the size
+// and the magic.
+ConfigFileResult decodeConfigFile(std::span<const std::uint8_t> bytes, ConfigFileContents& out,
+                                  std::string* what = nullptr);
 
-// Writes bytes to path through a temporary file in the same directory, fsync
-// and rename; on any failure the temporary file is removed and an existing
-// file at path is left untouched.
-bool writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
+// why (when given) receives the reason of a kWriteFailed.
+ConfigFileResult saveConfigFile(const std::string& path, const ConfigFileContents& contents,
+                                std::string* why = nullptr);
+// out is changed only when the result is kOk. Only a regular file is read (a
+// FIFO or a device is kOpenFailed); why receives the reason of kOpenFailed, or
+// the part that is wrong for kDataError as decodeConfigFile gives it.
+ConfigFileResult loadConfigFile(const std::string& path, ConfigFileContents& out,
+                                std::string* why = nullptr);
 
 }  // namespace m350

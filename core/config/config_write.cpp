@@ -1,5 +1,7 @@
 #include "core/config/config_write.h"
 
+#include <sys/stat.h>
+
 #include <charconv>
 #include <cmath>
 #include <cstdarg>
@@ -7,6 +9,7 @@
 #include <fstream>
 #include <limits>
 
+#include "core/files/local_file.h"
 #include "core/link/connection.h"
 #include "core/link/link_operations.h"
 
@@ -44,11 +47,15 @@ std::string fixed(double v, int decimals) {
 }
 
 // A text inside quotes on a command line. A line break would end the command
-// and start another one, so line breaks are dropped.
+// and start another one, and a '"' would end the quoted argument and let the
+// rest of the text become a command, so both are dropped, with the other
+// control bytes. Loaded files are refused before they get here
+// (findInvalidField); this keeps typed texts from doing the same.
 std::string quoted(const std::string& text) {
     std::string out;
     for (char c : text) {
-        if (c != '\r' && c != '\n') out.push_back(c);
+        const auto u = static_cast<unsigned char>(c);
+        if (u >= 0x20 && u != 0x7F && c != '"') out.push_back(c);
     }
     return out;
 }
@@ -280,22 +287,17 @@ void PageBuilder::rs232() {
 
 int PageBuilder::certificate(int n, const std::string& path, Field nameField) {
     if (path.empty()) return kOk;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        // A file that has gone is skipped, as the window expects.
         r_.setText(nameField, "");
         return kOk;
     }
-    in.seekg(0, std::ios::end);
-    std::streamoff size = in.tellg();
-    in.seekg(0, std::ios::beg);
-    if (size < 0) {
-        r_.setText(nameField, "");
-        return kOk;
-    }
-    if (static_cast<std::uint64_t>(size) > kMaxCertificateBytes) return kFileOpenError;
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    in.read(bytes.data(), size);
-    if (in.gcount() != size) return kFileOpenError;
+    // Only a regular file of a certificate's size is read: a FIFO would block
+    // and a device would never end.
+    std::string bytes, why;
+    if (!readLocalFile(path, kMaxCertificateBytes, bytes, why)) return kFileOpenError;
+    const auto size = static_cast<std::streamoff>(bytes.size());
 
     std::string name =
         path.substr(path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/') + 1);

@@ -483,10 +483,11 @@ void ConfigPage::onSaveClicked() {
     contents.unit = inchChosen() ? 0 : 1;
     contents.record = record_;
     contents.statusFlags = statusFlags_;
-    const auto result = m350::saveConfigFile(path.toStdString(), contents);
+    std::string why;
+    const auto result = m350::saveConfigFile(path.toStdString(), contents, &why);
     if (result != m350::ConfigFileResult::kOk)
         app_.prompter().message(fromText(m350::configFileResultText(result)) +
-                                QStringLiteral("\n") + path);
+                                QStringLiteral("\n") + QString::fromStdString(why));
 }
 
 void ConfigPage::onLoadClicked() {
@@ -498,10 +499,15 @@ void ConfigPage::onLoadClicked() {
     if (path.isEmpty()) return;
 
     m350::ConfigFileContents contents;
-    const auto result = m350::loadConfigFile(path.toStdString(), contents);
+    std::string why;
+    const auto result = m350::loadConfigFile(path.toStdString(), contents, &why);
     if (result != m350::ConfigFileResult::kOk) {
+        // "File Data Error" names the field that is wrong; other failures say why.
         QString text = fromText(m350::configFileResultText(result));
-        if (result != m350::ConfigFileResult::kDataError) text += QStringLiteral("\n") + path;
+        if (result == m350::ConfigFileResult::kDataError && !why.empty())
+            text += QStringLiteral(": ") + QString::fromStdString(why);
+        else if (result != m350::ConfigFileResult::kDataError)
+            text += QStringLiteral("\n") + (why.empty() ? path : QString::fromStdString(why));
         app_.prompter().message(text);
         return;
     }

@@ -2,13 +2,17 @@
 // cannot destroy the file it replaces.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 #include "core/config/config_file.h"
@@ -113,12 +117,151 @@ TEST(ConfigFile, LoadRefusesBadFilesAndLeavesTheCallersContents) {
     EXPECT_EQ(out.unit, 7) << "a refused file changes nothing";
     EXPECT_EQ(configFileResultText(ConfigFileResult::kDataError), "File Data Error");
 
-    // The version is not checked; bytes past the image are ignored.
+    // Only version 1 exists; bytes past the image are ignored.
     std::string other = good;
     other[4] = 9;
-    writeRaw(dir.file("v9.dcf"), other + "tail");
-    ASSERT_EQ(loadConfigFile(dir.file("v9.dcf"), out), ConfigFileResult::kOk);
-    EXPECT_EQ(out.version, 9);
+    writeRaw(dir.file("v9.dcf"), other);
+    std::string what;
+    EXPECT_EQ(loadConfigFile(dir.file("v9.dcf"), out, &what), ConfigFileResult::kDataError);
+    EXPECT_EQ(what, "version");
+    writeRaw(dir.file("tail.dcf"), good + "tail");
+    ASSERT_EQ(loadConfigFile(dir.file("tail.dcf"), out), ConfigFileResult::kOk);
+    EXPECT_EQ(out.version, 1);
+}
+
+// A record is checked field by field before anything shows or sends it.
+TEST(ConfigFile, LoadRefusesFieldsOutOfRangeAndNamesThem) {
+    auto flaggedValue = [](Field f) {
+        return kConfigFileRecordOffset + fieldInfoOf(f).valueOffset();
+    };
+    struct Case {
+        const char* what;
+        std::function<void(ConfigFileImage&)> spoil;
+        const char* field;  // nullptr: accepted
+    };
+    const std::vector<Case> cases = {
+        {"every byte 0xFF",
+         [](ConfigFileImage& i) {
+             std::fill(i.begin() + kConfigFileRecordOffset, i.begin() + kConfigFileStatusOffset,
+                       0xFF);
+         },
+         "edition"},
+        {"speed NaN",
+         [&](ConfigFileImage& i) {
+             i[kConfigFileRecordOffset + fieldInfoOf(Field::speed).offset] = 1;
+             storeLeFloat(i.data() + flaggedValue(Field::speed), std::nanf(""));
+         },
+         "speed"},
+        {"maxLength infinite",
+         [&](ConfigFileImage& i) {
+             i[kConfigFileRecordOffset + fieldInfoOf(Field::maxLength).offset] = 1;
+             storeLeFloat(i.data() + flaggedValue(Field::maxLength), INFINITY);
+         },
+         "maxLength"},
+        {"density -1",
+         [&](ConfigFileImage& i) {
+             i[kConfigFileRecordOffset + fieldInfoOf(Field::density).offset] = 1;
+             storeLe32(i.data() + flaggedValue(Field::density), -1);
+         },
+         "density"},
+        {"density -1 while unknown is ignored",
+         [&](ConfigFileImage& i) { storeLe32(i.data() + flaggedValue(Field::density), -1); },
+         nullptr},
+        {"a presence byte of 2",
+         [&](ConfigFileImage& i) {
+             i[kConfigFileRecordOffset + fieldInfoOf(Field::mirror).offset] = 2;
+         },
+         "mirror"},
+        {"a negative counter",
+         [&](ConfigFileImage& i) {
+             storeLe32(i.data() + kConfigFileRecordOffset + fieldInfoOf(Field::cutCounter).offset,
+                       -5);
+         },
+         "cutCounter"},
+        {"code page past the table",
+         [&](ConfigFileImage& i) {
+             i[kConfigFileRecordOffset + fieldInfoOf(Field::codePage).offset] = 1;
+             storeLe32(i.data() + flaggedValue(Field::codePage), 37);
+         },
+         "codePage"},
+        {"code page equal to the table length (no match)",
+         [&](ConfigFileImage& i) {
+             i[kConfigFileRecordOffset + fieldInfoOf(Field::codePage).offset] = 1;
+             storeLe32(i.data() + flaggedValue(Field::codePage), 36);
+         },
+         nullptr},
+        {"a quote in the SSID",
+         [&](ConfigFileImage& i) {
+             const char* t = "Office\" 0,\"xFORMAT F";
+             std::copy(t, t + std::strlen(t) + 1, i.begin() + flaggedValue(Field::wifiSsid));
+         },
+         "wifiSsid"},
+        {"a line break in the host name",
+         [&](ConfigFileImage& i) {
+             i[kConfigFileRecordOffset + fieldInfoOf(Field::wifiPrintName).offset] = 1;
+             const char* t = "a\r\nRESET";
+             std::copy(t, t + std::strlen(t) + 1, i.begin() + flaggedValue(Field::wifiPrintName));
+         },
+         "wifiPrintName"},
+        {"a text without its terminator",
+         [&](ConfigFileImage& i) {
+             i[kConfigFileRecordOffset + fieldInfoOf(Field::btName).offset] = 1;
+             std::fill_n(i.begin() + flaggedValue(Field::btName), 32, 'A');
+         },
+         "btName"},
+        // Printer texts are bytes of the printer's code page, not UTF-8.
+        {"code-page bytes are kept",
+         [&](ConfigFileImage& i) {
+             i[kConfigFileRecordOffset + fieldInfoOf(Field::btName).offset] = 1;
+             i[flaggedValue(Field::btName)] = 0xEF;
+             i[flaggedValue(Field::btName) + 1] = 0;
+         },
+         nullptr},
+        {"UTF-8 text is kept",
+         [&](ConfigFileImage& i) {
+             i[kConfigFileRecordOffset + fieldInfoOf(Field::btName).offset] = 1;
+             const char* t = "B\xC3\xBCro";
+             std::copy(t, t + std::strlen(t) + 1, i.begin() + flaggedValue(Field::btName));
+         },
+         nullptr},
+        {"a prefix character that is a control byte",
+         [&](ConfigFileImage& i) {
+             i[kConfigFileRecordOffset + fieldInfoOf(Field::zFormat).offset] = 1;
+             i[flaggedValue(Field::zFormat)] = '\n';
+         },
+         "zFormat"},
+        // The delimiter goes into the head-close command even while unknown.
+        {"an unknown delimiter that is a NUL",
+         [&](ConfigFileImage& i) { i[flaggedValue(Field::zDelimiter)] = 0; }, "zDelimiter"},
+        {"unit 2", [](ConfigFileImage& i) { storeLe32(i.data() + 8, 2); }, "unit"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ConfigFileImage image = encodeConfigFile(sample());
+        c.spoil(image);
+        ConfigFileContents out;
+        out.unit = 7;
+        std::string what = "stale";
+        const auto r = decodeConfigFile(image, out, &what);
+        if (c.field) {
+            EXPECT_EQ(r, ConfigFileResult::kDataError);
+            EXPECT_EQ(what, c.field);
+            EXPECT_EQ(out.unit, 7);
+        } else {
+            EXPECT_EQ(r, ConfigFileResult::kOk) << what;
+        }
+    }
+}
+
+TEST(ConfigFile, LoadRefusesWhatIsNotARegularFile) {
+    TempDir dir;
+    ::mkfifo(dir.file("fifo.dcf").c_str(), 0600);
+    for (const std::string& path : {dir.file("fifo.dcf"), std::string("/dev/zero")}) {
+        ConfigFileContents out;
+        std::string why;
+        EXPECT_EQ(loadConfigFile(path, out, &why), ConfigFileResult::kOpenFailed);
+        EXPECT_NE(why.find("not a regular file"), std::string::npos) << why;
+    }
 }
 
 TEST(ConfigFile, FailedSaveKeepsTheOldFile) {

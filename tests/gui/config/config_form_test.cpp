@@ -2,10 +2,12 @@
 // what Read, Clear, Set, Save and load show, and the exact bytes each page's
 // Set puts on the wire.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -376,12 +378,42 @@ TEST_F(ConfigForm, SaveThenLoadGivesTheSameControls) {
     EXPECT_EQ(saved.readAll(), good);
     EXPECT_FALSE(QFile::exists(dir.filePath("other.dcf")));
 
-    // A file that cannot be written says so.
+    // A file that cannot be written says so, and why.
     type("EditOffset", "3");
     prompter.files.push_back(dir.filePath("no/such/dir/x.dcf"));
     click("ButtonSave");
     ASSERT_EQ(prompter.messages.size(), 3);
     EXPECT_TRUE(prompter.messages[2].contains("x.dcf"));
+    EXPECT_TRUE(prompter.messages[2].contains("No such file or directory"));
+
+    // A FIFO as the target is refused and stays a FIFO.
+    const QString fifo = dir.filePath("fifo.dcf");
+    ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    prompter.files.push_back(fifo);
+    click("ButtonSave");
+    ASSERT_EQ(prompter.messages.size(), 4);
+    EXPECT_TRUE(prompter.messages[3].contains("it is a FIFO"))
+        << prompter.messages[3].toStdString();
+    EXPECT_TRUE(QFileInfo(fifo).isFile() == false);
+
+    // A saved file whose SSID holds a quote is refused by name on Load, and
+    // the controls stay as they were.
+    QByteArray image = good;
+    const auto& ssid = m350::fieldInfoOf(F::wifiSsid);
+    image[12 + ssid.offset] = 1;
+    const QByteArray quoted("Office\" 0,\"xFORMAT F");
+    image.replace(12 + ssid.valueOffset(), quoted.size() + 1, quoted + QByteArray(1, '\0'));
+    const QString spoiled = dir.filePath("quote.dcf");
+    QFile q(spoiled);
+    ASSERT_TRUE(q.open(QIODevice::WriteOnly));
+    q.write(image);
+    q.close();
+    const QStringList before = snapshot();
+    prompter.files.push_back(spoiled);
+    click("ButtonLoad");
+    ASSERT_EQ(prompter.messages.size(), 5);
+    EXPECT_EQ(prompter.messages[4], "File Data Error: wifiSsid");
+    EXPECT_EQ(snapshot(), before);
 }
 
 }  // namespace

@@ -299,7 +299,7 @@ TEST_F(PrinterFunctions, AFileThatCannotBeWrittenIsNamedWithTheReason) {
         click("ButtonDump");
         settle();
         ASSERT_EQ(prompter.messages.size(), 1) << path.toStdString();
-        const QString lead = "Cannot save " + path + ": ";
+        const QString lead = "Cannot write " + path + ": ";
         EXPECT_TRUE(prompter.messages[0].startsWith(lead)) << prompter.messages[0].toStdString();
         EXPECT_GT(prompter.messages[0].size(), lead.size());
     }

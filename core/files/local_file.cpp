@@ -1,0 +1,241 @@
+#include "core/files/local_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string_view>
+#include <vector>
+
+namespace m350 {
+
+namespace {
+
+// How many symbolic links a save follows before it gives up, as the kernel does.
+constexpr int kMaxLinkHops = 40;
+
+bool writeAll(int fd, const std::uint8_t* p, std::size_t n) {
+    while (n > 0) {
+        const ssize_t w = ::write(fd, p, n);
+        if (w < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (w == 0) {
+            errno = EIO;
+            return false;
+        }
+        p += w;
+        n -= static_cast<std::size_t>(w);
+    }
+    return true;
+}
+
+std::string directoryOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+void setWhy(std::string* why, const std::string& text) {
+    if (why) *why = text;
+}
+
+std::string reason(const std::string& verb, const std::string& path, int err) {
+    return "cannot " + verb + " " + path + ": " + std::strerror(err);
+}
+
+// What kind of thing that is not a regular file stands at a path, for messages.
+const char* kindOf(mode_t mode) {
+    if (S_ISDIR(mode)) return "a directory";
+    if (S_ISFIFO(mode)) return "a FIFO";
+    if (S_ISSOCK(mode)) return "a socket";
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+    return "not a regular file";
+}
+
+// Follows symbolic links from path to the name that is to be replaced. A link
+// to a name that does not exist yet resolves to that name (the save creates
+// it). False with errno set on a loop or an unreadable link.
+bool resolveLinks(const std::string& path, std::string& target) {
+    target = path;
+    for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+        struct stat st {};
+        if (::lstat(target.c_str(), &st) != 0) return errno == ENOENT;
+        if (!S_ISLNK(st.st_mode)) return true;
+        std::vector<char> buf(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 1);
+        const ssize_t n = ::readlink(target.c_str(), buf.data(), buf.size());
+        if (n < 0) return false;
+        std::string next(buf.data(), static_cast<std::size_t>(n));
+        if (next.empty()) {
+            errno = ENOENT;
+            return false;
+        }
+        target = next.front() == '/' ? next : directoryOf(target) + "/" + next;
+    }
+    errno = ELOOP;
+    return false;
+}
+
+}  // namespace
+
+bool writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
+                         std::string* why) {
+    if (path.empty()) {
+        setWhy(why, "no file name given");
+        return false;
+    }
+    std::string target;
+    if (!resolveLinks(path, target)) {
+        setWhy(why, reason("write", path, errno));
+        return false;
+    }
+    struct stat existing {};
+    const bool exists = ::stat(target.c_str(), &existing) == 0;
+    if (exists && !S_ISREG(existing.st_mode)) {
+        // Renaming over it would put a regular file where a device, a FIFO or a
+        // socket was (or fail on a directory); the operator meant none of that.
+        setWhy(why, "cannot write " + path + ": it is " + kindOf(existing.st_mode) +
+                        ", not a regular file");
+        return false;
+    }
+
+    std::string tmpl = target + ".XXXXXX";
+    std::vector<char> name(tmpl.begin(), tmpl.end());
+    name.push_back('\0');
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0) {
+        setWhy(why, reason("write", path, errno));
+        return false;
+    }
+    bool ok = writeAll(fd, bytes.data(), bytes.size());
+    int err = ok ? 0 : errno;
+    // mkstemp creates the file 0600. A replaced file keeps its mode, owner and
+    // group; a new one gets the usual mode under the umask.
+    if (ok) {
+        mode_t mode = 0;
+        if (exists) {
+            mode = existing.st_mode & 07777;
+            // Another user's file stays theirs when the process may say so (root);
+            // otherwise at least its group where we belong to it.
+            if (::fchown(fd, existing.st_uid, existing.st_gid) != 0)
+                (void)::fchown(fd, static_cast<uid_t>(-1), existing.st_gid);
+        } else {
+            const mode_t mask = ::umask(0);
+            ::umask(mask);
+            mode = 0666 & ~mask;
+        }
+        ok = ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+        if (!ok) err = errno;
+    }
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    if (ok && ::rename(name.data(), target.c_str()) != 0) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok) {
+        ::unlink(name.data());
+        setWhy(why, reason("write", path, err));
+        return false;
+    }
+    // Make the rename itself durable.
+    const int dir = ::open(directoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return true;
+}
+
+bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string* why) {
+    return writeFileAtomically(
+        path,
+        std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                      bytes.size()),
+        why);
+}
+
+bool readLocalDescriptor(int fd, const std::string& name, std::size_t maxBytes, std::string& data,
+                         std::string& why) {
+    data.clear();
+    char buf[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n > 0) {
+            data.append(buf, static_cast<std::size_t>(n));
+            if (data.size() > maxBytes) {
+                data.clear();
+                why =
+                    "cannot read " + name + ": longer than " + std::to_string(maxBytes) + " bytes";
+                return false;
+            }
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            why = reason("read", name, errno);
+            data.clear();
+            return false;
+        }
+        return true;
+    }
+}
+
+bool readLocalFile(const std::string& path, std::size_t maxBytes, std::string& data,
+                   std::string& why, LongerFile longer) {
+    data.clear();
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        why = reason("open", path, errno);
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        why = "cannot read " + path + ": it is " + kindOf(st.st_mode) + ", not a regular file";
+        return false;
+    }
+    if (longer == LongerFile::kRefuse && static_cast<std::uint64_t>(st.st_size) > maxBytes) {
+        why = "cannot read " + path + ": longer than " + std::to_string(maxBytes) + " bytes";
+        return false;
+    }
+    // O_NONBLOCK: should the path have become a FIFO since the check, the open
+    // does not wait for a writer.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        why = reason("open", path, errno);
+        return false;
+    }
+    struct stat opened {};
+    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
+        ::close(fd);
+        why = "cannot read " + path + ": not a regular file";
+        return false;
+    }
+    bool ok = true;
+    if (longer == LongerFile::kReadHead) {
+        data.resize(maxBytes);
+        std::size_t got = 0;
+        while (got < maxBytes) {
+            const ssize_t n = ::read(fd, data.data() + got, maxBytes - got);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                why = reason("read", path, errno);
+                ok = false;
+            }
+            if (n <= 0) break;
+            got += static_cast<std::size_t>(n);
+        }
+        data.resize(ok ? got : 0);
+    } else {
+        ok = readLocalDescriptor(fd, path, maxBytes, data, why);
+    }
+    ::close(fd);
+    return ok;
+}
+
+}  // namespace m350

@@ -1,0 +1,42 @@
+// Reading and writing the operator's own files: configuration files, fetched
+// dumps, command texts, fonts, traces. Every file the programs save goes
+// through writeFileAtomically, and every input file with a size that fits its
+// purpose goes through readLocalFile, so a symbolic link, a device node, a FIFO
+// or an endless file behaves the same everywhere.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace m350 {
+
+// Writes bytes to path through a temporary file beside the target, fsync and
+// rename. A symbolic link is followed and its target replaced (the link stays a
+// link); a directory, device node, FIFO or socket at the path is refused and
+// left alone. A replaced file keeps its mode, and its owner and group where the
+// process may set them. On any failure the temporary file is removed and an
+// existing file is untouched; why (when given) receives a sentence naming the
+// file and the reason.
+bool writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
+                         std::string* why = nullptr);
+bool writeFileAtomically(const std::string& path, std::string_view bytes,
+                         std::string* why = nullptr);
+
+// Reads a whole regular file of at most maxBytes. A FIFO, device node, socket
+// or directory is refused without being opened for reading (so nothing blocks
+// and /dev/zero is never read), and so is a larger file. False with a sentence
+// naming the file and the reason in why.
+// kReadHead reads the first maxBytes of a longer regular file instead.
+enum class LongerFile { kRefuse, kReadHead };
+bool readLocalFile(const std::string& path, std::size_t maxBytes, std::string& data,
+                   std::string& why, LongerFile longer = LongerFile::kRefuse);
+
+// The same for an open descriptor (standard input): regular files and pipes are
+// read up to maxBytes + 1 to tell a file that is too long.
+bool readLocalDescriptor(int fd, const std::string& name, std::size_t maxBytes, std::string& data,
+                         std::string& why);
+
+}  // namespace m350

@@ -1,0 +1,27 @@
+// The password read against a printer whose replies (edition, password) are
+// arbitrary bytes split at NULs; whatever it returns must be a text the
+// password check can judge.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/access/password.h"
+#include "core/link/link_operations.h"
+#include "support/scripted_port.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    std::vector<std::string> replies(1);
+    for (std::size_t i = 0; i < size; ++i) {
+        if (data[i] == 0)
+            replies.emplace_back();
+        else
+            replies.back().push_back(static_cast<char>(data[i]));
+    }
+    m350test::ScriptedLink link(replies);
+    std::string password;
+    m350::runOperation(link.ctx(), m350::kOpReadPassword, m350::kCom,
+                       [&](m350::Link& l) { return m350::readPassword(l, password); });
+    (void)m350::passwordTextSendable(password);
+    return 0;
+}
