@@ -8,6 +8,9 @@ cd "$(dirname "$0")/.."
 export QT_QPA_PLATFORM=offscreen
 ctest --preset default -j "$(nproc)"
 
+# The Debian package: every installed file present, the programs start.
+./scripts/check-package.sh
+
 # The core's and m350ctl's tests again under address and undefined-behaviour
 # sanitizers.
 cmake --preset asan >/dev/null
