@@ -160,8 +160,8 @@ TEST(UdpReply, DeviceTextsAreEscapedAndBounded) {
     Bytes d(84, 0);
     const char model[32] = "A\x01\x1b[2J\x7f\xe9\\";
     std::memcpy(&d[52], model, 32);  // no NUL within the field but the padding
-    std::string name = "evil\r\nname\t";
-    d.insert(d.end(), name.begin(), name.end());  // no terminating NUL at all
+    const std::string name = "evil\r\nname\t";
+    for (char ch : name) d.push_back(static_cast<std::uint8_t>(ch));  // no terminating NUL at all
     auto r = parseDeviceReply(d.data(), d.size());
     ASSERT_TRUE(r);
     EXPECT_EQ(r->model, "A\\x01\\x1B[2J\\x7F\\xE9\\\\");
