@@ -38,7 +38,7 @@ const std::map<std::string, int> kAsian = {{"T", m350::kTraditionalChinese},
                                            {"K", m350::kKorean},
                                            {"J", m350::kJapanese}};
 const std::map<std::string, int> kDevices = {
-    {"dram", m350::kDram}, {"flash", m350::kFlash}, {"card", m350::kCard}};
+    {"dram", m350::kDeviceDram}, {"flash", m350::kDeviceFlash}, {"card", m350::kDeviceCard}};
 
 // Text drawing needs a QGuiApplication; the offscreen platform needs no
 // display.

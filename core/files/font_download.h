@@ -1,23 +1,18 @@
-// Link operation 13 as the font manager uses it: a local file into a memory
-// device under a printer file name, as DOWNLOAD [prefix]"NAME",SIZE, followed
-// at once by the file's bytes.
+// Link operation 13 as the font manager uses it: the bitmap font file made on
+// disk goes into a memory device under the printer font name, through the
+// same streamed download as every other file.
 #pragma once
 
 #include <string>
 
+#include "core/files/file_types.h"
 #include "core/link/link.h"
 
 namespace m350 {
 
-enum MemoryDevice : int { kDram = 0, kFlash = 1, kCard = 2 };
-
-// The command header for a file of size bytes: "DOWNLOAD F,\"NAME\",1234,"
-// (no prefix for DRAM, "E," for the card).
-std::string downloadHeader(int device, const std::string& name, std::size_t size);
-
-// Reads the file at path whole (kFileOpenError when it cannot), then sends
-// the header and the bytes with the progress window in percent mode.
-// kOk, kFileOpenError, kPortOpenError or kTransmitError.
+// DOWNLOAD [prefix]"NAME",SIZE, then the file's bytes; device is a
+// MemoryDevice (0 DRAM, 1 FLASH, 2 CARD). kOk, kFileOpenError, kPortOpenError
+// or kTransmitError.
 int downloadFontFile(Link& link, const std::string& path, const std::string& name, int device);
 
 }  // namespace m350

@@ -22,9 +22,9 @@ TEST(FontDownload, HeaderAndBytesOnTheWirePerDevice) {
     std::string file("B\x01\x00\x01", 4);
     file += std::string(40, '\xAA');
     std::ofstream(path, std::ios::binary) << file;
-    for (const Case c :
-         {Case{kDram, "DOWNLOAD \"FONT001\",44,"}, Case{kFlash, "DOWNLOAD F,\"FONT001\",44,"},
-          Case{kCard, "DOWNLOAD E,\"FONT001\",44,"}}) {
+    for (const Case c : {Case{m350::kDeviceDram, "DOWNLOAD \"FONT001\",44,"},
+                         Case{m350::kDeviceFlash, "DOWNLOAD F,\"FONT001\",44,"},
+                         Case{m350::kDeviceCard, "DOWNLOAD E,\"FONT001\",44,"}}) {
         m350test::SimProcess sim;
         ASSERT_TRUE(sim.ok()) << sim.error();
         PortSettings settings;
