@@ -9,7 +9,8 @@ if(TARGET m350ctl)
   list(APPEND _m350_programs m350ctl)
 endif()
 install(TARGETS ${_m350_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES LICENSE README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The package is m350-utility, so its documents go under that name.
+install(FILES LICENSE README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/m350-utility)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME m350-utility)
