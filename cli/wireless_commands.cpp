@@ -134,36 +134,35 @@ int moduleSetCommand(Session& s, const PasswordAnswer& answer, const std::string
     return first;
 }
 
+// `wifi scan` and `bt scan`: --json and --wait, the progress bar on a
+// terminal, then the scan command with the seconds given.
+void addScanCommand(CLI::App* parent, Invocation& inv, const char* what, int defaultWait,
+                    int (*command)(Session&, bool, int)) {
+    auto* scan = parent->add_subcommand("scan", what);
+    scan->add_flag("--json", inv.json, "print the list as JSON");
+    auto wait = std::make_shared<int>(defaultWait);
+    scan->add_option(
+            "--wait", *wait,
+            "seconds the printer is given to scan (default " + std::to_string(defaultWait) + ")")
+        ->check(CLI::Range(0, 600));
+    scan->callback([&inv, wait, command] {
+        inv.progress = true;
+        inv.action = [&inv, wait, command](Session& s) { return command(s, inv.json, *wait); };
+    });
+}
+
 }  // namespace
 
 void addWirelessCommands(CLI::App& app, Invocation& inv) {
     auto* wifi = app.add_subcommand("wifi", "the printer's wireless module");
     wifi->require_subcommand(1);
-    auto* wifiScan = wifi->add_subcommand(
-        "scan", "list the access points the printer hears (takes about 12 seconds)");
-    wifiScan->add_flag("--json", inv.json, "print the list as JSON");
-    auto wifiWait = std::make_shared<int>(12);
-    wifiScan->add_option("--wait", *wifiWait, "seconds the printer is given to scan (default 12)")
-        ->check(CLI::Range(0, 600));
-    wifiScan->callback([&inv, wifiWait] {
-        inv.progress = true;
-        inv.action = [&inv, wifiWait](Session& s) {
-            return wifiScanCommand(s, inv.json, *wifiWait);
-        };
-    });
+    addScanCommand(wifi, inv, "list the access points the printer hears (takes about 12 seconds)",
+                   12, wifiScanCommand);
 
     auto* bt = app.add_subcommand("bt", "the printer's Bluetooth module");
     bt->require_subcommand(1);
-    auto* btScan = bt->add_subcommand(
-        "scan", "list the Bluetooth devices the printer finds (takes about a minute)");
-    btScan->add_flag("--json", inv.json, "print the list as JSON");
-    auto btWait = std::make_shared<int>(60);
-    btScan->add_option("--wait", *btWait, "seconds the printer is given to scan (default 60)")
-        ->check(CLI::Range(0, 600));
-    btScan->callback([&inv, btWait] {
-        inv.progress = true;
-        inv.action = [&inv, btWait](Session& s) { return btScanCommand(s, inv.json, *btWait); };
-    });
+    addScanCommand(bt, inv, "list the Bluetooth devices the printer finds (takes about a minute)",
+                   60, btScanCommand);
     auto* master = bt->add_subcommand("master", "connect the printer to a device as master");
     auto address = std::make_shared<std::string>();
     master->add_option("MAC", *address, "the device's address, as bt scan lists it")->required();

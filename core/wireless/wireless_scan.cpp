@@ -70,21 +70,32 @@ int runScan(Link& link, std::string_view request, ScanWait wait, std::string& pa
     return read ? kOk : kReceiveError;
 }
 
+// The count line both scans begin with: nullopt for a reply without one;
+// otherwise whether a module answered (a count of -1 says none is fitted)
+// and, when it did, the count and the lines after it.
+struct ScanHead {
+    bool moduleFound = false;
+    long count = 0;
+    std::string_view rest;
+};
+std::optional<ScanHead> scanHead(std::string_view payload) {
+    const auto head = countAndRest(payload);
+    if (!head) return std::nullopt;
+    if (head->first == -1) return ScanHead{};
+    return ScanHead{true, head->first, head->second};
+}
+
 }  // namespace
 
 int parseAccessPointScan(std::string_view payload, AccessPointScan& out) {
     out = {};
-    const auto head = countAndRest(payload);
+    const auto head = scanHead(payload);
     if (!head) return kReceiveError;
-    out.moduleFound = true;
-    if (head->first == -1) {
-        out.moduleFound = false;
-        return kOk;
-    }
-    LineCursor lines(head->second);
+    out.moduleFound = head->moduleFound;
+    LineCursor lines(head->rest);
     std::string_view line;
     bool terminated = false;
-    for (long i = 0; i < head->first && out.entries.size() < kMaxScanEntries; ++i) {
+    for (long i = 0; i < head->count && out.entries.size() < kMaxScanEntries; ++i) {
         if (!lines.next(line, terminated)) break;
         const std::size_t first = line.find(',');
         if (first == std::string_view::npos) break;
@@ -99,17 +110,13 @@ int parseAccessPointScan(std::string_view payload, AccessPointScan& out) {
 
 int parseBluetoothScan(std::string_view payload, BluetoothScan& out) {
     out = {};
-    const auto head = countAndRest(payload);
+    const auto head = scanHead(payload);
     if (!head) return kReceiveError;
-    out.moduleFound = true;
-    if (head->first == -1) {
-        out.moduleFound = false;
-        return kOk;
-    }
-    LineCursor lines(head->second);
+    out.moduleFound = head->moduleFound;
+    LineCursor lines(head->rest);
     std::string_view line;
     bool terminated = false;
-    for (long i = 0; i < head->first && out.entries.size() < kMaxScanEntries; ++i) {
+    for (long i = 0; i < head->count && out.entries.size() < kMaxScanEntries; ++i) {
         if (!lines.next(line, terminated) || !terminated) break;
         const std::size_t comma = line.find(',');
         if (comma == std::string_view::npos) break;
