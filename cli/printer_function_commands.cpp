@@ -4,6 +4,7 @@
 
 #include <CLI/CLI.hpp>
 #include <cinttypes>
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <iostream>
@@ -21,6 +22,7 @@
 #include "core/printer/dump_text.h"
 #include "core/printer/maintenance.h"
 #include "core/printer/sensor.h"
+#include "core/printer/test_page.h"
 
 namespace m350::cli {
 
@@ -201,6 +203,54 @@ int sensorCalibrateCommand(Session& s, const CalibrateOptions& o, const Password
                  [&request](m350::Link& l) { return m350::applySensorCalibration(l, request); });
 }
 
+// --- test page ------------------------------------------------------------
+
+struct TestPageOptions {
+    std::optional<double> width, height;
+    int unit = 0;
+};
+
+// The label is scaled as the window's button scales it: to the resolution
+// the printer reports and to its paper size, or the size given.
+int testPageCommand(Session& s, const TestPageOptions& o) {
+    m350::ConfigRecord record;
+    record.reset();
+    if (int r = s.run(m350::kOpReadConfig,
+                      [&record](m350::Link& l) { return m350::readConfig(l, record); });
+        r != m350::kOk)
+        return r;
+    if (record.byte(m350::Field::dpiKnown) == 0)
+        return s.fail(kExitUnavailable, "the printer did not report its resolution");
+    const double perUnit = record.real(o.unit == 1 ? m350::Field::dotsPerMm : m350::Field::dpi);
+    auto dots = [&](const std::optional<double>& given, m350::Field field, const char* option,
+                    float& out) -> int {
+        if (!given) {
+            if (!record.present(field))
+                return s.fail(kExitUsage,
+                              std::string("the printer reports no paper ") +
+                                  (field == m350::Field::paperWidth ? "width" : "height") +
+                                  ": give " + option);
+            out = record.real(field);
+            return kExitOk;
+        }
+        const double d = *given * perUnit;
+        if (!(perUnit > 0) || !std::isfinite(d) || d > 1e6)
+            return s.fail(kExitUsage,
+                          std::string(option) + " does not fit the printer's resolution");
+        out = static_cast<float>(d);
+        return kExitOk;
+    };
+    m350::TestPageRequest request;
+    request.dotsPerMm = record.real(m350::Field::dotsPerMm);
+    if (int r = dots(o.width, m350::Field::paperWidth, "--width", request.paperWidth); r != kExitOk)
+        return r;
+    if (int r = dots(o.height, m350::Field::paperHeight, "--height", request.paperHeight);
+        r != kExitOk)
+        return r;
+    return s.run(m350::kOpTestPage,
+                 [request](m350::Link& l) { return m350::printTestPage(l, request); });
+}
+
 int sensorSetCommand(Session& s, std::optional<int> media, int intensity, int threshold,
                      const PasswordAnswer& answer) {
     m350::SensorRequest request;
@@ -354,6 +404,21 @@ void addPrinterFunctionCommands(CLI::App& app, Invocation& inv) {
             return sensorCalibrateCommand(s, *cal, answer);
         };
     });
+
+    auto page = std::make_shared<TestPageOptions>();
+    auto* testpage = app.add_subcommand(
+        "testpage", "print a test label scaled to the paper size and the printer's resolution");
+    testpage->add_option("--width", page->width, "paper width (default: the printer's)")
+        ->type_name("L")
+        ->check(CLI::PositiveNumber);
+    testpage->add_option("--height", page->height, "paper height (default: the printer's)")
+        ->type_name("L")
+        ->check(CLI::PositiveNumber);
+    testpage->add_option("--unit", page->unit, "unit of the lengths (default inch)")
+        ->transform(CLI::CheckedTransformer(kUnits, CLI::ignore_case).description(""))
+        ->type_name("inch|mm");
+    testpage->callback(
+        [&inv, page] { inv.action = [page](Session& s) { return testPageCommand(s, *page); }; });
 
     auto setMedia = std::make_shared<int>(0);
     auto setIntensity = std::make_shared<int>(0);

@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -94,7 +95,11 @@ MainWindow::MainWindow(const StartupOptions& options, MainWindowSeams seams, QWi
     buildPrinterPage();
     fileManagerPage_ = new FileManagerPage(*this, tabSheet2_, startupDirectory_);
     fontManagerPage_ = new FontManagerPage(*this, tabSheet3_);
-    commandToolPage_ = new CommandToolPage(*this, tabSheet4_);
+    commandToolPage_ =
+        new CommandToolPage(*this, tabSheet4_,
+                            seams.dataFolder.isEmpty()
+                                ? QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
+                                : seams.dataFolder);
 
     // 3, 4. Fit to the screen and centre on it.
     fitToScreen();

@@ -62,6 +62,9 @@ struct MainWindowSeams {
     // Where the window keeps what it remembers between runs (the USB device
     // named); null: the user's settings of m350-utility.
     QSettings* settings = nullptr;
+    // Where the command tool keeps its buffers and history between runs;
+    // empty: the user's data folder of m350-utility.
+    QString dataFolder;
     // Network utilities: UDP targets and the web page opener.
     NetworkSeams network;
 };

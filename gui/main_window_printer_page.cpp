@@ -17,6 +17,7 @@
 #include "core/printer/dump_text.h"
 #include "core/printer/maintenance.h"
 #include "core/printer/sensor.h"
+#include "core/printer/test_page.h"
 #include "gui/dialogs/clock_setup_dialog.h"
 #include "gui/dialogs/dump_text_dialog.h"
 #include "gui/dialogs/emulation_dialog.h"
@@ -169,8 +170,38 @@ void MainWindow::onEthernetClicked() {
                     [&](m350::Link& l) { return m350::writeNetAddress(l, request); });
 }
 
+// The label is scaled to the paper size typed on the configuration page now
+// (saved or not) and to the resolution of the configuration last read.
+void MainWindow::onTestPageClicked() {
+    const m350::ConfigRecord& form = configPage_->record();
+    if (form.byte(m350::Field::dpiKnown) == 0) {
+        prompter().message(QStringLiteral("Please read printer config first"));
+        return;
+    }
+    // Typed lengths become dots with the printer's resolution, not with the
+    // defaults' 200 dpi a reset record carries.
+    m350::ConfigRecord working;
+    working.reset();
+    working.setReal(m350::Field::dpi, form.real(m350::Field::dpi));
+    working.setReal(m350::Field::dotsPerMm, form.real(m350::Field::dotsPerMm));
+    working.setByte(m350::Field::dpiKnown, form.byte(m350::Field::dpiKnown));
+    if (!configPage_->buildRecord(working)) return;
+    if (!working.present(m350::Field::paperWidth)) {
+        prompter().message(QStringLiteral("Please Entry Paper Width"));
+        return;
+    }
+    if (!working.present(m350::Field::paperHeight)) {
+        prompter().message(QStringLiteral("Please Entry Paper Height"));
+        return;
+    }
+    const m350::TestPageRequest request{form.real(m350::Field::dotsPerMm),
+                                        working.real(m350::Field::paperWidth),
+                                        working.real(m350::Field::paperHeight)};
+    runStandard(m350::kOpTestPage,
+                [request](m350::Link& l) { return m350::printTestPage(l, request); });
+}
+
 // The dialogs behind these buttons join here.
-void MainWindow::onTestPageClicked() {}
 // Dump text, clock, sensor calibration and emulation.
 
 namespace {

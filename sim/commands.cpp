@@ -662,12 +662,45 @@ std::optional<long> lengthToDots(std::string_view text, double dpi) {
     return std::lround(dots);
 }
 
+namespace {
+
+// Label commands: CLS starts a label, the drawing commands are kept as they
+// came, PRINT reports the label on the simulator's output. DIRECTION, SIZE
+// and GAP also go on to change their settings (false: not handled here).
+std::optional<bool> applyLabel(Printer& p, const std::string& line, const std::string& up) {
+    const std::string word = up.substr(0, up.find_first_of(" \t"));
+    if (word == "CLS") {
+        p.label.assign(1, line);
+        return true;
+    }
+    if (word == "BOX" || word == "BARCODE" || word == "TEXT" || word == "BAR" || word == "QRCODE") {
+        if (p.label.size() < 4096) p.label.push_back(line);
+        return true;
+    }
+    if (word == "DIRECTION" || word == "SIZE" || word == "GAP") {
+        if (p.label.size() < 4096) p.label.push_back(line);
+        return std::nullopt;
+    }
+    if (word == "PRINT") {
+        const std::string copies = trim(std::string_view(line).substr(word.size()));
+        std::string all;
+        for (const auto& l : p.label) all += (all.empty() ? "" : " | ") + l;
+        p.event("printed " + (copies.empty() ? std::string("1") : copies) + " label: " + all);
+        p.label.clear();
+        return true;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
 bool applyCommand(Printer& printer, std::string_view rawLine) {
     if (auto z = unwrapZ(rawLine)) return applyZ(printer, *z);
     if (applyD(printer, rawLine)) return true;
     std::string line = trim(rawLine);
     if (applyClock(printer, line)) return true;
     std::string up = upper(line);
+    if (auto handled = applyLabel(printer, line, up)) return *handled;
     // Longest match first: "SET RIBBONEND" before "SET RIBBON", "SET GAP" before "GAP".
     const Command* best = nullptr;
     std::size_t bestLen = 0;

@@ -102,6 +102,10 @@ class Printer {
     const std::vector<std::string>& journal() const { return journal_; }
     void note(std::string what);
 
+    // The label being composed: CLS and the drawing commands since, as they
+    // came; PRINT reports them as one "printed" event and starts over.
+    std::vector<std::string> label;
+
     std::uint8_t statusByte = 0;
     std::array<std::uint8_t, 8> extStatus{};
     std::string emulation;  // "Y" or "Z" after an emulation switch, empty before

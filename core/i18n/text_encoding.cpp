@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 
@@ -139,6 +140,43 @@ std::string decodeText(std::string_view bytes, std::string_view encoding,
         cd.resetState();
     }
     cd.finish(out);
+    return out;
+}
+
+std::optional<std::string> decodeExactly(std::string_view bytes, std::string_view encoding,
+                                         std::size_t* badOffset) {
+    auto refuse = [&](std::size_t at) -> std::optional<std::string> {
+        if (badOffset) *badOffset = at;
+        return std::nullopt;
+    };
+    if (!plainName(encoding)) return refuse(0);
+    Converter cd(kUtf8Encoding, encoding);
+    if (!cd.ok()) return refuse(0);
+    std::string out;
+    out.reserve(bytes.size());
+    std::string_view rest = bytes;
+    std::size_t irreversible = 0;
+    if (!cd.run(rest, out, irreversible) || irreversible != 0)
+        return refuse(bytes.size() - rest.size());
+    cd.finish(out);
+    // Code pages with two byte sequences for one character would come back as
+    // the other one.
+    Converter back(encoding, kUtf8Encoding);
+    std::string again;
+    std::string_view text = out;
+    if (!back.ok() || !back.run(text, again, irreversible) || irreversible != 0) {
+        const std::size_t at =
+            std::mismatch(bytes.begin(), bytes.end(), again.begin(), again.end()).first -
+            bytes.begin();
+        return refuse(at);
+    }
+    back.finish(again);
+    if (again != bytes) {
+        const std::size_t at =
+            std::mismatch(bytes.begin(), bytes.end(), again.begin(), again.end()).first -
+            bytes.begin();
+        return refuse(at);
+    }
     return out;
 }
 

@@ -40,6 +40,13 @@ bool isTextEncoding(std::string_view name);
 std::string decodeText(std::string_view bytes, std::string_view encoding,
                        const std::function<std::string(unsigned char)>& undefined = {});
 
+// Bytes as UTF-8 only when the encoding defines every one of them and
+// encoding the result gives exactly the same bytes back, so text loaded this
+// way is sent unchanged. Otherwise nothing, with the offset of the first byte
+// that does not decode or does not come back (badOffset, when given).
+std::optional<std::string> decodeExactly(std::string_view bytes, std::string_view encoding,
+                                         std::size_t* badOffset = nullptr);
+
 // UTF-8 text as printer bytes. On failure nothing is returned and, when
 // `unheld` is given, it receives the first character (UTF-8) the encoding
 // cannot hold; an unknown encoding fails with `unheld` empty.

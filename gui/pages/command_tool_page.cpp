@@ -1,21 +1,122 @@
 #include "gui/pages/command_tool_page.h"
 
-#include <QTextEdit>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFontDatabase>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextCursor>
+#include <algorithm>
 
+#include "core/files/file_download.h"
+#include "core/files/local_file.h"
+#include "core/files/raw_send.h"
+#include "core/i18n/text_encoding.h"
+#include "core/link/link_operations.h"
 #include "gui/app_context.h"
+#include "gui/prompter.h"
 #include "gui/widgets/form_kit.h"
 #include "gui/widgets/radio_group.h"
 
 namespace m350::gui {
 
-CommandToolPage::CommandToolPage(AppContext& app, QWidget* sheet) : QObject(sheet), app_(app) {
+namespace {
+
+QString fromText(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+QString fromLocal(const std::string& s) {
+    QString t = QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
+    if (!t.isEmpty()) t[0] = t[0].toUpper();
+    return t;
+}
+
+std::string localPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+// What the editor holds with the printer's line breaks: CR LF between lines,
+// nothing after the last.
+QString withPrinterLineBreaks(QString text) {
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return text;
+}
+
+// Text from a file in the editor's own line breaks: CR LF and a lone CR
+// become one line break each.
+QString withEditorLineBreaks(QString text) {
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+const FileDialogRequest kAnyFile{QString(), QStringLiteral("*.* (*)"), QString(), QString(),
+                                 QString()};
+
+// The store: the buffers and the history as JSON. Bounded like any input file.
+constexpr std::size_t kMaxStoreBytes = 512u * 1024 * 1024;
+constexpr std::size_t kMaxLoadBytes = 4u * CommandToolPage::kMaxCharacters;
+
+// A plain-text editor that never grows past its character limit, however the
+// text arrives (typing, pasting, dropping).
+class CommandEditor final : public QPlainTextEdit {
+  public:
+    explicit CommandEditor(QWidget* parent) : QPlainTextEdit(parent) {}
+
+    int room() const {
+        const int used = document()->characterCount() - 1;
+        const int selected = static_cast<int>(textCursor().selectedText().size());
+        return std::max(0, CommandToolPage::kMaxCharacters - used + selected);
+    }
+
+  protected:
+    void keyPressEvent(QKeyEvent* e) override {
+        if (!e->text().isEmpty() && e->text().at(0).isPrint() && room() < e->text().size()) {
+            e->accept();
+            return;
+        }
+        if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && room() < 1) {
+            e->accept();
+            return;
+        }
+        QPlainTextEdit::keyPressEvent(e);
+    }
+    void insertFromMimeData(const QMimeData* source) override {
+        if (!source->hasText()) return;
+        QString text = source->text();
+        const int keep = room();
+        if (text.size() > keep) {
+            text.truncate(keep);
+            // Never half a surrogate pair.
+            if (!text.isEmpty() && text.back().isHighSurrogate()) text.chop(1);
+        }
+        textCursor().insertText(text);
+        ensureCursorVisible();
+    }
+};
+
+}  // namespace
+
+CommandToolPage::CommandToolPage(AppContext& app, QWidget* sheet, QString dataFolder)
+    : QObject(sheet), app_(app), dataFolder_(std::move(dataFolder)) {
     setObjectName(QStringLiteral("CommandToolPage"));
-    editor_ = place(new QTextEdit(sheet), "RichEditTText", 4, 4, 592, 500);
-    editor_->setLineWrapMode(QTextEdit::NoWrap);
+    for (int i = 0; i < kBufferCount; ++i) buffers_ << QString();
+    editor_ = place(new CommandEditor(sheet), "RichEditTText", 4, 4, 592, 500);
+    editorGuard_ = editor_;
+    editor_->setLineWrapMode(QPlainTextEdit::NoWrap);
     editor_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     editor_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    editor_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     QStringList buffers;
-    for (int i = 1; i <= 12; ++i) buffers << QString::number(i);
+    for (int i = 1; i <= kBufferCount; ++i) buffers << QString::number(i);
     selectRadio_ =
         new RadioGroup(sheet, "RadioGroupSelect", "Editor", 604, 4, 105, 200, buffers, 2);
     selectRadio_->setItemIndex(0);
@@ -23,8 +124,250 @@ CommandToolPage::CommandToolPage(AppContext& app, QWidget* sheet) : QObject(shee
     saveFileButton_ = newButton(sheet, "ButtonSaveFile", "Save", 604, 245, 105);
     sendButton_ = newButton(sheet, "ButtonSend", "Send", 604, 276, 105);
     sendFileButton_ = newButton(sheet, "ButtonSendFile", "Send File", 604, 307, 105);
+
+    encodingCombo_ = newCombo(sheet, "ComboBoxTextEncoding", {QString()}, 604, 345, 105);
+    encodingCombo_->setItemData(0, QString());
+    for (std::string_view name : m350::offeredTextEncodings())
+        encodingCombo_->addItem(fromText(name), fromText(name));
+    encodingCombo_->setCurrentIndex(0);
+    encodingCombo_->setToolTip(QStringLiteral("Encoding of the editor's text on the printer"));
+    historyCombo_ = newCombo(sheet, "ComboBoxHistory", {}, 604, 376, 105);
+    historyCombo_->setPlaceholderText(QStringLiteral("History"));
+    historyCombo_->setToolTip(QStringLiteral("Texts sent before: choose one to edit it again"));
+
+    connect(selectRadio_, &RadioGroup::itemIndexChanged, this, &CommandToolPage::onSelectClicked);
+    connect(loadFileButton_, &QPushButton::clicked, this, &CommandToolPage::onLoadClicked);
+    connect(saveFileButton_, &QPushButton::clicked, this, &CommandToolPage::onSaveClicked);
+    connect(sendFileButton_, &QPushButton::clicked, this, &CommandToolPage::onSendFileClicked);
+    connect(sendButton_, &QPushButton::clicked, this, &CommandToolPage::onSendClicked);
+    connect(historyCombo_, &QComboBox::activated, this, &CommandToolPage::onHistoryChosen);
+    connect(encodingCombo_, &QComboBox::currentIndexChanged, this,
+            [this] { refreshEncodingCaption(); });
 }
 
-void CommandToolPage::initialise() {}
+CommandToolPage::~CommandToolPage() {
+    saveStore();
+}
+
+void CommandToolPage::initialise() {
+    loadStore();
+    current_ = 0;
+    selectRadio_->setItemIndex(0);
+    editor_->setPlainText(buffers_[0]);
+    refreshHistory();
+    refreshEncodingCaption();
+}
+
+QString CommandToolPage::storePath() const {
+    return dataFolder_.isEmpty() ? QString()
+                                 : QDir(dataFolder_).filePath(QStringLiteral("command-tool.json"));
+}
+
+std::string CommandToolPage::encoding() const {
+    const QString chosen = encodingCombo_->currentData().toString();
+    return chosen.isEmpty() ? m350::currentTextEncoding() : chosen.toStdString();
+}
+
+void CommandToolPage::refreshEncodingCaption() {
+    encodingCombo_->setItemText(
+        0, QStringLiteral("Printer (%1)").arg(fromText(m350::currentTextEncoding())));
+}
+
+void CommandToolPage::message(const QString& text) {
+    app_.prompter().message(text);
+}
+
+// --- buffers --------------------------------------------------------------
+
+void CommandToolPage::onSelectClicked(int index) {
+    if (index == current_ || index < 0 || index >= kBufferCount) return;
+    buffers_[current_] = editor_->toPlainText();
+    editor_->setPlainText(buffers_[index]);
+    current_ = index;
+    saveStore();
+}
+
+void CommandToolPage::loadStore() {
+    const QString path = storePath();
+    if (path.isEmpty() || !QFile::exists(path)) return;
+    std::string data, why;
+    if (!m350::readLocalFile(localPath(path), kMaxStoreBytes, data, why)) return;
+    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(data));
+    if (!doc.isObject()) return;
+    const QJsonArray buffers = doc.object().value(QStringLiteral("buffers")).toArray();
+    for (int i = 0; i < kBufferCount && i < buffers.size(); ++i)
+        buffers_[i] = buffers[i].toString().left(kMaxCharacters);
+    history_.clear();
+    for (const auto& v : doc.object().value(QStringLiteral("history")).toArray())
+        if (history_.size() < kHistoryLength && v.isString()) history_ << v.toString();
+    stored_ = QByteArray::fromStdString(data);
+}
+
+void CommandToolPage::saveStore() {
+    const QString path = storePath();
+    if (path.isEmpty()) return;
+    if (editorGuard_) buffers_[current_] = editorGuard_->toPlainText();
+    QJsonObject root;
+    root.insert(QStringLiteral("buffers"), QJsonArray::fromStringList(buffers_));
+    root.insert(QStringLiteral("history"), QJsonArray::fromStringList(history_));
+    const QByteArray json = QJsonDocument(root).toJson(QJsonDocument::Compact);
+    if (json == stored_) return;
+    // Nothing typed yet and nothing kept before: no file to write.
+    const bool empty = std::all_of(buffers_.begin(), buffers_.end(),
+                                   [](const QString& b) { return b.isEmpty(); }) &&
+                       history_.isEmpty();
+    if (stored_.isEmpty() && empty) return;
+    QDir().mkpath(dataFolder_);
+    if (m350::writeFileAtomically(localPath(path), std::string_view(json.data(), json.size())))
+        stored_ = json;
+}
+
+// --- files ----------------------------------------------------------------
+
+void CommandToolPage::onLoadClicked() {
+    refreshEncodingCaption();
+    FileDialogRequest request = kAnyFile;
+    request.title = QStringLiteral("Open");
+    const QString path = app_.prompter().openFile(request);
+    if (path.isEmpty()) return;
+    std::string data, why;
+    if (!m350::readLocalFile(localPath(path), kMaxLoadBytes, data, why)) {
+        message(fromLocal(why));
+        return;
+    }
+    // The text ends at the first NUL.
+    if (const auto nul = data.find('\0'); nul != std::string::npos) data.resize(nul);
+    const std::string enc = encoding();
+    std::size_t bad = 0;
+    const auto text = m350::decodeExactly(data, enc, &bad);
+    if (!text) {
+        message(QStringLiteral("%1 is not %2 text: the byte at offset %3 does not decode. "
+                               "Nothing was loaded; choose the file's encoding and load it again.")
+                    .arg(QDir::toNativeSeparators(path), fromText(enc))
+                    .arg(bad));
+        return;
+    }
+    const QString loaded = withEditorLineBreaks(fromText(*text));
+    const int used = editor_->document()->characterCount() - 1;
+    if (loaded.size() > kMaxCharacters - used) {
+        message(QStringLiteral("%1 does not fit: the editor holds at most %2 characters. "
+                               "Nothing was loaded.")
+                    .arg(QDir::toNativeSeparators(path))
+                    .arg(kMaxCharacters));
+        return;
+    }
+    QTextCursor end(editor_->document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(loaded);
+    editor_->setTextCursor(end);
+    saveStore();
+}
+
+void CommandToolPage::onSaveClicked() {
+    refreshEncodingCaption();
+    FileDialogRequest request = kAnyFile;
+    request.title = QStringLiteral("Save");
+    const QString path = app_.prompter().saveFile(request);
+    if (path.isEmpty()) return;
+    const auto bytes = editorBytes(false, QStringLiteral("saved"));
+    if (!bytes) return;
+    std::string why;
+    if (!m350::writeFileAtomically(localPath(path), *bytes, &why)) message(fromLocal(why));
+}
+
+std::optional<std::string> CommandToolPage::editorBytes(bool selectionOnly, const QString& what) {
+    const QTextCursor cursor = editor_->textCursor();
+    const QString text =
+        selectionOnly && cursor.hasSelection() ? cursor.selectedText() : editor_->toPlainText();
+    const std::string enc = encoding();
+    std::string unheld;
+    auto bytes = m350::encodeText(withPrinterLineBreaks(text).toStdString(), enc, &unheld);
+    if (!bytes) {
+        message(QStringLiteral("The text holds \"%1\", which the encoding %2 cannot hold. "
+                               "Nothing was %3.")
+                    .arg(fromText(unheld), fromText(enc), what));
+        editor_->setFocus();
+    }
+    return bytes;
+}
+
+// --- sending --------------------------------------------------------------
+
+void CommandToolPage::setSending(bool sending) {
+    sendFileButton_->setEnabled(!sending);
+    sendButton_->setEnabled(!sending);
+}
+
+void CommandToolPage::onSendFileClicked() {
+    FileDialogRequest request = kAnyFile;
+    request.title = QStringLiteral("Open");
+    const QString path = app_.prompter().openFile(request);
+    if (path.isEmpty()) return;
+    const std::string file = localPath(path);
+    setSending(true);
+    const int result = app_.runQuiet(m350::kOpRawSend, app_.interfaceIndex(),
+                                     [&file](m350::Link& l) { return m350::sendFileRaw(l, file); });
+    setSending(false);
+    if (result == m350::kFileOpenError) {
+        message(QStringLiteral("Open file Error!!!"));
+    } else if (result != m350::kOk) {
+        message(fromText(m350::resultText(result)));
+    }
+}
+
+void CommandToolPage::onSendClicked() {
+    refreshEncodingCaption();
+    const auto bytes = editorBytes(true, QStringLiteral("sent"));
+    if (!bytes) return;
+    setSending(true);
+    const int result = app_.runQuiet(m350::kOpRawSend, app_.interfaceIndex(),
+                                     [&bytes](m350::Link& l) { return m350::sendRaw(l, *bytes); });
+    setSending(false);
+    if (result != m350::kOk) {
+        message(fromText(m350::resultText(result)));
+    } else {
+        const QTextCursor cursor = editor_->textCursor();
+        remember(cursor.hasSelection()
+                     ? cursor.selectedText().replace(QChar::ParagraphSeparator, QLatin1Char('\n'))
+                     : editor_->toPlainText());
+    }
+    editor_->setFocus();
+}
+
+// --- history --------------------------------------------------------------
+
+void CommandToolPage::remember(const QString& text) {
+    if (text.isEmpty()) return;
+    history_.removeAll(text);
+    history_.prepend(text);
+    while (history_.size() > kHistoryLength) history_.removeLast();
+    refreshHistory();
+    saveStore();
+}
+
+void CommandToolPage::refreshHistory() {
+    historyCombo_->clear();
+    for (const QString& text : history_) {
+        QString first = text.section(QLatin1Char('\n'), 0, 0);
+        // A final line break ends the last line; it starts no new one.
+        const int lines = static_cast<int>(text.count(QLatin1Char('\n'))) +
+                          (text.endsWith(QLatin1Char('\n')) ? 0 : 1);
+        if (first.size() > 40) first = first.left(40) + QStringLiteral("...");
+        historyCombo_->addItem(lines > 1 ? QStringLiteral("%1 (%2 lines)").arg(first).arg(lines)
+                                         : first);
+    }
+    historyCombo_->setCurrentIndex(-1);
+}
+
+// The text sent before replaces the editor's; Undo brings the old one back.
+void CommandToolPage::onHistoryChosen(int index) {
+    if (index < 0 || index >= history_.size()) return;
+    QTextCursor all(editor_->document());
+    all.select(QTextCursor::Document);
+    all.insertText(history_[index]);
+    editor_->setTextCursor(all);
+    historyCombo_->setCurrentIndex(-1);
+    editor_->setFocus();
+}
 
 }  // namespace m350::gui

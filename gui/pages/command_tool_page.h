@@ -1,10 +1,19 @@
-// Contents of the "Command Tool" page (TabSheet4).
+// The "Command Tool" page (TabSheet4): twelve buffers of raw printer command
+// text, loaded, saved and sent in a chosen printer text encoding, with a
+// history of what was sent. The buffers and the history are kept between
+// runs in the user's data folder.
 #pragma once
 
 #include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <string>
 
+class QComboBox;
+class QPlainTextEdit;
 class QPushButton;
-class QTextEdit;
 class QWidget;
 
 namespace m350::gui {
@@ -15,17 +24,57 @@ class RadioGroup;
 class CommandToolPage : public QObject {
     Q_OBJECT
   public:
-    CommandToolPage(AppContext& app, QWidget* sheet);
+    static constexpr int kBufferCount = 12;
+    static constexpr int kMaxCharacters = 10485760;
+    static constexpr int kHistoryLength = 20;
 
-    // Start-up state of the page, set while the main window is built.
+    // dataFolder: where the buffers and the history are kept between runs.
+    CommandToolPage(AppContext& app, QWidget* sheet, QString dataFolder);
+    ~CommandToolPage() override;
+
+    // Start-up state of the page, set while the main window is built: the
+    // buffers and history of the last run, buffer 1 shown.
     void initialise();
 
+    // The file that keeps the buffers and history, inside the data folder.
+    QString storePath() const;
+    // The encoding the editor's bytes are read and sent in.
+    std::string encoding() const;
+
+    // Writes the buffers and history when they changed since the last write.
+    void saveStore();
+
   private:
-    QTextEdit* editor_;
+    void onSelectClicked(int index);
+    void onLoadClicked();
+    void onSaveClicked();
+    void onSendFileClicked();
+    void onSendClicked();
+    void onHistoryChosen(int index);
+
+    void loadStore();
+    // The editor's text (or the selection) as the printer's bytes; nothing
+    // after a message when a character does not fit the encoding.
+    std::optional<std::string> editorBytes(bool selectionOnly, const QString& what);
+    void setSending(bool sending);
+    void remember(const QString& text);
+    void refreshHistory();
+    void refreshEncodingCaption();
+    void message(const QString& text);
+
+    QPlainTextEdit* editor_;
+    QPointer<QPlainTextEdit> editorGuard_;
     RadioGroup* selectRadio_;
     QPushButton *loadFileButton_, *saveFileButton_, *sendButton_, *sendFileButton_;
+    QComboBox* encodingCombo_;
+    QComboBox* historyCombo_;
 
     AppContext& app_;
+    QString dataFolder_;
+    QStringList buffers_;
+    int current_ = 0;
+    QStringList history_;  // newest first
+    QByteArray stored_;    // what the store file holds, to skip unchanged writes
 };
 
 }  // namespace m350::gui

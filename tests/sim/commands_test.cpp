@@ -435,3 +435,40 @@ TEST(Profiles, FullProfileAnswersEveryConfigurationKey) {
 
 }  // namespace
 }  // namespace m350::sim
+
+namespace m350::sim {
+namespace {
+
+// Label commands are taken, kept from CLS and reported on PRINT, with the
+// settings DIRECTION and SIZE still changing as before.
+TEST(LabelCommands, PrintReportsTheLabelSinceCls) {
+    Printer printer;
+    std::vector<std::string> events;
+    printer.onEvent = [&](const std::string& e) { events.push_back(e); };
+    const std::vector<Fault> faults;
+    Session session(printer, faults);
+    struct Case {
+        std::string bytes;
+        std::vector<std::string> events;
+    };
+    const Case cases[] = {
+        {"CLS\r\nDIRECTION 1,0\r\nBOX 16,16,796,593,4\r\nBARCODE  124,32,\"25\",76,1,90,2,4,"
+         "\"1234567890\"\r\nTEXT  140,32,\"0\",0,42,42,\"TEST\"\r\nPRINT 1\r\n",
+         {"printed 1 label: CLS | DIRECTION 1,0 | BOX 16,16,796,593,4 | BARCODE  "
+          "124,32,\"25\",76,1,90,2,4,\"1234567890\" | TEXT  140,32,\"0\",0,42,42,\"TEST\""}},
+        {"cls\r\nPRINT 3\r\n", {"printed 3 label: cls"}},
+        // A PRINT without CLS prints what came since the last one: nothing.
+        {"PRINT 1\r\n", {"printed 1 label: "}},
+        // A line still without its CR LF is not a command yet.
+        {"CLS\r\nPRINT 1", {}},
+    };
+    for (const auto& c : cases) {
+        events.clear();
+        session.feed(c.bytes);
+        EXPECT_EQ(events, c.events) << c.bytes;
+    }
+    EXPECT_EQ(printer.get("DIRCTION"), "1");
+}
+
+}  // namespace
+}  // namespace m350::sim

@@ -114,3 +114,39 @@ TEST(TextEncoding, TheChoiceFollowsTheLanguageUntilOneIsMade) {
 }
 
 }  // namespace
+
+TEST(TextEncoding, ExactDecodingRefusesWhatWouldNotComeBackAndSaysWhere) {
+    struct Case {
+        const char* encoding;
+        std::string bytes;
+        std::optional<std::string> text;
+        std::size_t badOffset;
+    };
+    const Case cases[] = {
+        {"CP1252", "SIZE 4,2\r\nCaf\xE9\r\n", "SIZE 4,2\r\nCaf\xC3\xA9\r\n", 0},
+        {"CP1252", "", "", 0},
+        {"CP1252", "ab\x81z", std::nullopt, 2},  // 0x81 is not a CP1252 character
+        {"UTF-8", "TEXT \"\xC3\xA9\"", "TEXT \"\xC3\xA9\"", 0},
+        {"UTF-8",
+         "a\xFF"
+         "b",
+         std::nullopt, 1},
+        {"UTF-8", "ok\xC3", std::nullopt, 2},  // cut short at the end
+        {"CP932", "\x83\x76\x83", std::nullopt, 2},
+        {"GBK", "\xB4", std::nullopt, 0},
+        // An NEC-selected IBM extension: it reads, but would be sent back as
+        // its IBM code 0xFA5C.
+        {"CP932", "ab\xED\x40", std::nullopt, 2},
+        {"CP950", "\xA6\x4C\xAA\xED", "\xE5\x8D\xB0\xE8\xA1\xA8", 0},
+        {"NO-SUCH-ENCODING", "abc", std::nullopt, 0},
+        {"CP1252//TRANSLIT", "abc", std::nullopt, 0},
+    };
+    for (const auto& c : cases) {
+        std::size_t bad = 99;
+        EXPECT_EQ(m350::decodeExactly(c.bytes, c.encoding, &bad), c.text)
+            << c.encoding << " " << c.bytes;
+        if (!c.text) {
+            EXPECT_EQ(bad, c.badOffset) << c.encoding << " " << c.bytes;
+        }
+    }
+}
