@@ -296,6 +296,8 @@ QStringList applyMainWindowLanguage(QWidget* mainWindow, int language) {
     // encoding was chosen: the configuration pages show theirs anew.
     if (QObject* page = mainWindow->findChild<QObject*>(QStringLiteral("ConfigPage")))
         QMetaObject::invokeMethod(page, "refreshTextEncoding");
+    if (QObject* page = mainWindow->findChild<QObject*>(QStringLiteral("CommandToolPage")))
+        QMetaObject::invokeMethod(page, "refreshEncodingCaption");
     return problems;
 }
 

@@ -188,6 +188,17 @@ std::optional<std::string> encodeText(std::string_view utf8, std::string_view en
     if (!cd.ok()) return std::nullopt;
     std::string out;
     out.reserve(utf8.size());
+    {
+        // Most texts go through whole (a command text may hold megabytes).
+        std::string_view all = utf8;
+        std::size_t irreversible = 0;
+        if (cd.run(all, out, irreversible) && irreversible == 0) {
+            cd.finish(out);
+            return out;
+        }
+        out.clear();
+        cd.resetState();
+    }
     // One character at a time, so the one that fails (or would only be
     // approximated) can be named.
     while (!utf8.empty()) {

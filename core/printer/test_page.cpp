@@ -34,7 +34,8 @@ std::string testPageText(const TestPageRequest& request) {
     std::string text = "CLS\r\nDIRECTION 0,0\r\n";
     char line[256];
     auto append = [&](int n) {
-        if (n > 0) text.append(line, std::min<std::size_t>(static_cast<std::size_t>(n), sizeof line - 1));
+        if (n > 0)
+            text.append(line, std::min<std::size_t>(static_cast<std::size_t>(n), sizeof line - 1));
     };
     if (2 * m < w && 2 * m < h) {
         append(std::snprintf(line, sizeof line, "BOX %lld,%lld,%lld,%lld,4\r\n",
@@ -50,19 +51,19 @@ std::string testPageText(const TestPageRequest& request) {
         const std::int64_t tx = truncated(static_cast<float>(m + bh) + k * 6.0f);
         const std::int64_t ty = truncated(static_cast<float>(m) + k * 2.0f);
         const std::int64_t t = std::min<std::int64_t>(((s - tx) * 72 / narrow / 100) / 4, 80);
-        const std::int64_t d = std::max<std::int64_t>(
-            truncated((static_cast<float>(s - 2 * m) - k * 4.0f) /
-                          static_cast<float>(7 * narrow + 3 * wide) -
-                      2.0f),
-            0);
+        const std::int64_t d =
+            std::max<std::int64_t>(truncated((static_cast<float>(s - 2 * m) - k * 4.0f) /
+                                                 static_cast<float>(7 * narrow + 3 * wide) -
+                                             2.0f),
+                                   0);
         const int digits = static_cast<int>(std::min<std::int64_t>(d, 10));
-        append(std::snprintf(line, sizeof line,
-                             "BARCODE  %lld,%lld,\"25\",%lld,1,90,%lld,%lld,\"%.*s\"\r\n",
-                             static_cast<long long>(bx), static_cast<long long>(by),
-                             static_cast<long long>(bh), static_cast<long long>(narrow),
-                             static_cast<long long>(wide), digits, kDigits));
+        append(std::snprintf(
+            line, sizeof line, "BARCODE  %lld,%lld,\"25\",%lld,1,90,%lld,%lld,\"%.*s\"\r\n",
+            static_cast<long long>(bx), static_cast<long long>(by), static_cast<long long>(bh),
+            static_cast<long long>(narrow), static_cast<long long>(wide), digits, kDigits));
         if (static_cast<float>(s) > static_cast<float>(2 * m) + k * 20.0f)
-            append(std::snprintf(line, sizeof line, "TEXT  %lld,%lld,\"0\",0,%lld,%lld,\"TEST\"\r\n",
+            append(std::snprintf(line, sizeof line,
+                                 "TEXT  %lld,%lld,\"0\",0,%lld,%lld,\"TEST\"\r\n",
                                  static_cast<long long>(tx), static_cast<long long>(ty),
                                  static_cast<long long>(t), static_cast<long long>(t)));
     }

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QEvent>
 #include <QFile>
 #include <QFontDatabase>
 #include <QJsonArray>
@@ -130,11 +131,15 @@ CommandToolPage::CommandToolPage(AppContext& app, QWidget* sheet, QString dataFo
     for (std::string_view name : m350::offeredTextEncodings())
         encodingCombo_->addItem(fromText(name), fromText(name));
     encodingCombo_->setCurrentIndex(0);
-    encodingCombo_->setToolTip(QStringLiteral("Encoding of the editor's text on the printer"));
+    // Auto follows the program's printer text encoding: the interface
+    // language's code page unless another is chosen on the configuration page.
+    encodingCombo_->setToolTip(QStringLiteral(
+        "Encoding of the editor's text on the printer (Auto: the printer text encoding)"));
     historyCombo_ = newCombo(sheet, "ComboBoxHistory", {}, 604, 376, 105);
     historyCombo_->setPlaceholderText(QStringLiteral("History"));
     historyCombo_->setToolTip(QStringLiteral("Texts sent before: choose one to edit it again"));
 
+    sheet->installEventFilter(this);
     connect(selectRadio_, &RadioGroup::itemIndexChanged, this, &CommandToolPage::onSelectClicked);
     connect(loadFileButton_, &QPushButton::clicked, this, &CommandToolPage::onLoadClicked);
     connect(saveFileButton_, &QPushButton::clicked, this, &CommandToolPage::onSaveClicked);
@@ -143,6 +148,11 @@ CommandToolPage::CommandToolPage(AppContext& app, QWidget* sheet, QString dataFo
     connect(historyCombo_, &QComboBox::activated, this, &CommandToolPage::onHistoryChosen);
     connect(encodingCombo_, &QComboBox::currentIndexChanged, this,
             [this] { refreshEncodingCaption(); });
+}
+
+bool CommandToolPage::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Show) refreshEncodingCaption();
+    return QObject::eventFilter(watched, event);
 }
 
 CommandToolPage::~CommandToolPage() {
@@ -170,7 +180,7 @@ std::string CommandToolPage::encoding() const {
 
 void CommandToolPage::refreshEncodingCaption() {
     encodingCombo_->setItemText(
-        0, QStringLiteral("Printer (%1)").arg(fromText(m350::currentTextEncoding())));
+        0, QStringLiteral("Auto: %1").arg(fromText(m350::currentTextEncoding())));
 }
 
 void CommandToolPage::message(const QString& text) {

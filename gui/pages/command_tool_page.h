@@ -44,6 +44,13 @@ class CommandToolPage : public QObject {
     // Writes the buffers and history when they changed since the last write.
     void saveStore();
 
+    // The Auto item names the program's printer text encoding as it is now
+    // (after a change of language or of the configuration page's choice).
+    Q_INVOKABLE void refreshEncodingCaption();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     void onSelectClicked(int index);
     void onLoadClicked();
@@ -59,7 +66,6 @@ class CommandToolPage : public QObject {
     void setSending(bool sending);
     void remember(const QString& text);
     void refreshHistory();
-    void refreshEncodingCaption();
     void message(const QString& text);
 
     QPlainTextEdit* editor_;

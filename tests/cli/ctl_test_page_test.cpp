@@ -54,7 +54,8 @@ TEST(CtlTestPage, TheLabelFitsThePrintersPaperOrTheSizeGiven) {
         auto rx = received(sim, 2);
         ASSERT_EQ(rx.size(), 2u);
         EXPECT_EQ(rx[0].rfind("\r\nDIAGNOSTIC INTERFACE NET\r\nDIAGNOSTIC REPORT", 0), 0u);
-        EXPECT_EQ(rx[1], kHead + c.body + kTail) << c.dpi << " " << ::testing::PrintToString(c.args);
+        EXPECT_EQ(rx[1], kHead + c.body + kTail)
+            << c.dpi << " " << ::testing::PrintToString(c.args);
     }
 }
 
@@ -65,10 +66,8 @@ TEST(CtlTestPage, BadSizesAndAMissingPrinterSendNoLabel) {
         int exitCode;
     };
     const Case cases[] = {
-        {{"testpage", "--width", "0"}, 64},
-        {{"testpage", "--height", "-3"}, 64},
-        {{"testpage", "--width", "abc"}, 64},
-        {{"testpage", "--unit", "cm"}, 64},
+        {{"testpage", "--width", "0"}, 64},     {{"testpage", "--height", "-3"}, 64},
+        {{"testpage", "--width", "abc"}, 64},   {{"testpage", "--unit", "cm"}, 64},
         {{"testpage", "--width", "1e300"}, 64},
     };
     for (const auto& c : cases) {

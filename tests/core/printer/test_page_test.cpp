@@ -92,9 +92,9 @@ TEST(TestPage, OneWriteOnEveryInterfaceAndTheResultCodes) {
         int result;
     };
     const Case cases[] = {
-        {kUsb, false, false, kOk},     {kCom, false, false, kOk},
+        {kUsb, false, false, kOk},           {kCom, false, false, kOk},
         {kLpt, false, false, kOk},  // nothing is read, so the parallel port prints it
-        {kEthernet, false, false, kOk}, {kCom, true, false, kPortOpenError},
+        {kEthernet, false, false, kOk},      {kCom, true, false, kPortOpenError},
         {kCom, false, true, kTransmitError},
     };
     const TestPageRequest request{8.0f, 812, 609};
@@ -139,9 +139,9 @@ TEST(TestPage, TheSimulatedPrinterPrintsTheLabelItReceived) {
               kOk);
     ASSERT_TRUE(sim.waitForClosed(1));
     EXPECT_EQ(sim.transcript().at(0).rx, testPageText(request));
-    EXPECT_TRUE(sim.waitForLog(
-        "printed 1 label: CLS | DIRECTION 0,0 | BOX 24,24,1176,876,4 | "
-        "BARCODE  183,47,\"25\",112,1,90,3,6,\"1234567890\" | "
-        "TEXT  206,47,\"0\",0,41,41,\"TEST\""))
+    EXPECT_TRUE(
+        sim.waitForLog("printed 1 label: CLS | DIRECTION 0,0 | BOX 24,24,1176,876,4 | "
+                       "BARCODE  183,47,\"25\",112,1,90,3,6,\"1234567890\" | "
+                       "TEXT  206,47,\"0\",0,41,41,\"TEST\""))
         << sim.log();
 }

@@ -90,9 +90,7 @@ class CommandTool : public ::testing::Test {
         combo->setCurrentIndex(name.isEmpty() ? 0 : combo->findData(name));
         ASSERT_GE(combo->currentIndex(), 0) << name.toStdString();
     }
-    void pickBuffer(int index) {
-        control<RadioGroup>("RadioGroupSelect")->button(index)->click();
-    }
+    void pickBuffer(int index) { control<RadioGroup>("RadioGroupSelect")->button(index)->click(); }
     QString file(const QString& name, const std::string& bytes) {
         const QString path = files.filePath(name);
         std::ofstream(path.toStdString(), std::ios::binary) << bytes;
@@ -166,6 +164,33 @@ TEST_F(CommandTool, SendPutsTheEditorsBytesOnTheWire) {
     }
 }
 
+TEST_F(CommandTool, AutoFollowsTheProgramsPrinterTextEncoding) {
+    start();
+    auto* combo = control<QComboBox>("ComboBoxTextEncoding");
+    auto* languages = control<QComboBox>("ComboBoxLanguage");
+    struct Case {
+        int language;
+        QString caption;
+        QString text;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {3, "Auto: CP932", "\u30d7\u30ea", "\x83\x76\x83\x8A"},  // Japanese
+        {1, "Auto: CP950", "\u5370\u8868", "\xA6\x4C\xAA\xED"},  // Traditional Chinese
+        {0, "Auto: CP1252", "Caf\u00e9", "Caf\xE9"},
+    };
+    chooseEncoding("");
+    for (const auto& c : cases) {
+        languages->setCurrentIndex(c.language);
+        languages->activated(c.language);
+        EXPECT_EQ(combo->itemText(0), c.caption);
+        type(c.text);
+        click("ButtonSend");
+        EXPECT_EQ(settle(), std::vector<std::string>{c.bytes}) << c.caption.toStdString();
+    }
+    EXPECT_TRUE(prompter.messages.isEmpty());
+}
+
 TEST_F(CommandTool, TextTheEncodingCannotHoldIsNeitherSentNorSaved) {
     start();
     type("TEXT \"\u65e5\"");
@@ -218,7 +243,8 @@ TEST_F(CommandTool, LoadReadsTheChosenEncodingAndSendsTheFileUnchanged) {
         {"CP950", "TEXT \"\xA6\x4C\xAA\xED\xBE\xF7\"\r\n", ""},
         {"CP1252", "TEXT \"Caf\xE9\"\r\n", ""},
         {"UTF-8", "TEXT \"Caf\xC3\xA9\"", ""},
-        {"UTF-8", "TEXT \"Caf\xE9\"\r\n", "%1 is not UTF-8 text: the byte at offset 9 does not decode."},
+        {"UTF-8", "TEXT \"Caf\xE9\"\r\n",
+         "%1 is not UTF-8 text: the byte at offset 9 does not decode."},
         {"CP1252", "CLS\r\n\x81", "%1 is not CP1252 text: the byte at offset 5 does not decode."},
         {"CP932", "\xED\x40", "%1 is not CP932 text: the byte at offset 0 does not decode."},
     };
@@ -340,9 +366,7 @@ TEST_F(CommandTool, BuffersAndHistoryOutliveTheWindow) {
 // read from the printer.
 class TestPageButton : public CommandTool {
   protected:
-    void chooseUnit(int index) {
-        control<RadioGroup>("RadioGroupUnit")->button(index)->click();
-    }
+    void chooseUnit(int index) { control<RadioGroup>("RadioGroupUnit")->button(index)->click(); }
 };
 
 TEST_F(TestPageButton, TheLabelFollowsTheTypedPaperAndThePrintersResolution) {
