@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextCursor>
+#include <QTimer>
 #include <algorithm>
 
 #include "core/files/file_download.h"
@@ -139,6 +140,13 @@ CommandToolPage::CommandToolPage(AppContext& app, QWidget* sheet, QString dataFo
     historyCombo_->setPlaceholderText(QStringLiteral("History"));
     historyCombo_->setToolTip(QStringLiteral("Texts sent before: choose one to edit it again"));
 
+    // What is typed is kept even when the program does not end normally.
+    storeTimer_ = new QTimer(this);
+    storeTimer_->setSingleShot(true);
+    storeTimer_->setInterval(2000);
+    connect(storeTimer_, &QTimer::timeout, this, &CommandToolPage::saveStore);
+    connect(editor_, &QPlainTextEdit::textChanged, storeTimer_, qOverload<>(&QTimer::start));
+
     sheet->installEventFilter(this);
     connect(selectRadio_, &RadioGroup::itemIndexChanged, this, &CommandToolPage::onSelectClicked);
     connect(loadFileButton_, &QPushButton::clicked, this, &CommandToolPage::onLoadClicked);
@@ -216,6 +224,7 @@ void CommandToolPage::loadStore() {
 void CommandToolPage::saveStore() {
     const QString path = storePath();
     if (path.isEmpty()) return;
+    storeTimer_->stop();
     if (editorGuard_) buffers_[current_] = editorGuard_->toPlainText();
     QJsonObject root;
     root.insert(QStringLiteral("buffers"), QJsonArray::fromStringList(buffers_));

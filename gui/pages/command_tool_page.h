@@ -14,6 +14,7 @@
 class QComboBox;
 class QPlainTextEdit;
 class QPushButton;
+class QTimer;
 class QWidget;
 
 namespace m350::gui {
@@ -74,6 +75,7 @@ class CommandToolPage : public QObject {
     QPushButton *loadFileButton_, *saveFileButton_, *sendButton_, *sendFileButton_;
     QComboBox* encodingCombo_;
     QComboBox* historyCombo_;
+    QTimer* storeTimer_;  // writes the store a moment after the typing stops
 
     AppContext& app_;
     QString dataFolder_;

@@ -26,10 +26,6 @@ TEST(CtlTestPage, TheLabelFitsThePrintersPaperOrTheSizeGiven) {
          {},
          "BOX 24,24,1176,876,4\r\nBARCODE  183,47,\"25\",112,1,90,3,6,\"1234567890\"\r\n"
          "TEXT  206,47,\"0\",0,41,41,\"TEST\"\r\n"},
-        {"300",
-         {"--width", "4", "--height", "3", "--unit", "inch"},
-         "BOX 24,24,1176,876,4\r\nBARCODE  183,47,\"25\",112,1,90,3,6,\"1234567890\"\r\n"
-         "TEXT  206,47,\"0\",0,41,41,\"TEST\"\r\n"},
         {"203",
          {"--width", "50", "--height", "30", "--unit", "mm"},
          "BOX 16,16,384,224,4\r\nBARCODE  78,32,\"25\",30,1,90,2,4,\"1234\"\r\n"

@@ -1,5 +1,5 @@
 // The test page: its command text for the worked label sizes and the edges
-// of the formulas, byte for byte, and the label on the wire.
+// of the formulas, byte for byte, and the one write that carries it.
 #include "core/printer/test_page.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +9,6 @@
 
 #include "core/link/link_operations.h"
 #include "support/scripted_port.h"
-#include "support/sim_process.h"
 
 using namespace m350;
 
@@ -124,24 +123,4 @@ TEST(TestPage, OneWriteOnEveryInterfaceAndTheResultCodes) {
         // No progress window around it.
         EXPECT_TRUE(progress.calls.empty()) << c.iface;
     }
-}
-
-TEST(TestPage, TheSimulatedPrinterPrintsTheLabelItReceived) {
-    m350test::SimProcess sim;
-    ASSERT_TRUE(sim.ok()) << sim.error();
-    PortSettings settings;
-    settings.net = {"127.0.0.1", sim.tcpPort()};
-    LinkContext ctx;
-    ctx.settings = &settings;
-    const TestPageRequest request{11.8f, 1200, 900};
-    ASSERT_EQ(runOperation(ctx, kOpTestPage, kEthernet,
-                           [&](Link& l) { return printTestPage(l, request); }),
-              kOk);
-    ASSERT_TRUE(sim.waitForClosed(1));
-    EXPECT_EQ(sim.transcript().at(0).rx, testPageText(request));
-    EXPECT_TRUE(
-        sim.waitForLog("printed 1 label: CLS | DIRECTION 0,0 | BOX 24,24,1176,876,4 | "
-                       "BARCODE  183,47,\"25\",112,1,90,3,6,\"1234567890\" | "
-                       "TEXT  206,47,\"0\",0,41,41,\"TEST\""))
-        << sim.log();
 }

@@ -300,7 +300,7 @@ TEST_F(CommandTool, SaveWritesCrLfAndNothingMore) {
     EXPECT_TRUE(settle().empty());
 }
 
-TEST_F(CommandTool, SendFileSendsTheFileUnchanged) {
+TEST_F(CommandTool, SendFileSendsTheFileUnchangedAndFailuresSaySo) {
     start();
     std::string bytes = "SIZE 4,2\nCLS\r\n";
     for (int i = 0; i < 300; ++i) bytes.push_back(static_cast<char>(i));
@@ -315,21 +315,18 @@ TEST_F(CommandTool, SendFileSendsTheFileUnchanged) {
     click("ButtonSendFile");  // cancelled: nothing
     EXPECT_EQ(prompter.messages.size(), 1);
     EXPECT_TRUE(settle().empty());
-    EXPECT_TRUE(control<QPushButton>("ButtonSend")->isEnabled());
-}
 
-TEST_F(CommandTool, ALinkFailureShowsItsTextAndKeepsTheEditor) {
-    start();
+    // A link failure shows its text, keeps the editor and records no history.
     type("PRINT 1\n");
     sim->stop();
     click("ButtonSend");
     prompter.files.push_back(file("job.prn", "PRINT 1\r\n"));
     click("ButtonSendFile");
-    EXPECT_EQ(prompter.messages, (QStringList{"Port Open Error", "Port Open Error"}));
+    EXPECT_EQ(prompter.messages,
+              (QStringList{"Open file Error!!!", "Port Open Error", "Port Open Error"}));
     EXPECT_EQ(editor()->toPlainText(), "PRINT 1\n");
     EXPECT_TRUE(control<QPushButton>("ButtonSend")->isEnabled());
     EXPECT_TRUE(control<QPushButton>("ButtonSendFile")->isEnabled());
-    // Nothing sent, nothing in the history.
     EXPECT_EQ(control<QComboBox>("ComboBoxHistory")->count(), 0);
 }
 
