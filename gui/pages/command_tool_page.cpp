@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
 #include <algorithm>
 
@@ -42,6 +43,15 @@ QString fromLocal(const std::string& s) {
 
 std::string localPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
+}
+
+// Everything the editor holds, one '\n' between lines. Not toPlainText():
+// that turns a no-break space into a plain space, which would change the
+// bytes of a command text.
+QString editorText(const QPlainTextEdit& editor) {
+    QString text = editor.document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return text;
 }
 
 // What the editor holds with the printer's line breaks: CR LF between lines,
@@ -199,7 +209,7 @@ void CommandToolPage::message(const QString& text) {
 
 void CommandToolPage::onSelectClicked(int index) {
     if (index == current_ || index < 0 || index >= kBufferCount) return;
-    buffers_[current_] = editor_->toPlainText();
+    buffers_[current_] = editorText(*editor_);
     editor_->setPlainText(buffers_[index]);
     current_ = index;
     saveStore();
@@ -225,7 +235,7 @@ void CommandToolPage::saveStore() {
     const QString path = storePath();
     if (path.isEmpty()) return;
     storeTimer_->stop();
-    if (editorGuard_) buffers_[current_] = editorGuard_->toPlainText();
+    if (editorGuard_) buffers_[current_] = editorText(*editorGuard_);
     QJsonObject root;
     root.insert(QStringLiteral("buffers"), QJsonArray::fromStringList(buffers_));
     root.insert(QStringLiteral("history"), QJsonArray::fromStringList(history_));
@@ -297,7 +307,7 @@ void CommandToolPage::onSaveClicked() {
 std::optional<std::string> CommandToolPage::editorBytes(bool selectionOnly, const QString& what) {
     const QTextCursor cursor = editor_->textCursor();
     const QString text =
-        selectionOnly && cursor.hasSelection() ? cursor.selectedText() : editor_->toPlainText();
+        selectionOnly && cursor.hasSelection() ? cursor.selectedText() : editorText(*editor_);
     const std::string enc = encoding();
     std::string unheld;
     auto bytes = m350::encodeText(withPrinterLineBreaks(text).toStdString(), enc, &unheld);
@@ -348,7 +358,7 @@ void CommandToolPage::onSendClicked() {
         const QTextCursor cursor = editor_->textCursor();
         remember(cursor.hasSelection()
                      ? cursor.selectedText().replace(QChar::ParagraphSeparator, QLatin1Char('\n'))
-                     : editor_->toPlainText());
+                     : editorText(*editor_));
     }
     editor_->setFocus();
 }

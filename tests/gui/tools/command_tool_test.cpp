@@ -16,6 +16,7 @@
 #include "../scripted_prompter.h"
 #include "../test_window.h"
 #include "gui/main_window.h"
+#include "gui/pages/command_tool_page.h"
 #include "gui/widgets/radio_group.h"
 #include "support/sim_process.h"
 
@@ -242,6 +243,11 @@ TEST_F(CommandTool, LoadReadsTheChosenEncodingAndSendsTheFileUnchanged) {
         {"CP932", "TEXT 10,10,\"0\",0,1,1,\"\x83\x76\x83\x8A\x83\x93\x83\x5E\"\r\nPRINT 1\r\n", ""},
         {"CP950", "TEXT \"\xA6\x4C\xAA\xED\xBE\xF7\"\r\n", ""},
         {"CP1252", "TEXT \"Caf\xE9\"\r\n", ""},
+        // A no-break space, TAB, ESC and form feed are command bytes like any other.
+        {"CP1252",
+         "TEXT \"a\xA0"
+         "b\"\t\x1B!R\x0C\r\n",
+         ""},
         {"UTF-8", "TEXT \"Caf\xC3\xA9\"", ""},
         {"UTF-8", "TEXT \"Caf\xE9\"\r\n",
          "%1 is not UTF-8 text: the byte at offset 9 does not decode."},
@@ -273,6 +279,15 @@ TEST_F(CommandTool, LoadReadsTheChosenEncodingAndSendsTheFileUnchanged) {
     prompter.files.push_back(files.filePath("absent.prn"));
     click("ButtonLoadFile");
     EXPECT_EQ(prompter.messages.size(), 1);
+    EXPECT_EQ(editor()->toPlainText(), "CLS");
+    // Nor is a text past the editor's limit cut: it is refused whole.
+    const QString big = file("big.prn", std::string(CommandToolPage::kMaxCharacters - 2, 'a'));
+    prompter.files.push_back(big);
+    click("ButtonLoadFile");
+    ASSERT_EQ(prompter.messages.size(), 2);
+    EXPECT_EQ(prompter.messages[1], big +
+                                        " does not fit: the editor holds at most 10485760 "
+                                        "characters. Nothing was loaded.");
     EXPECT_EQ(editor()->toPlainText(), "CLS");
 }
 
