@@ -103,7 +103,7 @@ class CommandEditor final : public QPlainTextEdit {
     }
     void insertFromMimeData(const QMimeData* source) override {
         if (!source->hasText()) return;
-        QString text = source->text();
+        QString text = withEditorLineBreaks(source->text());
         const int keep = room();
         if (text.size() > keep) {
             text.truncate(keep);

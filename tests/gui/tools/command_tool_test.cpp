@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -228,8 +229,13 @@ TEST_F(CommandTool, BuffersSwitchAndLoadAppends) {
     EXPECT_EQ(editor()->toPlainText(), "CLS\nPRINT 1\n");
     click("ButtonSend");
     EXPECT_EQ(settle(), std::vector<std::string>{"CLS\r\nPRINT 1\r\n"});
+    // Pasted CR LF is one line break too.
+    QApplication::clipboard()->setText("SIZE 4,2\r\nCLS\r\n");
+    editor()->moveCursor(QTextCursor::Start);
+    editor()->paste();
+    click("ButtonSend");
+    EXPECT_EQ(settle(), std::vector<std::string>{"SIZE 4,2\r\nCLS\r\nCLS\r\nPRINT 1\r\n"});
     EXPECT_TRUE(prompter.messages.isEmpty());
-    EXPECT_TRUE(settle().empty());
 }
 
 TEST_F(CommandTool, LoadReadsTheChosenEncodingAndSendsTheFileUnchanged) {
