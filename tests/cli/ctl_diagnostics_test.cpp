@@ -66,8 +66,8 @@ TEST(CtlTrace, MatchesTheSimulatorsTranscriptEventForEvent) {
     // Each command is a fresh run against a fresh printer, so connection
     // numbers on both sides start at 1.
     const std::vector<std::vector<std::string>> commands = {
-        {"status"},                     // one connection, two exchanges
-        {"config", "read"},             // many reports in one connection
+        {"status"},                       // one connection, two exchanges
+        {"config", "read"},               // many reports in one connection
         {"send", dir.file("label.txt")},  // writes in several chunks
         {"clock", "get"},
     };
@@ -105,7 +105,7 @@ TEST(CtlTrace, RefusesWhatIsNotARegularFileAndNamesIt) {
     ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
     ::mkdir(dir.file("folder").c_str(), 0700);
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {dir.file("fifo"), "a FIFO"},        // would block an open for writing
+        {dir.file("fifo"), "a FIFO"},  // would block an open for writing
         {dir.file("folder"), "a directory"},
         {"/dev/null", "a device"},
         {dir.file("missing/trace.txt"), "No such file or directory"},
@@ -161,8 +161,13 @@ TEST(CtlErrorCause, SecondLineAndJsonNameDeviceReasonAndFix) {
          "port number"},
         // .invalid never resolves; the resolver's words differ with and
         // without a name server.
-        {"unknown host", {"--net", "printer.invalid"}, {}, "printer.invalid:9100", "",
-         "host-unknown", "give its IP address"},
+        {"unknown host",
+         {"--net", "printer.invalid"},
+         {},
+         "printer.invalid:9100",
+         "",
+         "host-unknown",
+         "give its IP address"},
         {"missing serial device",
          {"--com", "COM7"},
          {{"M350_COM7", dir.file("ttyUSB9")}},
@@ -241,9 +246,9 @@ TEST(CtlStatusJson, FlagsHaveNames) {
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const auto named = nlohmann::json::parse(run.out)["flagsByName"];
     const std::vector<std::pair<const char*, bool>> expected = {
-        {"coverOpen", true}, {"paperJam", false},   {"outOfPaper", false},
-        {"ribbon", false},   {"pause", false},      {"printing", true},
-        {"bit6", false},     {"otherError", false}, {"ribbonEncoderError", false},
+        {"coverOpen", true},   {"paperJam", false},   {"outOfPaper", false},
+        {"ribbon", false},     {"pause", false},      {"printing", true},
+        {"bit6", false},       {"otherError", false}, {"ribbonEncoderError", false},
         {"outOfRibbon", false}};
     ASSERT_EQ(named.size(), expected.size()) << run.out;
     for (const auto& [name, value] : expected) EXPECT_EQ(named[name], value) << name;
