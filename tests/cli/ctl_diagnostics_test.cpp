@@ -10,55 +10,13 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <map>
 #include <nlohmann/json.hpp>
-#include <regex>
-#include <sstream>
 
 #include "ctl_test_support.h"
+#include "support/trace_events.h"
 
 namespace m350test {
 namespace {
-
-// One connection's events with the bytes of consecutive lines of one
-// direction joined, named from the printer's side.
-using Events = std::vector<std::pair<std::string, std::string>>;
-
-// Reads a trace (time stamp first, our TX is the printer's RX) or a simulator
-// transcript into its connections in order of opening.
-std::vector<Events> connectionEvents(const std::string& text, bool trace) {
-    static const std::regex kStamp(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{6}Z)");
-    std::map<int, Events> byId;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) {
-        std::istringstream f(line);
-        std::string stamp, what, detail;
-        int id = 0;
-        if (trace) {
-            f >> stamp;
-            EXPECT_TRUE(std::regex_match(stamp, kStamp)) << line;
-        }
-        f >> id >> what >> detail;
-        if (what == "ERROR") continue;
-        if (trace && what == "TX")
-            what = "RX";
-        else if (trace && what == "RX")
-            what = "TX";
-        Events& ev = byId[id];
-        if (what == "TX" || what == "RX") {
-            if (!ev.empty() && ev.back().first == what)
-                ev.back().second += decodeHex(detail);
-            else
-                ev.emplace_back(what, decodeHex(detail));
-        } else {
-            ev.emplace_back(what, what == "OPEN" && detail == "serial" ? "pty" : detail);
-        }
-    }
-    std::vector<Events> out;
-    for (auto& [id, ev] : byId) out.push_back(std::move(ev));
-    return out;
-}
 
 TEST(CtlTrace, MatchesTheSimulatorsTranscriptEventForEvent) {
     TempDir dir;
@@ -82,8 +40,10 @@ TEST(CtlTrace, MatchesTheSimulatorsTranscriptEventForEvent) {
         ASSERT_TRUE(sim.waitForQuiet());
         const std::string trace = readFile(tracePath);
         const std::string transcript = readFile(sim.transcriptPath());
-        const auto ours = connectionEvents(trace, true);
-        const auto theirs = connectionEvents(transcript, false);
+        const LinkEvents traced = traceEvents(trace);
+        EXPECT_TRUE(traced.badLines.empty()) << traced.badLines.front();
+        const auto& ours = traced.connections;
+        const auto theirs = transcriptEvents(transcript).connections;
         ASSERT_FALSE(ours.empty()) << trace;
         EXPECT_EQ(ours, theirs) << "trace:\n" << trace << "transcript:\n" << transcript;
         EXPECT_EQ(ours.front().front(), (std::pair<std::string, std::string>("OPEN", "tcp")));
