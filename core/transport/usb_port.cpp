@@ -296,9 +296,17 @@ class LibusbBackend final : public UsbBackend {
         libusb_device_handle* h = nullptr;
         // LIBUSB_ERROR_ACCESS (no permission) and LIBUSB_ERROR_NO_DEVICE
         // (unplugged since the list was taken) end up here alike.
-        if (libusb_open(list_[device.token], &h) != 0) return nullptr;
+        const int rc = libusb_open(list_[device.token], &h);
+        openError_ = rc == LIBUSB_ERROR_ACCESS      ? EACCES
+                     : rc == LIBUSB_ERROR_NO_DEVICE ? ENODEV
+                     : rc == LIBUSB_ERROR_BUSY      ? EBUSY
+                     : rc != 0                      ? EIO
+                                                    : 0;
+        if (rc != 0) return nullptr;
         return std::make_unique<LibusbHandle>(ctx_, h);
     }
+
+    int lastOpenError() const override { return openError_; }
 
   private:
     void freeList() {
@@ -310,6 +318,7 @@ class LibusbBackend final : public UsbBackend {
     libusb_context* ctx_ = nullptr;
     libusb_device** list_ = nullptr;
     std::size_t count_ = 0;
+    int openError_ = 0;
 };
 
 // ---------------------------------------------------------------------------
@@ -336,7 +345,7 @@ class UsbPort final : public Port {
         const UsbInterfaceDescription* itf = choosePrinterInterface(device);
         handle_ = backend_->open(device);
         if (!handle_) {
-            ctx_.lastError = notOpened(device);
+            ctx_.lastError = notOpened(device, backend_->lastOpenError());
             close();
             return false;
         }
@@ -386,7 +395,8 @@ class UsbPort final : public Port {
     }
 
     // The open failed: no permission on the device node, or it went away.
-    static PortError notOpened(const UsbDeviceDescription& d) {
+    static PortError notOpened(const UsbDeviceDescription& d, int err) {
+        if (err != 0) return portErrorFromErrno(deviceName(d), err);
         const std::string node = nodePath(d);
         if (::access(node.c_str(), R_OK | W_OK) != 0)
             return portErrorFromErrno(deviceName(d), errno);

@@ -81,8 +81,7 @@ struct RememberCase {
 
 TEST_F(RememberedTest, AChoiceInOneWindowIsThereInTheNext) {
     const std::vector<RememberCase> cases = {
-        {"interface",
-         [](RememberedTest& t, MainWindow&) { t.chooseInterface(m350::kLpt); },
+        {"interface", [](RememberedTest& t, MainWindow&) { t.chooseInterface(m350::kLpt); },
          [](RememberedTest& t, MainWindow& w) {
              EXPECT_EQ(w.interfaceIndex(), m350::kLpt);
              // Reading is off on the parallel port, as if chosen by hand.
@@ -165,9 +164,15 @@ TEST_F(RememberedTest, AChoiceInOneWindowIsThereInTheNext) {
 
 TEST_F(RememberedTest, FirstStartIsTheDefaultAndHandEditedValuesAreIgnored) {
     const std::vector<std::pair<const char*, QVariant>> bad = {
-        {"link/interface", 7},          {"serial/port", "COM99"},  {"serial/baud", "fast"},
-        {"parallel/port", "/dev/lp0"},  {"network/address", "a b"}, {"network/port", 70000},
-        {"view/unit", 2},               {"view/language", 14},     {"printer/textEncoding", "KLINGON"},
+        {"link/interface", 7},
+        {"serial/port", "COM99"},
+        {"serial/baud", "fast"},
+        {"parallel/port", "/dev/lp0"},
+        {"network/address", "a b"},
+        {"network/port", 70000},
+        {"view/unit", 2},
+        {"view/language", 14},
+        {"printer/textEncoding", "KLINGON"},
     };
     for (int round = 0; round < 2; ++round) {
         SCOPED_TRACE(round == 0 ? "nothing remembered" : "bad values");
@@ -247,8 +252,7 @@ TEST(WindowTrace, GetStatusTracedAsTheSimulatorSawIt) {
     // Get Status, each connection byte for byte.
     ASSERT_GE(ours.connections.size(), 3u) << trace;
     EXPECT_EQ(ours.connections, theirs.connections) << trace;
-    EXPECT_EQ(ours.connections.back()[1],
-              (std::pair<std::string, std::string>("RX", "\x1B!?")));
+    EXPECT_EQ(ours.connections.back()[1], (std::pair<std::string, std::string>("RX", "\x1B!?")));
 }
 
 TEST(WindowTrace, AFileThatIsNotRegularIsRefusedWithAMessage) {
@@ -264,7 +268,8 @@ TEST(WindowTrace, AFileThatIsNotRegularIsRefusedWithAMessage) {
     options.tracePath = fifo.toStdString();
     MainWindow w(options, seams);
     ASSERT_EQ(prompter.messages.size(), 1);
-    EXPECT_TRUE(prompter.messages[0].contains(QStringLiteral("a FIFO"))) << prompter.messages[0].toStdString();
+    EXPECT_TRUE(prompter.messages[0].contains(QStringLiteral("a FIFO")))
+        << prompter.messages[0].toStdString();
     EXPECT_EQ(w.link().trace, nullptr);
 }
 
