@@ -101,6 +101,37 @@ struct CauseCase {
     std::string hint;    // a piece of the hint
 };
 
+// Runs status on the case's port, as text and as JSON, and checks both.
+void expectCause(const CauseCase& c) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::string> text = c.args;
+    text.push_back("status");
+    CtlRun run = runCtl(text, {}, c.env);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, "");
+    // The result text stays the first line, exactly as before.
+    ASSERT_EQ(run.err.rfind("Port Open Error\n", 0), 0u) << run.err;
+    const std::string second = run.err.substr(16);
+    EXPECT_EQ(second.rfind("m350ctl: " + c.device + ": " + c.reason, 0), 0u) << second;
+    EXPECT_NE(second.find(c.hint), std::string::npos) << second;
+    EXPECT_EQ(std::count(second.begin(), second.end(), '\n'), 1) << second;
+
+    std::vector<std::string> json = text;
+    json.push_back("--json");
+    CtlRun j = runCtl(json, {}, c.env);
+    EXPECT_EQ(j.exitCode, 1);
+    EXPECT_EQ(j.err, run.err);
+    const auto e = nlohmann::json::parse(j.out)["error"];
+    EXPECT_EQ(e["result"], 1);
+    EXPECT_EQ(e["text"], "Port Open Error");
+    EXPECT_EQ(e["fault"], c.fault);
+    EXPECT_EQ(e["device"], c.device);
+    if (!c.reason.empty()) {
+        EXPECT_EQ(e["reason"], c.reason);
+    }
+    EXPECT_NE(e["hint"].get<std::string>().find(c.hint), std::string::npos);
+}
+
 TEST(CtlErrorCause, SecondLineAndJsonNameDeviceReasonAndFix) {
     TempDir dir;
     const int port = closedPort();
@@ -143,48 +174,23 @@ TEST(CtlErrorCause, SecondLineAndJsonNameDeviceReasonAndFix) {
          "busy",
          "another program"},
     };
-    if (::geteuid() != 0) {
-        const std::string locked = dir.file("ttyS7");
-        writeFile(locked, "");
-        ::chmod(locked.c_str(), 0);
-        cases.push_back({"permission denied",
-                         {"--com", "COM7"},
-                         {{"M350_COM7", locked}},
-                         locked,
-                         "Permission denied",
-                         "permission",
-                         "dialout group"});
-    }
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        std::vector<std::string> text = c.args;
-        text.push_back("status");
-        CtlRun run = runCtl(text, {}, c.env);
-        EXPECT_EQ(run.exitCode, 1);
-        EXPECT_EQ(run.out, "");
-        // The result text stays the first line, exactly as before.
-        ASSERT_EQ(run.err.rfind("Port Open Error\n", 0), 0u) << run.err;
-        const std::string second = run.err.substr(16);
-        EXPECT_EQ(second.rfind("m350ctl: " + c.device + ": " + c.reason, 0), 0u) << second;
-        EXPECT_NE(second.find(c.hint), std::string::npos) << second;
-        EXPECT_EQ(std::count(second.begin(), second.end(), '\n'), 1) << second;
-
-        std::vector<std::string> json = text;
-        json.push_back("--json");
-        CtlRun j = runCtl(json, {}, c.env);
-        EXPECT_EQ(j.exitCode, 1);
-        EXPECT_EQ(j.err, run.err);
-        const auto e = nlohmann::json::parse(j.out)["error"];
-        EXPECT_EQ(e["result"], 1);
-        EXPECT_EQ(e["text"], "Port Open Error");
-        EXPECT_EQ(e["fault"], c.fault);
-        EXPECT_EQ(e["device"], c.device);
-        if (!c.reason.empty()) {
-            EXPECT_EQ(e["reason"], c.reason);
-        }
-        EXPECT_NE(e["hint"].get<std::string>().find(c.hint), std::string::npos);
-    }
+    for (const auto& c : cases) expectCause(c);
     ::close(held);
+}
+
+TEST(CtlErrorCause, PermissionDeniedNamesTheGroup) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root opens a file of mode 000 all the same";
+    TempDir dir;
+    const std::string locked = dir.file("ttyS7");
+    writeFile(locked, "");
+    ASSERT_EQ(::chmod(locked.c_str(), 0), 0);
+    expectCause({"permission denied",
+                 {"--com", "COM7"},
+                 {{"M350_COM7", locked}},
+                 locked,
+                 "Permission denied",
+                 "permission",
+                 "dialout group"});
 }
 
 TEST(CtlErrorCause, LocalFailuresAndReceiveErrorsInJson) {
