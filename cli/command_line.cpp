@@ -3,13 +3,16 @@
 #include <CLI/CLI.hpp>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 
 #include "cli/commands.h"
 #include "cli/exit_codes.h"
 #include "cli/invocation.h"
+#include "core/files/local_file.h"
 #include "core/i18n/language_table.h"
 #include "core/i18n/text_encoding.h"
 #include "core/link/link_operations.h"
+#include "core/link/link_trace.h"
 #include "core/printer/maintenance.h"
 #include "core/version.h"
 
@@ -84,6 +87,12 @@ void buildCommandLine(CLI::App& app, Invocation& inv) {
             },
             "NAME"))
         ->type_name("NAME")
+        ->group("Output");
+
+    app.add_option("--trace", inv.tracePath,
+                   "write every byte sent to and received from the printer to FILE, one "
+                   "time-stamped line per event")
+        ->type_name("FILE")
         ->group("Output");
 
     auto* status = app.add_subcommand("status", "read the printer status (Ready, Cover Open ...)");
@@ -166,8 +175,20 @@ int runCommandLine(int argc, char** argv) {
     session.language = inv.language;
     session.encoding =
         inv.encoding.empty() ? m350::defaultTextEncoding(inv.language) : inv.encoding;
+    session.json = inv.json;
     if (inv.progress && ::isatty(STDERR_FILENO)) session.showProgressOn(stderr);
+    std::unique_ptr<m350::LinkTrace> trace;
+    if (!inv.tracePath.empty()) {
+        std::string why;
+        const int fd = m350::openLocalOutputFile(inv.tracePath, &why);
+        if (fd < 0) return session.fail(kExitCantCreate, why);
+        trace = std::make_unique<m350::LinkTrace>(fd);
+        session.context().trace = trace.get();
+    }
     const int code = inv.action(session);
+    if (trace && !trace->complete())
+        std::fprintf(stderr, "m350ctl: the trace %s is incomplete: %s\n", inv.tracePath.c_str(),
+                     "a line could not be written");
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         const int err = errno;
         std::fprintf(stderr, "m350ctl: cannot write standard output: %s\n",

@@ -11,6 +11,13 @@
 
 namespace m350::cli {
 
+nlohmann::ordered_json statusFlagsByName(const m350::StatusFlags& flags) {
+    nlohmann::ordered_json named = nlohmann::ordered_json::object();
+    for (std::size_t i = 0; i < flags.size(); ++i)
+        named[std::string(m350::statusFlagName(i))] = flags[i] != 0;
+    return named;
+}
+
 std::string statusJson(const m350::StatusFlags& flags, int language) {
     const int key = m350::statusTextKeyFor(flags);
     nlohmann::ordered_json j;
@@ -18,6 +25,7 @@ std::string statusJson(const m350::StatusFlags& flags, int language) {
     j["statusKey"] = key;
     j["flags"] = nlohmann::ordered_json::array();
     for (auto f : flags) j["flags"].push_back(static_cast<int>(f));
+    j["flagsByName"] = statusFlagsByName(flags);
     return j.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
 

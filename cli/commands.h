@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <nlohmann/json.hpp>
 #include <string>
 
 #include "cli/password_prompt.h"
@@ -26,5 +27,7 @@ int sendCommand(Session& s, const std::string& path);
 
 // The status as JSON text: {"status": word, "statusKey": key, "flags": [10 numbers]}.
 std::string statusJson(const m350::StatusFlags& flags, int language);
+// {"coverOpen": false, "paperJam": false, ...}: the flags by their names.
+nlohmann::ordered_json statusFlagsByName(const m350::StatusFlags& flags);
 
 }  // namespace m350::cli

@@ -5,6 +5,7 @@
 #include <CLI/CLI.hpp>
 #include <map>
 
+#include "cli/commands.h"
 #include "cli/config_text.h"
 #include "cli/exit_codes.h"
 #include "cli/invocation.h"
@@ -52,6 +53,7 @@ void print(Session& s, const m350::ConfigRecord& record, bool inch, bool json,
             j["status"] = std::string(word);
             j["statusFlags"] = nlohmann::ordered_json::array();
             for (auto f : *flags) j["statusFlags"].push_back(static_cast<int>(f));
+            j["statusFlagsByName"] = statusFlagsByName(*flags);
         }
         // Kept in a variable: the range must outlive the loop.
         const nlohmann::ordered_json fields = recordJson(record, inch, s.encoding);

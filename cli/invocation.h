@@ -22,8 +22,9 @@ struct Invocation {
     std::optional<std::string> password;
     std::string passwordFile;
     int language = 0;
-    std::string encoding;  // --encoding; empty: the language's code page
-    bool json = false;     // --json of the reading commands
+    std::string encoding;   // --encoding; empty: the language's code page
+    bool json = false;      // --json of the reading commands
+    std::string tracePath;  // --trace FILE: every byte of the links
     // Set by the callback of the command that was named.
     std::function<int(Session&)> action;
     // Whether the command may show the progress bar (long writes).

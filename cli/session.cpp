@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "cli/error_json.h"
 #include "cli/terminal_progress.h"
 #include "core/files/local_file.h"
 #include "core/link/link_operations.h"
@@ -31,17 +32,25 @@ int Session::run(std::uint32_t op, const m350::OperationCall& call, bool withPro
 }
 
 int Session::report(int result) {
-    if (result != m350::kOk) {
-        const std::string_view text = m350::resultText(result);
-        std::fprintf(err_, "%.*s\n", static_cast<int>(text.size()), text.data());
-        std::fflush(err_);
+    if (result == m350::kOk) return result;
+    const std::string_view text = m350::resultText(result);
+    std::fprintf(err_, "%.*s\n", static_cast<int>(text.size()), text.data());
+    const m350::PortError& cause = ctx_.lastError;
+    if (cause.isSet()) {
+        std::string line = m350::describePortError(cause);
+        const std::string hint = m350::portErrorHint(cause, port_.iface);
+        if (!hint.empty()) line += "; " + hint;
+        std::fprintf(err_, "m350ctl: %s\n", line.c_str());
     }
+    std::fflush(err_);
+    if (json) printJson(out_, resultErrorJson(result, cause, port_.iface));
     return result;
 }
 
 int Session::fail(int code, const std::string& message) {
     std::fprintf(err_, "m350ctl: %s\n", message.c_str());
     std::fflush(err_);
+    if (json) printJson(out_, failureJson(code, message));
     return code;
 }
 

@@ -30,13 +30,18 @@ class Session {
     int language = 0;
     // The printer text encoding texts are printed in (an iconv name).
     std::string encoding = "CP1252";
+    // --json: failures are also printed on out as one JSON object (see report).
+    bool json = false;
 
     // Runs a typed call as link operation op (see runOperation); a failure
     // prints its result text on err.
     int run(std::uint32_t op, const m350::OperationCall& call, bool withProgress = false);
-    // Prints the text of a failed link result on err; returns the result.
+    // Prints the text of a failed link result on err, and under it the cause
+    // when the port left one (the device, the system's reason and a hint);
+    // with json, the same as {"error": {...}} on out. Returns the result.
     int report(int result);
-    // Prints "m350ctl: <message>" on err and returns code.
+    // Prints "m350ctl: <message>" on err (and the JSON error on out with
+    // json) and returns code.
     int fail(int code, const std::string& message);
 
   private:

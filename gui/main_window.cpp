@@ -16,18 +16,23 @@
 #include <QTabWidget>
 #include <QTimer>
 
+#include "core/files/local_file.h"
 #include "core/i18n/language_table.h"
+#include "core/i18n/text_encoding.h"
 #include "core/link/link_operations.h"
+#include "core/link/link_trace.h"
 #include "gui/dialogs/lpt_setup_dialog.h"
 #include "gui/dialogs/net_setup_dialog.h"
 #include "gui/dialogs/progress_dialog.h"
 #include "gui/dialogs/rs232_setup_dialog.h"
 #include "gui/language_apply.h"
+#include "gui/log_categories.h"
 #include "gui/pages/command_tool_page.h"
 #include "gui/pages/config_page.h"
 #include "gui/pages/file_manager_page.h"
 #include "gui/pages/font_manager_page.h"
 #include "gui/port_status_text.h"
+#include "gui/remembered_settings.h"
 #include "gui/standard_call.h"
 #include "gui/usb_device_memory.h"
 #include "gui/widgets/form_kit.h"
@@ -79,6 +84,19 @@ MainWindow::MainWindow(const StartupOptions& options, MainWindowSeams seams, QWi
     if (seams.timeouts) seams.timeouts(link_.timeouts);
     link_.usb = seams.usb;
     network_ = std::move(seams.network);
+    if (seams.settings) {
+        store_ = seams.settings;
+    } else {
+        ownStore_ =
+            std::make_unique<QSettings>(QStringLiteral("m350"), QStringLiteral("m350-utility"));
+        store_ = ownStore_.get();
+    }
+    remembered_ = std::make_unique<RememberedSettings>(*store_);
+    if (options.resetSettings) {
+        qCInfo(lcSettings) << "forgetting the remembered settings in" << store_->fileName();
+        remembered_->forget();
+    }
+    if (options.tracePath) openTrace(*options.tracePath);
 
     // The logo lives in the window library's resources.
     initResources();
@@ -92,7 +110,13 @@ MainWindow::MainWindow(const StartupOptions& options, MainWindowSeams seams, QWi
     // 2. File dialogs start where the program started.
     startupDirectory_ = QDir::currentPath();
     buildTopLevel();
+    // The unit before the pages that show lengths in it.
+    if (auto unit = remembered_->unit()) unitRadio_->setItemIndex(*unit);
+    connect(unitRadio_, &RadioGroup::itemIndexChanged, this,
+            [this](int unit) { remembered_->rememberUnit(unit); });
     buildPrinterPage();
+    connect(configPage_, &ConfigPage::textEncodingChosen, this,
+            [this](const QString& name) { remembered_->rememberTextEncoding(name.toStdString()); });
     fileManagerPage_ = new FileManagerPage(*this, tabSheet2_, startupDirectory_);
     fontManagerPage_ = new FontManagerPage(*this, tabSheet3_);
     commandToolPage_ =
@@ -108,7 +132,7 @@ MainWindow::MainWindow(const StartupOptions& options, MainWindowSeams seams, QWi
     pageTabs_->setCurrentIndex(0);
     // 6. Port settings: the defaults, then what the command line chose. The
     // link reads them at every open.
-    applyStartupPorts(options, seams.settings);
+    applyStartupPorts(options);
     link_.settings = &settings_;
     // 7. The default configuration on the configuration pages.
     configPage_->showDefaults();
@@ -120,12 +144,19 @@ MainWindow::MainWindow(const StartupOptions& options, MainWindowSeams seams, QWi
     commandToolPage_->initialise();
     // 10. The interface language: --language, else the system's; every
     // caption of the window follows it.
-    language_ = startMainWindowLanguage(this, options.language);
-    // The interface chosen on the command line, as if the operator had
-    // picked it, so the first contact uses it.
-    if (options.interfaceIndex) {
-        interfaceCombo_->setCurrentIndex(*options.interfaceIndex);
-        onInterfaceChanged(*options.interfaceIndex);
+    language_ = startMainWindowLanguage(
+        this, options.language ? options.language : remembered_->language());
+    // The printer text encoding the operator chose last time.
+    if (auto encoding = remembered_->textEncoding()) {
+        m350::setTextEncodingChoice(*encoding);
+        configPage_->refreshTextEncoding();
+    }
+    // The interface chosen on the command line, else the one chosen last
+    // time, as if the operator had picked it, so the first contact uses it.
+    if (auto iface =
+            options.interfaceIndex ? options.interfaceIndex : remembered_->interfaceIndex()) {
+        interfaceCombo_->setCurrentIndex(*iface);
+        onInterfaceChanged(*iface);
     }
     // 11. First contact, silent.
     firstContact();
@@ -171,6 +202,8 @@ void MainWindow::buildTopLevel() {
     interfaceButton_->setEnabled(false);
     // Item indexes only: the operator's pick, not the program's own changes.
     connect(interfaceCombo_, &QComboBox::activated, this, &MainWindow::onInterfaceChanged);
+    connect(interfaceCombo_, &QComboBox::activated, this,
+            [this](int index) { remembered_->rememberInterface(index); });
     connect(interfaceButton_, &QPushButton::clicked, this, &MainWindow::onInterfaceSetupClicked);
 
     logo_ = place(new QLabel(this), "Image1", 568, 3, 142, 43);
@@ -250,18 +283,27 @@ QSize MainWindow::screenSize() const {
     return screenSize_();
 }
 
-void MainWindow::applyStartupPorts(const StartupOptions& options, QSettings* store) {
+void MainWindow::applyStartupPorts(const StartupOptions& options) {
     settings_ = m350::PortSettings{};
+    remembered_->readPorts(settings_);
     if (options.comName) settings_.serial.portName = *options.comName;
     if (options.lptName) settings_.lptName = *options.lptName;
     if (options.address) settings_.net.address = *options.address;
     if (options.port) settings_.net.port = *options.port;
-    if (store) {
-        settings_.usbDevice = startupUsbDevice(options.usbDevice, *store);
-    } else {
-        QSettings own(QStringLiteral("m350"), QStringLiteral("m350-utility"));
-        settings_.usbDevice = startupUsbDevice(options.usbDevice, own);
+    settings_.usbDevice = startupUsbDevice(options.usbDevice, *store_);
+}
+
+void MainWindow::openTrace(const std::string& path) {
+    std::string why;
+    const int fd = m350::openLocalOutputFile(path, &why);
+    if (fd < 0) {
+        qCWarning(lcSettings) << "no trace:" << QString::fromStdString(why);
+        prompter().message(QString::fromStdString(why));
+        return;
     }
+    qCInfo(lcSettings) << "tracing the link to" << QString::fromStdString(path);
+    trace_ = std::make_unique<m350::LinkTrace>(fd);
+    link_.trace = trace_.get();
 }
 
 int MainWindow::interfaceIndex() const {
@@ -291,6 +333,7 @@ QPoint MainWindow::dialogPlace() const {
 void MainWindow::onLanguageChanged(int index) {
     changeLanguage(this, index);
     language_ = m350::currentLanguage();
+    remembered_->rememberLanguage(language_);
 }
 
 void MainWindow::onInterfaceChanged(int index) {
@@ -302,25 +345,28 @@ void MainWindow::onInterfaceChanged(int index) {
 }
 
 void MainWindow::onInterfaceSetupClicked() {
+    bool accepted = false;
     switch (interfaceIndex()) {
         case m350::kCom: {
             Rs232SetupDialog dialog(settings_.serial, language_, this);
-            prompter().runModal(dialog);
+            accepted = prompter().runModal(dialog) == QDialog::Accepted;
             break;
         }
         case m350::kLpt: {
             LptSetupDialog dialog(settings_.lptName, language_, this);
-            prompter().runModal(dialog);
+            accepted = prompter().runModal(dialog) == QDialog::Accepted;
             break;
         }
         case m350::kEthernet: {
             NetSetupDialog dialog(settings_.net, language_, prompter(), this, network_);
-            prompter().runModal(dialog);
+            accepted = prompter().runModal(dialog) == QDialog::Accepted;
             break;
         }
         default:
             break;
     }
+    // What the operator set up is what the next start offers.
+    if (accepted) remembered_->rememberPorts(settings_);
     refreshPortStatus();
 }
 

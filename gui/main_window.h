@@ -35,6 +35,7 @@ class QTabWidget;
 class QTimer;
 
 namespace m350 {
+class LinkTrace;
 class Port;
 class UsbBackend;
 }  // namespace m350
@@ -48,6 +49,7 @@ class ConfigPage;
 class FileManagerPage;
 class FontManagerPage;
 class CommandToolPage;
+class RememberedSettings;
 
 struct MainWindowSeams {
     Prompter* prompter = nullptr;            // null: the desktop's boxes and dialogs
@@ -59,8 +61,9 @@ struct MainWindowSeams {
     // Shortens the link's time limits (tests of long waits); null: the defaults.
     std::function<void(m350::LinkTimeouts&)> timeouts;
     std::shared_ptr<m350::UsbBackend> usb;  // null: the system's USB bus
-    // Where the window keeps what it remembers between runs (the USB device
-    // named); null: the user's settings of m350-utility.
+    // Where the window keeps what it remembers between runs (interface,
+    // ports, unit, language, text encoding, the USB device named); null: the
+    // user's settings of m350-utility.
     QSettings* settings = nullptr;
     // Where the command tool keeps its buffers and history between runs;
     // empty: the user's data folder of m350-utility.
@@ -167,7 +170,10 @@ class MainWindow : public QWidget, public AppContext {
     void buildFunctionGroup();
     void fitToScreen();
     void centreOnScreen();
-    void applyStartupPorts(const StartupOptions& options, QSettings* store);
+    void applyStartupPorts(const StartupOptions& options);
+    // --trace FILE: the link writes every byte there; a file that cannot be
+    // written is said in a message box and the window runs without a trace.
+    void openTrace(const std::string& path);
 
     m350::PortSettings settings_;
     m350::LinkContext link_;
@@ -183,6 +189,10 @@ class MainWindow : public QWidget, public AppContext {
     int language_ = 0;
     QString startupDirectory_;
     QLabel* panels_[4] = {};
+    std::unique_ptr<QSettings> ownStore_;
+    QSettings* store_ = nullptr;
+    std::unique_ptr<RememberedSettings> remembered_;
+    std::unique_ptr<m350::LinkTrace> trace_;
 };
 
 }  // namespace m350::gui

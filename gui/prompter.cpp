@@ -20,6 +20,12 @@ void QtPrompter::message(const QString& text) {
     box.exec();
 }
 
+void QtPrompter::messageWithDetails(const QString& text, const QString& details) {
+    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kProgramTitle), text, QMessageBox::Ok);
+    if (!details.isEmpty()) box.setDetailedText(details);
+    box.exec();
+}
+
 bool QtPrompter::question(const QString& text) {
     QMessageBox box(QMessageBox::Question, QString::fromLatin1(kProgramTitle), text,
                     QMessageBox::Yes | QMessageBox::No);

@@ -28,6 +28,12 @@ class Prompter {
     virtual ~Prompter() = default;
     // A plain message box with one OK button.
     virtual void message(const QString& text) = 0;
+    // The same box with more to read behind a details button (the cause of
+    // a failed operation); without details it is message(text).
+    virtual void messageWithDetails(const QString& text, const QString& details) {
+        (void)details;
+        message(text);
+    }
     // A Yes/No question; true for Yes.
     virtual bool question(const QString& text) = 0;
     // A confirmation with OK and Cancel; true for OK.
@@ -46,6 +52,7 @@ class Prompter {
 class QtPrompter final : public Prompter {
   public:
     void message(const QString& text) override;
+    void messageWithDetails(const QString& text, const QString& details) override;
     bool question(const QString& text) override;
     bool confirm(const QString& text) override;
     QString openFile(const FileDialogRequest& request) override;

@@ -4,18 +4,35 @@
 #include <QWidget>
 
 #include "core/link/link_operations.h"
+#include "gui/log_categories.h"
 #include "gui/prompter.h"
 
 namespace m350::gui {
+
+QString portErrorDetails(const m350::PortError& error, int iface) {
+    if (!error.isSet()) return {};
+    QString details = QString::fromStdString(m350::describePortError(error));
+    const std::string hint = m350::portErrorHint(error, iface);
+    if (!hint.empty()) details += QStringLiteral("\n") + QString::fromStdString(hint);
+    return details;
+}
 
 int runStandardCall(QWidget& mainWindow, Prompter& prompter, m350::LinkContext& link, int iface,
                     std::uint32_t op, const m350::OperationCall& call,
                     const std::function<void()>& onSuccess, bool withProgress) {
     mainWindow.setEnabled(false);
     const int result = m350::runOperation(link, op, iface, call, withProgress);
+    qCDebug(lcLink) << "operation" << op << "on interface" << iface << "result" << result;
     if (result != m350::kOk) {
         std::string_view text = m350::resultText(result);
-        prompter.message(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+        const QString shown = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+        const QString details = portErrorDetails(link.lastError, iface);
+        if (details.isEmpty()) {
+            prompter.message(shown);
+        } else {
+            qCInfo(lcLink) << "cause:" << details;
+            prompter.messageWithDetails(shown, details);
+        }
     } else if (onSuccess) {
         onSuccess();
     }

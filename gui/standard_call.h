@@ -3,6 +3,7 @@
 // shows its result text, and the main window is enabled and brought forward.
 #pragma once
 
+#include <QString>
 #include <cstdint>
 #include <functional>
 
@@ -13,6 +14,10 @@ class QWidget;
 namespace m350::gui {
 
 class Prompter;
+
+// The cause of a failed open for the details of the message box: the device
+// and the system's reason, and on a second line what to do; empty without one.
+QString portErrorDetails(const m350::PortError& error, int iface);
 
 // Runs the typed call as operation op and returns its result code. onSuccess
 // runs after a result of 0, while the main window is still disabled (the

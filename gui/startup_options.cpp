@@ -67,6 +67,16 @@ ParseOutcome parseStartupOptions(const QStringList& args, StartupOptions& out, Q
                        "auto: by vendor identifier again."),
         QStringLiteral("VID:PID[:SERIAL]|BUS-PATH|auto"));
     parser.addOptions({iface, address, com, lpt, language, usbDevice});
+    const QCommandLineOption resetSettings(
+        QStringLiteral("reset-settings"),
+        QStringLiteral("Forget the interface, ports, unit, language and text encoding "
+                       "remembered from earlier runs."));
+    const QCommandLineOption trace(
+        QStringLiteral("trace"),
+        QStringLiteral("Write every byte sent to and received from the printer to FILE, one "
+                       "time-stamped line per event."),
+        QStringLiteral("FILE"));
+    parser.addOptions({resetSettings, trace});
 
     if (!parser.parse(args)) {
         message = parser.errorText();
@@ -137,6 +147,14 @@ ParseOutcome parseStartupOptions(const QStringList& args, StartupOptions& out, Q
             return ParseOutcome::kError;
         }
         out.language = index;
+    }
+    out.resetSettings = parser.isSet(resetSettings);
+    if (parser.isSet(trace)) {
+        if (parser.value(trace).isEmpty()) {
+            message = QStringLiteral("No trace file given");
+            return ParseOutcome::kError;
+        }
+        out.tracePath = parser.value(trace).toStdString();
     }
     return ParseOutcome::kRun;
 }

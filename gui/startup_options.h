@@ -18,6 +18,10 @@ struct StartupOptions {
     std::optional<int> language;         // --language INDEX (0..13)
     // --usb-device VID:PID[:SERIAL]|BUS-PATH|auto
     std::optional<std::string> usbDevice;
+    // --reset-settings: forget what earlier runs remembered before starting.
+    bool resetSettings = false;
+    // --trace FILE: every byte of the links, one time-stamped line per event.
+    std::optional<std::string> tracePath;
 };
 
 enum class ParseOutcome { kRun, kHelp, kVersion, kError };

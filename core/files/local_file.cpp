@@ -153,6 +153,41 @@ bool writeFileAtomically(const std::string& path, std::span<const std::uint8_t> 
     return true;
 }
 
+int openLocalOutputFile(const std::string& path, std::string* why) {
+    if (path.empty()) {
+        setWhy(why, "no file name given");
+        return -1;
+    }
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        setWhy(why,
+               "cannot write " + path + ": it is " + kindOf(st.st_mode) + ", not a regular file");
+        return -1;
+    }
+    // O_NONBLOCK: should a FIFO appear at the name between the check and the
+    // open, the open must not wait for a reader; the check after it refuses it.
+    const int fd =
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NONBLOCK, 0666);
+    if (fd < 0) {
+        setWhy(why, reason("write", path, errno));
+        return -1;
+    }
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        setWhy(why,
+               "cannot write " + path + ": it is " + kindOf(st.st_mode) + ", not a regular file");
+        ::close(fd);
+        return -1;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    if (::ftruncate(fd, 0) != 0) {
+        setWhy(why, reason("write", path, errno));
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string* why) {
     return writeFileAtomically(
         path,

@@ -25,6 +25,13 @@ bool writeFileAtomically(const std::string& path, std::span<const std::uint8_t> 
 bool writeFileAtomically(const std::string& path, std::string_view bytes,
                          std::string* why = nullptr);
 
+// Opens a file that is written as the program runs (a trace), truncated, for
+// appending, and returns its descriptor (close-on-exec), or -1 with a sentence
+// in why. The same rules as writeFileAtomically: links are followed, and a
+// directory, device node, FIFO or socket at the path is refused without being
+// opened for writing. A new file gets the usual mode under the umask.
+int openLocalOutputFile(const std::string& path, std::string* why = nullptr);
+
 // Reads a whole regular file of at most maxBytes. A FIFO, device node, socket
 // or directory is refused without being opened for reading (so nothing blocks
 // and /dev/zero is never read), and so is a larger file. False with a sentence

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/link/link_operations.h"
+#include "core/link/link_trace.h"
 
 namespace m350 {
 
@@ -102,15 +103,18 @@ bool Connection::open() {
     port_ = makePort(ctx_, iface_);
     if (!port_ || !port_->open()) {
         port_.reset();
+        if (ctx_.trace) ctx_.trace->failed(iface_, ctx_.lastError);
         return false;
     }
     ring_.clear();
     open_ = true;
+    if (ctx_.trace) traceId_ = ctx_.trace->opened(iface_);
     return true;
 }
 
 void Connection::close() {
     if (port_) port_->close();
+    if (open_ && ctx_.trace) ctx_.trace->closed(traceId_);
     port_.reset();
     open_ = false;
 }
@@ -133,6 +137,7 @@ bool Connection::writeChunks(const std::uint8_t* bytes, std::size_t n, std::uint
     if (chunk == 0) {
         // Parallel port: one write of everything.
         if (n > 0 && !port_->writeChunk(bytes, n)) return false;
+        if (ctx_.trace) ctx_.trace->sent(traceId_, bytes, n);
         done += n;
         reportProgress(ctx_, kPercentMode,
                        done >= total ? 100 : static_cast<int>(done * 100 / total));
@@ -144,6 +149,7 @@ bool Connection::writeChunks(const std::uint8_t* bytes, std::size_t n, std::uint
     while (sent < n) {
         const std::size_t part = n - sent < chunk ? n - sent : chunk;
         if (!port_->writeChunk(bytes + sent, part)) return false;
+        if (ctx_.trace) ctx_.trace->sent(traceId_, bytes + sent, part);
         sent += part;
         // Unsigned integer percent, as operators see it: 130 bytes -> 49, 98, 100.
         const std::uint64_t now = done + sent;
@@ -203,6 +209,7 @@ bool Connection::readByte(std::uint8_t& out) {
         std::array<std::uint8_t, 4096> buf;
         std::size_t room = ring_.space() < buf.size() ? ring_.space() : buf.size();
         std::size_t got = port_->refill(buf.data(), room, waitMs);
+        if (got > 0 && ctx_.trace) ctx_.trace->received(traceId_, buf.data(), got);
         ring_.append(buf.data(), got);
     }
     return ring_.take(out);

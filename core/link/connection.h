@@ -109,6 +109,8 @@ class Connection {
     std::unique_ptr<Port> port_;
     ReceiveRing ring_;
     bool open_ = false;
+    // This connection's number in the trace (LinkContext::trace).
+    int traceId_ = 0;
     // When set, refills wait no longer than this: the reply being read must
     // be complete by then.
     std::optional<Clock::time_point> replyDeadline_;

@@ -9,10 +9,12 @@
 #include <string>
 
 #include "core/link/progress_sink.h"
+#include "core/transport/port_error.h"
 #include "core/transport/port_settings.h"
 
 namespace m350 {
 
+class LinkTrace;
 class UsbBackend;
 
 struct LinkTimeouts {
@@ -55,6 +57,13 @@ struct LinkContext {
     std::function<std::unique_ptr<class Port>(LinkContext&, int iface)> makePort;
 
     ProgressState progressState;
+
+    // Why the last port could not be opened; cleared when an operation starts
+    // (runOperation), set by the port that fails, read by the caller after it.
+    PortError lastError;
+    // Every byte each connection sends and receives goes here when set
+    // (m350ctl and m350-utility --trace FILE).
+    LinkTrace* trace = nullptr;
 
     ProgressSink& sink();
     void pump() { sink().pump(); }

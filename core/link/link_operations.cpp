@@ -60,6 +60,7 @@ int runOperation(LinkContext& ctx, std::uint32_t op, int iface, const OperationC
                  bool withProgress) {
     if (op >= kOpCount || !kRules[op].defined || !call) return kUnknownError;
     const NumberRules& rules = kRules[op];
+    ctx.lastError = {};
     if (iface == kLpt) {
         if (rules.onLpt == OnLpt::kRefused) return kReceiveError;
         if (rules.onLpt == OnLpt::kEmptyText) return kOk;

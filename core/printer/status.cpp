@@ -1,9 +1,18 @@
 #include "core/printer/status.h"
 
+#include <iterator>
+
 #include "core/link/connection.h"
 #include "core/link/link_operations.h"
 
 namespace m350 {
+
+std::string_view statusFlagName(std::size_t index) {
+    static constexpr std::string_view kNames[] = {
+        "coverOpen", "paperJam",   "outOfPaper",         "ribbon",     "pause", "printing",
+        "bit6",      "otherError", "ribbonEncoderError", "outOfRibbon"};
+    return index < std::size(kNames) ? kNames[index] : std::string_view();
+}
 
 int statusTextKeyFor(const StatusFlags& f) {
     if (f[0]) return kKeyCoverOpen;

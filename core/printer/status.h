@@ -3,7 +3,9 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "core/link/link.h"
 
@@ -23,6 +25,11 @@ enum StatusTextKey : int {
     kKeyPrinting = 55,
     kKeyOtherError = 56,
 };
+
+// Names of the ten flags for machine-readable output, by index: coverOpen,
+// paperJam, outOfPaper, ribbon, pause, printing, bit6, otherError,
+// ribbonEncoderError, outOfRibbon. Empty past the last.
+std::string_view statusFlagName(std::size_t index);
 
 // The key of the word to show, by priority: cover open, other error, out of
 // ribbon, ribbon encoder, out of paper, paper jam, pause, printing, ready.

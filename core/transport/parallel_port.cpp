@@ -19,11 +19,17 @@ class ParallelPort final : public Port {
 
     bool open() override {
         std::string path = devicePathForPortName(ctx_.settings->lptName);
-        if (path.empty()) return false;
+        if (path.empty()) {
+            ctx_.lastError = {PortFault::kNoDevice, ctx_.settings->lptName,
+                              "not a parallel port name"};
+            return false;
+        }
         // No O_CREAT: the port must exist. A FIFO without a reader refuses.
         Fd fd(::open(path.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
-        if (!fd.valid()) return false;
-        if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return false;
+        if (!fd.valid() || ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
+            ctx_.lastError = portErrorFromErrno(path, errno);
+            return false;
+        }
         fd_.reset(fd.release());
         return true;
     }

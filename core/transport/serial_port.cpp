@@ -22,6 +22,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 
 #include "core/link/link_context.h"
@@ -79,14 +80,23 @@ class SerialPort final : public Port {
     bool open() override {
         const SerialSettings& s = ctx_.settings->serial;
         std::string path = devicePathForPortName(s.portName);
-        if (path.empty()) return false;
+        if (path.empty()) {
+            ctx_.lastError = {PortFault::kNoDevice, s.portName, "not a serial port name"};
+            return false;
+        }
         // A port in use elsewhere must fail to open. The lock file comes
         // first, as its convention asks, before the device is even opened.
         const std::string& dir =
             ctx_.serialLockDir.empty() ? std::string(kDefaultLockDir) : ctx_.serialLockDir;
-        if (lock_.acquire(dir, path) == UucpLock::Outcome::kHeld) return false;
+        if (lock_.acquire(dir, path) == UucpLock::Outcome::kHeld) {
+            ctx_.lastError = {
+                PortFault::kBusy, path,
+                "Device or resource busy (another program's lock file in " + dir + ")"};
+            return false;
+        }
         Fd fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
         if (!fd.valid() || ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
+            ctx_.lastError = portErrorFromErrno(path, errno);
             lock_.release();
             return false;
         }

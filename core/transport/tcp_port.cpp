@@ -14,6 +14,7 @@
 #include "core/link/link_context.h"
 #include "core/transport/fd_wait.h"
 #include "core/transport/port.h"
+#include "core/transport/port_error.h"
 
 namespace m350 {
 
@@ -26,13 +27,28 @@ class TcpPort final : public Port {
 
     bool open() override {
         const NetAddress& a = ctx_.settings->net;
-        if (a.address.empty() || a.port <= 0 || a.port > 65535) return false;
+        device_ = a.address.find(':') != std::string::npos
+                      ? "[" + a.address + "]:" + std::to_string(a.port)
+                      : a.address + ":" + std::to_string(a.port);
+        if (a.address.empty() || a.port <= 0 || a.port > 65535) {
+            ctx_.lastError = {PortFault::kNoDevice, device_, "no printer address and port given"};
+            return false;
+        }
         addrinfo hints{};
         hints.ai_family = AF_UNSPEC;
         hints.ai_socktype = SOCK_STREAM;
         addrinfo* res = nullptr;
-        if (::getaddrinfo(a.address.c_str(), std::to_string(a.port).c_str(), &hints, &res) != 0)
+        if (int rc = ::getaddrinfo(a.address.c_str(), std::to_string(a.port).c_str(), &hints, &res);
+            rc != 0) {
+            if (rc == EAI_SYSTEM)
+                ctx_.lastError = portErrorFromErrno(device_, errno);
+            else
+                ctx_.lastError = {rc == EAI_NONAME || rc == EAI_AGAIN || rc == EAI_FAIL
+                                      ? PortFault::kHostUnknown
+                                      : PortFault::kOther,
+                                  device_, ::gai_strerror(rc)};
             return false;
+        }
         bool ok = false;
         for (addrinfo* ai = res; ai && !ok; ai = ai->ai_next) ok = connectTo(ai);
         ::freeaddrinfo(res);
@@ -57,20 +73,26 @@ class TcpPort final : public Port {
     bool connectTo(const addrinfo* ai) {
         Fd fd(::socket(ai->ai_family, ai->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
                        ai->ai_protocol));
-        if (!fd.valid()) return false;
+        if (!fd.valid()) return failed(errno);
         if (::connect(fd.get(), ai->ai_addr, ai->ai_addrlen) != 0) {
-            if (errno != EINPROGRESS) return false;
+            if (errno != EINPROGRESS) return failed(errno);
             short re = waitFd(ctx_, fd.get(), POLLOUT, ctx_.timeouts.netConnectMs);
-            if (re == 0) return false;
+            if (re == 0) return failed(ETIMEDOUT);
             int err = 0;
             socklen_t len = sizeof err;
-            if (::getsockopt(fd.get(), SOL_SOCKET, SO_ERROR, &err, &len) != 0 || err != 0)
-                return false;
+            if (::getsockopt(fd.get(), SOL_SOCKET, SO_ERROR, &err, &len) != 0) return failed(errno);
+            if (err != 0) return failed(err);
         }
         int one = 1;
         ::setsockopt(fd.get(), IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
         fd_.reset(fd.release());
         return true;
+    }
+
+    // Keeps the reason of the last address tried; false.
+    bool failed(int err) {
+        ctx_.lastError = portErrorFromErrno(device_, err);
+        return false;
     }
 
     // The peer has not closed or reset the connection.
@@ -83,6 +105,7 @@ class TcpPort final : public Port {
 
     LinkContext& ctx_;
     Fd fd_;
+    std::string device_;
 };
 
 }  // namespace

@@ -109,6 +109,9 @@ class UsbBackend {
     // Opens a device from the last devices() list; null when it is gone or
     // cannot be opened (no permission).
     virtual std::unique_ptr<UsbDeviceHandle> open(const UsbDeviceDescription& device) = 0;
+    // Why the last open() gave null, as an errno value: EACCES without
+    // permission, ENODEV when the device went away, EBUSY; 0 when unknown.
+    virtual int lastOpenError() const { return 0; }
 };
 
 // The backend on the system's USB bus (libusb), shared by the whole process.

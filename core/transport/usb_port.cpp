@@ -23,6 +23,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -295,9 +296,17 @@ class LibusbBackend final : public UsbBackend {
         libusb_device_handle* h = nullptr;
         // LIBUSB_ERROR_ACCESS (no permission) and LIBUSB_ERROR_NO_DEVICE
         // (unplugged since the list was taken) end up here alike.
-        if (libusb_open(list_[device.token], &h) != 0) return nullptr;
+        const int rc = libusb_open(list_[device.token], &h);
+        openError_ = rc == LIBUSB_ERROR_ACCESS      ? EACCES
+                     : rc == LIBUSB_ERROR_NO_DEVICE ? ENODEV
+                     : rc == LIBUSB_ERROR_BUSY      ? EBUSY
+                     : rc != 0                      ? EIO
+                                                    : 0;
+        if (rc != 0) return nullptr;
         return std::make_unique<LibusbHandle>(ctx_, h);
     }
+
+    int lastOpenError() const override { return openError_; }
 
   private:
     void freeList() {
@@ -309,6 +318,7 @@ class LibusbBackend final : public UsbBackend {
     libusb_context* ctx_ = nullptr;
     libusb_device** list_ = nullptr;
     std::size_t count_ = 0;
+    int openError_ = 0;
 };
 
 // ---------------------------------------------------------------------------
@@ -327,19 +337,70 @@ class UsbPort final : public Port {
         const UsbSelection chosen =
             selectUsbPrinter(list, namedUsbDevice(ctx_.settings ? ctx_.settings->usbDevice : ""));
         if (chosen.pick != UsbPick::kFound) {
+            ctx_.lastError = notChosen(chosen.pick);
             close();
             return false;
         }
         const UsbDeviceDescription& device = list[static_cast<std::size_t>(chosen.index)];
         const UsbInterfaceDescription* itf = choosePrinterInterface(device);
         handle_ = backend_->open(device);
-        if (!handle_ || !handle_->claim(itf->number, itf->altSetting)) {
+        if (!handle_) {
+            ctx_.lastError = notOpened(device, backend_->lastOpenError());
+            close();
+            return false;
+        }
+        if (!handle_->claim(itf->number, itf->altSetting)) {
+            ctx_.lastError = {
+                PortFault::kBusy, deviceName(device),
+                itf->driver.empty() || itf->driver == "usbfs"
+                    ? "the printer's interface is held by another program"
+                    : "the printer's interface is held by the " + itf->driver + " driver"};
             close();
             return false;
         }
         in_ = itf->bulkIn;
         out_ = itf->bulkOut;
         return true;
+    }
+
+    // Why no device was chosen, for the operator.
+    PortError notChosen(UsbPick pick) const {
+        const std::string named = ctx_.settings ? ctx_.settings->usbDevice : std::string();
+        const std::string device = named.empty() ? std::string("USB") : "USB " + named;
+        switch (pick) {
+            case UsbPick::kBadName:
+                return {PortFault::kNoDevice, device, "not a USB device name"};
+            case UsbPick::kNamedAbsent:
+                return {PortFault::kNoDevice, device, "no such device"};
+            case UsbPick::kNamedAmbiguous:
+                return {PortFault::kOther, device,
+                        "several devices match: add the serial number or use the bus path"};
+            case UsbPick::kNamedUnusable:
+                return {PortFault::kNoDevice, device, "the device has no printer interface"};
+            default:
+                return {PortFault::kNoDevice, device, "no printer found"};
+        }
+    }
+
+    static std::string nodePath(const UsbDeviceDescription& d) {
+        char path[32];
+        std::snprintf(path, sizeof path, "/dev/bus/usb/%03d/%03d", d.busNumber, d.address);
+        return path;
+    }
+
+    static std::string deviceName(const UsbDeviceDescription& d) {
+        char ids[16];
+        std::snprintf(ids, sizeof ids, "%04x:%04x", d.vendorId, d.productId);
+        return "USB " + std::string(ids) + " at " + nodePath(d);
+    }
+
+    // The open failed: no permission on the device node, or it went away.
+    static PortError notOpened(const UsbDeviceDescription& d, int err) {
+        if (err != 0) return portErrorFromErrno(deviceName(d), err);
+        const std::string node = nodePath(d);
+        if (::access(node.c_str(), R_OK | W_OK) != 0)
+            return portErrorFromErrno(deviceName(d), errno);
+        return {PortFault::kOther, deviceName(d), "the device cannot be opened"};
     }
 
     void close() override {

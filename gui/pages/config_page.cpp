@@ -320,6 +320,7 @@ QToolButton* ConfigPage::buildTextEncodingButton() {
 void ConfigPage::chooseTextEncoding(const QString& name) {
     m350::setTextEncodingChoice(name.toStdString());
     refreshTextEncoding();
+    emit textEncodingChosen(name);
 }
 
 void ConfigPage::refreshTextEncoding() {

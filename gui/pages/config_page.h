@@ -103,6 +103,9 @@ class ConfigPage : public QObject {
     void statusLoaded(const m350::StatusFlags& flags);
     // After every Show record (Read, Clear, load, start-up).
     void recordShown();
+    // The operator chose a printer text encoding in the menu (empty: follow
+    // the interface language).
+    void textEncodingChosen(const QString& name);
 
   public slots:
     void onReadClicked();

@@ -139,6 +139,8 @@ TEST(CtlConfigShow, PrintsAFileAsTheReadPrintsThePrinter) {
     EXPECT_EQ(js["status"], "Ready");
     js.erase("status");
     js.erase("statusFlags");
+    EXPECT_EQ(js["statusFlagsByName"]["coverOpen"], false);
+    js.erase("statusFlagsByName");
     EXPECT_EQ(js, jr);
 
     CtlRun text = runCtl({"config", "show", path, "--unit", "inch"});

@@ -36,6 +36,13 @@ class ScriptedPrompter final : public m350::gui::Prompter {
         messages << text;
         if (onMessage) onMessage(text);
     }
+    // A box with details is recorded as a message; its details go here, one
+    // entry per such box.
+    QStringList details;
+    void messageWithDetails(const QString& text, const QString& more) override {
+        details << more;
+        message(text);
+    }
     bool question(const QString& text) override {
         shown << QStringLiteral("question: ") + text;
         if (answers.empty()) return false;

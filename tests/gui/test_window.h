@@ -3,7 +3,9 @@
 // the simulated one over loopback TCP.
 #pragma once
 
+#include <QSettings>
 #include <QSize>
+#include <QTemporaryDir>
 #include <memory>
 
 #include "gui/main_window.h"
@@ -24,6 +26,16 @@ inline m350::gui::NetworkSeams quietNetwork(int port = 1) {
     return n;
 }
 
+// What windows remember, in a file of the test run's own, emptied for each
+// window so that no test sees what another one chose.
+inline QSettings& freshSettings() {
+    static QTemporaryDir dir;
+    static QSettings store(dir.filePath(QStringLiteral("m350-utility.ini")), QSettings::IniFormat);
+    store.clear();
+    store.sync();
+    return store;
+}
+
 inline m350::gui::MainWindowSeams testSeams(ScriptedPrompter& prompter, RecordingProgress& progress,
                                             QSize screen = {1280, 1024}) {
     m350::gui::MainWindowSeams seams;
@@ -32,6 +44,7 @@ inline m350::gui::MainWindowSeams testSeams(ScriptedPrompter& prompter, Recordin
     seams.progress = &progress;
     seams.sleep = [](int) {};
     seams.network = quietNetwork();
+    seams.settings = &freshSettings();
     return seams;
 }
 

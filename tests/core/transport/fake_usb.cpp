@@ -1,6 +1,7 @@
 #include "fake_usb.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -130,7 +131,8 @@ std::unique_ptr<m350::UsbDeviceHandle> FakeUsbBackend::open(
     const m350::UsbDeviceDescription& device) {
     if (device.token >= listed_.size()) return nullptr;
     auto& d = listed_[device.token];
-    if (d->unplugged || d->accessDenied) return nullptr;
+    openError_ = d->unplugged ? ENODEV : d->accessDenied ? EACCES : 0;
+    if (openError_ != 0) return nullptr;
     return std::make_unique<FakeHandle>(d);
 }
 

@@ -39,9 +39,11 @@ class FakeUsbBackend final : public m350::UsbBackend {
 
     std::vector<m350::UsbDeviceDescription> devices() override;
     std::unique_ptr<m350::UsbDeviceHandle> open(const m350::UsbDeviceDescription& device) override;
+    int lastOpenError() const override { return openError_; }
 
   private:
     std::vector<std::shared_ptr<FakeUsbDevice>> listed_;
+    int openError_ = 0;
 };
 
 }  // namespace m350test

@@ -222,6 +222,8 @@ TEST(UsbOpen, FailuresArePortOpenErrors) {
     {
         UsbRig rig;  // empty bus
         EXPECT_EQ(rig.status(flags), kPortOpenError);
+        EXPECT_EQ(rig.ctx.lastError.fault, PortFault::kNoDevice);
+        EXPECT_EQ(describePortError(rig.ctx.lastError), "USB: no printer found");
     }
     {
         UsbRig rig;  // only a device of another make, not a printer
@@ -237,6 +239,15 @@ TEST(UsbOpen, FailuresArePortOpenErrors) {
         p->accessDenied = true;
         EXPECT_EQ(rig.status(flags), kPortOpenError);
         EXPECT_EQ(resultText(kPortOpenError), "Port Open Error");
+        // The cause names the device node and points at the udev rule.
+        EXPECT_EQ(rig.ctx.lastError.fault, PortFault::kPermission);
+        EXPECT_EQ(rig.ctx.lastError.reason, "Permission denied");
+        EXPECT_NE(rig.ctx.lastError.device.find("/dev/bus/usb/"), std::string::npos);
+        EXPECT_NE(portErrorHint(rig.ctx.lastError, kUsb).find("udev rule"), std::string::npos);
+        // The next operation starts without it.
+        p->accessDenied = false;
+        EXPECT_NE(rig.status(flags), kPortOpenError);
+        EXPECT_FALSE(rig.ctx.lastError.isSet());
     }
     {
         UsbRig rig;  // held by another program: the driver we took is given back
@@ -246,6 +257,7 @@ TEST(UsbOpen, FailuresArePortOpenErrors) {
         EXPECT_EQ(rig.status(flags), kPortOpenError);
         EXPECT_TRUE(p->kernelDriverBound);
         EXPECT_TRUE(p->chunks.empty());
+        EXPECT_EQ(rig.ctx.lastError.fault, PortFault::kBusy);
     }
 }
 
