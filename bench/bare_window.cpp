@@ -9,8 +9,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QMainWindow window;
     auto* tabs = new QTabWidget(&window);
-    for (const char* name : {"Printer Configuration", "File Manager", "Bitmap Font Manager",
-                             "Command Tool"})
+    for (const char* name :
+         {"Printer Configuration", "File Manager", "Bitmap Font Manager", "Command Tool"})
         tabs->addTab(new QWidget, QString::fromLatin1(name));
     window.setCentralWidget(tabs);
     window.resize(800, 600);

@@ -87,8 +87,8 @@ std::string fmt(const char* f, double v) {
     return buf;
 }
 
-void row(const std::string& figure, const std::string& ours, const std::string& floor,
-         double ratio, const std::string& goal) {
+void row(const std::string& figure, const std::string& ours, const std::string& floor, double ratio,
+         const std::string& goal) {
     std::printf("row|%s|%s|%s|%s|%s\n", figure.c_str(), ours.c_str(), floor.c_str(),
                 ratio > 0 ? fmt("%.2f", ratio).c_str() : "-", goal.c_str());
     std::fflush(stdout);
@@ -333,7 +333,8 @@ void exchanges(Rig& rig) {
     // The same as whole processes: m350ctl against the raw client replaying
     // what it recorded.
     for (const bool config : {false, true}) {
-        const char* figure = config ? "m350ctl config read, process, TCP" : "m350ctl status, process, TCP";
+        const char* figure =
+            config ? "m350ctl config read, process, TCP" : "m350ctl status, process, TCP";
         auto it = recorded.find(std::string(config ? "config" : "status") + "tcp");
         if (it == recorded.end() || it->second.connections.size() != 1) {
             skipped(figure, "no single-connection recording");
@@ -570,8 +571,9 @@ class XServer {
         const auto until = Clock::now() + std::chrono::milliseconds(limitMs);
         for (;;) {
             while (xcb_generic_event_t* ev = xcb_poll_for_event(conn_)) {
-                const bool mapped = (ev->response_type & 0x7F) == XCB_MAP_NOTIFY &&
-                                    !reinterpret_cast<xcb_map_notify_event_t*>(ev)->override_redirect;
+                const bool mapped =
+                    (ev->response_type & 0x7F) == XCB_MAP_NOTIFY &&
+                    !reinterpret_cast<xcb_map_notify_event_t*>(ev)->override_redirect;
                 std::free(ev);
                 if (mapped) return true;
             }
@@ -655,7 +657,8 @@ int main(int argc, char** argv) {
         } else if (a == "--pairs") {
             opt.pairs = std::max(1, std::atoi(next().c_str()));
         } else if (a == "--send-mib") {
-            opt.sendBytes = static_cast<std::uint64_t>(std::max(1, std::atoi(next().c_str()))) << 20;
+            opt.sendBytes = static_cast<std::uint64_t>(std::max(1, std::atoi(next().c_str())))
+                            << 20;
         } else if (a == "--ctl") {
             opt.ctl = next();
         } else if (a == "--utility") {

@@ -34,8 +34,7 @@ using Script = std::vector<Turn>;
 inline std::string encodeScript(const Script& script) {
     std::string out;
     for (const Turn& t : script) {
-        const std::uint32_t n =
-            static_cast<std::uint32_t>(t.write ? t.bytes.size() : t.count);
+        const std::uint32_t n = static_cast<std::uint32_t>(t.write ? t.bytes.size() : t.count);
         out.push_back(t.write ? 'W' : 'R');
         for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((n >> (8 * i)) & 0xFF));
         if (t.write) out += t.bytes;
@@ -143,8 +142,9 @@ inline bool sendFileInChunks(int s, const std::string& path, std::size_t chunk) 
         if (n < 0) ok = false;
         if (n <= 0) break;
         for (ssize_t off = 0; ok && off < n; off += static_cast<ssize_t>(chunk)) {
-            const std::size_t part =
-                chunk < static_cast<std::size_t>(n - off) ? chunk : static_cast<std::size_t>(n - off);
+            const std::size_t part = chunk < static_cast<std::size_t>(n - off)
+                                         ? chunk
+                                         : static_cast<std::size_t>(n - off);
             ok = ::send(s, block.data() + off, part, MSG_NOSIGNAL) == static_cast<ssize_t>(part);
         }
         if (!ok) break;

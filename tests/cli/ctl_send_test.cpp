@@ -22,8 +22,7 @@ std::string randomBytes(std::size_t n, unsigned seed) {
 
 // m350ctl with its standard input a pipe (cat FILE | m350ctl ...): the exit
 // status, standard error in err.
-int runCtlPiped(const std::string& input, const std::vector<std::string>& args,
-                std::string& err) {
+int runCtlPiped(const std::string& input, const std::vector<std::string>& args, std::string& err) {
     TempDir dir;
     writeFile(dir.file("in"), input);
     std::string command = "cat '" + dir.file("in") + "' | '" + std::string(M350CTL_PATH) + "'";
@@ -118,13 +117,14 @@ TEST(CtlFontMaker, M350ctlStartsWithoutQtAndNeedsItsFontMakerOnlyForFontMake) {
     ASSERT_EQ(std::system(("cp '" + std::string(M350CTL_PATH) + "' '" + lone + "'").c_str()), 0);
     const std::string err = dir.file("err");
     auto run = [&](const std::string& args) {
-        const int status = std::system(("'" + lone + "' " + args + " >/dev/null 2>'" + err + "'").c_str());
+        const int status =
+            std::system(("'" + lone + "' " + args + " >/dev/null 2>'" + err + "'").c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     };
     EXPECT_EQ(run("--version"), 0);
-    EXPECT_EQ(run("font make --family Sans --size 10 --encode standard -o '" + dir.file("f.bmf") +
-                  "'"),
-              69);
+    EXPECT_EQ(
+        run("font make --family Sans --size 10 --encode standard -o '" + dir.file("f.bmf") + "'"),
+        69);
     EXPECT_NE(readFile(err).find("cannot run"), std::string::npos) << readFile(err);
     EXPECT_NE(readFile(err).find("m350ctl-fonts"), std::string::npos) << readFile(err);
 }

@@ -11,11 +11,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <chrono>
-#include <functional>
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <thread>
 
@@ -163,8 +163,8 @@ TEST(RawSendStream, AFileGoesOutInTheChunksAndPercentsOfTheSameBuffer) {
     };
     // Sizes around the 64 KiB blocks a file is drawn in.
     const std::vector<Case> cases = {
-        {kUsb, 64, 130},           {kCom, 64, 65536 + 700},  {kEthernet, 512, 1000},
-        {kEthernet, 512, 0},       {kEthernet, 512, 65536},  {kEthernet, 512, 3 * 65536 + 1},
+        {kUsb, 64, 130},           {kCom, 64, 65536 + 700}, {kEthernet, 512, 1000},
+        {kEthernet, 512, 0},       {kEthernet, 512, 65536}, {kEthernet, 512, 3 * 65536 + 1},
         {kUsb, 64, 2 * 65536 - 1},
     };
     for (const Case& c : cases) {
