@@ -257,9 +257,21 @@ bool record(Rig& rig, const std::vector<std::string>& command, bool tcp, Recordi
     for (const auto& a : rig.ctlPort(rig.recorder, tcp)) argv.push_back(a);
     argv.insert(argv.end(), command.begin(), command.end());
     if (runProcess(argv, rig.ctlEnv(rig.recorder)) < 0) return false;
-    rig.recorder.waitForQuiet(100, 3000);
-    out = parseTranscript(rig.recorder.transcriptPath(), offset);
-    return !out.connections.empty();
+    // A terminal's bytes reach the transcript a little after m350ctl has gone:
+    // wait until every connection ends with what the printer answered.
+    auto complete = [&] {
+        if (out.connections.empty()) return false;
+        for (const auto& script : out.connections)
+            if (script.empty() || script.back().write) return false;
+        return true;
+    };
+    for (int i = 0; i < 100; ++i) {
+        rig.recorder.waitForQuiet(50, 3000);
+        out = parseTranscript(rig.recorder.transcriptPath(), offset);
+        if (complete()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
 }
 
 double replayInProcess(const Rig& rig, const Recording& rec, bool tcp) {

@@ -58,8 +58,7 @@ void ClassicStyle::drawComplexControl(ComplexControl control, const QStyleOption
     if (box->subControls & SC_GroupBoxFrame) {
         // The frame, with a gap where the caption sits on its top line.
         QRegion clip(box->rect);
-        if (!label.isEmpty())
-            clip -= label.adjusted(-kCaptionPadding, 0, kCaptionPadding, 0);
+        if (!label.isEmpty()) clip -= label.adjusted(-kCaptionPadding, 0, kCaptionPadding, 0);
         painter->setClipRegion(clip);
         painter->setRenderHint(QPainter::Antialiasing, false);
         painter->setPen(box->palette.color(QPalette::Mid));

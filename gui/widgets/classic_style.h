@@ -20,8 +20,8 @@ class ClassicStyle final : public QProxyStyle {
 
     ClassicStyle();
 
-    QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option,
-                         SubControl sub, const QWidget* widget) const override;
+    QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl sub,
+                         const QWidget* widget) const override;
     void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
                             QPainter* painter, const QWidget* widget) const override;
 };

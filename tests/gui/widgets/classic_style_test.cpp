@@ -96,10 +96,10 @@ TEST(ClassicStyle, CheckableBoxesKeepThePlatformsDrawing) {
     QStyleOptionGroupBox option;
     option.initFrom(&box);
     option.text = box.title();
-    option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel |
-                         QStyle::SC_GroupBoxCheckBox;
-    for (const auto sub : {QStyle::SC_GroupBoxContents, QStyle::SC_GroupBoxLabel,
-                           QStyle::SC_GroupBoxFrame})
+    option.subControls =
+        QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxCheckBox;
+    for (const auto sub :
+         {QStyle::SC_GroupBoxContents, QStyle::SC_GroupBoxLabel, QStyle::SC_GroupBoxFrame})
         EXPECT_EQ(style.subControlRect(QStyle::CC_GroupBox, &option, sub, &box),
                   style.baseStyle()->subControlRect(QStyle::CC_GroupBox, &option, sub, &box));
 }
