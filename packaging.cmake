@@ -9,6 +9,10 @@ if(TARGET m350ctl)
   list(APPEND _m350_programs m350ctl)
 endif()
 install(TARGETS ${_m350_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# m350ctl's font maker (cli/font_make.h), found from m350ctl's own folder.
+if(TARGET m350ctl-fonts)
+  install(TARGETS m350ctl-fonts RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/m350-utility)
+endif()
 # The package is m350-utility, so its documents go under that name.
 install(FILES LICENSE README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/m350-utility)
 

@@ -163,6 +163,7 @@ void buildCommandLine(CLI::App& app, Invocation& inv) {
 int runCommandLine(int argc, char** argv) {
     CLI::App app;
     Invocation inv;
+    inv.arguments.assign(argv, argv + argc);
     buildCommandLine(app, inv);
     try {
         app.parse(argc, argv);

@@ -4,6 +4,8 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/exit_codes.h"
+#include "core/files/file_download.h"
+#include "core/files/file_source.h"
 #include "core/files/raw_send.h"
 #include "core/i18n/language_table.h"
 #include "core/link/link_operations.h"
@@ -53,9 +55,18 @@ int factoryDefaultCommand(Session& s, const PasswordAnswer& answer) {
 }
 
 int sendCommand(Session& s, const std::string& path) {
-    std::string data, error;
-    if (!readWholeFile(path, data, error)) return s.fail(kExitNoInput, error);
-    return s.run(m350::kOpRawSend, [&](m350::Link& l) { return m350::sendRaw(l, data); });
+    std::string error;
+    if (s.iface() == m350::kLpt) {
+        // The parallel port writes the whole buffer in one write.
+        std::string data;
+        if (!readWholeFile(path, data, error)) return s.fail(kExitNoInput, error);
+        return s.run(m350::kOpRawSend, [&](m350::Link& l) { return m350::sendRaw(l, data); });
+    }
+    // Every other port writes in chunks: the file goes out a block at a time,
+    // so memory stays the same whatever its size.
+    m350::FileSource file;
+    if (!openInputFile(path, file, error)) return s.fail(kExitNoInput, error);
+    return s.run(m350::kOpRawSend, [&](m350::Link& l) { return m350::sendFileRaw(l, file); });
 }
 
 }  // namespace m350::cli

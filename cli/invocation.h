@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "cli/password_prompt.h"
 #include "cli/port_options.h"
@@ -29,6 +30,8 @@ struct Invocation {
     std::function<int(Session&)> action;
     // Whether the command may show the progress bar (long writes).
     bool progress = false;
+    // The command line as given, program name first (font make hands it on).
+    std::vector<std::string> arguments;
 
     // The answer to the password gate: the given text, the password file's
     // content, or a prompt when standard input is a terminal. Returns kExitOk,

@@ -61,4 +61,16 @@ bool readWholeFile(const std::string& path, std::string& data, std::string& erro
     return m350::readLocalFile(path, maxBytes, data, error);
 }
 
+bool openInputFile(const std::string& path, m350::FileSource& file, std::string& error,
+                   std::size_t maxBytes) {
+    const int fd = path == "-"
+                       ? m350::openLocalDescriptor(STDIN_FILENO, "standard input", maxBytes, error)
+                       : m350::openLocalFile(path, maxBytes, error);
+    if (fd < 0) return false;
+    if (file.adopt(fd)) return true;
+    error =
+        "cannot read " + (path == "-" ? std::string("standard input") : path) + ": " + file.error();
+    return false;
+}
+
 }  // namespace m350::cli

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "cli/port_options.h"
+#include "core/files/file_source.h"
 #include "core/link/link_context.h"
 #include "core/link/link_operations.h"
 
@@ -64,6 +65,12 @@ inline constexpr std::size_t kMaxPasswordFileBytes = 1024;
 // the reason when it cannot be read. Files are saved with
 // m350::writeFileAtomically (core/files/local_file.h).
 bool readWholeFile(const std::string& path, std::string& data, std::string& error,
+                   std::size_t maxBytes = kMaxInputFileBytes);
+
+// The same checks and messages, but the file is opened to be read in blocks;
+// standard input that is not a regular file is first copied into an unnamed
+// temporary file (see m350::openLocalDescriptor).
+bool openInputFile(const std::string& path, m350::FileSource& file, std::string& error,
                    std::size_t maxBytes = kMaxInputFileBytes);
 
 }  // namespace m350::cli

@@ -6,11 +6,13 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QHash>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTreeWidget>
@@ -199,12 +201,42 @@ bool setColumns(QWidget* w, const TextBinding& b, int language, QStringList& pro
     return true;
 }
 
-void apply(QWidget* root, const TextBinding& b, int language, QStringList& problems) {
+// The widgets under a root by object name, from one walk of the tree: a
+// window's table names a few hundred controls, and looking each up with
+// findChild walked the whole window every time. A name that more than one
+// widget bears is left to findChild, so the one found stays the same.
+class WidgetIndex {
+  public:
+    explicit WidgetIndex(QWidget* root) : root_(root) {
+        for (QWidget* w : root->findChildren<QWidget*>()) {
+            const QString n = w->objectName();
+            if (n.isEmpty() || shared_.contains(n)) continue;
+            if (byName_.contains(n)) {
+                byName_.remove(n);
+                shared_.insert(n);
+            } else {
+                byName_.insert(n, w);
+            }
+        }
+    }
+    QWidget* find(const QString& n) const {
+        if (shared_.contains(n)) return root_->findChild<QWidget*>(n);
+        return byName_.value(n, nullptr);
+    }
+
+  private:
+    QWidget* root_;
+    QHash<QString, QWidget*> byName_;
+    QSet<QString> shared_;
+};
+
+void apply(QWidget* root, const WidgetIndex& index, const TextBinding& b, int language,
+           QStringList& problems) {
     if (b.target == TextTarget::kWindowTitle) {
         root->setWindowTitle(languageQText(b.key(), language));
         return;
     }
-    auto* w = root->findChild<QWidget*>(name(b));
+    auto* w = index.find(name(b));
     if (w == nullptr) {
         problems << name(b);
         return;
@@ -270,7 +302,8 @@ QStringList applyLanguage(QWidget* root, std::span<const TextBinding> bindings, 
     if (root == nullptr) return problems;
     language = m350::validLanguage(language);
     setScriptFont(root, language);
-    for (const TextBinding& b : bindings) apply(root, b, language, problems);
+    const WidgetIndex index(root);
+    for (const TextBinding& b : bindings) apply(root, index, b, language, problems);
     return problems;
 }
 

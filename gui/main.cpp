@@ -9,7 +9,7 @@
 #include "gui/main_window.h"
 #include "gui/prompter.h"
 #include "gui/startup_options.h"
-#include "gui/widgets/form_kit.h"
+#include "gui/widgets/classic_style.h"
 
 namespace {
 
@@ -67,7 +67,9 @@ int main(int argc, char* argv[]) {
     // The desktop finds the window's entry and icon by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.m350.Utility"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/org.m350.Utility.png")));
-    app.setStyleSheet(QString::fromLatin1(m350::gui::kClassicStyleSheet));
+    // The classic group boxes, drawn by the style rather than a style sheet
+    // (see classic_style.h).
+    QApplication::setStyle(new m350::gui::ClassicStyle);
 
     try {
         m350::gui::MainWindow window(options);

@@ -12,6 +12,7 @@ dpkg-deb -f "$deb" Package Version Depends
 
 expected=(
   usr/bin/m350-utility usr/bin/m350ctl usr/bin/m350-printer-sim
+  usr/libexec/m350-utility/m350ctl-fonts
   usr/share/applications/org.m350.Utility.desktop
   usr/share/metainfo/org.m350.Utility.metainfo.xml
   usr/share/icons/hicolor/scalable/apps/org.m350.Utility.svg
@@ -37,5 +38,9 @@ for p in m350-utility m350ctl m350-printer-sim; do
   out=$(env -u DISPLAY "$scratch/usr/bin/$p" --version)
   [ "$out" = "$p $version" ] || { echo "$p --version said '$out'" >&2; exit 1; }
 done
+# m350ctl starts without Qt; font make runs the installed font maker.
+! ldd "$scratch/usr/bin/m350ctl" | grep -q libQt6 || { echo "m350ctl loads Qt" >&2; exit 1; }
+env -u DISPLAY "$scratch/usr/bin/m350ctl" font make --family Sans --size 10 --encode standard \
+  -o "$scratch/check.bmf" >/dev/null 2>&1 || { echo "m350ctl font make failed installed" >&2; exit 1; }
 bash -n "$scratch/usr/share/bash-completion/completions/m350ctl"
 echo "package: $(basename "$deb") holds every file and its programs start"

@@ -13,7 +13,7 @@ packages=(
   nlohmann-json3-dev libcli11-dev
   umockdev libumockdev-dev
   socat iproute2 python3
-  xvfb xauth imagemagick x11-utils xdotool
+  xvfb xauth imagemagick x11-utils xdotool libxcb1-dev
   fonts-noto-cjk fonts-dejavu-core
 )
 

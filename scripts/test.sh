@@ -22,3 +22,7 @@ FUZZ_SECONDS=${FUZZ_SECONDS:-10} ./scripts/fuzz.sh
 
 # A short soak: no descriptor may stay open in the printer after our operations.
 SOAK_CHECK=1 ./scripts/soak.sh build "${SOAK_COUNT:-100}"
+
+# The benchmarks once, briefly: every figure and its floor still run. Shared
+# machines are too noisy for their numbers, so nothing is asserted about them.
+./scripts/bench.sh --smoke build >/dev/null

@@ -57,6 +57,11 @@ int downloadFile(Link& link, const DownloadRequest& request) {
 int sendFileRaw(Link& link, const std::string& path) {
     FileSource file;
     if (!file.open(path)) return kFileOpenError;
+    return sendFileRaw(link, file);
+}
+
+int sendFileRaw(Link& link, FileSource& file) {
+    if (!file.isOpen()) return kFileOpenError;
     Connection c(link.ctx, link.iface);
     if (!c.open()) return kPortOpenError;
     return streamFile(link, c, file);

@@ -13,6 +13,8 @@
 
 namespace m350 {
 
+class FileSource;
+
 struct DownloadRequest {
     std::string path;  // the local file
     std::string name;  // the printer file name, quoted into the header
@@ -34,5 +36,8 @@ int downloadFile(Link& link, const DownloadRequest& request);
 // kFileOpenError when it cannot be opened or read whole; kPortOpenError,
 // kTransmitError.
 int sendFileRaw(Link& link, const std::string& path);
+// The same for a file already open (standard input, a file checked by its
+// caller), from where it stands to its end.
+int sendFileRaw(Link& link, FileSource& file);
 
 }  // namespace m350

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -35,6 +36,23 @@ bool FileSource::open(const std::string& path) {
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     fd_ = fd;
     size_ = static_cast<std::uint64_t>(st.st_size);
+    return true;
+}
+
+bool FileSource::adopt(int fd) {
+    close();
+    error_.clear();
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        error_ = fd < 0 ? "no file" : "is not a regular file";
+        if (fd >= 0) ::close(fd);
+        return false;
+    }
+    const off_t at = ::lseek(fd, 0, SEEK_CUR);
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    fd_ = fd;
+    size_ = static_cast<std::uint64_t>(st.st_size) -
+            static_cast<std::uint64_t>(std::min<off_t>(std::max<off_t>(at, 0), st.st_size));
     return true;
 }
 

@@ -19,6 +19,10 @@ class FileSource {
     // system's reason in error()) when it cannot be opened or is not a
     // regular file: a directory, a pipe or a device has no size to announce.
     bool open(const std::string& path);
+    // Takes over an open descriptor of a regular file (closed with the
+    // source, also on failure) and reads from where it stands: the size is
+    // what is left of it.
+    bool adopt(int fd);
     void close();
     bool isOpen() const { return fd_ >= 0; }
     // The size when it was opened.

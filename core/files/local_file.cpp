@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <string_view>
 #include <vector>
@@ -222,35 +223,114 @@ bool readLocalDescriptor(int fd, const std::string& name, std::size_t maxBytes, 
     }
 }
 
-bool readLocalFile(const std::string& path, std::size_t maxBytes, std::string& data,
-                   std::string& why, LongerFile longer) {
-    data.clear();
+namespace {
+
+// The open of readLocalFile and openLocalFile; kReadHead lets a longer file by.
+int openRegular(const std::string& path, std::size_t maxBytes, std::string& why,
+                LongerFile longer) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
         why = reason("open", path, errno);
-        return false;
+        return -1;
     }
     if (!S_ISREG(st.st_mode)) {
         why = "cannot read " + path + ": it is " + kindOf(st.st_mode) + ", not a regular file";
-        return false;
+        return -1;
     }
     if (longer == LongerFile::kRefuse && static_cast<std::uint64_t>(st.st_size) > maxBytes) {
         why = "cannot read " + path + ": longer than " + std::to_string(maxBytes) + " bytes";
-        return false;
+        return -1;
     }
     // O_NONBLOCK: should the path have become a FIFO since the check, the open
     // does not wait for a writer.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         why = reason("open", path, errno);
-        return false;
+        return -1;
     }
     struct stat opened {};
     if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
         ::close(fd);
         why = "cannot read " + path + ": not a regular file";
-        return false;
+        return -1;
     }
+    if (longer == LongerFile::kRefuse && static_cast<std::uint64_t>(opened.st_size) > maxBytes) {
+        ::close(fd);
+        why = "cannot read " + path + ": longer than " + std::to_string(maxBytes) + " bytes";
+        return -1;
+    }
+    return fd;
+}
+
+// An unnamed file in the temporary folder, gone when its descriptor closes.
+int unnamedTemporaryFile() {
+    const char* tmp = std::getenv("TMPDIR");
+    const std::string dir = tmp && *tmp ? tmp : "/tmp";
+    int fd = ::open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd >= 0) return fd;
+    std::string name = dir + "/m350-input-XXXXXX";
+    fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd >= 0) ::unlink(name.c_str());
+    return fd;
+}
+
+}  // namespace
+
+int openLocalFile(const std::string& path, std::size_t maxBytes, std::string& why) {
+    return openRegular(path, maxBytes, why, LongerFile::kRefuse);
+}
+
+int openLocalDescriptor(int fd, const std::string& name, std::size_t maxBytes, std::string& why) {
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        const off_t at = ::lseek(fd, 0, SEEK_CUR);
+        const std::uint64_t rest =
+            static_cast<std::uint64_t>(st.st_size) - static_cast<std::uint64_t>(at > 0 ? at : 0);
+        if (rest > maxBytes) {
+            why = "cannot read " + name + ": longer than " + std::to_string(maxBytes) + " bytes";
+            return -1;
+        }
+        const int own = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+        if (own < 0) why = reason("read", name, errno);
+        return own;
+    }
+    const int spool = unnamedTemporaryFile();
+    if (spool < 0) {
+        why = reason("read", name, errno) + " (no temporary file)";
+        return -1;
+    }
+    std::vector<std::uint8_t> buf(65536);
+    std::size_t total = 0;
+    for (;;) {
+        const ssize_t n = ::read(fd, buf.data(), buf.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            why = reason("read", name, errno);
+            ::close(spool);
+            return -1;
+        }
+        if (n == 0) break;
+        total += static_cast<std::size_t>(n);
+        if (total > maxBytes) {
+            why = "cannot read " + name + ": longer than " + std::to_string(maxBytes) + " bytes";
+            ::close(spool);
+            return -1;
+        }
+        if (!writeAll(spool, buf.data(), static_cast<std::size_t>(n))) {
+            why = reason("read", name, errno) + " (the temporary file)";
+            ::close(spool);
+            return -1;
+        }
+    }
+    ::lseek(spool, 0, SEEK_SET);
+    return spool;
+}
+
+bool readLocalFile(const std::string& path, std::size_t maxBytes, std::string& data,
+                   std::string& why, LongerFile longer) {
+    data.clear();
+    const int fd = openRegular(path, maxBytes, why, longer);
+    if (fd < 0) return false;
     bool ok = true;
     if (longer == LongerFile::kReadHead) {
         data.resize(maxBytes);

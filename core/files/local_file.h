@@ -41,6 +41,19 @@ enum class LongerFile { kRefuse, kReadHead };
 bool readLocalFile(const std::string& path, std::size_t maxBytes, std::string& data,
                    std::string& why, LongerFile longer = LongerFile::kRefuse);
 
+// Opens a regular file of at most maxBytes to be read in blocks, with the same
+// refusals and messages as readLocalFile but reading nothing: a file of any
+// size is then sent with one block in memory. Returns the descriptor
+// (close-on-exec, the caller closes it), or -1 with the reason in why.
+int openLocalFile(const std::string& path, std::size_t maxBytes, std::string& why);
+
+// The same for an open descriptor (standard input): a regular file is used
+// where it stands (its rest must hold at most maxBytes); anything else (a pipe)
+// is copied into an unnamed temporary file first, refused past maxBytes, so
+// the caller still holds one block in memory and knows the size before it
+// sends anything. Returns a descriptor of the caller's own, or -1 with why.
+int openLocalDescriptor(int fd, const std::string& name, std::size_t maxBytes, std::string& why);
+
 // The same for an open descriptor (standard input): regular files and pipes are
 // read up to maxBytes + 1 to tell a file that is too long.
 bool readLocalDescriptor(int fd, const std::string& name, std::size_t maxBytes, std::string& data,

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <optional>
 
 namespace m350 {
 
@@ -33,7 +34,9 @@ short waitFd(LinkContext& ctx, int fd, short events, int timeoutMs) {
 }
 
 bool writeAllFd(LinkContext& ctx, int fd, const std::uint8_t* data, std::size_t n, int timeoutMs) {
-    auto until = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    // The limit starts with the first wait: a write the system takes at once
+    // (nearly every chunk of a long send) asks no clock.
+    std::optional<Clock::time_point> until;
     std::size_t done = 0;
     // A socket whose peer has gone must fail the write, not raise SIGPIPE and
     // end the program: send() with MSG_NOSIGNAL, write() for everything else.
@@ -47,7 +50,8 @@ bool writeAllFd(LinkContext& ctx, int fd, const std::uint8_t* data, std::size_t 
             continue;
         }
         if (w < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return false;
-        int left = msLeft(until);
+        if (!until) until = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        int left = msLeft(*until);
         if (left == 0) return false;
         short re = waitFd(ctx, fd, POLLOUT, left);
         if (re == 0 || (re & (POLLERR | POLLNVAL))) return false;

@@ -24,6 +24,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <thread>
 
 #include "core/link/link_context.h"
 #include "core/transport/fd_wait.h"
@@ -147,8 +148,14 @@ class SerialPort final : public Port {
         const auto deadline =
             Clock::now() + std::chrono::milliseconds(writeLimitMs(static_cast<std::size_t>(left)));
         auto nextPump = Clock::now() + std::chrono::milliseconds(kDrainPumpMs);
+        // Short looks first: a pseudo-terminal or a fast line has usually
+        // taken a request within microseconds, and a query should not pay a
+        // whole slice for it; a slow line is then looked at every slice.
+        auto slice = std::chrono::microseconds(50);
         for (;;) {
-            ::poll(nullptr, 0, kDrainSliceMs);
+            std::this_thread::sleep_for(slice);
+            slice = std::min<std::chrono::microseconds>(slice * 2,
+                                                        std::chrono::milliseconds(kDrainSliceMs));
             if (queued() <= 0) return true;
             const auto now = Clock::now();
             if (now >= deadline) break;

@@ -26,6 +26,7 @@ class TcpPort final : public Port {
     ~TcpPort() override { close(); }
 
     bool open() override {
+        unchecked_ = 0;
         const NetAddress& a = ctx_.settings->net;
         device_ = a.address.find(':') != std::string::npos
                       ? "[" + a.address + "]:" + std::to_string(a.port)
@@ -59,12 +60,22 @@ class TcpPort final : public Port {
     std::size_t chunkSize() const override { return 512; }
 
     bool writeChunk(const std::uint8_t* data, std::size_t n) override {
-        if (!connected()) return false;
+        // Whether the printer is still there costs a system call, so it is
+        // asked before the first chunk after the open or a read, and then
+        // every kRecheckBytes: a file of many chunks goes out with one send()
+        // each, as a plain socket would send it. A printer gone in between
+        // fails a send itself (reset, broken pipe) or the next check.
+        if (unchecked_ == 0 || unchecked_ >= kRecheckBytes) {
+            if (!connected()) return false;
+            unchecked_ = 0;
+        }
+        unchecked_ += n;
         return writeAllFd(ctx_, fd_.get(), data, n, ctx_.timeouts.netWriteMs);
     }
 
     std::size_t refill(std::uint8_t* dst, std::size_t cap, int waitMs) override {
         if (!fd_.valid()) return 0;
+        unchecked_ = 0;
         return readSomeFd(ctx_, fd_.get(), dst, std::min<std::size_t>(cap, 4096),
                           std::min(ctx_.timeouts.netReadMs, waitMs));
     }
@@ -103,9 +114,13 @@ class TcpPort final : public Port {
         return true;
     }
 
+    static constexpr std::size_t kRecheckBytes = 64 * 1024;
+
     LinkContext& ctx_;
     Fd fd_;
     std::string device_;
+    // Bytes written since the connection was last checked; 0: check first.
+    std::size_t unchecked_ = 0;
 };
 
 }  // namespace

@@ -232,11 +232,30 @@ class Rows {
         caption->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     }
 
+    // Sets a list to follow its items' width once it is first shown: setting
+    // it at once builds the list's drop-down (a list view with its frame and
+    // scroll bars) for every list of every sub-page while the window starts.
+    class AdjustWhenShown final : public QObject {
+      public:
+        using QObject::QObject;
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            if (event->type() == QEvent::Show) {
+                static_cast<QComboBox*>(watched)->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+                watched->removeEventFilter(this);
+                deleteLater();
+            }
+            return false;
+        }
+    };
+
     static bool narrow(QWidget* box, int width) {
         if (auto* combo = qobject_cast<QComboBox*>(box); combo && width > 0) {
             // As wide as the longest item of the current language, so the
             // chosen one is never cut; follows the items when they change.
-            combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+            if (combo->isVisible())
+                combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+            else
+                combo->installEventFilter(new AdjustWhenShown(combo));
             return false;
         }
         if (width <= 0 || !qobject_cast<QLineEdit*>(box)) return false;

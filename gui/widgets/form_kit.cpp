@@ -87,11 +87,6 @@ class WidthForSample final : public QObject {
 
 }  // namespace
 
-const char* const kClassicStyleSheet =
-    "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 6px; }"
-    "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
-    " left: 6px; padding: 0 2px; }";
-
 QPushButton* newButton(QWidget* parent, const char* name, const QString& caption, int left, int top,
                        int width, int height) {
     return place(new QPushButton(caption, parent), name, left, top, width, height);

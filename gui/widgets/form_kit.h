@@ -59,10 +59,6 @@ void keepWideEnoughFor(QLineEdit* edit, const QString& sample);
 // instead of a smaller one.
 void widenButtonToCaption(QPushButton* button, bool keepRight);
 
-// Group captions sit on the frame line, as the layouts' coordinates assume,
-// instead of taking a row of their own above it.
-extern const char* const kClassicStyleSheet;
-
 // The text of a key in a language, or the English fallback while the key's
 // row is not in the table yet.
 QString textOf(int key, int language, const char* fallback);
