@@ -62,6 +62,7 @@ void buildCommandLine(CLI::App& app, Invocation& inv) {
     app.fallthrough();
 
     inv.port.addTo(app);
+    addFleetOptions(app, inv.fleet);
     auto* pw = app.add_option("--password", inv.password,
                               "the printer password, for commands that change the printer")
                    ->type_name("TEXT")
@@ -149,6 +150,7 @@ void buildCommandLine(CLI::App& app, Invocation& inv) {
     addFontCommands(app, inv);
     addNetCommands(app, inv);
     addWirelessCommands(app, inv);
+    addDoctorCommands(app, inv);
 }
 
 int runCommandLine(int argc, char** argv) {
@@ -162,6 +164,9 @@ int runCommandLine(int argc, char** argv) {
         return code == 0 ? kExitOk : kExitUsage;
     }
     if (!inv.action) return kExitUsage;
+    if (!inv.fleet.hostsFile.empty())
+        return runFleet(std::vector<std::string>(argv, argv + argc), inv.fleet,
+                        inv.json || inv.fleet.json);
     Session session(inv.port.result(), stdout, stderr);
     session.language = inv.language;
     session.encoding =

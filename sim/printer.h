@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -101,6 +102,9 @@ class Printer {
     // for the operator reading the simulator's log.
     const std::vector<std::string>& journal() const { return journal_; }
     void note(std::string what);
+
+    // Report keys whose value no command line changes (--read-only KEY).
+    std::set<std::string> readOnly;
 
     std::uint8_t statusByte = 0;
     std::array<std::uint8_t, 8> extStatus{};
