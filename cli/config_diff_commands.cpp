@@ -212,7 +212,8 @@ int verifyWrittenPage(Session& s, const m350::ConfigRecord& written, int page, b
                       bool json) {
     m350::ConfigRecord back;
     back.reset();
-    if (int r = s.run(m350::kOpReadConfig, [&](m350::Link& l) { return m350::readConfig(l, back); });
+    if (int r =
+            s.run(m350::kOpReadConfig, [&](m350::Link& l) { return m350::readConfig(l, back); });
         r != m350::kOk)
         return r;
     const auto diffs = m350::diffConfig(written, back, m350::fieldsWrittenBy(written, page), inch);

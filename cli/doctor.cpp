@@ -1,5 +1,6 @@
 #include "cli/doctor.h"
 
+#include <dirent.h>
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -8,7 +9,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <dirent.h>
 #include <fstream>
 #include <optional>
 #include <sstream>
@@ -139,8 +139,8 @@ std::string groupFix(const DoctorSystem& sys, const std::string& node, const Acc
                " but this session started before: log out and in again (or run `newgrp " + group +
                "`)";
     return "add yourself to group " + group + ": sudo usermod -aG " + group + " " +
-           (sys.userName.empty() ? "$USER" : sys.userName) +
-           ", then log out and in again (" + node + " belongs to group " + group + ")";
+           (sys.userName.empty() ? "$USER" : sys.userName) + ", then log out and in again (" +
+           node + " belongs to group " + group + ")";
 }
 
 bool udevRuleInstalled(const DoctorSystem& sys) {
@@ -187,8 +187,8 @@ std::vector<UsbDevice> usbDevices(const DoctorSystem& sys) {
         d.maker = readText(base + name + "/manufacturer");
         d.bus = std::atoi(readText(base + name + "/busnum").c_str());
         d.dev = std::atoi(readText(base + name + "/devnum").c_str());
-        d.ours = std::find(m350::kPrinterVendorIds.begin(), m350::kPrinterVendorIds.end(),
-                           d.vid) != m350::kPrinterVendorIds.end();
+        d.ours = std::find(m350::kPrinterVendorIds.begin(), m350::kPrinterVendorIds.end(), d.vid) !=
+                 m350::kPrinterVendorIds.end();
         bool driverTaken = false;
         for (const auto& intf : names) {
             if (intf.rfind(name + ":", 0) != 0) continue;
@@ -242,7 +242,8 @@ void checkUsb(const DoctorSystem& sys, const DoctorTarget& t, std::vector<Doctor
         if (!d.ours && !d.printerClass && &d != target) continue;
         const bool isTarget = &d == target;
         std::string what = "USB " + hex4(d.vid) + ":" + hex4(d.pid) + " at bus path " + d.busPath;
-        if (!d.product.empty()) what += " (" + (d.maker.empty() ? "" : d.maker + " ") + d.product + ")";
+        if (!d.product.empty())
+            what += " (" + (d.maker.empty() ? "" : d.maker + " ") + d.product + ")";
         what += d.ours ? ": a printer of the M350 vendors" : ": a printer of another make";
         if (isTarget) what += "; the next USB operation uses it";
         out.push_back({"usb", Severity::kOk, what, ""});
@@ -278,15 +279,17 @@ void checkUsb(const DoctorSystem& sys, const DoctorTarget& t, std::vector<Doctor
             if (!udevRuleInstalled(sys)) {
                 fix = kRuleInstall;
             } else if (!d.ours) {
-                fix = "the udev rule gives access to the M350 vendors only: mark this device in "
-                      "a local rule, e.g. /etc/udev/rules.d/60-m350-local.rules: "
-                      "SUBSYSTEM==\"usb\", ATTR{idVendor}==\"" +
-                      hex4(d.vid) + "\", ATTR{idProduct}==\"" + hex4(d.pid) +
-                      "\", ENV{M350_PRINTER}=\"1\"";
+                fix =
+                    "the udev rule gives access to the M350 vendors only: mark this device in "
+                    "a local rule, e.g. /etc/udev/rules.d/60-m350-local.rules: "
+                    "SUBSYSTEM==\"usb\", ATTR{idVendor}==\"" +
+                    hex4(d.vid) + "\", ATTR{idProduct}==\"" + hex4(d.pid) +
+                    "\", ENV{M350_PRINTER}=\"1\"";
             } else {
-                fix = "the udev rule is installed but the device has not been tagged since: "
-                      "unplug it and plug it in again (or sudo udevadm trigger "
-                      "--subsystem-match=usb), and use a desktop session at the seat";
+                fix =
+                    "the udev rule is installed but the device has not been tagged since: "
+                    "unplug it and plug it in again (or sudo udevadm trigger "
+                    "--subsystem-match=usb), and use a desktop session at the seat";
             }
             out.push_back({"usb", problem,
                            d.busPath + ": no permission on " + std::string(node) + " (mode " +
@@ -303,8 +306,9 @@ void checkUsb(const DoctorSystem& sys, const DoctorTarget& t, std::vector<Doctor
             fix = "check the name against `m350ctl usb list`, or plug the printer in";
         } else {
             text = "no printer of the vendors f1e0, f1e1, f1e2 is attached";
-            fix = "connect the printer and switch it on; a printer of another make is used "
-                  "only when named: --usb-device VID:PID (see `m350ctl usb list`)";
+            fix =
+                "connect the printer and switch it on; a printer of another make is used "
+                "only when named: --usb-device VID:PID (see `m350ctl usb list`)";
         }
         out.push_back({"usb", chosen ? Severity::kBlocking : Severity::kInfo, text, fix});
     }
@@ -341,8 +345,8 @@ void checkNode(const DoctorSystem& sys, const std::string& area, const std::stri
     if (dev.rfind("ttyS", 0) == 0) {
         const std::string type = readText(sys.root + "/sys/class/tty/" + dev + "/type");
         if (type == "0")
-            out.push_back({area, problem, label + ": the kernel found no serial chip behind it",
-                           listHint});
+            out.push_back(
+                {area, problem, label + ": the kernel found no serial chip behind it", listHint});
     }
     if (!a.allowed) {
         out.push_back({area, problem,
@@ -373,8 +377,7 @@ void checkSerial(const DoctorSystem& sys, const DoctorTarget& t, std::vector<Doc
                   out);
 }
 
-void checkParallel(const DoctorSystem& sys, const DoctorTarget& t,
-                   std::vector<DoctorCheck>& out) {
+void checkParallel(const DoctorSystem& sys, const DoctorTarget& t, std::vector<DoctorCheck>& out) {
     std::vector<std::string> ports;
     for (const auto& n : listDir(sys.root + "/dev"))
         if (n.rfind("lp", 0) == 0 || n.rfind("parport", 0) == 0) ports.push_back("/dev/" + n);
@@ -382,8 +385,7 @@ void checkParallel(const DoctorSystem& sys, const DoctorTarget& t,
         if (n.rfind("lp", 0) == 0) ports.push_back("/dev/usb/" + n);
     for (const auto& p : ports)
         out.push_back({"parallel", Severity::kOk, "parallel port " + p, ""});
-    if (ports.empty())
-        out.push_back({"parallel", Severity::kInfo, "no parallel port found", ""});
+    if (ports.empty()) out.push_back({"parallel", Severity::kInfo, "no parallel port found", ""});
     const bool chosen = t.iface == m350::kLpt;
     if (chosen)
         checkNode(sys, "parallel", t.lptName, chosen,
@@ -391,8 +393,7 @@ void checkParallel(const DoctorSystem& sys, const DoctorTarget& t,
 }
 
 void checkFonts(const DoctorSystem& sys, std::vector<DoctorCheck>& out) {
-    const std::pair<const char*, const char*> languages[] = {{"zh", "Chinese"},
-                                                             {"ja", "Japanese"}};
+    const std::pair<const char*, const char*> languages[] = {{"zh", "Chinese"}, {"ja", "Japanese"}};
     for (const auto& [code, name] : languages) {
         const std::string list = sys.fontsFor ? trimmed(sys.fontsFor(code)) : std::string();
         if (list.empty()) {
@@ -402,9 +403,9 @@ void checkFonts(const DoctorSystem& sys, std::vector<DoctorCheck>& out) {
                            "install the Noto CJK fonts (Debian and Ubuntu: fonts-noto-cjk; "
                            "Fedora: google-noto-sans-cjk-fonts)"});
         } else {
-            out.push_back({"fonts", Severity::kOk,
-                           std::string("fonts for ") + name + ": " + list.substr(0, list.find('\n')),
-                           ""});
+            out.push_back(
+                {"fonts", Severity::kOk,
+                 std::string("fonts for ") + name + ": " + list.substr(0, list.find('\n')), ""});
         }
     }
 }
@@ -414,12 +415,12 @@ void checkDisplay(const DoctorSystem& sys, std::vector<DoctorCheck>& out) {
     const std::string wayland = get("WAYLAND_DISPLAY"), x11 = get("DISPLAY");
     const std::string platform = get("QT_QPA_PLATFORM");
     if (!wayland.empty() || !x11.empty() || !platform.empty()) {
-        out.push_back({"display", Severity::kOk,
-                       "display for the window: " +
-                           (!platform.empty() ? "QT_QPA_PLATFORM=" + platform
-                                              : !wayland.empty() ? "Wayland " + wayland
-                                                                 : "X11 " + x11),
-                       ""});
+        out.push_back(
+            {"display", Severity::kOk,
+             "display for the window: " + (!platform.empty()  ? "QT_QPA_PLATFORM=" + platform
+                                           : !wayland.empty() ? "Wayland " + wayland
+                                                              : "X11 " + x11),
+             ""});
     } else {
         out.push_back({"display", Severity::kInfo,
                        "no display: m350-utility cannot open its window here (m350ctl needs none)",

@@ -5,11 +5,11 @@
 // and the environment come through DoctorSystem as well.
 #pragma once
 
+#include <sys/types.h>
+
 #include <functional>
 #include <string>
 #include <vector>
-
-#include <sys/types.h>
 
 namespace m350::cli {
 

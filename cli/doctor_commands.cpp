@@ -70,9 +70,9 @@ int doctorCommand(Session& s, const DoctorTarget& target, bool json) {
                          c.text.c_str());
             if (!c.fix.empty()) std::fprintf(s.out(), "%-18s fix: %s\n", "", c.fix.c_str());
         }
-        std::fprintf(s.out(), "%s: %s\n", interfaceName(target.iface),
-                     blocked ? "blocked (see the lines marked \"blocks\")"
-                             : "nothing found that blocks it");
+        std::fprintf(
+            s.out(), "%s: %s\n", interfaceName(target.iface),
+            blocked ? "blocked (see the lines marked \"blocks\")" : "nothing found that blocks it");
     }
     return blocked ? kExitUnavailable : kExitOk;
 }
@@ -121,9 +121,8 @@ void addDoctorCommands(CLI::App& app, Invocation& inv) {
     auto* list = serial->add_subcommand(
         "list", "the serial ports present, with their stable names (/dev/serial/by-id, by-path)");
     list->add_flag("--json", inv.json, "print the ports as JSON");
-    list->callback([&inv] {
-        inv.action = [&inv](Session& s) { return serialListCommand(s, inv.json); };
-    });
+    list->callback(
+        [&inv] { inv.action = [&inv](Session& s) { return serialListCommand(s, inv.json); }; });
 }
 
 }  // namespace m350::cli

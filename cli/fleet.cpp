@@ -401,8 +401,8 @@ int runFleet(const std::vector<std::string>& argv, const FleetOptions& o, bool j
     }
 
     const double total = std::chrono::duration<double>(Clock::now() - begun).count();
-    const auto ok = static_cast<std::size_t>(std::count_if(results.begin(), results.end(),
-                                                           succeeded));
+    const auto ok =
+        static_cast<std::size_t>(std::count_if(results.begin(), results.end(), succeeded));
     const std::size_t failed = results.size() - ok;
     if (json) {
         Json j;
@@ -414,8 +414,8 @@ int runFleet(const std::vector<std::string>& argv, const FleetOptions& o, bool j
                         {"seconds", std::round(total * 1000.0) / 1000.0}};
         std::fprintf(stdout, "%s\n", dumpJson(j).c_str());
     } else {
-        std::fprintf(stdout, "%zu printers: %zu ok, %zu failed (%s)\n", results.size(), ok,
-                     failed, secondsText(total).c_str());
+        std::fprintf(stdout, "%zu printers: %zu ok, %zu failed (%s)\n", results.size(), ok, failed,
+                     secondsText(total).c_str());
     }
     for (const auto& r : results)
         if (!succeeded(r)) {

@@ -20,10 +20,10 @@ class App;
 namespace m350::cli {
 
 struct FleetOptions {
-    std::string hostsFile;     // --hosts; empty: one printer as usual
-    int jobs = 8;              // --jobs: printers worked on at the same time
-    double hostTimeout = 0;    // --host-timeout seconds; 0: the link's own limits only
-    bool json = false;         // the top-level --json (a command's own --json counts too)
+    std::string hostsFile;   // --hosts; empty: one printer as usual
+    int jobs = 8;            // --jobs: printers worked on at the same time
+    double hostTimeout = 0;  // --host-timeout seconds; 0: the link's own limits only
+    bool json = false;       // the top-level --json (a command's own --json counts too)
 };
 
 // Registers --hosts, --jobs and --host-timeout (and --json on the top level
@@ -35,8 +35,7 @@ void addFleetOptions(CLI::App& app, FleetOptions& options);
 // comment, blank lines are skipped), or the JSON array m350ctl discover
 // --json prints (each object's "ip", and its "port" when there is one).
 // False with a message naming the line when an entry is not an address.
-bool parseHostList(std::string_view text, std::vector<m350::NetAddress>& hosts,
-                   std::string& error);
+bool parseHostList(std::string_view text, std::vector<m350::NetAddress>& hosts, std::string& error);
 
 // "host:port" ("[v6]:port" for an IPv6 address).
 std::string hostLabel(const m350::NetAddress& a);

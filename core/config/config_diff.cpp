@@ -49,11 +49,11 @@ std::vector<Field> fieldsWrittenBy(const ConfigRecord& r, int page) {
                         F::gapSize, F::gapOffset, F::printOut});
             if (r.present(F::printOut) && r.integer(F::printOut) == 3 && r.present(F::cutterPiece))
                 out.push_back(F::cutterPiece);
-            addPresent(r, out,
-                       {F::referenceX, F::referenceY, F::direction, F::mirror, F::offset,
-                        F::shiftX, F::shiftY, F::ribbon, F::ribbonSensor, F::ribbonEncoder,
-                        F::codePage, F::countryCode, F::displayLanguage, F::headSensor,
-                        F::reprint, F::maxLength});
+            addPresent(
+                r, out,
+                {F::referenceX, F::referenceY, F::direction, F::mirror, F::offset, F::shiftX,
+                 F::shiftY, F::ribbon, F::ribbonSensor, F::ribbonEncoder, F::codePage,
+                 F::countryCode, F::displayLanguage, F::headSensor, F::reprint, F::maxLength});
             // The intensity of the sensor in use is the one the write sends.
             const Field intensity[] = {F::gapInten, F::blineInten, F::conInten};
             const int mode = r.integer(F::sensorMode);
@@ -65,13 +65,13 @@ std::vector<Field> fieldsWrittenBy(const ConfigRecord& r, int page) {
         case kPageZ:
             addPresent(r, out,
                        {F::zDarkness, F::zSpeed, F::zPosition, F::zPrintMode, F::zLabelWidth,
-                        F::zControl, F::zFormat, F::zDelimiter, F::zFeedPowerUp,
-                        F::zFeedHeadClose, F::zLabelTop, F::zLabelShift});
+                        F::zControl, F::zFormat, F::zDelimiter, F::zFeedPowerUp, F::zFeedHeadClose,
+                        F::zLabelTop, F::zLabelShift});
             break;
         case kPageD:
             addPresent(r, out,
-                       {F::dHeat, F::dSpeed, F::dLabelWidth, F::dPresentSensor,
-                        F::dCutterEquipped, F::dControlCodes, F::dColumnOffset, F::dRowOffset});
+                       {F::dHeat, F::dSpeed, F::dLabelWidth, F::dPresentSensor, F::dCutterEquipped,
+                        F::dControlCodes, F::dColumnOffset, F::dRowOffset});
             break;
         case kPageRs232:
             // The four go out together or not at all.
@@ -81,12 +81,18 @@ std::vector<Field> fieldsWrittenBy(const ConfigRecord& r, int page) {
             break;
         case kPageWireless:
             if (!r.byte(F::wifiPresent)) break;
-            addPresent(r, out,
-                       {F::wifiSsid, F::wifiSecurity, F::wifiKey, F::wifiIp, F::wifiMask,
-                        F::wifiGateway, F::wifiEap, F::wifiUsername, F::wifiPassword,
-                        F::wifiPrintName, F::wifiFreq, F::wifiRoamTrigger, F::wifiRoamDelta,
-                        F::wifiRawPort});
-            break;
+            {
+                addPresent(r, out, {F::wifiSsid, F::wifiSecurity});
+                // The key goes out for WEP and WPA-PSK, the EAP login for WPA-EAP only.
+                const int security = r.present(F::wifiSecurity) ? r.integer(F::wifiSecurity) : 0;
+                if (security >= 1 && security <= 5) addPresent(r, out, {F::wifiKey});
+                if (security == 6)
+                    addPresent(r, out, {F::wifiEap, F::wifiUsername, F::wifiPassword});
+                addPresent(r, out,
+                           {F::wifiIp, F::wifiMask, F::wifiGateway, F::wifiPrintName, F::wifiFreq,
+                            F::wifiRoamTrigger, F::wifiRoamDelta, F::wifiRawPort});
+                break;
+            }
         case kPageBluetooth:
             if (r.byte(F::btPresent)) addPresent(r, out, {F::btPinCode, F::btName});
             break;
