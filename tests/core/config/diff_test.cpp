@@ -85,22 +85,20 @@ std::vector<ConfigRecord> perturbed(const ConfigRecord& base, F f) {
 TEST(ConfigDiff, FieldsWrittenByAPageAreExactlyTheOnesItsLinesDependOn) {
     // What every page reads beyond its own settings: resolution, unit and
     // the module flags.
-    const F context[] = {F::dpi, F::dotsPerMm, F::inchUnits, F::wifiPresent, F::btPresent,
-                         F::dpiKnown};
+    const F context[] = {F::dpi,         F::dotsPerMm, F::inchUnits,
+                         F::wifiPresent, F::btPresent, F::dpiKnown};
     for (int page = kPageCommon; page <= kPageFtpUpdate; ++page) {
         const ConfigRecord base = fullRecord();
         const auto listed = fieldsWrittenBy(base, page);
         EXPECT_FALSE(listed.empty()) << page;
         const auto lines = configPageLines(base, page);
         for (F f : comparableFields()) {
-            if (std::find(std::begin(context), std::end(context), f) != std::end(context))
-                continue;
+            if (std::find(std::begin(context), std::end(context), f) != std::end(context)) continue;
             const bool inList = std::find(listed.begin(), listed.end(), f) != listed.end();
             bool linesChanged = false;
             for (const ConfigRecord& changed : perturbed(base, f))
                 linesChanged = linesChanged || configPageLines(changed, page) != lines;
-            EXPECT_EQ(inList, linesChanged)
-                << "page " << page << " field " << fieldInfoOf(f).name;
+            EXPECT_EQ(inList, linesChanged) << "page " << page << " field " << fieldInfoOf(f).name;
         }
     }
 }
