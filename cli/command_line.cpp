@@ -164,9 +164,13 @@ int runCommandLine(int argc, char** argv) {
         return code == 0 ? kExitOk : kExitUsage;
     }
     if (!inv.action) return kExitUsage;
-    if (!inv.fleet.hostsFile.empty())
+    if (!inv.fleet.hostsFile.empty()) {
+        // Font drawing needs the one QGuiApplication, and a terminal may be
+        // asked questions: those runs get a process each.
+        const bool inProcess = !app.got_subcommand("font") && !::isatty(STDIN_FILENO);
         return runFleet(std::vector<std::string>(argv, argv + argc), inv.fleet,
-                        inv.json || inv.fleet.json);
+                        inv.json || inv.fleet.json, inProcess);
+    }
     Session session(inv.port.result(), stdout, stderr);
     session.language = inv.language;
     session.encoding =

@@ -9,15 +9,21 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cmath>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <nlohmann/json.hpp>
+#include <thread>
 
 #include "cli/config_text.h"
 #include "cli/exit_codes.h"
+#include "cli/invocation.h"
 #include "cli/port_options.h"
 #include "cli/session.h"
+#include "core/i18n/text_encoding.h"
 #include "core/link/link_operations.h"
 
 extern char** environ;
@@ -219,6 +225,72 @@ Json resultJson(const HostResult& r) {
     return j;
 }
 
+// Text written to a memory stream, once it is closed.
+class MemoryFile {
+  public:
+    MemoryFile() : file_(::open_memstream(&data_, &size_)) {}
+    ~MemoryFile() {
+        close();
+        std::free(data_);
+    }
+    MemoryFile(const MemoryFile&) = delete;
+    MemoryFile& operator=(const MemoryFile&) = delete;
+    std::FILE* get() const { return file_; }
+    std::string take() {
+        close();
+        return data_ ? std::string(data_, size_) : std::string();
+    }
+
+  private:
+    void close() {
+        if (file_) std::fclose(file_);
+        file_ = nullptr;
+    }
+    char* data_ = nullptr;
+    std::size_t size_ = 0;
+    std::FILE* file_ = nullptr;
+};
+
+// One printer's run inside this process: its command line parsed afresh (so
+// no two runs share a parsed option), its own session writing to memory, its
+// network time limits capped by --host-timeout.
+void runInProcess(const std::vector<std::string>& args, double hostTimeout, HostResult& res) {
+    MemoryFile out, err;
+    int code = kExitUsage;
+    if (!out.get() || !err.get()) {
+        res.err = "m350ctl: out of memory\n";
+        res.exitCode = kExitIoError;
+        return;
+    }
+    CLI::App app;
+    Invocation inv;
+    buildCommandLine(app, inv);
+    // CLI11 takes the arguments last first, without the program name.
+    std::vector<std::string> reversed(args.rbegin(), args.rend() - 1);
+    try {
+        app.parse(reversed);
+        if (inv.action) {
+            Session session(inv.port.result(), out.get(), err.get());
+            session.language = inv.language;
+            session.encoding =
+                inv.encoding.empty() ? m350::defaultTextEncoding(inv.language) : inv.encoding;
+            if (hostTimeout > 0) {
+                const int ms = static_cast<int>(std::ceil(hostTimeout * 1000.0));
+                auto& t = session.context().timeouts;
+                t.netConnectMs = std::min(t.netConnectMs, ms);
+                t.netReadMs = std::min(t.netReadMs, ms);
+                t.netWriteMs = std::min(t.netWriteMs, ms);
+            }
+            code = inv.action(session);
+        }
+    } catch (const CLI::ParseError& e) {
+        std::fprintf(err.get(), "m350ctl: %s\n", e.what());
+    }
+    res.exitCode = code;
+    res.out = out.take();
+    res.err = err.take();
+}
+
 }  // namespace
 
 void addFleetOptions(CLI::App& app, FleetOptions& o) {
@@ -238,6 +310,11 @@ void addFleetOptions(CLI::App& app, FleetOptions& o) {
                    "time limits)")
         ->type_name("SECONDS")
         ->check(CLI::Range(0.0, 86400.0))
+        ->group(group)
+        ->needs(hosts);
+    app.add_flag("--isolate", o.isolate,
+                 "with --hosts: each printer in a process of its own (slower to start; "
+                 "--host-timeout then ends a printer's run outright)")
         ->group(group)
         ->needs(hosts);
     for (const char* name : {"--usb", "--usb-device", "--com", "--lpt", "--net"})
@@ -296,6 +373,8 @@ std::vector<std::string> childArguments(const std::vector<std::string>& argv,
         if (!optionsEnded) {
             if (a == "--") {
                 optionsEnded = true;
+            } else if (a == "--isolate") {
+                continue;
             } else if (a == "--hosts" || a == "--jobs" || a == "--host-timeout") {
                 ++i;
                 continue;
@@ -312,25 +391,107 @@ std::vector<std::string> childArguments(const std::vector<std::string>& argv,
     return out;
 }
 
-int runFleet(const std::vector<std::string>& argv, const FleetOptions& o, bool json) {
+namespace {
+
+// Prints the results in the file's order as they come in (text) and the
+// summary or the JSON document at the end; the exit status.
+class Reporter {
+  public:
+    Reporter(std::vector<HostResult>& results, double timeout, bool json)
+        : results_(results), done_(results.size(), false), timeout_(timeout), json_(json) {}
+
+    void finished(std::size_t index) {
+        done_[index] = true;
+        for (; printed_ < results_.size() && done_[printed_]; ++printed_)
+            if (!json_) printResult(stdout, results_[printed_], timeout_);
+    }
+    bool allDone() const { return printed_ == results_.size(); }
+    int summary(double seconds) const;
+
+  private:
+    std::vector<HostResult>& results_;
+    std::vector<bool> done_;
+    std::size_t printed_ = 0;
+    double timeout_;
+    bool json_;
+};
+
+int Reporter::summary(double total) const {
+    const auto ok =
+        static_cast<std::size_t>(std::count_if(results_.begin(), results_.end(), succeeded));
+    const std::size_t failed = results_.size() - ok;
+    if (json_) {
+        Json j;
+        j["printers"] = Json::array();
+        for (const auto& r : results_) j["printers"].push_back(resultJson(r));
+        j["summary"] = {{"printers", results_.size()},
+                        {"ok", ok},
+                        {"failed", failed},
+                        {"seconds", std::round(total * 1000.0) / 1000.0}};
+        std::fprintf(stdout, "%s\n", dumpJson(j).c_str());
+    } else {
+        std::fprintf(stdout, "%zu printers: %zu ok, %zu failed (%s)\n", results_.size(), ok, failed,
+                     secondsText(total).c_str());
+    }
+    for (const auto& r : results_) {
+        if (!succeeded(r)) {
+            // A printer given up on did not answer in time, as the link says it.
+            if (r.timedOut) return m350::kReceiveError;
+            return r.exitCode < 0 ? kExitUnavailable : r.exitCode;
+        }
+    }
+    return kExitOk;
+}
+
+// Every printer in a thread of this process, at most o.jobs at a time.
+void runThreads(const std::vector<std::string>& argv, const std::vector<m350::NetAddress>& hosts,
+                const FleetOptions& o, std::vector<HostResult>& results, Reporter& reporter) {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<bool> ready(hosts.size(), false);
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+        for (std::size_t i = next++; i < hosts.size(); i = next++) {
+            HostResult r;
+            r.host = hosts[i];
+            const auto started = Clock::now();
+            runInProcess(childArguments(argv, hosts[i]), o.hostTimeout, r);
+            r.seconds = std::chrono::duration<double>(Clock::now() - started).count();
+            std::lock_guard<std::mutex> lock(mutex);
+            results[i] = std::move(r);
+            ready[i] = true;
+            changed.notify_all();
+        }
+    };
+    std::vector<std::thread> workers;
+    const std::size_t count = std::min(hosts.size(), static_cast<std::size_t>(o.jobs));
+    for (std::size_t i = 0; i < count; ++i) workers.emplace_back(work);
+    std::unique_lock<std::mutex> lock(mutex);
+    for (std::size_t i = 0; i < hosts.size(); ++i) {
+        changed.wait(lock, [&] { return ready[i]; });
+        reporter.finished(i);
+    }
+    lock.unlock();
+    for (auto& w : workers) w.join();
+}
+
+}  // namespace
+
+namespace {
+
+// Every printer in a process of its own (this program again), at most
+// o.jobs at a time; a run past --host-timeout is ended. kExitOk, or the
+// exit status of a failure of this process itself.
+int runProcesses(const std::vector<std::string>& argv, const std::vector<m350::NetAddress>& hosts,
+                 const FleetOptions& o, std::vector<HostResult>& results, Reporter& reporter) {
     auto fail = [](int code, const std::string& message) {
         std::fprintf(stderr, "m350ctl: %s\n", message.c_str());
         return code;
     };
-    std::string text, error;
-    if (!readWholeFile(o.hostsFile, text, error, kMaxHostsFileBytes))
-        return fail(kExitNoInput, error);
-    std::vector<m350::NetAddress> hosts;
-    if (!parseHostList(text, hosts, error)) return fail(kExitDataError, o.hostsFile + ": " + error);
-    if (hosts.empty()) return fail(kExitDataError, o.hostsFile + ": no printers in it");
-
-    // A closed pipe to a finished printer's run must not end this process.
-    ::signal(SIGPIPE, SIG_IGN);
-    const auto begun = Clock::now();
-    std::vector<HostResult> results(hosts.size());
-    std::vector<bool> done(hosts.size(), false);
+    std::string error;
+    std::vector<bool> done(hosts.size(), false), reported(hosts.size(), false);
     std::vector<Running> running;
-    std::size_t next = 0, printed = 0;
+    std::size_t next = 0;
     const auto limit = std::chrono::duration<double>(o.hostTimeout);
 
     auto finish = [&](Running& r) {
@@ -344,7 +505,7 @@ int runFleet(const std::vector<std::string>& argv, const FleetOptions& o, bool j
         done[r.index] = true;
     };
 
-    while (printed < hosts.size()) {
+    while (!reporter.allDone()) {
         while (running.size() < static_cast<std::size_t>(o.jobs) && next < hosts.size()) {
             Running r;
             r.index = next;
@@ -358,12 +519,11 @@ int runFleet(const std::vector<std::string>& argv, const FleetOptions& o, bool j
             }
             ++next;
         }
-        if (!json) {
-            for (; printed < hosts.size() && done[printed]; ++printed)
-                printResult(stdout, results[printed], o.hostTimeout);
-        } else {
-            while (printed < hosts.size() && done[printed]) ++printed;
-        }
+        for (std::size_t i = 0; i < hosts.size(); ++i)
+            if (done[i] && !reported[i]) {
+                reported[i] = true;
+                reporter.finished(i);
+            }
         if (running.empty()) continue;
 
         std::vector<pollfd> fds;
@@ -400,30 +560,35 @@ int runFleet(const std::vector<std::string>& argv, const FleetOptions& o, bool j
         }
     }
 
-    const double total = std::chrono::duration<double>(Clock::now() - begun).count();
-    const auto ok =
-        static_cast<std::size_t>(std::count_if(results.begin(), results.end(), succeeded));
-    const std::size_t failed = results.size() - ok;
-    if (json) {
-        Json j;
-        j["printers"] = Json::array();
-        for (const auto& r : results) j["printers"].push_back(resultJson(r));
-        j["summary"] = {{"printers", results.size()},
-                        {"ok", ok},
-                        {"failed", failed},
-                        {"seconds", std::round(total * 1000.0) / 1000.0}};
-        std::fprintf(stdout, "%s\n", dumpJson(j).c_str());
-    } else {
-        std::fprintf(stdout, "%zu printers: %zu ok, %zu failed (%s)\n", results.size(), ok, failed,
-                     secondsText(total).c_str());
-    }
-    for (const auto& r : results)
-        if (!succeeded(r)) {
-            // A printer given up on did not answer in time, as the link says it.
-            if (r.timedOut) return m350::kReceiveError;
-            return r.exitCode < 0 ? kExitUnavailable : r.exitCode;
-        }
     return kExitOk;
+}
+
+}  // namespace
+
+int runFleet(const std::vector<std::string>& argv, const FleetOptions& o, bool json,
+             bool inProcess) {
+    auto fail = [](int code, const std::string& message) {
+        std::fprintf(stderr, "m350ctl: %s\n", message.c_str());
+        return code;
+    };
+    std::string text, error;
+    if (!readWholeFile(o.hostsFile, text, error, kMaxHostsFileBytes))
+        return fail(kExitNoInput, error);
+    std::vector<m350::NetAddress> hosts;
+    if (!parseHostList(text, hosts, error)) return fail(kExitDataError, o.hostsFile + ": " + error);
+    if (hosts.empty()) return fail(kExitDataError, o.hostsFile + ": no printers in it");
+
+    // A closed pipe to a finished printer's run must not end this process.
+    ::signal(SIGPIPE, SIG_IGN);
+    const auto begun = Clock::now();
+    std::vector<HostResult> results(hosts.size());
+    Reporter reporter(results, o.hostTimeout, json);
+    if (inProcess && !o.isolate) {
+        runThreads(argv, hosts, o, results, reporter);
+    } else if (int r = runProcesses(argv, hosts, o, results, reporter); r != kExitOk) {
+        return r;
+    }
+    return reporter.summary(std::chrono::duration<double>(Clock::now() - begun).count());
 }
 
 }  // namespace m350::cli

@@ -1,8 +1,10 @@
 // m350ctl --hosts FILE: one command run against many network printers at
-// once. Each printer gets its own m350ctl process (this program again, with
-// --net HOST:PORT instead of --hosts), at most --jobs of them at a time, so a
-// printer that does not answer holds up only its own slot, and only until its
-// own time limit.
+// once, at most --jobs of them at a time, so a printer that does not answer
+// holds up only its own slot, and only until its own time limit. Each
+// printer's run is the command line again with --net HOST:PORT instead of
+// --hosts: parsed afresh and run in a thread of this process, or with
+// --isolate (and for commands that draw fonts or may ask at a terminal) in a
+// process of its own.
 #pragma once
 
 #include <chrono>
@@ -24,6 +26,7 @@ struct FleetOptions {
     int jobs = 8;            // --jobs: printers worked on at the same time
     double hostTimeout = 0;  // --host-timeout seconds; 0: the link's own limits only
     bool json = false;       // the top-level --json (a command's own --json counts too)
+    bool isolate = false;    // --isolate: a process per printer
 };
 
 // Registers --hosts, --jobs and --host-timeout (and --json on the top level
@@ -58,8 +61,12 @@ struct HostResult {
 
 // Runs the command against every printer of the hosts file and prints one
 // result line per printer (in the file's order) and a summary, or with
-// json one JSON document. The exit status: 0 when every printer succeeded,
-// else the status of the first that failed.
-int runFleet(const std::vector<std::string>& argv, const FleetOptions& options, bool json);
+// json one JSON document. inProcess: threads unless --isolate; otherwise a
+// process per printer. --host-timeout caps a thread's network time limits
+// and ends a process outright. The exit status: 0 when every printer
+// succeeded, else the status of the first that failed (3 for a process
+// ended at its time limit).
+int runFleet(const std::vector<std::string>& argv, const FleetOptions& options, bool json,
+             bool inProcess);
 
 }  // namespace m350::cli

@@ -56,18 +56,33 @@ TEST(CtlConfigDiff, FilesDifferFieldByFieldInTheUnitChosen) {
          "density                 8         11\n"},
         // One dot more is the same width in inches (the write would send the
         // same line) but not in millimetres.
-        {"a dot in inches", [](m350::ConfigRecord& r) { r.setReal(F::paperWidth, 813.0f); }, {}, 0,
+        {"a dot in inches",
+         [](m350::ConfigRecord& r) { r.setReal(F::paperWidth, 813.0f); },
+         {},
+         0,
          ""},
-        {"a dot in mm", [](m350::ConfigRecord& r) { r.setReal(F::paperWidth, 813.0f); },
-         {"--unit", "mm"}, 1, "paperWidth              101.50 mm  101.63 mm\n"},
-        {"an unknown setting", [](m350::ConfigRecord& r) { r.setPresent(F::density, false); }, {},
-         1, "density                 8  -\n"},
+        {"a dot in mm",
+         [](m350::ConfigRecord& r) { r.setReal(F::paperWidth, 813.0f); },
+         {"--unit", "mm"},
+         1,
+         "paperWidth              101.50 mm  101.63 mm\n"},
+        {"an unknown setting",
+         [](m350::ConfigRecord& r) { r.setPresent(F::density, false); },
+         {},
+         1,
+         "density                 8  -\n"},
         // Texts in the printer text encoding (CP1252 for English).
-        {"a text", [](m350::ConfigRecord& r) { r.setText(F::btName, "Caf\xe9\\"); }, {}, 1,
+        {"a text",
+         [](m350::ConfigRecord& r) { r.setText(F::btName, "Caf\xe9\\"); },
+         {},
+         1,
          "btName                  \"M350-BT\"  \"Caf\xc3\xa9\\x5c\"\n"},
         {"a keyword", [](m350::ConfigRecord& r) { r.setInteger(F::codePage, 0); }, {}, 1, ""},
-        {"outside the page asked for", [](m350::ConfigRecord& r) { r.setReal(F::speed, 4.0f); },
-         {"--page", "z"}, 0, ""},
+        {"outside the page asked for",
+         [](m350::ConfigRecord& r) { r.setReal(F::speed, 4.0f); },
+         {"--page", "z"},
+         0,
+         ""},
     };
     for (const auto& c : cases) {
         const std::string b = changedCopy(a, dir.file("b.dcf"), c.change);
@@ -99,8 +114,7 @@ TEST(CtlConfigDiff, JsonAndThePrinterItself) {
     EXPECT_EQ(j["unit"], "mm");  // the first file's unit
     ASSERT_EQ(j["differences"].size(), 3u) << json.out;
     EXPECT_EQ(j["differences"][0],
-              nlohmann::json::parse(
-                  R"({"field":"density","left":8,"right":11,"unit":""})"));
+              nlohmann::json::parse(R"({"field":"density","left":8,"right":11,"unit":""})"));
     EXPECT_EQ(j["differences"][1]["field"], "paperHeight");
     EXPECT_EQ(j["differences"][1]["right"], 87.5);
     EXPECT_EQ(j["differences"][1]["unit"], "mm");
@@ -147,10 +161,15 @@ TEST(CtlConfigVerify, ASettingThePrinterDidNotTakeFailsTheWrite) {
         std::string out;
     };
     const Case cases[] = {
-        {"speed refused", {"SPEED"}, "common",
-         [](m350::ConfigRecord& r) { r.setReal(F::speed, 4.0f); }, 1,
+        {"speed refused",
+         {"SPEED"},
+         "common",
+         [](m350::ConfigRecord& r) { r.setReal(F::speed, 4.0f); },
+         1,
          "speed                   4.0 in/s  2.5 in/s\n"},
-        {"two refused", {"SPEED", "DENSITY"}, "common",
+        {"two refused",
+         {"SPEED", "DENSITY"},
+         "common",
          [](m350::ConfigRecord& r) {
              r.setReal(F::speed, 4.0f);
              r.setInteger(F::density, 3);
@@ -160,10 +179,17 @@ TEST(CtlConfigVerify, ASettingThePrinterDidNotTakeFailsTheWrite) {
          "density                 3         8\n"},
         {"taken", {}, "common", [](m350::ConfigRecord& r) { r.setReal(F::speed, 4.0f); }, 0, ""},
         // Only what the page carried is compared.
-        {"refused on another page", {"ZDARKNESS"}, "common",
-         [](m350::ConfigRecord& r) { r.setInteger(F::zDarkness, 20); }, 0, ""},
-        {"a Bluetooth name refused", {"BTNAME"}, "bluetooth",
-         [](m350::ConfigRecord& r) { r.setText(F::btName, "Shelf-3"); }, 1,
+        {"refused on another page",
+         {"ZDARKNESS"},
+         "common",
+         [](m350::ConfigRecord& r) { r.setInteger(F::zDarkness, 20); },
+         0,
+         ""},
+        {"a Bluetooth name refused",
+         {"BTNAME"},
+         "bluetooth",
+         [](m350::ConfigRecord& r) { r.setText(F::btName, "Shelf-3"); },
+         1,
          "btName                  \"Shelf-3\"  \"M350-BT\"\n"},
     };
     for (const auto& c : cases) {
@@ -181,14 +207,13 @@ TEST(CtlConfigVerify, ASettingThePrinterDidNotTakeFailsTheWrite) {
             EXPECT_NE(run.err.find("the printer did not take"), std::string::npos) << run.err;
         }
 
-        CtlRun json = runCtl(
-            overNet(sim, {"config", "write", b, "--page", c.page, "--verify", "--json"}));
+        CtlRun json =
+            runCtl(overNet(sim, {"config", "write", b, "--page", c.page, "--verify", "--json"}));
         EXPECT_EQ(json.exitCode, c.exitCode) << c.what;
         const auto j = nlohmann::json::parse(json.out);
         EXPECT_EQ(j["verified"], c.exitCode == 0) << c.what;
-        EXPECT_EQ(j["differences"].size(), c.readOnly.empty() || c.exitCode == 0
-                                               ? 0u
-                                               : c.readOnly.size())
+        EXPECT_EQ(j["differences"].size(),
+                  c.readOnly.empty() || c.exitCode == 0 ? 0u : c.readOnly.size())
             << c.what;
     }
 }

@@ -32,8 +32,8 @@ class FakeSystem {
         struct stat st {};
         ::stat(root_.c_str(), &st);
         fileGroup_ = st.st_gid;
-        file("etc/group", "dialout:x:" + std::to_string(fileGroup_) + ":\nusers:x:" +
-                              std::to_string(kUserGroup) + ":\n");
+        file("etc/group", "dialout:x:" + std::to_string(fileGroup_) +
+                              ":\nusers:x:" + std::to_string(kUserGroup) + ":\n");
     }
 
     void file(const std::string& path, const std::string& text, mode_t mode = 0644) {
@@ -67,8 +67,8 @@ class FakeSystem {
     void serialPort(const std::string& name, const std::string& type, const std::string& driver,
                     mode_t mode) {
         file("sys/class/tty/" + name + "/type", type + "\n");
-        link("sys/class/tty/" + name + "/device/driver", "../../../bus/usb-serial/drivers/" +
-                                                            driver);
+        link("sys/class/tty/" + name + "/device/driver",
+             "../../../bus/usb-serial/drivers/" + driver);
         file("dev/" + name, "", mode);
     }
 
@@ -106,8 +106,8 @@ const DoctorCheck* find(const std::vector<DoctorCheck>& checks, Severity s,
 std::string dump(const std::vector<DoctorCheck>& checks) {
     std::string out;
     for (const auto& c : checks)
-        out += c.area + " " + std::to_string(static_cast<int>(c.severity)) + " " + c.text +
-               " | " + c.fix + "\n";
+        out += c.area + " " + std::to_string(static_cast<int>(c.severity)) + " " + c.text + " | " +
+               c.fix + "\n";
     return out;
 }
 
@@ -134,87 +134,168 @@ TEST(CtlDoctor, ChecksExplainWhatBlocksTheChosenInterface) {
     DoctorTarget named;
     named.usbDevice = "04b8:0e28";
     const Case cases[] = {
-        {"no printer", [](FakeSystem&) {}, usb, {kUserGroup}, true, Severity::kBlocking,
-         "no printer of the vendors f1e0, f1e1, f1e2", "--usb-device"},
-        {"no printer, but the serial port is chosen", [](FakeSystem&) {}, com, {kUserGroup},
-         true, Severity::kInfo, "no printer of the vendors", ""},
+        {"no printer",
+         [](FakeSystem&) {},
+         usb,
+         {kUserGroup},
+         true,
+         Severity::kBlocking,
+         "no printer of the vendors f1e0, f1e1, f1e2",
+         "--usb-device"},
+        {"no printer, but the serial port is chosen",
+         [](FakeSystem&) {},
+         com,
+         {kUserGroup},
+         true,
+         Severity::kInfo,
+         "no printer of the vendors",
+         ""},
         {"our printer, open to the seat",
-         [](FakeSystem& f) { f.usbDevice("1-1.4", "f1e0", "0001", 1, 9, "07", "", 0666); }, usb,
-         {kUserGroup}, false, Severity::kOk, "1-1.4: you may open /dev/bus/usb/001/009", ""},
+         [](FakeSystem& f) { f.usbDevice("1-1.4", "f1e0", "0001", 1, 9, "07", "", 0666); },
+         usb,
+         {kUserGroup},
+         false,
+         Severity::kOk,
+         "1-1.4: you may open /dev/bus/usb/001/009",
+         ""},
         {"our printer, no permission, no udev rule",
-         [](FakeSystem& f) { f.usbDevice("1-1.4", "f1e0", "0001", 1, 9, "07", "", 0664); }, usb,
-         {kUserGroup}, true, Severity::kBlocking, "no permission on /dev/bus/usb/001/009",
+         [](FakeSystem& f) { f.usbDevice("1-1.4", "f1e0", "0001", 1, 9, "07", "", 0664); },
+         usb,
+         {kUserGroup},
+         true,
+         Severity::kBlocking,
+         "no permission on /dev/bus/usb/001/009",
          "sudo cp 70-m350-printers.rules /etc/udev/rules.d/"},
         {"our printer, no permission, the rule installed",
          [](FakeSystem& f) {
              f.usbDevice("1-1.4", "f1e1", "0001", 1, 9, "07", "", 0664);
              f.file("usr/lib/udev/rules.d/70-m350-printers.rules", "");
          },
-         usb, {kUserGroup}, true, Severity::kBlocking, "no permission", "unplug it"},
+         usb,
+         {kUserGroup},
+         true,
+         Severity::kBlocking,
+         "no permission",
+         "unplug it"},
         {"another make named, no permission, the rule installed",
          [](FakeSystem& f) {
              f.usbDevice("1-2", "04b8", "0e28", 1, 4, "07", "usblp", 0664);
              f.file("etc/udev/rules.d/70-m350-printers.rules", "");
          },
-         named, {kUserGroup}, true, Severity::kBlocking, "no permission",
+         named,
+         {kUserGroup},
+         true,
+         Severity::kBlocking,
+         "no permission",
          "ATTR{idVendor}==\"04b8\", ATTR{idProduct}==\"0e28\", ENV{M350_PRINTER}=\"1\""},
-        {"held by usblp", [](FakeSystem& f) {
-             f.usbDevice("1-1.4", "f1e0", "0001", 1, 9, "07", "usblp", 0666);
-         },
-         usb, {kUserGroup}, false, Severity::kInfo, "held by the kernel's printer driver usblp",
+        {"held by usblp",
+         [](FakeSystem& f) { f.usbDevice("1-1.4", "f1e0", "0001", 1, 9, "07", "usblp", 0666); },
+         usb,
+         {kUserGroup},
+         false,
+         Severity::kInfo,
+         "held by the kernel's printer driver usblp",
          ""},
         {"claimed by ipp-usb",
          [](FakeSystem& f) {
              f.usbDevice("1-1.4", "f1e0", "0001", 1, 9, "07", "usbfs", 0666);
              f.file("proc/812/comm", "ipp-usb\n");
          },
-         usb, {kUserGroup}, true, Severity::kBlocking, "claimed by another program (ipp-usb",
+         usb,
+         {kUserGroup},
+         true,
+         Severity::kBlocking,
+         "claimed by another program (ipp-usb",
          "sudo systemctl stop ipp-usb"},
         {"another make is not used unless named",
          [](FakeSystem& f) { f.usbDevice("1-2", "04b8", "0e28", 1, 4, "07", "usblp", 0666); },
-         usb, {kUserGroup}, true, Severity::kOk, "a printer of another make", ""},
+         usb,
+         {kUserGroup},
+         true,
+         Severity::kOk,
+         "a printer of another make",
+         ""},
         {"a USB adapter outside the dialout group",
-         [](FakeSystem& f) { f.serialPort("ttyUSB0", "4", "ftdi_sio", 0660); }, com, {kUserGroup},
-         true, Severity::kBlocking, "/dev/ttyUSB0: no permission (mode 0660, group dialout)",
+         [](FakeSystem& f) { f.serialPort("ttyUSB0", "4", "ftdi_sio", 0660); },
+         com,
+         {kUserGroup},
+         true,
+         Severity::kBlocking,
+         "/dev/ttyUSB0: no permission (mode 0660, group dialout)",
          "sudo usermod -aG dialout operator"},
         {"added to dialout, not logged in again",
          [](FakeSystem& f) {
              f.serialPort("ttyUSB0", "4", "ftdi_sio", 0660);
              f.file("etc/group", "dialout:x:" + std::to_string(f.fileGroup()) + ":operator\n");
          },
-         com, {kUserGroup}, true, Severity::kBlocking, "no permission", "log out and in again"},
+         com,
+         {kUserGroup},
+         true,
+         Severity::kBlocking,
+         "no permission",
+         "log out and in again"},
         {"in dialout",
-         [](FakeSystem& f) { f.serialPort("ttyUSB0", "4", "ftdi_sio", 0660); }, com,
-         {kUserGroup, 0}, false, Severity::kOk, "/dev/ttyUSB0: you may open it", ""},
-        {"the adapter is unplugged", [](FakeSystem&) {}, com, {kUserGroup}, true,
-         Severity::kBlocking, "/dev/ttyUSB0 is not there", "m350ctl serial list"},
+         [](FakeSystem& f) { f.serialPort("ttyUSB0", "4", "ftdi_sio", 0660); },
+         com,
+         {kUserGroup, 0},
+         false,
+         Severity::kOk,
+         "/dev/ttyUSB0: you may open it",
+         ""},
+        {"the adapter is unplugged",
+         [](FakeSystem&) {},
+         com,
+         {kUserGroup},
+         true,
+         Severity::kBlocking,
+         "/dev/ttyUSB0 is not there",
+         "m350ctl serial list"},
         {"COM1 without a chip",
-         [](FakeSystem& f) { f.serialPort("ttyS0", "0", "serial8250", 0666); }, com1,
-         {kUserGroup}, true, Severity::kBlocking, "COM1 (/dev/ttyS0): the kernel found no serial",
+         [](FakeSystem& f) { f.serialPort("ttyS0", "0", "serial8250", 0666); },
+         com1,
+         {kUserGroup},
+         true,
+         Severity::kBlocking,
+         "COM1 (/dev/ttyS0): the kernel found no serial",
          "--com /dev/ttyUSB0"},
         {"a USB parallel port for the lp group",
-         [](FakeSystem& f) { f.file("dev/usb/lp0", "", 0660); }, lpt, {kUserGroup}, true,
-         Severity::kBlocking, "/dev/usb/lp0: no permission", "usermod -aG dialout"},
+         [](FakeSystem& f) { f.file("dev/usb/lp0", "", 0660); },
+         lpt,
+         {kUserGroup},
+         true,
+         Severity::kBlocking,
+         "/dev/usb/lp0: no permission",
+         "usermod -aG dialout"},
         {"no CJK fonts does not block",
          [](FakeSystem& f) {
              f.usbDevice("1-1.4", "f1e0", "0001", 1, 9, "07", "", 0666);
              f.fonts.clear();
          },
-         usb, {kUserGroup}, false, Severity::kWarning, "no font for Chinese", "fonts-noto-cjk"},
+         usb,
+         {kUserGroup},
+         false,
+         Severity::kWarning,
+         "no font for Chinese",
+         "fonts-noto-cjk"},
         {"no display does not block",
          [](FakeSystem& f) {
              f.usbDevice("1-1.4", "f1e0", "0001", 1, 9, "07", "", 0666);
              f.env.clear();
          },
-         usb, {kUserGroup}, false, Severity::kInfo, "no display", ""},
+         usb,
+         {kUserGroup},
+         false,
+         Severity::kInfo,
+         "no display",
+         ""},
     };
     for (const auto& c : cases) {
         TempDir dir;
         FakeSystem fake(dir);
         c.setUp(fake);
         const auto checks = m350::cli::runDoctor(fake.system(c.gids), c.target);
-        EXPECT_EQ(m350::cli::blocksTarget(checks, c.target), c.blocked)
-            << c.what << "\n" << dump(checks);
+        EXPECT_EQ(m350::cli::blocksTarget(checks, c.target), c.blocked) << c.what << "\n"
+                                                                        << dump(checks);
         const DoctorCheck* hit = find(checks, c.severity, c.text);
         ASSERT_NE(hit, nullptr) << c.what << "\n" << dump(checks);
         EXPECT_NE(hit->fix.find(c.fix), std::string::npos) << c.what << ": " << hit->fix;
@@ -235,8 +316,7 @@ TEST(CtlSerialList, StableNamesPointAtTheirPorts) {
     const auto list = m350::cli::listSerialDevices(fake.system());
     ASSERT_EQ(list.size(), 3u);
     EXPECT_EQ(list[0].device, "/dev/ttyACM1");
-    EXPECT_EQ(list[0].stable,
-              std::vector<std::string>{"/dev/serial/by-id/usb-Printer_CDC-if00"});
+    EXPECT_EQ(list[0].stable, std::vector<std::string>{"/dev/serial/by-id/usb-Printer_CDC-if00"});
     EXPECT_EQ(list[1].device, "/dev/ttyS0");
     EXPECT_TRUE(list[1].stable.empty());
     EXPECT_EQ(list[2].device, "/dev/ttyUSB0");
