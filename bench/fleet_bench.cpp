@@ -73,7 +73,8 @@ int main(int argc, char** argv) {
     // One printer, several times: the median.
     std::vector<double> single;
     for (int i = 0; i < 7; ++i) {
-        std::vector<std::string> args = {"--net", "127.0.0.1:" + std::to_string(sims[0]->tcpPort())};
+        std::vector<std::string> args = {"--net",
+                                         "127.0.0.1:" + std::to_string(sims[0]->tcpPort())};
         args.insert(args.end(), command.begin(), command.end());
         int code = 0;
         single.push_back(secondsOf(args, code));
