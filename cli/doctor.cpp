@@ -321,7 +321,8 @@ void checkUsb(const DoctorSystem& sys, const DoctorTarget& t, std::vector<Doctor
 
 // The device path of a COM or LPT name (or the path given), under the root.
 std::string portDevice(const DoctorSystem& sys, const std::string& name) {
-    const std::string path = m350::devicePathForPortName(name);
+    const std::string path =
+        !name.empty() && name.front() == '/' ? name : m350::devicePathForPortName(name);
     return path.empty() ? path : sys.root + path;
 }
 

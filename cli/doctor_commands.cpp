@@ -109,8 +109,10 @@ void addDoctorCommands(CLI::App& app, Invocation& inv) {
             const PortChoice port = inv.port.result();
             DoctorTarget t;
             t.iface = port.iface;
-            t.comName = port.settings.serial.portName;
-            t.lptName = port.settings.lptName;
+            const auto& settings = port.settings;
+            t.comName =
+                settings.comDevicePath.empty() ? settings.serial.portName : settings.comDevicePath;
+            t.lptName = settings.lptDevicePath.empty() ? settings.lptName : settings.lptDevicePath;
             t.usbDevice = port.settings.usbDevice;
             return doctorCommand(s, t, inv.json);
         };

@@ -189,10 +189,12 @@ PortChoice PortOptions::result() const {
     PortChoice c;
     if (!com_.empty()) {
         c.iface = m350::kCom;
-        c.settings.serial.portName = *portNameOrPath(com_, "COM", 30);
+        const std::string name = *portNameOrPath(com_, "COM", 30);
+        (name.front() == '/' ? c.settings.comDevicePath : c.settings.serial.portName) = name;
     } else if (!lpt_.empty()) {
         c.iface = m350::kLpt;
-        c.settings.lptName = *portNameOrPath(lpt_, "LPT", 4);
+        const std::string name = *portNameOrPath(lpt_, "LPT", 4);
+        (name.front() == '/' ? c.settings.lptDevicePath : c.settings.lptName) = name;
     } else if (!net_.empty()) {
         c.iface = m350::kEthernet;
         c.settings.net = *parseNetAddress(net_);

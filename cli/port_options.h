@@ -47,7 +47,8 @@ class PortOptions {
 std::optional<std::string> normalizePortName(std::string_view text, std::string_view prefix,
                                              int maxNumber);
 
-// normalizePortName, or an absolute device path ("/dev/ttyUSB0") as it is.
+// normalizePortName, or an absolute device path ("/dev/ttyUSB0") as it is
+// (PortChoice keeps a path in PortSettings::comDevicePath or lptDevicePath).
 std::optional<std::string> portNameOrPath(std::string_view text, std::string_view prefix,
                                           int maxNumber);
 

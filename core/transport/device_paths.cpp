@@ -6,8 +6,6 @@
 namespace m350 {
 
 std::string devicePathForPortName(const std::string& name) {
-    // A device named by its path (/dev/ttyUSB0, /dev/serial/by-id/...) is used as it is.
-    if (!name.empty() && name.front() == '/') return name;
     std::string prefix, base;
     if (name.rfind("COM", 0) == 0) {
         prefix = "M350_COM";

@@ -18,7 +18,9 @@ class ParallelPort final : public Port {
     ~ParallelPort() override { close(); }
 
     bool open() override {
-        std::string path = devicePathForPortName(ctx_.settings->lptName);
+        std::string path = ctx_.settings->lptDevicePath.empty()
+                               ? devicePathForPortName(ctx_.settings->lptName)
+                               : ctx_.settings->lptDevicePath;
         if (path.empty()) return false;
         // No O_CREAT: the port must exist. A FIFO without a reader refuses.
         Fd fd(::open(path.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));

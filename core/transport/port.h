@@ -52,8 +52,8 @@ std::unique_ptr<Port> makeParallelPort(LinkContext& ctx);
 std::unique_ptr<Port> makeTcpPort(LinkContext& ctx);
 
 // Device path for "COMn" / "LPTn": the environment variable M350_COM<n> or
-// M350_LPT<n> when set, else /dev/ttyS<n-1> or /dev/lp<n-1>. A name that is
-// an absolute path is that device. Empty for a name of neither form.
+// M350_LPT<n> when set, else /dev/ttyS<n-1> or /dev/lp<n-1>. Empty for a name
+// that is not of that form.
 std::string devicePathForPortName(const std::string& name);
 
 }  // namespace m350

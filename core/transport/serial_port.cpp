@@ -78,7 +78,8 @@ class SerialPort final : public Port {
 
     bool open() override {
         const SerialSettings& s = ctx_.settings->serial;
-        std::string path = devicePathForPortName(s.portName);
+        std::string path = ctx_.settings->comDevicePath.empty() ? devicePathForPortName(s.portName)
+                                                                : ctx_.settings->comDevicePath;
         if (path.empty()) return false;
         // A port in use elsewhere must fail to open. The lock file comes
         // first, as its convention asks, before the device is even opened.

@@ -219,19 +219,21 @@ ConfigPage::ConfigPage(AppContext& app, QGroupBox* group, RadioGroup& unit,
     configSetButton_ = button("ButtonConfigSet", "Set", &ConfigPage::onConfigSetClicked);
     saveButton_ = button("ButtonSave", "Save", &ConfigPage::onSaveClicked);
     loadButton_ = button("ButtonLoad", "Load", &ConfigPage::onLoadClicked);
-    // Set reads the page back and names the settings the printer did not take.
+    buttons->addStretch(1);
+    buttons->addWidget(buildTextEncodingButton());
+    column->addLayout(buttons);
+    // Set reads the page back and names the settings the printer did not
+    // take. The box sits beside the page tabs, where it takes no width from
+    // the buttons and no height from the pages.
     verifySetBox_ = new QCheckBox(QStringLiteral("Verify"), group);
     verifySetBox_->setObjectName(QStringLiteral("CheckBoxVerifySet"));
     verifySetBox_->setToolTip(
         QStringLiteral("After Set, read the settings back and report those the printer did "
                        "not take"));
-    buttons->addWidget(verifySetBox_);
-    buttons->addStretch(1);
-    buttons->addWidget(buildTextEncodingButton());
-    column->addLayout(buttons);
 
     configTabs_ = new QTabWidget(group);
     configTabs_->setObjectName(QStringLiteral("PageControl2"));
+    configTabs_->setCornerWidget(verifySetBox_, Qt::TopRightCorner);
     column->addWidget(configTabs_, 1);
     auto addSheet = [this](const char* name, const char* caption) {
         auto* sheet = new QWidget;

@@ -351,3 +351,52 @@ TEST(CtlSerialList, StableNamesPointAtTheirPorts) {
 
 }  // namespace
 }  // namespace m350test
+
+#include "cli/port_options.h"
+
+namespace m350test {
+namespace {
+
+TEST(CtlDevicePath, PortNamesOrPaths) {
+    struct Case {
+        const char* text;
+        std::optional<std::string> com;
+    };
+    const Case cases[] = {
+        {"com3", "COM3"},
+        {"/dev/ttyUSB0", "/dev/ttyUSB0"},
+        {"/dev/serial/by-id/usb-FTDI_FT232R_A1B2-if00-port0",
+         "/dev/serial/by-id/usb-FTDI_FT232R_A1B2-if00-port0"},
+        {"ttyUSB0", std::nullopt},  // a device is named by its whole path
+        {"/dev/", std::nullopt},    // a folder
+        {"/", std::nullopt},
+        {"/dev/tty\nUSB0", std::nullopt},  // no control bytes
+        {"COM31", std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(m350::cli::portNameOrPath(c.text, "COM", 30), c.com) << c.text;
+}
+
+// --com with the device's path, and with a stable name linking to it, reach
+// the simulator's pseudo-terminal with the same bytes as COMn did.
+TEST(CtlDevicePath, ComByPathAndByStableName) {
+    SimProcess sim({}, /*pty=*/true);
+    ASSERT_TRUE(sim.ok()) << sim.error();
+    TempDir dir;
+    const std::string stable = dir.file("usb-Printer_Serial-if00-port0");
+    fs::create_symlink(sim.ptyPath(), stable);
+    for (const std::string& device : {sim.ptyPath(), stable}) {
+        CtlRun status = runCtl({"--com", device, "--baud", "115200", "status"});
+        EXPECT_EQ(status.exitCode, 0) << device << ": " << status.err;
+        EXPECT_EQ(status.out, "Ready\n");
+    }
+    const std::string expected = "\x1B!?\x1B!S\r\n\x1B!?\x1B!S\r\n";
+    EXPECT_EQ(receivedAtLeast(sim, expected.size()), expected);
+    // A path that is not there fails to open, as an absent COMn does.
+    CtlRun missing = runCtl({"--com", dir.file("gone"), "status"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.err.rfind("Port Open Error\n", 0), 0u) << missing.err;
+}
+
+}  // namespace
+}  // namespace m350test

@@ -367,6 +367,7 @@ TEST_F(RoundTripWindow, VerifyAfterSetNamesTheSettingThePrinterKept) {
     start({"--read-only", "SPEED"});
     auto* verify = m350test::controlNamed<QCheckBox>(*main, "CheckBoxVerifySet");
     ASSERT_FALSE(verify->isChecked());
+    EXPECT_TRUE(verify->isVisibleTo(main.get()));
     struct Case {
         const char* what;
         bool ticked;
