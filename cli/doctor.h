@@ -16,6 +16,10 @@ namespace m350::cli {
 struct DoctorSystem {
     std::string root;  // prefix of every path ("" on the real system)
     uid_t uid = 0;
+    // Ask the kernel (access(2)) whether this process may open a device, so
+    // that access lists (the udev rule's uaccess tag) count; only for the
+    // running process on its own tree. Otherwise the mode bits decide.
+    bool kernelAccessCheck = false;
     std::string userName;
     std::vector<gid_t> gids;  // the process's groups, the primary one included
     // Lines of `fc-list :lang=LANG family` for a language ("zh", "ja").
