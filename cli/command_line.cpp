@@ -65,6 +65,7 @@ void buildCommandLine(CLI::App& app, Invocation& inv) {
     app.fallthrough();
 
     inv.port.addTo(app);
+    addFleetOptions(app, inv.fleet);
     auto* pw = app.add_option("--password", inv.password,
                               "the printer password, for commands that change the printer")
                    ->type_name("TEXT")
@@ -158,6 +159,7 @@ void buildCommandLine(CLI::App& app, Invocation& inv) {
     addFontCommands(app, inv);
     addNetCommands(app, inv);
     addWirelessCommands(app, inv);
+    addDoctorCommands(app, inv);
 }
 
 int runCommandLine(int argc, char** argv) {
@@ -172,6 +174,13 @@ int runCommandLine(int argc, char** argv) {
         return code == 0 ? kExitOk : kExitUsage;
     }
     if (!inv.action) return kExitUsage;
+    if (!inv.fleet.hostsFile.empty()) {
+        // Font drawing needs the one QGuiApplication, and a terminal may be
+        // asked questions: those runs get a process each.
+        const bool inProcess = !app.got_subcommand("font") && !::isatty(STDIN_FILENO);
+        return runFleet(std::vector<std::string>(argv, argv + argc), inv.fleet,
+                        inv.json || inv.fleet.json, inProcess);
+    }
     Session session(inv.port.result(), stdout, stderr);
     session.language = inv.language;
     session.encoding =

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "cli/commands.h"
+#include "cli/config_diff_commands.h"
 #include "cli/config_text.h"
 #include "cli/exit_codes.h"
 #include "cli/invocation.h"
@@ -39,6 +40,7 @@ struct ConfigOptions {
     std::string file;
     int page = m350::kPageCommon;
     m350::CertificatePaths certs;
+    bool verify = false;
 };
 
 // Prints a record; a file's stored status comes after the unit when given.
@@ -130,7 +132,7 @@ int showCommand(Session& s, const ConfigOptions& o, bool json) {
     return kExitOk;
 }
 
-int writeCommand(Session& s, const ConfigOptions& o, const PasswordAnswer& answer) {
+int writeCommand(Session& s, const ConfigOptions& o, const PasswordAnswer& answer, bool json) {
     m350::ConfigFileContents contents;
     if (int r = load(s, o.file, contents); r != kExitOk) return r;
     // The file's unit choice decides the units of the command lines, as it does
@@ -140,8 +142,11 @@ int writeCommand(Session& s, const ConfigOptions& o, const PasswordAnswer& answe
     record.setByte(m350::Field::inchUnits, inch ? 1 : 0);
     if (int r = checkCertificates(s, o.certs); r != kExitOk) return r;
     if (int r = runPasswordGate(s, answer); r != kExitOk) return r;
-    return s.run(m350::kOpWriteConfig,
-                 [&](m350::Link& l) { return m350::writeConfig(l, record, o.page, o.certs); });
+    if (int r = s.run(m350::kOpWriteConfig,
+                      [&](m350::Link& l) { return m350::writeConfig(l, record, o.page, o.certs); });
+        r != m350::kOk || !o.verify)
+        return r;
+    return verifyWrittenPage(s, record, o.page, inch, json);
 }
 
 CLI::Option* addUnit(CLI::App& sub, ConfigOptions& o, const char* what) {
@@ -193,15 +198,21 @@ void addConfigCommands(CLI::App& app, Invocation& inv) {
         ->type_name("FILE");
     write->add_option("--private-key", opts->certs.privateKey, "wireless page: private key to send")
         ->type_name("FILE");
+    write->add_flag("--verify", opts->verify,
+                    "read the settings back and fail (exit 1, the differences listed) when the "
+                    "printer did not take one");
+    write->add_flag("--json", inv.json, "with --verify: the verdict and differences as JSON");
     write->callback([&inv, opts, writeUnit] {
         opts->unitGiven = writeUnit->count() > 0;
         inv.progress = true;
         inv.action = [&inv, opts](Session& s) {
             PasswordAnswer answer;
             if (int r = inv.passwordAnswer(s, answer); r != kExitOk) return r;
-            return writeCommand(s, *opts, answer);
+            return writeCommand(s, *opts, answer, inv.json);
         };
     });
+
+    addConfigDiffCommand(*config, inv);
 }
 
 }  // namespace m350::cli

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/fleet.h"
 #include "cli/password_prompt.h"
 #include "cli/port_options.h"
 #include "cli/session.h"
@@ -20,6 +21,7 @@ namespace m350::cli {
 
 struct Invocation {
     PortOptions port;
+    FleetOptions fleet;  // --hosts, --jobs, --host-timeout
     std::optional<std::string> password;
     std::string passwordFile;
     int language = 0;
@@ -57,6 +59,9 @@ void addFontCommands(CLI::App& app, Invocation& inv);
 void addNetCommands(CLI::App& app, Invocation& inv);
 // wifi scan, bt scan, bt master, module show, module set.
 void addWirelessCommands(CLI::App& app, Invocation& inv);
+
+// doctor and serial list.
+void addDoctorCommands(CLI::App& app, Invocation& inv);
 
 // Parses argv and runs the command; the process exit status.
 int runCommandLine(int argc, char** argv);

@@ -62,6 +62,18 @@ std::optional<std::string> normalizePortName(std::string_view text, std::string_
     return std::string(prefix) + std::to_string(n);
 }
 
+std::optional<std::string> portNameOrPath(std::string_view text, std::string_view prefix,
+                                          int maxNumber) {
+    if (!text.empty() && text.front() == '/') {
+        // A path names one device: no control bytes, no empty components.
+        if (text.size() < 2 || text.size() > 4095 || text.back() == '/') return std::nullopt;
+        for (char c : text)
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return std::nullopt;
+        return std::string(text);
+    }
+    return normalizePortName(text, prefix, maxNumber);
+}
+
 std::optional<m350::NetAddress> parseNetAddress(std::string_view text) {
     m350::NetAddress out;
     std::string_view host = text;
@@ -99,21 +111,22 @@ void PortOptions::addTo(CLI::App& app) {
     auto* com =
         app.add_option("--com", com_,
                        "serial port COM1..COM30 (device: M350_COM<n>, "
-                       "else /dev/ttyS<n-1>)")
-            ->type_name("COMn")
+                       "else /dev/ttyS<n-1>) or a device path (/dev/ttyUSB0, see `serial list`)")
+            ->type_name("COMn|PATH")
             ->group(group)
             ->check([](const std::string& v) {
-                return normalizePortName(v, "COM", 30) ? std::string() : "expected COM1..COM30";
+                return portNameOrPath(v, "COM", 30) ? std::string()
+                                                    : "expected COM1..COM30 or a device path";
             });
-    auto* lpt =
-        app.add_option("--lpt", lpt_,
-                       "parallel port LPT1..LPT4 (device: M350_LPT<n>, "
-                       "else /dev/lp<n-1>); write-only")
-            ->type_name("LPTn")
-            ->group(group)
-            ->check([](const std::string& v) {
-                return normalizePortName(v, "LPT", 4) ? std::string() : "expected LPT1..LPT4";
-            });
+    auto* lpt = app.add_option("--lpt", lpt_,
+                               "parallel port LPT1..LPT4 (device: M350_LPT<n>, "
+                               "else /dev/lp<n-1>) or a device path (/dev/usb/lp0); write-only")
+                    ->type_name("LPTn|PATH")
+                    ->group(group)
+                    ->check([](const std::string& v) {
+                        return portNameOrPath(v, "LPT", 4) ? std::string()
+                                                           : "expected LPT1..LPT4 or a device path";
+                    });
     auto* net =
         app.add_option("--net", net_, "network printer, TCP port 9100 unless given")
             ->type_name("HOST[:PORT]")
@@ -176,10 +189,12 @@ PortChoice PortOptions::result() const {
     PortChoice c;
     if (!com_.empty()) {
         c.iface = m350::kCom;
-        c.settings.serial.portName = *normalizePortName(com_, "COM", 30);
+        const std::string name = *portNameOrPath(com_, "COM", 30);
+        (name.front() == '/' ? c.settings.comDevicePath : c.settings.serial.portName) = name;
     } else if (!lpt_.empty()) {
         c.iface = m350::kLpt;
-        c.settings.lptName = *normalizePortName(lpt_, "LPT", 4);
+        const std::string name = *portNameOrPath(lpt_, "LPT", 4);
+        (name.front() == '/' ? c.settings.lptDevicePath : c.settings.lptName) = name;
     } else if (!net_.empty()) {
         c.iface = m350::kEthernet;
         c.settings.net = *parseNetAddress(net_);

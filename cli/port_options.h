@@ -1,7 +1,7 @@
 // The connection options of m350ctl, mirroring the window's interface selector
 // and its serial and parallel set-up dialogs: --usb (the default) or
-// --usb-device VID:PID[:SERIAL]|BUS-PATH, --com COMn with the line settings,
-// --lpt LPTn, --net HOST[:PORT].
+// --usb-device VID:PID[:SERIAL]|BUS-PATH, --com COMn|PATH with the line
+// settings, --lpt LPTn|PATH, --net HOST[:PORT].
 #pragma once
 
 #include <optional>
@@ -46,6 +46,11 @@ class PortOptions {
 // "COM3", "com3" -> "COM3" when the number is 1..maxNumber; nullopt otherwise.
 std::optional<std::string> normalizePortName(std::string_view text, std::string_view prefix,
                                              int maxNumber);
+
+// normalizePortName, or an absolute device path ("/dev/ttyUSB0") as it is
+// (PortChoice keeps a path in PortSettings::comDevicePath or lptDevicePath).
+std::optional<std::string> portNameOrPath(std::string_view text, std::string_view prefix,
+                                          int maxNumber);
 
 // "host", "host:9101", "[::1]:9100" -> address and port (9100 when none is
 // given). Host names are letters, digits, '.', '-', '_' up to 63 characters;

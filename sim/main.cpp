@@ -73,6 +73,9 @@ const char kUsage[] =
     "  --serial TEXT         the serial number answered to OUT _SERIAL$\n"
     "  --set KEY=VALUE       the payload answered to DIAGNOSTIC REPORT KEY\n"
     "                        (repeatable; applied after the profile)\n"
+    "  --read-only KEY       the setting of report key KEY keeps its value whatever\n"
+    "                        command line would change it; the line is still taken\n"
+    "                        (repeatable), as a printer that refuses a setting\n"
     "  --file DEV:NAME=TEXT  a file already stored on device D (DRAM), F (FLASH) or C\n"
     "                        (CARD); listed in the file lists, fetched with\n"
     "                        DIAGNOSTIC FILE (repeatable)\n"
@@ -185,6 +188,7 @@ int main(int argc, char** argv) {
     bool labelFirst = false;
     std::string dumpText;
     std::string mediaFile;
+    std::vector<std::string> readOnly;
 
     std::vector<std::string> args(argv + 1, argv + argc);
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -291,6 +295,10 @@ int main(int argc, char** argv) {
             auto eq = v.find('=');
             if (eq == std::string::npos || eq == 0) fail("--set wants KEY=VALUE");
             sets.emplace_back(v.substr(0, eq), v.substr(eq + 1));
+        } else if (opt == "--read-only") {
+            std::string v = need();
+            if (v.empty()) fail("--read-only wants a report key");
+            readOnly.push_back(v);
         } else if (opt == "--file") {
             std::string v = need();
             auto eq = v.find('=');
@@ -352,6 +360,7 @@ int main(int argc, char** argv) {
     if (wifi) profile.wifi = *wifi;
     m350::sim::Printer printer(profile);
     for (auto& [k, v] : sets) printer.set(k, v);
+    printer.readOnly.insert(readOnly.begin(), readOnly.end());
     for (auto& f : files) printer.appendFile(f.device, f.name, f.text);
     printer.moduleName = moduleName;
     printer.onEvent = [](const std::string& what) {

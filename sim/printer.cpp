@@ -53,7 +53,19 @@ std::optional<std::vector<std::string>> Printer::reportList(const std::string& k
 }
 
 bool Printer::applyLine(std::string_view line) {
-    return applyCommand(*this, line);
+    // A read-only setting keeps its value whatever the line says, as a printer
+    // that takes the command but not the value (a locked or unsupported setting).
+    std::map<std::string, std::optional<std::string>> kept;
+    for (const auto& key : readOnly)
+        kept[key] = has(key) ? std::optional<std::string>(get(key)) : std::nullopt;
+    const bool known = applyCommand(*this, line);
+    for (auto& [key, value] : kept) {
+        if (value)
+            settings_[key] = std::move(*value);
+        else
+            settings_.erase(key);
+    }
+    return known;
 }
 
 namespace {

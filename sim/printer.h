@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -105,6 +106,8 @@ class Printer {
     // The label being composed: CLS and the drawing commands since, as they
     // came; PRINT reports them as one "printed" event and starts over.
     std::vector<std::string> label;
+    // Report keys whose value no command line changes (--read-only KEY).
+    std::set<std::string> readOnly;
 
     std::uint8_t statusByte = 0;
     std::array<std::uint8_t, 8> extStatus{};

@@ -18,7 +18,9 @@ class ParallelPort final : public Port {
     ~ParallelPort() override { close(); }
 
     bool open() override {
-        std::string path = devicePathForPortName(ctx_.settings->lptName);
+        std::string path = ctx_.settings->lptDevicePath.empty()
+                               ? devicePathForPortName(ctx_.settings->lptName)
+                               : ctx_.settings->lptDevicePath;
         if (path.empty()) {
             ctx_.lastError = {PortFault::kNoDevice, ctx_.settings->lptName,
                               "not a parallel port name"};

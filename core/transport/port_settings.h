@@ -32,6 +32,11 @@ struct NetAddress {
 struct PortSettings {
     SerialSettings serial;
     std::string lptName = "LPT1";
+    // Devices named by their paths (m350ctl --com /dev/ttyUSB0, --lpt
+    // /dev/usb/lp0): opened instead of the devices of serial.portName and
+    // lptName when not empty.
+    std::string comDevicePath;
+    std::string lptDevicePath;
     NetAddress net;
     // The USB device the operator named ("VID:PID[:SERIAL]" or a bus path
     // "1-1.4"); empty: the environment variable M350_USB, else the printer

@@ -80,7 +80,8 @@ class SerialPort final : public Port {
 
     bool open() override {
         const SerialSettings& s = ctx_.settings->serial;
-        std::string path = devicePathForPortName(s.portName);
+        std::string path = ctx_.settings->comDevicePath.empty() ? devicePathForPortName(s.portName)
+                                                                : ctx_.settings->comDevicePath;
         if (path.empty()) {
             ctx_.lastError = {PortFault::kNoDevice, s.portName, "not a serial port name"};
             return false;

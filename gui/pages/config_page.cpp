@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
@@ -16,6 +17,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "core/config/config_diff.h"
 #include "core/config/config_file.h"
 #include "core/config/config_read.h"
 #include "core/i18n/language_table.h"
@@ -220,9 +222,18 @@ ConfigPage::ConfigPage(AppContext& app, QGroupBox* group, RadioGroup& unit,
     buttons->addStretch(1);
     buttons->addWidget(buildTextEncodingButton());
     column->addLayout(buttons);
+    // Set reads the page back and names the settings the printer did not
+    // take. The box sits beside the page tabs, where it takes no width from
+    // the buttons and no height from the pages.
+    verifySetBox_ = new QCheckBox(QStringLiteral("Verify"), group);
+    verifySetBox_->setObjectName(QStringLiteral("CheckBoxVerifySet"));
+    verifySetBox_->setToolTip(
+        QStringLiteral("After Set, read the settings back and report those the printer did "
+                       "not take"));
 
     configTabs_ = new QTabWidget(group);
     configTabs_->setObjectName(QStringLiteral("PageControl2"));
+    configTabs_->setCornerWidget(verifySetBox_, Qt::TopRightCorner);
     column->addWidget(configTabs_, 1);
     auto addSheet = [this](const char* name, const char* caption) {
         auto* sheet = new QWidget;
@@ -461,9 +472,35 @@ void ConfigPage::onConfigSetClicked() {
     // names back into the working record; other pages send no files.
     const m350::CertificatePaths files =
         page == m350::kPageWireless ? certificates_ : m350::CertificatePaths{};
-    app_.runStandard(m350::kOpWriteConfig,
-                     [&](m350::Link& l) { return m350::writeConfig(l, working, page, files); });
+    const int written = app_.runStandard(m350::kOpWriteConfig, [&](m350::Link& l) {
+        return m350::writeConfig(l, working, page, files);
+    });
+    if (written == m350::kOk && verifySetBox_->isChecked()) verifyWrittenPage(working, page);
     maskSecrets();
+}
+
+void ConfigPage::verifyWrittenPage(const m350::ConfigRecord& written, int page) {
+    m350::ConfigRecord back;
+    back.reset();
+    if (app_.runStandard(m350::kOpReadConfig,
+                         [&](m350::Link& l) { return m350::readConfig(l, back); }) != m350::kOk)
+        return;
+    const bool inch = written.byte(m350::Field::inchUnits) != 0;
+    const auto diffs = m350::diffConfig(written, back, m350::fieldsWrittenBy(written, page), inch);
+    if (diffs.empty()) {
+        app_.prompter().message(QStringLiteral("The printer took every setting of this page."));
+        return;
+    }
+    QString text =
+        QStringLiteral("The printer did not take %1 of the settings written:\n").arg(diffs.size());
+    for (const auto& d : diffs) {
+        auto value = [](const std::optional<std::string>& v) {
+            return v ? QStringLiteral("\"%1\"").arg(fromBytes(*v)) : QStringLiteral("unknown");
+        };
+        text += QStringLiteral("\n%1: written %2, the printer reports %3")
+                    .arg(fromText(m350::fieldInfoOf(d.field).name), value(d.left), value(d.right));
+    }
+    app_.prompter().message(text);
 }
 
 void ConfigPage::onSaveClicked() {

@@ -24,6 +24,7 @@ class QActionGroup;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QCheckBox;
 class QPushButton;
 class QTabWidget;
 class QToolButton;
@@ -120,7 +121,12 @@ class ConfigPage : public QObject {
     void chooseTextEncoding(const QString& name);
 
   private:
+    // After a successful Set with the Verify box ticked: reads back and
+    // reports the fields of the page that differ from what was written.
+    void verifyWrittenPage(const m350::ConfigRecord& written, int page);
+
     QPushButton *readButton_, *clearButton_, *configSetButton_, *saveButton_, *loadButton_;
+    QCheckBox* verifySetBox_;
     QGroupBox* printerInfoGroup_;
     QTabWidget* configTabs_;
     // Sub-pages by tab index: 0 Common, 1 Z, 2 D, 3 RS-232, 4 Wireless,

@@ -470,5 +470,21 @@ TEST(LabelCommands, PrintReportsTheLabelSinceCls) {
     EXPECT_EQ(printer.get("DIRCTION"), "1");
 }
 
+// A read-only setting keeps its value through every command that would change
+// it, while the rest of the line and the other settings take effect.
+TEST_F(RoundTrip, ReadOnlySettingsKeepTheirValue) {
+    printer_.readOnly = {"SPEED", "PAPERHEIGHT", "WIFISSID"};
+    const std::string speed = report("SPEED");
+    const std::string height = report("PAPERHEIGHT");
+    send("SPEED 9.0\r\nSIZE 2.00,1.50\r\nDENSITY 3\r\nWLAN SSID \"other\"\r\n");
+    struct Case {
+        const char* key;
+        std::string expected;
+    } cases[] = {
+        {"SPEED", speed}, {"PAPERHEIGHT", height}, {"PAPERWIDTH", "406"}, {"DENSITY", "3"}};
+    for (const auto& c : cases) EXPECT_EQ(report(c.key), c.expected) << c.key;
+    EXPECT_NE(report("WIFISSID"), "other");
+}
+
 }  // namespace
 }  // namespace m350::sim

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -358,3 +359,44 @@ TEST_F(RoundTripWindow, ClearForgetsTheSecrets) {
 }
 
 }  // namespace
+
+// Set with "Verify" ticked reads the page back: the speed the printer kept
+// is named with what was written and what it reports, a page it took whole
+// is confirmed, and without the tick nothing is read back.
+TEST_F(RoundTripWindow, VerifyAfterSetNamesTheSettingThePrinterKept) {
+    start({"--read-only", "SPEED"});
+    auto* verify = m350test::controlNamed<QCheckBox>(*main, "CheckBoxVerifySet");
+    ASSERT_FALSE(verify->isChecked());
+    EXPECT_TRUE(verify->isVisibleTo(main.get()));
+    struct Case {
+        const char* what;
+        bool ticked;
+        QString speed;
+        std::size_t connections;  // the gate and the write, then the read back
+        QString message;          // the message shown; empty for none
+    };
+    const Case cases[] = {
+        {"not ticked", false, QStringLiteral("4.0"), 2, QString()},
+        {"the speed kept", true, QStringLiteral("4.0"), 3,
+         QStringLiteral("The printer did not take 1 of the settings written:\n\n"
+                        "speed: written \"4.0\", the printer reports \"2.5\"")},
+        {"everything taken", true, QStringLiteral("2.5"), 3,
+         QStringLiteral("The printer took every setting of this page.")},
+    };
+    for (const auto& c : cases) {
+        verify->setChecked(c.ticked);
+        edit("EditSpeed")->setText(c.speed);
+        prompter.messages.clear();
+        const auto sent = set(m350::kPageCommon);
+        EXPECT_EQ(sent.size(), c.connections) << c.what;
+        if (sent.size() == 3) {
+            EXPECT_EQ(sent[2].rfind("\r\nDIAGNOSTIC INTERFACE NET\r\nDIAGNOSTIC REPORT ", 0), 0u)
+                << c.what;
+        }
+        if (c.message.isEmpty()) {
+            EXPECT_TRUE(prompter.messages.isEmpty()) << c.what;
+        } else {
+            EXPECT_EQ(prompter.messages, QStringList{c.message}) << c.what;
+        }
+    }
+}
