@@ -229,9 +229,11 @@ int verifyWrittenPage(Session& s, const m350::ConfigRecord& written, int page, b
     if (!json) {
         std::fputs(differencesText(diffs, written, back, inch, s.encoding).c_str(), s.out());
     }
-    s.fail(1, "verify: the printer did not take " + std::to_string(diffs.size()) +
-                  (diffs.size() == 1 ? " setting" : " settings") +
-                  " (each line: the field, what was written, what the printer reports)");
+    // With --json the verdict above is the whole of standard output; the
+    // explanation goes to standard error only.
+    std::fprintf(s.err(), "m350ctl: verify: the printer did not take %zu %s%s\n", diffs.size(),
+                 diffs.size() == 1 ? "setting" : "settings",
+                 json ? "" : " (each line: the field, what was written, what the printer reports)");
     return 1;
 }
 

@@ -140,10 +140,14 @@ TEST(CtlFleet, AFailureKeepsItsTextAndTheOthersSucceed) {
     writeFile(hosts, "127.0.0.1:1\n" + label(a) + "\n");
     CtlRun run = runCtl({"--hosts", hosts, "status"});
     EXPECT_EQ(run.exitCode, 1) << run.err;
-    EXPECT_EQ(run.out.rfind("127.0.0.1:1  failed (exit 1)  Port Open Error\n" + label(a) +
-                                "  ok  Ready\n2 printers: 1 ok, 1 failed",
+    // The failed printer's line carries the link's text, then its cause.
+    EXPECT_EQ(run.out.rfind("127.0.0.1:1  failed (exit 1)  Port Open Error\n"
+                            "    m350ctl: 127.0.0.1:1: Connection refused",
                             0),
               0u)
+        << run.out;
+    EXPECT_NE(run.out.find("\n" + label(a) + "  ok  Ready\n2 printers: 1 ok, 1 failed"),
+              std::string::npos)
         << run.out;
 
     // Usage: the hosts file must be there and name printers, and --hosts
