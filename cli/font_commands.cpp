@@ -81,9 +81,10 @@ bool parseEncode(const std::string& text, m350::FontJob& job, std::string& why) 
         return true;
     }
     if (kind == "table" || kind == "asian-table") {
-        std::optional<std::string> raw = m350::readTableFile(arg);
+        std::string reason;
+        std::optional<std::string> raw = m350::readTableFile(arg, &reason);
         if (!raw) {
-            why = "cannot read the table " + arg + " (or it is longer than 65535 bytes)";
+            why = "the table: " + reason;
             return false;
         }
         job.byTable = true;
@@ -148,7 +149,10 @@ int makeCommand(Session& s, FontMakeOptions o, const std::string& asianTable) {
     std::fprintf(s.err(), "font: %s %g pt, cell %d x %d\n",
                  QFontInfo(font).family().toUtf8().constData(), o.size, job.cellWidth,
                  job.cellHeight);
-    if (!m350::makeFont(job, s.context())) return s.fail(kExitCantCreate, "Make Font Error");
+    if (!m350::makeFont(job, s.context()))
+        return s.fail(kExitCantCreate, job.writeError.empty()
+                                           ? std::string("Make Font Error")
+                                           : "Make Font Error: " + job.writeError);
     std::fprintf(s.out(), "%s: %d glyphs\n", o.output.c_str(), job.charCount);
     return kExitOk;
 }
@@ -166,7 +170,8 @@ void printGlyph(Session& s, const m350::FontFileGlyph& g) {
 
 int showCommand(Session& s, const std::string& path, const std::string& code) {
     std::string bytes, error;
-    if (!readWholeFile(path, bytes, error)) return s.fail(kExitNoInput, error);
+    if (!readWholeFile(path, bytes, error, m350::kMaxFontFileBytes))
+        return s.fail(kExitNoInput, error);
     std::optional<m350::FontFileContents> f = m350::parseFontFile(bytes, &error);
     if (!f) return s.fail(kExitDataError, path + ": " + error);
     std::fprintf(s.out(),

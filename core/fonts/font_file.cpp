@@ -74,6 +74,10 @@ std::optional<FontFileContents> parseFontFile(const std::string& b, std::string*
     if (f.hasIndex) {
         if (b.size() < 32 + static_cast<std::size_t>(f.charCount) * 6)
             return fail("the file ends inside its index");
+        // Records of a font never share bytes, so together they fit the file;
+        // an index that points many entries at one large record would
+        // otherwise copy it again for each.
+        std::size_t total = 0;
         for (int i = 0; i < f.charCount; ++i) {
             const std::size_t e = 32 + static_cast<std::size_t>(i) * 6;
             FontFileGlyph g;
@@ -84,6 +88,8 @@ std::optional<FontFileContents> parseFontFile(const std::string& b, std::string*
             std::size_t pos = get32(b, e + 2);
             if (!readGlyph(b, pos, f.variablePitch, f.cellWidth, f.cellHeight, g))
                 return fail("a glyph record lies beyond the end of the file");
+            total += g.bitmap.size() + (f.variablePitch ? 2 : 0);
+            if (total > b.size()) return fail("the index points glyphs at the same bytes");
             f.glyphs.push_back(std::move(g));
         }
         return f;
