@@ -25,8 +25,7 @@ void checkShowable(std::string_view s, bool lineEnds) {
         const auto c = static_cast<unsigned char>(s[i]);
         check(c >= 0x20 || (lineEnds && c == '\n'));
         check(c != 0x7F);
-        if (c == 0xC2 && i + 1 < s.size())
-            check(static_cast<unsigned char>(s[i + 1]) >= 0xA0);
+        if (c == 0xC2 && i + 1 < s.size()) check(static_cast<unsigned char>(s[i + 1]) >= 0xA0);
     }
 }
 

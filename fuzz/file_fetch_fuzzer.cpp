@@ -18,9 +18,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string reply(reinterpret_cast<const char*>(data + 1), size - 1);
     m350test::ScriptedLink link({reply});
     std::string content = "left over";
-    const int r = m350::runOperation(link.ctx(), m350::kOpFetchFile, m350::kCom, [&](m350::Link& l) {
-        return m350::fetchFile(l, "Dump.txt", content, capacity);
-    });
+    const int r = m350::runOperation(
+        link.ctx(), m350::kOpFetchFile, m350::kCom,
+        [&](m350::Link& l) { return m350::fetchFile(l, "Dump.txt", content, capacity); });
     if (content.size() > capacity - 2) std::abort();
     if (r != m350::kOk && content == "left over") std::abort();
     return 0;

@@ -30,6 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::size_t row = static_cast<std::size_t>((g.width + 7) / 8);
         check(g.bitmap.size() == row * static_cast<std::size_t>(g.height));
         total += g.bitmap.size();
+        check(g.width <= 2048 && g.height <= 2048);
         int inked = 0;
         for (int y = 0; y < g.height; ++y)
             for (int x = 0; x < g.width; ++x) inked += g.ink(x, y);

@@ -21,7 +21,11 @@ bool validUtf8(std::string_view s) {
     std::size_t i = 0;
     while (i < s.size()) {
         const auto c = static_cast<unsigned char>(s[i]);
-        std::size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+        std::size_t n = c < 0x80         ? 1
+                        : (c >> 5) == 6  ? 2
+                        : (c >> 4) == 14 ? 3
+                        : (c >> 3) == 30 ? 4
+                                         : 0;
         if (n == 0 || i + n > s.size()) return false;
         std::uint32_t cp = n == 1 ? c : c & (0x7F >> n);
         for (std::size_t k = 1; k < n; ++k) {

@@ -6,6 +6,11 @@ namespace m350 {
 
 namespace {
 
+// No cell side or glyph width beyond the maker's drawing surface is ever
+// written; a file that claims one is not a font of ours, and reading it would
+// only multiply work (rows of nothing for every glyph).
+constexpr int kMaxSide = 2048;
+
 int get16(const std::string& b, std::size_t at) {
     return static_cast<std::uint8_t>(b[at]) | (static_cast<std::uint8_t>(b[at + 1]) << 8);
 }
@@ -24,6 +29,7 @@ bool readGlyph(const std::string& b, std::size_t& pos, bool withWidth, int width
         if (pos + 2 > b.size()) return false;
         width = get16(b, pos);
         pos += 2;
+        if (width > kMaxSide) return false;
     }
     g.width = width;
     g.height = height;
@@ -71,6 +77,8 @@ std::optional<FontFileContents> parseFontFile(const std::string& b, std::string*
     f.encodingLetter = b[13];
     f.charCount = get16(b, 15);
     f.italicWidth = get16(b, 17);
+    if (f.cellHeight > kMaxSide || f.cellWidth > kMaxSide)
+        return fail("the cell is larger than a font can be");
     if (f.hasIndex) {
         if (b.size() < 32 + static_cast<std::size_t>(f.charCount) * 6)
             return fail("the file ends inside its index");

@@ -472,6 +472,15 @@ TEST(FontFile, ReadBackRefusesRecordsSharedThroughTheIndex) {
     EXPECT_FALSE(parseFontFile(font(1, true), &error) == std::nullopt) << "one entry is its own";
     EXPECT_FALSE(parseFontFile(font(40, true), &error));
     EXPECT_EQ(error, "the index points glyphs at the same bytes");
+
+    // A cell beyond what the maker can draw would only give rows of nothing
+    // for every code: refused, at the header.
+    for (const int side : {5, 7}) {
+        std::string tall = font(3, false);
+        tall[side + 1] = 0x08;  // 2048 + the low byte
+        EXPECT_FALSE(parseFontFile(tall, &error)) << side;
+        EXPECT_EQ(error, "the cell is larger than a font can be") << side;
+    }
 }
 
 // A table file is read like every other input file: regular and at most
