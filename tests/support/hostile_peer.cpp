@@ -45,8 +45,8 @@ void relay(int a, int b, const std::atomic<bool>& stop) {
             if (n <= 0) return;
             const int to = i == 0 ? b : a;
             for (ssize_t done = 0; done < n;) {
-                const ssize_t w = ::send(to, buf + done, static_cast<std::size_t>(n - done),
-                                         MSG_NOSIGNAL);
+                const ssize_t w =
+                    ::send(to, buf + done, static_cast<std::size_t>(n - done), MSG_NOSIGNAL);
                 if (w <= 0) return;
                 done += w;
             }
@@ -61,8 +61,8 @@ void take(int fd, int count, const std::atomic<bool>& stop) {
     while (!stop && got < count) {
         pollfd p{fd, POLLIN, 0};
         if (::poll(&p, 1, 50) <= 0) continue;
-        const ssize_t n =
-            ::read(fd, buf, std::min<std::size_t>(sizeof buf, static_cast<std::size_t>(count - got)));
+        const ssize_t n = ::read(
+            fd, buf, std::min<std::size_t>(sizeof buf, static_cast<std::size_t>(count - got)));
         if (n <= 0) return;
         got += static_cast<int>(n);
     }
@@ -82,7 +82,8 @@ HostilePeer::HostilePeer(int upstreamPort) : upstream_(upstreamPort) {
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t len = sizeof a;
     if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(fd, 8) != 0 ||
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) != 0 || ::pipe2(wake_, O_CLOEXEC)) {
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) != 0 ||
+        ::pipe2(wake_, O_CLOEXEC)) {
         ::close(fd);
         return;
     }

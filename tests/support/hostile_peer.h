@@ -33,6 +33,8 @@ class HostilePeer {
         resetAfter_ = resetAfter;
         mode_ = mode;
     }
+    // Where kRelay goes for connections accepted from now on.
+    void setUpstream(int port) { upstream_ = port; }
     int connections() const { return accepted_; }
 
   private:
@@ -40,7 +42,7 @@ class HostilePeer {
     void handle(int fd);
     int listener_ = -1;
     int port_ = 0;
-    int upstream_ = 0;
+    std::atomic<int> upstream_{0};
     int wake_[2] = {-1, -1};
     std::atomic<PeerMode> mode_{PeerMode::kRelay};
     std::atomic<int> resetAfter_{1};
