@@ -119,7 +119,8 @@ TEST(FaultWindow, AReadThatMeetsAFaultKeepsTheFormAndTheNextReadWorks) {
         EXPECT_EQ(w.prompter.messages.size(), before)
             << w.prompter.messages.join("|").toStdString();
         EXPECT_GT(peer.connections(), connections);
-        EXPECT_TRUE(w.form() == read) << "the read after the fault did not show the printer's values";
+        EXPECT_TRUE(w.form() == read)
+            << "the read after the fault did not show the printer's values";
     }
 }
 
@@ -136,11 +137,11 @@ TEST(FaultWindow, SaveAgainstWhatStandsAtThePath) {
 
     struct Case {
         const char* what;
-        std::string name;                   // chosen in the Save box
-        std::function<void()> prepare;      // what stands there before
-        const char* reason;                 // part of the message; empty: saved
-        std::function<void()> after;        // what must hold afterwards
-        int added = 0;                      // new names in the folder
+        std::string name;               // chosen in the Save box
+        std::function<void()> prepare;  // what stands there before
+        const char* reason;             // part of the message; empty: saved
+        std::function<void()> after;    // what must hold afterwards
+        int added = 0;                  // new names in the folder
         bool fullDisk = false;
     };
     const Case cases[] = {
