@@ -4,11 +4,12 @@
 // descriptor count and resident memory at the start and the end. Run by
 // scripts/soak.sh; not a test, so it has no time limit of its own.
 //   window_soak PORT COUNT FOLDER
+#include <dirent.h>
+
 #include <QApplication>
 #include <QPushButton>
 #include <cstdio>
 #include <cstdlib>
-#include <dirent.h>
 #include <fstream>
 #include <string>
 
