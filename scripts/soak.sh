@@ -24,6 +24,17 @@ address=$(sed -n 's/^tcp //p' "$run_dir/ready")
 [ -n "$address" ] || { echo "soak: the simulated printer did not start" >&2; exit 1; }
 
 fds() { ls "/proc/$sim_pid/fd" | wc -l; }
+# The simulator's count once it has seen the last close: a connection our
+# program closed a moment ago may still be open there; a leaked one stays.
+settled_fds() {
+  local n
+  for _ in $(seq 20); do
+    n=$(fds)
+    [ "$n" -le "$fd0" ] && break
+    sleep 0.1
+  done
+  echo "$n"
+}
 rss() { awk '/^VmRSS/ {print $2}' "/proc/$sim_pid/status"; }
 ops=(status "config read" "config read --json" "exit-line-mode")
 "$ctl" --net "$address" status >/dev/null  # the first connection settles the listener
@@ -36,7 +47,7 @@ for i in $(seq "$count"); do
   kb=$(tail -1 "$run_dir/rss")
   [ "$kb" -gt "$peak" ] && peak=$kb
 done
-fd1=$(fds); rss1=$(rss)
+fd1=$(settled_fds); rss1=$(rss)
 echo "soak: $count m350ctl operations"
 echo "simulator descriptors: start $fd0, end $fd1"
 echo "simulator resident memory: start ${rss0} kB, end ${rss1} kB"
@@ -54,7 +65,7 @@ if [ -x "$window" ]; then
   QT_QPA_PLATFORM=offscreen "$window" "${address##*:}" "$count" "$run_dir" >"$run_dir/window" \
     2>"$run_dir/window-err" || { cat "$run_dir/window" "$run_dir/window-err" >&2; exit 1; }
   cat "$run_dir/window"
-  fd2=$(fds); rss2=$(rss)
+  fd2=$(settled_fds); rss2=$(rss)
   echo "simulator descriptors after the window: $fd2"
   echo "simulator resident memory after the window: ${rss2} kB"
   read -r wfd0 wfd1 < <(sed -n 's/^window descriptors: start \([0-9]*\), end \([0-9]*\)$/\1 \2/p' \
