@@ -201,7 +201,25 @@ Json recordJson(const ConfigRecord& r, bool inch, std::string_view encoding) {
 }
 
 std::string dumpJson(const Json& j) {
-    return j.dump(2, ' ', false, Json::error_handler_t::replace);
+    const std::string raw = j.dump(2, ' ', false, Json::error_handler_t::replace);
+    // Outside strings the text is ASCII without DEL, so these bytes stand
+    // only inside strings, where an escape means the same character.
+    std::string out;
+    out.reserve(raw.size());
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        const auto c = static_cast<unsigned char>(raw[i]);
+        const bool c1 =
+            c == 0xC2 && i + 1 < raw.size() && static_cast<unsigned char>(raw[i + 1]) < 0xA0;
+        if (c == 0x7F || c1) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x",
+                          c1 ? static_cast<unsigned char>(raw[++i]) : c);
+            out += buf;
+        } else {
+            out.push_back(static_cast<char>(c));
+        }
+    }
+    return out;
 }
 
 }  // namespace m350::cli

@@ -25,7 +25,9 @@ nlohmann::ordered_json recordJson(const m350::ConfigRecord& record, bool inch,
 // not define as \xNN, so a reply cannot drive the operator's terminal.
 std::string printableText(std::string_view text, std::string_view encoding);
 
-// JSON text of a value, with bytes that are not UTF-8 replaced.
+// JSON text of a value, with bytes that are not UTF-8 replaced, and DEL and the
+// C1 controls (U+0080..U+009F), which the library writes as they are, written
+// as \u escapes: the same strings, but nothing that drives a terminal.
 std::string dumpJson(const nlohmann::ordered_json& j);
 
 }  // namespace m350::cli

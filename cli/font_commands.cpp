@@ -40,7 +40,8 @@ void printGlyph(Session& s, const m350::FontFileGlyph& g) {
 
 int showCommand(Session& s, const std::string& path, const std::string& code) {
     std::string bytes, error;
-    if (!readWholeFile(path, bytes, error)) return s.fail(kExitNoInput, error);
+    if (!readWholeFile(path, bytes, error, m350::kMaxFontFileBytes))
+        return s.fail(kExitNoInput, error);
     std::optional<m350::FontFileContents> f = m350::parseFontFile(bytes, &error);
     if (!f) return s.fail(kExitDataError, path + ": " + error);
     std::fprintf(s.out(),

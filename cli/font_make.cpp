@@ -63,9 +63,10 @@ bool parseEncode(const std::string& text, m350::FontJob& job, std::string& why) 
         return true;
     }
     if (kind == "table" || kind == "asian-table") {
-        std::optional<std::string> raw = m350::readTableFile(arg);
+        std::string reason;
+        std::optional<std::string> raw = m350::readTableFile(arg, &reason);
         if (!raw) {
-            why = "cannot read the table " + arg + " (or it is longer than 65535 bytes)";
+            why = "the table: " + reason;
             return false;
         }
         job.byTable = true;
@@ -132,7 +133,10 @@ int makeFontCommand(Session& s, const FontMakeOptions& o, const std::string& asi
     std::fprintf(s.err(), "font: %s %g pt, cell %d x %d\n",
                  QFontInfo(font).family().toUtf8().constData(), o.size, job.cellWidth,
                  job.cellHeight);
-    if (!m350::makeFont(job, s.context())) return s.fail(kExitCantCreate, "Make Font Error");
+    if (!m350::makeFont(job, s.context()))
+        return s.fail(kExitCantCreate, job.writeError.empty()
+                                           ? std::string("Make Font Error")
+                                           : "Make Font Error: " + job.writeError);
     std::fprintf(s.out(), "%s: %d glyphs\n", o.output.c_str(), job.charCount);
     return kExitOk;
 }

@@ -11,8 +11,8 @@ ctest --preset default -j "$(nproc)"
 # The Debian package: every installed file present, the programs start.
 ./scripts/check-package.sh
 
-# The core's and m350ctl's tests again under address and undefined-behaviour
-# sanitizers.
+# The core's, m350ctl's and the window's tests again under address and
+# undefined-behaviour sanitizers (the window's offscreen).
 cmake --preset asan >/dev/null
 cmake --build --preset asan -j "$(nproc)"
 ctest --preset asan -j "$(nproc)"

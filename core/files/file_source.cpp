@@ -17,7 +17,9 @@ FileSource::~FileSource() {
 bool FileSource::open(const std::string& path) {
     close();
     error_.clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Opened without blocking, so a FIFO with no writer is refused below
+    // instead of holding the program; a regular file reads as before.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         error_ = std::strerror(errno);
         return false;
@@ -33,6 +35,7 @@ bool FileSource::open(const std::string& path) {
         ::close(fd);
         return false;
     }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     fd_ = fd;
     size_ = static_cast<std::uint64_t>(st.st_size);

@@ -1,7 +1,6 @@
 #include "core/fonts/encode_table.h"
 
-#include <fstream>
-#include <iterator>
+#include "core/files/local_file.h"
 
 namespace m350 {
 
@@ -16,16 +15,12 @@ std::optional<std::string> convertTable(std::string_view raw) {
     return out;
 }
 
-std::optional<std::string> readTableFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string data;
-    char buffer[4096];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-        data.append(buffer, static_cast<std::size_t>(in.gcount()));
-        if (data.size() > kMaxTableBytes) return std::nullopt;
+std::optional<std::string> readTableFile(const std::string& path, std::string* why) {
+    std::string data, reason;
+    if (!readLocalFile(path, kMaxTableBytes, data, reason)) {
+        if (why) *why = reason;
+        return std::nullopt;
     }
-    if (in.bad()) return std::nullopt;
     return data;
 }
 

@@ -18,8 +18,8 @@ constexpr std::size_t kMaxTableBytes = 65535;
 // when the table is longer than kMaxTableBytes.
 std::optional<std::string> convertTable(std::string_view raw);
 
-// Reads a table file whole; nothing when it cannot be read or is longer than
-// kMaxTableBytes.
-std::optional<std::string> readTableFile(const std::string& path);
+// Reads a table file whole; nothing when it is not a regular file, cannot be
+// read or is longer than kMaxTableBytes, with the reason in *why when given.
+std::optional<std::string> readTableFile(const std::string& path, std::string* why = nullptr);
 
 }  // namespace m350

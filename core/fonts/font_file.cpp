@@ -6,6 +6,11 @@ namespace m350 {
 
 namespace {
 
+// No cell side or glyph width beyond the maker's drawing surface is ever
+// written; a file that claims one is not a font of ours, and reading it would
+// only multiply work (rows of nothing for every glyph).
+constexpr int kMaxSide = 2048;
+
 int get16(const std::string& b, std::size_t at) {
     return static_cast<std::uint8_t>(b[at]) | (static_cast<std::uint8_t>(b[at + 1]) << 8);
 }
@@ -24,6 +29,7 @@ bool readGlyph(const std::string& b, std::size_t& pos, bool withWidth, int width
         if (pos + 2 > b.size()) return false;
         width = get16(b, pos);
         pos += 2;
+        if (width > kMaxSide) return false;
     }
     g.width = width;
     g.height = height;
@@ -71,9 +77,15 @@ std::optional<FontFileContents> parseFontFile(const std::string& b, std::string*
     f.encodingLetter = b[13];
     f.charCount = get16(b, 15);
     f.italicWidth = get16(b, 17);
+    if (f.cellHeight > kMaxSide || f.cellWidth > kMaxSide)
+        return fail("the cell is larger than a font can be");
     if (f.hasIndex) {
         if (b.size() < 32 + static_cast<std::size_t>(f.charCount) * 6)
             return fail("the file ends inside its index");
+        // Records of a font never share bytes, so together they fit the file;
+        // an index that points many entries at one large record would
+        // otherwise copy it again for each.
+        std::size_t total = 0;
         for (int i = 0; i < f.charCount; ++i) {
             const std::size_t e = 32 + static_cast<std::size_t>(i) * 6;
             FontFileGlyph g;
@@ -84,6 +96,8 @@ std::optional<FontFileContents> parseFontFile(const std::string& b, std::string*
             std::size_t pos = get32(b, e + 2);
             if (!readGlyph(b, pos, f.variablePitch, f.cellWidth, f.cellHeight, g))
                 return fail("a glyph record lies beyond the end of the file");
+            total += g.bitmap.size() + (f.variablePitch ? 2 : 0);
+            if (total > b.size()) return fail("the index points glyphs at the same bytes");
             f.glyphs.push_back(std::move(g));
         }
         return f;

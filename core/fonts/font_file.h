@@ -3,6 +3,7 @@
 // "Bitmap" preview and by m350ctl font show.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -38,6 +39,10 @@ struct FontFileContents {
     int italicWidth = 0;
     std::vector<FontFileGlyph> glyphs;
 };
+
+// The largest font file read back: a full double-byte font of the largest
+// cell stays well below it.
+inline constexpr std::size_t kMaxFontFileBytes = 256u << 20;
 
 // Parses the bytes of a font file; nothing with a reason in *error when they
 // are not a complete font.

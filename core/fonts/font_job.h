@@ -48,6 +48,9 @@ struct FontJob {
     std::string singleByteCodePage = "CP1252";
     // Header byte 13: the encoding letter, written for full double-byte fonts.
     bool writeEncodingLetter = false;
+    // Set by the writers when the file could not be put in place: a sentence
+    // naming the file and the reason.
+    std::string writeError;
 };
 
 // One character to draw. text is its one- or two-byte code.

@@ -1,8 +1,9 @@
 #include "core/fonts/font_maker.h"
 
-#include <QSaveFile>
 #include <algorithm>
 #include <vector>
+
+#include "core/files/local_file.h"
 
 namespace m350 {
 
@@ -34,31 +35,17 @@ void put32(std::uint8_t* p, std::uint32_t value) {
     for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>((value >> (8 * i)) & 0xFF);
 }
 
-// The output file with its placeholder index, written through a temporary
-// name so that a failed run never leaves a partial font behind.
+// The output file with its placeholder index, gathered in memory and put in
+// place whole (through a temporary name beside the target) when complete, so
+// that a failed run never leaves a partial font behind and a link, device or
+// FIFO at the path is treated as for every other saved file.
 class FontFileWriter {
   public:
-    explicit FontFileWriter(const std::string& path)
-        : file_(QString::fromStdString(path)), bitmap_(kGlyphBufferSize) {
-        // The font is written beside the target and renamed when complete; a
-        // folder that takes no temporary file fails the job instead of
-        // getting a half-written font in place.
-        file_.setDirectWriteFallback(false);
-    }
-    ~FontFileWriter() {
-        if (file_.isOpen()) file_.cancelWriting();
-    }
-    bool open() { return file_.open(QIODevice::WriteOnly); }
-    // Records are gathered in a buffer and written in large pieces: one
-    // write per glyph would cost as much as a tenth of the drawing.
+    explicit FontFileWriter(const std::string& path, std::string& why)
+        : path_(path), why_(why), bitmap_(kGlyphBufferSize) {}
     void write(const void* data, std::size_t n) {
         const auto* p = static_cast<const std::uint8_t*>(data);
-        if (pending_.size() + n > kWriteBuffer) flush();
-        if (n >= kWriteBuffer) {
-            put(p, n);
-            return;
-        }
-        pending_.insert(pending_.end(), p, p + n);
+        bytes_.insert(bytes_.end(), p, p + n);
     }
     std::uint8_t* bitmap() { return bitmap_.data(); }
     void writeHeaderAndPlaceholder(const FontJob& job, bool index) {
@@ -77,34 +64,16 @@ class FontFileWriter {
     }
     // Writes the filled index over the placeholder and puts the file in place.
     bool finish() {
-        flush();
-        if (ok_ && !index_.empty()) {
-            ok_ = file_.seek(kFontHeaderSize);
-            put(index_.data(), index_.size());
-        }
-        if (!ok_) {
-            file_.cancelWriting();
-            return false;
-        }
-        return file_.commit();
+        std::copy(index_.begin(), index_.end(), bytes_.begin() + kFontHeaderSize);
+        return writeFileAtomically(path_, bytes_, &why_);
     }
 
   private:
-    static constexpr std::size_t kWriteBuffer = 1 << 16;
-    void put(const std::uint8_t* p, std::size_t n) {
-        if (n == 0 || !ok_) return;
-        ok_ = file_.write(reinterpret_cast<const char*>(p), static_cast<qint64>(n)) ==
-              static_cast<qint64>(n);
-    }
-    void flush() {
-        put(pending_.data(), pending_.size());
-        pending_.clear();
-    }
-    QSaveFile file_;
-    std::vector<std::uint8_t> pending_;
+    std::string path_;
+    std::string& why_;
+    std::vector<std::uint8_t> bytes_;
     std::vector<std::uint8_t> bitmap_;
     std::vector<std::uint8_t> index_;
-    bool ok_ = true;
 };
 
 GlyphJob glyphJobFor(const FontJob& job, int cellWidth) {
@@ -125,8 +94,8 @@ std::string codeText(int b1, int b2 = -1) {
 // single-byte fonts): codes[i] holds one or two bytes.
 bool writeIndexed(FontJob& job, const std::vector<std::string>& codes, CodePage& codePage,
                   int cellWidth, ProgressSink& progress) {
-    FontFileWriter out(job.path);
-    if (!out.open()) return false;
+    job.writeError.clear();
+    FontFileWriter out(job.path, job.writeError);
     job.charCount = static_cast<int>(codes.size());
     out.writeHeaderAndPlaceholder(job, true);
     FontSurface surface(job.font);
@@ -284,8 +253,8 @@ bool writeSingleByteFont(FontJob& job, ProgressSink& progress) {
         return writeIndexed(job, list, codePage, job.cellWidth, progress);
 
     // Fixed pitch from a range: records one after another, no index.
-    FontFileWriter out(job.path);
-    if (!out.open()) return false;
+    job.writeError.clear();
+    FontFileWriter out(job.path, job.writeError);
     job.charCount = static_cast<int>(list.size());
     out.writeHeaderAndPlaceholder(job, false);
     FontSurface surface(job.font);
@@ -308,8 +277,8 @@ bool writeDoubleByteFont(FontJob& job, ProgressSink& progress) {
     if (layout.leads.empty()) return false;
     CodePage codePage(std::string(asianCodePage(job.asianEncoding)));
     if (!codePage.valid()) return false;
-    FontFileWriter out(job.path);
-    if (!out.open()) return false;
+    job.writeError.clear();
+    FontFileWriter out(job.path, job.writeError);
     job.charCount =
         static_cast<int>(layout.singleCodes.size() + layout.leads.size() * layout.trails.size());
     out.writeHeaderAndPlaceholder(job, false);

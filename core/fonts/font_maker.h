@@ -57,8 +57,9 @@ int renderGlyph(GlyphJob& job, FontSurface& surface, CodePage& codePage, std::ui
 // The 32 header bytes for a job (charCount as set by the writer).
 std::array<std::uint8_t, kFontHeaderSize> buildFontHeader(const FontJob& job);
 
-// The writers. Each writes job.path through a temporary file that replaces
-// the target only when complete; false leaves no new file behind. progress
+// The writers. Each gathers the file and puts it at job.path with
+// writeFileAtomically when complete; false leaves no new file behind, with
+// the reason in job.writeError when the file could not be written. progress
 // receives positions 0..100 and is pumped after each glyph (after each lead
 // byte for the full double-byte font).
 bool writeSingleByteFont(FontJob& job, ProgressSink& progress);

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cerrno>
+#include <cstdint>
 
 #include "core/i18n/language_table.h"
 
@@ -84,6 +86,34 @@ std::size_t utf8Length(std::string_view s) {
     return std::min(n, s.size());
 }
 
+// Bytes of the well-formed UTF-8 character at the front of s (no overlong
+// form, no surrogate, nothing past U+10FFFF); 0 when none starts there.
+std::size_t wellFormedUtf8Length(std::string_view s) {
+    const auto b = static_cast<unsigned char>(s.front());
+    if (b < 0x80) return 1;
+    const std::size_t n = (b & 0xE0) == 0xC0   ? 2
+                          : (b & 0xF0) == 0xE0 ? 3
+                          : (b & 0xF8) == 0xF0 ? 4
+                                               : 0;
+    if (n == 0 || n > s.size()) return 0;
+    std::uint32_t cp = b & (0x7F >> n);
+    for (std::size_t i = 1; i < n; ++i) {
+        const auto t = static_cast<unsigned char>(s[i]);
+        if ((t & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (t & 0x3F);
+    }
+    constexpr std::uint32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < kLeast[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+    return n;
+}
+
+bool isUtf8Name(std::string_view name) {
+    std::string plain;
+    for (char c : name)
+        if (c != '-' && c != '_') plain.push_back(static_cast<char>(std::toupper(c)));
+    return plain == "UTF8";
+}
+
 // Names with options ("//TRANSLIT", "//IGNORE") would approximate or drop
 // characters behind the operator's back.
 bool plainName(std::string_view name) {
@@ -115,6 +145,21 @@ std::string decodeText(std::string_view bytes, std::string_view encoding,
     };
     std::string out;
     out.reserve(bytes.size());
+    if (isUtf8Name(encoding)) {
+        // iconv lets UTF-8 past U+10FFFF through unchanged; only well-formed
+        // characters are taken, every other byte stands for itself.
+        while (!bytes.empty()) {
+            const std::size_t n = wellFormedUtf8Length(bytes);
+            if (n == 0) {
+                out += standIn(static_cast<unsigned char>(bytes.front()));
+                bytes.remove_prefix(1);
+            } else {
+                out += bytes.substr(0, n);
+                bytes.remove_prefix(n);
+            }
+        }
+        return out;
+    }
     // An empty name would mean the locale's own charset to iconv.
     Converter cd(kUtf8Encoding, plainName(encoding) ? encoding : std::string_view("?"));
     if (!cd.ok()) {

@@ -515,6 +515,15 @@ void ConfigPage::onSaveClicked() {
     // leaves both the form record and an existing file as they were.
     m350::ConfigRecord built = record_;
     if (!buildRecord(built)) return;
+    // Save writes only what Load takes back: a typed '"' or control byte in a
+    // text is refused here by the field's name, before anything changes. What
+    // a printer reports passes (code-page bytes, values past a keyword table).
+    if (const auto bad = m350::findInvalidField(built)) {
+        app_.prompter().message(
+            fromText(m350::configFileResultText(m350::ConfigFileResult::kDataError)) +
+            QStringLiteral(": ") + fromText(*bad));
+        return;
+    }
     record_ = built;
 
     m350::ConfigFileContents contents;

@@ -14,10 +14,9 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
-#include <fstream>
-#include <iterator>
 
 #include "core/files/font_download.h"
+#include "core/files/local_file.h"
 #include "core/fonts/code_pages.h"
 #include "core/fonts/encode_table.h"
 #include "core/fonts/font_maker.h"
@@ -40,6 +39,11 @@ using pagekit::named;
 
 constexpr int kVariablePitch = 1;
 constexpr int kFlash = 1;
+
+// A path as the file functions take it (the file system's own bytes).
+std::string localName(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
 // The sample of the chosen font is drawn at this size.
 constexpr int kSampleWidth = 145, kSampleHeight = 56;
 constexpr int kInitialFontPixels = 13;
@@ -272,9 +276,16 @@ void FontManagerPage::onSEncodeChanged(int index) {
 void FontManagerPage::onFontTblLoadClicked() {
     const QString path = app_.prompter().openFile(kAnyFile);
     if (path.isEmpty()) return;
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return;
-    QByteArray data = f.readAll();
+    // Only a regular file is read (a FIFO or device is refused with the
+    // reason and the memo is left as it was), and only as far as a table can
+    // go: a longer file shows its head and is refused when the font is made.
+    std::string file, why;
+    if (!m350::readLocalFile(localName(path), m350::kMaxTableBytes + 1, file, why,
+                             m350::LongerFile::kReadHead)) {
+        app_.prompter().message(QString::fromLocal8Bit(why.data(), qsizetype(why.size())));
+        return;
+    }
+    QByteArray data(file.data(), qsizetype(file.size()));
     tablePath_ = path;
     const qsizetype nul = data.indexOf('\0');
     if (nul >= 0) data.truncate(nul);
@@ -300,12 +311,15 @@ void FontManagerPage::onFontTblLoadClicked() {
 void FontManagerPage::onFontTblSaveClicked() {
     const QString path = app_.prompter().saveFile(kAnyFile);
     if (path.isEmpty()) return;
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return;
     // The memo's lines with CR LF between them, nothing after the last.
     QString text = fontTableMemo_->toPlainText();
     text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    f.write(text.toUtf8());
+    const QByteArray bytes = text.toUtf8();
+    std::string why;
+    if (!m350::writeFileAtomically(
+            localName(path), std::string_view(bytes.constData(), std::size_t(bytes.size())), &why))
+        app_.prompter().message(QStringLiteral("The file cannot be written.\n") +
+                                QString::fromLocal8Bit(why.data(), qsizetype(why.size())));
 }
 
 void FontManagerPage::onSelectFontClicked() {
@@ -345,7 +359,7 @@ void FontManagerPage::applyFont(const QFont& font) {
 std::optional<std::string> FontManagerPage::tableBytes(bool doubleByte, int asianEncoding) {
     std::string raw;
     if (fileTableCheck_->isChecked()) {
-        std::optional<std::string> file = m350::readTableFile(tablePath_.toStdString());
+        std::optional<std::string> file = m350::readTableFile(localName(tablePath_));
         if (!file) return std::nullopt;
         raw = std::move(*file);
     } else {
@@ -417,7 +431,14 @@ bool FontManagerPage::makeFontFile(m350::FontJob& job) {
     QWidget* main = app_.dialogParent();
     main->setEnabled(false);
     const bool made = m350::makeFont(job, app_.link());
-    if (!made) app_.prompter().message(QStringLiteral("Make Font Error"));
+    if (!made) {
+        // A file that could not be put in place says why under the title.
+        QString text = QStringLiteral("Make Font Error");
+        if (!job.writeError.empty())
+            text += QStringLiteral("\n") +
+                    QString::fromLocal8Bit(job.writeError.data(), qsizetype(job.writeError.size()));
+        app_.prompter().message(text);
+    }
     main->setEnabled(true);
     return made;
 }
@@ -463,9 +484,11 @@ std::optional<m350::FontFileContents> FontManagerPage::makeBitmapPreview() {
     m350::FontJob job;
     if (!assembleJob(path, job)) return std::nullopt;
     if (!makeFontFile(job)) return std::nullopt;
-    std::ifstream in(path.toStdString(), std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::string error;
+    std::string bytes, error;
+    if (!m350::readLocalFile(localName(path), kMaxFontFileBytes, bytes, error)) {
+        app_.prompter().message(QString::fromLocal8Bit(error.data(), qsizetype(error.size())));
+        return std::nullopt;
+    }
     std::optional<m350::FontFileContents> contents = m350::parseFontFile(bytes, &error);
     if (!contents) app_.prompter().message(QString::fromStdString(error));
     return contents;

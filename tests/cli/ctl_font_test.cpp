@@ -1,8 +1,10 @@
 // font make, show and download through the real binary: headless, the file
 // read back by the font tests' own reader, the download on the wire.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "../fonts/bmf_reader.h"
 #include "ctl_test_support.h"
@@ -121,4 +123,42 @@ TEST(CtlFont, DownloadOnTheWire) {
 }
 
 }  // namespace
+// Hostile paths for the font's own files: the output over a FIFO, a folder
+// or /dev/null is refused with the reason and left as it was; a table or a
+// font to show that is a FIFO or a device is refused at once, never read.
+TEST(CtlFont, HostilePathsAreRefusedWithTheReason) {
+    TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
+    const std::vector<std::string> make = {"font", "make",    "--family", "DejaVu Sans", "--size",
+                                           "10",   "--pitch", "fixed",    "--cell",      "8x8"};
+    struct Case {
+        std::vector<std::string> args;
+        int exit;
+        const char* says;
+    };
+    const std::vector<Case> cases = {
+        {{"--encode", "standard:65-66", "-o", dir.file("fifo")},
+         73,
+         "Make Font Error: cannot write"},
+        {{"--encode", "standard:65-66", "-o", dir.path()}, 73, "it is a directory"},
+        {{"--encode", "standard:65-66", "-o", "/dev/null"}, 73, "it is a device"},
+        {{"--encode", "table:" + dir.file("fifo"), "-o", dir.file("t.bmf")}, 64, "it is a FIFO"},
+        {{"--encode", "table:/dev/zero", "-o", dir.file("t.bmf")}, 64, "it is a device"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = make;
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const CtlRun run = runCtl(args);
+        EXPECT_EQ(run.exitCode, c.exit) << c.says << ": " << run.err;
+        EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.file("t.bmf")));
+    for (const char* path : {"fifo", "/dev/zero"}) {
+        const std::string p = path[0] == '/' ? path : dir.file(path);
+        const CtlRun run = runCtl({"font", "show", p});
+        EXPECT_EQ(run.exitCode, 66) << run.err;
+        EXPECT_NE(run.err.find("not a regular file"), std::string::npos) << run.err;
+    }
+}
+
 }  // namespace m350test

@@ -76,6 +76,24 @@ TEST(CtlRecordText, UnknownSettingsAndUnprintableText) {
     // Text that is not UTF-8 still gives valid JSON.
     const auto parsed = nlohmann::json::parse(dumpJson(j));
     EXPECT_EQ(parsed["version"], "V1\x1b[2J\xef\xbf\xbd");
+
+    // DEL and the C1 controls (CSI is U+009B) leave the JSON as escapes, so
+    // printing it drives no terminal; the strings read back the same.
+    struct Case {
+        const char* text;
+        const char* escaped;
+    };
+    for (const Case c : {Case{"a\xc2\x9b"
+                              "2J",
+                              "a\\u009b2J"},
+                         Case{"\x7f", "\\u007f"}, Case{"\xc2\x80\xc2\x9f", "\\u0080\\u009f"},
+                         Case{"\xc2\xa0\xc3\x9b", "\xc2\xa0\xc3\x9b"}}) {
+        r.setText(m350::Field::version, c.text);
+        const std::string out = dumpJson(recordJson(r, false, "UTF-8"));
+        EXPECT_NE(out.find(std::string("\"version\": \"") + c.escaped + "\""), std::string::npos)
+            << out;
+        EXPECT_EQ(nlohmann::json::parse(out)["version"], c.text);
+    }
 }
 
 // Printer texts in the encoding chosen, with what could drive a terminal or

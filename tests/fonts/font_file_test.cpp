@@ -1,8 +1,12 @@
 // Bitmap font files as a reader sees them: made by makeFont with installed
 // fonts, read back by the tests' own reader, compared with the same
 // characters drawn independently with QPainter.
+#include "core/fonts/font_file.h"
+
 #include <gtest/gtest.h>
 #include <iconv.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QFontMetrics>
 #include <QImage>
@@ -10,6 +14,7 @@
 #include <QTemporaryDir>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 #include "bmf_reader.h"
@@ -374,4 +379,131 @@ TEST(FontFile, TableConversion) {
     EXPECT_EQ(convertTable("\x01\x1F \x80\xFF"), " \x80\xFF");
     EXPECT_EQ(convertTable(std::string(65535, 'a'))->size(), 65535u);
     EXPECT_FALSE(convertTable(std::string(65536, 'a')));
+}
+
+// A font is saved like every other file: through a link to its target, never
+// over a FIFO, device or folder, with the reason, and no temporary file left.
+TEST(FontFile, SavedLikeEveryOtherFile) {
+    namespace fs = std::filesystem;
+    struct Case {
+        const char* what;
+        std::function<void(const std::string& dir, const std::string& path)> prepare;
+        bool made;
+        const char* reason;  // part of job.writeError when not made
+        std::function<void(const std::string& dir, const std::string& path)> after;
+    };
+    const Case cases[] = {
+        {"a link is followed, the link stays",
+         [](const std::string& d, const std::string& p) {
+             { std::ofstream(d + "/real.bmf") << "old"; }
+             fs::create_symlink(d + "/real.bmf", p);
+         },
+         true, "",
+         [](const std::string& d, const std::string& p) {
+             EXPECT_TRUE(fs::is_symlink(p));
+             EXPECT_TRUE(bmftest::read(slurp(d + "/real.bmf")).ok());
+         }},
+        {"a FIFO is refused and stays",
+         [](const std::string&, const std::string& p) { ::mkfifo(p.c_str(), 0600); }, false, "FIFO",
+         [](const std::string&, const std::string& p) { EXPECT_TRUE(fs::is_fifo(p)); }},
+        {"a link to /dev/null is refused",
+         [](const std::string&, const std::string& p) { fs::create_symlink("/dev/null", p); },
+         false, "device",
+         [](const std::string&, const std::string&) {
+             EXPECT_TRUE(fs::is_character_file("/dev/null"));
+         }},
+        {"a folder is refused",
+         [](const std::string&, const std::string& p) { fs::create_directory(p); }, false,
+         "directory",
+         [](const std::string&, const std::string& p) { EXPECT_TRUE(fs::is_directory(p)); }},
+        {"a name with a space and a newline", [](const std::string&, const std::string&) {}, true,
+         "",
+         [](const std::string&, const std::string& p) {
+             EXPECT_TRUE(bmftest::read(slurp(p)).ok());
+         }},
+    };
+    for (const Case& c : cases) {
+        Rig rig;
+        const std::string dir = rig.dir.path().toStdString();
+        const std::string path = dir + (c.made ? "/my \nfont.bmf" : "/f.bmf");
+        c.prepare(dir, path);
+        const auto before = std::distance(fs::directory_iterator(dir), fs::directory_iterator());
+        FontJob job = singleJob(path, kFixedPitch, 10, 20);
+        EXPECT_EQ(makeFont(job, rig.ctx), c.made) << c.what;
+        if (c.made) {
+            EXPECT_EQ(job.writeError, "") << c.what;
+        } else {
+            EXPECT_NE(job.writeError.find(path), std::string::npos) << c.what << job.writeError;
+            EXPECT_NE(job.writeError.find(c.reason), std::string::npos) << c.what << job.writeError;
+        }
+        c.after(dir, path);
+        const auto entries = std::distance(fs::directory_iterator(dir), fs::directory_iterator());
+        EXPECT_EQ(entries, before + (c.made && before == 0 ? 1 : 0)) << c.what;
+    }
+}
+
+// A font file read back whose index points many entries at one record would
+// copy it for each; such a file is refused, a file whose records are its own
+// is read.
+TEST(FontFile, ReadBackRefusesRecordsSharedThroughTheIndex) {
+    auto font = [](int entries, bool shared) {
+        std::string b(32, '\0');
+        b[0] = 'B';
+        b[3] = 1;   // index
+        b[5] = 16;  // cell height
+        b[7] = 16;  // cell width
+        b[15] = static_cast<char>(entries);
+        const std::size_t first = 32 + static_cast<std::size_t>(entries) * 6;
+        for (int i = 0; i < entries; ++i) {
+            const std::size_t at = shared ? first : first + static_cast<std::size_t>(i) * 32;
+            b += static_cast<char>('A' + i);
+            b += '\0';
+            for (int k = 0; k < 4; ++k) b += static_cast<char>((at >> (8 * k)) & 0xFF);
+        }
+        b += std::string(shared ? 32 : 32 * static_cast<std::size_t>(entries), '\x55');
+        return b;
+    };
+    std::string error;
+    const auto own = parseFontFile(font(3, false), &error);
+    ASSERT_TRUE(own) << error;
+    ASSERT_EQ(own->glyphs.size(), 3u);
+    EXPECT_EQ(own->glyphs[2].code, 'C');
+    EXPECT_TRUE(own->glyphs[2].ink(1, 15));
+    EXPECT_FALSE(parseFontFile(font(1, true), &error) == std::nullopt) << "one entry is its own";
+    EXPECT_FALSE(parseFontFile(font(40, true), &error));
+    EXPECT_EQ(error, "the index points glyphs at the same bytes");
+
+    // A cell beyond what the maker can draw would only give rows of nothing
+    // for every code: refused, at the header.
+    for (const int side : {5, 7}) {
+        std::string tall = font(3, false);
+        tall[side + 1] = 0x08;  // 2048 + the low byte
+        EXPECT_FALSE(parseFontFile(tall, &error)) << side;
+        EXPECT_EQ(error, "the cell is larger than a font can be") << side;
+    }
+}
+
+// A table file is read like every other input file: regular and at most
+// 65535 bytes, with the reason otherwise; a FIFO never blocks.
+TEST(FontFile, TableFileIsBoundedAndRegular) {
+    QTemporaryDir dir;
+    const std::string d = dir.path().toStdString();
+    { std::ofstream(d + "/ok.txt") << "ABC\r\n"; }
+    { std::ofstream(d + "/long.txt") << std::string(65536, 'a'); }
+    ::mkfifo((d + "/fifo").c_str(), 0600);
+    struct Case {
+        std::string path;
+        bool read;
+        const char* reason;
+    };
+    for (const Case& c :
+         {Case{d + "/ok.txt", true, ""}, Case{d + "/long.txt", false, "longer than"},
+          Case{d + "/fifo", false, "FIFO"}, Case{"/dev/zero", false, "device"},
+          Case{d, false, "directory"}, Case{d + "/none", false, "No such file"}}) {
+        std::string why;
+        const auto table = readTableFile(c.path, &why);
+        EXPECT_EQ(table.has_value(), c.read) << c.path;
+        EXPECT_NE(why.find(c.reason), std::string::npos) << c.path << ": " << why;
+    }
+    EXPECT_EQ(readTableFile(d + "/ok.txt"), "ABC\r\n");
 }

@@ -3,6 +3,7 @@
 // the simulated printer.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -186,7 +187,12 @@ TEST(FileDownload, TooLargeUnsafeOrMissingFilesOpenNoPort) {
         ::close(fd);
     }
     const std::string small = dir.write("small.bmp", "BM");
+    // A FIFO with no writer would hold an open for reading forever.
+    const std::string fifo = dir.path + "/fifo.bmp";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const std::pair<DownloadRequest, const char*> cases[] = {
+        {{fifo, "FIFO.BMP", kDeviceFlash}, "a FIFO"},
+        {{"/dev/zero", "ZERO.BMP", kDeviceFlash}, "a device"},
         {{huge, "HUGE", kDeviceFlash}, "4 GiB"},
         {{dir.path + "/absent.bmp", "ABSENT.BMP", kDeviceFlash}, "missing"},
         {{dir.path, "FOLDER", kDeviceFlash}, "a folder"},

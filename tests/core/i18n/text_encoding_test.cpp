@@ -75,6 +75,20 @@ TEST(TextEncoding, BytesTheEncodingDoesNotDefineAreHandedToTheCaller) {
     EXPECT_EQ(decodeText("Caf\xC3", "UTF-8", hex), "Caf\\xc3");
     EXPECT_EQ(decodeText("\xFF\xC3\xA9", "UTF-8", hex), "\\xffé");
     EXPECT_EQ(decodeText("ab\x82", "CP932", hex), "ab\\x82");
+    // UTF-8 that is not well formed (iconv passes some of it through):
+    // past U+10FFFF, overlong, surrogate, a cut sequence before a character.
+    struct Case {
+        std::string bytes, shown;
+    };
+    for (const Case& c : {Case{"\xF7\xBE\xB7\xA1", "\\xf7\\xbe\\xb7\\xa1"},
+                          Case{"\xF4\x90\x80\x80", "\\xf4\\x90\\x80\\x80"},
+                          Case{"\xC0\xAF", "\\xc0\\xaf"}, Case{"\xED\xA0\x80", "\\xed\\xa0\\x80"},
+                          Case{"\xE2\x9C"
+                               "A",
+                               "\\xe2\\x9cA"},
+                          Case{"\xF0\x9F\x98\x80\xE2\x9C\x93", "\xF0\x9F\x98\x80\xE2\x9C\x93"}})
+        for (const char* name : {"UTF-8", "utf8"})
+            EXPECT_EQ(decodeText(c.bytes, name, hex), c.shown) << name;
     // An encoding iconv does not know keeps only ASCII.
     EXPECT_EQ(decodeText("ok\xE9", "NO-SUCH-CODE", hex), "ok\\xe9");
 }

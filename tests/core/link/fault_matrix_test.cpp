@@ -2,19 +2,25 @@
 // misbehave, on the network and on a serial line: each ends with a result
 // code within its (shortened) limit, and a failed one leaves its caller's data
 // as it was.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <functional>
 
 #include "core/access/emulation.h"
 #include "core/access/password.h"
 #include "core/config/config_read.h"
+#include "core/files/file_download.h"
+#include "core/files/file_types.h"
 #include "core/link/link_operations.h"
 #include "core/printer/clock.h"
 #include "core/printer/sensor.h"
 #include "core/printer/status.h"
+#include "support/hostile_peer.h"
 #include "support/scripted_port.h"
 #include "support/sim_process.h"
 
@@ -134,6 +140,99 @@ TEST(FaultMatrix, EveryReadEndsWithinItsLimitAndKeepsItsDataOnFailure) {
                 }
             }
             if (iface == kCom) unsetenv("M350_COM7");
+        }
+    }
+}
+
+namespace {
+
+// A file larger than every buffer between the program and a peer that stops
+// reading (socket buffers grow to a few megabytes), as a sparse file.
+struct BigFile {
+    std::string path;
+    BigFile() {
+        char name[] = "/tmp/m350-big-XXXXXX";
+        const int fd = ::mkstemp(name);
+        path = name;
+        if (fd >= 0) {
+            (void)!::ftruncate(fd, 24 << 20);
+            ::close(fd);
+        }
+    }
+    ~BigFile() { std::remove(path.c_str()); }
+};
+
+// The operations that write much: their writes are what meets the fault.
+std::vector<ReadingOp> writingOps(const std::string& path) {
+    return {
+        {"download", kOpDownload,
+         [path](LinkContext& ctx, int iface) {
+             const int r = runOperation(ctx, kOpDownload, iface, [&](Link& l) {
+                 return downloadFile(l, {path, "BIG.DAT", kDeviceFlash});
+             });
+             return std::pair{r, true};
+         },
+         false},
+        {"raw send", kOpRawSend,
+         [path](LinkContext& ctx, int iface) {
+             const int r = runOperation(ctx, kOpRawSend, iface,
+                                        [&](Link& l) { return sendFileRaw(l, path); });
+             return std::pair{r, true};
+         },
+         false},
+    };
+}
+
+}  // namespace
+
+// The same operations, and the two that write megabytes, against a peer that
+// resets the connection once the program has started writing and one that
+// stops reading so the writes block; on the network (RST) and on a
+// pseudo-terminal (the line hangs up; nobody reads the terminal). Each fails
+// within its shortened limits, the program is not ended by SIGPIPE, and a
+// failed read keeps its data.
+TEST(FaultMatrix, ResetAndStalledWritesFailWithinTheirLimits) {
+    BigFile big;
+    auto ops = readingOps();
+    for (ReadingOp& w : writingOps(big.path)) ops.push_back(std::move(w));
+    for (const int iface : {kEthernet, kCom}) {
+        for (const m350test::PeerMode mode :
+             {m350test::PeerMode::kReset, m350test::PeerMode::kStall}) {
+            const char* modeName = mode == m350test::PeerMode::kReset ? "reset" : "stall";
+            m350test::HostilePeer peer;
+            ASSERT_TRUE(peer.ok());
+            peer.setMode(mode, 1);
+            PortSettings settings;
+            settings.net = {"127.0.0.1", peer.port()};
+            settings.serial.portName = "COM7";
+            LinkContext ctx;
+            ctx.settings = &settings;
+            ctx.timeouts.netReadMs = kLimitMs;
+            ctx.timeouts.netWriteMs = kLimitMs;
+            ctx.timeouts.comReadMs = kLimitMs;
+            ctx.timeouts.comWriteConstantMs = kLimitMs;
+            ctx.timeouts.comWritePerByteMs = 0;
+            ctx.timeouts.progressHideMs = 0;
+            for (const ReadingOp& op : ops) {
+                SCOPED_TRACE(std::string(op.name) + " / " + modeName + " / " +
+                             (iface == kCom ? "COM" : "ETHERNET"));
+                // A terminal that hung up stays so: one per operation.
+                m350test::HostileTerminal terminal(mode, 1);
+                ASSERT_TRUE(terminal.ok());
+                setenv("M350_COM7", terminal.path().c_str(), 1);
+                const auto start = std::chrono::steady_clock::now();
+                const auto [result, unchanged] = op.run(ctx, iface);
+                const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
+                    std::chrono::steady_clock::now() - start);
+                unsetenv("M350_COM7");
+                EXPECT_LT(took.count(), 6 * kLimitMs + 1500);
+                EXPECT_NE(result, kOk);
+                // The writes themselves fail: not taken for sent.
+                if (op.op == kOpDownload || op.op == kOpRawSend) {
+                    EXPECT_EQ(result, kTransmitError);
+                }
+                EXPECT_TRUE(unchanged) << "a failed read changed its data";
+            }
         }
     }
 }

@@ -416,4 +416,38 @@ TEST_F(ConfigForm, SaveThenLoadGivesTheSameControls) {
     EXPECT_EQ(snapshot(), before);
 }
 
+// Save writes only what Load takes back. A record as a printer reports it
+// (an SSID in its code page) saves and loads; a typed quote or control byte is
+// refused by the field's name before any file is touched, and the form keeps
+// what it had.
+TEST_F(ConfigForm, SaveRefusesWhatLoadWouldRefuse) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    start({"--set", "WIFISSID=Caf\xE9 \xA4\x40"});
+    click("ButtonRead");
+    const QString path = dir.filePath("printer.dcf");
+    prompter.files.push_back(path);
+    click("ButtonSave");
+    ASSERT_TRUE(prompter.messages.isEmpty()) << prompter.messages.join("|").toStdString();
+    m350::ConfigFileContents loaded;
+    ASSERT_EQ(m350::loadConfigFile(path.toStdString(), loaded), m350::ConfigFileResult::kOk);
+    EXPECT_EQ(loaded.record.text(F::wifiSsid), "Caf\xE9 \xA4\x40");
+
+    const m350::ConfigRecord kept = page->record();
+    struct Case {
+        const char* typed;
+        const char* file;
+    };
+    for (const Case c : {Case{"Office\" 0,\"x", "quote.dcf"}, Case{"tab\there", "tab.dcf"}}) {
+        type("EditWiFiSSID", c.typed);
+        const int before = int(prompter.messages.size());
+        prompter.files.push_back(dir.filePath(c.file));
+        click("ButtonSave");
+        ASSERT_EQ(prompter.messages.size(), before + 1) << c.typed;
+        EXPECT_EQ(prompter.messages.last(), "File Data Error: wifiSsid") << c.typed;
+        EXPECT_FALSE(QFile::exists(dir.filePath(c.file))) << c.typed;
+        EXPECT_EQ(page->record(), kept) << c.typed;
+    }
+}
+
 }  // namespace

@@ -2,6 +2,7 @@
 // presets, the cell measured from the selected font, the checks before a font
 // is made, Save Font, Download Font on the wire and the preview window.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -233,6 +234,70 @@ TEST(FontManagerPage, TableByFileAndItsLimit) {
         p.saveFont("big.bmf");
         EXPECT_EQ(p.prompter.messages, QStringList{"Font Parameter Error"}) << mode;
     }
+
+    // A FIFO or a device as the table file is refused with the reason (no
+    // read blocks), and the table chosen before stays.
+    const QString fifo = dir.filePath("fifo.txt");
+    ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    p.prompter.files.push_back(small);
+    p.c<QPushButton>("ButtonFontTblLoad")->click();
+    for (const QString& hostile : {fifo, QStringLiteral("/dev/zero")}) {
+        p.prompter.messages.clear();
+        p.prompter.files.push_back(hostile);
+        p.c<QPushButton>("ButtonFontTblLoad")->click();
+        ASSERT_EQ(p.prompter.messages.size(), 1) << hostile.toStdString();
+        EXPECT_TRUE(p.prompter.messages[0].contains("not a regular file"))
+            << p.prompter.messages[0].toStdString();
+    }
+    p.mode(2);
+    EXPECT_EQ(slurp(p.saveFont("again.bmf"))[32], 'X');
+}
+
+// The page's two writers (the font and the table text) save like every other
+// file: a FIFO or folder at the path is refused with the reason under the
+// title and left as it was; a link is followed; nothing is left beside it.
+TEST(FontManagerPage, SavesRefuseWhatIsNoFileAndSayWhy) {
+    namespace fs = std::filesystem;
+    Page p;
+    p.selectFont(dejaVu(14));
+    p.c<QLineEdit>("EditItalicWidth")->setText("0");
+    p.mode(2);  // a table font: the table buttons are enabled
+    p.c<QPlainTextEdit>("MemoFontTable")->setPlainText("AB\nC");
+    const std::string d = p.dir.path().toStdString();
+    ASSERT_EQ(::mkfifo((d + "/fifo").c_str(), 0600), 0);
+    fs::create_directory(d + "/folder");
+    { std::ofstream(d + "/real.txt") << "old"; }
+    fs::create_symlink(d + "/real.txt", d + "/link.txt");
+    struct Case {
+        const char* button;
+        const char* target;
+        const char* title;  // empty: saved
+        const char* reason;
+    };
+    for (const Case c :
+         {Case{"ButtonSaveFont", "fifo", "Make Font Error\n", "a FIFO"},
+          Case{"ButtonSaveFont", "folder", "Make Font Error\n", "a directory"},
+          Case{"ButtonFontTblSave", "fifo", "The file cannot be written.\n", "a FIFO"},
+          Case{"ButtonFontTblSave", "folder", "The file cannot be written.\n", "a directory"},
+          Case{"ButtonFontTblSave", "link.txt", "", ""}}) {
+        p.prompter.messages.clear();
+        p.prompter.files.push_back(QString::fromStdString(d + "/" + c.target));
+        p.c<QPushButton>(c.button)->click();
+        if (*c.title) {
+            ASSERT_EQ(p.prompter.messages.size(), 1) << c.button << " " << c.target;
+            EXPECT_TRUE(p.prompter.messages[0].startsWith(QString::fromUtf8(c.title)))
+                << p.prompter.messages[0].toStdString();
+            EXPECT_TRUE(p.prompter.messages[0].contains(QString::fromUtf8(c.reason)))
+                << p.prompter.messages[0].toStdString();
+        } else {
+            EXPECT_TRUE(p.prompter.messages.isEmpty()) << c.button << " " << c.target;
+        }
+    }
+    EXPECT_TRUE(fs::is_fifo(d + "/fifo"));
+    EXPECT_TRUE(fs::is_empty(d + "/folder"));
+    EXPECT_TRUE(fs::is_symlink(d + "/link.txt"));
+    EXPECT_EQ(slurp(QString::fromStdString(d + "/real.txt")), "AB\r\nC");
+    EXPECT_EQ(std::distance(fs::directory_iterator(d), fs::directory_iterator()), 4);
 }
 
 // A loaded table shows its characters in the code page of its codes, and the
