@@ -19,6 +19,7 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -99,6 +100,14 @@ class SerialPort final : public Port {
         Fd fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
         if (!fd.valid() || ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
             ctx_.lastError = portErrorFromErrno(path, errno);
+            lock_.release();
+            return false;
+        }
+        // Only a terminal is a serial port: a regular file or a FIFO named by
+        // mistake would otherwise be read as the printer's replies.
+        struct stat st{};
+        if (::fstat(fd.get(), &st) != 0 || !S_ISCHR(st.st_mode)) {
+            ctx_.lastError = {PortFault::kNoDevice, path, "not a terminal device"};
             lock_.release();
             return false;
         }

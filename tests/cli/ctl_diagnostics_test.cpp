@@ -136,6 +136,8 @@ TEST(CtlErrorCause, SecondLineAndJsonNameDeviceReasonAndFix) {
     TempDir dir;
     const int port = closedPort();
     const std::string heldPath = dir.file("held-tty");
+    const std::string plainPath = dir.file("plain-file");
+    writeFile(plainPath, "\x1b!?secret\r\n");
     writeFile(heldPath, "");
     // Another program holds the port: its lock on the device.
     const int held = ::open(heldPath.c_str(), O_RDWR);
@@ -173,6 +175,14 @@ TEST(CtlErrorCause, SecondLineAndJsonNameDeviceReasonAndFix) {
          "Device or resource busy",
          "busy",
          "another program"},
+        // A file that is there but is no terminal is never read as a printer.
+        {"not a terminal",
+         {"--com", "COM7"},
+         {{"M350_COM7", plainPath}},
+         plainPath,
+         "not a terminal device",
+         "no-device",
+         "cable or adapter"},
     };
     for (const auto& c : cases) expectCause(c);
     ::close(held);
