@@ -105,7 +105,7 @@ class SerialPort final : public Port {
         }
         // Only a terminal is a serial port: a regular file or a FIFO named by
         // mistake would otherwise be read as the printer's replies.
-        struct stat st{};
+        struct stat st {};
         if (::fstat(fd.get(), &st) != 0 || !S_ISCHR(st.st_mode)) {
             ctx_.lastError = {PortFault::kNoDevice, path, "not a terminal device"};
             lock_.release();
