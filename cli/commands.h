@@ -8,6 +8,7 @@
 
 #include "cli/password_prompt.h"
 #include "cli/session.h"
+#include "core/config/config_file.h"
 #include "core/link/link.h"
 #include "core/printer/status.h"
 
@@ -24,6 +25,11 @@ int factoryDefaultCommand(Session& s, const PasswordAnswer& answer);
 
 // send FILE|-: the bytes as they are (link operation 14).
 int sendCommand(Session& s, const std::string& path);
+
+// Loads a .dcf file for config show, write and diff: kExitOk, or the exit
+// status with its message printed ("PATH: File Data Error: FIELD", or why the
+// file cannot be read).
+int loadConfigFileOrFail(Session& s, const std::string& path, m350::ConfigFileContents& contents);
 
 // The status as JSON text: {"status": word, "statusKey": key, "flags": [10 numbers]}.
 std::string statusJson(const m350::StatusFlags& flags, int language);

@@ -70,20 +70,6 @@ void print(Session& s, const m350::ConfigRecord& record, bool inch, bool json,
     std::fputs(recordText(record, inch, s.encoding).c_str(), s.out());
 }
 
-// Loads a .dcf file; kExitOk or the exit code with its message printed.
-int load(Session& s, const std::string& path, m350::ConfigFileContents& contents) {
-    std::string why;
-    switch (m350::loadConfigFile(path, contents, &why)) {
-        case m350::ConfigFileResult::kOk:
-            return kExitOk;
-        case m350::ConfigFileResult::kDataError:
-            return s.fail(kExitDataError,
-                          path + ": File Data Error" + (why.empty() ? "" : ": " + why));
-        default:
-            return s.fail(kExitNoInput, why.empty() ? "cannot read " + path : why);
-    }
-}
-
 // A certificate named on the command line must be there: the window skips a
 // file that has gone, but a script needs to hear about it.
 int checkCertificates(Session& s, const m350::CertificatePaths& certs) {
@@ -126,7 +112,7 @@ int readCommand(Session& s, const ConfigOptions& o, bool json) {
 
 int showCommand(Session& s, const ConfigOptions& o, bool json) {
     m350::ConfigFileContents contents;
-    if (int r = load(s, o.file, contents); r != kExitOk) return r;
+    if (int r = loadConfigFileOrFail(s, o.file, contents); r != kExitOk) return r;
     const bool inch = o.unitGiven ? o.unit == kInch : contents.unit != kMm;
     print(s, contents.record, inch, json, &contents.statusFlags);
     return kExitOk;
@@ -134,7 +120,7 @@ int showCommand(Session& s, const ConfigOptions& o, bool json) {
 
 int writeCommand(Session& s, const ConfigOptions& o, const PasswordAnswer& answer, bool json) {
     m350::ConfigFileContents contents;
-    if (int r = load(s, o.file, contents); r != kExitOk) return r;
+    if (int r = loadConfigFileOrFail(s, o.file, contents); r != kExitOk) return r;
     // The file's unit choice decides the units of the command lines, as it does
     // for Set after load in the window; --unit overrides it.
     const bool inch = o.unitGiven ? o.unit == kInch : contents.unit != kMm;
@@ -213,6 +199,19 @@ void addConfigCommands(CLI::App& app, Invocation& inv) {
     });
 
     addConfigDiffCommand(*config, inv);
+}
+
+int loadConfigFileOrFail(Session& s, const std::string& path, m350::ConfigFileContents& contents) {
+    std::string why;
+    switch (m350::loadConfigFile(path, contents, &why)) {
+        case m350::ConfigFileResult::kOk:
+            return kExitOk;
+        case m350::ConfigFileResult::kDataError:
+            return s.fail(kExitDataError,
+                          path + ": File Data Error" + (why.empty() ? "" : ": " + why));
+        default:
+            return s.fail(kExitNoInput, why.empty() ? "cannot read " + path : why);
+    }
 }
 
 }  // namespace m350::cli

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 
+#include "cli/commands.h"
 #include "cli/config_text.h"
 #include "cli/exit_codes.h"
 #include "cli/invocation.h"
@@ -93,19 +94,6 @@ Json jsonValue(const m350::ConfigRecord& r, F f, const std::optional<std::string
     return d;
 }
 
-int load(Session& s, const std::string& path, m350::ConfigFileContents& contents) {
-    std::string why;
-    switch (m350::loadConfigFile(path, contents, &why)) {
-        case m350::ConfigFileResult::kOk:
-            return kExitOk;
-        case m350::ConfigFileResult::kDataError:
-            return s.fail(kExitDataError,
-                          path + ": File Data Error" + (why.empty() ? "" : ": " + why));
-        default:
-            return s.fail(kExitNoInput, why.empty() ? "cannot read " + path : why);
-    }
-}
-
 struct DiffOptions {
     std::string left, right;
     bool printer = false;
@@ -127,7 +115,7 @@ int diffCommand(Session& s, const DiffOptions& o, bool json) {
     if (o.printer == !o.right.empty())
         return s.fail(kExitUsage, "config diff: give a second file or --printer, not both");
     m350::ConfigFileContents a;
-    if (int r = load(s, o.left, a); r != kExitOk) return r;
+    if (int r = loadConfigFileOrFail(s, o.left, a); r != kExitOk) return r;
     m350::ConfigRecord right;
     std::string rightName = o.right;
     if (o.printer) {
@@ -139,7 +127,7 @@ int diffCommand(Session& s, const DiffOptions& o, bool json) {
             return r;
     } else {
         m350::ConfigFileContents b;
-        if (int r = load(s, o.right, b); r != kExitOk) return r;
+        if (int r = loadConfigFileOrFail(s, o.right, b); r != kExitOk) return r;
         right = b.record;
     }
     const bool inch = o.unitGiven ? o.unit == 0 : a.unit != 1;
