@@ -19,11 +19,14 @@ font="$build/bench/font_bench"
 
 rows=$(mktemp)
 trap 'rm -f "$rows"' EXIT
-"$floor" "${smoke[@]}" "$@" | tee /dev/stderr | grep '^row|' >"$rows"
+# Progress goes to standard error through a pipe of our own: "tee /dev/stderr"
+# would reopen a log file that standard error was redirected to and empty it.
+"$floor" "${smoke[@]}" "$@" | tee >(cat >&2) | grep '^row|' >"$rows"
 
 if [ -x "$font" ]; then
   # The font maker against a bare drawing loop of the same glyphs.
-  font_out=$(QT_QPA_PLATFORM=offscreen "$font" "$font_runs" 2>&1 | tee /dev/stderr) || true
+  font_out=$(QT_QPA_PLATFORM=offscreen "$font" "$font_runs" 2>&1) || true
+  printf '%s\n' "$font_out" >&2
   make=$(sed -n 's/^makeFont *\([0-9.]*\) s$/\1/p' <<<"$font_out")
   bare=$(sed -n 's/^bare drawing loop *\([0-9.]*\) s$/\1/p' <<<"$font_out")
   ratio=$(sed -n 's/^ratio *\([0-9.]*\) .*/\1/p' <<<"$font_out")
