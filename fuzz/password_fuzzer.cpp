@@ -11,13 +11,7 @@
 #include "support/scripted_port.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::vector<std::string> replies(1);
-    for (std::size_t i = 0; i < size; ++i) {
-        if (data[i] == 0)
-            replies.emplace_back();
-        else
-            replies.back().push_back(static_cast<char>(data[i]));
-    }
+    const std::vector<std::string> replies = m350test::repliesSplitAtNul(data, size);
     m350test::ScriptedLink link(replies);
     std::string password;
     m350::runOperation(link.ctx(), m350::kOpReadPassword, m350::kCom,

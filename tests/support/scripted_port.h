@@ -3,6 +3,7 @@
 // every chunk written is recorded.
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <string>
@@ -60,6 +61,20 @@ class ScriptedLink {
     m350::LinkContext ctx_;
     std::unique_ptr<m350::Connection> conn_;
 };
+
+// A fuzzer's input as a printer's replies: the bytes split at each NUL, into
+// at most maxReplies replies (the last one keeps the NULs that follow).
+inline std::vector<std::string> repliesSplitAtNul(const std::uint8_t* data, std::size_t size,
+                                                  std::size_t maxReplies = SIZE_MAX) {
+    std::vector<std::string> replies(1);
+    for (std::size_t i = 0; i < size; ++i) {
+        if (data[i] == 0 && replies.size() < maxReplies)
+            replies.emplace_back();
+        else
+            replies.back().push_back(static_cast<char>(data[i]));
+    }
+    return replies;
+}
 
 // Records what the link asks of the progress window.
 class RecordingProgress final : public m350::ProgressSink {
