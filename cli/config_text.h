@@ -12,13 +12,20 @@
 
 namespace m350::cli {
 
-// One line per field: name, value, unit where there is one.
+// One line per listed field (raw bytes are not listed): name, value, unit
+// where there is one.
 std::string recordText(const m350::ConfigRecord& record, bool inch, std::string_view encoding);
 
 // {"unit": "inch"|"mm", "<field>": value, ...} in record order; texts as
 // UTF-8, a byte the encoding does not define as U+FFFD.
 nlohmann::ordered_json recordJson(const m350::ConfigRecord& record, bool inch,
                                   std::string_view encoding);
+
+// One field of those: its line without the line end, and its JSON value.
+std::string fieldLine(const m350::ConfigRecord& record, const m350::FieldInfo& info, bool inch,
+                      std::string_view encoding);
+nlohmann::ordered_json fieldJson(const m350::ConfigRecord& record, const m350::FieldInfo& info,
+                                 bool inch, std::string_view encoding);
 
 // Printable form of printer text: its characters in the encoding given, as
 // UTF-8, with control characters, the backslash and bytes the encoding does

@@ -86,6 +86,7 @@ std::optional<FontFileContents> parseFontFile(const std::string& b, std::string*
         // an index that points many entries at one large record would
         // otherwise copy it again for each.
         std::size_t total = 0;
+        f.glyphs.reserve(static_cast<std::size_t>(f.charCount));
         for (int i = 0; i < f.charCount; ++i) {
             const std::size_t e = 32 + static_cast<std::size_t>(i) * 6;
             FontFileGlyph g;
@@ -104,6 +105,8 @@ std::optional<FontFileContents> parseFontFile(const std::string& b, std::string*
     }
     std::size_t pos = 32;
     if (!f.doubleByte) {
+        if (f.endCode >= f.startCode)
+            f.glyphs.reserve(static_cast<std::size_t>(f.endCode - f.startCode + 1));
         for (int c = f.startCode; c <= f.endCode; ++c) {
             FontFileGlyph g;
             g.code = c;
@@ -116,6 +119,7 @@ std::optional<FontFileContents> parseFontFile(const std::string& b, std::string*
     const int encoding = encodingOfLetter(f.encodingLetter);
     if (encoding < 0) return fail("a double-byte font without its encoding letter");
     const FontLayout layout = fullDoubleByteLayout(encoding);
+    f.glyphs.reserve(layout.singleCodes.size() + layout.leads.size() * layout.trails.size());
     for (int c : layout.singleCodes) {
         FontFileGlyph g;
         g.code = c;
