@@ -307,6 +307,16 @@ QStringList applyLanguage(QWidget* root, std::span<const TextBinding> bindings, 
     return problems;
 }
 
+void applyPageLanguage(QWidget* page, int language) {
+    if (page == nullptr) return;
+    // The page's font stays the window's, so a later language's face reaches
+    // it; the bindings of controls on other pages find nothing here.
+    const WidgetIndex index(page);
+    QStringList elsewhere;
+    for (const TextBinding& b : mainWindowBindings())
+        apply(page, index, b, m350::validLanguage(language), elsewhere);
+}
+
 QStringList applyMainWindowLanguage(QWidget* mainWindow, int language) {
     QStringList problems = applyLanguage(mainWindow, mainWindowBindings(), language);
     if (mainWindow == nullptr) return problems;

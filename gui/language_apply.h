@@ -35,6 +35,11 @@ QStringList applyLanguage(QWidget* root, std::span<const TextBinding> bindings, 
 // emptied (the next status query fills it in the new language).
 QStringList applyMainWindowLanguage(QWidget* mainWindow, int language);
 
+// The main window's texts on one page of it that was built after the window's
+// language was applied (the pages not shown at start are built when first
+// shown).
+void applyPageLanguage(QWidget* page, int language);
+
 // A dialog's texts by its class name, run while the dialog is built. A class
 // without bindings changes nothing.
 QStringList applyDialogLanguage(QWidget* dialog, const char* dialogClass, int language);

@@ -117,13 +117,9 @@ MainWindow::MainWindow(const StartupOptions& options, MainWindowSeams seams, QWi
     buildPrinterPage();
     connect(configPage_, &ConfigPage::textEncodingChosen, this,
             [this](const QString& name) { remembered_->rememberTextEncoding(name.toStdString()); });
-    fileManagerPage_ = new FileManagerPage(*this, tabSheet2_, startupDirectory_);
-    fontManagerPage_ = new FontManagerPage(*this, tabSheet3_);
-    commandToolPage_ =
-        new CommandToolPage(*this, tabSheet4_,
-                            seams.dataFolder.isEmpty()
-                                ? QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
-                                : seams.dataFolder);
+    dataFolder_ = seams.dataFolder.isEmpty()
+                      ? QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
+                      : seams.dataFolder;
 
     // 3, 4. Fit to the screen and centre on it.
     fitToScreen();
@@ -139,9 +135,8 @@ MainWindow::MainWindow(const StartupOptions& options, MainWindowSeams seams, QWi
     // 8. Status bar.
     refreshPortStatus();
     onClockTick();
-    // 9. Font manager and command tool start states.
-    fontManagerPage_->initialise();
-    commandToolPage_->initialise();
+    // 9. (The font manager and command tool take their start states when
+    // their pages are built.)
     // 10. The interface language: --language, else the system's; every
     // caption of the window follows it.
     language_ = startMainWindowLanguage(
@@ -163,6 +158,33 @@ MainWindow::MainWindow(const StartupOptions& options, MainWindowSeams seams, QWi
     // 12. First configuration sub-page; the FTP tab hidden, the access point
     // page taken out.
     configPage_->finishStartup();
+    // The other pages when first shown.
+    connect(pageTabs_, &QTabWidget::currentChanged, this, &MainWindow::buildPage);
+    if (seams.buildAllPages)
+        for (int i = 1; i < pageTabs_->count(); ++i) buildPage(i);
+}
+
+void MainWindow::buildPage(int index) {
+    QWidget* sheet = pageTabs_->widget(index);
+    const bool built = (sheet == tabSheet2_ && fileManagerPage_) ||
+                       (sheet == tabSheet3_ && fontManagerPage_) ||
+                       (sheet == tabSheet4_ && commandToolPage_);
+    if (sheet == nullptr || sheet == tabSheet1_ || built) return;
+    // Controls made under a shown parent would stay hidden: the sheet is
+    // hidden while its page is made and shown again with them.
+    const bool shown = sheet->isVisible();
+    if (shown) sheet->hide();
+    if (sheet == tabSheet2_) {
+        fileManagerPage_ = new FileManagerPage(*this, tabSheet2_, startupDirectory_);
+    } else if (sheet == tabSheet3_) {
+        fontManagerPage_ = new FontManagerPage(*this, tabSheet3_);
+        fontManagerPage_->initialise();
+    } else if (sheet == tabSheet4_) {
+        commandToolPage_ = new CommandToolPage(*this, tabSheet4_, dataFolder_);
+        commandToolPage_->initialise();
+    }
+    applyPageLanguage(sheet, language_);
+    if (shown) sheet->show();
 }
 
 MainWindow::~MainWindow() = default;

@@ -70,6 +70,10 @@ struct MainWindowSeams {
     QString dataFolder;
     // Network utilities: UDP targets and the web page opener.
     NetworkSeams network;
+    // The File Manager, Bitmap Font Manager and Command Tool pages are built
+    // when first shown, so the window comes up sooner; true builds them at
+    // the end of start-up (tests that reach their controls at once).
+    bool buildAllPages = false;
 };
 
 class MainWindow : public QWidget, public AppContext {
@@ -165,8 +169,13 @@ class MainWindow : public QWidget, public AppContext {
     FontManagerPage* fontManagerPage_ = nullptr;  // TabSheet3
     CommandToolPage* commandToolPage_ = nullptr;  // TabSheet4
 
+    QString dataFolder_;  // the command tool's buffers and history
+
     void buildTopLevel();
     void buildPrinterPage();
+    // The page of the tab at index, its start state and the window's
+    // language, unless it was built before.
+    void buildPage(int index);
     void buildFunctionGroup();
     void fitToScreen();
     void centreOnScreen();

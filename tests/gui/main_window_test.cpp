@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
@@ -19,10 +22,12 @@
 #include "control_named.h"
 #include "core/i18n/language_table.h"
 #include "gui/dialogs/rs232_setup_dialog.h"
+#include "gui/language_apply.h"
 #include "gui/pages/config_page.h"
 #include "gui/widgets/radio_group.h"
 #include "scripted_prompter.h"
 #include "support/scripted_port.h"
+#include "test_window.h"
 
 using namespace m350::gui;
 
@@ -99,11 +104,15 @@ TEST_F(MainWindowTest, WindowShapeAndPages) {
     EXPECT_EQ(pages->currentIndex(), 0);
     EXPECT_EQ(pages->tabText(0), "Printer Configuration");
     EXPECT_EQ(pages->tabText(3), "Command Tool");
-    for (const char* group :
-         {"GroupBoxPrinterStatus", "GroupBoxPrintreConfig", "GroupBoxPrinterFunction",
-          "GroupBoxFileDownload", "GroupBoxFileInfo", "GroupBoxFileFormat", "GroupBoxFontSelect",
-          "GroupBoxSatndEncode", "GroupBoxEncodeTable", "GroupBoxPrinterInfo"})
+    for (const char* group : {"GroupBoxPrinterStatus", "GroupBoxPrintreConfig",
+                              "GroupBoxPrinterFunction", "GroupBoxPrinterInfo"})
         EXPECT_NE(w.findChild<QWidget*>(group), nullptr) << group;
+    // The other pages are made when first shown.
+    const char* later[] = {"GroupBoxFileDownload", "GroupBoxFileInfo",    "GroupBoxFileFormat",
+                           "GroupBoxFontSelect",   "GroupBoxSatndEncode", "GroupBoxEncodeTable"};
+    for (const char* group : later) EXPECT_EQ(w.findChild<QWidget*>(group), nullptr) << group;
+    for (int i = 3; i >= 0; --i) pages->setCurrentIndex(i);
+    for (const char* group : later) EXPECT_NE(w.findChild<QWidget*>(group), nullptr) << group;
 
     // Six sub-pages to work with: FTP Update hidden, WiFi AP taken out but kept.
     auto* sub = find<QTabWidget>("PageControl2");
@@ -444,3 +453,105 @@ TEST_F(MainWindowTest, StatusWordIsInTheCurrentLanguage) {
 }
 
 }  // namespace
+
+namespace {
+
+// What an operator sees of a page's named controls: kind, text, place, state
+// and font face, in name order.
+std::string pageShape(const QWidget* sheet) {
+    QStringList out;
+    for (const QWidget* w : sheet->findChildren<QWidget*>()) {
+        // Qt's own parts of a control (scroll area corners) are laid out when
+        // first needed.
+        if (w->objectName().isEmpty() || w->objectName().startsWith(u"qt_")) continue;
+        QString text;
+        if (auto* b = qobject_cast<const QAbstractButton*>(w)) {
+            text = b->text();
+        } else if (auto* l = qobject_cast<const QLabel*>(w)) {
+            text = l->text();
+        } else if (auto* g = qobject_cast<const QGroupBox*>(w)) {
+            text = g->title();
+        } else if (auto* c = qobject_cast<const QComboBox*>(w)) {
+            for (int i = 0; i < c->count(); ++i) text += c->itemText(i) + u'|';
+            text += QString::number(c->currentIndex());
+        } else if (auto* e = qobject_cast<const QLineEdit*>(w)) {
+            text = e->text();
+        }
+        out << QStringLiteral("%1 %2 [%3] %4,%5 %6x%7 visible=%8 enabled=%9 font=%10")
+                   .arg(QString::fromLatin1(w->metaObject()->className()), w->objectName(), text)
+                   .arg(w->x())
+                   .arg(w->y())
+                   .arg(w->width())
+                   .arg(w->height())
+                   .arg(w->isVisibleTo(sheet))
+                   .arg(w->isEnabled())
+                   .arg(w->font().family());
+    }
+    out.sort();
+    return out.join(u'\n').toStdString();
+}
+
+}  // namespace
+
+// A page made when first shown is the page a window started in the language
+// of that moment made at start: the same controls with the same texts,
+// places, states and faces, also when the language was switched before the
+// page was shown, and again after a later switch (the page's face must follow
+// the window's).
+TEST(MainWindowPages, PagesMadeWhenFirstShownMatchPagesMadeAtStart) {
+    struct Case {
+        int startLanguage;
+        int switchedTo;  // before the pages are shown; -1: none
+    } cases[] = {{0, -1}, {2, -1}, {9, -1}, {0, 3}, {2, 0}, {13, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "start " << c.startLanguage << " switched to " << c.switchedTo);
+        QTemporaryDir data;
+        ScriptedPrompter prompter;
+        m350test::RecordingProgress progress;
+        auto make = [&](bool atStart, int language) {
+            MainWindowSeams seams = m350test::testSeams(prompter, progress);
+            m350test::withoutPrinter(seams);
+            seams.buildAllPages = atStart;
+            seams.dataFolder = data.path();
+            StartupOptions options;
+            options.language = language;
+            auto w = std::make_unique<MainWindow>(options, seams);
+            w->show();
+            return w;
+        };
+        auto chooseLanguage = [](MainWindow& w, int language) {
+            auto* list = w.findChild<QComboBox*>(QStringLiteral("ComboBoxLanguage"));
+            list->setCurrentIndex(language);
+            emit list->activated(language);
+        };
+        auto eager = make(true, c.switchedTo >= 0 ? c.switchedTo : c.startLanguage);
+        auto lazy = make(false, c.startLanguage);
+        if (c.switchedTo >= 0) chooseLanguage(*lazy, c.switchedTo);
+        auto* eagerTabs = eager->findChild<QTabWidget*>(QStringLiteral("PageControl1"));
+        auto* lazyTabs = lazy->findChild<QTabWidget*>(QStringLiteral("PageControl1"));
+        for (int page = 1; page < 4; ++page) {
+            ASSERT_TRUE(lazyTabs->widget(page)->findChildren<QWidget*>().isEmpty());
+            eagerTabs->setCurrentIndex(page);
+            lazyTabs->setCurrentIndex(page);
+            const std::string made = pageShape(lazyTabs->widget(page));
+            EXPECT_GT(std::count(made.begin(), made.end(), '\n'), 5);
+            EXPECT_EQ(made, pageShape(eagerTabs->widget(page))) << "page " << page;
+        }
+        // Both made their pages the same way: the texts must also be what the
+        // whole window's language gives.
+        std::string before[4], after[4];
+        for (int page = 1; page < 4; ++page) before[page] = pageShape(lazyTabs->widget(page));
+        EXPECT_TRUE(applyMainWindowLanguage(lazy.get(), m350::currentLanguage()).isEmpty());
+        for (int page = 1; page < 4; ++page) {
+            after[page] = pageShape(lazyTabs->widget(page));
+            EXPECT_EQ(before[page], after[page]) << "page " << page;
+        }
+        chooseLanguage(*eager, 9);
+        chooseLanguage(*lazy, 9);
+        for (int page = 1; page < 4; ++page)
+            EXPECT_EQ(pageShape(lazyTabs->widget(page)), pageShape(eagerTabs->widget(page)))
+                << "page " << page << " after a switch to Russian";
+        EXPECT_TRUE(prompter.messages.empty());
+    }
+}

@@ -45,6 +45,7 @@ inline m350::gui::MainWindowSeams testSeams(ScriptedPrompter& prompter, Recordin
     seams.sleep = [](int) {};
     seams.network = quietNetwork();
     seams.settings = &freshSettings();
+    seams.buildAllPages = true;
     return seams;
 }
 
