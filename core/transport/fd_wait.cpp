@@ -33,14 +33,16 @@ short waitFd(LinkContext& ctx, int fd, short events, int timeoutMs) {
     }
 }
 
-bool writeAllFd(LinkContext& ctx, int fd, const std::uint8_t* data, std::size_t n, int timeoutMs) {
+bool writeAllFd(LinkContext& ctx, int fd, const std::uint8_t* data, std::size_t n, int timeoutMs,
+                FdKind kind) {
     // The limit starts with the first wait: a write the system takes at once
     // (nearly every chunk of a long send) asks no clock.
     std::optional<Clock::time_point> until;
     std::size_t done = 0;
     // A socket whose peer has gone must fail the write, not raise SIGPIPE and
-    // end the program: send() with MSG_NOSIGNAL, write() for everything else.
-    bool socket = true;
+    // end the program: send() with MSG_NOSIGNAL, write() for everything else
+    // (also for a "socket" that turns out not to be one).
+    bool socket = kind == FdKind::kSocket;
     while (done < n) {
         ssize_t w = socket ? ::send(fd, data + done, n - done, MSG_NOSIGNAL) : -1;
         if (w < 0 && socket && errno == ENOTSOCK) socket = false;

@@ -43,7 +43,7 @@ class ParallelPort final : public Port {
         int limit =
             ctx_.timeouts.comWriteConstantMs +
             ctx_.timeouts.comWritePerByteMs * static_cast<int>(std::min<std::size_t>(n, 1u << 20));
-        return writeAllFd(ctx_, fd_.get(), data, n, limit);
+        return writeAllFd(ctx_, fd_.get(), data, n, limit, FdKind::kOther);
     }
 
     std::size_t refill(std::uint8_t*, std::size_t, int) override { return 0; }

@@ -146,7 +146,7 @@ class SerialPort final : public Port {
 
     bool writeChunk(const std::uint8_t* data, std::size_t n) override {
         if (!fd_.valid()) return false;
-        if (writeAllFd(ctx_, fd_.get(), data, n, writeLimitMs(n))) return true;
+        if (writeAllFd(ctx_, fd_.get(), data, n, writeLimitMs(n), FdKind::kOther)) return true;
         tcflush(fd_.get(), TCOFLUSH);
         return false;
     }

@@ -70,7 +70,7 @@ class TcpPort final : public Port {
             unchecked_ = 0;
         }
         unchecked_ += n;
-        return writeAllFd(ctx_, fd_.get(), data, n, ctx_.timeouts.netWriteMs);
+        return writeAllFd(ctx_, fd_.get(), data, n, ctx_.timeouts.netWriteMs, FdKind::kSocket);
     }
 
     std::size_t refill(std::uint8_t* dst, std::size_t cap, int waitMs) override {
