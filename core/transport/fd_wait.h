@@ -20,8 +20,8 @@ short waitFd(LinkContext& ctx, int fd, short events, int timeoutMs);
 // Writes all n bytes to a non-blocking fd within timeoutMs; false on an error
 // or when the deadline passes first. A socket is written with send() and
 // MSG_NOSIGNAL (a peer that has gone fails the write instead of raising
-// SIGPIPE); anything else (socket false) with write(), without first asking
-// send() and being told it is no socket.
+// SIGPIPE); anything else (FdKind::kOther) with write(), without first
+// asking send() and being told it is no socket.
 enum class FdKind { kSocket, kOther };
 bool writeAllFd(LinkContext& ctx, int fd, const std::uint8_t* data, std::size_t n, int timeoutMs,
                 FdKind kind);
