@@ -49,6 +49,7 @@ class MainWindowTest : public ::testing::Test {
         seams.progress = &progress;
         seams.sleep = [](int) {};
         seams.settings = &remembered;
+        seams.dataFolder = settingsDir.path();
         auto state = port;
         seams.makePort = [this, state](m350::LinkContext&, int iface) {
             ifaces.push_back(iface);
