@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/exit_codes.h"
+#include "core/config/config_write.h"
 #include "core/files/file_download.h"
 #include "core/files/file_source.h"
 #include "core/files/raw_send.h"
@@ -12,6 +13,15 @@
 #include "core/printer/maintenance.h"
 
 namespace m350::cli {
+
+const std::map<std::string, int> kUnitNames = {{"inch", 0}, {"mm", 1}};
+const std::map<std::string, int> kConfigPageNames = {{"common", m350::kPageCommon},
+                                                     {"z", m350::kPageZ},
+                                                     {"d", m350::kPageD},
+                                                     {"rs232", m350::kPageRs232},
+                                                     {"wireless", m350::kPageWireless},
+                                                     {"bluetooth", m350::kPageBluetooth},
+                                                     {"ftp", m350::kPageFtpUpdate}};
 
 nlohmann::ordered_json statusFlagsByName(const m350::StatusFlags& flags) {
     nlohmann::ordered_json named = nlohmann::ordered_json::object();

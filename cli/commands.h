@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <string>
 
@@ -15,6 +16,11 @@
 namespace m350::cli {
 
 // status: link operation 0, the status word of the language (and the flags with --json).
+// Option values shared by the commands: the unit (inch 0, mm 1) and the
+// configuration pages a write or a diff may be limited to.
+extern const std::map<std::string, int> kUnitNames;
+extern const std::map<std::string, int> kConfigPageNames;
+
 int statusCommand(Session& s, bool json);
 
 // factory-default, selftest, reset, ignore-auto, exit-line-mode: one request, no reply.

@@ -23,15 +23,6 @@ namespace {
 
 enum Unit : int { kInch = 0, kMm = 1 };
 
-const std::map<std::string, int> kUnits = {{"inch", kInch}, {"mm", kMm}};
-const std::map<std::string, int> kPages = {{"common", m350::kPageCommon},
-                                           {"z", m350::kPageZ},
-                                           {"d", m350::kPageD},
-                                           {"rs232", m350::kPageRs232},
-                                           {"wireless", m350::kPageWireless},
-                                           {"bluetooth", m350::kPageBluetooth},
-                                           {"ftp", m350::kPageFtpUpdate}};
-
 struct ConfigOptions {
     int unit = kInch;
     bool unitGiven = false;
@@ -137,7 +128,7 @@ int writeCommand(Session& s, const ConfigOptions& o, const PasswordAnswer& answe
 
 CLI::Option* addUnit(CLI::App& sub, ConfigOptions& o, const char* what) {
     return sub.add_option("--unit", o.unit, what)
-        ->transform(CLI::CheckedTransformer(kUnits, CLI::ignore_case).description(""))
+        ->transform(CLI::CheckedTransformer(kUnitNames, CLI::ignore_case).description(""))
         ->type_name("inch|mm");
 }
 
@@ -172,7 +163,7 @@ void addConfigCommands(CLI::App& app, Invocation& inv) {
         "write", "write one page of a .dcf file's settings to the printer (asks for the password)");
     write->add_option("FILE", opts->file, "the .dcf file")->required();
     write->add_option("--page", opts->page, "the page of settings to write")
-        ->transform(CLI::CheckedTransformer(kPages, CLI::ignore_case).description(""))
+        ->transform(CLI::CheckedTransformer(kConfigPageNames, CLI::ignore_case).description(""))
         ->type_name("common|z|d|rs232|wireless|bluetooth|ftp")
         ->required();
     auto* writeUnit = addUnit(*write, *opts, "unit of the command lines (default the file's)");

@@ -102,15 +102,6 @@ struct DiffOptions {
     int page = -1;
 };
 
-const std::map<std::string, int> kUnits = {{"inch", 0}, {"mm", 1}};
-const std::map<std::string, int> kPages = {{"common", m350::kPageCommon},
-                                           {"z", m350::kPageZ},
-                                           {"d", m350::kPageD},
-                                           {"rs232", m350::kPageRs232},
-                                           {"wireless", m350::kPageWireless},
-                                           {"bluetooth", m350::kPageBluetooth},
-                                           {"ftp", m350::kPageFtpUpdate}};
-
 int diffCommand(Session& s, const DiffOptions& o, bool json) {
     if (o.printer == !o.right.empty())
         return s.fail(kExitUsage, "config diff: give a second file or --printer, not both");
@@ -232,11 +223,12 @@ void addConfigDiffCommand(CLI::App& config, Invocation& inv) {
     diff->add_option("A", o->left, "the first .dcf file")->required();
     diff->add_option("B", o->right, "the second .dcf file (or --printer)");
     diff->add_flag("--printer", o->printer, "compare with the printer's settings (read now)");
-    auto* unit = diff->add_option("--unit", o->unit, "unit of the lengths (default A's)")
-                     ->transform(CLI::CheckedTransformer(kUnits, CLI::ignore_case).description(""))
-                     ->type_name("inch|mm");
+    auto* unit =
+        diff->add_option("--unit", o->unit, "unit of the lengths (default A's)")
+            ->transform(CLI::CheckedTransformer(kUnitNames, CLI::ignore_case).description(""))
+            ->type_name("inch|mm");
     diff->add_option("--page", o->page, "only the settings a write of this page sends")
-        ->transform(CLI::CheckedTransformer(kPages, CLI::ignore_case).description(""))
+        ->transform(CLI::CheckedTransformer(kConfigPageNames, CLI::ignore_case).description(""))
         ->type_name("common|z|d|rs232|wireless|bluetooth|ftp");
     diff->add_flag("--json", inv.json, "print the differences as JSON");
     diff->callback([&inv, o, unit] {

@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 #include <regex>
 
+#include "cli/commands.h"
 #include "cli/exit_codes.h"
 #include "cli/invocation.h"
 #include "core/access/emulation.h"
@@ -36,7 +37,6 @@ const std::map<std::string, int> kSensors = {{"gap", m350::kMediaGap},
                                              {"bline", m350::kMediaBlackMark}};
 const std::map<std::string, int> kEmulations = {{"zpl2", m350::kEmulationZpl2},
                                                 {"cpcl", m350::kEmulationCpcl}};
-const std::map<std::string, int> kUnits = {{"inch", 0}, {"mm", 1}};
 
 const char* mediaName(int media) {
     switch (media) {
@@ -395,7 +395,7 @@ void addPrinterFunctionCommands(CLI::App& app, Invocation& inv) {
     height->needs(gap);
     gap->needs(height);
     calibrate->add_option("--unit", cal->unit, "unit of the lengths (default inch)")
-        ->transform(CLI::CheckedTransformer(kUnits, CLI::ignore_case).description(""))
+        ->transform(CLI::CheckedTransformer(kUnitNames, CLI::ignore_case).description(""))
         ->type_name("inch|mm");
     calibrate->callback([&inv, cal] {
         inv.action = [&inv, cal](Session& s) {
@@ -415,7 +415,7 @@ void addPrinterFunctionCommands(CLI::App& app, Invocation& inv) {
         ->type_name("L")
         ->check(CLI::PositiveNumber);
     testpage->add_option("--unit", page->unit, "unit of the lengths (default inch)")
-        ->transform(CLI::CheckedTransformer(kUnits, CLI::ignore_case).description(""))
+        ->transform(CLI::CheckedTransformer(kUnitNames, CLI::ignore_case).description(""))
         ->type_name("inch|mm");
     testpage->callback(
         [&inv, page] { inv.action = [page](Session& s) { return testPageCommand(s, *page); }; });
