@@ -21,6 +21,7 @@
 
 #include "core/i18n/language_detect.h"
 #include "core/i18n/language_table.h"
+#include "core/i18n/own_texts.h"
 
 namespace m350::gui {
 
@@ -294,6 +295,11 @@ void setScriptFont(QWidget* root, int language) {
 
 QString languageQText(int key, int language) {
     const std::string_view text = m350::languageText(key, language);
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString ownTr(std::string_view english, int language) {
+    const auto text = ownText(english, language);
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <optional>
 #include <span>
+#include <string_view>
 
 #include "gui/language_map.h"
 
@@ -17,6 +18,10 @@ namespace m350::gui {
 
 // The text of a key in a language as a QString.
 QString languageQText(int key, int language);
+
+// One of the program's own texts (core/i18n/own_texts.h), found by its
+// English, in a language as a QString.
+QString ownTr(std::string_view english, int language);
 
 // Applies the bindings to the controls under root, in order:
 //  - captions of labels, buttons and check boxes, titles of group boxes and

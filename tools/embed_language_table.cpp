@@ -4,11 +4,17 @@
 // non-empty UTF-8 texts each; the build stops on a broken table instead of a
 // window later showing an empty caption.
 //
+// With --own it turns own_texts.tsv, the program's own texts keyed by their
+// English, into a table sorted by that English; it refuses a row that is not
+// 14 non-empty UTF-8 texts and an English text given twice.
+//
 //   embed_language_table <table.tsv> <out.cpp>
+//   embed_language_table --own <own_texts.tsv> <out.cpp>
 
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -142,27 +148,78 @@ bool Generate(std::istream& in, std::ostream& out) {
     return true;
 }
 
+bool GenerateOwn(std::istream& in, std::ostream& out) {
+    std::string line;
+    int lineNo = 1;
+    if (!std::getline(in, line)) return Fail(lineNo, "empty file");
+    if (SplitTabs(line).size() != kLanguages || line.rfind("en\t", 0) != 0)
+        return Fail(lineNo, "header must be the 14 language columns, \"en\" first");
+
+    std::map<std::string, std::vector<std::string>> rows;
+    while (std::getline(in, line)) {
+        ++lineNo;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty() || line[0] == '#') continue;
+        const auto fields = SplitTabs(line);
+        if (fields.size() != kLanguages)
+            return Fail(lineNo,
+                        "expected 14 tab-separated fields, found " + std::to_string(fields.size()));
+        std::vector<std::string> texts;
+        for (int l = 0; l < kLanguages; ++l) {
+            std::string text;
+            if (!Unescape(fields[l], text, lineNo)) return false;
+            if (text.empty()) return Fail(lineNo, "empty text for language " + std::to_string(l));
+            if (!ValidUtf8(text))
+                return Fail(lineNo, "text of language " + std::to_string(l) + " is not UTF-8");
+            texts.push_back(std::move(text));
+        }
+        const std::string english = texts[0];
+        if (!rows.emplace(english, std::move(texts)).second)
+            return Fail(lineNo, "English text given twice: " + english);
+    }
+
+    out << "// Generated from core/i18n/own_texts.tsv at build time; edit the table.\n"
+           "#include \"core/i18n/own_texts_data.h\"\n\n"
+           "namespace m350::i18n_data {\n\n"
+           "const int kOwnTextCount = "
+        << rows.size()
+        << ";\n\n"
+           "const std::string_view kOwnTexts[][kOwnLanguageColumns] = {\n";
+    for (const auto& [english, texts] : rows) {
+        out << "    {\n";
+        for (const auto& text : texts)
+            out << "        {" << Literal(text) << ", " << text.size() << "},\n";
+        out << "    },\n";
+    }
+    if (rows.empty()) out << "    {},\n";
+    out << "};\n\n}  // namespace m350::i18n_data\n";
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::cerr << "usage: embed_language_table <table.tsv> <out.cpp>\n";
+    const bool own = argc == 4 && std::string(argv[1]) == "--own";
+    if (argc != 3 && !own) {
+        std::cerr << "usage: embed_language_table [--own] <table.tsv> <out.cpp>\n";
         return 2;
     }
-    std::ifstream in(argv[1], std::ios::binary);
+    const char* inPath = argv[own ? 2 : 1];
+    const char* outPath = argv[own ? 3 : 2];
+    std::ifstream in(inPath, std::ios::binary);
     if (!in) {
-        std::cerr << "cannot open " << argv[1] << '\n';
+        std::cerr << "cannot open " << inPath << '\n';
         return 1;
     }
     std::ostringstream text;
-    if (!Generate(in, text)) return 1;
+    if (!(own ? GenerateOwn(in, text) : Generate(in, text))) return 1;
     // Written in one go after the whole table passed, so a failed run leaves
     // no half source behind.
-    std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
+    std::ofstream out(outPath, std::ios::binary | std::ios::trunc);
     out << text.str();
     out.close();
     if (!out) {
-        std::cerr << "cannot write " << argv[2] << '\n';
+        std::cerr << "cannot write " << outPath << '\n';
         return 1;
     }
     return 0;

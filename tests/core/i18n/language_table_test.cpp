@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/i18n/own_texts.h"
+
 namespace {
 
 using m350::languageText;
@@ -134,3 +136,11 @@ TEST(LanguageTable, CharsetsAndCurrentLanguage) {
 }
 
 }  // namespace
+
+TEST(OwnTexts, FoundByEnglishInEveryLanguage) {
+    EXPECT_GT(m350::ownTextCount(), 0);
+    EXPECT_EQ(m350::ownText("Cancelled", m350::kLangRussian), "Отменено");
+    EXPECT_EQ(m350::ownText("Cancelled", m350::kLangEnglish), "Cancelled");
+    EXPECT_EQ(m350::ownText("Cancelled", 99), "Cancelled");
+    EXPECT_EQ(m350::ownText("No such text", m350::kLangGerman), "No such text");
+}
