@@ -308,7 +308,11 @@ QSize MainWindow::screenSize() const {
 void MainWindow::applyStartupPorts(const StartupOptions& options) {
     settings_ = m350::PortSettings{};
     remembered_->readPorts(settings_);
-    if (options.comName) settings_.serial.portName = *options.comName;
+    if (options.comName) {
+        settings_.serial.portName = *options.comName;
+        settings_.comDevicePath.clear();
+    }
+    if (options.comDevicePath) settings_.comDevicePath = *options.comDevicePath;
     if (options.lptName) settings_.lptName = *options.lptName;
     if (options.address) settings_.net.address = *options.address;
     if (options.port) settings_.net.port = *options.port;
@@ -371,6 +375,7 @@ void MainWindow::onInterfaceSetupClicked() {
     switch (interfaceIndex()) {
         case m350::kCom: {
             Rs232SetupDialog dialog(settings_.serial, language_, this);
+            dialog.offerDevices(settings_.comDevicePath, m350::listSerialDevices());
             accepted = prompter().runModal(dialog) == QDialog::Accepted;
             break;
         }
@@ -394,7 +399,8 @@ void MainWindow::onInterfaceSetupClicked() {
 
 void MainWindow::refreshPortStatus() {
     panels_[0]->setText(QString::fromStdString(settings_.lptName));
-    panels_[1]->setText(QString::fromStdString(serialStatusText(settings_.serial)));
+    panels_[1]->setText(
+        QString::fromStdString(serialStatusText(settings_.serial, settings_.comDevicePath)));
     panels_[2]->clear();
 }
 

@@ -15,7 +15,7 @@ std::string_view pick(const std::array<std::string_view, N>& table, int index, i
 
 }  // namespace
 
-std::string serialStatusText(const m350::SerialSettings& s) {
+std::string serialStatusText(const m350::SerialSettings& s, const std::string& devicePath) {
     static constexpr std::array<std::string_view, 7> kBaud = {"2400",  "4800",  "9600",  "19200",
                                                               "38400", "57600", "115200"};
     static constexpr std::array<std::string_view, 3> kParity = {"N", "O", "E"};
@@ -24,7 +24,7 @@ std::string serialStatusText(const m350::SerialSettings& s) {
     static constexpr std::array<std::string_view, 3> kHandshake = {"None", "RTS", "RTS/CTS"};
     static constexpr std::array<std::string_view, 2> kXonXoff = {"", "Xon/Xoff"};
 
-    std::string text = s.portName;
+    std::string text = devicePath.empty() ? s.portName : devicePath;
     text += ' ';
     text += pick(kBaud, s.baud, 2);
     text += ',';

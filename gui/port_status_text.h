@@ -12,6 +12,8 @@ namespace m350::gui {
 // table shows what the port actually opens with (an unknown baud index opens
 // at 9600, an unknown handshake index as RTS/CTS), never a text from past the
 // end of the table.
-std::string serialStatusText(const m350::SerialSettings& serial);
+// A device named by its path is shown instead of the port name.
+std::string serialStatusText(const m350::SerialSettings& serial,
+                             const std::string& devicePath = {});
 
 }  // namespace m350::gui

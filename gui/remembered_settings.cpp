@@ -50,6 +50,8 @@ std::optional<int> RememberedSettings::interfaceIndex() const {
 void RememberedSettings::readPorts(m350::PortSettings& ports) const {
     const QString com = store_.value(QStringLiteral("serial/port")).toString();
     if (isPortName(com, "COM", 30)) ports.serial.portName = com.toStdString();
+    const QString device = store_.value(QStringLiteral("serial/device")).toString();
+    if (device.startsWith('/')) ports.comDevicePath = device.toStdString();
     if (auto n = number("serial/baud", 0, 6)) ports.serial.baud = *n;
     if (auto n = number("serial/dataBits", 0, 1)) ports.serial.dataBits = *n;
     if (auto n = number("serial/parity", 0, 2)) ports.serial.parity = *n;
@@ -86,6 +88,11 @@ void RememberedSettings::rememberInterface(int index) {
 void RememberedSettings::rememberPorts(const m350::PortSettings& ports) {
     const m350::SerialSettings& s = ports.serial;
     store_.setValue(QStringLiteral("serial/port"), QString::fromStdString(s.portName));
+    if (ports.comDevicePath.empty())
+        store_.remove(QStringLiteral("serial/device"));
+    else
+        store_.setValue(QStringLiteral("serial/device"),
+                        QString::fromStdString(ports.comDevicePath));
     store_.setValue(QStringLiteral("serial/baud"), s.baud);
     store_.setValue(QStringLiteral("serial/dataBits"), s.dataBits);
     store_.setValue(QStringLiteral("serial/parity"), s.parity);

@@ -37,6 +37,60 @@ bool parseAddress(const QString& text, std::string& host, std::optional<int>& po
     return true;
 }
 
+// Qt's own options, taken by QApplication from the same command line: the
+// ones that take a value, then the flags. Either may be written with one dash
+// or two, and a value may follow after "=".
+const QStringList kQtValueOptions = {
+    QStringLiteral("platform"),      QStringLiteral("platformpluginpath"),
+    QStringLiteral("platformtheme"), QStringLiteral("plugin"),
+    QStringLiteral("qmljsdebugger"), QStringLiteral("qwindowgeometry"),
+    QStringLiteral("qwindowicon"),   QStringLiteral("qwindowtitle"),
+    QStringLiteral("session"),       QStringLiteral("display"),
+    QStringLiteral("geometry"),      QStringLiteral("style"),
+    QStringLiteral("stylesheet"),    QStringLiteral("name"),
+    QStringLiteral("title"),         QStringLiteral("visual"),
+    QStringLiteral("qwindowscreen"), QStringLiteral("fontengine"),
+};
+const QStringList kQtFlags = {
+    QStringLiteral("reverse"), QStringLiteral("widgetcount"), QStringLiteral("nograb"),
+    QStringLiteral("dograb"),  QStringLiteral("sync"),        QStringLiteral("testability"),
+};
+
+const char* const kQtHelp =
+    "\nQt options (taken by Qt before the program's own):\n"
+    "  -platform NAME[:OPTIONS]   Window system plugin (xcb, wayland, offscreen ...).\n"
+    "  -platformtheme NAME        Platform theme.\n"
+    "  -plugin NAME               Additional plugin to load.\n"
+    "  -style NAME                Widget style (fusion, windows ...).\n"
+    "  -stylesheet FILE           Style sheet applied to the whole program.\n"
+    "  -reverse                   Right-to-left layout.\n"
+    "  -qwindowgeometry GEOMETRY  Geometry of the first window.\n"
+    "  -qwindowtitle TITLE        Title of the first window.\n"
+    "  -display DISPLAY           X11 display to use.\n"
+    "  -session ID                Restore a session.\n";
+
+// The program's own arguments: args less the options Qt takes itself.
+QStringList withoutQtOptions(const QStringList& args) {
+    QStringList own;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        if (i == 0 || !arg.startsWith('-') || arg == QStringLiteral("--")) {
+            own << arg;
+            continue;
+        }
+        QString name = arg.mid(arg.startsWith(QStringLiteral("--")) ? 2 : 1);
+        const bool inlineValue = name.contains('=');
+        name = name.section('=', 0, 0);
+        if (kQtFlags.contains(name)) continue;
+        if (kQtValueOptions.contains(name)) {
+            if (!inlineValue) ++i;
+            continue;
+        }
+        own << arg;
+    }
+    return own;
+}
+
 }  // namespace
 
 ParseOutcome parseStartupOptions(const QStringList& args, StartupOptions& out, QString& message) {
@@ -44,6 +98,9 @@ ParseOutcome parseStartupOptions(const QStringList& args, StartupOptions& out, Q
     parser.setApplicationDescription(
         QStringLiteral("Configuration and diagnostics for M350 label printers."));
     const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption helpAll(QStringLiteral("help-all"),
+                                     QStringLiteral("Displays help, with Qt's own options."));
+    parser.addOption(helpAll);
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption iface(
         QStringLiteral("interface"),
@@ -52,8 +109,11 @@ ParseOutcome parseStartupOptions(const QStringList& args, StartupOptions& out, Q
     const QCommandLineOption address(QStringLiteral("address"),
                                      QStringLiteral("Printer address for ethernet."),
                                      QStringLiteral("HOST[:PORT]"));
-    const QCommandLineOption com(QStringLiteral("com"), QStringLiteral("Serial port COM1..COM30."),
-                                 QStringLiteral("COMn"));
+    const QCommandLineOption com(
+        QStringLiteral("com"),
+        QStringLiteral("Serial port COM1..COM30, or a serial device by its path "
+                       "(/dev/ttyUSB0, /dev/serial/by-id/...)."),
+        QStringLiteral("COMn|DEVICE"));
     const QCommandLineOption lpt(QStringLiteral("lpt"), QStringLiteral("Parallel port LPT1..LPT4."),
                                  QStringLiteral("LPTn"));
     const QCommandLineOption language(QStringLiteral("language"),
@@ -78,12 +138,13 @@ ParseOutcome parseStartupOptions(const QStringList& args, StartupOptions& out, Q
         QStringLiteral("FILE"));
     parser.addOptions({resetSettings, trace});
 
-    if (!parser.parse(args)) {
+    if (!parser.parse(withoutQtOptions(args))) {
         message = parser.errorText();
         return ParseOutcome::kError;
     }
-    if (parser.isSet(help)) {
+    if (parser.isSet(help) || parser.isSet(helpAll)) {
         message = parser.helpText();
+        if (parser.isSet(helpAll)) message += QString::fromLatin1(kQtHelp);
         return ParseOutcome::kHelp;
     }
     if (parser.isSet(version)) {
@@ -112,7 +173,9 @@ ParseOutcome parseStartupOptions(const QStringList& args, StartupOptions& out, Q
         }
         out.address = host;
     }
-    if (parser.isSet(com)) {
+    if (parser.isSet(com) && parser.value(com).startsWith('/')) {
+        out.comDevicePath = parser.value(com).toStdString();
+    } else if (parser.isSet(com)) {
         const int n = portNumber(parser.value(com), QStringLiteral("COM"), 30);
         if (n == 0) {
             message = QStringLiteral("Invalid serial port: ") + parser.value(com);

@@ -14,6 +14,8 @@ struct StartupOptions {
     std::optional<std::string> address;  // --address HOST[:PORT]
     std::optional<int> port;
     std::optional<std::string> comName;  // --com COMn (1..30)
+    // --com /dev/ttyUSB0: a serial device named by its path.
+    std::optional<std::string> comDevicePath;
     std::optional<std::string> lptName;  // --lpt LPTn (1..4)
     std::optional<int> language;         // --language INDEX (0..13)
     // --usb-device VID:PID[:SERIAL]|BUS-PATH|auto

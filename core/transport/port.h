@@ -23,6 +23,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace m350 {
 
@@ -55,5 +56,18 @@ std::unique_ptr<Port> makeTcpPort(LinkContext& ctx);
 // M350_LPT<n> when set, else /dev/ttyS<n-1> or /dev/lp<n-1>. Empty for a name
 // that is not of that form.
 std::string devicePathForPortName(const std::string& name);
+
+// A serial device that can be offered by its path.
+struct SerialDevice {
+    std::string path;         // /dev/serial/by-id/usb-..., /dev/ttyUSB0, /dev/ttyS0
+    std::string description;  // the by-id name for USB adapters, else empty
+};
+
+// The serial devices of the system under root ("" for the real one): the
+// links of /dev/serial/by-id first (their names describe the USB adapter),
+// then /dev/ttyUSB*, /dev/ttyACM* and the /dev/ttyS* that sysfs reports as a
+// real port, each in number order; a device reached by a by-id link is listed
+// once, by its link.
+std::vector<SerialDevice> listSerialDevices(const std::string& root = {});
 
 }  // namespace m350

@@ -1,5 +1,6 @@
 #include "gui/dialogs/rs232_setup_dialog.h"
 
+#include <QAbstractItemView>
 #include <algorithm>
 #include <charconv>
 #include <cstring>
@@ -100,10 +101,40 @@ void Rs232SetupDialog::fitToCaptions() {
     widenButtonToCaption(cancelButton_, true);
 }
 
+void Rs232SetupDialog::offerDevices(std::string& devicePath,
+                                    const std::vector<m350::SerialDevice>& devices) {
+    devicePath_ = &devicePath;
+    auto add = [&](const std::string& path, const std::string& description) {
+        const QString p = QString::fromStdString(path);
+        comPortCombo_->addItem(p, p);
+        if (!description.empty())
+            comPortCombo_->setItemData(comPortCombo_->count() - 1,
+                                       QString::fromStdString(description), Qt::ToolTipRole);
+    };
+    bool named = devicePath.empty();
+    for (const m350::SerialDevice& d : devices) {
+        add(d.path, d.description);
+        named = named || d.path == devicePath;
+    }
+    // A device remembered or given on the command line stays on offer even
+    // while it is unplugged.
+    if (!named) add(devicePath, {});
+    if (!devicePath.empty())
+        comPortCombo_->setCurrentIndex(comPortCombo_->findData(QString::fromStdString(devicePath)));
+    int widest = comPortCombo_->width();
+    for (int i = 0; i < comPortCombo_->count(); ++i)
+        widest = std::max(
+            widest,
+            comPortCombo_->fontMetrics().horizontalAdvance(comPortCombo_->itemText(i)) + 32);
+    comPortCombo_->view()->setMinimumWidth(widest);
+}
+
 void Rs232SetupDialog::onSetClicked() {
     // A name that matched no item keeps the record's name instead of "COM0".
-    if (comPortCombo_->currentIndex() >= 0)
-        record_.portName = "COM" + std::to_string(comPortCombo_->currentIndex() + 1);
+    const int port = comPortCombo_->currentIndex();
+    const QString device = port >= 0 ? comPortCombo_->itemData(port).toString() : QString();
+    if (devicePath_ != nullptr && port >= 0) *devicePath_ = device.toStdString();
+    if (port >= 0 && device.isEmpty()) record_.portName = "COM" + std::to_string(port + 1);
     auto keep = [](QComboBox* list, int old) {
         return list->currentIndex() >= 0 ? list->currentIndex() : old;
     };

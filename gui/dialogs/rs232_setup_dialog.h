@@ -6,7 +6,10 @@
 #include <QDialog>
 #include <QLabel>
 #include <QPushButton>
+#include <string>
+#include <vector>
 
+#include "core/transport/port.h"
 #include "core/transport/port_settings.h"
 
 namespace m350::gui {
@@ -15,6 +18,11 @@ class Rs232SetupDialog : public QDialog {
     Q_OBJECT
   public:
     Rs232SetupDialog(m350::SerialSettings& record, int language, QWidget* parent = nullptr);
+
+    // Offers the system's serial devices after COM1..COM30 and selects the
+    // one devicePath names; Set then stores the chosen device there (empty
+    // when a COM name is chosen).
+    void offerDevices(std::string& devicePath, const std::vector<m350::SerialDevice>& devices);
 
   public slots:
     void onSetClicked();
@@ -30,6 +38,7 @@ class Rs232SetupDialog : public QDialog {
     void fitToCaptions();
 
     m350::SerialSettings& record_;
+    std::string* devicePath_ = nullptr;
     int language_;
 };
 

@@ -85,6 +85,36 @@ TEST(Rs232Setup, AnUnknownPortNameIsKeptRatherThanTurnedIntoCom0) {
     EXPECT_EQ(portItemIndex("LPT5", "LPT", 4), -1);
 }
 
+TEST(Rs232Setup, OffersDevicesByPathAndSetStoresTheChoice) {
+    const std::vector<m350::SerialDevice> devices = {
+        {"/dev/serial/by-id/usb-X-port0", "usb-X-port0"}, {"/dev/ttyS0", ""}};
+    struct Case {
+        std::string devicePath;  // before
+        int pick;                // item chosen (-1: as opened)
+        int openedOn;            // item selected when the dialog opens
+        std::string after;       // devicePath after Set
+        std::string portName;    // record's port name after Set
+    };
+    const Case cases[] = {
+        {"", 31, 0, "/dev/ttyS0", "COM1"},
+        {"/dev/ttyS0", -1, 31, "/dev/ttyS0", "COM1"},
+        {"/dev/ttyS0", 4, 31, "", "COM5"},
+        {"/dev/pts/7", -1, 32, "/dev/pts/7", "COM1"},  // unplugged or not listed: kept
+    };
+    for (const Case& c : cases) {
+        m350::SerialSettings s;
+        std::string path = c.devicePath;
+        Rs232SetupDialog d(s, 0);
+        d.offerDevices(path, devices);
+        auto* ports = m350test::controlNamed<QComboBox>(d, "ComboBoxComPort");
+        EXPECT_EQ(ports->currentIndex(), c.openedOn) << c.devicePath;
+        if (c.pick >= 0) ports->setCurrentIndex(c.pick);
+        m350test::controlNamed<QPushButton>(d, "ButtonSet")->click();
+        EXPECT_EQ(path, c.after) << c.devicePath;
+        EXPECT_EQ(s.portName, c.portName) << c.devicePath;
+    }
+}
+
 TEST(LptSetup, SetStoresTheChosenPortAndCancelDoesNot) {
     std::string name = "LPT1";
     {

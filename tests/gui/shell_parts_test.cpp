@@ -56,6 +56,23 @@ TEST(StartupOptions, AcceptedForms) {
     EXPECT_FALSE(none.interfaceIndex || none.address || none.comName || none.lptName ||
                  none.language);
     EXPECT_EQ(Parse({"--help"}, none), ParseOutcome::kHelp);
+
+    StartupOptions device;
+    ASSERT_EQ(Parse({"--com", "/dev/ttyUSB0"}, device), ParseOutcome::kRun);
+    EXPECT_EQ(device.comDevicePath, "/dev/ttyUSB0");
+    EXPECT_FALSE(device.comName);
+}
+
+TEST(StartupOptions, QtOwnOptionsLeftToQt) {
+    StartupOptions o;
+    ASSERT_EQ(Parse({"-style", "fusion", "--platform=offscreen", "-reverse", "--language", "9",
+                     "-qwindowtitle", "x"},
+                    o),
+              ParseOutcome::kRun);
+    EXPECT_EQ(o.language, 9);
+    QString message;
+    EXPECT_EQ(parseStartupOptions({"m350-utility", "--help-all"}, o, message), ParseOutcome::kHelp);
+    EXPECT_TRUE(message.contains("-platform")) << message.toStdString();
 }
 
 TEST(StartupOptions, RefusedForms) {

@@ -13,6 +13,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "core/access/password.h"
@@ -151,6 +152,28 @@ TEST(DevicePaths, PortNamesMapToDevicesWithOverrides) {
     EXPECT_EQ(devicePathForPortName("COM0"), "");
     EXPECT_EQ(devicePathForPortName("/etc/passwd"), "");
     EXPECT_EQ(devicePathForPortName("COM1/../x"), "");
+}
+
+TEST(DevicePaths, SerialDevicesByIdFirstThenAdaptersThenRealUarts) {
+    namespace fs = std::filesystem;
+    const fs::path root = fs::temp_directory_path() / ("m350-serial-" + std::to_string(getpid()));
+    fs::remove_all(root);
+    fs::create_directories(root / "dev/serial/by-id");
+    for (const char* node : {"ttyUSB10", "ttyUSB2", "ttyUSB0", "ttyACM0", "ttyS0", "ttyS1", "ttyX"})
+        std::ofstream(root / "dev" / node).put('\0');
+    fs::create_symlink("../../ttyUSB0", root / "dev/serial/by-id/usb-FTDI_FT232R_A1-if00-port0");
+    for (const auto& [tty, type] : {std::pair{"ttyS0", "4"}, {"ttyS1", "0"}}) {
+        fs::create_directories(root / "sys/class/tty" / tty);
+        std::ofstream(root / "sys/class/tty" / tty / "type") << type << '\n';
+    }
+    std::vector<std::string> paths;
+    for (const auto& d : listSerialDevices(root.string())) paths.push_back(d.path);
+    EXPECT_EQ(paths, (std::vector<std::string>{"/dev/serial/by-id/usb-FTDI_FT232R_A1-if00-port0",
+                                               "/dev/ttyUSB2", "/dev/ttyUSB10", "/dev/ttyACM0",
+                                               "/dev/ttyS0"}));
+    EXPECT_EQ(listSerialDevices(root.string()).front().description,
+              "usb-FTDI_FT232R_A1-if00-port0");
+    fs::remove_all(root);
 }
 
 TEST(SerialPort, StatusOverAPseudoTerminalInSixtyFourByteChunks) {
