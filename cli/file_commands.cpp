@@ -190,10 +190,10 @@ bool confirmedOnTerminal(Session& s, int device) {
 int formatCommand(Session& s, int device, bool yes, const PasswordAnswer& answer) {
     if (!yes) {
         if (!::isatty(STDIN_FILENO))
-            return s.fail(kExitRefused,
+            return s.fail(kExitNotConfirmed,
                           "format deletes every file on the device: confirm with --yes "
                           "(nothing was sent)");
-        if (!confirmedOnTerminal(s, device)) return s.fail(kExitRefused, "not formatted");
+        if (!confirmedOnTerminal(s, device)) return s.fail(kExitNotConfirmed, "not formatted");
     }
     if (int r = runPasswordGate(s, answer); r != kExitOk) return r;
     return s.run(m350::kOpFormat,

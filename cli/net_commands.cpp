@@ -180,7 +180,7 @@ int udpFactoryDefaultCommand(Session& s, const UdpOptions& o, const std::string&
                              bool yes) {
     const auto mac = m350::parseMac(macText);
     if (!mac) return s.fail(kExitUsage, "not a MAC address (XX:XX:XX:XX:XX:XX): " + macText);
-    if (!confirmed(yes)) return s.fail(kExitRefused, "not confirmed (give --yes)");
+    if (!confirmed(yes)) return s.fail(kExitNotConfirmed, "not confirmed (give --yes)");
     if (!m350::sendUdpFactoryDefault(o.targets(), 1, *mac))
         return s.fail(kExitIoError, "the factory-default request could not be sent");
     return kExitOk;

@@ -147,7 +147,7 @@ TEST(CtlNet, UdpSetChangesWhatTheLinkReports) {
 TEST(CtlNet, UdpFactoryDefaultNeedsConfirmation) {
     START_SIM(sim, "--udp", "127.0.0.1:0", "--set", "NETNAME=Renamed");
     CtlRun refused = runCtl(udpTo(sim, {"net", "udp-factory-default", "02:00:00:35:00:01"}));
-    EXPECT_EQ(refused.exitCode, 77);
+    EXPECT_EQ(refused.exitCode, 11);
     EXPECT_TRUE(datagrams(sim).empty());
     CtlRun yes = runCtl(udpTo(sim, {"net", "udp-factory-default", "02:00:00:35:00:01", "--yes"}));
     ASSERT_EQ(yes.exitCode, 0) << yes.err;
