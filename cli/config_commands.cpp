@@ -176,7 +176,7 @@ void addConfigCommands(CLI::App& app, Invocation& inv) {
     write->add_option("--private-key", opts->certs.privateKey, "wireless page: private key to send")
         ->type_name("FILE");
     write->add_flag("--verify", opts->verify,
-                    "read the settings back and fail (exit 1, the differences listed) when the "
+                    "read the settings back and fail (exit 10, the differences listed) when the "
                     "printer did not take one");
     write->add_flag("--json", inv.json, "with --verify: the verdict and differences as JSON");
     write->callback([&inv, opts, writeUnit] {

@@ -144,8 +144,9 @@ int diffCommand(Session& s, const DiffOptions& o, bool json) {
     } else {
         std::fputs(differencesText(diffs, a.record, right, inch, s.encoding).c_str(), s.out());
     }
-    // As diff(1): 0 when the two are the same, 1 when they differ.
-    return diffs.empty() ? kExitOk : 1;
+    // 0 when the two are the same; not 1 as diff(1) does, which is the
+    // link's "Port Open Error" here.
+    return diffs.empty() ? kExitOk : kExitDiffers;
 }
 
 }  // namespace
@@ -213,7 +214,7 @@ int verifyWrittenPage(Session& s, const m350::ConfigRecord& written, int page, b
     std::fprintf(s.err(), "m350ctl: verify: the printer did not take %zu %s%s\n", diffs.size(),
                  diffs.size() == 1 ? "setting" : "settings",
                  json ? "" : " (each line: the field, what was written, what the printer reports)");
-    return 1;
+    return kExitDiffers;
 }
 
 void addConfigDiffCommand(CLI::App& config, Invocation& inv) {

@@ -17,6 +17,7 @@
 #include "core/files/file_types.h"
 #include "core/files/local_file.h"
 #include "core/files/memory_info.h"
+#include "core/i18n/text_encoding.h"
 #include "core/link/link_operations.h"
 
 namespace m350::cli {
@@ -99,7 +100,16 @@ int downloadCommand(Session& s, const FileOptions& o, const PasswordAnswer& answ
         const int type = o.type >= 0 ? o.type : typeFromExtension(path);
         m350::DownloadRequest r;
         r.path = path;
-        r.name = o.name.empty() ? m350::printerFileName(path, type) : o.name;
+        if (o.name.empty()) {
+            r.name = m350::printerFileName(path, type);
+        } else if (auto name = m350::encodeText(o.name, s.encoding)) {
+            // Typed as UTF-8; the printer keeps names in its text encoding.
+            r.name = *name;
+        } else {
+            return s.fail(
+                kExitUsage,
+                "\"" + o.name + "\" cannot be written in the printer text encoding " + s.encoding);
+        }
         r.device = o.device;
         if (int c = checkName(s, r.name); c != kExitOk) return c;
         requests.push_back(std::move(r));
@@ -190,10 +200,10 @@ bool confirmedOnTerminal(Session& s, int device) {
 int formatCommand(Session& s, int device, bool yes, const PasswordAnswer& answer) {
     if (!yes) {
         if (!::isatty(STDIN_FILENO))
-            return s.fail(kExitRefused,
+            return s.fail(kExitNotConfirmed,
                           "format deletes every file on the device: confirm with --yes "
                           "(nothing was sent)");
-        if (!confirmedOnTerminal(s, device)) return s.fail(kExitRefused, "not formatted");
+        if (!confirmedOnTerminal(s, device)) return s.fail(kExitNotConfirmed, "not formatted");
     }
     if (int r = runPasswordGate(s, answer); r != kExitOk) return r;
     return s.run(m350::kOpFormat,

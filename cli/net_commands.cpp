@@ -12,6 +12,7 @@
 #include "cli/config_text.h"
 #include "cli/exit_codes.h"
 #include "cli/invocation.h"
+#include "core/i18n/text_encoding.h"
 #include "core/link/link_operations.h"
 #include "core/net/net_settings.h"
 #include "core/net/udp_exchange.h"
@@ -25,8 +26,14 @@ struct UdpOptions {
     std::string multicast = "224.0.0.251";
     int port = m350::kUdpPort;
     double timeout = 1.0;
+    double replyTimeout = 3.0;
 
-    void addTo(CLI::App* sub) {
+    void addTo(CLI::App* sub, bool exchange = false) {
+        if (exchange)
+            sub->add_option("--reply-timeout", replyTimeout,
+                            "seconds each settings request waits for its reply (default 3)")
+                ->check(CLI::Range(0.05, 30.0))
+                ->type_name("S");
         sub->add_option("--broadcast", broadcast,
                         "address of the first discovery pass (default 255.255.255.255)")
             ->type_name("ADDR");
@@ -47,6 +54,7 @@ struct UdpOptions {
         t.multicast = multicast;
         t.port = static_cast<std::uint16_t>(port);
         t.idleMs = static_cast<int>(std::lround(timeout * 1000));
+        t.replyWaitMs = static_cast<int>(std::lround(replyTimeout * 1000));
         return t;
     }
 };
@@ -71,12 +79,13 @@ struct AddressOptions {
     }
 };
 
-nlohmann::ordered_json replyJson(const m350::DeviceReply& r) {
+// The device's texts are its own bytes, read in the printer text encoding.
+nlohmann::ordered_json replyJson(const m350::DeviceReply& r, const std::string& encoding) {
     nlohmann::ordered_json j;
-    j["name"] = r.name;
+    j["name"] = m350::decodeText(r.name, encoding);
     j["mac"] = m350::macToText(r.mac);
     j["ip"] = m350::ipv4ToText(r.ip);
-    j["model"] = r.model;
+    j["model"] = m350::decodeText(r.model, encoding);
     j["status"] = std::string(m350::deviceStatusText(r.state, r.flags));
     j["state"] = r.state;
     j["flags"] = r.flags;
@@ -89,13 +98,14 @@ int discoverCommand(Session& s, const UdpOptions& o, bool json) {
     const auto printers = m350::mergeByMac(result.replies);
     if (json) {
         nlohmann::ordered_json j = nlohmann::ordered_json::array();
-        for (const auto& p : printers) j.push_back(replyJson(p));
+        for (const auto& p : printers) j.push_back(replyJson(p, s.encoding));
         std::fprintf(s.out(), "%s\n", dumpJson(j).c_str());
         return kExitOk;
     }
     for (const auto& p : printers)
         std::fprintf(s.out(), "%-17s  %-15s  %-15s  %-12s  %s\n", m350::macToText(p.mac).c_str(),
-                     m350::ipv4ToText(p.ip).c_str(), p.name.c_str(), p.model.c_str(),
+                     m350::ipv4ToText(p.ip).c_str(), printableText(p.name, s.encoding).c_str(),
+                     printableText(p.model, s.encoding).c_str(),
                      std::string(m350::deviceStatusText(p.state, p.flags)).c_str());
     return kExitOk;
 }
@@ -153,6 +163,16 @@ int udpSetCommand(Session& s, const UdpOptions& o, const std::string& macText,
     if (a.any() && !a.complete()) return s.fail(kExitUsage, "--ip needs --mask and --gateway");
     if (name && !m350::netTextSendable(*name))
         return s.fail(kExitUsage, "a printer name is printable ASCII without '\"', at most 63");
+    // A mistyped address is refused before anything is sent: the printer
+    // would otherwise be given FF FF FF FF and drop off the network. Four
+    // decimal groups and nothing else: a stray letter is a typing error too.
+    if (a.any() && !a.dhcp) {
+        for (const auto& [option, text] :
+             {std::pair{"--ip", &a.ip}, {"--mask", &a.mask}, {"--gateway", &a.gateway}})
+            if (!m350::parseIpv4(*text) ||
+                text->find_first_not_of("0123456789.") != std::string::npos)
+                return s.fail(kExitUsage, std::string(option) + ": not an IPv4 address: " + *text);
+    }
     const m350::UdpTargets targets = o.targets();
     const m350::DiscoveryResult found = m350::discoverDevices(targets, 1);
     if (!found.socketOpened) return s.fail(kExitIoError, "cannot open a UDP socket");
@@ -162,7 +182,23 @@ int udpSetCommand(Session& s, const UdpOptions& o, const std::string& macText,
     n.mac = m350::macToText(*mac);
     m350::UdpSettingsExchange exchange(targets, 2, *mac);
     if (!exchange.open()) return s.fail(kExitIoError, "cannot open a UDP socket");
-    exchange.readSettings(n);
+    // What is not given is written back as read, so both reads must have
+    // been answered by this printer before anything is written.
+    switch (exchange.readSettings(n)) {
+        case m350::UdpSettingsExchange::ReadResult::kOk:
+            break;
+        case m350::UdpSettingsExchange::ReadResult::kNoSocket:
+            return s.fail(kExitIoError, "cannot open a UDP socket");
+        case m350::UdpSettingsExchange::ReadResult::kNoIpSettings:
+            return s.fail(kExitUnavailable, "printer " + macText +
+                                                " did not answer the read of its IP settings; "
+                                                "nothing was written");
+        case m350::UdpSettingsExchange::ReadResult::kNoAddressMode:
+            return s.fail(kExitUnavailable, "printer " + macText +
+                                                " did not answer the read of its address mode; "
+                                                "nothing was written");
+    }
+    // The name as the printer holds it, byte for byte.
     n.name = name ? *name : device->name;
     if (a.any()) {
         n.dhcp = a.dhcp;
@@ -172,7 +208,8 @@ int udpSetCommand(Session& s, const UdpOptions& o, const std::string& macText,
             n.gateway = a.gateway;
         }
     }
-    exchange.writeSettings(n);
+    if (!exchange.writeSettings(n))
+        return s.fail(kExitIoError, "the settings requests could not be sent");
     return kExitOk;
 }
 
@@ -180,7 +217,7 @@ int udpFactoryDefaultCommand(Session& s, const UdpOptions& o, const std::string&
                              bool yes) {
     const auto mac = m350::parseMac(macText);
     if (!mac) return s.fail(kExitUsage, "not a MAC address (XX:XX:XX:XX:XX:XX): " + macText);
-    if (!confirmed(yes)) return s.fail(kExitRefused, "not confirmed (give --yes)");
+    if (!confirmed(yes)) return s.fail(kExitNotConfirmed, "not confirmed (give --yes)");
     if (!m350::sendUdpFactoryDefault(o.targets(), 1, *mac))
         return s.fail(kExitIoError, "the factory-default request could not be sent");
     return kExitOk;
@@ -263,7 +300,7 @@ void addNetCommands(CLI::App& app, Invocation& inv) {
     auto* udpMac = udpSet->add_option("MAC", "the printer's MAC address")->required();
     udpAddress.addTo(udpSet);
     auto* udpName = udpSet->add_option("--name", "new printer name (default: keep it)");
-    setUdp.addTo(udpSet);
+    setUdp.addTo(udpSet, true);
     udpSet->callback([&inv, st, udpMac, udpName] {
         const std::string mac = udpMac->as<std::string>();
         std::optional<std::string> newName;

@@ -5,10 +5,12 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 
+#include "cli/config_text.h"
 #include "cli/exit_codes.h"
 #include "cli/invocation.h"
 #include "core/config/config_read.h"
 #include "core/config/config_write.h"
+#include "core/i18n/text_encoding.h"
 #include "core/link/link_operations.h"
 #include "core/printer/maintenance.h"
 #include "core/wireless/external_module.h"
@@ -96,14 +98,23 @@ int moduleShowCommand(Session& s) {
     m350::ConfigRecord record;
     enterModuleSetup(s, record);
     const bool present = record.byte(m350::Field::extBtPresent) == 1;
-    if (present) std::fprintf(s.out(), "name: %s\n", record.text(m350::Field::extBtName).c_str());
+    if (present)
+        std::fprintf(s.out(), "name: %s\n",
+                     printableText(record.text(m350::Field::extBtName), s.encoding).c_str());
     const int reset = leaveModuleSetup(s);
     if (!present) return s.fail(kExitUnavailable, "no external module answered");
     return reset;
 }
 
-int moduleSetCommand(Session& s, const PasswordAnswer& answer, const std::string& name,
-                     const std::string& pin) {
+int moduleSetCommand(Session& s, const PasswordAnswer& answer, const std::string& typedName,
+                     const std::string& typedPin) {
+    // Typed as UTF-8; the module keeps them in the printer text encoding.
+    const auto name = m350::encodeText(typedName, s.encoding);
+    const auto pin = m350::encodeText(typedPin, s.encoding);
+    if (!name || !pin)
+        return s.fail(kExitUsage, "\"" + (name ? typedPin : typedName) +
+                                      "\" cannot be written in the printer text encoding " +
+                                      s.encoding);
     if (int r = runPasswordGate(s, answer); r != kExitOk) return r;
     // The configuration written at the end is the printer's own, as the
     // window writes the record it read.
@@ -116,8 +127,8 @@ int moduleSetCommand(Session& s, const PasswordAnswer& answer, const std::string
     const bool present = record.byte(m350::Field::extBtPresent) == 1;
     if (!present)
         std::fprintf(s.err(), "m350ctl: no external module answered; nothing is sent to it\n");
-    record.setText(m350::Field::extBtName, name);
-    record.setText(m350::Field::extBtPinCode, pin);
+    record.setText(m350::Field::extBtName, *name);
+    record.setText(m350::Field::extBtPinCode, *pin);
     // Every step runs whatever the one before gave, so the printer is always
     // reset at the end; the first failure is the exit status.
     int first = m350::kOk;

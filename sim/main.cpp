@@ -28,6 +28,10 @@ const char kUsage[] =
     "  --pty                 a pseudo-terminal in raw mode standing for the serial\n"
     "                        port; each open of the device is one connection.\n"
     "  --pty-link PATH       keep a symlink at PATH to the pseudo-terminal device.\n"
+    "  --pty-latency MS      take what the host writes to the pseudo-terminal only MS\n"
+    "                        milliseconds after it arrived, as a virtual serial port\n"
+    "                        (socat, ser2net) does: what the host purges from its\n"
+    "                        output meanwhile is lost, as it is there\n"
     "  --parallel PATH       read what is written to the FIFO at PATH (created when\n"
     "                        absent); each writer session is one connection. Nothing\n"
     "                        is answered there.\n"
@@ -47,6 +51,13 @@ const char kUsage[] =
     "  --udp-model TEXT      model name of the discovery reply, default M350\n"
     "                        (MAC, address and name come from MACADDR, LASTUSEDIP\n"
     "                        and NETNAME)\n"
+    "  --udp-drop WHICH      leave settings reads unanswered: read-ip (the IP\n"
+    "                        settings), read-mode (the address mode) or reads (both);\n"
+    "                        repeatable\n"
+    "  --udp-impostor HOW    answer each settings read first with a datagram that is\n"
+    "                        not its reply (address 10.77.0.99, DHCP): mac (another\n"
+    "                        device's), sequence (an earlier exchange's) or command\n"
+    "                        (a discovery reply); the true reply follows\n"
     "\n"
     "Reporting:\n"
     "  --ready-file PATH     when listening, write the lines \"tcp HOST:PORT\",\n"
@@ -119,6 +130,11 @@ const char kUsage[] =
     "                        sensor read (\"liner\" or \"label\"), so the media can\n"
     "                        be changed while a calibration runs: echo label > PATH\n"
     "  --status-byte N       the byte answered to ESC !? (decimal or 0x..), default 0\n"
+    "  --esc-z-crlf-restores ESC Z directly followed by CR LF (the exit-line-mode\n"
+    "                        command) puts the emulation back as it was. Off by\n"
+    "                        default: ESC Z switches to the Z emulation whatever\n"
+    "                        follows, and nothing is known of a printer that does\n"
+    "                        otherwise\n"
     "  --ext-status HEX      the 8 bytes answered to ESC !S, as 16 hex digits\n"
     "\n"
     "Faults (repeatable; a fault with :KEY applies to that reply only and wins over\n"
@@ -131,7 +147,11 @@ const char kUsage[] =
     "                          slow:MS       wait MS milliseconds before answering\n"
     "                          empty         answer the empty frame \"{0|}\"\n"
     "                          garbage       answer \"{x|}\"\n"
-    "                          trickle:MS    send the answer one byte every MS milliseconds\n"
+    "                          trickle:MS    send the answer one byte every MS milliseconds:\n"
+    "                                        a valid reply, slow but steady (also\n"
+    "                                        steady:MS); the host takes it when each\n"
+    "                                        byte comes within its read limit and the\n"
+    "                                        whole within the reply's allowance\n"
     "                          stream[:MS]   never answer, but send bytes without an\n"
     "                                        opening brace without end instead: as fast as\n"
     "                                        the host takes them, or one every MS\n"
@@ -183,6 +203,7 @@ int main(int argc, char** argv) {
     std::vector<PresetFile> files;
     std::string moduleName;
     int scanDelay = 500;
+    bool escZCrLfRestores = false;
     std::optional<std::vector<std::string>> accessPoints, bluetoothDevices;
     std::optional<m350::sim::Printer::SensorCurve> gapCurve, blineCurve;
     bool labelFirst = false;
@@ -214,6 +235,12 @@ int main(int argc, char** argv) {
             server.tcp = need();
         } else if (opt == "--pty") {
             server.pty = true;
+        } else if (opt == "--pty-latency") {
+            std::string v = need();
+            char* end = nullptr;
+            long ms = std::strtol(v.c_str(), &end, 10);
+            if (v.empty() || *end || ms < 0 || ms > 60000) fail("bad --pty-latency " + v);
+            server.ptyLatencyMs = static_cast<int>(ms);
         } else if (opt == "--pty-link") {
             server.ptyLink = need();
             server.pty = true;
@@ -245,6 +272,17 @@ int main(int argc, char** argv) {
                 static_cast<std::uint8_t>(b);
         } else if (opt == "--udp-model") {
             server.udpBehaviour.model = need();
+        } else if (opt == "--udp-drop") {
+            std::string v = need();
+            if (v == "read-ip" || v == "reads") server.udpBehaviour.dropReadIp = true;
+            if (v == "read-mode" || v == "reads") server.udpBehaviour.dropReadMode = true;
+            if (v != "read-ip" && v != "read-mode" && v != "reads")
+                fail("--udp-drop is read-ip, read-mode or reads");
+        } else if (opt == "--udp-impostor") {
+            std::string v = need();
+            if (v != "mac" && v != "sequence" && v != "command")
+                fail("--udp-impostor is mac, sequence or command");
+            server.udpBehaviour.impostor = v;
         } else if (opt == "--ready-file") {
             server.readyFile = need();
         } else if (opt == "--transcript") {
@@ -309,6 +347,8 @@ int main(int argc, char** argv) {
         } else if (opt == "--ext-module") {
             moduleName = need();
             if (moduleName.empty()) fail("--ext-module wants a name");
+        } else if (opt == "--esc-z-crlf-restores") {
+            escZCrLfRestores = true;
         } else if (opt == "--scan-delay") {
             std::string v = need();
             char* end = nullptr;
@@ -368,6 +408,7 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
     };
     printer.scanDelayMs = scanDelay;
+    printer.escZCrLfRestores = escZCrLfRestores;
     printer.accessPoints = accessPoints;
     printer.bluetoothDevices = bluetoothDevices;
     if (gapCurve) printer.gapSensor = *gapCurve;

@@ -112,6 +112,10 @@ class Printer {
     std::uint8_t statusByte = 0;
     std::array<std::uint8_t, 8> extStatus{};
     std::string emulation;  // "Y" or "Z" after an emulation switch, empty before
+    // ESC Z is the Z emulation switch whatever follows it. With this set (an
+    // assumption of some hosts, not a known printer rule) ESC Z directly
+    // followed by CR LF puts the emulation back as it was instead.
+    bool escZCrLfRestores = false;
     // Pass-through to the external module on the printer's serial port: entered with
     // DEBUG 4193,7,2 when a module is fitted, left with a reset (ESC !R).
     bool moduleMode = false;

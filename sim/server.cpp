@@ -383,6 +383,12 @@ int Server::nextTimeoutMs() {
     if (ptyMaster_ >= 0 && !ptyConn_) timeout = 20;
     auto now = Clock::now();
     for (auto& c : conns_) {
+        if (!c->dead && c->waitingSince) {
+            const auto due = *c->waitingSince + std::chrono::milliseconds(opt_.ptyLatencyMs);
+            const auto ms =
+                std::chrono::duration_cast<std::chrono::milliseconds>(due - now).count();
+            timeout = std::min(timeout, static_cast<int>(std::max<long long>(ms, 0)) + 1);
+        }
         if (c->dead || c->out.empty() || !c->out.front().timed) continue;
         auto ms =
             std::chrono::duration_cast<std::chrono::milliseconds>(c->out.front().due - now).count();
@@ -412,7 +418,9 @@ void Server::run() {
         if (udpFd_ >= 0) add(udpFd_, POLLIN, nullptr);
         for (auto& c : conns_) {
             if (c->dead || c->kind == Kind::Parallel) continue;
-            short ev = POLLIN;
+            // Bytes held back by the pseudo-terminal's latency are not looked
+            // at again until their time has come.
+            short ev = c->waitingSince ? 0 : POLLIN;
             if (!c->out.empty() && c->out.front().timed && c->out.front().due <= Clock::now())
                 ev |= POLLOUT;
             add(c->fd, ev, c.get());
@@ -455,9 +463,20 @@ void Server::run() {
                 }
             } else if (Conn* c = owners[i]) {
                 if (c->dead) continue;
-                if (fds[i].revents & (POLLIN | POLLHUP | POLLERR)) receive(*c);
+                if ((fds[i].revents & POLLIN) && c->kind == Kind::Pty && opt_.ptyLatencyMs > 0) {
+                    if (!c->waitingSince) c->waitingSince = Clock::now();
+                } else if (fds[i].revents & (POLLIN | POLLHUP | POLLERR)) {
+                    receive(*c);
+                }
                 if (!c->dead && (fds[i].revents & POLLOUT)) flush(*c);
             }
+        }
+        for (auto& c : conns_) {
+            if (c->dead || !c->waitingSince) continue;
+            if (Clock::now() - *c->waitingSince < std::chrono::milliseconds(opt_.ptyLatencyMs))
+                continue;
+            c->waitingSince.reset();
+            receive(*c);
         }
         pollPty();
         flushUdp();

@@ -9,6 +9,7 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,10 @@ struct ServerOptions {
     // UDP protocol (port 22368): HOST[:PORT], empty for none.
     std::string udp;
     UdpBehaviour udpBehaviour;
+    // The pseudo-terminal's far end takes what the host wrote only this long
+    // after it arrived, as a virtual serial port (socat, ser2net) does: what
+    // the host purges from its output meanwhile never reaches the printer.
+    int ptyLatencyMs = 0;
 };
 
 // One line per event, flushed at once:  <id> OPEN <kind> | <id> RX <hex> |
@@ -73,6 +78,8 @@ class Server {
         std::unique_ptr<Session> session;
         std::deque<Pending> out;
         bool dead = false;
+        // With ptyLatencyMs: when the unread bytes waiting now were first seen.
+        std::optional<Clock::time_point> waitingSince;
     };
 
     bool openTcp(std::string& error);

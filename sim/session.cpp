@@ -78,10 +78,12 @@ bool parseFault(std::string_view text, Fault& out) {
         f.mode = FaultMode::Empty;
     else if (mode == "garbage")
         f.mode = FaultMode::Garbage;
-    else if (mode == "slow" || mode == "trickle" || mode == "stream") {
-        f.mode = mode == "slow"      ? FaultMode::Slow
-                 : mode == "trickle" ? FaultMode::Trickle
-                                     : FaultMode::Stream;
+    else if (mode == "slow" || mode == "trickle" || mode == "steady" || mode == "stream") {
+        // steady is trickle by the name of what it is: the whole valid reply,
+        // a byte at a time.
+        f.mode = mode == "slow"                          ? FaultMode::Slow
+                 : mode == "trickle" || mode == "steady" ? FaultMode::Trickle
+                                                         : FaultMode::Stream;
         auto c2 = rest.find(':');
         std::string ms = rest.substr(0, c2);
         const bool numeric = !ms.empty() && ms.find_first_not_of("0123456789") == std::string::npos;
@@ -233,8 +235,7 @@ std::vector<Action> Session::feed(std::string_view chunk) {
             }
             skipCrLf_ = 0;
             if (c == '\n') {
-                if (escZPending_) {
-                    // ESC Z CR LF leaves line mode; it is no emulation switch.
+                if (escZPending_ && printer_.escZCrLfRestores) {
                     printer_.emulation = prevEmulation_;
                     printer_.note("EXIT LINE MODE");
                 }

@@ -77,9 +77,14 @@ std::vector<std::string> UdpResponder::handle(const std::string& d, bool multica
             printer_.note("UDP FACTORY DEFAULT");
             printer_.applyLine("INITIALPRINTER");
             break;
-        case 3:
-            if (addressedToMe(d)) out.push_back(readReply(d));
+        case 3: {
+            if (!addressedToMe(d)) break;
+            const bool ip = u8(d, 32) == 4;
+            if (ip ? b_.dropReadIp : b_.dropReadMode) break;
+            if (!b_.impostor.empty()) out.push_back(impostorReply(d));
+            out.push_back(readReply(d));
             break;
+        }
         case 4:
             if (!addressedToMe(d)) break;
             write(d);
@@ -117,6 +122,22 @@ std::string UdpResponder::readReply(const std::string& request) const {
     std::string r = replyOf(request, 1064);
     r[942] = static_cast<char>(dhcp ? 8 : 1);
     r[948] = static_cast<char>(dhcp ? 4 : 1);
+    return r;
+}
+
+std::string UdpResponder::impostorReply(const std::string& request) const {
+    std::string r = replyOf(request, 1064);
+    if (b_.impostor == "mac") {
+        const unsigned char other[6] = {0x02, 0x00, 0x00, 0x00, 0x77, 0x99};
+        std::memcpy(&r[22], other, 6);
+    } else if (b_.impostor == "sequence") {
+        r[13] = static_cast<char>(u8(r, 13) + 1);
+    } else {
+        r[9] = 2;  // a discovery reply
+    }
+    for (std::size_t at : {69u, 73u, 77u}) putAddress(r, at, "10.77.0.99");
+    r[942] = 8;
+    r[948] = 4;
     return r;
 }
 

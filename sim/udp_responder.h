@@ -22,6 +22,14 @@ struct UdpBehaviour {
     std::uint8_t state = 0;
     std::uint8_t flags = 0;
     std::string model = "M350";
+    // Settings reads left unanswered: item 4 (IP settings), item 5 (address mode).
+    bool dropReadIp = false;
+    bool dropReadMode = false;
+    // Before each settings-read reply, another answer arrives first that is
+    // not the reply to it: "mac" (another device, 02:00:00:00:77:99), "sequence"
+    // (an earlier exchange) or "command" (not a settings reply). It reports
+    // the address 10.77.0.99 and DHCP. Empty: none.
+    std::string impostor;
 };
 
 class UdpResponder {
@@ -38,6 +46,7 @@ class UdpResponder {
     bool addressedToMe(const std::string& d) const;
     std::string discoveryReply(const std::string& request) const;
     std::string readReply(const std::string& request) const;
+    std::string impostorReply(const std::string& request) const;
     void write(const std::string& request);
 
     Printer& printer_;

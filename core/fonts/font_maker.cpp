@@ -26,9 +26,11 @@ inline std::uint8_t packEight(const QRgb* p) {
                                      ink(4) << 3 | ink(5) << 2 | ink(6) << 1 | ink(7));
 }
 
+// The low byte, then the value divided by 256 (rounded toward zero, as the
+// printer reads it): -1 is FF 00, -300 is D4 FF.
 void put16(std::uint8_t* p, int value) {
     p[0] = static_cast<std::uint8_t>(value & 0xFF);
-    p[1] = static_cast<std::uint8_t>((value >> 8) & 0xFF);
+    p[1] = static_cast<std::uint8_t>((value / 256) & 0xFF);
 }
 
 void put32(std::uint8_t* p, std::uint32_t value) {
@@ -163,7 +165,10 @@ bool cellFits(const FontJob& job) {
 }
 
 int renderGlyph(GlyphJob& job, FontSurface& surface, CodePage& codePage, std::uint8_t* bitmap) {
-    const QString ch = codePage.decode(job.text);
+    // Code 0 is an empty text: nothing is drawn, and a variable-pitch record
+    // is 0 pixels wide.
+    const bool codeZero = job.text.empty() || job.text[0] == '\0';
+    const QString ch = codeZero ? QString() : codePage.decode(job.text);
     const int gh = std::max(0, job.cellHeight);
     const int cellWidth = std::max(0, job.cellWidth);
     const QFontMetrics& m = surface.metrics();
@@ -173,7 +178,7 @@ int renderGlyph(GlyphJob& job, FontSurface& surface, CodePage& codePage, std::ui
     // then moves the cell, not the character: the cell starts x0 pixels left
     // of the margin (x0 never exceeds half the cell width).
     const int margin = cellWidth / 2 + 1;
-    int w = cellWidth, x0 = 0, y0 = 0;
+    int w = codeZero ? 0 : cellWidth, x0 = 0, y0 = 0;
     const QImage* image = nullptr;
     if (!ch.isEmpty()) {
         const int h = m.height();

@@ -40,13 +40,14 @@ constexpr long long kLongestCharacterBits = 12;
 }  // namespace
 
 // Sets the deadline of one reply for as long as it lives: the read limit from
-// now, plus the line time of the bytes the reply is known to carry (allow()).
+// now, plus the allowance of the bytes the reply is known to carry (allow()).
 // An enclosing bound, when there is one, stays in force.
 class Connection::ReplyBound {
   public:
     ReplyBound(Connection& c, std::size_t expectedBytes) : c_(c), outer_(c.replyDeadline_) {
         if (outer_) return;
-        c_.replyDeadline_ = Clock::now() + std::chrono::milliseconds(c_.readLimitMs());
+        start_ = Clock::now() + std::chrono::milliseconds(c_.readLimitMs());
+        c_.replyDeadline_ = start_;
         allow(expectedBytes);
     }
     ~ReplyBound() { c_.replyDeadline_ = outer_; }
@@ -55,13 +56,36 @@ class Connection::ReplyBound {
 
     void allow(std::size_t bytes) {
         if (outer_) return;
-        *c_.replyDeadline_ += c_.byteTime() * static_cast<long long>(bytes);
+        allowed_ += bytes;
+        c_.replyDeadline_ = start_ + replyAllowance(c_.ctx_, c_.iface_, allowed_);
     }
 
   private:
     Connection& c_;
     std::optional<Clock::time_point> outer_;
+    Clock::time_point start_;
+    std::size_t allowed_ = 0;
 };
+
+std::chrono::microseconds replyAllowance(const LinkContext& ctx, int iface, std::size_t bytes) {
+    using std::chrono::microseconds;
+    const auto& t = ctx.timeouts;
+    const auto n = static_cast<long long>(std::min<std::size_t>(bytes, 1u << 30));
+    const long long slow = std::min<long long>(n, std::max(t.replySlowBytes, 0));
+    microseconds total(slow * t.replySlowMsPerByte * 1000LL +
+                       (n - slow) * static_cast<long long>(t.replyBulkUsPerByte));
+    // USB and the network move a reply in packets far faster than the
+    // printer makes it; only the serial line takes its time per byte.
+    if (iface == kCom && ctx.settings) {
+        static constexpr std::array<long long, 7> kBaud = {2400,  4800,  9600,  19200,
+                                                           38400, 57600, 115200};
+        const int index = ctx.settings->serial.baud;
+        const long long baud =
+            (index >= 0 && index < 7) ? kBaud[static_cast<std::size_t>(index)] : 9600;
+        total += microseconds(n * ((kLongestCharacterBits * 1'000'000 + baud - 1) / baud));
+    }
+    return total;
+}
 
 int Connection::readLimitMs() const {
     switch (iface_) {
@@ -74,18 +98,6 @@ int Connection::readLimitMs() const {
         default:
             return 0;
     }
-}
-
-std::chrono::microseconds Connection::byteTime() const {
-    // USB and the network move a reply in packets far faster than the
-    // printer makes it; only the serial line takes its time per byte.
-    if (iface_ != kCom || !ctx_.settings) return std::chrono::microseconds(0);
-    static constexpr std::array<long long, 7> kBaud = {2400,  4800,  9600,  19200,
-                                                       38400, 57600, 115200};
-    const int index = ctx_.settings->serial.baud;
-    const long long baud =
-        (index >= 0 && index < 7) ? kBaud[static_cast<std::size_t>(index)] : 9600;
-    return std::chrono::microseconds((kLongestCharacterBits * 1'000'000 + baud - 1) / baud);
 }
 
 std::string announcementText(int iface) {
@@ -240,13 +252,19 @@ bool Connection::readFrame(std::string& payload, std::size_t capacity) {
         if (!readByte(b)) return false;
         if (b == '{') break;
         if (++skipped > kMaxSkippedBytes) return false;
+        if (skipped <= kLeadInAllowance) bound.allow(1);
     }
 
+    // The frame's own bytes get their time as they come: the brace and each
+    // digit (one more for the byte that ends them), then the payload and the
+    // closing brace once announced.
+    bound.allow(2);
     std::string digits;
     bool ended = false;
     while ((ended = readByte(b)) && std::isdigit(b)) {
         if (digits.size() == kMaxLengthDigits) return false;
         digits.push_back(static_cast<char>(b));
+        bound.allow(1);
     }
     if (!ended || b != '|') return false;
 
@@ -257,8 +275,7 @@ bool Connection::readFrame(std::string& payload, std::size_t capacity) {
     }
     if (capacity < 1 || static_cast<unsigned long long>(length) >= capacity - 1) return false;
 
-    // The frame's own bytes get their time on the line.
-    bound.allow(digits.size() + 1 + static_cast<std::size_t>(length) + 1);
+    bound.allow(static_cast<std::size_t>(length) + 1);
     payload.resize(static_cast<std::size_t>(length));
     for (auto& c : payload) {
         if (!readByte(b)) return false;

@@ -9,14 +9,19 @@
 //
 // The destructor closes the port, so every return path closes it.
 //
-// Every reply is bounded, whatever the printer sends: a frame, a line or a
-// counted read must be complete within the interface's read limit counted
-// from the moment its read starts (right after the request went out), plus
-// the line time of the bytes it carries; the limit is not restarted by each
-// byte. At most kMaxSkippedBytes may come before the opening brace of a
-// frame, or be skipped by a line. Either bound fails the read, and the query
-// with it (3), so a printer that streams bytes or trickles them one by one
-// cannot keep an operation running.
+// Every reply is bounded, whatever the printer sends. Each refill waits at
+// most the interface's read limit (3000 ms USB and COM, 30000 ms ETHERNET),
+// so a silent printer ends a read within it. The whole reply (a frame, a line
+// or a counted read) must moreover be complete within the read limit counted
+// from the moment its read starts, plus an allowance for each byte it carries
+// (LinkTimeouts: one second for each of the first 1024 bytes, a millisecond
+// for each further one, plus the line time of 12 bit times per byte on a
+// serial line). Up to kLeadInAllowance bytes before a frame's opening brace
+// earn the allowance too, and at most kMaxSkippedBytes may come before it or
+// be skipped by a line. Either bound fails the read, and the query with it
+// (3): a printer that streams bytes or trickles them without end cannot keep
+// an operation running, while one that sends a valid reply slowly and
+// steadily gets it through.
 #pragma once
 
 #include <chrono>
@@ -37,6 +42,13 @@ namespace m350 {
 // Bytes a frame may be preceded by, and a line may skip, before the read
 // gives up; far above the few bytes of a prompt a printer may send first.
 inline constexpr std::size_t kMaxSkippedBytes = 64 * 1024;
+// Bytes before a frame's opening brace that lengthen the time its reply may
+// take, as the frame's own bytes do.
+inline constexpr std::size_t kLeadInAllowance = 64;
+
+// The time a reply carrying this many bytes may take beyond the read limit,
+// by the limits of ctx on interface iface (see above).
+std::chrono::microseconds replyAllowance(const LinkContext& ctx, int iface, std::size_t bytes);
 
 class Connection {
   public:
@@ -95,9 +107,8 @@ class Connection {
     class ReplyBound;
 
     // The interface's limit for one refill (3000 ms USB and COM, 30000 ms
-    // ETHERNET), and how long one byte takes on its line.
+    // ETHERNET).
     int readLimitMs() const;
-    std::chrono::microseconds byteTime() const;
     // The port's chunks of data, with percentages of total counted from done.
     bool writeChunks(const std::uint8_t* data, std::size_t n, std::uint64_t done,
                      std::uint64_t total);

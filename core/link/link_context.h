@@ -29,6 +29,16 @@ struct LinkTimeouts {
     int progressHideMs = 200;
     // One byte of an external module's answer, whatever the interface.
     int moduleReadMs = 3000;
+    // A whole reply, however slowly it comes, must be complete within the
+    // read limit plus an allowance for each byte it carries (up to 64 bytes
+    // before a frame's opening brace, then the frame's own): the first
+    // replySlowBytes bytes at replySlowMsPerByte each (a printer that sends
+    // one byte a second still gets its short reply through), every further
+    // byte at replyBulkUsPerByte (1 KiB/s), plus the line time of each byte
+    // on a serial line. Each refill still waits the read limit at most.
+    int replySlowBytes = 1024;
+    int replySlowMsPerByte = 1000;
+    int replyBulkUsPerByte = 1000;
 };
 
 struct ProgressState {

@@ -140,40 +140,47 @@ bool UdpSettingsExchange::send(const std::vector<std::uint8_t>& datagram) {
     return fd_ >= 0 && sendTo(fd_, targets_.broadcast, targets_.port, datagram);
 }
 
-std::optional<std::vector<std::uint8_t>> UdpSettingsExchange::awaitReply() {
+std::optional<std::vector<std::uint8_t>> UdpSettingsExchange::awaitReply(std::uint16_t command) {
     const auto end = Clock::now() + std::chrono::milliseconds(targets_.replyWaitMs);
     while (waitReadable(fd_, end, targets_.pump)) {
         auto d = receiveOne(fd_);
-        if (d && d->size() >= kUdpHeaderSize) return d;
+        if (d && isReplyTo(d->data(), d->size(), command, requests_.sequence(), requests_.target()))
+            return d;
     }
     return std::nullopt;
 }
 
-void UdpSettingsExchange::readSettings(NetSettings& s) {
-    if (fd_ < 0) return;
+UdpSettingsExchange::ReadResult UdpSettingsExchange::readSettings(NetSettings& s) {
+    if (fd_ < 0) return ReadResult::kNoSocket;
     send(requests_.readIp());
-    if (auto d = awaitReply()) {
-        const IpSettingsReply r = parseIpSettingsReply(d->data(), d->size());
-        if (r.ip) s.ip = s.currentIp = ipv4ToText(*r.ip);
-        if (r.mask) s.mask = ipv4ToText(*r.mask);
-        if (r.gateway) s.gateway = ipv4ToText(*r.gateway);
-    }
+    const auto ipReply = awaitReply(kUdpReadSettings);
+    IpSettingsReply ip;
+    if (ipReply) ip = parseIpSettingsReply(ipReply->data(), ipReply->size());
+    if (ip.ip) s.ip = s.currentIp = ipv4ToText(*ip.ip);
+    if (ip.mask) s.mask = ipv4ToText(*ip.mask);
+    if (ip.gateway) s.gateway = ipv4ToText(*ip.gateway);
     send(requests_.readMode());
-    if (auto d = awaitReply()) {
-        if (auto dhcp = parseModeReply(d->data(), d->size())) s.dhcp = *dhcp;
-    }
+    std::optional<bool> dhcp;
+    if (auto d = awaitReply(kUdpReadSettings)) dhcp = parseModeReply(d->data(), d->size());
+    if (dhcp) s.dhcp = *dhcp;
+    if (!ip.ip || !ip.mask || !ip.gateway) return ReadResult::kNoIpSettings;
+    if (!dhcp) return ReadResult::kNoAddressMode;
+    return ReadResult::kOk;
 }
 
-void UdpSettingsExchange::writeSettings(const NetSettings& s) {
-    if (fd_ < 0) return;
+bool UdpSettingsExchange::writeSettings(const NetSettings& s) {
+    if (fd_ < 0) return false;
+    const auto ip = parseIpv4(s.ip), mask = parseIpv4(s.mask), gateway = parseIpv4(s.gateway);
+    if (!ip || !mask || !gateway) return false;
     send(requests_.writeName(s.name));
-    awaitReply();
-    send(requests_.writeIp(ipv4OrAllOnes(s.ip), ipv4OrAllOnes(s.mask), ipv4OrAllOnes(s.gateway)));
-    awaitReply();
+    awaitReply(kUdpWriteSettings);
+    send(requests_.writeIp(*ip, *mask, *gateway));
+    awaitReply(kUdpWriteSettings);
     send(requests_.writeMode(s.dhcp));
-    awaitReply();
+    awaitReply(kUdpWriteSettings);
     send(requests_.apply());
-    awaitReply();
+    awaitReply(kUdpWriteSettings);
+    return true;
 }
 
 bool sendUdpFactoryDefault(const UdpTargets& targets, std::uint32_t sequence,

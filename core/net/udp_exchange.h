@@ -51,7 +51,10 @@ DiscoveryResult discoverDevices(const UdpTargets& targets, std::uint32_t sequenc
 std::vector<DeviceReply> mergeByMac(const std::vector<DeviceReply>& replies);
 
 // One settings exchange with one device: its socket lives from the reads to
-// the writes, and its request buffer is cleared once when it is made.
+// the writes, and its request buffer is cleared once when it is made. Only a
+// datagram that answers the request (isReplyTo: the device's MAC address, the
+// request's command and sequence number) counts as its reply; any other is
+// skipped and the wait goes on.
 class UdpSettingsExchange {
   public:
     UdpSettingsExchange(const UdpTargets& targets, std::uint32_t sequence, const MacAddress& mac);
@@ -59,19 +62,29 @@ class UdpSettingsExchange {
     UdpSettingsExchange(const UdpSettingsExchange&) = delete;
     UdpSettingsExchange& operator=(const UdpSettingsExchange&) = delete;
 
+    enum class ReadResult {
+        kOk,
+        kNoSocket,
+        kNoIpSettings,   // no reply to the read-IP request, or one without the three addresses
+        kNoAddressMode,  // no reply to the read-mode request
+    };
+
     // False when no socket could be opened; nothing else happens then.
     bool open();
-    // The read-IP and read-mode requests, each with its wait. Fields whose
-    // reply is missing stay as they were (empty in a fresh record).
-    void readSettings(NetSettings& settings);
+    // The read-IP and read-mode requests, each with its wait. kOk only when
+    // both were answered; a missing reply leaves its fields as they were, and
+    // the record must then not be written back.
+    ReadResult readSettings(NetSettings& settings);
     // The name, IP settings, address mode and apply requests, in this order,
-    // each followed by a wait whose reply is not examined. Texts that are not
-    // addresses are sent as FF FF FF FF.
-    void writeSettings(const NetSettings& settings);
+    // each followed by a wait whose reply is not examined. Nothing is sent,
+    // and false returned, when an address field is not an IPv4 address
+    // (parseIpv4) or no socket is open: the printer must never be sent
+    // FF FF FF FF in place of a mistyped address.
+    bool writeSettings(const NetSettings& settings);
 
   private:
     bool send(const std::vector<std::uint8_t>& datagram);
-    std::optional<std::vector<std::uint8_t>> awaitReply();
+    std::optional<std::vector<std::uint8_t>> awaitReply(std::uint16_t command);
 
     UdpTargets targets_;
     SettingsRequests requests_;

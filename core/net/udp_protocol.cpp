@@ -29,7 +29,7 @@ std::string textAt(const std::uint8_t* data, std::size_t size, std::size_t off, 
     const std::size_t end = std::min(size, off + max);
     const auto* begin = reinterpret_cast<const char*>(data + off);
     const std::size_t n = strnlen(begin, end - off);
-    return escapeDeviceText(std::string_view(begin, n));
+    return std::string(begin, n);
 }
 
 std::optional<Ipv4Address> ipAt(const std::uint8_t* data, std::size_t size, std::size_t off) {
@@ -228,6 +228,17 @@ IpSettingsReply parseIpSettingsReply(const std::uint8_t* data, std::size_t size)
     r.mask = ipAt(data, size, udpoff::kSetMask);
     r.gateway = ipAt(data, size, udpoff::kSetGateway);
     return r;
+}
+
+bool isReplyTo(const std::uint8_t* data, std::size_t size, std::uint16_t command,
+               std::uint32_t sequence, const MacAddress& device) {
+    if (size < kUdpHeaderSize) return false;
+    const auto at16 = [&](std::size_t off) {
+        return static_cast<std::uint16_t>(data[off] << 8 | data[off + 1]);
+    };
+    return at16(udpoff::kCommand) == command &&
+           at16(udpoff::kSequence) == static_cast<std::uint16_t>(sequence & 0xFFFF) &&
+           std::equal(device.begin(), device.end(), data + udpoff::kMac);
 }
 
 std::optional<bool> parseModeReply(const std::uint8_t* data, std::size_t size) {

@@ -86,7 +86,8 @@ std::string escapeDeviceText(std::string_view raw);
 
 // One device's answer to the discovery request. Fields that lie beyond the
 // received length are empty (zero bytes, empty texts); names end at their NUL
-// or at the end of the datagram. Texts are escaped for showing.
+// or at the end of the datagram. The texts are the device's own bytes: they
+// are shown through the printer text encoding and written back unchanged.
 struct DeviceReply {
     MacAddress mac{};
     Ipv4Address ip{};
@@ -119,6 +120,9 @@ class SettingsRequests {
     std::vector<std::uint8_t> writeMode(bool dhcp);
     std::vector<std::uint8_t> apply();
 
+    std::uint32_t sequence() const { return sequence_; }
+    const MacAddress& target() const { return target_; }
+
   private:
     std::vector<std::uint8_t> take(std::uint16_t command, std::uint16_t length, std::size_t size);
     std::array<std::uint8_t, kUdpReceiveSize> buf_{};
@@ -132,6 +136,11 @@ struct IpSettingsReply {
     std::optional<Ipv4Address> ip, mask, gateway;
 };
 IpSettingsReply parseIpSettingsReply(const std::uint8_t* data, std::size_t size);
+// Whether a datagram answers a request to one device: a whole header that
+// carries the request's command, sequence number and the device's MAC address.
+// Anything else (another device, an earlier exchange) is not its reply.
+bool isReplyTo(const std::uint8_t* data, std::size_t size, std::uint16_t command,
+               std::uint32_t sequence, const MacAddress& device);
 // A reply to the read-mode request: true (DHCP) when byte 942 is 8. nullopt for
 // a datagram shorter than the header.
 std::optional<bool> parseModeReply(const std::uint8_t* data, std::size_t size);

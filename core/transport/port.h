@@ -39,7 +39,8 @@ class Port {
     virtual bool writeChunk(const std::uint8_t* data, std::size_t n) = 0;
     virtual bool drain() { return true; }
     virtual std::size_t refill(std::uint8_t* dst, std::size_t cap, int waitMs) = 0;
-    // Drop whatever the system holds unread or unsent (serial purge).
+    // Drop whatever the system holds unread (serial purge); what was written
+    // is let go first, never dropped.
     virtual void purge() {}
     // The parallel port has no read side.
     virtual bool readable() const { return true; }

@@ -182,8 +182,14 @@ class SerialPort final : public Port {
         return readSomeFd(ctx_, fd_.get(), dst, cap, std::min(ctx_.timeouts.comReadMs, waitMs));
     }
 
+    // Only what came in is dropped. The request just written may still be
+    // on its way: a virtual serial port (socat, ser2net, a pseudo-terminal)
+    // has not always taken it yet, and purging the output would throw it
+    // away. What is still queued is given its time to leave first.
     void purge() override {
-        if (fd_.valid()) tcflush(fd_.get(), TCIOFLUSH);
+        if (!fd_.valid()) return;
+        drain();
+        tcflush(fd_.get(), TCIFLUSH);
     }
 
   private:

@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
 
+#include "core/i18n/text_encoding.h"
 #include "gui/language_apply.h"
 #include "gui/widgets/form_kit.h"
 #include "gui/widgets/radio_group.h"
@@ -61,7 +62,8 @@ EthernetSetupDialog::EthernetSetupDialog(m350::NetSettings& record, int language
     row("LabelMACAddr", "MAC Address:", "EditMACAddr", macLabel_, macEdit_);
     for (QLineEdit* e : {ipEdit_, maskEdit_, gatewayEdit_})
         e->setMaxLength(static_cast<int>(m350::kNetTextMax));
-    printerNameEdit_->setMaxLength(kNameChars);
+    // Limits typing only: a longer name the printer holds is shown whole.
+    m350::gui::limitTyping(printerNameEdit_, kNameChars);
     // The texts travel between quotes in one command line (or as bytes of a
     // datagram): printable ASCII without '"' is all that can be typed, so
     // nothing is ever replaced on the way.
@@ -97,7 +99,11 @@ EthernetSetupDialog::EthernetSetupDialog(m350::NetSettings& record, int language
     maskEdit_->setText(fromRecord(record_.mask));
     gatewayEdit_->setText(fromRecord(record_.gateway));
     if (showNameAndMac) {
-        printerNameEdit_->setText(fromRecord(record_.name));
+        // The printer's name is its own bytes, shown in the printer text
+        // encoding; Set gives them back unchanged unless the name was edited.
+        shownName_ =
+            QString::fromStdString(m350::decodeText(record_.name, m350::currentTextEncoding()));
+        printerNameEdit_->setText(shownName_);
         macEdit_->setText(fromRecord(record_.mac));
     } else {
         for (QWidget* w :
@@ -139,7 +145,7 @@ void EthernetSetupDialog::onSetIpClicked() {
 }
 
 void EthernetSetupDialog::onSetPrinterNameClicked() {
-    record_.name = toRecord(printerNameEdit_);
+    if (printerNameEdit_->text() != shownName_) record_.name = toRecord(printerNameEdit_);
     record_.action = m350::NetSettings::kSetName;
     record_.confirmed = true;
     accept();

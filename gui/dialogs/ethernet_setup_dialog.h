@@ -39,7 +39,8 @@ class EthernetSetupDialog : public QDialog {
     QPushButton *setPrinterNameButton_, *setIpButton_, *cancelButton_;
 
     m350::NetSettings& record_;
-    bool dhcp_;  // the copy's flag: follows the radio group while open
+    QString shownName_;  // the printer's name as the box was filled with it
+    bool dhcp_;          // the copy's flag: follows the radio group while open
 };
 
 }  // namespace m350::gui

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 
+#include "core/i18n/text_encoding.h"
 #include "gui/dialogs/ethernet_setup_dialog.h"
 #include "gui/language_apply.h"
 #include "gui/prompter.h"
@@ -15,6 +16,12 @@ namespace {
 constexpr int kAddressChars = 63;
 constexpr int kMacColumn = 1;
 constexpr int kIpColumn = 2;
+// The device's name as it sent it, kept on the row beside what is shown.
+constexpr int kNameBytesRole = Qt::UserRole + 1;
+
+QString printerText(const std::string& bytes) {
+    return QString::fromStdString(m350::decodeText(bytes, m350::currentTextEncoding()));
+}
 }  // namespace
 
 NetSetupDialog::NetSetupDialog(m350::NetAddress& record, int language, Prompter& prompter,
@@ -93,10 +100,11 @@ void NetSetupDialog::discover() {
 
 void NetSetupDialog::addRow(const m350::DeviceReply& reply) {
     auto* item = new QTreeWidgetItem(deviceList_);
-    item->setText(0, QString::fromLatin1(reply.name.c_str()));
+    item->setText(0, printerText(reply.name));
+    item->setData(0, kNameBytesRole, QByteArray::fromStdString(reply.name));
     item->setText(kMacColumn, QString::fromLatin1(m350::macToText(reply.mac).c_str()));
     item->setText(kIpColumn, QString::fromLatin1(m350::ipv4ToText(reply.ip).c_str()));
-    item->setText(3, QString::fromLatin1(reply.model.c_str()));
+    item->setText(3, printerText(reply.model));
     const std::string_view status = m350::deviceStatusText(reply.state, reply.flags);
     item->setText(4, QString::fromLatin1(status.data(), static_cast<qsizetype>(status.size())));
 }
@@ -162,11 +170,24 @@ void NetSetupDialog::onChangeIpClicked() {
     if (!targets.pump) targets.pump = [] { QCoreApplication::processEvents(); };
     m350::UdpSettingsExchange exchange(targets, static_cast<std::uint32_t>(sequence_), *mac);
     if (!exchange.open()) return;
-    exchange.readSettings(settings);
-    settings.name = m350::netText(row->text(0).toLatin1().toStdString());
+    // What the operator does not change is written back as read: without
+    // both replies of this printer there is nothing sound to write.
+    if (exchange.readSettings(settings) != m350::UdpSettingsExchange::ReadResult::kOk) {
+        prompter_.message(
+            ownTr("The printer did not answer the settings read. Nothing was changed.", language_));
+        return;
+    }
+    settings.name = m350::netText(row->data(0, kNameBytesRole).toByteArray().toStdString());
     EthernetSetupDialog dialog(settings, language_, pos(), true, this);
     prompter_.runModal(dialog);
     if (!settings.confirmed) return;
+    // A mistyped address would be sent as FF FF FF FF with static mode.
+    for (const std::string* address : {&settings.ip, &settings.mask, &settings.gateway}) {
+        if (m350::parseIpv4(*address)) continue;
+        prompter_.message(ownTr("\"%1\" is not an IP address. Nothing was changed.", language_)
+                              .arg(QString::fromStdString(*address)));
+        return;
+    }
     exchange.writeSettings(settings);
     deviceList_->clear();
     ++sequence_;

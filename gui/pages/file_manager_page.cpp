@@ -21,6 +21,7 @@
 #include "gui/app_context.h"
 #include "gui/pages/page_kit.h"
 #include "gui/password_gate_prompt.h"
+#include "gui/printer_text.h"
 #include "gui/prompter.h"
 #include "gui/widgets/form_kit.h"
 #include "gui/widgets/radio_group.h"
@@ -165,7 +166,13 @@ void FileManagerPage::onFontViewClicked() {
 void FileManagerPage::onDownloadClicked() {
     const int type = fileTypeCombo_->currentIndex();
     const bool raw = m350::fileTypeInfo(type).raw;
-    const std::string name = fileNameEdit_->text().toStdString();
+    // The name goes to the printer in the printer text encoding.
+    const std::optional<std::string> encoded = printerBytes(fileNameEdit_->text());
+    if (!encoded && !raw) {
+        app_.prompter().message(unwritableText(fileNameEdit_->text(), app_.currentLanguage()));
+        return;
+    }
+    const std::string name = encoded.value_or(std::string());
     // A raw send does not use the name; only its length is checked there.
     switch (m350::checkPrinterFileName(name)) {
         case m350::NameProblem::kTooLong:
@@ -233,7 +240,7 @@ void FileManagerPage::showMemory() {
     freeSpaceEdit_->setText(d.freeKnown ? QString::number(d.freeSpace) : QString());
     fileList_->clear();
     for (const std::string& line : m350::fileListLines(d.fileList))
-        fileList_->addItem(QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
+        fileList_->addItem(printerText(line));
 }
 
 void FileManagerPage::onFileFormatClicked() {

@@ -24,6 +24,7 @@
 #include "gui/dialogs/preview_font_dialog.h"
 #include "gui/pages/page_kit.h"
 #include "gui/password_gate_prompt.h"
+#include "gui/printer_text.h"
 #include "gui/prompter.h"
 #include "gui/widgets/form_kit.h"
 #include "gui/widgets/radio_group.h"
@@ -462,7 +463,13 @@ void FontManagerPage::onDownloadFontClicked() {
     const QString path = folder.filePath(QStringLiteral("TEMP.BMF"));
     m350::FontJob job;
     if (!assembleJob(path, job)) return;
-    const std::string name = printerFontNameEdit_->text().toStdString();
+    const std::optional<std::string> encoded = printerBytes(printerFontNameEdit_->text());
+    if (!encoded) {
+        app_.prompter().message(
+            unwritableText(printerFontNameEdit_->text(), app_.currentLanguage()));
+        return;
+    }
+    const std::string& name = *encoded;
     // The printer takes file names of up to 30 characters, as the file
     // manager's download does.
     if (name.size() > kMaxPrinterFileName) {

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTreeWidget>
+#include <tuple>
 
 #include "core/config/config_record.h"
 #include "core/config/config_write.h"
@@ -18,6 +19,7 @@
 #include "gui/app_context.h"
 #include "gui/pages/config_page.h"
 #include "gui/password_gate_prompt.h"
+#include "gui/printer_text.h"
 #include "gui/prompter.h"
 
 namespace m350::gui {
@@ -94,7 +96,7 @@ void WirelessScanRules::scanInto(QTreeWidget* list) {
         m350::kOpScanAp, [&scan](m350::Link& l) { return m350::scanAccessPoints(l, scan); });
     if (scan.moduleFound) {
         for (const auto& row : m350::accessPointRows(scan))
-            new QTreeWidgetItem(list, {Q(row.ssid), Q(row.encryption)});
+            new QTreeWidgetItem(list, {printerText(row.ssid), Q(row.encryption)});
     } else if (r == m350::kOk) {
         app_.prompter().message(Q(m350::kNoExternalModuleText));
     }
@@ -153,10 +155,10 @@ void WirelessScanRules::onEnableExtSetupClicked() {
     });
     modulePresent_ = copy.byte(m350::Field::extBtPresent) == 1;
     if (modulePresent_) {
-        if (auto* e = find<QLineEdit>("edtExBTName"))
-            e->setText(Q(copy.text(m350::Field::extBtName)));
-        if (auto* e = find<QLineEdit>("edtExBTPinCode"))
-            e->setText(Q(copy.text(m350::Field::extBtPinCode)));
+        moduleName_ = copy.text(m350::Field::extBtName);
+        modulePin_ = copy.text(m350::Field::extBtPinCode);
+        if (auto* e = find<QLineEdit>("edtExBTName")) e->setText(printerText(moduleName_));
+        if (auto* e = find<QLineEdit>("edtExBTPinCode")) e->setText(printerText(modulePin_));
         for (const char* name : kModuleBtControls)
             if (auto* w = find<QWidget>(name)) w->setEnabled(true);
         if (auto* e = find<QLineEdit>("edtExBTName")) e->setFocus(Qt::OtherFocusReason);
@@ -182,10 +184,20 @@ void WirelessScanRules::onSetToModuleClicked() {
     m350::ConfigRecord copy = page_.record();
     if (!app_.prompter().question(text(kSetupQuestionKey))) return;
     if (!page_.buildRecord(copy)) return;
-    if (auto* e = find<QLineEdit>("edtExBTName"))
-        copy.setText(m350::Field::extBtName, utf8(e->text()));
-    if (auto* e = find<QLineEdit>("edtExBTPinCode"))
-        copy.setText(m350::Field::extBtPinCode, utf8(e->text()));
+    // In the printer text encoding; what the module gave and was not changed
+    // goes back as its own bytes.
+    for (const auto& [box, field, read] :
+         {std::tuple{"edtExBTName", m350::Field::extBtName, &moduleName_},
+          std::tuple{"edtExBTPinCode", m350::Field::extBtPinCode, &modulePin_}}) {
+        auto* e = find<QLineEdit>(box);
+        if (!e) continue;
+        const auto bytes = printerBytes(e->text(), printerText(*read), *read);
+        if (!bytes) {
+            app_.prompter().message(unwritableText(e->text(), app_.currentLanguage()));
+            return;
+        }
+        copy.setText(field, *bytes);
+    }
     copy.setByte(m350::Field::extBtPresent, modulePresent_ ? 1 : 0);
     // Every step's failure is shown and the next step runs, so the printer
     // always leaves the pass-through mode with the reset at the end.
@@ -239,7 +251,8 @@ void WirelessScanRules::onScanBluetoothClicked() {
     const int r = app_.runStandard(m350::kOpScanBt,
                                    [&scan](m350::Link& l) { return m350::scanBluetooth(l, scan); });
     if (scan.moduleFound) {
-        for (const auto& d : scan.entries) new QTreeWidgetItem(list, {Q(d.name), Q(d.address)});
+        for (const auto& d : scan.entries)
+            new QTreeWidgetItem(list, {printerText(d.name), printerText(d.address)});
     } else if (r == m350::kOk) {
         app_.prompter().message(Q(m350::kNoBluetoothModuleText));
     }

@@ -12,6 +12,7 @@
 
 #include <QObject>
 #include <QString>
+#include <string>
 
 class QComboBox;
 class QLineEdit;
@@ -64,6 +65,8 @@ class WirelessScanRules : public QObject {
     // What the detection found when the setup mode was entered: the write
     // sends the name and PIN only to a module that answered.
     bool modulePresent_ = false;
+    // The module's name and PIN as it gave them (printer bytes).
+    std::string moduleName_, modulePin_;
 };
 
 // Creates the rules for the configuration page and hooks the page lock into

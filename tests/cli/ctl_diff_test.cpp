@@ -51,7 +51,7 @@ TEST(CtlConfigDiff, FilesDifferFieldByFieldInTheUnitChosen) {
              r.setInteger(F::density, 11);
          },
          {},
-         1,
+         10,
          "speed                   2.5 in/s  4.0 in/s\n"
          "density                 8         11\n"},
         // One dot more is the same width in inches (the write would send the
@@ -64,20 +64,20 @@ TEST(CtlConfigDiff, FilesDifferFieldByFieldInTheUnitChosen) {
         {"a dot in mm",
          [](m350::ConfigRecord& r) { r.setReal(F::paperWidth, 813.0f); },
          {"--unit", "mm"},
-         1,
+         10,
          "paperWidth              101.50 mm  101.63 mm\n"},
         {"an unknown setting",
          [](m350::ConfigRecord& r) { r.setPresent(F::density, false); },
          {},
-         1,
+         10,
          "density                 8  -\n"},
         // Texts in the printer text encoding (CP1252 for English).
         {"a text",
          [](m350::ConfigRecord& r) { r.setText(F::btName, "Caf\xe9\\"); },
          {},
-         1,
+         10,
          "btName                  \"M350-BT\"  \"Caf\xc3\xa9\\x5c\"\n"},
-        {"a keyword", [](m350::ConfigRecord& r) { r.setInteger(F::codePage, 0); }, {}, 1, ""},
+        {"a keyword", [](m350::ConfigRecord& r) { r.setInteger(F::codePage, 0); }, {}, 10, ""},
         {"outside the page asked for",
          [](m350::ConfigRecord& r) { r.setReal(F::speed, 4.0f); },
          {"--page", "z"},
@@ -109,7 +109,7 @@ TEST(CtlConfigDiff, JsonAndThePrinterItself) {
     });
 
     CtlRun json = runCtl({"config", "diff", a, b, "--json"});
-    EXPECT_EQ(json.exitCode, 1) << json.err;
+    EXPECT_EQ(json.exitCode, 10) << json.err;
     const auto j = nlohmann::json::parse(json.out);
     EXPECT_EQ(j["unit"], "mm");  // the first file's unit
     ASSERT_EQ(j["differences"].size(), 3u) << json.out;
@@ -126,7 +126,7 @@ TEST(CtlConfigDiff, JsonAndThePrinterItself) {
     EXPECT_EQ(same.exitCode, 0) << same.err << same.out;
     EXPECT_EQ(same.out, "");
     CtlRun differs = runCtl(overNet(sim, {"config", "diff", b, "--printer", "--page", "common"}));
-    EXPECT_EQ(differs.exitCode, 1) << differs.err;
+    EXPECT_EQ(differs.exitCode, 10) << differs.err;
     EXPECT_EQ(differs.out,
               "density                 11        8\n"
               "paperHeight             87.50 mm  76.13 mm\n");
@@ -165,7 +165,7 @@ TEST(CtlConfigVerify, ASettingThePrinterDidNotTakeFailsTheWrite) {
          {"SPEED"},
          "common",
          [](m350::ConfigRecord& r) { r.setReal(F::speed, 4.0f); },
-         1,
+         10,
          "speed                   4.0 in/s  2.5 in/s\n"},
         {"two refused",
          {"SPEED", "DENSITY"},
@@ -174,7 +174,7 @@ TEST(CtlConfigVerify, ASettingThePrinterDidNotTakeFailsTheWrite) {
              r.setReal(F::speed, 4.0f);
              r.setInteger(F::density, 3);
          },
-         1,
+         10,
          "speed                   4.0 in/s  2.5 in/s\n"
          "density                 3         8\n"},
         {"taken", {}, "common", [](m350::ConfigRecord& r) { r.setReal(F::speed, 4.0f); }, 0, ""},
@@ -189,7 +189,7 @@ TEST(CtlConfigVerify, ASettingThePrinterDidNotTakeFailsTheWrite) {
          {"BTNAME"},
          "bluetooth",
          [](m350::ConfigRecord& r) { r.setText(F::btName, "Shelf-3"); },
-         1,
+         10,
          "btName                  \"Shelf-3\"  \"M350-BT\"\n"},
     };
     for (const auto& c : cases) {
@@ -203,7 +203,7 @@ TEST(CtlConfigVerify, ASettingThePrinterDidNotTakeFailsTheWrite) {
         CtlRun run = runCtl(overNet(sim, {"config", "write", b, "--page", c.page, "--verify"}));
         EXPECT_EQ(run.exitCode, c.exitCode) << c.what << ": " << run.err;
         EXPECT_EQ(run.out, c.out) << c.what;
-        if (c.exitCode == 1) {
+        if (c.exitCode == 10) {
             EXPECT_NE(run.err.find("the printer did not take"), std::string::npos) << run.err;
         }
 

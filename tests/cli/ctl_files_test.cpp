@@ -147,12 +147,12 @@ TEST(CtlFormat, AsksOnATerminalAndRefusesWithoutOne) {
     START_SIM(sim, "--file", "D:A.DAT=a");
     // No terminal, no --yes: nothing at all is sent.
     CtlRun refused = runCtl(overNet(sim, {"format", "dram"}));
-    EXPECT_EQ(refused.exitCode, 77);
+    EXPECT_EQ(refused.exitCode, 11);
     EXPECT_NE(refused.err.find("--yes"), std::string::npos);
     EXPECT_TRUE(sim.transcript().empty());
     // Answered no on the terminal: nothing sent, no password asked.
     CtlRun no = runCtlOnTerminal(overNet(sim, {"format", "dram"}), {{"[y/N]", "n"}});
-    EXPECT_EQ(no.exitCode, 77);
+    EXPECT_EQ(no.exitCode, 11);
     EXPECT_TRUE(sim.transcript().empty());
     // Yes on the terminal, and --yes, go through the gate to the KILL form.
     CtlRun yes = runCtlOnTerminal(overNet(sim, {"format", "card"}), {{"[y/N]", "y"}});

@@ -187,9 +187,9 @@ TEST(CtlFleet, AFleetWriteFindsThePrinterThatRefusedASetting) {
 
     CtlRun run =
         runCtl({"--hosts", hosts, "config", "write", file, "--page", "common", "--verify"});
-    EXPECT_EQ(run.exitCode, 1) << run.err;
+    EXPECT_EQ(run.exitCode, 10) << run.err;
     EXPECT_EQ(run.out.rfind(label(a) + "  ok\n" + label(refusing) +
-                                "  failed (exit 1)  m350ctl: verify: the printer did not take 1 "
+                                "  failed (exit 10)  m350ctl: verify: the printer did not take 1 "
                                 "setting",
                             0),
               0u)

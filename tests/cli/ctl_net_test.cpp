@@ -144,10 +144,81 @@ TEST(CtlNet, UdpSetChangesWhatTheLinkReports) {
     EXPECT_EQ(runCtl(udpTo(sim, {"net", "udp-set", "bad-mac", "--dhcp"})).exitCode, 64);
 }
 
+// A settings read left unanswered, or an address that is not one, writes
+// nothing: the printer is never sent FF FF FF FF or a half-read record.
+TEST(CtlNet, UdpSetWritesNothingWithoutBothReadsOrWithABadAddress) {
+    const std::vector<std::string> ipArgs = {"--ip",      "10.0.0.50", "--mask",
+                                             "255.0.0.0", "--gateway", "10.0.0.1"};
+    struct Case {
+        std::vector<std::string> sim, ctl;
+        int exit;
+        const char* cause;
+    } cases[] = {
+        {{"--udp-drop", "read-ip"}, {"--name", "Yard"}, 69, "IP settings"},
+        {{"--udp-drop", "read-mode"}, {"--dhcp"}, 69, "address mode"},
+        {{"--udp-drop", "reads"}, ipArgs, 69, "IP settings"},
+        {{}, {"--ip", "010.1.1.1x", "--mask", "255.0.0.0", "--gateway", "10.0.0.1"}, 64, "--ip"},
+        {{}, {"--ip", "10.1.1.1", "--mask", "1..2.3", "--gateway", "10.0.0.1"}, 64, "--mask"},
+        {{}, {"--ip", "10.1.1.1", "--mask", "255.0.0.0", "--gateway", ""}, 64, "--gateway"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> simArgs = {"--udp", "127.0.0.1:0", "--set", "CONFIGIP=10.0.0.4"};
+        simArgs.insert(simArgs.end(), c.sim.begin(), c.sim.end());
+        SimProcess sim(simArgs);
+        ASSERT_TRUE(sim.ok()) << sim.error();
+        std::vector<std::string> args = {"net", "udp-set", "02:00:00:35:00:01", "--reply-timeout",
+                                         "0.3"};
+        args.insert(args.end(), c.ctl.begin(), c.ctl.end());
+        CtlRun run = runCtl(udpTo(sim, args));
+        EXPECT_EQ(run.exitCode, c.exit) << c.cause << run.err;
+        EXPECT_NE(run.err.find(c.cause), std::string::npos) << run.err;
+        const auto rx = datagrams(sim);
+        for (const auto& d : rx) EXPECT_NE(hexOf(d, 8, 2), "0004") << c.cause;
+        if (c.exit == 64) EXPECT_TRUE(rx.empty()) << c.cause;
+    }
+}
+
+// Another device, an earlier exchange or a discovery reply that arrives before
+// the printer's own answer is not taken for it.
+TEST(CtlNet, UdpSetTakesOnlyItsPrintersReplies) {
+    for (const char* impostor : {"mac", "sequence", "command"}) {
+        START_SIM(sim, "--udp", "127.0.0.1:0", "--set", "CONFIGIP=10.0.0.4", "--set",
+                  "IPMASK=255.0.0.0", "--set", "GATEWAY=10.0.0.1", "--udp-impostor", impostor);
+        CtlRun run = runCtl(udpTo(sim, {"net", "udp-set", "02:00:00:35:00:01", "--name", "Yard",
+                                        "--reply-timeout", "0.5"}));
+        ASSERT_EQ(run.exitCode, 0) << impostor << run.err;
+        const auto rx = datagrams(sim);
+        ASSERT_EQ(rx.size(), 8u) << impostor;
+        EXPECT_EQ(hexOf(rx[5], 69, 12), "0a000004ff0000000a000001") << impostor;
+        EXPECT_EQ(hexOf(rx[6], 942, 1), "01") << impostor;  // static, as read
+        auto j = nlohmann::json::parse(runCtl(overNet(sim, {"net", "show", "--json"})).out);
+        EXPECT_EQ(j["ip"], "10.0.0.4") << impostor;
+        EXPECT_EQ(j["name"], "Yard") << impostor;
+    }
+}
+
+// A name with a byte above ASCII, a backslash and an escape is written back
+// as the printer's own bytes, and shown in the printer text encoding with the
+// controls escaped.
+TEST(CtlNet, UdpSetKeepsThePrintersNameByteForByte) {
+    const std::string name = "Caf\xe9\\x41\x1b]0;";
+    START_SIM(sim, "--udp", "127.0.0.1:0", "--set", "NETNAME=" + name);
+    CtlRun run = runCtl(udpTo(sim, {"net", "udp-set", "02:00:00:35:00:01", "--ip", "10.0.0.50",
+                                    "--mask", "255.0.0.0", "--gateway", "10.0.0.1"}));
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const auto rx = datagrams(sim);
+    ASSERT_EQ(rx.size(), 8u);
+    EXPECT_EQ(std::string(rx[4].c_str() + 176), name);
+    CtlRun text = runCtl(udpTo(sim, {"--encoding", "CP1252", "discover"}));
+    EXPECT_NE(text.out.find("Caf\xc3\xa9\\x5cx41\\x1b]0;"), std::string::npos) << text.out;
+    CtlRun json = runCtl(udpTo(sim, {"--encoding", "CP1252", "discover", "--json"}));
+    EXPECT_EQ(nlohmann::json::parse(json.out)[0]["name"], "Caf\xc3\xa9\\x41\x1b]0;");
+}
+
 TEST(CtlNet, UdpFactoryDefaultNeedsConfirmation) {
     START_SIM(sim, "--udp", "127.0.0.1:0", "--set", "NETNAME=Renamed");
     CtlRun refused = runCtl(udpTo(sim, {"net", "udp-factory-default", "02:00:00:35:00:01"}));
-    EXPECT_EQ(refused.exitCode, 77);
+    EXPECT_EQ(refused.exitCode, 11);
     EXPECT_TRUE(datagrams(sim).empty());
     CtlRun yes = runCtl(udpTo(sim, {"net", "udp-factory-default", "02:00:00:35:00:01", "--yes"}));
     ASSERT_EQ(yes.exitCode, 0) << yes.err;

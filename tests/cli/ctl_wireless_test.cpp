@@ -81,6 +81,34 @@ TEST(CtlScans, JsonLists) {
     EXPECT_EQ(devices["devices"][0]["address"], "02:00:00:00:00:07");
 }
 
+// Over a serial line whose far end takes what was written a little later (a
+// virtual serial port), the scan request must not be purged with the replies
+// that came before it; a scan reply that never comes is a receiving error.
+TEST(CtlScans, OverAPseudoTerminalThatTakesItsTime) {
+    struct Case {
+        std::vector<std::string> args, sim;
+        int exit;
+        const char* found;
+    } cases[] = {
+        {{"wifi", "scan", "--wait", "0", "--json"}, {}, 0, "\"Home\""},
+        {{"bt", "scan", "--wait", "0", "--json"}, {}, 0, "\"Pad\""},
+        {{"bt", "scan", "--wait", "0"}, {"--fault", "drop:SCANBT"}, 3, ""},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> simArgs = {
+            "--scan-delay", "50",     "--pty-latency", "50",
+            "--ap",         "Home,1", "--bt",          "Pad,02:00:00:00:00:07"};
+        simArgs.insert(simArgs.end(), c.sim.begin(), c.sim.end());
+        SimProcess sim(simArgs, /*pty=*/true);
+        ASSERT_TRUE(sim.ok()) << sim.error();
+        std::vector<std::string> args = {"--com", "COM3", "--baud", "115200"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        CtlRun run = runCtl(args, {}, {{"M350_COM3", sim.ptyPath()}});
+        EXPECT_EQ(run.exitCode, c.exit) << c.args[0] << ": " << run.err;
+        EXPECT_NE(run.out.find(c.found), std::string::npos) << run.out;
+    }
+}
+
 TEST(CtlScans, ProgressBarOnATerminalOnly) {
     START_SIM(sim, "--scan-delay", "50", "--ap", "Home,1");
     CtlRun terminal = runCtlOnTerminal(overNet(sim, {"wifi", "scan", "--wait", "0"}), {});

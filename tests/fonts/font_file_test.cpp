@@ -358,6 +358,34 @@ TEST(FontFile, UnwritableFolderFailsWithoutAFile) {
     EXPECT_FALSE(std::filesystem::exists(job.path));
 }
 
+// Code 0 is an empty text, 0 pixels wide in a variable-pitch font; a negative
+// italic width is its low byte, then the value divided by 256.
+TEST(FontFile, CodeZeroAndNegativeItalicWidths) {
+    Rig rig;
+    FontJob job = singleJob(rig.path("zero.bmf"), kVariablePitch, 10, 20);
+    job.startCode = 0;
+    job.endCode = 1;
+    ASSERT_TRUE(makeFont(job, rig.ctx));
+    const bmftest::Font f = bmftest::read(slurp(job.path));
+    ASSERT_TRUE(f.ok()) << f.problem;
+    ASSERT_EQ(f.glyphs.size(), 2u);
+    EXPECT_EQ(f.glyphs[0].width, 0);
+
+    struct Case {
+        int italic;
+        std::uint8_t low, high;
+    };
+    for (const Case c : {Case{-1, 0xFF, 0x00}, Case{-300, 0xD4, 0xFF}, Case{300, 0x2C, 0x01},
+                         Case{-256, 0x00, 0xFF}}) {
+        FontJob italic = singleJob(rig.path("i.bmf"), kFixedPitch, 10, 20);
+        italic.italicWidth = c.italic;
+        const auto h = buildFontHeader(italic);
+        EXPECT_EQ(h[4], 1) << c.italic;
+        EXPECT_EQ(h[17], c.low) << c.italic;
+        EXPECT_EQ(h[18], c.high) << c.italic;
+    }
+}
+
 TEST(FontFile, CellLimits) {
     struct Case {
         int w, h;

@@ -42,6 +42,7 @@ struct Window {
                                             m350test::testSeams(prompter, progress))) {
         auto& t = main->link().timeouts;
         t.netReadMs = t.netWriteMs = kLimitMs;
+        t.replySlowMsPerByte = 50;  // a trickle of one byte in 300 ms is too slow
         t.progressHideMs = 0;
     }
     void click(const char* name) { m350test::controlNamed<QPushButton>(*main, name)->click(); }

@@ -84,13 +84,17 @@ TEST(SessionEscapes, EscZWithAndWithoutLineEnd) {
     EXPECT_EQ(p.emulation, "Y");
     s.feed("\x1bZ");
     EXPECT_EQ(p.emulation, "Z");
-    // ESC Z CR LF (even split across chunks) leaves line mode and switches nothing.
-    s.feed("\x1bY");
-    s.feed("\x1bZ");
-    s.feed("\r");
-    s.feed("\n");
-    EXPECT_EQ(p.emulation, "Y");
-    EXPECT_EQ(p.journal().back(), "EXIT LINE MODE");
+    // ESC Z CR LF (the exit-line-mode command, even split across chunks) is
+    // the Z switch too; only the option puts the emulation back.
+    for (const bool restores : {false, true}) {
+        p.escZCrLfRestores = restores;
+        s.feed("\x1bY");
+        s.feed("\x1bZ");
+        s.feed("\r");
+        s.feed("\n");
+        EXPECT_EQ(p.emulation, restores ? "Y" : "Z");
+        EXPECT_EQ(p.journal().back(), restores ? "EXIT LINE MODE" : "ESC Z");
+    }
     // A query right after ESC Z is still answered.
     p.set("DPI", "203");
     EXPECT_EQ(sent(s.feed("\x1bZ"
@@ -164,6 +168,7 @@ TEST(SessionFaults, ParseFaultOptions) {
     const Case timed[] = {
         {"trickle:1000", FaultMode::Trickle, 1000, ""},
         {"trickle:5:DPI", FaultMode::Trickle, 5, "DPI"},
+        {"steady:1000:SCANAP", FaultMode::Trickle, 1000, "SCANAP"},
         {"stream", FaultMode::Stream, 0, ""},
         {"stream:DPI", FaultMode::Stream, 0, "DPI"},
         {"stream:100", FaultMode::Stream, 100, ""},

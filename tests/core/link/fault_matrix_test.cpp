@@ -121,6 +121,8 @@ TEST(FaultMatrix, EveryReadEndsWithinItsLimitAndKeepsItsDataOnFailure) {
             ctx.settings = &settings;
             ctx.timeouts.netReadMs = kLimitMs;
             ctx.timeouts.comReadMs = kLimitMs;
+            // A trickle of one byte in 300 ms is slower than a reply may be.
+            ctx.timeouts.replySlowMsPerByte = 50;
             ctx.timeouts.progressHideMs = 0;
             for (const ReadingOp& op : ops) {
                 SCOPED_TRACE(std::string(op.name) + " / " + f.mode + " / " +

@@ -191,28 +191,65 @@ TEST(WireReplyBounds, AnEndlessStreamEndsAtTheByteBound) {
     }
 }
 
-TEST(WireReplyBounds, SlowStreamsAndTrickledRepliesEndWithinTheLimit) {
-    // Every byte arrives well within the limit of one read; the reply never
-    // completes within the limit counted from its request.
+// Each refill waits the read limit; the whole reply gets the limit plus its
+// bytes' allowance. A valid reply that comes slowly but steadily (every byte
+// well within one refill's limit, the whole far beyond it) gets through; one
+// slower than the allowance, or bytes that never make a frame, end.
+TEST(WireReplyBounds, SteadySlowRepliesArriveAndEndlessOnesEnd) {
     struct Case {
         const char* fault;
         int iface;
+        int result;
+        int atLeastMs, belowMs;
     };
+    constexpr int kLimitMs = 300;
     const Case cases[] = {
-        {"stream:100:DPI", kEthernet},
-        {"trickle:1000:DPI", kEthernet},  // one byte a second: "{3|203}" takes seven
-        {"trickle:1000:DPI", kCom},
+        // "{3|203}" at 120 ms a byte: 840 ms, nearly three limits.
+        {"trickle:120:DPI", kEthernet, kOk, 700, 2000},
+        {"trickle:120:DPI", kCom, kOk, 700, 2000},
+        // Slower than the 100 ms a byte allowed: ends at its second or third byte.
+        {"trickle:250:DPI", kEthernet, kReceiveError, 450, 1200},
+        {"trickle:250:DPI", kCom, kReceiveError, 450, 1200},
+        // No brace ever: the 64 bytes of lead-in that earn time, then the end.
+        {"stream:20:DPI", kEthernet, kReceiveError, kLimitMs + 6400 - 100, kLimitMs + 8000},
     };
-    constexpr int kLimitMs = 1500;
     for (const Case& c : cases) {
         StreamRig rig({"--fault", c.fault}, c.iface);
         ASSERT_TRUE(rig.sim.ok()) << rig.sim.error();
         rig.ctx.timeouts.netReadMs = kLimitMs;
         rig.ctx.timeouts.comReadMs = kLimitMs;
+        rig.ctx.timeouts.replySlowMsPerByte = 100;
         auto [result, took] = rig.askDpi();
-        EXPECT_EQ(result, kReceiveError) << c.fault << " " << nameOf(c.iface);
-        EXPECT_GE(took.count(), kLimitMs - 50) << c.fault << " " << nameOf(c.iface);
-        EXPECT_LT(took.count(), kLimitMs + 700) << c.fault << " " << nameOf(c.iface);
+        EXPECT_EQ(result, c.result) << c.fault << " " << nameOf(c.iface);
+        EXPECT_GE(took.count(), c.atLeastMs) << c.fault << " " << nameOf(c.iface);
+        EXPECT_LT(took.count(), c.belowMs) << c.fault << " " << nameOf(c.iface);
+    }
+}
+
+// The allowance of a reply: one second a byte for the first KiB, a
+// millisecond a byte after it, and 12 bit times a byte on a serial line.
+TEST(WireReplyBounds, AllowancePerByteAndLineTime) {
+    struct Case {
+        int iface;
+        int baudIndex;
+        std::size_t bytes;
+        long long us;
+    } cases[] = {
+        {kEthernet, 0, 40, 40'000'000},
+        {kUsb, 0, 1024 + 1000, 1024'000'000 + 1'000'000},
+        {kCom, 0, 10, 10'000'000 + 10 * 5'000},  // 2400 baud: 5 ms a byte
+        {kCom, 2, 10, 10'000'000 + 10 * 1'250},  // 9600 baud
+        {kCom, 6, 10, 10'000'000 + 10 * 105},    // 115200 baud, rounded up
+        {kCom, 7, 1, 1'000'000 + 1'250},         // the empty eighth item: 9600
+        {kCom, 0, 1u << 20, 1024'000'000 + (1048576 - 1024) * 1'000LL + 1048576 * 5'000LL},
+    };
+    for (const Case& c : cases) {
+        PortSettings settings;
+        settings.serial.baud = c.baudIndex;
+        LinkContext ctx;
+        ctx.settings = &settings;
+        EXPECT_EQ(replyAllowance(ctx, c.iface, c.bytes).count(), c.us)
+            << c.iface << " " << c.baudIndex << " " << c.bytes;
     }
 }
 

@@ -2,10 +2,12 @@
 // other processes: the lock files of the UUCP convention, flock(), and a
 // line whose output never drains.
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <pty.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -218,6 +220,48 @@ TEST(UucpLockFile, TheLockOfALiveProcessKeepsThePortClosed) {
     EXPECT_EQ(rig.received(), "\x1BZ\r\n");
     EXPECT_FALSE(fs::exists(rig.lockDir / "LCK..printer-link"));
     EXPECT_FALSE(fs::exists(rig.lockFile())) << "ours is gone once the operation ends";
+}
+
+// The exit-line-mode operation run by another user than root: in a child that
+// becomes "nobody" when the suite runs as root, so that a lock owner it may
+// not signal answers EPERM as it does for operators. -1 when no other user
+// could be taken.
+int exitLineModeAsAnotherUser(SerialRig& rig) {
+    if (::geteuid() != 0) return rig.exitLineMode();
+    constexpr uid_t kNobody = 65534;
+    ::chmod(rig.path.c_str(), 0666);
+    fs::permissions(rig.lockDir, fs::perms::all);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
+            ::_exit(99);
+        ::_exit(rig.exitLineMode());
+    }
+    int status = 0;
+    if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) ||
+        WEXITSTATUS(status) == 99)
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+TEST(UucpLockFile, ALiveLockOfAnotherUsersProcessKeepsThePortClosed) {
+    SerialRig rig;
+    ASSERT_FALSE(rig.path.empty());
+    // Process 1 lives, and belongs to root: to anybody else it is another
+    // user's process, which kill(1, 0) answers with EPERM.
+    struct stat init {};
+    if (::stat("/proc/1", &init) != 0 || init.st_uid != 0)
+        GTEST_SKIP() << "process 1 is not root's here";
+    rig.writeLock(lockText(1));
+    const int held = exitLineModeAsAnotherUser(rig);
+    if (held < 0) GTEST_SKIP() << "no other user than root can be taken here";
+    EXPECT_EQ(held, kPortOpenError);
+    EXPECT_EQ(rig.received(), "") << "a held port receives nothing";
+    EXPECT_EQ(rig.readLock(), lockText(1)) << "another's lock stays as it was";
+    // The same user opens the port once the lock is stale: it could all along.
+    rig.writeLock(lockText(endedProcess()));
+    EXPECT_EQ(exitLineModeAsAnotherUser(rig), kOk);
+    EXPECT_EQ(rig.received(), "\x1BZ\r\n");
 }
 
 TEST(UucpLockFile, StaleAndHalfWrittenLocks) {

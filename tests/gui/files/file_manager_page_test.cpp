@@ -19,6 +19,7 @@
 #include "../control_named.h"
 #include "../scripted_prompter.h"
 #include "../test_window.h"
+#include "core/i18n/text_encoding.h"
 #include "gui/main_window.h"
 #include "support/sim_process.h"
 
@@ -198,6 +199,42 @@ TEST_F(FileManagerWindow, NameChecksComeBeforeThePrinter) {
             EXPECT_EQ(rx[1], "DOWNLOAD F,\"" + c.name.toStdString() + "\",3,xyz");
         }
     }
+}
+
+// Printer file names are shown and sent in the printer text encoding, as
+// the configuration pages' texts are; a name it cannot hold is refused.
+TEST_F(FileManagerWindow, FileNamesAreInThePrinterTextEncoding) {
+    m350::setTextEncodingChoice("CP1252");
+    start({"--file", "F:CAF\xc9.BMP=bm"});
+    control<QPushButton>("ButtonGet")->click();
+    settle();
+    auto* list = control<QListWidget>("ListBoxFileList");
+    ASSERT_EQ(list->count(), 1);
+    EXPECT_EQ(list->item(0)->text(), QStringLiteral("CAFÉ.BMP"));
+    browse(5, file("data.bin", "xyz"));
+    struct Case {
+        QString name;
+        std::string sent;  // empty: refused
+    } cases[] = {
+        {QStringLiteral("NOÉ.DAT"), "DOWNLOAD F,\"NO\xc9.DAT\",3,xyz"},
+        {QStringLiteral("中.DAT"), ""},
+    };
+    for (const auto& c : cases) {
+        prompter.messages.clear();
+        control<QLineEdit>("EditFileName")->setText(c.name);
+        control<QPushButton>("ButtonDownload")->click();
+        const auto rx = settle();
+        if (c.sent.empty()) {
+            EXPECT_EQ(prompter.messages,
+                      QStringList{QStringLiteral("\"中.DAT\" cannot be written in the printer "
+                                                 "text encoding CP1252. Nothing was sent.")});
+            EXPECT_TRUE(rx.empty());
+        } else {
+            ASSERT_EQ(rx.size(), 2u);
+            EXPECT_EQ(rx[1], c.sent);
+        }
+    }
+    m350::setTextEncodingChoice("");
 }
 
 TEST_F(FileManagerWindow, FirmwareGoesOutUnchangedAndAsksToWaitForTheLed) {

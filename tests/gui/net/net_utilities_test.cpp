@@ -16,6 +16,7 @@
 #include "../control_named.h"
 #include "../scripted_prompter.h"
 #include "../test_window.h"
+#include "core/i18n/text_encoding.h"
 #include "core/net/udp_protocol.h"
 #include "gui/dialogs/ethernet_setup_dialog.h"
 #include "gui/dialogs/net_setup_dialog.h"
@@ -156,7 +157,7 @@ TEST(EthernetSetup, EachButtonWritesOnlyItsPartOfTheRecord) {
 TEST(EthernetSetup, ANameOfMoreThanFifteenCharactersOrAQuoteCannotBeTyped) {
     m350::NetSettings s = dhcpRecord();
     EthernetSetupDialog d(s, 0, {});
-    EXPECT_EQ(edit(d, "EditPrinterName")->maxLength(), 15);
+    EXPECT_EQ(typingLimit(edit(d, "EditPrinterName")), 15);
     d.show();
     edit(d, "EditPrinterName")->clear();
     edit(d, "EditPrinterName")->setFocus();
@@ -444,6 +445,78 @@ TEST(Discovery, ChangeIpReadsShowsAndWritesEverything) {
             EXPECT_EQ(list->topLevelItemCount(), 2);
         }
     }
+}
+
+// A missing or foreign settings reply, or a mistyped address, writes nothing;
+// the printer's name goes back as the bytes it sent, shown in its encoding.
+TEST(Discovery, ChangeIpWritesOnlyWhatItReadFromThatPrinter) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> sim;
+        const char* mask;     // typed before Set IP; null: Set IP unchanged
+        const char* message;  // shown instead of writing; null: written
+        bool dialogOpens;
+    } cases[] = {
+        {"IP settings unanswered",
+         {"--udp-drop", "read-ip"},
+         nullptr,
+         "The printer did not answer the settings read. Nothing was changed.",
+         false},
+        {"address mode unanswered",
+         {"--udp-drop", "read-mode"},
+         nullptr,
+         "The printer did not answer the settings read. Nothing was changed.",
+         false},
+        {"a mistyped mask",
+         {},
+         "1..2.3",
+         "\"1..2.3\" is not an IP address. Nothing was changed.",
+         true},
+        {"another device answers first", {"--udp-impostor", "mac"}, nullptr, nullptr, true},
+    };
+    m350::setTextEncodingChoice("CP1252");
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {
+            "--udp", "127.0.0.1:0",        "--set", "CONFIGIP=10.4.0.2",
+            "--set", "IPMASK=255.255.0.0", "--set", "GATEWAY=10.4.0.1",
+            "--set", "NETNAME=Caf\xe9\\x"};
+        args.insert(args.end(), c.sim.begin(), c.sim.end());
+        SimProcess sim(args);
+        ASSERT_TRUE(sim.ok()) << sim.error();
+        ScriptedPrompter prompter;
+        m350::NetAddress a;
+        a.address = "x";
+        NetSetupDialog d(a, 0, prompter, nullptr, loopbackTo(sim));
+        auto* list = controlNamed<QTreeWidget>(d, "ListView1");
+        ASSERT_GT(list->topLevelItemCount(), 0) << c.what;
+        EXPECT_EQ(list->topLevelItem(0)->text(0), QStringLiteral("Café\\x")) << c.what;
+        list->topLevelItem(0)->setSelected(true);
+        bool opened = false;
+        prompter.dialogs["TFormEthernetSetup"] = [&](QDialog& e) {
+            opened = true;
+            EXPECT_EQ(edit(e, "EditIP")->text(), "10.4.0.2") << c.what;
+            EXPECT_EQ(edit(e, "EditPrinterName")->text(), QStringLiteral("Café\\x")) << c.what;
+            if (c.mask) edit(e, "EditMask")->setText(c.mask);
+            button(e, "ButtonSetIP")->click();
+            return e.result();
+        };
+        button(d, "ButtonChangeIP")->click();
+        EXPECT_EQ(opened, c.dialogOpens) << c.what;
+        const auto rx = rxDatagrams(sim, c.message ? 4 : 8);
+        if (c.message) {
+            EXPECT_EQ(prompter.shown, QStringList{QStringLiteral("message: ") + c.message})
+                << c.what;
+            for (const auto& datagram : rx) EXPECT_LT(datagram.size(), 1064u) << c.what;
+            continue;
+        }
+        ASSERT_EQ(rx.size(), 8u) << c.what;
+        m350::SettingsRequests want(2, *m350::parseMac("02:00:00:35:00:01"));
+        EXPECT_EQ(rx[4], m350test::bytesOf(want.writeName("Caf\xe9\\x"))) << c.what;
+        EXPECT_EQ(rx[5],
+                  m350test::bytesOf(want.writeIp({10, 4, 0, 2}, {255, 255, 0, 0}, {10, 4, 0, 1})))
+            << c.what;
+    }
+    m350::setTextEncodingChoice("");
 }
 
 // ---- On a real network -------------------------------------------------------

@@ -20,6 +20,7 @@
 #include "../control_named.h"
 #include "../scripted_prompter.h"
 #include "../test_window.h"
+#include "core/i18n/text_encoding.h"
 #include "gui/main_window.h"
 #include "gui/pages/ap_profile_page.h"
 #include "support/scripted_port.h"
@@ -232,6 +233,34 @@ TEST_F(ScanAndModule, ModuleSetupEnterWriteAndReset) {
     EXPECT_EQ(find<QPushButton>("btnEnableExtSetup")->text(), "Enable Setup");
     tabs()->setCurrentIndex(0);
     EXPECT_EQ(tabs()->currentIndex(), 0);
+}
+
+// Scan results and the module's name are printer texts: shown in the printer
+// text encoding, and a name not changed goes back as its own bytes.
+TEST_F(ScanAndModule, PrinterTextsAreReadInThePrinterTextEncoding) {
+    m350::setTextEncodingChoice("CP1252");
+    start({"--ext-module", "Caf\xe9", "--ap", "Caf\xe9,2", "--bt", "Caf\xe9,02:00:00:00:00:0A"});
+    tabs()->setCurrentIndex(kWirelessTab);
+    showHidden();
+    click("Button1");
+    EXPECT_EQ(rows("ListView2"), (Rows{{QStringLiteral("Café"), "WPA"}}));
+    tabs()->setCurrentIndex(5);
+    click("ScanBT");
+    EXPECT_EQ(rows("ListView3"), (Rows{{QStringLiteral("Café"), "02:00:00:00:00:0A"}}));
+    tabs()->setCurrentIndex(kWirelessTab);
+    settle();
+    prompter.answers = {true};
+    click("btnEnableExtSetup");
+    settle();
+    EXPECT_EQ(edit("edtExBTName")->text(), QStringLiteral("Café"));
+    edit("edtExBTPinCode")->setText("2468");
+    prompter.answers = {true};
+    click("btnSetToModule");
+    const auto rx = settle();
+    ASSERT_GE(rx.size(), 2u);
+    EXPECT_EQ(rx[0], "at+sln=Caf\xe9\r");
+    EXPECT_EQ(rx[1], "at+pin=2468\r");
+    m350::setTextEncodingChoice("");
 }
 
 TEST_F(ScanAndModule, FocusLeavingTheWirelessPageGoesToSetupWhileSettingUp) {
