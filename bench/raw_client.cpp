@@ -4,8 +4,14 @@
 //   raw_client replay SCRIPT tcp PORT     replay a script to 127.0.0.1:PORT
 //   raw_client replay SCRIPT pty PATH     replay a script on a terminal
 //   raw_client send FILE PORT             FILE to 127.0.0.1:PORT in 512-byte writes
+//                                         on a plain socket
+//   raw_client write FILE PATH CHUNK      FILE to a terminal (raw mode) or a FIFO in
+//                                         writes of CHUNK bytes
 //
 // Exit status 0 when the exchange ran to its end, 1 otherwise.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -29,12 +35,26 @@ int main(int argc, char** argv) {
         return ok ? 0 : 1;
     }
     if (argc == 4 && std::strcmp(argv[1], "send") == 0) {
-        const int s = connectLoopback(std::atoi(argv[3]));
+        const int s = connectLoopback(std::atoi(argv[3]), false);
         if (s < 0) return 1;
         const bool ok = sendFileInChunks(s, argv[2], 512);
         ::close(s);
         return ok ? 0 : 1;
     }
-    std::fprintf(stderr, "usage: raw_client replay SCRIPT tcp PORT|pty PATH | send FILE PORT\n");
+    if (argc == 5 && std::strcmp(argv[1], "write") == 0) {
+        int fd = ::open(argv[3], O_WRONLY | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0) return 1;
+        if (::isatty(fd)) {
+            ::close(fd);
+            fd = openRawTerminal(argv[3]);
+            if (fd < 0) return 1;
+        }
+        const bool ok = sendFileInChunks(fd, argv[2], std::strtoul(argv[4], nullptr, 10), false);
+        ::close(fd);
+        return ok ? 0 : 1;
+    }
+    std::fprintf(stderr,
+                 "usage: raw_client replay SCRIPT tcp PORT|pty PATH | send FILE PORT | "
+                 "write FILE PATH CHUNK\n");
     return 2;
 }

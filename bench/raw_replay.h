@@ -102,7 +102,9 @@ inline bool replay(int fd, const Script& script) {
     return true;
 }
 
-inline int connectLoopback(int port) {
+// A connection to 127.0.0.1:port; an exchange of requests and replies wants
+// each request sent at once (noDelay), a plain sender leaves the socket as it is.
+inline int connectLoopback(int port, bool noDelay = true) {
     const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (s < 0) return -1;
     sockaddr_in a{};
@@ -110,7 +112,7 @@ inline int connectLoopback(int port) {
     a.sin_port = htons(static_cast<std::uint16_t>(port));
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     int one = 1;
-    ::setsockopt(s, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    if (noDelay) ::setsockopt(s, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     if (::connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
         ::close(s);
         return -1;
@@ -130,8 +132,10 @@ inline int openRawTerminal(const std::string& path) {
     return fd;
 }
 
-// Sends a file over a socket in writes of chunk bytes, read 64 KiB at a time.
-inline bool sendFileInChunks(int s, const std::string& path, std::size_t chunk) {
+// Sends a file over a socket (send()) or anything else (write()) in writes of
+// chunk bytes, read 64 KiB at a time.
+inline bool sendFileInChunks(int s, const std::string& path, std::size_t chunk,
+                             bool socket = true) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
     std::vector<char> block(64 * 1024);
@@ -145,7 +149,8 @@ inline bool sendFileInChunks(int s, const std::string& path, std::size_t chunk) 
             const std::size_t part = chunk < static_cast<std::size_t>(n - off)
                                          ? chunk
                                          : static_cast<std::size_t>(n - off);
-            ok = ::send(s, block.data() + off, part, MSG_NOSIGNAL) == static_cast<ssize_t>(part);
+            ok = (socket ? ::send(s, block.data() + off, part, MSG_NOSIGNAL)
+                         : ::write(s, block.data() + off, part)) == static_cast<ssize_t>(part);
         }
         if (!ok) break;
     }

@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <string_view>
+#include <vector>
 
 #include "cli/commands.h"
 #include "cli/exit_codes.h"
@@ -54,7 +56,68 @@ int Invocation::passwordAnswer(Session& s, PasswordAnswer& out) const {
     return kExitOk;
 }
 
+namespace {
+
+// The link commands defined here: status, factory-default, the one-shot
+// commands, send and password.
+void addLinkCommands(CLI::App& app, Invocation& inv);
+
+// Every group of top-level commands with the names it adds, in the order of
+// the help text.
+struct CommandGroup {
+    const char* names;  // space-separated
+    void (*add)(CLI::App&, Invocation&);
+};
+constexpr CommandGroup kCommandGroups[] = {
+    {"status factory-default selftest reset ignore-auto exit-line-mode send password",
+     addLinkCommands},
+    {"config", addConfigCommands},
+    {"dump clock sensor testpage emulation", addPrinterFunctionCommands},
+    {"usb", addUsbCommands},
+    {"download firmware memory format fetch", addFileCommands},
+    {"font", addFontCommands},
+    {"discover net", addNetCommands},
+    {"wifi bt module", addWirelessCommands},
+    {"doctor serial", addDoctorCommands},
+};
+
+bool namesWord(const char* names, std::string_view word) {
+    std::string_view rest(names);
+    while (!rest.empty()) {
+        const std::size_t end = rest.find(' ');
+        if (rest.substr(0, end) == word) return true;
+        if (end == std::string_view::npos) break;
+        rest.remove_prefix(end + 1);
+    }
+    return false;
+}
+
+}  // namespace
+
 void buildCommandLine(CLI::App& app, Invocation& inv) {
+    buildCommandLine(app, inv, {});
+}
+
+void buildCommandLine(CLI::App& app, Invocation& inv, const std::vector<std::string_view>& words) {
+    // Only the groups of commands a word of the command line names are set
+    // up: building every command's options costs more than most commands
+    // take to run. A command line that names none (help, a typing mistake,
+    // a command added without a row above) gets them all, so help and errors
+    // read the same as ever.
+    std::vector<const CommandGroup*> groups;
+    for (const CommandGroup& g : kCommandGroups) {
+        for (std::string_view w : words) {
+            if (namesWord(g.names, w)) {
+                groups.push_back(&g);
+                break;
+            }
+        }
+    }
+    for (std::string_view w : words)
+        if (w == "--help" || w == "-h" || w == "--help-all") groups.clear();
+    if (groups.empty())
+        for (const CommandGroup& g : kCommandGroups) groups.push_back(&g);
+
     app.name("m350ctl");
     app.description(
         "Status, maintenance, configuration and raw printing for M350 label printers, "
@@ -96,6 +159,12 @@ void buildCommandLine(CLI::App& app, Invocation& inv) {
         ->type_name("FILE")
         ->group("Output");
 
+    for (const CommandGroup* g : groups) g->add(app, inv);
+}
+
+namespace {
+
+void addLinkCommands(CLI::App& app, Invocation& inv) {
     auto* status = app.add_subcommand("status", "read the printer status (Ready, Cover Open ...)");
     status->add_flag("--json", inv.json, "print the status as JSON");
     status->callback(
@@ -151,22 +220,15 @@ void buildCommandLine(CLI::App& app, Invocation& inv) {
             return runPasswordSet(s, answer, fresh);
         };
     });
-
-    addConfigCommands(app, inv);
-    addPrinterFunctionCommands(app, inv);
-    addUsbCommands(app, inv);
-    addFileCommands(app, inv);
-    addFontCommands(app, inv);
-    addNetCommands(app, inv);
-    addWirelessCommands(app, inv);
-    addDoctorCommands(app, inv);
 }
+
+}  // namespace
 
 int runCommandLine(int argc, char** argv) {
     CLI::App app;
     Invocation inv;
     inv.arguments.assign(argv, argv + argc);
-    buildCommandLine(app, inv);
+    buildCommandLine(app, inv, std::vector<std::string_view>(argv + 1, argv + argc));
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

@@ -24,7 +24,7 @@ int (*fontMaker)(Session&, const FontMakeOptions&, const std::string&) = nullptr
 
 namespace {
 
-const std::map<std::string, int> kDevices = {
+const std::map<std::string, int> kFontDevices = {
     {"dram", m350::kDeviceDram}, {"flash", m350::kDeviceFlash}, {"card", m350::kDeviceCard}};
 
 void printGlyph(Session& s, const m350::FontFileGlyph& g) {
@@ -38,7 +38,7 @@ void printGlyph(Session& s, const m350::FontFileGlyph& g) {
     }
 }
 
-int showCommand(Session& s, const std::string& path, const std::string& code) {
+int fontShowCommand(Session& s, const std::string& path, const std::string& code) {
     std::string bytes, error;
     if (!readWholeFile(path, bytes, error, m350::kMaxFontFileBytes))
         return s.fail(kExitNoInput, error);
@@ -66,8 +66,8 @@ int showCommand(Session& s, const std::string& path, const std::string& code) {
     return s.fail(kExitDataError, "no glyph for code " + code);
 }
 
-int downloadCommand(Session& s, const Invocation& inv, const std::string& path,
-                    const std::string& name, int device) {
+int fontDownloadCommand(Session& s, const Invocation& inv, const std::string& path,
+                        const std::string& name, int device) {
     if (name.size() > 30) return s.fail(kExitUsage, "File name too long");
     // A file that cannot be read is reported before the printer is asked
     // for anything.
@@ -144,7 +144,7 @@ void addFontCommands(CLI::App& app, Invocation& inv) {
     show->add_option("--code", *showCode, "only the glyph of this code (65, 0x41, 0xA4A1)");
     show->callback([&inv, showPath, showCode] {
         inv.action = [showPath, showCode](Session& s) {
-            return showCommand(s, *showPath, *showCode);
+            return fontShowCommand(s, *showPath, *showCode);
         };
     });
 
@@ -160,7 +160,7 @@ void addFontCommands(CLI::App& app, Invocation& inv) {
     download->callback([&inv, dlPath, dlName, dlDevice] {
         inv.progress = true;
         inv.action = [&inv, dlPath, dlName, dlDevice](Session& s) {
-            return downloadCommand(s, inv, *dlPath, *dlName, kDevices.at(*dlDevice));
+            return fontDownloadCommand(s, inv, *dlPath, *dlName, kFontDevices.at(*dlDevice));
         };
     });
 }

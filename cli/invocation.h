@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/fleet.h"
@@ -43,6 +44,9 @@ struct Invocation {
 
 // Builds the whole parser. The returned app refers to inv.
 void buildCommandLine(CLI::App& app, Invocation& inv);
+// Builds the parser with only the top-level commands that words (the
+// command line) name, or all of them when it names none or asks for help.
+void buildCommandLine(CLI::App& app, Invocation& inv, const std::vector<std::string_view>& words);
 
 // The configuration commands (config read/show/write).
 void addConfigCommands(CLI::App& app, Invocation& inv);

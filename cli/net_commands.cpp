@@ -110,7 +110,7 @@ int discoverCommand(Session& s, const UdpOptions& o, bool json) {
     return kExitOk;
 }
 
-int showCommand(Session& s, bool json) {
+int netShowCommand(Session& s, bool json) {
     m350::NetSettings n;
     if (int r =
             s.run(m350::kOpNetReport, [&](m350::Link& l) { return m350::readNetSettings(l, n); });
@@ -252,7 +252,7 @@ void addNetCommands(CLI::App& app, Invocation& inv) {
     auto* show = net->add_subcommand("show", "read the network settings over the link");
     show->add_flag("--json", inv.json, "print the settings as JSON");
     show->callback(
-        [&inv] { inv.action = [&inv](Session& s) { return showCommand(s, inv.json); }; });
+        [&inv] { inv.action = [&inv](Session& s) { return netShowCommand(s, inv.json); }; });
 
     auto* set = net->add_subcommand(
         "set", "set DHCP or a static address over the link (asks for the password)");

@@ -3,6 +3,7 @@
 #   scripts/fuzz.sh            each target FUZZ_SECONDS (default 20) seconds
 #   scripts/fuzz.sh --long     each target FUZZ_RUNS (default 10,000,000) executions
 #   scripts/fuzz.sh TARGET...  only those targets
+# Targets run FUZZ_JOBS (default: the number of cores) at a time.
 # A target that finds a fault stops the script with its whole report and the
 # path of the reproducer (run it with build-fuzz/TARGET_fuzzer FILE); copy the
 # reproducer into fuzz/corpus/TARGET/ once the fault is mended.
@@ -25,14 +26,26 @@ fi
 CXX=clang++ cmake -S fuzz -B build-fuzz -G Ninja >/dev/null
 cmake --build build-fuzz -j "${FUZZ_JOBS:-2}"
 mkdir -p build-fuzz/artifacts build-fuzz/logs
-for f in "${targets[@]}"; do
+# One target per core at a time (FUZZ_JOBS), each with its own log; the logs
+# are read in order once all have run.
+run_one() {
+  local f=$1 status=0
   mkdir -p "build-fuzz/corpus-$f" "fuzz/corpus/$f"
   if [ "$long" = 1 ]; then limit=(-runs="$runs"); else limit=(-max_total_time="$seconds"); fi
-  log="build-fuzz/logs/$f.log"
-  status=0
   ./build-fuzz/${f}_fuzzer "${limit[@]}" -max_len=8192 -print_final_stats=1 \
     -artifact_prefix="build-fuzz/artifacts/$f-" \
-    "build-fuzz/corpus-$f" "fuzz/corpus/$f" >"$log" 2>&1 || status=$?
+    "build-fuzz/corpus-$f" "fuzz/corpus/$f" >"build-fuzz/logs/$f.log" 2>&1 || status=$?
+  echo "$status" >"build-fuzz/logs/$f.status"
+}
+jobs_max=${FUZZ_JOBS:-$(nproc)}
+for f in "${targets[@]}"; do
+  while [ "$(jobs -rp | wc -l)" -ge "$jobs_max" ]; do wait -n || true; done
+  run_one "$f" &
+done
+wait
+for f in "${targets[@]}"; do
+  log="build-fuzz/logs/$f.log"
+  status=$(cat "build-fuzz/logs/$f.status" 2>/dev/null || echo 1)
   if [ "$status" -ne 0 ] || grep -q "runtime error:\|ERROR: AddressSanitizer\|ERROR: libFuzzer" "$log"; then
     echo "FUZZ FAILURE in $f (exit $status); full report in $log:" >&2
     grep -n -A40 "runtime error:\|ERROR:" "$log" | head -120 >&2 || tail -60 "$log" >&2

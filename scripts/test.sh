@@ -1,28 +1,55 @@
 #!/usr/bin/env bash
 # Installs, builds with warnings as errors and runs every test through CTest.
+# Each stage prints its wall time, and the whole run its total at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+started=$SECONDS
+stage_start=$SECONDS
+stage() {
+  local now=$SECONDS
+  [ -n "${stage_name:-}" ] && printf '== %s: %d s\n' "$stage_name" $((now - stage_start))
+  stage_name=$1
+  stage_start=$now
+}
+finish() {
+  local status=$?
+  stage ""
+  printf '== test command: %d s in all (%s)\n' $((SECONDS - started)) \
+    "$([ "$status" -eq 0 ] && echo passed || echo "failed, exit $status")"
+}
+trap finish EXIT
+
+stage "install dependencies"
 ./scripts/install-deps.sh
+stage "format check"
 ./scripts/check-format.sh
+stage "default build"
 ./scripts/build.sh
 export QT_QPA_PLATFORM=offscreen
+stage "default tests"
 ctest --preset default -j "$(nproc)"
 
 # The Debian package: every installed file present, the programs start.
+stage "package check"
 ./scripts/check-package.sh
 
 # The core's, m350ctl's and the window's tests again under address and
 # undefined-behaviour sanitizers (the window's offscreen).
+stage "sanitizer build"
 cmake --preset asan >/dev/null
 cmake --build --preset asan -j "$(nproc)"
+stage "sanitizer tests"
 ctest --preset asan -j "$(nproc)"
 
 # A short fuzz run of the parsers that take printer and file data.
+stage "fuzzing"
 FUZZ_SECONDS=${FUZZ_SECONDS:-10} ./scripts/fuzz.sh
 
 # A short soak: no descriptor may stay open in the printer after our operations.
+stage "soak"
 SOAK_CHECK=1 ./scripts/soak.sh build "${SOAK_COUNT:-100}"
 
 # The benchmarks once, briefly: every figure and its floor still run. Shared
 # machines are too noisy for their numbers, so nothing is asserted about them.
+stage "benchmarks (smoke)"
 ./scripts/bench.sh --smoke build >/dev/null

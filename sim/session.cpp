@@ -12,7 +12,7 @@ namespace {
 
 constexpr char kEsc = 0x1B;
 
-std::string upper(std::string s) {
+std::string upperCase(std::string s) {
     for (auto& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return s;
 }
@@ -471,7 +471,7 @@ bool Session::tryStartBinary() {
 void Session::handleLine(std::string line, std::vector<Action>& out) {
     while (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty()) return;
-    const std::string up = upper(line);
+    const std::string up = upperCase(line);
 
     if (startsWith(up, "DIAGNOSTIC REPORT ")) {
         std::string key = trimmed(up.substr(18));

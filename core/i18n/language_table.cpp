@@ -11,7 +11,7 @@ namespace {
 
 // Big5 rather than CP950: every text of the table lies in the common part of
 // the two, and the stricter one keeps the table free of the vendor extras.
-constexpr std::array<const char*, kLanguageCount> kCodePages = {
+constexpr std::array<const char*, kLanguageCount> kLanguageCodePages = {
     "CP1252", "BIG5",   "GBK",    "CP932",  "CP1252", "CP1252", "CP1252",
     "CP1252", "CP1252", "CP1251", "CP1250", "CP1257", "CP1250", "CP1251"};
 
@@ -33,7 +33,7 @@ std::uint8_t languageCharset(int language) {
 }
 
 const char* languageCodePage(int language) {
-    return kCodePages[validLanguage(language)];
+    return kLanguageCodePages[validLanguage(language)];
 }
 
 int currentLanguage() {

@@ -131,11 +131,35 @@ void Connection::close() {
     open_ = false;
 }
 
+// A write of more than one chunk is a bulk write for the port from its first
+// chunk to its last, whichever way it ends.
+class Connection::Bulk {
+  public:
+    Bulk(Port& port, std::uint64_t count)
+        : port_(port), on_(port.chunkSize() != 0 && count > port.chunkSize()) {
+        if (on_) port_.beginBulk();
+    }
+    ~Bulk() { end(); }
+    Bulk(const Bulk&) = delete;
+    Bulk& operator=(const Bulk&) = delete;
+    void end() {
+        if (on_) port_.endBulk();
+        on_ = false;
+    }
+
+  private:
+    Port& port_;
+    bool on_;
+};
+
 bool Connection::write(const void* data, std::size_t count) {
     if (!open_) return false;
     reportProgress(ctx_, kStepMode, 0);
     const auto* bytes = static_cast<const std::uint8_t*>(data);
-    if (!writeChunks(bytes, count, 0, count)) return false;
+    {
+        const Bulk bulk(*port_, count);
+        if (!writeChunks(bytes, count, 0, count)) return false;
+    }
     if (port_->chunkSize() != 0) {
         if (!drained(count)) return false;
         if (iface_ == kEthernet) reportProgress(ctx_, kPercentMode, 100);
@@ -187,6 +211,7 @@ Connection::StreamResult Connection::writeFrom(std::uint64_t count, const ByteSo
     std::vector<std::uint8_t> block(
         static_cast<std::size_t>(std::min<std::uint64_t>(count, kBlock)));
     std::uint64_t done = 0;
+    Bulk bulk(*port_, count);
     while (done < count) {
         const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(count - done, kBlock));
         std::size_t got = 0;
@@ -198,6 +223,7 @@ Connection::StreamResult Connection::writeFrom(std::uint64_t count, const ByteSo
         if (!writeChunks(block.data(), got, done, count)) return StreamResult::kWriteFailed;
         done += got;
     }
+    bulk.end();
     if (port_->chunkSize() != 0 && !drained(count)) return StreamResult::kWriteFailed;
     if (port_->chunkSize() == 0) {
         // Nothing written: the parallel port still reports its one write.

@@ -105,6 +105,7 @@ class Connection {
   private:
     using Clock = std::chrono::steady_clock;
     class ReplyBound;
+    class Bulk;
 
     // The interface's limit for one refill (3000 ms USB and COM, 30000 ms
     // ETHERNET).

@@ -7,7 +7,7 @@ namespace m350 {
 
 namespace {
 // Each network report is read into a buffer of this size.
-constexpr std::size_t kReplyCapacity = 2048;
+constexpr std::size_t kNetReplyCapacity = 2048;
 }  // namespace
 
 std::string netText(std::string_view text) {
@@ -29,7 +29,7 @@ int readNetSettings(Link& link, NetSettings& out) {
     std::string payload;
     auto get = [&](std::string_view key, std::string& into) {
         payload.clear();
-        const int rc = c.report(key, payload, kReplyCapacity);
+        const int rc = c.report(key, payload, kNetReplyCapacity);
         if (rc == kOk) into = netText(payload);
         return rc;
     };

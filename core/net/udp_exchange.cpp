@@ -18,7 +18,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // Waits are cut into slices so the window repaints while a pass runs.
-constexpr int kSliceMs = 50;
+constexpr int kUdpSliceMs = 50;
 
 int openSocket() {
     const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
@@ -53,7 +53,7 @@ bool waitReadable(int fd, Clock::time_point deadline, const std::function<void()
             std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (left <= 0) return false;
         pollfd p{fd, POLLIN, 0};
-        const int r = ::poll(&p, 1, static_cast<int>(std::min<long long>(left, kSliceMs)));
+        const int r = ::poll(&p, 1, static_cast<int>(std::min<long long>(left, kUdpSliceMs)));
         if (r > 0) return (p.revents & POLLIN) != 0;
         if (r < 0 && errno != EINTR) return false;
         if (pump) pump();

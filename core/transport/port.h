@@ -16,6 +16,10 @@
 //   means nothing arrived in time or the peer is gone. It waits in short
 //   slices and calls the link context's pump between them so windows keep
 //   painting.
+// - beginBulk() says that a long write of many chunks follows, with no reply
+//   awaited before its end: the port may hold chunks back to send them in
+//   full packets. endBulk() sends whatever it held at once. Short writes
+//   (requests) go out as they are written.
 // - close() is safe to call twice and on a port that never opened.
 #pragma once
 
@@ -38,6 +42,8 @@ class Port {
     virtual std::size_t chunkSize() const = 0;
     virtual bool writeChunk(const std::uint8_t* data, std::size_t n) = 0;
     virtual bool drain() { return true; }
+    virtual void beginBulk() {}
+    virtual void endBulk() {}
     virtual std::size_t refill(std::uint8_t* dst, std::size_t cap, int waitMs) = 0;
     // Drop whatever the system holds unread (serial purge); what was written
     // is let go first, never dropped.

@@ -73,6 +73,12 @@ class TcpPort final : public Port {
         return writeAllFd(ctx_, fd_.get(), data, n, ctx_.timeouts.netWriteMs, FdKind::kSocket);
     }
 
+    // Requests leave at once (TCP_NODELAY, set at the connect); a long send
+    // is corked so that its 512-byte chunks leave as full segments instead
+    // of one segment each, and uncorking sends the rest straight away.
+    void beginBulk() override { setCork(true); }
+    void endBulk() override { setCork(false); }
+
     std::size_t refill(std::uint8_t* dst, std::size_t cap, int waitMs) override {
         if (!fd_.valid()) return 0;
         unchecked_ = 0;
@@ -98,6 +104,12 @@ class TcpPort final : public Port {
         ::setsockopt(fd.get(), IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
         fd_.reset(fd.release());
         return true;
+    }
+
+    void setCork(bool on) {
+        if (!fd_.valid()) return;
+        const int value = on ? 1 : 0;
+        ::setsockopt(fd_.get(), IPPROTO_TCP, TCP_CORK, &value, sizeof value);
     }
 
     // Keeps the reason of the last address tried; false.

@@ -14,7 +14,7 @@
 // - refill() runs one bulk IN transfer of up to 64 bytes and waits at most
 //   timeouts.usbReadMs (3000 ms), or the caller's shorter limit; on time-out
 //   the transfer is cancelled and nothing is delivered.
-// - Waits run in slices of kSliceMs with the context pumped between them, so
+// - Waits run in slices of kUsbSliceMs with the context pumped between them, so
 //   the progress window and the disabled main window keep painting.
 // - Once the device is seen unplugged, every later write fails and every read
 //   returns nothing at once; the next open does not find it.
@@ -38,7 +38,7 @@ namespace m350 {
 
 namespace {
 
-constexpr int kSliceMs = 20;
+constexpr int kUsbSliceMs = 20;
 // How long a cancelled transfer may take to come back. usbfs discards a
 // transfer at once; this only guards against a stuck host controller.
 constexpr int kCancelWaitMs = 1000;
@@ -463,7 +463,7 @@ class UsbPort final : public Port {
                          Clock::time_point deadline) {
         if (!handle_->submit(endpoint, data, n)) return UsbTransferState::kFailed;
         for (;;) {
-            UsbTransferState s = handle_->wait(std::min(msUntil(deadline), kSliceMs));
+            UsbTransferState s = handle_->wait(std::min(msUntil(deadline), kUsbSliceMs));
             if (s == UsbTransferState::kGone) gone_ = true;
             if (s != UsbTransferState::kPending) return s;
             ctx_.pump();

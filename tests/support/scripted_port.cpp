@@ -21,6 +21,7 @@ void ScriptedPort::close() {
 bool ScriptedPort::writeChunk(const std::uint8_t* data, std::size_t n) {
     if (s_->failWrites) return false;
     s_->chunks.emplace_back(reinterpret_cast<const char*>(data), n);
+    s_->chunkInBulk.push_back(s_->inBulk);
     return true;
 }
 

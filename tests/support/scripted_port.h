@@ -18,6 +18,10 @@ namespace m350test {
 struct ScriptedPortState {
     std::deque<std::string> replies;
     std::vector<std::string> chunks;  // every writeChunk, in order
+    std::vector<bool> chunkInBulk;    // each chunk written between beginBulk and endBulk
+    int bulkBegins = 0;
+    int bulkEnds = 0;
+    bool inBulk = false;
     std::size_t chunkSize = 64;
     bool failOpen = false;
     bool failWrites = false;
@@ -37,6 +41,14 @@ class ScriptedPort final : public m350::Port {
     void close() override;
     std::size_t chunkSize() const override { return s_->chunkSize; }
     bool writeChunk(const std::uint8_t* data, std::size_t n) override;
+    void beginBulk() override {
+        ++s_->bulkBegins;
+        s_->inBulk = true;
+    }
+    void endBulk() override {
+        ++s_->bulkEnds;
+        s_->inBulk = false;
+    }
     std::size_t refill(std::uint8_t* dst, std::size_t cap, int waitMs) override;
     bool readable() const override { return s_->readable; }
 

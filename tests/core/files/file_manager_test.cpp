@@ -165,6 +165,9 @@ TEST(FileStream, ASourceThatEndsEarlyOrAPortThatFailsIsReported) {
                                            }),
               Connection::StreamResult::kSourceFailed);
     EXPECT_EQ(shortSource.written().size(), 0u);  // a block goes out only when whole
+    // The bulk write it began is ended all the same.
+    EXPECT_EQ(shortSource.port().bulkBegins, 1);
+    EXPECT_EQ(shortSource.port().bulkEnds, 1);
 
     m350test::ScriptedLink failing({}, kEthernet);
     failing.port().failWrites = true;

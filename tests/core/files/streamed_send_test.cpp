@@ -188,6 +188,12 @@ TEST(RawSendStream, AFileGoesOutInTheChunksAndPercentsOfTheSameBuffer) {
                 return fromFile ? sendFileRaw(l, file) : sendRaw(l, bytes);
             });
             EXPECT_EQ(r, kOk);
+            // More than one chunk is one bulk write, ended when the send ends:
+            // a TCP port holds such chunks back to fill its packets.
+            const bool bulk = c.size > c.chunk;
+            EXPECT_EQ(link.port().bulkBegins, bulk ? 1 : 0);
+            EXPECT_EQ(link.port().bulkEnds, link.port().bulkBegins);
+            EXPECT_EQ(link.port().chunkInBulk, std::vector<bool>(link.port().chunks.size(), bulk));
             return Sent{link.port().chunks, progress.calls};
         };
         const Sent buffer = run(false);
