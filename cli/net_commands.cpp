@@ -12,6 +12,7 @@
 #include "cli/config_text.h"
 #include "cli/exit_codes.h"
 #include "cli/invocation.h"
+#include "core/i18n/text_encoding.h"
 #include "core/link/link_operations.h"
 #include "core/net/net_settings.h"
 #include "core/net/udp_exchange.h"
@@ -109,20 +110,23 @@ int showCommand(Session& s, bool json) {
     if (json) {
         nlohmann::ordered_json j;
         j["dhcp"] = n.dhcp;
-        j["ip"] = n.ip;
-        j["mask"] = n.mask;
-        j["gateway"] = n.gateway;
-        j["currentIp"] = n.currentIp;
-        j["name"] = n.name;
-        j["mac"] = n.mac;
+        auto text = [&](const std::string& t) { return m350::decodeText(t, s.encoding); };
+        j["ip"] = text(n.ip);
+        j["mask"] = text(n.mask);
+        j["gateway"] = text(n.gateway);
+        j["currentIp"] = text(n.currentIp);
+        j["name"] = text(n.name);
+        j["mac"] = text(n.mac);
         std::fprintf(s.out(), "%s\n", dumpJson(j).c_str());
         return kExitOk;
     }
+    auto shown = [&](const std::string& t) { return printableText(t, s.encoding); };
     std::fprintf(s.out(),
                  "address mode: %s\nIP address: %s\nsubnet mask: %s\ngateway: %s\n"
                  "current IP address: %s\nprinter name: %s\nMAC address: %s\n",
-                 n.dhcp ? "DHCP" : "static", n.ip.c_str(), n.mask.c_str(), n.gateway.c_str(),
-                 n.currentIp.c_str(), n.name.c_str(), n.mac.c_str());
+                 n.dhcp ? "DHCP" : "static", shown(n.ip).c_str(), shown(n.mask).c_str(),
+                 shown(n.gateway).c_str(), shown(n.currentIp).c_str(), shown(n.name).c_str(),
+                 shown(n.mac).c_str());
     return kExitOk;
 }
 
