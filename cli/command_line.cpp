@@ -205,6 +205,8 @@ int runCommandLine(int argc, char** argv) {
     session.language = inv.language;
     session.encoding =
         inv.encoding.empty() ? m350::defaultTextEncoding(inv.language) : inv.encoding;
+    // The top-level --json means the command's own.
+    if (inv.fleet.json) inv.json = true;
     session.json = inv.json;
     if (inv.progress && ::isatty(STDERR_FILENO)) session.showProgressOn(stderr);
     const int code = runWithTrace(session, inv);

@@ -206,6 +206,9 @@ int formatCommand(Session& s, int device, bool yes, const PasswordAnswer& answer
 int fetchCommand(Session& s, const std::string& name, const std::string& output) {
     if (m350::checkPrinterFileName(name) == m350::NameProblem::kUnsafeCharacter)
         return checkName(s, name);
+    // Refused before the printer is asked, as config read -o does: the file
+    // would be lost.
+    if (output.empty()) return s.fail(kExitUsage, "--output: the file name is empty");
     std::string content;
     const int r = m350::retryWhileNotReceived([&] {
         return m350::runOperation(s.context(), m350::kOpFetchFile, s.iface(),

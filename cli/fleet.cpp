@@ -62,6 +62,9 @@ bool parseDiscoverJson(std::string_view text, std::vector<m350::NetAddress>& hos
             error = where + ": no \"ip\"";
             return false;
         }
+        // A printer whose reply did not carry its address is listed with
+        // 0.0.0.0: it cannot be reached, and the others still can.
+        if (item["ip"].get<std::string>() == "0.0.0.0") continue;
         auto a = parseNetAddress(item["ip"].get<std::string>());
         if (!a || a->address == "0.0.0.0") {
             error = where + ": not an address: " + item["ip"].get<std::string>();
@@ -279,6 +282,8 @@ void runInProcess(const std::vector<std::string>& args, double hostTimeout, Host
             session.language = inv.language;
             session.encoding =
                 inv.encoding.empty() ? m350::defaultTextEncoding(inv.language) : inv.encoding;
+            session.json = inv.json || inv.fleet.json;
+            if (inv.fleet.json) inv.json = true;
             if (hostTimeout > 0) {
                 const int ms = static_cast<int>(std::ceil(hostTimeout * 1000.0));
                 auto& t = session.context().timeouts;
@@ -594,6 +599,9 @@ int runFleet(const std::vector<std::string>& argv, const FleetOptions& o, bool j
         std::fprintf(stderr, "m350ctl: %s\n", message.c_str());
         return code;
     };
+    // NaN passes every range check and would mean no limit at all.
+    if (!std::isfinite(o.hostTimeout) || o.hostTimeout < 0)
+        return fail(kExitUsage, "--host-timeout: not a number of seconds");
     std::string text, error;
     if (!readWholeFile(o.hostsFile, text, error, kMaxHostsFileBytes))
         return fail(kExitNoInput, error);

@@ -42,6 +42,14 @@ struct UdpOptions {
             ->type_name("S");
     }
 
+    // Why the addresses cannot be used; empty when they can. A name or a
+    // typing error would otherwise send nothing and find nothing, exit 0.
+    std::string invalid() const {
+        if (!m350::parseIpv4(broadcast)) return "--broadcast: not an IPv4 address: " + broadcast;
+        if (!m350::parseIpv4(multicast)) return "--multicast: not an IPv4 address: " + multicast;
+        return {};
+    }
+
     m350::UdpTargets targets() const {
         m350::UdpTargets t;
         t.broadcast = broadcast;
@@ -85,6 +93,7 @@ nlohmann::ordered_json replyJson(const m350::DeviceReply& r) {
 }
 
 int discoverCommand(Session& s, const UdpOptions& o, bool json) {
+    if (const std::string why = o.invalid(); !why.empty()) return s.fail(kExitUsage, why);
     const m350::DiscoveryResult result = m350::discoverDevices(o.targets(), 1);
     if (!result.socketOpened) return s.fail(kExitIoError, "cannot open a UDP socket");
     const auto printers = m350::mergeByMac(result.replies);
@@ -152,6 +161,7 @@ int udpSetCommand(Session& s, const UdpOptions& o, const std::string& macText,
                   const AddressOptions& a, const std::optional<std::string>& name) {
     const auto mac = m350::parseMac(macText);
     if (!mac) return s.fail(kExitUsage, "not a MAC address (XX:XX:XX:XX:XX:XX): " + macText);
+    if (const std::string why = o.invalid(); !why.empty()) return s.fail(kExitUsage, why);
     if (!a.any() && !name)
         return s.fail(kExitUsage, "nothing to set: give --dhcp, --ip ... or --name");
     if (a.any() && !a.complete()) return s.fail(kExitUsage, "--ip needs --mask and --gateway");
@@ -184,6 +194,7 @@ int udpFactoryDefaultCommand(Session& s, const UdpOptions& o, const std::string&
                              bool yes) {
     const auto mac = m350::parseMac(macText);
     if (!mac) return s.fail(kExitUsage, "not a MAC address (XX:XX:XX:XX:XX:XX): " + macText);
+    if (const std::string why = o.invalid(); !why.empty()) return s.fail(kExitUsage, why);
     if (!confirmed(yes)) return s.fail(kExitRefused, "not confirmed (give --yes)");
     if (!m350::sendUdpFactoryDefault(o.targets(), 1, *mac))
         return s.fail(kExitIoError, "the factory-default request could not be sent");
