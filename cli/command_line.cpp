@@ -222,6 +222,26 @@ void addLinkCommands(CLI::App& app, Invocation& inv) {
     });
 }
 
+int runWithTrace(Session& session, Invocation& inv) {
+    std::unique_ptr<m350::LinkTrace> trace;
+    if (!inv.tracePath.empty()) {
+        std::string why;
+        const int fd = m350::openLocalOutputFile(inv.tracePath, &why);
+        if (fd < 0) return session.fail(kExitCantCreate, why);
+        trace = std::make_unique<m350::LinkTrace>(fd);
+        session.context().trace = trace.get();
+    }
+    const int code = inv.action(session);
+    session.context().trace = nullptr;
+    // A trace cut short (a full disk) is a failure of its own: the run may
+    // have gone well, but what was asked for was not written.
+    if (trace && !trace->complete())
+        return session.fail(
+            code != kExitOk ? code : kExitIoError,
+            "the trace " + inv.tracePath + " is incomplete: a line could not be written");
+    return code;
+}
+
 }  // namespace
 
 int runCommandLine(int argc, char** argv) {
@@ -247,20 +267,11 @@ int runCommandLine(int argc, char** argv) {
     session.language = inv.language;
     session.encoding =
         inv.encoding.empty() ? m350::defaultTextEncoding(inv.language) : inv.encoding;
+    // The top-level --json means the command's own.
+    if (inv.fleet.json) inv.json = true;
     session.json = inv.json;
     if (inv.progress && ::isatty(STDERR_FILENO)) session.showProgressOn(stderr);
-    std::unique_ptr<m350::LinkTrace> trace;
-    if (!inv.tracePath.empty()) {
-        std::string why;
-        const int fd = m350::openLocalOutputFile(inv.tracePath, &why);
-        if (fd < 0) return session.fail(kExitCantCreate, why);
-        trace = std::make_unique<m350::LinkTrace>(fd);
-        session.context().trace = trace.get();
-    }
-    const int code = inv.action(session);
-    if (trace && !trace->complete())
-        std::fprintf(stderr, "m350ctl: the trace %s is incomplete: %s\n", inv.tracePath.c_str(),
-                     "a line could not be written");
+    const int code = runWithTrace(session, inv);
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         const int err = errno;
         std::fprintf(stderr, "m350ctl: cannot write standard output: %s\n",

@@ -94,8 +94,11 @@ int readCommand(Session& s, const ConfigOptions& o, bool json) {
         contents.unit = o.unit;
         contents.record = record;
         std::string why;
-        if (m350::saveConfigFile(o.output, contents, &why) != m350::ConfigFileResult::kOk)
-            return s.fail(kExitCantCreate, why);
+        const auto saved = m350::saveConfigFile(o.output, contents, &why);
+        if (saved == m350::ConfigFileResult::kDataError)
+            return s.fail(kExitDataError, "not saved to " + o.output + ": the printer's " + why +
+                                              " cannot be loaded back from a configuration file");
+        if (saved != m350::ConfigFileResult::kOk) return s.fail(kExitCantCreate, why);
     }
     print(s, record, inch, json, nullptr);
     return kExitOk;

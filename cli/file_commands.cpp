@@ -9,6 +9,7 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 
+#include "cli/config_text.h"
 #include "cli/exit_codes.h"
 #include "cli/invocation.h"
 #include "core/files/file_download.h"
@@ -144,13 +145,15 @@ int firmwareCommand(Session& s, const std::string& path, const PasswordAnswer& a
     return kExitOk;
 }
 
-nlohmann::ordered_json deviceJson(int device, const m350::DeviceMemory& d) {
+nlohmann::ordered_json deviceJson(int device, const m350::DeviceMemory& d,
+                                  std::string_view encoding) {
     nlohmann::ordered_json j;
     j["device"] = std::string(m350::deviceName(device));
     j["physicalKB"] = d.physicalKnown ? nlohmann::ordered_json(d.physicalSize) : nullptr;
     j["freeKB"] = d.freeKnown ? nlohmann::ordered_json(d.freeSpace) : nullptr;
     j["files"] = nlohmann::ordered_json::array();
-    for (const auto& name : m350::fileListLines(d.fileList)) j["files"].push_back(name);
+    for (const auto& name : m350::fileListLines(d.fileList))
+        j["files"].push_back(m350::decodeText(name, encoding));
     return j;
 }
 
@@ -165,10 +168,9 @@ int memoryCommand(Session& s, int onlyDevice, bool json) {
         if (onlyDevice < 0 || onlyDevice == d) devices.push_back(d);
     if (json) {
         nlohmann::ordered_json j = nlohmann::ordered_json::array();
-        for (int d : devices) j.push_back(deviceJson(d, info.devices[static_cast<std::size_t>(d)]));
-        std::fprintf(
-            s.out(), "%s\n",
-            j.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace).c_str());
+        for (int d : devices)
+            j.push_back(deviceJson(d, info.devices[static_cast<std::size_t>(d)], s.encoding));
+        std::fprintf(s.out(), "%s\n", dumpJson(j).c_str());
         return kExitOk;
     }
     for (int d : devices) {
@@ -181,7 +183,7 @@ int memoryCommand(Session& s, int onlyDevice, bool json) {
                      name.data(), number(m.physicalKnown, m.physicalSize).c_str(),
                      number(m.freeKnown, m.freeSpace).c_str());
         for (const auto& file : m350::fileListLines(m.fileList))
-            std::fprintf(s.out(), "  %s\n", file.c_str());
+            std::fprintf(s.out(), "  %s\n", printableText(file, s.encoding).c_str());
     }
     return kExitOk;
 }
@@ -213,6 +215,9 @@ int formatCommand(Session& s, int device, bool yes, const PasswordAnswer& answer
 int fetchCommand(Session& s, const std::string& name, const std::string& output) {
     if (m350::checkPrinterFileName(name) == m350::NameProblem::kUnsafeCharacter)
         return checkName(s, name);
+    // Refused before the printer is asked, as config read -o does: the file
+    // would be lost.
+    if (output.empty()) return s.fail(kExitUsage, "--output: the file name is empty");
     std::string content;
     const int r = m350::retryWhileNotReceived([&] {
         return m350::runOperation(s.context(), m350::kOpFetchFile, s.iface(),

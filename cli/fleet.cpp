@@ -62,6 +62,9 @@ bool parseDiscoverJson(std::string_view text, std::vector<m350::NetAddress>& hos
             error = where + ": no \"ip\"";
             return false;
         }
+        // A printer whose reply did not carry its address is listed with
+        // 0.0.0.0: it cannot be reached, and the others still can.
+        if (item["ip"].get<std::string>() == "0.0.0.0") continue;
         auto a = parseNetAddress(item["ip"].get<std::string>());
         if (!a || a->address == "0.0.0.0") {
             error = where + ": not an address: " + item["ip"].get<std::string>();
@@ -87,7 +90,12 @@ struct Running {
     int outFd = -1, errFd = -1;
     Clock::time_point started;
     bool killed = false;
+    Clock::time_point killedAt;
 };
+
+// A run past its time gets SIGTERM (a save in progress removes its temporary
+// file), and SIGKILL when it has not ended this much later.
+constexpr auto kTermGrace = std::chrono::seconds(1);
 
 void appendCapped(std::string& to, const char* data, std::size_t n) {
     if (to.size() < kMaxCapturedBytes) to.append(data, std::min(n, kMaxCapturedBytes - to.size()));
@@ -274,6 +282,8 @@ void runInProcess(const std::vector<std::string>& args, double hostTimeout, Host
             session.language = inv.language;
             session.encoding =
                 inv.encoding.empty() ? m350::defaultTextEncoding(inv.language) : inv.encoding;
+            session.json = inv.json || inv.fleet.json;
+            if (inv.fleet.json) inv.json = true;
             if (hostTimeout > 0) {
                 const int ms = static_cast<int>(std::ceil(hostTimeout * 1000.0));
                 auto& t = session.context().timeouts;
@@ -281,7 +291,7 @@ void runInProcess(const std::vector<std::string>& args, double hostTimeout, Host
                 t.netReadMs = std::min(t.netReadMs, ms);
                 t.netWriteMs = std::min(t.netWriteMs, ms);
             }
-            code = inv.action(session);
+            code = runWithTrace(session, inv);
         }
     } catch (const CLI::ParseError& e) {
         std::fprintf(err.get(), "m350ctl: %s\n", e.what());
@@ -380,6 +390,14 @@ std::vector<std::string> childArguments(const std::vector<std::string>& argv,
                 continue;
             } else if (a.rfind("--hosts=", 0) == 0 || a.rfind("--jobs=", 0) == 0 ||
                        a.rfind("--host-timeout=", 0) == 0) {
+                continue;
+            } else if (a == "--trace" && i + 1 < argv.size()) {
+                // One trace file per printer: FILE.HOST_PORT.
+                out.push_back(a);
+                out.push_back(argv[++i] + "." + fileLabel);
+                continue;
+            } else if (a.rfind("--trace=", 0) == 0) {
+                out.push_back(a + "." + fileLabel);
                 continue;
             }
         }
@@ -499,7 +517,11 @@ int runProcesses(const std::vector<std::string>& argv, const std::vector<m350::N
         while (::waitpid(r.pid, &status, 0) < 0 && errno == EINTR) {
         }
         HostResult& res = results[r.index];
-        res.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        // A run ended at its time limit did not answer in time, as the link
+        // says it: 3.
+        res.exitCode = r.killed            ? m350::kReceiveError
+                       : WIFEXITED(status) ? WEXITSTATUS(status)
+                                           : -1;
         res.timedOut = r.killed;
         res.seconds = std::chrono::duration<double>(Clock::now() - r.started).count();
         done[r.index] = true;
@@ -534,7 +556,10 @@ int runProcesses(const std::vector<std::string>& argv, const std::vector<m350::N
         int waitMs = 1000;
         if (o.hostTimeout > 0) {
             for (const auto& r : running) {
-                if (r.killed) continue;
+                if (r.killed) {
+                    waitMs = std::min(waitMs, 100);
+                    continue;
+                }
                 const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                     r.started + limit - Clock::now());
                 waitMs = std::clamp(static_cast<int>(left.count()) + 1, 0, waitMs);
@@ -548,8 +573,11 @@ int runProcesses(const std::vector<std::string>& argv, const std::vector<m350::N
             if (it->outFd >= 0) drain(it->outFd, res.out);
             if (it->errFd >= 0) drain(it->errFd, res.err);
             if (o.hostTimeout > 0 && !it->killed && Clock::now() - it->started >= limit) {
-                ::kill(it->pid, SIGKILL);
+                ::kill(it->pid, SIGTERM);
                 it->killed = true;
+                it->killedAt = Clock::now();
+            } else if (it->killed && Clock::now() - it->killedAt >= kTermGrace) {
+                ::kill(it->pid, SIGKILL);
             }
             if (it->outFd < 0 && it->errFd < 0) {
                 finish(*it);
@@ -571,6 +599,9 @@ int runFleet(const std::vector<std::string>& argv, const FleetOptions& o, bool j
         std::fprintf(stderr, "m350ctl: %s\n", message.c_str());
         return code;
     };
+    // NaN passes every range check and would mean no limit at all.
+    if (!std::isfinite(o.hostTimeout) || o.hostTimeout < 0)
+        return fail(kExitUsage, "--host-timeout: not a number of seconds");
     std::string text, error;
     if (!readWholeFile(o.hostsFile, text, error, kMaxHostsFileBytes))
         return fail(kExitNoInput, error);
@@ -583,7 +614,9 @@ int runFleet(const std::vector<std::string>& argv, const FleetOptions& o, bool j
     const auto begun = Clock::now();
     std::vector<HostResult> results(hosts.size());
     Reporter reporter(results, o.hostTimeout, json);
-    if (inProcess && !o.isolate) {
+    // A thread cannot be ended from outside: with --host-timeout every
+    // printer gets a process, so the limit ends its whole run.
+    if (inProcess && !o.isolate && o.hostTimeout <= 0) {
         runThreads(argv, hosts, o, results, reporter);
     } else if (int r = runProcesses(argv, hosts, o, results, reporter); r != kExitOk) {
         return r;

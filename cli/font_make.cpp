@@ -22,6 +22,11 @@ const std::map<std::string, int> kAsian = {{"T", m350::kTraditionalChinese},
                                            {"G", m350::kSimplifiedChinese},
                                            {"K", m350::kKorean},
                                            {"J", m350::kJapanese}};
+// Point sizes a font is made in: from the smallest that draws a pixel to
+// the largest whose cell fits the 2048-pixel surface.
+constexpr double kMinPointSize = 1;
+constexpr double kMaxPointSize = 1000;
+
 // Text drawing needs a QGuiApplication; the offscreen platform needs no
 // display.
 std::unique_ptr<QGuiApplication> startGui() {
@@ -45,6 +50,10 @@ bool parseEncode(const std::string& text, m350::FontJob& job, std::string& why) 
             char dash = 0;
             if (std::sscanf(arg.c_str(), "%d%c%d", &a, &dash, &b) != 3 || dash != '-') {
                 why = "--encode standard:START-END wants two numbers";
+                return false;
+            }
+            if (a < 0 || b > 255 || a > b) {
+                why = "--encode standard:START-END wants 0 <= START <= END <= 255";
                 return false;
             }
             job.startCode = a;
@@ -87,6 +96,10 @@ bool parseEncode(const std::string& text, m350::FontJob& job, std::string& why) 
 }  // namespace
 
 int makeFontCommand(Session& s, const FontMakeOptions& o, const std::string& asianTable) {
+    // A font of no size, or one no cell can hold, is no font.
+    if (!(o.size >= kMinPointSize && o.size <= kMaxPointSize))
+        return s.fail(kExitUsage, "--size wants " + std::to_string(int(kMinPointSize)) + " to " +
+                                      std::to_string(int(kMaxPointSize)) + " points");
     auto gui = startGui();
     m350::FontJob job;
     job.startCode = 32;
@@ -119,11 +132,13 @@ int makeFontCommand(Session& s, const FontMakeOptions& o, const std::string& asi
         int w = -1, h = -1;
         char x = 0;
         if (std::sscanf(o.cell.c_str(), "%d%c%d", &w, &x, &h) != 3 || (x != 'x' && x != 'X') ||
-            w < 0 || h < 0)
-            return s.fail(kExitUsage, "--cell wants WIDTHxHEIGHT");
+            w < 1 || h < 1)
+            return s.fail(kExitUsage, "--cell wants WIDTHxHEIGHT, each at least 1");
         job.cellWidth = w;
         job.cellHeight = h;
     }
+    if (job.cellWidth < 1 || job.cellHeight < 1)
+        return s.fail(kExitUsage, "Font Parameter Error: the font draws nothing at this size");
     job.italicWidth = o.italicWidth.value_or(o.italic ? job.cellWidth * 3 / 10 : 0);
     if (!m350::cellFits(job))
         return s.fail(kExitUsage,

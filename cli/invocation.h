@@ -70,4 +70,9 @@ void addDoctorCommands(CLI::App& app, Invocation& inv);
 // Parses argv and runs the command; the process exit status.
 int runCommandLine(int argc, char** argv);
 
+// Runs inv's action on session with its --trace file, if any, attached; a
+// trace that could not be written whole fails the run (kExitIoError when it
+// had succeeded).
+int runWithTrace(Session& session, Invocation& inv);
+
 }  // namespace m350::cli

@@ -48,6 +48,14 @@ struct UdpOptions {
             ->type_name("S");
     }
 
+    // Why the addresses cannot be used; empty when they can. A name or a
+    // typing error would otherwise send nothing and find nothing, exit 0.
+    std::string invalid() const {
+        if (!m350::parseIpv4(broadcast)) return "--broadcast: not an IPv4 address: " + broadcast;
+        if (!m350::parseIpv4(multicast)) return "--multicast: not an IPv4 address: " + multicast;
+        return {};
+    }
+
     m350::UdpTargets targets() const {
         m350::UdpTargets t;
         t.broadcast = broadcast;
@@ -93,6 +101,7 @@ nlohmann::ordered_json replyJson(const m350::DeviceReply& r, const std::string& 
 }
 
 int discoverCommand(Session& s, const UdpOptions& o, bool json) {
+    if (const std::string why = o.invalid(); !why.empty()) return s.fail(kExitUsage, why);
     const m350::DiscoveryResult result = m350::discoverDevices(o.targets(), 1);
     if (!result.socketOpened) return s.fail(kExitIoError, "cannot open a UDP socket");
     const auto printers = m350::mergeByMac(result.replies);
@@ -119,20 +128,23 @@ int netShowCommand(Session& s, bool json) {
     if (json) {
         nlohmann::ordered_json j;
         j["dhcp"] = n.dhcp;
-        j["ip"] = n.ip;
-        j["mask"] = n.mask;
-        j["gateway"] = n.gateway;
-        j["currentIp"] = n.currentIp;
-        j["name"] = n.name;
-        j["mac"] = n.mac;
+        auto text = [&](const std::string& t) { return m350::decodeText(t, s.encoding); };
+        j["ip"] = text(n.ip);
+        j["mask"] = text(n.mask);
+        j["gateway"] = text(n.gateway);
+        j["currentIp"] = text(n.currentIp);
+        j["name"] = text(n.name);
+        j["mac"] = text(n.mac);
         std::fprintf(s.out(), "%s\n", dumpJson(j).c_str());
         return kExitOk;
     }
+    auto shown = [&](const std::string& t) { return printableText(t, s.encoding); };
     std::fprintf(s.out(),
                  "address mode: %s\nIP address: %s\nsubnet mask: %s\ngateway: %s\n"
                  "current IP address: %s\nprinter name: %s\nMAC address: %s\n",
-                 n.dhcp ? "DHCP" : "static", n.ip.c_str(), n.mask.c_str(), n.gateway.c_str(),
-                 n.currentIp.c_str(), n.name.c_str(), n.mac.c_str());
+                 n.dhcp ? "DHCP" : "static", shown(n.ip).c_str(), shown(n.mask).c_str(),
+                 shown(n.gateway).c_str(), shown(n.currentIp).c_str(), shown(n.name).c_str(),
+                 shown(n.mac).c_str());
     return kExitOk;
 }
 
@@ -158,6 +170,7 @@ int udpSetCommand(Session& s, const UdpOptions& o, const std::string& macText,
                   const AddressOptions& a, const std::optional<std::string>& name) {
     const auto mac = m350::parseMac(macText);
     if (!mac) return s.fail(kExitUsage, "not a MAC address (XX:XX:XX:XX:XX:XX): " + macText);
+    if (const std::string why = o.invalid(); !why.empty()) return s.fail(kExitUsage, why);
     if (!a.any() && !name)
         return s.fail(kExitUsage, "nothing to set: give --dhcp, --ip ... or --name");
     if (a.any() && !a.complete()) return s.fail(kExitUsage, "--ip needs --mask and --gateway");
@@ -217,6 +230,7 @@ int udpFactoryDefaultCommand(Session& s, const UdpOptions& o, const std::string&
                              bool yes) {
     const auto mac = m350::parseMac(macText);
     if (!mac) return s.fail(kExitUsage, "not a MAC address (XX:XX:XX:XX:XX:XX): " + macText);
+    if (const std::string why = o.invalid(); !why.empty()) return s.fail(kExitUsage, why);
     if (!confirmed(yes)) return s.fail(kExitNotConfirmed, "not confirmed (give --yes)");
     if (!m350::sendUdpFactoryDefault(o.targets(), 1, *mac))
         return s.fail(kExitIoError, "the factory-default request could not be sent");

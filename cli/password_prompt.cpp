@@ -11,6 +11,7 @@
 #include "cli/exit_codes.h"
 #include "cli/session.h"
 #include "core/access/password.h"
+#include "core/files/local_file.h"
 #include "core/link/link_operations.h"
 
 namespace m350::cli {
@@ -23,6 +24,7 @@ volatile std::sig_atomic_t gTerminalChanged = 0;
 // Ctrl-C at the password prompt must not leave the terminal without echo.
 void restoreTerminalAndDie(int sig) {
     if (gTerminalChanged) ::tcsetattr(STDIN_FILENO, TCSANOW, &gSavedTerminal);
+    m350::removeTemporaryFilesNow();
     ::signal(sig, SIG_DFL);
     ::raise(sig);
 }

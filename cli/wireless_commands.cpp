@@ -21,7 +21,7 @@ namespace m350::cli {
 namespace {
 
 std::string json(const nlohmann::ordered_json& j) {
-    return j.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+    return dumpJson(j);
 }
 
 int wifiScanCommand(Session& s, bool asJson, int waitSeconds) {
@@ -39,11 +39,13 @@ int wifiScanCommand(Session& s, bool asJson, int waitSeconds) {
     if (asJson) {
         auto list = nlohmann::ordered_json::array();
         for (const auto& row : rows)
-            list.push_back({{"ssid", row.ssid}, {"encryption", row.encryption}});
+            list.push_back({{"ssid", m350::decodeText(row.ssid, s.encoding)},
+                            {"encryption", m350::decodeText(row.encryption, s.encoding)}});
         std::fprintf(s.out(), "%s\n", json({{"accessPoints", list}}).c_str());
     } else {
         for (const auto& row : rows)
-            std::fprintf(s.out(), "%s\t%s\n", row.ssid.c_str(), row.encryption.c_str());
+            std::fprintf(s.out(), "%s\t%s\n", printableText(row.ssid, s.encoding).c_str(),
+                         printableText(row.encryption, s.encoding).c_str());
     }
     return kExitOk;
 }
@@ -62,11 +64,13 @@ int btScanCommand(Session& s, bool asJson, int waitSeconds) {
     if (asJson) {
         auto list = nlohmann::ordered_json::array();
         for (const auto& d : scan.entries)
-            list.push_back({{"name", d.name}, {"address", d.address}});
+            list.push_back({{"name", m350::decodeText(d.name, s.encoding)},
+                            {"address", m350::decodeText(d.address, s.encoding)}});
         std::fprintf(s.out(), "%s\n", json({{"devices", list}}).c_str());
     } else {
         for (const auto& d : scan.entries)
-            std::fprintf(s.out(), "%s\t%s\n", d.name.c_str(), d.address.c_str());
+            std::fprintf(s.out(), "%s\t%s\n", printableText(d.name, s.encoding).c_str(),
+                         printableText(d.address, s.encoding).c_str());
     }
     return kExitOk;
 }

@@ -159,6 +159,17 @@ ConfigFileResult decodeConfigFile(std::span<const std::uint8_t> bytes, ConfigFil
 
 ConfigFileResult saveConfigFile(const std::string& path, const ConfigFileContents& contents,
                                 std::string* why) {
+    // A backup that loading would refuse is no backup: a printer that
+    // reports a speed of 1e999 or a '"' in its SSID gets its file refused
+    // here, by the field's name, and nothing is written.
+    if (contents.unit != 0 && contents.unit != 1) {
+        if (why) *why = "unit";
+        return ConfigFileResult::kDataError;
+    }
+    if (auto bad = findInvalidField(contents.record)) {
+        if (why) *why = std::string(*bad);
+        return ConfigFileResult::kDataError;
+    }
     ConfigFileImage image = encodeConfigFile(contents);
     return writeFileAtomically(path, image, why) ? ConfigFileResult::kOk
                                                  : ConfigFileResult::kWriteFailed;

@@ -70,7 +70,10 @@ std::optional<std::string_view> findInvalidField(const ConfigRecord& record);
 ConfigFileResult decodeConfigFile(std::span<const std::uint8_t> bytes, ConfigFileContents& out,
                                   std::string* what = nullptr);
 
-// why (when given) receives the reason of a kWriteFailed.
+// Saves only what loadConfigFile takes back: a record findInvalidField refuses
+// (or a unit choice other than 0 and 1) is kDataError with the field's name in
+// why, and nothing is written. why (when given) receives the reason of a
+// kWriteFailed.
 ConfigFileResult saveConfigFile(const std::string& path, const ConfigFileContents& contents,
                                 std::string* why = nullptr);
 // out is changed only when the result is kOk. Only a regular file is read (a

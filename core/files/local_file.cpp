@@ -1,12 +1,19 @@
 #include "core/files/local_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
+#include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <mutex>
 #include <string_view>
 #include <vector>
 
@@ -81,7 +88,119 @@ bool resolveLinks(const std::string& path, std::string& target) {
     return false;
 }
 
+// Temporary files being written, so that SIGINT and SIGTERM can remove them.
+// A slot is 0 free, 1 being filled, 2 naming a live temporary file; the
+// handler reads only slots in state 2, with nothing but unlink().
+struct TemporarySlot {
+    std::atomic<int> state{0};
+    char path[PATH_MAX];
+};
+std::array<TemporarySlot, 32> gTemporaries;
+static_assert(std::atomic<int>::is_always_lock_free);
+
+// Registers a temporary file for as long as it lives; a name that does not
+// fit (or a full table) goes unregistered and is then only cleaned up by a
+// later save (removeStaleTemporaries).
+class TemporaryRegistration {
+  public:
+    explicit TemporaryRegistration(const char* path) {
+        const std::size_t n = std::strlen(path);
+        if (n >= PATH_MAX) return;
+        for (TemporarySlot& s : gTemporaries) {
+            int free = 0;
+            if (!s.state.compare_exchange_strong(free, 1)) continue;
+            std::memcpy(s.path, path, n + 1);
+            s.state.store(2);
+            slot_ = &s;
+            return;
+        }
+    }
+    ~TemporaryRegistration() { release(); }
+    TemporaryRegistration(const TemporaryRegistration&) = delete;
+    TemporaryRegistration& operator=(const TemporaryRegistration&) = delete;
+    void release() {
+        if (slot_) slot_->state.store(0);
+        slot_ = nullptr;
+    }
+
+  private:
+    TemporarySlot* slot_ = nullptr;
+};
+
+extern "C" void removeTemporariesAndDie(int sig) {
+    removeTemporaryFilesNow();
+    ::signal(sig, SIG_DFL);
+    ::raise(sig);
+}
+
+// SIGINT and SIGTERM remove the temporary files before the process ends, when
+// nobody else handles them (a program with its own handler calls
+// removeTemporaryFilesNow from it).
+void installTemporaryCleanup() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        for (int sig : {SIGINT, SIGTERM}) {
+            struct sigaction old {};
+            if (::sigaction(sig, nullptr, &old) != 0) continue;
+            if ((old.sa_flags & SA_SIGINFO) || old.sa_handler != SIG_DFL) continue;
+            struct sigaction sa {};
+            sa.sa_handler = removeTemporariesAndDie;
+            sigemptyset(&sa.sa_mask);
+            ::sigaction(sig, &sa, nullptr);
+        }
+    });
+}
+
+// The longest name a folder entry may have; a target whose temporary name
+// would be longer gets its name cut for the temporary.
+constexpr std::size_t kNameMax = NAME_MAX;
+constexpr std::size_t kTemporarySuffix = 7;  // ".XXXXXX"
+
+// target's folder and the first part of its temporary file's name: the
+// target's own name, cut so that the suffix fits.
+std::string temporaryPrefix(const std::string& target) {
+    const auto slash = target.find_last_of('/');
+    const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+    std::string base = target.substr(start);
+    if (base.size() + kTemporarySuffix > kNameMax) base.resize(kNameMax - kTemporarySuffix);
+    return target.substr(0, start) + base;
+}
+
+// A save killed outright (SIGKILL, a power cut) leaves its temporary file
+// behind. The next save of the same file removes those of its own pattern
+// (the prefix, a dot and six letters or digits) that are regular files of
+// this user, untouched for a minute: no save still writes them.
+void removeStaleTemporaries(const std::string& prefix) {
+    const auto slash = prefix.find_last_of('/');
+    const std::string dir = slash == std::string::npos ? "." : prefix.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? prefix : prefix.substr(slash + 1);
+    DIR* d = ::opendir(dir.c_str());
+    if (!d) return;
+    const std::time_t now = std::time(nullptr);
+    while (const dirent* e = ::readdir(d)) {
+        const std::string_view name = e->d_name;
+        if (name.size() != base.size() + kTemporarySuffix || !name.starts_with(base) ||
+            name[base.size()] != '.')
+            continue;
+        bool pattern = true;
+        for (char c : name.substr(base.size() + 1))
+            pattern = pattern &&
+                      ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'));
+        if (!pattern) continue;
+        struct stat st {};
+        if (::fstatat(::dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        if (!S_ISREG(st.st_mode) || st.st_uid != ::geteuid() || now - st.st_mtime < 60) continue;
+        ::unlinkat(::dirfd(d), e->d_name, 0);
+    }
+    ::closedir(d);
+}
+
 }  // namespace
+
+void removeTemporaryFilesNow() {
+    for (TemporarySlot& s : gTemporaries)
+        if (s.state.load() == 2) ::unlink(s.path);
+}
 
 bool writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
                          std::string* why) {
@@ -104,12 +223,26 @@ bool writeFileAtomically(const std::string& path, std::span<const std::uint8_t> 
         return false;
     }
 
-    std::string tmpl = target + ".XXXXXX";
+    installTemporaryCleanup();
+    const std::string prefix = temporaryPrefix(target);
+    removeStaleTemporaries(prefix);
+    std::string tmpl = prefix + ".XXXXXX";
     std::vector<char> name(tmpl.begin(), tmpl.end());
     name.push_back('\0');
+    // Signals wait while the temporary file is made and registered, so none
+    // can end the process between the two.
+    sigset_t block, saved;
+    sigemptyset(&block);
+    sigaddset(&block, SIGINT);
+    sigaddset(&block, SIGTERM);
+    ::pthread_sigmask(SIG_BLOCK, &block, &saved);
     const int fd = ::mkstemp(name.data());
+    const int mkstempErr = errno;
+    TemporaryRegistration registration(fd >= 0 ? name.data() : "");
+    if (fd < 0) registration.release();
+    ::pthread_sigmask(SIG_SETMASK, &saved, nullptr);
     if (fd < 0) {
-        setWhy(why, reason("write", path, errno));
+        setWhy(why, reason("write", path, mkstempErr));
         return false;
     }
     bool ok = writeAll(fd, bytes.data(), bytes.size());
@@ -142,9 +275,11 @@ bool writeFileAtomically(const std::string& path, std::span<const std::uint8_t> 
     }
     if (!ok) {
         ::unlink(name.data());
+        registration.release();
         setWhy(why, reason("write", path, err));
         return false;
     }
+    registration.release();
     // Make the rename itself durable.
     const int dir = ::open(directoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {

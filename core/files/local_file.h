@@ -24,6 +24,15 @@ bool writeFileAtomically(const std::string& path, std::span<const std::uint8_t> 
                          std::string* why = nullptr);
 bool writeFileAtomically(const std::string& path, std::string_view bytes,
                          std::string* why = nullptr);
+// The temporary file is named after the target (cut where the name would be
+// too long) with a dot and six letters or digits. SIGINT and SIGTERM remove it
+// before the process ends (the handler is installed on the first save unless
+// the program handles those signals itself); a save also removes temporary
+// files of its own pattern older than a minute, which a killed save left.
+
+// Removes the temporary files of saves in progress; async-signal-safe, for a
+// program's own SIGINT or SIGTERM handler.
+void removeTemporaryFilesNow();
 
 // Opens a file that is written as the program runs (a trace), truncated, for
 // appending, and returns its descriptor (close-on-exec), or -1 with a sentence

@@ -238,11 +238,12 @@ bool Connection::readByte(std::uint8_t& out) {
     if (!open_ || !port_->readable()) return false;
     if (ring_.count() == 0) {
         int waitMs = INT_MAX;
-        if (replyDeadline_) {
-            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*replyDeadline_ -
-                                                                              Clock::now());
+        for (const auto& deadline : {replyDeadline_, listDeadline_}) {
+            if (!deadline) continue;
+            auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - Clock::now());
             if (left.count() <= 0) return false;
-            waitMs = static_cast<int>(std::min<long long>(left.count(), INT_MAX));
+            waitMs = static_cast<int>(std::min<long long>({left.count(), waitMs}));
         }
         std::array<std::uint8_t, 4096> buf;
         std::size_t room = ring_.space() < buf.size() ? ring_.space() : buf.size();
@@ -326,9 +327,17 @@ int Connection::report(std::string_view key, std::string& payload, std::size_t c
 int Connection::queryFrames(std::string_view request, std::string& joined, std::size_t capacity) {
     joined.clear();
     if (!write(request)) return kTransmitError;
+    // The whole list ends within its own limit, whatever the printer sends:
+    // an endless list of short names would otherwise take a pause per name.
+    const auto listEnd = Clock::now() + std::chrono::milliseconds(ctx_.timeouts.frameListMs);
+    struct ListBound {
+        std::optional<Clock::time_point>& end;
+        ~ListBound() { end.reset(); }
+    } bound{listDeadline_};
+    listDeadline_ = listEnd;
     for (;;) {
         ctx_.pause(kFramePauseMs);
-        if (joined.size() + 2 >= capacity) return kReceiveError;
+        if (joined.size() + 2 >= capacity || Clock::now() >= listEnd) return kReceiveError;
         std::string part;
         if (!readFrame(part, capacity - joined.size() - 2)) return kReceiveError;
         if (part.empty()) return kOk;

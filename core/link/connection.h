@@ -90,7 +90,8 @@ class Connection {
     int query(std::string_view request, std::string& payload, std::size_t capacity = 1024);
     // The "DIAGNOSTIC REPORT <key>\r\n" form of query.
     int report(std::string_view key, std::string& payload, std::size_t capacity = 1024);
-    // QueryFrames: frames until an empty one, each payload followed by CR LF.
+    // QueryFrames: frames until an empty one, each payload followed by CR LF;
+    // the whole list within the context's frameListMs, or kReceiveError.
     int queryFrames(std::string_view request, std::string& joined, std::size_t capacity);
     // SendText: kOk or kTransmitError.
     int sendText(std::string_view text);
@@ -126,6 +127,8 @@ class Connection {
     // When set, refills wait no longer than this: the reply being read must
     // be complete by then.
     std::optional<Clock::time_point> replyDeadline_;
+    // While a list of frames is read (queryFrames), no refill waits past this.
+    std::optional<Clock::time_point> listDeadline_;
 };
 
 // Text of the announcement for an interface index.

@@ -26,6 +26,9 @@ struct LinkTimeouts {
     int netConnectMs = 30000;
     int netReadMs = 30000;
     int netWriteMs = 30000;
+    // A whole list of frames (a memory device's file list), however many
+    // names the printer sends: about 1,200 names at one a pause.
+    int frameListMs = 60000;
     int progressHideMs = 200;
     // One byte of an external module's answer, whatever the interface.
     int moduleReadMs = 3000;

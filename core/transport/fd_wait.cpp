@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <chrono>
 #include <optional>
+#include <thread>
 
 namespace m350 {
 
@@ -33,11 +34,13 @@ short waitFd(LinkContext& ctx, int fd, short events, int timeoutMs) {
     }
 }
 
-bool writeAllFd(LinkContext& ctx, int fd, const std::uint8_t* data, std::size_t n, int timeoutMs,
-                FdKind kind) {
+bool writeAllFd(LinkContext& ctx, int fd, const std::uint8_t* data, std::size_t n, int stallMs,
+                FdKind kind, const OutputQueued& queued) {
     // The limit starts with the first wait: a write the system takes at once
-    // (nearly every chunk of a long send) asks no clock.
+    // (nearly every chunk of a long send) asks no clock. Whatever the device
+    // takes starts it again.
     std::optional<Clock::time_point> until;
+    int lastQueued = -1;
     std::size_t done = 0;
     // A socket whose peer has gone must fail the write, not raise SIGPIPE and
     // end the program: send() with MSG_NOSIGNAL, write() for everything else
@@ -49,16 +52,49 @@ bool writeAllFd(LinkContext& ctx, int fd, const std::uint8_t* data, std::size_t 
         if (!socket) w = ::write(fd, data + done, n - done);
         if (w > 0) {
             done += static_cast<std::size_t>(w);
+            until.reset();
             continue;
         }
         if (w < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return false;
-        if (!until) until = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        // The system may wait for much of its buffer to be free before it
+        // says the descriptor is writable; the output queue shows the device
+        // taking bytes long before that.
+        const int q = queued ? queued() : -1;
+        if (!until || (q >= 0 && lastQueued >= 0 && q < lastQueued))
+            until = Clock::now() + std::chrono::milliseconds(stallMs);
+        lastQueued = q;
         int left = msLeft(*until);
         if (left == 0) return false;
-        short re = waitFd(ctx, fd, POLLOUT, left);
-        if (re == 0 || (re & (POLLERR | POLLNVAL))) return false;
+        short re = waitFd(ctx, fd, POLLOUT, q >= 0 ? std::min(left, kSliceMs) : left);
+        if (re & (POLLERR | POLLNVAL)) return false;
+        if (re == 0 && q < 0) return false;
     }
     return true;
+}
+
+bool waitOutputDrained(LinkContext& ctx, const OutputQueued& queued,
+                       const std::function<int(int queuedBytes)>& stallMs) {
+    int last = queued();
+    if (last <= 0) return true;
+    auto deadline = Clock::now() + std::chrono::milliseconds(stallMs(last));
+    auto nextPump = Clock::now() + std::chrono::milliseconds(kSliceMs);
+    // Short looks first: a fast device has usually taken a request within
+    // microseconds, and a query should not pay a whole slice for it.
+    auto slice = std::chrono::microseconds(50);
+    for (;;) {
+        std::this_thread::sleep_for(slice);
+        slice = std::min<std::chrono::microseconds>(slice * 2, std::chrono::milliseconds(2));
+        const int q = queued();
+        if (q <= 0) return true;
+        const auto now = Clock::now();
+        if (q < last) deadline = now + std::chrono::milliseconds(stallMs(q));
+        last = q;
+        if (now >= deadline) return false;
+        if (now >= nextPump) {
+            ctx.pump();
+            nextPump = now + std::chrono::milliseconds(kSliceMs);
+        }
+    }
 }
 
 std::size_t readSomeFd(LinkContext& ctx, int fd, std::uint8_t* dst, std::size_t cap,

@@ -3,6 +3,8 @@
 // within a bounded time, so a printer that takes nothing cannot hang us.
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "core/link/link_context.h"
 #include "core/transport/fd_wait.h"
@@ -29,6 +31,13 @@ class ParallelPort final : public Port {
         // No O_CREAT: the port must exist. A FIFO without a reader refuses.
         Fd fd(::open(path.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
         if (!fd.valid() || ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
+            ctx_.lastError = portErrorFromErrno(path, errno);
+            return false;
+        }
+        // A regular file standing for the printer holds what this operation
+        // writes, not those bytes over the head of the last one's.
+        struct stat st {};
+        if (::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode) && ::ftruncate(fd.get(), 0) != 0) {
             ctx_.lastError = portErrorFromErrno(path, errno);
             return false;
         }

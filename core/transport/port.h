@@ -4,13 +4,16 @@
 // Contract shared by every port:
 // - open() returns false when the device cannot be reached; nothing stays open.
 // - writeChunk() writes at most chunkSize() bytes (the link does the chunking)
-//   and returns true only when every byte was taken within the port's write
-//   limit. It never blocks without a bound.
-// - drain() returns once what was written has left the computer, waiting at
-//   most the port's write limit; when it has not, it discards what is still
-//   queued and returns false, so that nothing goes out later and closing
-//   never waits for it. Ports that cannot tell (USB, TCP, LPT) return true:
-//   their writes end only when the device has taken the bytes.
+//   and returns true only when every byte was taken. The write limit counts
+//   from the last byte the device took: only a device that takes nothing for
+//   the whole limit fails the write, never one that is merely slow. It never
+//   blocks without a bound.
+// - drain() returns once what was written has left the computer (serial), or
+//   once the printer has acknowledged a long send (TCP), under the same rule;
+//   when it has not, the serial port discards what is still queued and
+//   returns false, so that nothing goes out later and closing never waits
+//   for it. USB and LPT return true: their writes end only when the device
+//   has taken the bytes.
 // - refill() waits up to the port's read limit, and never longer than
 //   waitMs, for data and copies what arrived (at most cap bytes) into dst; 0
 //   means nothing arrived in time or the peer is gone. It waits in short

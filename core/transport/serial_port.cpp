@@ -24,8 +24,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
-#include <thread>
 
 #include "core/link/link_context.h"
 #include "core/transport/fd_wait.h"
@@ -67,13 +65,6 @@ void applySerialLine(const SerialLine& line, termios& t) {
 namespace {
 
 constexpr const char* kDefaultLockDir = "/var/lock";
-// How often a draining line is looked at, and how often the windows are
-// pumped meanwhile.
-constexpr int kDrainSliceMs = 2;
-constexpr int kDrainPumpMs = 50;
-
-using Clock = std::chrono::steady_clock;
-
 class SerialPort final : public Port {
   public:
     explicit SerialPort(LinkContext& ctx) : ctx_(ctx) {}
@@ -146,34 +137,21 @@ class SerialPort final : public Port {
 
     bool writeChunk(const std::uint8_t* data, std::size_t n) override {
         if (!fd_.valid()) return false;
-        if (writeAllFd(ctx_, fd_.get(), data, n, writeLimitMs(n), FdKind::kOther)) return true;
+        if (writeAllFd(ctx_, fd_.get(), data, n, writeLimitMs(n), FdKind::kOther,
+                       [this] { return queued(); }))
+            return true;
         tcflush(fd_.get(), TCOFLUSH);
         return false;
     }
 
     bool drain() override {
         if (!fd_.valid()) return false;
-        int left = queued();
-        if (left <= 0) return true;
-        const auto deadline =
-            Clock::now() + std::chrono::milliseconds(writeLimitMs(static_cast<std::size_t>(left)));
-        auto nextPump = Clock::now() + std::chrono::milliseconds(kDrainPumpMs);
-        // Short looks first: a pseudo-terminal or a fast line has usually
-        // taken a request within microseconds, and a query should not pay a
-        // whole slice for it; a slow line is then looked at every slice.
-        auto slice = std::chrono::microseconds(50);
-        for (;;) {
-            std::this_thread::sleep_for(slice);
-            slice = std::min<std::chrono::microseconds>(slice * 2,
-                                                        std::chrono::milliseconds(kDrainSliceMs));
-            if (queued() <= 0) return true;
-            const auto now = Clock::now();
-            if (now >= deadline) break;
-            if (now >= nextPump) {
-                ctx_.pump();
-                nextPump = now + std::chrono::milliseconds(kDrainPumpMs);
-            }
-        }
+        // The limit counts from the last byte the line took: a slow line
+        // with a long queue drains, one held up by its handshake does not.
+        if (waitOutputDrained(
+                ctx_, [this] { return queued(); },
+                [this](int q) { return writeLimitMs(static_cast<std::size_t>(q)); }))
+            return true;
         tcflush(fd_.get(), TCOFLUSH);
         return false;
     }

@@ -1,10 +1,12 @@
 // Network port (ETHERNET): one TCP connection per operation. The connect, every
 // write attempt and every read wait are bounded by the context's limits; a
 // peer that closes or resets ends the operation with a failure, never a hang.
+#include <linux/sockios.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 
 #include <algorithm>
@@ -27,6 +29,7 @@ class TcpPort final : public Port {
 
     bool open() override {
         unchecked_ = 0;
+        unacknowledged_ = 0;
         const NetAddress& a = ctx_.settings->net;
         device_ = a.address.find(':') != std::string::npos
                       ? "[" + a.address + "]:" + std::to_string(a.port)
@@ -70,7 +73,19 @@ class TcpPort final : public Port {
             unchecked_ = 0;
         }
         unchecked_ += n;
-        return writeAllFd(ctx_, fd_.get(), data, n, ctx_.timeouts.netWriteMs, FdKind::kSocket);
+        unacknowledged_ += n;
+        return writeAllFd(ctx_, fd_.get(), data, n, ctx_.timeouts.netWriteMs, FdKind::kSocket,
+                          [this] { return queued(); });
+    }
+
+    // A long send has succeeded once the printer has taken it all, not when
+    // its end went into the send buffer; a request or command line goes on
+    // at once to what follows (its reply acknowledges it).
+    bool drain() override {
+        if (unacknowledged_ < kBulkBytes) return true;
+        unacknowledged_ = 0;
+        return waitOutputDrained(
+            ctx_, [this] { return queued(); }, [this](int) { return ctx_.timeouts.netWriteMs; });
     }
 
     // Requests leave at once (TCP_NODELAY, set at the connect); a long send
@@ -82,6 +97,7 @@ class TcpPort final : public Port {
     std::size_t refill(std::uint8_t* dst, std::size_t cap, int waitMs) override {
         if (!fd_.valid()) return 0;
         unchecked_ = 0;
+        unacknowledged_ = 0;
         return readSomeFd(ctx_, fd_.get(), dst, std::min<std::size_t>(cap, 4096),
                           std::min(ctx_.timeouts.netReadMs, waitMs));
     }
@@ -102,6 +118,7 @@ class TcpPort final : public Port {
         }
         int one = 1;
         ::setsockopt(fd.get(), IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        ::setsockopt(fd.get(), SOL_SOCKET, SO_SNDBUF, &kSendBuffer, sizeof kSendBuffer);
         fd_.reset(fd.release());
         return true;
     }
@@ -126,13 +143,27 @@ class TcpPort final : public Port {
         return true;
     }
 
+    // Bytes sent but not yet acknowledged by the printer; -1 when unknown.
+    int queued() const {
+        int n = 0;
+        return ::ioctl(fd_.get(), SIOCOUTQ, &n) == 0 ? n : -1;
+    }
+
     static constexpr std::size_t kRecheckBytes = 64 * 1024;
+    // Writes at least this long wait in drain() for the printer to take them.
+    static constexpr std::size_t kBulkBytes = 64 * 1024;
+    // Small enough that what is still queued when a send ends is a moment of
+    // the printer's work, large enough for a full network's throughput (the
+    // system doubles it).
+    static constexpr int kSendBuffer = 256 * 1024;
 
     LinkContext& ctx_;
     Fd fd_;
     std::string device_;
     // Bytes written since the connection was last checked; 0: check first.
     std::size_t unchecked_ = 0;
+    // Bytes written since the last read or drain.
+    std::size_t unacknowledged_ = 0;
 };
 
 }  // namespace

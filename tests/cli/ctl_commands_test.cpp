@@ -173,6 +173,30 @@ TEST(CtlUsage, BadCommandLinesExit64AndHelpExits0) {
     }
 }
 
+// What cannot work is refused before the printer or the network is asked
+// (each pair's valid address is on loopback); the top-level --json is the
+// command's; a file standing for the parallel port holds what was sent.
+TEST(CtlUsage, WhatCannotWorkIsRefusedFirstAndWhatCanWorks) {
+    START_SIM(sim, "--file", "F:A.DAT=abc");
+    TempDir dir;
+    writeFile(dir.file("hosts"), "127.0.0.1:" + std::to_string(sim.tcpPort()) + "\n");
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"discover", "--broadcast", "not-an-ip", "--multicast", "127.0.0.1"},
+             {"discover", "--multicast", "224.0.0", "--broadcast", "127.0.0.1"},
+             overNet(sim, {"fetch", "A.DAT", "-o", ""}),
+             {"--hosts", dir.file("hosts"), "--host-timeout", "nan", "status"}})
+        EXPECT_EQ(runCtl(args).exitCode, 64) << args[1];
+    sim.waitForQuiet();
+    EXPECT_TRUE(sim.transcript().empty()) << "the printer was asked";
+    EXPECT_EQ(nlohmann::json::parse(runCtl(overNet(sim, {"--json", "status"})).out)["status"],
+              "Ready");
+    writeFile(dir.file("lp"), std::string(100, '#'));
+    EXPECT_EQ(runCtl({"--lpt", "LPT3", "send", "-"}, "PRINT 1\r\n", {{"M350_LPT3", dir.file("lp")}})
+                  .exitCode,
+              0);
+    EXPECT_EQ(readFile(dir.file("lp")), "PRINT 1\r\n");
+}
+
 TEST(CtlSerial, StatusAndCommandOverAPseudoTerminal) {
     SimProcess sim({}, /*pty=*/true);
     ASSERT_TRUE(sim.ok()) << sim.error();

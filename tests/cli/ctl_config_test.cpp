@@ -177,6 +177,25 @@ TEST(CtlConfigRead, UnwritableOutputFailsAndLeavesTheOldFile) {
     EXPECT_EQ(run.out, "");
 }
 
+// A printer that reports what a .dcf cannot hold gets no backup: the save is
+// refused by the field's name and an old file stays.
+TEST(CtlConfigRead, AnUnrestorableBackupIsRefusedByItsField) {
+    TempDir dir;
+    writeFile(dir.file("old.dcf"), "old");
+    for (const auto& [set, field] :
+         std::vector<std::pair<std::string, std::string>>{{"SPEED=1e999", "speed"},
+                                                          {"PAPERWIDTH=1e39", "paperWidth"},
+                                                          {"WIFISSID=Office\"2", "wifiSsid"},
+                                                          {"BTNAME=Pad\x1b[2J", "btName"}}) {
+        START_SIM(sim, "--wifi", "wpa", "--bluetooth", "yes", "--set", set);
+        const CtlRun run = runCtl(overNet(sim, {"config", "read", "-o", dir.file("old.dcf")}));
+        EXPECT_EQ(run.exitCode, 65) << field;
+        EXPECT_NE(run.err.find("printer's " + field + " cannot be loaded back"), std::string::npos)
+            << run.err;
+        EXPECT_EQ(readFile(dir.file("old.dcf")), "old");
+    }
+}
+
 TEST(CtlConfigWrite, EveryPageSendsTheLibrarysLinesBehindTheGate) {
     START_SIM(sim, "--password", "pw");
     TempDir dir;

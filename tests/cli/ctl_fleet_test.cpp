@@ -3,6 +3,8 @@
 // it works from.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <nlohmann/json.hpp>
 
 #include "cli/fleet.h"
@@ -38,8 +40,12 @@ TEST(CtlFleetHosts, HostsFilesInBothForms) {
         {"a bad port", "10.0.0.5\n10.0.0.6:99999\n", false, {"line 2: not HOST[:PORT]"}},
         {"a shell word", "10.0.0.5;reboot\n", false, {"line 1: "}},
         {"JSON without an address", R"([{"name":"A"}])", false, {"printer 1: no \"ip\""}},
-        {"JSON with the address of nobody",
-         R"([{"ip":"0.0.0.0"}])",
+        {"JSON with a printer whose reply carried no address",
+         R"([{"ip":"0.0.0.0"},{"ip":"10.0.0.6"}])",
+         true,
+         {"10.0.0.6:9100"}},
+        {"JSON with a name that is no address",
+         R"([{"ip":"a b"}])",
          false,
          {"printer 1: not an address"}},
         {"broken JSON", "[{\"ip\":", false, {"not a JSON array"}},
@@ -89,14 +95,14 @@ TEST(CtlFleet, OneResultLinePerPrinterAndASilentOneFailsAlone) {
     writeFile(hosts, "# the shelf\n" + label(a) + "\n" + label(b) + "\n" + label(silent) +
                          "  # quiet one\n" + label(last) + "\n");
 
-    // In threads, the time limit is the link's own, capped; in processes of
-    // their own (--isolate), the run is ended at it.
+    // With a time limit every printer runs in a process of its own, ended
+    // at the limit.
     struct Case {
         std::vector<std::string> extra;
         std::string silentLine;
     };
     const Case cases[] = {
-        {{}, "  failed (exit 3)  Data Receiving Error\n"},
+        {{}, "  failed: no answer within 1.50 s\n"},
         {{"--isolate"}, "  failed: no answer within 1.50 s\n"},
     };
     for (const auto& c : cases) {
@@ -197,6 +203,31 @@ TEST(CtlFleet, AFleetWriteFindsThePrinterThatRefusedASetting) {
     EXPECT_NE(run.out.find("\n    density                 12  8\n" + label(c) + "  ok\n"),
               std::string::npos)
         << run.out;
+}
+
+// --host-timeout ends a printer's whole run, not each wait: a printer taking
+// 0.4 s a query would read its configuration for half a minute. --trace gives
+// each printer its own FILE.HOST_PORT, in threads and in processes alike.
+TEST(CtlFleet, TheTimeLimitEndsAWholeRunAndEachPrinterTracesToItsOwnFile) {
+    START_SIM(slow, "--fault", "slow:400");
+    START_SIM(quick);
+    TempDir dir;
+    const std::string hosts = dir.file("hosts"), trace = dir.file("t");
+    writeFile(hosts, label(slow) + "\n" + label(quick) + "\n");
+    const auto started = std::chrono::steady_clock::now();
+    const CtlRun run = runCtl({"--hosts", hosts, "--host-timeout", "1", "config", "read"});
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(4));
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_EQ(run.out.rfind(label(slow) + "  failed: no answer within 1.00 s\n", 0), 0u) << run.out;
+    for (const char* isolate : {"--jobs=8", "--isolate"}) {
+        EXPECT_EQ(runCtl({"--hosts", hosts, isolate, "--trace", trace, "status"}).exitCode, 0);
+        EXPECT_FALSE(std::filesystem::exists(trace));
+        for (std::string file : {label(slow), label(quick)}) {
+            std::replace(file.begin(), file.end(), ':', '_');
+            EXPECT_NE(readFile(trace + "." + file).find(" CLOSE"), std::string::npos) << file;
+            std::filesystem::remove(trace + "." + file);
+        }
+    }
 }
 
 }  // namespace

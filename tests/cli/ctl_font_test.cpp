@@ -81,8 +81,10 @@ TEST(CtlFont, RefusedJobsFailWithoutAFile) {
     };
     const std::vector<Case> cases = {
         {{"--encode", "asian:G", "--pitch", "variable"}, 73},
-        {{"--encode", "standard:200-100"}, 73},
+        {{"--encode", "standard:200-100"}, 64},
+        {{"--encode", "standard:0-256"}, 64},
         {{"--encode", "standard", "--cell", "3000x10"}, 64},
+        {{"--encode", "standard", "--cell", "0x0"}, 64},
         {{"--encode", "table:" + dir.file("missing.txt")}, 64},
     };
     for (const Case& c : cases) {
@@ -93,6 +95,12 @@ TEST(CtlFont, RefusedJobsFailWithoutAFile) {
         EXPECT_EQ(run.exitCode, c.exit) << c.args[1] << ": " << run.err;
         EXPECT_EQ(readFile(dir.file("x.bmf")), "") << c.args[1];
     }
+    for (const char* size : {"0", "100000", "nan"})  // no font of no size
+        EXPECT_EQ(runCtl({"font", "make", "--family", "DejaVu Sans", "--size", size, "--encode",
+                          "standard", "-o", dir.file("x.bmf")})
+                      .exitCode,
+                  64)
+            << size;
 }
 
 TEST(CtlFont, DownloadOnTheWire) {

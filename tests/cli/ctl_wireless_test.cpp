@@ -189,5 +189,31 @@ TEST(CtlModule, SetRefusesNamesTheModuleCannotTake) {
     }
 }
 
+// Printer and radio names carrying a title change, a screen clear and other
+// control bytes reach the terminal escaped as text, and as JSON escapes in JSON.
+TEST(CtlPrinterTexts, ControlBytesNeverReachTheTerminalRaw) {
+    const std::string evil =
+        "A\x1b]0;owned\x07\x1b[2J\x7f\x01"
+        "B";
+    START_SIM(sim, "--scan-delay", "50", "--ap", evil + ",2", "--bt", evil + ",02:00:00:00:00:07",
+              "--file", "F:" + evil + "=data", "--set", "NETNAME=" + evil);
+    for (int i = 0; i < 8; ++i) {
+        std::vector<std::vector<std::string>> commands = {{"wifi", "scan", "--wait", "0"},
+                                                          {"bt", "scan", "--wait", "0"},
+                                                          {"memory"},
+                                                          {"net", "show"}};
+        std::vector<std::string> args = commands[i % 4];
+        const bool json = i >= 4;
+        if (json) args.push_back("--json");
+        const CtlRun run = runCtl(overNet(sim, args));
+        ASSERT_EQ(run.exitCode, 0) << args[0] << run.err;
+        EXPECT_EQ(run.out.find_first_of("\x1b\x07\x7f\x01"), std::string::npos) << run.out;
+        EXPECT_NE(json ? nlohmann::json::parse(run.out).dump().find("A\\u001b]0;owned\\u0007")
+                       : run.out.find("A\\x1b]0;owned\\x07\\x1b[2J\\x7f\\x01B"),
+                  std::string::npos)
+            << run.out;
+    }
+}
+
 }  // namespace
 }  // namespace m350test

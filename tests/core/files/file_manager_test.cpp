@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -352,6 +353,25 @@ TEST(MemoryWire, AFileListFrameMustFitTheRoomLeft) {
         EXPECT_EQ(r, length == 65530 ? kOk : kReceiveError) << length;
         // The DRAM part was read before the failing list.
         EXPECT_TRUE(info.devices[kDeviceDram].freeKnown) << length;
+    }
+}
+
+// A file list ends within its own limit (shortened to 1 s), however many
+// names the printer sends with a real pause before each: 4 names fit, 100
+// (5 s of pauses) end at the limit.
+TEST(MemoryWire, AnEndlessFileListEndsWithinItsLimit) {
+    for (const int files : {4, 100}) {
+        std::vector<std::string> args;
+        for (int i = 0; i < files; ++i)
+            args.insert(args.end(), {"--file", "F:N" + std::to_string(i) + "=x"});
+        NetRig rig(args);
+        rig.ctx.sleep = nullptr;
+        rig.ctx.timeouts.frameListMs = 1000;
+        MemoryInfo info;
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(rig.run(kOpMemoryInfo, [&](Link& l) { return readMemoryInfo(l, info); }),
+                  files == 4 ? kOk : kReceiveError);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2500));
     }
 }
 

@@ -4,18 +4,23 @@
 // only when regular and small enough.
 #include "core/files/local_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <set>
+#include <tuple>
 
 using namespace m350;
 namespace fs = std::filesystem;
@@ -213,6 +218,43 @@ TEST(LocalFileSave, AnotherUsersFileStaysTheirs) {
     EXPECT_EQ(st.st_uid, 4321u);
     EXPECT_EQ(st.st_gid, 4322u);
     EXPECT_EQ(st.st_mode & 07777, 0604u);
+}
+
+// A save interrupted by SIGINT or SIGTERM leaves no temporary file and the old
+// file whole; what a killed save (SIGKILL) left is removed by the next save
+// of the same file once it is a minute old. A 250-byte name saves too.
+TEST(LocalFileSave, InterruptedSavesLeaveNoTemporaryFiles) {
+    TempDir dir;
+    const std::string target = dir.file("backup.dcf");
+    for (const int sig : {SIGTERM, SIGINT}) {
+        ASSERT_TRUE(writeFileAtomically(target, std::string("old")));
+        const pid_t child = ::fork();
+        if (child == 0)  // saves without end, nearly always inside one
+            for (const std::string big(8u << 20, 'x');;) writeFileAtomically(target, big);
+        ASSERT_GT(child, 0);
+        for (int i = 0; i < 500 && dir.names().size() < 2; ++i) ::usleep(2000);
+        ::kill(child, sig);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig);
+        EXPECT_EQ(dir.names(), std::set<std::string>{"backup.dcf"}) << sig;
+        EXPECT_TRUE(readAll(target) == "old" || readAll(target).size() == (8u << 20));
+    }
+    // Name, age in seconds, removed: only the old ones of this file's own pattern.
+    const std::vector<std::tuple<std::string, int, bool>> stale = {
+        {"backup.dcf.Ab3xZ9", 120, true},
+        {"backup.dcf.Ab3xZ8", 0, false},
+        {"backup.dcf.Ab3xZ", 120, false},
+        {"other.dcf.Ab3xZ9", 120, false}};
+    for (const auto& [name, age, removed] : stale) {
+        std::ofstream(dir.file(name)) << "partial";
+        const timespec t[2] = {{std::time(nullptr) - age, 0}, {std::time(nullptr) - age, 0}};
+        ::utimensat(AT_FDCWD, dir.file(name).c_str(), t, 0);
+    }
+    ASSERT_TRUE(writeFileAtomically(target, std::string("new")));
+    for (const auto& [name, age, removed] : stale)
+        EXPECT_EQ(fs::exists(dir.file(name)), !removed) << name;
+    EXPECT_TRUE(writeFileAtomically(dir.file(std::string(250, 'n')), std::string("long")));
 }
 
 TEST(LocalFileRead, OnlyRegularFilesUpToTheirBound) {

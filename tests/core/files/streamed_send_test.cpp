@@ -263,3 +263,42 @@ TEST(RawSendStream, APrinterThatGoesAwayFailsTheSendWithoutAHang) {
     }
     ::close(listener);
 }
+
+// A printer that prints while it takes data reads a block now and then: the
+// write limit counts from the last byte it took, so it gets the whole job.
+// Limit and pace are shortened alike: 64 KiB every 25 ms against 250 ms.
+TEST(RawSendStream, ASlowPrinterGetsTheWholeJob) {
+    ::signal(SIGPIPE, SIG_IGN);
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    const int rcvbuf = 16 * 1024;  // a printer's small buffer, inherited on accept
+    ::setsockopt(listener, SOL_SOCKET, SO_RCVBUF, &rcvbuf, sizeof rcvbuf);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    ASSERT_EQ(::listen(listener, 4), 0);
+    ::getsockname(listener, reinterpret_cast<sockaddr*>(&a), &len);
+    PortSettings settings;
+    settings.net = {"127.0.0.1", ntohs(a.sin_port)};
+    LinkContext ctx;
+    ctx.settings = &settings;
+    ctx.timeouts.netWriteMs = 250;
+    const std::string bytes = randomBytes(16u << 20, 36);
+    std::string got;
+    std::thread printer([&] {
+        const int peer = ::accept(listener, nullptr, nullptr);
+        std::vector<char> buf(64 * 1024);
+        for (ssize_t n = 1; n > 0; std::this_thread::sleep_for(std::chrono::milliseconds(25)))
+            for (std::size_t block = 0;
+                 block < buf.size() && (n = ::read(peer, buf.data(), buf.size() - block)) > 0;
+                 block += static_cast<std::size_t>(n))
+                got.append(buf.data(), static_cast<std::size_t>(n));
+        ::close(peer);
+    });
+    EXPECT_EQ(runOperation(ctx, kOpRawSend, kEthernet, [&](Link& l) { return sendRaw(l, bytes); }),
+              kOk);
+    printer.join();
+    EXPECT_TRUE(got == bytes) << got.size() << " of " << bytes.size() << " bytes arrived";
+    ::close(listener);
+}
