@@ -21,6 +21,20 @@ inline std::uint8_t packEight(const QRgb* p, int n) {
 }
 
 // The same for a whole byte, unrolled: this runs for every eight pixels.
+// Whether a packed glyph has ink in its first or last column or row.
+bool inkOnEdge(const std::uint8_t* bitmap, int w, int h) {
+    if (w <= 0 || h <= 0) return false;
+    const int row = (w + 7) / 8;
+    const unsigned lastBit = 0x80u >> ((w - 1) % 8);
+    for (int y = 0; y < h; ++y) {
+        const std::uint8_t* r = bitmap + static_cast<std::ptrdiff_t>(y) * row;
+        if ((r[0] & 0x80u) || (r[(w - 1) / 8] & lastBit)) return true;
+    }
+    for (int b = 0; b < row; ++b)
+        if (bitmap[b] || bitmap[static_cast<std::ptrdiff_t>(h - 1) * row + b]) return true;
+    return false;
+}
+
 inline std::uint8_t packEight(const QRgb* p) {
     auto ink = [p](int i) { return unsigned((p[i] & kWhite) != kWhite); };
     return static_cast<std::uint8_t>(ink(0) << 7 | ink(1) << 6 | ink(2) << 5 | ink(3) << 4 |
@@ -266,32 +280,34 @@ int renderGlyph(GlyphJob& job, FontSurface& surface, CodePage& codePage, std::ui
         std::fill(bitmap, bitmap + bytes, 0);
         return bytes;
     }
-    // Where the character's ink falls in the cell, from the font's metrics;
-    // only a glyph whose ink comes within a pixel of an edge is drawn again
-    // alone to see whether it lost any.
-    const QRect ink = surface.inkBox(ch);
-    const int base = y0 + m.ascent();
+    const int left = margin - x0;
+    const int whole = gw / 8, rest = gw % 8;
+    auto sample = [&] {
+        std::uint8_t* out = bitmap;
+        for (int y = 0; y < gh; ++y) {
+            const auto* line = reinterpret_cast<const QRgb*>(image->constScanLine(y)) + left;
+            for (int b = 0; b < whole; ++b, line += 8) *out++ = packEight(line);
+            if (rest) *out++ = packEight(line, rest);
+        }
+    };
+    // A variable-pitch glyph wider than the cell needs more of the line.
+    if (gw > cellWidth) image = &surface.draw(ch, margin, y0, left + gw, gh);
+    sample();
+    // Ink cut by an edge of the cell leaves ink on that edge: only such a
+    // glyph is looked at again (fitted, and drawn alone to see whether it
+    // lost any), so the others cost nothing more.
+    if (!inkOnEdge(bitmap, gw, gh)) return bytes;
     qreal textX = x0, sx = 1.0;
-    bool redraw = gw > cellWidth;  // a variable-pitch glyph needs more of the line
+    const QRect ink = surface.inkBox(ch);
     if (job.fit && gw > 2 && !ink.isEmpty() && (x0 + ink.left() < 0 || x0 + ink.right() + 1 > gw)) {
         // Narrower, centred on its ink, a pixel clear of each edge.
         const int room = gw > 4 ? gw - 2 : gw;
         sx = ink.width() > room ? qreal(room) / ink.width() : 1.0;
         textX = (gw - ink.width() * sx) / 2 - ink.left() * sx;
-        redraw = true;
+        image = &surface.draw(ch, left + textX, y0, left + gw, gh, sx);
+        sample();
     }
-    const int left = margin - x0;
-    if (redraw) image = &surface.draw(ch, left + textX, y0, left + gw, gh, sx);
-    if (!ink.isEmpty() && (textX + ink.left() * sx < 1 || textX + (ink.right() + 1) * sx > gw - 1 ||
-                           base + ink.top() < 1 || base + ink.bottom() + 1 > gh - 1))
-        job.clipped = surface.inkOutside(ch, textX, y0, gw, gh, sx);
-    const int whole = gw / 8, rest = gw % 8;
-    std::uint8_t* out = bitmap;
-    for (int y = 0; y < gh; ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(image->constScanLine(y)) + left;
-        for (int b = 0; b < whole; ++b, line += 8) *out++ = packEight(line);
-        if (rest) *out++ = packEight(line, rest);
-    }
+    job.clipped = surface.inkOutside(ch, textX, y0, gw, gh, sx);
     return bytes;
 }
 

@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QVBoxLayout>
 #include <tuple>
+#include <unordered_set>
 
 #include "core/files/font_download.h"
 #include "core/files/local_file.h"
@@ -638,14 +639,15 @@ std::optional<m350::FontFileContents> FontManagerPage::makeBitmapPreview() {
         app_.prompter().message(QString::fromStdString(error));
         return contents;
     }
-    // The glyphs the maker cut at the cell edge are marked in the view.
+    // The glyphs the maker cut at the cell edge are marked in the view: one-
+    // byte codes as they are, two-byte codes above 0xFFFF to keep them apart.
+    std::unordered_set<int> cut;
     for (const std::string& code : job.clippedCodes) {
         const int b1 = static_cast<unsigned char>(code[0]);
-        const bool pair = code.size() > 1;
-        const int value = pair ? b1 * 256 + static_cast<unsigned char>(code[1]) : b1;
-        for (m350::FontFileGlyph& g : contents->glyphs)
-            if (g.code == value && g.doubleByte == pair) g.clipped = true;
+        cut.insert(code.size() > 1 ? 0x10000 + b1 * 256 + static_cast<unsigned char>(code[1]) : b1);
     }
+    for (m350::FontFileGlyph& g : contents->glyphs)
+        g.clipped = cut.count(g.doubleByte ? 0x10000 + g.code : g.code) > 0;
     return contents;
 }
 
