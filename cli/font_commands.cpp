@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "cli/error_json.h"
 #include "cli/exit_codes.h"
 #include "cli/font_make.h"
 #include "cli/invocation.h"
@@ -38,19 +39,41 @@ void printGlyph(Session& s, const m350::FontFileGlyph& g) {
     }
 }
 
-int fontShowCommand(Session& s, const std::string& path, const std::string& code) {
+int fontShowCommand(Session& s, const std::string& path, const std::string& code, bool json) {
     std::string bytes, error;
     if (!readWholeFile(path, bytes, error, m350::kMaxFontFileBytes))
         return s.fail(kExitNoInput, error);
     std::optional<m350::FontFileContents> f = m350::parseFontFile(bytes, &error);
     if (!f) return s.fail(kExitDataError, path + ": " + error);
+    // A file tells which glyphs have ink at the edge of their cell, the
+    // ones that may have been cut when the font was drawn.
+    const int edge = m350::glyphsWithInkAtEdge(*f);
+    if (json) {
+        nlohmann::ordered_json j;
+        j["pitch"] = f->variablePitch ? "variable" : "fixed";
+        j["bytes"] = f->doubleByte ? "double" : "single";
+        j["index"] = f->hasIndex;
+        j["cellWidth"] = f->cellWidth;
+        j["cellHeight"] = f->cellHeight;
+        j["italicWidth"] = f->italicWidth;
+        j["startCode"] = f->startCode;
+        j["endCode"] = f->endCode;
+        j["encoding"] = f->encodingLetter ? std::string(1, f->encodingLetter) : std::string();
+        j["characters"] = f->charCount;
+        j["glyphs"] = f->glyphs.size();
+        j["size"] = bytes.size();
+        j["clipped"] = edge;
+        printJson(s.out(), j);
+        return kExitOk;
+    }
     std::fprintf(s.out(),
                  "pitch %s\nbytes %s\nindex %s\ncell %d x %d\nitalic width %d\nrange %d-%d\n"
-                 "encoding %c\ncharacters %d\nglyphs %zu\nsize %zu\n",
+                 "encoding %c\ncharacters %d\nglyphs %zu\nsize %zu\n"
+                 "clipped %d (ink at the cell edge)\n",
                  f->variablePitch ? "variable" : "fixed", f->doubleByte ? "double" : "single",
                  f->hasIndex ? "yes" : "no", f->cellWidth, f->cellHeight, f->italicWidth,
                  f->startCode, f->endCode, f->encodingLetter ? f->encodingLetter : '-',
-                 f->charCount, f->glyphs.size(), bytes.size());
+                 f->charCount, f->glyphs.size(), bytes.size(), edge);
     if (code.empty()) {
         for (const auto& g : f->glyphs) printGlyph(s, g);
         return kExitOk;
@@ -123,15 +146,23 @@ void addFontCommands(CLI::App& app, Invocation& inv) {
                      "standard[:START-END] | asian:T|G|K|J | table:FILE | asian-table:FILE")
         ->required();
     make->add_option("--asian-encoding", *asianTable,
-                     "encoding of an asian-table font's codes: T, G, K or J (default T)")
+                     "encoding of an asian-table font's codes: T, G, K or J (default: the "
+                     "printer text encoding's, else T)")
         ->check(CLI::IsMember({"T", "G", "K", "J"}));
     make->add_option("--pitch", o->pitch, "fixed or variable (default: the page's default)")
         ->check(CLI::IsMember({"fixed", "variable"}));
     make->add_option("--cell", o->cell, "cell WIDTHxHEIGHT in pixels (default: measured)");
     make->add_option("--italic-width", o->italicWidth, "italic width in pixels");
-    make->add_option("--code-page", o->codePage, "code page of single-byte codes (CP1252)");
+    make->add_option("--code-page", o->codePage,
+                     "code page of single-byte codes (default: the printer text encoding's, "
+                     "else CP1252)");
     make->add_option("-o,--output", o->output, "the font file to write")->required();
+    make->add_flag("--fit", o->fit,
+                   "draw a glyph that would be cut at the cell edge narrower, and widen an "
+                   "italic font's cell by its italic width");
+    make->add_flag("--json", o->json, "print what was made as JSON");
     make->callback([&inv, o, asianTable] {
+        inv.json = inv.json || o->json;
         inv.action = [&inv, o, asianTable](Session& s) {
             return fontMaker ? fontMaker(s, *o, *asianTable) : runFontMaker(s, inv.arguments);
         };
@@ -142,9 +173,12 @@ void addFontCommands(CLI::App& app, Invocation& inv) {
     auto* show = font->add_subcommand("show", "print a bitmap font file's header and glyphs");
     show->add_option("FILE", *showPath, "the font file")->required();
     show->add_option("--code", *showCode, "only the glyph of this code (65, 0x41, 0xA4A1)");
-    show->callback([&inv, showPath, showCode] {
-        inv.action = [showPath, showCode](Session& s) {
-            return fontShowCommand(s, *showPath, *showCode);
+    auto showJson = std::make_shared<bool>(false);
+    show->add_flag("--json", *showJson, "print the header and the clipped count as JSON");
+    show->callback([&inv, showPath, showCode, showJson] {
+        inv.json = inv.json || *showJson;
+        inv.action = [showPath, showCode, showJson](Session& s) {
+            return fontShowCommand(s, *showPath, *showCode, *showJson);
         };
     });
 

@@ -8,7 +8,9 @@
 #include <cstdlib>
 #include <map>
 #include <memory>
+#include <vector>
 
+#include "cli/error_json.h"
 #include "cli/exit_codes.h"
 #include "core/fonts/code_pages.h"
 #include "core/fonts/encode_table.h"
@@ -39,7 +41,10 @@ std::unique_ptr<QGuiApplication> startGui() {
 }
 
 // Fills the job's encoding fields from --encode; false with *why set.
-bool parseEncode(const std::string& text, m350::FontJob& job, std::string& why) {
+// A double-byte table's characters of one byte go to singles: they are no
+// code of the font and are left out, so the codes after them keep their pairs.
+bool parseEncode(const std::string& text, m350::FontJob& job, std::string& why,
+                 std::vector<std::string>& singles) {
     const auto colon = text.find(':');
     const std::string kind = text.substr(0, colon);
     const std::string arg = colon == std::string::npos ? std::string() : text.substr(colon + 1);
@@ -81,6 +86,9 @@ bool parseEncode(const std::string& text, m350::FontJob& job, std::string& why) 
         job.byTable = true;
         job.table = *m350::convertTable(*raw);
         job.mode = kind == "table" ? m350::kSingleByteFont : m350::kDoubleByteFont;
+        if (job.mode == m350::kDoubleByteFont) {
+            job.table = m350::doubleByteTableCodes(job.table, job.asianEncoding, &singles);
+        }
         job.tableCount = static_cast<std::uint32_t>(
             job.mode == m350::kDoubleByteFont ? job.table.size() / 2 : job.table.size());
         if (job.tableCount == 0) {
@@ -105,11 +113,25 @@ int makeFontCommand(Session& s, const FontMakeOptions& o, const std::string& asi
     job.startCode = 32;
     job.endCode = 127;
     std::string why;
-    if (!asianTable.empty()) job.asianEncoding = kAsian.at(asianTable);
-    if (!parseEncode(o.encode, job, why)) return s.fail(kExitUsage, why);
-    job.singleByteCodePage = o.codePage;
-    if (!m350::CodePage(o.codePage).valid())
-        return s.fail(kExitUsage, "unknown code page " + o.codePage);
+    if (!asianTable.empty())
+        job.asianEncoding = kAsian.at(asianTable);
+    else if (const int asian = m350::asianEncodingOf(s.encoding); asian >= 0)
+        job.asianEncoding = asian;
+    std::vector<std::string> singles;
+    if (!parseEncode(o.encode, job, why, singles)) return s.fail(kExitUsage, why);
+    if (!singles.empty()) {
+        std::string list;
+        for (const std::string& c : singles) list += (list.empty() ? "\"" : ", \"") + c + "\"";
+        std::fprintf(s.err(), "font: left out, one byte in a double-byte table: %s\n",
+                     list.c_str());
+    }
+    // Without --code-page the codes are in the printer text encoding, as in
+    // the font manager (CP1252 when that is no single-byte code page).
+    const std::string codePage =
+        o.codePage.empty() ? m350::defaultSingleByteCodePage(s.encoding) : o.codePage;
+    job.singleByteCodePage = codePage;
+    if (!m350::CodePage(codePage).valid())
+        return s.fail(kExitUsage, "unknown code page " + codePage);
     const bool doubleByte = job.mode == m350::kDoubleByteFont;
     job.pitch = o.pitch.empty()
                     ? (doubleByte ? m350::kFixedPitch : m350::kVariablePitch)
@@ -148,11 +170,45 @@ int makeFontCommand(Session& s, const FontMakeOptions& o, const std::string& asi
     std::fprintf(s.err(), "font: %s %g pt, cell %d x %d\n",
                  QFontInfo(font).family().toUtf8().constData(), o.size, job.cellWidth,
                  job.cellHeight);
+    job.fitGlyphs = o.fit;
     if (!m350::makeFont(job, s.context()))
         return s.fail(kExitCantCreate, job.writeError.empty()
                                            ? std::string("Make Font Error")
                                            : "Make Font Error: " + job.writeError);
+    // The glyphs cut at the cell edge, as the characters they are.
+    const std::string glyphCodePage = job.mode == m350::kDoubleByteFont
+                                          ? std::string(m350::asianCodePage(job.asianEncoding))
+                                          : job.singleByteCodePage;
+    m350::CodePage cp(glyphCodePage);
+    std::vector<std::string> cut;
+    for (const std::string& code : job.clippedCodes) {
+        const QString ch = cp.decode(code);
+        char hex[8];
+        std::snprintf(hex, sizeof hex, code.size() > 1 ? "0x%02X%02X" : "0x%02X",
+                      static_cast<unsigned char>(code[0]),
+                      code.size() > 1 ? static_cast<unsigned char>(code[1]) : 0u);
+        cut.push_back(ch.isEmpty() ? std::string(hex) : ch.toStdString());
+    }
+    if (o.json) {
+        nlohmann::ordered_json j;
+        j["file"] = o.output;
+        j["glyphs"] = job.charCount;
+        j["cellWidth"] = job.cellWidth;
+        j["cellHeight"] = job.cellHeight;
+        j["fit"] = o.fit;
+        j["clipped"] = cut.size();
+        j["clippedGlyphs"] = cut;
+        printJson(s.out(), j);
+        return kExitOk;
+    }
     std::fprintf(s.out(), "%s: %d glyphs\n", o.output.c_str(), job.charCount);
+    std::string list;
+    for (const std::string& c : cut) list += " " + c;
+    std::fprintf(s.out(), "clipped %zu%s%s\n", cut.size(), cut.empty() ? "" : ":", list.c_str());
+    if (!cut.empty() && !o.fit)
+        std::fprintf(s.err(),
+                     "font: %zu glyphs are cut at the cell edge (--fit draws them to fit)\n",
+                     cut.size());
     return kExitOk;
 }
 

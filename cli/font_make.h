@@ -20,8 +20,11 @@ struct FontMakeOptions {
     std::string pitch;
     std::string cell;
     std::optional<int> italicWidth;
-    std::string codePage = "CP1252";
+    std::string codePage;  // empty: the printer text encoding's, else CP1252
     std::string output;
+    // Fit glyphs that would be cut at the cell edge (m350::FontJob::fitGlyphs).
+    bool fit = false;
+    bool json = false;
 };
 
 // The name of the program that makes fonts.

@@ -347,6 +347,10 @@ QStringList applyMainWindowLanguage(QWidget* mainWindow, int language) {
         QMetaObject::invokeMethod(page, "refreshTextEncoding");
     if (QObject* page = mainWindow->findChild<QObject*>(QStringLiteral("CommandToolPage")))
         QMetaObject::invokeMethod(page, "refreshEncodingCaption");
+    // Pages with texts of their own beyond the language table.
+    for (const char* name : {"FontManagerPage", "FileManagerPage"})
+        if (QObject* page = mainWindow->findChild<QObject*>(QString::fromLatin1(name)))
+            QMetaObject::invokeMethod(page, "refreshLanguage");
     return problems;
 }
 

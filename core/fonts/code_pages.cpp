@@ -5,6 +5,8 @@
 #include <array>
 #include <cerrno>
 
+#include "core/fonts/font_job.h"
+
 namespace m350 {
 
 std::string_view asianCodePage(int asianEncoding) {
@@ -21,9 +23,25 @@ char asianEncodingLetter(int asianEncoding) {
 
 const std::vector<std::string>& singleByteCodePages() {
     // The code pages of the interface languages that have one byte per
-    // character, Windows-1252 first.
-    static const std::vector<std::string> kPages = {"CP1252", "CP1250", "CP1251", "CP1257"};
+    // character, Windows-1252 first, and Greek.
+    static const std::vector<std::string> kPages = {"CP1252", "CP1250", "CP1251", "CP1253",
+                                                    "CP1257"};
     return kPages;
+}
+
+std::string defaultSingleByteCodePage(std::string_view textEncoding) {
+    for (const std::string& page : singleByteCodePages())
+        if (page == textEncoding) return page;
+    return singleByteCodePages().front();
+}
+
+int asianEncodingOf(std::string_view textEncoding) {
+    for (int e = 0; e < 4; ++e)
+        if (asianCodePage(e) == textEncoding) return e;
+    // The names the interface languages' table gives some of them.
+    if (textEncoding == "BIG5") return kTraditionalChinese;
+    if (textEncoding == "SHIFT_JIS") return kJapanese;
+    return -1;
 }
 
 struct CodePage::Impl {

@@ -20,6 +20,14 @@ char asianEncodingLetter(int asianEncoding);
 // The single-byte code pages offered for single-byte fonts.
 const std::vector<std::string>& singleByteCodePages();
 
+// The one default rule of the font manager and the command tool: a font's
+// codes are in the program's printer text encoding (the interface
+// language's code page unless another is chosen). For single-byte fonts that
+// is the encoding when it is one of singleByteCodePages(), CP1252 otherwise;
+// a double-byte encoding gives its Asian encoding 0..3, any other -1.
+std::string defaultSingleByteCodePage(std::string_view textEncoding);
+int asianEncodingOf(std::string_view textEncoding);
+
 class CodePage {
   public:
     explicit CodePage(const std::string& name);

@@ -139,4 +139,16 @@ std::optional<FontFileContents> parseFontFile(const std::string& b, std::string*
     return f;
 }
 
+int glyphsWithInkAtEdge(const FontFileContents& font) {
+    int count = 0;
+    for (const FontFileGlyph& g : font.glyphs) {
+        if (g.width <= 0 || g.height <= 0) continue;
+        bool edge = false;
+        for (int y = 0; y < g.height && !edge; ++y) edge = g.ink(0, y) || g.ink(g.width - 1, y);
+        for (int x = 0; x < g.width && !edge; ++x) edge = g.ink(x, 0) || g.ink(x, g.height - 1);
+        count += edge;
+    }
+    return count;
+}
+
 }  // namespace m350

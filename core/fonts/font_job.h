@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QImage>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,20 @@ struct FontJob {
     // Set by the writers when the file could not be put in place: a sentence
     // naming the file and the reason.
     std::string writeError;
+
+    // A glyph is drawn in its cell and cut at the cell's edges. With fit, an
+    // italic font's cell (or a variable-pitch glyph) is widened by the italic
+    // width, and a glyph whose ink still reaches past the left or right edge
+    // is drawn narrower to fit (the Latin half of a double-byte font, whose
+    // cell is half the width of an ideograph, mostly). Off by default.
+    bool fitGlyphs = false;
+    // Filled by the writers: the codes (one or two bytes, file order) of the
+    // glyphs that lost ink at a cell edge.
+    std::vector<std::string> clippedCodes;
+    // makeFont asks this, when set, once the font is drawn and before its
+    // file is put in place; false leaves no file and sets stopped.
+    std::function<bool(const FontJob&)> approve;
+    bool stopped = false;
 };
 
 // One character to draw. text is its one- or two-byte code.
@@ -61,6 +76,11 @@ struct GlyphJob {
     int glyphWidth = 0;   // out
     int glyphHeight = 0;  // out
     std::string text;
+    // Fit: a glyph whose ink would reach past the left or right edge of its
+    // cell is drawn narrower; a variable-pitch glyph is extraWidth wider.
+    bool fit = false;
+    int extraWidth = 0;
+    bool clipped = false;  // out: ink was lost at an edge of the cell
 };
 
 }  // namespace m350

@@ -26,10 +26,15 @@ class FontSurface {
     ~FontSurface();
     const QFont& font() const { return font_; }
     const QFontMetrics& metrics() const { return metrics_; }
-    // Draws text at (x, y) (top-left of the line) after filling the w x h
-    // corner white, and returns the image to read back from. The image grows
-    // to w x h when smaller.
-    const QImage& draw(const QString& text, int x, int y, int w, int h);
+    // Draws text at (x, y) (top-left of the line), sx times its width, after
+    // filling the w x h corner white, and returns the image to read back
+    // from. The image grows to w x h when smaller.
+    const QImage& draw(const QString& text, qreal x, int y, int w, int h, qreal sx = 1.0);
+    // The pixels the text's ink covers, from the origin on its baseline.
+    QRect inkBox(const QString& text) const;
+    // Whether text drawn alone as draw() draws it would put ink outside a
+    // cell of w x h pixels at (0, 0).
+    bool inkOutside(const QString& text, qreal x, int y, int w, int h, qreal sx) const;
 
   private:
     QFont font_;
@@ -51,7 +56,8 @@ bool cellFits(const FontJob& job);
 // Draws one character (job.text, decoded with codePage) and packs it into
 // bitmap (kGlyphBufferSize bytes): rows top first, leftmost pixel in the top
 // bit, unused low bits 0. A code without a character gives a blank glyph of
-// the cell's size. Returns ((glyph width + 7) / 8) x glyph height.
+// the cell's size. Ink outside the cell is cut and job.clipped set. Returns
+// ((glyph width + 7) / 8) x glyph height.
 int renderGlyph(GlyphJob& job, FontSurface& surface, CodePage& codePage, std::uint8_t* bitmap);
 
 // The 32 header bytes for a job (charCount as set by the writer).
@@ -61,15 +67,18 @@ std::array<std::uint8_t, kFontHeaderSize> buildFontHeader(const FontJob& job);
 // writeFileAtomically when complete; false leaves no new file behind, with
 // the reason in job.writeError when the file could not be written. progress
 // receives positions 0..100 and is pumped after each glyph (after each lead
-// byte for the full double-byte font).
+// byte for the full double-byte font). job.clippedCodes lists the glyphs
+// that lost ink at a cell edge.
 bool writeSingleByteFont(FontJob& job, ProgressSink& progress);
 bool writeDoubleByteFont(FontJob& job, ProgressSink& progress);
 bool writeDoubleByteTableFont(FontJob& job, ProgressSink& progress);
 
-// Shows the "Making font..." window on ctx's progress sink, runs the writer
-// that fits the job and hides the window. False when the job is refused
-// (bad range, variable-pitch full double-byte font, cell too large, unknown
-// mode) or the file could not be written.
+// Shows the "Making font..." window on ctx's progress sink, draws the font
+// the job asks for and hides the window; then asks job.approve, when set,
+// and puts the file in place. With job.fitGlyphs an italic width widens the
+// cell (job.cellWidth) first. False when the job is refused (bad range,
+// variable-pitch full double-byte font, cell too large, unknown mode), the
+// approval was refused (job.stopped) or the file could not be written.
 bool makeFont(FontJob& job, LinkContext& ctx);
 
 }  // namespace m350

@@ -16,8 +16,10 @@ namespace {
 
 using std::string_view_literals::operator""sv;
 
-constexpr std::array kOffered = {"UTF-8"sv,  "CP1252"sv, "CP1250"sv, "CP1251"sv,
-                                 "CP1257"sv, "CP932"sv,  "GBK"sv,    "CP950"sv};
+// Every code page the font manager makes fonts in is offered too (Greek,
+// Korean), so a command text can name a font's characters in its codes.
+constexpr std::array kOffered = {"UTF-8"sv,  "CP1252"sv, "CP1250"sv, "CP1251"sv, "CP1253"sv,
+                                 "CP1257"sv, "CP932"sv,  "GBK"sv,    "CP950"sv,  "CP949"sv};
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
 

@@ -8,6 +8,7 @@
 #include <QScrollArea>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/fonts/code_pages.h"
 #include "gui/language_apply.h"
@@ -61,6 +62,8 @@ void BitmapFontView::paintEvent(QPaintEvent* event) {
     for (int i = std::max(0, first); i < last; ++i) {
         const auto& g = contents_.glyphs[static_cast<std::size_t>(i)];
         const QRect r = cellRect(i);
+        // A glyph cut at the cell edge has a red frame in the gap around it.
+        if (g.clipped) p.fillRect(r.adjusted(-kGap / 2, -kGap / 2, kGap / 2, kGap / 2), Qt::red);
         p.fillRect(r.x(), r.y(), g.width * scale_, g.height * scale_, Qt::white);
         for (int y = 0; y < g.height; ++y)
             for (int x = 0; x < g.width; ++x)
@@ -73,7 +76,7 @@ PreviewFontDialog::PreviewFontDialog(
     const QFont& font, int language,
     std::function<std::optional<m350::FontFileContents>()> makeBitmap, QWidget* parent,
     const std::string& codePage)
-    : QDialog(parent), makeBitmap_(std::move(makeBitmap)) {
+    : QDialog(parent), makeBitmap_(std::move(makeBitmap)), language_(language) {
     setObjectName(QStringLiteral("TFormPreviewFont"));
     setWindowTitle(QStringLiteral("Preview Font"));
     imagePreview_ = new QLabel(this);
@@ -95,6 +98,10 @@ PreviewFontDialog::PreviewFontDialog(
     bitmapArea_->setWidget(bitmapView_);
     bitmapArea_->setMinimumSize(kPreviewWidth, kPreviewHeight);
     bitmapArea_->hide();
+    clippedLabel_ = new QLabel(this);
+    clippedLabel_->setObjectName(QStringLiteral("LabelClipped"));
+    clippedLabel_->setStyleSheet(QStringLiteral("color: red"));
+    clippedLabel_->hide();
 
     auto* images = new QHBoxLayout;
     images->addWidget(imagePreview_, 0, Qt::AlignTop);
@@ -102,6 +109,7 @@ PreviewFontDialog::PreviewFontDialog(
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(bitmapButton_);
     buttons->addWidget(scaleSpin_);
+    buttons->addWidget(clippedLabel_);
     buttons->addStretch(1);
     buttons->addWidget(exitButton_);
     auto* all = new QVBoxLayout(this);
@@ -149,6 +157,12 @@ void PreviewFontDialog::onBitmapClicked() {
     if (!makeBitmap_) return;
     std::optional<m350::FontFileContents> contents = makeBitmap_();
     if (!contents) return;
+    const int clipped = static_cast<int>(std::count_if(
+        contents->glyphs.begin(), contents->glyphs.end(), [](const auto& g) { return g.clipped; }));
+    clippedLabel_->setText(
+        clipped ? ownTr("%1 glyphs are cut at the cell edge (marked red).", language_).arg(clipped)
+                : QString());
+    clippedLabel_->setVisible(clipped > 0);
     bitmapView_->setFont(std::move(*contents));
     bitmapView_->setScale(scaleSpin_->value());
     scaleSpin_->setEnabled(true);

@@ -19,7 +19,8 @@ class QSpinBox;
 
 namespace m350::gui {
 
-// The glyphs of a font file drawn in rows of 16, each in its cell (scaled).
+// The glyphs of a font file drawn in rows of 16, each in its cell (scaled);
+// a glyph cut at the cell edge when it was drawn is framed in red.
 class BitmapFontView : public QWidget {
     Q_OBJECT
   public:
@@ -60,9 +61,11 @@ class PreviewFontDialog : public QDialog {
     QLabel* imagePreview_;
     QPushButton *exitButton_, *bitmapButton_;
     QSpinBox* scaleSpin_;
+    QLabel* clippedLabel_;  // how many glyphs are cut, when any
     QScrollArea* bitmapArea_;
     BitmapFontView* bitmapView_;
     std::function<std::optional<m350::FontFileContents>()> makeBitmap_;
+    int language_;
 };
 
 }  // namespace m350::gui

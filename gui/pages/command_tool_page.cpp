@@ -1,5 +1,9 @@
 #include "gui/pages/command_tool_page.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <QComboBox>
 #include <QDir>
 #include <QEvent>
@@ -121,6 +125,7 @@ CommandToolPage::CommandToolPage(AppContext& app, QWidget* sheet, QString dataFo
     : QObject(sheet), app_(app), dataFolder_(std::move(dataFolder)) {
     setObjectName(QStringLiteral("CommandToolPage"));
     for (int i = 0; i < kBufferCount; ++i) buffers_ << QString();
+    base_ = buffers_;
     editor_ = place(new CommandEditor(sheet), "RichEditTText", 4, 4, 592, 500);
     editorGuard_ = editor_;
     editor_->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -215,20 +220,61 @@ void CommandToolPage::onSelectClicked(int index) {
     saveStore();
 }
 
-void CommandToolPage::loadStore() {
-    const QString path = storePath();
-    if (path.isEmpty() || !QFile::exists(path)) return;
+namespace {
+
+// The buffers and history a store file holds; false when there is none that
+// can be read.
+bool readStore(const QString& path, QStringList& buffers, QStringList& history, QByteArray& raw) {
+    if (path.isEmpty() || !QFile::exists(path)) return false;
     std::string data, why;
-    if (!m350::readLocalFile(localPath(path), kMaxStoreBytes, data, why)) return;
+    if (!m350::readLocalFile(localPath(path), kMaxStoreBytes, data, why)) return false;
     const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(data));
-    if (!doc.isObject()) return;
-    const QJsonArray buffers = doc.object().value(QStringLiteral("buffers")).toArray();
-    for (int i = 0; i < kBufferCount && i < buffers.size(); ++i)
-        buffers_[i] = buffers[i].toString().left(kMaxCharacters);
-    history_.clear();
+    if (!doc.isObject()) return false;
+    buffers.clear();
+    const QJsonArray stored = doc.object().value(QStringLiteral("buffers")).toArray();
+    for (int i = 0; i < CommandToolPage::kBufferCount; ++i)
+        buffers << (i < stored.size() ? stored[i].toString().left(CommandToolPage::kMaxCharacters)
+                                      : QString());
+    history.clear();
     for (const auto& v : doc.object().value(QStringLiteral("history")).toArray())
-        if (history_.size() < kHistoryLength && v.isString()) history_ << v.toString();
-    stored_ = QByteArray::fromStdString(data);
+        if (history.size() < CommandToolPage::kHistoryLength && v.isString())
+            history << v.toString();
+    raw = QByteArray::fromStdString(data);
+    return true;
+}
+
+// Holds an exclusive lock on the store's lock file while it lives, so two
+// windows never read and write the store at the same time.
+class StoreLock {
+  public:
+    explicit StoreLock(const QString& storePath) {
+        if (storePath.isEmpty()) return;
+        fd_ = ::open(localPath(storePath + QStringLiteral(".lock")).c_str(),
+                     O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd_ >= 0) ::flock(fd_, LOCK_EX);
+    }
+    ~StoreLock() {
+        if (fd_ >= 0) ::close(fd_);  // closing releases the lock
+    }
+    StoreLock(const StoreLock&) = delete;
+    StoreLock& operator=(const StoreLock&) = delete;
+
+  private:
+    int fd_ = -1;
+};
+
+}  // namespace
+
+void CommandToolPage::loadStore() {
+    StoreLock lock(storePath());
+    QStringList buffers, history;
+    QByteArray raw;
+    if (!readStore(storePath(), buffers, history, raw)) return;
+    buffers_ = buffers;
+    history_ = history;
+    base_ = buffers_;
+    baseHistory_ = history_;
+    stored_ = raw;
 }
 
 void CommandToolPage::saveStore() {
@@ -236,17 +282,44 @@ void CommandToolPage::saveStore() {
     if (path.isEmpty()) return;
     storeTimer_->stop();
     if (editorGuard_) buffers_[current_] = editorText(*editorGuard_);
+    QDir().mkpath(dataFolder_);
+    // Another window of the program may keep its buffers in the same file:
+    // under the lock, what this window did not change since it last read or
+    // wrote the file is taken from the file, buffer by buffer, and what it
+    // changed goes in.
+    StoreLock lock(path);
+    QStringList disk, diskHistory;
+    QByteArray raw;
+    if (readStore(path, disk, diskHistory, raw) && raw != stored_) {
+        for (int i = 0; i < kBufferCount; ++i) {
+            if (buffers_[i] != base_[i] || disk[i] == buffers_[i]) continue;
+            buffers_[i] = disk[i];
+            if (i == current_ && editorGuard_) editorGuard_->setPlainText(disk[i]);
+        }
+        QStringList merged;
+        for (const QString& text : history_)
+            if (!baseHistory_.contains(text)) merged << text;
+        for (const QString& text : diskHistory)
+            if (!merged.contains(text)) merged << text;
+        while (merged.size() > kHistoryLength) merged.removeLast();
+        if (merged != history_) {
+            history_ = merged;
+            refreshHistory();
+        }
+    }
+    base_ = buffers_;
+    baseHistory_ = history_;
+    stored_ = raw;
     QJsonObject root;
     root.insert(QStringLiteral("buffers"), QJsonArray::fromStringList(buffers_));
     root.insert(QStringLiteral("history"), QJsonArray::fromStringList(history_));
     const QByteArray json = QJsonDocument(root).toJson(QJsonDocument::Compact);
-    if (json == stored_) return;
+    if (json == raw) return;
     // Nothing typed yet and nothing kept before: no file to write.
     const bool empty = std::all_of(buffers_.begin(), buffers_.end(),
                                    [](const QString& b) { return b.isEmpty(); }) &&
                        history_.isEmpty();
-    if (stored_.isEmpty() && empty) return;
-    QDir().mkpath(dataFolder_);
+    if (raw.isEmpty() && empty) return;
     if (m350::writeFileAtomically(localPath(path), std::string_view(json.data(), json.size())))
         stored_ = json;
 }

@@ -1,7 +1,8 @@
 // The "Command Tool" page (TabSheet4): twelve buffers of raw printer command
 // text, loaded, saved and sent in a chosen printer text encoding, with a
 // history of what was sent. The buffers and the history are kept between
-// runs in the user's data folder.
+// runs in the user's data folder; windows of the program that share it merge
+// their buffers one by one (see saveStore).
 #pragma once
 
 #include <QObject>
@@ -42,7 +43,10 @@ class CommandToolPage : public QObject {
     // The encoding the editor's bytes are read and sent in.
     std::string encoding() const;
 
-    // Writes the buffers and history when they changed since the last write.
+    // Writes the buffers and history when they changed since the last write,
+    // under a lock on the store: a buffer this window did not change takes
+    // the store's text (another window's), one it changed goes in; the
+    // history keeps both windows' texts, this window's new ones first.
     void saveStore();
 
     // The Auto item names the program's printer text encoding as it is now
@@ -82,7 +86,12 @@ class CommandToolPage : public QObject {
     QStringList buffers_;
     int current_ = 0;
     QStringList history_;  // newest first
-    QByteArray stored_;    // what the store file holds, to skip unchanged writes
+    // The buffers and history as this window last read or wrote the store:
+    // a buffer that still equals its base was not changed here, and another
+    // window's change to it in the store is taken over.
+    QStringList base_;
+    QStringList baseHistory_;
+    QByteArray stored_;  // what the store file held when this window last read or wrote it
 };
 
 }  // namespace m350::gui

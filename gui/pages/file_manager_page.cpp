@@ -19,6 +19,7 @@
 #include "core/files/file_types.h"
 #include "core/files/memory_info.h"
 #include "gui/app_context.h"
+#include "gui/language_apply.h"
 #include "gui/pages/page_kit.h"
 #include "gui/password_gate_prompt.h"
 #include "gui/printer_text.h"
@@ -223,12 +224,26 @@ void FileManagerPage::onDownloadClicked() {
 
 void FileManagerPage::onGetClicked() {
     memory_ = {};
-    app_.runStandard(
+    const int result = app_.runStandard(
         m350::kOpMemoryInfo, [this](m350::Link& l) { return m350::readMemoryInfo(l, memory_); },
-        [this] { showMemory(); });
+        [this] {
+            states_.fill(ListState::kCurrent);
+            partialPending_ = false;
+            showMemory();
+        });
+    if (result == m350::kOk) return;
+    // The lists on show are the Get before's; the record holds what this one
+    // read before it failed, shown with the next choice of device.
+    states_.fill(ListState::kStale);
+    partialPending_ = true;
+    showListState();
 }
 
 void FileManagerPage::onDeviceClicked() {
+    if (partialPending_) {
+        states_.fill(ListState::kPartial);
+        partialPending_ = false;
+    }
     showMemory();
 }
 
@@ -241,14 +256,62 @@ void FileManagerPage::showMemory() {
     fileList_->clear();
     for (const std::string& line : m350::fileListLines(d.fileList))
         fileList_->addItem(printerText(line));
+    showListState();
+}
+
+void FileManagerPage::showListState() {
+    const int device = deviceRadio_->itemIndex();
+    if (device < 0 || device >= m350::kDeviceCount) return;
+    const int language = app_.currentLanguage();
+    QString text;
+    switch (states_[static_cast<std::size_t>(device)]) {
+        case ListState::kNotRead:
+        case ListState::kCurrent:
+            break;
+        case ListState::kStale:
+            text = ownTr("Not current: the last Get failed, this is what the Get before it read.",
+                         language);
+            break;
+        case ListState::kPartial:
+            text = ownTr("Partial: the last Get failed, this is what it read before failing.",
+                         language);
+            break;
+        case ListState::kFormatted:
+            text =
+                ownTr("Formatted since the last Get: the device's files were deleted.", language);
+            break;
+    }
+    if (!text.isEmpty())
+        text += QLatin1Char(' ') + ownTr("Press Get to read the printer again.", language);
+    listStateLabel_->setText(text);
+    listStateLabel_->setVisible(!text.isEmpty());
+    // A list that is not the printer's own is greyed.
+    for (int i = 0; i < fileList_->count(); ++i)
+        fileList_->item(i)->setForeground(text.isEmpty() ? fileList_->palette().text()
+                                                         : fileList_->palette().placeholderText());
+}
+
+void FileManagerPage::refreshLanguage() {
+    showListState();
 }
 
 void FileManagerPage::onFileFormatClicked() {
     if (!app_.prompter().confirm(kSureMessage)) return;
     if (!passwordGate(app_)) return;
     const int device = formatDeviceRadio_->itemIndex();
-    app_.runStandard(m350::kOpFormat,
-                     [device](m350::Link& l) { return m350::formatDevice(l, device); });
+    app_.runStandard(
+        m350::kOpFormat, [device](m350::Link& l) { return m350::formatDevice(l, device); },
+        [this, device] {
+            // The device holds no files now: its list is emptied and its free
+            // space unknown until the next Get.
+            if (device < 0 || device >= m350::kDeviceCount) return;
+            auto& d = memory_.devices[static_cast<std::size_t>(device)];
+            d.fileList.clear();
+            d.freeKnown = false;
+            d.freeSpace = 0;
+            states_[static_cast<std::size_t>(device)] = ListState::kFormatted;
+            if (device == deviceRadio_->itemIndex()) showMemory();
+        });
 }
 
 // File type and Browse, then the printer file name, its size and the memory
@@ -314,6 +377,10 @@ void FileManagerPage::buildInfoGroup() {
     freeSpaceEdit_->setReadOnly(true);
     freeUnitLabel_ = caption(g, "LabelFreeUnit", "KB");
     fileList_ = named(new QListWidget(g), "ListBoxFileList");
+    listStateLabel_ = named(new QLabel(g), "LabelFileListState");
+    listStateLabel_->setWordWrap(true);
+    listStateLabel_->setStyleSheet(QStringLiteral("color: #b00000"));
+    listStateLabel_->hide();
     physicalSpaceLabel_->setBuddy(physicalSpaceEdit_);
     freeSpaceLabel_->setBuddy(freeSpaceEdit_);
 
@@ -326,6 +393,7 @@ void FileManagerPage::buildInfoGroup() {
     grid->addWidget(freeSpaceEdit_, 2, 1, 1, 2);
     grid->addWidget(freeUnitLabel_, 2, 3);
     grid->addWidget(fileList_, 3, 0, 1, 4);
+    grid->addWidget(listStateLabel_, 4, 0, 1, 4);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(2, 1);
     grid->setRowStretch(3, 1);

@@ -10,6 +10,7 @@
 
 #include <QObject>
 #include <QString>
+#include <array>
 
 #include "core/files/memory_info.h"
 
@@ -34,6 +35,20 @@ class FileManagerPage : public QObject {
 
     // The memory record as the last Get left it (partly filled after a failure).
     const m350::MemoryInfo& memoryInfo() const { return memory_; }
+
+    // What a device's list shows, told under the list whenever it is not
+    // the printer's answer to the last Get.
+    enum class ListState {
+        kNotRead,    // no Get yet
+        kCurrent,    // the last Get read it
+        kStale,      // the last Get failed: the list of the Get before
+        kPartial,    // the last Get failed: what it read before the failure
+        kFormatted,  // the device was formatted since
+    };
+    ListState listState(int device) const { return states_[static_cast<std::size_t>(device)]; }
+
+    // The page's own texts in the current language.
+    Q_INVOKABLE void refreshLanguage();
 
     // What the open dialog of a file type lists: "*.BMP (*.[Bb][Mm][Pp]);;*.* (*)";
     // empty for Bitmap Font (every file).
@@ -64,6 +79,7 @@ class FileManagerPage : public QObject {
     QLabel *physicalSpaceLabel_, *freeSpaceLabel_, *physicalUnitLabel_, *freeUnitLabel_;
     QLineEdit *physicalSpaceEdit_, *freeSpaceEdit_;
     QListWidget* fileList_;
+    QLabel* listStateLabel_;  // why the list is not the printer's own
     // "File Format".
     QGroupBox* fileFormatGroup_;
     RadioGroup* formatDeviceRadio_;
@@ -74,11 +90,16 @@ class FileManagerPage : public QObject {
     void buildFormatGroup();
     // The selected device's part of the record into the boxes and the list.
     void showMemory();
+    // Under the list: why it is not the printer's answer to the last Get.
+    void showListState();
 
     AppContext& app_;
     QString startupDirectory_;
     QString chosenPath_;  // the file of the last successful Browse
     m350::MemoryInfo memory_;
+    std::array<ListState, m350::kDeviceCount> states_{};
+    // The record holds a failed Get's part, not yet on show.
+    bool partialPending_ = false;
 };
 
 }  // namespace m350::gui

@@ -14,14 +14,18 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
+#include <tuple>
+#include <unordered_set>
 
 #include "core/files/font_download.h"
 #include "core/files/local_file.h"
 #include "core/fonts/code_pages.h"
 #include "core/fonts/encode_table.h"
 #include "core/fonts/font_maker.h"
+#include "core/i18n/text_encoding.h"
 #include "gui/app_context.h"
 #include "gui/dialogs/preview_font_dialog.h"
+#include "gui/language_apply.h"
 #include "gui/pages/page_kit.h"
 #include "gui/password_gate_prompt.h"
 #include "gui/printer_text.h"
@@ -163,6 +167,8 @@ void FontManagerPage::buildFontSelect() {
     fontHeightEdit_ = edit(g, "EditFontHeight");
     italicWidthLabel_ = caption(g, "LabelItalicWidth", "Italic Width");
     italicWidthEdit_ = edit(g, "EditItalicWidth");
+    fitGlyphsCheck_ =
+        named(new QCheckBox(QStringLiteral("Fit Glyphs to Cell"), g), "CheckBoxFitGlyphs");
 
     Row(grid, fontEncodeLabel_, fontEncodeCombo_);
     Row(grid, codePageLabel_, codePageCombo_);
@@ -181,6 +187,7 @@ void FontManagerPage::buildFontSelect() {
     Row(grid, fontWidthLabel_, fontWidthEdit_);
     Row(grid, fontHeightLabel_, fontHeightEdit_);
     Row(grid, italicWidthLabel_, italicWidthEdit_);
+    grid->addWidget(fitGlyphsCheck_, grid->rowCount(), 1);
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(grid->rowCount(), 1);
 }
@@ -240,11 +247,34 @@ void FontManagerPage::initialise() {
             &FontManagerPage::onDownloadFontClicked);
     connect(previewFontButton_, &QPushButton::clicked, this,
             &FontManagerPage::onPreviewFontClicked);
+    connect(codePageCombo_, &QComboBox::activated, this, [this] { codePageChosen_ = true; });
+    connect(asiaFontEncodeRadio_, &RadioGroup::itemIndexChanged, this,
+            [this] { asianChosen_ = true; });
     onFontEncodeChanged(fontEncodeCombo_->currentIndex());
     // The font dialog's first font: Arial, 13 pixels high, regular.
     QFont initial(QStringLiteral("Arial"));
     initial.setPixelSize(kInitialFontPixels);
     applyFont(initial);
+    refreshLanguage();
+}
+
+void FontManagerPage::refreshLanguage() {
+    const int language = app_.currentLanguage();
+    // The code page follows the printer text encoding, as the command
+    // tool's Auto does, until the operator picks one here.
+    const std::string encoding = m350::currentTextEncoding();
+    if (!codePageChosen_) {
+        const QString page =
+            QString::fromStdString(m350::defaultSingleByteCodePage(encoding).substr(2));
+        codePageCombo_->setCurrentIndex(std::max(0, codePageCombo_->findText(page)));
+    }
+    if (!asianChosen_) {
+        const int asian = m350::asianEncodingOf(encoding);
+        asiaFontEncodeRadio_->setItemIndex(asian >= 0 ? asian : m350::kTraditionalChinese);
+    }
+    fitGlyphsCheck_->setText(ownTr("Fit Glyphs to Cell", language));
+    fitGlyphsCheck_->setToolTip(
+        ownTr("Draws glyphs the cell edge would cut narrower and widens italic cells.", language));
 }
 
 void FontManagerPage::onFontEncodeChanged(int index) {
@@ -254,7 +284,8 @@ void FontManagerPage::onFontEncodeChanged(int index) {
     for (QWidget* w : std::initializer_list<QWidget*>{standEncodeGroup_, sEncodeCombo_,
                                                       charStartEdit_, charEndEdit_})
         w->setEnabled(standard);
-    asiaFontEncodeRadio_->setEnabled(asian);
+    // The Asian table's codes are in the chosen Asian encoding too.
+    asiaFontEncodeRadio_->setEnabled(asian || index == kModeAsianTable);
     codePageCombo_->setEnabled(standard || index == kModeTable);
     for (QWidget* w :
          std::initializer_list<QWidget*>{encodeTableGroup_, fontTableMemo_, fontTblLoadButton_,
@@ -286,25 +317,12 @@ void FontManagerPage::onFontTblLoadClicked() {
         app_.prompter().message(QString::fromLocal8Bit(why.data(), qsizetype(why.size())));
         return;
     }
-    QByteArray data(file.data(), qsizetype(file.size()));
     tablePath_ = path;
-    const qsizetype nul = data.indexOf('\0');
-    if (nul >= 0) data.truncate(nul);
-    // Shown in the code page the table's codes belong to; the font takes the
-    // file's own bytes while By File is checked.
-    const bool asianTable = fontEncodeCombo_->currentIndex() == kModeAsianTable;
-    m350::CodePage cp(asianTable
-                          ? std::string(m350::asianCodePage(asiaFontEncodeRadio_->itemIndex()))
-                          : singleByteCodePage());
-    QString text;
-    for (qsizetype i = 0; i < data.size();) {
-        const auto lead = static_cast<unsigned char>(data[i]);
-        const qsizetype n = (asianTable && lead >= 0x80 && i + 1 < data.size()) ? 2 : 1;
-        const QString ch =
-            cp.decode(std::string_view(data.constData() + i, static_cast<std::size_t>(n)));
-        text += ch.isEmpty() ? QString(QChar(lead < 0x80 ? lead : 0xFFFD)) : ch;
-        i += n;
-    }
+    if (const std::size_t nul = file.find('\0'); nul != std::string::npos) file.resize(nul);
+    // Shown in the code page of the table's codes, the same that Save writes;
+    // the font takes the file's own bytes while By File is checked.
+    QString text = QString::fromStdString(m350::decodeTableText(file, tableCodePage()));
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     fontTableMemo_->setPlainText(text);
     fileTableCheck_->setChecked(true);
 }
@@ -312,13 +330,17 @@ void FontManagerPage::onFontTblLoadClicked() {
 void FontManagerPage::onFontTblSaveClicked() {
     const QString path = app_.prompter().saveFile(kAnyFile);
     if (path.isEmpty()) return;
-    // The memo's lines with CR LF between them, nothing after the last.
-    QString text = fontTableMemo_->toPlainText();
-    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    const QByteArray bytes = text.toUtf8();
+    // The memo's lines with CR LF between them, nothing after the last, in
+    // the code page of the table's codes.
+    const std::string codePage = tableCodePage();
+    const m350::EncodedTable table =
+        m350::encodeTableText(fontTableMemo_->toPlainText().toStdString(), codePage);
+    if (!table.unheld.empty() &&
+        !app_.prompter().question(leftOutText(table.unheld, {}, codePage) + QLatin1Char('\n') +
+                                  ownTr("Save the table without them?", app_.currentLanguage())))
+        return;
     std::string why;
-    if (!m350::writeFileAtomically(
-            localName(path), std::string_view(bytes.constData(), std::size_t(bytes.size())), &why))
+    if (!m350::writeFileAtomically(localName(path), table.bytes, &why))
         app_.prompter().message(QStringLiteral("The file cannot be written.\n") +
                                 QString::fromLocal8Bit(why.data(), qsizetype(why.size())));
 }
@@ -357,68 +379,159 @@ void FontManagerPage::applyFont(const QFont& font) {
     sample_->setPixmap(sample);
 }
 
-std::optional<std::string> FontManagerPage::tableBytes(bool doubleByte, int asianEncoding) {
+std::optional<FontManagerPage::TableCodes> FontManagerPage::tableCodes(bool doubleByte,
+                                                                       int asianEncoding,
+                                                                       QString& why) {
+    TableCodes out;
+    const int language = app_.currentLanguage();
+    const std::string codePage =
+        m350::tableCodePage(doubleByte, asianEncoding, singleByteCodePage());
     std::string raw;
     if (fileTableCheck_->isChecked()) {
-        std::optional<std::string> file = m350::readTableFile(localName(tablePath_));
-        if (!file) return std::nullopt;
+        std::string reason;
+        std::optional<std::string> file = m350::readTableFile(localName(tablePath_), &reason);
+        if (!file) {
+            why = ownTr("The table file cannot be used: %1", language)
+                      .arg(QString::fromLocal8Bit(reason.data(), qsizetype(reason.size())));
+            return std::nullopt;
+        }
         raw = std::move(*file);
     } else {
         const QString text = fontTableMemo_->toPlainText();
-        if (text.size() > static_cast<qsizetype>(m350::kMaxTableBytes)) return std::nullopt;
-        m350::CodePage cp(doubleByte ? std::string(m350::asianCodePage(asianEncoding))
-                                     : singleByteCodePage());
-        QString lines = text;
-        lines.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-        raw = cp.encode(lines);
+        if (text.size() > static_cast<qsizetype>(m350::kMaxTableBytes)) {
+            why = ownTr("The table is longer than 65535 characters.", language);
+            return std::nullopt;
+        }
+        m350::EncodedTable table = m350::encodeTableText(text.toStdString(), codePage);
+        raw = std::move(table.bytes);
+        out.unheld = std::move(table.unheld);
     }
-    return m350::convertTable(raw);
+    std::optional<std::string> converted = m350::convertTable(raw);
+    if (!converted) {
+        why = ownTr("The table is longer than 65535 characters.", language);
+        return std::nullopt;
+    }
+    out.codes = doubleByte ? m350::doubleByteTableCodes(*converted, asianEncoding, &out.singles)
+                           : std::move(*converted);
+    return out;
+}
+
+QString FontManagerPage::leftOutText(const std::vector<std::string>& unheld,
+                                     const std::vector<std::string>& singles,
+                                     const std::string& codePage) const {
+    const int language = app_.currentLanguage();
+    // Each character in quotes, so a space shows; a long list is cut.
+    auto list = [](const std::vector<std::string>& chars) {
+        constexpr std::size_t kShown = 40;
+        QStringList quoted;
+        for (std::size_t i = 0; i < chars.size() && i < kShown; ++i)
+            quoted << QLatin1Char('"') + QString::fromStdString(chars[i]) + QLatin1Char('"');
+        QString text = quoted.join(QStringLiteral(", "));
+        if (chars.size() > kShown) text += QStringLiteral(" ... (%1)").arg(chars.size());
+        return text;
+    };
+    QString text = ownTr("Some characters of the table cannot be in the font:", language);
+    if (!unheld.empty())
+        text += QLatin1Char('\n') + ownTr("Not in code page %1: %2", language)
+                                        .arg(QString::fromStdString(codePage), list(unheld));
+    if (!singles.empty())
+        text += QLatin1Char('\n') +
+                ownTr("One byte, not two, in a double-byte table: %1", language).arg(list(singles));
+    return text;
+}
+
+std::string FontManagerPage::tableCodePage() const {
+    return m350::tableCodePage(fontEncodeCombo_->currentIndex() == kModeAsianTable,
+                               asiaFontEncodeRadio_->itemIndex(), singleByteCodePage());
 }
 
 bool FontManagerPage::assembleJob(const QString& path, m350::FontJob& job) {
     job = m350::FontJob{};
-    bool ok = true;
-    auto number = [&ok](QLineEdit* e, int& out) {
+    const int language = app_.currentLanguage();
+    // The first setting that cannot make a font, named by its caption.
+    QString problem;
+    auto fail = [&problem](const QString& why) {
+        if (problem.isEmpty()) problem = why;
+    };
+    auto field = [](QLabel* label) {
+        QString caption = label->text().remove(QLatin1Char('&')).trimmed();
+        while (caption.endsWith(QLatin1Char(':')) || caption.endsWith(QChar(0xFF1A)))
+            caption.chop(1);
+        return caption.trimmed();
+    };
+    auto number = [&](QLineEdit* e, QLabel* label, int& out) {
         bool isInt = false;
         out = e->text().trimmed().toInt(&isInt);
-        if (e->text().isEmpty() || !isInt) ok = false;
+        if (e->text().trimmed().isEmpty())
+            fail(ownTr("%1 is empty.", language).arg(field(label)));
+        else if (!isInt)
+            fail(ownTr("%1 is not a whole number.", language).arg(field(label)));
+        return isInt;
     };
     job.pitch = fontPitchCombo_->currentIndex();
     const int mode = fontEncodeCombo_->currentIndex();
     const int asian = asiaFontEncodeRadio_->itemIndex();
     job.asianEncoding = asian;
+    std::optional<TableCodes> table;
     job.startCode = 0;
     job.endCode = 0;
     if (mode == kModeStandard) {
         job.mode = m350::kSingleByteFont;
-        number(charStartEdit_, job.startCode);
-        number(charEndEdit_, job.endCode);
-        if (job.startCode < 0 || job.startCode > 255 || job.endCode < 0 || job.endCode > 255)
-            ok = false;
+        const bool start = number(charStartEdit_, startAsciiLabel_, job.startCode);
+        const bool end = number(charEndEdit_, endAsciiLabel_, job.endCode);
+        for (auto [ok, value, label] : {std::tuple{start, job.startCode, startAsciiLabel_},
+                                        std::tuple{end, job.endCode, endAsciiLabel_}})
+            if (ok && (value < 0 || value > 255))
+                fail(ownTr("%1 must be from 0 to 255.", language).arg(field(label)));
+        if (start && end && job.endCode < job.startCode)
+            fail(ownTr("%1 must not be below %2.", language)
+                     .arg(field(endAsciiLabel_), field(startAsciiLabel_)));
     } else if (mode == kModeAsian) {
         job.mode = m350::kDoubleByteFont;
+        // A whole encoding is a font of fixed cells: a reader finds each
+        // glyph by its position.
+        if (job.pitch == m350::kVariablePitch)
+            fail(ownTr("%1: a whole Asian encoding is made in fixed pitch only.", language)
+                     .arg(field(fontPitchLabel_)));
     } else {
         const bool doubleByte = mode == kModeAsianTable;
         job.mode = doubleByte ? m350::kDoubleByteFont : m350::kSingleByteFont;
         job.byTable = true;
-        std::optional<std::string> table = tableBytes(doubleByte, asian);
-        if (!table) ok = false;
-        job.table = table.value_or(std::string());
+        QString why;
+        table = tableCodes(doubleByte, asian, why);
+        job.table = table ? table->codes : std::string();
         job.tableCount =
             static_cast<std::uint32_t>(doubleByte ? job.table.size() / 2 : job.table.size());
-        if (job.tableCount == 0) ok = false;
+        if (!table)
+            fail(why);
+        else if (job.tableCount == 0)
+            fail(ownTr("The table has no characters.", language));
     }
-    number(fontWidthEdit_, job.cellWidth);
-    number(fontHeightEdit_, job.cellHeight);
-    number(italicWidthEdit_, job.italicWidth);
-    if (job.cellWidth < 0 || job.cellHeight < 0) ok = false;
+    const bool width = number(fontWidthEdit_, fontWidthLabel_, job.cellWidth);
+    const bool height = number(fontHeightEdit_, fontHeightLabel_, job.cellHeight);
+    number(italicWidthEdit_, italicWidthLabel_, job.italicWidth);
+    for (auto [ok, value, label] : {std::tuple{width, job.cellWidth, fontWidthLabel_},
+                                    std::tuple{height, job.cellHeight, fontHeightLabel_}})
+        if (ok && value < 0) fail(ownTr("%1 must be 0 or more.", language).arg(field(label)));
     // A cell beyond the drawing surface or the glyph buffer cannot be drawn.
-    if (ok && !m350::cellFits(job)) ok = false;
+    if (problem.isEmpty() && !m350::cellFits(job))
+        fail(ownTr("%1 and %2 are too large: at most 2048 x 2048 pixels, 65536 bytes a glyph.",
+                   language)
+                 .arg(field(fontWidthLabel_), field(fontHeightLabel_)));
     job.path = path.toStdString();
     job.font = font_;
     job.singleByteCodePage = singleByteCodePage();
-    if (!ok) app_.prompter().message(QStringLiteral("Font Parameter Error"));
-    return ok;
+    if (!problem.isEmpty()) {
+        app_.prompter().message(QStringLiteral("Font Parameter Error\n") + problem);
+        return false;
+    }
+    // Characters the table cannot give the font are named before it is made.
+    if (table && (!table->unheld.empty() || !table->singles.empty()) &&
+        !app_.prompter().question(leftOutText(table->unheld, table->singles, tableCodePage()) +
+                                  QLatin1Char('\n') +
+                                  ownTr("Make the font without them?", language)))
+        return false;
+    return true;
 }
 
 std::string FontManagerPage::singleByteCodePage() const {
@@ -428,11 +541,43 @@ std::string FontManagerPage::singleByteCodePage() const {
                                                         : pages.front();
 }
 
-bool FontManagerPage::makeFontFile(m350::FontJob& job) {
+QString FontManagerPage::clippedText(const m350::FontJob& job) const {
+    const std::string codePage = job.mode == m350::kDoubleByteFont
+                                     ? std::string(m350::asianCodePage(job.asianEncoding))
+                                     : job.singleByteCodePage;
+    m350::CodePage cp(codePage);
+    constexpr std::size_t kShown = 40;
+    QStringList glyphs;
+    for (std::size_t i = 0; i < job.clippedCodes.size() && i < kShown; ++i) {
+        const std::string& code = job.clippedCodes[i];
+        const QString ch = cp.decode(code);
+        glyphs << (ch.isEmpty()
+                       ? QStringLiteral("0x") +
+                             QString::fromLatin1(QByteArray::fromStdString(code).toHex().toUpper())
+                       : ch);
+    }
+    QString list = glyphs.join(QStringLiteral(" "));
+    if (job.clippedCodes.size() > kShown) list += QStringLiteral(" ...");
+    return ownTr("%1 glyphs are cut at the cell edge: %2", app_.currentLanguage())
+        .arg(job.clippedCodes.size())
+        .arg(list);
+}
+
+bool FontManagerPage::makeFontFile(m350::FontJob& job, Purpose purpose) {
     QWidget* main = app_.dialogParent();
+    job.fitGlyphs = fitGlyphsCheck_->isChecked();
+    if (purpose != Purpose::kPreview)
+        job.approve = [this, purpose](const m350::FontJob& made) {
+            if (made.clippedCodes.empty()) return true;
+            const int language = app_.currentLanguage();
+            return app_.prompter().question(clippedText(made) + QLatin1Char('\n') +
+                                            (purpose == Purpose::kSave
+                                                 ? ownTr("Save the font as it is?", language)
+                                                 : ownTr("Download the font as it is?", language)));
+        };
     main->setEnabled(false);
     const bool made = m350::makeFont(job, app_.link());
-    if (!made) {
+    if (!made && !job.stopped) {
         // A file that could not be put in place says why under the title.
         QString text = QStringLiteral("Make Font Error");
         if (!job.writeError.empty())
@@ -449,7 +594,7 @@ void FontManagerPage::onSaveFontClicked() {
     if (path.isEmpty()) return;
     m350::FontJob job;
     if (!assembleJob(path, job)) return;
-    makeFontFile(job);
+    makeFontFile(job, Purpose::kSave);
 }
 
 void FontManagerPage::onDownloadFontClicked() {
@@ -477,7 +622,7 @@ void FontManagerPage::onDownloadFontClicked() {
         return;
     }
     if (!passwordGate(app_)) return;
-    if (!makeFontFile(job)) return;
+    if (!makeFontFile(job, Purpose::kDownload)) return;
     const std::string file = path.toStdString();
     const int device = memoryDeviceCombo_->currentIndex();
     app_.runStandard(m350::kOpDownload,
@@ -490,21 +635,39 @@ std::optional<m350::FontFileContents> FontManagerPage::makeBitmapPreview() {
     const QString path = folder.filePath(QStringLiteral("PREVIEW.BMF"));
     m350::FontJob job;
     if (!assembleJob(path, job)) return std::nullopt;
-    if (!makeFontFile(job)) return std::nullopt;
+    if (!makeFontFile(job, Purpose::kPreview)) return std::nullopt;
     std::string bytes, error;
     if (!m350::readLocalFile(localName(path), kMaxFontFileBytes, bytes, error)) {
         app_.prompter().message(QString::fromLocal8Bit(error.data(), qsizetype(error.size())));
         return std::nullopt;
     }
     std::optional<m350::FontFileContents> contents = m350::parseFontFile(bytes, &error);
-    if (!contents) app_.prompter().message(QString::fromStdString(error));
+    if (!contents) {
+        app_.prompter().message(QString::fromStdString(error));
+        return contents;
+    }
+    // The glyphs the maker cut at the cell edge are marked in the view: one-
+    // byte codes as they are, two-byte codes above 0xFFFF to keep them apart.
+    std::unordered_set<int> cut;
+    for (const std::string& code : job.clippedCodes) {
+        const int b1 = static_cast<unsigned char>(code[0]);
+        cut.insert(code.size() > 1 ? 0x10000 + b1 * 256 + static_cast<unsigned char>(code[1]) : b1);
+    }
+    for (m350::FontFileGlyph& g : contents->glyphs)
+        g.clipped = cut.count(g.doubleByte ? 0x10000 + g.code : g.code) > 0;
     return contents;
 }
 
 void FontManagerPage::onPreviewFontClicked() {
     QWidget* main = app_.dialogParent();
+    // The grid shows the single-byte codes of the font's own code page.
+    const int mode = fontEncodeCombo_->currentIndex();
+    const std::string codePage =
+        mode == kModeAsian || mode == kModeAsianTable
+            ? std::string(m350::asianCodePage(asiaFontEncodeRadio_->itemIndex()))
+            : singleByteCodePage();
     PreviewFontDialog dialog(
-        font_, app_.currentLanguage(), [this] { return makeBitmapPreview(); }, main);
+        font_, app_.currentLanguage(), [this] { return makeBitmapPreview(); }, main, codePage);
     dialog.move(main->mapToGlobal(QPoint(0, 0)) + QPoint(kPreviewOffset, kPreviewOffset));
     app_.prompter().runModal(dialog);
 }

@@ -130,6 +130,41 @@ TEST(CtlFont, DownloadOnTheWire) {
     EXPECT_EQ(sim.transcript().size(), 2u);
 }
 
+// font make names the glyphs cut at the cell edge and --fit draws them to
+// fit; font show counts the glyphs with ink at a cell edge; --json carries
+// both.
+TEST(CtlFont, ClippedGlyphsAreCounted) {
+    TempDir dir;
+    const std::vector<std::string> italic = {
+        "font",     "make",     "--family",        "DejaVu Serif", "--size",         "24",
+        "--italic", "--encode", "standard:32-126", "-o",           dir.file("i.bmf")};
+    struct Case {
+        std::vector<std::string> more;
+        bool cut;
+    };
+    for (const Case& c : {Case{{}, true}, Case{{"--fit"}, false}}) {
+        std::vector<std::string> args = italic;
+        args.insert(args.end(), c.more.begin(), c.more.end());
+        CtlRun text = runCtl(args);
+        ASSERT_EQ(text.exitCode, 0) << text.err;
+        const auto at = text.out.find("clipped ");
+        ASSERT_NE(at, std::string::npos) << text.out;
+        const int count = std::atoi(text.out.c_str() + at + 8);
+        EXPECT_EQ(count > 0, c.cut) << text.out;
+        args.push_back("--json");
+        CtlRun json = runCtl(args);
+        ASSERT_EQ(json.exitCode, 0) << json.err;
+        EXPECT_NE(json.out.find("\"clipped\": " + std::to_string(count)), std::string::npos)
+            << json.out;
+        CtlRun show = runCtl({"font", "show", dir.file("i.bmf"), "--json"});
+        ASSERT_EQ(show.exitCode, 0) << show.err;
+        EXPECT_NE(show.out.find("\"clipped\": "), std::string::npos) << show.out;
+        // Every glyph cut has ink at the cell edge: show counts at least as many.
+        const auto shown = show.out.find("\"clipped\": ");
+        EXPECT_GE(std::atoi(show.out.c_str() + shown + 11), count) << show.out;
+    }
+}
+
 }  // namespace
 // Hostile paths for the font's own files: the output over a FIFO, a folder
 // or /dev/null is refused with the reason and left as it was; a table or a

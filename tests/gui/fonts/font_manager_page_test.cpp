@@ -1,20 +1,26 @@
 // The "Bitmap Font Manager" page driven by object name: the encode modes and
 // presets, the cell measured from the selected font, the checks before a font
 // is made, Save Font, Download Font on the wire and the preview window.
+#include "gui/pages/font_manager_page.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
+#include "../../fonts/bmf_reader.h"
 #include "../control_named.h"
 #include "../scripted_prompter.h"
 #include "../test_window.h"
@@ -22,6 +28,7 @@
 #include "core/fonts/font_maker.h"
 #include "gui/dialogs/preview_font_dialog.h"
 #include "gui/main_window.h"
+#include "gui/widgets/radio_group.h"
 #include "support/sim_process.h"
 
 using m350test::controlNamed;
@@ -86,7 +93,9 @@ TEST(FontManagerPage, EncodeModesSetTheirControlsAndPitch) {
         for (const char* n :
              {"GroupBoxSatndEncode", "ComboBoxSEncode", "EditCharStart", "EditCharEnd"})
             EXPECT_EQ(p.c<QWidget>(n)->isEnabled(), c.standard) << n << " mode " << c.mode;
-        EXPECT_EQ(p.c<QWidget>("RadioGroupAsiaFontEncode")->isEnabled(), c.asian) << c.mode;
+        // The Asian table's codes are in the chosen Asian encoding.
+        EXPECT_EQ(p.c<QWidget>("RadioGroupAsiaFontEncode")->isEnabled(), c.asian || c.mode == 3)
+            << c.mode;
         EXPECT_EQ(p.c<QWidget>("ComboBoxFontCodePage")->isEnabled(), c.mode == 0 || c.mode == 2)
             << c.mode;
         for (const char* n : {"GroupBoxEncodeTable", "MemoFontTable", "ButtonFontTblLoad",
@@ -139,30 +148,46 @@ TEST(FontManagerPage, SelectFontMeasuresTheCell) {
     EXPECT_EQ(p.prompter.shown.count("font"), 4);
 }
 
+// Each refusal names the setting and why, under "Font Parameter Error".
 TEST(FontManagerPage, BadSettingsGiveFontParameterErrorAndNoFile) {
     struct Case {
         const char* what;
         int mode;
         const char* control;
         const char* text;
+        const char* why;
     };
-    for (const Case c : {Case{"empty italic width", 0, "EditItalicWidth", ""},
-                         Case{"start 256", 0, "EditCharStart", "256"},
-                         Case{"not a number", 0, "EditFontWidth", "1x"},
-                         Case{"cell wider than the surface", 0, "EditFontWidth", "3000"},
-                         Case{"glyph over the buffer", 0, "EditFontHeight", "300"},
-                         Case{"empty table", 2, "MemoFontTable", ""},
-                         Case{"empty asian table", 3, "MemoFontTable", ""}}) {
+    for (const Case c :
+         {Case{"empty italic width", 0, "EditItalicWidth", "", "Italic Width is empty."},
+          Case{"start 256", 0, "EditCharStart", "256",
+               "Character Start ASCII must be from 0 to 255."},
+          Case{"reversed range", 0, "EditCharStart", "200",
+               "Character End ASCII must not be below Character Start ASCII."},
+          Case{"not a number", 0, "EditFontWidth", "1x", "Font Width is not a whole number."},
+          Case{"negative height", 0, "EditFontHeight", "-1", "Font Height must be 0 or more."},
+          Case{"cell wider than the surface", 0, "EditFontWidth", "3000",
+               "Font Width and Font Height are too large"},
+          Case{"glyph over the buffer", 0, "EditFontHeight", "300",
+               "Font Width and Font Height are too large"},
+          Case{"variable pitch, whole Asian encoding", 1, "ComboBoxFontPitch", "Variable Pitch",
+               "Font Pitch: a whole Asian encoding is made in fixed pitch only."},
+          Case{"empty table", 2, "MemoFontTable", "", "The table has no characters."},
+          Case{"empty asian table", 3, "MemoFontTable", "", "The table has no characters."}}) {
         Page p;
         p.mode(c.mode);
         if (std::string(c.what) == "glyph over the buffer")
             p.c<QLineEdit>("EditFontWidth")->setText("2048");
         if (auto* memo = p.main->findChild<QPlainTextEdit*>(c.control))
             memo->setPlainText(c.text);
+        else if (auto* combo = p.main->findChild<QComboBox*>(c.control))
+            combo->setCurrentText(c.text);
         else
             p.c<QLineEdit>(c.control)->setText(c.text);
         const QString path = p.saveFont("bad.bmf");
-        EXPECT_EQ(p.prompter.messages, QStringList{"Font Parameter Error"}) << c.what;
+        ASSERT_EQ(p.prompter.messages.size(), 1) << c.what;
+        EXPECT_TRUE(p.prompter.messages[0].startsWith(QStringLiteral("Font Parameter Error\n") +
+                                                      QString::fromUtf8(c.why)))
+            << c.what << ": " << p.prompter.messages[0].toStdString();
         EXPECT_FALSE(QFile::exists(path)) << c.what;
     }
 }
@@ -171,6 +196,7 @@ TEST(FontManagerPage, SaveFontWritesTheFontOfThePage) {
     Page p;
     p.selectFont(dejaVu(14));
     p.c<QLineEdit>("EditItalicWidth")->setText("0");
+    p.prompter.answers = {true};  // J and j are cut at the edge of their cells
     QString path = p.saveFont("std.bmf");
     EXPECT_TRUE(p.prompter.messages.isEmpty()) << p.prompter.messages.join(";").toStdString();
     std::string bytes = slurp(path);
@@ -232,7 +258,10 @@ TEST(FontManagerPage, TableByFileAndItsLimit) {
         p.mode(mode);
         p.prompter.messages.clear();
         p.saveFont("big.bmf");
-        EXPECT_EQ(p.prompter.messages, QStringList{"Font Parameter Error"}) << mode;
+        ASSERT_EQ(p.prompter.messages.size(), 1) << mode;
+        EXPECT_TRUE(p.prompter.messages[0].startsWith(
+            "Font Parameter Error\nThe table file cannot be used: "))
+            << p.prompter.messages[0].toStdString();
     }
 
     // A FIFO or a device as the table file is refused with the reason (no
@@ -310,9 +339,12 @@ TEST(FontManagerPage, LoadedAsianTableShowsItsCharacters) {
     std::ofstream(path.toStdString(), std::ios::binary) << "\xA4\xA4\xA4\xE5\r\nA";
     p.prompter.files.push_back(path);
     p.c<QPushButton>("ButtonFontTblLoad")->click();
-    EXPECT_EQ(p.c<QPlainTextEdit>("MemoFontTable")->toPlainText().left(2),
-              QString::fromUtf8("\xE4\xB8\xAD\xE6\x96\x87"));
+    EXPECT_EQ(p.c<QPlainTextEdit>("MemoFontTable")->toPlainText(),
+              QString::fromUtf8("\xE4\xB8\xAD\xE6\x96\x87\nA"));
+    p.prompter.answers.push_back(true);  // make it without the A
     const std::string bytes = slurp(p.saveFont("big5.bmf"));
+    ASSERT_EQ(p.prompter.shown.filter("question:").size(), 1);
+    EXPECT_TRUE(p.prompter.shown.filter("question:")[0].contains("\"A\""));
     ASSERT_GT(bytes.size(), 44u);
     EXPECT_EQ(bytes[15], 2);  // A and the line break are not a pair of codes
     EXPECT_EQ(bytes.substr(32, 2), "\xA4\xA4");
@@ -327,6 +359,7 @@ TEST(FontManagerPage, DownloadSendsTheSameFontAsSaveFont) {
     p.selectFont(dejaVu(12));
     p.c<QComboBox>("ComboBoxMemoryDevice")->setCurrentIndex(2);
     p.c<QLineEdit>("EditPrinterFontName")->setText("MYFONT");
+    p.c<QCheckBox>("CheckBoxFitGlyphs")->setChecked(true);  // nothing cut, nothing asked
     const std::string saved = slurp(p.saveFont("same.bmf"));
     ASSERT_FALSE(saved.empty());
     const std::size_t before = sim.transcript().size();
@@ -344,16 +377,16 @@ TEST(FontManagerPage, DownloadRefusals) {
     ASSERT_TRUE(sim.ok()) << sim.error();
     Page p(sim.tcpPort());
     ASSERT_TRUE(sim.waitForQuiet());
-    // Variable pitch with a whole Asian encoding: refused after the gate.
+    // Variable pitch with a whole Asian encoding: refused, naming the pitch,
+    // before the password is asked.
     p.mode(1);
     p.c<QComboBox>("ComboBoxFontPitch")->setCurrentIndex(1);
     std::size_t before = sim.transcript().size();
     p.c<QPushButton>("ButtonDowloadFont")->click();
-    EXPECT_EQ(p.prompter.messages, QStringList{"Make Font Error"});
+    ASSERT_EQ(p.prompter.messages.size(), 1);
+    EXPECT_TRUE(p.prompter.messages[0].startsWith("Font Parameter Error\nFont Pitch: "));
     ASSERT_TRUE(sim.waitForQuiet());
-    auto t = sim.transcript();
-    ASSERT_EQ(t.size(), before + 1);  // only the password read
-    EXPECT_EQ(t.back().rx.find("DOWNLOAD"), std::string::npos);
+    EXPECT_EQ(sim.transcript().size(), before);
 
     // A printer name the printer cannot take is refused before anything.
     p.mode(0);
@@ -404,4 +437,268 @@ TEST(FontManagerPage, PreviewGridAndBitmap) {
     p.c<QPushButton>("ButtonPreviewFont")->click();
     EXPECT_TRUE(ran);
     EXPECT_TRUE(p.prompter.messages.isEmpty());
+}
+
+// A table saved, loaded again and made into a font keeps its characters: the
+// file holds them in the table's code page, the codes the font gets.
+TEST(FontManagerPage, TableSurvivesSaveLoadAndMake) {
+    struct Case {
+        const char* what;
+        int mode;
+        const char* codePage;  // single-byte tables
+        int asian;             // Asian tables
+        const char* text;      // UTF-8
+        std::string file;      // the table file's bytes
+        std::string codes;     // the font's codes in index order
+    };
+    const Case cases[] = {
+        {"Cyrillic", 2, "1251", 0, "АБВ\nгд", "\xC0\xC1\xC2\r\n\xE3\xE4", "\xC0\xC1\xC2\xE3\xE4"},
+        {"Greek", 2, "1253", 0, "ΑΒΓ", "\xC1\xC2\xC3", "\xC1\xC2\xC3"},
+        {"Traditional Chinese", 3, nullptr, 0, "中文\n字", "\xA4\xA4\xA4\xE5\r\n\xA6\x72",
+         "\xA4\xA4\xA4\xE5\xA6\x72"},
+        {"Simplified Chinese", 3, nullptr, 1, "中文", "\xD6\xD0\xCE\xC4", "\xD6\xD0\xCE\xC4"},
+        {"Japanese", 3, nullptr, 3, "日本", "\x93\xFA\x96\x7B", "\x93\xFA\x96\x7B"},
+    };
+    for (const Case& c : cases) {
+        Page p;
+        p.mode(c.mode);
+        if (c.codePage) {
+            auto* pages = p.c<QComboBox>("ComboBoxFontCodePage");
+            pages->setCurrentIndex(pages->findText(c.codePage));
+            ASSERT_EQ(pages->currentText(), c.codePage) << c.what;
+        }
+        p.main->findChild<RadioGroup*>("RadioGroupAsiaFontEncode")->setItemIndex(c.asian);
+        const QString text = QString::fromUtf8(c.text);
+        p.c<QPlainTextEdit>("MemoFontTable")->setPlainText(text);
+        const QString table = p.dir.filePath("table.txt");
+        p.prompter.files.push_back(table);
+        p.c<QPushButton>("ButtonFontTblSave")->click();
+        EXPECT_EQ(slurp(table), c.file) << c.what;
+
+        p.c<QPlainTextEdit>("MemoFontTable")->setPlainText("X");
+        p.prompter.files.push_back(table);
+        p.c<QPushButton>("ButtonFontTblLoad")->click();
+        EXPECT_EQ(p.c<QPlainTextEdit>("MemoFontTable")->toPlainText(), text) << c.what;
+
+        // From the file (By File) and from the memo alike.
+        for (bool byFile : {true, false}) {
+            p.c<QCheckBox>("CheckBoxFileTable")->setChecked(byFile);
+            const bmftest::Font f = bmftest::read(slurp(p.saveFont("table.bmf")));
+            ASSERT_TRUE(f.ok()) << c.what << f.problem;
+            std::string codes;
+            for (int code : f.codes) {
+                if (c.mode == 3) codes.push_back(static_cast<char>(code >> 8));
+                codes.push_back(static_cast<char>(code & 0xFF));
+            }
+            EXPECT_EQ(codes, c.codes) << c.what << " by file " << byFile;
+        }
+        EXPECT_TRUE(p.prompter.messages.isEmpty()) << c.what;
+        EXPECT_TRUE(p.prompter.shown.filter("question:").isEmpty()) << c.what;
+    }
+}
+
+// Characters a table cannot give its font are named before the font is made:
+// the operator goes on without them or stops with no file.
+TEST(FontManagerPage, LeftOutTableCharactersAreNamedFirst) {
+    struct Case {
+        const char* what;
+        int mode;
+        const char* text;
+        std::vector<const char*> named;
+        std::string codes;  // made without them
+    };
+    const Case cases[] = {
+        {"ASCII and a space in a Big5 table",
+         3,
+         "中A文 字",
+         {"\"A\"", "\" \""},
+         "\xA4\xA4\xA4\xE5\xA6\x72"},
+        {"hangul is not Big5", 3, "中한文", {"\"한\"", "950"}, "\xA4\xA4\xA4\xE5"},
+        {"é is not 1251", 2, "Аé€", {"\"é\"", "1251"}, "\xC0\x88"},
+    };
+    for (const Case& c : cases) {
+        for (bool goOn : {false, true}) {
+            Page p;
+            p.mode(c.mode);
+            auto* pages = p.c<QComboBox>("ComboBoxFontCodePage");
+            pages->setCurrentIndex(pages->findText("1251"));
+            p.c<QPlainTextEdit>("MemoFontTable")->setPlainText(QString::fromUtf8(c.text));
+            p.prompter.answers.push_back(goOn);
+            const QString path = p.saveFont("left.bmf");
+            const QStringList asked = p.prompter.shown.filter("question:");
+            ASSERT_EQ(asked.size(), 1) << c.what;
+            for (const char* n : c.named)
+                EXPECT_TRUE(asked[0].contains(QString::fromUtf8(n)))
+                    << c.what << ": " << asked[0].toStdString();
+            EXPECT_EQ(QFile::exists(path), goOn) << c.what;
+            if (!goOn) continue;
+            const bmftest::Font f = bmftest::read(slurp(path));
+            std::string codes;
+            for (int code : f.codes) {
+                if (c.mode == 3) codes.push_back(static_cast<char>(code >> 8));
+                codes.push_back(static_cast<char>(code & 0xFF));
+            }
+            EXPECT_EQ(codes, c.codes) << c.what;
+        }
+    }
+}
+
+// The preview grid draws each code as the character it is in the font's code
+// page: 0xC0 is À in 1252, А in 1251; 0xC1 is Α in 1253.
+TEST(FontManagerPage, PreviewGridFollowsTheCodePage) {
+    struct Case {
+        const char* codePage;
+        int code;
+        const char* character;
+    };
+    for (const Case c : {Case{"1252", 0xC0, "À"}, Case{"1251", 0xC0, "А"}, Case{"1253", 0xC1, "Α"},
+                         Case{"1251", 0x41, "A"}}) {
+        Page p;
+        p.selectFont(dejaVu(12));
+        auto* pages = p.c<QComboBox>("ComboBoxFontCodePage");
+        pages->setCurrentIndex(pages->findText(c.codePage));
+        QImage grid;
+        p.prompter.dialogs["TFormPreviewFont"] = [&](QDialog& d) {
+            grid = static_cast<PreviewFontDialog&>(d).previewImage();
+            return int(QDialog::Accepted);
+        };
+        p.c<QPushButton>("ButtonPreviewFont")->click();
+        ASSERT_FALSE(grid.isNull()) << c.codePage;
+        // The character drawn alone as the grid draws it, in a cell of its own.
+        QImage alone(20, 30, QImage::Format_RGB32);
+        alone.fill(Qt::white);
+        QFont f = p.main->findChild<FontManagerPage*>()->selectedFont();
+        f.setPointSize(10);
+        QPainter painter(&alone);
+        painter.setFont(f);
+        painter.setPen(Qt::black);
+        painter.drawText(5, 5 + QFontMetrics(f).ascent(), QString::fromUtf8(c.character));
+        painter.end();
+        const int x0 = (c.code % 16) * 20, y0 = (c.code / 16) * 30;
+        int differ = 0, ink = 0;
+        for (int y = 1; y < 30; ++y)
+            for (int x = 1; x < 20; ++x) {
+                differ += grid.pixel(x0 + x, y0 + y) != alone.pixel(x, y);
+                ink += (alone.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF;
+            }
+        EXPECT_GT(ink, 0) << c.codePage;
+        EXPECT_EQ(differ, 0) << c.codePage << " code " << c.code;
+    }
+}
+
+// Glyphs cut at the cell edge are named before the font is saved or
+// downloaded; No leaves no file and sends nothing. With "Fit Glyphs to Cell"
+// nothing is cut and nothing asked. The Bitmap preview frames them in red.
+TEST(FontManagerPage, CutGlyphsAreNamedBeforeSaveAndDownload) {
+    m350test::SimProcess sim;
+    ASSERT_TRUE(sim.ok()) << sim.error();
+    Page p(sim.tcpPort());
+    ASSERT_TRUE(sim.waitForQuiet());
+    QFont italic(QStringLiteral("DejaVu Serif"));
+    italic.setPointSize(24);
+    italic.setItalic(true);
+    p.selectFont(italic);
+    struct Case {
+        const char* button;
+        bool fit, answer;
+        bool done;  // file saved or font downloaded
+    };
+    for (const Case c :
+         {Case{"ButtonSaveFont", false, false, false}, Case{"ButtonSaveFont", false, true, true},
+          Case{"ButtonSaveFont", true, false, true}, Case{"ButtonDowloadFont", false, false, false},
+          Case{"ButtonDowloadFont", false, true, true},
+          Case{"ButtonDowloadFont", true, false, true}}) {
+        p.c<QCheckBox>("CheckBoxFitGlyphs")->setChecked(c.fit);
+        p.prompter.shown.clear();
+        p.prompter.answers = {c.answer};
+        const QString path = p.dir.filePath("cut.bmf");
+        QFile::remove(path);
+        const std::size_t before = sim.transcript().size();
+        if (std::string(c.button) == "ButtonSaveFont") {
+            p.prompter.files.push_back(path);
+        }
+        p.c<QPushButton>(c.button)->click();
+        ASSERT_TRUE(sim.waitForQuiet());
+        const QStringList asked = p.prompter.shown.filter("question:");
+        if (c.fit) {
+            EXPECT_TRUE(asked.isEmpty()) << c.button;
+        } else {
+            ASSERT_EQ(asked.size(), 1) << c.button;
+            EXPECT_TRUE(
+                asked[0].contains(QRegularExpression("\\d+ glyphs are cut at the cell edge: ")))
+                << asked[0].toStdString();
+        }
+        bool done = QFile::exists(path);
+        if (std::string(c.button) == "ButtonDowloadFont") {
+            const auto t = sim.transcript();
+            done = t.size() > before && t.back().rx.rfind("DOWNLOAD", 0) == 0;
+        }
+        EXPECT_EQ(done, c.done) << c.button << " fit " << c.fit << " answer " << c.answer;
+        EXPECT_TRUE(p.prompter.messages.isEmpty()) << p.prompter.messages.join(";").toStdString();
+    }
+
+    p.c<QCheckBox>("CheckBoxFitGlyphs")->setChecked(false);
+    int marked = 0, clipped = 0;
+    p.prompter.dialogs["TFormPreviewFont"] = [&](QDialog& d) {
+        auto& dialog = static_cast<PreviewFontDialog&>(d);
+        controlNamed<QPushButton>(dialog, "ButtonBitmap")->click();
+        BitmapFontView* view = dialog.bitmapView();
+        const QImage shot = view->grab().toImage();
+        const auto& glyphs = view->contents().glyphs;
+        for (std::size_t i = 0; i < glyphs.size(); ++i) {
+            const QRect r = view->cellRect(static_cast<int>(i));
+            clipped += glyphs[i].clipped;
+            marked += shot.pixelColor(r.right() + 1, r.top()) == QColor(Qt::red);
+        }
+        EXPECT_TRUE(controlNamed<QLabel>(dialog, "LabelClipped")
+                        ->text()
+                        .startsWith(QString::number(clipped) + " glyphs are cut"));
+        return int(QDialog::Accepted);
+    };
+    p.c<QPushButton>("ButtonPreviewFont")->click();
+    EXPECT_GE(clipped, 10);
+    EXPECT_EQ(marked, clipped);
+}
+
+// The font page's code page follows the printer text encoding as the
+// command tool's Auto does, until the operator picks one; every code page
+// the font page makes fonts in, the command tool offers.
+TEST(FontManagerPage, CodePageDefaultIsTheCommandToolsAuto) {
+    Page p;
+    auto* languages = p.c<QComboBox>("ComboBoxLanguage");
+    auto* pages = p.c<QComboBox>("ComboBoxFontCodePage");
+    auto* asian = p.main->findChild<RadioGroup*>("RadioGroupAsiaFontEncode");
+    auto* tool = p.c<QComboBox>("ComboBoxTextEncoding");
+    struct Case {
+        int language;
+        const char* auto_;  // the command tool's Auto
+        const char* page;   // the font page's single-byte code page
+        int asian;
+    };
+    for (const Case c : {Case{9, "Auto: CP1251", "1251", 0}, Case{10, "Auto: CP1250", "1250", 0},
+                         Case{11, "Auto: CP1257", "1257", 0}, Case{3, "Auto: CP932", "1252", 3},
+                         Case{2, "Auto: GBK", "1252", 1}, Case{0, "Auto: CP1252", "1252", 0}}) {
+        languages->setCurrentIndex(c.language);
+        languages->activated(c.language);
+        EXPECT_EQ(tool->itemText(0), c.auto_) << c.language;
+        EXPECT_EQ(pages->currentText(), c.page) << c.language;
+        EXPECT_EQ(asian->itemIndex(), c.asian) << c.language;
+    }
+    // The operator's choice stays through a change of language.
+    pages->setCurrentIndex(pages->findText("1253"));
+    pages->activated(pages->currentIndex());
+    languages->setCurrentIndex(9);
+    languages->activated(9);
+    EXPECT_EQ(pages->currentText(), "1253");
+
+    QStringList offered;
+    for (int i = 1; i < tool->count(); ++i) offered << tool->itemText(i);
+    for (int i = 0; i < pages->count(); ++i)
+        EXPECT_TRUE(offered.contains("CP" + pages->itemText(i)))
+            << pages->itemText(i).toStdString();
+    for (int e = 0; e < 4; ++e)
+        EXPECT_TRUE(offered.contains(QString::fromLatin1(m350::asianCodePage(e).data())))
+            << m350::asianCodePage(e);
+    languages->setCurrentIndex(0);
+    languages->activated(0);
 }

@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTextCursor>
 #include <fstream>
+#include <functional>
 
 #include "../control_named.h"
 #include "../scripted_prompter.h"
@@ -378,6 +379,65 @@ TEST_F(CommandTool, BuffersAndHistoryOutliveTheWindow) {
     EXPECT_EQ(settle(), std::vector<std::string>{"CLS\r\nPRINT 1\r\n"});
     EXPECT_EQ(history->itemText(0), "CLS (2 lines)");
     EXPECT_TRUE(QFile::exists(data.filePath("command-tool.json")));
+}
+
+// Two windows on the same data folder keep each other's buffers: each buffer
+// holds what the window that changed it last wrote, whichever closes last.
+TEST_F(CommandTool, TwoWindowsKeepEachOthersBuffers) {
+    start();
+    auto second = [&] {
+        auto seams = m350test::testSeams(prompter, recording);
+        seams.dataFolder = data.path();
+        return std::make_unique<MainWindow>(m350test::loopbackPrinter(sim->tcpPort()),
+                                            std::move(seams));
+    };
+    std::unique_ptr<MainWindow> other = second();
+    auto otherEditor = controlNamed<QPlainTextEdit>(*other, "RichEditTText");
+    auto otherPick = [&](int i) {
+        controlNamed<RadioGroup>(*other, "RadioGroupSelect")->button(i)->click();
+    };
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+    };
+    const Step steps[] = {
+        {"first types in buffer 1", [&] { type("FIRST 1"); }},
+        {"second types in buffer 2",
+         [&] {
+             otherPick(1);
+             otherEditor->setPlainText("SECOND 2");
+         }},
+        {"first types in buffer 3",
+         [&] {
+             pickBuffer(2);
+             type("FIRST 3");
+         }},
+        {"second types in buffer 4",
+         [&] {
+             otherPick(3);
+             otherEditor->setPlainText("SECOND 4");
+         }},
+        {"first closes", [&] { window.reset(); }},
+        {"second closes", [&] { other.reset(); }},
+    };
+    for (const Step& st : steps) st.act();
+    settle();
+    start();  // the next run
+    const QString want[] = {"FIRST 1", "SECOND 2", "FIRST 3", "SECOND 4"};
+    for (int i = 0; i < 4; ++i) {
+        pickBuffer(i);
+        EXPECT_EQ(editor()->toPlainText(), want[i]) << "buffer " << i + 1;
+    }
+
+    // A window that did not touch a buffer shows another window's text for it
+    // once it saves.
+    other = second();
+    otherEditor = controlNamed<QPlainTextEdit>(*other, "RichEditTText");
+    pickBuffer(5);
+    type("FIRST 6");
+    window->findChild<CommandToolPage*>()->saveStore();
+    otherPick(5);
+    EXPECT_EQ(otherEditor->toPlainText(), "FIRST 6");
 }
 
 // Print Test Page: what the configuration page shows, the resolution last
