@@ -165,6 +165,7 @@ void NetSetupDialog::onChangeIpClicked() {
     exchange.readSettings(settings);
     settings.name = m350::netText(row->text(0).toLatin1().toStdString());
     EthernetSetupDialog dialog(settings, language_, pos(), true, this);
+    dialog.setPrompter(&prompter_);
     prompter_.runModal(dialog);
     if (!settings.confirmed) return;
     exchange.writeSettings(settings);
