@@ -13,7 +13,8 @@ enum ExitCode : int {
     kExitNotConfirmed = 11,  // a command that deletes or resets was not confirmed (format,
                              // net udp-factory-default): nothing was sent
     kExitUsage = 64,         // bad command line
-    kExitDataError = 65,     // a local file with the wrong content (a .dcf with a bad header)
+    kExitDataError = 65,     // a local file with the wrong content (a .dcf with a bad header),
+                             // or a typed value the printer cannot take (core/input/input_checks.h)
     kExitNoInput = 66,       // a local file that cannot be read
     kExitUnavailable = 69,   // no such printer or module: no printer answered for the device
                              // named, or the printer has no such module (a scan answered -1)

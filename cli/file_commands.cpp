@@ -64,22 +64,17 @@ int typeFromExtension(const std::string& path) {
     return m350::kFileData;
 }
 
-// A name the printer can take, or the exit code with its message printed.
-int checkName(Session& s, const std::string& name) {
-    switch (m350::checkPrinterFileName(name)) {
-        case m350::NameProblem::kTooLong:
-            return s.fail(kExitUsage, "File name too long: " + name + " (at most " +
-                                          std::to_string(m350::kMaxPrinterFileName) +
-                                          " characters)");
-        case m350::NameProblem::kEmpty:
-            return s.fail(kExitUsage, "File name is empty; give one with --name");
-        case m350::NameProblem::kUnsafeCharacter:
-            return s.fail(
-                kExitUsage,
-                "File name must not contain a double quote or a control character: " + name);
-        case m350::NameProblem::kNone:
-            break;
-    }
+// The core's verdict on a download, worded with the option that gave the
+// name; kExitOk when it may go.
+int checkDownloadVerdict(Session& s, const m350::DownloadVerdict& v, const std::string& option,
+                         const std::string& name, const std::string& path, std::uint64_t size) {
+    if (v.name != m350::NameProblem::kNone)
+        return s.fail(kExitDataError, option + " \"" + name + "\": " + m350::nameRuleText(v.name) +
+                                          " Nothing was sent.");
+    if (v.tooLarge)
+        return s.fail(kExitDataError, path + " is too large: " + std::to_string(size) +
+                                          " bytes; the printer takes files of at most " +
+                                          std::to_string(m350::kMaxDownloadSize) + " bytes");
     return kExitOk;
 }
 
@@ -94,10 +89,6 @@ int downloadCommand(Session& s, const FileOptions& o, const PasswordAnswer& answ
         std::string error;
         if (!m350::regularFileSize(path, size, error))
             return s.fail(kExitNoInput, "cannot read " + path + ": " + error);
-        if (size > m350::kMaxDownloadSize)
-            return s.fail(kExitDataError, path + " is too large: " + std::to_string(size) +
-                                              " bytes; the printer takes files of at most " +
-                                              std::to_string(m350::kMaxDownloadSize) + " bytes");
         const int type = o.type >= 0 ? o.type : typeFromExtension(path);
         m350::DownloadRequest r;
         r.path = path;
@@ -112,7 +103,11 @@ int downloadCommand(Session& s, const FileOptions& o, const PasswordAnswer& answ
                 "\"" + o.name + "\" cannot be written in the printer text encoding " + s.encoding);
         }
         r.device = o.device;
-        if (int c = checkName(s, r.name); c != kExitOk) return c;
+        if (int c = checkDownloadVerdict(s, m350::checkDownload(r.name, size, false),
+                                         o.name.empty() ? "the name made from FILE" : "--name",
+                                         r.name, path, size);
+            c != kExitOk)
+            return c;
         requests.push_back(std::move(r));
         sizes.push_back(size);
     }
@@ -213,8 +208,9 @@ int formatCommand(Session& s, int device, bool yes, const PasswordAnswer& answer
 }
 
 int fetchCommand(Session& s, const std::string& name, const std::string& output) {
-    if (m350::checkPrinterFileName(name) == m350::NameProblem::kUnsafeCharacter)
-        return checkName(s, name);
+    if (const auto problem = m350::checkPrinterFileName(name);
+        problem == m350::NameProblem::kUnsafeCharacter || problem == m350::NameProblem::kWildcard)
+        return checkDownloadVerdict(s, {problem, false}, "NAME", name, "", 0);
     // Refused before the printer is asked, as config read -o does: the file
     // would be lost.
     if (output.empty()) return s.fail(kExitUsage, "--output: the file name is empty");

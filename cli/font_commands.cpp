@@ -15,6 +15,7 @@
 #include "cli/exit_codes.h"
 #include "cli/font_make.h"
 #include "cli/invocation.h"
+#include "core/files/file_types.h"
 #include "core/files/font_download.h"
 #include "core/fonts/font_file.h"
 #include "core/link/link_operations.h"
@@ -91,7 +92,9 @@ int fontShowCommand(Session& s, const std::string& path, const std::string& code
 
 int fontDownloadCommand(Session& s, const Invocation& inv, const std::string& path,
                         const std::string& name, int device) {
-    if (name.size() > 30) return s.fail(kExitUsage, "File name too long");
+    if (const auto problem = m350::checkPrinterFileName(name); problem != m350::NameProblem::kNone)
+        return s.fail(kExitDataError, "--name \"" + name + "\": " + m350::nameRuleText(problem) +
+                                          " Nothing was sent.");
     // A file that cannot be read is reported before the printer is asked
     // for anything.
     std::string probe, error;

@@ -13,6 +13,7 @@
 #include "cli/exit_codes.h"
 #include "cli/invocation.h"
 #include "core/i18n/text_encoding.h"
+#include "core/input/input_checks.h"
 #include "core/link/link_operations.h"
 #include "core/net/net_settings.h"
 #include "core/net/udp_exchange.h"
@@ -84,6 +85,20 @@ struct AddressOptions {
     bool any() const { return dhcpOpt->count() || ipOpt->count(); }
     bool complete() const {
         return dhcp || (ipOpt->count() && maskOpt->count() && gatewayOpt->count());
+    }
+    // Each address given must be a dotted IPv4 address; the first that is
+    // not is named by its option. kExitOk when they all are.
+    int check(Session& s) const {
+        if (dhcp) return kExitOk;
+        for (const auto& [option, text] :
+             {std::pair{"--ip", &ip}, {"--mask", &mask}, {"--gateway", &gateway}}) {
+            if (!m350::isIpv4Address(*text))
+                return s.fail(kExitDataError,
+                              std::string(option) + " \"" + *text +
+                                  "\" is not an IPv4 address (four numbers from 0 to 255 "
+                                  "separated by dots); nothing was sent");
+        }
+        return kExitOk;
     }
 };
 
@@ -174,18 +189,11 @@ int udpSetCommand(Session& s, const UdpOptions& o, const std::string& macText,
     if (!a.any() && !name)
         return s.fail(kExitUsage, "nothing to set: give --dhcp, --ip ... or --name");
     if (a.any() && !a.complete()) return s.fail(kExitUsage, "--ip needs --mask and --gateway");
+    if (a.any())
+        if (int r = a.check(s); r != kExitOk) return r;
     if (name && !m350::netTextSendable(*name))
-        return s.fail(kExitUsage, "a printer name is printable ASCII without '\"', at most 63");
-    // A mistyped address is refused before anything is sent: the printer
-    // would otherwise be given FF FF FF FF and drop off the network. Four
-    // decimal groups and nothing else: a stray letter is a typing error too.
-    if (a.any() && !a.dhcp) {
-        for (const auto& [option, text] :
-             {std::pair{"--ip", &a.ip}, {"--mask", &a.mask}, {"--gateway", &a.gateway}})
-            if (!m350::parseIpv4(*text) ||
-                text->find_first_not_of("0123456789.") != std::string::npos)
-                return s.fail(kExitUsage, std::string(option) + ": not an IPv4 address: " + *text);
-    }
+        return s.fail(kExitDataError,
+                      "--name: a printer name is printable ASCII without '\"', at most 63");
     const m350::UdpTargets targets = o.targets();
     const m350::DiscoveryResult found = m350::discoverDevices(targets, 1);
     if (!found.socketOpened) return s.fail(kExitIoError, "cannot open a UDP socket");
@@ -281,9 +289,7 @@ void addNetCommands(CLI::App& app, Invocation& inv) {
             n.ip = a.ip;
             n.mask = a.mask;
             n.gateway = a.gateway;
-            if (!n.dhcp && (!m350::netTextSendable(n.ip) || !m350::netTextSendable(n.mask) ||
-                            !m350::netTextSendable(n.gateway)))
-                return s.fail(kExitUsage, "addresses are printable ASCII without '\"'");
+            if (int r = a.check(s); r != kExitOk) return r;
             PasswordAnswer answer;
             if (int r = inv.passwordAnswer(s, answer); r != kExitOk) return r;
             if (int r = runPasswordGate(s, answer); r != kExitOk) return r;
@@ -299,9 +305,9 @@ void addNetCommands(CLI::App& app, Invocation& inv) {
         n.name = nameArg->as<std::string>();
         inv.action = [&inv, n](Session& s) {
             if (n.name.size() > 15 || !m350::netTextSendable(n.name))
-                return s.fail(
-                    kExitUsage,
-                    "a printer name is at most 15 printable ASCII characters without '\"'");
+                return s.fail(kExitDataError,
+                              "NAME: a printer name is at most 15 printable ASCII characters "
+                              "without '\"' (nothing was sent)");
             PasswordAnswer answer;
             if (int r = inv.passwordAnswer(s, answer); r != kExitOk) return r;
             if (int r = runPasswordGate(s, answer); r != kExitOk) return r;

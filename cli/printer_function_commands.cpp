@@ -18,6 +18,7 @@
 #include "core/access/emulation.h"
 #include "core/config/config_read.h"
 #include "core/files/local_file.h"
+#include "core/input/input_checks.h"
 #include "core/link/link_operations.h"
 #include "core/printer/clock.h"
 #include "core/printer/dump_text.h"
@@ -28,6 +29,16 @@
 namespace m350::cli {
 
 namespace {
+
+// A typed number outside what the printer takes, named by its option (or
+// field); kExitOk when it is inside.
+int checkRange(Session& s, const std::string& name, double value, const m350::NumberRule& rule) {
+    if (value >= rule.min && value <= rule.max) return kExitOk;
+    char shown[64];
+    std::snprintf(shown, sizeof shown, "%.15g", value);
+    return s.fail(kExitDataError, name + " " + shown + " is outside " + m350::rangeText(rule) +
+                                      " (nothing was sent)");
+}
 
 const std::map<std::string, int> kMedia = {{"gap", m350::kMediaGap},
                                            {"bline", m350::kMediaBlackMark},
@@ -125,8 +136,8 @@ int clockGetCommand(Session& s, bool asJson) {
     return kExitOk;
 }
 
-// "YYYY-MM-DD HH:MM:SS", numbers as typed: no range is checked, as in the
-// window (a month 13 goes out as 13).
+// "YYYY-MM-DD HH:MM:SS", numbers as typed; their ranges are checked before
+// anything is sent (clockRangeProblem).
 bool parseClock(const std::string& text, m350::ClockValues& out) {
     static const std::regex form(
         R"(^\s*(-?\d{1,9})-(\d{1,9})-(\d{1,9})[ T](\d{1,9}):(\d{1,9}):(\d{1,9})\s*$)");
@@ -143,6 +154,19 @@ m350::ClockValues localNow() {
     std::tm tm{};
     localtime_r(&now, &tm);
     return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+}
+
+int checkClock(Session& s, const m350::ClockValues& values) {
+    static const std::pair<const char*, m350::NumberRule> fields[] = {
+        {"year", m350::ranges::kYear},     {"month", m350::ranges::kMonth},
+        {"date", m350::ranges::kDate},     {"hour", m350::ranges::kHour},
+        {"minute", m350::ranges::kMinute}, {"second", m350::ranges::kSecond}};
+    for (int f = 0; f < m350::kClockFields; ++f) {
+        const auto& [name, rule] = fields[f];
+        if (int r = checkRange(s, name, values[static_cast<std::size_t>(f)], rule); r != kExitOk)
+            return r;
+    }
+    return kExitOk;
 }
 
 int clockSetCommand(Session& s, const m350::ClockValues& values, const PasswordAnswer& answer) {
@@ -233,6 +257,10 @@ int testPageCommand(Session& s, const TestPageOptions& o) {
             out = record.real(field);
             return kExitOk;
         }
+        if (int r = checkRange(s, option, *given,
+                               o.unit == 1 ? m350::ranges::kLengthMm : m350::ranges::kLengthInch);
+            r != kExitOk)
+            return r;
         const double d = *given * perUnit;
         if (!(perUnit > 0) || !std::isfinite(d) || d > 1e6)
             return s.fail(kExitUsage,
@@ -249,6 +277,13 @@ int testPageCommand(Session& s, const TestPageOptions& o) {
         return r;
     return s.run(m350::kOpTestPage,
                  [request](m350::Link& l) { return m350::printTestPage(l, request); });
+}
+
+int checkSensorSet(Session& s, int intensity, int threshold) {
+    if (int r = checkRange(s, "--intensity", intensity, m350::ranges::kSensorIntensity);
+        r != kExitOk)
+        return r;
+    return checkRange(s, "--threshold", threshold, m350::ranges::kSensorThreshold);
 }
 
 int sensorSetCommand(Session& s, std::optional<int> media, int intensity, int threshold,
@@ -325,9 +360,9 @@ void addPrinterFunctionCommands(CLI::App& app, Invocation& inv) {
     card->callback([&inv, cardName] {
         inv.action = [cardName](Session& s) {
             if (!m350::dumpFileNameSendable(*cardName))
-                return s.fail(kExitUsage,
-                              "the file name must hold 1 to 12 printable ASCII characters "
-                              "other than \"");
+                return s.fail(kExitDataError,
+                              "NAME: the file name must hold 1 to 12 printable ASCII characters "
+                              "other than \" (nothing was sent)");
             return dumpCommand(s, {m350::kDumpToCard, *cardName});
         };
     });
@@ -369,6 +404,7 @@ void addPrinterFunctionCommands(CLI::App& app, Invocation& inv) {
             } else if (!parseClock(*when, values)) {
                 return s.fail(kExitUsage, "not a time of the form YYYY-MM-DD HH:MM:SS: " + *when);
             }
+            if (int r = checkClock(s, values); r != kExitOk) return r;
             PasswordAnswer answer;
             if (int r = inv.passwordAnswer(s, answer); r != kExitOk) return r;
             return clockSetCommand(s, values, answer);
@@ -435,6 +471,7 @@ void addPrinterFunctionCommands(CLI::App& app, Invocation& inv) {
         std::optional<int> media;
         if (setMediaOpt->count()) media = *setMedia;
         inv.action = [&inv, media, setIntensity, setThreshold](Session& s) {
+            if (int r = checkSensorSet(s, *setIntensity, *setThreshold); r != kExitOk) return r;
             PasswordAnswer answer;
             if (int r = inv.passwordAnswer(s, answer); r != kExitOk) return r;
             return sensorSetCommand(s, media, *setIntensity, *setThreshold, answer);

@@ -11,6 +11,7 @@
 #include "core/config/config_read.h"
 #include "core/config/config_write.h"
 #include "core/i18n/text_encoding.h"
+#include "core/input/input_checks.h"
 #include "core/link/link_operations.h"
 #include "core/printer/maintenance.h"
 #include "core/wireless/external_module.h"
@@ -76,6 +77,10 @@ int btScanCommand(Session& s, bool asJson, int waitSeconds) {
 }
 
 int btMasterCommand(Session& s, const std::string& address) {
+    if (!m350::quotable(address))
+        return s.fail(kExitDataError,
+                      "MAC: must not hold a double quote, a line break or another control "
+                      "character (nothing was sent)");
     return s.run(m350::kOpBtMaster,
                  [&](m350::Link& l) { return m350::setBluetoothMaster(l, address); });
 }
@@ -208,27 +213,21 @@ void addWirelessCommands(CLI::App& app, Invocation& inv) {
     auto name = std::make_shared<std::string>();
     auto pin = std::make_shared<std::string>();
     set->add_option("--name", *name, "the module's Bluetooth name (at most 31 characters)")
-        ->required()
-        ->check(CLI::Validator(
-            [](const std::string& v) {
-                return v.size() <= 31 && v.find_first_of(" \t\r\n") == std::string::npos
-                           ? std::string()
-                           : std::string("at most 31 characters, no blanks");
-            },
-            "", ""));
-    set->add_option("--pin", *pin, "the module's PIN code (at most 31 characters)")
-        ->required()
-        ->check(CLI::Validator(
-            [](const std::string& v) {
-                return v.size() <= 31 && v.find_first_of(" \t\r\n") == std::string::npos
-                           ? std::string()
-                           : std::string("at most 31 characters, no blanks");
-            },
-            "", ""));
+        ->required();
+    set->add_option("--pin", *pin, "the module's PIN code (at most 31 characters)")->required();
     set->callback([&inv, name, pin, byteWait] {
         inv.progress = true;
         inv.action = [&inv, name, pin, byteWait](Session& s) {
             s.context().timeouts.moduleReadMs = *byteWait;
+            // Checked before the password is asked for or anything is sent.
+            for (const auto& [option, value] : {std::pair{"--name", name}, {"--pin", pin}}) {
+                if (value->size() > 31 || value->find(' ') != std::string::npos ||
+                    !m350::quotable(*value))
+                    return s.fail(kExitDataError,
+                                  std::string(option) +
+                                      ": at most 31 characters, no blank, no double quote and no "
+                                      "control character (nothing was sent)");
+            }
             PasswordAnswer answer;
             if (int r = inv.passwordAnswer(s, answer); r != kExitOk) return r;
             return moduleSetCommand(s, answer, *name, *pin);

@@ -159,6 +159,7 @@ void MainWindow::onEthernetClicked() {
         return;
     netSettings_ = read;
     EthernetSetupDialog dialog(netSettings_, language_, dialogPlace(), true, this);
+    dialog.setPrompter(&prompter());
     prompter().runModal(dialog);
     if (!netSettings_.confirmed || !passwordGate(*this)) return;
     const m350::NetSettings request = netSettings_;

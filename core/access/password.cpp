@@ -3,15 +3,16 @@
 #include <cstdlib>
 #include <string>
 
+#include "core/input/input_checks.h"
 #include "core/link/connection.h"
 #include "core/link/link_operations.h"
 
 namespace m350 {
 
 bool passwordTextSendable(std::string_view text) {
-    if (text.size() > kMaxPasswordLength) return false;
+    if (text.size() > kMaxPasswordLength || !quotable(text)) return false;
     for (unsigned char c : text)
-        if (c < 0x20 || c > 0x7E || c == '"') return false;
+        if (c > 0x7E) return false;
     return true;
 }
 

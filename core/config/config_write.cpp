@@ -10,6 +10,7 @@
 #include <limits>
 
 #include "core/files/local_file.h"
+#include "core/input/input_checks.h"
 #include "core/link/connection.h"
 #include "core/link/link_operations.h"
 
@@ -46,20 +47,6 @@ std::string fixed(double v, int decimals) {
     return std::string(buf, end);
 }
 
-// A text inside quotes on a command line. A line break would end the command
-// and start another one, and a '"' would end the quoted argument and let the
-// rest of the text become a command, so both are dropped, with the other
-// control bytes. Loaded files are refused before they get here
-// (findInvalidField); this keeps typed texts from doing the same.
-std::string quoted(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u >= 0x20 && u != 0x7F && c != '"') out.push_back(c);
-    }
-    return out;
-}
-
 int trunc(double v) {
     if (!(v > std::numeric_limits<int>::min() && v < std::numeric_limits<int>::max())) return 0;
     return static_cast<int>(v);
@@ -77,8 +64,20 @@ class PageBuilder {
     void bluetooth();
     void ftp();
 
+    // Set when a text could not stand between quotes: the page is refused
+    // whole, never sent with the text edited.
+    bool refused = false;
+
   private:
     bool has(Field f) const { return r_.present(f); }
+    // A text inside quotes on a command line. A '"' would end the argument
+    // and let the rest become a command, a line break would start another
+    // one: such a text refuses the page (findUnquotableByte). The window and
+    // m350ctl refuse it by the field's name before they get here.
+    std::string quoted(const std::string& text) {
+        if (!m350::quotable(text)) refused = true;
+        return text;
+    }
     int i(Field f) const { return r_.integer(f); }
     void send(std::string piece) { out_.push_back(std::move(piece)); }
     // A length in dots, converted to the unit the record asks for.
@@ -170,20 +169,12 @@ void PageBuilder::common() {
     onOff(F::headSensor, "SET HEAD");
     onOff(F::reprint, "SET REPRINT");
     if (has(F::maxLength)) send("LIMITFEED " + fixed(r_.real(F::maxLength), 2) + " dot\r\n");
-    // The sensor intensity of the current mode goes out every time.
-    switch (i(F::sensorMode)) {
-        case 0:
-            send(Format("SET GAP %d\r\n", i(F::gapInten)));
-            break;
-        case 1:
-            send(Format("SET GAP %d\r\n", i(F::blineInten)));
-            break;
-        case 2:
-            send(Format("SET GAP %d\r\n", i(F::conInten)));
-            break;
-        default:
-            break;
-    }
+    // The sensor intensity of the current mode, when the record holds one:
+    // an intensity nobody gave is not made up from what the record last held.
+    const Field intensities[] = {F::gapInten, F::blineInten, F::conInten};
+    const int mode = i(F::sensorMode);
+    if (mode >= 0 && mode <= 2 && has(intensities[mode]))
+        send(Format("SET GAP %d\r\n", i(intensities[mode])));
     if (has(F::autoThreshold)) {
         send(i(F::autoThreshold) != 0 ? "SET SENSOR_REF AUTO\r\n" : "SET SENSOR_REF MANUAL\r\n");
     }
@@ -325,7 +316,9 @@ int PageBuilder::wireless(const CertificatePaths& certs) {
             send("WLAN SECURI NONE\r\n");
         }
     }
-    send("WLAN WPA \"" + (secured && security == 5 ? text(F::wifiKey) : "") + "\"\r\n");
+    // Only a key the record holds: never one left behind by an earlier read.
+    send("WLAN WPA \"" + (secured && security == 5 && has(F::wifiKey) ? text(F::wifiKey) : "") +
+         "\"\r\n");
     if (has(F::wifiKey) && secured && security >= 1 && security <= 4) {
         send(Format("WLAN WEP%d \"", security) + text(F::wifiKey) + "\"\r\n");
     } else {
@@ -346,7 +339,8 @@ int PageBuilder::wireless(const CertificatePaths& certs) {
         if (r_.text(F::wifiIp) == "0.0.0.0") {
             send("WLAN DHCP\r\n");
         } else if (has(F::wifiGateway)) {
-            send("WLAN IP \"" + text(F::wifiIp) + "\",\"" + text(F::wifiMask) + "\",\"" +
+            send("WLAN IP \"" + text(F::wifiIp) + "\",\"" +
+                 (has(F::wifiMask) ? text(F::wifiMask) : std::string()) + "\",\"" +
                  text(F::wifiGateway) + "\"\r\n");
         }
     }
@@ -395,6 +389,7 @@ int buildConfigPage(ConfigRecord& record, int page, const CertificatePaths& cert
                     std::vector<std::string>& pieces) {
     pieces.clear();
     PageBuilder b(record, pieces);
+    int result = kOk;
     switch (page) {
         case kPageCommon:
             b.common();
@@ -409,7 +404,8 @@ int buildConfigPage(ConfigRecord& record, int page, const CertificatePaths& cert
             b.rs232();
             break;
         case kPageWireless:
-            return b.wireless(certs);
+            result = b.wireless(certs);
+            break;
         case kPageBluetooth:
             b.bluetooth();
             break;
@@ -419,7 +415,11 @@ int buildConfigPage(ConfigRecord& record, int page, const CertificatePaths& cert
         default:
             break;
     }
-    return kOk;
+    if (b.refused) {
+        pieces.clear();
+        return kTransmitError;
+    }
+    return result;
 }
 
 std::vector<std::string> configPageLines(const ConfigRecord& record, int page) {

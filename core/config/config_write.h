@@ -39,8 +39,10 @@ inline constexpr std::size_t kMaxCertificateBytes = 1u << 20;
 // wireless page the certificate blocks are built from the files: each file
 // that opens becomes one piece (header announcing its size, then its bytes)
 // and its name goes into the record's name field; a file that does not open
-// clears that field. Returns kOk, or kFileOpenError for a certificate too
-// large to send. Pages outside 0..6 give no pieces.
+// clears that field. Returns kOk, kFileOpenError for a certificate too
+// large to send, or kTransmitError and no pieces when a text (or a
+// certificate's file name) holds a byte that cannot stand between quotes
+// (findUnquotableByte). Pages outside 0..6 give no pieces.
 int buildConfigPage(ConfigRecord& record, int page, const CertificatePaths& certs,
                     std::vector<std::string>& pieces);
 
@@ -49,7 +51,8 @@ std::vector<std::string> configPageLines(const ConfigRecord& record, int page);
 
 // Link operation 4: opens a connection, sends the page's pieces, closes.
 // Result 1 when the port does not open, 2 when a send fails (the pieces
-// already sent stay in effect), 4 for a certificate too large to send. The
+// already sent stay in effect; also, before the port opens, for a text that
+// cannot stand between quotes), 4 for a certificate too large to send. The
 // wireless page passes its certificate files and gets their names back in
 // its record.
 int writeConfig(Link& link, ConfigRecord& record, int page, const CertificatePaths& certs);

@@ -43,9 +43,9 @@ std::string downloadHeader(int device, std::string_view name, std::uint64_t size
 }
 
 int downloadFile(Link& link, const DownloadRequest& request) {
-    const NameProblem problem = checkPrinterFileName(request.name);
-    if (problem == NameProblem::kEmpty || problem == NameProblem::kUnsafeCharacter)
-        return kFileOpenError;
+    // The callers word the verdict before they get here; a name the printer
+    // cannot hold is never sent, whoever asks.
+    if (checkPrinterFileName(request.name) != NameProblem::kNone) return kFileOpenError;
     FileSource file;
     if (!file.open(request.path) || file.size() > kMaxDownloadSize) return kFileOpenError;
     Connection c(link.ctx, link.iface);

@@ -29,7 +29,8 @@ std::string downloadHeader(int device, std::string_view name, std::uint64_t size
 // opened, and exactly that many bytes follow it; nothing comes after them.
 // kFileOpenError when the file cannot be opened or read to that size, is
 // larger than a header can announce (kMaxDownloadSize), or the name could
-// not be sent safely (checkPrinterFileName); kPortOpenError, kTransmitError.
+// not be held by the printer (checkPrinterFileName); kPortOpenError,
+// kTransmitError.
 int downloadFile(Link& link, const DownloadRequest& request);
 
 // Link operation 14 for a file: its bytes as they are, nothing before or after.

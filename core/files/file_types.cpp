@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "core/input/input_checks.h"
+
 namespace m350 {
 
 namespace {
@@ -86,11 +88,40 @@ std::string printerFileName(std::string_view localPath, int type) {
 NameProblem checkPrinterFileName(std::string_view name) {
     if (name.empty()) return NameProblem::kEmpty;
     if (name.size() > kMaxPrinterFileName) return NameProblem::kTooLong;
-    for (char ch : name) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c == '"' || c < 0x20 || c == 0x7F) return NameProblem::kUnsafeCharacter;
-    }
+    if (!quotable(name)) return NameProblem::kUnsafeCharacter;
+    if (name.find_first_of("*?") != std::string_view::npos) return NameProblem::kWildcard;
+    if (name.find_first_of("/\\") != std::string_view::npos) return NameProblem::kSeparator;
+    if (name.front() == ' ' || name.back() == ' ') return NameProblem::kBlank;
     return NameProblem::kNone;
+}
+
+std::string nameRuleText(NameProblem problem) {
+    switch (problem) {
+        case NameProblem::kEmpty:
+            return "A printer file name cannot be empty.";
+        case NameProblem::kTooLong:
+            return "A printer file name has at most " + std::to_string(kMaxPrinterFileName) +
+                   " characters.";
+        case NameProblem::kUnsafeCharacter:
+            return "A printer file name cannot hold a double quote or a control character.";
+        case NameProblem::kWildcard:
+            return "A printer file name cannot hold the wildcards * and ?.";
+        case NameProblem::kSeparator:
+            return "A printer file name cannot hold the path separators slash and backslash.";
+        case NameProblem::kBlank:
+            return "A printer file name cannot be blank or begin or end with a blank.";
+        case NameProblem::kNone:
+            break;
+    }
+    return {};
+}
+
+DownloadVerdict checkDownload(std::string_view name, std::uint64_t size, bool raw) {
+    DownloadVerdict v;
+    const NameProblem problem = checkPrinterFileName(name);
+    v.name = !raw || problem == NameProblem::kTooLong ? problem : NameProblem::kNone;
+    v.tooLarge = !raw && size > kMaxDownloadSize;
+    return v;
 }
 
 }  // namespace m350

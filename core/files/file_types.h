@@ -50,18 +50,38 @@ std::string printerFileName(std::string_view localPath, int type);
 // The longest printer file name the printer takes, in bytes.
 inline constexpr std::size_t kMaxPrinterFileName = 30;
 
-// Why a printer file name cannot be sent.
+// Why a printer file name cannot be sent or stored: the printer's file system
+// keeps names of at most kMaxPrinterFileName bytes, without wildcards or
+// folders, and the name goes inside the quotes of a command.
 enum class NameProblem {
     kNone,
     kEmpty,
-    kTooLong,         // more than kMaxPrinterFileName bytes
-    kUnsafeCharacter  // a double quote or a control character: it would end the
-                      // quoted name and turn the rest of the line into commands
+    kTooLong,          // more than kMaxPrinterFileName bytes
+    kUnsafeCharacter,  // a double quote or a control byte (findUnquotableByte): it
+                       // would end the quoted name and turn the rest into commands
+    kWildcard,         // '*' or '?': a name that stands for other files (KILL "*.*")
+    kSeparator,        // '/' or '\\': the printer has no folders
+    kBlank,            // blank, or beginning or ending with a blank
 };
 NameProblem checkPrinterFileName(std::string_view name);
+
+// The rule a name breaks, as an English sentence for messages ("A printer file
+// name has at most 30 characters."); empty for kNone.
+std::string nameRuleText(NameProblem problem);
 
 // The largest file a DOWNLOAD header can announce: its size field is a 32-bit
 // count of bytes.
 inline constexpr std::uint64_t kMaxDownloadSize = 0xFFFFFFFFull;
+
+// What a download is checked for before any work or password gate, in the
+// window and in m350ctl alike: the printer file name and the file's size. A
+// raw send (firmware, TCF) uses no name: only the length rule applies to it,
+// and no size limit.
+struct DownloadVerdict {
+    NameProblem name = NameProblem::kNone;
+    bool tooLarge = false;
+    bool ok() const { return name == NameProblem::kNone && !tooLarge; }
+};
+DownloadVerdict checkDownload(std::string_view name, std::uint64_t size, bool raw);
 
 }  // namespace m350

@@ -1,5 +1,6 @@
 #include "core/net/net_settings.h"
 
+#include "core/input/input_checks.h"
 #include "core/link/connection.h"
 #include "core/link/link_operations.h"
 
@@ -15,9 +16,9 @@ std::string netText(std::string_view text) {
 }
 
 bool netTextSendable(std::string_view text) {
-    if (text.size() > kNetTextMax) return false;
+    if (text.size() > kNetTextMax || !quotable(text)) return false;
     for (unsigned char c : text)
-        if (c < 0x20 || c > 0x7E || c == '"') return false;
+        if (c > 0x7E) return false;
     return true;
 }
 

@@ -1,6 +1,7 @@
 // The printer's real-time clock: six values, year to second, read with report
-// queries and set with assignment lines. Nothing checks their ranges; the
-// printer gets what the operator typed.
+// queries and set with assignment lines. The window and m350ctl check the
+// ranges (ranges::kMonth ... in core/input/input_checks.h) before they call
+// setClock; the lines carry the values as given.
 #pragma once
 
 #include <array>

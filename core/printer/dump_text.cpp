@@ -1,5 +1,6 @@
 #include "core/printer/dump_text.h"
 
+#include "core/input/input_checks.h"
 #include "core/link/connection.h"
 #include "core/link/link_operations.h"
 
@@ -21,9 +22,9 @@ std::string dumpCommand(const DumpRequest& request) {
 }
 
 bool dumpFileNameSendable(std::string_view name) {
-    if (name.empty() || name.size() > kDumpFileNameMax) return false;
+    if (name.empty() || name.size() > kDumpFileNameMax || !quotable(name)) return false;
     for (unsigned char c : name)
-        if (c < 0x20 || c > 0x7E || c == '"') return false;
+        if (c > 0x7E) return false;
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "core/input/input_checks.h"
 #include "core/link/connection.h"
 #include "core/link/link_operations.h"
 
@@ -78,6 +79,9 @@ int readModule(Link& link, ConfigRecord& record) {
 
 int writeModule(Link& link, const ConfigRecord& record) {
     if (record.byte(Field::extBtPresent) != 1) return kOk;
+    // A CR would end the AT command early and run the rest as another one.
+    if (!quotable(record.text(Field::extBtName)) || !quotable(record.text(Field::extBtPinCode)))
+        return kTransmitError;
     if (moduleExchange(link, moduleSetNameCommand(record.text(Field::extBtName)),
                        kModuleDoneMarker) != kOk)
         return kTransmitError;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <optional>
 
+#include "core/input/input_checks.h"
 #include "core/link/connection.h"
 #include "core/link/link_operations.h"
 
@@ -141,6 +142,8 @@ int scanBluetooth(Link& link, BluetoothScan& out, ScanWait wait) {
 }
 
 int setBluetoothMaster(Link& link, std::string_view address) {
+    // A '"' or a line end would end the address and run the rest as commands.
+    if (!quotable(address)) return kTransmitError;
     std::string line = "BT DMAC \"";
     line.append(address);
     line.append("\"\r\n");

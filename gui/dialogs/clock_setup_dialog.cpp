@@ -4,6 +4,8 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "core/input/input_checks.h"
+#include "gui/field_messages.h"
 #include "gui/language_apply.h"
 #include "gui/prompter.h"
 #include "gui/widgets/form_kit.h"
@@ -16,13 +18,16 @@ struct Box {
     const char* label;
     const char* caption;
     const char* edit;
-    int typingLimit;
+    m350::NumberRule rule;
 };
 
 constexpr Box kBoxes[m350::kClockFields] = {
-    {"LabelYear", "Year:", "EditYear", 4},       {"LabelMonth", "Month:", "EditMonth", 3},
-    {"LabelDate", "Date:", "EditDate", 3},       {"LabelHour", "Hour:", "EditHour", 3},
-    {"LabelMinute", "Minute:", "EditMinute", 3}, {"LabelSecond", "Second:", "EditSecond", 3},
+    {"LabelYear", "Year:", "EditYear", m350::ranges::kYear},
+    {"LabelMonth", "Month:", "EditMonth", m350::ranges::kMonth},
+    {"LabelDate", "Date:", "EditDate", m350::ranges::kDate},
+    {"LabelHour", "Hour:", "EditHour", m350::ranges::kHour},
+    {"LabelMinute", "Minute:", "EditMinute", m350::ranges::kMinute},
+    {"LabelSecond", "Second:", "EditSecond", m350::ranges::kSecond},
 };
 
 }  // namespace
@@ -39,6 +44,7 @@ ClockSetupDialog::ClockSetupDialog(m350::ClockValues& values, Prompter& prompter
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       values_(values),
       prompter_(prompter),
+      language_(language),
       now_(now ? std::move(now) : [] { return QDateTime::currentDateTime(); }) {
     setObjectName(QStringLiteral("TFormRTCSetup"));
     setWindowTitle(QStringLiteral("RTC Setup"));
@@ -50,7 +56,7 @@ ClockSetupDialog::ClockSetupDialog(m350::ClockValues& values, Prompter& prompter
         edits_[f] = new QLineEdit(this);
         edits_[f]->setObjectName(QString::fromLatin1(kBoxes[f].edit));
         edits_[f]->setMinimumWidth(80);
-        limitTyping(edits_[f], kBoxes[f].typingLimit);
+        numberTyping(edits_[f], false, true);
         labels_[f]->setBuddy(edits_[f]);
         fields->addWidget(labels_[f], f, 0);
         fields->addWidget(edits_[f], f, 1);
@@ -102,14 +108,21 @@ void ClockSetupDialog::onSetClicked() {
     // leaves the clock record as it was.
     m350::ClockValues typed{};
     for (int f = 0; f < m350::kClockFields; ++f) {
-        bool ok = false;
         const QString text = edits_[f]->text();
-        typed[static_cast<std::size_t>(f)] = text.trimmed().toInt(&ok);
-        if (!ok) {
-            prompter_.message(notAnIntegerText(text, labels_[f]->text()));
+        const QByteArray bytes = text.toUtf8();
+        const m350::NumberVerdict v =
+            m350::checkNumber(std::string_view(bytes.constData(), bytes.size()), kBoxes[f].rule);
+        if (v.fault != m350::NumberFault::kNone) {
+            // A month, hour or second the clock cannot hold is named with its
+            // range, never sent.
+            prompter_.message(v.fault == m350::NumberFault::kOutOfRange
+                                  ? outOfRangeMessage(captionText(labels_[f]), kBoxes[f].rule.min,
+                                                      kBoxes[f].rule.max, text, language_)
+                                  : notAnIntegerText(text, labels_[f]->text()));
             edits_[f]->setFocus();
             return;
         }
+        typed[static_cast<std::size_t>(f)] = static_cast<std::int32_t>(v.value);
     }
     values_ = typed;
     confirmed_ = true;

@@ -39,6 +39,7 @@ class ClockSetupDialog : public QDialog {
 
     m350::ClockValues& values_;
     Prompter& prompter_;
+    int language_;
     std::function<QDateTime()> now_;
     bool confirmed_ = false;
 };

@@ -31,7 +31,8 @@ DumpTextDialog::DumpTextDialog(m350::DumpRequest& request, Prompter& prompter, i
     fileNameLabel_->setObjectName(QStringLiteral("LabelFileName"));
     fileNameEdit_ = new QLineEdit(this);
     fileNameEdit_->setObjectName(QStringLiteral("EditFileName"));
-    limitTyping(fileNameEdit_, static_cast<int>(m350::kDumpFileNameMax));
+    // No typing limit that would cut a pasted name: OK refuses a name the
+    // card command cannot carry, with the dialog left open.
     fileNameLabel_->setBuddy(fileNameEdit_);
     okButton_ = new QPushButton(QStringLiteral("Set"), this);
     okButton_->setObjectName(QStringLiteral("ButtonOK"));

@@ -6,7 +6,10 @@
 #include <QRegularExpressionValidator>
 
 #include "core/i18n/text_encoding.h"
+#include "core/input/input_checks.h"
+#include "gui/field_messages.h"
 #include "gui/language_apply.h"
+#include "gui/prompter.h"
 #include "gui/widgets/form_kit.h"
 #include "gui/widgets/radio_group.h"
 
@@ -32,7 +35,8 @@ EthernetSetupDialog::EthernetSetupDialog(m350::NetSettings& record, int language
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       record_(record),
-      dhcp_(record.dhcp) {
+      dhcp_(record.dhcp),
+      language_(language) {
     setObjectName(QStringLiteral("TFormEthernetSetup"));
     setWindowTitle(QStringLiteral("Ethernet Setup"));
     move(place);
@@ -134,7 +138,31 @@ void EthernetSetupDialog::onDhcpClicked(int index) {
     applyEnableRule();
 }
 
+bool EthernetSetupDialog::refuse(const QString& message, QLineEdit* box) {
+    if (prompter_) prompter_->message(message);
+    box->setFocus();
+    return false;
+}
+
 void EthernetSetupDialog::onSetIpClicked() {
+    // A static address goes out as typed or not at all: each of the three
+    // must be a dotted IPv4 address, named by its caption when it is not.
+    if (dhcpRadio_->itemIndex() != 0) {
+        const int language = language_;
+        for (auto [label, edit] : {std::pair{ipLabel_, ipEdit_},
+                                   {maskLabel_, maskEdit_},
+                                   {gatewayLabel_, gatewayEdit_}}) {
+            const QString caption = captionText(label);
+            if (edit->text().isEmpty()) {
+                refuse(emptyMessage(caption, language), edit);
+                return;
+            }
+            if (!m350::isIpv4Address(edit->text().toStdString())) {
+                refuse(notAnAddressMessage(caption, edit->text(), language), edit);
+                return;
+            }
+        }
+    }
     record_.ip = toRecord(ipEdit_);
     record_.mask = toRecord(maskEdit_);
     record_.gateway = toRecord(gatewayEdit_);
@@ -145,7 +173,15 @@ void EthernetSetupDialog::onSetIpClicked() {
 }
 
 void EthernetSetupDialog::onSetPrinterNameClicked() {
-    if (printerNameEdit_->text() != shownName_) record_.name = toRecord(printerNameEdit_);
+    if (printerNameEdit_->text() != shownName_) {
+        const QString caption = captionText(printerNameLabel_);
+        const std::string name = printerNameEdit_->text().toStdString();
+        if (!m350::quotable(name)) {
+            refuse(unquotableMessage(caption, language_), printerNameEdit_);
+            return;
+        }
+        record_.name = toRecord(printerNameEdit_);
+    }
     record_.action = m350::NetSettings::kSetName;
     record_.confirmed = true;
     accept();

@@ -13,6 +13,7 @@
 
 namespace m350::gui {
 
+class Prompter;
 class RadioGroup;
 
 class EthernetSetupDialog : public QDialog {
@@ -24,6 +25,10 @@ class EthernetSetupDialog : public QDialog {
     EthernetSetupDialog(m350::NetSettings& record, int language, QPoint place,
                         bool showNameAndMac = true, QWidget* parent = nullptr);
 
+    // Where the refusal of a value that cannot be sent is shown; without one
+    // the value is still refused, silently.
+    void setPrompter(Prompter* prompter) { prompter_ = prompter; }
+
   public slots:
     void onDhcpClicked(int index);
     void onSetIpClicked();
@@ -32,6 +37,8 @@ class EthernetSetupDialog : public QDialog {
 
   private:
     void applyEnableRule();
+    // A message naming the box's caption, the focus on the box; false.
+    bool refuse(const QString& message, QLineEdit* box);
 
     RadioGroup* dhcpRadio_;
     QLabel *ipLabel_, *maskLabel_, *gatewayLabel_, *printerNameLabel_, *macLabel_;
@@ -41,6 +48,8 @@ class EthernetSetupDialog : public QDialog {
     m350::NetSettings& record_;
     QString shownName_;  // the printer's name as the box was filled with it
     bool dhcp_;          // the copy's flag: follows the radio group while open
+    Prompter* prompter_ = nullptr;
+    int language_;
 };
 
 }  // namespace m350::gui

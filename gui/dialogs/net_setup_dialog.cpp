@@ -179,6 +179,7 @@ void NetSetupDialog::onChangeIpClicked() {
     }
     settings.name = m350::netText(row->data(0, kNameBytesRole).toByteArray().toStdString());
     EthernetSetupDialog dialog(settings, language_, pos(), true, this);
+    dialog.setPrompter(&prompter_);
     prompter_.runModal(dialog);
     if (!settings.confirmed) return;
     // A mistyped address would be sent as FF FF FF FF with static mode.

@@ -6,9 +6,11 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "core/input/input_checks.h"
 #include "core/link/link_operations.h"
 #include "gui/app_context.h"
 #include "gui/dialogs/clock_setup_dialog.h"
+#include "gui/field_messages.h"
 #include "gui/language_apply.h"
 #include "gui/prompter.h"
 #include "gui/widgets/form_kit.h"
@@ -99,9 +101,11 @@ SensorCalibrationDialog::SensorCalibrationDialog(m350::SensorRequest& request, i
     manualGroup_ = new QGroupBox(QStringLiteral("Manual Setup"), this);
     manualGroup_->setObjectName(QStringLiteral("GroupBoxManualCalib"));
     intensityLabel_ = newLabel(manualGroup_, "LabelInten", "Sensor Intensity");
-    intensityEdit_ = newEdit(manualGroup_, "EditInten", 2);
+    intensityEdit_ = newEdit(manualGroup_, "EditInten");
+    numberTyping(intensityEdit_, false, true);
     thresholdLabel_ = newLabel(manualGroup_, "LabelThresholdValue", "Threshold Value");
-    thresholdEdit_ = newEdit(manualGroup_, "EditReference", 3);
+    thresholdEdit_ = newEdit(manualGroup_, "EditReference");
+    numberTyping(thresholdEdit_, false, true);
     readLevelLabel_ = newLabel(manualGroup_, "LabelReadIntension", "Reading Intensity");
     levelCombo_ = new QComboBox(manualGroup_);
     levelCombo_->setObjectName(QStringLiteral("ComboBoxSnesorInt"));
@@ -204,19 +208,27 @@ void SensorCalibrationDialog::fillLevels(std::size_t count) {
     levelCombo_->setCurrentIndex(std::clamp(selected, 0, static_cast<int>(count) - 1));
 }
 
-bool SensorCalibrationDialog::boxInteger(QLineEdit* edit, QLabel* caption, int& out) {
+bool SensorCalibrationDialog::boxInteger(QLineEdit* edit, QLabel* caption,
+                                         const m350::NumberRule& rule, int& out) {
     const QString t = edit->text().trimmed();
     if (t.isEmpty()) {
         out = 0;
         return true;
     }
-    bool ok = false;
-    out = t.toInt(&ok);
-    if (!ok) {
-        app_.prompter().message(notAnIntegerText(edit->text(), caption->text()));
-        edit->setFocus();
+    const QByteArray bytes = t.toUtf8();
+    const m350::NumberVerdict v =
+        m350::checkNumber(std::string_view(bytes.constData(), bytes.size()), rule);
+    if (v.fault == m350::NumberFault::kNone) {
+        out = static_cast<int>(v.value);
+        return true;
     }
-    return ok;
+    // A level or threshold the sensor does not have is named with its range.
+    app_.prompter().message(v.fault == m350::NumberFault::kOutOfRange
+                                ? outOfRangeMessage(captionText(caption), rule.min, rule.max,
+                                                    edit->text(), app_.currentLanguage())
+                                : notAnIntegerText(edit->text(), caption->text()));
+    edit->setFocus();
+    return false;
 }
 
 bool SensorCalibrationDialog::boxLength(QLineEdit* edit, QLabel* caption, int& dots) {
@@ -230,6 +242,15 @@ bool SensorCalibrationDialog::boxLength(QLineEdit* edit, QLabel* caption, int& d
     bool ok = false;
     const double value = t.toDouble(&ok);
     std::optional<std::int32_t> d;
+    if (ok && value < 0) {
+        app_.prompter().message(outOfRangeMessage(captionText(caption), 0,
+                                                  m350::lengthDotsPerUnit(request_) > kInchAbove
+                                                      ? m350::ranges::kLengthInch.max
+                                                      : m350::ranges::kLengthMm.max,
+                                                  edit->text(), app_.currentLanguage()));
+        edit->setFocus();
+        return false;
+    }
     if (ok) d = m350::lengthInDots(value, m350::lengthDotsPerUnit(request_));
     if (!d) {
         app_.prompter().message(
@@ -259,8 +280,8 @@ void SensorCalibrationDialog::onCalibrateClicked() {
 void SensorCalibrationDialog::onSetClicked() {
     if (reading_) return;
     int threshold = 0, intensity = 0;
-    if (!boxInteger(thresholdEdit_, thresholdLabel_, threshold) ||
-        !boxInteger(intensityEdit_, intensityLabel_, intensity))
+    if (!boxInteger(thresholdEdit_, thresholdLabel_, m350::ranges::kSensorThreshold, threshold) ||
+        !boxInteger(intensityEdit_, intensityLabel_, m350::ranges::kSensorIntensity, intensity))
         return;
     request_.confirmed = true;
     request_.mediaType = mediaRadio_->itemIndex();

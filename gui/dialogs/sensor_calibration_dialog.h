@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <cstdint>
 
+#include "core/input/input_checks.h"
 #include "core/printer/sensor.h"
 
 namespace m350::gui {
@@ -54,7 +55,7 @@ class SensorCalibrationDialog : public QDialog {
     void finishManualCalibration();
     // A whole number from a box, empty giving 0; a message naming the box
     // when the text is none.
-    bool boxInteger(QLineEdit* edit, QLabel* caption, int& out);
+    bool boxInteger(QLineEdit* edit, QLabel* caption, const m350::NumberRule& rule, int& out);
     bool boxLength(QLineEdit* edit, QLabel* caption, int& dots);
 
     QGroupBox* autoGroup_;

@@ -86,8 +86,8 @@ void buildApProfilePage(ConfigPage& page) {
     QComboBox* inner = combo(detail, "cbxInnerEap",
                              {"Secured password (EAP-MSCHAPv2)", "One time password (EAP-GTC)"});
     rows.add(nullptr, inner);
-    rows.add(label(detail, "Label14", "Username:"), edit(detail, "edtUsername", 32));
-    rows.add(label(detail, "Label15", "Password:"), edit(detail, "edtPassword", 32));
+    rows.add(label(detail, "Label14", "Username:"), edit(detail, "edtUsername"));
+    rows.add(label(detail, "Label15", "Password:"), edit(detail, "edtPassword"));
     auto addCertificate = [&](const char* caption, const char* name, const char* word,
                               const char* browse) {
         QPushButton* b = button(detail, browse, "Browse...");

@@ -88,6 +88,34 @@ constexpr ConfigBinding kBindings[] = {
     {"ComboBoxStopBit", F::stopBits, R::kItemPlusOne},
 };
 
+// What each number box takes. Lengths take the range of their unit.
+struct BoxRule {
+    std::string_view control;
+    NumberRule rule;
+};
+constexpr BoxRule kNumberRules[] = {
+    {"EditSpeed", ranges::kSpeed},
+    {"EditCutterPiece", ranges::kCount},
+    {"EditReferenceX", ranges::kAnyDots},
+    {"EditReferenceY", ranges::kAnyDots},
+    {"EditOffset", ranges::kAnyDots},
+    {"EditShiftY", ranges::kAnyDots},
+    {"EditShiftX", ranges::kAnyDots},
+    {"EditGapInten", ranges::kSensorIntensity},
+    {"EditBlineInten", ranges::kSensorIntensity},
+    {"EditContinuousInten", ranges::kSensorIntensity},
+    {"EditDarknessZ", ranges::kZDarkness},
+    {"EditPrintSpeedZ", ranges::kCount},
+    {"EditTearOffZ", ranges::kZTearOff},
+    {"EditLabelTopZ", ranges::kZLabelTop},
+    {"EditLeftPositionZ", ranges::kZLeftPosition},
+    {"EditHeatD", ranges::kDHeat},
+    {"EditPrintSpeedD", ranges::kDSpeed},
+    {"edtRoamRssi", ranges::kRoamTrigger},
+    {"edtScanRssi", ranges::kRoamDelta},
+    {"edtWifiRawPort", ranges::kTcpPort},
+};
+
 std::string_view trim(std::string_view s) {
     const auto blank = [](char c) { return c == ' ' || c == '\t'; };
     while (!s.empty() && blank(s.front())) s.remove_prefix(1);
@@ -387,12 +415,40 @@ class Builder {
             return std::nullopt;
         }
         std::string t = view_.text(control);
+        if (!quotable(t)) {
+            fail(control, BuildError::Reason::kUnquotable);
+            return std::nullopt;
+        }
         const std::size_t room = fieldInfoOf(f).width - 1u;
         if (t.size() > room) {
             fail(control, BuildError::Reason::kTooLong, std::to_string(room));
             return std::nullopt;
         }
         return t;
+    }
+    // A typed number against its box's range and precision; what the
+    // program filled in goes back as it came. False (and the error set)
+    // when it cannot go to the printer.
+    bool inRange(std::string_view control, const std::string& text) {
+        if (!view_.changed(control)) return true;
+        const auto rule = numberRuleOf(control, inch_);
+        if (!rule) return true;
+        const NumberVerdict v = checkNumber(text, *rule);
+        switch (v.fault) {
+            case NumberFault::kOutOfRange:
+                if (!error)
+                    error =
+                        BuildError{std::string(control), text,      BuildError::Reason::kOutOfRange,
+                                   rangeText(*rule),     rule->min, rule->max};
+                return false;
+            case NumberFault::kTooPrecise:
+                return fail(control, BuildError::Reason::kTooPrecise,
+                            std::to_string(rule->decimals));
+            case NumberFault::kNotANumber:
+                return fail(control, BuildError::Reason::kNotANumber);
+            default:
+                return true;
+        }
     }
     // Text boxes of the wireless and Bluetooth pages: built only from a box
     // that is shown and not empty.
@@ -401,6 +457,13 @@ class Builder {
         if (error || !view_.visible(control)) return;
         auto t = text(control, f);
         if (t && !t->empty()) r.setText(f, *t);
+    }
+    void address(std::string_view control, bool present) {
+        if (error || !present || !view_.changed(control)) return;
+        if (!isIpv4Address(view_.text(control))) fail(control, BuildError::Reason::kNotAnAddress);
+    }
+    void required(std::string_view control, bool present) {
+        if (!error && !present && view_.visible(control)) fail(control, BuildError::Reason::kEmpty);
     }
     // Texts that go out even when empty.
     void alwaysText(std::string_view control, Field f, ConfigRecord& r) {
@@ -434,14 +497,15 @@ bool Builder::binding(const ConfigBinding& b, ConfigRecord& r) {
         r.setPresent(b.field, false);
         return true;
     }
+    if (!inRange(b.control, text)) return false;
     switch (b.rule) {
         case R::kCharacter: {
             // The first character, when it is one byte (ASCII is in every
             // encoding offered); a character of several bytes does not fit.
             if (auto unheld = view_.unheldCharacter(b.control))
                 return fail(b.control, BuildError::Reason::kUnheldCharacter, *unheld);
-            if (static_cast<unsigned char>(text.front()) >= 0x80 && text.size() > 1)
-                return fail(b.control, BuildError::Reason::kTooLong, "1");
+            // One character: a second one typed is refused, never dropped.
+            if (text.size() > 1) return fail(b.control, BuildError::Reason::kTooLong, "1");
             r.setCharacter(b.field, text.front());
             return true;
         }
@@ -516,6 +580,7 @@ void Builder::wireless(ConfigRecord& r) {
             fail(control, BuildError::Reason::kNotANumber);
             return;
         }
+        if (!inRange(control, t)) return;
         r.setInteger(field, *v);
     }
 
@@ -547,6 +612,15 @@ void Builder::wireless(ConfigRecord& r) {
         shownText("EditWiFiIP", F::wifiIp, r);
         shownText("EditWiFiMask", F::wifiMask, r);
         shownText("EditWiFiGateway", F::wifiGateway, r);
+        address("EditWiFiIP", r.present(F::wifiIp));
+        // A static address goes out with its mask and gateway: an emptied
+        // box is refused, never filled with a value the page does not show.
+        if (r.present(F::wifiIp)) {
+            required("EditWiFiMask", r.present(F::wifiMask));
+            required("EditWiFiGateway", r.present(F::wifiGateway));
+        }
+        address("EditWiFiMask", r.present(F::wifiMask));
+        address("EditWiFiGateway", r.present(F::wifiGateway));
     }
 
     // Every FTP setting goes out, empty or not; no selection sends -1.
@@ -568,6 +642,14 @@ const ConfigBinding* bindingOfControl(std::string_view control) {
     for (const auto& b : kBindings)
         if (b.control == control) return &b;
     return nullptr;
+}
+
+std::optional<NumberRule> numberRuleOf(std::string_view control, bool inch) {
+    for (const auto& r : kNumberRules)
+        if (r.control == control) return r.rule;
+    if (const ConfigBinding* b = bindingOfControl(control); b && isLength(b->rule))
+        return inch ? ranges::kLengthInch : ranges::kLengthMm;
+    return std::nullopt;
 }
 
 void ShownLengths::remember(std::string_view control, Entry entry) {

@@ -20,6 +20,7 @@
 #include <string_view>
 
 #include "core/config/config_record.h"
+#include "core/input/input_checks.h"
 
 namespace m350::gui {
 
@@ -49,6 +50,10 @@ struct ConfigBinding {
 std::span<const ConfigBinding> configBindings();
 const ConfigBinding* bindingOfControl(std::string_view control);
 
+// What a number box of the configuration pages takes (lengths in the unit
+// chosen); nullopt for boxes that are not numbers.
+std::optional<NumberRule> numberRuleOf(std::string_view control, bool inch);
+
 // The nine unit labels follow the unit choice; these are the length boxes they
 // stand beside, LabelUnit1 to LabelUnit9 in order.
 inline constexpr std::string_view kLengthControls[9] = {
@@ -75,6 +80,10 @@ class ConfigFormView {
     virtual std::optional<std::string> unheldCharacter(std::string_view /*control*/) const {
         return std::nullopt;
     }
+    // Whether the operator has changed the box since the program filled it.
+    // Ranges and addresses are checked on what was typed; what the printer
+    // or a file gave goes back as it came.
+    virtual bool changed(std::string_view /*control*/) const { return true; }
     // Item index of a list; -1 when nothing is selected.
     virtual int item(std::string_view control) const = 0;
     virtual void setItem(std::string_view control, int item) = 0;
@@ -127,11 +136,17 @@ struct BuildError {
         kNotANumber,       // detail: what the box holds
         kUnheldCharacter,  // detail: the character the encoding cannot hold
         kTooLong,          // detail: the most bytes the setting keeps
+        kUnquotable,       // a '"', CR, LF or other control byte (findUnquotableByte)
+        kOutOfRange,       // detail: the range (rangeText); low and high hold it
+        kTooPrecise,       // detail: the decimals the command carries
+        kEmpty,            // a box that must be filled for what is sent
+        kNotAnAddress,     // not a dotted IPv4 address
     };
     std::string control;  // object name of the box
     std::string text;     // what it holds
     Reason reason = Reason::kNotANumber;
     std::string detail;
+    double low = 0, high = 0;  // kOutOfRange: the range
 };
 
 // Controls -> record. Overwrites the settings the form owns and leaves the

@@ -24,10 +24,13 @@
 #include "core/i18n/text_encoding.h"
 #include "core/link/link_operations.h"
 #include "gui/app_context.h"
+#include "gui/field_messages.h"
+#include "gui/language_apply.h"
 #include "gui/language_map.h"
 #include "gui/pages/config_binding.h"
 #include "gui/password_gate_prompt.h"
 #include "gui/prompter.h"
+#include "gui/widgets/form_kit.h"
 #include "gui/widgets/radio_group.h"
 
 namespace m350::gui {
@@ -104,6 +107,11 @@ class ConfigPage::View final : public ConfigFormView {
                              m350::currentTextEncoding(), &unheld))
             return std::nullopt;
         return unheld.empty() ? std::string("?") : unheld;
+    }
+    bool changed(std::string_view control) const override {
+        const QString name = nameOf(control);
+        auto it = filled_.find(name);
+        return it == filled_.end() || it->second.shown != shownText(page_.control(name));
     }
     void setText(std::string_view control, std::string_view text) override {
         const QString name = nameOf(control);
@@ -256,6 +264,13 @@ ConfigPage::ConfigPage(AppContext& app, QGroupBox* group, RadioGroup& unit,
     buildWirelessPage();
     buildBluetoothPage();
     buildFtpPage();
+    // Number boxes take what a number of their range can be typed with,
+    // without a length limit that would cut it.
+    for (QLineEdit* e : group_->findChildren<QLineEdit*>()) {
+        const QByteArray name = e->objectName().toLatin1();
+        if (auto rule = numberRuleOf(std::string_view(name.constData(), name.size()), true))
+            numberTyping(e, rule->min < 0, rule->integer);
+    }
 
     connect(configTabs_, &QTabWidget::currentChanged, this, &ConfigPage::onConfigTabChanged);
     connect(&unit_, &RadioGroup::itemIndexChanged, this, &ConfigPage::onUnitClicked);
@@ -394,40 +409,59 @@ bool ConfigPage::inchChosen() const {
 
 QString ConfigPage::boxCaption(const QString& control) const {
     QWidget* box = this->control(control);
+    if (!box) return control;
+    // The caption of the row: the label whose buddy the box is, or the one
+    // the row names for the boxes beside the first.
+    QLabel* caption = nullptr;
+    const QString named = box->property("m350CaptionLabel").toString();
+    if (!named.isEmpty()) caption = group_->findChild<QLabel*>(named);
     for (QLabel* label : group_->findChildren<QLabel*>()) {
-        if (box && label->buddy() == box) {
-            QString caption = label->text().trimmed();
-            while (caption.endsWith(QLatin1Char(':'))) caption.chop(1);
-            if (!caption.isEmpty()) return caption;
-        }
+        if (caption) break;
+        if (label->buddy() == box) caption = label;
     }
-    return control;
+    const QString text = captionText(caption);
+    return text.isEmpty() ? control : text;
 }
+
+namespace {
+
+QString fieldMessage(const m350::gui::BuildError& error, const QString& caption,
+                     const QString& shown, int language) {
+    const QString encoding = fromText(m350::currentTextEncoding());
+    using Reason = m350::gui::BuildError::Reason;
+    switch (error.reason) {
+        case Reason::kNotANumber:
+            return notANumberMessage(caption, shown, language);
+        case Reason::kUnheldCharacter:
+            return ownTr("\"%1\" holds \"%2\", which the printer text encoding %3 cannot hold.",
+                         language)
+                .arg(caption, fromText(error.detail), encoding);
+        case Reason::kTooLong:
+            return ownTr("\"%1\" is longer than the printer keeps: at most %2 bytes in %3.",
+                         language)
+                .arg(caption, fromText(error.detail), encoding);
+        case Reason::kUnquotable:
+            return unquotableMessage(caption, language);
+        case Reason::kOutOfRange:
+            return outOfRangeMessage(caption, error.low, error.high, shown, language);
+        case Reason::kTooPrecise:
+            return tooPreciseMessage(caption, std::stoi(error.detail), shown, language);
+        case Reason::kEmpty:
+            return emptyMessage(caption, language);
+        case Reason::kNotAnAddress:
+            return notAnAddressMessage(caption, shown, language);
+    }
+    return caption;
+}
+
+}  // namespace
 
 bool ConfigPage::buildRecord(m350::ConfigRecord& record) {
     auto error = gui::buildRecord(*view_, inchChosen(), record, &lengths_);
     if (!error) return true;
     const QString control = fromText(error->control);
-    const QString encoding = fromText(m350::currentTextEncoding());
-    using Reason = m350::gui::BuildError::Reason;
-    switch (error->reason) {
-        case Reason::kNotANumber:
-            app_.prompter().message(QStringLiteral("\"%1\" is not a valid number in \"%2\" (%3).")
-                                        .arg(fromBytes(error->text), boxCaption(control), control));
-            break;
-        case Reason::kUnheldCharacter:
-            app_.prompter().message(
-                QStringLiteral("\"%1\" (%2) holds \"%3\", which the printer text encoding %4 "
-                               "cannot hold. Nothing was written.")
-                    .arg(boxCaption(control), control, fromText(error->detail), encoding));
-            break;
-        case Reason::kTooLong:
-            app_.prompter().message(
-                QStringLiteral("\"%1\" (%2) is longer than the printer keeps: at most %3 bytes "
-                               "in %4. Nothing was written.")
-                    .arg(boxCaption(control), control, fromText(error->detail), encoding));
-            break;
-    }
+    app_.prompter().message(
+        fieldMessage(*error, boxCaption(control), fromBytes(error->text), app_.currentLanguage()));
     if (QWidget* box = this->control(control); box && box->isVisible()) box->setFocus();
     return false;
 }
@@ -461,9 +495,11 @@ void ConfigPage::onClearClicked() {
 
 void ConfigPage::onConfigSetClicked() {
     m350::ConfigRecord working = record_;
-    if (!passwordGate(app_)) return;
+    // What the boxes hold is checked before the password is asked for: a
+    // value that cannot be sent is named at once and nothing goes out.
     if (wirelessRules.keyCheck && !wirelessRules.keyCheck()) return;
     if (!buildRecord(working)) return;
+    if (!passwordGate(app_)) return;
     const CertificateChoice chosen = certificatesFromForm(*view_);
     if (chosen.taken) certificates_ = {chosen.caCert, chosen.clientCert, chosen.privateKey};
 

@@ -98,7 +98,7 @@ void ConfigPage::buildCommonPage() {
 
     QStringList density{QString()};
     for (int i = 0; i <= 15; ++i) density << QString::number(i);
-    rows.add(label(p, "LabelSpeed", "Speed"), edit(p, "EditSpeed", 2));
+    rows.add(label(p, "LabelSpeed", "Speed"), edit(p, "EditSpeed"));
     rows.add(label(p, "LabelDensity", "Density"),
              {combo(p, "ComboBoxDensity", density), baseBox(p, "EditDensityBase")});
     rows.add(label(p, "LabelWidth", "Paper Width"), edit(p, "EditWidth"), unitLabel(p, 1));
@@ -160,27 +160,27 @@ void ConfigPage::buildZPage() {
     configkit::Rows rows(grid, kBoxWidth);
     const QStringList mediaActions{"", "FEED", "CALIBRATION", "LENGTH", "NO MOTION"};
 
-    rows.add(label(p, "LabelDarknessZ", "Darkness"), edit(p, "EditDarknessZ", 2),
+    rows.add(label(p, "LabelDarknessZ", "Darkness"), edit(p, "EditDarknessZ"),
              rangeLabel(p, "LabelRangeDarknessZ", "0 to 30"));
     rows.add(label(p, "LabelPrintSpeedZ", "Print Speed"), edit(p, "EditPrintSpeedZ"));
-    rows.add(label(p, "LabelTearOffZ", "Tear Off"), edit(p, "EditTearOffZ", 4),
+    rows.add(label(p, "LabelTearOffZ", "Tear Off"), edit(p, "EditTearOffZ"),
              rangeLabel(p, "LabelRangeTearOffZ", "-120 to 120"));
     rows.add(label(p, "LabelPrintModeZ", "Print Mode"),
              combo(p, "ComboBoxPrintModeZ", {"", "TEAR OFF", "PEEL OFF", "CUTTER"}));
     rows.add(label(p, "LabelPrintWidthZ", "Print Width"), edit(p, "EditPrintWidthZ"),
              unitLabel(p, 6));
-    rows.add(label(p, "LabelControlPrefixZ", "Control Prefix"), edit(p, "EditControlPrefixZ", 1));
+    rows.add(label(p, "LabelControlPrefixZ", "Control Prefix"), edit(p, "EditControlPrefixZ"));
 
     rows.nextBlock();
-    rows.add(label(p, "LabelFormatPrefixZ", "Format Prefix"), edit(p, "EditFormatPrefixZ", 1));
-    rows.add(label(p, "LabelDelimiterCharZ", "Delimiter Char"), edit(p, "EditDelimiterCharZ", 1));
+    rows.add(label(p, "LabelFormatPrefixZ", "Format Prefix"), edit(p, "EditFormatPrefixZ"));
+    rows.add(label(p, "LabelDelimiterCharZ", "Delimiter Char"), edit(p, "EditDelimiterCharZ"));
     rows.add(label(p, "LabelMediaPowerUpZ", "Media Power Up"),
              combo(p, "ComboBoxMediaPowerUpZ", mediaActions));
     rows.add(label(p, "LabelHeadCloseZ", "Head Close"),
              combo(p, "ComboBoxHeadCloseZ", mediaActions));
-    rows.add(label(p, "LabelLabelTopZ", "Label Top"), edit(p, "EditLabelTopZ", 4),
+    rows.add(label(p, "LabelLabelTopZ", "Label Top"), edit(p, "EditLabelTopZ"),
              rangeLabel(p, "LabelRangeLabelTopZ", "-120 to 120"));
-    rows.add(label(p, "LabelLeftPositionZ", "Left Position"), edit(p, "EditLeftPositionZ", 5),
+    rows.add(label(p, "LabelLeftPositionZ", "Left Position"), edit(p, "EditLeftPositionZ"),
              rangeLabel(p, "LabelRangeLeftPositionZ", "-9999 to 9999"));
     for (int c : {0, 3}) grid->setColumnStretch(c, 1);
     configkit::finishGrid(grid);
@@ -191,7 +191,7 @@ void ConfigPage::buildDPage() {
     QGridLayout* grid = configkit::pageGrid(p);
     configkit::Rows rows(grid, kBoxWidth);
 
-    rows.add(label(p, "LabelHeatD", "Heat"), edit(p, "EditHeatD", 2),
+    rows.add(label(p, "LabelHeatD", "Heat"), edit(p, "EditHeatD"),
              rangeLabel(p, "LabelRangeHeatD", "0 to 30"));
     rows.add(label(p, "LabelPrintSpeedD", "Print Speed"), edit(p, "EditPrintSpeedD"));
     rows.add(label(p, "LabelLabelWidthD", "Label Width"), edit(p, "EditLabelWidthD"),

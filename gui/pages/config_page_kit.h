@@ -138,11 +138,12 @@ inline QLabel* label(QWidget* parent, const char* name, const QString& text) {
     return l;
 }
 
-// maxLength: what the operator may type (see limitTyping); 0 for no limit.
-inline QLineEdit* edit(QWidget* parent, const char* name, int maxLength = 0) {
+// No typing limit: what a box takes is checked on Set and Save, by the
+// box's caption, and number boxes get their validator (numberTyping) once
+// the pages are built.
+inline QLineEdit* edit(QWidget* parent, const char* name) {
     auto* e = new QLineEdit(parent);
     e->setObjectName(QString::fromLatin1(name));
-    limitTyping(e, maxLength);
     return e;
 }
 
@@ -209,6 +210,10 @@ class Rows {
             styleCaption(caption);
             grid_->addWidget(caption, row_, c);
             caption->setBuddy(first);
+            // The boxes after the first are named by the same caption in
+            // messages.
+            for (QWidget* w : boxes)
+                if (w != first) w->setProperty("m350CaptionLabel", caption->objectName());
         }
         // narrow boxes start where the single boxes of the other rows start
         // (the alignment is the grid cell's: addLayout() overrides one set

@@ -127,9 +127,9 @@ void ConfigPage::buildWirelessPage() {
     rows.add(label(g, "LabelWiFiGateway", "Gateway:"), {address(g, "EditWiFiGateway"), dns});
     rows.span(separator(g, "lblWiFiInformation",
                         "-------------------------- WiFi Information ------------------------"));
-    QLineEdit* scan = edit(g, "edtScanRssi", 3);
+    QLineEdit* scan = edit(g, "edtScanRssi");
     scan->setToolTip(QStringLiteral("0 < Roam Delta < 40"));
-    QLineEdit* roam = edit(g, "edtRoamRssi", 3);
+    QLineEdit* roam = edit(g, "edtRoamRssi");
     roam->setMaximumWidth(48);
     scan->setMaximumWidth(48);
     auto* strip = new QHBoxLayout;
@@ -148,7 +148,7 @@ void ConfigPage::buildWirelessPage() {
     QLineEdit* mac = edit(g, "edtWiFiMac");
     mac->setReadOnly(true);
     rows.add(label(g, "lblWiFiMac", "WLAN MAC Address:"), mac);
-    rows.add(label(g, "lblPrintname", "Network Printer Name"), edit(g, "Edit1Printname", 32));
+    rows.add(label(g, "lblPrintname", "Network Printer Name"), edit(g, "Edit1Printname"));
 
     rows.span(separator(g, "lblWpaEnterprise",
                         "-------------------------- WPA-Enterprise ------------------------"));
@@ -169,8 +169,8 @@ void ConfigPage::buildWirelessPage() {
     key->setEnabled(false);
     keyBrowse->setEnabled(false);
     rows.add(label(g, "lblWiFiPrivKey", "Private Key:"), {key, keyBrowse});
-    rows.add(label(g, "lblWiFiUsername", "Username:"), masked(edit(g, "edtWiFiUsername", 32)));
-    rows.add(label(g, "lblWiFiPasswd", "Password:"), masked(edit(g, "edtWiFiPasswd", 32)));
+    rows.add(label(g, "lblWiFiUsername", "Username:"), masked(edit(g, "edtWiFiUsername")));
+    rows.add(label(g, "lblWiFiPasswd", "Password:"), masked(edit(g, "edtWiFiPasswd")));
     rows.add(nullptr, nullptr);
     rows.span(button(g, "btnWirlessFactoryDef", QStringLiteral("Wireless Factory Default")));
     // The access-point scan exists but is not part of this page's layout.
@@ -300,11 +300,11 @@ void ConfigPage::buildFtpPage() {
     QComboBox* enabled = combo(p, "cbxFtpcEnabled", {"Disable", "Enable"});
     enabled->setCurrentIndex(0);
     rows.add(label(p, "lblFtpcEnabled", "FTP Client:"), enabled);
-    rows.add(label(p, "lblFtpSrvIp", "FTP Server:"), edit(p, "edtFtpSrvIp", 63));
-    rows.add(label(p, "lblFtpPath", "FTP Path:"), edit(p, "edtFtpPath", 127));
-    rows.add(label(p, "lblFtpUser", "FTP Username:"), masked(edit(p, "edtFtpUser", 31)));
-    rows.add(label(p, "lblFtpPswd", "FTP Password:"), masked(edit(p, "edtFtpPswd", 31)));
-    rows.add(label(p, "lblDescriptFile", "Description Filename:"), edit(p, "edtDescriptFile", 39));
+    rows.add(label(p, "lblFtpSrvIp", "FTP Server:"), edit(p, "edtFtpSrvIp"));
+    rows.add(label(p, "lblFtpPath", "FTP Path:"), edit(p, "edtFtpPath"));
+    rows.add(label(p, "lblFtpUser", "FTP Username:"), masked(edit(p, "edtFtpUser")));
+    rows.add(label(p, "lblFtpPswd", "FTP Password:"), masked(edit(p, "edtFtpPswd")));
+    rows.add(label(p, "lblDescriptFile", "Description Filename:"), edit(p, "edtDescriptFile"));
 
     auto* format = new QGroupBox(QStringLiteral("Format of Description File"), p);
     format->setObjectName(QStringLiteral("gbFtpDescFormat"));

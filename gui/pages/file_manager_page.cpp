@@ -20,6 +20,7 @@
 #include "core/files/memory_info.h"
 #include "gui/app_context.h"
 #include "gui/language_apply.h"
+#include "gui/field_messages.h"
 #include "gui/pages/page_kit.h"
 #include "gui/password_gate_prompt.h"
 #include "gui/printer_text.h"
@@ -45,10 +46,6 @@ QGridLayout* pageGrid(QWidget* group) {
 
 // The file manager's messages are English only.
 const QString kOpenFileError = QStringLiteral("Open File Error");
-const QString kNameTooLong = QStringLiteral("File name too long");
-const QString kNameEmpty = QStringLiteral("File name is empty");
-const QString kNameUnsafe =
-    QStringLiteral("File name must not contain a double quote or a control character");
 const QString kLedMessage = QStringLiteral("Please wait for the LED to change to Green.");
 const QString kSureMessage = QStringLiteral("Are you sure?");
 
@@ -174,22 +171,6 @@ void FileManagerPage::onDownloadClicked() {
         return;
     }
     const std::string name = encoded.value_or(std::string());
-    // A raw send does not use the name; only its length is checked there.
-    switch (m350::checkPrinterFileName(name)) {
-        case m350::NameProblem::kTooLong:
-            app_.prompter().message(kNameTooLong);
-            return;
-        case m350::NameProblem::kEmpty:
-            if (raw) break;
-            app_.prompter().message(kNameEmpty);
-            return;
-        case m350::NameProblem::kUnsafeCharacter:
-            if (raw) break;
-            app_.prompter().message(kNameUnsafe);
-            return;
-        case m350::NameProblem::kNone:
-            break;
-    }
     const std::string path = localPath(chosenPath_);
     std::uint64_t size = 0;
     std::string error;
@@ -198,12 +179,16 @@ void FileManagerPage::onDownloadClicked() {
         app_.prompter().message(kOpenFileError);
         return;
     }
-    if (!raw && readable && size > m350::kMaxDownloadSize) {
+    // The name and the size, before the password is asked for: the core's
+    // verdict, worded with the name box's caption.
+    const m350::DownloadVerdict verdict = m350::checkDownload(name, readable ? size : 0, raw);
+    if (verdict.name != m350::NameProblem::kNone) {
         app_.prompter().message(
-            QStringLiteral("File too large: %1 bytes. The printer takes files of at most %2 "
-                           "bytes (4 GiB less one byte).")
-                .arg(size)
-                .arg(m350::kMaxDownloadSize));
+            fileNameMessage(captionText(fileNameLabel_), verdict.name, app_.currentLanguage()));
+        return;
+    }
+    if (verdict.tooLarge) {
+        app_.prompter().message(fileTooLargeMessage(size, app_.currentLanguage()));
         return;
     }
     if (!passwordGate(app_)) return;

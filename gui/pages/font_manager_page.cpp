@@ -17,6 +17,7 @@
 #include <tuple>
 #include <unordered_set>
 
+#include "core/files/file_types.h"
 #include "core/files/font_download.h"
 #include "core/files/local_file.h"
 #include "core/fonts/code_pages.h"
@@ -26,6 +27,7 @@
 #include "gui/app_context.h"
 #include "gui/dialogs/preview_font_dialog.h"
 #include "gui/language_apply.h"
+#include "gui/field_messages.h"
 #include "gui/pages/page_kit.h"
 #include "gui/password_gate_prompt.h"
 #include "gui/printer_text.h"
@@ -54,7 +56,6 @@ constexpr int kSampleWidth = 145, kSampleHeight = 56;
 constexpr int kInitialFontPixels = 13;
 constexpr int kScreenDpi = 96;
 constexpr int kPreviewOffset = 20;
-constexpr std::size_t kMaxPrinterFileName = 30;
 // Items of ComboBoxFontEncode.
 enum EncodeMode : int { kModeStandard = 0, kModeAsian = 1, kModeTable = 2, kModeAsianTable = 3 };
 
@@ -598,6 +599,22 @@ void FontManagerPage::onSaveFontClicked() {
 }
 
 void FontManagerPage::onDownloadFontClicked() {
+    // The printer font name first, by the file manager's rule: a name the
+    // printer cannot hold is refused before any font is made or the
+    // password is asked for.
+    const std::optional<std::string> encoded = printerBytes(printerFontNameEdit_->text());
+    if (!encoded) {
+        app_.prompter().message(
+            unwritableText(printerFontNameEdit_->text(), app_.currentLanguage()));
+        return;
+    }
+    const std::string name = *encoded;
+    if (const auto problem = m350::checkPrinterFileName(name);
+        problem != m350::NameProblem::kNone) {
+        app_.prompter().message(
+            fileNameMessage(captionText(printerFontNameLabel_), problem, app_.currentLanguage()));
+        return;
+    }
     // The font is made in a private temporary folder (the program's own
     // folder may be read-only) and removed with it after the download.
     QTemporaryDir folder;
@@ -608,19 +625,6 @@ void FontManagerPage::onDownloadFontClicked() {
     const QString path = folder.filePath(QStringLiteral("TEMP.BMF"));
     m350::FontJob job;
     if (!assembleJob(path, job)) return;
-    const std::optional<std::string> encoded = printerBytes(printerFontNameEdit_->text());
-    if (!encoded) {
-        app_.prompter().message(
-            unwritableText(printerFontNameEdit_->text(), app_.currentLanguage()));
-        return;
-    }
-    const std::string& name = *encoded;
-    // The printer takes file names of up to 30 characters, as the file
-    // manager's download does.
-    if (name.size() > kMaxPrinterFileName) {
-        app_.prompter().message(QStringLiteral("File name too long"));
-        return;
-    }
     if (!passwordGate(app_)) return;
     if (!makeFontFile(job, Purpose::kDownload)) return;
     const std::string file = path.toStdString();

@@ -10,6 +10,8 @@
 #include "core/link/link_operations.h"
 #include "core/wireless/wireless_rules.h"
 #include "gui/app_context.h"
+#include "gui/field_messages.h"
+#include "gui/language_apply.h"
 #include "gui/pages/config_page.h"
 #include "gui/pages/wireless_enable_rules.h"
 #include "gui/password_gate_prompt.h"
@@ -189,18 +191,23 @@ bool WirelessPageRules::wirelessKeyCheck() {
     const m350::WirelessKeyVerdict verdict =
         m350::checkWirelessKey(indexOf(find<QComboBox>("ComboBoxWiFiEncryption")), text);
     if (verdict == m350::WirelessKeyVerdict::kPass) return true;
-    const std::string_view message = m350::wirelessKeyMessage(verdict);
-    if (!message.empty()) {
-        app_.prompter().message(Q(message));
-        if (key) {
-            // The focus goes to the key as if the operator entered it: the
-            // wrong key is emptied and shown as it is typed again. Done here,
-            // not left to the focus event, which arrives only when the window
-            // is active again and then counts as a return to the window.
-            key->clear();
-            key->setEchoMode(QLineEdit::Normal);
-            key->setFocus(Qt::OtherFocusReason);
-        }
+    const std::string_view known = m350::wirelessKeyMessage(verdict);
+    // A key the printer would refuse is named, whatever the verdict: a Set
+    // that sends nothing says why.
+    // clang-format off
+    const QString wpa = ownTr("\"%1\": a WPA-Personal key has 8 to 63 characters, or 64 hexadecimal digits.", app_.currentLanguage());
+    // clang-format on
+    const QString message =
+        !known.empty() ? Q(known) : wpa.arg(captionText(find<QLabel>("LabelWiFiKey")));
+    app_.prompter().message(message);
+    if (key) {
+        // The focus goes to the key as if the operator entered it: the
+        // wrong key is emptied and shown as it is typed again. Done here,
+        // not left to the focus event, which arrives only when the window
+        // is active again and then counts as a return to the window.
+        key->clear();
+        key->setEchoMode(QLineEdit::Normal);
+        key->setFocus(Qt::OtherFocusReason);
     }
     return false;
 }

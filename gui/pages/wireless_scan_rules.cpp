@@ -12,11 +12,13 @@
 #include "core/config/config_record.h"
 #include "core/config/config_write.h"
 #include "core/i18n/language_table.h"
+#include "core/input/input_checks.h"
 #include "core/link/link_operations.h"
 #include "core/printer/maintenance.h"
 #include "core/wireless/external_module.h"
 #include "core/wireless/wireless_scan.h"
 #include "gui/app_context.h"
+#include "gui/field_messages.h"
 #include "gui/pages/config_page.h"
 #include "gui/password_gate_prompt.h"
 #include "gui/printer_text.h"
@@ -269,6 +271,11 @@ void WirelessScanRules::onBluetoothListClicked() {
 void WirelessScanRules::onBluetoothMasterClicked() {
     auto* mac = find<QLineEdit>("EditBTMAC_d");
     const std::string address = mac ? utf8(mac->text()) : std::string();
+    if (!m350::quotable(address)) {
+        app_.prompter().message(
+            unquotableMessage(captionText(find<QLabel>("LabelBTMAC_d")), app_.currentLanguage()));
+        return;
+    }
     app_.runStandard(m350::kOpBtMaster,
                      [&address](m350::Link& l) { return m350::setBluetoothMaster(l, address); });
 }

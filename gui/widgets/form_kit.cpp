@@ -1,6 +1,7 @@
 #include "gui/widgets/form_kit.h"
 
 #include <QEvent>
+#include <QRegularExpressionValidator>
 #include <QStyle>
 #include <QStyleOptionFrame>
 #include <QValidator>
@@ -119,6 +120,15 @@ QLineEdit* newEdit(QWidget* parent, const char* name, int left, int top, int wid
 void limitTyping(QLineEdit* edit, int maxChars) {
     if (maxChars <= 0) return;
     edit->setValidator(new TypingLimit(edit, maxChars));
+}
+
+void numberTyping(QLineEdit* edit, bool negative, bool integer) {
+    QString pattern = QStringLiteral("\\s*\\+?");
+    if (negative) pattern += QStringLiteral("-?");
+    pattern += QStringLiteral("[0-9]*");
+    if (!integer) pattern += QStringLiteral("([.,][0-9]*)?");
+    pattern += QStringLiteral("\\s*");
+    edit->setValidator(new QRegularExpressionValidator(QRegularExpression(pattern), edit));
 }
 
 void keepWideEnoughFor(QLineEdit* edit, const QString& sample) {

@@ -47,6 +47,13 @@ void limitTyping(QLineEdit* edit, int maxChars);
 // The limit set with limitTyping; 0 for a box without one.
 int typingLimit(const QLineEdit* edit);
 
+// A number box: a keystroke that cannot be part of a number is refused (a
+// letter, a second point, a sign where the box takes no negative number);
+// the text is never cut, however many digits or decimals it holds. Ranges
+// and precision are checked when the value is used, by the box's caption.
+// What the program puts in is shown whole.
+void numberTyping(QLineEdit* edit, bool negative, bool integer);
+
 // Keeps a box in a layout at least wide enough to show sample whole, in
 // whatever font it has (a language with a face of its own changes it). For
 // values of a known form that the operator cannot scroll, such as a MAC

@@ -93,8 +93,8 @@ TEST(CtlNet, ShowSetAndNameOverTheLink) {
         {{"net", "name", "Front"}, 0, "NET NAME \"Front\"\r\n"},
         {{"net", "set", "--ip", "127.0.0.9"}, 64, ""},
         {{"net", "set", "--dhcp", "--ip", "1.2.3.4"}, 64, ""},
-        {{"net", "name", "a-name-of-sixteen"}, 64, ""},
-        {{"net", "name", "quo\"te"}, 64, ""},
+        {{"net", "name", "a-name-of-sixteen"}, 65, ""},
+        {{"net", "name", "quo\"te"}, 65, ""},
     };
     for (auto& c : cases) {
         START_SIM(s);

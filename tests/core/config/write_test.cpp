@@ -26,9 +26,10 @@ ConfigRecord printer203(bool inch) {
 
 }  // namespace
 
-TEST(ConfigWrite, CommonPageAfterResetSendsOnlyTheSensorIntensity) {
+TEST(ConfigWrite, CommonPageSendsTheSensorIntensityOnlyWhenGiven) {
     ConfigRecord r;
-    EXPECT_EQ(configPageLines(r, kPageCommon), Lines{"SET GAP 0\r\n"});
+    // After a reset no intensity is known: none is made up.
+    EXPECT_EQ(configPageLines(r, kPageCommon), Lines{});
     r.setInteger(F::sensorMode, 1);
     r.setInteger(F::blineInten, 5);
     r.setPresent(F::sensorMode, false);  // the intensity line ignores presence
@@ -110,13 +111,13 @@ TEST(ConfigWrite, CommonPageLinesInOrder) {
 TEST(ConfigWrite, CommonPageConditionsThatSendNothing) {
     ConfigRecord r = printer203(true);
     r.setInteger(F::sensorMode, 0);
-    r.setReal(F::gapSize, 24);  // offset absent: no GAP line, still the intensity
+    r.setReal(F::gapSize, 24);  // offset absent: no GAP line
     r.setReal(F::paperWidth, 100);
     r.setInteger(F::codePage, 36);  // a reply that matched no code page
     r.setInteger(F::referenceX, 1);
-    EXPECT_EQ(configPageLines(r, kPageCommon), Lines{"SET GAP 0\r\n"});
+    EXPECT_EQ(configPageLines(r, kPageCommon), Lines{});
     r.setInteger(F::sensorMode, 2);
-    EXPECT_EQ(configPageLines(r, kPageCommon), (Lines{"GAP 0,0\r\n", "SET GAP 0\r\n"}));
+    EXPECT_EQ(configPageLines(r, kPageCommon), Lines{"GAP 0,0\r\n"});
 }
 
 TEST(ConfigWrite, ZPageWrappers) {
@@ -217,10 +218,24 @@ TEST(ConfigWrite, WirelessPage) {
     };
     EXPECT_EQ(configPageLines(r, kPageWireless), bare) << "security absent: no SECURI line";
 
-    r.setText(F::wifiSsid, "lab\r\nINITIALPRINTER");
+    // A text that would end its quotes refuses the page: nothing is sent,
+    // nothing is edited.
+    r.setText(F::wifiSsid, "lab\"\r\nINITIALPRINTER");
+    std::vector<std::string> pieces{"left over"};
+    EXPECT_EQ(buildConfigPage(r, kPageWireless, {}, pieces), kTransmitError);
+    EXPECT_EQ(pieces, Lines{});
+    m350test::ScriptedLink refused({});
+    const int opensBefore = refused.port().opens;
+    EXPECT_EQ(
+        m350::runOperation(refused.ctx(), kOpWriteConfig, kCom,
+                           [&](m350::Link& l) { return m350::writeConfig(l, r, kPageWireless); }),
+        kTransmitError);
+    EXPECT_EQ(refused.port().opens, opensBefore) << "refused before the port opens";
+
+    r.setText(F::wifiSsid, "lab");
     r.setInteger(F::wifiSecurity, 5);
     r.setText(F::wifiKey, "secret");
-    r.setPresent(F::wifiKey, false);  // the WPA line looks at the security only
+    r.setPresent(F::wifiKey, false);  // a key the record does not hold is not sent
     r.setText(F::wifiIp, "10.1.2.3");
     r.setText(F::wifiMask, "255.255.0.0");
     r.setText(F::wifiGateway, "10.1.0.1");
@@ -229,16 +244,11 @@ TEST(ConfigWrite, WirelessPage) {
     r.setInteger(F::wifiRoamDelta, 10);
     r.setInteger(F::wifiRawPort, 9100);
     const Lines wpa = {
-        "WLAN SSID \"labINITIALPRINTER\"\r\n",
-        "WLAN SECURI WPAPSK\r\n",
-        "WLAN WPA \"secret\"\r\n",
-        "WLAN WEP1 \"\"\r\n",
-        "WLAN EAP 0,0,\"\",\"\"\r\n",
-        "WLAN IP \"10.1.2.3\",\"255.255.0.0\",\"10.1.0.1\"\r\n",
-        "WLAN HOSTNAME \"P1\"\r\n",
-        "WLAN RF \"5\"\r\n",
-        "WLAN ROAM \"0\",\"10\"\r\n",
-        "WLAN PORT \"9100\"\r\n",
+        "WLAN SSID \"lab\"\r\n",      "WLAN SECURI WPAPSK\r\n",
+        "WLAN WPA \"\"\r\n",          "WLAN WEP1 \"\"\r\n",
+        "WLAN EAP 0,0,\"\",\"\"\r\n", "WLAN IP \"10.1.2.3\",\"255.255.0.0\",\"10.1.0.1\"\r\n",
+        "WLAN HOSTNAME \"P1\"\r\n",   "WLAN RF \"5\"\r\n",
+        "WLAN ROAM \"0\",\"10\"\r\n", "WLAN PORT \"9100\"\r\n",
     };
     EXPECT_EQ(configPageLines(r, kPageWireless), wpa);
 
@@ -315,6 +325,7 @@ TEST(ConfigWrite, BluetoothAndFtpPages) {
 
 TEST(ConfigWrite, OperationFourSendsThePageNamedByExtra) {
     ConfigRecord r;
+    r.setInteger(F::gapInten, 3);  // the Common page then has a line to send
     r.setInteger(F::baudRate, 4);
     r.setInteger(F::dataBits, 1);
     r.setInteger(F::parity, 0);

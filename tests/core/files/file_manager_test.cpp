@@ -97,19 +97,6 @@ TEST(FileNames, NameRuleCutsTheBaseNameAndAddsTheTypesExtension) {
     for (const auto& c : cases) EXPECT_EQ(printerFileName(c.path, c.type), c.name) << c.path;
 }
 
-TEST(FileNames, ThirtyBytesPassThirtyOneDoNotAndQuotesNever) {
-    const std::pair<std::string, NameProblem> cases[] = {
-        {std::string(30, 'A'), NameProblem::kNone},
-        {std::string(31, 'A'), NameProblem::kTooLong},
-        {"", NameProblem::kEmpty},
-        {"LOGO\".BMP", NameProblem::kUnsafeCharacter},
-        {"LOGO\r\nKILL \"*.*\"", NameProblem::kUnsafeCharacter},
-        {"A B.BMP", NameProblem::kNone},
-    };
-    for (const auto& [name, problem] : cases)
-        EXPECT_EQ(checkPrinterFileName(name), problem) << name;
-}
-
 TEST(FileNames, HeaderAndFormatCommandPerDevice) {
     struct Case {
         int device;
