@@ -19,6 +19,7 @@
 #include "core/files/file_types.h"
 #include "core/files/memory_info.h"
 #include "gui/app_context.h"
+#include "gui/language_apply.h"
 #include "gui/pages/page_kit.h"
 #include "gui/password_gate_prompt.h"
 #include "gui/prompter.h"
@@ -48,7 +49,6 @@ const QString kNameEmpty = QStringLiteral("File name is empty");
 const QString kNameUnsafe =
     QStringLiteral("File name must not contain a double quote or a control character");
 const QString kLedMessage = QStringLiteral("Please wait for the LED to change to Green.");
-const QString kSureMessage = QStringLiteral("Are you sure?");
 
 // "BMP" -> "*.[Bb][Mm][Pp]": Linux names are case-sensitive, and logo.bmp,
 // LOGO.BMP and Logo.Bmp are all BMP files.
@@ -157,6 +157,10 @@ void FileManagerPage::onBrowseClicked() {
     downloadButton_->setEnabled(true);
 }
 
+int FileManagerPage::language() const {
+    return app_.currentLanguage();
+}
+
 void FileManagerPage::onFontViewClicked() {
     // For looking at the installed fonts; the choice is not used here.
     app_.prompter().chooseFont(fileFormatGroup_->font());
@@ -198,6 +202,15 @@ void FileManagerPage::onDownloadClicked() {
                 .arg(m350::kMaxDownloadSize));
         return;
     }
+    // New firmware replaces what runs the printer: the operator sees which
+    // file and how large before anything is asked or sent.
+    if (type == m350::kFileFirmware) {
+        const QString question =
+            ownTr("Send firmware %1 (%2 bytes)? The printer replaces its firmware.", language())
+                .arg(QDir::toNativeSeparators(chosenPath_))
+                .arg(size);
+        if (!app_.prompter().confirm(question)) return;
+    }
     if (!passwordGate(app_)) return;
 
     if (raw) {
@@ -237,9 +250,12 @@ void FileManagerPage::showMemory() {
 }
 
 void FileManagerPage::onFileFormatClicked() {
-    if (!app_.prompter().confirm(kSureMessage)) return;
-    if (!passwordGate(app_)) return;
     const int device = formatDeviceRadio_->itemIndex();
+    // The question names the device whose files go.
+    const QString question = ownTr("Format %1? Every file on %1 is deleted.", language())
+                                 .arg(formatDeviceRadio_->itemText(device < 0 ? 0 : device));
+    if (!app_.prompter().confirm(question)) return;
+    if (!passwordGate(app_)) return;
     app_.runStandard(m350::kOpFormat,
                      [device](m350::Link& l) { return m350::formatDevice(l, device); });
 }

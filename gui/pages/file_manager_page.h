@@ -74,6 +74,7 @@ class FileManagerPage : public QObject {
     void buildFormatGroup();
     // The selected device's part of the record into the boxes and the list.
     void showMemory();
+    int language() const;
 
     AppContext& app_;
     QString startupDirectory_;
