@@ -1,5 +1,6 @@
 #include "gui/main_window.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTime>
 #include <QDir>
@@ -36,6 +37,7 @@
 #include "gui/standard_call.h"
 #include "gui/usb_device_memory.h"
 #include "gui/widgets/form_kit.h"
+#include "gui/widgets/input_guards.h"
 #include "gui/widgets/radio_group.h"
 
 // The resource file is compiled into the library; Q_INIT_RESOURCE must run
@@ -66,6 +68,9 @@ MainWindow::MainWindow(const StartupOptions& options, MainWindowSeams seams, QWi
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint) {
+    // Before any list or number box exists: in this window and every dialog
+    // it opens, the wheel turns only the box that has the focus.
+    guardWheelOnUnfocusedInputs();
     if (seams.prompter) {
         prompter_ = seams.prompter;
     } else {
@@ -112,9 +117,11 @@ MainWindow::MainWindow(const StartupOptions& options, MainWindowSeams seams, QWi
     buildTopLevel();
     // The unit before the pages that show lengths in it.
     if (auto unit = remembered_->unit()) unitRadio_->setItemIndex(*unit);
-    connect(unitRadio_, &RadioGroup::itemIndexChanged, this,
-            [this](int unit) { remembered_->rememberUnit(unit); });
     buildPrinterPage();
+    // After the configuration page's own handler, which may keep the unit
+    // shown: what is remembered is the unit chosen in the end.
+    connect(unitRadio_, &RadioGroup::itemIndexChanged, this,
+            [this] { remembered_->rememberUnit(unitRadio_->itemIndex()); });
     connect(configPage_, &ConfigPage::textEncodingChosen, this,
             [this](const QString& name) { remembered_->rememberTextEncoding(name.toStdString()); });
     dataFolder_ = seams.dataFolder.isEmpty()
@@ -351,14 +358,24 @@ int MainWindow::runQuiet(std::uint32_t op, int iface, const m350::OperationCall&
     return m350::runOperation(link_, op, iface, call);
 }
 
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (configPage_ && !configPage_->confirmClosing()) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
+}
+
 QPoint MainWindow::dialogPlace() const {
     const QRect frame = frameGeometry();
     return {frame.left() + frame.width() / 3, frame.top() + frame.height() / 3};
 }
 
 void MainWindow::onLanguageChanged(int index) {
-    changeLanguage(this, index);
+    // New captions and list texts are no change of a setting.
+    configPage_->programChange([this, index] { changeLanguage(this, index); });
     language_ = m350::currentLanguage();
+    configPage_->refreshUnsentMarks();
     remembered_->rememberLanguage(language_);
 }
 

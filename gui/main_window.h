@@ -133,6 +133,9 @@ class MainWindow : public QWidget, public AppContext {
     void onActiveEmulationClicked();
 
   protected:
+    // Unsent changes on the configuration tabs are lost only when the
+    // operator says so.
+    void closeEvent(QCloseEvent* event) override;
     // The silent start-up exchange: connection test, exit line mode, then
     // the configuration read into a scratch record.
     void firstContact();

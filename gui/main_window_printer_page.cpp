@@ -23,6 +23,7 @@
 #include "gui/dialogs/emulation_dialog.h"
 #include "gui/dialogs/ethernet_setup_dialog.h"
 #include "gui/dialogs/sensor_calibration_dialog.h"
+#include "gui/language_apply.h"
 #include "gui/main_window.h"
 #include "gui/pages/ap_profile_page.h"
 #include "gui/pages/config_page.h"
@@ -122,7 +123,12 @@ void MainWindow::showPrinterStatus(const m350::StatusFlags& flags) {
     printerStatusEdit_->setCursorPosition(0);
 }
 
+// Asked whether or not the printer has a password, before the gate reads it:
+// a click alone never resets the printer.
 void MainWindow::onFactoryDefaultClicked() {
+    const QString question =
+        ownTr("Restore the printer's factory settings? Every setting is lost.", language_);
+    if (!prompter().confirm(question)) return;
     if (!passwordGate(*this)) return;
     runStandard(m350::kOpFactoryDefault, m350::factoryDefault);
 }

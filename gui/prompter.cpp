@@ -35,6 +35,8 @@ bool QtPrompter::question(const QString& text) {
 bool QtPrompter::confirm(const QString& text) {
     QMessageBox box(QMessageBox::Question, QString::fromLatin1(kProgramTitle), text,
                     QMessageBox::Ok | QMessageBox::Cancel);
+    box.setDefaultButton(QMessageBox::Cancel);
+    box.setEscapeButton(QMessageBox::Cancel);
     return box.exec() == QMessageBox::Ok;
 }
 

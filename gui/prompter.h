@@ -36,7 +36,8 @@ class Prompter {
     }
     // A Yes/No question; true for Yes.
     virtual bool question(const QString& text) = 0;
-    // A confirmation with OK and Cancel; true for OK.
+    // A confirmation with OK and Cancel; true for OK. Cancel is the default
+    // button, so Enter alone never confirms.
     virtual bool confirm(const QString& text) = 0;
     // The chosen path, or empty when the operator cancelled.
     virtual QString openFile(const FileDialogRequest& request) = 0;

@@ -11,6 +11,7 @@
 #include "gui/language_apply.h"
 #include "gui/prompter.h"
 #include "gui/widgets/form_kit.h"
+#include "gui/widgets/input_guards.h"
 #include "gui/widgets/radio_group.h"
 
 namespace m350::gui {
@@ -121,6 +122,11 @@ EthernetSetupDialog::EthernetSetupDialog(m350::NetSettings& record, int language
     connect(setPrinterNameButton_, &QPushButton::clicked, this,
             &EthernetSetupDialog::onSetPrinterNameClicked);
     connect(cancelButton_, &QPushButton::clicked, this, &EthernetSetupDialog::onCancelClicked);
+    // Two actions, each with its own fields: Enter in an address row sets
+    // the address, Enter in the name sets the name, and no button is the
+    // default that a field of the other action would press.
+    routeEnter(this, {{{dhcpRadio_, ipEdit_, maskEdit_, gatewayEdit_}, setIpButton_},
+                      {{printerNameEdit_}, setPrinterNameButton_}});
     applyDialogLanguage(this, "TFormEthernetSetup", language);
 }
 

@@ -14,6 +14,7 @@
 #include "gui/language_apply.h"
 #include "gui/prompter.h"
 #include "gui/widgets/form_kit.h"
+#include "gui/widgets/input_guards.h"
 #include "gui/widgets/radio_group.h"
 
 namespace m350::gui {
@@ -177,6 +178,10 @@ SensorCalibrationDialog::SensorCalibrationDialog(m350::SensorRequest& request, i
     connect(manualButton_, &QPushButton::clicked, this,
             &SensorCalibrationDialog::onManualCalibrationClicked);
     connect(pollTimer_, &QTimer::timeout, this, &SensorCalibrationDialog::onPollTimer);
+    // Enter in the paper height or gap runs the automatic calibration; in
+    // the intensity or threshold it sets those; elsewhere it does nothing.
+    routeEnter(this, {{{heightEdit_, gapEdit_}, calibrateButton_},
+                      {{intensityEdit_, thresholdEdit_}, setButton_}});
 
     // Entry: nothing confirmed yet, the printer's media selected, its numbers
     // shown where it gave them.

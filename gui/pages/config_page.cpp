@@ -1,5 +1,7 @@
 #include "gui/pages/config_page.h"
 
+#include <QAbstractButton>
+#include <QAbstractSpinBox>
 #include <QAction>
 #include <QActionGroup>
 #include <QCheckBox>
@@ -16,6 +18,7 @@
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/config/config_diff.h"
 #include "core/config/config_file.h"
@@ -28,6 +31,7 @@
 #include "gui/language_apply.h"
 #include "gui/language_map.h"
 #include "gui/pages/config_binding.h"
+#include "gui/pages/unsent_edits.h"
 #include "gui/password_gate_prompt.h"
 #include "gui/prompter.h"
 #include "gui/widgets/form_kit.h"
@@ -66,6 +70,20 @@ bool isLocalPath(const QString& control) {
     return control == QLatin1String("edtWiFiSrvCerPath") ||
            control == QLatin1String("edtWiFiClientCerPath") ||
            control == QLatin1String("edtWiFiPrivKeyPath");
+}
+
+// What the operator can change on a tab: boxes that take typing, the path
+// boxes the browse buttons fill, lists and check boxes.
+bool operatorBox(const QWidget* w) {
+    if (auto* e = qobject_cast<const QLineEdit*>(w)) {
+        const QWidget* owner = e->parentWidget();
+        if (qobject_cast<const QComboBox*>(owner) || qobject_cast<const QAbstractSpinBox*>(owner))
+            return false;
+        return !e->isReadOnly() || isLocalPath(e->objectName());
+    }
+    if (qobject_cast<const QComboBox*>(w)) return true;
+    if (auto* b = qobject_cast<const QAbstractButton*>(w)) return b->isCheckable();
+    return false;
 }
 
 const FileDialogRequest kDcfDialog{QString(), QStringLiteral("*.dcf (*.dcf)"), QString(), QString(),
@@ -274,6 +292,8 @@ ConfigPage::ConfigPage(AppContext& app, QGroupBox* group, RadioGroup& unit,
 
     connect(configTabs_, &QTabWidget::currentChanged, this, &ConfigPage::onConfigTabChanged);
     connect(&unit_, &RadioGroup::itemIndexChanged, this, &ConfigPage::onUnitClicked);
+    unsent_ = new UnsentEdits(configTabs_, operatorBox);
+    refreshUnsentMarks();
 }
 
 ConfigPage::~ConfigPage() = default;
@@ -291,6 +311,26 @@ QWidget* ConfigPage::control(const QString& name) const {
 void ConfigPage::showDefaults() {
     record_.reset();
     showRecord(record_);
+    unsent_->markAllSent();
+}
+
+void ConfigPage::programChange(const std::function<void()>& change) {
+    unsent_->programChange(change);
+}
+
+void ConfigPage::refreshUnsentMarks() {
+    unsent_->setMarkTip(ownTr("Changes not sent to the printer", app_.currentLanguage()));
+}
+
+bool ConfigPage::confirmUnsent(const QList<int>& tabs, const QString& question) {
+    if (tabs.isEmpty()) return true;
+    return app_.prompter().confirm(question.arg(unsent_->tabNames(tabs)));
+}
+
+bool ConfigPage::confirmClosing() {
+    const int lang = app_.currentLanguage();
+    return confirmUnsent(unsent_->changedTabs(),
+                         ownTr("Closing loses the unsent changes on: %1. Close anyway?", lang));
 }
 
 void ConfigPage::finishStartup() {
@@ -299,6 +339,10 @@ void ConfigPage::finishStartup() {
     tabSheet10_->hide();
     configTabs_->setCurrentIndex(0);
     configTabs_->setTabVisible(kFtpTab, false);
+    // What start-up showed (the defaults or the printer's values, in the
+    // interface language) is where the operator's changes start from.
+    unsent_->markAllSent();
+    refreshUnsentMarks();
 }
 
 void ConfigPage::setReadEnabled(bool enabled) {
@@ -365,7 +409,10 @@ void ConfigPage::refreshTextEncoding() {
             a->setChecked(name == choice);
         }
     }
-    view_->redecode();
+    if (unsent_)
+        unsent_->programChange([this] { view_->redecode(); });
+    else
+        view_->redecode();
 }
 
 std::string ConfigPage::boxBytes(const QString& name) const {
@@ -395,6 +442,7 @@ void ConfigPage::setMacNoModule(bool noModule) {
 void ConfigPage::replaceRecord(const m350::ConfigRecord& record) {
     record_ = record;
     showRecord(record_);
+    unsent_->markAllSent();
 }
 
 void ConfigPage::showRecord(const m350::ConfigRecord& record) {
@@ -473,6 +521,10 @@ void ConfigPage::maskSecrets() {
 }
 
 void ConfigPage::onReadClicked() {
+    const int lang = app_.currentLanguage();
+    if (!confirmUnsent(unsent_->changedTabs(),
+                       ownTr("Reading replaces the unsent changes on: %1. Read anyway?", lang)))
+        return;
     readButton_->setEnabled(false);
     maskSecrets();
     m350::ConfigRecord scratch;
@@ -491,9 +543,18 @@ void ConfigPage::onClearClicked() {
     // for: the key check that guards every Set follows this choice.
     view_->setItem("ComboBoxWiFiEncryption", 0);
     view_->setItem("cbxWiFiEapType", 0);
+    unsent_->markAllSent();
 }
 
 void ConfigPage::onConfigSetClicked() {
+    // Only the tab on top is written: changes on the others stay unsent.
+    const int page = configTabs_->currentIndex();
+    QList<int> others = unsent_->changedTabs();
+    others.removeAll(page);
+    const int lang = app_.currentLanguage();
+    if (!confirmUnsent(
+            others, ownTr("Only this tab is sent. Unsent changes stay on: %1. Send anyway?", lang)))
+        return;
     m350::ConfigRecord working = record_;
     // What the boxes hold is checked before the password is asked for: a
     // value that cannot be sent is named at once and nothing goes out.
@@ -503,7 +564,6 @@ void ConfigPage::onConfigSetClicked() {
     const CertificateChoice chosen = certificatesFromForm(*view_);
     if (chosen.taken) certificates_ = {chosen.caCert, chosen.clientCert, chosen.privateKey};
 
-    const int page = configTabs_->currentIndex();
     // The wireless page also sends its certificate files and takes their
     // names back into the working record; other pages send no files.
     const m350::CertificatePaths files =
@@ -511,6 +571,7 @@ void ConfigPage::onConfigSetClicked() {
     const int written = app_.runStandard(m350::kOpWriteConfig, [&](m350::Link& l) {
         return m350::writeConfig(l, working, page, files);
     });
+    if (written == m350::kOk) unsent_->markTabSent(page);
     if (written == m350::kOk && verifySetBox_->isChecked()) verifyWrittenPage(working, page);
     maskSecrets();
 }
@@ -594,8 +655,14 @@ void ConfigPage::onLoadClicked() {
         app_.prompter().message(text);
         return;
     }
+    const int lang = app_.currentLanguage();
+    if (!confirmUnsent(unsent_->changedTabs(),
+                       ownTr("Loading replaces the unsent changes on: %1. Load anyway?", lang)))
+        return;
     unit_.setItemIndex(contents.unit == 1 ? 1 : 0);
+    loading_ = true;
     onUnitClicked();
+    loading_ = false;
     emit statusLoaded(contents.statusFlags);
     // The file's values live in the controls only; the form record (and its
     // resolution, which Set converts with) stays the last read's.
@@ -603,6 +670,24 @@ void ConfigPage::onLoadClicked() {
 }
 
 void ConfigPage::onUnitClicked() {
+    // The lengths typed and not sent are rewritten in the new unit.
+    if (!loading_ && inchChosen() != shownInch_) {
+        QList<int> tabs;
+        for (std::string_view length : kLengthControls) {
+            const QString name = fromText(length);
+            if (!unsent_->changed(name)) continue;
+            for (QWidget* w = control(name); w; w = w->parentWidget())
+                if (const int i = configTabs_->indexOf(w); i >= 0 && !tabs.contains(i)) tabs << i;
+        }
+        std::sort(tabs.begin(), tabs.end());
+        const int lang = app_.currentLanguage();
+        if (!confirmUnsent(
+                tabs,
+                ownTr("The new unit converts the unsent lengths on: %1. Change the unit?", lang))) {
+            unit_.setItemIndex(shownInch_ ? 0 : 1);
+            return;
+        }
+    }
     const int index = unit_.itemIndex();
     const QString unit = unit_.itemText(index < 0 ? 0 : index);
     for (const char* name : kMainUnitLabels)
@@ -610,7 +695,9 @@ void ConfigPage::onUnitClicked() {
     // The lengths stay the same lengths: converted with the form record's
     // resolution, as Set would build them, not relabelled.
     if (inchChosen() != shownInch_) {
-        m350::gui::convertLengths(*view_, record_, shownInch_, inchChosen(), lengths_);
+        unsent_->programChange([this] {
+            m350::gui::convertLengths(*view_, record_, shownInch_, inchChosen(), lengths_);
+        });
         shownInch_ = inchChosen();
     }
 }

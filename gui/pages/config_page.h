@@ -10,6 +10,7 @@
 // Bluetooth, FTP Update).
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -34,6 +35,7 @@ namespace m350::gui {
 
 class AppContext;
 class RadioGroup;
+class UnsentEdits;
 
 class ConfigPage : public QObject {
     Q_OBJECT
@@ -99,6 +101,18 @@ class ConfigPage : public QObject {
     // interface language it follows): unchanged boxes show their bytes anew.
     Q_INVOKABLE void refreshTextEncoding();
 
+    // Tabs whose boxes hold changes not yet sent to the printer (see
+    // gui/pages/unsent_edits.h).
+    UnsentEdits& unsentEdits() const { return *unsent_; }
+    // The program changes what boxes show without the operator (a new
+    // language, a certificate box reset): it adds no unsent change.
+    void programChange(const std::function<void()>& change);
+    // The marks' tip in the interface language, after a language change.
+    void refreshUnsentMarks();
+    // The window is about to close: true when nothing unsent would be lost,
+    // or the operator chose to lose it.
+    bool confirmClosing();
+
   signals:
     // A configuration file was loaded: the window shows the status it holds.
     void statusLoaded(const m350::StatusFlags& flags);
@@ -151,6 +165,9 @@ class ConfigPage : public QObject {
     bool isPage(const QWidget* w) const;
     // The password character back on the secret boxes.
     void maskSecrets();
+    // When tabs hold unsent changes, asks the question (its %1 the tabs'
+    // captions) whether to go on; true when there are none or the answer is OK.
+    bool confirmUnsent(const QList<int>& tabs, const QString& question);
     // "Paper Width" for EditWidth: the caption of the label that names a box.
     QString boxCaption(const QString& control) const;
 
@@ -168,6 +185,9 @@ class ConfigPage : public QObject {
     QToolButton* textEncodingButton_ = nullptr;
     QActionGroup* textEncodingChoices_ = nullptr;
     std::unique_ptr<View> view_;
+    UnsentEdits* unsent_ = nullptr;
+    // Load switches the unit to the file's after asking about all tabs.
+    bool loading_ = false;
 };
 
 }  // namespace m350::gui

@@ -19,8 +19,8 @@
 #include "core/files/file_types.h"
 #include "core/files/memory_info.h"
 #include "gui/app_context.h"
-#include "gui/language_apply.h"
 #include "gui/field_messages.h"
+#include "gui/language_apply.h"
 #include "gui/pages/page_kit.h"
 #include "gui/password_gate_prompt.h"
 #include "gui/printer_text.h"
@@ -47,7 +47,6 @@ QGridLayout* pageGrid(QWidget* group) {
 // The file manager's messages are English only.
 const QString kOpenFileError = QStringLiteral("Open File Error");
 const QString kLedMessage = QStringLiteral("Please wait for the LED to change to Green.");
-const QString kSureMessage = QStringLiteral("Are you sure?");
 
 // "BMP" -> "*.[Bb][Mm][Pp]": Linux names are case-sensitive, and logo.bmp,
 // LOGO.BMP and Logo.Bmp are all BMP files.
@@ -156,6 +155,10 @@ void FileManagerPage::onBrowseClicked() {
     downloadButton_->setEnabled(true);
 }
 
+int FileManagerPage::language() const {
+    return app_.currentLanguage();
+}
+
 void FileManagerPage::onFontViewClicked() {
     // For looking at the installed fonts; the choice is not used here.
     app_.prompter().chooseFont(fileFormatGroup_->font());
@@ -190,6 +193,15 @@ void FileManagerPage::onDownloadClicked() {
     if (verdict.tooLarge) {
         app_.prompter().message(fileTooLargeMessage(size, app_.currentLanguage()));
         return;
+    }
+    // New firmware replaces what runs the printer: the operator sees which
+    // file and how large before anything is asked or sent.
+    if (type == m350::kFileFirmware) {
+        const QString question =
+            ownTr("Send firmware %1 (%2 bytes)? The printer replaces its firmware.", language())
+                .arg(QDir::toNativeSeparators(chosenPath_))
+                .arg(size);
+        if (!app_.prompter().confirm(question)) return;
     }
     if (!passwordGate(app_)) return;
 
@@ -281,9 +293,12 @@ void FileManagerPage::refreshLanguage() {
 }
 
 void FileManagerPage::onFileFormatClicked() {
-    if (!app_.prompter().confirm(kSureMessage)) return;
-    if (!passwordGate(app_)) return;
     const int device = formatDeviceRadio_->itemIndex();
+    // The question names the device whose files go.
+    const QString question = ownTr("Format %1? Every file on %1 is deleted.", language())
+                                 .arg(formatDeviceRadio_->itemText(device < 0 ? 0 : device));
+    if (!app_.prompter().confirm(question)) return;
+    if (!passwordGate(app_)) return;
     app_.runStandard(
         m350::kOpFormat, [device](m350::Link& l) { return m350::formatDevice(l, device); },
         [this, device] {

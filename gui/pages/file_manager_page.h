@@ -92,6 +92,7 @@ class FileManagerPage : public QObject {
     void showMemory();
     // Under the list: why it is not the printer's answer to the last Get.
     void showListState();
+    int language() const;
 
     AppContext& app_;
     QString startupDirectory_;

@@ -28,8 +28,11 @@ std::vector<ControlChange> eapTypeChangeRule(int eapType) {
                                       {"edtWiFiSrvCerPath", K::kEnable},
                                       {"btnWiFiPrivKeyBrowse", K::kEnable}};
     if (eapType == m350::kEapTls) {
-        // Only TLS authenticates the client with a certificate and its key.
-        out.insert(out.end(), {{"edtWiFiClientCerPath", K::kEnable},
+        // Only TLS authenticates the client with a certificate and its key;
+        // it checks the server against a CA certificate as well, which is
+        // chosen with its own browse button whatever was chosen before.
+        out.insert(out.end(), {{"btnWiFiSrvCerBrowse", K::kEnable},
+                               {"edtWiFiClientCerPath", K::kEnable},
                                {"edtWiFiPrivKeyPath", K::kEnable},
                                {"btnWiFiClientCerBrowse", K::kEnable},
                                {"btnWiFiPrivKeyBrowse", K::kEnable}});

@@ -166,8 +166,12 @@ void WirelessPageRules::onClientKeyBrowseClicked() {
 }
 
 void WirelessPageRules::onWirelessFactoryDefaultClicked() {
-    // Resetting the module's settings is a lasting change like any other:
-    // a printer with a password asks for it first.
+    // The module loses its network settings: asked first, then, as for any
+    // lasting change, a printer with a password asks for it.
+    const int lang = app_.currentLanguage();
+    const QString question =
+        ownTr("Restore the wireless factory settings? The SSID and key are lost.", lang);
+    if (!app_.prompter().confirm(question)) return;
     if (!passwordGate(app_)) return;
     app_.runStandard(m350::kOpWifiDefault, m350::wirelessFactoryDefault);
     // Whatever the result, the module's state is unknown until read again:
@@ -179,8 +183,11 @@ void WirelessPageRules::onWirelessFactoryDefaultClicked() {
         {"edtWiFiSrvCerPath", m350::kCaCertificateWord},
         {"edtWiFiClientCerPath", m350::kUserCertificateWord},
         {"edtWiFiPrivKeyPath", m350::kPrivateKeyWord}};
-    for (const auto& [name, word] : words)
-        if (auto* e = find<QLineEdit>(name)) e->setText(Q(word));
+    // The words in the path boxes are no certificate the operator chose.
+    page_.programChange([&] {
+        for (const auto& [name, word] : words)
+            if (auto* e = find<QLineEdit>(name)) e->setText(Q(word));
+    });
 }
 
 bool WirelessPageRules::wirelessKeyCheck() {

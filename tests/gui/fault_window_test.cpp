@@ -100,6 +100,7 @@ TEST(FaultWindow, AReadThatMeetsAFaultKeepsTheFormAndTheNextReadWorks) {
         peer.setMode(f.mode, 1);
         // What the operator typed stays through a failed read.
         offset->setText(QStringLiteral("7"));
+        w.prompter.confirms = {true, true};  // both reads replace the unsent 7
         const QStringList typed = w.form();
         ASSERT_NE(typed, read);
         const auto messages = w.prompter.messages.size();

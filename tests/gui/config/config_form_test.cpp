@@ -322,6 +322,7 @@ TEST_F(ConfigForm, LoadThenSetConvertsWithTheFormRecordsResolution) {
     EXPECT_EQ(page->record().real(F::dotsPerMm), 8.0f);  // still the printer's
 
     showPage(0);
+    prompter.confirms = {true};  // the file's values on the other tabs stay unsent
     const std::string sent = set();
     EXPECT_NE(sent.find("LIMITFEED 800.00 dot\r\n"), std::string::npos) << sent;
 

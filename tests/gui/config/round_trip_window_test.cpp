@@ -299,6 +299,7 @@ TEST_F(RoundTripWindow, TheUnitSwitchKeepsTheLengths) {
     chooseUnit(0);
     edit("EditWidth")->setText(QStringLiteral("2"));
     edit("EditHeight")->setText(QStringLiteral("not a number"));
+    prompter.confirms = {true, true};  // both switches convert what was typed
     chooseUnit(1);
     EXPECT_EQ(edit("EditWidth")->text(), QStringLiteral("50.75"));  // 406 dots
     EXPECT_EQ(edit("EditHeight")->text(), QStringLiteral("not a number"));

@@ -245,6 +245,7 @@ TEST_F(FileManagerWindow, FirmwareGoesOutUnchangedAndAsksToWaitForTheLed) {
     std::string image(70000, '\0');
     for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<char>(i * 31 + 7);
     browse(6, file("T10101.NEW", image));
+    prompter.confirms = {true};
     control<QPushButton>("ButtonDownload")->click();
     const auto rx = settle();
     ASSERT_EQ(rx.size(), 2u);
@@ -305,7 +306,9 @@ TEST_F(FileManagerWindow, FormatAsksFirstAndCancelSendsNothing) {
     start({"--file", "F:A.BAS=1"});
     prompter.confirms = {false};
     control<QPushButton>("ButtonFileFormat")->click();
-    EXPECT_EQ(prompter.shown, QStringList{"confirm: Are you sure?"});  // no password read
+    // No password read.
+    EXPECT_EQ(prompter.shown,
+              QStringList{"confirm: Format FLASH? Every file on FLASH is deleted."});
     EXPECT_TRUE(settle().empty());
 
     const std::pair<int, const char*> cases[] = {

@@ -73,7 +73,7 @@ TEST(EnableRules, EapTypeDecidesCertificatesAndCredentials) {
         int caPath;    // edtWiFiSrvCerPath: 1 on, 0 off
         int caBrowse;  // btnWiFiSrvCerBrowse: 1 on, 0 off, -1 untouched
     };
-    const Expect table[] = {{0, false, 0, 0}, {1, true, 1, -1}, {2, false, 1, -1},
+    const Expect table[] = {{0, false, 0, 0}, {1, true, 1, 1},  {2, false, 1, -1},
                             {3, false, 0, 0}, {4, false, 1, 1}, {5, false, 1, -1}};
     for (const auto& e : table) {
         PageState s;

@@ -94,10 +94,11 @@ TEST_F(WirelessPage, EncryptionEapAndDhcpChoicesEnableTheirControls) {
     EXPECT_FALSE(on("LabelWiFiKey"));
     EXPECT_TRUE(edit("EditWiFiKey")->text().isEmpty());
 
-    choose("cbxWiFiEapType", 1);  // EAP-TLS: certificates of the client too
-    for (const char* c :
-         {"edtWiFiUsername", "edtWiFiPasswd", "edtWiFiSrvCerPath", "edtWiFiClientCerPath",
-          "edtWiFiPrivKeyPath", "btnWiFiClientCerBrowse", "btnWiFiPrivKeyBrowse"})
+    // EAP-TLS as the first choice: the CA certificate and the client's own.
+    choose("cbxWiFiEapType", 1);
+    for (const char* c : {"edtWiFiUsername", "edtWiFiPasswd", "edtWiFiSrvCerPath",
+                          "btnWiFiSrvCerBrowse", "edtWiFiClientCerPath", "edtWiFiPrivKeyPath",
+                          "btnWiFiClientCerBrowse", "btnWiFiPrivKeyBrowse"})
         EXPECT_TRUE(on(c)) << c;
     choose("cbxWiFiEapType", 4);  // PEAP: the CA certificate only
     EXPECT_TRUE(on("btnWiFiSrvCerBrowse"));
@@ -285,9 +286,12 @@ TEST_F(WirelessPage, FactoryDefaultSendsTheLineAndMarksTheModuleUnknown) {
     const QString mac = edit("edtWiFiMac")->text();
     ASSERT_EQ(mac, QStringLiteral("02:00:00:35:0A:01"));
 
+    prompter.confirms = {true};
     button->click();
     EXPECT_EQ(settle(), (std::vector<std::string>{kPasswordRead, "WLAN DEFAULT\r\n"}));
-    EXPECT_TRUE(prompter.shown.isEmpty());
+    EXPECT_EQ(
+        prompter.shown,
+        QStringList{"confirm: Restore the wireless factory settings? The SSID and key are lost."});
     EXPECT_TRUE(page.macNoModule());
     EXPECT_EQ(edit("edtWiFiMac")->palette().color(QPalette::Base), QColor(Qt::red));
     // Only the colours say so: the address read stays.
@@ -308,9 +312,13 @@ TEST_F(WirelessPage, FactoryDefaultSendsTheLineAndMarksTheModuleUnknown) {
 TEST_F(WirelessPage, FactoryDefaultAsksForThePrinterPassword) {
     start({"--password", "Secret"});
     showWirelessPage();
-    find<QPushButton>("btnWirlessFactoryDef")->click();  // the prompt is cancelled
+    prompter.confirms = {true};
+    find<QPushButton>("btnWirlessFactoryDef")->click();  // the password prompt is cancelled
     EXPECT_EQ(settle(), std::vector<std::string>{kPasswordRead});
-    EXPECT_EQ(prompter.shown, QStringList{"dialog: TFormPassword"});
+    EXPECT_EQ(
+        prompter.shown,
+        (QStringList{"confirm: Restore the wireless factory settings? The SSID and key are lost.",
+                     "dialog: TFormPassword"}));
     EXPECT_FALSE(window->configPage()->macNoModule());
     EXPECT_TRUE(find<QPushButton>("btnWirlessFactoryDef")->isEnabled());
 }
@@ -322,6 +330,7 @@ TEST_F(WirelessPage, FailedFactoryDefaultShowsItsMessageAndMarksTheModuleAnyway)
     setenv("M350_LPT1", "/nonexistent/m350-lp", 1);
     m350test::controlNamed<QComboBox>(w, "ComboBoxInterFace")->setCurrentIndex(2);
     w.onInterfaceChanged(2);
+    prompter.confirms = {true};
     find<QPushButton>("btnWirlessFactoryDef")->click();
     unsetenv("M350_LPT1");
     EXPECT_EQ(prompter.messages, QStringList{"Port Open Error"});
