@@ -94,6 +94,26 @@ bool namesWord(const char* names, std::string_view word) {
 
 }  // namespace
 
+int runWithTrace(Session& session, Invocation& inv) {
+    std::unique_ptr<m350::LinkTrace> trace;
+    if (!inv.tracePath.empty()) {
+        std::string why;
+        const int fd = m350::openLocalOutputFile(inv.tracePath, &why);
+        if (fd < 0) return session.fail(kExitCantCreate, why);
+        trace = std::make_unique<m350::LinkTrace>(fd);
+        session.context().trace = trace.get();
+    }
+    const int code = inv.action(session);
+    session.context().trace = nullptr;
+    // A trace cut short (a full disk) is a failure of its own: the run may
+    // have gone well, but what was asked for was not written.
+    if (trace && !trace->complete())
+        return session.fail(
+            code != kExitOk ? code : kExitIoError,
+            "the trace " + inv.tracePath + " is incomplete: a line could not be written");
+    return code;
+}
+
 void buildCommandLine(CLI::App& app, Invocation& inv) {
     buildCommandLine(app, inv, {});
 }
@@ -220,26 +240,6 @@ void addLinkCommands(CLI::App& app, Invocation& inv) {
             return runPasswordSet(s, answer, fresh);
         };
     });
-}
-
-int runWithTrace(Session& session, Invocation& inv) {
-    std::unique_ptr<m350::LinkTrace> trace;
-    if (!inv.tracePath.empty()) {
-        std::string why;
-        const int fd = m350::openLocalOutputFile(inv.tracePath, &why);
-        if (fd < 0) return session.fail(kExitCantCreate, why);
-        trace = std::make_unique<m350::LinkTrace>(fd);
-        session.context().trace = trace.get();
-    }
-    const int code = inv.action(session);
-    session.context().trace = nullptr;
-    // A trace cut short (a full disk) is a failure of its own: the run may
-    // have gone well, but what was asked for was not written.
-    if (trace && !trace->complete())
-        return session.fail(
-            code != kExitOk ? code : kExitIoError,
-            "the trace " + inv.tracePath + " is incomplete: a line could not be written");
-    return code;
 }
 
 }  // namespace
