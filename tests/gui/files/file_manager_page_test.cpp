@@ -16,7 +16,6 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <fstream>
-#include <functional>
 
 #include "../control_named.h"
 #include "../scripted_prompter.h"
@@ -328,78 +327,40 @@ TEST_F(FileManagerWindow, FormatAsksFirstAndCancelSendsNothing) {
 }
 
 // A list that is not the printer's answer to the last Get says so under it
-// until a Get succeeds: the previous Get's list after a failed one, the part
-// read before a cut-off reply, and an emptied list after Format.
+// until a Get succeeds: the Get before's after a failed one, the part a
+// cut-off Get read, an emptied list after Format. The window talks through a
+// relay to a good printer or to one that hangs up in the FLASH file list.
 TEST_F(FileManagerWindow, ListsThatAreNotCurrentSaySo) {
-    auto note = [this] {
-        auto* label = control<QLabel>("LabelFileListState");
-        return label->isHidden() ? QString() : label->text();
-    };
-    auto files = [this] {
-        auto* list = control<QListWidget>("ListBoxFileList");
-        QStringList shown;
-        for (int i = 0; i < list->count(); ++i) shown << list->item(i)->text();
-        return shown;
-    };
-    struct Step {
-        const char* what;
-        std::function<void()> act;
-        const char* note;  // start of the note; empty: none
-        QStringList files;
-    };
-    // The window talks to a relay: to a good printer, or to one that hangs up
-    // in the middle of the FLASH file list.
     sim = std::make_unique<SimProcess>(std::vector<std::string>{"--file", "F:LOGO.BMP=bm"});
     SimProcess cutting({"--fault", "drop:FFILELIST"});
-    ASSERT_TRUE(sim->ok() && cutting.ok());
     m350test::HostilePeer relay(sim->tcpPort());
-    ASSERT_TRUE(relay.ok());
     window = std::make_unique<MainWindow>(m350test::loopbackPrinter(relay.port()),
                                           m350test::testSeams(prompter, progress));
-    settle();
-    auto get = [this] {
-        control<QPushButton>("ButtonGet")->click();
+    prompter.confirms = {true};
+    // G: Get, C: a cut-off Get, D0/D1: show DRAM/FLASH, F: Format FLASH.
+    const std::tuple<const char*, const char*, QStringList> steps[] = {
+        {"G", "", {"LOGO.BMP"}},       {"C", "Not current: ", {"LOGO.BMP"}},
+        {"D1", "Partial: ", {}},       {"G", "", {"LOGO.BMP"}},
+        {"F", "Formatted since", {}},  {"D0", "", {}},
+        {"D1", "Formatted since", {}}, {"G", "", {}}};
+    for (const auto& [step, note, files] : steps) {
+        const std::string s = step;
+        relay.setUpstream(s == "C" ? cutting.tcpPort() : sim->tcpPort());
+        if (s[0] == 'D')
+            control<QRadioButton>(("RadioGroupDeviceItem" + s.substr(1)).c_str())->click();
+        if (s != "D0" && s != "D1")
+            control<QPushButton>(s == "F" ? "ButtonFileFormat" : "ButtonGet")->click();
         settle();
-    };
-    auto cutGet = [&] {
-        relay.setUpstream(cutting.tcpPort());
-        get();
-        relay.setUpstream(sim->tcpPort());
-    };
-    auto device = [this](int d) {
-        control<QRadioButton>(("RadioGroupDeviceItem" + std::to_string(d)).c_str())->click();
-    };
-    const Step steps[] = {
-        {"a Get that succeeds", get, "", {"LOGO.BMP"}},
-        {"a Get cut off at the FLASH list", cutGet, "Not current: ", {"LOGO.BMP"}},
-        {"the part it read", [&] { device(1); }, "Partial: ", {}},
-        {"the next Get succeeds", get, "", {"LOGO.BMP"}},
-        {"Format FLASH",
-         [this] {
-             prompter.confirms = {true};
-             control<QPushButton>("ButtonFileFormat")->click();
-             settle();
-         },
-         "Formatted since the last Get",
-         {}},
-        {"DRAM was not formatted", [&] { device(0); }, "", {}},
-        {"a Get after Format",
-         [&] {
-             device(1);
-             get();
-         },
-         "",
-         {}},
-    };
-    for (const Step& st : steps) {
-        st.act();
-        if (*st.note)
-            EXPECT_TRUE(note().startsWith(st.note) &&
-                        note().endsWith("Press Get to read the printer again."))
-                << st.what << ": " << note().toStdString();
-        else
-            EXPECT_TRUE(note().isEmpty()) << st.what << ": " << note().toStdString();
-        EXPECT_EQ(files(), st.files) << st.what;
+        auto* label = control<QLabel>("LabelFileListState");
+        const QString shown = label->isHidden() ? QString() : label->text();
+        EXPECT_TRUE(*note ? shown.startsWith(note) &&
+                                shown.endsWith("Press Get to read the printer again.")
+                          : shown.isEmpty())
+            << step << ": " << shown.toStdString();
+        auto* list = control<QListWidget>("ListBoxFileList");
+        QStringList listed;
+        for (int i = 0; i < list->count(); ++i) listed << list->item(i)->text();
+        EXPECT_EQ(listed, files) << step;
     }
 }
 
