@@ -168,7 +168,7 @@ class SerialPort final : public Port {
                                                         std::chrono::milliseconds(kDrainSliceMs));
             if (queued() <= 0) return true;
             const auto now = Clock::now();
-            if (now >= deadline) break;
+            if (now >= deadline || ctx_.stopping()) break;
             if (now >= nextPump) {
                 ctx_.pump();
                 nextPump = now + std::chrono::milliseconds(kDrainPumpMs);

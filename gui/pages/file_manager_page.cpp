@@ -201,24 +201,19 @@ void FileManagerPage::onDownloadClicked() {
     if (!passwordGate(app_)) return;
 
     if (raw) {
-        app_.runStandard(
-            m350::kOpRawSend, [&](m350::Link& l) { return m350::sendFileRaw(l, path); },
-            [this] { app_.prompter().message(kLedMessage); });
+        app_.runStandard(ops::sendFileRaw(path), [this] { app_.prompter().message(kLedMessage); });
         return;
     }
     m350::DownloadRequest request;
     request.path = path;
     request.name = name;
     request.device = deviceCombo_->currentIndex();
-    app_.runStandard(m350::kOpDownload,
-                     [&](m350::Link& l) { return m350::downloadFile(l, request); });
+    app_.runStandard(ops::downloadFile(request));
 }
 
 void FileManagerPage::onGetClicked() {
     memory_ = {};
-    app_.runStandard(
-        m350::kOpMemoryInfo, [this](m350::Link& l) { return m350::readMemoryInfo(l, memory_); },
-        [this] { showMemory(); });
+    app_.runStandard(ops::readMemoryInfo(memory_), [this] { showMemory(); });
 }
 
 void FileManagerPage::onDeviceClicked() {
@@ -240,8 +235,7 @@ void FileManagerPage::onFileFormatClicked() {
     if (!app_.prompter().confirm(kSureMessage)) return;
     if (!passwordGate(app_)) return;
     const int device = formatDeviceRadio_->itemIndex();
-    app_.runStandard(m350::kOpFormat,
-                     [device](m350::Link& l) { return m350::formatDevice(l, device); });
+    app_.runStandard(ops::formatDevice(device));
 }
 
 // File type and Browse, then the printer file name, its size and the memory

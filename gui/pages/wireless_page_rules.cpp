@@ -167,7 +167,7 @@ void WirelessPageRules::onWirelessFactoryDefaultClicked() {
     // Resetting the module's settings is a lasting change like any other:
     // a printer with a password asks for it first.
     if (!passwordGate(app_)) return;
-    app_.runStandard(m350::kOpWifiDefault, m350::wirelessFactoryDefault);
+    app_.runStandard(ops::wirelessFactoryDefault());
     // Whatever the result, the module's state is unknown until read again:
     // the MAC box says so by its colours and keeps the address it showed.
     page_.showWirelessNoModule();
