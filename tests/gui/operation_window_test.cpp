@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTimer>
 
 #include "control_named.h"
 #include "scripted_prompter.h"
@@ -100,20 +99,21 @@ TEST(OneOperation, ClicksElsewhereDuringASendDoNothing) {
 TEST(OneOperation, CancelInTheProgressWindowEndsTheSendAtTheNextChunk) {
     Rig rig(true);
     rig.typeChunks(200);
+    // The operator's click, as a posted event the window's next pump delivers;
+    // it looks again at the pump after until the progress window is there.
     QString name;
-    QTimer press;
-    press.setInterval(0);
-    QObject::connect(&press, &QTimer::timeout, [&] {
+    std::function<void()> press = [&] {
         for (QWidget* w : QApplication::topLevelWidgets()) {
             if (w->objectName() != QLatin1String("TFormProcess") || !w->isVisible()) continue;
-            auto* cancel = w->findChild<QPushButton*>(QStringLiteral("ButtonCancel"));
-            if (!cancel) continue;
-            name = w->findChild<QLabel*>(QStringLiteral("LabelOperation"))->text();
-            cancel->click();
-            press.stop();
+            if (auto* cancel = w->findChild<QPushButton*>(QStringLiteral("ButtonCancel"))) {
+                name = w->findChild<QLabel*>(QStringLiteral("LabelOperation"))->text();
+                cancel->click();
+                return;
+            }
         }
-    });
-    press.start();
+        QMetaObject::invokeMethod(qApp, press, Qt::QueuedConnection);
+    };
+    QMetaObject::invokeMethod(qApp, press, Qt::QueuedConnection);
     rig.click("ButtonSend");
     EXPECT_EQ(name, "Sending to the printer");
     EXPECT_LT(rig.port->chunks.size(), 200u);
