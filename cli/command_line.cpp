@@ -9,6 +9,7 @@
 
 #include "cli/commands.h"
 #include "cli/exit_codes.h"
+#include "cli/interrupt.h"
 #include "cli/invocation.h"
 #include "core/files/local_file.h"
 #include "core/i18n/language_table.h"
@@ -28,14 +29,13 @@ constexpr const char* kFooter =
     "text on standard error; 64 usage error; 65 bad file content; 66 a file cannot be read; "
     "69 the printer has no such module (a scan or the module setup found none); "
     "73 a file cannot be written; 74 standard output cannot be written; 77 printer password "
-    "refused.";
+    "refused; 130 stopped by Ctrl-C (a second Ctrl-C ends m350ctl at once).";
 
 void addOneShot(CLI::App& app, Invocation& inv, const char* name, const char* what,
-                std::uint32_t op, int (*call)(m350::Link&)) {
+                const m350::Operation<>& op) {
     auto* sub = app.add_subcommand(name, what);
-    sub->callback([&inv, op, call] {
-        inv.action = [op, call](Session& s) { return oneShotCommand(s, op, call); };
-    });
+    sub->callback(
+        [&inv, &op] { inv.action = [&op](Session& s) { return oneShotCommand(s, op); }; });
 }
 
 }  // namespace
@@ -199,13 +199,11 @@ void addLinkCommands(CLI::App& app, Invocation& inv) {
             return factoryDefaultCommand(s, answer);
         };
     });
-    addOneShot(app, inv, "selftest", "print the configuration page", m350::kOpSelfTest,
-               m350::printSelfTest);
-    addOneShot(app, inv, "reset", "reset the printer", m350::kOpReset, m350::resetPrinter);
-    addOneShot(app, inv, "ignore-auto", "skip the start-up program (AUTO.BAS)", m350::kOpIgnoreAuto,
-               m350::ignoreAutoStart);
-    addOneShot(app, inv, "exit-line-mode", "leave line mode", m350::kOpExitLineMode,
-               m350::exitLineMode);
+    addOneShot(app, inv, "selftest", "print the configuration page", ops::printSelfTest);
+    addOneShot(app, inv, "reset", "reset the printer", ops::resetPrinter);
+    addOneShot(app, inv, "ignore-auto", "skip the start-up program (AUTO.BAS)",
+               ops::ignoreAutoStart);
+    addOneShot(app, inv, "exit-line-mode", "leave line mode", ops::exitLineMode);
 
     auto* send = app.add_subcommand("send", "send a file's bytes to the printer as they are");
     auto* sendPath = send->add_option("FILE", "file to send, - for standard input")->required();
@@ -264,6 +262,10 @@ int runCommandLine(int argc, char** argv) {
                         inv.json || inv.fleet.json, inProcess);
     }
     Session session(inv.port.result(), stdout, stderr);
+    static m350::StopToken interrupted;
+    interrupted.reset();
+    session.context().stop = &interrupted;
+    stopOnInterrupt(interrupted);
     session.language = inv.language;
     session.encoding =
         inv.encoding.empty() ? m350::defaultTextEncoding(inv.language) : inv.encoding;
@@ -271,7 +273,8 @@ int runCommandLine(int argc, char** argv) {
     if (inv.fleet.json) inv.json = true;
     session.json = inv.json;
     if (inv.progress && ::isatty(STDERR_FILENO)) session.showProgressOn(stderr);
-    const int code = runWithTrace(session, inv);
+    int code = runWithTrace(session, inv);
+    if (code == m350::kCancelled) code = kExitInterrupted;
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         const int err = errno;
         std::fprintf(stderr, "m350ctl: cannot write standard output: %s\n",

@@ -43,9 +43,7 @@ std::string statusJson(const m350::StatusFlags& flags, int language) {
 
 int statusCommand(Session& s, bool json) {
     m350::StatusFlags flags{};
-    if (int r = s.run(m350::kOpStatus, [&](m350::Link& l) { return m350::readStatus(l, flags); });
-        r != m350::kOk)
-        return r;
+    if (int r = s.run(ops::readStatus(flags)); r != m350::kOk) return r;
     if (json) {
         std::fprintf(s.out(), "%s\n", statusJson(flags, s.language).c_str());
     } else {
@@ -55,13 +53,13 @@ int statusCommand(Session& s, bool json) {
     return kExitOk;
 }
 
-int oneShotCommand(Session& s, std::uint32_t op, int (*call)(m350::Link&)) {
-    return s.run(op, call);
+int oneShotCommand(Session& s, const m350::Operation<>& op) {
+    return s.run(op());
 }
 
 int factoryDefaultCommand(Session& s, const PasswordAnswer& answer) {
     if (int r = runPasswordGate(s, answer); r != kExitOk) return r;
-    return s.run(m350::kOpFactoryDefault, m350::factoryDefault);
+    return s.run(ops::factoryDefault());
 }
 
 int sendCommand(Session& s, const std::string& path) {
@@ -70,13 +68,13 @@ int sendCommand(Session& s, const std::string& path) {
         // The parallel port writes the whole buffer in one write.
         std::string data;
         if (!readWholeFile(path, data, error)) return s.fail(kExitNoInput, error);
-        return s.run(m350::kOpRawSend, [&](m350::Link& l) { return m350::sendRaw(l, data); });
+        return s.run(ops::sendRaw(data));
     }
     // Every other port writes in chunks: the file goes out a block at a time,
     // so memory stays the same whatever its size.
     m350::FileSource file;
     if (!openInputFile(path, file, error)) return s.fail(kExitNoInput, error);
-    return s.run(m350::kOpRawSend, [&](m350::Link& l) { return m350::sendFileRaw(l, file); });
+    return s.run(ops::sendOpenedFileRaw(file));
 }
 
 }  // namespace m350::cli

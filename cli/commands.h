@@ -24,7 +24,7 @@ extern const std::map<std::string, int> kConfigPageNames;
 int statusCommand(Session& s, bool json);
 
 // factory-default, selftest, reset, ignore-auto, exit-line-mode: one request, no reply.
-int oneShotCommand(Session& s, std::uint32_t op, int (*call)(m350::Link&));
+int oneShotCommand(Session& s, const m350::Operation<>& op);
 
 // factory-default, behind the password gate.
 int factoryDefaultCommand(Session& s, const PasswordAnswer& answer);

@@ -81,9 +81,7 @@ int readCommand(Session& s, const ConfigOptions& o, bool json) {
     record.reset();
     // The progress bar only where there is a terminal to draw it on.
     const bool withProgress = s.context().progress != nullptr;
-    if (int r = s.run(
-            m350::kOpReadConfig, [&](m350::Link& l) { return m350::readConfig(l, record); },
-            withProgress);
+    if (int r = s.run(withProgress ? ops::readConfigShown(record) : ops::readConfig(record));
         r != m350::kOk)
         return r;
     const bool inch = o.unit == kInch;
@@ -122,9 +120,7 @@ int writeCommand(Session& s, const ConfigOptions& o, const PasswordAnswer& answe
     record.setByte(m350::Field::inchUnits, inch ? 1 : 0);
     if (int r = checkCertificates(s, o.certs); r != kExitOk) return r;
     if (int r = runPasswordGate(s, answer); r != kExitOk) return r;
-    if (int r = s.run(m350::kOpWriteConfig,
-                      [&](m350::Link& l) { return m350::writeConfig(l, record, o.page, o.certs); });
-        r != m350::kOk || !o.verify)
+    if (int r = s.run(ops::writeConfig(record, o.page, o.certs)); r != m350::kOk || !o.verify)
         return r;
     return verifyWrittenPage(s, record, o.page, inch, json);
 }

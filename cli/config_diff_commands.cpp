@@ -112,10 +112,7 @@ int diffCommand(Session& s, const DiffOptions& o, bool json) {
     if (o.printer) {
         rightName = "printer";
         right.reset();
-        if (int r = s.run(m350::kOpReadConfig,
-                          [&](m350::Link& l) { return m350::readConfig(l, right); });
-            r != m350::kOk)
-            return r;
+        if (int r = s.run(ops::readConfig(right)); r != m350::kOk) return r;
     } else {
         m350::ConfigFileContents b;
         if (int r = loadConfigFileOrFail(s, o.right, b); r != kExitOk) return r;
@@ -192,10 +189,7 @@ int verifyWrittenPage(Session& s, const m350::ConfigRecord& written, int page, b
                       bool json) {
     m350::ConfigRecord back;
     back.reset();
-    if (int r =
-            s.run(m350::kOpReadConfig, [&](m350::Link& l) { return m350::readConfig(l, back); });
-        r != m350::kOk)
-        return r;
+    if (int r = s.run(ops::readConfig(back)); r != m350::kOk) return r;
     const auto diffs = m350::diffConfig(written, back, m350::fieldsWrittenBy(written, page), inch);
     if (json) {
         Json j;

@@ -21,6 +21,7 @@ enum ExitCode : int {
     kExitCantCreate = 73,    // a local file that cannot be written
     kExitIoError = 74,       // standard output could not be written
     kExitRefused = 77,       // the printer password was not answered or was wrong
+    kExitInterrupted = 130,  // Ctrl-C stopped the operation (m350::kCancelled)
 };
 
 }  // namespace m350::cli

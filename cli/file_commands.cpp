@@ -114,10 +114,7 @@ int downloadCommand(Session& s, const FileOptions& o, const PasswordAnswer& answ
     if (int r = runPasswordGate(s, answer); r != kExitOk) return r;
     for (std::size_t i = 0; i < requests.size(); ++i) {
         const auto& r = requests[i];
-        if (int code =
-                s.run(m350::kOpDownload, [&](m350::Link& l) { return m350::downloadFile(l, r); });
-            code != m350::kOk)
-            return code;
+        if (int code = s.run(ops::downloadFile(r)); code != m350::kOk) return code;
         const std::string_view device = m350::deviceName(r.device);
         std::fprintf(s.out(), "%s -> %.*s:%s (%llu bytes)\n", r.path.c_str(),
                      static_cast<int>(device.size()), device.data(), r.name.c_str(),
@@ -133,9 +130,7 @@ int firmwareCommand(Session& s, const std::string& path, const PasswordAnswer& a
     if (!m350::regularFileSize(path, size, error))
         return s.fail(kExitNoInput, "cannot read " + path + ": " + error);
     if (int r = runPasswordGate(s, answer); r != kExitOk) return r;
-    if (int r = s.run(m350::kOpRawSend, [&](m350::Link& l) { return m350::sendFileRaw(l, path); });
-        r != m350::kOk)
-        return r;
+    if (int r = s.run(ops::sendFileRaw(path)); r != m350::kOk) return r;
     std::fprintf(s.out(), "Please wait for the LED to change to Green.\n");
     return kExitOk;
 }
@@ -154,10 +149,7 @@ nlohmann::ordered_json deviceJson(int device, const m350::DeviceMemory& d,
 
 int memoryCommand(Session& s, int onlyDevice, bool json) {
     m350::MemoryInfo info;
-    if (int r = s.run(m350::kOpMemoryInfo,
-                      [&](m350::Link& l) { return m350::readMemoryInfo(l, info); });
-        r != m350::kOk)
-        return r;
+    if (int r = s.run(ops::readMemoryInfo(info)); r != m350::kOk) return r;
     std::vector<int> devices;
     for (int d = 0; d < m350::kDeviceCount; ++d)
         if (onlyDevice < 0 || onlyDevice == d) devices.push_back(d);
@@ -203,8 +195,7 @@ int formatCommand(Session& s, int device, bool yes, const PasswordAnswer& answer
         if (!confirmedOnTerminal(s, device)) return s.fail(kExitNotConfirmed, "not formatted");
     }
     if (int r = runPasswordGate(s, answer); r != kExitOk) return r;
-    return s.run(m350::kOpFormat,
-                 [device](m350::Link& l) { return m350::formatDevice(l, device); });
+    return s.run(ops::formatDevice(device));
 }
 
 int fetchCommand(Session& s, const std::string& name, const std::string& output) {
@@ -216,8 +207,8 @@ int fetchCommand(Session& s, const std::string& name, const std::string& output)
     if (output.empty()) return s.fail(kExitUsage, "--output: the file name is empty");
     std::string content;
     const int r = m350::retryWhileNotReceived([&] {
-        return m350::runOperation(s.context(), m350::kOpFetchFile, s.iface(),
-                                  [&](m350::Link& l) { return m350::fetchFile(l, name, content); });
+        return m350::run(s.context(), s.iface(),
+                         ops::fetchFile(name, content, m350::kFetchCapacity));
     });
     if (r != m350::kOk) return s.report(r);
     if (output == "-") {

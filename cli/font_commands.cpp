@@ -102,8 +102,7 @@ int fontDownloadCommand(Session& s, const Invocation& inv, const std::string& pa
     PasswordAnswer answer;
     if (int r = inv.passwordAnswer(s, answer); r != kExitOk) return r;
     if (int r = runPasswordGate(s, answer); r != kExitOk) return r;
-    return s.run(m350::kOpDownload,
-                 [&](m350::Link& l) { return m350::downloadFontFile(l, path, name, device); });
+    return s.run(ops::downloadFontFile(path, name, device));
 }
 
 // The program that draws fonts: in the build tree beside m350ctl, once

@@ -136,10 +136,7 @@ int discoverCommand(Session& s, const UdpOptions& o, bool json) {
 
 int netShowCommand(Session& s, bool json) {
     m350::NetSettings n;
-    if (int r =
-            s.run(m350::kOpNetReport, [&](m350::Link& l) { return m350::readNetSettings(l, n); });
-        r != m350::kOk)
-        return r;
+    if (int r = s.run(ops::readNetSettings(n)); r != m350::kOk) return r;
     if (json) {
         nlohmann::ordered_json j;
         j["dhcp"] = n.dhcp;
@@ -293,8 +290,7 @@ void addNetCommands(CLI::App& app, Invocation& inv) {
             PasswordAnswer answer;
             if (int r = inv.passwordAnswer(s, answer); r != kExitOk) return r;
             if (int r = runPasswordGate(s, answer); r != kExitOk) return r;
-            return s.run(m350::kOpNetAddress,
-                         [&](m350::Link& l) { return m350::writeNetAddress(l, n); });
+            return s.run(ops::writeNetAddress(n));
         };
     });
 
@@ -311,7 +307,7 @@ void addNetCommands(CLI::App& app, Invocation& inv) {
             PasswordAnswer answer;
             if (int r = inv.passwordAnswer(s, answer); r != kExitOk) return r;
             if (int r = runPasswordGate(s, answer); r != kExitOk) return r;
-            return s.run(m350::kOpNetName, [&](m350::Link& l) { return m350::writeNetName(l, n); });
+            return s.run(ops::writeNetName(n));
         };
     });
 

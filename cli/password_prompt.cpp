@@ -9,6 +9,7 @@
 #include <iostream>
 
 #include "cli/exit_codes.h"
+#include "cli/interrupt.h"
 #include "cli/session.h"
 #include "core/access/password.h"
 #include "core/files/local_file.h"
@@ -27,6 +28,13 @@ void restoreTerminalAndDie(int sig) {
     m350::removeTemporaryFilesNow();
     ::signal(sig, SIG_DFL);
     ::raise(sig);
+}
+
+// Ctrl-C at the prompt ends the program with the terminal restored; at any
+// other time it stops the running operation (cli/interrupt.h).
+void restoreTerminalOrStop(int sig) {
+    if (gTerminalChanged) restoreTerminalAndDie(sig);
+    onInterrupt(sig);
 }
 
 // The operator's answer compared with the printer's password: the given one
@@ -54,10 +62,7 @@ int checkAnswer(Session& s, const PasswordAnswer& answer, const std::string& pas
 
 int runPasswordGate(Session& s, const PasswordAnswer& answer) {
     std::string password;
-    if (int r = s.run(m350::kOpReadPassword,
-                      [&](m350::Link& l) { return m350::readPassword(l, password); });
-        r != m350::kOk)
-        return r;
+    if (int r = s.run(ops::readPassword(password)); r != m350::kOk) return r;
     if (password.empty()) return kExitOk;
     return checkAnswer(s, answer, password, "Password: ");
 }
@@ -65,10 +70,7 @@ int runPasswordGate(Session& s, const PasswordAnswer& answer) {
 int runPasswordSet(Session& s, const PasswordAnswer& answer,
                    std::optional<std::string> newPassword) {
     std::string current;
-    if (int r = s.run(m350::kOpReadPassword,
-                      [&](m350::Link& l) { return m350::readPassword(l, current); });
-        r != m350::kOk)
-        return r;
+    if (int r = s.run(ops::readPassword(current)); r != m350::kOk) return r;
     // A printer without a password takes an empty old password, as the window's
     // empty old-password box does; a given one must still match.
     if (!current.empty() || answer.given) {
@@ -91,8 +93,7 @@ int runPasswordSet(Session& s, const PasswordAnswer& answer,
         std::fprintf(s.err(), "m350ctl: the password is unchanged; nothing was sent\n");
         return kExitOk;
     }
-    return s.run(m350::kOpSetPassword,
-                 [&](m350::Link& l) { return m350::setPassword(l, *newPassword); });
+    return s.run(ops::setPassword(*newPassword));
 }
 
 std::string passwordFromFileContent(std::string content) {
@@ -134,7 +135,9 @@ void restoreTerminalOnSignals() {
     struct sigaction sa {};
     sa.sa_handler = restoreTerminalAndDie;
     sigemptyset(&sa.sa_mask);
-    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) ::sigaction(sig, &sa, nullptr);
+    for (int sig : {SIGTERM, SIGHUP, SIGQUIT}) ::sigaction(sig, &sa, nullptr);
+    sa.sa_handler = restoreTerminalOrStop;
+    ::sigaction(SIGINT, &sa, nullptr);
 }
 
 }  // namespace m350::cli

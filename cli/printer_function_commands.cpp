@@ -69,8 +69,7 @@ std::string json(const nlohmann::ordered_json& j) {
 // --- dump ---------------------------------------------------------------
 
 int dumpCommand(Session& s, const m350::DumpRequest& request) {
-    return s.run(m350::kOpDumpText,
-                 [&request](m350::Link& l) { return m350::enterDumpMode(l, request); });
+    return s.run(ops::enterDumpMode(request));
 }
 
 // The window's "Press OK to load file.": on a terminal the operator says when
@@ -91,10 +90,9 @@ int dumpFetchCommand(Session& s, const std::string& output, bool ask) {
     if (ask && !readyToLoad()) return s.fail(kExitOk, "not loaded");
     std::string data;
     const int r = m350::retryWhileNotReceived([&] {
-        return m350::runOperation(
-            s.context(), m350::kOpFetchFile, s.iface(), [&data](m350::Link& l) {
-                return m350::fetchFile(l, std::string(m350::kDumpFetchName), data);
-            });
+        return m350::run(
+            s.context(), s.iface(),
+            ops::fetchFile(std::string(m350::kDumpFetchName), data, m350::kFetchCapacity));
     });
     if (s.report(r) != m350::kOk) return r;
     std::string error;
@@ -117,10 +115,7 @@ std::string clockText(const m350::ClockValues& v) {
 
 int clockGetCommand(Session& s, bool asJson) {
     m350::ClockValues values{};
-    if (int r = s.run(m350::kOpReadClock,
-                      [&values](m350::Link& l) { return m350::readClock(l, values); });
-        r != m350::kOk)
-        return r;
+    if (int r = s.run(ops::readClock(values)); r != m350::kOk) return r;
     if (asJson) {
         nlohmann::ordered_json j;
         for (int f = 0; f < m350::kClockFields; ++f) {
@@ -171,17 +166,14 @@ int checkClock(Session& s, const m350::ClockValues& values) {
 
 int clockSetCommand(Session& s, const m350::ClockValues& values, const PasswordAnswer& answer) {
     if (int r = runPasswordGate(s, answer); r != kExitOk) return r;
-    return s.run(m350::kOpSetClock, [&values](m350::Link& l) { return m350::setClock(l, values); });
+    return s.run(ops::setClock(values));
 }
 
 // --- sensor -------------------------------------------------------------
 
 int sensorShowCommand(Session& s, bool asJson) {
     m350::SensorRequest request;
-    if (int r = s.run(m350::kOpReadSensor,
-                      [&request](m350::Link& l) { return m350::readSensorSettings(l, request); });
-        r != m350::kOk)
-        return r;
+    if (int r = s.run(ops::readSensorSettings(request)); r != m350::kOk) return r;
     if (asJson) {
         nlohmann::ordered_json j;
         j["media"] = mediaName(request.mediaType);
@@ -210,10 +202,7 @@ int sensorCalibrateCommand(Session& s, const CalibrateOptions& o, const Password
         // Lengths are converted with the printer's own resolution.
         m350::ConfigRecord record;
         record.reset();
-        if (int r = s.run(m350::kOpReadConfig,
-                          [&record](m350::Link& l) { return m350::readConfig(l, record); });
-            r != m350::kOk)
-            return r;
+        if (int r = s.run(ops::readConfig(record)); r != m350::kOk) return r;
         const double perUnit = record.real(o.unit == 1 ? m350::Field::dotsPerMm : m350::Field::dpi);
         const auto height = m350::lengthInDots(*o.height, perUnit);
         const auto gap = m350::lengthInDots(*o.gap, perUnit);
@@ -223,8 +212,7 @@ int sensorCalibrateCommand(Session& s, const CalibrateOptions& o, const Password
         request.gap = *gap;
     }
     if (int r = runPasswordGate(s, answer); r != kExitOk) return r;
-    return s.run(m350::kOpSensorCommand,
-                 [&request](m350::Link& l) { return m350::applySensorCalibration(l, request); });
+    return s.run(ops::applySensorCalibration(request));
 }
 
 // --- test page ------------------------------------------------------------
@@ -239,10 +227,7 @@ struct TestPageOptions {
 int testPageCommand(Session& s, const TestPageOptions& o) {
     m350::ConfigRecord record;
     record.reset();
-    if (int r = s.run(m350::kOpReadConfig,
-                      [&record](m350::Link& l) { return m350::readConfig(l, record); });
-        r != m350::kOk)
-        return r;
+    if (int r = s.run(ops::readConfig(record)); r != m350::kOk) return r;
     if (record.byte(m350::Field::dpiKnown) == 0)
         return s.fail(kExitUnavailable, "the printer did not report its resolution");
     const double perUnit = record.real(o.unit == 1 ? m350::Field::dotsPerMm : m350::Field::dpi);
@@ -275,8 +260,7 @@ int testPageCommand(Session& s, const TestPageOptions& o) {
     if (int r = dots(o.height, m350::Field::paperHeight, "--height", request.paperHeight);
         r != kExitOk)
         return r;
-    return s.run(m350::kOpTestPage,
-                 [request](m350::Link& l) { return m350::printTestPage(l, request); });
+    return s.run(ops::printTestPage(request));
 }
 
 int checkSensorSet(Session& s, int intensity, int threshold) {
@@ -293,27 +277,19 @@ int sensorSetCommand(Session& s, std::optional<int> media, int intensity, int th
         request.mediaType = *media;
     } else {
         // The media the printer is set for, as the window's dialog opens on it.
-        if (int r =
-                s.run(m350::kOpReadSensor,
-                      [&request](m350::Link& l) { return m350::readSensorSettings(l, request); });
-            r != m350::kOk)
-            return r;
+        if (int r = s.run(ops::readSensorSettings(request)); r != m350::kOk) return r;
     }
     request.manual = 1;
     request.intensity = intensity;
     request.threshold = threshold;
     if (int r = runPasswordGate(s, answer); r != kExitOk) return r;
-    return s.run(m350::kOpSensorCommand,
-                 [&request](m350::Link& l) { return m350::applySensorCalibration(l, request); });
+    return s.run(ops::applySensorCalibration(request));
 }
 
 int sensorReadingsCommand(Session& s, int sensor, bool asJson) {
     m350::SensorValues values;
     values.mode = sensor;
-    if (int r = s.run(m350::kOpSensorValues,
-                      [&values](m350::Link& l) { return m350::readSensorValues(l, values); });
-        r != m350::kOk)
-        return r;
+    if (int r = s.run(ops::readSensorValues(values)); r != m350::kOk) return r;
     if (asJson) {
         nlohmann::ordered_json j;
         j["sensor"] = mediaName(sensor);
@@ -330,10 +306,7 @@ int sensorReadingsCommand(Session& s, int sensor, bool asJson) {
 
 int emulationGetCommand(Session& s) {
     int active = -1;
-    if (int r = s.run(m350::kOpEmulationQuery,
-                      [&active](m350::Link& l) { return m350::readEmulation(l, active); });
-        r != m350::kOk)
-        return r;
+    if (int r = s.run(ops::readEmulation(active)); r != m350::kOk) return r;
     const std::string_view name = m350::emulationName(active);
     if (name.empty())
         std::fprintf(s.out(), "unknown (%d)\n", active);
@@ -507,9 +480,7 @@ void addPrinterFunctionCommands(CLI::App& app, Invocation& inv) {
     emuSet->callback([&inv, target] {
         inv.action = [target](Session& s) {
             const int emulation = *target;
-            return s.run(m350::kOpEmulationSwitch, [emulation](m350::Link& l) {
-                return m350::switchEmulation(l, emulation);
-            });
+            return s.run(ops::switchEmulation(emulation));
         };
     });
 }

@@ -11,6 +11,7 @@
 #include "cli/error_json.h"
 #include "cli/terminal_progress.h"
 #include "core/files/local_file.h"
+#include "core/i18n/own_texts.h"
 #include "core/link/link_operations.h"
 
 namespace m350::cli {
@@ -27,13 +28,14 @@ void Session::showProgressOn(std::FILE* terminal) {
     ctx_.progress = progress_.get();
 }
 
-int Session::run(std::uint32_t op, const m350::OperationCall& call, bool withProgress) {
-    return report(m350::runOperation(ctx_, op, port_.iface, call, withProgress));
+int Session::run(const m350::BoundOperation& op) {
+    return report(m350::run(ctx_, port_.iface, op));
 }
 
 int Session::report(int result) {
     if (result == m350::kOk) return result;
-    const std::string_view text = m350::resultText(result);
+    const std::string_view text = result == m350::kCancelled ? m350::ownText("Cancelled", language)
+                                                             : m350::resultText(result);
     std::fprintf(err_, "%.*s\n", static_cast<int>(text.size()), text.data());
     const m350::PortError& cause = ctx_.lastError;
     if (cause.isSet()) {

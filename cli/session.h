@@ -12,6 +12,7 @@
 #include "core/files/file_source.h"
 #include "core/link/link_context.h"
 #include "core/link/link_operations.h"
+#include "core/ops/operations.h"
 
 namespace m350::cli {
 
@@ -34,9 +35,9 @@ class Session {
     // --json: failures are also printed on out as one JSON object (see report).
     bool json = false;
 
-    // Runs a typed call as link operation op (see runOperation); a failure
-    // prints its result text on err.
-    int run(std::uint32_t op, const m350::OperationCall& call, bool withProgress = false);
+    // Runs a bound operation (core/ops/operations.h) on the session's port;
+    // a failure prints its result text on err.
+    int run(const m350::BoundOperation& op);
     // Prints the text of a failed link result on err, and under it the cause
     // when the port left one (the device, the system's reason and a hint);
     // with json, the same as {"error": {...}} on out. Returns the result.

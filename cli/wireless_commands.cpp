@@ -27,11 +27,8 @@ std::string json(const nlohmann::ordered_json& j) {
 
 int wifiScanCommand(Session& s, bool asJson, int waitSeconds) {
     m350::AccessPointScan scan;
-    if (int r = s.run(m350::kOpScanAp,
-                      [&](m350::Link& l) {
-                          return scanAccessPoints(
-                              l, scan, scanWaitOf(m350::kAccessPointScanWait, waitSeconds));
-                      });
+    if (int r =
+            s.run(ops::scanAccessPoints(scan, scanWaitOf(m350::kAccessPointScanWait, waitSeconds)));
         r != m350::kOk)
         return r;
     if (!scan.moduleFound)
@@ -53,11 +50,7 @@ int wifiScanCommand(Session& s, bool asJson, int waitSeconds) {
 
 int btScanCommand(Session& s, bool asJson, int waitSeconds) {
     m350::BluetoothScan scan;
-    if (int r = s.run(m350::kOpScanBt,
-                      [&](m350::Link& l) {
-                          return scanBluetooth(l, scan,
-                                               scanWaitOf(m350::kBluetoothScanWait, waitSeconds));
-                      });
+    if (int r = s.run(ops::scanBluetooth(scan, scanWaitOf(m350::kBluetoothScanWait, waitSeconds)));
         r != m350::kOk)
         return r;
     if (!scan.moduleFound)
@@ -76,31 +69,31 @@ int btScanCommand(Session& s, bool asJson, int waitSeconds) {
     return kExitOk;
 }
 
+// A lasting change: the printer password is asked first, as for the other
+// factory default.
+int wifiDefaultCommand(Session& s, const PasswordAnswer& answer) {
+    if (int r = runPasswordGate(s, answer); r != kExitOk) return r;
+    return s.run(ops::wirelessFactoryDefault());
+}
+
 int btMasterCommand(Session& s, const std::string& address) {
     if (!m350::quotable(address))
         return s.fail(kExitDataError,
                       "MAC: must not hold a double quote, a line break or another control "
                       "character (nothing was sent)");
-    return s.run(m350::kOpBtMaster,
-                 [&](m350::Link& l) { return m350::setBluetoothMaster(l, address); });
+    return s.run(ops::setBluetoothMaster(address));
 }
 
 // The start of both module commands: the printer's serial port switched and
 // in pass-through mode (its result is not looked at, as the window does not),
 // then the module detected and read back.
 void enterModuleSetup(Session& s, m350::ConfigRecord& record) {
-    m350::LinkContext& ctx = s.context();
-    showProgress(ctx, m350::kStepMode, 3, 3);
-    m350::runOperation(ctx, m350::kOpModuleMode, s.iface(), m350::enterModuleMode);
-    m350::Link link{ctx, s.iface()};
-    m350::detectModule(link, record);
-    m350::readModule(link, record);
-    hideProgress(ctx);
+    m350::run(s.context(), s.iface(), ops::setUpModule(record));
 }
 
 // The printer leaves pass-through mode with a reset.
 int leaveModuleSetup(Session& s) {
-    return s.run(m350::kOpReset, m350::resetPrinter);
+    return s.run(ops::resetPrinter());
 }
 
 int moduleShowCommand(Session& s) {
@@ -128,10 +121,7 @@ int moduleSetCommand(Session& s, const PasswordAnswer& answer, const std::string
     // The configuration written at the end is the printer's own, as the
     // window writes the record it read.
     m350::ConfigRecord record;
-    if (int r = s.run(
-            m350::kOpReadConfig, [&](m350::Link& l) { return m350::readConfig(l, record); }, true);
-        r != m350::kOk)
-        return r;
+    if (int r = s.run(ops::readConfigShown(record)); r != m350::kOk) return r;
     enterModuleSetup(s, record);
     const bool present = record.byte(m350::Field::extBtPresent) == 1;
     if (!present)
@@ -144,11 +134,8 @@ int moduleSetCommand(Session& s, const PasswordAnswer& answer, const std::string
     auto keep = [&first](int r) {
         if (first == m350::kOk) first = r;
     };
-    m350::Link link{s.context(), s.iface()};
-    keep(s.report(m350::writeModule(link, record)));
-    keep(s.run(m350::kOpWriteConfig, [&](m350::Link& l) {
-        return m350::writeConfig(l, record, m350::kPageWireless, m350::CertificatePaths{});
-    }));
+    keep(s.run(ops::writeModule(record)));
+    keep(s.run(ops::writeConfig(record, m350::kPageWireless, m350::CertificatePaths{})));
     keep(leaveModuleSetup(s));
     if (first == m350::kOk && !present) return kExitUnavailable;
     return first;
@@ -178,6 +165,15 @@ void addWirelessCommands(CLI::App& app, Invocation& inv) {
     wifi->require_subcommand(1);
     addScanCommand(wifi, inv, "list the access points the printer hears (takes about 12 seconds)",
                    12, wifiScanCommand);
+    wifi->add_subcommand("default",
+                         "restore the wireless module's factory settings (asks for the password)")
+        ->callback([&inv] {
+            inv.action = [&inv](Session& s) {
+                PasswordAnswer answer;
+                if (int r = inv.passwordAnswer(s, answer); r != kExitOk) return r;
+                return wifiDefaultCommand(s, answer);
+            };
+        });
 
     auto* bt = app.add_subcommand("bt", "the printer's Bluetooth module");
     bt->require_subcommand(1);

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "core/link/link_operations.h"
+#include "core/ops/operations.h"
 
 class QWidget;
 
@@ -16,17 +17,22 @@ namespace m350::gui {
 
 class Prompter;
 
+// What runStandard and runQuiet return when another operation is running:
+// nothing was done and nothing is shown. One operation at a time reaches the
+// printer; a click that arrives meanwhile (the window processes events while
+// it waits) must not start a second one.
+inline constexpr int kBusy = -1;
+
 class AppContext {
   public:
     virtual ~AppContext() = default;
 
-    // Runs a typed call as link operation op on the selected interface: the
-    // main window is disabled while it runs, a failure shows its result text,
-    // onSuccess runs before the window is enabled again. withProgress: see
-    // runOperation. Returns the result code.
-    virtual int runStandard(std::uint32_t op, const m350::OperationCall& call,
-                            const std::function<void()>& onSuccess = {},
-                            bool withProgress = false) = 0;
+    // Runs a bound operation (core/ops/operations.h) on the selected
+    // interface: the main window is disabled while it runs, a failure shows
+    // its result text, onSuccess runs before the window is enabled again.
+    // Returns the result code.
+    virtual int runStandard(const m350::BoundOperation& op,
+                            const std::function<void()>& onSuccess = {}) = 0;
     // Message boxes, confirmations and file dialogs.
     virtual Prompter& prompter() = 0;
     // The interface language (index into the language table).
@@ -40,12 +46,12 @@ class AppContext {
     // The printer function dialogs (sensor calibration, emulation).
     // The interface selected in the main window (item index of ComboBoxInterFace).
     virtual int interfaceIndex() const = 0;
-    // Runs a typed call as link operation op on iface with nothing around it:
+    // Runs a bound operation on iface with nothing around it:
     // the main window is not disabled and a failure shows no text. For the
     // exchanges of a modal dialog whose failures stay silent or have their own
     // message; the modal dialog keeps the main window from starting another
     // operation meanwhile. Returns the result code.
-    virtual int runQuiet(std::uint32_t op, int iface, const m350::OperationCall& call) = 0;
+    virtual int runQuiet(const m350::BoundOperation& op, int iface) = 0;
     // The link's context, for work that shows the progress window without a
     // link operation (making a bitmap font).
     virtual m350::LinkContext& link() = 0;

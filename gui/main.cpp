@@ -72,7 +72,11 @@ int main(int argc, char* argv[]) {
     QApplication::setStyle(new m350::gui::ClassicStyle);
 
     try {
-        m350::gui::MainWindow window(options);
+        // The window shows first; the start-up contact follows from the event
+        // loop, under the progress window when the printer is slow.
+        m350::gui::MainWindowSeams seams;
+        seams.contactAfterShow = true;
+        m350::gui::MainWindow window(options, std::move(seams));
         window.show();
         return QApplication::exec();
     } catch (const std::exception& e) {

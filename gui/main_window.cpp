@@ -1,5 +1,6 @@
 #include "gui/main_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTime>
@@ -82,8 +83,11 @@ MainWindow::MainWindow(const StartupOptions& options, MainWindowSeams seams, QWi
         link_.progress = seams.progress;
     } else {
         ownProgress_ = std::make_unique<ProgressDialogSink>(screenSize_);
+        ownProgress_->setStopToken(&stop_);
+        ownProgress_->setLanguage([this] { return language_; });
         link_.progress = ownProgress_.get();
     }
+    link_.stop = &stop_;
     link_.makePort = seams.makePort;
     link_.sleep = seams.sleep;
     if (seams.timeouts) seams.timeouts(link_.timeouts);
@@ -160,8 +164,11 @@ MainWindow::MainWindow(const StartupOptions& options, MainWindowSeams seams, QWi
         interfaceCombo_->setCurrentIndex(*iface);
         onInterfaceChanged(*iface);
     }
-    // 11. First contact, silent.
-    firstContact();
+    // 11. First contact, silent; in m350-utility once the window shows.
+    if (seams.contactAfterShow)
+        QTimer::singleShot(0, this, &MainWindow::firstContact);
+    else
+        firstContact();
     // 12. First configuration sub-page; the FTP tab hidden, the access point
     // page taken out.
     configPage_->finishStartup();
@@ -348,22 +355,76 @@ QString MainWindow::panelText(int panel) const {
     return panels_[panel]->text();
 }
 
-int MainWindow::runStandard(std::uint32_t op, const m350::OperationCall& call,
-                            const std::function<void()>& onSuccess, bool withProgress) {
-    return runStandardCall(*this, prompter(), link_, interfaceIndex(), op, call, onSuccess,
-                           withProgress);
+int MainWindow::exchange(const m350::BoundOperation& op, int iface) {
+    if (running_) return kBusy;
+    running_ = true;
+    stop_.reset();
+    const int result = m350::run(link_, iface, op);
+    running_ = false;
+    return result;
 }
 
-int MainWindow::runQuiet(std::uint32_t op, int iface, const m350::OperationCall& call) {
-    return m350::runOperation(link_, op, iface, call);
+void MainWindow::afterExchange() {
+    if (closeWhenDone_ && !running_ && standardCalls_ == 0)
+        QTimer::singleShot(0, this, &QWidget::close);
+}
+
+int MainWindow::runStandard(const m350::BoundOperation& op,
+                            const std::function<void()>& onSuccess) {
+    if (running_) return kBusy;
+    const int iface = interfaceIndex();
+    ++standardCalls_;
+    const int result = runStandardCall(
+        *this, prompter(), link_, iface, [&] { return exchange(op, iface); }, onSuccess, language_);
+    --standardCalls_;
+    afterExchange();
+    return result;
+}
+
+int MainWindow::runQuiet(const m350::BoundOperation& op, int iface) {
+    if (running_) return kBusy;
+    // The window stays enabled (a modal dialog may be the caller, and a
+    // child of a disabled window is disabled too), but every control of its
+    // own is not: no page or button starts a second operation meanwhile.
+    // Under a modal dialog (the sensor readings every half second) they take
+    // no input anyway and are left alone.
+    QList<QWidget*> disabled;
+    if (QApplication::activeModalWidget() == nullptr)
+        for (QWidget* w : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (w->isWindow() || !w->isEnabled()) continue;
+            w->setEnabled(false);
+            disabled.append(w);
+        }
+    const int result = exchange(op, iface);
+    for (QWidget* w : disabled) w->setEnabled(true);
+    afterExchange();
+    return result;
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (configPage_ && !configPage_->confirmClosing()) {
-        event->ignore();
+    if (!running_ && standardCalls_ == 0) {
+        // Unsent edits on the configuration tabs are named and asked about.
+        if (configPage_ && !configPage_->confirmClosing()) {
+            event->ignore();
+            return;
+        }
+        event->accept();
         return;
     }
-    QWidget::closeEvent(event);
+    // Never hidden while an operation goes on (the standard call would show
+    // the window again at its end): the operator decides, and the window
+    // closes when the operation is over.
+    event->ignore();
+    if (!running_) {
+        closeWhenDone_ = true;
+        return;
+    }
+    if (closeWhenDone_) return;
+    if (prompter().question(
+            ownTr("An operation is running. Cancel it and close the window?", language_))) {
+        closeWhenDone_ = true;
+        stop_.request();
+    }
 }
 
 QPoint MainWindow::dialogPlace() const {

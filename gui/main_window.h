@@ -55,6 +55,10 @@ struct MainWindowSeams {
     Prompter* prompter = nullptr;            // null: the desktop's boxes and dialogs
     std::function<QSize()> screenSize;       // null: the primary screen's size
     m350::ProgressSink* progress = nullptr;  // null: ProgressDialog
+    // The silent start-up contact runs once the window shows (after the
+    // event loop starts) instead of inside the constructor; m350-utility
+    // sets it, so the window appears at once even before a silent printer.
+    bool contactAfterShow = false;
     // Null: the real ports.
     std::function<std::unique_ptr<m350::Port>(m350::LinkContext&, int iface)> makePort;
     std::function<void(int ms)> sleep;  // null: real pauses that keep painting
@@ -87,14 +91,13 @@ class MainWindow : public QWidget, public AppContext {
     ~MainWindow() override;
 
     // What the pages and dialogs see of the window.
-    int runStandard(std::uint32_t op, const m350::OperationCall& call,
-                    const std::function<void()>& onSuccess = {},
-                    bool withProgress = false) override;
+    int runStandard(const m350::BoundOperation& op,
+                    const std::function<void()>& onSuccess = {}) override;
     Prompter& prompter() override { return *prompter_; }
     int currentLanguage() const override { return language_; }
     QPoint dialogPlace() const override;
     QWidget* dialogParent() override { return this; }
-    int runQuiet(std::uint32_t op, int iface, const m350::OperationCall& call) override;
+    int runQuiet(const m350::BoundOperation& op, int iface) override;
 
     // The records the window owns.
     m350::PortSettings& portSettings() { return settings_; }
@@ -132,6 +135,9 @@ class MainWindow : public QWidget, public AppContext {
     void onExitLineModeClicked();
     void onActiveEmulationClicked();
 
+    // True while an exchange with the printer runs.
+    bool operationRunning() const { return running_; }
+
   protected:
     // Unsent changes on the configuration tabs are lost only when the
     // operator says so.
@@ -139,6 +145,9 @@ class MainWindow : public QWidget, public AppContext {
     // The silent start-up exchange: connection test, exit line mode, then
     // the configuration read into a scratch record.
     void firstContact();
+    // Closing while an operation runs asks whether to cancel it; the window
+    // closes when the cancelled operation has ended.
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     // Top level.
@@ -186,9 +195,20 @@ class MainWindow : public QWidget, public AppContext {
     // --trace FILE: the link writes every byte there; a file that cannot be
     // written is said in a message box and the window runs without a trace.
     void openTrace(const std::string& path);
+    // Runs one exchange unless one is running already (kBusy); the stop
+    // token is cleared first.
+    int exchange(const m350::BoundOperation& op, int iface);
+    // After an exchange: a close asked for meanwhile is carried out.
+    void afterExchange();
 
     m350::PortSettings settings_;
     m350::LinkContext link_;
+    // Cancel (the progress window, closing the window) stops the operation
+    // that runs through this token.
+    m350::StopToken stop_;
+    bool running_ = false;
+    bool closeWhenDone_ = false;
+    int standardCalls_ = 0;  // runStandard calls under way (their messages included)
     std::unique_ptr<Prompter> ownPrompter_;
     Prompter* prompter_ = nullptr;
     std::unique_ptr<ProgressDialogSink> ownProgress_;

@@ -107,12 +107,10 @@ void MainWindow::onGetStatusClicked() {
     // The query fills a scratch copy: a query that fails half-way leaves the
     // window's flags (which configuration files store) as they were.
     m350::StatusFlags flags = statusFlags_;
-    runStandard(
-        m350::kOpStatus, [&](m350::Link& l) { return m350::readStatus(l, flags); },
-        [&] {
-            statusFlags_ = flags;
-            showPrinterStatus(statusFlags_);
-        });
+    runStandard(ops::readStatus(flags), [&] {
+        statusFlags_ = flags;
+        showPrinterStatus(statusFlags_);
+    });
 }
 
 void MainWindow::showPrinterStatus(const m350::StatusFlags& flags) {
@@ -130,19 +128,19 @@ void MainWindow::onFactoryDefaultClicked() {
         ownTr("Restore the printer's factory settings? Every setting is lost.", language_);
     if (!prompter().confirm(question)) return;
     if (!passwordGate(*this)) return;
-    runStandard(m350::kOpFactoryDefault, m350::factoryDefault);
+    runStandard(ops::factoryDefault());
 }
 
 void MainWindow::onSelfTestClicked() {
-    runStandard(m350::kOpSelfTest, m350::printSelfTest);
+    runStandard(ops::printSelfTest());
 }
 
 void MainWindow::onIgnoreAutoClicked() {
-    runStandard(m350::kOpIgnoreAuto, m350::ignoreAutoStart);
+    runStandard(ops::ignoreAutoStart());
 }
 
 void MainWindow::onExitLineModeClicked() {
-    runStandard(m350::kOpExitLineMode, m350::exitLineMode);
+    runStandard(ops::exitLineMode());
 }
 
 void MainWindow::onPasswordClicked() {
@@ -152,7 +150,7 @@ void MainWindow::onPasswordClicked() {
 // The wireless module's state is unknown after a reset, whatever the reset's
 // result, until the wireless settings are read again.
 void MainWindow::onResetPrinterClicked() {
-    runStandard(m350::kOpReset, m350::resetPrinter);
+    runStandard(ops::resetPrinter());
     configPage_->markWirelessNotRead();
 }
 
@@ -160,9 +158,7 @@ void MainWindow::onResetPrinterClicked() {
 // the password gate, writes the address or the name, as the button chosen.
 void MainWindow::onEthernetClicked() {
     m350::NetSettings read;
-    if (runStandard(m350::kOpNetReport,
-                    [&](m350::Link& l) { return m350::readNetSettings(l, read); }) != m350::kOk)
-        return;
+    if (runStandard(ops::readNetSettings(read)) != m350::kOk) return;
     netSettings_ = read;
     EthernetSetupDialog dialog(netSettings_, language_, dialogPlace(), true, this);
     dialog.setPrompter(&prompter());
@@ -170,11 +166,9 @@ void MainWindow::onEthernetClicked() {
     if (!netSettings_.confirmed || !passwordGate(*this)) return;
     const m350::NetSettings request = netSettings_;
     if (request.action != m350::NetSettings::kSetIp)
-        runStandard(m350::kOpNetName,
-                    [&](m350::Link& l) { return m350::writeNetName(l, request); });
+        runStandard(ops::writeNetName(request));
     else
-        runStandard(m350::kOpNetAddress,
-                    [&](m350::Link& l) { return m350::writeNetAddress(l, request); });
+        runStandard(ops::writeNetAddress(request));
 }
 
 // The label is scaled to the paper size typed on the configuration page now
@@ -204,8 +198,7 @@ void MainWindow::onTestPageClicked() {
     const m350::TestPageRequest request{form.real(m350::Field::dotsPerMm),
                                         working.real(m350::Field::paperWidth),
                                         working.real(m350::Field::paperHeight)};
-    runStandard(m350::kOpTestPage,
-                [request](m350::Link& l) { return m350::printTestPage(l, request); });
+    runStandard(ops::printTestPage(request));
 }
 
 // The dialogs behind these buttons join here.
@@ -235,10 +228,13 @@ void fetchDump(AppContext& app) {
     std::string data;
     const int iface = app.interfaceIndex();
     const int result = m350::retryWhileNotReceived([&] {
-        return app.runQuiet(m350::kOpFetchFile, iface, [&data](m350::Link& l) {
-            return m350::fetchFile(l, std::string(m350::kDumpFetchName), data);
-        });
+        return app.runQuiet(
+            ops::fetchFile(std::string(m350::kDumpFetchName), data, m350::kFetchCapacity), iface);
     });
+    if (result == m350::kCancelled) {
+        app.prompter().message(ownTr("Cancelled", app.currentLanguage()));
+        return;
+    }
     if (result != m350::kOk) {
         const std::string_view text = m350::resultText(result);
         app.prompter().message(
@@ -264,11 +260,9 @@ void MainWindow::onDumpClicked() {
         prompter().runModal(dialog);
         if (!dialog.confirmed()) return;
     }
-    runStandard(
-        m350::kOpDumpText, [&request](m350::Link& l) { return m350::enterDumpMode(l, request); },
-        [&] {
-            if (request.mode == m350::kDumpForFetch) fetchDump(*this);
-        });
+    runStandard(ops::enterDumpMode(request), [&] {
+        if (request.mode == m350::kDumpForFetch) fetchDump(*this);
+    });
 }
 
 void MainWindow::onClockSetupClicked() {
@@ -276,8 +270,7 @@ void MainWindow::onClockSetupClicked() {
     // no message.
     m350::ClockValues values{};
     setEnabled(false);
-    runQuiet(m350::kOpReadClock, interfaceIndex(),
-             [&values](m350::Link& l) { return m350::readClock(l, values); });
+    runQuiet(ops::readClock(values), interfaceIndex());
     setEnabled(true);
     show();
     clockRecord_ = values;
@@ -290,7 +283,7 @@ void MainWindow::onClockSetupClicked() {
     }
     if (!confirmed || !passwordGate(*this)) return;
     const m350::ClockValues typed = clockRecord_;
-    runStandard(m350::kOpSetClock, [typed](m350::Link& l) { return m350::setClock(l, typed); });
+    runStandard(ops::setClock(typed));
 }
 
 void MainWindow::onCalibrateSensorClicked() {
@@ -305,16 +298,14 @@ void MainWindow::onCalibrateSensorClicked() {
         request.exactDotsPerUnit = resolution;
     }
     // A failed read shows its text; the dialog opens with what was read.
-    runStandard(m350::kOpReadSensor,
-                [&request](m350::Link& l) { return m350::readSensorSettings(l, request); });
+    runStandard(ops::readSensorSettings(request));
     {
         SensorCalibrationDialog dialog(request, interfaceIndex(), *this, dialogParent());
         dialog.move(dialogPlace());
         prompter().runModal(dialog);
     }
     if (!request.confirmed || !passwordGate(*this)) return;
-    runStandard(m350::kOpSensorCommand,
-                [request](m350::Link& l) { return m350::applySensorCalibration(l, request); });
+    runStandard(ops::applySensorCalibration(request));
 }
 
 void MainWindow::onActiveEmulationClicked() {

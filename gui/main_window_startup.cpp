@@ -1,9 +1,8 @@
-// The first contact with the printer while the main window is built: no
-// progress window, no message, and a printer that is not there costs only
-// the failed open.
-#include "core/config/config_read.h"
-#include "core/link/link_operations.h"
-#include "core/printer/maintenance.h"
+// The first contact with the printer, once the window shows (or, for tests,
+// while it is built): no message, a progress window with Cancel only when
+// the printer is slow, and a printer that is not there costs only the
+// failed open. The window's controls wait meanwhile (runQuiet).
+#include "core/ops/operations.h"
 #include "gui/main_window.h"
 #include "gui/pages/config_page.h"
 
@@ -11,18 +10,12 @@ namespace m350::gui {
 
 void MainWindow::firstContact() {
     const int iface = interfaceIndex();
-    if (m350::runOperation(link_, m350::kOpConnectionTest, iface, m350::testConnection) !=
-        m350::kOk)
-        return;
+    if (runQuiet(ops::testConnection(), iface) != m350::kOk) return;
     m350::ConfigRecord scratch;
     scratch.reset();
-    if (m350::runOperation(link_, m350::kOpExitLineMode, iface, m350::exitLineMode) != m350::kOk)
-        return;
+    if (runQuiet(ops::exitLineMode(), iface) != m350::kOk) return;
     // A read that fails keeps the defaults, silently.
-    if (m350::runOperation(link_, m350::kOpReadConfig, iface, [&](m350::Link& l) {
-            return m350::readConfig(l, scratch);
-        }) != m350::kOk)
-        return;
+    if (runQuiet(ops::readConfig(scratch), iface) != m350::kOk) return;
     configPage_->replaceRecord(scratch);
 }
 

@@ -15,8 +15,7 @@ namespace m350::gui {
 bool passwordGate(AppContext& app) {
     m350::PasswordGateSteps steps;
     steps.readPassword = [&app](std::string& password) {
-        return app.runStandard(m350::kOpReadPassword,
-                               [&](m350::Link& l) { return m350::readPassword(l, password); });
+        return app.runStandard(ops::readPassword(password));
     };
     steps.askOperator = [&app](const std::string& password) {
         PasswordDialog dialog(password, app.prompter(), app.currentLanguage(), app.dialogParent());
@@ -31,10 +30,7 @@ bool passwordGate(AppContext& app) {
 
 void changePassword(AppContext& app) {
     std::string password;
-    if (app.runStandard(m350::kOpReadPassword, [&](m350::Link& l) {
-            return m350::readPassword(l, password);
-        }) != m350::kOk)
-        return;
+    if (app.runStandard(ops::readPassword(password)) != m350::kOk) return;
     const std::string current = password;
     bool confirmed = false;
     {
@@ -46,8 +42,7 @@ void changePassword(AppContext& app) {
     }
     // The same password typed again is not worth a write.
     if (!confirmed || password == current) return;
-    app.runStandard(m350::kOpSetPassword,
-                    [&](m350::Link& l) { return m350::setPassword(l, password); });
+    app.runStandard(ops::setPassword(password));
 }
 
 }  // namespace m350::gui

@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include "core/link/link_operations.h"
+#include "gui/language_apply.h"
 #include "gui/log_categories.h"
 #include "gui/prompter.h"
 
@@ -17,15 +18,18 @@ QString portErrorDetails(const m350::PortError& error, int iface) {
     return details;
 }
 
-int runStandardCall(QWidget& mainWindow, Prompter& prompter, m350::LinkContext& link, int iface,
-                    std::uint32_t op, const m350::OperationCall& call,
-                    const std::function<void()>& onSuccess, bool withProgress) {
+int runStandardCall(QWidget& mainWindow, Prompter& prompter, const m350::LinkContext& link,
+                    int iface, const std::function<int()>& exchange,
+                    const std::function<void()>& onSuccess, int language) {
     mainWindow.setEnabled(false);
-    const int result = m350::runOperation(link, op, iface, call, withProgress);
-    qCDebug(lcLink) << "operation" << op << "on interface" << iface << "result" << result;
+    const int result = exchange();
+    qCDebug(lcLink) << "operation on interface" << iface << "result" << result;
     if (result != m350::kOk) {
         std::string_view text = m350::resultText(result);
-        const QString shown = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+        const QString shown =
+            result == m350::kCancelled
+                ? ownTr("Cancelled", language)
+                : QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
         const QString details = portErrorDetails(link.lastError, iface);
         if (details.isEmpty()) {
             prompter.message(shown);

@@ -19,12 +19,13 @@ class Prompter;
 // and the system's reason, and on a second line what to do; empty without one.
 QString portErrorDetails(const m350::PortError& error, int iface);
 
-// Runs the typed call as operation op and returns its result code. onSuccess
-// runs after a result of 0, while the main window is still disabled (the
-// status word, for example, is shown before the window comes back).
-// withProgress: see runOperation.
-int runStandardCall(QWidget& mainWindow, Prompter& prompter, m350::LinkContext& link, int iface,
-                    std::uint32_t op, const m350::OperationCall& call,
-                    const std::function<void()>& onSuccess = {}, bool withProgress = false);
+// Runs the bound operation and returns its result code. onSuccess runs after
+// a result of 0, while the main window is still disabled (the status word,
+// for example, is shown before the window comes back).
+// exchange runs the operation and gives its result; a kCancelled result is
+// shown in the interface language.
+int runStandardCall(QWidget& mainWindow, Prompter& prompter, const m350::LinkContext& link,
+                    int iface, const std::function<int()>& exchange,
+                    const std::function<void()>& onSuccess = {}, int language = 0);
 
 }  // namespace m350::gui

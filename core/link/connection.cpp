@@ -183,6 +183,8 @@ bool Connection::writeChunks(const std::uint8_t* bytes, std::size_t n, std::uint
     }
     std::size_t sent = 0;
     while (sent < n) {
+        // A stop ends a transfer between two chunks, never inside one.
+        if (ctx_.stopping()) return false;
         const std::size_t part = n - sent < chunk ? n - sent : chunk;
         if (!port_->writeChunk(bytes + sent, part)) return false;
         if (ctx_.trace) ctx_.trace->sent(traceId_, bytes + sent, part);
@@ -237,6 +239,8 @@ Connection::StreamResult Connection::writeFrom(std::uint64_t count, const ByteSo
 bool Connection::readByte(std::uint8_t& out) {
     if (!open_ || !port_->readable()) return false;
     if (ring_.count() == 0) {
+        // Nothing more is taken from the printer once the operator stopped.
+        if (ctx_.stopping()) return false;
         int waitMs = INT_MAX;
         for (const auto& deadline : {replyDeadline_, listDeadline_}) {
             if (!deadline) continue;

@@ -16,6 +16,7 @@ ProgressSink& LinkContext::sink() {
 }
 
 void LinkContext::pause(int ms) {
+    if (stopping()) return;
     if (sleep) {
         sleep(ms);
         return;
@@ -24,6 +25,7 @@ void LinkContext::pause(int ms) {
     auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     for (;;) {
         pump();
+        if (stopping()) break;
         auto now = std::chrono::steady_clock::now();
         if (now >= until) break;
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - now);

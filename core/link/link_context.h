@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/link/progress_sink.h"
+#include "core/link/stop_token.h"
 #include "core/transport/port_error.h"
 #include "core/transport/port_settings.h"
 
@@ -77,6 +78,16 @@ struct LinkContext {
     // Every byte each connection sends and receives goes here when set
     // (m350ctl and m350-utility --trace FILE).
     LinkTrace* trace = nullptr;
+
+    // Set by the operator to stop the operation that runs (Cancel, Ctrl-C);
+    // null means nothing can stop it. The entry clears cancellable around an
+    // exchange that must not be cut (configuration write, password, clock
+    // set), so a request then waits for the next operation.
+    StopToken* stop = nullptr;
+    bool cancellable = true;
+    // True when the running operation is asked to stop: every wait returns
+    // at once, as if its time had run out.
+    bool stopping() const { return cancellable && stop && stop->requested(); }
 
     ProgressSink& sink();
     void pump() { sink().pump(); }

@@ -8,7 +8,7 @@
 namespace m350 {
 
 std::string_view resultText(int code) {
-    static constexpr std::array<std::string_view, 7> kTexts = {
+    static constexpr std::array<std::string_view, 8> kTexts = {
         "",
         "Port Open Error",
         "Data Transmission Error",
@@ -16,63 +16,40 @@ std::string_view resultText(int code) {
         "File Open Error",
         "Unknow Error",
         "Not Support",
+        "Cancelled",
     };
     if (code < 0 || code >= static_cast<int>(kTexts.size())) return {};
     return kTexts[static_cast<std::size_t>(code)];
 }
 
-namespace {
-
-// What happens on the parallel port before the call runs.
-enum class OnLpt { kRuns, kRefused, kEmptyText };
-// Whether the entry wraps the call in the progress window (step mode 3, 3).
-enum class Wrap { kNo, kAlways, kWhenAsked };
-
-struct NumberRules {
-    bool defined;
-    OnLpt onLpt;
-    Wrap wrap;
-};
-
-constexpr std::array<NumberRules, kOpCount> kRules = [] {
-    std::array<NumberRules, kOpCount> t{};
-    for (auto& e : t) e = {true, OnLpt::kRuns, Wrap::kNo};
-    t[27].defined = false;
-    t[kOpStatus].onLpt = OnLpt::kRefused;
-    t[kOpReadConfig] = {true, OnLpt::kRefused, Wrap::kWhenAsked};
-    t[kOpReadPassword].onLpt = OnLpt::kEmptyText;
-    t[kOpWriteConfig].wrap = Wrap::kAlways;
-    // File manager: the memory read runs inside the window in step mode; the
-    // download (13) and the raw send (14) show it themselves in percent mode,
-    // so the entry does not; the format (15) and the file fetch (22) run
-    // bare. All of them run on the parallel port (the memory read then fails
-    // at its first read).
-    t[kOpMemoryInfo].wrap = Wrap::kAlways;
-    t[kOpDownload].wrap = Wrap::kNo;
-    t[kOpRawSend].wrap = Wrap::kNo;
-    t[kOpEmulationQuery].onLpt = OnLpt::kRefused;
-    return t;
-}();
-
-}  // namespace
-
-int runOperation(LinkContext& ctx, std::uint32_t op, int iface, const OperationCall& call,
-                 bool withProgress) {
-    if (op >= kOpCount || !kRules[op].defined || !call) return kUnknownError;
-    const NumberRules& rules = kRules[op];
+int runOperation(LinkContext& ctx, const OperationInfo& info, int iface,
+                 const OperationCall& call) {
+    if (!call) return kUnknownError;
     ctx.lastError = {};
     if (iface == kLpt) {
-        if (rules.onLpt == OnLpt::kRefused) return kReceiveError;
-        if (rules.onLpt == OnLpt::kEmptyText) return kOk;
+        if (info.onLpt == OnLpt::kRefused) return kReceiveError;
+        if (info.onLpt == OnLpt::kEmptyText) return kOk;
     }
     if (!ctx.settings) return kPortOpenError;
+    // A stop asked for before the operation starts (a second operation of a
+    // command, the window's Cancel while it was about to run) ends it unopened.
+    const bool wasCancellable = ctx.cancellable;
+    ctx.cancellable = info.cancellable;
+    if (ctx.stopping()) {
+        ctx.cancellable = wasCancellable;
+        return kCancelled;
+    }
     Link link{ctx, iface};
-    const bool wrap =
-        rules.wrap == Wrap::kAlways || (rules.wrap == Wrap::kWhenAsked && withProgress);
-    if (!wrap) return call(link);
-    showProgress(ctx, kStepMode, 3, 3);
-    const int result = call(link);
-    hideProgress(ctx);
+    const bool wrap = info.progress == ProgressRule::kStep;
+    ctx.sink().operationStarted(info.name, info.cancellable);
+    if (wrap) showProgress(ctx, kStepMode, 3, 3);
+    int result = call(link);
+    if (wrap) hideProgress(ctx);
+    ctx.sink().operationEnded();
+    // The stopped wait failed like a time-out; the operator must read that
+    // the operation was cancelled, not that the printer failed.
+    if (result != kOk && ctx.stopping()) result = kCancelled;
+    ctx.cancellable = wasCancellable;
     return result;
 }
 

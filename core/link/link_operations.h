@@ -1,14 +1,13 @@
-// The numbered entry around the typed link operations.
+// The result codes and numbers of the link operations, and the numbered entry.
 //
 // Each printer exchange is a typed function in its subsystem (readStatus in
 // core/printer/status.h, readConfig in core/config/config_read.h ...): it opens
-// its own connection on the link, runs, closes and returns a result code. The
-// numbers keep only what belongs to them: which operations the write-only
-// parallel port refuses, which run inside the progress window, and the result
-// texts. Callers run a typed call under its number:
+// its own connection on the link, runs, closes and returns a result code. Each
+// is declared once as a descriptor (core/ops/operations.h) with its number and
+// rules, and callers run the descriptor:
 //
 //   StatusFlags flags{};
-//   int r = runOperation(ctx, kOpStatus, iface, [&](Link& l) { return readStatus(l, flags); });
+//   int r = run(ctx, iface, ops::readStatus(flags));
 #pragma once
 
 #include <cstdint>
@@ -16,6 +15,7 @@
 #include <string_view>
 
 #include "core/link/link.h"
+#include "core/link/operation.h"
 
 namespace m350 {
 
@@ -29,10 +29,14 @@ enum Result : int {
     kFileOpenError = 4,
     kUnknownError = 5,
     kNotSupported = 6,
+    // The operator stopped the operation (Cancel, Ctrl-C); never a success.
+    kCancelled = 7,
 };
 
 // The message shown for a result code, exactly as operators have always seen
-// it (including "Unknow Error"). Codes outside the table give the empty text.
+// it (including "Unknow Error"), in English; kCancelled's "Cancelled" is one of
+// the program's own texts (ownText) for other languages. Codes outside the
+// table give the empty text.
 std::string_view resultText(int code);
 
 // Operation numbers.
@@ -73,18 +77,16 @@ enum LinkOp : std::uint32_t {
     kOpCount = 34,
 };
 
-// A typed operation bound to its arguments.
-using OperationCall = std::function<int(Link&)>;
-
-// Runs call as operation op on the interface and returns its result code;
-// never throws.
+// The numbered entry: runs call under the rules of the operation numbered
+// op (see runOperation of a descriptor, core/link/operation.h; the numbers'
+// descriptors are in core/ops/operations.h, where this is defined) and
+// returns its result code; never throws.
 //  - A number outside the table (27, 34 and above) gives kUnknownError.
 //  - On the parallel port, operations that must read are refused with
 //    kReceiveError, and the password read answers kOk without running (the
 //    printer has no way to tell, so no password is assumed).
-//  - The configuration write runs inside the progress window; the
-//    configuration read does when withProgress is set (the Read button, not
-//    the silent start-up read).
+//  - withProgress runs the configuration read inside the progress window
+//    (as ops::readConfigShown does).
 int runOperation(LinkContext& ctx, std::uint32_t op, int iface, const OperationCall& call,
                  bool withProgress = false);
 

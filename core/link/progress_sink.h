@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace m350 {
 
@@ -22,6 +23,15 @@ class ProgressSink {
     // Bytes of the current write in percent mode, after each chunk: done of
     // total. For sinks that show amounts and rates; the window shows the bar only.
     virtual void transferred(std::uint64_t done, std::uint64_t total) {}
+    // The link operation that runs from now until operationEnded: its name
+    // (English) and whether the operator may stop it. A window may show
+    // itself for an operation that takes long even when the link opens
+    // nothing, so that it can be cancelled.
+    virtual void operationStarted(std::string_view name, bool cancellable) {}
+    virtual void operationEnded() {}
+    // What is left of a wait the operation counts down (a scan), after each
+    // of its pauses.
+    virtual void remaining(int ms) {}
 };
 
 // A sink that shows nothing; pumping does nothing.

@@ -46,8 +46,9 @@ bool sendTo(int fd, const std::string& host, std::uint16_t port,
 }
 
 // Waits until fd is readable or until deadline; true when readable.
-bool waitReadable(int fd, Clock::time_point deadline, const std::function<void()>& pump) {
+bool waitReadable(int fd, Clock::time_point deadline, const UdpTargets& targets) {
     for (;;) {
+        if (targets.stopped()) return false;
         // Rounded up, so a wait never ends before its deadline.
         const auto left =
             std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
@@ -56,7 +57,7 @@ bool waitReadable(int fd, Clock::time_point deadline, const std::function<void()
         const int r = ::poll(&p, 1, static_cast<int>(std::min<long long>(left, kUdpSliceMs)));
         if (r > 0) return (p.revents & POLLIN) != 0;
         if (r < 0 && errno != EINTR) return false;
-        if (pump) pump();
+        if (targets.pump) targets.pump();
     }
 }
 
@@ -83,7 +84,7 @@ void collect(int fd, const UdpTargets& t, DiscoveryResult& result,
     const auto passEnd = Clock::now() + std::chrono::milliseconds(t.passLimitMs);
     while (result.replies.size() < t.maxRows) {
         const auto idleEnd = Clock::now() + std::chrono::milliseconds(t.idleMs);
-        if (!waitReadable(fd, std::min(idleEnd, passEnd), t.pump)) return;
+        if (!waitReadable(fd, std::min(idleEnd, passEnd), t)) return;
         while (result.replies.size() < t.maxRows) {
             auto datagram = receiveOne(fd);
             if (!datagram) break;
@@ -107,11 +108,12 @@ DiscoveryResult discoverDevices(const UdpTargets& t, std::uint32_t sequence,
     result.socketOpened = true;
     const auto request = discoveryRequest(sequence);
     for (const std::string* to : {&t.broadcast, &t.multicast}) {
-        if (result.replies.size() >= t.maxRows) break;
+        if (result.replies.size() >= t.maxRows || t.stopped()) break;
         sendTo(fd, *to, t.port, request);
         collect(fd, t, result, onReply);
     }
     ::close(fd);
+    result.cancelled = t.stopped();
     return result;
 }
 
@@ -142,7 +144,7 @@ bool UdpSettingsExchange::send(const std::vector<std::uint8_t>& datagram) {
 
 std::optional<std::vector<std::uint8_t>> UdpSettingsExchange::awaitReply(std::uint16_t command) {
     const auto end = Clock::now() + std::chrono::milliseconds(targets_.replyWaitMs);
-    while (waitReadable(fd_, end, targets_.pump)) {
+    while (waitReadable(fd_, end, targets_)) {
         auto d = receiveOne(fd_);
         if (d && isReplyTo(d->data(), d->size(), command, requests_.sequence(), requests_.target()))
             return d;

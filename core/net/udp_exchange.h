@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "core/link/stop_token.h"
 #include "core/net/net_settings.h"
 #include "core/net/udp_protocol.h"
 
@@ -31,11 +32,16 @@ struct UdpTargets {
     std::size_t maxRows = 1000;
     // Called between short slices of every wait (the window repaints there).
     std::function<void()> pump;
+    // When set and requested, every wait ends at its next slice: a discovery
+    // pass stops collecting and the settings exchange gets no reply.
+    const StopToken* stop = nullptr;
+    bool stopped() const { return stop && stop->requested(); }
 };
 
 struct DiscoveryResult {
     bool socketOpened = false;
-    bool listFull = false;  // maxRows was reached
+    bool listFull = false;   // maxRows was reached
+    bool cancelled = false;  // targets.stop ended it
     // Every reply in arrival order, broadcast pass first; a device that
     // answers both passes is here twice.
     std::vector<DeviceReply> replies;

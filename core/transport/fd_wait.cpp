@@ -24,6 +24,8 @@ int msLeft(Clock::time_point until) {
 short waitFd(LinkContext& ctx, int fd, short events, int timeoutMs) {
     auto until = Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
+        // A stop ends the wait as a time-out would.
+        if (ctx.stopping()) return 0;
         pollfd p{fd, events, 0};
         int left = msLeft(until);
         int r = ::poll(&p, 1, std::min(left, kSliceMs));

@@ -467,7 +467,7 @@ class UsbPort final : public Port {
             if (s == UsbTransferState::kGone) gone_ = true;
             if (s != UsbTransferState::kPending) return s;
             ctx_.pump();
-            if (msUntil(deadline) == 0) {
+            if (msUntil(deadline) == 0 || ctx_.stopping()) {
                 handle_->cancel();
                 return UsbTransferState::kFailed;
             }

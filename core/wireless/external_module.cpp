@@ -114,4 +114,13 @@ std::string moduleSetPinCommand(std::string_view pin) {
     return commandWith("at+pin=", pin);
 }
 
+int setUpModule(Link& link, ConfigRecord& record) {
+    showProgress(link.ctx, kStepMode, 3, 3);
+    enterModuleMode(link);
+    detectModule(link, record);
+    readModule(link, record);
+    hideProgress(link.ctx);
+    return kOk;
+}
+
 }  // namespace m350

@@ -36,6 +36,12 @@ int moduleExchange(Link& link, std::string_view command, std::optional<std::stri
 // kNotSupported when the printer does not confirm with "U".
 int enterModuleMode(Link& link);
 
+// The start of the module setup, inside the progress window (step mode): the
+// printer's serial port switched and in pass-through mode (enterModuleMode,
+// whose result is not looked at: a printer that does not confirm simply
+// shows no module), then the module detected and read into record. Always kOk.
+int setUpModule(Link& link, ConfigRecord& record);
+
 // Sets extBtPresent to 1 when the module answers the detection, else 0;
 // extWifiPresent is always 0 (the detection finds Bluetooth modules only).
 // Returns the detection exchange's result.

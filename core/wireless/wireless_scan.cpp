@@ -62,9 +62,10 @@ int runScan(Link& link, std::string_view request, ScanWait wait, std::string& pa
     if (!c.write(request)) return kTransmitError;
     c.discardReceived();
     showProgress(link.ctx, kStepMode, 3, 3);
-    for (int i = 0; i < wait.pauses; ++i) {
+    for (int i = 0; i < wait.pauses && !link.ctx.stopping(); ++i) {
         link.ctx.pause(wait.pauseMs);
         reportProgress(link.ctx, kStepMode, 0);
+        link.ctx.sink().remaining((wait.pauses - i - 1) * wait.pauseMs);
     }
     const bool read = c.readFrame(payload, kScanReplyCapacity);
     hideProgress(link.ctx);

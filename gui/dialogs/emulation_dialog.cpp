@@ -35,9 +35,7 @@ EmulationDialog::EmulationDialog(int iface, AppContext& app, QWidget* parent)
     connect(setButton_, &QPushButton::clicked, this, &EmulationDialog::onSetClicked);
 
     int active = -1;
-    const int r = app_.runQuiet(m350::kOpEmulationQuery, iface_, [&active](m350::Link& l) {
-        return m350::readEmulation(l, active);
-    });
+    const int r = app_.runQuiet(ops::readEmulation(active), iface_);
     // A value that names neither emulation keeps the first, as a failed read
     // does: the selection never leaves the list.
     if (r == m350::kOk && (active == m350::kEmulationZpl2 || active == m350::kEmulationCpcl))
@@ -49,8 +47,7 @@ void EmulationDialog::onSetClicked() {
     if (switching_) return;
     switching_ = true;
     const int emulation = emulationRadio_->itemIndex();
-    app_.runQuiet(m350::kOpEmulationSwitch, iface_,
-                  [emulation](m350::Link& l) { return m350::switchEmulation(l, emulation); });
+    app_.runQuiet(ops::switchEmulation(emulation), iface_);
     switching_ = false;
     accept();
 }

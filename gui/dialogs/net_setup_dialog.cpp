@@ -2,14 +2,25 @@
 
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QScreen>
+#include <algorithm>
 
+#include "core/i18n/language_table.h"
 #include "core/i18n/text_encoding.h"
+#include "core/link/stop_token.h"
 #include "gui/dialogs/ethernet_setup_dialog.h"
+#include "gui/dialogs/progress_dialog.h"
 #include "gui/language_apply.h"
 #include "gui/prompter.h"
 #include "gui/widgets/form_kit.h"
 
 namespace m350::gui {
+
+namespace {
+constexpr int kCancelKey = 2;  // "Cancel" of the language table
+}  // namespace
 
 namespace {
 // The link's address field holds 63 characters and its terminator.
@@ -85,17 +96,40 @@ NetSetupDialog::NetSetupDialog(m350::NetAddress& record, int language, Prompter&
 // Two passes, broadcast then multicast, each over one second after its last
 // reply (and five at most). Every reply is a row: a printer that answers both
 // passes is listed twice.
+// The passes run under a progress window with their countdown (the longest
+// they can take) and Cancel, which ends the pass at its next slice.
 void NetSetupDialog::discover() {
     discoverButton_->setEnabled(false);
     deviceList_->clear();
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    ProgressDialog progress(screen ? screen->size() : QSize(1024, 768));
+    const std::string_view cancel = m350::languageText(kCancelKey, language_);
+    progress.showOperation(ownTr("Finding printers", language_),
+                           QString::fromUtf8(cancel.data(), static_cast<qsizetype>(cancel.size())));
+    progress.setBusy();
+    m350::StopToken stop;
+    connect(&progress, &ProgressDialog::cancelClicked, &progress, [&stop] { stop.request(); });
+    progress.show();
     QCoreApplication::processEvents();
     m350::UdpTargets targets = seams_.udp;
-    if (!targets.pump) targets.pump = [] { QCoreApplication::processEvents(); };
+    targets.stop = &stop;
+    QElapsedTimer elapsed;
+    elapsed.start();
+    const qint64 longest = 2LL * targets.passLimitMs;
+    targets.pump = [&, outer = seams_.udp.pump] {
+        progress.setElapsed(clockText(elapsed.elapsed() / 1000));
+        progress.setDetails(
+            clockText((std::max<qint64>(0, longest - elapsed.elapsed()) + 999) / 1000));
+        if (outer) outer();
+        QCoreApplication::processEvents();
+    };
     const m350::DiscoveryResult result =
         m350::discoverDevices(targets, static_cast<std::uint32_t>(sequence_),
                               [this](const m350::DeviceReply& reply) { addRow(reply); });
+    progress.hide();
     if (result.socketOpened) ++sequence_;
     discoverButton_->setEnabled(true);
+    if (result.cancelled) prompter_.message(ownTr("Cancelled", language_));
 }
 
 void NetSetupDialog::addRow(const m350::DeviceReply& reply) {

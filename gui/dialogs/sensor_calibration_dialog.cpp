@@ -325,9 +325,7 @@ void SensorCalibrationDialog::onManualCalibrationClicked() {
             // The link pumps events while it waits; clicks meanwhile are
             // ignored rather than starting a second exchange.
             reading_ = true;
-            const int r = app_.runQuiet(m350::kOpSensorValues, iface_, [this](m350::Link& l) {
-                return m350::readSensorValues(l, liner_);
-            });
+            const int r = app_.runQuiet(ops::readSensorValues(liner_), iface_);
             reading_ = false;
             if (r != m350::kOk) {
                 app_.prompter().message(QStringLiteral("Data Receiving Error"));
@@ -411,9 +409,7 @@ void SensorCalibrationDialog::onPollTimer() {
     const std::uint32_t started = stepChanges_;
     m350::SensorValues scratch;
     scratch.mode = live_.mode;
-    const int r = app_.runQuiet(m350::kOpSensorValues, iface_, [&scratch](m350::Link& l) {
-        return m350::readSensorValues(l, scratch);
-    });
+    const int r = app_.runQuiet(ops::readSensorValues(scratch), iface_);
     polling_ = false;
     // A failed poll is silent; one overtaken by a step (the operator pressed
     // Next while it waited) belongs to the media that was there before.

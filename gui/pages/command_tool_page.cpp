@@ -407,8 +407,7 @@ void CommandToolPage::onSendFileClicked() {
     if (path.isEmpty()) return;
     const std::string file = localPath(path);
     setSending(true);
-    const int result = app_.runQuiet(m350::kOpRawSend, app_.interfaceIndex(),
-                                     [&file](m350::Link& l) { return m350::sendFileRaw(l, file); });
+    const int result = app_.runQuiet(ops::sendFileRaw(file), app_.interfaceIndex());
     setSending(false);
     if (result == m350::kFileOpenError) {
         message(QStringLiteral("Open file Error!!!"));
@@ -422,8 +421,7 @@ void CommandToolPage::onSendClicked() {
     const auto bytes = editorBytes(true, QStringLiteral("sent"));
     if (!bytes) return;
     setSending(true);
-    const int result = app_.runQuiet(m350::kOpRawSend, app_.interfaceIndex(),
-                                     [&bytes](m350::Link& l) { return m350::sendRaw(l, *bytes); });
+    const int result = app_.runQuiet(ops::sendRaw(*bytes), app_.interfaceIndex());
     setSending(false);
     if (result != m350::kOk) {
         message(fromText(m350::resultText(result)));

@@ -529,9 +529,7 @@ void ConfigPage::onReadClicked() {
     maskSecrets();
     m350::ConfigRecord scratch;
     scratch.reset();
-    app_.runStandard(
-        m350::kOpReadConfig, [&](m350::Link& l) { return m350::readConfig(l, scratch); },
-        [&] { replaceRecord(scratch); }, true);
+    app_.runStandard(ops::readConfigShown(scratch), [&] { replaceRecord(scratch); });
     readButton_->setEnabled(true);
 }
 
@@ -568,9 +566,7 @@ void ConfigPage::onConfigSetClicked() {
     // names back into the working record; other pages send no files.
     const m350::CertificatePaths files =
         page == m350::kPageWireless ? certificates_ : m350::CertificatePaths{};
-    const int written = app_.runStandard(m350::kOpWriteConfig, [&](m350::Link& l) {
-        return m350::writeConfig(l, working, page, files);
-    });
+    const int written = app_.runStandard(ops::writeConfig(working, page, files));
     if (written == m350::kOk) unsent_->markTabSent(page);
     if (written == m350::kOk && verifySetBox_->isChecked()) verifyWrittenPage(working, page);
     maskSecrets();
@@ -579,9 +575,7 @@ void ConfigPage::onConfigSetClicked() {
 void ConfigPage::verifyWrittenPage(const m350::ConfigRecord& written, int page) {
     m350::ConfigRecord back;
     back.reset();
-    if (app_.runStandard(m350::kOpReadConfig,
-                         [&](m350::Link& l) { return m350::readConfig(l, back); }) != m350::kOk)
-        return;
+    if (app_.runStandard(ops::readConfig(back)) != m350::kOk) return;
     const bool inch = written.byte(m350::Field::inchUnits) != 0;
     const auto diffs = m350::diffConfig(written, back, m350::fieldsWrittenBy(written, page), inch);
     if (diffs.empty()) {

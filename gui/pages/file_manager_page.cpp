@@ -206,28 +206,23 @@ void FileManagerPage::onDownloadClicked() {
     if (!passwordGate(app_)) return;
 
     if (raw) {
-        app_.runStandard(
-            m350::kOpRawSend, [&](m350::Link& l) { return m350::sendFileRaw(l, path); },
-            [this] { app_.prompter().message(kLedMessage); });
+        app_.runStandard(ops::sendFileRaw(path), [this] { app_.prompter().message(kLedMessage); });
         return;
     }
     m350::DownloadRequest request;
     request.path = path;
     request.name = name;
     request.device = deviceCombo_->currentIndex();
-    app_.runStandard(m350::kOpDownload,
-                     [&](m350::Link& l) { return m350::downloadFile(l, request); });
+    app_.runStandard(ops::downloadFile(request));
 }
 
 void FileManagerPage::onGetClicked() {
     memory_ = {};
-    const int result = app_.runStandard(
-        m350::kOpMemoryInfo, [this](m350::Link& l) { return m350::readMemoryInfo(l, memory_); },
-        [this] {
-            states_.fill(ListState::kCurrent);
-            partialPending_ = false;
-            showMemory();
-        });
+    const int result = app_.runStandard(ops::readMemoryInfo(memory_), [this] {
+        states_.fill(ListState::kCurrent);
+        partialPending_ = false;
+        showMemory();
+    });
     if (result == m350::kOk) return;
     // The lists on show are the Get before's; the record holds what this one
     // read before it failed, shown with the next choice of device.
@@ -299,19 +294,17 @@ void FileManagerPage::onFileFormatClicked() {
                                  .arg(formatDeviceRadio_->itemText(device < 0 ? 0 : device));
     if (!app_.prompter().confirm(question)) return;
     if (!passwordGate(app_)) return;
-    app_.runStandard(
-        m350::kOpFormat, [device](m350::Link& l) { return m350::formatDevice(l, device); },
-        [this, device] {
-            // The device holds no files now: its list is emptied and its free
-            // space unknown until the next Get.
-            if (device < 0 || device >= m350::kDeviceCount) return;
-            auto& d = memory_.devices[static_cast<std::size_t>(device)];
-            d.fileList.clear();
-            d.freeKnown = false;
-            d.freeSpace = 0;
-            states_[static_cast<std::size_t>(device)] = ListState::kFormatted;
-            if (device == deviceRadio_->itemIndex()) showMemory();
-        });
+    app_.runStandard(ops::formatDevice(device), [this, device] {
+        // The device holds no files now: its list is emptied and its free
+        // space unknown until the next Get.
+        if (device < 0 || device >= m350::kDeviceCount) return;
+        auto& d = memory_.devices[static_cast<std::size_t>(device)];
+        d.fileList.clear();
+        d.freeKnown = false;
+        d.freeSpace = 0;
+        states_[static_cast<std::size_t>(device)] = ListState::kFormatted;
+        if (device == deviceRadio_->itemIndex()) showMemory();
+    });
 }
 
 // File type and Browse, then the printer file name, its size and the memory

@@ -629,8 +629,7 @@ void FontManagerPage::onDownloadFontClicked() {
     if (!makeFontFile(job, Purpose::kDownload)) return;
     const std::string file = path.toStdString();
     const int device = memoryDeviceCombo_->currentIndex();
-    app_.runStandard(m350::kOpDownload,
-                     [&](m350::Link& l) { return m350::downloadFontFile(l, file, name, device); });
+    app_.runStandard(ops::downloadFontFile(file, name, device));
 }
 
 std::optional<m350::FontFileContents> FontManagerPage::makeBitmapPreview() {

@@ -173,7 +173,7 @@ void WirelessPageRules::onWirelessFactoryDefaultClicked() {
         ownTr("Restore the wireless factory settings? The SSID and key are lost.", lang);
     if (!app_.prompter().confirm(question)) return;
     if (!passwordGate(app_)) return;
-    app_.runStandard(m350::kOpWifiDefault, m350::wirelessFactoryDefault);
+    app_.runStandard(ops::wirelessFactoryDefault());
     // Whatever the result, the module's state is unknown until read again:
     // the MAC box says so by its colours and keeps the address it showed.
     page_.showWirelessNoModule();

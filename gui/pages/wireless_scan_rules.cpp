@@ -94,8 +94,7 @@ void WirelessScanRules::scanInto(QTreeWidget* list) {
     if (!list) return;
     m350::AccessPointScan scan;
     list->clear();
-    const int r = app_.runStandard(
-        m350::kOpScanAp, [&scan](m350::Link& l) { return m350::scanAccessPoints(l, scan); });
+    const int r = app_.runStandard(ops::scanAccessPoints(scan, m350::kAccessPointScanWait));
     if (scan.moduleFound) {
         for (const auto& row : m350::accessPointRows(scan))
             new QTreeWidgetItem(list, {printerText(row.ssid), Q(row.encryption)});
@@ -135,7 +134,7 @@ void WirelessScanRules::onExternalAccessPointListClicked() {
 void WirelessScanRules::onEnableExtSetupClicked() {
     if (moduleMode_) {
         leaveModuleMode();
-        app_.runStandard(m350::kOpReset, m350::resetPrinter);
+        app_.runStandard(ops::resetPrinter());
         return;
     }
     if (!app_.prompter().question(
@@ -147,14 +146,7 @@ void WirelessScanRules::onEnableExtSetupClicked() {
     m350::ConfigRecord copy = page_.record();
     // The switch's own result is not looked at: a printer that does not
     // confirm simply shows no module.
-    app_.runStandard(m350::kOpModuleMode, [&copy](m350::Link& l) {
-        showProgress(l.ctx, m350::kStepMode, 3, 3);
-        m350::enterModuleMode(l);
-        m350::detectModule(l, copy);
-        m350::readModule(l, copy);
-        hideProgress(l.ctx);
-        return m350::kOk;
-    });
+    app_.runStandard(ops::setUpModule(copy));
     modulePresent_ = copy.byte(m350::Field::extBtPresent) == 1;
     if (modulePresent_) {
         moduleName_ = copy.text(m350::Field::extBtName);
@@ -203,14 +195,11 @@ void WirelessScanRules::onSetToModuleClicked() {
     copy.setByte(m350::Field::extBtPresent, modulePresent_ ? 1 : 0);
     // Every step's failure is shown and the next step runs, so the printer
     // always leaves the pass-through mode with the reset at the end.
-    app_.runStandard(m350::kOpModuleMode,
-                     [&copy](m350::Link& l) { return m350::writeModule(l, copy); });
+    app_.runStandard(ops::writeModule(copy));
     const m350::CertificatePaths certificates = page_.certificatePaths();
-    app_.runStandard(m350::kOpWriteConfig, [&](m350::Link& l) {
-        return m350::writeConfig(l, copy, kWirelessPage, certificates);
-    });
+    app_.runStandard(ops::writeConfig(copy, kWirelessPage, certificates));
     leaveModuleMode();
-    app_.runStandard(m350::kOpReset, m350::resetPrinter);
+    app_.runStandard(ops::resetPrinter());
 }
 
 void WirelessScanRules::keepWirelessPage() {
@@ -250,8 +239,7 @@ void WirelessScanRules::onScanBluetoothClicked() {
     if (!list) return;
     m350::BluetoothScan scan;
     list->clear();
-    const int r = app_.runStandard(m350::kOpScanBt,
-                                   [&scan](m350::Link& l) { return m350::scanBluetooth(l, scan); });
+    const int r = app_.runStandard(ops::scanBluetooth(scan, m350::kBluetoothScanWait));
     if (scan.moduleFound) {
         for (const auto& d : scan.entries)
             new QTreeWidgetItem(list, {printerText(d.name), printerText(d.address)});
@@ -276,8 +264,7 @@ void WirelessScanRules::onBluetoothMasterClicked() {
             unquotableMessage(captionText(find<QLabel>("LabelBTMAC_d")), app_.currentLanguage()));
         return;
     }
-    app_.runStandard(m350::kOpBtMaster,
-                     [&address](m350::Link& l) { return m350::setBluetoothMaster(l, address); });
+    app_.runStandard(ops::setBluetoothMaster(address));
 }
 
 WirelessScanRules* attachWirelessScanRules(AppContext& app, ConfigPage& page) {

@@ -65,7 +65,7 @@ TEST(LinkEntry, UnknownNumbersTouchNothing) {
     EXPECT_EQ(resultText(kUnknownError), "Unknow Error");
     EXPECT_EQ(resultText(kPortOpenError), "Port Open Error");
     EXPECT_EQ(resultText(kNotSupported), "Not Support");
-    EXPECT_EQ(resultText(7), "");
+    EXPECT_EQ(resultText(8), "");
 }
 
 TEST(LinkEntry, OneShotCommandsSendExactlyTheirBytesAndClose) {
