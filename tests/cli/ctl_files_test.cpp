@@ -89,8 +89,8 @@ TEST(CtlDownload, RefusedBeforeAnythingIsSent) {
         const char* message;
     };
     const Case cases[] = {
-        {{"download", dir.file("a.bmp"), "--name", std::string(31, 'N')}, 64, "File name too long"},
-        {{"download", dir.file("a.bmp"), "--name", "A\"B"}, 64, "double quote"},
+        {{"download", dir.file("a.bmp"), "--name", std::string(31, 'N')}, 65, "at most 30"},
+        {{"download", dir.file("a.bmp"), "--name", "A\"B"}, 65, "double quote"},
         {{"download", dir.file("a.bmp"), dir.file("b.bmp"), "--name", "X"}, 64, "one file"},
         {{"download", dir.file("a.bmp"), dir.file("absent.bmp")}, 66, "absent.bmp"},
         {{"download", dir.path()}, 66, "folder"},

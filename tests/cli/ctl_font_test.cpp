@@ -120,8 +120,9 @@ TEST(CtlFont, DownloadOnTheWire) {
     EXPECT_EQ(rx[1], "DOWNLOAD \"FONT001\"," + std::to_string(font.size()) + "," + font);
     CtlRun longName = runCtl(
         overNet(sim, {"font", "download", dir.file("f.bmf"), "--name", std::string(31, 'N')}));
-    EXPECT_EQ(longName.exitCode, 64);
-    EXPECT_NE(longName.err.find("File name too long"), std::string::npos);
+    EXPECT_EQ(longName.exitCode, 65);
+    EXPECT_NE(longName.err.find("--name"), std::string::npos);
+    EXPECT_NE(longName.err.find("at most 30 characters"), std::string::npos);
     CtlRun missing =
         runCtl(overNet(sim, {"font", "download", dir.file("none.bmf"), "--name", "F"}));
     EXPECT_EQ(missing.exitCode, 66);

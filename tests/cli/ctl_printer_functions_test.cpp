@@ -30,7 +30,7 @@ TEST(CtlDump, EachFormSendsItsCommandAndNothingElse) {
     // Names the card command cannot carry go nowhere.
     for (const char* bad : {"A\"B", "", "THIRTEEN.CHAR", "A\nB"}) {
         CtlRun run = runCtl(overNet(sim, {"dump", "save-card", bad}));
-        EXPECT_EQ(run.exitCode, 64) << bad;
+        EXPECT_EQ(run.exitCode, 65) << bad;
     }
     auto rx = received(sim, cases.size());
     ASSERT_EQ(rx.size(), cases.size());
@@ -89,11 +89,13 @@ TEST(CtlClock, GetPrintsTheClockAndSetSendsWhatWasTyped) {
     EXPECT_EQ(j["second"], 0);
     EXPECT_EQ(j["text"], "2024-02-29 07:05:00");
 
-    // Sent as typed: the year modulo 100, month 13 unchanged.
-    CtlRun set = runCtl(overNet(sim, {"clock", "set", "2024-13-05 07:08:09"}));
+    // Sent as typed: the year modulo 100. A month 13 is refused first.
+    CtlRun month13 = runCtl(overNet(sim, {"clock", "set", "2024-13-05 07:08:09"}));
+    EXPECT_EQ(month13.exitCode, 65) << month13.err;
+    CtlRun set = runCtl(overNet(sim, {"clock", "set", "2024-12-05 07:08:09"}));
     EXPECT_EQ(set.exitCode, 0) << set.err;
     CtlRun again = runCtl(overNet(sim, {"clock", "get"}));
-    EXPECT_EQ(again.out, "2024-13-05 07:08:09\n");
+    EXPECT_EQ(again.out, "2024-12-05 07:08:09\n");
     // Not a time, or both ways at once: nothing sent.
     for (std::vector<std::string> bad :
          std::vector<std::vector<std::string>>{{"clock", "set"},
@@ -109,7 +111,7 @@ TEST(CtlClock, GetPrintsTheClockAndSetSendsWhatWasTyped) {
                              "DIAGNOSTIC REPORT MINUTE\r\nDIAGNOSTIC REPORT SECOND\r\n";
     EXPECT_EQ(received(sim, 5),
               (std::vector<std::string>{read, read, kGateQueries,
-                                        "@YEAR = \"24\"\r\n@MONTH = \"13\"\r\n@DATE = \"5\"\r\n"
+                                        "@YEAR = \"24\"\r\n@MONTH = \"12\"\r\n@DATE = \"5\"\r\n"
                                         "@HOUR = \"7\"\r\n@MINUTE = \"8\"\r\n@SECOND = \"9\"\r\n",
                                         read}));
 }

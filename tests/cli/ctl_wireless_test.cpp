@@ -185,7 +185,7 @@ TEST(CtlModule, SetRefusesNamesTheModuleCannotTake) {
     for (const char* name : {"two words", "0123456789012345678901234567890123"}) {
         CtlRun run =
             runCtl({"--net", "127.0.0.1:1", "module", "set", "--name", name, "--pin", "1"});
-        EXPECT_EQ(run.exitCode, 64) << name;
+        EXPECT_EQ(run.exitCode, 65) << name;
     }
 }
 

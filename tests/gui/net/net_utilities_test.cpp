@@ -120,13 +120,13 @@ TEST(EthernetSetup, EachButtonWritesOnlyItsPartOfTheRecord) {
         dhcpRadio(d)->button(1)->click();
         edit(d, "EditIP")->setText("10.0.0.5");
         edit(d, "EditMask")->setText("255.0.0.0");
-        edit(d, "EditGateWay")->setText("not checked");
+        edit(d, "EditGateWay")->setText("10.0.0.1");
         edit(d, "EditPrinterName")->setText("Ignored");
         button(d, "ButtonSetIP")->click();
         EXPECT_FALSE(s.dhcp);
         EXPECT_EQ(s.ip, "10.0.0.5");
         EXPECT_EQ(s.mask, "255.0.0.0");
-        EXPECT_EQ(s.gateway, "not checked");
+        EXPECT_EQ(s.gateway, "10.0.0.1");
         EXPECT_EQ(s.name, "Dock");
     }
     {
