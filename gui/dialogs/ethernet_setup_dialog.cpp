@@ -4,6 +4,7 @@
 #include <QGridLayout>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
+#include <algorithm>
 
 #include "core/i18n/text_encoding.h"
 #include "core/input/input_checks.h"
@@ -67,8 +68,7 @@ EthernetSetupDialog::EthernetSetupDialog(m350::NetSettings& record, int language
     row("LabelMACAddr", "MAC Address:", "EditMACAddr", macLabel_, macEdit_);
     for (QLineEdit* e : {ipEdit_, maskEdit_, gatewayEdit_})
         e->setMaxLength(static_cast<int>(m350::kNetTextMax));
-    // Limits typing only: a longer name the printer holds is shown whole.
-    m350::gui::limitTyping(printerNameEdit_, kNameChars);
+    printerNameEdit_->setMaxLength(kNameChars);
     // The texts travel between quotes in one command line (or as bytes of a
     // datagram): printable ASCII without '"' is all that can be typed, so
     // nothing is ever replaced on the way.
@@ -108,6 +108,9 @@ EthernetSetupDialog::EthernetSetupDialog(m350::NetSettings& record, int language
         // encoding; Set gives them back unchanged unless the name was edited.
         shownName_ =
             QString::fromStdString(m350::decodeText(record_.name, m350::currentTextEncoding()));
+        // A longer name the printer holds is shown whole, never cut (which
+        // would rename the printer on Set); typing stays within it.
+        printerNameEdit_->setMaxLength(std::max(kNameChars, static_cast<int>(shownName_.size())));
         printerNameEdit_->setText(shownName_);
         macEdit_->setText(fromRecord(record_.mac));
     } else {

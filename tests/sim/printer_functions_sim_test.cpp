@@ -203,8 +203,8 @@ TEST(SimEmulation, EscYAndEscZSwitchWhatTheQueryReports) {
         {"\x1BY", "1"},
         {"\x1BZ", "0"},
         {"\x1BY", "1"},
-        // ESC Z CR LF leaves line mode; it switches nothing.
-        {"\x1BZ\r\n", "1"},
+        // ESC Z CR LF (exit line mode) is the Z switch all the same.
+        {"\x1BZ\r\n", "0"},
     };
     std::size_t closed = 0;
     for (const auto& step : steps) {

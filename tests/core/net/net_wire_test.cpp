@@ -246,7 +246,7 @@ TEST(UdpLoopback, SettingsExchangeReadsWritesAndTheSimulatorKeepsIt) {
     UdpSettingsExchange x(loopback(sim), 3, mac);
     ASSERT_TRUE(x.open());
     NetSettings s;
-    x.readSettings(s);
+    EXPECT_EQ(x.readSettings(s), UdpSettingsExchange::ReadResult::kOk);
     EXPECT_FALSE(s.dhcp);
     EXPECT_EQ(s.ip, "10.1.2.3");
     EXPECT_EQ(s.currentIp, "10.1.2.3");
@@ -254,8 +254,12 @@ TEST(UdpLoopback, SettingsExchangeReadsWritesAndTheSimulatorKeepsIt) {
     EXPECT_EQ(s.gateway, "10.1.0.1");
     s.name = "Dock";
     s.ip = "10.9.8.7";
-    s.mask = "1..2.3";  // not an address: sent as FF FF FF FF
-    x.writeSettings(s);
+    s.mask = "1..2.3";  // not an address: nothing at all is written
+    EXPECT_FALSE(x.writeSettings(s));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(m350test::udpDatagrams(sim.transcriptPath()).rx.size(), 2u);
+    s.mask = "255.255.255.255";
+    EXPECT_TRUE(x.writeSettings(s));
 
     const auto seen = m350test::udpDatagramsAtLeast(sim.transcriptPath(), 6);
     ASSERT_EQ(seen.rx.size(), 6u);
@@ -289,7 +293,7 @@ TEST(UdpLoopback, ASilentDeviceLeavesFieldsEmptyAndAnotherMacIsIgnored) {
     UdpSettingsExchange x(t, 1, *parseMac("02:00:00:00:00:99"));
     ASSERT_TRUE(x.open());
     NetSettings s;
-    x.readSettings(s);
+    EXPECT_EQ(x.readSettings(s), UdpSettingsExchange::ReadResult::kNoIpSettings);
     EXPECT_EQ(s.ip, "");
     EXPECT_EQ(s.mask, "");
     EXPECT_FALSE(s.dhcp);

@@ -848,7 +848,10 @@ TEST_F(PrinterFunctions, EmulationDialogShowsTheActiveOneAndSwitches) {
         {"1", 1, nullptr, ""},
     };
     for (const auto& c : cases) {
-        MainWindow& w = start({"--set", std::string("ACT_EMULATION=") + c.active});
+        // A printer that keeps its emulation through the start-up's exit line
+        // mode (ESC Z CR LF), so that it reports what the case sets.
+        MainWindow& w =
+            start({"--esc-z-crlf-restores", "--set", std::string("ACT_EMULATION=") + c.active});
         auto* hidden = controlNamed<QPushButton>(w, "ButtonActEmulation");
         EXPECT_TRUE(hidden->isHidden());
         int shown = -1;
