@@ -257,7 +257,9 @@ int runCommandLine(int argc, char** argv) {
     if (!inv.fleet.hostsFile.empty()) {
         // Font drawing needs the one QGuiApplication, and a terminal may be
         // asked questions: those runs get a process each.
-        const bool inProcess = !app.got_subcommand("font") && !::isatty(STDIN_FILENO);
+        bool font = false;  // (only the commands named were set up: ask what was parsed)
+        for (const CLI::App* sub : app.get_subcommands()) font |= sub->get_name() == "font";
+        const bool inProcess = !font && !::isatty(STDIN_FILENO);
         return runFleet(std::vector<std::string>(argv, argv + argc), inv.fleet,
                         inv.json || inv.fleet.json, inProcess);
     }
