@@ -139,14 +139,12 @@ class MainWindow : public QWidget, public AppContext {
     bool operationRunning() const { return running_; }
 
   protected:
-    // Unsent changes on the configuration tabs are lost only when the
-    // operator says so.
-    void closeEvent(QCloseEvent* event) override;
     // The silent start-up exchange: connection test, exit line mode, then
     // the configuration read into a scratch record.
     void firstContact();
     // Closing while an operation runs asks whether to cancel it; the window
-    // closes when the cancelled operation has ended.
+    // closes when the cancelled operation has ended. Unsent changes on the
+    // configuration tabs are lost only when the operator says so.
     void closeEvent(QCloseEvent* event) override;
 
   private:
