@@ -215,8 +215,13 @@ TEST_F(WirelessPage, KeyCheckStopsSetBeforeAnythingIsWritten) {
         choose("ComboBoxWiFiEncryption", c.encryption);
         edit("EditWiFiKey")->setText(QString::fromLatin1(c.key));
         set->click();
-        EXPECT_EQ(settle(), std::vector<std::string>{kPasswordRead}) << c.key;
-        EXPECT_EQ(prompter.messages, c.message ? QStringList{c.message} : QStringList{}) << c.key;
+        // Refused before the password is asked for, always with a message.
+        EXPECT_EQ(settle(), std::vector<std::string>{}) << c.key;
+        ASSERT_EQ(prompter.messages.size(), 1) << c.key;
+        if (c.message)
+            EXPECT_EQ(prompter.messages[0], c.message) << c.key;
+        else
+            EXPECT_TRUE(prompter.messages[0].contains("WLAN Key")) << c.key;
         prompter.messages.clear();
     }
 
