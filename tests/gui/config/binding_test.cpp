@@ -121,10 +121,10 @@ TEST(ConfigBindingRules, LengthsFollowTheUnitAndTheRecordsResolution) {
     // integer fields are cut toward zero.
     ConfigRecord d;
     FakeView typed;
-    typed.texts = {{"EditWidth", "50.8"}, {"EditPrintWidthZ", "-1.7"}, {"EditColumnOffsetD", "2"}};
+    typed.texts = {{"EditWidth", "50.8"}, {"EditPrintWidthZ", "1.7"}, {"EditColumnOffsetD", "2"}};
     ASSERT_EQ(buildRecord(typed, false, d), std::nullopt);
     EXPECT_FLOAT_EQ(d.real(F::paperWidth), 50.8f * 11.8f);
-    EXPECT_EQ(d.integer(F::zLabelWidth), -20);   // -20.06 cut to -20
+    EXPECT_EQ(d.integer(F::zLabelWidth), 20);    // 20.06 cut to 20
     EXPECT_EQ(d.integer(F::dColumnOffset), 23);  // 23.6
     EXPECT_EQ(d.byte(F::inchUnits), 0);
     ASSERT_EQ(buildRecord(typed, true, d), std::nullopt);
@@ -172,7 +172,7 @@ TEST(ConfigBindingRules, ListsCharactersCutterPieceAndBases) {
     v.items["ComboBoxDensity"] = 0;
     v.items["ComboBoxMirror"] = 2;
     v.texts["EditOffsetBase"] = "99";
-    v.texts["EditControlPrefixZ"] = "#x";
+    v.texts["EditControlPrefixZ"] = "#";
     ConfigRecord b = r;
     ASSERT_EQ(buildRecord(v, true, b), std::nullopt);
     EXPECT_FALSE(b.present(F::density));
@@ -310,9 +310,9 @@ TEST(ConfigBindingRules, TextsTheEncodingOrTheSettingCannotHoldAreRefused) {
         EXPECT_EQ(error->detail, c.detail) << c.box;
         EXPECT_EQ(r, before) << c.box;
     }
-    // What fits goes in whole: 31 bytes of PIN, one ASCII prefix of several.
+    // What fits goes in whole: 31 bytes of PIN, a one-character prefix.
     FakeView v;
-    v.texts = {{"EditBTPinCode", std::string(31, '1')}, {"EditControlPrefixZ", "#x"}};
+    v.texts = {{"EditBTPinCode", std::string(31, '1')}, {"EditControlPrefixZ", "#"}};
     ConfigRecord r;
     ASSERT_EQ(buildRecord(v, true, r), std::nullopt);
     EXPECT_EQ(r.text(F::btPinCode), std::string(31, '1'));

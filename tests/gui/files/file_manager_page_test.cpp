@@ -182,9 +182,15 @@ TEST_F(FileManagerWindow, NameChecksComeBeforeThePrinter) {
         const char* message;  // nullptr: sent
     };
     const Case cases[] = {
-        {QString(31, 'N'), "File name too long"},
-        {"", "File name is empty"},
-        {"A\"B", "File name must not contain a double quote or a control character"},
+        {QString(31, 'N'),
+         "File name too long\nFile Name: A printer file name has at most 30 characters."},
+        {"", "File Name: A printer file name cannot be empty."},
+        {"A\"B",
+         "File Name: A printer file name cannot hold a double quote or a control character."},
+        {"*.*", "File Name: A printer file name cannot hold the wildcards * and ?."},
+        {"a/b\\c.BMP",
+         "File Name: A printer file name cannot hold the path separators slash and backslash."},
+        {"   ", "File Name: A printer file name cannot be blank or begin or end with a blank."},
         {QString(30, 'N'), nullptr},
     };
     for (const auto& c : cases) {

@@ -382,7 +382,9 @@ TEST(FontManagerPage, DownloadRefusals) {
     p.c<QLineEdit>("EditPrinterFontName")->setText(QString(31, 'N'));
     before = sim.transcript().size();
     p.c<QPushButton>("ButtonDowloadFont")->click();
-    EXPECT_EQ(p.prompter.messages, QStringList{"File name too long"});
+    EXPECT_EQ(p.prompter.messages,
+              QStringList{"File name too long\nPrinter Font Name: A printer file name has at most "
+                          "30 characters."});
     ASSERT_TRUE(sim.waitForQuiet());
     EXPECT_EQ(sim.transcript().size(), before);
 }

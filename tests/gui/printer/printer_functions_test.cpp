@@ -341,14 +341,14 @@ TEST_F(PrinterFunctions, ClockShowsWhatWasReadAndSendsWhatWasTyped) {
            "MINUTE=59", "--set", "SECOND=58"});
     QStringList shown;
     prompter.dialogs["TFormRTCSetup"] = clockScript(
-        {{"EditYear", "2024"}, {"EditMonth", "13"}, {"EditDate", "1"}, {"EditHour", " 7 "}},
+        {{"EditYear", "2024"}, {"EditMonth", "12"}, {"EditDate", "1"}, {"EditHour", " 7 "}},
         "ButtonSet", &shown);
     click("ButtonRTCSetTime");
     EXPECT_EQ(shown, (QStringList{"23", "12", "31", "23", "59", "58"}));
-    // Year modulo 100, month 13 as typed, after the gate.
+    // Year modulo 100, the rest as typed, after the gate.
     EXPECT_EQ(settle(),
               (Rx{kClockRead, kPasswordRead,
-                  "@YEAR = \"24\"\r\n@MONTH = \"13\"\r\n@DATE = \"1\"\r\n@HOUR = \"7\"\r\n"
+                  "@YEAR = \"24\"\r\n@MONTH = \"12\"\r\n@DATE = \"1\"\r\n@HOUR = \"7\"\r\n"
                   "@MINUTE = \"59\"\r\n@SECOND = \"58\"\r\n"}));
     EXPECT_TRUE(prompter.messages.isEmpty());
 
@@ -392,7 +392,9 @@ TEST_F(PrinterFunctions, ClockWithoutAnswerOpensWithZerosAndAWrongPasswordSendsN
     start({"--fault", "silent:YEAR", "--password", "Secret"});
     window->link().timeouts.netReadMs = 100;
     QStringList shown;
-    prompter.dialogs["TFormRTCSetup"] = clockScript({}, "ButtonSet", &shown);
+    // The zeros a silent printer leaves are no date: a valid one is typed.
+    prompter.dialogs["TFormRTCSetup"] =
+        clockScript({{"EditMonth", "1"}, {"EditDate", "1"}}, "ButtonSet", &shown);
     prompter.dialogs["TFormPassword"] = [](QDialog& d) {
         d.open();
         controlNamed<QLineEdit>(d, "EditPassword")->setText("wrong");
