@@ -157,9 +157,9 @@ TEST(CtlNet, UdpSetWritesNothingWithoutBothReadsOrWithABadAddress) {
         {{"--udp-drop", "read-ip"}, {"--name", "Yard"}, 69, "IP settings"},
         {{"--udp-drop", "read-mode"}, {"--dhcp"}, 69, "address mode"},
         {{"--udp-drop", "reads"}, ipArgs, 69, "IP settings"},
-        {{}, {"--ip", "010.1.1.1x", "--mask", "255.0.0.0", "--gateway", "10.0.0.1"}, 64, "--ip"},
-        {{}, {"--ip", "10.1.1.1", "--mask", "1..2.3", "--gateway", "10.0.0.1"}, 64, "--mask"},
-        {{}, {"--ip", "10.1.1.1", "--mask", "255.0.0.0", "--gateway", ""}, 64, "--gateway"},
+        {{}, {"--ip", "010.1.1.1x", "--mask", "255.0.0.0", "--gateway", "10.0.0.1"}, 65, "--ip"},
+        {{}, {"--ip", "10.1.1.1", "--mask", "1..2.3", "--gateway", "10.0.0.1"}, 65, "--mask"},
+        {{}, {"--ip", "10.1.1.1", "--mask", "255.0.0.0", "--gateway", ""}, 65, "--gateway"},
     };
     for (const auto& c : cases) {
         std::vector<std::string> simArgs = {"--udp", "127.0.0.1:0", "--set", "CONFIGIP=10.0.0.4"};

