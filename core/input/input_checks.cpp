@@ -15,7 +15,7 @@ std::string_view trim(std::string_view s) {
     return s;
 }
 
-bool isDigit(char c) {
+bool isAsciiDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
@@ -29,7 +29,7 @@ std::optional<double> parse(std::string_view text, bool integer) {
         if (auto comma = s.find(','); comma != std::string::npos) s[comma] = '.';
     }
     for (char c : s) {
-        const bool ok = isDigit(c) || c == '-' || (!integer && (c == '.' || c == 'e' || c == 'E'));
+        const bool ok = isAsciiDigit(c) || c == '-' || (!integer && (c == '.' || c == 'e' || c == 'E'));
         if (!ok) return std::nullopt;
     }
     double v = 0;
@@ -99,7 +99,7 @@ bool isIpv4Address(std::string_view text) {
     while (true) {
         const std::size_t start = i;
         int value = 0;
-        while (i < text.size() && isDigit(text[i]) && i - start < 3) {
+        while (i < text.size() && isAsciiDigit(text[i]) && i - start < 3) {
             value = value * 10 + (text[i] - '0');
             ++i;
         }
