@@ -29,7 +29,8 @@ std::optional<double> parse(std::string_view text, bool integer) {
         if (auto comma = s.find(','); comma != std::string::npos) s[comma] = '.';
     }
     for (char c : s) {
-        const bool ok = isAsciiDigit(c) || c == '-' || (!integer && (c == '.' || c == 'e' || c == 'E'));
+        const bool ok =
+            isAsciiDigit(c) || c == '-' || (!integer && (c == '.' || c == 'e' || c == 'E'));
         if (!ok) return std::nullopt;
     }
     double v = 0;

@@ -467,11 +467,7 @@ TEST(Discovery, ChangeIpWritesOnlyWhatItReadFromThatPrinter) {
          nullptr,
          "The printer did not answer the settings read. Nothing was changed.",
          false},
-        {"a mistyped mask",
-         {},
-         "1..2.3",
-         "\"1..2.3\"",
-         true},
+        {"a mistyped mask", {}, "1..2.3", "\"1..2.3\"", true},
         {"another device answers first", {"--udp-impostor", "mac"}, nullptr, nullptr, true},
     };
     m350::setTextEncodingChoice("CP1252");
