@@ -1,6 +1,6 @@
 // Datagrams from the network: a device's discovery reply and its replies to
 // the settings reads, arbitrary bytes of any length. Whatever arrives, texts
-// come out escaped (nothing below 0x20, no DEL, no byte above 0x7E) and the
+// are shown escaped (nothing below 0x20, no DEL, no byte above 0x7E) and the
 // address texts read back as the same address.
 #include <cstddef>
 #include <cstdint>
@@ -27,8 +27,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t n = size < m350::kUdpReceiveSize ? size : m350::kUdpReceiveSize;
     if (const auto reply = m350::parseDeviceReply(data, n)) {
         check(n >= m350::kUdpHeaderSize);
-        checkEscaped(reply->model);
-        checkEscaped(reply->name);
+        // Names and models are the device's own bytes; shown, they are escaped.
+        checkEscaped(m350::escapeDeviceText(reply->model));
+        checkEscaped(m350::escapeDeviceText(reply->name));
         check(m350::parseMac(m350::macToText(reply->mac)) == reply->mac);
         check(m350::parseIpv4(m350::ipv4ToText(reply->ip)) == reply->ip);
         checkEscaped(m350::deviceStatusText(reply->state, reply->flags));
