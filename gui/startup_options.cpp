@@ -98,9 +98,8 @@ ParseOutcome parseStartupOptions(const QStringList& args, StartupOptions& out, Q
     parser.setApplicationDescription(
         QStringLiteral("Configuration and diagnostics for M350 label printers."));
     const QCommandLineOption help = parser.addHelpOption();
-    const QCommandLineOption helpAll(QStringLiteral("help-all"),
-                                     QStringLiteral("Displays help, with Qt's own options."));
-    parser.addOption(helpAll);
+    // --help-all comes with the help option; it also lists Qt's own options.
+    const QString helpAll = QStringLiteral("help-all");
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption iface(
         QStringLiteral("interface"),
