@@ -33,8 +33,8 @@ enum Result : int {
     kCancelled = 7,
 };
 
-// The message shown for a result code, exactly as operators have always seen
-// it (including "Unknow Error"), in English; kCancelled's "Cancelled" is one of
+// The message shown for a result code, in English and exactly as the printer
+// tools word it (including "Unknow Error"); kCancelled's "Cancelled" is one of
 // the program's own texts (ownText) for other languages. Codes outside the
 // table give the empty text.
 std::string_view resultText(int code);
