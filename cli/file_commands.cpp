@@ -9,6 +9,7 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 
+#include "cli/config_text.h"
 #include "cli/exit_codes.h"
 #include "cli/invocation.h"
 #include "core/files/file_download.h"
@@ -154,11 +155,11 @@ int memoryCommand(Session& s, int onlyDevice, bool json) {
     for (int d = 0; d < m350::kDeviceCount; ++d)
         if (onlyDevice < 0 || onlyDevice == d) devices.push_back(d);
     if (json) {
-        nlohmann::ordered_json j = nlohmann::ordered_json::array();
-        for (int d : devices) j.push_back(deviceJson(d, info.devices[static_cast<std::size_t>(d)]));
-        std::fprintf(
-            s.out(), "%s\n",
-            j.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace).c_str());
+        nlohmann::ordered_json j;
+        j["devices"] = nlohmann::ordered_json::array();
+        for (int d : devices)
+            j["devices"].push_back(deviceJson(d, info.devices[static_cast<std::size_t>(d)]));
+        std::fprintf(s.out(), "%s\n", dumpJson(j).c_str());
         return kExitOk;
     }
     for (int d : devices) {

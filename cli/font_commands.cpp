@@ -3,14 +3,17 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <vector>
 
+#include "cli/config_text.h"
 #include "cli/exit_codes.h"
 #include "cli/font_make.h"
 #include "cli/invocation.h"
@@ -27,23 +30,67 @@ namespace {
 const std::map<std::string, int> kDevices = {
     {"dram", m350::kDeviceDram}, {"flash", m350::kDeviceFlash}, {"card", m350::kDeviceCard}};
 
+std::vector<std::string> glyphRows(const m350::FontFileGlyph& g) {
+    std::vector<std::string> rows;
+    for (int y = 0; y < g.height; ++y) {
+        std::string row;
+        for (int x = 0; x < g.width; ++x) row.push_back(g.ink(x, y) ? '#' : '.');
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
 void printGlyph(Session& s, const m350::FontFileGlyph& g) {
     std::fprintf(s.out(), "glyph 0x%0*X width %d height %d\n", g.doubleByte ? 4 : 2, g.code,
                  g.width, g.height);
-    std::string row;
-    for (int y = 0; y < g.height; ++y) {
-        row.clear();
-        for (int x = 0; x < g.width; ++x) row.push_back(g.ink(x, y) ? '#' : '.');
-        std::fprintf(s.out(), "%s\n", row.c_str());
-    }
+    for (const auto& row : glyphRows(g)) std::fprintf(s.out(), "%s\n", row.c_str());
 }
 
-int showCommand(Session& s, const std::string& path, const std::string& code) {
+nlohmann::ordered_json glyphJson(const m350::FontFileGlyph& g) {
+    nlohmann::ordered_json j;
+    j["code"] = g.code;
+    j["width"] = g.width;
+    j["height"] = g.height;
+    j["rows"] = glyphRows(g);
+    return j;
+}
+
+int showCommand(Session& s, const std::string& path, const std::string& code, bool asJson) {
     std::string bytes, error;
     if (!readWholeFile(path, bytes, error, m350::kMaxFontFileBytes))
         return s.fail(kExitNoInput, error);
     std::optional<m350::FontFileContents> f = m350::parseFontFile(bytes, &error);
     if (!f) return s.fail(kExitDataError, path + ": " + error);
+    long wanted = -1;
+    if (!code.empty()) {
+        char* end = nullptr;
+        wanted = std::strtol(code.c_str(), &end, 0);
+        if (!end || *end) return s.fail(kExitUsage, "--code wants a number (65, 0x41, 0xA4A1)");
+        if (std::none_of(f->glyphs.begin(), f->glyphs.end(),
+                         [wanted](const auto& g) { return g.code == wanted; }))
+            return s.fail(kExitDataError, "no glyph for code " + code);
+    }
+    if (asJson) {
+        nlohmann::ordered_json j;
+        j["pitch"] = f->variablePitch ? "variable" : "fixed";
+        j["doubleByte"] = f->doubleByte;
+        j["index"] = f->hasIndex;
+        j["cellWidth"] = f->cellWidth;
+        j["cellHeight"] = f->cellHeight;
+        j["italicWidth"] = f->italicWidth;
+        j["startCode"] = f->startCode;
+        j["endCode"] = f->endCode;
+        j["encoding"] = f->encodingLetter
+                            ? nlohmann::ordered_json(std::string(1, f->encodingLetter))
+                            : nlohmann::ordered_json(nullptr);
+        j["characters"] = f->charCount;
+        j["size"] = bytes.size();
+        j["glyphs"] = nlohmann::ordered_json::array();
+        for (const auto& g : f->glyphs)
+            if (wanted < 0 || g.code == wanted) j["glyphs"].push_back(glyphJson(g));
+        std::fprintf(s.out(), "%s\n", dumpJson(j).c_str());
+        return kExitOk;
+    }
     std::fprintf(s.out(),
                  "pitch %s\nbytes %s\nindex %s\ncell %d x %d\nitalic width %d\nrange %d-%d\n"
                  "encoding %c\ncharacters %d\nglyphs %zu\nsize %zu\n",
@@ -51,19 +98,9 @@ int showCommand(Session& s, const std::string& path, const std::string& code) {
                  f->hasIndex ? "yes" : "no", f->cellWidth, f->cellHeight, f->italicWidth,
                  f->startCode, f->endCode, f->encodingLetter ? f->encodingLetter : '-',
                  f->charCount, f->glyphs.size(), bytes.size());
-    if (code.empty()) {
-        for (const auto& g : f->glyphs) printGlyph(s, g);
-        return kExitOk;
-    }
-    char* end = nullptr;
-    const long wanted = std::strtol(code.c_str(), &end, 0);
-    if (!end || *end) return s.fail(kExitUsage, "--code wants a number (65, 0x41, 0xA4A1)");
     for (const auto& g : f->glyphs)
-        if (g.code == wanted) {
-            printGlyph(s, g);
-            return kExitOk;
-        }
-    return s.fail(kExitDataError, "no glyph for code " + code);
+        if (wanted < 0 || g.code == wanted) printGlyph(s, g);
+    return kExitOk;
 }
 
 int downloadCommand(Session& s, const Invocation& inv, const std::string& path,
@@ -115,21 +152,28 @@ void addFontCommands(CLI::App& app, Invocation& inv) {
     auto asianTable = std::make_shared<std::string>();
     auto* make = font->add_subcommand("make", "draw an installed font into a bitmap font file");
     make->add_option("--family", o->family, "font family (fontconfig finds the nearest)")
+        ->type_name("NAME")
         ->required();
     make->add_option("--size", o->size, "size in points")->required();
-    make->add_flag("--bold", o->bold);
-    make->add_flag("--italic", o->italic);
+    make->add_flag("--bold", o->bold, "draw the bold face");
+    make->add_flag("--italic", o->italic,
+                   "draw the italic face (the italic width is 3/10 of the cell's unless "
+                   "--italic-width gives it)");
     make->add_option("--encode", o->encode,
-                     "standard[:START-END] | asian:T|G|K|J | table:FILE | asian-table:FILE")
+                     "the characters: standard[:START-END], asian:T|G|K|J, table:FILE or "
+                     "asian-table:FILE")
+        ->type_name("ENCODING")
         ->required();
     make->add_option("--asian-encoding", *asianTable,
                      "encoding of an asian-table font's codes: T, G, K or J (default T)")
         ->check(CLI::IsMember({"T", "G", "K", "J"}));
     make->add_option("--pitch", o->pitch, "fixed or variable (default: the page's default)")
         ->check(CLI::IsMember({"fixed", "variable"}));
-    make->add_option("--cell", o->cell, "cell WIDTHxHEIGHT in pixels (default: measured)");
+    make->add_option("--cell", o->cell, "cell width and height in pixels (default: measured)")
+        ->type_name("WxH");
     make->add_option("--italic-width", o->italicWidth, "italic width in pixels");
-    make->add_option("--code-page", o->codePage, "code page of single-byte codes (CP1252)");
+    make->add_option("--code-page", o->codePage, "code page of single-byte codes (CP1252)")
+        ->type_name("NAME");
     make->add_option("-o,--output", o->output, "the font file to write")->required();
     make->callback([&inv, o, asianTable] {
         inv.action = [&inv, o, asianTable](Session& s) {
@@ -142,9 +186,10 @@ void addFontCommands(CLI::App& app, Invocation& inv) {
     auto* show = font->add_subcommand("show", "print a bitmap font file's header and glyphs");
     show->add_option("FILE", *showPath, "the font file")->required();
     show->add_option("--code", *showCode, "only the glyph of this code (65, 0x41, 0xA4A1)");
+    show->add_flag("--json", inv.json, "print the header and glyphs as JSON");
     show->callback([&inv, showPath, showCode] {
-        inv.action = [showPath, showCode](Session& s) {
-            return showCommand(s, *showPath, *showCode);
+        inv.action = [&inv, showPath, showCode](Session& s) {
+            return showCommand(s, *showPath, *showCode, inv.json);
         };
     });
 

@@ -5,10 +5,12 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 
+#include "cli/config_text.h"
 #include "cli/exit_codes.h"
 #include "cli/invocation.h"
 #include "core/config/config_read.h"
 #include "core/config/config_write.h"
+#include "core/i18n/text_encoding.h"
 #include "core/link/link_operations.h"
 #include "core/printer/maintenance.h"
 #include "core/wireless/external_module.h"
@@ -19,7 +21,7 @@ namespace m350::cli {
 namespace {
 
 std::string json(const nlohmann::ordered_json& j) {
-    return j.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+    return dumpJson(j);
 }
 
 int wifiScanCommand(Session& s, bool asJson, int waitSeconds) {
@@ -92,11 +94,17 @@ int leaveModuleSetup(Session& s) {
     return s.run(m350::kOpReset, m350::resetPrinter);
 }
 
-int moduleShowCommand(Session& s) {
+int moduleShowCommand(Session& s, bool asJson) {
     m350::ConfigRecord record;
     enterModuleSetup(s, record);
     const bool present = record.byte(m350::Field::extBtPresent) == 1;
-    if (present) std::fprintf(s.out(), "name: %s\n", record.text(m350::Field::extBtName).c_str());
+    if (present && asJson) {
+        nlohmann::ordered_json j;
+        j["name"] = m350::decodeText(record.text(m350::Field::extBtName), s.encoding);
+        std::fprintf(s.out(), "%s\n", json(j).c_str());
+    } else if (present) {
+        std::fprintf(s.out(), "name: %s\n", record.text(m350::Field::extBtName).c_str());
+    }
     const int reset = leaveModuleSetup(s);
     if (!present) return s.fail(kExitUnavailable, "no external module answered");
     return reset;
@@ -178,14 +186,16 @@ void addWirelessCommands(CLI::App& app, Invocation& inv) {
         ->add_option("--byte-wait", *byteWait,
                      "milliseconds the module is given for each byte of an answer (default 3000)")
         ->check(CLI::Range(1, 60000));
-    module->add_subcommand("show", "read the module's name (the printer is reset afterwards)")
-        ->callback([&inv, byteWait] {
-            inv.progress = true;
-            inv.action = [byteWait](Session& s) {
-                s.context().timeouts.moduleReadMs = *byteWait;
-                return moduleShowCommand(s);
-            };
-        });
+    auto* show =
+        module->add_subcommand("show", "read the module's name (the printer is reset afterwards)");
+    show->add_flag("--json", inv.json, "print the name as JSON");
+    show->callback([&inv, byteWait] {
+        inv.progress = true;
+        inv.action = [&inv, byteWait](Session& s) {
+            s.context().timeouts.moduleReadMs = *byteWait;
+            return moduleShowCommand(s, inv.json);
+        };
+    });
     auto* set = module->add_subcommand(
         "set",
         "set the module's name and PIN code, write the wireless settings back and reset the "
