@@ -20,6 +20,7 @@
 
 #include "cli/config_text.h"
 #include "cli/exit_codes.h"
+#include "cli/host_list.h"
 #include "cli/invocation.h"
 #include "cli/port_options.h"
 #include "cli/session.h"
@@ -39,49 +40,6 @@ constexpr std::size_t kMaxHostsFileBytes = 1u << 20;
 // What is kept of one printer's output; the rest is read and dropped.
 constexpr std::size_t kMaxCapturedBytes = 4u << 20;
 constexpr int kMaxJobs = 256;
-
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-        s.remove_suffix(1);
-    return s;
-}
-
-bool parseDiscoverJson(std::string_view text, std::vector<m350::NetAddress>& hosts,
-                       std::string& error) {
-    const Json j = Json::parse(text, nullptr, false);
-    if (j.is_discarded() || !j.is_array()) {
-        error = "not a JSON array of printers";
-        return false;
-    }
-    for (std::size_t i = 0; i < j.size(); ++i) {
-        const Json& item = j[i];
-        const std::string where = "printer " + std::to_string(i + 1);
-        if (!item.is_object() || !item.contains("ip") || !item["ip"].is_string()) {
-            error = where + ": no \"ip\"";
-            return false;
-        }
-        // A printer whose reply did not carry its address is listed with
-        // 0.0.0.0: it cannot be reached, and the others still can.
-        if (item["ip"].get<std::string>() == "0.0.0.0") continue;
-        auto a = parseNetAddress(item["ip"].get<std::string>());
-        if (!a || a->address == "0.0.0.0") {
-            error = where + ": not an address: " + item["ip"].get<std::string>();
-            return false;
-        }
-        if (item.contains("port")) {
-            const Json& p = item["port"];
-            if (!p.is_number_integer() || p.get<int>() < 1 || p.get<int>() > 65535) {
-                error = where + ": bad \"port\"";
-                return false;
-            }
-            a->port = p.get<int>();
-        }
-        hosts.push_back(*a);
-    }
-    return true;
-}
 
 // A child process and what it has said so far.
 struct Running {
@@ -159,17 +117,6 @@ bool spawn(const std::vector<std::string>& args, Running& r, std::string& error)
     return true;
 }
 
-std::vector<std::string_view> lines(std::string_view text) {
-    std::vector<std::string_view> out;
-    while (!text.empty()) {
-        const auto nl = text.find('\n');
-        out.push_back(text.substr(0, nl));
-        if (nl == std::string_view::npos) break;
-        text.remove_prefix(nl + 1);
-    }
-    return out;
-}
-
 bool succeeded(const HostResult& r) {
     return !r.timedOut && r.exitCode == 0;
 }
@@ -184,8 +131,8 @@ std::string secondsText(double s) {
 void printResult(std::FILE* out, const HostResult& r, double timeout) {
     std::string head = hostLabel(r.host) + "  ";
     std::vector<std::string_view> body;
-    const auto outLines = lines(r.out);
-    auto errLines = lines(r.err);
+    const auto outLines = textLines(r.out);
+    auto errLines = textLines(r.err);
     if (succeeded(r)) {
         head += "ok";
         if (outLines.size() == 1) {
@@ -332,33 +279,6 @@ void addFleetOptions(CLI::App& app, FleetOptions& o) {
     if (!app.get_option_no_throw("--json"))
         app.add_flag("--json", o.json, "with --hosts: the results as one JSON document")
             ->group(group);
-}
-
-bool parseHostList(std::string_view text, std::vector<m350::NetAddress>& hosts,
-                   std::string& error) {
-    hosts.clear();
-    // "[" opens an IPv6 address too; the JSON array has "{" or "]" next.
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first != std::string_view::npos && text[first] == '[') {
-        const auto next = text.find_first_not_of(" \t\r\n", first + 1);
-        if (next == std::string_view::npos || text[next] == '{' || text[next] == ']')
-            return parseDiscoverJson(text, hosts, error);
-    }
-    int number = 0;
-    for (std::string_view line : lines(text)) {
-        ++number;
-        if (const auto hash = line.find('#'); hash != std::string_view::npos)
-            line = line.substr(0, hash);
-        line = trim(line);
-        if (line.empty()) continue;
-        auto a = parseNetAddress(line);
-        if (!a) {
-            error = "line " + std::to_string(number) + ": not HOST[:PORT]: " + std::string(line);
-            return false;
-        }
-        hosts.push_back(*a);
-    }
-    return true;
 }
 
 std::string hostLabel(const m350::NetAddress& a) {

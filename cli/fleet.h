@@ -34,12 +34,6 @@ struct FleetOptions {
 // connection options: --hosts excludes them.
 void addFleetOptions(CLI::App& app, FleetOptions& options);
 
-// The printers of a hosts file: one HOST[:PORT] per line ('#' starts a
-// comment, blank lines are skipped), or the JSON array m350ctl discover
-// --json prints (each object's "ip", and its "port" when there is one).
-// False with a message naming the line when an entry is not an address.
-bool parseHostList(std::string_view text, std::vector<m350::NetAddress>& hosts, std::string& error);
-
 // "host:port" ("[v6]:port" for an IPv6 address).
 std::string hostLabel(const m350::NetAddress& a);
 

@@ -22,7 +22,7 @@ done
 if [ ${#targets[@]} -eq 0 ]; then
   targets=(frame config_read config_file config_lines status password wireless_reply memory_info
     file_fetch config_text udp_reply font_file encode_table text_encoding link_reply serial_lock
-    net_address settings_file)
+    net_address settings_file host_list command_store)
 fi
 CXX=clang++ cmake -S fuzz -B build-fuzz -G Ninja >/dev/null
 cmake --build build-fuzz -j "${FUZZ_JOBS:-2}"

@@ -27,6 +27,7 @@
 #include "core/i18n/text_encoding.h"
 #include "core/link/link_operations.h"
 #include "gui/app_context.h"
+#include "gui/pages/command_store.h"
 #include "gui/prompter.h"
 #include "gui/widgets/form_kit.h"
 #include "gui/widgets/radio_group.h"
@@ -228,19 +229,11 @@ bool readStore(const QString& path, QStringList& buffers, QStringList& history, 
     if (path.isEmpty() || !QFile::exists(path)) return false;
     std::string data, why;
     if (!m350::readLocalFile(localPath(path), kMaxStoreBytes, data, why)) return false;
-    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(data));
-    if (!doc.isObject()) return false;
-    buffers.clear();
-    const QJsonArray stored = doc.object().value(QStringLiteral("buffers")).toArray();
-    for (int i = 0; i < CommandToolPage::kBufferCount; ++i)
-        buffers << (i < stored.size() ? stored[i].toString().left(CommandToolPage::kMaxCharacters)
-                                      : QString());
-    history.clear();
-    for (const auto& v : doc.object().value(QStringLiteral("history")).toArray())
-        if (history.size() < CommandToolPage::kHistoryLength && v.isString())
-            history << v.toString();
     raw = QByteArray::fromStdString(data);
-    return true;
+    return parseCommandStore(raw,
+                             {CommandToolPage::kBufferCount, CommandToolPage::kMaxCharacters,
+                              CommandToolPage::kHistoryLength},
+                             buffers, history);
 }
 
 // Holds an exclusive lock on the store's lock file while it lives, so two

@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/fleet.h"
+#include "cli/host_list.h"
 #include "core/config/config_file.h"
 #include "ctl_test_support.h"
 
