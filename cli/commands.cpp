@@ -63,15 +63,10 @@ int factoryDefaultCommand(Session& s, const PasswordAnswer& answer) {
 }
 
 int sendCommand(Session& s, const std::string& path) {
+    // The file goes out a block at a time on every port (the parallel port
+    // takes each block in one write), so memory stays the same whatever its
+    // size.
     std::string error;
-    if (s.iface() == m350::kLpt) {
-        // The parallel port writes the whole buffer in one write.
-        std::string data;
-        if (!readWholeFile(path, data, error)) return s.fail(kExitNoInput, error);
-        return s.run(ops::sendRaw(data));
-    }
-    // Every other port writes in chunks: the file goes out a block at a time,
-    // so memory stays the same whatever its size.
     m350::FileSource file;
     if (!openInputFile(path, file, error)) return s.fail(kExitNoInput, error);
     return s.run(ops::sendOpenedFileRaw(file));

@@ -79,7 +79,10 @@ inline constexpr Operation<const DownloadRequest&> downloadFile{
 inline constexpr Operation<const std::string&, const std::string&, int> downloadFontFile{
     {kOpDownload, "Downloading a font", kRuns, kOwn, kCancellable, {}}, &m350::downloadFontFile};
 inline constexpr Operation<std::string_view> sendRaw{
-    {kOpRawSend, "Sending to the printer", kRuns, kOwn, kCancellable, {}}, &m350::sendRaw};
+    {kOpRawSend, "Sending to the printer", kRuns, kOwn, kCancellable,
+     "window only: the Command Tool sends its editor's text; m350ctl send streams a file "
+     "or standard input (sendOpenedFileRaw)"},
+    &m350::sendRaw};
 inline constexpr Operation<const std::string&> sendFileRaw{
     {kOpRawSend, "Sending a file to the printer", kRuns, kOwn, kCancellable, {}}, &m350::sendFileRaw};
 inline constexpr Operation<FileSource&> sendOpenedFileRaw{
