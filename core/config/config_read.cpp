@@ -170,11 +170,17 @@ enum class Rule {
     kDControlCodes,
 };
 
+// What a row's field is when the printer's edition is too old to be asked:
+// a setting the printer does not have is absent, a flag reads 0 (no
+// module), and a counter keeps what the record held.
+enum class Skipped { kAbsent, kKept };
+
 struct Row {
     std::string_view key;
     Field field;
     Rule rule;
     std::size_t capacity = kReplyCapacity;
+    Skipped skipped = Skipped::kAbsent;
 };
 
 // Rows 5 to 33, all mandatory.
@@ -241,11 +247,30 @@ constexpr Row kEmulationRows[] = {
     {"DROWOFFSET", F::dRowOffset, Rule::kIntIfAny},
 };
 
-constexpr Field kEmulationFields[] = {
-    F::zDarkness,      F::zSpeed,          F::zPosition,     F::zPrintMode,    F::zLabelWidth,
-    F::zControl,       F::zFormat,         F::zDelimiter,    F::zFeedPowerUp,  F::zFeedHeadClose,
-    F::zLabelTop,      F::zLabelShift,     F::dHeat,         F::dSpeed,        F::dLabelWidth,
-    F::dPresentSensor, F::dCutterEquipped, F::dControlCodes, F::dColumnOffset, F::dRowOffset,
+// Editions 102 and up.
+constexpr Row kLengthRows[] = {
+    {"CUTCOUNTER", F::cutCounter, Rule::kCounter, kReplyCapacity, Skipped::kKept},
+    {"MAXLENGTH", F::maxLength, Rule::kReal},
+};
+
+// Editions 103 and up.
+constexpr Row kRibbonRows[] = {
+    {"RESETMILAGE", F::resetMileage, Rule::kText, 16, Skipped::kKept},
+    {"RESETCUTCOUNTER", F::resetCutCounter, Rule::kCounter, kReplyCapacity, Skipped::kKept},
+    {"RIBBONSENSOR", F::ribbonSensor, Rule::kInt},
+    {"RIBBONENCODER", F::ribbonEncoder, Rule::kInt},
+    {"AUTOTHRESHOLD", F::autoThreshold, Rule::kInt},
+};
+
+// Editions 107 and up.
+constexpr Row kBluetoothInfoRows[] = {
+    {"BTVERSION", F::btVersion, Rule::kText},
+    {"BTLOCALMAC", F::btLocalMac, Rule::kText},
+};
+
+// Edition 108 and up.
+constexpr Row kDisplayRows[] = {
+    {"LANGUAGE", F::displayLanguage, Rule::kTable},
 };
 
 // Settings that only a printer with the wireless module has.
@@ -345,11 +370,32 @@ class Reader {
         return row(Row{key, f, rule, capacity});
     }
 
+    int rows(std::span<const Row> rows) {
+        for (const Row& rw : rows) {
+            if (int res = row(rw); res != kOk) return res;
+        }
+        return kOk;
+    }
+    void skip(std::span<const Row> rows);
+
     int resolution();
     int serialNumber(bool& stop);
+    int modules();
+    void skipModules();
     int wireless(bool external);
     int security();
+    void skipSecurity();
     void clearWireless();
+
+    // A part of the read that a printer's edition gates: from that edition
+    // on its rows (or its function) are read; below it they are skipped.
+    struct Step {
+        std::int32_t from;
+        std::span<const Row> rows;
+        int (Reader::*read)() = nullptr;
+        void (Reader::*skipped)() = nullptr;
+    };
+    static const Step kSteps[];
 
     Connection& c_;
     ConfigRecord& r_;
@@ -465,6 +511,17 @@ int Reader::security() {
     return kOk;
 }
 
+// The parts of the read after EDITION, in the order the printer is asked.
+const Reader::Step Reader::kSteps[] = {
+    {100, kEmulationRows},
+    {102, kLengthRows},
+    {103, kRibbonRows},
+    {105, {}, &Reader::modules, &Reader::skipModules},
+    {106, {}, &Reader::security, &Reader::skipSecurity},
+    {107, kBluetoothInfoRows},
+    {108, kDisplayRows},
+};
+
 int Reader::run() {
     if (int res = c_.announce(); res != kOk) return res;
     if (int res = resolution(); res != kOk) return res;
@@ -475,9 +532,7 @@ int Reader::run() {
     bool stop = false;
     if (int res = serialNumber(stop); res != kOk || stop) return res;
 
-    for (const Row& rw : kCommonRows) {
-        if (int res = row(rw); res != kOk) return res;
-    }
+    if (int res = rows(kCommonRows); res != kOk) return res;
     for (const Row& rw : kOptionalRows) {
         if (row(rw) != kOk) {
             r_.setPresent(rw.field, false);
@@ -489,95 +544,68 @@ int Reader::run() {
         return kOk;
     }
     const std::int32_t edition = r_.integer(F::edition);
-
-    if (edition >= 100) {
-        for (const Row& rw : kEmulationRows) {
-            if (int res = row(rw); res != kOk) return res;
-        }
-    } else {
-        for (Field f : kEmulationFields) r_.setPresent(f, false);
-    }
-
-    if (edition >= 102) {
-        if (int res = row("CUTCOUNTER", F::cutCounter, Rule::kCounter); res != kOk) return res;
-        if (int res = row("MAXLENGTH", F::maxLength, Rule::kReal); res != kOk) return res;
-    } else {
-        r_.setPresent(F::maxLength, false);
-    }
-
-    if (edition >= 103) {
-        const Row rows[] = {
-            {"RESETMILAGE", F::resetMileage, Rule::kText, 16},
-            {"RESETCUTCOUNTER", F::resetCutCounter, Rule::kCounter},
-            {"RIBBONSENSOR", F::ribbonSensor, Rule::kInt},
-            {"RIBBONENCODER", F::ribbonEncoder, Rule::kInt},
-            {"AUTOTHRESHOLD", F::autoThreshold, Rule::kInt},
-        };
-        for (const Row& rw : rows) {
-            if (int res = row(rw); res != kOk) return res;
-        }
-    } else {
-        r_.setPresent(F::ribbonSensor, false);
-        r_.setPresent(F::ribbonEncoder, false);
-        r_.setPresent(F::autoThreshold, false);
-    }
-
-    if (edition >= 105) {
-        if (int res = row("ISBT", F::btPresent, Rule::kFlag); res != kOk) return res;
-        if (r_.byte(F::btPresent)) {
-            if (int res = row("BTPINCODE", F::btPinCode, Rule::kText); res != kOk) return res;
-            if (int res = row("BTNAME", F::btName, Rule::kText); res != kOk) return res;
-        } else {
-            r_.setPresent(F::btPinCode, false);
-            r_.setPresent(F::btName, false);
-        }
-        if (int res = row("ISWIFI", F::wifiPresent, Rule::kFlag); res != kOk) return res;
-        if (r_.byte(F::wifiPresent)) {
-            if (int res = wireless(false); res != kOk) return res;
-            const Row rows[] = {
-                {"ISWIFI", F::extWifiPresent, Rule::kFlag},
-                {"WIFIPRINTNAME", F::wifiPrintName, Rule::kText},
-                {"WIFIFREQ", F::wifiFreq, Rule::kText},
-                {"WIFIROAMTRIG", F::wifiRoamTrigger, Rule::kInt},
-                {"WIFIROAMDELTA", F::wifiRoamDelta, Rule::kInt},
-                {"WIFIRAWPORT", F::wifiRawPort, Rule::kInt},
-            };
-            for (const Row& rw : rows) {
-                if (int res = row(rw); res != kOk) return res;
+    for (const Step& step : kSteps) {
+        if (edition < step.from) {
+            if (step.skipped) {
+                (this->*step.skipped)();
+            } else {
+                skip(step.rows);
             }
-            if (int res = wireless(true); res != kOk) return res;
-        } else {
-            clearWireless();
+            continue;
         }
+        if (int res = step.read ? (this->*step.read)() : rows(step.rows); res != kOk) return res;
+    }
+    return kOk;
+}
+
+void Reader::skip(std::span<const Row> rows) {
+    for (const Row& rw : rows) {
+        if (rw.skipped == Skipped::kKept) continue;
+        r_.setPresent(rw.field, false);
+    }
+}
+
+// The Bluetooth module, then the wireless module (internal, then external)
+// when the printer says it has them.
+int Reader::modules() {
+    if (int res = row("ISBT", F::btPresent, Rule::kFlag); res != kOk) return res;
+    if (r_.byte(F::btPresent)) {
+        if (int res = row("BTPINCODE", F::btPinCode, Rule::kText); res != kOk) return res;
+        if (int res = row("BTNAME", F::btName, Rule::kText); res != kOk) return res;
     } else {
-        clearWireless();
-        r_.setByte(F::btPresent, 0);
         r_.setPresent(F::btPinCode, false);
         r_.setPresent(F::btName, false);
-        r_.setByte(F::wifiPresent, 0);
     }
+    if (int res = row("ISWIFI", F::wifiPresent, Rule::kFlag); res != kOk) return res;
+    if (!r_.byte(F::wifiPresent)) {
+        clearWireless();
+        return kOk;
+    }
+    if (int res = wireless(false); res != kOk) return res;
+    const Row external[] = {
+        {"ISWIFI", F::extWifiPresent, Rule::kFlag},
+        {"WIFIPRINTNAME", F::wifiPrintName, Rule::kText},
+        {"WIFIFREQ", F::wifiFreq, Rule::kText},
+        {"WIFIROAMTRIG", F::wifiRoamTrigger, Rule::kInt},
+        {"WIFIROAMDELTA", F::wifiRoamDelta, Rule::kInt},
+        {"WIFIRAWPORT", F::wifiRawPort, Rule::kInt},
+    };
+    if (int res = rows(external); res != kOk) return res;
+    return wireless(true);
+}
 
-    if (edition >= 106) {
-        if (int res = security(); res != kOk) return res;
-    } else {
-        r_.setPresent(F::extWifiCurrentIp, false);
-        r_.setPresent(F::extWifiCurrentMask, false);
-        r_.setPresent(F::extWifiCurrentGateway, false);
-    }
+void Reader::skipModules() {
+    clearWireless();
+    r_.setByte(F::btPresent, 0);
+    r_.setPresent(F::btPinCode, false);
+    r_.setPresent(F::btName, false);
+    r_.setByte(F::wifiPresent, 0);
+}
 
-    if (edition >= 107) {
-        if (int res = row("BTVERSION", F::btVersion, Rule::kText); res != kOk) return res;
-        if (int res = row("BTLOCALMAC", F::btLocalMac, Rule::kText); res != kOk) return res;
-    } else {
-        r_.setPresent(F::btVersion, false);
-        r_.setPresent(F::btLocalMac, false);
-    }
-
-    if (edition >= 108) {
-        return row("LANGUAGE", F::displayLanguage, Rule::kTable);
-    }
-    r_.setPresent(F::displayLanguage, false);
-    return kOk;
+void Reader::skipSecurity() {
+    r_.setPresent(F::extWifiCurrentIp, false);
+    r_.setPresent(F::extWifiCurrentMask, false);
+    r_.setPresent(F::extWifiCurrentGateway, false);
 }
 
 }  // namespace
