@@ -18,7 +18,7 @@ bool FileSource::open(const std::string& path) {
     close();
     error_.clear();
     // Opened without blocking, so a FIFO with no writer is refused below
-    // instead of holding the program; a regular file reads as before.
+    // instead of holding the program; a regular file reads as usual.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         error_ = std::strerror(errno);

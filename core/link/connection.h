@@ -63,7 +63,7 @@ class Connection {
     int interfaceIndex() const { return iface_; }
     LinkContext& context() { return ctx_; }
 
-    // WritePort: the whole buffer in the port's chunks, reporting progress.
+    // Writes the whole buffer in the port's chunks, reporting progress.
     bool write(const void* data, std::size_t count);
     bool write(std::string_view text) { return write(text.data(), text.size()); }
 
@@ -82,22 +82,22 @@ class Connection {
     bool readByteWithin(std::uint8_t& out, int limitMs);
     std::size_t readBytes(std::uint8_t* dst, std::size_t count);
 
-    // ReadFrame: skip to '{', up to 31 digits, '|', payload, '}'. The payload
+    // Reads one frame: skips to '{', up to 31 digits, '|', payload, '}'. The payload
     // must be shorter than capacity - 1 bytes.
     bool readFrame(std::string& payload, std::size_t capacity = 1024);
 
-    // Query: send the request, read one frame. kOk, kTransmitError or kReceiveError.
+    // Sends the request and reads one frame. kOk, kTransmitError or kReceiveError.
     int query(std::string_view request, std::string& payload, std::size_t capacity = 1024);
     // The "DIAGNOSTIC REPORT <key>\r\n" form of query.
     int report(std::string_view key, std::string& payload, std::size_t capacity = 1024);
-    // QueryFrames: frames until an empty one, each payload followed by CR LF;
+    // Sends the request and reads frames until an empty one, each payload followed by CR LF;
     // the whole list within the context's frameListMs, or kReceiveError.
     int queryFrames(std::string_view request, std::string& joined, std::size_t capacity);
-    // SendText: kOk or kTransmitError.
+    // Sends the text: kOk or kTransmitError.
     int sendText(std::string_view text);
-    // ReadLine: CR skipped, LF ends, a failing read ends; false past 1024 bytes.
+    // Reads a line: CR skipped, LF ends, a failing read ends; false past 1024 bytes.
     bool readLine(std::string& line);
-    // Empty the ring, purge the system buffers of a serial port.
+    // Empties the ring and purges the system buffers of a serial port.
     void discardReceived();
     // The interface announcement that opens every report exchange; its reply
     // must be a valid frame.

@@ -109,7 +109,7 @@ void expectCause(const CauseCase& c) {
     CtlRun run = runCtl(text, {}, c.env);
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.out, "");
-    // The result text stays the first line, exactly as before.
+    // The result text is the first line, exactly as the result table words it.
     ASSERT_EQ(run.err.rfind("Port Open Error\n", 0), 0u) << run.err;
     const std::string second = run.err.substr(16);
     EXPECT_EQ(second.rfind("m350ctl: " + c.device + ": " + c.reason, 0), 0u) << second;

@@ -440,7 +440,7 @@ namespace m350::sim {
 namespace {
 
 // Label commands are taken, kept from CLS and reported on PRINT, with the
-// settings DIRECTION and SIZE still changing as before.
+// settings DIRECTION and SIZE changing the printer as they arrive.
 TEST(LabelCommands, PrintReportsTheLabelSinceCls) {
     Printer printer;
     std::vector<std::string> events;
