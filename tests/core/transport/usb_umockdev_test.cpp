@@ -2,10 +2,14 @@
 // umockdev emulates. Run under umockdev-wrapper (CTest does); elsewhere these
 // tests skip.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 
 #include "core/config/config_read.h"
 #include "core/config/config_record.h"
@@ -15,6 +19,7 @@
 #include "core/printer/maintenance.h"
 #include "core/printer/status.h"
 #include "core/transport/usb_backend.h"
+#include "core/transport/usb_printer_list.h"
 #include "core/transport/usb_survey.h"
 #include "emulated_printer.h"
 #include "support/scripted_port.h"
@@ -24,11 +29,40 @@ using m350test::EmulatedPrinter;
 
 namespace {
 
+// The printer list both this process and m350ctl read: a file of the test's
+// own, holding the stand-ins unless a test writes it otherwise.
+std::string useListFile(const std::string& content = "f1e0\nf1e1\nf1e2\n") {
+    const std::string path =
+        ::testing::TempDir() + "m350-umockdev-list-" + std::to_string(::getpid());
+    std::ofstream(path) << content;
+    setenv(kUsbListFileVariable, path.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (::testing::TempDir() + "m350-no-user-list").c_str(), 1);
+    return path;
+}
+
+std::string runCtl(const std::string& args, int* status = nullptr) {
+    std::string out;
+#ifdef M350CTL_PATH
+    if (std::FILE* p = ::popen((M350CTL_PATH " " + args + " 2>&1").c_str(), "r")) {
+        char buf[512];
+        std::size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+        const int rc = ::pclose(p);
+        if (status) *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    }
+#else
+    (void)args;
+    (void)status;
+#endif
+    return out;
+}
+
 class UsbOverLibusb : public ::testing::Test {
   protected:
     void SetUp() override {
         std::string why = EmulatedPrinter::unavailable();
         if (!why.empty()) GTEST_SKIP() << "no emulated USB bus: " << why;
+        useListFile();
         printer_ = std::make_unique<EmulatedPrinter>(kPrinterVendorIds[1]);
         if (!printer_->error().empty())
             GTEST_SKIP() << "no emulated USB bus: " << printer_->error();
@@ -149,6 +183,7 @@ class ForeignPrinterOnTheBus : public ::testing::Test {
     void SetUp() override {
         std::string why = EmulatedPrinter::unavailable();
         if (!why.empty()) GTEST_SKIP() << "no emulated USB bus: " << why;
+        listFile_ = useListFile();
         bus_ = std::make_shared<m350test::EmulatedUsbBus>();
         m350test::UsbPlacement where;
         where.port = 1;
@@ -189,6 +224,7 @@ class ForeignPrinterOnTheBus : public ::testing::Test {
         return r;
     }
 
+    std::string listFile_;
     std::shared_ptr<m350test::EmulatedUsbBus> bus_;
     std::unique_ptr<EmulatedPrinter> foreign_;
     std::unique_ptr<EmulatedPrinter> ours_;
@@ -260,7 +296,7 @@ TEST_F(ForeignPrinterOnTheBus, TheListShowsBothFromTheSystemsTables) {
     EXPECT_EQ(foreign->interfaces[0].driver, "usblp");
     ASSERT_NE(byPath("1-2"), nullptr);
 
-    const std::string text = usbSurveyText(surveyUsbDevices(*backend, ""));
+    const std::string text = usbSurveyText(surveyUsbDevices(*backend, "", exampleUsbList()));
     EXPECT_NE(text.find("  1234:0002  bus path 1-1  serial FOREIGN-1  Office Desk Printer"),
               std::string::npos)
         << text;
@@ -270,7 +306,7 @@ TEST_F(ForeignPrinterOnTheBus, TheListShowsBothFromTheSystemsTables) {
 #ifdef M350CTL_PATH
     // The same from m350ctl, a process of its own on the same emulated bus.
     std::string listed;
-    if (std::FILE* p = ::popen(M350CTL_PATH " usb list", "r")) {
+    if (std::FILE* p = ::popen(M350CTL_PATH " usb list --all", "r")) {
         char buf[512];
         std::size_t n;
         while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) listed.append(buf, n);
@@ -285,6 +321,73 @@ TEST_F(ForeignPrinterOnTheBus, TheListShowsBothFromTheSystemsTables) {
     EXPECT_TRUE(foreign_->events().empty());
     EXPECT_TRUE(ours_->events().empty());
     EXPECT_EQ(foreign_->received() + ours_->received(), "");
+}
+
+// A new user's path: the foreign printer is not used until `usb allow` puts
+// it in the list (with its udev rule), then it is, from both the core and
+// m350ctl; `usb forget` undoes both.
+TEST_F(ForeignPrinterOnTheBus, AllowedItIsUsedForgottenItIsNot) {
+#ifndef M350CTL_PATH
+    GTEST_SKIP() << "m350ctl is not built";
+#else
+    useListFile("# f1e0\n");
+    const std::string rules = ::testing::TempDir() + "m350-rules-" + std::to_string(::getpid());
+    const std::string udevLog = rules + ".udevadm";
+    ::mkdir(rules.c_str(), 0755);
+    setenv("M350_UDEV_RULES_DIR", rules.c_str(), 1);
+    const std::string fake = rules + "/fake-udevadm";
+    std::ofstream(fake) << "#!/bin/sh\necho \"$@\" >> " << udevLog << "\n";
+    ::chmod(fake.c_str(), 0755);
+    setenv("M350_UDEVADM", fake.c_str(), 1);
+    auto exitLineMode = [&] {
+        ctx_.usb = makeLibusbBackend();
+        return m350::runOperation(ctx_, kOpExitLineMode, kUsb, m350::exitLineMode);
+    };
+    struct Step {
+        const char* command;  // m350ctl arguments, or null: none
+        int status;
+        int core;          // exit line mode through the core
+        bool listed;       // usb list shows it as the one used
+        bool ruleWritten;  // 61-m350-allowed.rules holds its rule
+    };
+    const Step steps[] = {
+        {nullptr, 0, kPortOpenError, false, false},
+        {"usb allow 1234:0002:FOREIGN-1 --group root", 0, kOk, true, true},
+        {"usb allow 1234:0002:FOREIGN-1", 0, kOk, true, true},  // again: rewritten, once
+        {"usb forget 1234:0002:FOREIGN-1", 0, kPortOpenError, false, false},
+    };
+    for (const Step& st : steps) {
+        const std::string what = st.command ? st.command : "(nothing)";
+        if (st.command) {
+            int status = -1;
+            const std::string out = runCtl(st.command, &status);
+            EXPECT_EQ(status, st.status) << what << "\n" << out;
+        }
+        EXPECT_EQ(exitLineMode(), st.core) << what;
+        const std::string listed = runCtl("usb list");
+        EXPECT_EQ(listed.find("* 1234:0002  bus path 1-1") != std::string::npos, st.listed)
+            << what << "\n"
+            << listed;
+        std::ifstream in(rules + "/61-m350-allowed.rules");
+        const std::string rule((std::istreambuf_iterator<char>(in)), {});
+        const auto at = rule.find("ATTR{idVendor}==\"1234\", ATTR{idProduct}==\"0002\"");
+        EXPECT_EQ(at != std::string::npos, st.ruleWritten) << what << "\n" << rule;
+        if (st.ruleWritten) {
+            EXPECT_EQ(rule.find("ATTR{idVendor}", at + 1), std::string::npos);
+        }
+    }
+    // Unlisted, the printer-class device is still shown by --all with the
+    // line that allows it.
+    EXPECT_NE(runCtl("usb list --all").find("  1234:0002  bus path 1-1"), std::string::npos);
+    EXPECT_NE(runCtl("usb list").find("sudo m350ctl usb allow 1234:0002:FOREIGN-1"),
+              std::string::npos);
+    std::ifstream log(udevLog);
+    const std::string reloads((std::istreambuf_iterator<char>(log)), {});
+    EXPECT_EQ(reloads, "control --reload\ncontrol --reload\ncontrol --reload\n");
+    EXPECT_EQ(foreign_->received(), "\x1BZ\r\n\x1BZ\r\n");
+    unsetenv("M350_UDEVADM");
+    unsetenv("M350_UDEV_RULES_DIR");
+#endif
 }
 
 }  // namespace
