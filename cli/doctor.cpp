@@ -16,6 +16,8 @@
 #include "core/transport/port.h"
 #include "core/transport/port_settings.h"
 #include "core/transport/usb_backend.h"
+#include "core/transport/usb_printer_list.h"
+#include "core/transport/usb_survey.h"
 
 namespace m350::cli {
 
@@ -171,7 +173,39 @@ struct UsbDevice {
     std::string driver;  // of the printer interface (or the first interface)
 };
 
-std::vector<UsbDevice> usbDevices(const DoctorSystem& sys) {
+// The printer list as the programs would read it, under the root.
+std::vector<m350::UsbListEntry> printerList(const DoctorSystem& sys) {
+    auto env = [&](const char* name) { return sys.env ? sys.env(name) : std::string(); };
+    m350::UsbListFiles files;
+    const std::string named = env(m350::kUsbListFileVariable);
+    files.system = sys.root + (named.empty() ? std::string(m350::kUsbListSystemFile) : named);
+    const std::string xdg = env("XDG_CONFIG_HOME"), home = env("HOME");
+    if (!xdg.empty())
+        files.user = sys.root + xdg + "/m350/usb-printers";
+    else if (!home.empty())
+        files.user = sys.root + home + "/.config/m350/usb-printers";
+    else
+        files.user = sys.root + "/nonexistent";
+    return m350::loadUsbList(files);
+}
+
+std::string listText(const std::vector<m350::UsbListEntry>& list) {
+    std::string s;
+    for (const auto& e : list) s += (s.empty() ? "" : ", ") + m350::usbListEntryText(e);
+    return s.empty() ? std::string("empty") : s;
+}
+
+m350::UsbDeviceDescription describe(const UsbDevice& d) {
+    m350::UsbDeviceDescription out;
+    out.vendorId = static_cast<std::uint16_t>(d.vid);
+    out.productId = static_cast<std::uint16_t>(d.pid);
+    out.serial = d.serial;
+    out.busPath = d.busPath;
+    return out;
+}
+
+std::vector<UsbDevice> usbDevices(const DoctorSystem& sys,
+                                  const std::vector<m350::UsbListEntry>& list) {
     const std::string base = sys.root + "/sys/bus/usb/devices/";
     const auto names = listDir(base);
     std::vector<UsbDevice> out;
@@ -189,8 +223,7 @@ std::vector<UsbDevice> usbDevices(const DoctorSystem& sys) {
         d.maker = readText(base + name + "/manufacturer");
         d.bus = std::atoi(readText(base + name + "/busnum").c_str());
         d.dev = std::atoi(readText(base + name + "/devnum").c_str());
-        d.ours = std::find(m350::kPrinterVendorIds.begin(), m350::kPrinterVendorIds.end(), d.vid) !=
-                 m350::kPrinterVendorIds.end();
+        for (const auto& e : list) d.ours = d.ours || m350::usbListEntryMatches(describe(d), e);
         bool driverTaken = false;
         for (const auto& intf : names) {
             if (intf.rfind(name + ":", 0) != 0) continue;
@@ -224,7 +257,8 @@ bool names(const std::string& option, const UsbDevice& d) {
 }
 
 void checkUsb(const DoctorSystem& sys, const DoctorTarget& t, std::vector<DoctorCheck>& out) {
-    const auto devices = usbDevices(sys);
+    const auto list = printerList(sys);
+    const auto devices = usbDevices(sys, list);
     std::string named = t.usbDevice;
     if (named.empty()) named = sys.env ? sys.env(m350::kUsbDeviceVariable) : std::string();
     // The device the next USB operation would use.
@@ -233,9 +267,9 @@ void checkUsb(const DoctorSystem& sys, const DoctorTarget& t, std::vector<Doctor
         for (const auto& d : devices)
             if (names(named, d)) target = &d;
     } else {
-        for (unsigned vid : m350::kPrinterVendorIds) {
+        for (const auto& e : list) {
             for (const auto& d : devices)
-                if (!target && d.vid == vid) target = &d;
+                if (!target && m350::usbListEntryMatches(describe(d), e)) target = &d;
         }
     }
     const bool chosen = t.iface == m350::kUsb;
@@ -246,9 +280,17 @@ void checkUsb(const DoctorSystem& sys, const DoctorTarget& t, std::vector<Doctor
         std::string what = "USB " + hex4(d.vid) + ":" + hex4(d.pid) + " at bus path " + d.busPath;
         if (!d.product.empty())
             what += " (" + (d.maker.empty() ? "" : d.maker + " ") + d.product + ")";
-        what += d.ours ? ": a printer of the M350 vendors" : ": a printer of another make";
+        what += d.ours ? ": in the printer list" : ": not in the printer list";
         if (isTarget) what += "; the next USB operation uses it";
         out.push_back({"usb", Severity::kOk, what, ""});
+        if (!d.ours && !isTarget)
+            out.push_back({"usb", Severity::kWarning,
+                           d.busPath + ": a printer-class device that is not in the printer "
+                                       "list, so neither program uses it",
+                           "allow it, then unplug it and plug it in again: " +
+                               m350::usbAllowCommand(describe(d)) +
+                               " (or name it for one run: --usb-device " + hex4(d.vid) + ":" +
+                               hex4(d.pid) + ")"});
         const Severity problem = isTarget && chosen ? Severity::kBlocking : Severity::kWarning;
         if (d.driver == "usblp") {
             out.push_back({"usb", Severity::kInfo,
@@ -281,12 +323,10 @@ void checkUsb(const DoctorSystem& sys, const DoctorTarget& t, std::vector<Doctor
             if (!udevRuleInstalled(sys)) {
                 fix = kRuleInstall;
             } else if (!d.ours) {
-                fix =
-                    "the udev rule gives access to the M350 vendors only: mark this device in "
-                    "a local rule, e.g. /etc/udev/rules.d/60-m350-local.rules: "
-                    "SUBSYSTEM==\"usb\", ATTR{idVendor}==\"" +
-                    hex4(d.vid) + "\", ATTR{idProduct}==\"" + hex4(d.pid) +
-                    "\", ENV{M350_PRINTER}=\"1\"";
+                fix = "the udev rules give access to the printers of the list only: " +
+                      m350::usbAllowCommand(describe(d)) +
+                      " (add --group lp for users who are not at the seat), then unplug it and "
+                      "plug it in again";
             } else {
                 fix =
                     "the udev rule is installed but the device has not been tagged since: "
@@ -307,10 +347,11 @@ void checkUsb(const DoctorSystem& sys, const DoctorTarget& t, std::vector<Doctor
             text = "no USB device matches " + named;
             fix = "check the name against `m350ctl usb list`, or plug the printer in";
         } else {
-            text = "no printer of the vendors f1e0, f1e1, f1e2 is attached";
+            text = "no printer of the printer list (" + listText(list) + ") is attached";
             fix =
-                "connect the printer and switch it on; a printer of another make is used "
-                "only when named: --usb-device VID:PID (see `m350ctl usb list`)";
+                "connect the printer and switch it on; a printer not in the list is used "
+                "only when allowed (sudo m350ctl usb allow VID:PID) or named: --usb-device "
+                "VID:PID (see `m350ctl usb list --all`)";
         }
         out.push_back({"usb", chosen ? Severity::kBlocking : Severity::kInfo, text, fix});
     }

@@ -23,10 +23,13 @@
 #include "core/i18n/text_encoding.h"
 #include "core/link/link_operations.h"
 #include "core/link/link_trace.h"
+#include "core/transport/usb_printer_list.h"
+#include "core/transport/usb_survey.h"
 #include "gui/dialogs/lpt_setup_dialog.h"
 #include "gui/dialogs/net_setup_dialog.h"
 #include "gui/dialogs/progress_dialog.h"
 #include "gui/dialogs/rs232_setup_dialog.h"
+#include "gui/dialogs/usb_setup_dialog.h"
 #include "gui/language_apply.h"
 #include "gui/log_categories.h"
 #include "gui/pages/command_tool_page.h"
@@ -235,7 +238,8 @@ void MainWindow::buildTopLevel() {
     // The list needs no more than "ETHERNET"; the button takes the rest, as
     // "Setup" is long in some languages.
     interfaceButton_ = newButton(interfaceGroup_, "ButtonInterFace", "Setup", 113, 14, 88, 23);
-    interfaceButton_->setEnabled(false);
+    // USB's Setup chooses among the devices that may be the printer.
+    interfaceButton_->setEnabled(true);
     // Item indexes only: the operator's pick, not the program's own changes.
     connect(interfaceCombo_, &QComboBox::activated, this, &MainWindow::onInterfaceChanged);
     connect(interfaceCombo_, &QComboBox::activated, this,
@@ -443,7 +447,7 @@ void MainWindow::onLanguageChanged(int index) {
 void MainWindow::onInterfaceChanged(int index) {
     // Reads are refused on the parallel port, so Get Status and Read go with it.
     const bool canRead = index != m350::kLpt;
-    interfaceButton_->setEnabled(index != m350::kUsb);
+    interfaceButton_->setEnabled(true);
     getStatusButton_->setEnabled(canRead);
     configPage_->setReadEnabled(canRead);
 }
@@ -465,6 +469,20 @@ void MainWindow::onInterfaceSetupClicked() {
         case m350::kEthernet: {
             NetSetupDialog dialog(settings_.net, language_, prompter(), this, network_);
             accepted = prompter().runModal(dialog) == QDialog::Accepted;
+            break;
+        }
+        case m350::kUsb: {
+            std::shared_ptr<m350::UsbBackend> backend =
+                link_.usb ? link_.usb : m350::systemUsbBackend();
+            const m350::UsbSurvey survey =
+                backend
+                    ? m350::surveyUsbDevices(*backend, m350::namedUsbDevice(settings_.usbDevice),
+                                             m350::loadUsbList({settings_.usbListSystemFile,
+                                                                settings_.usbListUserFile}))
+                    : m350::UsbSurvey{};
+            UsbSetupDialog dialog(settings_.usbDevice, survey, language_, this);
+            if (prompter().runModal(dialog) == QDialog::Accepted)
+                rememberUsbDevice(settings_.usbDevice, *store_);
             break;
         }
         default:

@@ -28,4 +28,12 @@ std::string startupUsbDevice(const std::optional<std::string>& option, QSettings
     return m350::isUsbDeviceOption(remembered) ? remembered : std::string();
 }
 
+void rememberUsbDevice(const std::string& device, QSettings& store) {
+    if (device.empty())
+        store.remove(kKey);
+    else
+        store.setValue(kKey, QString::fromStdString(device));
+    store.sync();
+}
+
 }  // namespace m350::gui

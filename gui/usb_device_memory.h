@@ -16,4 +16,8 @@ namespace m350::gui {
 // vendor identifiers).
 std::string startupUsbDevice(const std::optional<std::string>& option, QSettings& store);
 
+// Keeps the device chosen in USB Setup as --usb-device would; empty (the
+// automatic choice) forgets it.
+void rememberUsbDevice(const std::string& device, QSettings& store);
+
 }  // namespace m350::gui

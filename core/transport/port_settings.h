@@ -40,8 +40,12 @@ struct PortSettings {
     NetAddress net;
     // The USB device the operator named ("VID:PID[:SERIAL]" or a bus path
     // "1-1.4"); empty: the environment variable M350_USB, else the printer
-    // maker's vendor identifiers.
+    // printer list.
     std::string usbDevice;
+    // Where the printer list is read from; empty: the system's and the
+    // user's files (usb_printer_list.h).
+    std::string usbListSystemFile;
+    std::string usbListUserFile;
 };
 
 // name of the port kind of an interface index ("USB", "COM", "LPT", "NET").

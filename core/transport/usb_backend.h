@@ -20,13 +20,14 @@
 
 namespace m350 {
 
-// The printer maker's vendor identifiers, searched in this order at every
-// open. These three numbers are not assigned to any company in the public USB
-// vendor list: they stand in for the maker's own identifiers, so that this
-// program never claims a device of somebody else's make by accident. Firmware
-// and emulated printers used with this program report one of them. Change
-// them here and nowhere else.
+// Stand-in vendor identifiers of the printers' own make. These three numbers
+// are not assigned to any company in the public USB vendor list; emulated
+// printers report them. They are not searched for unless the printer list
+// (usb_printer_list.h) names them: the installed list carries them as a
+// commented example.
 inline constexpr std::array<std::uint16_t, 3> kPrinterVendorIds = {0xF1E0, 0xF1E1, 0xF1E2};
+
+struct UsbListEntry;
 
 // USB interface class of printers.
 inline constexpr int kUsbPrinterClass = 7;
@@ -160,7 +161,7 @@ bool usbDeviceMatches(const UsbDeviceDescription& device, const UsbDeviceChoice&
 
 enum class UsbPick {
     kFound,           // index names the printer
-    kNone,            // nothing named and no device of a listed vendor to drive
+    kNone,            // nothing named and no device of the printer list to drive
     kBadName,         // the named text is neither form
     kNamedAbsent,     // no device matches the name
     kNamedAmbiguous,  // several devices match the name: add the serial number or use the bus path
@@ -174,15 +175,16 @@ struct UsbSelection {
 
 // The printer among the devices. With a named device (see UsbDeviceChoice)
 // only that device is taken, and only when exactly one matches. Without one,
-// each vendor identifier in kPrinterVendorIds is searched over the whole list
-// before the next one, so the vendor order decides before the enumeration
+// each entry of the printer list is searched over the whole device list
+// before the next one, so the list order decides before the enumeration
 // order; only devices with an interface choosePrinterInterface accepts count.
-// No other device is ever taken: a printer of another make must be named.
+// No other device is ever taken: a printer not in the list must be named.
 UsbSelection selectUsbPrinter(const std::vector<UsbDeviceDescription>& devices,
-                              std::string_view named = {});
+                              std::string_view named, const std::vector<UsbListEntry>& list);
 
-// Index in the list of the printer to use, or -1 (selectUsbPrinter with
-// nothing named).
-int findPrinterDevice(const std::vector<UsbDeviceDescription>& devices);
+// Index in the device list of the printer to use, or -1 (selectUsbPrinter
+// with nothing named).
+int findPrinterDevice(const std::vector<UsbDeviceDescription>& devices,
+                      const std::vector<UsbListEntry>& list);
 
 }  // namespace m350

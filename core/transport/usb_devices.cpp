@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "core/transport/usb_backend.h"
+#include "core/transport/usb_printer_list.h"
 
 namespace m350 {
 
@@ -109,7 +110,7 @@ const UsbInterfaceDescription* choosePrinterInterface(const UsbDeviceDescription
 }
 
 UsbSelection selectUsbPrinter(const std::vector<UsbDeviceDescription>& devices,
-                              std::string_view named) {
+                              std::string_view named, const std::vector<UsbListEntry>& list) {
     UsbSelection out;
     if (!named.empty()) {
         const std::optional<UsbDeviceChoice> choice = parseUsbDeviceChoice(named);
@@ -138,9 +139,9 @@ UsbSelection selectUsbPrinter(const std::vector<UsbDeviceDescription>& devices,
         }
         return out;
     }
-    for (std::uint16_t vendor : kPrinterVendorIds) {
+    for (const UsbListEntry& entry : list) {
         for (std::size_t n = 0; n < devices.size(); ++n) {
-            if (devices[n].vendorId == vendor && choosePrinterInterface(devices[n])) {
+            if (usbListEntryMatches(devices[n], entry) && choosePrinterInterface(devices[n])) {
                 out.pick = UsbPick::kFound;
                 out.index = static_cast<int>(n);
                 return out;
@@ -150,8 +151,9 @@ UsbSelection selectUsbPrinter(const std::vector<UsbDeviceDescription>& devices,
     return out;
 }
 
-int findPrinterDevice(const std::vector<UsbDeviceDescription>& devices) {
-    return selectUsbPrinter(devices).index;
+int findPrinterDevice(const std::vector<UsbDeviceDescription>& devices,
+                      const std::vector<UsbListEntry>& list) {
+    return selectUsbPrinter(devices, {}, list).index;
 }
 
 }  // namespace m350

@@ -4,8 +4,9 @@
 // - open() searches the devices anew every time (a printer plugged in or
 //   replaced between operations is found by the next one), opens the printer,
 //   detaches a kernel driver bound to its interface and claims it. The printer
-//   is the device the operator named, else one of the listed vendors
-//   (selectUsbPrinter); no other device is opened. False when no printer is
+//   is the device the operator named, else the first device of the printer
+//   list, read anew at every open (selectUsbPrinter, usb_printer_list.h); no
+//   other device is opened. False when no printer is
 //   present, when it cannot be opened (no permission: see docs/usb.md for the
 //   udev rule) or the interface is held elsewhere.
 // - writeChunk() sends at most 64 bytes as one bulk OUT transfer and waits at
@@ -33,6 +34,7 @@
 #include "core/link/link_context.h"
 #include "core/transport/port.h"
 #include "core/transport/usb_backend.h"
+#include "core/transport/usb_printer_list.h"
 
 namespace m350 {
 
@@ -334,8 +336,12 @@ class UsbPort final : public Port {
         backend_ = ctx_.usb ? ctx_.usb : systemUsbBackend();
         if (!backend_) return false;
         std::vector<UsbDeviceDescription> list = backend_->devices();
+        UsbListFiles files;
+        if (ctx_.settings)
+            files = {ctx_.settings->usbListSystemFile, ctx_.settings->usbListUserFile};
         const UsbSelection chosen =
-            selectUsbPrinter(list, namedUsbDevice(ctx_.settings ? ctx_.settings->usbDevice : ""));
+            selectUsbPrinter(list, namedUsbDevice(ctx_.settings ? ctx_.settings->usbDevice : ""),
+                             loadUsbList(files));
         if (chosen.pick != UsbPick::kFound) {
             ctx_.lastError = notChosen(chosen.pick);
             close();
@@ -378,7 +384,8 @@ class UsbPort final : public Port {
             case UsbPick::kNamedUnusable:
                 return {PortFault::kNoDevice, device, "the device has no printer interface"};
             default:
-                return {PortFault::kNoDevice, device, "no printer found"};
+                return {PortFault::kNoDevice, device,
+                        "no printer of the printer list found (m350ctl usb list --all)"};
         }
     }
 

@@ -17,13 +17,13 @@ std::string hex4(std::uint16_t v) {
     return buf;
 }
 
-std::string vendorList() {
+std::string listText(const std::vector<UsbListEntry>& list) {
     std::string s;
-    for (std::size_t i = 0; i < kPrinterVendorIds.size(); ++i) {
+    for (std::size_t i = 0; i < list.size(); ++i) {
         if (i > 0) s += ", ";
-        s += hex4(kPrinterVendorIds[i]);
+        s += usbListEntryText(list[i]);
     }
-    return s;
+    return s.empty() ? std::string("empty") : s;
 }
 
 std::string readShort(const std::string& path) {
@@ -46,7 +46,7 @@ bool allDigits(const char* s) {
 
 std::string interfaceLine(const UsbDeviceDescription& d, const UsbSurveyEntry& e) {
     const UsbInterfaceDescription* itf = choosePrinterInterface(d);
-    std::string s = e.listedVendor ? "listed vendor" : "another make";
+    std::string s = e.listedVendor ? "in the printer list" : "not in the printer list";
     if (!itf) return s + "; no interface a printer can be driven through";
     s += itf->interfaceClass == kUsbPrinterClass ? "; printer interface " : "; interface ";
     s += std::to_string(itf->number);
@@ -76,14 +76,13 @@ std::string selectionLine(const UsbSurvey& survey) {
     const std::string named = "\"" + survey.named + "\"";
     switch (survey.selection.pick) {
         case UsbPick::kFound:
-            return survey.named.empty()
-                       ? "The printer marked * is found by its vendor identifier (" + vendorList() +
-                             ", in this order)."
-                       : "The printer marked * is the device named " + named + ".";
+            return survey.named.empty() ? "The printer marked * is found by the printer list (" +
+                                              listText(survey.list) + ", in this order)."
+                                        : "The printer marked * is the device named " + named + ".";
         case UsbPick::kNone:
-            return "No device of the vendors " + vendorList() +
-                   " is attached: USB operations end with \"Port Open Error\" and no device is "
-                   "touched. A printer of another make is used only when named.";
+            return "No device of the printer list (" + listText(survey.list) +
+                   ") is attached: USB operations end with \"Port Open Error\" and no device is "
+                   "touched. A printer not in the list is used only when allowed or named.";
         case UsbPick::kBadName:
             return "The device named " + named +
                    " is neither VID:PID[:SERIAL] nor a bus path: USB operations end with "
@@ -134,19 +133,20 @@ std::vector<std::string> processesHolding(const std::string& path, const std::st
 }
 
 UsbSurvey surveyUsbDevices(UsbBackend& backend, const std::string& named,
-                           const UsbSurveyPlaces& places) {
+                           const std::vector<UsbListEntry>& list, const UsbSurveyPlaces& places) {
     UsbSurvey survey;
     survey.named = named;
+    survey.list = list;
     const std::vector<UsbDeviceDescription> devices = backend.devices();
-    survey.selection = selectUsbPrinter(devices, named);
+    survey.selection = selectUsbPrinter(devices, named, list);
     const std::optional<UsbDeviceChoice> choice =
         named.empty() ? std::nullopt : parseUsbDeviceChoice(named);
     for (std::size_t n = 0; n < devices.size(); ++n) {
         const UsbDeviceDescription& d = devices[n];
         UsbSurveyEntry e;
         e.device = d;
-        for (std::uint16_t v : kPrinterVendorIds)
-            e.listedVendor = e.listedVendor || d.vendorId == v;
+        for (const UsbListEntry& entry : list)
+            e.listedVendor = e.listedVendor || usbListEntryMatches(d, entry);
         for (const auto& i : d.interfaces)
             e.printerClass = e.printerClass || i.interfaceClass == kUsbPrinterClass;
         e.named = choice && usbDeviceMatches(d, *choice);
@@ -162,15 +162,28 @@ UsbSurvey surveyUsbDevices(UsbBackend& backend, const std::string& named,
     return survey;
 }
 
-std::string usbSurveyText(const UsbSurvey& survey) {
+std::string usbAllowCommand(const UsbDeviceDescription& device) {
+    UsbListEntry entry{device.vendorId, device.productId, device.serial};
+    if (!device.serial.empty() && !parseUsbListEntry(usbListEntryText(entry))) entry.serial.clear();
+    return "sudo m350ctl usb allow " + usbListEntryText(entry);
+}
+
+std::string usbSurveyText(const UsbSurvey& survey, bool all) {
     std::string s;
+    std::vector<const UsbSurveyEntry*> shown, hidden;
+    for (const UsbSurveyEntry& e : survey.entries)
+        (all || e.listedVendor || e.named || e.chosen ? shown : hidden).push_back(&e);
     if (survey.entries.empty()) {
-        s += "No USB device that may be a printer: none of the vendors " + vendorList() +
-             ", none of the printer class";
+        s += "No USB device that may be a printer: none in the printer list (" +
+             listText(survey.list) + "), none of the printer class";
         s += survey.named.empty() ? ".\n\n" : ", none named.\n\n";
+    } else if (shown.empty()) {
+        s += "No USB device of the printer list (" + listText(survey.list) + ")" +
+             (survey.named.empty() ? "" : " or named") + ".\n\n";
     } else {
         s += "USB devices that may be a printer (* the one the next operation uses):\n\n";
-        for (const UsbSurveyEntry& e : survey.entries) {
+        for (const UsbSurveyEntry* ep : shown) {
+            const UsbSurveyEntry& e = *ep;
             const UsbDeviceDescription& d = e.device;
             s += e.chosen ? "* " : "  ";
             s += hex4(d.vendorId) + ":" + hex4(d.productId);
@@ -188,8 +201,19 @@ std::string usbSurveyText(const UsbSurvey& survey) {
         }
         s += "\n";
     }
+    if (!hidden.empty()) {
+        s += std::to_string(hidden.size()) +
+             " printer-class device(s) not in the printer list (m350ctl usb list --all shows "
+             "them); to use one, allow it:\n";
+        for (const UsbSurveyEntry* e : hidden)
+            s += "  " + usbAllowCommand(e->device) + "   (bus path " +
+                 (e->device.busPath.empty() ? std::string("?") : e->device.busPath) + ")\n";
+        s += "\n";
+    }
     s += selectionLine(survey) + "\n\n";
-    s += "To choose a device, name it for m350ctl and m350-utility:\n"
+    s += "To let both programs find a printer by itself, allow it (as root):\n"
+         "  sudo m350ctl usb allow VID:PID[:SERIAL] [--group GROUP]\n"
+         "To choose a device for one run or one window, name it instead:\n"
          "  M350_USB=VID:PID[:SERIAL] or M350_USB=BUS-PATH in the environment, or\n"
          "  --usb-device VID:PID[:SERIAL]|BUS-PATH (the window remembers it; "
          "--usb-device auto forgets it).\n"

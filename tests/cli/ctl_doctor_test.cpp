@@ -34,6 +34,7 @@ class FakeSystem {
         fileGroup_ = st.st_gid;
         file("etc/group", "dialout:x:" + std::to_string(fileGroup_) +
                               ":\nusers:x:" + std::to_string(kUserGroup) + ":\n");
+        file("etc/m350/usb-printers", "# the stand-ins\nf1e0\nf1e1\nf1e2\n");
     }
 
     void file(const std::string& path, const std::string& text, mode_t mode = 0644) {
@@ -140,7 +141,7 @@ TEST(CtlDoctor, ChecksExplainWhatBlocksTheChosenInterface) {
          {kUserGroup},
          true,
          Severity::kBlocking,
-         "no printer of the vendors f1e0, f1e1, f1e2",
+         "no printer of the printer list (f1e0, f1e1, f1e2)",
          "--usb-device"},
         {"no printer, but the serial port is chosen",
          [](FakeSystem&) {},
@@ -148,7 +149,7 @@ TEST(CtlDoctor, ChecksExplainWhatBlocksTheChosenInterface) {
          {kUserGroup},
          true,
          Severity::kInfo,
-         "no printer of the vendors",
+         "no printer of the printer list",
          ""},
         {"our printer, open to the seat",
          [](FakeSystem& f) { f.usbDevice("1-1.4", "f1e0", "0001", 1, 9, "07", "", 0666); },
@@ -187,7 +188,7 @@ TEST(CtlDoctor, ChecksExplainWhatBlocksTheChosenInterface) {
          true,
          Severity::kBlocking,
          "no permission",
-         "ATTR{idVendor}==\"04b8\", ATTR{idProduct}==\"0e28\", ENV{M350_PRINTER}=\"1\""},
+         "sudo m350ctl usb allow 04b8:0e28"},
         {"held by usblp",
          [](FakeSystem& f) { f.usbDevice("1-1.4", "f1e0", "0001", 1, 9, "07", "usblp", 0666); },
          usb,
@@ -212,8 +213,19 @@ TEST(CtlDoctor, ChecksExplainWhatBlocksTheChosenInterface) {
          usb,
          {kUserGroup},
          true,
+         Severity::kWarning,
+         "1-2: a printer-class device that is not in the printer list",
+         "sudo m350ctl usb allow 04b8:0e28 (or name it"},
+        {"another make allowed is used",
+         [](FakeSystem& f) {
+             f.usbDevice("1-2", "04b8", "0e28", 1, 4, "07", "usblp", 0666);
+             f.file("etc/m350/usb-printers", "f1e0\n04b8:0e28  # allowed\n");
+         },
+         usb,
+         {kUserGroup},
+         false,
          Severity::kOk,
-         "a printer of another make",
+         "in the printer list; the next USB operation uses it",
          ""},
         {"a USB adapter outside the dialout group",
          [](FakeSystem& f) { f.serialPort("ttyUSB0", "4", "ftdi_sio", 0660); },

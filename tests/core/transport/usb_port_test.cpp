@@ -14,6 +14,7 @@
 #include "core/files/raw_send.h"
 #include "core/link/link_operations.h"
 #include "core/printer/status.h"
+#include "core/transport/usb_printer_list.h"
 #include "core/transport/usb_survey.h"
 #include "fake_usb.h"
 #include "support/scripted_port.h"
@@ -30,6 +31,14 @@ constexpr std::uint16_t kSecond = kPrinterVendorIds[1];
 constexpr std::uint16_t kThird = kPrinterVendorIds[2];
 constexpr std::uint16_t kOtherMaker = 0x1234;
 
+// The printer list the port reads: the three stand-ins, in their order.
+std::string standInListFile() {
+    const std::string path =
+        ::testing::TempDir() + "m350-usb-printers-" + std::to_string(::getpid());
+    std::ofstream(path) << "# stand-ins\nf1e0\nf1e1\nf1e2\n";
+    return path;
+}
+
 struct UsbRig {
     std::shared_ptr<FakeUsbBackend> bus = std::make_shared<FakeUsbBackend>();
     PortSettings settings;
@@ -41,6 +50,8 @@ struct UsbRig {
         ctx.progress = &progress;
         ctx.sleep = [](int) {};
         ctx.usb = bus;
+        settings.usbListSystemFile = standInListFile();
+        settings.usbListUserFile = "/nonexistent/m350-usb-printers";
     }
     std::shared_ptr<FakeUsbDevice> plug(std::shared_ptr<FakeUsbDevice> d) {
         bus->bus.push_back(d);
@@ -97,20 +108,23 @@ TEST(UsbSearch, VendorOrderDecidesBeforeEnumerationOrder) {
 
 TEST(UsbSearch, SearchRules) {
     const auto printer = itf(0, kUsbPrinterClass, 0x82, 0x01);
+    auto find = [](const std::vector<UsbDeviceDescription>& devices) {
+        return findPrinterDevice(devices, exampleUsbList());
+    };
     // Third listed vendor still beats a printer of another make listed first.
-    EXPECT_EQ(findPrinterDevice({dev(kOtherMaker, {printer}), dev(kThird, {printer})}), 1);
+    EXPECT_EQ(find({dev(kOtherMaker, {printer}), dev(kThird, {printer})}), 1);
     // Second beats third, whatever the order.
-    EXPECT_EQ(findPrinterDevice({dev(kThird, {printer}), dev(kSecond, {printer})}), 1);
+    EXPECT_EQ(find({dev(kThird, {printer}), dev(kSecond, {printer})}), 1);
     // A listed vendor's device without a usable interface (a keyboard) is not the printer.
-    EXPECT_EQ(findPrinterDevice({dev(kFirst, {itf(0, 3, 0x81, -1)}), dev(kSecond, {printer})}), 1);
+    EXPECT_EQ(find({dev(kFirst, {itf(0, 3, 0x81, -1)}), dev(kSecond, {printer})}), 1);
     // No device of another make is taken, printer class or not, however many:
     // it must be named.
-    EXPECT_EQ(findPrinterDevice({dev(kOtherMaker, {itf(0, 0xFF, 0x81, 0x02)}),
-                                 dev(0x4321, {printer}), dev(0x5555, {printer})}),
+    EXPECT_EQ(find({dev(kOtherMaker, {itf(0, 0xFF, 0x81, 0x02)}), dev(0x4321, {printer}),
+                    dev(0x5555, {printer})}),
               -1);
-    EXPECT_EQ(findPrinterDevice({dev(0x4321, {printer})}), -1);
-    EXPECT_EQ(findPrinterDevice({dev(kOtherMaker, {itf(0, 0xFF, 0x81, 0x02)})}), -1);
-    EXPECT_EQ(findPrinterDevice({}), -1);
+    EXPECT_EQ(find({dev(0x4321, {printer})}), -1);
+    EXPECT_EQ(find({dev(kOtherMaker, {itf(0, 0xFF, 0x81, 0x02)})}), -1);
+    EXPECT_EQ(find({}), -1);
 }
 
 TEST(UsbSearch, InterfaceChoice) {
@@ -223,7 +237,8 @@ TEST(UsbOpen, FailuresArePortOpenErrors) {
         UsbRig rig;  // empty bus
         EXPECT_EQ(rig.status(flags), kPortOpenError);
         EXPECT_EQ(rig.ctx.lastError.fault, PortFault::kNoDevice);
-        EXPECT_EQ(describePortError(rig.ctx.lastError), "USB: no printer found");
+        EXPECT_EQ(describePortError(rig.ctx.lastError),
+                  "USB: no printer of the printer list found (m350ctl usb list --all)");
     }
     {
         UsbRig rig;  // only a device of another make, not a printer
@@ -378,13 +393,13 @@ TEST(UsbChoice, OnlyTheNamedDeviceAndOnlyWhenItIsUnambiguous) {
         {"nonsense", UsbPick::kBadName, -1},
     };
     for (const Case& c : cases) {
-        UsbSelection s = selectUsbPrinter(bus, c.named);
+        UsbSelection s = selectUsbPrinter(bus, c.named, exampleUsbList());
         EXPECT_EQ(s.pick, c.pick) << c.named;
         EXPECT_EQ(s.index, c.index) << c.named;
     }
     // Without one of ours on the bus and nothing named: nothing.
     std::vector<UsbDeviceDescription> foreign(bus.begin() + 1, bus.end());
-    EXPECT_EQ(selectUsbPrinter(foreign).pick, UsbPick::kNone);
+    EXPECT_EQ(selectUsbPrinter(foreign, {}, exampleUsbList()).pick, UsbPick::kNone);
 }
 
 TEST(UsbOpen, AForeignPrinterReceivesNothingWhateverIsAsked) {
@@ -457,7 +472,7 @@ TEST(UsbSurveyList, ShowsCandidatesHoldersAndHowToChoose) {
     keyboard->description.interfaces[0] = itf(0, 3, 0x81, -1);
     bus->bus = {keyboard, foreign, ours};
 
-    const UsbSurvey plain = surveyUsbDevices(*bus, "");
+    const UsbSurvey plain = surveyUsbDevices(*bus, "", exampleUsbList());
     ASSERT_EQ(plain.entries.size(), 2u) << "the keyboard is no candidate";
     EXPECT_FALSE(plain.entries[0].chosen);
     EXPECT_TRUE(plain.entries[1].chosen);
@@ -466,21 +481,24 @@ TEST(UsbSurveyList, ShowsCandidatesHoldersAndHowToChoose) {
     for (const char* want :
          {"* f1e0:0001  bus path 1-1  serial M350-1",
           "  4321:0002  bus path 1-2  serial (none)  Other Laser", "usblp", "claimed by a program",
-          "another make", "listed vendor", "found by its vendor identifier (f1e0, f1e1, f1e2",
-          "M350_USB=VID:PID[:SERIAL]", "--usb-device"})
+          "not in the printer list", "\n      in the printer list; ",
+          "found by the printer list (f1e0, f1e1, f1e2", "M350_USB=VID:PID[:SERIAL]",
+          "--usb-device"})
         EXPECT_NE(text.find(want), std::string::npos) << want << "\n" << text;
 
-    const UsbSurvey named = surveyUsbDevices(*bus, "4321:0002");
+    const UsbSurvey named = surveyUsbDevices(*bus, "4321:0002", exampleUsbList());
     EXPECT_TRUE(named.entries[0].chosen && named.entries[0].named);
     EXPECT_NE(usbSurveyText(named).find("is the device named \"4321:0002\""), std::string::npos);
 
     bus->bus = {keyboard, foreign};
-    const std::string none = usbSurveyText(surveyUsbDevices(*bus, ""));
-    EXPECT_NE(none.find("No device of the vendors f1e0, f1e1, f1e2 is attached"), std::string::npos)
+    const std::string none = usbSurveyText(surveyUsbDevices(*bus, "", exampleUsbList()));
+    EXPECT_NE(none.find("No device of the printer list (f1e0, f1e1, f1e2) is attached"),
+              std::string::npos)
         << none;
     EXPECT_EQ(none.find("\n* "), std::string::npos) << "nothing would be used";
     bus->bus = {};
-    EXPECT_NE(usbSurveyText(surveyUsbDevices(*bus, "")).find("No USB device that may be a printer"),
+    EXPECT_NE(usbSurveyText(surveyUsbDevices(*bus, "", exampleUsbList()))
+                  .find("No USB device that may be a printer"),
               std::string::npos);
 }
 
@@ -498,3 +516,43 @@ TEST(UsbSurveyList, ProcessesHoldingADeviceNode) {
     std::remove(path.c_str());
     EXPECT_TRUE(processesHolding(path, "/nonexistent-proc").empty());
 }
+
+namespace {
+
+TEST(UsbPrinterList, EntriesAndFiles) {
+    EXPECT_EQ(usbListEntryText(*parseUsbListEntry("F1E0")), "f1e0");
+    EXPECT_EQ(usbListEntryText(*parseUsbListEntry("1234:2:SN-1")), "1234:0002:SN-1");
+    // A serial number goes into udev rules: blanks, quotes, backslashes and
+    // wildcards are refused.
+    for (const char* bad : {"12345", "1234:", "1234:0002:", "1234:0002:a b", "1234:0002:A*",
+                            "1234:0002:\"x", "1234:0002:x\\", "vid"})
+        EXPECT_FALSE(parseUsbListEntry(bad)) << bad;
+
+    // The system's file, then the user's; comments, blanks and bad lines are
+    // skipped, and an entry in both counts at its first place.
+    const std::string dir = ::testing::TempDir() + "m350-list-" + std::to_string(::getpid());
+    std::ofstream(dir + ".system") << "# comment\n\n 4321:0001  # allowed\nnonsense\nf1e1\n";
+    std::ofstream(dir + ".user") << "f1e1\n5555:0002:SN\n";
+    std::vector<std::string> loaded;
+    for (const auto& e : loadUsbList({dir + ".system", dir + ".user"}))
+        loaded.push_back(usbListEntryText(e));
+    EXPECT_EQ(loaded, (std::vector<std::string>{"4321:0001", "f1e1", "5555:0002:SN"}));
+
+    // The list order decides: a product entry listed first beats a whole
+    // vendor listed second, a serial entry takes only its printer.
+    const auto printer = itf(0, kUsbPrinterClass, 0x82, 0x01);
+    auto a = dev(0xf1e1, {printer});
+    auto b = dev(0x4321, {printer});
+    b.productId = 1;
+    auto c = dev(0x5555, {printer});
+    c.productId = 2;
+    c.serial = "OTHER";
+    const auto list = loadUsbList({dir + ".system", dir + ".user"});
+    EXPECT_EQ(findPrinterDevice({a, b}, list), 1);
+    EXPECT_EQ(findPrinterDevice({c, a}, list), 1);
+    EXPECT_EQ(findPrinterDevice({c}, list), -1);
+    c.serial = "SN";
+    EXPECT_EQ(findPrinterDevice({c}, list), 0);
+}
+
+}  // namespace

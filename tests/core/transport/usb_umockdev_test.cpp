@@ -2,10 +2,14 @@
 // umockdev emulates. Run under umockdev-wrapper (CTest does); elsewhere these
 // tests skip.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 
 #include "core/config/config_read.h"
 #include "core/config/config_record.h"
@@ -15,20 +19,49 @@
 #include "core/printer/maintenance.h"
 #include "core/printer/status.h"
 #include "core/transport/usb_backend.h"
+#include "core/transport/usb_printer_list.h"
 #include "core/transport/usb_survey.h"
 #include "emulated_printer.h"
 #include "support/scripted_port.h"
+
+#ifndef M350CTL_PATH
+#define M350CTL_PATH "m350ctl"
+#endif
 
 using namespace m350;
 using m350test::EmulatedPrinter;
 
 namespace {
 
+// The printer list both this process and m350ctl read: a file of the test's
+// own, holding the stand-ins unless a test writes it otherwise.
+std::string useListFile(const std::string& content = "f1e0\nf1e1\nf1e2\n") {
+    const std::string path =
+        ::testing::TempDir() + "m350-umockdev-list-" + std::to_string(::getpid());
+    std::ofstream(path) << content;
+    setenv(kUsbListFileVariable, path.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (::testing::TempDir() + "m350-no-user-list").c_str(), 1);
+    return path;
+}
+
+// m350ctl's output (and standard error); its exit status in status.
+std::string runCtl(const std::string& args, int* status = nullptr) {
+    std::string out;
+    if (std::FILE* p = ::popen((M350CTL_PATH " " + args + " 2>&1").c_str(), "r")) {
+        char buf[512];
+        for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
+        const int rc = ::pclose(p);
+        if (status) *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    }
+    return out;
+}
+
 class UsbOverLibusb : public ::testing::Test {
   protected:
     void SetUp() override {
         std::string why = EmulatedPrinter::unavailable();
         if (!why.empty()) GTEST_SKIP() << "no emulated USB bus: " << why;
+        useListFile();
         printer_ = std::make_unique<EmulatedPrinter>(kPrinterVendorIds[1]);
         if (!printer_->error().empty())
             GTEST_SKIP() << "no emulated USB bus: " << printer_->error();
@@ -149,6 +182,7 @@ class ForeignPrinterOnTheBus : public ::testing::Test {
     void SetUp() override {
         std::string why = EmulatedPrinter::unavailable();
         if (!why.empty()) GTEST_SKIP() << "no emulated USB bus: " << why;
+        listFile_ = useListFile();
         bus_ = std::make_shared<m350test::EmulatedUsbBus>();
         m350test::UsbPlacement where;
         where.port = 1;
@@ -189,6 +223,7 @@ class ForeignPrinterOnTheBus : public ::testing::Test {
         return r;
     }
 
+    std::string listFile_;
     std::shared_ptr<m350test::EmulatedUsbBus> bus_;
     std::unique_ptr<EmulatedPrinter> foreign_;
     std::unique_ptr<EmulatedPrinter> ours_;
@@ -260,31 +295,62 @@ TEST_F(ForeignPrinterOnTheBus, TheListShowsBothFromTheSystemsTables) {
     EXPECT_EQ(foreign->interfaces[0].driver, "usblp");
     ASSERT_NE(byPath("1-2"), nullptr);
 
-    const std::string text = usbSurveyText(surveyUsbDevices(*backend, ""));
+    const std::string text = usbSurveyText(surveyUsbDevices(*backend, "", exampleUsbList()));
     EXPECT_NE(text.find("  1234:0002  bus path 1-1  serial FOREIGN-1  Office Desk Printer"),
               std::string::npos)
         << text;
     EXPECT_NE(text.find("* f1e2:0001  bus path 1-2  serial M350-000001"), std::string::npos)
         << text;
     EXPECT_NE(text.find("usblp"), std::string::npos) << text;
-#ifdef M350CTL_PATH
     // The same from m350ctl, a process of its own on the same emulated bus.
-    std::string listed;
-    if (std::FILE* p = ::popen(M350CTL_PATH " usb list", "r")) {
-        char buf[512];
-        std::size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) listed.append(buf, n);
-        EXPECT_EQ(::pclose(p), 0);
-    }
+    const std::string listed = runCtl("usb list --all");
     EXPECT_NE(listed.find("  1234:0002  bus path 1-1  serial FOREIGN-1  Office Desk Printer"),
               std::string::npos)
         << listed;
     EXPECT_NE(listed.find("* f1e2:0001  bus path 1-2"), std::string::npos) << listed;
-#endif
     // Listing touched neither device.
     EXPECT_TRUE(foreign_->events().empty());
     EXPECT_TRUE(ours_->events().empty());
     EXPECT_EQ(foreign_->received() + ours_->received(), "");
+}
+
+// A new user's path: the foreign printer is not used until `usb allow` puts
+// it in the list, then it is, from the core and from m350ctl; `usb forget`
+// undoes it. udevadm is a script that notes its calls.
+TEST_F(ForeignPrinterOnTheBus, AllowedItIsUsedForgottenItIsNot) {
+    useListFile("# f1e0\n");
+    const std::string rules = ::testing::TempDir() + "m350-rules-" + std::to_string(::getpid());
+    ::mkdir(rules.c_str(), 0755);
+    std::ofstream(rules + "/udevadm") << "#!/bin/sh\necho \"$@\" >> " << rules << "/calls\n";
+    ::chmod((rules + "/udevadm").c_str(), 0755);
+    setenv("M350_UDEV_RULES_DIR", rules.c_str(), 1);
+    setenv("M350_UDEVADM", (rules + "/udevadm").c_str(), 1);
+    const struct {
+        const char* command;  // m350ctl arguments, or "" for none
+        int core;             // exit line mode through the core
+        bool listed;          // usb list marks it as the one used
+    } steps[] = {{"", kPortOpenError, false},
+                 {"usb allow 1234:0002:FOREIGN-1 --group root", kOk, true},
+                 {"usb forget 1234:0002:FOREIGN-1", kPortOpenError, false}};
+    for (const auto& st : steps) {
+        int status = 0;
+        const std::string out = *st.command ? runCtl(st.command, &status) : "";
+        EXPECT_EQ(status, 0) << st.command << out;
+        ctx_.usb = makeLibusbBackend();
+        EXPECT_EQ(m350::runOperation(ctx_, kOpExitLineMode, kUsb, m350::exitLineMode), st.core);
+        EXPECT_EQ(runCtl("usb list").find("* 1234:0002  bus path 1-1") != std::string::npos,
+                  st.listed)
+            << st.command;
+        EXPECT_EQ(std::ifstream(rules + "/61-m350-allowed.rules").good(), st.listed);
+    }
+    EXPECT_NE(runCtl("usb list").find("sudo m350ctl usb allow 1234:0002:FOREIGN-1"),
+              std::string::npos);
+    std::ifstream calls(rules + "/calls");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(calls), {}),
+              "control --reload\ncontrol --reload\n");
+    EXPECT_EQ(foreign_->received(), "\x1BZ\r\n");
+    unsetenv("M350_UDEVADM");
+    unsetenv("M350_UDEV_RULES_DIR");
 }
 
 }  // namespace
