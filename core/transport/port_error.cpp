@@ -80,7 +80,8 @@ std::string portErrorHint(const PortError& error, int iface) {
                 return "parallel ports belong to the lp group: sudo usermod -aG lp $USER, then "
                        "log in again";
             if (iface == kUsb)
-                return "install the udev rule for the printer (/usr/share/doc/m350-utility/usb.md) and plug it in "
+                return "install the udev rule for the printer (/usr/share/doc/m350-utility/usb.md) "
+                       "and plug it in "
                        "again";
             return {};
         case PortFault::kBusy:
