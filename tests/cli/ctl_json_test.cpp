@@ -128,7 +128,9 @@ TEST(CtlJson, EveryFailureIsTheOneErrorObject) {
         const Json& e = j["error"];
         EXPECT_EQ(e["exitCode"], c.exitCode) << run.out;
         ASSERT_TRUE(e["message"].is_string()) << run.out;
-        if (!c.message.empty()) EXPECT_EQ(e["message"], c.message);
+        if (!c.message.empty()) {
+            EXPECT_EQ(e["message"], c.message);
+        }
         EXPECT_EQ(run.err.rfind("m350ctl: ", 0) == 0 || c.exitCode < 64, true) << run.err;
     }
 }
@@ -186,7 +188,9 @@ TEST(CtlUsage, HelpPagesFitAndDescribeEveryOption) {
         EXPECT_EQ(help.find("Exit status:") != std::string::npos, page == &app) << name;
         for (const CLI::Option* opt : page->get_options())
             EXPECT_FALSE(opt->get_description().empty()) << name << " " << opt->get_name();
-        if (page != &app) EXPECT_FALSE(page->get_description().empty()) << name;
+        if (page != &app) {
+            EXPECT_FALSE(page->get_description().empty()) << name;
+        }
     }
     EXPECT_GT(pages.size(), 50u);
 }
