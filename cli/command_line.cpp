@@ -39,7 +39,7 @@ constexpr const char* kFooter =
     "  66     a file cannot be read\n"
     "  69     no such printer or module, or doctor found the interface blocked\n"
     "  73     a file cannot be written\n"
-    "  74     standard output or the trace file could not be written whole\n"
+    "  74     standard output cannot be written, nor the whole --trace file\n"
     "  77     printer password refused\n"
     "  130    stopped by Ctrl-C (a second Ctrl-C ends m350ctl at once)";
 

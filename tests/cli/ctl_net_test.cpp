@@ -214,7 +214,7 @@ TEST(CtlNet, UdpSetKeepsThePrintersNameByteForByte) {
     CtlRun text = runCtl(udpTo(sim, {"--encoding", "CP1252", "discover"}));
     EXPECT_NE(text.out.find("Caf\xc3\xa9\\x5cx41\\x1b]0;"), std::string::npos) << text.out;
     CtlRun json = runCtl(udpTo(sim, {"--encoding", "CP1252", "discover", "--json"}));
-    EXPECT_EQ(nlohmann::json::parse(json.out)[0]["name"], "Caf\xc3\xa9\\x41\x1b]0;");
+    EXPECT_EQ(nlohmann::json::parse(json.out)["printers"][0]["name"], "Caf\xc3\xa9\\x41\x1b]0;");
 }
 
 TEST(CtlNet, UdpFactoryDefaultNeedsConfirmation) {
