@@ -271,7 +271,12 @@ int runCommandLine(int argc, char** argv) {
         // --help and --version
         if (e.get_exit_code() == 0) return app.exit(e) == 0 ? kExitOk : kExitUsage;
         const std::vector<std::string> args(argv + 1, argv + argc);
-        const UsageError usage = describeParseError(app, args, e);
+        // Only the groups the words named were set up: the nearest word to a
+        // typo is looked for among every command.
+        CLI::App every;
+        Invocation unused;
+        buildCommandLine(every, unused);
+        const UsageError usage = describeParseError(every, args, e);
         std::fprintf(stderr, "m350ctl: %s\nTry '%s --help'.\n", usage.message.c_str(),
                      usage.command.c_str());
         if (wantsJson(args)) printJson(stdout, failureJson(kExitUsage, usage.message));

@@ -91,8 +91,15 @@ TEST(CtlJson, EveryDataCommandPrintsADocumentWithItsKeys) {
                       "standard:65-66", "--pitch", "fixed", "--cell", "9x12", "-o", font})
                   .exitCode,
               0);
+    const Json made =
+        document(runCtl({"font", "make", "--family", "Sans", "--size", "10", "--encode",
+                         "standard:65-66", "-o", dir.file("g.bmf"), "--json"}),
+                 "font make");
+    expectKeys(made, {"file", "glyphs", "cellWidth", "cellHeight", "fit", "clipped"}, "font make");
+    EXPECT_EQ(made["glyphs"], 2) << made;
     const Json f = document(runCtl({"font", "show", font, "--code", "0x42", "--json"}), "font");
-    expectKeys(f, {"pitch", "cellWidth", "cellHeight", "startCode", "endCode", "glyphs"}, "font");
+    expectKeys(f, {"pitch", "cellWidth", "cellHeight", "startCode", "endCode", "clipped", "glyphs"},
+               "font");
     ASSERT_EQ(f["glyphs"].size(), 1u);
     EXPECT_EQ(f["glyphs"][0]["code"], 0x42);
     EXPECT_EQ(f["glyphs"][0]["rows"].size(), 12u);
@@ -145,6 +152,8 @@ TEST(CtlUsage, TyposAreNamedWithTheNearestWord) {
         {{"status", "--jsn"}, "m350ctl: unknown option '--jsn'; did you mean '--json'?"},
         {{"--nte", "h", "status"}, "m350ctl: unknown option '--nte'; did you mean '--net'?"},
         {{"frobnicate"}, "m350ctl: unknown command 'frobnicate'"},
+        {{"stauts", "--net", "config"},
+         "m350ctl: unknown command 'stauts'; did you mean 'status'?"},
         {{"format", "floppy"},
          "m350ctl: format: DEVICE: 'floppy' is not one of card, dram or flash"},
         {{"--com", "COM1", "--parity", "evn", "status"},
