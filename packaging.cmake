@@ -1,4 +1,5 @@
-# Installation of the three programs and the Debian package (scripts/package.sh).
+# Installation of the three programs. The Debian package (debian/, built by
+# scripts/package.sh) installs through these rules under /usr.
 include(GNUInstallDirs)
 
 set(_m350_programs m350-printer-sim)
@@ -14,23 +15,6 @@ if(TARGET m350ctl-fonts)
   install(TARGETS m350ctl-fonts RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/m350-utility)
 endif()
 # The package is m350-utility, so its documents go under that name.
-install(FILES LICENSE README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/m350-utility)
-
-set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGE_NAME m350-utility)
-set(CPACK_PACKAGE_VERSION ${M350_VERSION})
-set(CPACK_PACKAGE_VENDOR "M350 developers")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-    "configuration and diagnostics for thermal barcode-label printers")
-set(CPACK_PACKAGE_DESCRIPTION
-    "A desktop utility (m350-utility), a command-line tool (m350ctl) and a simulated printer (m350-printer-sim) to read the status of a label printer over USB, serial, parallel or TCP, read, edit, write, save and load its configuration, and run its maintenance functions.")
-set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_CURRENT_SOURCE_DIR}/LICENSE)
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "M350 developers <m350-dev@localhost>")
-set(CPACK_DEBIAN_PACKAGE_SECTION utils)
-# The dependencies come from the programs' shared libraries (dpkg-shlibdeps).
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, fonts-dejavu-core")
-set(CPACK_STRIP_FILES ON)
-include(CPack)
+# docs/usb.md and docs/m350ctl.md are where the programs' hints send the reader.
+install(FILES LICENSE README.md docs/m350ctl.md docs/usb.md
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/m350-utility)

@@ -8,9 +8,12 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/error_json.h"
 #include "cli/exit_codes.h"
+#include "cli/help_format.h"
 #include "cli/interrupt.h"
 #include "cli/invocation.h"
+#include "cli/usage_error.h"
 #include "core/files/local_file.h"
 #include "core/i18n/language_table.h"
 #include "core/i18n/text_encoding.h"
@@ -24,12 +27,21 @@ namespace m350::cli {
 namespace {
 
 constexpr const char* kFooter =
-    "Exit status: 0 success; 1..6 the link result (1 Port Open Error, 2 Data Transmission "
-    "Error, 3 Data Receiving Error, 4 File Open Error, 5 Unknow Error, 6 Not Support), its "
-    "text on standard error; 64 usage error; 65 bad file content; 66 a file cannot be read; "
-    "69 the printer has no such module (a scan or the module setup found none); "
-    "73 a file cannot be written; 74 standard output cannot be written; 77 printer password "
-    "refused; 130 stopped by Ctrl-C (a second Ctrl-C ends m350ctl at once).";
+    "Exit status:\n"
+    "  0      success\n"
+    "  1..6   the link result, its text on standard error: 1 Port Open Error,\n"
+    "         2 Data Transmission Error, 3 Data Receiving Error, 4 File Open Error,\n"
+    "         5 Unknow Error, 6 Not Support\n"
+    "  10     settings differ (config diff, config write --verify)\n"
+    "  11     not confirmed (format, net udp-factory-default); nothing sent\n"
+    "  64     usage error\n"
+    "  65     bad file content, or a value the printer cannot take\n"
+    "  66     a file cannot be read\n"
+    "  69     no such printer or module, or doctor found the interface blocked\n"
+    "  73     a file cannot be written\n"
+    "  74     standard output cannot be written, nor the whole --trace file\n"
+    "  77     printer password refused\n"
+    "  130    stopped by Ctrl-C (a second Ctrl-C ends m350ctl at once)";
 
 void addOneShot(CLI::App& app, Invocation& inv, const char* name, const char* what,
                 const m350::Operation<>& op) {
@@ -139,11 +151,13 @@ void buildCommandLine(CLI::App& app, Invocation& inv, const std::vector<std::str
         for (const CommandGroup& g : kCommandGroups) groups.push_back(&g);
 
     app.name("m350ctl");
+    useHelpFormatter(app);
+    app.set_help_flag("-h,--help", "print this help and exit");
     app.description(
         "Status, maintenance, configuration and raw printing for M350 label printers, "
         "over USB, a serial or parallel port, or the network.");
     app.footer(kFooter);
-    app.set_version_flag("--version", "m350ctl " M350_VERSION);
+    app.set_version_flag("--version", "m350ctl " M350_VERSION, "print the version and exit");
     app.require_subcommand(1);
     app.fallthrough();
 
@@ -246,12 +260,27 @@ int runCommandLine(int argc, char** argv) {
     CLI::App app;
     Invocation inv;
     inv.arguments.assign(argv, argv + argc);
+    if (argc <= 1) {
+        std::fputs(shortUsage().c_str(), stderr);
+        return kExitUsage;
+    }
     buildCommandLine(app, inv, std::vector<std::string_view>(argv + 1, argv + argc));
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-        const int code = app.exit(e);
-        return code == 0 ? kExitOk : kExitUsage;
+        // --help and --version
+        if (e.get_exit_code() == 0) return app.exit(e) == 0 ? kExitOk : kExitUsage;
+        const std::vector<std::string> args(argv + 1, argv + argc);
+        // Only the groups the words named were set up: the nearest word to a
+        // typo is looked for among every command.
+        CLI::App every;
+        Invocation unused;
+        buildCommandLine(every, unused);
+        const UsageError usage = describeParseError(every, args, e);
+        std::fprintf(stderr, "m350ctl: %s\nTry '%s --help'.\n", usage.message.c_str(),
+                     usage.command.c_str());
+        if (wantsJson(args)) printJson(stdout, failureJson(kExitUsage, usage.message));
+        return kExitUsage;
     }
     if (!inv.action) return kExitUsage;
     if (!inv.fleet.hostsFile.empty()) {

@@ -3,6 +3,7 @@
 #include <climits>
 #include <nlohmann/json.hpp>
 
+#include "cli/config_text.h"
 #include "cli/exit_codes.h"
 #include "core/config/config_write.h"
 #include "core/files/file_download.h"
@@ -38,7 +39,7 @@ std::string statusJson(const m350::StatusFlags& flags, int language) {
     j["flags"] = nlohmann::ordered_json::array();
     for (auto f : flags) j["flags"].push_back(static_cast<int>(f));
     j["flagsByName"] = statusFlagsByName(flags);
-    return j.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+    return dumpJson(j);
 }
 
 int statusCommand(Session& s, bool json) {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+#include <regex>
 
 #include "core/i18n/text_encoding.h"
 
@@ -111,6 +112,11 @@ FieldValue valueOf(const ConfigRecord& r, const FieldInfo& info, bool inch,
             const std::string t = r.text(info.field);
             v.text = printableText(t, encoding);
             v.json = m350::decodeText(t, encoding);
+            // The printed length counters are numbers the printer sends as text.
+            if (info.field == m350::Field::mileage || info.field == m350::Field::resetMileage) {
+                static const std::regex number(R"( *[0-9]+(\.[0-9]+)? *)");
+                if (std::regex_match(t, number)) v.json = std::strtod(t.c_str(), nullptr);
+            }
             return v;
         }
         case FieldKind::kChar: {
@@ -211,7 +217,15 @@ Json recordJson(const ConfigRecord& r, bool inch, std::string_view encoding) {
 }
 
 std::string dumpJson(const Json& j) {
-    const std::string raw = j.dump(2, ' ', false, Json::error_handler_t::replace);
+    std::string raw;
+    if (j.is_object() && !j.contains("schema")) {
+        Json document;
+        document["schema"] = kJsonSchema;
+        for (const auto& [key, value] : j.items()) document[key] = value;
+        raw = document.dump(2, ' ', false, Json::error_handler_t::replace);
+    } else {
+        raw = j.dump(2, ' ', false, Json::error_handler_t::replace);
+    }
     // Outside strings the text is ASCII without DEL, so these bytes stand
     // only inside strings, where an escape means the same character.
     std::string out;

@@ -32,9 +32,14 @@ nlohmann::ordered_json fieldJson(const m350::ConfigRecord& record, const m350::F
 // not define as \xNN, so a reply cannot drive the operator's terminal.
 std::string printableText(std::string_view text, std::string_view encoding);
 
-// JSON text of a value, with bytes that are not UTF-8 replaced, and DEL and the
-// C1 controls (U+0080..U+009F), which the library writes as they are, written
-// as \u escapes: the same strings, but nothing that drives a terminal.
+// The version of m350ctl's JSON documents: the first key, "schema", of every
+// object m350ctl prints. It goes up when a key changes meaning or goes away.
+inline constexpr int kJsonSchema = 1;
+
+// JSON text of a document: an object gets "schema" as its first key. Bytes
+// that are not UTF-8 are replaced, and DEL and the C1 controls
+// (U+0080..U+009F), which the library writes as they are, are written as \u
+// escapes: the same strings, but nothing that drives a terminal.
 std::string dumpJson(const nlohmann::ordered_json& j);
 
 }  // namespace m350::cli

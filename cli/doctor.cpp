@@ -147,12 +147,27 @@ std::string groupFix(const DoctorSystem& sys, const std::string& node, const Acc
            node + " belongs to group " + group + ")";
 }
 
+// The rule counts only where udev reads rules; an install under /usr/local
+// puts it in /usr/local/lib/udev/rules.d, which udev never reads.
 bool udevRuleInstalled(const DoctorSystem& sys) {
-    for (const char* dir : {"/etc/udev/rules.d", "/usr/lib/udev/rules.d", "/lib/udev/rules.d",
-                            "/usr/local/lib/udev/rules.d"})
+    for (const char* dir :
+         {"/etc/udev/rules.d", "/run/udev/rules.d", "/usr/lib/udev/rules.d", "/lib/udev/rules.d"})
         for (const auto& name : listDir(sys.root + dir))
             if (name.find("m350") != std::string::npos) return true;
     return false;
+}
+
+// How to install the rule: from /usr/local when `cmake --install` left it
+// there, else from the package or the source tree.
+std::string ruleInstallFix(const DoctorSystem& sys) {
+    const std::string local = "/usr/local/lib/udev/rules.d";
+    for (const auto& name : listDir(sys.root + local))
+        if (name.find("m350") != std::string::npos)
+            return "the rule is in " + local + ", which udev does not read: sudo cp " + local +
+                   "/" + name +
+                   " /etc/udev/rules.d/ && sudo udevadm control --reload-rules && sudo udevadm "
+                   "trigger --subsystem-match=usb";
+    return kRuleInstall;
 }
 
 // A program that takes IPP-over-USB printers for itself.
@@ -321,7 +336,7 @@ void checkUsb(const DoctorSystem& sys, const DoctorTarget& t, std::vector<Doctor
         } else if (!a.allowed) {
             std::string fix;
             if (!udevRuleInstalled(sys)) {
-                fix = kRuleInstall;
+                fix = ruleInstallFix(sys);
             } else if (!d.ours) {
                 fix = "the udev rules give access to the printers of the list only: " +
                       m350::usbAllowCommand(describe(d)) +
@@ -359,7 +374,7 @@ void checkUsb(const DoctorSystem& sys, const DoctorTarget& t, std::vector<Doctor
         out.push_back({"usb", Severity::kInfo,
                        "the udev rule for M350 printers is not installed (users other than root "
                        "may not open them)",
-                       kRuleInstall});
+                       ruleInstallFix(sys)});
 }
 
 // The device path of a COM or LPT name (or the path given), under the root.

@@ -80,9 +80,11 @@ int doctorCommand(Session& s, const DoctorTarget& target, bool json) {
 int serialListCommand(Session& s, bool json) {
     const auto devices = listSerialDevices(systemToExamine());
     if (json) {
-        Json j = Json::array();
+        Json j;
+        j["ports"] = Json::array();
         for (const auto& d : devices)
-            j.push_back({{"device", d.device}, {"driver", d.driver}, {"stable", d.stable}});
+            j["ports"].push_back(
+                {{"device", d.device}, {"driver", d.driver}, {"stable", d.stable}});
         std::fprintf(s.out(), "%s\n", dumpJson(j).c_str());
         return kExitOk;
     }

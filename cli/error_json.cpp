@@ -7,8 +7,9 @@ namespace m350::cli {
 
 nlohmann::ordered_json resultErrorJson(int result, const m350::PortError& cause, int iface) {
     nlohmann::ordered_json e;
+    e["exitCode"] = result;
+    e["message"] = std::string(m350::resultText(result));
     e["result"] = result;
-    e["text"] = std::string(m350::resultText(result));
     if (cause.isSet()) {
         e["fault"] = m350::portFaultName(cause.fault);
         e["device"] = cause.device;

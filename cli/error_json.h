@@ -1,11 +1,13 @@
-// m350ctl's failures as JSON, for scripts that run it with --json: a failed
-// link operation and a local failure each become one object on standard
-// output, beside the text on standard error.
+// m350ctl's failures as JSON, for scripts that run it with --json: every
+// failure (a failed link operation, a local failure, a usage error) becomes
+// one object of the same shape on standard output, beside the text on
+// standard error. exitCode and message are always there; a link failure adds
+// its result code and, when the port gave one, the cause.
 //
-//   {"error": {"result": 1, "text": "Port Open Error", "fault": "refused",
-//              "device": "127.0.0.1:9100", "reason": "Connection refused",
-//              "hint": "..."}}
-//   {"error": {"exitCode": 66, "message": "cannot read a.dcf: ..."}}
+//   {"schema": 1, "error": {"exitCode": 1, "message": "Port Open Error",
+//              "result": 1, "fault": "refused", "device": "127.0.0.1:9100",
+//              "reason": "Connection refused", "hint": "..."}}
+//   {"schema": 1, "error": {"exitCode": 66, "message": "cannot read a.dcf: ..."}}
 #pragma once
 
 #include <cstdio>

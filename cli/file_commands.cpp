@@ -154,9 +154,11 @@ int memoryCommand(Session& s, int onlyDevice, bool json) {
     for (int d = 0; d < m350::kDeviceCount; ++d)
         if (onlyDevice < 0 || onlyDevice == d) devices.push_back(d);
     if (json) {
-        nlohmann::ordered_json j = nlohmann::ordered_json::array();
+        nlohmann::ordered_json j;
+        j["devices"] = nlohmann::ordered_json::array();
         for (int d : devices)
-            j.push_back(deviceJson(d, info.devices[static_cast<std::size_t>(d)], s.encoding));
+            j["devices"].push_back(
+                deviceJson(d, info.devices[static_cast<std::size_t>(d)], s.encoding));
         std::fprintf(s.out(), "%s\n", dumpJson(j).c_str());
         return kExitOk;
     }

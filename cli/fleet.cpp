@@ -24,6 +24,7 @@
 #include "cli/invocation.h"
 #include "cli/port_options.h"
 #include "cli/session.h"
+#include "cli/usage_error.h"
 #include "core/i18n/text_encoding.h"
 #include "core/link/link_operations.h"
 
@@ -241,7 +242,9 @@ void runInProcess(const std::vector<std::string>& args, double hostTimeout, Host
             code = runWithTrace(session, inv);
         }
     } catch (const CLI::ParseError& e) {
-        std::fprintf(err.get(), "m350ctl: %s\n", e.what());
+        const UsageError usage =
+            describeParseError(app, std::vector<std::string>(args.begin() + 1, args.end()), e);
+        std::fprintf(err.get(), "m350ctl: %s\n", usage.message.c_str());
     }
     res.exitCode = code;
     res.out = out.take();

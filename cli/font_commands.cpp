@@ -3,14 +3,17 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <vector>
 
+#include "cli/config_text.h"
 #include "cli/error_json.h"
 #include "cli/exit_codes.h"
 #include "cli/font_make.h"
@@ -29,41 +32,68 @@ namespace {
 const std::map<std::string, int> kFontDevices = {
     {"dram", m350::kDeviceDram}, {"flash", m350::kDeviceFlash}, {"card", m350::kDeviceCard}};
 
+std::vector<std::string> glyphRows(const m350::FontFileGlyph& g) {
+    std::vector<std::string> rows;
+    for (int y = 0; y < g.height; ++y) {
+        std::string row;
+        for (int x = 0; x < g.width; ++x) row.push_back(g.ink(x, y) ? '#' : '.');
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
 void printGlyph(Session& s, const m350::FontFileGlyph& g) {
     std::fprintf(s.out(), "glyph 0x%0*X width %d height %d\n", g.doubleByte ? 4 : 2, g.code,
                  g.width, g.height);
-    std::string row;
-    for (int y = 0; y < g.height; ++y) {
-        row.clear();
-        for (int x = 0; x < g.width; ++x) row.push_back(g.ink(x, y) ? '#' : '.');
-        std::fprintf(s.out(), "%s\n", row.c_str());
-    }
+    for (const auto& row : glyphRows(g)) std::fprintf(s.out(), "%s\n", row.c_str());
 }
 
-int fontShowCommand(Session& s, const std::string& path, const std::string& code, bool json) {
+nlohmann::ordered_json glyphJson(const m350::FontFileGlyph& g) {
+    nlohmann::ordered_json j;
+    j["code"] = g.code;
+    j["width"] = g.width;
+    j["height"] = g.height;
+    j["rows"] = glyphRows(g);
+    return j;
+}
+
+int fontShowCommand(Session& s, const std::string& path, const std::string& code, bool asJson) {
     std::string bytes, error;
     if (!readWholeFile(path, bytes, error, m350::kMaxFontFileBytes))
         return s.fail(kExitNoInput, error);
     std::optional<m350::FontFileContents> f = m350::parseFontFile(bytes, &error);
     if (!f) return s.fail(kExitDataError, path + ": " + error);
+    long wanted = -1;
+    if (!code.empty()) {
+        char* end = nullptr;
+        wanted = std::strtol(code.c_str(), &end, 0);
+        if (!end || *end) return s.fail(kExitUsage, "--code wants a number (65, 0x41, 0xA4A1)");
+        if (std::none_of(f->glyphs.begin(), f->glyphs.end(),
+                         [wanted](const auto& g) { return g.code == wanted; }))
+            return s.fail(kExitDataError, "no glyph for code " + code);
+    }
     // A file tells which glyphs have ink at the edge of their cell, the
     // ones that may have been cut when the font was drawn.
     const int edge = m350::glyphsWithInkAtEdge(*f);
-    if (json) {
+    if (asJson) {
         nlohmann::ordered_json j;
         j["pitch"] = f->variablePitch ? "variable" : "fixed";
-        j["bytes"] = f->doubleByte ? "double" : "single";
+        j["doubleByte"] = f->doubleByte;
         j["index"] = f->hasIndex;
         j["cellWidth"] = f->cellWidth;
         j["cellHeight"] = f->cellHeight;
         j["italicWidth"] = f->italicWidth;
         j["startCode"] = f->startCode;
         j["endCode"] = f->endCode;
-        j["encoding"] = f->encodingLetter ? std::string(1, f->encodingLetter) : std::string();
+        j["encoding"] = f->encodingLetter
+                            ? nlohmann::ordered_json(std::string(1, f->encodingLetter))
+                            : nlohmann::ordered_json(nullptr);
         j["characters"] = f->charCount;
-        j["glyphs"] = f->glyphs.size();
         j["size"] = bytes.size();
         j["clipped"] = edge;
+        j["glyphs"] = nlohmann::ordered_json::array();
+        for (const auto& g : f->glyphs)
+            if (wanted < 0 || g.code == wanted) j["glyphs"].push_back(glyphJson(g));
         printJson(s.out(), j);
         return kExitOk;
     }
@@ -75,19 +105,9 @@ int fontShowCommand(Session& s, const std::string& path, const std::string& code
                  f->hasIndex ? "yes" : "no", f->cellWidth, f->cellHeight, f->italicWidth,
                  f->startCode, f->endCode, f->encodingLetter ? f->encodingLetter : '-',
                  f->charCount, f->glyphs.size(), bytes.size(), edge);
-    if (code.empty()) {
-        for (const auto& g : f->glyphs) printGlyph(s, g);
-        return kExitOk;
-    }
-    char* end = nullptr;
-    const long wanted = std::strtol(code.c_str(), &end, 0);
-    if (!end || *end) return s.fail(kExitUsage, "--code wants a number (65, 0x41, 0xA4A1)");
     for (const auto& g : f->glyphs)
-        if (g.code == wanted) {
-            printGlyph(s, g);
-            return kExitOk;
-        }
-    return s.fail(kExitDataError, "no glyph for code " + code);
+        if (wanted < 0 || g.code == wanted) printGlyph(s, g);
+    return kExitOk;
 }
 
 int fontDownloadCommand(Session& s, const Invocation& inv, const std::string& path,
@@ -140,12 +160,17 @@ void addFontCommands(CLI::App& app, Invocation& inv) {
     auto asianTable = std::make_shared<std::string>();
     auto* make = font->add_subcommand("make", "draw an installed font into a bitmap font file");
     make->add_option("--family", o->family, "font family (fontconfig finds the nearest)")
+        ->type_name("NAME")
         ->required();
     make->add_option("--size", o->size, "size in points")->required();
-    make->add_flag("--bold", o->bold);
-    make->add_flag("--italic", o->italic);
+    make->add_flag("--bold", o->bold, "draw the bold face");
+    make->add_flag("--italic", o->italic,
+                   "draw the italic face (the italic width is 3/10 of the cell's unless "
+                   "--italic-width gives it)");
     make->add_option("--encode", o->encode,
-                     "standard[:START-END] | asian:T|G|K|J | table:FILE | asian-table:FILE")
+                     "the characters: standard[:START-END], asian:T|G|K|J, table:FILE or "
+                     "asian-table:FILE")
+        ->type_name("ENCODING")
         ->required();
     make->add_option("--asian-encoding", *asianTable,
                      "encoding of an asian-table font's codes: T, G, K or J (default: the "
@@ -153,11 +178,13 @@ void addFontCommands(CLI::App& app, Invocation& inv) {
         ->check(CLI::IsMember({"T", "G", "K", "J"}));
     make->add_option("--pitch", o->pitch, "fixed or variable (default: the page's default)")
         ->check(CLI::IsMember({"fixed", "variable"}));
-    make->add_option("--cell", o->cell, "cell WIDTHxHEIGHT in pixels (default: measured)");
+    make->add_option("--cell", o->cell, "cell width and height in pixels (default: measured)")
+        ->type_name("WxH");
     make->add_option("--italic-width", o->italicWidth, "italic width in pixels");
     make->add_option("--code-page", o->codePage,
                      "code page of single-byte codes (default: the printer text encoding's, "
-                     "else CP1252)");
+                     "else CP1252)")
+        ->type_name("NAME");
     make->add_option("-o,--output", o->output, "the font file to write")->required();
     make->add_flag("--fit", o->fit,
                    "draw a glyph that would be cut at the cell edge narrower, and widen an "
@@ -176,7 +203,7 @@ void addFontCommands(CLI::App& app, Invocation& inv) {
     show->add_option("FILE", *showPath, "the font file")->required();
     show->add_option("--code", *showCode, "only the glyph of this code (65, 0x41, 0xA4A1)");
     auto showJson = std::make_shared<bool>(false);
-    show->add_flag("--json", *showJson, "print the header and the clipped count as JSON");
+    show->add_flag("--json", *showJson, "print the header, the clipped count and glyphs as JSON");
     show->callback([&inv, showPath, showCode, showJson] {
         inv.json = inv.json || *showJson;
         inv.action = [showPath, showCode, showJson](Session& s) {

@@ -20,9 +20,11 @@ std::string_view trim(std::string_view s) {
 
 bool parseDiscoverJson(std::string_view text, std::vector<m350::NetAddress>& hosts,
                        std::string& error) {
-    const Json j = Json::parse(text, nullptr, false);
+    Json j = Json::parse(text, nullptr, false);
+    // discover --json: {"schema": 1, "printers": [...]}; a bare array is taken too.
+    if (j.is_object() && j.contains("printers")) j = Json(j["printers"]);
     if (j.is_discarded() || !j.is_array()) {
-        error = "not a JSON array of printers";
+        error = "not a JSON list of printers";
         return false;
     }
     for (std::size_t i = 0; i < j.size(); ++i) {
@@ -71,6 +73,8 @@ bool parseHostList(std::string_view text, std::vector<m350::NetAddress>& hosts,
     hosts.clear();
     // "[" opens an IPv6 address too; the JSON array has "{" or "]" next.
     const auto first = text.find_first_not_of(" \t\r\n");
+    if (first != std::string_view::npos && text[first] == '{')
+        return parseDiscoverJson(text, hosts, error);
     if (first != std::string_view::npos && text[first] == '[') {
         const auto next = text.find_first_not_of(" \t\r\n", first + 1);
         if (next == std::string_view::npos || text[next] == '{' || text[next] == ']')

@@ -121,8 +121,9 @@ int discoverCommand(Session& s, const UdpOptions& o, bool json) {
     if (!result.socketOpened) return s.fail(kExitIoError, "cannot open a UDP socket");
     const auto printers = m350::mergeByMac(result.replies);
     if (json) {
-        nlohmann::ordered_json j = nlohmann::ordered_json::array();
-        for (const auto& p : printers) j.push_back(replyJson(p, s.encoding));
+        nlohmann::ordered_json j;
+        j["printers"] = nlohmann::ordered_json::array();
+        for (const auto& p : printers) j["printers"].push_back(replyJson(p, s.encoding));
         std::fprintf(s.out(), "%s\n", dumpJson(j).c_str());
         return kExitOk;
     }

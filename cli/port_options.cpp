@@ -153,34 +153,36 @@ void PortOptions::addTo(CLI::App& app) {
     lpt->excludes(net);
 
     const char* serial = "Serial line (with --com)";
-    app.add_option("--baud", baud_, "2400|4800|9600|19200|38400|57600|115200 (default 9600)")
+    app.add_option(
+           "--baud", baud_,
+           "bits per second: 2400, 4800, 9600, 19200, 38400, 57600 or 115200 (default 9600)")
         ->transform(CLI::CheckedTransformer(kBaudRates).description(""))
-        ->type_name("")
+        ->type_name("RATE")
         ->group(serial)
         ->needs(com);
-    app.add_option("--data-bits", dataBits_, "7|8 (default 8)")
+    app.add_option("--data-bits", dataBits_, "data bits (default 8)")
         ->transform(CLI::CheckedTransformer(kDataBits).description(""))
-        ->type_name("")
+        ->type_name("7|8")
         ->group(serial)
         ->needs(com);
-    app.add_option("--parity", parity_, "none|odd|even (default none)")
+    app.add_option("--parity", parity_, "parity (default none)")
         ->transform(CLI::CheckedTransformer(kParities, CLI::ignore_case).description(""))
-        ->type_name("")
+        ->type_name("none|odd|even")
         ->group(serial)
         ->needs(com);
-    app.add_option("--stop-bits", stopBits_, "1|1.5|2 (default 1)")
+    app.add_option("--stop-bits", stopBits_, "stop bits (default 1)")
         ->transform(CLI::CheckedTransformer(kStopBits).description(""))
-        ->type_name("")
+        ->type_name("1|1.5|2")
         ->group(serial)
         ->needs(com);
-    app.add_option("--handshake", handshake_, "none|rts|rts-cts (default rts)")
+    app.add_option("--handshake", handshake_, "hardware handshake (default rts)")
         ->transform(CLI::CheckedTransformer(kHandshakes, CLI::ignore_case).description(""))
-        ->type_name("")
+        ->type_name("none|rts|rts-cts")
         ->group(serial)
         ->needs(com);
-    app.add_option("--xon-xoff", xonXoff_, "on|off (default off)")
+    app.add_option("--xon-xoff", xonXoff_, "software handshake (default off)")
         ->transform(CLI::CheckedTransformer(kOnOff, CLI::ignore_case).description(""))
-        ->type_name("")
+        ->type_name("on|off")
         ->group(serial)
         ->needs(com);
 }

@@ -13,6 +13,7 @@
 #include <regex>
 
 #include "cli/commands.h"
+#include "cli/config_text.h"
 #include "cli/exit_codes.h"
 #include "cli/invocation.h"
 #include "core/access/emulation.h"
@@ -63,7 +64,7 @@ const char* mediaName(int media) {
 }
 
 std::string json(const nlohmann::ordered_json& j) {
-    return j.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+    return dumpJson(j);
 }
 
 // --- dump ---------------------------------------------------------------
@@ -103,9 +104,13 @@ int dumpFetchCommand(Session& s, const std::string& output, bool ask) {
 // --- clock --------------------------------------------------------------
 
 // The printer keeps the year in two digits; those are shown in this century.
+long fullYear(const m350::ClockValues& v) {
+    return v[m350::kYear] >= 0 && v[m350::kYear] < 100 ? 2000L + v[m350::kYear]
+                                                       : long{v[m350::kYear]};
+}
+
 std::string clockText(const m350::ClockValues& v) {
-    const long year =
-        v[m350::kYear] >= 0 && v[m350::kYear] < 100 ? 2000L + v[m350::kYear] : long{v[m350::kYear]};
+    const long year = fullYear(v);
     char buf[128];
     std::snprintf(
         buf, sizeof buf, "%04ld-%02" PRId32 "-%02" PRId32 " %02" PRId32 ":%02" PRId32 ":%02" PRId32,
@@ -123,6 +128,7 @@ int clockGetCommand(Session& s, bool asJson) {
             for (auto& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
             j[key] = values[static_cast<std::size_t>(f)];
         }
+        j["year"] = fullYear(values);
         j["text"] = clockText(values);
         std::fprintf(s.out(), "%s\n", json(j).c_str());
     } else {
@@ -304,11 +310,18 @@ int sensorReadingsCommand(Session& s, int sensor, bool asJson) {
 
 // --- emulation ----------------------------------------------------------
 
-int emulationGetCommand(Session& s) {
+int emulationGetCommand(Session& s, bool asJson) {
     int active = -1;
     if (int r = s.run(ops::readEmulation(active)); r != m350::kOk) return r;
     const std::string_view name = m350::emulationName(active);
-    if (name.empty())
+    if (asJson) {
+        // {"emulation": "ZPL2"|"CPCL"|null, "code": the printer's number}
+        nlohmann::ordered_json j;
+        j["emulation"] = name.empty() ? nlohmann::ordered_json(nullptr)
+                                      : nlohmann::ordered_json(std::string(name));
+        j["code"] = active;
+        std::fprintf(s.out(), "%s\n", json(j).c_str());
+    } else if (name.empty())
         std::fprintf(s.out(), "unknown (%d)\n", active);
     else
         std::fprintf(s.out(), "%.*s\n", static_cast<int>(name.size()), name.data());
@@ -468,9 +481,10 @@ void addPrinterFunctionCommands(CLI::App& app, Invocation& inv) {
     // emulation
     auto* emulation = app.add_subcommand("emulation", "the emulated command language");
     emulation->require_subcommand(1);
-    emulation->add_subcommand("get", "the active emulation (ZPL2 or CPCL)")->callback([&inv] {
-        inv.action = [](Session& s) { return emulationGetCommand(s); };
-    });
+    auto* emuGet = emulation->add_subcommand("get", "the active emulation (ZPL2 or CPCL)");
+    emuGet->add_flag("--json", inv.json, "print the emulation as JSON");
+    emuGet->callback(
+        [&inv] { inv.action = [&inv](Session& s) { return emulationGetCommand(s, inv.json); }; });
     auto target = std::make_shared<int>(0);
     auto* emuSet = emulation->add_subcommand("set", "switch the emulation");
     emuSet->add_option("EMULATION", *target, "zpl2 or cpcl")

@@ -2,8 +2,10 @@
 // operation uses, who holds each, and how to name one. usb allow and usb
 // forget: the system's printer list and its udev rule (usb_allow.h).
 #include <CLI/CLI.hpp>
+#include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "cli/config_text.h"
 #include "cli/exit_codes.h"
 #include "cli/invocation.h"
 #include "cli/usb_allow.h"
@@ -103,7 +105,7 @@ void addUsbCommands(CLI::App& app, Invocation& inv) {
                 m350::surveyUsbDevices(*backend, m350::namedUsbDevice(ctx.settings->usbDevice),
                                        m350::loadUsbList({ctx.settings->usbListSystemFile,
                                                           ctx.settings->usbListUserFile}));
-            const std::string text = inv.json ? surveyJson(survey, args->all).dump(2) + "\n"
+            const std::string text = inv.json ? dumpJson(surveyJson(survey, args->all)) + "\n"
                                               : m350::usbSurveyText(survey, args->all);
             std::fwrite(text.data(), 1, text.size(), s.out());
             return static_cast<int>(kExitOk);

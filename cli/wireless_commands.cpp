@@ -96,13 +96,18 @@ int leaveModuleSetup(Session& s) {
     return s.run(ops::resetPrinter());
 }
 
-int moduleShowCommand(Session& s) {
+int moduleShowCommand(Session& s, bool asJson) {
     m350::ConfigRecord record;
     enterModuleSetup(s, record);
     const bool present = record.byte(m350::Field::extBtPresent) == 1;
-    if (present)
+    if (present && asJson) {
+        nlohmann::ordered_json j;
+        j["name"] = m350::decodeText(record.text(m350::Field::extBtName), s.encoding);
+        std::fprintf(s.out(), "%s\n", json(j).c_str());
+    } else if (present) {
         std::fprintf(s.out(), "name: %s\n",
                      printableText(record.text(m350::Field::extBtName), s.encoding).c_str());
+    }
     const int reset = leaveModuleSetup(s);
     if (!present) return s.fail(kExitUnavailable, "no external module answered");
     return reset;
@@ -194,14 +199,16 @@ void addWirelessCommands(CLI::App& app, Invocation& inv) {
         ->add_option("--byte-wait", *byteWait,
                      "milliseconds the module is given for each byte of an answer (default 3000)")
         ->check(CLI::Range(1, 60000));
-    module->add_subcommand("show", "read the module's name (the printer is reset afterwards)")
-        ->callback([&inv, byteWait] {
-            inv.progress = true;
-            inv.action = [byteWait](Session& s) {
-                s.context().timeouts.moduleReadMs = *byteWait;
-                return moduleShowCommand(s);
-            };
-        });
+    auto* show =
+        module->add_subcommand("show", "read the module's name (the printer is reset afterwards)");
+    show->add_flag("--json", inv.json, "print the name as JSON");
+    show->callback([&inv, byteWait] {
+        inv.progress = true;
+        inv.action = [&inv, byteWait](Session& s) {
+            s.context().timeouts.moduleReadMs = *byteWait;
+            return moduleShowCommand(s, inv.json);
+        };
+    });
     auto* set = module->add_subcommand(
         "set",
         "set the module's name and PIN code, write the wireless settings back and reset the "

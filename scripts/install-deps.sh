@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
   dpkg-dev desktop-file-utils appstream
+  debhelper lintian devscripts man-db bash-completion zsh
   nlohmann-json3-dev libcli11-dev
   umockdev libumockdev-dev
   socat iproute2 python3

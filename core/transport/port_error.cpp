@@ -80,13 +80,14 @@ std::string portErrorHint(const PortError& error, int iface) {
                 return "parallel ports belong to the lp group: sudo usermod -aG lp $USER, then "
                        "log in again";
             if (iface == kUsb)
-                return "install the udev rule for the printer (docs/usb.md) and plug it in "
+                return "install the udev rule for the printer (/usr/share/doc/m350-utility/usb.md) "
+                       "and plug it in "
                        "again";
             return {};
         case PortFault::kBusy:
             if (iface == kUsb)
                 return "another driver or program holds the printer (usblp, ipp-usb, a print "
-                       "spooler): see docs/usb.md";
+                       "spooler): see /usr/share/doc/m350-utility/usb.md";
             return "another program has the port open; close it and try again";
         case PortFault::kNoDevice:
             if (iface == kCom)

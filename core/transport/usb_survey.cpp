@@ -197,7 +197,7 @@ std::string usbSurveyText(const UsbSurvey& survey, bool all) {
             s += "\n      " + interfaceLine(d, e) + "\n";
             s += e.permitted ? "      access: yes (" + e.nodePath + ")\n"
                              : "      access: no permission on " + e.nodePath +
-                                   " (see the udev rule in docs/usb.md)\n";
+                                   " (see the udev rule in /usr/share/doc/m350-utility/usb.md)\n";
         }
         s += "\n";
     }

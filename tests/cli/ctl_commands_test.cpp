@@ -116,7 +116,8 @@ TEST(CtlLinkFailure, ExitCodeIsTheResultWithItsExactText) {
     EXPECT_EQ(recv.err, "Data Receiving Error\n");
     // --json: the failure as JSON on standard output, without a port cause.
     EXPECT_EQ(nlohmann::json::parse(recv.out),
-              nlohmann::json::parse(R"({"error": {"result": 3, "text": "Data Receiving Error"}})"));
+              nlohmann::json::parse(R"({"schema": 1, "error": {"exitCode": 3,
+                  "message": "Data Receiving Error", "result": 3}})"));
 
     // The parallel port cannot be read: refused before anything is opened.
     CtlRun lpt = runCtl({"--lpt", "LPT1", "status"}, {}, {{"M350_LPT1", "/nonexistent/lp"}});

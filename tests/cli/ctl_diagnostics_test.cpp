@@ -122,8 +122,9 @@ void expectCause(const CauseCase& c) {
     EXPECT_EQ(j.exitCode, 1);
     EXPECT_EQ(j.err, run.err);
     const auto e = nlohmann::json::parse(j.out)["error"];
+    EXPECT_EQ(e["exitCode"], 1);
     EXPECT_EQ(e["result"], 1);
-    EXPECT_EQ(e["text"], "Port Open Error");
+    EXPECT_EQ(e["message"], "Port Open Error");
     EXPECT_EQ(e["fault"], c.fault);
     EXPECT_EQ(e["device"], c.device);
     if (!c.reason.empty()) {

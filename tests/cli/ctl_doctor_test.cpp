@@ -167,6 +167,18 @@ TEST(CtlDoctor, ChecksExplainWhatBlocksTheChosenInterface) {
          Severity::kBlocking,
          "no permission on /dev/bus/usb/001/009",
          "sudo cp 70-m350-printers.rules /etc/udev/rules.d/"},
+        {"our printer, no permission, the rule only where udev does not look",
+         [](FakeSystem& f) {
+             f.usbDevice("1-1.4", "f1e0", "0001", 1, 9, "07", "", 0664);
+             f.file("usr/local/lib/udev/rules.d/70-m350-printers.rules", "");
+         },
+         usb,
+         {kUserGroup},
+         true,
+         Severity::kBlocking,
+         "no permission on /dev/bus/usb/001/009",
+         "the rule is in /usr/local/lib/udev/rules.d, which udev does not read: sudo cp "
+         "/usr/local/lib/udev/rules.d/70-m350-printers.rules /etc/udev/rules.d/"},
         {"our printer, no permission, the rule installed",
          [](FakeSystem& f) {
              f.usbDevice("1-1.4", "f1e1", "0001", 1, 9, "07", "", 0664);

@@ -131,13 +131,13 @@ TEST(CtlMemory, TextAndJsonForAllOrOneDevice) {
               "CARD   physical 64 KB, free -\n");
     CtlRun json = runCtl(overNet(sim, {"memory", "--device", "flash", "--json"}));
     ASSERT_EQ(json.exitCode, 0) << json.err;
-    auto j = nlohmann::json::parse(json.out);
+    auto j = nlohmann::json::parse(json.out)["devices"];
     ASSERT_EQ(j.size(), 1u);
     EXPECT_EQ(j[0]["device"], "FLASH");
     EXPECT_EQ(j[0]["physicalKB"], 4194304);
     EXPECT_EQ(j[0]["files"], nlohmann::json({"LOGO.BMP", "AUTO.BAS"}));
     CtlRun card = runCtl(overNet(sim, {"memory", "--device", "card", "--json"}));
-    EXPECT_TRUE(nlohmann::json::parse(card.out)[0]["freeKB"].is_null());
+    EXPECT_TRUE(nlohmann::json::parse(card.out)["devices"][0]["freeKB"].is_null());
     // One connection each, the whole sequence on it.
     auto rx = received(sim, 3);
     EXPECT_EQ(rx.size(), 3u);

@@ -33,6 +33,10 @@ TEST(CtlFleetHosts, HostsFilesInBothForms) {
          {"10.0.0.5:9100", "10.0.0.6:9101", "printer-7:9100"}},
         {"an IPv6 address in brackets", "[::1]:9102\n", true, {"[::1]:9102"}},
         {"discover --json",
+         R"({"schema":1,"printers":[{"name":"A","ip":"10.0.0.5"},{"ip":"10.0.0.6","port":9101}]})",
+         true,
+         {"10.0.0.5:9100", "10.0.0.6:9101"}},
+        {"a bare JSON array",
          R"([{"name":"A","ip":"10.0.0.5"},{"ip":"10.0.0.6","port":9101}])",
          true,
          {"10.0.0.5:9100", "10.0.0.6:9101"}},
@@ -49,7 +53,8 @@ TEST(CtlFleetHosts, HostsFilesInBothForms) {
          R"([{"ip":"a b"}])",
          false,
          {"printer 1: not an address"}},
-        {"broken JSON", "[{\"ip\":", false, {"not a JSON array"}},
+        {"broken JSON", "[{\"ip\":", false, {"not a JSON list"}},
+        {"JSON of something else", R"({"schema":1,"ports":[]})", false, {"not a JSON list"}},
     };
     for (const auto& c : cases) {
         std::vector<m350::NetAddress> hosts;

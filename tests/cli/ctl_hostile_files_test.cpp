@@ -174,7 +174,7 @@ TEST(CtlHostileFiles, SaveTargetsAreFollowedOrRefused) {
 
 TEST(CtlHostileFiles, ExitSeventyFourIsListedAndExplained) {
     CtlRun help = runCtl({"--help"});
-    EXPECT_NE(help.out.find("74 standard output cannot be written"), std::string::npos);
+    EXPECT_NE(help.out.find("  74     standard output cannot be written"), std::string::npos);
 
     TempDir dir;
     writeFile(dir.file("good.dcf"), goodDcf());

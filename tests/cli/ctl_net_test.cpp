@@ -47,7 +47,7 @@ TEST(CtlDiscover, ListsEachPrinterOnceAsJsonAndText) {
               "--udp-state", "3");
     CtlRun json = runCtl(udpTo(sim, {"discover", "--json"}));
     ASSERT_EQ(json.exitCode, 0) << json.err;
-    auto j = nlohmann::json::parse(json.out);
+    auto j = nlohmann::json::parse(json.out)["printers"];
     ASSERT_EQ(j.size(), 1u);  // both passes answered, merged by MAC
     EXPECT_EQ(j[0]["name"], "Dock");
     EXPECT_EQ(j[0]["mac"], "02:00:00:35:00:01");
@@ -66,7 +66,7 @@ TEST(CtlDiscover, NobodyAnsweringIsAnEmptyList) {
     START_SIM(sim, "--udp", "127.0.0.1:0", "--udp-answer", "none");
     CtlRun json = runCtl(udpTo(sim, {"discover", "--json"}));
     ASSERT_EQ(json.exitCode, 0) << json.err;
-    EXPECT_EQ(nlohmann::json::parse(json.out), nlohmann::json::array());
+    EXPECT_EQ(nlohmann::json::parse(json.out)["printers"], nlohmann::json::array());
     CtlRun bad = runCtl(udpTo(sim, {"discover", "--timeout", "9"}));
     EXPECT_EQ(bad.exitCode, 64);
 }
@@ -214,7 +214,7 @@ TEST(CtlNet, UdpSetKeepsThePrintersNameByteForByte) {
     CtlRun text = runCtl(udpTo(sim, {"--encoding", "CP1252", "discover"}));
     EXPECT_NE(text.out.find("Caf\xc3\xa9\\x5cx41\\x1b]0;"), std::string::npos) << text.out;
     CtlRun json = runCtl(udpTo(sim, {"--encoding", "CP1252", "discover", "--json"}));
-    EXPECT_EQ(nlohmann::json::parse(json.out)[0]["name"], "Caf\xc3\xa9\\x41\x1b]0;");
+    EXPECT_EQ(nlohmann::json::parse(json.out)["printers"][0]["name"], "Caf\xc3\xa9\\x41\x1b]0;");
 }
 
 TEST(CtlNet, UdpFactoryDefaultNeedsConfirmation) {
@@ -232,7 +232,7 @@ TEST(CtlNet, UdpFactoryDefaultNeedsConfirmation) {
               "002000010001080200010000000100000100000000000200003500010000"
               "0000");
     CtlRun after = runCtl(udpTo(sim, {"discover", "--json"}));
-    EXPECT_EQ(nlohmann::json::parse(after.out)[0]["name"], "M350-SIM");
+    EXPECT_EQ(nlohmann::json::parse(after.out)["printers"][0]["name"], "M350-SIM");
 }
 
 TEST(CtlNamespace, ThreePrintersDiscoverListsEachOnce) {
@@ -241,7 +241,7 @@ TEST(CtlNamespace, ThreePrintersDiscoverListsEachOnce) {
                         "the test's own)";
     CtlRun run = runCtl({"discover", "--json"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    auto j = nlohmann::json::parse(run.out);
+    auto j = nlohmann::json::parse(run.out)["printers"];
     ASSERT_EQ(j.size(), 2u) << run.out;
     std::vector<std::string> names = {j[0]["name"], j[1]["name"]};
     std::sort(names.begin(), names.end());

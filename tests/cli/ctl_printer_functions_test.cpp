@@ -85,7 +85,7 @@ TEST(CtlClock, GetPrintsTheClockAndSetSendsWhatWasTyped) {
     CtlRun json = runCtl(overNet(sim, {"clock", "get", "--json"}));
     ASSERT_EQ(json.exitCode, 0);
     auto j = nlohmann::json::parse(json.out);
-    EXPECT_EQ(j["year"], 24);
+    EXPECT_EQ(j["year"], 2024);
     EXPECT_EQ(j["second"], 0);
     EXPECT_EQ(j["text"], "2024-02-29 07:05:00");
 
