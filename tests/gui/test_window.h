@@ -3,12 +3,9 @@
 // the simulated one over loopback TCP.
 #pragma once
 
-#include <QCoreApplication>
 #include <QSettings>
 #include <QSize>
 #include <QTemporaryDir>
-#include <QThread>
-#include <functional>
 #include <memory>
 
 #include "gui/main_window.h"
@@ -16,16 +13,6 @@
 #include "support/scripted_port.h"
 
 namespace m350test {
-
-// Runs f on the GUI thread and returns once it ran: for hooks the window's
-// worker calls (ports, pauses) that touch widgets. The worker waits, so what
-// f does happens at that point of the exchange.
-inline void onGuiThread(const std::function<void()>& f) {
-    if (QThread::currentThread() == QCoreApplication::instance()->thread())
-        f();
-    else
-        QMetaObject::invokeMethod(QCoreApplication::instance(), f, Qt::BlockingQueuedConnection);
-}
 
 // UDP aimed at a loopback port where nobody answers, short waits, and no
 // browser: tests never broadcast from the machine's own network.
