@@ -1,5 +1,6 @@
 #include "gui/worker_exchange.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QMetaObject>
 #include <QObject>
@@ -83,6 +84,7 @@ int runOnWorker(m350::LinkContext& ctx, const std::function<int()>& body) {
     QEventLoop loop;
     int result = 0;
     std::exception_ptr failure;
+    bool ended = false;  // set here, by the last call the worker posts
     std::thread worker([&] {
         try {
             result = body();
@@ -91,11 +93,18 @@ int runOnWorker(m350::LinkContext& ctx, const std::function<int()>& body) {
         }
         // Posted after every progress call of body, so delivered after them.
         QMetaObject::invokeMethod(
-            &home, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+            &home,
+            [&] {
+                ended = true;
+                loop.quit();
+            },
+            Qt::QueuedConnection);
     });
     // A quit delivered inside a nested loop (a question asked meanwhile)
-    // ends this loop when that one returns.
+    // ends this loop when that one returns. The application's exit ends it
+    // early: the events are then processed here until the worker is done.
     loop.exec();
+    while (!ended) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     worker.join();
     ctx.progress = shown;
     if (failure) std::rethrow_exception(failure);
