@@ -20,7 +20,7 @@ class Prompter;
 // What runStandard and runQuiet return when another operation is running:
 // nothing was done and nothing is shown. One operation at a time reaches the
 // printer; a click that arrives meanwhile (the window processes events while
-// it waits) must not start a second one.
+// its worker runs the exchange) must not start a second one.
 inline constexpr int kBusy = -1;
 
 class AppContext {

@@ -43,6 +43,7 @@
 #include "gui/widgets/form_kit.h"
 #include "gui/widgets/input_guards.h"
 #include "gui/widgets/radio_group.h"
+#include "gui/worker_exchange.h"
 
 // The resource file is compiled into the library; Q_INIT_RESOURCE must run
 // from the global namespace.
@@ -75,6 +76,8 @@ MainWindow::MainWindow(const StartupOptions& options, MainWindowSeams seams, QWi
     // Before any list or number box exists: in this window and every dialog
     // it opens, the wheel turns only the box that has the focus.
     guardWheelOnUnfocusedInputs();
+    // A double click on an action button runs its action once.
+    guardDoubleClicksOnButtons();
     if (seams.prompter) {
         prompter_ = seams.prompter;
     } else {
@@ -363,7 +366,9 @@ int MainWindow::exchange(const m350::BoundOperation& op, int iface) {
     if (running_) return kBusy;
     running_ = true;
     stop_.reset();
-    const int result = m350::run(link_, iface, op);
+    // On a worker: the windows keep painting and Cancel stays clickable
+    // while the printer takes its time.
+    const int result = runOnWorker(link_, [&] { return m350::run(link_, iface, op); });
     running_ = false;
     return result;
 }

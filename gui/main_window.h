@@ -194,7 +194,9 @@ class MainWindow : public QWidget, public AppContext {
     // written is said in a message box and the window runs without a trace.
     void openTrace(const std::string& path);
     // Runs one exchange unless one is running already (kBusy); the stop
-    // token is cleared first.
+    // token is cleared first. Every operation of the window passes here and
+    // runs on a worker thread while this thread shows its progress
+    // (runOnWorker).
     int exchange(const m350::BoundOperation& op, int iface);
     // After an exchange: a close asked for meanwhile is carried out.
     void afterExchange();

@@ -190,8 +190,10 @@ void ProgressDialogSink::pump() {
         form_->setBusy();
     }
     showElapsed();
-    QCoreApplication::processEvents();
+    // Started first: a pump that the processed events lead to (a queued one
+    // from the link's worker) does not process them again inside this one.
     pumped_.start();
+    QCoreApplication::processEvents();
 }
 
 void ProgressDialogSink::transferred(std::uint64_t done, std::uint64_t total) {

@@ -57,9 +57,10 @@ class ProgressDialog : public QDialog {
 };
 
 // Shows ProgressDialog for the link's progress calls and lets the application
-// process pending events whenever the link pumps. A link operation that runs
-// longer than kPopUpMs without the link showing the window gets it all the
-// same (a slow read, a silent printer), so it can be followed and cancelled.
+// process pending events whenever the link pumps (on the GUI thread: the
+// window's exchanges reach it queued from their worker, see worker_exchange.h). A link operation
+// that runs longer than kPopUpMs without the link showing the window gets it all the same (a slow
+// read, a silent printer), so it can be followed and cancelled.
 class ProgressDialogSink final : public m350::ProgressSink {
   public:
     static constexpr int kPopUpMs = 400;

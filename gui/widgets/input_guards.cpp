@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QPointer>
 #include <QPushButton>
+#include <QToolButton>
 #include <map>
 
 namespace m350::gui {
@@ -86,6 +87,23 @@ class WheelGuard final : public QObject {
     }
 };
 
+// Swallows the second click of a double click on a push or tool button: the
+// press, release and click came first and ran the button's action once.
+class DoubleClickGuard final : public QObject {
+  public:
+    explicit DoubleClickGuard(QObject* parent) : QObject(parent) {
+        setObjectName(QStringLiteral("DoubleClickGuard"));
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::MouseButtonDblClick) return false;
+        if (!qobject_cast<QPushButton*>(watched) && !qobject_cast<QToolButton*>(watched))
+            return false;
+        event->accept();
+        return true;
+    }
+};
+
 }  // namespace
 
 void routeEnter(QDialog* dialog, std::initializer_list<EnterRoute> routes) {
@@ -101,6 +119,14 @@ void guardWheelOnUnfocusedInputs() {
         app->findChild<WheelGuard*>(QStringLiteral("WheelGuard"), Qt::FindDirectChildrenOnly))
         return;
     app->installEventFilter(new WheelGuard(app));
+}
+
+void guardDoubleClicksOnButtons() {
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || app->findChild<DoubleClickGuard*>(QStringLiteral("DoubleClickGuard"),
+                                                  Qt::FindDirectChildrenOnly))
+        return;
+    app->installEventFilter(new DoubleClickGuard(app));
 }
 
 }  // namespace m350::gui

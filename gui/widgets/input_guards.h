@@ -1,4 +1,4 @@
-// Two keyboard and mouse rules that hold in every window of the program, so
+// Three keyboard and mouse rules that hold in every window of the program, so
 // that nothing reaches the printer the operator did not mean to send:
 //
 //  - Enter presses the action the focused field belongs to, or nothing. A
@@ -8,6 +8,9 @@
 //  - The mouse wheel turns a list or a number box only while it has the
 //    keyboard focus; otherwise the wheel scrolls what lies beneath it, so
 //    rolling over a page never changes a setting.
+//  - A double click on a push or tool button presses it once: its second
+//    click would run the printer action again (two labels printed) even
+//    when the first run ended before the second click arrived.
 #pragma once
 
 #include <initializer_list>
@@ -34,5 +37,10 @@ void routeEnter(QDialog* dialog, std::initializer_list<EnterRoute> routes);
 // nothing): combo boxes and spin boxes take the focus by click or Tab only,
 // and a wheel event on one without the focus passes to its parent.
 void guardWheelOnUnfocusedInputs();
+
+// Installs the double click rule on the whole application (once; later calls
+// do nothing): the double-click event that follows a button's first click is
+// taken before the button sees it, so the press it stands for never happens.
+void guardDoubleClicksOnButtons();
 
 }  // namespace m350::gui

@@ -22,6 +22,7 @@ bool ScriptedPort::writeChunk(const std::uint8_t* data, std::size_t n) {
     if (s_->failWrites) return false;
     s_->chunks.emplace_back(reinterpret_cast<const char*>(data), n);
     s_->chunkInBulk.push_back(s_->inBulk);
+    if (s_->afterChunk) s_->afterChunk(s_->chunks.size());
     return true;
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,6 +33,9 @@ struct ScriptedPortState {
     // that trickles); a refill that may not wait so long gets nothing.
     int refillDelayMs = 0;
     std::vector<int> refillWaits;  // the limit every refill was given
+    // Called after each chunk is recorded, with the count so far, on the
+    // thread that writes (the window's worker).
+    std::function<void(std::size_t chunks)> afterChunk;
 };
 
 class ScriptedPort final : public m350::Port {
