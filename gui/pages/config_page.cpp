@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QPalette>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -34,6 +35,7 @@
 #include "gui/pages/unsent_edits.h"
 #include "gui/password_gate_prompt.h"
 #include "gui/prompter.h"
+#include "gui/widgets/classic_style.h"
 #include "gui/widgets/form_kit.h"
 #include "gui/widgets/radio_group.h"
 
@@ -260,6 +262,10 @@ ConfigPage::ConfigPage(AppContext& app, QGroupBox* group, RadioGroup& unit,
     configTabs_ = new QTabWidget(group);
     configTabs_->setObjectName(QStringLiteral("PageControl2"));
     configTabs_->setCornerWidget(verifySetBox_, Qt::TopRightCorner);
+    // Every tab stays in view beside the box in every language.
+    auto* tabStyle = new SnugTabStyle;
+    tabStyle->setParent(configTabs_);
+    configTabs_->tabBar()->setStyle(tabStyle);
     column->addWidget(configTabs_, 1);
     auto addSheet = [this](const char* name, const char* caption) {
         auto* sheet = new QWidget;
