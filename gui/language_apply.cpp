@@ -22,6 +22,7 @@
 #include "core/i18n/language_detect.h"
 #include "core/i18n/language_table.h"
 #include "core/i18n/own_texts.h"
+#include "gui/mnemonics.h"
 #include "gui/own_text_map.h"
 
 namespace m350::gui {
@@ -38,6 +39,7 @@ bool setTabText(QWidget* page, const QString& text) {
         if (auto* tabs = qobject_cast<QTabWidget*>(up)) {
             const int index = tabs->indexOf(page);
             if (index < 0) return false;
+            rememberEnglishCaption(page, tabs->tabText(index));
             tabs->setTabText(index, text);
             return true;
         }
@@ -130,6 +132,7 @@ bool setCaption(QWidget* w, const QString& text) {
         label->setText(text);
         FitLabel(label);
     } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+        rememberEnglishCaption(button, button->text());
         button->setText(text);
         if (auto* push = qobject_cast<QPushButton*>(w)) fitButton(push);
     } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
@@ -399,6 +402,8 @@ void applyPageLanguage(QWidget* page, int language) {
     for (const OwnTextBinding& b : mainWindowOwnTexts())
         if (b.target != OwnTarget::kWindowTitle)
             applyOwn(page, index, b, m350::validLanguage(language), elsewhere);
+    // Letters are unique across the whole window, which holds the page.
+    assignMnemonics(page->window(), m350::validLanguage(language));
 }
 
 QStringList applyMainWindowLanguage(QWidget* mainWindow, int language) {
@@ -431,6 +436,7 @@ QStringList applyMainWindowLanguage(QWidget* mainWindow, int language) {
     for (const char* name : {"FontManagerPage", "FileManagerPage"})
         if (QObject* page = mainWindow->findChild<QObject*>(QString::fromLatin1(name)))
             QMetaObject::invokeMethod(page, "refreshLanguage");
+    assignMnemonics(mainWindow, language);
     return problems;
 }
 
@@ -438,6 +444,7 @@ QStringList applyDialogLanguage(QWidget* dialog, const char* dialogClass, int la
     const std::string_view name = dialogClass ? dialogClass : "";
     QStringList problems = applyLanguage(dialog, dialogBindings(name), language);
     applyOwnTexts(dialog, dialogOwnTexts(name), m350::validLanguage(language), problems);
+    assignMnemonics(dialog, m350::validLanguage(language));
     return problems;
 }
 

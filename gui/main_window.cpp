@@ -93,6 +93,7 @@ MainWindow::MainWindow(const StartupOptions& options, MainWindowSeams seams, QWi
     if (seams.timeouts) seams.timeouts(link_.timeouts);
     link_.usb = seams.usb;
     network_ = std::move(seams.network);
+    docFolder_ = seams.docFolder;
     if (seams.settings) {
         store_ = seams.settings;
     } else {
@@ -174,6 +175,7 @@ MainWindow::MainWindow(const StartupOptions& options, MainWindowSeams seams, QWi
     configPage_->finishStartup();
     // The other pages when first shown.
     connect(pageTabs_, &QTabWidget::currentChanged, this, &MainWindow::buildPage);
+    installShortcuts();
     if (seams.buildAllPages)
         for (int i = 1; i < pageTabs_->count(); ++i) buildPage(i);
 }

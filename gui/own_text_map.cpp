@@ -16,6 +16,7 @@ constexpr OwnTextBinding kMainWindow[] = {
     ownTip("CheckBoxVerifySet",
            "After Set, read the settings back and report those the printer did not take"),
     ownTip("ToolButtonTextEncoding", "Printer text encoding"),
+    ownTip("Image1", "About (Ctrl+F1)"),
     // Wireless.
     ownCaption("gbWirelessProtable", "Wireless module"),
     ownCaption("lblWiFiInformation", "WiFi Information"),

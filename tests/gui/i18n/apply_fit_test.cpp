@@ -35,6 +35,7 @@
 #include "gui/dialogs/sensor_calibration_dialog.h"
 #include "gui/language_apply.h"
 #include "gui/main_window.h"
+#include "gui/mnemonics.h"
 #include "support/scripted_port.h"
 
 using namespace m350::gui;
@@ -58,14 +59,17 @@ QStringList Clipped(QWidget* root) {
                        .arg(need)
                        .arg(have);
     };
+    // Buttons and tabs show their captions without the mnemonic's '&'.
     for (auto* b : root->findChildren<QPushButton*>()) {
-        const int need = QFontMetrics(MeantFont(b)).horizontalAdvance(b->text()) + 8;
+        const QString shown = withoutMnemonic(b->text());
+        const int need = QFontMetrics(MeantFont(b)).horizontalAdvance(shown) + 8;
         report(b, b->text(), need, b->width());
     }
     for (auto* b : root->findChildren<QAbstractButton*>()) {
         if (qobject_cast<QPushButton*>(b)) continue;
         // A check mark or radio circle and its gap come before the text.
-        const int need = QFontMetrics(MeantFont(b)).horizontalAdvance(b->text()) + 20;
+        const int need =
+            QFontMetrics(MeantFont(b)).horizontalAdvance(withoutMnemonic(b->text())) + 20;
         report(b, b->text(), need, b->width());
     }
     for (auto* l : root->findChildren<QLabel*>()) {
@@ -98,7 +102,8 @@ QStringList Clipped(QWidget* root) {
         for (int i = 0; i < bar->count(); ++i) {
             if (!bar->isTabVisible(i)) continue;
             const QRect tab = bar->tabRect(i);
-            const int need = bar->fontMetrics().horizontalAdvance(bar->tabText(i)) + 8;
+            const int need =
+                bar->fontMetrics().horizontalAdvance(withoutMnemonic(bar->tabText(i))) + 8;
             report(bar, bar->tabText(i), need, tab.width());
             report(bar, bar->tabText(i) + QStringLiteral(" (right edge)"), tab.right(),
                    bar->width() - 1);
