@@ -82,7 +82,7 @@ void MainWindow::showAbout() {
     lines << ownTr("Licence: %1", language_).arg(QStringLiteral("MIT"));
     lines << ownTr("Contact: %1", language_).arg(QStringLiteral(M350_CONTACT));
     lines << ownTr("Qt version %1", language_).arg(QString::fromLatin1(qVersion()));
-    lines << ownTr("F1: manual, F5: read, Ctrl+Q: quit", language_);
+    lines << ownTr("F1: manual, Ctrl+F1: about, F5: read, Ctrl+Q: quit", language_);
     prompter().message(lines.join(QLatin1Char('\n')));
 }
 
