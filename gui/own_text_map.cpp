@@ -17,6 +17,15 @@ constexpr OwnTextBinding kMainWindow[] = {
            "After Set, read the settings back and report those the printer did not take"),
     ownTip("ToolButtonTextEncoding", "Printer text encoding"),
     ownTip("Image1", "About (Ctrl+F1)"),
+    // Ranges beside the number boxes of the Z and D settings.
+    ownCaption("LabelRangeDarknessZ", "0 to 30"),
+    ownCaption("LabelRangeTearOffZ", "-120 to 120"),
+    ownCaption("LabelRangeLabelTopZ", "-120 to 120"),
+    ownCaption("LabelRangeLeftPositionZ", "-9999 to 9999"),
+    ownCaption("LabelRangeHeatD", "0 to 30"),
+    ownItem("ComboBoxParity", 1, "None"),
+    ownItem("ComboBoxParity", 2, "Odd"),
+    ownItem("ComboBoxParity", 3, "Even"),
     // Wireless.
     ownCaption("gbWirelessProtable", "Wireless module"),
     ownCaption("lblWiFiInformation", "WiFi Information"),
@@ -74,6 +83,13 @@ constexpr OwnTextBinding kMainWindow[] = {
     ownCaption("lblClientPrivacyKey", "Private Key:"),
     ownCaption("btnClientKeyBrowse", "Browse..."),
     ownCaption("lblHowToConvert", "How to Convert PKCS#12 (.pfx .p12) to DER && KEY"),
+    // File manager.
+    ownItem("ComboBoxFileType", 4, "Printer BASIC File"),
+    ownItem("ComboBoxFileType", 5, "Data File"),
+    ownItem("ComboBoxFileType", 6, "Firmware File"),
+    ownItem("ComboBoxFileType", 7, "TCF File"),
+    ownCaption("LabelPhysicalUnit", "KB"),
+    ownCaption("LabelFreeUnit", "KB"),
     // Font manager.
     ownCaption("LabelFontCodePage", "Code Page"),
     ownItem("ComboBoxSEncode", 0, "Standard Mapping"),
@@ -85,6 +101,12 @@ constexpr OwnTextBinding kMainWindow[] = {
     ownTip("ComboBoxHistory", "Texts sent before: choose one to edit it again"),
     ownTip("ComboBoxTextEncoding",
            "Encoding of the editor's text on the printer (Auto: the printer text encoding)"),
+};
+
+constexpr OwnTextBinding kRs232Setup[] = {
+    ownItem("ComboBoxParity", 0, "None"), ownItem("ComboBoxParity", 1, "Odd"),
+    ownItem("ComboBoxParity", 2, "Even"), ownItem("ComboBoxHdShak", 0, "None"),
+    ownItem("ComboBoxSWShak", 0, "None"),
 };
 
 constexpr OwnTextBinding kPreviewFont[] = {
@@ -103,6 +125,7 @@ struct DialogOwnTable {
 };
 
 constexpr DialogOwnTable kDialogs[] = {
+    {"TFormRs232Setup", kRs232Setup},
     {"TFormPreviewFont", kPreviewFont},
     {"TActiveEmu", kActiveEmulation},
 };
