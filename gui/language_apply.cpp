@@ -268,7 +268,8 @@ void apply(QWidget* root, const WidgetIndex& index, const TextBinding& b, int la
 // A dashed heading across a page ("---- WiFi Information ----") keeps its
 // dashes around the translated words.
 QString keepDashes(const QString& now, const QString& words) {
-    if (!now.startsWith(QLatin1Char('-'))) return words;
+    // Two dashes at least: a negative number ("-120 to 120") is no heading.
+    if (!now.startsWith(QStringLiteral("--"))) return words;
     qsizetype lead = 0, trail = 0;
     while (lead < now.size() && now[lead] == QLatin1Char('-')) ++lead;
     while (trail < now.size() && now[now.size() - 1 - trail] == QLatin1Char('-')) ++trail;

@@ -62,7 +62,10 @@ QString shownText(QWidget* w, const OwnTextBinding& b, int language) {
 
 // Reviewed: words that are rightly the same as the English in a language.
 bool sameAsEnglish(int language, std::string_view english) {
+    const bool ownWordForKB = language == m350::kLangFrench || language == m350::kLangRussian ||
+                              language == m350::kLangUkrainian;
     return (english == "Bluetooth" && language != m350::kLangSimplifiedChinese) ||
+           (english == "KB" && !ownWordForKB) ||
            (english == "Editor" && language == m350::kLangGerman);
 }
 
