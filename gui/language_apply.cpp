@@ -22,6 +22,8 @@
 #include "core/i18n/language_detect.h"
 #include "core/i18n/language_table.h"
 #include "core/i18n/own_texts.h"
+#include "gui/mnemonics.h"
+#include "gui/own_text_map.h"
 
 namespace m350::gui {
 
@@ -37,6 +39,7 @@ bool setTabText(QWidget* page, const QString& text) {
         if (auto* tabs = qobject_cast<QTabWidget*>(up)) {
             const int index = tabs->indexOf(page);
             if (index < 0) return false;
+            rememberEnglishCaption(page, tabs->tabText(index));
             tabs->setTabText(index, text);
             return true;
         }
@@ -129,6 +132,7 @@ bool setCaption(QWidget* w, const QString& text) {
         label->setText(text);
         FitLabel(label);
     } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+        rememberEnglishCaption(button, button->text());
         button->setText(text);
         if (auto* push = qobject_cast<QPushButton*>(w)) fitButton(push);
     } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
@@ -261,6 +265,81 @@ void apply(QWidget* root, const WidgetIndex& index, const TextBinding& b, int la
                         .arg(name(b), QString::fromLatin1(w->metaObject()->className()));
 }
 
+// A dashed heading across a page ("---- WiFi Information ----") keeps its
+// dashes around the translated words.
+QString keepDashes(const QString& now, const QString& words) {
+    // Two dashes at least: a negative number ("-120 to 120") is no heading.
+    if (!now.startsWith(QStringLiteral("--"))) return words;
+    qsizetype lead = 0, trail = 0;
+    while (lead < now.size() && now[lead] == QLatin1Char('-')) ++lead;
+    while (trail < now.size() && now[now.size() - 1 - trail] == QLatin1Char('-')) ++trail;
+    return now.left(lead) + QLatin1Char(' ') + words + QLatin1Char(' ') + now.right(trail);
+}
+
+void applyOwn(QWidget* root, const WidgetIndex& index, const OwnTextBinding& b, int language,
+              QStringList& problems) {
+    if (b.target == OwnTarget::kWindowTitle) {
+        root->setWindowTitle(ownTr(b.english, language));
+        return;
+    }
+    const QString control = QString::fromLatin1(b.control);
+    QWidget* w = index.find(control);
+    if (w == nullptr) {
+        problems << control;
+        return;
+    }
+    const QString text = ownTr(b.english, language);
+    bool done = true;
+    switch (b.target) {
+        case OwnTarget::kCaption:
+            if (auto* label = qobject_cast<QLabel*>(w)) {
+                done = setCaption(w, keepDashes(label->text(), text));
+            } else {
+                done = setCaption(w, text);
+            }
+            break;
+        case OwnTarget::kItem:
+            if (auto* combo = qobject_cast<QComboBox*>(w); combo && b.index < combo->count()) {
+                const QSignalBlocker quiet(combo);
+                combo->setItemText(b.index, text);
+            } else {
+                done = false;
+            }
+            break;
+        case OwnTarget::kColumn:
+            if (auto* tree = qobject_cast<QTreeWidget*>(w); tree && b.index < tree->columnCount()) {
+                tree->headerItem()->setText(b.index, text);
+            } else {
+                done = false;
+            }
+            break;
+        case OwnTarget::kToolTip:
+            w->setToolTip(text);
+            break;
+        case OwnTarget::kPlaceholder:
+            if (auto* combo = qobject_cast<QComboBox*>(w)) {
+                combo->setPlaceholderText(text);
+            } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+                edit->setPlaceholderText(text);
+            } else {
+                done = false;
+            }
+            break;
+        case OwnTarget::kWindowTitle:
+            break;
+    }
+    if (!done)
+        problems << QStringLiteral("%1: a %2 takes no such text")
+                        .arg(control, QString::fromLatin1(w->metaObject()->className()));
+}
+
+void applyOwnTexts(QWidget* root, std::span<const OwnTextBinding> bindings, int language,
+                   QStringList& problems) {
+    if (root == nullptr || bindings.empty()) return;
+    const WidgetIndex index(root);
+    for (const OwnTextBinding& b : bindings) applyOwn(root, index, b, language, problems);
+}
+
 // Index of the checked item of RadioGroupUnit; inch when none is checked.
 int selectedUnit(QWidget* mainWindow) {
     auto* group = mainWindow->findChild<QGroupBox*>(QStringLiteral("RadioGroupUnit"));
@@ -321,11 +400,18 @@ void applyPageLanguage(QWidget* page, int language) {
     QStringList elsewhere;
     for (const TextBinding& b : mainWindowBindings())
         apply(page, index, b, m350::validLanguage(language), elsewhere);
+    for (const OwnTextBinding& b : mainWindowOwnTexts())
+        if (b.target != OwnTarget::kWindowTitle)
+            applyOwn(page, index, b, m350::validLanguage(language), elsewhere);
+    // Letters are unique across the whole window, which holds the page.
+    assignMnemonics(page->window(), m350::validLanguage(language));
 }
 
 QStringList applyMainWindowLanguage(QWidget* mainWindow, int language) {
     QStringList problems = applyLanguage(mainWindow, mainWindowBindings(), language);
     if (mainWindow == nullptr) return problems;
+    language = m350::validLanguage(language);
+    applyOwnTexts(mainWindow, mainWindowOwnTexts(), language, problems);
     constexpr int kKeyInch = 25, kKeyMm = 26;
     const QString unit = languageQText(selectedUnit(mainWindow) == 1 ? kKeyMm : kKeyInch, language);
     for (const char* name : kMainUnitLabels) {
@@ -351,11 +437,16 @@ QStringList applyMainWindowLanguage(QWidget* mainWindow, int language) {
     for (const char* name : {"FontManagerPage", "FileManagerPage"})
         if (QObject* page = mainWindow->findChild<QObject*>(QString::fromLatin1(name)))
             QMetaObject::invokeMethod(page, "refreshLanguage");
+    assignMnemonics(mainWindow, language);
     return problems;
 }
 
 QStringList applyDialogLanguage(QWidget* dialog, const char* dialogClass, int language) {
-    return applyLanguage(dialog, dialogBindings(dialogClass ? dialogClass : ""), language);
+    const std::string_view name = dialogClass ? dialogClass : "";
+    QStringList problems = applyLanguage(dialog, dialogBindings(name), language);
+    applyOwnTexts(dialog, dialogOwnTexts(name), m350::validLanguage(language), problems);
+    assignMnemonics(dialog, m350::validLanguage(language));
+    return problems;
 }
 
 int startMainWindowLanguage(QWidget* mainWindow, std::optional<int> forced) {

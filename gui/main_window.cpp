@@ -17,6 +17,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <algorithm>
 
 #include "core/files/local_file.h"
 #include "core/i18n/language_table.h"
@@ -99,6 +100,7 @@ MainWindow::MainWindow(const StartupOptions& options, MainWindowSeams seams, QWi
     if (seams.timeouts) seams.timeouts(link_.timeouts);
     link_.usb = seams.usb;
     network_ = std::move(seams.network);
+    docFolder_ = seams.docFolder;
     if (seams.settings) {
         store_ = seams.settings;
     } else {
@@ -180,6 +182,7 @@ MainWindow::MainWindow(const StartupOptions& options, MainWindowSeams seams, QWi
     configPage_->finishStartup();
     // The other pages when first shown.
     connect(pageTabs_, &QTabWidget::currentChanged, this, &MainWindow::buildPage);
+    installShortcuts();
     if (seams.buildAllPages)
         for (int i = 1; i < pageTabs_->count(); ++i) buildPage(i);
 }
@@ -311,6 +314,10 @@ void MainWindow::fitToScreen() {
         width -= kNoScrollBarNarrowing;
     }
     setFixedSize(width, height);
+    // The page control ends at the window's edge, not under it.
+    QRect pages = pageTabs_->geometry();
+    pages.setWidth(std::min(pages.width(), width - pages.left()));
+    pageTabs_->setGeometry(pages);
     statusBar_->setGeometry(0, height - kStatusBarHeight, width, kStatusBarHeight);
     scrollBar_->setGeometry(width - kScrollBarWidth, 0, kScrollBarWidth, height - kStatusBarHeight);
     statusBar_->raise();
@@ -442,6 +449,9 @@ QPoint MainWindow::dialogPlace() const {
 }
 
 void MainWindow::onLanguageChanged(int index) {
+    // The pages that put their own texts on ask the window for its language
+    // while the new one is applied.
+    language_ = m350::validLanguage(index);
     // New captions and list texts are no change of a setting.
     configPage_->programChange([this, index] { changeLanguage(this, index); });
     language_ = m350::currentLanguage();

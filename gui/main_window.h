@@ -78,6 +78,9 @@ struct MainWindowSeams {
     // when first shown, so the window comes up sooner; true builds them at
     // the end of start-up (tests that reach their controls at once).
     bool buildAllPages = false;
+    // The folder holding the installed manual (README.md); empty: the
+    // package's documents folder beside the program (../share/doc/m350-utility).
+    QString docFolder;
 };
 
 class MainWindow : public QWidget, public AppContext {
@@ -135,6 +138,13 @@ class MainWindow : public QWidget, public AppContext {
     void onExitLineModeClicked();
     void onActiveEmulationClicked();
 
+    // The keyboard's window-wide keys: Ctrl+Q closes the window as its close
+    // button does, F5 reads on the shown page (Read, Get), F1 opens the
+    // manual.
+    void onRefreshKey();
+    void openManual();
+    void showAbout();
+
     // True while an exchange with the printer runs.
     bool operationRunning() const { return running_; }
 
@@ -181,7 +191,10 @@ class MainWindow : public QWidget, public AppContext {
 
     QString dataFolder_;  // the command tool's buffers and history
 
+    QString docFolder_;
+
     void buildTopLevel();
+    void installShortcuts();
     void buildPrinterPage();
     // The page of the tab at index, its start state and the window's
     // language, unless it was built before.

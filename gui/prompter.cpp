@@ -4,6 +4,8 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -13,23 +15,45 @@ namespace m350::gui {
 
 const char* const kProgramTitle = "M350 Configuration Utility " M350_VERSION;
 
+namespace {
+
+// A message box is as wide as its text needs, and a short text left the
+// program's title cut in the title bar. The box is kept wide enough for the
+// title in a bold face, with room for the title bar's buttons.
+void keepTitleWhole(QMessageBox& box) {
+    constexpr int kTitleBarButtons = 120;
+    QFont bold = box.font();
+    bold.setBold(true);
+    const int need = QFontMetrics(bold).horizontalAdvance(box.windowTitle()) + kTitleBarButtons;
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(need, 0, QSizePolicy::Fixed, QSizePolicy::Minimum),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+}
+
+int run(QMessageBox& box) {
+    keepTitleWhole(box);
+    return box.exec();
+}
+
+}  // namespace
+
 // The boxes have no parent: during a link operation the main window is
 // disabled, and a box owned by it would come up disabled too.
 void QtPrompter::message(const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kProgramTitle), text, QMessageBox::Ok);
-    box.exec();
+    run(box);
 }
 
 void QtPrompter::messageWithDetails(const QString& text, const QString& details) {
     QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kProgramTitle), text, QMessageBox::Ok);
     if (!details.isEmpty()) box.setDetailedText(details);
-    box.exec();
+    run(box);
 }
 
 bool QtPrompter::question(const QString& text) {
     QMessageBox box(QMessageBox::Question, QString::fromLatin1(kProgramTitle), text,
                     QMessageBox::Yes | QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
+    return run(box) == QMessageBox::Yes;
 }
 
 bool QtPrompter::confirm(const QString& text) {
@@ -37,7 +61,7 @@ bool QtPrompter::confirm(const QString& text) {
                     QMessageBox::Ok | QMessageBox::Cancel);
     box.setDefaultButton(QMessageBox::Cancel);
     box.setEscapeButton(QMessageBox::Cancel);
-    return box.exec() == QMessageBox::Ok;
+    return run(box) == QMessageBox::Ok;
 }
 
 QString QtPrompter::openFile(const FileDialogRequest& r) {

@@ -7,6 +7,7 @@
 #include "core/link/link_operations.h"
 #include "core/printer/maintenance.h"
 #include "gui/app_context.h"
+#include "gui/language_apply.h"
 #include "gui/widgets/radio_group.h"
 
 namespace m350::gui {
@@ -33,6 +34,7 @@ EmulationDialog::EmulationDialog(int iface, AppContext& app, QWidget* parent)
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     connect(setButton_, &QPushButton::clicked, this, &EmulationDialog::onSetClicked);
+    applyDialogLanguage(this, "TActiveEmu", app_.currentLanguage());
 
     int active = -1;
     const int r = app_.runQuiet(ops::readEmulation(active), iface_);

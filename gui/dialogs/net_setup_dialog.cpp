@@ -86,6 +86,15 @@ NetSetupDialog::NetSetupDialog(m350::NetAddress& record, int language, Prompter&
             &NetSetupDialog::onFactoryDefaultClicked);
     connect(browserButton_, &QPushButton::clicked, this, &NetSetupDialog::onBrowserClicked);
     applyDialogLanguage(this, "TFormNetSetup", language_);
+    // A language whose address caption is longer than the dialog widens it,
+    // with the boxes, and keeps Exit in the middle.
+    const int need = ipAddressLabel_->geometry().right() + 11;
+    if (need > width()) {
+        setFixedSize(need, height());
+        ipSettingGroup_->resize(need, ipSettingGroup_->height());
+        for (QLineEdit* e : {ipAddressEdit_, portEdit_}) e->resize(need - 20, e->height());
+        exitButton_->move((need - exitButton_->width()) / 2, exitButton_->y());
+    }
 
     discover();
     proposeAddress();

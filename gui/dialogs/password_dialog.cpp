@@ -1,6 +1,7 @@
 #include "gui/dialogs/password_dialog.h"
 
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLayout>
 #include <QVBoxLayout>
 
@@ -41,7 +42,13 @@ PasswordDialog::PasswordDialog(const std::string& password, Prompter& prompter, 
     buttons->addStretch();
     buttons->addWidget(okButton_);
     buttons->addWidget(cancelButton_);
+    // The request is the window's title, which a window manager may cut on
+    // a dialog this small: it is said in the dialog too.
+    auto* prompt = new QLabel(this);
+    prompt->setObjectName(QStringLiteral("LabelPrompt"));
+    prompt->setBuddy(passwordEdit_);
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(prompt);
     layout->addWidget(passwordEdit_);
     layout->addLayout(buttons);
     // fixed size, but as large as the language's longest caption needs.
@@ -50,6 +57,7 @@ PasswordDialog::PasswordDialog(const std::string& password, Prompter& prompter, 
     connect(okButton_, &QPushButton::clicked, this, &PasswordDialog::onOkClicked);
     connect(cancelButton_, &QPushButton::clicked, this, &PasswordDialog::onCancelClicked);
     applyDialogLanguage(this, "TFormPassword", language);
+    prompt->setText(windowTitle());
 }
 
 void PasswordDialog::onOkClicked() {

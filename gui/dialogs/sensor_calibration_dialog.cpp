@@ -5,6 +5,7 @@
 #include <QSizePolicy>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 
 #include "core/input/input_checks.h"
 #include "core/link/link_operations.h"
@@ -129,25 +130,26 @@ SensorCalibrationDialog::SensorCalibrationDialog(m350::SensorRequest& request, i
         keepRoomWhenHidden(w);
         w->hide();
     }
+    // One caption and its value a row, so that long captions of a language
+    // make the dialog taller rather than too wide for a small screen.
     auto* manualGrid = new QGridLayout(manualGroup_);
-    manualGrid->addWidget(intensityLabel_, 0, 0);
-    manualGrid->addWidget(intensityEdit_, 0, 1);
-    manualGrid->addWidget(thresholdLabel_, 1, 0);
-    manualGrid->addWidget(thresholdEdit_, 1, 1);
-    manualGrid->addWidget(readLevelLabel_, 0, 2);
-    manualGrid->addWidget(levelCombo_, 0, 3);
-    manualGrid->addWidget(currentLabel_, 1, 2);
-    manualGrid->addWidget(currentReadingEdit_, 1, 3);
-    manualGrid->addWidget(labelReadingLabel_, 2, 0);
-    manualGrid->addWidget(labelValueLabel_, 2, 1);
-    manualGrid->addWidget(gapReadingLabel_, 2, 2);
-    manualGrid->addWidget(gapValueLabel_, 2, 3);
-    manualGrid->addWidget(messageLabel_, 3, 0, 1, 4);
+    int row = 0;
+    for (auto [caption, value] : {std::pair<QWidget*, QWidget*>{intensityLabel_, intensityEdit_},
+                                  {thresholdLabel_, thresholdEdit_},
+                                  {readLevelLabel_, levelCombo_},
+                                  {currentLabel_, currentReadingEdit_},
+                                  {labelReadingLabel_, labelValueLabel_},
+                                  {gapReadingLabel_, gapValueLabel_}}) {
+        manualGrid->addWidget(caption, row, 0);
+        manualGrid->addWidget(value, row++, 1);
+    }
+    messageLabel_->setWordWrap(true);
+    manualGrid->addWidget(messageLabel_, row++, 0, 1, 2);
     auto* manualButtons = new QHBoxLayout;
     manualButtons->addStretch();
     manualButtons->addWidget(setButton_);
     manualButtons->addWidget(manualButton_);
-    manualGrid->addLayout(manualButtons, 4, 0, 1, 4);
+    manualGrid->addLayout(manualButtons, row, 0, 1, 2);
 
     // The media and Cancel on the right.
     mediaRadio_ =
@@ -160,9 +162,11 @@ SensorCalibrationDialog::SensorCalibrationDialog(m350::SensorRequest& request, i
     right->addStretch();
     right->addWidget(cancelButton_);
 
+    auto* left = new QVBoxLayout;
+    left->addWidget(autoGroup_);
+    left->addWidget(manualGroup_, 1);
     auto* layout = new QHBoxLayout(this);
-    layout->addWidget(autoGroup_);
-    layout->addWidget(manualGroup_, 1);
+    layout->addLayout(left, 1);
     layout->addLayout(right);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     setMinimumSize(529, 207);

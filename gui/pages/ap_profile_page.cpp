@@ -88,16 +88,19 @@ void buildApProfilePage(ConfigPage& page) {
     rows.add(nullptr, inner);
     rows.add(label(detail, "Label14", "Username:"), edit(detail, "edtUsername"));
     rows.add(label(detail, "Label15", "Password:"), edit(detail, "edtPassword"));
-    auto addCertificate = [&](const char* caption, const char* name, const char* word,
-                              const char* browse) {
+    auto addCertificate = [&](const char* labelName, const char* caption, const char* name,
+                              const char* word, const char* browse) {
         QPushButton* b = button(detail, browse, "Browse...");
         b->setEnabled(false);
-        rows.add(label(detail, "", QString::fromLatin1(caption)),
+        rows.add(label(detail, labelName, QString::fromLatin1(caption)),
                  {certificate(detail, name, word), b});
     };
-    addCertificate("CA Certificate:", "edtSrvCer", "CA Certificate", "btnSrvCerBrowse");
-    addCertificate("User Certificate:", "edtClientCer", "User Certificate", "btnClientCerBrowse");
-    addCertificate("Private Key:", "edtClientPrivacyKey", "Private Key", "btnClientKeyBrowse");
+    addCertificate("lblSrvCer", "CA Certificate:", "edtSrvCer", "CA Certificate",
+                   "btnSrvCerBrowse");
+    addCertificate("lblClientCer", "User Certificate:", "edtClientCer", "User Certificate",
+                   "btnClientCerBrowse");
+    addCertificate("lblClientPrivacyKey", "Private Key:", "edtClientPrivacyKey", "Private Key",
+                   "btnClientKeyBrowse");
     auto* how =
         new QLabel(QStringLiteral("How to Convert PKCS#12 (.pfx .p12) to DER && KEY"), detail);
     how->setObjectName(QStringLiteral("lblHowToConvert"));

@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QPalette>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -34,6 +35,7 @@
 #include "gui/pages/unsent_edits.h"
 #include "gui/password_gate_prompt.h"
 #include "gui/prompter.h"
+#include "gui/widgets/classic_style.h"
 #include "gui/widgets/form_kit.h"
 #include "gui/widgets/radio_group.h"
 
@@ -260,6 +262,10 @@ ConfigPage::ConfigPage(AppContext& app, QGroupBox* group, RadioGroup& unit,
     configTabs_ = new QTabWidget(group);
     configTabs_->setObjectName(QStringLiteral("PageControl2"));
     configTabs_->setCornerWidget(verifySetBox_, Qt::TopRightCorner);
+    // Every tab stays in view beside the box in every language.
+    auto* tabStyle = new SnugTabStyle;
+    tabStyle->setParent(configTabs_);
+    configTabs_->tabBar()->setStyle(tabStyle);
     column->addWidget(configTabs_, 1);
     auto addSheet = [this](const char* name, const char* caption) {
         auto* sheet = new QWidget;
@@ -404,7 +410,7 @@ void ConfigPage::refreshTextEncoding() {
         for (QAction* a : textEncodingChoices_->actions()) {
             const QString name = a->data().toString();
             if (name.isEmpty())
-                a->setText(QStringLiteral("Interface language (%1)")
+                a->setText(ownTr("Interface language (%1)", m350::currentLanguage())
                                .arg(fromText(m350::defaultTextEncoding(m350::currentLanguage()))));
             a->setChecked(name == choice);
         }
@@ -579,16 +585,20 @@ void ConfigPage::verifyWrittenPage(const m350::ConfigRecord& written, int page) 
     const bool inch = written.byte(m350::Field::inchUnits) != 0;
     const auto diffs = m350::diffConfig(written, back, m350::fieldsWrittenBy(written, page), inch);
     if (diffs.empty()) {
-        app_.prompter().message(QStringLiteral("The printer took every setting of this page."));
+        app_.prompter().message(
+            ownTr("The printer took every setting of this page.", app_.currentLanguage()));
         return;
     }
+    const int lang = app_.currentLanguage();
     QString text =
-        QStringLiteral("The printer did not take %1 of the settings written:\n").arg(diffs.size());
+        ownTr("The printer did not take %1 of the settings written:", lang).arg(diffs.size()) +
+        QLatin1Char('\n');
     for (const auto& d : diffs) {
-        auto value = [](const std::optional<std::string>& v) {
-            return v ? QStringLiteral("\"%1\"").arg(fromBytes(*v)) : QStringLiteral("unknown");
+        auto value = [lang](const std::optional<std::string>& v) {
+            return v ? QStringLiteral("\"%1\"").arg(fromBytes(*v)) : ownTr("unknown", lang);
         };
-        text += QStringLiteral("\n%1: written %2, the printer reports %3")
+        text += QLatin1Char('\n') +
+                ownTr("%1: written %2, the printer reports %3", lang)
                     .arg(fromText(m350::fieldInfoOf(d.field).name), value(d.left), value(d.right));
     }
     app_.prompter().message(text);

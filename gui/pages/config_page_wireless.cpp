@@ -26,6 +26,7 @@
 
 #include "gui/pages/config_page.h"
 #include "gui/pages/config_page_kit.h"
+#include "gui/widgets/form_kit.h"
 
 namespace m350::gui {
 
@@ -50,8 +51,9 @@ QLabel* separator(QWidget* parent, const char* name, const char* text) {
 }
 
 QPushButton* browseButton(QWidget* parent, const char* name) {
-    QPushButton* b = button(parent, name, QStringLiteral("Browse..."));
-    b->setMaximumWidth(b->fontMetrics().horizontalAdvance(b->text()) + 14);
+    auto* b = new SnugButton(QStringLiteral("Browse..."), parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     return b;
 }
 
@@ -234,7 +236,7 @@ void ConfigPage::buildWirelessPage() {
     er.add(nullptr, edit(ext, "edtExWiFiPasswd"));
     QLineEdit* srvFile = certificatePath(ext, "edtWiFiSrvCerFile", "Select a Server Certificate");
     srvFile->setEnabled(false);
-    QPushButton* srvBrowse = button(ext, "btnExWiFiSrvCerBrowse", QStringLiteral("Browse..."));
+    QPushButton* srvBrowse = browseButton(ext, "btnExWiFiSrvCerBrowse");
     srvBrowse->setEnabled(false);
     er.add(nullptr, {srvFile, srvBrowse});
     QTreeWidget* extAps = reportList(ext, "ListView1", {{"SSID", 100}, {"Encryption", 100}});

@@ -8,6 +8,8 @@
 #include <QTabWidget>
 #include <algorithm>
 
+#include "gui/mnemonics.h"
+
 namespace m350::gui {
 
 namespace {
@@ -103,7 +105,7 @@ QList<int> UnsentEdits::changedTabs() const {
 
 QString UnsentEdits::tabNames(const QList<int>& indexes) const {
     QStringList names;
-    for (int i : indexes) names << tabs_->tabText(i).remove(QLatin1Char('&'));
+    for (int i : indexes) names << withoutMnemonic(tabs_->tabText(i));
     return names.join(QStringLiteral(", "));
 }
 

@@ -73,4 +73,11 @@ void ClassicStyle::drawComplexControl(ComplexControl control, const QStyleOption
     painter->restore();
 }
 
+int SnugTabStyle::pixelMetric(PixelMetric metric, const QStyleOption* option,
+                              const QWidget* widget) const {
+    constexpr int kTabTextRoom = 12;  // left and right of the text together
+    if (metric == PM_TabBarTabHSpace) return kTabTextRoom;
+    return QProxyStyle::pixelMetric(metric, option, widget);
+}
+
 }  // namespace m350::gui

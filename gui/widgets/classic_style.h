@@ -26,4 +26,13 @@ class ClassicStyle final : public QProxyStyle {
                             QPainter* painter, const QWidget* widget) const override;
 };
 
+// For a tab bar whose tabs must all show side by side in a narrow place
+// (the configuration pages beside their Verify box): the platform style
+// with less room around each tab's text.
+class SnugTabStyle final : public QProxyStyle {
+  public:
+    int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                    const QWidget* widget) const override;
+};
+
 }  // namespace m350::gui

@@ -1,6 +1,7 @@
 #include "gui/widgets/form_kit.h"
 
 #include <QEvent>
+#include <QRegularExpression>
 #include <QRegularExpressionValidator>
 #include <QStyle>
 #include <QStyleOptionFrame>
@@ -155,6 +156,13 @@ void widenButtonToCaption(QPushButton* button, bool keepRight) {
         r.setWidth(need);
     }
     button->setGeometry(r);
+}
+
+QSize SnugButton::sizeHint() const {
+    constexpr int kPadding = 14;  // frame and padding left and right
+    QString shown = text();
+    shown.remove(QRegularExpression(QStringLiteral("&(?!&)")));
+    return {fontMetrics().horizontalAdvance(shown) + kPadding, QPushButton::sizeHint().height()};
 }
 
 QString textOf(int key, int language, const char* fallback) {

@@ -66,6 +66,16 @@ void keepWideEnoughFor(QLineEdit* edit, const QString& sample);
 // instead of a smaller one.
 void widenButtonToCaption(QPushButton* button, bool keepRight);
 
+// A push button in a layout as wide as its caption needs and no wider,
+// whatever the language makes of the caption (a plain QPushButton keeps a
+// wide minimum, and a fixed limit would cut a longer translation).
+class SnugButton final : public QPushButton {
+  public:
+    using QPushButton::QPushButton;
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+};
+
 // The text of a key in a language, or the English fallback while the key's
 // row is not in the table yet.
 QString textOf(int key, int language, const char* fallback);

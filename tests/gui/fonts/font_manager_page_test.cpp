@@ -28,6 +28,7 @@
 #include "core/fonts/font_maker.h"
 #include "gui/dialogs/preview_font_dialog.h"
 #include "gui/main_window.h"
+#include "gui/mnemonics.h"
 #include "gui/widgets/radio_group.h"
 #include "support/sim_process.h"
 
@@ -398,7 +399,9 @@ TEST(FontManagerPage, PreviewGridAndBitmap) {
         ran = true;
         auto& dialog = static_cast<PreviewFontDialog&>(d);
         EXPECT_EQ(dialog.windowTitle(), "Preview Font");
-        EXPECT_EQ(controlNamed<QPushButton>(dialog, "ButtonExit")->text(), "Exit");
+        EXPECT_EQ(
+            m350::gui::withoutMnemonic(controlNamed<QPushButton>(dialog, "ButtonExit")->text()),
+            "Exit");
         const QImage& img = dialog.previewImage();
         EXPECT_EQ(img.size(), QSize(320, 480));
         auto dark = [&](int x, int y) { return (img.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF; };

@@ -21,6 +21,7 @@
 #include "gui/dialogs/ethernet_setup_dialog.h"
 #include "gui/dialogs/net_setup_dialog.h"
 #include "gui/main_window.h"
+#include "gui/widgets/form_kit.h"
 #include "gui/widgets/radio_group.h"
 #include "support/sim_process.h"
 
