@@ -328,10 +328,8 @@ int emulationGetCommand(Session& s, bool asJson) {
     return kExitOk;
 }
 
-}  // namespace
-
-void addPrinterFunctionCommands(CLI::App& app, Invocation& inv) {
-    // dump
+// dump print | save-card NAME | fetch -o FILE
+void addDumpCommands(CLI::App& app, Invocation& inv) {
     auto* dump = app.add_subcommand("dump", "dump text mode: the printer shows what it receives");
     dump->require_subcommand(1);
     dump->add_subcommand("print", "print what the printer receives as text")->callback([&inv] {
@@ -363,8 +361,10 @@ void addPrinterFunctionCommands(CLI::App& app, Invocation& inv) {
             return dumpFetchCommand(s, *fetchOut, !*fetchYes && ::isatty(STDIN_FILENO));
         };
     });
+}
 
-    // clock
+// clock get | set TIME|--now
+void addClockCommands(CLI::App& app, Invocation& inv) {
     auto* clock = app.add_subcommand("clock", "the printer's real-time clock");
     clock->require_subcommand(1);
     auto* clockGet = clock->add_subcommand("get", "read the clock (YYYY-MM-DD HH:MM:SS)");
@@ -396,8 +396,10 @@ void addPrinterFunctionCommands(CLI::App& app, Invocation& inv) {
             return clockSetCommand(s, values, answer);
         };
     });
+}
 
-    // sensor
+// sensor show | calibrate | set | readings
+void addSensorCommands(CLI::App& app, Invocation& inv) {
     auto* sensor = app.add_subcommand("sensor", "the media sensor");
     sensor->require_subcommand(1);
     auto* show = sensor->add_subcommand("show", "media type, intensity and threshold");
@@ -426,21 +428,6 @@ void addPrinterFunctionCommands(CLI::App& app, Invocation& inv) {
             return sensorCalibrateCommand(s, *cal, answer);
         };
     });
-
-    auto page = std::make_shared<TestPageOptions>();
-    auto* testpage = app.add_subcommand(
-        "testpage", "print a test label scaled to the paper size and the printer's resolution");
-    testpage->add_option("--width", page->width, "paper width (default: the printer's)")
-        ->type_name("L")
-        ->check(CLI::PositiveNumber);
-    testpage->add_option("--height", page->height, "paper height (default: the printer's)")
-        ->type_name("L")
-        ->check(CLI::PositiveNumber);
-    testpage->add_option("--unit", page->unit, "unit of the lengths (default inch)")
-        ->transform(CLI::CheckedTransformer(kUnitNames, CLI::ignore_case).description(""))
-        ->type_name("inch|mm");
-    testpage->callback(
-        [&inv, page] { inv.action = [page](Session& s) { return testPageCommand(s, *page); }; });
 
     auto setMedia = std::make_shared<int>(0);
     auto setIntensity = std::make_shared<int>(0);
@@ -477,8 +464,28 @@ void addPrinterFunctionCommands(CLI::App& app, Invocation& inv) {
             return sensorReadingsCommand(s, *readingsSensor, inv.json);
         };
     });
+}
 
-    // emulation
+// testpage [--width L] [--height L] [--unit inch|mm]
+void addTestPageCommand(CLI::App& app, Invocation& inv) {
+    auto page = std::make_shared<TestPageOptions>();
+    auto* testpage = app.add_subcommand(
+        "testpage", "print a test label scaled to the paper size and the printer's resolution");
+    testpage->add_option("--width", page->width, "paper width (default: the printer's)")
+        ->type_name("L")
+        ->check(CLI::PositiveNumber);
+    testpage->add_option("--height", page->height, "paper height (default: the printer's)")
+        ->type_name("L")
+        ->check(CLI::PositiveNumber);
+    testpage->add_option("--unit", page->unit, "unit of the lengths (default inch)")
+        ->transform(CLI::CheckedTransformer(kUnitNames, CLI::ignore_case).description(""))
+        ->type_name("inch|mm");
+    testpage->callback(
+        [&inv, page] { inv.action = [page](Session& s) { return testPageCommand(s, *page); }; });
+}
+
+// emulation get | set zpl2|cpcl
+void addEmulationCommands(CLI::App& app, Invocation& inv) {
     auto* emulation = app.add_subcommand("emulation", "the emulated command language");
     emulation->require_subcommand(1);
     auto* emuGet = emulation->add_subcommand("get", "the active emulation (ZPL2 or CPCL)");
@@ -497,6 +504,16 @@ void addPrinterFunctionCommands(CLI::App& app, Invocation& inv) {
             return s.run(ops::switchEmulation(emulation));
         };
     });
+}
+
+}  // namespace
+
+void addPrinterFunctionCommands(CLI::App& app, Invocation& inv) {
+    addDumpCommands(app, inv);
+    addClockCommands(app, inv);
+    addSensorCommands(app, inv);
+    addTestPageCommand(app, inv);
+    addEmulationCommands(app, inv);
 }
 
 }  // namespace m350::cli
