@@ -12,25 +12,6 @@ namespace {
 constexpr std::size_t kMaxSerialLength = 126;  // a USB string descriptor holds 126 characters
 constexpr std::size_t kMaxPortDepth = 7;       // hubs allowed in one chain
 
-bool parseHex16(std::string_view text, std::uint16_t& out) {
-    if (text.empty() || text.size() > 4) return false;
-    unsigned value = 0;
-    for (char c : text) {
-        int digit;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        else
-            return false;
-        value = value * 16 + static_cast<unsigned>(digit);
-    }
-    out = static_cast<std::uint16_t>(value);
-    return true;
-}
-
 bool isNumber(std::string_view text) {
     return !text.empty() && text.size() <= 3 &&
            std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });

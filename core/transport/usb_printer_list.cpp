@@ -13,25 +13,6 @@ namespace {
 constexpr std::size_t kMaxSerialLength = 126;
 constexpr std::size_t kMaxListFileSize = 1 << 20;
 
-bool parseHex16(std::string_view text, std::uint16_t& out) {
-    if (text.empty() || text.size() > 4) return false;
-    unsigned value = 0;
-    for (char c : text) {
-        int digit;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        else
-            return false;
-        value = value * 16 + static_cast<unsigned>(digit);
-    }
-    out = static_cast<std::uint16_t>(value);
-    return true;
-}
-
 bool safeSerialChar(char c) {
     const auto u = static_cast<unsigned char>(c);
     if (u < 0x21 || u == 0x7F) return false;  // control characters and blanks
@@ -62,6 +43,25 @@ std::string hex4(std::uint16_t v) {
 }
 
 }  // namespace
+
+bool parseHex16(std::string_view text, std::uint16_t& out) {
+    if (text.empty() || text.size() > 4) return false;
+    unsigned value = 0;
+    for (char c : text) {
+        int digit;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else if (c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        else
+            return false;
+        value = value * 16 + static_cast<unsigned>(digit);
+    }
+    out = static_cast<std::uint16_t>(value);
+    return true;
+}
 
 std::string systemUsbListPath(const UsbListFiles& files) {
     if (!files.system.empty()) return files.system;

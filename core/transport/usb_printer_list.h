@@ -40,6 +40,9 @@ std::string systemUsbListPath(const UsbListFiles& files = {});
 // empty when neither is known.
 std::string userUsbListPath(const UsbListFiles& files = {});
 
+// A USB identifier written as one to four hexadecimal digits.
+bool parseHex16(std::string_view text, std::uint16_t& out);
+
 // One entry: "1234", "1234:5678" or "1234:5678:SERIAL" (hexadecimal
 // identifiers). A serial number may not hold quotes, backslashes, the
 // wildcard characters * ? [ ] | or control characters: it goes into udev
