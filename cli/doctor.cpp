@@ -65,12 +65,6 @@ std::string linkTarget(const std::string& path) {
     return n > 0 ? std::string(buf, static_cast<std::size_t>(n)) : std::string();
 }
 
-std::string hex4(unsigned v) {
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "%04x", v & 0xFFFFu);
-    return buf;
-}
-
 // The name of a group from the tree's /etc/group; the number when it is not there.
 std::string groupName(const DoctorSystem& sys, gid_t gid) {
     std::ifstream in(sys.root + "/etc/group");
@@ -292,7 +286,9 @@ void checkUsb(const DoctorSystem& sys, const DoctorTarget& t, std::vector<Doctor
     for (const auto& d : devices) {
         if (!d.ours && !d.printerClass && &d != target) continue;
         const bool isTarget = &d == target;
-        std::string what = "USB " + hex4(d.vid) + ":" + hex4(d.pid) + " at bus path " + d.busPath;
+        std::string what = "USB " + usbIdText(static_cast<std::uint16_t>(d.vid)) + ":" +
+                           usbIdText(static_cast<std::uint16_t>(d.pid)) + " at bus path " +
+                           d.busPath;
         if (!d.product.empty())
             what += " (" + (d.maker.empty() ? "" : d.maker + " ") + d.product + ")";
         what += d.ours ? ": in the printer list" : ": not in the printer list";
@@ -304,8 +300,9 @@ void checkUsb(const DoctorSystem& sys, const DoctorTarget& t, std::vector<Doctor
                                        "list, so neither program uses it",
                            "allow it, then unplug it and plug it in again: " +
                                m350::usbAllowCommand(describe(d)) +
-                               " (or name it for one run: --usb-device " + hex4(d.vid) + ":" +
-                               hex4(d.pid) + ")"});
+                               " (or name it for one run: --usb-device " +
+                               usbIdText(static_cast<std::uint16_t>(d.vid)) + ":" +
+                               usbIdText(static_cast<std::uint16_t>(d.pid)) + ")"});
         const Severity problem = isTarget && chosen ? Severity::kBlocking : Severity::kWarning;
         if (d.driver == "usblp") {
             out.push_back({"usb", Severity::kInfo,

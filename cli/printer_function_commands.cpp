@@ -63,10 +63,6 @@ const char* mediaName(int media) {
     }
 }
 
-std::string json(const nlohmann::ordered_json& j) {
-    return dumpJson(j);
-}
-
 // --- dump ---------------------------------------------------------------
 
 int dumpCommand(Session& s, const m350::DumpRequest& request) {
@@ -130,7 +126,7 @@ int clockGetCommand(Session& s, bool asJson) {
         }
         j["year"] = fullYear(values);
         j["text"] = clockText(values);
-        std::fprintf(s.out(), "%s\n", json(j).c_str());
+        std::fprintf(s.out(), "%s\n", dumpJson(j).c_str());
     } else {
         std::fprintf(s.out(), "%s\n", clockText(values).c_str());
     }
@@ -186,7 +182,7 @@ int sensorShowCommand(Session& s, bool asJson) {
         j["mediaType"] = request.mediaType;
         j["intensity"] = request.intensity;
         j["threshold"] = request.threshold;
-        std::fprintf(s.out(), "%s\n", json(j).c_str());
+        std::fprintf(s.out(), "%s\n", dumpJson(j).c_str());
     } else {
         std::fprintf(s.out(), "%-12s%s\n%-12s%d\n%-12s%d\n", "media", mediaName(request.mediaType),
                      "intensity", request.intensity, "threshold", request.threshold);
@@ -300,7 +296,7 @@ int sensorReadingsCommand(Session& s, int sensor, bool asJson) {
         nlohmann::ordered_json j;
         j["sensor"] = mediaName(sensor);
         j["readings"] = values.readings;
-        std::fprintf(s.out(), "%s\n", json(j).c_str());
+        std::fprintf(s.out(), "%s\n", dumpJson(j).c_str());
     } else {
         for (std::size_t i = 0; i < values.readings.size(); ++i)
             std::fprintf(s.out(), "%zu %" PRId32 "\n", i, values.readings[i]);
@@ -320,7 +316,7 @@ int emulationGetCommand(Session& s, bool asJson) {
         j["emulation"] = name.empty() ? nlohmann::ordered_json(nullptr)
                                       : nlohmann::ordered_json(std::string(name));
         j["code"] = active;
-        std::fprintf(s.out(), "%s\n", json(j).c_str());
+        std::fprintf(s.out(), "%s\n", dumpJson(j).c_str());
     } else if (name.empty())
         std::fprintf(s.out(), "unknown (%d)\n", active);
     else

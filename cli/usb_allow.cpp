@@ -13,6 +13,7 @@
 
 #include "cli/exit_codes.h"
 #include "core/files/local_file.h"
+#include "core/transport/usb_printer_list.h"
 
 extern char** environ;
 
@@ -120,14 +121,8 @@ std::vector<std::string> rulesWithout(const std::vector<std::string>& rules,
     return out;
 }
 
-std::string quoted(std::string_view s) {
+std::string udevQuoted(std::string_view s) {
     return "\"" + std::string(s) + "\"";
-}
-
-std::string hex4(std::uint16_t v) {
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "%04x", v);
-    return buf;
 }
 
 // Reloads udev's rules; "" when done, else what to run by hand.
@@ -144,8 +139,8 @@ std::string replugAdvice(const UsbListEntry& e) {
         "Unplug the printer and plug it in again (or switch it off and on) so that udev gives it "
         "the new access; or run:\n  sudo udevadm trigger --action=add --subsystem-match=usb "
         "--attr-match=idVendor=" +
-        hex4(e.vendorId);
-    if (e.productId) s += " --attr-match=idProduct=" + hex4(*e.productId);
+        usbIdText(e.vendorId);
+    if (e.productId) s += " --attr-match=idProduct=" + usbIdText(*e.productId);
     return s + "\nThen check with: m350ctl usb list\n";
 }
 
@@ -170,11 +165,11 @@ bool isGroupName(std::string_view name) {
 
 std::string allowedRuleLine(const UsbListEntry& entry, const std::string& group) {
     std::string s = "SUBSYSTEM==\"usb\", ENV{DEVTYPE}==\"usb_device\", ATTR{idVendor}==" +
-                    quoted(hex4(entry.vendorId));
-    if (entry.productId) s += ", ATTR{idProduct}==" + quoted(hex4(*entry.productId));
-    if (!entry.serial.empty()) s += ", ATTR{serial}==" + quoted(entry.serial);
+                    udevQuoted(usbIdText(entry.vendorId));
+    if (entry.productId) s += ", ATTR{idProduct}==" + udevQuoted(usbIdText(*entry.productId));
+    if (!entry.serial.empty()) s += ", ATTR{serial}==" + udevQuoted(entry.serial);
     s += ", ENV{M350_PRINTER}=\"1\", TAG+=\"uaccess\"";
-    if (!group.empty()) s += ", GROUP=" + quoted(group) + ", MODE=\"0660\"";
+    if (!group.empty()) s += ", GROUP=" + udevQuoted(group) + ", MODE=\"0660\"";
     return s;
 }
 

@@ -17,12 +17,6 @@ namespace m350::cli {
 
 namespace {
 
-std::string hex4(std::uint16_t v) {
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "%04x", v);
-    return buf;
-}
-
 nlohmann::ordered_json surveyJson(const m350::UsbSurvey& survey, bool all) {
     nlohmann::ordered_json list = nlohmann::ordered_json::array();
     for (const auto& e : survey.list) list.push_back(m350::usbListEntryText(e));
@@ -32,8 +26,8 @@ nlohmann::ordered_json surveyJson(const m350::UsbSurvey& survey, bool all) {
         const m350::UsbDeviceDescription& d = e.device;
         const m350::UsbInterfaceDescription* itf = m350::choosePrinterInterface(d);
         nlohmann::ordered_json j;
-        j["vid"] = hex4(d.vendorId);
-        j["pid"] = hex4(d.productId);
+        j["vid"] = usbIdText(d.vendorId);
+        j["pid"] = usbIdText(d.productId);
         j["serial"] = d.serial;
         j["busPath"] = d.busPath;
         j["manufacturer"] = d.manufacturer;

@@ -21,10 +21,6 @@ namespace m350::cli {
 
 namespace {
 
-std::string json(const nlohmann::ordered_json& j) {
-    return dumpJson(j);
-}
-
 int wifiScanCommand(Session& s, bool asJson, int waitSeconds) {
     m350::AccessPointScan scan;
     if (int r =
@@ -39,7 +35,7 @@ int wifiScanCommand(Session& s, bool asJson, int waitSeconds) {
         for (const auto& row : rows)
             list.push_back({{"ssid", m350::decodeText(row.ssid, s.encoding)},
                             {"encryption", m350::decodeText(row.encryption, s.encoding)}});
-        std::fprintf(s.out(), "%s\n", json({{"accessPoints", list}}).c_str());
+        std::fprintf(s.out(), "%s\n", dumpJson({{"accessPoints", list}}).c_str());
     } else {
         for (const auto& row : rows)
             std::fprintf(s.out(), "%s\t%s\n", printableText(row.ssid, s.encoding).c_str(),
@@ -60,7 +56,7 @@ int btScanCommand(Session& s, bool asJson, int waitSeconds) {
         for (const auto& d : scan.entries)
             list.push_back({{"name", m350::decodeText(d.name, s.encoding)},
                             {"address", m350::decodeText(d.address, s.encoding)}});
-        std::fprintf(s.out(), "%s\n", json({{"devices", list}}).c_str());
+        std::fprintf(s.out(), "%s\n", dumpJson({{"devices", list}}).c_str());
     } else {
         for (const auto& d : scan.entries)
             std::fprintf(s.out(), "%s\t%s\n", printableText(d.name, s.encoding).c_str(),
@@ -103,7 +99,7 @@ int moduleShowCommand(Session& s, bool asJson) {
     if (present && asJson) {
         nlohmann::ordered_json j;
         j["name"] = m350::decodeText(record.text(m350::Field::extBtName), s.encoding);
-        std::fprintf(s.out(), "%s\n", json(j).c_str());
+        std::fprintf(s.out(), "%s\n", dumpJson(j).c_str());
     } else if (present) {
         std::fprintf(s.out(), "name: %s\n",
                      printableText(record.text(m350::Field::extBtName), s.encoding).c_str());

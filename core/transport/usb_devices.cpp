@@ -9,8 +9,7 @@ namespace m350 {
 
 namespace {
 
-constexpr std::size_t kMaxSerialLength = 126;  // a USB string descriptor holds 126 characters
-constexpr std::size_t kMaxPortDepth = 7;       // hubs allowed in one chain
+constexpr std::size_t kMaxPortDepth = 7;  // hubs allowed in one chain
 
 bool isNumber(std::string_view text) {
     return !text.empty() && text.size() <= 3 &&
@@ -49,7 +48,7 @@ std::optional<UsbDeviceChoice> parseUsbDeviceChoice(std::string_view text) {
         return std::nullopt;
     if (second != std::string_view::npos) {
         const std::string_view serial = text.substr(second + 1);
-        if (serial.empty() || serial.size() > kMaxSerialLength) return std::nullopt;
+        if (serial.empty() || serial.size() > kMaxUsbSerialLength) return std::nullopt;
         for (char c : serial)
             if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return std::nullopt;
         choice.serial = std::string(serial);

@@ -10,7 +10,6 @@ namespace m350 {
 
 namespace {
 
-constexpr std::size_t kMaxSerialLength = 126;
 constexpr std::size_t kMaxListFileSize = 1 << 20;
 
 bool safeSerialChar(char c) {
@@ -36,13 +35,13 @@ std::string readListFile(const std::string& path) {
     return text;
 }
 
-std::string hex4(std::uint16_t v) {
+}  // namespace
+
+std::string usbIdText(std::uint16_t id) {
     char buf[8];
-    std::snprintf(buf, sizeof buf, "%04x", v);
+    std::snprintf(buf, sizeof buf, "%04x", id);
     return buf;
 }
-
-}  // namespace
 
 bool parseHex16(std::string_view text, std::uint16_t& out) {
     if (text.empty() || text.size() > 4) return false;
@@ -92,7 +91,7 @@ std::optional<UsbListEntry> parseUsbListEntry(std::string_view text) {
     entry.productId = product;
     if (second == std::string_view::npos) return entry;
     const std::string_view serial = text.substr(second + 1);
-    if (serial.empty() || serial.size() > kMaxSerialLength ||
+    if (serial.empty() || serial.size() > kMaxUsbSerialLength ||
         !std::all_of(serial.begin(), serial.end(), safeSerialChar))
         return std::nullopt;
     entry.serial = std::string(serial);
@@ -129,8 +128,8 @@ std::vector<UsbListEntry> loadUsbList(const UsbListFiles& files) {
 }
 
 std::string usbListEntryText(const UsbListEntry& entry) {
-    std::string s = hex4(entry.vendorId);
-    if (entry.productId) s += ":" + hex4(*entry.productId);
+    std::string s = usbIdText(entry.vendorId);
+    if (entry.productId) s += ":" + usbIdText(*entry.productId);
     if (entry.productId && !entry.serial.empty()) s += ":" + entry.serial;
     return s;
 }

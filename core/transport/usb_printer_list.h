@@ -42,6 +42,11 @@ std::string userUsbListPath(const UsbListFiles& files = {});
 
 // A USB identifier written as one to four hexadecimal digits.
 bool parseHex16(std::string_view text, std::uint16_t& out);
+// A USB identifier as four lowercase hexadecimal digits ("1a2b").
+std::string usbIdText(std::uint16_t id);
+
+// The longest serial number a USB string descriptor holds.
+inline constexpr std::size_t kMaxUsbSerialLength = 126;
 
 // One entry: "1234", "1234:5678" or "1234:5678:SERIAL" (hexadecimal
 // identifiers). A serial number may not hold quotes, backslashes, the

@@ -11,12 +11,6 @@ namespace m350 {
 
 namespace {
 
-std::string hex4(std::uint16_t v) {
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "%04x", v);
-    return buf;
-}
-
 std::string listText(const std::vector<UsbListEntry>& list) {
     std::string s;
     for (std::size_t i = 0; i < list.size(); ++i) {
@@ -186,7 +180,7 @@ std::string usbSurveyText(const UsbSurvey& survey, bool all) {
             const UsbSurveyEntry& e = *ep;
             const UsbDeviceDescription& d = e.device;
             s += e.chosen ? "* " : "  ";
-            s += hex4(d.vendorId) + ":" + hex4(d.productId);
+            s += usbIdText(d.vendorId) + ":" + usbIdText(d.productId);
             s += "  bus path " + (d.busPath.empty() ? std::string("?") : d.busPath);
             s += "  serial " + (d.serial.empty() ? std::string("(none)") : d.serial);
             if (!d.manufacturer.empty() || !d.product.empty()) {
