@@ -92,6 +92,12 @@ bool parseHostList(std::string_view text, std::vector<m350::NetAddress>& hosts,
             error = "line " + std::to_string(number) + ": not HOST[:PORT]: " + std::string(line);
             return false;
         }
+        // 0.0.0.0 names no printer: a connection to it reaches this computer.
+        if (a->address == "0.0.0.0") {
+            error = "line " + std::to_string(number) +
+                    ": not a printer's address: " + std::string(line);
+            return false;
+        }
         hosts.push_back(*a);
     }
     return true;
