@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Installation of the three programs. The Debian package (debian/, built by
 # scripts/package.sh) installs through these rules under /usr.
 include(GNUInstallDirs)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The floor of the window's cold start: a bare QMainWindow holding a
 // QTabWidget with four empty pages, shown and left running. The benchmark
 // times both programs from their start to the moment the window is mapped.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A file download over TCP to the simulated printer, through the real path
 // (link operation 13: the file read in blocks, 512-byte chunks, progress
 // reported after each chunk and drawn as m350ctl draws it), against a plain

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // m350ctl --hosts against 50 simulated printers on loopback: the wall time of
 // the whole fleet against one printer's time, and the goal
 // 1.25 x ceil(N / J) x one printer's time for N printers and J connections.

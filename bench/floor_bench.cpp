@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every figure against its floor, measured in the same run as interleaved
 // pairs (ours, then the floor, then the floor first, ...) and reported as the
 // median of each side, their ratio and the goal:

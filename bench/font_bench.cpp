@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Making the full Simplified Chinese font (96 + 126 x 191 = 24,162 glyphs) at
 // 24 x 24 from a Noto CJK face, against a bare loop that only draws the same
 // characters with QPainter into an image of the same size. Prints both times,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Throughput of the read primitives and the configuration read with the port
 // taken out of the picture (scripted replies, no pauses): what the link costs
 // on top of the printer's own time.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The raw client the benchmarks measure m350ctl against: a process that does
 // only the system calls of an exchange, with no library of ours.
 //

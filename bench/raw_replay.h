@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The floor the benchmarks compare with: a client that knows nothing of the
 // printer and only replays bytes. A script is what one operation of ours put on
 // the wire, as turns: bytes written, then the number of bytes read back before

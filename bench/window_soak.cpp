@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window's soak: one main window, driven by object name with scripted
 // boxes, runs COUNT operations against a printer on 127.0.0.1:PORT (status,
 // configuration read, Save and Load of a file), then prints its own

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The commands of m350ctl. Each returns the process exit status (ExitCodes.h);
 // link failures have printed their result text by then.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // config read | show | write: the configuration record from the printer or a
 // .dcf file, printed field by field, saved, or written back one page at a time.
 #include <unistd.h>

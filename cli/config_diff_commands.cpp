@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/config_diff_commands.h"
 
 #include <CLI/CLI.hpp>

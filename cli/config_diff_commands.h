@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // config diff and the read-back check of config write --verify: the settings
 // that differ between two records, field by field in the unit chosen.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/config_text.h"
 
 #include <charconv>

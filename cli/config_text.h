@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A configuration record as m350ctl prints it: every field by its record name,
 // lengths in inch or mm with the record's own resolution, keyword indexes as
 // their keywords, unknown settings as "-" (text) or null (JSON). Printer

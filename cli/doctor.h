@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // m350ctl doctor and serial list: what stands between this computer and a
 // printer, found in the system's own tables (sysfs, /dev, the udev rules) and
 // explained with a fix. Every path is read under a root folder, so tests

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // doctor and serial list: what stands between this computer and the printer,
 // with a fix for each problem, and the serial ports by their stable names.
 #include <CLI/CLI.hpp>

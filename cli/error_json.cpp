@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/error_json.h"
 
 #include "cli/config_text.h"

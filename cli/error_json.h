@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // m350ctl's failures as JSON, for scripts that run it with --json: every
 // failure (a failed link operation, a local failure, a usage error) becomes
 // one object of the same shape on standard output, beside the text on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Exit status of m350ctl, one code per outcome. A link failure exits with its
 // result code (1..6), so scripts can tell "Port Open Error" from "Data Receiving
 // Error"; two verdicts that are not failures of the link take 10 and 11; local

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The file manager from the command line: download files into a memory
 // device, send firmware, list the memory devices, format one, and fetch a
 // file back from the printer.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/fleet.h"
 
 #include <fcntl.h>

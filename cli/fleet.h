@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // m350ctl --hosts FILE: one command run against many network printers at
 // once, at most --jobs of them at a time, so a printer that does not answer
 // holds up only its own slot, and only until its own time limit. Each

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // font make | show | download: a bitmap font made from an installed font
 // without a display, read back as text, or downloaded into a memory device.
 #include <unistd.h>

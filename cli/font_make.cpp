@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // font make: a bitmap font drawn from an installed font without a display.
 // Linked only into m350ctl-fonts (see font_make.h).
 #include "cli/font_make.h"

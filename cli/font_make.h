@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // font make draws with QtGui. m350ctl does not load Qt for its other commands
 // (loading it would cost every status query more than the query itself), so
 // the drawing lives in a second program, m350ctl-fonts: the same command line

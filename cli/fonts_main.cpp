@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // m350ctl-fonts: m350ctl with the font maker, which needs QtGui. m350ctl runs
 // it for font make (see font_make.h); it takes any m350ctl command line.
 #include "cli/font_make.h"

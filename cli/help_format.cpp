@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/help_format.h"
 
 #include <CLI/CLI.hpp>

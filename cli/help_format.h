@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // m350ctl's help pages: at most 80 columns, each option's value named by what
 // it is (FILE, N, NAME) rather than by its C++ type, and the exit statuses
 // only on the top-level page.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/host_list.h"
 
 #include <nlohmann/json.hpp>

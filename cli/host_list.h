@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The printers a fleet run works on, read from a hosts file.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/interrupt.h"
 
 #include <signal.h>

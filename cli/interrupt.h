@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Ctrl-C in m350ctl: the first one asks the running printer operation to stop
 // (it ends at its next chunk or wait slice, closes its connection and is
 // reported as "Cancelled", exit status 130); a second one ends the process at

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One command line of m350ctl, parsed: the connection, the password sources,
 // and the action of the chosen command. Command groups register themselves on
 // the parser and set the action from their callbacks.

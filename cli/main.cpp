@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // m350ctl: the printer operations of the configuration utility from the command line.
 #include "cli/invocation.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // discover, net show | set | name | udp-set | udp-factory-default: the network
 // utilities. discover and the udp-* commands speak the printers' UDP protocol
 // (port 22368) on the local network; show, set and name go over the link.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The printer password without a window. Where the window opens its password
 // dialog, m350ctl takes the answer from --password or --password-file, asks on
 // the terminal without echo, or, with neither, refuses and sends nothing.

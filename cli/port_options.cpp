@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/port_options.h"
 
 #include <CLI/CLI.hpp>

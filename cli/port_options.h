@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The connection options of m350ctl, mirroring the window's interface selector
 // and its serial and parallel set-up dialogs: --usb (the default) or
 // --usb-device VID:PID[:SERIAL]|BUS-PATH, --com COMn|PATH with the line

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // dump, clock, sensor and emulation: the printer functions of the window's
 // "Printer Function" group that open dialogs there.
 #include <unistd.h>

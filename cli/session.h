@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What one run of m350ctl works with: the chosen port, the link context, where
 // output goes, and the helpers every command shares.
 #pragma once

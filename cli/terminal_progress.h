@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The progress window of the link drawn as one line on a terminal:
 //   Communicating... [##########----------]  50%
 // and, while a file goes out, its bytes, the rate and the time left:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/usage_error.h"
 
 #include <CLI/CLI.hpp>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What m350ctl says about a command line it cannot run: an unknown command or
 // option with the nearest known one ("unknown command 'stauts'; did you mean
 // 'status'?"), or the parser's complaint in plain words with the values the

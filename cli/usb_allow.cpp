@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/usb_allow.h"
 
 #include <grp.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // usb allow and usb forget: a printer put in (or taken out of) the system's
 // printer list, with the local udev rule that lets users open it. Every place
 // they touch is in UsbAllowPlaces, so tests run them on a temporary tree with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // usb list: every USB device that may be the printer, which one the next
 // operation uses, who holds each, and how to name one. usb allow and usb
 // forget: the system's printer list and its udev rule (usb_allow.h).

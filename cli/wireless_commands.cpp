@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // wifi scan, bt scan, bt master, module show and module set: the printer's
 // scans, the Bluetooth master connection and the external module's setup.
 #include <CLI/CLI.hpp>

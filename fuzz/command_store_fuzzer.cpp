@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Command Tool's store file on any bytes: whatever it holds, the window
 // gets its fixed number of buffers, none longer than a buffer may be, and a
 // history within its length.

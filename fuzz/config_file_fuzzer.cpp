@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Loading any file as a configuration file gives a result, never a fault.
 #include <cstddef>
 #include <cstdint>

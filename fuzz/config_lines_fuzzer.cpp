@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A .dcf file all the way to the command lines it would send: whatever loads
 // must give command lines that each end at their own CR LF, carry no other
 // control byte, and close every quote they open, so no text from a file can end its

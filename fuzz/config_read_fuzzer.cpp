@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A configuration read against a printer whose replies are arbitrary bytes:
 // every reply is split off at a NUL, so the fuzzer controls each frame.
 #include <cstddef>

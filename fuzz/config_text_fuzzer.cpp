@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A configuration record as m350ctl prints it, from arbitrary record bytes (a
 // printer's reply is shown unchecked, a file's after its check): the text
 // has no control byte but its line ends, the JSON reads back as JSON, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An encoding table typed or read from a file: its characters stop at the
 // first NUL, hold no control byte, and a table too long is refused whole.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A file fetched from the printer's memory, from a printer whose reply is
 // arbitrary bytes: the content keeps to the receive buffer whatever the frame
 // claims, and a failed fetch leaves nothing behind.

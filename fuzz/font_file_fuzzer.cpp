@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A bitmap font file read back (the "Bitmap" preview and m350ctl font show):
 // arbitrary bytes either give a reason or glyphs whose bitmaps hold every
 // pixel the preview draws, and never more glyph bytes than the file holds.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Whatever a printer sends, the read primitives end in a result, never a fault.
 #include <cstddef>
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // m350ctl's --hosts file on any bytes, in its line form and its discover JSON
 // form: every printer it accepts has an address a connection can take and a
 // port from 1 to 65535, and a refusal says why.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The fuzz input as the replies of a scripted printer: split at each NUL, so
 // the fuzzer controls every frame an operation reads.
 #pragma once

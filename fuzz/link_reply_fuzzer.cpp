@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The network settings, clock, sensor-settings and emulation reads against a
 // printer whose replies are arbitrary bytes (split at each NUL); the first
 // byte picks the read. Each keeps to its buffers and returns a result code.

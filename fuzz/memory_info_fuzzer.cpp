@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The memory read (sizes and file lists of the three devices) against a
 // printer whose replies are arbitrary bytes, split at each NUL: whatever comes
 // back, the lists keep to their capacity and split into lines without CR LF.

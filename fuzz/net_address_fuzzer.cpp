@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // m350ctl's --net HOST[:PORT] parser on any text: an address it accepts has a
 // host of at most 63 characters and a port from 1 to 65535.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The password read against a printer whose replies (edition, password) are
 // arbitrary bytes split at NULs; whatever it returns must be a text the
 // password check can judge.

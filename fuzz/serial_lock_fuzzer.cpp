@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The content of a serial port's lock file, as another program may have
 // written it: any bytes give a process id of 0 or more.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window's remembered settings file, hand-edited into any bytes: every
 // value is read back as valid or ignored, never half used, and the ports it
 // fills keep within their fields.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The status query against a printer whose two replies (the status byte and
 // the extended status) are arbitrary bytes, split at the first NUL.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Printer text in each offered encoding: decoding arbitrary bytes gives valid
 // UTF-8, every undefined byte is handed over exactly once, and in the
 // single-byte code pages and UTF-8 what is shown encodes back to the very

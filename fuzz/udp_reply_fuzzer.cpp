@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Datagrams from the network: a device's discovery reply and its replies to
 // the settings reads, arbitrary bytes of any length. Whatever arrives, texts
 // are shown escaped (nothing below 0x20, no DEL, no byte above 0x7E) and the

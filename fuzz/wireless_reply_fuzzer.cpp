@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Whatever a printer or its external module sends, the scan parsers, the
 // module name read and the module exchange end in a result, never a fault,
 // and keep to their bounds.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What pages and dialogs need of the application, and all they see of it:
 // the standard call pattern around a link operation, the prompter, the
 // current language and where dialogs open. The main window provides it;

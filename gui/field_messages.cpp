@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/field_messages.h"
 
 #include <QLabel>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How the window words the core's verdicts on typed values: every message
 // names the box by the caption the operator sees beside it, in the current
 // language. The checks themselves are the core's (core/input/input_checks.h,

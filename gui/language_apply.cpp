@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/language_apply.h"
 
 #include <QAbstractButton>

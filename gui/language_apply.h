@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Puts the language table's texts on the windows. Controls are found by their
 // object names, as the binding tables in gui/language_map.h name them; a
 // name with no control is reported back rather than skipped silently, so a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/language_map.h"
 
 #include <algorithm>

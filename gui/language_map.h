@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Which control of a window shows which text key. The tables name controls
 // by their object names, so the same data drives the windows and lets a test
 // check that every named control exists.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/log_categories.h"
 
 namespace m350::gui {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window's logging categories, for diagnostics without a debugger:
 //   QT_LOGGING_RULES="m350.*.debug=true" m350-utility
 // m350.link: operations, their results and the causes of failures;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // m350-utility: the desktop configuration utility.
 #include <QApplication>
 #include <QCoreApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window: language, unit and interface selectors, the four pages,
 // the status bar with its clock, and the first contact with the printer.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window's keys beyond the controls' own: quit, read the shown page,
 // the manual and the About box.
 #include <QAbstractButton>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The "Printer Configuration" page: the status group, the frame of the
 // configuration group (its contents are ConfigPage's) and the function
 // buttons with their handlers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The first contact with the printer, once the window shows (or, for tests,
 // while it is built): no message, a progress window with Cancel only when
 // the printer is slow, and a printer that is not there costs only the

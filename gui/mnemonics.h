@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Alt+letter keys for the buttons, check boxes and tabs of a window, given
 // after its texts are put on in a language. Captions of the language table
 // stay as they are in the table: the '&' is added to what the control shows.

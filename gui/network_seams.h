@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where the network utilities send their UDP requests and how they open a
 // printer's web page. The application uses the real broadcast and multicast
 // addresses and the desktop's URL handler; tests aim the requests at their own

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/own_text_map.h"
 
 #include <algorithm>

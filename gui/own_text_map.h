@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Which control of a window shows which of the program's own texts
 // (core/i18n/own_texts.tsv): the captions this program adds beyond the
 // language table, found by their English. language_apply puts them on the

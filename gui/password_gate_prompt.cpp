@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/password_gate_prompt.h"
 
 #include <string>

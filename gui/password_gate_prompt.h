@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The password gate and the password change as the main window runs them.
 //
 // passwordGate is called first by every handler that changes the printer

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/port_status_text.h"
 
 #include <array>

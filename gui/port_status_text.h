@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The port texts of the main window's status bar.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/printer_text.h"
 
 #include "core/i18n/text_encoding.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Printer texts (file names, font names, the module's name and PIN, scan
 // results, device names) as the window shows and types them: bytes in the
 // printer text encoding (core/i18n/text_encoding.h), the one rule the

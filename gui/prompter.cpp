@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/prompter.h"
 
 #include <QApplication>

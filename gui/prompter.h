@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every message box, confirmation, file dialog, font dialog and modal dialog of
 // the windows goes through a Prompter. The application uses QtPrompter; tests
 // use a scripted one that answers at once and records every text shown, so no

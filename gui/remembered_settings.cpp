@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/remembered_settings.h"
 
 #include <QRegularExpression>

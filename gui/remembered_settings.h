@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the window remembers between runs: the interface, the serial,
 // parallel and network settings, the unit, the language chosen in the
 // selector and the printer text encoding. Nothing is stored until the

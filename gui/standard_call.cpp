@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/standard_call.h"
 
 #include <QGuiApplication>

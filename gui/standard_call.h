@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The call pattern every window uses around a link operation: the main window
 // is disabled so no second operation can start, the operation runs, a failure
 // shows its result text, and the main window is enabled and brought forward.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/startup_options.h"
 
 #include <QCommandLineParser>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Command-line choices that preselect what the main window would otherwise
 // default to, before its first contact with the printer.
 #pragma once

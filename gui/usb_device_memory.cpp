@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/usb_device_memory.h"
 
 #include <QSettings>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The USB device the operator named for the window (--usb-device), kept
 // between runs so that a printer of another make need be named only once.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/worker_exchange.h"
 
 #include <QCoreApplication>

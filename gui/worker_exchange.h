@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window's link exchanges run on a worker thread: the printer may keep an
 // operation waiting for seconds, and meanwhile the windows must paint, timers
 // must fire and Cancel must be clickable. The GUI thread only shows what the

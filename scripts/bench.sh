@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Every performance figure against its floor, measured in one run, as one table
 # with the goal beside each ratio (see "Performance" in docs/architecture.md).
 #   scripts/bench.sh [--smoke] [BUILD_DIR] [-- FLOOR_BENCH_OPTIONS...]

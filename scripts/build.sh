@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Configures and builds the default preset (build/).
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Tries m350ctl's shell completions: the bash one ($1) and the zsh one ($2)
 # must complete commands, options and the values of options and arguments.
 # m350ctl is the one on PATH.

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Fails when a C++ file of the tree differs from .clang-format; prints the
-# files that do. scripts/format.sh rewrites them.
+# SPDX-License-Identifier: MIT
+# Fails when a C++ file of the tree differs from .clang-format, or a source
+# file or script lacks its licence line; prints the files that do.
+# scripts/format.sh rewrites the formatting.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 mapfile -t files < <(git ls-files '*.h' '*.cpp')
@@ -13,4 +15,17 @@ if [ ${#bad[@]} -gt 0 ]; then
   printf '  %s\n' "${bad[@]}" >&2
   exit 1
 fi
-echo "format: ${#files[@]} files as .clang-format says"
+# The licence line: first in a C++ file, after the #! or #compdef line in a
+# script.
+mapfile -t sources < <(git ls-files '*.h' '*.cpp' '*.h.in' '*.sh' '*.py' '*.cmake' \
+  'CMakeLists.txt' '*/CMakeLists.txt' .ci/run debian/rules 'dist/completion/*')
+unlicensed=()
+for f in "${sources[@]}"; do
+  head -2 "$f" | grep -q '^\(//\|#\) SPDX-License-Identifier: MIT$' || unlicensed+=("$f")
+done
+if [ ${#unlicensed[@]} -gt 0 ]; then
+  echo "No SPDX-License-Identifier line at the top:" >&2
+  printf '  %s\n' "${unlicensed[@]}" >&2
+  exit 1
+fi
+echo "format: ${#files[@]} files as .clang-format says; ${#sources[@]} carry the licence line"

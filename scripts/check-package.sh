@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the Debian package and checks it as a distribution would: lintian
 # clean at error and warning level, every installed file present, hardened
 # programs on the shared C++ runtime, the desktop entry and the metainfo

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs, builds, starts a simulated printer on a free loopback port and the
 # utility attached to it over ETHERNET. Closing the window stops both.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Formats every C++ file of the tree as .clang-format says.
 set -euo pipefail
 cd "$(dirname "$0")/.."

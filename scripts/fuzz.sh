@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the fuzz targets with clang and runs each over its corpus.
 #   scripts/fuzz.sh            each target FUZZ_SECONDS (default 20) seconds
 #   scripts/fuzz.sh --long     each target FUZZ_RUNS (default 10,000,000) executions

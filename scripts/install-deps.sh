@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what building, running and testing need on Debian 12 (as root, or
 # through sudo). Does nothing when everything is already there.
 set -euo pipefail

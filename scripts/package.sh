@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the Debian package from debian/ (dpkg-buildpackage, debhelper and its
 # CMake support, flags from dpkg-buildflags) and puts it with its .buildinfo
 # and .changes into build/package/. Prints the path of the .deb last.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Soak: many m350ctl operations in a row against one simulated printer,
 # printing the descriptor count and resident memory of the simulator at the
 # start and the end, and the largest resident memory of one m350ctl run; then

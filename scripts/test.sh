@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs, builds with warnings as errors and runs every test through CTest.
 # Each stage prints its wall time, and the whole run its total at the end.
 set -euo pipefail

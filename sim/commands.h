@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The printer's command language as the simulator understands it: the default
 // settings of a profile, the command lines that change settings, and the reports
 // whose payload is computed from several settings.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Default settings of each profile and the reports computed from several settings.
 #include <algorithm>
 #include <cctype>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // m350-printer-sim: a simulated M350 label printer for tests and demonstrations.
 #include <CLI/CLI.hpp>
 #include <array>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulated printer's state: every setting it can report, the status bytes, the
 // password and the files of its memory devices. Nothing here knows about sockets or
 // terminals; the session feeds it command lines and asks it for report payloads.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulator's endpoints (TCP listener, pseudo-terminal, parallel FIFO), the poll
 // loop that serves them and the transcript of every connection.
 #pragma once

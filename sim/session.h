@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One connection's view of the printer: takes the bytes the host sends, in chunks of
 // any size, splits them into requests and produces the printer's answers. It owns no
 // file descriptor; the server carries the answers out.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "udp_responder.h"
 
 #include <arpa/inet.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The printer's side of the UDP protocol on port 22368: discovery replies built
 // from the printer's state, the settings reads, the settings writes (kept until
 // the apply request) and the factory default. Nothing here touches a socket;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulator's UDP endpoint: one socket for the printer's discovery and
 // settings protocol, every datagram in and out in the transcript (one
 // transcript connection "udp", one RX or TX line per datagram).

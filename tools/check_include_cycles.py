@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 # Fails when the project's headers include each other in a circle, and prints
 # the circles. Run by CTest as include_cycles:
 #   tools/check_include_cycles.py ROOT

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 cmake_minimum_required(VERSION 3.25)
 # Fails when a file under ROOT includes a Qt header or a header of gui/ or
 # cli/: the core is shared by the window and the command-line tool and must

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Every link operation descriptor of core/ops/operations.h is run by the
 window (gui/) and by m350ctl (cli/), unless its oneSide text says which of
 the two alone runs it ("window only: why" or "m350ctl only: why"). A

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Fails when the code asks for an own text that core/i18n/own_texts.tsv lacks.
 
 Every ownText("...") and ownTr("...") with a literal English text in core/,

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 # Compares a trace written by m350ctl or m350-utility --trace FILE with the
 # simulated printer's transcript (m350-printer-sim --transcript FILE) of the
 # same run:

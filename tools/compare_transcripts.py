@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 # Compares what the simulated printer received in two runs of the test suite,
 # each run with M350_KEEP_TRANSCRIPTS=DIR:
 #   tools/compare_transcripts.py BEFORE_DIR AFTER_DIR

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Build-time tool: turns language_table.tsv into a C++ source holding every
 // text as a string literal, so the program carries the table and never opens
 // the file. It refuses a table that is not exactly 264 keys in order with 14

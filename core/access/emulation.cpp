@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/access/emulation.h"
 
 #include "core/config/config_read.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The emulated command language the printer has active besides its own.
 #pragma once
 

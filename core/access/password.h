@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The printer password: link operation 2 reads it with a report query, link
 // operation 3 sets it with a command line. The password lives only in the
 // printer; the comparison with what the operator types is the caller's.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/access/password_gate.h"
 
 namespace m350 {

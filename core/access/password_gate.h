@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The check run before every lasting change to the printer: read the
 // printer's password and, when one is set, have the operator type it. The
 // window (gui/password_gate_prompt.h) and m350ctl fill in the two steps.

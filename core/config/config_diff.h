@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Comparing two configuration records field by field: what a .dcf file holds
 // against another file or the printer, and what a write asked for against
 // what the printer reports afterwards.

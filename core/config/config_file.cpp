@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/config/config_file.h"
 
 #include <fcntl.h>

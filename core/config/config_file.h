@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The .dcf configuration file: a 2848-byte image of the unit choice, the
 // configuration record and the ten status flags.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The configuration read (link operation 1): one report query per setting,
 // each reply parsed into a record the caller has reset to the defaults. The
 // printer's edition, asked in the middle of the run, decides which settings

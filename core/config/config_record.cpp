@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/config/config_record.h"
 
 #include <algorithm>

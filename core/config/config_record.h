@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The configuration record: every printer setting the utility reads, shows,
 // writes back and stores in a .dcf file, as one packed 2826-byte image.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The configuration write (link operation 4): the settings of one page of the
 // configuration form as printer command lines, sent one piece at a time.
 // Settings whose presence is 0 are left alone on the printer.

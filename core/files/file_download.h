@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Link operations 13 and 14 for files on disk: a file into a memory device of
 // the printer under a short name (DOWNLOAD), and a firmware or TCF file sent
 // unchanged. Both read the file in blocks while it goes out, so the memory

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Link operation 22: a file of the printer's memory comes back whole in one
 // framed reply to DIAGNOSTIC FILE "NAME".
 #pragma once

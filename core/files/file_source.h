@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A local file read from disk in blocks, so that sending a file of any size
 // holds one block in memory, never the whole file.
 #pragma once

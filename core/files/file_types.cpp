@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/files/file_types.h"
 
 #include <array>

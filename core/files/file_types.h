@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The kinds of file the file manager sends to the printer, the memory devices
 // they go to, and the rule that turns a local file name into the short name
 // the printer stores the file under.

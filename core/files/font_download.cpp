@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/files/font_download.h"
 
 #include "core/files/file_download.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Link operation 13 as the font manager uses it: the bitmap font file made on
 // disk goes into a memory device under the printer font name, through the
 // same streamed download as every other file.

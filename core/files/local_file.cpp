@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/files/local_file.h"
 
 #include <dirent.h>

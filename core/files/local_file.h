@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading and writing the operator's own files: configuration files, fetched
 // dumps, command texts, fonts, traces. Every file the programs save goes
 // through writeFileAtomically, and every input file with a size that fits its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/files/memory_info.h"
 
 #include "core/config/config_read.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Link operations 12 and 15: the sizes and file lists of the printer's three
 // memory devices, read in one exchange, and the format of one device.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/files/raw_send.h"
 
 #include "core/link/connection.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Link operation 14: the caller's bytes as they are, with the progress window
 // following the write in percent mode.
 #pragma once

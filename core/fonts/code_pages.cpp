@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/fonts/code_pages.h"
 
 #include <iconv.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Bytes of the printer's code pages to Unicode and back, through iconv.
 // Single-byte fonts use a Windows code page (CP1252 unless another is
 // chosen); double-byte fonts use their encoding: Big5 (CP950) for Traditional

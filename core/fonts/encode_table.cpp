@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/fonts/encode_table.h"
 
 #include <algorithm>

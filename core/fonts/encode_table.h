@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Encoding tables: the characters of a table font as bytes, one per
 // character (single-byte) or two (double-byte), from the table text typed by
 // the operator or read from a file.

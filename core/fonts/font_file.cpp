@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/fonts/font_file.h"
 
 #include "core/fonts/font_layout.h"

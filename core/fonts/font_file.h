@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading a bitmap font file back: the header, and every glyph with its code,
 // size and bitmap, found through the index or by position. Used by the
 // "Bitmap" preview and by m350ctl font show.

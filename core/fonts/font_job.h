@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a bitmap font is made from: the font job (which characters, the cell,
 // the pitch, the file to write) and the glyph job handed to renderGlyph for
 // one character. Codes are bytes of a code page; the characters drawn are

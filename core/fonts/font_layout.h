@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Which codes a full double-byte font holds, in file order: the half-width
 // single-byte codes, then every trail byte of every lead byte. A reader finds
 // a glyph by its position alone.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/fonts/font_maker.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The rasteriser: draws every character of a font job with the chosen system
 // font, one bit per pixel, and writes the bitmap font file (32-byte header,
 // optional index of codes and offsets, glyph records; numbers little-endian).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Choosing the interface language from the system. The desktop's locale is
 // first turned into the 16-bit language identifier the rules are written for
 // (primary language in the low 10 bits, sublanguage in the high 6), so the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The interface texts: 264 keys in 14 languages, stored as UTF-8 and drawn
 // from Unicode. Each language also keeps its font character set and the code
 // page its texts must fit in, so the table stays true to the printer-side

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The embedded table, generated from language_table.tsv at build time. Only
 // LanguageTable.cpp reads it; everyone else goes through languageText.
 #pragma once

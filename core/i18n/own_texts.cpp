@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/i18n/own_texts.h"
 
 #include <algorithm>

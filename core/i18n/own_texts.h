@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's own interface texts beyond the language table: messages,
 // captions and results this program adds. They live in own_texts.tsv, one
 // row a text, its English first and then the other 13 languages in language

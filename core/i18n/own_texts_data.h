@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's own texts, generated from own_texts.tsv at build time and
 // sorted by their English. Only own_texts.cpp reads it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/i18n/text_encoding.h"
 
 #include <iconv.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Printer texts (SSIDs, keys, host names, versions ...) are bytes. This is the
 // one rule for showing them and for turning what an operator typed back into
 // bytes, used by the window and by m350ctl alike.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/input/input_checks.h"
 
 #include <charconv>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The checks every typed value passes before it reaches the printer, shared by
 // the window and m350ctl: texts that go inside a quoted command, numbers and
 // their ranges, IPv4 addresses. Each returns a verdict; the front ends word it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/link/connection.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One connection to the printer for the span of one link operation, with the
 // interface's receive ring and the read primitives every operation body uses.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a typed link operation runs on: the context (port settings, progress,
 // pauses, time limits) and the interface index chosen by the operator.
 #pragma once

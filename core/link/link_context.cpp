@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/link/link_context.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What every link operation runs with: the current port settings, the progress
 // sink, the pause function and the time limits. Tests shorten the limits and
 // replace the pause through this context; nothing else is global.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The result codes and numbers of the link operations, and the numbered entry.
 //
 // Each printer exchange is a typed function in its subsystem (readStatus in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/link/link_trace.h"
 
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A trace of every byte the links send and receive, for the operator who must
 // see what went over the wire. One event per line, flushed at once, in the
 // line format of the simulated printer's transcript with the time first:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A link operation declared once: its number, its name, what the parallel
 // port does with it, how the progress window goes with it, whether the
 // operator may stop it, and the typed function that runs it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The progress window seen from the link: the link keeps the mode and step
 // state, the sink only draws. Windows implement the sink with ProgressDialog; the
 // command-line tool with a terminal bar; tests record the calls.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A request to stop the operation that is running, set from another thread
 // (the window's Cancel button) or a signal handler (Ctrl-C in m350ctl) and
 // read by every wait of the link: fd waits, pauses, write chunks, USB

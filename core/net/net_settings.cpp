@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/net/net_settings.h"
 
 #include "core/input/input_checks.h"

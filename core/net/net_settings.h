@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A printer's own network settings over the link: the record the Ethernet
 // setup dialog edits, read with the network report (link operation 20) and
 // written with the address command (18) or the name command (19).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The UDP side of the network utilities: the discovery passes, the settings
 // exchange with one device and the factory-default request. Where requests go
 // and how long each wait lasts come from UdpTargets, so tests can aim them at

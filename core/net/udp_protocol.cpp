@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/net/udp_protocol.h"
 
 #include <algorithm>

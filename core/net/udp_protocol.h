@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The printers' UDP protocol on port 22368: the 32-byte big-endian header,
 // discovery and factory-default requests, the device reply, the settings
 // requests addressed to one device, and the text forms of IPv4 and MAC

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/ops/operations.h"
 
 #include <array>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every link operation, declared once: number, name, parallel-port rule,
 // progress rule, whether it may be cancelled, and its typed function. The
 // window and m350ctl run these (run(ctx, iface, ops::readClock(values)),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/printer/clock.h"
 
 #include "core/config/config_read.h"

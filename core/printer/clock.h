@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The printer's real-time clock: six values, year to second, read with report
 // queries and set with assignment lines. The window and m350ctl check the
 // ranges (ranges::kMonth ... in core/input/input_checks.h) before they call

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/printer/dump_text.h"
 
 #include "core/input/input_checks.h"

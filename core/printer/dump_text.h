@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Dump text mode: the printer stops interpreting what it receives and prints
 // it, or stores it as a text file, so an operator can see exactly which bytes
 // a host application sends. A file stored in the printer comes back with the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/printer/maintenance.h"
 
 #include "core/link/link_operations.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One-shot printer commands: a fixed request, no reply. Each opens its own
 // connection on the link and returns kOk, kPortOpenError or kTransmitError.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/printer/sensor.h"
 
 #include <algorithm>

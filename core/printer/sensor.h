@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The media sensor: its settings (media type, intensity, threshold), its
 // readings over every intensity level, and the commands that calibrate it or
 // set it by hand. The rules the calibration dialog and m350ctl share are here

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/printer/status.h"
 
 #include <iterator>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The printer's status: ten flags from the status byte and the extended status,
 // and the one word shown for them.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/printer/test_page.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The test page: one label with a frame 2 mm inside the edge, a rotated
 // barcode of digits and the word TEST, scaled to the paper and the printer's
 // resolution.

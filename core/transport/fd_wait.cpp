@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/transport/fd_wait.h"
 
 #include <poll.h>

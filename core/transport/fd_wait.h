@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Bounded waits on a file descriptor, sliced so the user interface keeps
 // painting while the printer takes its time.
 #pragma once

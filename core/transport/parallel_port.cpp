@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Parallel port (LPT): write-only. The device (or a file or FIFO standing in
 // for it) must exist; it is locked for the operation and written in one piece
 // within a bounded time, so a printer that takes nothing cannot hang us.

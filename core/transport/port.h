@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One kind of port (USB, serial, parallel, TCP). A port object lives for one
 // link operation: open, some writes and refills, close.
 //

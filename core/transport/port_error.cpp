@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/transport/port_error.h"
 
 #include <cerrno>

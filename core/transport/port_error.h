@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Why a port could not be opened: the device it tried, the system's own
 // reason and what kind of trouble that is, so that m350ctl and the window can
 // say more than "Port Open Error" and suggest a fix. The port that fails

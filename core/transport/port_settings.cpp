@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/transport/port_settings.h"
 
 namespace m350 {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the ports are opened with: the interfaces and their settings.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/transport/receive_ring.h"
 
 namespace m350 {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Receive ring of one interface: 65536 bytes, read and write indexes that wrap,
 // a count of unread bytes. Emptied at every open.
 #pragma once

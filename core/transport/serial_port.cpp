@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Serial port (COM), raw and non-blocking.
 //
 // Contract (see port.h):

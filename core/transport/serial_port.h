@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The serial port's line settings as termios flags, kept apart from the open
 // so they can be checked without a device.
 #pragma once

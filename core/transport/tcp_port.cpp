@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Network port (ETHERNET): one TCP connection per operation. The connect, every
 // write attempt and every read wait are bounded by the context's limits; a
 // peer that closes or resets ends the operation with a failure, never a hang.

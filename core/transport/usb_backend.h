@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // USB device access behind the USB port: enumeration, open, claim and bulk
 // transfers. The production backend is libusb; tests put a list of fake
 // devices in its place (LinkContext::usb), so the vendor order, the chunking,

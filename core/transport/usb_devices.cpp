@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Which USB device is the printer, and which of its interfaces to drive.
 #include <algorithm>
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // USB port (interface 0), and the libusb backend under it.
 //
 // Contract (see Port.h):

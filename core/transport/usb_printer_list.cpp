@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/transport/usb_printer_list.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Which USB devices the program takes for a printer without being told: the
 // printer list. It is read at every open from the system's file (installed
 // with the package, edited by `m350ctl usb allow` and `usb forget`) and then

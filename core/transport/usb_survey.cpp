@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/transport/usb_survey.h"
 
 #include <dirent.h>

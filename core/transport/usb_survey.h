@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What an operator needs to choose a USB printer: every device that may be a
 // printer (printer class, in the printer list, or the device named), which one the
 // next operation would use, who holds each (the system's printer driver, a

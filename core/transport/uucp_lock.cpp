@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/transport/uucp_lock.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The lock files serial programs use to keep out of each other's way (cu,
 // minicom, picocom, gpsd, ModemManager ...): a file LCK..<device> in the lock
 // folder (/var/lock) that holds the owner's process id as ten ASCII digits and

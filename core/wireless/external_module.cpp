@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/wireless/external_module.h"
 
 #include <cctype>

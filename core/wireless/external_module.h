@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The external Bluetooth module on the printer's serial port, reached through
 // the printer's pass-through mode: the module exchange every AT command uses,
 // the serial switch into that mode (link operation 26), and the module's

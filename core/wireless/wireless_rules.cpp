@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/wireless/wireless_rules.h"
 
 #include <cctype>

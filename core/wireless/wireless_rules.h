@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Wireless settings that need no window: the key check before a
 // configuration write, the certificate file name limit of the printer's file
 // system, the FTP path slashes, and the wireless factory default (link

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/wireless/wireless_scan.h"
 
 #include <cerrno>

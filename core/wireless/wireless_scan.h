@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The printer's scans: access points heard by its wireless module (link
 // operation 28) and Bluetooth devices found by its Bluetooth module (link
 // operation 31), their reply parsers, the rows a list shows, and the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Starts a simulated printer and the window under Xvfb and saves a screenshot
 # of each main page (and the first page in Chinese and in Russian) into this
 # folder, as the README shows them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/dialogs/clock_setup_dialog.h"
 
 #include <QGridLayout>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "RTC Setup": the printer's clock in six boxes, year to second, which the
 // operator edits or fills with the computer's local time.
 #pragma once

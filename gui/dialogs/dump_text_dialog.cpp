@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/dialogs/dump_text_dialog.h"
 
 #include <QGridLayout>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "Dump Text Setup": where the printer's dump goes: printed on labels, saved
 // on its memory card under a name, or saved in the printer for fetching.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/dialogs/emulation_dialog.h"
 
 #include <QHBoxLayout>

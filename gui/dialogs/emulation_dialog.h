@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "Emulation Setup": which emulated command language the printer has active,
 // and the switch to the other. Nothing it does is reported to the operator.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "Ethernet Setup": DHCP or a static address, subnet mask, gateway and the
 // printer's network name, edited in a record its caller owns. The dialog does
 // no communication; the caller reads the record before and writes it after.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/dialogs/lpt_setup_dialog.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "LPT Setup": picks the parallel port name the main window owns.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "TCP/IP Setup": the network address and port the link uses on ETHERNET.
 // Exit stores both into the record the main window owns; closing the window
 // any other way keeps what the record held after opening.

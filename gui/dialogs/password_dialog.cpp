@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/dialogs/password_dialog.h"
 
 #include <QHBoxLayout>

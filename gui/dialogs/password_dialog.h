@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "Password": asks the operator for the printer's password before a lasting
 // change. The dialog holds its own verdict. The password it compares with is
 // never overwritten, so no way of closing the dialog (Cancel, Escape, the

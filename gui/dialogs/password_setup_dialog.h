@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "Password Setup": the operator types the printer's current password and a
 // new one. OK with the right old password puts the new one into the caller's
 // text; anything else leaves that text as it was.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/dialogs/preview_font_dialog.h"
 
 #include <QHBoxLayout>

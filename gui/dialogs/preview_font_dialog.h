@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "Preview Font": the 256 single-byte characters of the chosen system font at
 // 10 points in a 16 x 16 grid, and, on "Bitmap", the glyphs of the font file
 // as the printer will get them (one bit per pixel at the cell size, scaled up

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/dialogs/progress_dialog.h"
 
 #include <QCloseEvent>

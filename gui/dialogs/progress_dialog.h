@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The small "Communicating..." window shown while a longer exchange runs, and
 // the progress sink that drives it for the link.
 #pragma once

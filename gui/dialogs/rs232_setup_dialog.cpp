@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/dialogs/rs232_setup_dialog.h"
 
 #include <QAbstractItemView>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "RS232 Setup": edits the serial settings the main window owns. Set stores
 // the lists' indexes into the record; Cancel leaves it as it was.
 #pragma once

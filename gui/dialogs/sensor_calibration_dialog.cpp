@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/dialogs/sensor_calibration_dialog.h"
 
 #include <QGridLayout>

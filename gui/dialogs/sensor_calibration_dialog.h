@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "Calibrate Sensor": automatic calibration (optionally with the label height
 // and gap), intensity and threshold set by hand, or found by sampling the
 // sensor over all its intensity levels with the liner (or mark) and then the

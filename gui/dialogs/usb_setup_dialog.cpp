@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/dialogs/usb_setup_dialog.h"
 
 #include <cstdio>

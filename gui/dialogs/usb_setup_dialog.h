@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "USB Setup": which USB device the window drives. Lists the devices that
 // may be a printer as `m350ctl usb list --all` does (the printer list's
 // devices, every printer-class device, the one named), with the automatic

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/pages/ap_profile_page.h"
 
 #include <QComboBox>

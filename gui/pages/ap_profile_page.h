@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The "WiFi AP" sub-page (TabSheet10): a list of up to eight access-point
 // profiles with their security details. The page is taken out of
 // PageControl2 at start-up; its controls and rules work when it is shown.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/pages/command_store.h"
 
 #include <QJsonArray>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Command Tool's store file: its text buffers and its history as JSON
 // ({"buffers": [...], "history": [...]}). Read from whatever the file holds:
 // missing buffers are empty, long ones are cut, non-texts are skipped.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/pages/command_tool_page.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The "Command Tool" page (TabSheet4): twelve buffers of raw printer command
 // text, loaded, saved and sent in a chosen printer text encoding, with a
 // history of what was sent. The buffers and the history are kept between

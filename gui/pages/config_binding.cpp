@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/pages/config_binding.h"
 
 #include <algorithm>

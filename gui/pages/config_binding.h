@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How the configuration pages show a configuration record and build one from
 // what the operator typed.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/pages/config_page.h"
 
 #include <QAbstractButton>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Contents of the "Printer Configuration" group on the first page: the
 // configuration buttons, the printer information box and PageControl2 with
 // the configuration sub-pages.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The printer information box and the sub-pages "Common", "Z", "D" and
 // "RS-232" of PageControl2. Only the controls live here; what they show and
 // how they are read back is the binding table's (config_binding.cpp).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Building blocks of the configuration sub-pages: named controls placed in
 // grid layouts, so captions of any length push their boxes aside instead of
 // running under them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The sub-pages "Wireless", "Bluetooth" and "FTP Update" of PageControl2:
 // their controls, names, items, limits and first states.
 //

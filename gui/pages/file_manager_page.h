@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Contents of the "File Manager" page (TabSheet2): the download, memory
 // information and format groups. The controls are laid out in grids so a
 // longer translation widens its column instead of running under a box.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/pages/font_manager_page.h"
 
 #include <QCheckBox>

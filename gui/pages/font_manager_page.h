@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Contents of the "Bitmap Font Manager" page (TabSheet3): the font chosen and
 // its cell on the left; how its characters are chosen (standard range, Asian
 // encoding, table) on the right; Save Font and Download Font below. The groups

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Helpers for the pages built with Qt layouts (File Manager, Bitmap Font
 // Manager): controls named by their documented names, grids with the pages'
 // margins.

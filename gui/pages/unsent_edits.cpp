@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/pages/unsent_edits.h"
 
 #include <QAbstractButton>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Which tabs of the configuration pages hold boxes the operator changed
 // since the printer's values were last shown (Read, Clear, start-up) or the
 // tab was last written (Set). Set writes the tab on top only, and Read, Load

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/pages/wireless_enable_rules.h"
 
 #include "core/wireless/wireless_rules.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Which controls of the wireless page the encryption, EAP type and DHCP
 // choices enable, disable, empty or reset, as data: the page applies the
 // changes to its controls by object name, and tests read them as tables.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/pages/wireless_page_rules.h"
 
 #include <QComboBox>

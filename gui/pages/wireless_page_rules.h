@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The behaviour of the "Wireless" and "FTP Update" configuration sub-pages:
 // the encryption, EAP type and DHCP enable rules, the secret boxes that empty
 // themselves when entered, the FTP path slashes, the certificate browse with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/pages/wireless_scan_rules.h"
 
 #include <QApplication>

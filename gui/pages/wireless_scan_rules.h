@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the wireless and Bluetooth sub-pages do with the printer beyond the
 // configuration record: the access-point scans into ListView2 (built-in
 // module, Button1) and ListView1 (external module, ButtonScanAP) with their

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/widgets/classic_style.h"
 
 #include <QPainter>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window's look: the platform style, with group boxes drawn the classic
 // way (a thin rounded frame whose top line runs through the middle of the
 // caption, the caption at the top left). A style sheet on the application

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/widgets/form_kit.h"
 
 #include <QEvent>

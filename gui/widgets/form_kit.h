@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Small helpers for building forms the way their layouts are written down:
 // every control placed at left, top, width, height inside its parent, with its
 // Qt object name equal to the control's name.

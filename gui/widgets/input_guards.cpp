@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/widgets/input_guards.h"
 
 #include <QAbstractSpinBox>

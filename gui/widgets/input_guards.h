@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Three keyboard and mouse rules that hold in every window of the program, so
 // that nothing reaches the printer the operator did not mean to send:
 //

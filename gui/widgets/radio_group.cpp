@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/widgets/radio_group.h"
 
 #include <QEvent>

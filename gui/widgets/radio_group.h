@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A captioned group of radio buttons with one selected item index, laid out
 // in columns like the classic radio group control. The buttons are named
 // "<group name>Item<index>".

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Status, the one-shot commands and raw send through the real binary, checked
 // on the simulator's transcript.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // config read / show / write against the simulator, compared with what the
 // core library itself reads, saves and sends.
 #include <gtest/gtest.h>

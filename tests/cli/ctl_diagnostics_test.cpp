@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What m350ctl tells an operator who must find out what went wrong: the trace
 // of every byte (compared with what the simulator saw), the cause under a
 // result text, errors and status flags as JSON.

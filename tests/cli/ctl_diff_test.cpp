@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // config diff and config write --verify against the simulator: the settings
 // that differ, in the unit chosen, and a printer that does not take one.
 #include <gtest/gtest.h>

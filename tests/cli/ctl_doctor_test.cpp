@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // m350ctl doctor and serial list on fake system trees: sysfs, /dev and /etc
 // as a test folder, the user's identity and fonts given, no hardware.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // download, firmware, memory, format and fetch through the real m350ctl binary,
 // checked on the simulator's transcript and log.
 #include <gtest/gtest.h>

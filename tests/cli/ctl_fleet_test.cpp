@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // m350ctl --hosts: one command against several simulated printers on
 // loopback, one of them silent, and the hosts file and child command lines
 // it works from.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // font make, show and download through the real binary: headless, the file
 // read back by the font tests' own reader, the download on the wire.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The tool's own parsing and printing helpers, in-process.
 #include <gtest/gtest.h>
 

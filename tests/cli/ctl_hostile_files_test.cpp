@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // m350ctl against hostile local files: save targets that are links, devices
 // and FIFOs, input files that never end or never open, records full of 0xFF
 // and texts with quotes. Each ends at once with its exit code and a message

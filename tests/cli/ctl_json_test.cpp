@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // m350ctl as scripts read it: every --json output goes through a JSON parser
 // and holds the keys docs/m350ctl.md promises under "schema"; every failure,
 // usage errors included, is the one error object; and the command line's

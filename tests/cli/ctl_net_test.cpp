@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // discover and net ...: the real binary against the simulator, over the link
 // (TCP) and over UDP on loopback, checked on the simulator's transcript.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The password gate and the password change without a window.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // dump, clock, sensor and emulation through the real binary against the
 // simulated printer, checked on its transcript.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // m350ctl send of files larger than one block, from every kind of input and
 // over every port the simulator offers: the printer gets exactly the file's
 // bytes, and an input over the bound is refused before anything is sent.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // m350ctl testpage through the real binary against the simulated printer at
 // both resolutions: the configuration read, then the label byte for byte.
 #include <gtest/gtest.h>

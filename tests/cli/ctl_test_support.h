@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shared pieces of the m350ctl tests: a simulator on loopback TCP and the
 // command line that reaches it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What m350ctl refuses before anything reaches the printer: the window's
 // checks of typed values, exit 65 and the option (or field) named.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The USB device choice from the command line: the list that tells how to
 // choose, the option that names a device, and what happens when nothing
 // matches. This machine has no USB bus; the emulated one is in

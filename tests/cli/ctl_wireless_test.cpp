@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // wifi scan, bt scan, bt master and the module commands through the real
 // binary against the simulated printer, checked on its transcript. Every wait
 // is shortened on the command line (--wait 0, --byte-wait).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Link operations 2 and 3 (printer password read and set) on a scripted port.
 #include <gtest/gtest.h>
 

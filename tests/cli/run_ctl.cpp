@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "run_ctl.h"
 
 #include <fcntl.h>

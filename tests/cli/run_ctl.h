@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs the m350ctl binary the way a script does and collects what it did.
 #pragma once
 

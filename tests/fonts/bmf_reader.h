@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A reader of bitmap font files written for the tests from the file format
 // alone, sharing nothing with the program's writer or reader: every glyph as
 // rows of '#' (ink) and '.' so failures print what was drawn.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A font file downloaded on the wire: DOWNLOAD, the device prefix, the quoted
 // printer name, the size and a comma, then the file's bytes and nothing more.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Bitmap font files as a reader sees them: made by makeFont with installed
 // fonts, read back by the tests' own reader, compared with the same
 // characters drawn independently with QPainter.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Font tests draw text, which needs a QGuiApplication; the offscreen platform
 // needs no display.
 #include <gtest/gtest.h>

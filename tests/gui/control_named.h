@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Window tests reach controls the way the language map and operators name
 // them: by object name.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window after a fault: the same window meets a printer that misbehaves
 // (silent, broken, hanging up, endless, trickling, resetting the connection
 // while the program writes, not reading at all) and then a good one. Each

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window's keys: F5 reads the shown page as its Read button does (the
 // printer gets the same bytes), and nothing where a page has no read; Ctrl+Q
 // closes the window; F1 opens the installed manual or says where to read it;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Window tests run with real widgets on the offscreen platform.
 #include <gtest/gtest.h>
 

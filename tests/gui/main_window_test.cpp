@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window against a scripted printer: selectors, status bar, screen
 // fit, first contact, Get Status and the one-shot function buttons.
 #include "gui/main_window.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One operation at a time in the window, Cancel in the progress window,
 // closing during an operation and the start-up contact after the window
 // shows; on a scripted port, so every open and every chunk is counted.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the operator did not mean never reaches the printer: Enter, the wheel,
 // changes left on other tabs and the destructive buttons, each checked on the
 // real widgets and on the simulated printer's wire.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the window remembers between runs, where it keeps it (a folder of the
 // test's own, never the user's settings), what the command line and
 // --reset-settings do to it; the trace of the window's link; and the cause of

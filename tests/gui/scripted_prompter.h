@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A prompter for window tests: every box and dialog answers at once from a
 // script, and every text shown is recorded. A dialog without a script is
 // recorded and closed as cancelled, so no test waits for a click.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The setup dialogs on their records: what each selects when it opens and
 // what Set, Cancel and Exit leave in the record.
 #include <gtest/gtest.h>

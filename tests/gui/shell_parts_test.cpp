@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Pieces of the shell outside the main window: command-line options, the
 // serial status text, the progress window and the password gate's decision.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The pieces every window test starts the main window with: scripted boxes,
 // recorded progress, instant pauses, a given screen, and either no printer or
 // the simulated one over loopback TCP.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Choosing the printer's device from the window: USB Setup lists what may be
 // a printer on a fake bus and keeps the choice as --usb-device does; a serial
 // printer on a pseudo-terminal is reached by its path, from the start-up

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window over a real TCP connection to the simulated printer: the
 // exact bytes of the first contact and of Get Status.
 #include <gtest/gtest.h>

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Runs a command in a network of our own with simulated printers answering UDP
 # on port 22368, so discovery's broadcasts and multicasts never leave it.
 #

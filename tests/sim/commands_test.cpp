@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Command lines change the simulated printer's settings; a later report shows them.
 #include "commands.h"
 

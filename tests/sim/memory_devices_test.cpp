@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulator's memory devices: DOWNLOAD stores, lists and free space follow,
 // KILL empties or deletes, DIAGNOSTIC FILE returns a stored file, firmware
 // streams are recognised and counted. First the session on byte strings, then

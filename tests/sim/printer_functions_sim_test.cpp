@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Dump text, the clock, the media sensor and the emulation switch of the
 // simulated printer, driven over raw TCP sockets.
 #include <arpa/inet.h>

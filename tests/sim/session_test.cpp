@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulator's request parser and answers, fed directly with byte strings.
 #include "session.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A raw TCP client of the simulated printer for the simulator's own tests:
 // bytes in, bytes out, nothing of the application's code.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulator as a process: real TCP connections, a real pseudo-terminal and a
 // real FIFO, driven with plain sockets and file descriptors.
 #include "sim_process.h"

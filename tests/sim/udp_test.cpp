@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulator's UDP side over a plain datagram socket, with requests written
 // out byte by byte here: nothing from the core.
 #include <arpa/inet.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The scans and the external module of the simulated printer, driven over
 // raw TCP sockets.
 #include <arpa/inet.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/hostile_peer.h"
 
 #include <arpa/inet.h>

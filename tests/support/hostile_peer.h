@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A printer on 127.0.0.1 that misbehaves while the program writes: it resets
 // the connection (RST, SO_LINGER 0) once it has taken a few bytes, or it stops
 // reading so the program's writes block; in between it relays to a real

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A port that answers from a script: each refill hands out the next reply
 // chunk (nothing once the script is used up, as a silent printer would), and
 // every chunk written is recorded.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim_process.h"
 
 #include <dirent.h>

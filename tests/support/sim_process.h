@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Starts the simulated printer (m350-printer-sim) for a test and reads back what it
 // saw. plain C++ without a test framework, so every test target can use it.
 //

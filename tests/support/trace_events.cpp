@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/trace_events.h"
 
 #include <map>

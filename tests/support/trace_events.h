@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reads a link trace (m350ctl or m350-utility --trace) and the simulator's
 // transcript into the same shape, so a test can compare them: per
 // connection in order of opening, its events named from the printer's side

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The configuration diff: which fields a page's write carries, and when two
 // values count as the same setting.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The .dcf file: the image byte for byte, the load checks, and a save that
 // cannot destroy the file it replaces.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The configuration read against the simulated printer: the exact keys asked
 // for each edition and module branch (from the simulator's transcript), the
 // parse rules on their edge cases, and the failure rules. Plus the parse

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The record image: field placement, defaults byte for byte, little-endian
 // values, text cutting and the keyword tables.
 #include <gtest/gtest.h>

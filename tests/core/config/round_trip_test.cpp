@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Write a page to the simulated printer, read the configuration back, and get
 // what was written (within the printer's own rounding).
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The configuration write: each page's command lines byte for byte, and the
 // operation's wiring (page index, send failure, certificate blocks).
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The file manager's operations: the name rule and header as data, then the
 // download, firmware send, memory read, format and fetch on the wire against
 // the simulated printer.

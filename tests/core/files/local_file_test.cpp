@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Saving and reading the operator's files: whatever stands at the path (a
 // link, a device, a FIFO, a folder), the save either replaces a regular file
 // whole or says why it did not, and leaves nothing behind; input files are read

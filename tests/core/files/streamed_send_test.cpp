@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Raw sends drawn from a file instead of a buffer in memory: the input is
 // opened with the same refusals as a whole read, standard input is taken from
 // a file or a pipe, and what goes out (chunks, percentages) is what the same

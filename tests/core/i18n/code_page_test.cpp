@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every text of the table must survive the trip into its language's code page
 // and back, so the same texts can travel as single- and double-byte strings.
 #include <gtest/gtest.h>

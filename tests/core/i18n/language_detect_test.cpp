@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/i18n/language_detect.h"
 
 #include <gtest/gtest.h>

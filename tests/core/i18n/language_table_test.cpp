@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/i18n/language_table.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Printer texts between bytes and what the operator reads and types: the
 // encodings by language, the way back for every offered encoding, bytes an
 // encoding does not define, and characters it cannot hold.

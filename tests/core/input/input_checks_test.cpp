@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The shared checks of typed values, case by case.
 #include "core/input/input_checks.h"
 

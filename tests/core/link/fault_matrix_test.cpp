@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every operation that reads, against every way the simulated printer can
 // misbehave, on the network and on a serial line: each ends with a result
 // code within its (shortened) limit, and a failed one leaves its caller's data

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reply framing and the read primitives, on byte vectors fed through a scripted
 // port.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The operation entry: refusals, unknown numbers, progress wrapping, and the
 // bytes of the one-shot operations, on a scripted port.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The stop token: a stopped operation ends at its next chunk, wait slice or
 // pause, closes its connection and reports kCancelled; one that must not be
 // cut runs to its end. The limits stay long, so an operation that ignored

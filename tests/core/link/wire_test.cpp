@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The link on the wire against the simulated printer: the transcript shows
 // every connection and every byte the link sent.
 #include <gtest/gtest.h>

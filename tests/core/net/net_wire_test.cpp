@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The network utilities on the wire against the simulated printer: the link
 // operations 18, 19 and 20 over TCP, and the UDP protocol on loopback (the
 // discovery targets aimed at the simulator's own port).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The datagrams of a simulator's UDP endpoint, one per transcript line.
 #pragma once
 

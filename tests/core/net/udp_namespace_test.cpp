@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Discovery and the settings exchange on a real network: run by
 // tests/net/printer_netns.sh inside a network namespace of the test's own, with
 // simulated printers answering the real broadcast and multicast addresses.

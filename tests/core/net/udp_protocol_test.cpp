@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The UDP protocol's bytes: header, requests, replies and the text forms of
 // addresses, against the layouts byte for byte.
 #include "core/net/udp_protocol.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Dump text, clock, sensor and emulation operations on a scripted port, and
 // the calibration rules as tables.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The test page: its command text for the worked label sizes and the edges
 // of the formulas, byte for byte, and the one write that carries it.
 #include "core/printer/test_page.h"

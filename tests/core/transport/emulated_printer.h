@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A USB printer on a bus that umockdev emulates, for the libusb backend's
 // tests. The device (one printer-class interface, bulk OUT 0x01 and IN 0x82)
 // answers the usbfs requests libusb makes, and speaks a small part of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A USB bus made of fake devices for the USB port's tests: a device list in a
 // chosen enumeration order, printers that answer from a script, stall, stay
 // silent, refuse access or vanish.

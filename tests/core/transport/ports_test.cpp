@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real serial, parallel and network ports against local stand-ins: a
 // pseudo-terminal, a FIFO and loopback sockets. Time limits are shortened
 // through the context.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The serial port's claim on its device, against pseudo-terminals held by
 // other processes: the lock files of the UUCP convention, flock(), and a
 // line whose output never drains.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The USB port over a fake bus: which device is the printer, how writes are
 // cut and bounded, how a silent or vanished printer ends an operation.
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The USB port through the real libusb code, against a printer on a bus that
 // umockdev emulates. Run under umockdev-wrapper (CTest does); elsewhere these
 // tests skip.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The external module: the exchange primitive (marker, silence, full
 // collection, repeat, the port closed on every path), the serial switch into
 // pass-through mode, detection, name read-back and the name/PIN write, in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The wireless page's rules without a window: the key check table, the
 // certificate name limit, the FTP slashes and link
 // operation 33 on the wire.

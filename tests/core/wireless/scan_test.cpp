@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The access-point and Bluetooth scans: the reply parsers on byte vectors,
 // the list rows, the waits and their progress steps, and the bytes on the
 // wire against the simulated printer.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The two password dialogs on their own: the exact comparison, the verdict
 // that only OK with the right text gives, and the setup dialog's record.
 #include "gui/dialogs/password_dialog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The password gate and the password change from the main window against the
 // simulated printer: what reaches the printer, byte for byte, for each way the
 // operator answers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The binding rules without a window: number texts, unit conversion, the
 // rules that look at more than one field, and show/build round trips of a
 // record read from the simulated printer.

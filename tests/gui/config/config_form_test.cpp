@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The configuration pages of the main window against the simulated printer:
 // what Read, Clear, Set, Save and load show, and the exact bytes each page's
 // Set puts on the wire.

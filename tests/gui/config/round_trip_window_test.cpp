@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the operator reads is what the printer gets back: the real pages read
 // from the simulated printer, then Set and Save without an edit, and the
 // bytes on the wire and in the file are compared with what was read (the

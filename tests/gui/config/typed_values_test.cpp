@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the operator types reaches the simulated printer exactly, or nothing
 // does and a message names the box by its caption: hostile texts, numbers
 // typed key by key, ranges and addresses, on the configuration pages and in

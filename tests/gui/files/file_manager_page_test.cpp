@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The File Manager page driven by its controls against the simulated printer:
 // Browse and the name rule, Download and firmware on the wire, Get and the
 // device view, Format with its confirmation.

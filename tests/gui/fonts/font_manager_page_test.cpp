@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The "Bitmap Font Manager" page driven by object name: the encode modes and
 // presets, the cell measured from the selected font, the checks before a font
 // is made, Save Font, Download Font on the wire and the preview window.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Whether every translated caption fits its control at the window's own font
 // size, in the main window (every page of every page control) and in every
 // dialog. A caption counts as clipped when it runs past its control, when a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Text application on real widgets, found by their object names.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Whether the values of the "Printer Configuration" page show whole in every
 // language: the printer information box with what a printer reports, and the
 // lists of the Common, Z, D and RS-232 pages with their longest item. Also

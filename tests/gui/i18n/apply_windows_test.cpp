@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real windows against their binding tables: every mapped name must be a
 // control of the window, and switching languages at run time must keep every
 // choice the operator made.

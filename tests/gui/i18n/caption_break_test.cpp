@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where the captions of the configuration pages break: between words only,
 // never with a hyphen of our own, and in Japanese by its rules (no line starts
 // with the long vowel mark, a small kana or closing punctuation).

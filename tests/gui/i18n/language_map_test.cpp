@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The control-to-text map of every window names real keys of the table.
 #include "gui/language_map.h"
 

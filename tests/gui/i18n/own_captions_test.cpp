@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's own captions beyond the language table follow the window's
 // language the way the table's captions do: at start-up, on every language
 // change, and back to English.

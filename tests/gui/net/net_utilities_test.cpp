@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The network utilities in their windows: the Ethernet setup dialog, its use
 // over the link from ButtonEthernet (byte for byte against the simulated
 // printer), and the discovery window's list, proposals and per-device

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Dump text, RTC setup, sensor calibration and the emulation dialog from the
 // main window against the simulated printer: what reaches the printer, byte
 // for byte, for each way the operator goes through the dialogs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Command Tool page and Print Test Page driven through their controls
 // against the simulated printer: the bytes the printer received, the
 // messages shown, the buffers and history kept between runs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The classic group boxes the window is drawn with: the frame's top line runs
 // through the caption's middle with a gap for the caption, the contents start
 // below that line (the pages' layouts are measured from there), and boxes the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The typing limit of the boxes: what the operator types and pastes stays
 // within it, what the program shows stays whole.
 #include <gtest/gtest.h>

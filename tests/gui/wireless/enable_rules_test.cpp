@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The wireless page's enable rules as tables, without a window.
 #include <gtest/gtest.h>
 

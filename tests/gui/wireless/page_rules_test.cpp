@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The wireless page's rules on the real main window against the simulated
 // printer: what the operator's choices enable, the boxes that empty when
 // entered, the FTP slashes, the certificate browse, the key check before Set

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The scans, the external module's setup and the access-point profiles on the
 // real main window against the simulated printer. The groups the layout
 // hides are shown here; every wait goes through the pause seam and the
