@@ -37,6 +37,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -808,6 +809,7 @@ int main(int argc, char** argv) {
     if (wanted("window")) window(rig);
     rig.sim.stop();
     rig.recorder.stop();
-    std::system(("rm -rf '" + rig.dir + "'").c_str());
+    std::error_code ignored;
+    std::filesystem::remove_all(rig.dir, ignored);
     return 0;
 }

@@ -7,7 +7,9 @@
 # the shell completions, and purges it, which must leave nothing behind.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-deb=$(./scripts/package.sh | tail -1)
+# Built with warnings as errors, like the development build it shares its
+# compiler cache with.
+deb=$(M350_WERROR=ON ./scripts/package.sh | tail -1)
 changes=${deb%.deb}.changes
 scratch=$(mktemp -d)
 installed=0

@@ -256,8 +256,10 @@ bool writeFileAtomically(const std::string& path, std::span<const std::uint8_t> 
             mode = existing.st_mode & 07777;
             // Another user's file stays theirs when the process may say so (root);
             // otherwise at least its group where we belong to it.
-            if (::fchown(fd, existing.st_uid, existing.st_gid) != 0)
-                (void)::fchown(fd, static_cast<uid_t>(-1), existing.st_gid);
+            if (::fchown(fd, existing.st_uid, existing.st_gid) != 0 &&
+                ::fchown(fd, static_cast<uid_t>(-1), existing.st_gid) != 0) {
+                // Neither is allowed: the file becomes ours, like a new one.
+            }
         } else {
             const mode_t mask = ::umask(0);
             ::umask(mask);

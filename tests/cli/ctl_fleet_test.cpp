@@ -113,11 +113,11 @@ TEST(CtlFleet, OneResultLinePerPrinterAndASilentOneFailsAlone) {
         std::string silentLine;
     };
     const Case cases[] = {
-        {{}, "  failed: no answer within 1.50 s\n"},
-        {{"--isolate"}, "  failed: no answer within 1.50 s\n"},
+        {{}, "  failed: no answer within 2.50 s\n"},
+        {{"--isolate"}, "  failed: no answer within 2.50 s\n"},
     };
     for (const auto& c : cases) {
-        std::vector<std::string> args = {"--hosts", hosts, "--jobs", "2", "--host-timeout", "1.5"};
+        std::vector<std::string> args = {"--hosts", hosts, "--jobs", "2", "--host-timeout", "2.5"};
         args.insert(args.end(), c.extra.begin(), c.extra.end());
         args.push_back("status");
         const auto started = std::chrono::steady_clock::now();
@@ -132,8 +132,9 @@ TEST(CtlFleet, OneResultLinePerPrinterAndASilentOneFailsAlone) {
         EXPECT_EQ(run.out.substr(0, expected.size()), expected);
         EXPECT_EQ(run.out.substr(expected.size()).rfind("4 printers: 3 ok, 1 failed (", 0), 0u)
             << run.out;
-        // Generous: the silent printer's 1.5 s and three quick ones, never 2 x 1.5 s.
-        EXPECT_LT(seconds, 2.9);
+        // The silent printer's 2.5 s and three quick ones, never 2 x 2.5 s: the
+        // margin leaves room for starting processes on a busy machine.
+        EXPECT_LT(seconds, 4.9);
     }
 
     CtlRun json = runCtl({"--hosts", hosts, "--host-timeout", "1", "status", "--json"});
