@@ -19,6 +19,8 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <tuple>
+#include <utility>
 
 #include "control_named.h"
 #include "core/i18n/language_table.h"
@@ -26,6 +28,7 @@
 #include "gui/language_apply.h"
 #include "gui/mnemonics.h"
 #include "gui/pages/config_page.h"
+#include "gui/status_clock.h"
 #include "gui/widgets/radio_group.h"
 #include "scripted_prompter.h"
 #include "support/scripted_port.h"
@@ -428,20 +431,47 @@ TEST_F(MainWindowTest, ResetMarksTheWirelessStateUnknownEvenOnFailure) {
     EXPECT_FALSE(m350test::controlNamed<QPushButton>(w, "ButtonConfigSet")->isEnabled());
 }
 
-TEST_F(MainWindowTest, ClockPanelFollowsTheLocaleEverySecond) {
+TEST_F(MainWindowTest, ClockPanelSpeaksTheChosenLanguageEverySecond) {
     MainWindow& w = make();
     auto* timer = w.findChild<QTimer*>("Timer1");
     ASSERT_NE(timer, nullptr);
     EXPECT_TRUE(timer->isActive());
     EXPECT_EQ(timer->interval(), 1000);
-    auto now = [] {
-        return QLocale::system().toString(QDateTime::currentDateTime(), QLocale::ShortFormat);
-    };
-    const QString before = now();
-    w.onClockTick();
-    const QString after = now();
-    EXPECT_TRUE(w.panelText(3) == before || w.panelText(3) == after)
-        << w.panelText(3).toStdString();
+    // Each language's own locale writes the date as soon as it is chosen.
+    const std::pair<int, const char*> rows[] = {{m350::kLangGerman, "de_DE"},
+                                                {m350::kLangRussian, "ru_RU"},
+                                                {m350::kLangSimplifiedChinese, "zh_CN"},
+                                                {m350::kLangJapanese, "ja_JP"}};
+    for (const auto& [language, name] : rows) {
+        const QLocale locale(QString::fromLatin1(name));
+        if (QLocale::system().language() == locale.language()) continue;
+        const QString today = locale.toString(QDate::currentDate(), QLocale::ShortFormat);
+        m350test::controlNamed<QComboBox>(w, "ComboBoxLanguage")->setCurrentIndex(language);
+        w.onLanguageChanged(language);
+        EXPECT_TRUE(w.panelText(3).startsWith(today))
+            << name << ": " << w.panelText(3).toStdString();
+    }
+}
+
+TEST(StatusClock, TheDesktopsRegionalFormWhereItSpeaksTheLanguage) {
+    // Language, desktop locale, the locale the clock is written in.
+    const std::tuple<int, const char*, const char*> rows[] = {
+        {m350::kLangEnglish, "en_GB", "en_GB"},
+        {m350::kLangEnglish, "de_DE", "en_US"},
+        {m350::kLangGerman, "de_AT", "de_AT"},
+        {m350::kLangGerman, "en_US", "de_DE"},
+        {m350::kLangTraditionalChinese, "zh_CN", "zh_TW"},
+        {m350::kLangSimplifiedChinese, "zh_TW", "zh_CN"},
+        {m350::kLangPortuguese, "pt_PT", "pt_PT"},
+        {99, "C", "en_US"}};
+    for (const auto& [language, desktop, expected] : rows)
+        EXPECT_EQ(clockLocale(language, QLocale(QString::fromLatin1(desktop))).name(),
+                  QString::fromLatin1(expected))
+            << language << " on " << desktop;
+    // The seconds follow the minutes, whatever the hour looks like.
+    const QDateTime when(QDate(2026, 3, 4), QTime(15, 7, 9));
+    for (const char* name : {"en_US", "de_DE", "zh_CN"})
+        EXPECT_TRUE(clockText(when, QLocale(QString::fromLatin1(name))).contains(":07:09")) << name;
 }
 
 TEST_F(MainWindowTest, StatusWordIsInTheCurrentLanguage) {
