@@ -20,9 +20,9 @@ namespace m350::gui {
 const char* const kProgramTitle = "M350 Configuration Utility " M350_VERSION;
 
 int titleBarWidth(const QWidget& window) {
-    // The title bar's buttons and the window's icon, as the common window
-    // managers draw them.
-    constexpr int kTitleBarButtons = 120;
+    // The title bar's three buttons and the window's icon with their
+    // padding, as the common window managers draw them (openbox takes 80).
+    constexpr int kTitleBarButtons = 96;
     // Title bars are drawn in the desktop's own font, mostly bold; not in the
     // window's, which may be smaller.
     QFont bold = QApplication::font();
