@@ -456,9 +456,8 @@ TEST(StatusClock, TheDesktopsRegionalFormWhereItSpeaksTheLanguage) {
         {m350::kLangTraditionalChinese, "zh_CN", "zh_TW"}};
     for (const auto& [language, desktop, expected] : rows)
         EXPECT_EQ(clockLocale(language, QLocale(QString::fromLatin1(desktop))).name(), expected);
-    // The seconds follow the minutes, whatever the hour looks like.
     const QDateTime when(QDate(2026, 3, 4), QTime(15, 7, 9));
-    for (const char* name : {"en_US", "de_DE", "zh_CN"})
+    for (const char* name : {"en_US", "de_DE", "zh_CN"})  // seconds after the minutes
         EXPECT_TRUE(clockText(when, QLocale(QString::fromLatin1(name))).contains(":07:09")) << name;
 }
 

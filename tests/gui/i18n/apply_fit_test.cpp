@@ -273,8 +273,7 @@ QRect OnPage(const QWidget* w, const QWidget* page) {
     return {w->mapTo(page, QPoint(0, 0)), w->size()};
 }
 
-// Controls past the edge of a parent (a scroll area's viewport among them):
-// what a page does not show without scrolling.
+// Controls past a parent's edge (a scroll area's viewport among them).
 QStringList OutOfView(QWidget* page) {
     QStringList out;
     for (auto* w : page->findChildren<QWidget*>()) {
@@ -286,8 +285,7 @@ QStringList OutOfView(QWidget* page) {
     return out;
 }
 
-// Tab stops out of reading order: up only to a block further right, left
-// only to a lower row.
+// Tab stops out of reading order: up only to the right, left only down.
 QStringList OutOfReadingOrder(QWidget* page) {
     QStringList out;
     QWidget* last = nullptr;
