@@ -9,7 +9,6 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QLocale>
 #include <QPixmap>
 #include <QScreen>
 #include <QScrollBar>
@@ -41,6 +40,7 @@
 #include "gui/port_status_text.h"
 #include "gui/remembered_settings.h"
 #include "gui/standard_call.h"
+#include "gui/status_clock.h"
 #include "gui/usb_device_memory.h"
 #include "gui/widgets/form_kit.h"
 #include "gui/widgets/input_guards.h"
@@ -83,7 +83,9 @@ MainWindow::MainWindow(const StartupOptions& options, MainWindowSeams seams, QWi
     if (seams.prompter) {
         prompter_ = seams.prompter;
     } else {
-        ownPrompter_ = std::make_unique<QtPrompter>();
+        auto boxes = std::make_unique<QtPrompter>();
+        boxes->setLanguage([this] { return language_; });
+        ownPrompter_ = std::move(boxes);
         prompter_ = ownPrompter_.get();
     }
     screenSize_ = seams.screenSize ? seams.screenSize : primaryScreenSize;
@@ -152,15 +154,15 @@ MainWindow::MainWindow(const StartupOptions& options, MainWindowSeams seams, QWi
     link_.settings = &settings_;
     // 7. The default configuration on the configuration pages.
     configPage_->showDefaults();
-    // 8. Status bar.
+    // 8. Status bar; the clock once the language is known.
     refreshPortStatus();
-    onClockTick();
     // 9. (The font manager and command tool take their start states when
     // their pages are built.)
     // 10. The interface language: --language, else the system's; every
     // caption of the window follows it.
     language_ = startMainWindowLanguage(
         this, options.language ? options.language : remembered_->language());
+    onClockTick();
     // The printer text encoding the operator chose last time.
     if (auto encoding = remembered_->textEncoding()) {
         m350::setTextEncodingChoice(*encoding);
@@ -457,6 +459,8 @@ void MainWindow::onLanguageChanged(int index) {
     configPage_->programChange([this, index] { changeLanguage(this, index); });
     language_ = m350::currentLanguage();
     configPage_->refreshUnsentMarks();
+    // The clock speaks the new language at once, not a second later.
+    onClockTick();
     remembered_->rememberLanguage(language_);
 }
 
@@ -517,8 +521,7 @@ void MainWindow::refreshPortStatus() {
 }
 
 void MainWindow::onClockTick() {
-    panels_[3]->setText(
-        QLocale::system().toString(QDateTime::currentDateTime(), QLocale::ShortFormat));
+    panels_[3]->setText(clockText(QDateTime::currentDateTime(), clockLocale(language_)));
 }
 
 void MainWindow::onScrollBarChanged(int position) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "gui/prompter.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
@@ -9,34 +10,61 @@
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QUrl>
+#include <algorithm>
 
 #include "core/version.h"
+#include "gui/language_apply.h"
 
 namespace m350::gui {
 
 const char* const kProgramTitle = "M350 Configuration Utility " M350_VERSION;
 
-namespace {
-
-// A message box is as wide as its text needs, and a short text left the
-// program's title cut in the title bar. The box is kept wide enough for the
-// title in a bold face, with room for the title bar's buttons.
-void keepTitleWhole(QMessageBox& box) {
-    constexpr int kTitleBarButtons = 120;
-    QFont bold = box.font();
+int titleBarWidth(const QWidget& window) {
+    // The title bar's three buttons and the window's icon with their
+    // padding, as the common window managers draw them (openbox takes 80).
+    constexpr int kTitleBarButtons = 96;
+    // Title bars are drawn in the desktop's own font, mostly bold; not in the
+    // window's, which may be smaller.
+    QFont bold = QApplication::font();
     bold.setBold(true);
-    const int need = QFontMetrics(bold).horizontalAdvance(box.windowTitle()) + kTitleBarButtons;
-    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
-        grid->addItem(new QSpacerItem(need, 0, QSizePolicy::Fixed, QSizePolicy::Minimum),
-                      grid->rowCount(), 0, 1, grid->columnCount());
+    return QFontMetrics(bold).horizontalAdvance(window.windowTitle()) + kTitleBarButtons;
 }
 
-int run(QMessageBox& box) {
+void keepTitleWhole(QWidget& window) {
+    const int need = titleBarWidth(window);
+    QLayout* layout = window.layout();
+    if (layout == nullptr) {
+        window.setMinimumWidth(std::max(window.minimumWidth(), need));
+        return;
+    }
+    // A spacer across the layout: the window's own size rules (a fixed size
+    // from its layout among them) then keep to that width.
+    const QMargins m = layout->contentsMargins();
+    auto* room =
+        new QSpacerItem(need - m.left() - m.right(), 0, QSizePolicy::Fixed, QSizePolicy::Minimum);
+    if (auto* grid = qobject_cast<QGridLayout*>(layout))
+        grid->addItem(room, grid->rowCount(), 0, 1, std::max(grid->columnCount(), 1));
+    else
+        layout->addItem(room);
+}
+
+int QtPrompter::run(QMessageBox& box) const {
+    // The buttons in the interface language, as every other button.
+    if (language_) {
+        const int language = language_();
+        const std::pair<QMessageBox::StandardButton, QString> texts[] = {
+            {QMessageBox::Ok, languageQText(0, language)},
+            {QMessageBox::Cancel, languageQText(2, language)},
+            {QMessageBox::Yes, ownTr("Yes", language)},
+            {QMessageBox::No, ownTr("No", language)}};
+        for (const auto& [which, text] : texts)
+            if (QAbstractButton* b = box.button(which)) b->setText(text);
+    }
+    // As wide as its text needs, a box with a short text would leave the
+    // program's title cut in the title bar.
     keepTitleWhole(box);
     return box.exec();
 }
-
-}  // namespace
 
 // The boxes have no parent: during a link operation the main window is
 // disabled, and a box owned by it would come up disabled too.

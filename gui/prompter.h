@@ -8,9 +8,12 @@
 #include <QFont>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 class QDialog;
+class QMessageBox;
+class QWidget;
 
 namespace m350::gui {
 
@@ -53,6 +56,10 @@ class Prompter {
 // The real boxes and dialogs of the desktop.
 class QtPrompter final : public Prompter {
   public:
+    // Where the message boxes learn the interface language their buttons
+    // speak; without it they are in English.
+    void setLanguage(std::function<int()> language) { language_ = std::move(language); }
+
     void message(const QString& text) override;
     void messageWithDetails(const QString& text, const QString& details) override;
     bool question(const QString& text) override;
@@ -61,7 +68,20 @@ class QtPrompter final : public Prompter {
     QString saveFile(const FileDialogRequest& request) override;
     std::optional<QFont> chooseFont(const QFont& initial) override;
     int runModal(QDialog& dialog) override;
+
+  private:
+    int run(QMessageBox& box) const;
+
+    std::function<int()> language_;
 };
+
+// The width a window needs for its whole title in a window manager's title
+// bar, beside the bar's buttons.
+int titleBarWidth(const QWidget& window);
+
+// Keeps a window (a message box, a small dialog) at least titleBarWidth wide;
+// run once its title is in its language.
+void keepTitleWhole(QWidget& window);
 
 // caption of the message boxes: the program's title.
 extern const char* const kProgramTitle;

@@ -89,6 +89,7 @@ ClockSetupDialog::ClockSetupDialog(m350::ClockValues& values, Prompter& prompter
 
     showValues(values_);
     applyDialogLanguage(this, "TFormRTCSetup", language);
+    keepTitleWhole(*this);
 }
 
 void ClockSetupDialog::showValues(const m350::ClockValues& values) {

@@ -64,6 +64,7 @@ DumpTextDialog::DumpTextDialog(m350::DumpRequest& request, Prompter& prompter, i
                                                static_cast<qsizetype>(request_.fileName.size())));
     dumpModeRadio_->setItemIndex(request_.mode);
     applyDialogLanguage(this, "TFormDumpTextSetup", language);
+    keepTitleWhole(*this);
     applyFileNameRule(request_.mode);
 }
 

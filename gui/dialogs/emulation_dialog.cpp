@@ -9,6 +9,7 @@
 #include "core/printer/maintenance.h"
 #include "gui/app_context.h"
 #include "gui/language_apply.h"
+#include "gui/prompter.h"
 #include "gui/widgets/radio_group.h"
 
 namespace m350::gui {
@@ -36,6 +37,7 @@ EmulationDialog::EmulationDialog(int iface, AppContext& app, QWidget* parent)
     layout->setSizeConstraint(QLayout::SetFixedSize);
     connect(setButton_, &QPushButton::clicked, this, &EmulationDialog::onSetClicked);
     applyDialogLanguage(this, "TActiveEmu", app_.currentLanguage());
+    keepTitleWhole(*this);
 
     int active = -1;
     const int r = app_.runQuiet(ops::readEmulation(active), iface_);

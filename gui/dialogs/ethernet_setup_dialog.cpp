@@ -132,6 +132,7 @@ EthernetSetupDialog::EthernetSetupDialog(m350::NetSettings& record, int language
     routeEnter(this, {{{dhcpRadio_, ipEdit_, maskEdit_, gatewayEdit_}, setIpButton_},
                       {{printerNameEdit_}, setPrinterNameButton_}});
     applyDialogLanguage(this, "TFormEthernetSetup", language);
+    keepTitleWhole(*this);
 }
 
 // With DHCP on the printer chooses its own address: the three address rows

@@ -88,8 +88,9 @@ NetSetupDialog::NetSetupDialog(m350::NetAddress& record, int language, Prompter&
     connect(browserButton_, &QPushButton::clicked, this, &NetSetupDialog::onBrowserClicked);
     applyDialogLanguage(this, "TFormNetSetup", language_);
     // A language whose address caption is longer than the dialog widens it,
-    // with the boxes, and keeps Exit in the middle.
-    const int need = ipAddressLabel_->geometry().right() + 11;
+    // with the boxes, and keeps Exit in the middle; so does a title bar that
+    // would cut the title.
+    const int need = std::max(ipAddressLabel_->geometry().right() + 11, titleBarWidth(*this));
     if (need > width()) {
         setFixedSize(need, height());
         ipSettingGroup_->resize(need, ipSettingGroup_->height());

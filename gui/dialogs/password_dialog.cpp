@@ -59,6 +59,7 @@ PasswordDialog::PasswordDialog(const std::string& password, Prompter& prompter, 
     connect(cancelButton_, &QPushButton::clicked, this, &PasswordDialog::onCancelClicked);
     applyDialogLanguage(this, "TFormPassword", language);
     prompt->setText(windowTitle());
+    keepTitleWhole(*this);
 }
 
 void PasswordDialog::onOkClicked() {

@@ -65,6 +65,7 @@ PasswordSetupDialog::PasswordSetupDialog(std::string& password, Prompter& prompt
     connect(okButton_, &QPushButton::clicked, this, &PasswordSetupDialog::onOkClicked);
     connect(cancelButton_, &QPushButton::clicked, this, &PasswordSetupDialog::onCancelClicked);
     applyDialogLanguage(this, "TFormPasswordSetup", language);
+    keepTitleWhole(*this);
 }
 
 void PasswordSetupDialog::onOkClicked() {

@@ -196,6 +196,7 @@ SensorCalibrationDialog::SensorCalibrationDialog(m350::SensorRequest& request, i
     if (request_.threshold != 0) thresholdEdit_->setText(QString::number(request_.threshold));
     if (request_.intensity != 0) intensityEdit_->setText(QString::number(request_.intensity));
     applyDialogLanguage(this, "TFormSensorCalibrate", language_);
+    keepTitleWhole(*this);
     const QString unit = text(request_.dotsPerUnit > kInchAbove ? kKeyInch : kKeyMm);
     unit1Label_->setText(unit);
     unit2Label_->setText(unit);

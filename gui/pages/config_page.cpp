@@ -33,6 +33,7 @@
 #include "gui/language_apply.h"
 #include "gui/language_map.h"
 #include "gui/pages/config_binding.h"
+#include "gui/pages/config_page_kit.h"
 #include "gui/pages/unsent_edits.h"
 #include "gui/password_gate_prompt.h"
 #include "gui/prompter.h"
@@ -224,9 +225,12 @@ ConfigPage::ConfigPage(AppContext& app, QGroupBox* group, RadioGroup& unit,
       group_(group),
       view_(std::make_unique<View>(*this)) {
     setObjectName(QStringLiteral("ConfigPage"));
+    // Tight around the group's caption and between the parts: the
+    // configuration tabs below take every pixel left of the group's height.
     auto* column = new QVBoxLayout(group);
-    column->setContentsMargins(8, 14, 8, 8);
-    column->setSpacing(6);
+    column->setContentsMargins(8, 0, 8, 6);
+    column->setSpacing(4);
+    new configkit::BelowCaption(group);
 
     printerInfoGroup_ = new QGroupBox(QStringLiteral("Printer Information"), group);
     printerInfoGroup_->setObjectName(QStringLiteral("GroupBoxPrinterInfo"));

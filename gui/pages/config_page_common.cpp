@@ -4,6 +4,7 @@
 // how they are read back is the binding table's (config_binding.cpp).
 #include <QComboBox>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QTabWidget>
 
 #include "core/config/config_record.h"
@@ -53,18 +54,21 @@ QLabel* rangeLabel(QWidget* parent, const char* name, const char* text) {
 void ConfigPage::buildInfoBox() {
     QGroupBox* box = printerInfoGroup_;
     auto* grid = new QGridLayout(box);
-    grid->setContentsMargins(8, 14, 8, 6);
+    grid->setContentsMargins(8, 0, 8, 4);
+    new configkit::BelowCaption(box);
     grid->setHorizontalSpacing(6);
-    grid->setVerticalSpacing(3);
+    grid->setVerticalSpacing(2);
+    const int boxHeight = configkit::compactBoxHeight(box->font());
     // Captions stay on one line; the boxes share what the captions leave.
     auto caption = [box](const char* name, const char* text) {
         auto* l = new QLabel(QString::fromLatin1(text), box);
         l->setObjectName(QString::fromLatin1(name));
         return l;
     };
-    auto readOnly = [box](const char* name) {
+    auto readOnly = [box, boxHeight](const char* name) {
         QLineEdit* e = edit(box, name);
         e->setReadOnly(true);
+        e->setFixedHeight(boxHeight);
         // Never below what a short value needs; the layout gives the rest.
         e->setMinimumWidth(40);
         return e;
@@ -93,9 +97,30 @@ void ConfigPage::buildInfoBox() {
 }
 
 void ConfigPage::buildCommonPage() {
+    // Twenty-seven rows in two blocks side by side, all in view at the
+    // window's size: the rows are packed closer than on the other pages
+    // and their boxes a little lower. The scroll area only matters where
+    // the desktop's font is larger than the window's own.
+    // Each block is a grid of its own, so a caption that wraps in one block
+    // takes no height from the row beside it in the other.
     QWidget* p = configkit::scrollingPanel(tabSheet5_, "PanelCommon");
-    QGridLayout* grid = configkit::pageGrid(p);
-    configkit::Rows rows(grid, kBoxWidth);
+    auto* blocks = new QHBoxLayout(p);
+    blocks->setContentsMargins(3, 3, 3, 1);
+    blocks->setSpacing(8);
+    QGridLayout* grids[2];
+    for (QGridLayout*& grid : grids) {
+        grid = new QGridLayout;
+        grid->setContentsMargins(0, 0, 0, 0);
+        grid->setHorizontalSpacing(4);
+        grid->setVerticalSpacing(1);
+        grid->setColumnStretch(0, 1);
+        // No stretch: where the page is narrower than both blocks would like,
+        // each gives up the same width, so the block with the longer
+        // captions and lists keeps the more.
+        blocks->addLayout(grid);
+    }
+    configkit::Rows rows(grids[0], kBoxWidth);
+    rows.setBoxHeight(configkit::compactBoxHeight(p->font()));
 
     QStringList density{QString()};
     for (int i = 0; i <= 15; ++i) density << QString::number(i);
@@ -128,7 +153,9 @@ void ConfigPage::buildCommonPage() {
 
     // Two blocks of rows: three leave the captions too little room in the
     // longer languages.
-    rows.nextBlock();
+    configkit::finishGrid(grids[0]);
+    rows = configkit::Rows(grids[1], kBoxWidth);
+    rows.setBoxHeight(configkit::compactBoxHeight(p->font()));
     rows.add(label(p, "LabelRibbon", "Ribbon"), combo(p, "ComboBoxRibbon", kOffOn));
     rows.add(label(p, "LabelRibbonSensor", "Ribbon Sensor"),
              combo(p, "ComboBoxRibbonSensor", kOffOn));
@@ -151,8 +178,7 @@ void ConfigPage::buildCommonPage() {
     rows.add(label(p, "LabelContinuousInten", "Continuous Inten."), edit(p, "EditContinuousInten"));
     rows.add(label(p, "LabelThresholdDetection", "Threshold Detection"),
              combo(p, "ComboBoxThreshold", {"", "MANUAL", "AUTO"}));
-    for (int c : {0, 3}) grid->setColumnStretch(c, 1);
-    configkit::finishGrid(grid);
+    configkit::finishGrid(grids[1]);
 }
 
 void ConfigPage::buildZPage() {

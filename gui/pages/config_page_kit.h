@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "gui/widgets/classic_style.h"
 #include "gui/widgets/form_kit.h"
 
 namespace m350::gui {
@@ -167,6 +168,10 @@ class Rows {
     // one row to two thirds of it), leaving the room to the captions.
     explicit Rows(QGridLayout* grid, int boxWidth = 0) : grid_(grid), boxWidth_(boxWidth) {}
 
+    // Boxes and lists of the rows added from now on are this tall, where a
+    // page must hold many rows; 0 leaves them their own height.
+    void setBoxHeight(int height) { boxHeight_ = height; }
+
     // Starts the next block of rows at the top.
     void nextBlock() {
         ++block_;
@@ -182,6 +187,7 @@ class Rows {
             caption->setBuddy(box);
         }
         if (box) {
+            fitHeight(box);
             if (narrow(box, boxWidth_)) {
                 grid_->addWidget(box, row_, c + 1, Qt::AlignLeft);
             } else if (!note && boxWidth_ > 0 && qobject_cast<QComboBox*>(box)) {
@@ -202,6 +208,7 @@ class Rows {
         strip->setContentsMargins(0, 0, 0, 0);
         QWidget* first = nullptr;
         for (QWidget* w : boxes) {
+            fitHeight(w);
             narrow(w, boxWidth_ * 2 / 3);
             strip->addWidget(w);
             if (!first) first = w;
@@ -218,8 +225,10 @@ class Rows {
         }
         // narrow boxes start where the single boxes of the other rows start
         // (the alignment is the grid cell's: addLayout() overrides one set
-        // on the strip itself).
-        grid_->addLayout(strip, row_, c + 1, boxWidth_ > 0 ? Qt::AlignLeft : Qt::Alignment());
+        // on the strip itself). Without a note the strip may use the note's
+        // column too, so the boxes column stays as narrow as a single box.
+        grid_->addLayout(strip, row_, c + 1, 1, note ? 1 : 2,
+                         boxWidth_ > 0 ? Qt::AlignLeft : Qt::Alignment());
         if (note) grid_->addWidget(note, row_, c + 2);
         ++row_;
     }
@@ -254,6 +263,11 @@ class Rows {
         }
     };
 
+    void fitHeight(QWidget* box) const {
+        if (boxHeight_ > 0 && (qobject_cast<QLineEdit*>(box) || qobject_cast<QComboBox*>(box)))
+            box->setFixedHeight(boxHeight_);
+    }
+
     static bool narrow(QWidget* box, int width) {
         if (auto* combo = qobject_cast<QComboBox*>(box); combo && width > 0) {
             // As wide as the longest item of the current language, so the
@@ -271,6 +285,7 @@ class Rows {
 
     QGridLayout* grid_;
     int boxWidth_;
+    int boxHeight_ = 0;
     int block_ = 0;
     int row_ = 0;
 };
@@ -283,6 +298,41 @@ inline QGridLayout* pageGrid(QWidget* page) {
     grid->setVerticalSpacing(3);
     return grid;
 }
+
+// The height of a box or list on a page packed with rows: a line of the
+// font with room for the frame above and below.
+inline int compactBoxHeight(const QFont& font) {
+    return QFontMetrics(font).height() + 5;
+}
+
+// The top margin of a group box's layout that clears the group's caption
+// (drawn from the box's top edge, across its frame line) by two pixels.
+inline int belowCaption(const QFont& font) {
+    return std::max(QFontMetrics(font).height() - ClassicStyle::kFrameTop + 1, 4);
+}
+
+// Keeps a group box's layout just below its caption, in whatever font the
+// language gives the box (the Chinese and Japanese faces are taller).
+class BelowCaption final : public QObject {
+  public:
+    explicit BelowCaption(QWidget* box) : QObject(box) {
+        box->installEventFilter(this);
+        fit(box);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::FontChange) fit(static_cast<QWidget*>(watched));
+        return false;
+    }
+
+  private:
+    static void fit(QWidget* box) {
+        if (QLayout* layout = box->layout()) {
+            QMargins m = layout->contentsMargins();
+            m.setTop(belowCaption(box->font()));
+            layout->setContentsMargins(m);
+        }
+    }
+};
 
 // The panel that carries a sub-page's rows inside a scroll area filling the
 // page: where a language wraps its captions onto more lines than the page has

@@ -130,9 +130,10 @@ void ConfigPage::buildWirelessPage() {
     rows.add(label(g, "LabelWiFiGateway", "Gateway:"), {address(g, "EditWiFiGateway"), dns});
     rows.span(separator(g, "lblWiFiInformation",
                         "-------------------------- WiFi Information ------------------------"));
+    // Made in the order they stand, which is the order Tab takes.
+    QLineEdit* roam = edit(g, "edtRoamRssi");
     QLineEdit* scan = edit(g, "edtScanRssi");
     scan->setToolTip(QStringLiteral("0 < Roam Delta < 40"));
-    QLineEdit* roam = edit(g, "edtRoamRssi");
     roam->setMaximumWidth(48);
     scan->setMaximumWidth(48);
     auto* strip = new QHBoxLayout;

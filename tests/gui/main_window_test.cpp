@@ -19,6 +19,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <tuple>
 
 #include "control_named.h"
 #include "core/i18n/language_table.h"
@@ -26,6 +27,7 @@
 #include "gui/language_apply.h"
 #include "gui/mnemonics.h"
 #include "gui/pages/config_page.h"
+#include "gui/status_clock.h"
 #include "gui/widgets/radio_group.h"
 #include "scripted_prompter.h"
 #include "support/scripted_port.h"
@@ -428,20 +430,35 @@ TEST_F(MainWindowTest, ResetMarksTheWirelessStateUnknownEvenOnFailure) {
     EXPECT_FALSE(m350test::controlNamed<QPushButton>(w, "ButtonConfigSet")->isEnabled());
 }
 
-TEST_F(MainWindowTest, ClockPanelFollowsTheLocaleEverySecond) {
+TEST_F(MainWindowTest, ClockPanelSpeaksTheChosenLanguageEverySecond) {
     MainWindow& w = make();
     auto* timer = w.findChild<QTimer*>("Timer1");
     ASSERT_NE(timer, nullptr);
     EXPECT_TRUE(timer->isActive());
     EXPECT_EQ(timer->interval(), 1000);
-    auto now = [] {
-        return QLocale::system().toString(QDateTime::currentDateTime(), QLocale::ShortFormat);
-    };
-    const QString before = now();
-    w.onClockTick();
-    const QString after = now();
-    EXPECT_TRUE(w.panelText(3) == before || w.panelText(3) == after)
-        << w.panelText(3).toStdString();
+    // Each language's own locale writes the date as soon as it is chosen.
+    for (const auto& [language, name] : {std::pair{m350::kLangGerman, "de_DE"},
+                                         std::pair{m350::kLangSimplifiedChinese, "zh_CN"}}) {
+        const QLocale locale(QString::fromLatin1(name));
+        w.onLanguageChanged(language);
+        if (QLocale::system().language() == locale.language()) continue;
+        EXPECT_TRUE(
+            w.panelText(3).startsWith(locale.toString(QDate::currentDate(), QLocale::ShortFormat)));
+    }
+}
+
+TEST(StatusClock, TheDesktopsRegionalFormWhereItSpeaksTheLanguage) {
+    // Language, desktop locale, the locale the clock is written in.
+    const std::tuple<int, const char*, const char*> rows[] = {
+        {m350::kLangEnglish, "en_GB", "en_GB"},
+        {m350::kLangEnglish, "de_DE", "en_US"},
+        {m350::kLangGerman, "de_AT", "de_AT"},
+        {m350::kLangTraditionalChinese, "zh_CN", "zh_TW"}};
+    for (const auto& [language, desktop, expected] : rows)
+        EXPECT_EQ(clockLocale(language, QLocale(QString::fromLatin1(desktop))).name(), expected);
+    const QDateTime when(QDate(2026, 3, 4), QTime(15, 7, 9));
+    for (const char* name : {"en_US", "de_DE", "zh_CN"})  // seconds after the minutes
+        EXPECT_TRUE(clockText(when, QLocale(QString::fromLatin1(name))).contains(":07:09")) << name;
 }
 
 TEST_F(MainWindowTest, StatusWordIsInTheCurrentLanguage) {
