@@ -34,6 +34,7 @@
 #include "gui/prompter.h"
 #include "gui/widgets/form_kit.h"
 #include "gui/widgets/radio_group.h"
+#include "gui/widgets/utf8_text.h"
 
 namespace m350::gui {
 
@@ -116,8 +117,7 @@ void MainWindow::onGetStatusClicked() {
 
 void MainWindow::showPrinterStatus(const m350::StatusFlags& flags) {
     const std::string_view text = m350::languageText(m350::statusTextKeyFor(flags), language_);
-    printerStatusEdit_->setText(
-        QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    printerStatusEdit_->setText(utf8Text(text));
     // From its first letter, should a language's word ever be the longer.
     printerStatusEdit_->setCursorPosition(0);
 }

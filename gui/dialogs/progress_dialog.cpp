@@ -9,6 +9,7 @@
 
 #include "core/i18n/language_table.h"
 #include "gui/language_apply.h"
+#include "gui/widgets/utf8_text.h"
 
 namespace m350::gui {
 
@@ -146,7 +147,7 @@ void ProgressDialogSink::makeForm(const QString& caption) {
         QString cancel;
         if (cancellable_ && stop_) {
             const std::string_view text = m350::languageText(kCancelKey, language);
-            cancel = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+            cancel = utf8Text(text);
         }
         form_->showOperation(name, cancel);
         QObject::connect(form_.get(), &ProgressDialog::cancelClicked, form_.get(), [this] {

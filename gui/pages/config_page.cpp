@@ -39,6 +39,7 @@
 #include "gui/widgets/classic_style.h"
 #include "gui/widgets/form_kit.h"
 #include "gui/widgets/radio_group.h"
+#include "gui/widgets/utf8_text.h"
 
 namespace m350::gui {
 
@@ -47,14 +48,10 @@ namespace {
 constexpr int kFtpTab = 6;
 constexpr int kWirelessTab = m350::kPageWireless;
 
-QString fromText(std::string_view s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
 // Printer bytes as the boxes show them, in the printer text encoding; a byte
 // the encoding does not define shows as U+FFFD.
 QString fromBytes(std::string_view s) {
-    return fromText(m350::decodeText(s, m350::currentTextEncoding()));
+    return utf8Text(m350::decodeText(s, m350::currentTextEncoding()));
 }
 
 // The boxes whose contents are secret, masked again after Read and Set.
@@ -388,7 +385,7 @@ QToolButton* ConfigPage::buildTextEncodingButton() {
     };
     add(QString(), QString())->setChecked(true);
     menu->addSeparator();
-    for (std::string_view name : m350::offeredTextEncodings()) add(fromText(name), fromText(name));
+    for (std::string_view name : m350::offeredTextEncodings()) add(utf8Text(name), utf8Text(name));
     textEncodingButton_->setMenu(menu);
     refreshTextEncoding();
     return textEncodingButton_;
@@ -401,8 +398,8 @@ void ConfigPage::chooseTextEncoding(const QString& name) {
 }
 
 void ConfigPage::refreshTextEncoding() {
-    const QString current = fromText(m350::currentTextEncoding());
-    const QString choice = fromText(m350::textEncodingChoice());
+    const QString current = utf8Text(m350::currentTextEncoding());
+    const QString choice = utf8Text(m350::textEncodingChoice());
     if (textEncodingButton_) {
         textEncodingButton_->setText(current);
         // The caption and the menu arrow beside it, whatever the name.
@@ -412,7 +409,7 @@ void ConfigPage::refreshTextEncoding() {
             const QString name = a->data().toString();
             if (name.isEmpty())
                 a->setText(ownTr("Interface language (%1)", m350::currentLanguage())
-                               .arg(fromText(m350::defaultTextEncoding(m350::currentLanguage()))));
+                               .arg(utf8Text(m350::defaultTextEncoding(m350::currentLanguage()))));
             a->setChecked(name == choice);
         }
     }
@@ -482,7 +479,7 @@ namespace {
 
 QString fieldMessage(const m350::gui::BuildError& error, const QString& caption,
                      const QString& shown, int language) {
-    const QString encoding = fromText(m350::currentTextEncoding());
+    const QString encoding = utf8Text(m350::currentTextEncoding());
     using Reason = m350::gui::BuildError::Reason;
     switch (error.reason) {
         case Reason::kNotANumber:
@@ -490,11 +487,11 @@ QString fieldMessage(const m350::gui::BuildError& error, const QString& caption,
         case Reason::kUnheldCharacter:
             return ownTr("\"%1\" holds \"%2\", which the printer text encoding %3 cannot hold.",
                          language)
-                .arg(caption, fromText(error.detail), encoding);
+                .arg(caption, utf8Text(error.detail), encoding);
         case Reason::kTooLong:
             return ownTr("\"%1\" is longer than the printer keeps: at most %2 bytes in %3.",
                          language)
-                .arg(caption, fromText(error.detail), encoding);
+                .arg(caption, utf8Text(error.detail), encoding);
         case Reason::kUnquotable:
             return unquotableMessage(caption, language);
         case Reason::kOutOfRange:
@@ -514,7 +511,7 @@ QString fieldMessage(const m350::gui::BuildError& error, const QString& caption,
 bool ConfigPage::buildRecord(m350::ConfigRecord& record) {
     auto error = gui::buildRecord(*view_, inchChosen(), record, &lengths_);
     if (!error) return true;
-    const QString control = fromText(error->control);
+    const QString control = utf8Text(error->control);
     app_.prompter().message(
         fieldMessage(*error, boxCaption(control), fromBytes(error->text), app_.currentLanguage()));
     if (QWidget* box = this->control(control); box && box->isVisible()) box->setFocus();
@@ -600,7 +597,7 @@ void ConfigPage::verifyWrittenPage(const m350::ConfigRecord& written, int page) 
         };
         text += QLatin1Char('\n') +
                 ownTr("%1: written %2, the printer reports %3", lang)
-                    .arg(fromText(m350::fieldInfoOf(d.field).name), value(d.left), value(d.right));
+                    .arg(utf8Text(m350::fieldInfoOf(d.field).name), value(d.left), value(d.right));
     }
     app_.prompter().message(text);
 }
@@ -622,8 +619,8 @@ void ConfigPage::onSaveClicked() {
     // a printer reports passes (code-page bytes, values past a keyword table).
     if (const auto bad = m350::findInvalidField(built)) {
         app_.prompter().message(
-            fromText(m350::configFileResultText(m350::ConfigFileResult::kDataError)) +
-            QStringLiteral(": ") + fromText(*bad));
+            utf8Text(m350::configFileResultText(m350::ConfigFileResult::kDataError)) +
+            QStringLiteral(": ") + utf8Text(*bad));
         return;
     }
     record_ = built;
@@ -635,7 +632,7 @@ void ConfigPage::onSaveClicked() {
     std::string why;
     const auto result = m350::saveConfigFile(path.toStdString(), contents, &why);
     if (result != m350::ConfigFileResult::kOk)
-        app_.prompter().message(fromText(m350::configFileResultText(result)) +
+        app_.prompter().message(utf8Text(m350::configFileResultText(result)) +
                                 QStringLiteral("\n") + QString::fromStdString(why));
 }
 
@@ -652,7 +649,7 @@ void ConfigPage::onLoadClicked() {
     const auto result = m350::loadConfigFile(path.toStdString(), contents, &why);
     if (result != m350::ConfigFileResult::kOk) {
         // "File Data Error" names the field that is wrong; other failures say why.
-        QString text = fromText(m350::configFileResultText(result));
+        QString text = utf8Text(m350::configFileResultText(result));
         if (result == m350::ConfigFileResult::kDataError && !why.empty())
             text += QStringLiteral(": ") + QString::fromStdString(why);
         else if (result != m350::ConfigFileResult::kDataError)
@@ -679,7 +676,7 @@ void ConfigPage::onUnitClicked() {
     if (!loading_ && inchChosen() != shownInch_) {
         QList<int> tabs;
         for (std::string_view length : kLengthControls) {
-            const QString name = fromText(length);
+            const QString name = utf8Text(length);
             if (!unsent_->changed(name)) continue;
             for (QWidget* w = control(name); w; w = w->parentWidget())
                 if (const int i = configTabs_->indexOf(w); i >= 0 && !tabs.contains(i)) tabs << i;

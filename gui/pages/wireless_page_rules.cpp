@@ -17,6 +17,7 @@
 #include "gui/pages/wireless_enable_rules.h"
 #include "gui/password_gate_prompt.h"
 #include "gui/prompter.h"
+#include "gui/widgets/utf8_text.h"
 
 namespace m350::gui {
 
@@ -25,10 +26,6 @@ namespace {
 // The boxes whose stored value is never shown: entering one empties it.
 constexpr const char* kSecretBoxes[] = {"EditWiFiKey", "edtWiFiUsername", "edtWiFiPasswd",
                                         "edtFtpUser", "edtFtpPswd"};
-
-QString Q(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 const QString kCertificateFilter =
     QStringLiteral("Certificate files (*.der *.cer *.pem);;All files (*)");
@@ -102,7 +99,7 @@ namespace {
 
 void applyChanges(ConfigPage& page, const std::vector<ControlChange>& changes) {
     for (const auto& c : changes) {
-        QWidget* w = page.control(Q(c.control));
+        QWidget* w = page.control(utf8Text(c.control));
         if (!w) continue;
         switch (c.kind) {
             case ControlChange::kEnable:
@@ -148,7 +145,7 @@ void WirelessPageRules::browse(const char* title, const QString& filter, const c
     if (path.isEmpty()) return;
     const QByteArray utf8 = path.toUtf8();
     if (!m350::certificateNameFits(std::string_view(utf8.constData(), utf8.size()))) {
-        app_.prompter().message(Q(m350::kCertificateNameTooLongText));
+        app_.prompter().message(utf8Text(m350::kCertificateNameTooLongText));
         return;
     }
     if (auto* e = find<QLineEdit>(pathEdit)) e->setText(path);
@@ -187,7 +184,7 @@ void WirelessPageRules::onWirelessFactoryDefaultClicked() {
     // The words in the path boxes are no certificate the operator chose.
     page_.programChange([&] {
         for (const auto& [name, word] : words)
-            if (auto* e = find<QLineEdit>(name)) e->setText(Q(word));
+            if (auto* e = find<QLineEdit>(name)) e->setText(utf8Text(word));
     });
 }
 
@@ -206,7 +203,7 @@ bool WirelessPageRules::wirelessKeyCheck() {
     const QString wpa = ownTr("\"%1\": a WPA-Personal key has 8 to 63 characters, or 64 hexadecimal digits.", app_.currentLanguage());
     // clang-format on
     const QString message =
-        !known.empty() ? Q(known) : wpa.arg(captionText(find<QLabel>("LabelWiFiKey")));
+        !known.empty() ? utf8Text(known) : wpa.arg(captionText(find<QLabel>("LabelWiFiKey")));
     app_.prompter().message(message);
     if (key) {
         // The focus goes to the key as if the operator entered it: the
