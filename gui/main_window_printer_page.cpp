@@ -51,8 +51,8 @@ constexpr int kConfigWidth = kColumnLeft - 4 - 6;
 }  // namespace
 
 void MainWindow::buildPrinterPage() {
-    printerConfigGroup_ = newGroup(tabSheet1_, "GroupBoxPrintreConfig", "Printer Configuration", 4,
-                                   2, kConfigWidth, 502);
+    printerConfigGroup_ = newGroup(printerSheet_, "GroupBoxPrintreConfig", "Printer Configuration",
+                                   4, 2, kConfigWidth, 502);
     configPage_ =
         new ConfigPage(*this, printerConfigGroup_, *unitRadio_, statusFlags_, startupDirectory_);
     connect(configPage_, &ConfigPage::statusLoaded, this, &MainWindow::showPrinterStatus);
@@ -61,7 +61,7 @@ void MainWindow::buildPrinterPage() {
     attachWirelessScanRules(*this, *configPage_);
     attachApProfileRules(*this, *configPage_);
 
-    printerStatusGroup_ = newGroup(tabSheet1_, "GroupBoxPrinterStatus", "Printer Status",
+    printerStatusGroup_ = newGroup(printerSheet_, "GroupBoxPrinterStatus", "Printer Status",
                                    kColumnLeft, 2, kColumnWidth, 74);
     printerStatusEdit_ =
         newEdit(printerStatusGroup_, "EditPrinterStatus", 8, 18, kColumnButtonWidth);
@@ -74,7 +74,7 @@ void MainWindow::buildPrinterPage() {
 }
 
 void MainWindow::buildFunctionGroup() {
-    printerFunctionGroup_ = newGroup(tabSheet1_, "GroupBoxPrinterFunction", "Printer Function",
+    printerFunctionGroup_ = newGroup(printerSheet_, "GroupBoxPrinterFunction", "Printer Function",
                                      kColumnLeft, 80, kColumnWidth, 424);
     constexpr int kTop = 20, kPitch = 31, kLeft = 8, kWidth = kColumnButtonWidth;
     int slot = 0;

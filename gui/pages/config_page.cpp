@@ -271,14 +271,14 @@ ConfigPage::ConfigPage(AppContext& app, QGroupBox* group, RadioGroup& unit,
         configTabs_->addTab(sheet, QString::fromLatin1(caption));
         return sheet;
     };
-    tabSheet5_ = addSheet("TabSheet5", "Common");
-    tabSheet6_ = addSheet("TabSheet6", "Z");
-    tabSheet7_ = addSheet("TabSheet7", "D");
-    tabSheet8_ = addSheet("TabSheet8", "RS-232");
-    tabSheet9_ = addSheet("TabSheet9", "Wireless");
-    tabSheet11_ = addSheet("TabSheet11", "Bluetooth");
+    commonTab_ = addSheet("TabSheet5", "Common");
+    zTab_ = addSheet("TabSheet6", "Z");
+    dTab_ = addSheet("TabSheet7", "D");
+    rs232Tab_ = addSheet("TabSheet8", "RS-232");
+    wirelessTab_ = addSheet("TabSheet9", "Wireless");
+    bluetoothTab_ = addSheet("TabSheet11", "Bluetooth");
     ftpUpdateTab_ = addSheet("tsFtpUpd", "FTP Update");
-    tabSheet10_ = addSheet("TabSheet10", "WiFi AP");
+    wifiApTab_ = addSheet("TabSheet10", "WiFi AP");
     buildCommonPage();
     buildZPage();
     buildDPage();
@@ -303,9 +303,8 @@ ConfigPage::ConfigPage(AppContext& app, QGroupBox* group, RadioGroup& unit,
 ConfigPage::~ConfigPage() = default;
 
 bool ConfigPage::isPage(const QWidget* w) const {
-    return w == group_ || w == tabSheet5_ || w == tabSheet6_ || w == tabSheet7_ ||
-           w == tabSheet8_ || w == tabSheet9_ || w == tabSheet11_ || w == ftpUpdateTab_ ||
-           w == tabSheet10_;
+    return w == group_ || w == commonTab_ || w == zTab_ || w == dTab_ || w == rs232Tab_ ||
+           w == wirelessTab_ || w == bluetoothTab_ || w == ftpUpdateTab_ || w == wifiApTab_;
 }
 
 QWidget* ConfigPage::control(const QString& name) const {
@@ -339,8 +338,8 @@ bool ConfigPage::confirmClosing() {
 
 void ConfigPage::finishStartup() {
     // Taken out, not deleted: its controls stay children of PageControl2.
-    configTabs_->removeTab(configTabs_->indexOf(tabSheet10_));
-    tabSheet10_->hide();
+    configTabs_->removeTab(configTabs_->indexOf(wifiApTab_));
+    wifiApTab_->hide();
     configTabs_->setCurrentIndex(0);
     configTabs_->setTabVisible(kFtpTab, false);
     // What start-up showed (the defaults or the printer's values, in the

@@ -93,7 +93,7 @@ void ConfigPage::buildInfoBox() {
 }
 
 void ConfigPage::buildCommonPage() {
-    QWidget* p = configkit::scrollingPanel(tabSheet5_, "PanelCommon");
+    QWidget* p = configkit::scrollingPanel(commonTab_, "PanelCommon");
     QGridLayout* grid = configkit::pageGrid(p);
     configkit::Rows rows(grid, kBoxWidth);
 
@@ -156,7 +156,7 @@ void ConfigPage::buildCommonPage() {
 }
 
 void ConfigPage::buildZPage() {
-    QWidget* p = tabSheet6_;
+    QWidget* p = zTab_;
     QGridLayout* grid = configkit::pageGrid(p);
     configkit::Rows rows(grid, kBoxWidth);
     const QStringList mediaActions{"", "FEED", "CALIBRATION", "LENGTH", "NO MOTION"};
@@ -188,7 +188,7 @@ void ConfigPage::buildZPage() {
 }
 
 void ConfigPage::buildDPage() {
-    QWidget* p = tabSheet7_;
+    QWidget* p = dTab_;
     QGridLayout* grid = configkit::pageGrid(p);
     configkit::Rows rows(grid, kBoxWidth);
 
@@ -213,7 +213,7 @@ void ConfigPage::buildDPage() {
 }
 
 void ConfigPage::buildRs232Page() {
-    QWidget* p = tabSheet8_;
+    QWidget* p = rs232Tab_;
     QGridLayout* grid = configkit::pageGrid(p);
     configkit::Rows rows(grid, kBoxWidth);
     rows.add(label(p, "LabelBaudrate", "Baud Rate"),
