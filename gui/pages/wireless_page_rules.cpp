@@ -123,6 +123,14 @@ int indexOf(QComboBox* combo) {
     return combo ? combo->currentIndex() : -1;
 }
 
+// The encryption of an item of ComboBoxWiFiEncryption, whose items follow the
+// encryptions' order; no selection is none.
+m350::WirelessEncryption encryptionOfItem(int item) {
+    return item >= 0 && item <= kEncryptionWpaEnterprise
+               ? static_cast<m350::WirelessEncryption>(item)
+               : m350::WirelessEncryption::kNone;
+}
+
 }  // namespace
 
 void WirelessPageRules::onWifiEncryptionChanged() {
@@ -193,8 +201,8 @@ bool WirelessPageRules::wirelessKeyCheck() {
     // The key as the printer would get it: its bytes in the printer text
     // encoding.
     const std::string text = key ? page_.boxBytes(QStringLiteral("EditWiFiKey")) : std::string();
-    const m350::WirelessKeyVerdict verdict =
-        m350::checkWirelessKey(indexOf(find<QComboBox>("ComboBoxWiFiEncryption")), text);
+    const m350::WirelessKeyVerdict verdict = m350::checkWirelessKey(
+        encryptionOfItem(indexOf(find<QComboBox>("ComboBoxWiFiEncryption"))), text);
     if (verdict == m350::WirelessKeyVerdict::kPass) return true;
     const std::string_view known = m350::wirelessKeyMessage(verdict);
     // A key the printer would refuse is named, whatever the verdict: a Set
