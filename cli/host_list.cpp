@@ -4,20 +4,13 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/port_options.h"
+#include "core/input/line_text.h"
 
 namespace m350::cli {
 
 namespace {
 
 using Json = nlohmann::ordered_json;
-
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-        s.remove_suffix(1);
-    return s;
-}
 
 bool parseDiscoverJson(std::string_view text, std::vector<m350::NetAddress>& hosts,
                        std::string& error) {
@@ -86,7 +79,7 @@ bool parseHostList(std::string_view text, std::vector<m350::NetAddress>& hosts,
         ++number;
         if (const auto hash = line.find('#'); hash != std::string_view::npos)
             line = line.substr(0, hash);
-        line = trim(line);
+        line = m350::trimBlanks(line);
         if (line.empty()) continue;
         auto a = parseNetAddress(line);
         if (!a) {

@@ -35,14 +35,25 @@ std::optional<int> parsePort(std::string_view digits) {
     return port;
 }
 
-// Value maps: what the operator types -> the list index the port settings keep.
-const std::map<std::string, int> kBaudRates = {
-    {"2400", 0}, {"4800", 1}, {"9600", 2}, {"19200", 3}, {"38400", 4}, {"57600", 5}, {"115200", 6}};
-const std::map<std::string, int> kDataBits = {{"7", 0}, {"8", 1}};
-const std::map<std::string, int> kParities = {{"none", 0}, {"odd", 1}, {"even", 2}};
-const std::map<std::string, int> kStopBits = {{"1", 0}, {"1.5", 1}, {"2", 2}};
-const std::map<std::string, int> kHandshakes = {{"none", 0}, {"rts", 1}, {"rts-cts", 2}};
-const std::map<std::string, int> kOnOff = {{"off", 0}, {"on", 1}};
+// Value maps: what the operator types -> the setting.
+std::map<std::string, m350::BaudRate> baudRates() {
+    std::map<std::string, m350::BaudRate> rates;
+    for (std::size_t i = 0; i < m350::kBaudRates.size(); ++i)
+        rates.emplace(std::to_string(m350::kBaudRates[i]), static_cast<m350::BaudRate>(i));
+    return rates;
+}
+const std::map<std::string, m350::DataBits> kDataBits = {{"7", m350::DataBits::kSeven},
+                                                         {"8", m350::DataBits::kEight}};
+const std::map<std::string, m350::Parity> kParities = {
+    {"none", m350::Parity::kNone}, {"odd", m350::Parity::kOdd}, {"even", m350::Parity::kEven}};
+const std::map<std::string, m350::StopBits> kStopBits = {{"1", m350::StopBits::kOne},
+                                                         {"1.5", m350::StopBits::kOneAndAHalf},
+                                                         {"2", m350::StopBits::kTwo}};
+const std::map<std::string, m350::Handshake> kHandshakes = {{"none", m350::Handshake::kNone},
+                                                            {"rts", m350::Handshake::kRts},
+                                                            {"rts-cts", m350::Handshake::kRtsCts}};
+const std::map<std::string, m350::XonXoff> kOnOff = {{"off", m350::XonXoff::kOff},
+                                                     {"on", m350::XonXoff::kOn}};
 
 }  // namespace
 
@@ -155,33 +166,33 @@ void PortOptions::addTo(CLI::App& app) {
 
     const char* serial = "Serial line (with --com)";
     app.add_option(
-           "--baud", baud_,
+           "--baud", serial_.baud,
            "bits per second: 2400, 4800, 9600, 19200, 38400, 57600 or 115200 (default 9600)")
-        ->transform(CLI::CheckedTransformer(kBaudRates).description(""))
+        ->transform(CLI::CheckedTransformer(baudRates()).description(""))
         ->type_name("RATE")
         ->group(serial)
         ->needs(com);
-    app.add_option("--data-bits", dataBits_, "data bits (default 8)")
+    app.add_option("--data-bits", serial_.dataBits, "data bits (default 8)")
         ->transform(CLI::CheckedTransformer(kDataBits).description(""))
         ->type_name("7|8")
         ->group(serial)
         ->needs(com);
-    app.add_option("--parity", parity_, "parity (default none)")
+    app.add_option("--parity", serial_.parity, "parity (default none)")
         ->transform(CLI::CheckedTransformer(kParities, CLI::ignore_case).description(""))
         ->type_name("none|odd|even")
         ->group(serial)
         ->needs(com);
-    app.add_option("--stop-bits", stopBits_, "stop bits (default 1)")
+    app.add_option("--stop-bits", serial_.stopBits, "stop bits (default 1)")
         ->transform(CLI::CheckedTransformer(kStopBits).description(""))
         ->type_name("1|1.5|2")
         ->group(serial)
         ->needs(com);
-    app.add_option("--handshake", handshake_, "hardware handshake (default rts)")
+    app.add_option("--handshake", serial_.handshake, "hardware handshake (default rts)")
         ->transform(CLI::CheckedTransformer(kHandshakes, CLI::ignore_case).description(""))
         ->type_name("none|rts|rts-cts")
         ->group(serial)
         ->needs(com);
-    app.add_option("--xon-xoff", xonXoff_, "software handshake (default off)")
+    app.add_option("--xon-xoff", serial_.xonXoff, "software handshake (default off)")
         ->transform(CLI::CheckedTransformer(kOnOff, CLI::ignore_case).description(""))
         ->type_name("on|off")
         ->group(serial)
@@ -203,12 +214,12 @@ PortChoice PortOptions::result() const {
         c.settings.net = *parseNetAddress(net_);
     }
     c.settings.usbDevice = usbDevice_;
-    c.settings.serial.baud = baud_;
-    c.settings.serial.dataBits = dataBits_;
-    c.settings.serial.parity = parity_;
-    c.settings.serial.stopBits = stopBits_;
-    c.settings.serial.handshake = handshake_;
-    c.settings.serial.xonXoff = xonXoff_;
+    c.settings.serial.baud = serial_.baud;
+    c.settings.serial.dataBits = serial_.dataBits;
+    c.settings.serial.parity = serial_.parity;
+    c.settings.serial.stopBits = serial_.stopBits;
+    c.settings.serial.handshake = serial_.handshake;
+    c.settings.serial.xonXoff = serial_.xonXoff;
     return c;
 }
 

@@ -36,12 +36,7 @@ class PortOptions {
     std::string com_;
     std::string lpt_;
     std::string net_;
-    int baud_ = 2;
-    int dataBits_ = 1;
-    int parity_ = 0;
-    int stopBits_ = 0;
-    int handshake_ = 1;
-    int xonXoff_ = 0;
+    m350::SerialSettings serial_;  // the line options; the port name is com_
 };
 
 // "COM3", "com3" -> "COM3" when the number is 1..maxNumber; nullopt otherwise.

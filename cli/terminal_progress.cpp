@@ -53,7 +53,8 @@ std::string transferText(std::uint64_t done, std::uint64_t total, double seconds
 }
 
 void TerminalProgress::open(const std::string& caption) {
-    caption_ = caption;
+    // An exchange with the printer, unless the caption says otherwise.
+    caption_ = caption.empty() ? std::string("Communicating...") : caption;
     position_ = 0;
     drawn_ = -1;
     open_ = true;

@@ -35,8 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (const auto l = remembered.language(); l && (*l < 0 || *l > 13)) std::abort();
     (void)remembered.textEncoding();
     if (ports.net.port < 0 || ports.net.port > 65535) std::abort();
-    if (ports.serial.baud < 0 || ports.serial.baud > 6 || ports.serial.parity < 0 ||
-        ports.serial.parity > 2)
-        std::abort();
+    const int baud = static_cast<int>(ports.serial.baud);
+    const int parity = static_cast<int>(ports.serial.parity);
+    if (baud < 0 || baud > 6 || parity < 0 || parity > 2) std::abort();
     return 0;
 }

@@ -25,6 +25,7 @@
 #include "core/i18n/own_texts.h"
 #include "gui/mnemonics.h"
 #include "gui/own_text_map.h"
+#include "gui/widgets/utf8_text.h"
 
 namespace m350::gui {
 
@@ -374,13 +375,11 @@ void setScriptFont(QWidget* root, int language) {
 }  // namespace
 
 QString languageQText(int key, int language) {
-    const std::string_view text = m350::languageText(key, language);
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    return utf8Text(m350::languageText(key, language));
 }
 
 QString ownTr(std::string_view english, int language) {
-    const auto text = ownText(english, language);
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    return utf8Text(ownText(english, language));
 }
 
 QStringList applyLanguage(QWidget* root, std::span<const TextBinding> bindings, int language) {

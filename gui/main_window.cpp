@@ -192,21 +192,21 @@ MainWindow::MainWindow(const StartupOptions& options, MainWindowSeams seams, QWi
 
 void MainWindow::buildPage(int index) {
     QWidget* sheet = pageTabs_->widget(index);
-    const bool built = (sheet == tabSheet2_ && fileManagerPage_) ||
-                       (sheet == tabSheet3_ && fontManagerPage_) ||
-                       (sheet == tabSheet4_ && commandToolPage_);
-    if (sheet == nullptr || sheet == tabSheet1_ || built) return;
+    const bool built = (sheet == fileManagerSheet_ && fileManagerPage_) ||
+                       (sheet == fontManagerSheet_ && fontManagerPage_) ||
+                       (sheet == commandToolSheet_ && commandToolPage_);
+    if (sheet == nullptr || sheet == printerSheet_ || built) return;
     // Controls made under a shown parent would stay hidden: the sheet is
     // hidden while its page is made and shown again with them.
     const bool shown = sheet->isVisible();
     if (shown) sheet->hide();
-    if (sheet == tabSheet2_) {
-        fileManagerPage_ = new FileManagerPage(*this, tabSheet2_, startupDirectory_);
-    } else if (sheet == tabSheet3_) {
-        fontManagerPage_ = new FontManagerPage(*this, tabSheet3_);
+    if (sheet == fileManagerSheet_) {
+        fileManagerPage_ = new FileManagerPage(*this, fileManagerSheet_, startupDirectory_);
+    } else if (sheet == fontManagerSheet_) {
+        fontManagerPage_ = new FontManagerPage(*this, fontManagerSheet_);
         fontManagerPage_->initialise();
-    } else if (sheet == tabSheet4_) {
-        commandToolPage_ = new CommandToolPage(*this, tabSheet4_, dataFolder_);
+    } else if (sheet == commandToolSheet_) {
+        commandToolPage_ = new CommandToolPage(*this, commandToolSheet_, dataFolder_);
         commandToolPage_->initialise();
     }
     applyPageLanguage(sheet, language_);
@@ -267,10 +267,10 @@ void MainWindow::buildTopLevel() {
         pageTabs_->addTab(sheet, caption);
         return sheet;
     };
-    tabSheet1_ = addSheet("TabSheet1", QStringLiteral("Printer Configuration"));
-    tabSheet2_ = addSheet("TabSheet2", QStringLiteral("File Manager"));
-    tabSheet3_ = addSheet("TabSheet3", QStringLiteral("Bitmap Font Manager"));
-    tabSheet4_ = addSheet("TabSheet4", QStringLiteral("Command Tool"));
+    printerSheet_ = addSheet("TabSheet1", QStringLiteral("Printer Configuration"));
+    fileManagerSheet_ = addSheet("TabSheet2", QStringLiteral("File Manager"));
+    fontManagerSheet_ = addSheet("TabSheet3", QStringLiteral("Bitmap Font Manager"));
+    commandToolSheet_ = addSheet("TabSheet4", QStringLiteral("Command Tool"));
 
     scrollBar_ = new QScrollBar(Qt::Vertical, this);
     scrollBar_->setObjectName(QStringLiteral("ScrollBar1"));
@@ -297,10 +297,10 @@ void MainWindow::buildTopLevel() {
     connect(clockTimer_, &QTimer::timeout, this, &MainWindow::onClockTick);
     clockTimer_->start();
 
-    label6_ = newLabel(this, "Label6", "WLAN IP Address:", 0, 0);
-    label8_ = newLabel(this, "Label8", "WLAN DHCP", 0, 0);
-    label6_->hide();
-    label8_->hide();
+    wlanAddressLabel_ = newLabel(this, "Label6", "WLAN IP Address:", 0, 0);
+    wlanDhcpLabel_ = newLabel(this, "Label8", "WLAN DHCP", 0, 0);
+    wlanAddressLabel_->hide();
+    wlanDhcpLabel_->hide();
 }
 
 // Below 768 screen pixels the window gives up 100 pixels of height and the

@@ -168,11 +168,11 @@ class MainWindow : public QWidget, public AppContext {
     QPushButton* interfaceButton_;
     QLabel* logo_;
     QTabWidget* pageTabs_;
-    QWidget *tabSheet1_, *tabSheet2_, *tabSheet3_, *tabSheet4_;
+    QWidget *printerSheet_, *fileManagerSheet_, *fontManagerSheet_, *commandToolSheet_;
     QScrollBar* scrollBar_;
     QStatusBar* statusBar_;
     QTimer* clockTimer_;
-    QLabel *label6_, *label8_;
+    QLabel *wlanAddressLabel_, *wlanDhcpLabel_;
 
     // "Printer Configuration" page: status, configuration frame, functions.
     QGroupBox* printerStatusGroup_;

@@ -34,6 +34,7 @@
 #include "gui/prompter.h"
 #include "gui/widgets/form_kit.h"
 #include "gui/widgets/radio_group.h"
+#include "gui/widgets/utf8_text.h"
 
 namespace m350::gui {
 
@@ -50,8 +51,8 @@ constexpr int kConfigWidth = kColumnLeft - 4 - 6;
 }  // namespace
 
 void MainWindow::buildPrinterPage() {
-    printerConfigGroup_ = newGroup(tabSheet1_, "GroupBoxPrintreConfig", "Printer Configuration", 4,
-                                   2, kConfigWidth, 502);
+    printerConfigGroup_ = newGroup(printerSheet_, "GroupBoxPrintreConfig", "Printer Configuration",
+                                   4, 2, kConfigWidth, 502);
     configPage_ =
         new ConfigPage(*this, printerConfigGroup_, *unitRadio_, statusFlags_, startupDirectory_);
     connect(configPage_, &ConfigPage::statusLoaded, this, &MainWindow::showPrinterStatus);
@@ -60,7 +61,7 @@ void MainWindow::buildPrinterPage() {
     attachWirelessScanRules(*this, *configPage_);
     attachApProfileRules(*this, *configPage_);
 
-    printerStatusGroup_ = newGroup(tabSheet1_, "GroupBoxPrinterStatus", "Printer Status",
+    printerStatusGroup_ = newGroup(printerSheet_, "GroupBoxPrinterStatus", "Printer Status",
                                    kColumnLeft, 2, kColumnWidth, 74);
     printerStatusEdit_ =
         newEdit(printerStatusGroup_, "EditPrinterStatus", 8, 18, kColumnButtonWidth);
@@ -73,7 +74,7 @@ void MainWindow::buildPrinterPage() {
 }
 
 void MainWindow::buildFunctionGroup() {
-    printerFunctionGroup_ = newGroup(tabSheet1_, "GroupBoxPrinterFunction", "Printer Function",
+    printerFunctionGroup_ = newGroup(printerSheet_, "GroupBoxPrinterFunction", "Printer Function",
                                      kColumnLeft, 80, kColumnWidth, 424);
     constexpr int kTop = 20, kPitch = 31, kLeft = 8, kWidth = kColumnButtonWidth;
     int slot = 0;
@@ -116,8 +117,7 @@ void MainWindow::onGetStatusClicked() {
 
 void MainWindow::showPrinterStatus(const m350::StatusFlags& flags) {
     const std::string_view text = m350::languageText(m350::statusTextKeyFor(flags), language_);
-    printerStatusEdit_->setText(
-        QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    printerStatusEdit_->setText(utf8Text(text));
     // From its first letter, should a language's word ever be the longer.
     printerStatusEdit_->setCursorPosition(0);
 }

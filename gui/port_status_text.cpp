@@ -8,17 +8,18 @@ namespace m350::gui {
 
 namespace {
 
-template <std::size_t N>
-std::string_view pick(const std::array<std::string_view, N>& table, int index, int fallback) {
-    if (index < 0 || index >= static_cast<int>(N)) index = fallback;
+// The text of a setting by its value; a value outside the table shows as the
+// fallback, which is what the line opens with.
+template <std::size_t N, class E>
+std::string_view pick(const std::array<std::string_view, N>& table, E value, E fallback) {
+    auto index = static_cast<int>(value);
+    if (index < 0 || index >= static_cast<int>(N)) index = static_cast<int>(fallback);
     return table[static_cast<std::size_t>(index)];
 }
 
 }  // namespace
 
 std::string serialStatusText(const m350::SerialSettings& s, const std::string& devicePath) {
-    static constexpr std::array<std::string_view, 7> kBaud = {"2400",  "4800",  "9600",  "19200",
-                                                              "38400", "57600", "115200"};
     static constexpr std::array<std::string_view, 3> kParity = {"N", "O", "E"};
     static constexpr std::array<std::string_view, 2> kDataBits = {"7", "8"};
     static constexpr std::array<std::string_view, 3> kStopBits = {"1", "1.5", "2"};
@@ -27,17 +28,17 @@ std::string serialStatusText(const m350::SerialSettings& s, const std::string& d
 
     std::string text = devicePath.empty() ? s.portName : devicePath;
     text += ' ';
-    text += pick(kBaud, s.baud, 2);
+    text += std::to_string(m350::bitsPerSecond(s.baud));
     text += ',';
-    text += pick(kParity, s.parity, 0);
+    text += pick(kParity, s.parity, m350::Parity::kNone);
     text += ',';
-    text += pick(kDataBits, s.dataBits, 1);
+    text += pick(kDataBits, s.dataBits, m350::DataBits::kEight);
     text += ',';
-    text += pick(kStopBits, s.stopBits, 0);
+    text += pick(kStopBits, s.stopBits, m350::StopBits::kOne);
     text += ' ';
-    text += pick(kHandshake, s.handshake, 2);
+    text += pick(kHandshake, s.handshake, m350::Handshake::kRtsCts);
     text += ' ';
-    text += pick(kXonXoff, s.xonXoff, 0);
+    text += pick(kXonXoff, s.xonXoff, m350::XonXoff::kOff);
     return text;
 }
 

@@ -3,12 +3,12 @@
 
 #include "core/i18n/text_encoding.h"
 #include "gui/language_apply.h"
+#include "gui/widgets/utf8_text.h"
 
 namespace m350::gui {
 
 QString printerText(std::string_view bytes) {
-    const std::string utf8 = m350::decodeText(bytes, m350::currentTextEncoding());
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    return utf8Text(m350::decodeText(bytes, m350::currentTextEncoding()));
 }
 
 std::optional<std::string> printerBytes(const QString& text) {

@@ -53,12 +53,16 @@ void RememberedSettings::readPorts(m350::PortSettings& ports) const {
     if (isPortName(com, "COM", 30)) ports.serial.portName = com.toStdString();
     const QString device = store_.value(QStringLiteral("serial/device")).toString();
     if (device.startsWith('/')) ports.comDevicePath = device.toStdString();
-    if (auto n = number("serial/baud", 0, 6)) ports.serial.baud = *n;
-    if (auto n = number("serial/dataBits", 0, 1)) ports.serial.dataBits = *n;
-    if (auto n = number("serial/parity", 0, 2)) ports.serial.parity = *n;
-    if (auto n = number("serial/stopBits", 0, 2)) ports.serial.stopBits = *n;
-    if (auto n = number("serial/handshake", 0, 2)) ports.serial.handshake = *n;
-    if (auto n = number("serial/xonXoff", 0, 1)) ports.serial.xonXoff = *n;
+    if (auto n = number("serial/baud", 0, 6)) ports.serial.baud = static_cast<m350::BaudRate>(*n);
+    if (auto n = number("serial/dataBits", 0, 1))
+        ports.serial.dataBits = static_cast<m350::DataBits>(*n);
+    if (auto n = number("serial/parity", 0, 2)) ports.serial.parity = static_cast<m350::Parity>(*n);
+    if (auto n = number("serial/stopBits", 0, 2))
+        ports.serial.stopBits = static_cast<m350::StopBits>(*n);
+    if (auto n = number("serial/handshake", 0, 2))
+        ports.serial.handshake = static_cast<m350::Handshake>(*n);
+    if (auto n = number("serial/xonXoff", 0, 1))
+        ports.serial.xonXoff = static_cast<m350::XonXoff>(*n);
     const QString lpt = store_.value(QStringLiteral("parallel/port")).toString();
     if (isPortName(lpt, "LPT", 4)) ports.lptName = lpt.toStdString();
     const QString host = store_.value(QStringLiteral("network/address")).toString();
@@ -94,12 +98,12 @@ void RememberedSettings::rememberPorts(const m350::PortSettings& ports) {
     else
         store_.setValue(QStringLiteral("serial/device"),
                         QString::fromStdString(ports.comDevicePath));
-    store_.setValue(QStringLiteral("serial/baud"), s.baud);
-    store_.setValue(QStringLiteral("serial/dataBits"), s.dataBits);
-    store_.setValue(QStringLiteral("serial/parity"), s.parity);
-    store_.setValue(QStringLiteral("serial/stopBits"), s.stopBits);
-    store_.setValue(QStringLiteral("serial/handshake"), s.handshake);
-    store_.setValue(QStringLiteral("serial/xonXoff"), s.xonXoff);
+    store_.setValue(QStringLiteral("serial/baud"), static_cast<int>(s.baud));
+    store_.setValue(QStringLiteral("serial/dataBits"), static_cast<int>(s.dataBits));
+    store_.setValue(QStringLiteral("serial/parity"), static_cast<int>(s.parity));
+    store_.setValue(QStringLiteral("serial/stopBits"), static_cast<int>(s.stopBits));
+    store_.setValue(QStringLiteral("serial/handshake"), static_cast<int>(s.handshake));
+    store_.setValue(QStringLiteral("serial/xonXoff"), static_cast<int>(s.xonXoff));
     store_.setValue(QStringLiteral("parallel/port"), QString::fromStdString(ports.lptName));
     if (ports.net.address.empty())
         store_.remove(QStringLiteral("network/address"));

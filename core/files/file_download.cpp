@@ -45,10 +45,10 @@ std::string downloadHeader(int device, std::string_view name, std::uint64_t size
 
 int downloadFile(Link& link, const DownloadRequest& request) {
     // The callers word the verdict before they get here; a name the printer
-    // cannot hold is never sent, whoever asks.
-    if (checkPrinterFileName(request.name) != NameProblem::kNone) return kFileOpenError;
+    // cannot hold or a file too large to announce is never sent, whoever asks.
     FileSource file;
-    if (!file.open(request.path) || file.size() > kMaxDownloadSize) return kFileOpenError;
+    if (!file.open(request.path) || !checkDownload(request.name, file.size(), false).ok())
+        return kFileOpenError;
     Connection c(link.ctx, link.iface);
     if (!c.open()) return kPortOpenError;
     if (!c.write(downloadHeader(request.device, request.name, file.size()))) return kTransmitError;

@@ -78,11 +78,7 @@ std::chrono::microseconds replyAllowance(const LinkContext& ctx, int iface, std:
     // USB and the network move a reply in packets far faster than the
     // printer makes it; only the serial line takes its time per byte.
     if (iface == kCom && ctx.settings) {
-        static constexpr std::array<long long, 7> kBaud = {2400,  4800,  9600,  19200,
-                                                           38400, 57600, 115200};
-        const int index = ctx.settings->serial.baud;
-        const long long baud =
-            (index >= 0 && index < 7) ? kBaud[static_cast<std::size_t>(index)] : 9600;
+        const long long baud = bitsPerSecond(ctx.settings->serial.baud);
         total += microseconds(n * ((kLongestCharacterBits * 1'000'000 + baud - 1) / baud));
     }
     return total;

@@ -95,9 +95,9 @@ struct LinkContext {
     void pause(int ms);
 };
 
-// Progress window control used by the entry and by operation bodies.
-void showProgress(LinkContext& ctx, int mode, int initialStep, int step,
-                  const char* caption = "Communicating...");
+// Progress window control used by the entry and by operation bodies. Without
+// a caption the window is an exchange with the printer's, worded by the sink.
+void showProgress(LinkContext& ctx, int mode, int initialStep, int step, const char* caption = "");
 void reportProgress(LinkContext& ctx, int kind, int percent);
 void hideProgress(LinkContext& ctx);
 // The bytes of a write while the window is shown in percent mode.

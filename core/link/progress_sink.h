@@ -14,6 +14,8 @@ class ProgressSink {
   public:
     virtual ~ProgressSink() = default;
     // Create and show the window with the caption and position 0, range 0..100.
+    // An empty caption stands for an exchange with the printer; each sink
+    // words that in its own text.
     virtual void open(const std::string& caption) = 0;
     // Move the bar to an absolute position (already clamped to 0..100).
     virtual void setPosition(int position) = 0;

@@ -18,4 +18,9 @@ std::string_view interfaceAnnouncementName(int iface) {
     }
 }
 
+int bitsPerSecond(BaudRate rate) {
+    const auto i = static_cast<std::size_t>(rate);
+    return i < kBaudRates.size() ? kBaudRates[i] : 9600;
+}
+
 }  // namespace m350

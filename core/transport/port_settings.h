@@ -2,6 +2,7 @@
 // What the ports are opened with: the interfaces and their settings.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -11,15 +12,32 @@ namespace m350 {
 // Item index of the interface selector; every link operation takes one.
 enum Interface : int { kUsb = 0, kCom = 1, kLpt = 2, kEthernet = 3 };
 
-// Serial settings: a port name "COM1".."COM30" and six list indexes.
+// The serial line's settings. Each enumeration keeps its values in a fixed
+// order (the settings file stores them as those numbers); a value outside an
+// enumeration opens the line as its "else" says.
+
+// Line speeds, slowest first. kUnset chooses none: the line opens at 9600.
+enum class BaudRate : int { k2400, k4800, k9600, k19200, k38400, k57600, k115200, kUnset };
+// The speeds in bits per second, by BaudRate (kUnset has none).
+inline constexpr std::array<int, 7> kBaudRates = {2400, 4800, 9600, 19200, 38400, 57600, 115200};
+// Bits per second of a speed; 9600 for kUnset and values outside the enumeration.
+int bitsPerSecond(BaudRate rate);
+
+enum class DataBits : int { kSeven, kEight };    // else eight
+enum class Parity : int { kNone, kOdd, kEven };  // odd is checked, even only sent; else none
+enum class StopBits : int { kOne, kOneAndAHalf, kTwo };  // else one
+enum class Handshake : int { kNone, kRts, kRtsCts };     // else as kRtsCts
+enum class XonXoff : int { kOff, kOn };                  // else off
+
+// Serial settings: a port name "COM1".."COM30" and the line.
 struct SerialSettings {
     std::string portName = "COM1";
-    int baud = 2;       // 0 2400, 1 4800, 2 9600, 3 19200, 4 38400, 5 57600, 6 115200, else 9600
-    int dataBits = 1;   // 0 seven bits, 1 eight bits, else eight
-    int parity = 0;     // 0 none, 1 odd (checked), 2 even (not checked), else none
-    int stopBits = 0;   // 0 one, 1 one and a half, 2 two, else one
-    int handshake = 1;  // 0 none, 1 RTS, 2 RTS/CTS, else as 2
-    int xonXoff = 0;    // 0 off, 1 on, else off
+    BaudRate baud = BaudRate::k9600;
+    DataBits dataBits = DataBits::kEight;
+    Parity parity = Parity::kNone;
+    StopBits stopBits = StopBits::kOne;
+    Handshake handshake = Handshake::kRts;
+    XonXoff xonXoff = XonXoff::kOff;
 };
 
 struct NetAddress {

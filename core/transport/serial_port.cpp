@@ -34,20 +34,42 @@
 namespace m350 {
 
 SerialLine serialLineFor(const SerialSettings& s) {
-    static constexpr speed_t kSpeeds[] = {B2400, B4800, B9600, B19200, B38400, B57600, B115200};
     SerialLine line{};
-    line.speed = (s.baud >= 0 && s.baud < 7) ? kSpeeds[s.baud] : B9600;
-    line.cflagSet = (s.dataBits == 0) ? CS7 : CS8;
-    if (s.parity == 1) {
+    switch (bitsPerSecond(s.baud)) {
+        case 2400:
+            line.speed = B2400;
+            break;
+        case 4800:
+            line.speed = B4800;
+            break;
+        case 19200:
+            line.speed = B19200;
+            break;
+        case 38400:
+            line.speed = B38400;
+            break;
+        case 57600:
+            line.speed = B57600;
+            break;
+        case 115200:
+            line.speed = B115200;
+            break;
+        default:
+            line.speed = B9600;
+            break;
+    }
+    line.cflagSet = (s.dataBits == DataBits::kSeven) ? CS7 : CS8;
+    if (s.parity == Parity::kOdd) {
         line.cflagSet |= PARENB | PARODD;
         line.iflagSet |= INPCK;
-    } else if (s.parity == 2) {
+    } else if (s.parity == Parity::kEven) {
         line.cflagSet |= PARENB;
     }
-    if (s.stopBits == 1 || s.stopBits == 2) line.cflagSet |= CSTOPB;
-    if (s.handshake != 0) line.cflagSet |= CRTSCTS;
-    line.raiseLines = s.handshake != 0;
-    if (s.xonXoff == 1) line.iflagSet |= IXON | IXOFF;
+    if (s.stopBits == StopBits::kOneAndAHalf || s.stopBits == StopBits::kTwo)
+        line.cflagSet |= CSTOPB;
+    if (s.handshake != Handshake::kNone) line.cflagSet |= CRTSCTS;
+    line.raiseLines = s.handshake != Handshake::kNone;
+    if (s.xonXoff == XonXoff::kOn) line.iflagSet |= IXON | IXOFF;
     return line;
 }
 

@@ -16,7 +16,7 @@ struct SerialLine {
     bool raiseLines;    // RTS and DTR held on (or handed to the handshake)
 };
 
-// Maps the six list indexes to the line: parity checking on for odd only;
+// Maps the settings to the line: parity checking on for odd only;
 // "None" handshake drops RTS and DTR; "RTS" and "RTS/CTS" both let CTS gate the
 // output (the kernel has one hardware flow control); one and a half stop bits
 // become two, the nearest the hardware offers.

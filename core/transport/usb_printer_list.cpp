@@ -7,6 +7,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "core/input/line_text.h"
+
 namespace m350 {
 
 namespace {
@@ -17,14 +19,6 @@ bool safeSerialChar(char c) {
     const auto u = static_cast<unsigned char>(c);
     if (u < 0x21 || u == 0x7F) return false;  // control characters and blanks
     return std::string_view("\"\\*?[]|").find(c) == std::string_view::npos;
-}
-
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-        s.remove_suffix(1);
-    return s;
 }
 
 std::string readListFile(const std::string& path) {
@@ -108,7 +102,7 @@ std::vector<UsbListEntry> parseUsbList(std::string_view text, std::vector<std::s
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
         ++lineNumber;
         const auto hash = line.find('#');
-        line = trim(line.substr(0, hash));
+        line = trimBlanks(line.substr(0, hash));
         if (line.empty()) continue;
         if (auto entry = parseUsbListEntry(line))
             out.push_back(*entry);

@@ -31,9 +31,11 @@ bool allHex(std::string_view utf8) {
 
 }  // namespace
 
-WirelessKeyVerdict checkWirelessKey(int encryption, std::string_view key) {
+WirelessKeyVerdict checkWirelessKey(WirelessEncryption encryption, std::string_view key) {
+    using E = WirelessEncryption;
     const std::size_t length = characterCount(key);
-    if (encryption >= kEncryptionWep1 && encryption <= kEncryptionWep4) {
+    if (encryption == E::kWep1 || encryption == E::kWep2 || encryption == E::kWep3 ||
+        encryption == E::kWep4) {
         // WEP keys: 5 or 13 characters of text, or 10 or 26 hexadecimal digits.
         if (length == 5 || length == 13)
             return allAscii(key) ? WirelessKeyVerdict::kPass : WirelessKeyVerdict::kFormatInvalid;
@@ -41,7 +43,7 @@ WirelessKeyVerdict checkWirelessKey(int encryption, std::string_view key) {
             return allHex(key) ? WirelessKeyVerdict::kPass : WirelessKeyVerdict::kFormatInvalid;
         return WirelessKeyVerdict::kLengthInvalid;
     }
-    if (encryption == kEncryptionWpaPersonal) {
+    if (encryption == E::kWpaPersonal) {
         // A passphrase of 8 to 63 characters, or the 64-digit key itself.
         if (length >= 8 && length <= 63) return WirelessKeyVerdict::kPass;
         if (length == 64 && allHex(key)) return WirelessKeyVerdict::kPass;

@@ -13,23 +13,17 @@
 
 namespace m350 {
 
-// Item indexes of ComboBoxWiFiEncryption.
-inline constexpr int kEncryptionNone = 0;
-inline constexpr int kEncryptionWep1 = 1;
-inline constexpr int kEncryptionWep4 = 4;
-inline constexpr int kEncryptionWpaPersonal = 5;
-inline constexpr int kEncryptionWpaEnterprise = 6;
-
-// Item indexes of cbxWiFiEapType.
-inline constexpr int kEapNone = 0;
-inline constexpr int kEapTls = 1;
-inline constexpr int kEapTtls = 2;
-inline constexpr int kEapFast = 3;
-inline constexpr int kEapPeap = 4;
-inline constexpr int kEapLeap = 5;
-
-// Item index of ComboBoxWiFiDHCP that asks for a fixed address.
-inline constexpr int kDhcpOff = 1;
+// The wireless encryption, in the order of the configuration's wifiSecurity
+// value.
+enum class WirelessEncryption : int {
+    kNone,
+    kWep1,
+    kWep2,
+    kWep3,
+    kWep4,
+    kWpaPersonal,
+    kWpaEnterprise,
+};
 
 enum class WirelessKeyVerdict {
     kPass,
@@ -38,9 +32,10 @@ enum class WirelessKeyVerdict {
     kRefused,        // a WPA-Personal key out of rule: refused without a message
 };
 
-// The key typed for the encryption chosen (item index; -1 for no selection),
-// as UTF-8. Lengths count characters, not bytes.
-WirelessKeyVerdict checkWirelessKey(int encryption, std::string_view keyUtf8);
+// The key typed for the encryption chosen, as UTF-8. Lengths count
+// characters, not bytes. Only WEP and WPA-Personal keys have rules: any other
+// value passes.
+WirelessKeyVerdict checkWirelessKey(WirelessEncryption encryption, std::string_view keyUtf8);
 
 // The message a verdict shows, or empty for kPass and kRefused.
 std::string_view wirelessKeyMessage(WirelessKeyVerdict verdict);

@@ -16,6 +16,7 @@
 #include "gui/language_apply.h"
 #include "gui/prompter.h"
 #include "gui/widgets/form_kit.h"
+#include "gui/widgets/utf8_text.h"
 
 namespace m350::gui {
 
@@ -115,8 +116,7 @@ void NetSetupDialog::discover() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     ProgressDialog progress(screen ? screen->size() : QSize(1024, 768));
     const std::string_view cancel = m350::languageText(kCancelKey, language_);
-    progress.showOperation(ownTr("Finding printers", language_),
-                           QString::fromUtf8(cancel.data(), static_cast<qsizetype>(cancel.size())));
+    progress.showOperation(ownTr("Finding printers", language_), utf8Text(cancel));
     progress.setBusy();
     m350::StopToken stop;
     connect(&progress, &ProgressDialog::cancelClicked, &progress, [&stop] { stop.request(); });

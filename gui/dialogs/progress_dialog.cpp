@@ -9,6 +9,7 @@
 
 #include "core/i18n/language_table.h"
 #include "gui/language_apply.h"
+#include "gui/widgets/utf8_text.h"
 
 namespace m350::gui {
 
@@ -19,6 +20,8 @@ constexpr int kHeight = 49;
 constexpr int kWideWidth = 321;
 constexpr int kTallHeight = 107;
 constexpr int kCancelKey = 2;  // "Cancel" of the language table
+// The caption while the link exchanges bytes with the printer.
+const QString kExchangeCaption = QStringLiteral("Communicating...");
 }  // namespace
 
 ProgressDialog::ProgressDialog(QSize screen, QWidget* parent)
@@ -27,7 +30,7 @@ ProgressDialog::ProgressDialog(QSize screen, QWidget* parent)
                           Qt::WindowStaysOnTopHint),
       screen_(screen) {
     setObjectName(QStringLiteral("TFormProcess"));
-    setWindowTitle(QStringLiteral("Communicating..."));
+    setWindowTitle(kExchangeCaption);
     setFixedSize(kWidth, kHeight);
     progressBar_ = new QProgressBar(this);
     progressBar_->setObjectName(QStringLiteral("ProgressBar1"));
@@ -146,7 +149,7 @@ void ProgressDialogSink::makeForm(const QString& caption) {
         QString cancel;
         if (cancellable_ && stop_) {
             const std::string_view text = m350::languageText(kCancelKey, language);
-            cancel = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+            cancel = utf8Text(text);
         }
         form_->showOperation(name, cancel);
         QObject::connect(form_.get(), &ProgressDialog::cancelClicked, form_.get(), [this] {
@@ -160,7 +163,7 @@ void ProgressDialogSink::makeForm(const QString& caption) {
 }
 
 void ProgressDialogSink::open(const std::string& caption) {
-    makeForm(QString::fromStdString(caption));
+    makeForm(caption.empty() ? kExchangeCaption : QString::fromStdString(caption));
 }
 
 void ProgressDialogSink::setPosition(int position) {
@@ -187,7 +190,7 @@ void ProgressDialogSink::pump() {
     constexpr qint64 kPumpIntervalMs = 10;
     if (pumped_.isValid() && pumped_.elapsed() < kPumpIntervalMs) return;
     if (inOperation_ && !form_ && started_.elapsed() >= kPopUpMs) {
-        makeForm(QStringLiteral("Communicating..."));
+        makeForm(kExchangeCaption);
         form_->setBusy();
     }
     showElapsed();

@@ -3,6 +3,7 @@
 
 #include <QAbstractItemView>
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstring>
 
@@ -10,6 +11,37 @@
 #include "gui/widgets/form_kit.h"
 
 namespace m350::gui {
+
+namespace {
+
+// The settings of the six lists, item by item.
+constexpr std::array kBaudItems = {m350::BaudRate::k2400,   m350::BaudRate::k4800,
+                                   m350::BaudRate::k9600,   m350::BaudRate::k19200,
+                                   m350::BaudRate::k38400,  m350::BaudRate::k57600,
+                                   m350::BaudRate::k115200, m350::BaudRate::kUnset};
+constexpr std::array kDataBitsItems = {m350::DataBits::kSeven, m350::DataBits::kEight};
+constexpr std::array kParityItems = {m350::Parity::kNone, m350::Parity::kOdd, m350::Parity::kEven};
+constexpr std::array kStopBitsItems = {m350::StopBits::kOne, m350::StopBits::kOneAndAHalf,
+                                       m350::StopBits::kTwo};
+constexpr std::array kHandshakeItems = {m350::Handshake::kNone, m350::Handshake::kRts,
+                                        m350::Handshake::kRtsCts};
+constexpr std::array kXonXoffItems = {m350::XonXoff::kOff, m350::XonXoff::kOn};
+
+// The item of a setting; -1 (nothing selected) for a value no item has.
+template <class E, std::size_t N>
+int itemOf(const std::array<E, N>& items, E value) {
+    const auto found = std::find(items.begin(), items.end(), value);
+    return found == items.end() ? -1 : static_cast<int>(found - items.begin());
+}
+
+// The setting of a list's selected item; without one the setting stays.
+template <class E, std::size_t N>
+E settingOf(const std::array<E, N>& items, const QComboBox* list, E old) {
+    const int i = list->currentIndex();
+    return i >= 0 && i < static_cast<int>(N) ? items[static_cast<std::size_t>(i)] : old;
+}
+
+}  // namespace
 
 int portItemIndex(const std::string& name, const char* prefix, int itemCount) {
     const std::size_t len = std::strlen(prefix);
@@ -33,8 +65,11 @@ Rs232SetupDialog::Rs232SetupDialog(m350::SerialSettings& record, int language, Q
 
     QStringList ports;
     for (int i = 1; i <= 30; ++i) ports << QStringLiteral("COM%1").arg(i);
-    // The eighth, empty baud item opens the port at 9600.
-    const QStringList bauds = {"2400", "4800", "9600", "19200", "38400", "57600", "115200", ""};
+    // The eighth, empty baud item chooses no speed: the port opens at 9600.
+    QStringList bauds;
+    for (m350::BaudRate rate : kBaudItems)
+        bauds << (rate == m350::BaudRate::kUnset ? QString()
+                                                 : QString::number(m350::bitsPerSecond(rate)));
 
     constexpr int kListLeft = 170, kListWidth = 145, kRow = 25, kTop = 8;
     auto row = [&](int i) { return kTop + i * kRow; };
@@ -62,15 +97,15 @@ Rs232SetupDialog::Rs232SetupDialog(m350::SerialSettings& record, int language, Q
     cancelButton_ = newButton(this, "ButtonCancel", "Cancel", 232, 184);
     setButton_->setDefault(true);
 
-    // An index outside a list selects nothing, and Set stores it back as it
-    // was; the link treats such indexes as their defaults.
+    // A setting no item has selects nothing, and Set stores it back as it
+    // was; the link treats such values as their defaults.
     comPortCombo_->setCurrentIndex(portItemIndex(record_.portName, "COM", 30));
-    baudRateCombo_->setCurrentIndex(record_.baud);
-    dataBitCombo_->setCurrentIndex(record_.dataBits);
-    parityCombo_->setCurrentIndex(record_.parity);
-    stopBitCombo_->setCurrentIndex(record_.stopBits);
-    hardwareHandshakeCombo_->setCurrentIndex(record_.handshake);
-    softwareHandshakeCombo_->setCurrentIndex(record_.xonXoff);
+    baudRateCombo_->setCurrentIndex(itemOf(kBaudItems, record_.baud));
+    dataBitCombo_->setCurrentIndex(itemOf(kDataBitsItems, record_.dataBits));
+    parityCombo_->setCurrentIndex(itemOf(kParityItems, record_.parity));
+    stopBitCombo_->setCurrentIndex(itemOf(kStopBitsItems, record_.stopBits));
+    hardwareHandshakeCombo_->setCurrentIndex(itemOf(kHandshakeItems, record_.handshake));
+    softwareHandshakeCombo_->setCurrentIndex(itemOf(kXonXoffItems, record_.xonXoff));
 
     connect(setButton_, &QPushButton::clicked, this, &Rs232SetupDialog::onSetClicked);
     connect(cancelButton_, &QPushButton::clicked, this, &Rs232SetupDialog::onCancelClicked);
@@ -136,15 +171,12 @@ void Rs232SetupDialog::onSetClicked() {
     const QString device = port >= 0 ? comPortCombo_->itemData(port).toString() : QString();
     if (devicePath_ != nullptr && port >= 0) *devicePath_ = device.toStdString();
     if (port >= 0 && device.isEmpty()) record_.portName = "COM" + std::to_string(port + 1);
-    auto keep = [](QComboBox* list, int old) {
-        return list->currentIndex() >= 0 ? list->currentIndex() : old;
-    };
-    record_.baud = keep(baudRateCombo_, record_.baud);
-    record_.dataBits = keep(dataBitCombo_, record_.dataBits);
-    record_.parity = keep(parityCombo_, record_.parity);
-    record_.stopBits = keep(stopBitCombo_, record_.stopBits);
-    record_.handshake = keep(hardwareHandshakeCombo_, record_.handshake);
-    record_.xonXoff = keep(softwareHandshakeCombo_, record_.xonXoff);
+    record_.baud = settingOf(kBaudItems, baudRateCombo_, record_.baud);
+    record_.dataBits = settingOf(kDataBitsItems, dataBitCombo_, record_.dataBits);
+    record_.parity = settingOf(kParityItems, parityCombo_, record_.parity);
+    record_.stopBits = settingOf(kStopBitsItems, stopBitCombo_, record_.stopBits);
+    record_.handshake = settingOf(kHandshakeItems, hardwareHandshakeCombo_, record_.handshake);
+    record_.xonXoff = settingOf(kXonXoffItems, softwareHandshakeCombo_, record_.xonXoff);
     accept();
 }
 

@@ -32,14 +32,11 @@
 #include "gui/prompter.h"
 #include "gui/widgets/form_kit.h"
 #include "gui/widgets/radio_group.h"
+#include "gui/widgets/utf8_text.h"
 
 namespace m350::gui {
 
 namespace {
-
-QString fromText(std::string_view s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 QString fromLocal(const std::string& s) {
     QString t = QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
@@ -147,7 +144,7 @@ CommandToolPage::CommandToolPage(AppContext& app, QWidget* sheet, QString dataFo
     encodingCombo_ = newCombo(sheet, "ComboBoxTextEncoding", {QString()}, 604, 345, 105);
     encodingCombo_->setItemData(0, QString());
     for (std::string_view name : m350::offeredTextEncodings())
-        encodingCombo_->addItem(fromText(name), fromText(name));
+        encodingCombo_->addItem(utf8Text(name), utf8Text(name));
     encodingCombo_->setCurrentIndex(0);
     // Auto follows the program's printer text encoding: the interface
     // language's code page unless another is chosen on the configuration page.
@@ -205,7 +202,7 @@ std::string CommandToolPage::encoding() const {
 
 void CommandToolPage::refreshEncodingCaption() {
     encodingCombo_->setItemText(
-        0, QStringLiteral("Auto: %1").arg(fromText(m350::currentTextEncoding())));
+        0, QStringLiteral("Auto: %1").arg(utf8Text(m350::currentTextEncoding())));
 }
 
 void CommandToolPage::message(const QString& text) {
@@ -339,11 +336,11 @@ void CommandToolPage::onLoadClicked() {
     if (!text) {
         message(QStringLiteral("%1 is not %2 text: the byte at offset %3 does not decode. "
                                "Nothing was loaded; choose the file's encoding and load it again.")
-                    .arg(QDir::toNativeSeparators(path), fromText(enc))
+                    .arg(QDir::toNativeSeparators(path), utf8Text(enc))
                     .arg(bad));
         return;
     }
-    const QString loaded = withEditorLineBreaks(fromText(*text));
+    const QString loaded = withEditorLineBreaks(utf8Text(*text));
     const int used = editor_->document()->characterCount() - 1;
     if (loaded.size() > kMaxCharacters - used) {
         message(QStringLiteral("%1 does not fit: the editor holds at most %2 characters. "
@@ -381,7 +378,7 @@ std::optional<std::string> CommandToolPage::editorBytes(bool selectionOnly, cons
     if (!bytes) {
         message(QStringLiteral("The text holds \"%1\", which the encoding %2 cannot hold. "
                                "Nothing was %3.")
-                    .arg(fromText(unheld), fromText(enc), what));
+                    .arg(utf8Text(unheld), utf8Text(enc), what));
         editor_->setFocus();
     }
     return bytes;
@@ -406,7 +403,7 @@ void CommandToolPage::onSendFileClicked() {
     if (result == m350::kFileOpenError) {
         message(QStringLiteral("Open file Error!!!"));
     } else if (result != m350::kOk) {
-        message(fromText(m350::resultText(result)));
+        message(utf8Text(m350::resultText(result)));
     }
 }
 
@@ -418,7 +415,7 @@ void CommandToolPage::onSendClicked() {
     const int result = app_.runQuiet(ops::sendRaw(*bytes), app_.interfaceIndex());
     setSending(false);
     if (result != m350::kOk) {
-        message(fromText(m350::resultText(result)));
+        message(utf8Text(m350::resultText(result)));
     } else {
         const QTextCursor cursor = editor_->textCursor();
         remember(cursor.hasSelection()

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <limits>
 
+#include "gui/pages/wireless_enable_rules.h"
+
 namespace m350::gui {
 
 namespace {
@@ -252,12 +254,10 @@ void showWireless(const ConfigRecord& r, ConfigFormView& view) {
     view.setText("edtWiFiPasswd", "");
 
     // 3. Security, with the enterprise details for WPA-Enterprise.
-    constexpr int kEnterprise = 6;
-    constexpr int kEapTls = 1;
     if (r.present(F::wifiSecurity)) {
         const int security = r.integer(F::wifiSecurity);
         view.setItem("ComboBoxWiFiEncryption", security);
-        if (security == kEnterprise) {
+        if (security == kEncryptionWpaEnterprise) {
             const int eapType = r.integer(F::wifiEap) >> 4;
             view.setItem("cbxWiFiEapType", eapType);
             view.eapTypeChanged();
@@ -288,7 +288,6 @@ void showWireless(const ConfigRecord& r, ConfigFormView& view) {
     if (r.present(F::wifiPrintName)) view.setText("Edit1Printname", r.text(F::wifiPrintName));
 
     // 7. Addresses: static ones editable, DHCP ones shown as in use.
-    constexpr int kDhcpOff = 1, kDhcpOn = 2;
     view.setItem("ComboBoxWiFiDHCP", -1);
     if (r.present(F::wifiIp)) {
         view.setItem("ComboBoxWiFiDHCP", kDhcpOn);

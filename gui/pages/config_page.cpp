@@ -40,6 +40,7 @@
 #include "gui/widgets/classic_style.h"
 #include "gui/widgets/form_kit.h"
 #include "gui/widgets/radio_group.h"
+#include "gui/widgets/utf8_text.h"
 
 namespace m350::gui {
 
@@ -48,14 +49,10 @@ namespace {
 constexpr int kFtpTab = 6;
 constexpr int kWirelessTab = m350::kPageWireless;
 
-QString fromText(std::string_view s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
 // Printer bytes as the boxes show them, in the printer text encoding; a byte
 // the encoding does not define shows as U+FFFD.
 QString fromBytes(std::string_view s) {
-    return fromText(m350::decodeText(s, m350::currentTextEncoding()));
+    return utf8Text(m350::decodeText(s, m350::currentTextEncoding()));
 }
 
 // The boxes whose contents are secret, masked again after Read and Set.
@@ -278,14 +275,14 @@ ConfigPage::ConfigPage(AppContext& app, QGroupBox* group, RadioGroup& unit,
         configTabs_->addTab(sheet, QString::fromLatin1(caption));
         return sheet;
     };
-    tabSheet5_ = addSheet("TabSheet5", "Common");
-    tabSheet6_ = addSheet("TabSheet6", "Z");
-    tabSheet7_ = addSheet("TabSheet7", "D");
-    tabSheet8_ = addSheet("TabSheet8", "RS-232");
-    tabSheet9_ = addSheet("TabSheet9", "Wireless");
-    tabSheet11_ = addSheet("TabSheet11", "Bluetooth");
+    commonTab_ = addSheet("TabSheet5", "Common");
+    zTab_ = addSheet("TabSheet6", "Z");
+    dTab_ = addSheet("TabSheet7", "D");
+    rs232Tab_ = addSheet("TabSheet8", "RS-232");
+    wirelessTab_ = addSheet("TabSheet9", "Wireless");
+    bluetoothTab_ = addSheet("TabSheet11", "Bluetooth");
     ftpUpdateTab_ = addSheet("tsFtpUpd", "FTP Update");
-    tabSheet10_ = addSheet("TabSheet10", "WiFi AP");
+    wifiApTab_ = addSheet("TabSheet10", "WiFi AP");
     buildCommonPage();
     buildZPage();
     buildDPage();
@@ -310,9 +307,8 @@ ConfigPage::ConfigPage(AppContext& app, QGroupBox* group, RadioGroup& unit,
 ConfigPage::~ConfigPage() = default;
 
 bool ConfigPage::isPage(const QWidget* w) const {
-    return w == group_ || w == tabSheet5_ || w == tabSheet6_ || w == tabSheet7_ ||
-           w == tabSheet8_ || w == tabSheet9_ || w == tabSheet11_ || w == ftpUpdateTab_ ||
-           w == tabSheet10_;
+    return w == group_ || w == commonTab_ || w == zTab_ || w == dTab_ || w == rs232Tab_ ||
+           w == wirelessTab_ || w == bluetoothTab_ || w == ftpUpdateTab_ || w == wifiApTab_;
 }
 
 QWidget* ConfigPage::control(const QString& name) const {
@@ -346,8 +342,8 @@ bool ConfigPage::confirmClosing() {
 
 void ConfigPage::finishStartup() {
     // Taken out, not deleted: its controls stay children of PageControl2.
-    configTabs_->removeTab(configTabs_->indexOf(tabSheet10_));
-    tabSheet10_->hide();
+    configTabs_->removeTab(configTabs_->indexOf(wifiApTab_));
+    wifiApTab_->hide();
     configTabs_->setCurrentIndex(0);
     configTabs_->setTabVisible(kFtpTab, false);
     // What start-up showed (the defaults or the printer's values, in the
@@ -392,7 +388,7 @@ QToolButton* ConfigPage::buildTextEncodingButton() {
     };
     add(QString(), QString())->setChecked(true);
     menu->addSeparator();
-    for (std::string_view name : m350::offeredTextEncodings()) add(fromText(name), fromText(name));
+    for (std::string_view name : m350::offeredTextEncodings()) add(utf8Text(name), utf8Text(name));
     textEncodingButton_->setMenu(menu);
     refreshTextEncoding();
     return textEncodingButton_;
@@ -405,8 +401,8 @@ void ConfigPage::chooseTextEncoding(const QString& name) {
 }
 
 void ConfigPage::refreshTextEncoding() {
-    const QString current = fromText(m350::currentTextEncoding());
-    const QString choice = fromText(m350::textEncodingChoice());
+    const QString current = utf8Text(m350::currentTextEncoding());
+    const QString choice = utf8Text(m350::textEncodingChoice());
     if (textEncodingButton_) {
         textEncodingButton_->setText(current);
         // The caption and the menu arrow beside it, whatever the name.
@@ -416,7 +412,7 @@ void ConfigPage::refreshTextEncoding() {
             const QString name = a->data().toString();
             if (name.isEmpty())
                 a->setText(ownTr("Interface language (%1)", m350::currentLanguage())
-                               .arg(fromText(m350::defaultTextEncoding(m350::currentLanguage()))));
+                               .arg(utf8Text(m350::defaultTextEncoding(m350::currentLanguage()))));
             a->setChecked(name == choice);
         }
     }
@@ -486,7 +482,7 @@ namespace {
 
 QString fieldMessage(const m350::gui::BuildError& error, const QString& caption,
                      const QString& shown, int language) {
-    const QString encoding = fromText(m350::currentTextEncoding());
+    const QString encoding = utf8Text(m350::currentTextEncoding());
     using Reason = m350::gui::BuildError::Reason;
     switch (error.reason) {
         case Reason::kNotANumber:
@@ -494,11 +490,11 @@ QString fieldMessage(const m350::gui::BuildError& error, const QString& caption,
         case Reason::kUnheldCharacter:
             return ownTr("\"%1\" holds \"%2\", which the printer text encoding %3 cannot hold.",
                          language)
-                .arg(caption, fromText(error.detail), encoding);
+                .arg(caption, utf8Text(error.detail), encoding);
         case Reason::kTooLong:
             return ownTr("\"%1\" is longer than the printer keeps: at most %2 bytes in %3.",
                          language)
-                .arg(caption, fromText(error.detail), encoding);
+                .arg(caption, utf8Text(error.detail), encoding);
         case Reason::kUnquotable:
             return unquotableMessage(caption, language);
         case Reason::kOutOfRange:
@@ -518,7 +514,7 @@ QString fieldMessage(const m350::gui::BuildError& error, const QString& caption,
 bool ConfigPage::buildRecord(m350::ConfigRecord& record) {
     auto error = gui::buildRecord(*view_, inchChosen(), record, &lengths_);
     if (!error) return true;
-    const QString control = fromText(error->control);
+    const QString control = utf8Text(error->control);
     app_.prompter().message(
         fieldMessage(*error, boxCaption(control), fromBytes(error->text), app_.currentLanguage()));
     if (QWidget* box = this->control(control); box && box->isVisible()) box->setFocus();
@@ -604,7 +600,7 @@ void ConfigPage::verifyWrittenPage(const m350::ConfigRecord& written, int page) 
         };
         text += QLatin1Char('\n') +
                 ownTr("%1: written %2, the printer reports %3", lang)
-                    .arg(fromText(m350::fieldInfoOf(d.field).name), value(d.left), value(d.right));
+                    .arg(utf8Text(m350::fieldInfoOf(d.field).name), value(d.left), value(d.right));
     }
     app_.prompter().message(text);
 }
@@ -626,8 +622,8 @@ void ConfigPage::onSaveClicked() {
     // a printer reports passes (code-page bytes, values past a keyword table).
     if (const auto bad = m350::findInvalidField(built)) {
         app_.prompter().message(
-            fromText(m350::configFileResultText(m350::ConfigFileResult::kDataError)) +
-            QStringLiteral(": ") + fromText(*bad));
+            utf8Text(m350::configFileResultText(m350::ConfigFileResult::kDataError)) +
+            QStringLiteral(": ") + utf8Text(*bad));
         return;
     }
     record_ = built;
@@ -639,7 +635,7 @@ void ConfigPage::onSaveClicked() {
     std::string why;
     const auto result = m350::saveConfigFile(path.toStdString(), contents, &why);
     if (result != m350::ConfigFileResult::kOk)
-        app_.prompter().message(fromText(m350::configFileResultText(result)) +
+        app_.prompter().message(utf8Text(m350::configFileResultText(result)) +
                                 QStringLiteral("\n") + QString::fromStdString(why));
 }
 
@@ -656,7 +652,7 @@ void ConfigPage::onLoadClicked() {
     const auto result = m350::loadConfigFile(path.toStdString(), contents, &why);
     if (result != m350::ConfigFileResult::kOk) {
         // "File Data Error" names the field that is wrong; other failures say why.
-        QString text = fromText(m350::configFileResultText(result));
+        QString text = utf8Text(m350::configFileResultText(result));
         if (result == m350::ConfigFileResult::kDataError && !why.empty())
             text += QStringLiteral(": ") + QString::fromStdString(why);
         else if (result != m350::ConfigFileResult::kDataError)
@@ -683,7 +679,7 @@ void ConfigPage::onUnitClicked() {
     if (!loading_ && inchChosen() != shownInch_) {
         QList<int> tabs;
         for (std::string_view length : kLengthControls) {
-            const QString name = fromText(length);
+            const QString name = utf8Text(length);
             if (!unsent_->changed(name)) continue;
             for (QWidget* w = control(name); w; w = w->parentWidget())
                 if (const int i = configTabs_->indexOf(w); i >= 0 && !tabs.contains(i)) tabs << i;

@@ -146,8 +146,8 @@ class ConfigPage : public QObject {
     QTabWidget* configTabs_;
     // Sub-pages by tab index: 0 Common, 1 Z, 2 D, 3 RS-232, 4 Wireless,
     // 5 Bluetooth, 6 FTP Update (tab hidden); WiFi AP is taken out at start.
-    QWidget *tabSheet5_, *tabSheet6_, *tabSheet7_, *tabSheet8_, *tabSheet9_, *tabSheet11_,
-        *ftpUpdateTab_, *tabSheet10_;
+    QWidget *commonTab_, *zTab_, *dTab_, *rs232Tab_, *wirelessTab_, *bluetoothTab_, *ftpUpdateTab_,
+        *wifiApTab_;
 
     class View;
     friend class View;

@@ -103,7 +103,7 @@ void ConfigPage::buildCommonPage() {
     // the desktop's font is larger than the window's own.
     // Each block is a grid of its own, so a caption that wraps in one block
     // takes no height from the row beside it in the other.
-    QWidget* p = configkit::scrollingPanel(tabSheet5_, "PanelCommon");
+    QWidget* p = configkit::scrollingPanel(commonTab_, "PanelCommon");
     auto* blocks = new QHBoxLayout(p);
     blocks->setContentsMargins(3, 3, 3, 1);
     blocks->setSpacing(8);
@@ -182,7 +182,7 @@ void ConfigPage::buildCommonPage() {
 }
 
 void ConfigPage::buildZPage() {
-    QWidget* p = tabSheet6_;
+    QWidget* p = zTab_;
     QGridLayout* grid = configkit::pageGrid(p);
     configkit::Rows rows(grid, kBoxWidth);
     const QStringList mediaActions{"", "FEED", "CALIBRATION", "LENGTH", "NO MOTION"};
@@ -214,7 +214,7 @@ void ConfigPage::buildZPage() {
 }
 
 void ConfigPage::buildDPage() {
-    QWidget* p = tabSheet7_;
+    QWidget* p = dTab_;
     QGridLayout* grid = configkit::pageGrid(p);
     configkit::Rows rows(grid, kBoxWidth);
 
@@ -239,7 +239,7 @@ void ConfigPage::buildDPage() {
 }
 
 void ConfigPage::buildRs232Page() {
-    QWidget* p = tabSheet8_;
+    QWidget* p = rs232Tab_;
     QGridLayout* grid = configkit::pageGrid(p);
     configkit::Rows rows(grid, kBoxWidth);
     rows.add(label(p, "LabelBaudrate", "Baud Rate"),

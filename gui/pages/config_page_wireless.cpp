@@ -96,13 +96,13 @@ QTreeWidget* reportList(QWidget* parent, const char* name,
 }  // namespace
 
 void ConfigPage::buildWirelessPage() {
-    auto* pageLayout = new QVBoxLayout(tabSheet9_);
+    auto* pageLayout = new QVBoxLayout(wirelessTab_);
     pageLayout->setContentsMargins(4, 4, 4, 4);
 
     // The built-in module: one column of rows under its dashed headings,
     // which need the page's whole width; the rows scroll where they are
     // taller than the page.
-    auto* scroll = new QScrollArea(tabSheet9_);
+    auto* scroll = new QScrollArea(wirelessTab_);
     scroll->setObjectName(QStringLiteral("gbWirelessProtableScroll"));
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
@@ -186,7 +186,7 @@ void ConfigPage::buildWirelessPage() {
     configkit::finishGrid(grid);
 
     // The external module's group: built, kept out of sight.
-    auto* ext = new QGroupBox(QStringLiteral("External wireless module"), tabSheet9_);
+    auto* ext = new QGroupBox(QStringLiteral("External wireless module"), wirelessTab_);
     ext->setObjectName(QStringLiteral("gbWirelessExtDev"));
     pageLayout->addWidget(ext);
     QGridLayout* eg = configkit::pageGrid(ext);
@@ -250,10 +250,10 @@ void ConfigPage::buildWirelessPage() {
 }
 
 void ConfigPage::buildBluetoothPage() {
-    auto* pageLayout = new QVBoxLayout(tabSheet11_);
+    auto* pageLayout = new QVBoxLayout(bluetoothTab_);
     pageLayout->setContentsMargins(4, 4, 4, 4);
 
-    auto* local = new QGroupBox(QStringLiteral("Bluetooth Local Information"), tabSheet11_);
+    auto* local = new QGroupBox(QStringLiteral("Bluetooth Local Information"), bluetoothTab_);
     local->setObjectName(QStringLiteral("GroupBoxBTLocal"));
     pageLayout->addWidget(local);
     QGridLayout* lg = configkit::pageGrid(local);
@@ -273,7 +273,7 @@ void ConfigPage::buildBluetoothPage() {
     lg->setColumnStretch(1, 1);
     lg->setColumnStretch(4, 1);
 
-    auto* device = new QGroupBox(QStringLiteral("Bluetooth Device"), tabSheet11_);
+    auto* device = new QGroupBox(QStringLiteral("Bluetooth Device"), bluetoothTab_);
     device->setObjectName(QStringLiteral("GroupBoxBTDevice"));
     pageLayout->addWidget(device, 1);
     QGridLayout* dg = configkit::pageGrid(device);

@@ -1,13 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "gui/pages/wireless_enable_rules.h"
 
-#include "core/wireless/wireless_rules.h"
-
 namespace m350::gui {
 
 std::vector<ControlChange> encryptionChangeRule(int encryption) {
     using K = ControlChange::Kind;
-    if (encryption == m350::kEncryptionWpaEnterprise) {
+    if (encryption == kEncryptionWpaEnterprise) {
         // The key gives way to the EAP choice; the EAP controls follow from it.
         return {{"cbxWiFiEapType", K::kEnable},
                 {"EditWiFiKey", K::kClear},
@@ -28,7 +26,7 @@ std::vector<ControlChange> eapTypeChangeRule(int eapType) {
                                       {"edtWiFiPasswd", K::kEnable},
                                       {"edtWiFiSrvCerPath", K::kEnable},
                                       {"btnWiFiPrivKeyBrowse", K::kEnable}};
-    if (eapType == m350::kEapTls) {
+    if (eapType == kEapTls) {
         // Only TLS authenticates the client with a certificate and its key;
         // it checks the server against a CA certificate as well, which is
         // chosen with its own browse button whatever was chosen before.
@@ -43,10 +41,10 @@ std::vector<ControlChange> eapTypeChangeRule(int eapType) {
                            {"edtWiFiPrivKeyPath", K::kDisable},
                            {"btnWiFiClientCerBrowse", K::kDisable},
                            {"btnWiFiPrivKeyBrowse", K::kDisable}});
-    if (eapType == m350::kEapNone || eapType == m350::kEapFast) {
+    if (eapType == kEapNone || eapType == kEapFast) {
         out.insert(out.end(),
                    {{"btnWiFiSrvCerBrowse", K::kDisable}, {"edtWiFiSrvCerPath", K::kDisable}});
-    } else if (eapType == m350::kEapPeap) {
+    } else if (eapType == kEapPeap) {
         out.insert(out.end(),
                    {{"btnWiFiSrvCerBrowse", K::kEnable}, {"edtWiFiSrvCerPath", K::kEnable}});
     }
@@ -55,7 +53,7 @@ std::vector<ControlChange> eapTypeChangeRule(int eapType) {
 }
 
 std::vector<ControlChange> dhcpChangeRule(int dhcp) {
-    const auto kind = dhcp == m350::kDhcpOff ? ControlChange::kEnable : ControlChange::kDisable;
+    const auto kind = dhcp == kDhcpOff ? ControlChange::kEnable : ControlChange::kDisable;
     std::vector<ControlChange> out;
     for (std::string_view c : {"LabelWiFiIP", "LabelWiFiMask", "LabelWiFiGateway", "EditWiFiIP",
                                "EditWiFiMask", "EditWiFiGateway"})

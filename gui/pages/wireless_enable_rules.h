@@ -9,6 +9,17 @@
 
 namespace m350::gui {
 
+// Item indexes of ComboBoxWiFiEncryption, cbxWiFiEapType and ComboBoxWiFiDHCP.
+inline constexpr int kEncryptionWpaEnterprise = 6;
+inline constexpr int kEapNone = 0;
+inline constexpr int kEapTls = 1;
+inline constexpr int kEapTtls = 2;
+inline constexpr int kEapFast = 3;
+inline constexpr int kEapPeap = 4;
+inline constexpr int kEapLeap = 5;
+inline constexpr int kDhcpOff = 1;  // a fixed address
+inline constexpr int kDhcpOn = 2;
+
 // One change a choice makes to a control of the page, by object name.
 struct ControlChange {
     enum Kind { kEnable, kDisable, kClear, kSelectFirst };

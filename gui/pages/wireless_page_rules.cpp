@@ -17,6 +17,7 @@
 #include "gui/pages/wireless_enable_rules.h"
 #include "gui/password_gate_prompt.h"
 #include "gui/prompter.h"
+#include "gui/widgets/utf8_text.h"
 
 namespace m350::gui {
 
@@ -25,10 +26,6 @@ namespace {
 // The boxes whose stored value is never shown: entering one empties it.
 constexpr const char* kSecretBoxes[] = {"EditWiFiKey", "edtWiFiUsername", "edtWiFiPasswd",
                                         "edtFtpUser", "edtFtpPswd"};
-
-QString Q(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 const QString kCertificateFilter =
     QStringLiteral("Certificate files (*.der *.cer *.pem);;All files (*)");
@@ -102,7 +99,7 @@ namespace {
 
 void applyChanges(ConfigPage& page, const std::vector<ControlChange>& changes) {
     for (const auto& c : changes) {
-        QWidget* w = page.control(Q(c.control));
+        QWidget* w = page.control(utf8Text(c.control));
         if (!w) continue;
         switch (c.kind) {
             case ControlChange::kEnable:
@@ -124,6 +121,14 @@ void applyChanges(ConfigPage& page, const std::vector<ControlChange>& changes) {
 
 int indexOf(QComboBox* combo) {
     return combo ? combo->currentIndex() : -1;
+}
+
+// The encryption of an item of ComboBoxWiFiEncryption, whose items follow the
+// encryptions' order; no selection is none.
+m350::WirelessEncryption encryptionOfItem(int item) {
+    return item >= 0 && item <= kEncryptionWpaEnterprise
+               ? static_cast<m350::WirelessEncryption>(item)
+               : m350::WirelessEncryption::kNone;
 }
 
 }  // namespace
@@ -148,7 +153,7 @@ void WirelessPageRules::browse(const char* title, const QString& filter, const c
     if (path.isEmpty()) return;
     const QByteArray utf8 = path.toUtf8();
     if (!m350::certificateNameFits(std::string_view(utf8.constData(), utf8.size()))) {
-        app_.prompter().message(Q(m350::kCertificateNameTooLongText));
+        app_.prompter().message(utf8Text(m350::kCertificateNameTooLongText));
         return;
     }
     if (auto* e = find<QLineEdit>(pathEdit)) e->setText(path);
@@ -187,7 +192,7 @@ void WirelessPageRules::onWirelessFactoryDefaultClicked() {
     // The words in the path boxes are no certificate the operator chose.
     page_.programChange([&] {
         for (const auto& [name, word] : words)
-            if (auto* e = find<QLineEdit>(name)) e->setText(Q(word));
+            if (auto* e = find<QLineEdit>(name)) e->setText(utf8Text(word));
     });
 }
 
@@ -196,8 +201,8 @@ bool WirelessPageRules::wirelessKeyCheck() {
     // The key as the printer would get it: its bytes in the printer text
     // encoding.
     const std::string text = key ? page_.boxBytes(QStringLiteral("EditWiFiKey")) : std::string();
-    const m350::WirelessKeyVerdict verdict =
-        m350::checkWirelessKey(indexOf(find<QComboBox>("ComboBoxWiFiEncryption")), text);
+    const m350::WirelessKeyVerdict verdict = m350::checkWirelessKey(
+        encryptionOfItem(indexOf(find<QComboBox>("ComboBoxWiFiEncryption"))), text);
     if (verdict == m350::WirelessKeyVerdict::kPass) return true;
     const std::string_view known = m350::wirelessKeyMessage(verdict);
     // A key the printer would refuse is named, whatever the verdict: a Set
@@ -206,7 +211,7 @@ bool WirelessPageRules::wirelessKeyCheck() {
     const QString wpa = ownTr("\"%1\": a WPA-Personal key has 8 to 63 characters, or 64 hexadecimal digits.", app_.currentLanguage());
     // clang-format on
     const QString message =
-        !known.empty() ? Q(known) : wpa.arg(captionText(find<QLabel>("LabelWiFiKey")));
+        !known.empty() ? utf8Text(known) : wpa.arg(captionText(find<QLabel>("LabelWiFiKey")));
     app_.prompter().message(message);
     if (key) {
         // The focus goes to the key as if the operator entered it: the

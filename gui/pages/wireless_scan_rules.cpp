@@ -24,6 +24,7 @@
 #include "gui/password_gate_prompt.h"
 #include "gui/printer_text.h"
 #include "gui/prompter.h"
+#include "gui/widgets/utf8_text.h"
 
 namespace m350::gui {
 
@@ -36,10 +37,6 @@ constexpr int kSwitchQuestionKey = 262;
 constexpr int kSetupQuestionKey = 263;
 
 constexpr int kWirelessPage = 4;
-
-QString Q(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 std::string utf8(const QString& s) {
     const QByteArray b = s.toUtf8();
@@ -86,7 +83,7 @@ W* WirelessScanRules::find(const char* name) const {
 }
 
 QString WirelessScanRules::text(int key) const {
-    return Q(m350::languageText(key, app_.currentLanguage()));
+    return utf8Text(m350::languageText(key, app_.currentLanguage()));
 }
 
 // --- access-point scans ---------------------------------------------------
@@ -98,9 +95,9 @@ void WirelessScanRules::scanInto(QTreeWidget* list) {
     const int r = app_.runStandard(ops::scanAccessPoints(scan, m350::kAccessPointScanWait));
     if (scan.moduleFound) {
         for (const auto& row : m350::accessPointRows(scan))
-            new QTreeWidgetItem(list, {printerText(row.ssid), Q(row.encryption)});
+            new QTreeWidgetItem(list, {printerText(row.ssid), utf8Text(row.encryption)});
     } else if (r == m350::kOk) {
-        app_.prompter().message(Q(m350::kNoExternalModuleText));
+        app_.prompter().message(utf8Text(m350::kNoExternalModuleText));
     }
 }
 
@@ -245,7 +242,7 @@ void WirelessScanRules::onScanBluetoothClicked() {
         for (const auto& d : scan.entries)
             new QTreeWidgetItem(list, {printerText(d.name), printerText(d.address)});
     } else if (r == m350::kOk) {
-        app_.prompter().message(Q(m350::kNoBluetoothModuleText));
+        app_.prompter().message(utf8Text(m350::kNoBluetoothModuleText));
     }
 }
 

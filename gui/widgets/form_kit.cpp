@@ -9,6 +9,7 @@
 #include <QValidator>
 
 #include "core/i18n/language_table.h"
+#include "gui/widgets/utf8_text.h"
 
 namespace m350::gui {
 
@@ -169,7 +170,7 @@ QSize SnugButton::sizeHint() const {
 QString textOf(int key, int language, const char* fallback) {
     std::string_view text = m350::languageText(key, language);
     if (text.empty()) return QString::fromUtf8(fallback);
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    return utf8Text(text);
 }
 
 }  // namespace m350::gui

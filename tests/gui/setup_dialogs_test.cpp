@@ -27,12 +27,12 @@ bool SameSerial(const m350::SerialSettings& a, const m350::SerialSettings& b) {
 TEST(Rs232Setup, OpensOnTheRecordAndSetStoresItUnchanged) {
     m350::SerialSettings s;
     s.portName = "COM12";
-    s.baud = 6;
-    s.dataBits = 0;
-    s.parity = 1;
-    s.stopBits = 2;
-    s.handshake = 0;
-    s.xonXoff = 1;
+    s.baud = m350::BaudRate::k115200;
+    s.dataBits = m350::DataBits::kSeven;
+    s.parity = m350::Parity::kOdd;
+    s.stopBits = m350::StopBits::kTwo;
+    s.handshake = m350::Handshake::kNone;
+    s.xonXoff = m350::XonXoff::kOn;
     const m350::SerialSettings before = s;
     Rs232SetupDialog d(s, 0);
     EXPECT_EQ(d.windowTitle(), "RS232 Setup");
@@ -67,7 +67,7 @@ TEST(Rs232Setup, CancelLeavesTheRecordAndTheEmptyBaudItemStoresSeven) {
     m350test::controlNamed<QComboBox>(d, "ComboBoxBaudRate")->setCurrentIndex(7);
     m350test::controlNamed<QComboBox>(d, "ComboBoxComPort")->setCurrentIndex(29);
     m350test::controlNamed<QPushButton>(d, "ButtonSet")->click();
-    EXPECT_EQ(s.baud, 7);
+    EXPECT_EQ(s.baud, m350::BaudRate::kUnset);
     EXPECT_EQ(s.portName, "COM30");
 }
 

@@ -143,10 +143,18 @@ TEST(UsbDeviceMemory, TheNamedDeviceIsRememberedUntilAutoForgetsIt) {
 TEST(SerialStatusText, IndexesOutsideTheTablesShowWhatThePortOpensWith) {
     m350::SerialSettings s;
     EXPECT_EQ(m350::gui::serialStatusText(s), "COM1 9600,N,8,1 RTS ");
-    s = {"COM30", 6, 0, 1, 1, 2, 1};
+    s = {"COM30",
+         m350::BaudRate::k115200,
+         m350::DataBits::kSeven,
+         m350::Parity::kOdd,
+         m350::StopBits::kOneAndAHalf,
+         m350::Handshake::kRtsCts,
+         m350::XonXoff::kOn};
     EXPECT_EQ(m350::gui::serialStatusText(s), "COM30 115200,O,7,1.5 RTS/CTS Xon/Xoff");
     // The empty eighth baud item opens at 9600; other strays map as the port does.
-    s = {"COM2", 7, 5, -1, 9, 3, 4};
+    s = {"COM2",           m350::BaudRate::kUnset, m350::DataBits{5},
+         m350::Parity{-1}, m350::StopBits{9},      m350::Handshake{3},
+         m350::XonXoff{4}};
     EXPECT_EQ(m350::gui::serialStatusText(s), "COM2 9600,N,8,1 RTS/CTS ");
 }
 

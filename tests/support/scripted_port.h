@@ -93,11 +93,14 @@ inline std::vector<std::string> repliesSplitAtNul(const std::uint8_t* data, std:
     return replies;
 }
 
-// Records what the link asks of the progress window.
+// Records what the link asks of the progress window, an exchange with the
+// printer worded as the window words it.
 class RecordingProgress final : public m350::ProgressSink {
   public:
     std::vector<std::string> calls;
-    void open(const std::string& caption) override { calls.push_back("open " + caption); }
+    void open(const std::string& caption) override {
+        calls.push_back("open " + (caption.empty() ? std::string("Communicating...") : caption));
+    }
     void setPosition(int p) override { calls.push_back("pos " + std::to_string(p)); }
     void close() override { calls.push_back("close"); }
     void pump() override { ++pumps; }

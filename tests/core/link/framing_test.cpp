@@ -164,7 +164,7 @@ TEST(ReplyBounds, LongFramesOnASlowLineGetTheirLineTime) {
         chunks.push_back(payload.substr(static_cast<std::size_t>(i) * 100, 100));
     chunks.push_back("}");
     ScriptedLink link(chunks);
-    link.ctx().settings->serial.baud = 0;  // 2400
+    link.ctx().settings->serial.baud = BaudRate::k2400;
     link.ctx().timeouts.comReadMs = 100;
     // Only the line's time: no allowance for the printer's own pace.
     link.ctx().timeouts.replySlowMsPerByte = 0;

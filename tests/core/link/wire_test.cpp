@@ -232,25 +232,26 @@ TEST(WireReplyBounds, SteadySlowRepliesArriveAndEndlessOnesEnd) {
 TEST(WireReplyBounds, AllowancePerByteAndLineTime) {
     struct Case {
         int iface;
-        int baudIndex;
+        BaudRate baud;
         std::size_t bytes;
         long long us;
     } cases[] = {
-        {kEthernet, 0, 40, 40'000'000},
-        {kUsb, 0, 1024 + 1000, 1024'000'000 + 1'000'000},
-        {kCom, 0, 10, 10'000'000 + 10 * 5'000},  // 2400 baud: 5 ms a byte
-        {kCom, 2, 10, 10'000'000 + 10 * 1'250},  // 9600 baud
-        {kCom, 6, 10, 10'000'000 + 10 * 105},    // 115200 baud, rounded up
-        {kCom, 7, 1, 1'000'000 + 1'250},         // the empty eighth item: 9600
-        {kCom, 0, 1u << 20, 1024'000'000 + (1048576 - 1024) * 1'000LL + 1048576 * 5'000LL},
+        {kEthernet, BaudRate::k2400, 40, 40'000'000},
+        {kUsb, BaudRate::k2400, 1024 + 1000, 1024'000'000 + 1'000'000},
+        {kCom, BaudRate::k2400, 10, 10'000'000 + 10 * 5'000},  // 5 ms a byte
+        {kCom, BaudRate::k9600, 10, 10'000'000 + 10 * 1'250},
+        {kCom, BaudRate::k115200, 10, 10'000'000 + 10 * 105},  // rounded up
+        {kCom, BaudRate::kUnset, 1, 1'000'000 + 1'250},        // 9600
+        {kCom, BaudRate::k2400, 1u << 20,
+         1024'000'000 + (1048576 - 1024) * 1'000LL + 1048576 * 5'000LL},
     };
     for (const Case& c : cases) {
         PortSettings settings;
-        settings.serial.baud = c.baudIndex;
+        settings.serial.baud = c.baud;
         LinkContext ctx;
         ctx.settings = &settings;
         EXPECT_EQ(replyAllowance(ctx, c.iface, c.bytes).count(), c.us)
-            << c.iface << " " << c.baudIndex << " " << c.bytes;
+            << c.iface << " " << static_cast<int>(c.baud) << " " << c.bytes;
     }
 }
 

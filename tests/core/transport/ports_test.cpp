@@ -116,20 +116,20 @@ TEST(SerialLine, IndexesMapToTheLineSettings) {
     EXPECT_TRUE(d.raiseLines);
     EXPECT_EQ(d.iflagSet, 0u);
 
-    s.parity = 1;  // odd: checked
+    s.parity = Parity::kOdd;  // checked
     EXPECT_EQ(serialLineFor(s).cflagSet & (PARENB | PARODD),
               static_cast<tcflag_t>(PARENB | PARODD));
     EXPECT_TRUE(serialLineFor(s).iflagSet & INPCK);
-    s.parity = 2;  // even: generated, not checked
+    s.parity = Parity::kEven;  // generated, not checked
     EXPECT_EQ(serialLineFor(s).cflagSet & (PARENB | PARODD), static_cast<tcflag_t>(PARENB));
     EXPECT_FALSE(serialLineFor(s).iflagSet & INPCK);
 
     s = {};
-    s.handshake = 0;
-    s.xonXoff = 1;
-    s.dataBits = 0;
-    s.stopBits = 2;
-    s.baud = 7;  // the empty eighth item opens at 9600
+    s.handshake = Handshake::kNone;
+    s.xonXoff = XonXoff::kOn;
+    s.dataBits = DataBits::kSeven;
+    s.stopBits = StopBits::kTwo;
+    s.baud = BaudRate::kUnset;  // opens at 9600
     SerialLine x = serialLineFor(s);
     EXPECT_FALSE(x.cflagSet & CRTSCTS);
     EXPECT_FALSE(x.raiseLines);
@@ -137,7 +137,7 @@ TEST(SerialLine, IndexesMapToTheLineSettings) {
     EXPECT_EQ(x.cflagSet & CSIZE, static_cast<tcflag_t>(CS7));
     EXPECT_TRUE(x.cflagSet & CSTOPB);
     EXPECT_EQ(x.speed, static_cast<speed_t>(B9600));
-    s.baud = 6;
+    s.baud = BaudRate::k115200;
     EXPECT_EQ(serialLineFor(s).speed, static_cast<speed_t>(B115200));
 }
 

@@ -38,7 +38,7 @@ TEST(WirelessKeyCheck, WepKeysByLength) {
         {2, "abcd", V::kLengthInvalid},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(checkWirelessKey(c.encryption, c.key), c.verdict)
+        EXPECT_EQ(checkWirelessKey(m350::WirelessEncryption{c.encryption}, c.key), c.verdict)
             << c.encryption << " '" << c.key << "'";
 }
 
@@ -57,14 +57,16 @@ TEST(WirelessKeyCheck, WpaPersonalRefusesSilently) {
         {5, "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9xxxx", V::kPass},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(checkWirelessKey(c.encryption, c.key), c.verdict) << "'" << c.key << "'";
+        EXPECT_EQ(checkWirelessKey(m350::WirelessEncryption{c.encryption}, c.key), c.verdict)
+            << "'" << c.key << "'";
     EXPECT_TRUE(m350::wirelessKeyMessage(V::kRefused).empty());
 }
 
 TEST(WirelessKeyCheck, NoneEnterpriseAndNoSelectionAlwaysPass) {
     for (int e : {-1, 0, 6, 7})
         for (const char* key : {"", "x", "0123456789abcdefABCDEF012g"})
-            EXPECT_EQ(checkWirelessKey(e, key), V::kPass) << e << " " << key;
+            EXPECT_EQ(checkWirelessKey(m350::WirelessEncryption{e}, key), V::kPass)
+                << e << " " << key;
     EXPECT_EQ(m350::wirelessKeyMessage(V::kFormatInvalid), "The format is not valid!!");
     EXPECT_EQ(m350::wirelessKeyMessage(V::kLengthInvalid), "The length is invalid!!");
 }

@@ -43,7 +43,7 @@ struct PageState {
 
 TEST(EnableRules, EnterpriseSwapsTheKeyForTheEapChoice) {
     PageState s;
-    s.apply(m350::gui::encryptionChangeRule(m350::kEncryptionWpaEnterprise));
+    s.apply(m350::gui::encryptionChangeRule(m350::gui::kEncryptionWpaEnterprise));
     EXPECT_TRUE(s.on("cbxWiFiEapType"));
     EXPECT_FALSE(s.on("EditWiFiKey"));
     EXPECT_FALSE(s.on("LabelWiFiKey"));
@@ -99,6 +99,6 @@ TEST(EnableRules, OnlyDhcpOffOpensTheAddressBoxes) {
         EXPECT_EQ(s.enabled.size(), 6u);
         for (const char* c : {"LabelWiFiIP", "LabelWiFiMask", "LabelWiFiGateway", "EditWiFiIP",
                               "EditWiFiMask", "EditWiFiGateway"})
-            EXPECT_EQ(s.on(c), d == m350::kDhcpOff) << d << " " << c;
+            EXPECT_EQ(s.on(c), d == m350::gui::kDhcpOff) << d << " " << c;
     }
 }
