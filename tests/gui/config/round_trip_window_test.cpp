@@ -45,13 +45,6 @@ const std::string kLongPassword = "correct-horse-battery-staple-0123456789-ABCDE
 
 class RoundTripWindow : public ::testing::Test {
   protected:
-    void TearDown() override {
-        // The encoding choice and the language are the program's, not the
-        // window's: the next test starts from the defaults.
-        m350::setTextEncodingChoice("");
-        m350::setCurrentLanguage(m350::kLangEnglish);
-    }
-
     void start(std::vector<std::string> simArgs, int language = m350::kLangEnglish) {
         sim = std::make_unique<m350test::SimProcess>(std::move(simArgs));
         ASSERT_TRUE(sim->ok()) << sim->error();
