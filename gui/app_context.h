@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // What pages and dialogs need of the application, and all they see of it:
 // the standard call pattern around a link operation, the prompter, the
-// window's language and printer text encoding and where dialogs open. The main window provides it;
-// pages never include the main window's header.
+// window's language and printer text encoding and where dialogs open. The
+// main window provides it; pages never include the main window's header.
 #pragma once
 
 #include <QPoint>

@@ -9,7 +9,6 @@
 #include <algorithm>
 
 #include "core/i18n/language_table.h"
-#include "core/i18n/text_encoding.h"
 #include "core/link/stop_token.h"
 #include "gui/dialogs/ethernet_setup_dialog.h"
 #include "gui/dialogs/progress_dialog.h"
