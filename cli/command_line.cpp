@@ -299,8 +299,7 @@ int runCommandLine(int argc, char** argv) {
     session.context().stop = &interrupted;
     stopOnInterrupt(interrupted);
     session.language = inv.language;
-    session.encoding =
-        inv.encoding.empty() ? m350::defaultTextEncoding(inv.language) : inv.encoding;
+    session.encoding = m350::chosenTextEncoding(inv.encoding, inv.language);
     // The top-level --json means the command's own.
     if (inv.fleet.json) inv.json = true;
     session.json = inv.json;

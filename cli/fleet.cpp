@@ -229,8 +229,7 @@ void runInProcess(const std::vector<std::string>& args, double hostTimeout, Host
         if (inv.action) {
             Session session(inv.port.result(), out.get(), err.get());
             session.language = inv.language;
-            session.encoding =
-                inv.encoding.empty() ? m350::defaultTextEncoding(inv.language) : inv.encoding;
+            session.encoding = m350::chosenTextEncoding(inv.encoding, inv.language);
             session.json = inv.json || inv.fleet.json;
             if (inv.fleet.json) inv.json = true;
             if (hostTimeout > 0) {

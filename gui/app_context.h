@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: MIT
 // What pages and dialogs need of the application, and all they see of it:
 // the standard call pattern around a link operation, the prompter, the
-// current language and where dialogs open. The main window provides it;
-// pages never include the main window's header.
+// window's language and printer text encoding and where dialogs open. The
+// main window provides it; pages never include the main window's header.
 #pragma once
 
 #include <QPoint>
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "core/link/link_operations.h"
 #include "core/ops/operations.h"
@@ -37,7 +38,14 @@ class AppContext {
     // Message boxes, confirmations and file dialogs.
     virtual Prompter& prompter() = 0;
     // The interface language (index into the language table).
-    virtual int currentLanguage() const = 0;
+    virtual int language() const = 0;
+    // The encoding printer texts are shown and typed in: the operator's
+    // choice, else the interface language's (core/i18n/text_encoding.h).
+    virtual std::string textEncoding() const = 0;
+    // The operator's choice: an encoding name, or empty to follow the
+    // interface language.
+    virtual const std::string& textEncodingChoice() const = 0;
+    virtual void setTextEncodingChoice(std::string name) = 0;
     // Where the dialogs of the function buttons open: a third of the main
     // window's width and height from its top-left corner.
     virtual QPoint dialogPlace() const = 0;

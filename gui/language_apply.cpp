@@ -451,7 +451,6 @@ QStringList applyDialogLanguage(QWidget* dialog, const char* dialogClass, int la
 
 int startMainWindowLanguage(QWidget* mainWindow, std::optional<int> forced) {
     const int language = forced ? m350::validLanguage(*forced) : m350::detectLanguage();
-    m350::setCurrentLanguage(language);
     if (mainWindow == nullptr) return language;
     if (auto* list = mainWindow->findChild<QComboBox*>(QStringLiteral("ComboBoxLanguage"))) {
         const QSignalBlocker quiet(list);
@@ -461,9 +460,8 @@ int startMainWindowLanguage(QWidget* mainWindow, std::optional<int> forced) {
     return language;
 }
 
-void changeLanguage(QWidget* mainWindow, int itemIndex) {
-    m350::setCurrentLanguage(itemIndex);
-    const int language = m350::currentLanguage();
+int changeLanguage(QWidget* mainWindow, int itemIndex) {
+    const int language = m350::validLanguage(itemIndex);
     if (mainWindow != nullptr && language != itemIndex) {
         if (auto* list = mainWindow->findChild<QComboBox*>(QStringLiteral("ComboBoxLanguage"))) {
             const QSignalBlocker quiet(list);
@@ -471,6 +469,7 @@ void changeLanguage(QWidget* mainWindow, int itemIndex) {
         }
     }
     applyMainWindowLanguage(mainWindow, language);
+    return language;
 }
 
 }  // namespace m350::gui

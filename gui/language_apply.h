@@ -51,13 +51,14 @@ void applyPageLanguage(QWidget* page, int language);
 QStringList applyDialogLanguage(QWidget* dialog, const char* dialogClass, int language);
 
 // Start-up: the language is the forced one (--language) or the one detected
-// from the system; it becomes the current language, is selected in
-// ComboBoxLanguage without firing its change handler, and is applied.
-// Returns the language index.
+// from the system; it is selected in ComboBoxLanguage without firing its
+// change handler and applied. Returns the language index, for the window to
+// keep.
 int startMainWindowLanguage(QWidget* mainWindow, std::optional<int> forced = std::nullopt);
 
-// changeLanguage: the item index becomes the current language (an
-// index outside 0..13 becomes 0) and the main window is translated.
-void changeLanguage(QWidget* mainWindow, int itemIndex);
+// changeLanguage: the main window is translated into the item index's
+// language (an index outside 0..13 is English, and selected so). Returns the
+// language index, for the window to keep.
+int changeLanguage(QWidget* mainWindow, int itemIndex);
 
 }  // namespace m350::gui

@@ -163,11 +163,10 @@ MainWindow::MainWindow(const StartupOptions& options, MainWindowSeams seams, QWi
     language_ = startMainWindowLanguage(
         this, options.language ? options.language : remembered_->language());
     onClockTick();
-    // The printer text encoding the operator chose last time.
-    if (auto encoding = remembered_->textEncoding()) {
-        m350::setTextEncodingChoice(*encoding);
-        configPage_->refreshTextEncoding();
-    }
+    // The printer text encoding the operator chose last time; the
+    // configuration page shows the texts in it, or in the language's.
+    if (auto encoding = remembered_->textEncoding()) textEncodingChoice_ = *encoding;
+    configPage_->refreshTextEncoding();
     // The interface chosen on the command line, else the one chosen last
     // time, as if the operator had picked it, so the first contact uses it.
     if (auto iface =
@@ -446,6 +445,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
 }
 
+std::string MainWindow::textEncoding() const {
+    return m350::chosenTextEncoding(textEncodingChoice_, language_);
+}
+
 QPoint MainWindow::dialogPlace() const {
     const QRect frame = frameGeometry();
     return {frame.left() + frame.width() / 3, frame.top() + frame.height() / 3};
@@ -457,7 +460,6 @@ void MainWindow::onLanguageChanged(int index) {
     language_ = m350::validLanguage(index);
     // New captions and list texts are no change of a setting.
     configPage_->programChange([this, index] { changeLanguage(this, index); });
-    language_ = m350::currentLanguage();
     configPage_->refreshUnsentMarks();
     // The clock speaks the new language at once, not a second later.
     onClockTick();
@@ -487,7 +489,8 @@ void MainWindow::onInterfaceSetupClicked() {
             break;
         }
         case m350::kEthernet: {
-            NetSetupDialog dialog(settings_.net, language_, prompter(), this, network_);
+            NetSetupDialog dialog(settings_.net, language_, textEncoding(), prompter(), this,
+                                  network_);
             accepted = prompter().runModal(dialog) == QDialog::Accepted;
             break;
         }

@@ -98,7 +98,10 @@ class MainWindow : public QWidget, public AppContext {
     int runStandard(const m350::BoundOperation& op,
                     const std::function<void()>& onSuccess = {}) override;
     Prompter& prompter() override { return *prompter_; }
-    int currentLanguage() const override { return language_; }
+    int language() const override { return language_; }
+    std::string textEncoding() const override;
+    const std::string& textEncodingChoice() const override { return textEncodingChoice_; }
+    void setTextEncodingChoice(std::string name) override { textEncodingChoice_ = std::move(name); }
     QPoint dialogPlace() const override;
     QWidget* dialogParent() override { return this; }
     int runQuiet(const m350::BoundOperation& op, int iface) override;
@@ -109,7 +112,7 @@ class MainWindow : public QWidget, public AppContext {
     m350::StatusFlags& statusFlags() { return statusFlags_; }
     m350::NetSettings& netSettings() { return netSettings_; }
     int interfaceIndex() const override;
-    void setCurrentLanguage(int language) { language_ = language; }
+    void setLanguage(int language) { language_ = language; }
     const QString& startupDirectory() const { return startupDirectory_; }
     QSize screenSize() const;
     QString panelText(int panel) const;
@@ -232,7 +235,10 @@ class MainWindow : public QWidget, public AppContext {
     // The Ethernet setup's record, kept between uses of its button.
     m350::NetSettings netSettings_;
     NetworkSeams network_;
+    // The interface language and the printer text encoding chosen (empty:
+    // the language's); nothing else in the program holds them.
     int language_ = 0;
+    std::string textEncodingChoice_;
     QString startupDirectory_;
     QLabel* panels_[4] = {};
     std::unique_ptr<QSettings> ownStore_;

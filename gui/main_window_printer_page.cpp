@@ -161,7 +161,7 @@ void MainWindow::onEthernetClicked() {
     m350::NetSettings read;
     if (runStandard(ops::readNetSettings(read)) != m350::kOk) return;
     netSettings_ = read;
-    EthernetSetupDialog dialog(netSettings_, language_, dialogPlace(), true, this);
+    EthernetSetupDialog dialog(netSettings_, language_, textEncoding(), dialogPlace(), true, this);
     dialog.setPrompter(&prompter());
     prompter().runModal(dialog);
     if (!netSettings_.confirmed || !passwordGate(*this)) return;
@@ -233,7 +233,7 @@ void fetchDump(AppContext& app) {
             ops::fetchFile(std::string(m350::kDumpFetchName), data, m350::kFetchCapacity), iface);
     });
     if (result == m350::kCancelled) {
-        app.prompter().message(ownTr("Cancelled", app.currentLanguage()));
+        app.prompter().message(ownTr("Cancelled", app.language()));
         return;
     }
     if (result != m350::kOk) {

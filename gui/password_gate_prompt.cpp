@@ -19,7 +19,7 @@ bool passwordGate(AppContext& app) {
         return app.runStandard(ops::readPassword(password));
     };
     steps.askOperator = [&app](const std::string& password) {
-        PasswordDialog dialog(password, app.prompter(), app.currentLanguage(), app.dialogParent());
+        PasswordDialog dialog(password, app.prompter(), app.language(), app.dialogParent());
         dialog.move(app.dialogPlace());
         app.prompter().runModal(dialog);
         // The dialog's own verdict, never the dialog's result code alone: a
@@ -35,8 +35,7 @@ void changePassword(AppContext& app) {
     const std::string current = password;
     bool confirmed = false;
     {
-        PasswordSetupDialog dialog(password, app.prompter(), app.currentLanguage(),
-                                   app.dialogParent());
+        PasswordSetupDialog dialog(password, app.prompter(), app.language(), app.dialogParent());
         dialog.move(app.dialogPlace());
         app.prompter().runModal(dialog);
         confirmed = dialog.confirmed();

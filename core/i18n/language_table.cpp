@@ -16,8 +16,6 @@ constexpr std::array<const char*, kLanguageCount> kLanguageCodePages = {
     "CP1252", "BIG5",   "GBK",    "CP932",  "CP1252", "CP1252", "CP1252",
     "CP1252", "CP1252", "CP1251", "CP1250", "CP1257", "CP1250", "CP1251"};
 
-int g_currentLanguage = kLangEnglish;
-
 }  // namespace
 
 int validLanguage(int language) {
@@ -35,14 +33,6 @@ std::uint8_t languageCharset(int language) {
 
 const char* languageCodePage(int language) {
     return kLanguageCodePages[validLanguage(language)];
-}
-
-int currentLanguage() {
-    return g_currentLanguage;
-}
-
-void setCurrentLanguage(int language) {
-    g_currentLanguage = validLanguage(language);
 }
 
 }  // namespace m350

@@ -51,9 +51,4 @@ std::uint8_t languageCharset(int language);
 // CP1252, BIG5, GBK, CP932, CP1251, CP1250 or CP1257.
 const char* languageCodePage(int language);
 
-// The language every window applies when it is built. Set at start-up and by
-// the language list of the main window; an index outside 0..13 becomes 0.
-int currentLanguage();
-void setCurrentLanguage(int language);
-
 }  // namespace m350

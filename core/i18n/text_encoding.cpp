@@ -24,8 +24,6 @@ constexpr std::array kOffered = {"UTF-8"sv,  "CP1252"sv, "CP1250"sv, "CP1251"sv,
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
 
-std::string g_choice;
-
 // One iconv conversion, closed on every path.
 class Converter {
   public:
@@ -263,16 +261,8 @@ std::optional<std::string> encodeText(std::string_view utf8, std::string_view en
     return out;
 }
 
-void setTextEncodingChoice(std::string name) {
-    g_choice = std::move(name);
-}
-
-const std::string& textEncodingChoice() {
-    return g_choice;
-}
-
-std::string currentTextEncoding() {
-    return g_choice.empty() ? defaultTextEncoding(currentLanguage()) : g_choice;
+std::string chosenTextEncoding(std::string_view choice, int language) {
+    return choice.empty() ? defaultTextEncoding(language) : std::string(choice);
 }
 
 }  // namespace m350

@@ -54,11 +54,9 @@ std::optional<std::string> decodeExactly(std::string_view bytes, std::string_vie
 std::optional<std::string> encodeText(std::string_view utf8, std::string_view encoding,
                                       std::string* unheld = nullptr);
 
-// The program-wide choice: an encoding name, or empty to follow the
-// interface language. Like the current language it is not saved.
-void setTextEncodingChoice(std::string name);
-const std::string& textEncodingChoice();
-// The choice, or the current interface language's encoding.
-std::string currentTextEncoding();
+// The encoding printer texts are read and typed in: the choice (an encoding
+// name), or the language's encoding when the choice is empty. The window and
+// m350ctl each keep their own choice and language and ask this.
+std::string chosenTextEncoding(std::string_view choice, int language);
 
 }  // namespace m350

@@ -36,7 +36,7 @@ EmulationDialog::EmulationDialog(int iface, AppContext& app, QWidget* parent)
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     connect(setButton_, &QPushButton::clicked, this, &EmulationDialog::onSetClicked);
-    applyDialogLanguage(this, "TActiveEmu", app_.currentLanguage());
+    applyDialogLanguage(this, "TActiveEmu", app_.language());
     keepTitleWhole(*this);
 
     int active = -1;

@@ -33,13 +33,15 @@ std::string toRecord(const QLineEdit* edit) {
 }
 }  // namespace
 
-EthernetSetupDialog::EthernetSetupDialog(m350::NetSettings& record, int language, QPoint place,
+EthernetSetupDialog::EthernetSetupDialog(m350::NetSettings& record, int language,
+                                         std::string textEncoding, QPoint place,
                                          bool showNameAndMac, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       record_(record),
       dhcp_(record.dhcp),
-      language_(language) {
+      language_(language),
+      textEncoding_(std::move(textEncoding)) {
     setObjectName(QStringLiteral("TFormEthernetSetup"));
     setWindowTitle(QStringLiteral("Ethernet Setup"));
     move(place);
@@ -107,8 +109,7 @@ EthernetSetupDialog::EthernetSetupDialog(m350::NetSettings& record, int language
     if (showNameAndMac) {
         // The printer's name is its own bytes, shown in the printer text
         // encoding; Set gives them back unchanged unless the name was edited.
-        shownName_ =
-            QString::fromStdString(m350::decodeText(record_.name, m350::currentTextEncoding()));
+        shownName_ = QString::fromStdString(m350::decodeText(record_.name, textEncoding_));
         // A longer name the printer holds is shown whole, never cut (which
         // would rename the printer on Set); typing stays within it.
         printerNameEdit_->setMaxLength(std::max(kNameChars, static_cast<int>(shownName_.size())));

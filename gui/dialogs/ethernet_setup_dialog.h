@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPoint>
 #include <QPushButton>
+#include <string>
 
 #include "core/net/net_settings.h"
 
@@ -23,8 +24,9 @@ class EthernetSetupDialog : public QDialog {
     // Opens at place with the record's values; the record's confirmed flag is
     // 0 until one of the set buttons is pressed. showNameAndMac: the name and
     // MAC rows are shown (both callers want them).
-    EthernetSetupDialog(m350::NetSettings& record, int language, QPoint place,
-                        bool showNameAndMac = true, QWidget* parent = nullptr);
+    // The printer's name is shown and typed in the printer text encoding given.
+    EthernetSetupDialog(m350::NetSettings& record, int language, std::string textEncoding,
+                        QPoint place, bool showNameAndMac = true, QWidget* parent = nullptr);
 
     // Where the refusal of a value that cannot be sent is shown; without one
     // the value is still refused, silently.
@@ -51,6 +53,7 @@ class EthernetSetupDialog : public QDialog {
     bool dhcp_;          // the copy's flag: follows the radio group while open
     Prompter* prompter_ = nullptr;
     int language_;
+    std::string textEncoding_;
 };
 
 }  // namespace m350::gui

@@ -9,11 +9,11 @@
 #include <algorithm>
 
 #include "core/i18n/language_table.h"
-#include "core/i18n/text_encoding.h"
 #include "core/link/stop_token.h"
 #include "gui/dialogs/ethernet_setup_dialog.h"
 #include "gui/dialogs/progress_dialog.h"
 #include "gui/language_apply.h"
+#include "gui/printer_text.h"
 #include "gui/prompter.h"
 #include "gui/widgets/form_kit.h"
 #include "gui/widgets/utf8_text.h"
@@ -31,18 +31,15 @@ constexpr int kMacColumn = 1;
 constexpr int kIpColumn = 2;
 // The device's name as it sent it, kept on the row beside what is shown.
 constexpr int kNameBytesRole = Qt::UserRole + 1;
-
-QString printerText(const std::string& bytes) {
-    return QString::fromStdString(m350::decodeText(bytes, m350::currentTextEncoding()));
-}
 }  // namespace
 
-NetSetupDialog::NetSetupDialog(m350::NetAddress& record, int language, Prompter& prompter,
-                               QWidget* parent, NetworkSeams seams)
+NetSetupDialog::NetSetupDialog(m350::NetAddress& record, int language, std::string textEncoding,
+                               Prompter& prompter, QWidget* parent, NetworkSeams seams)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       record_(record),
       language_(language),
+      textEncoding_(std::move(textEncoding)),
       prompter_(prompter),
       seams_(std::move(seams)) {
     setObjectName(QStringLiteral("TFormNetSetup"));
@@ -145,11 +142,11 @@ void NetSetupDialog::discover() {
 
 void NetSetupDialog::addRow(const m350::DeviceReply& reply) {
     auto* item = new QTreeWidgetItem(deviceList_);
-    item->setText(0, printerText(reply.name));
+    item->setText(0, printerText(reply.name, textEncoding_));
     item->setData(0, kNameBytesRole, QByteArray::fromStdString(reply.name));
     item->setText(kMacColumn, QString::fromLatin1(m350::macToText(reply.mac).c_str()));
     item->setText(kIpColumn, QString::fromLatin1(m350::ipv4ToText(reply.ip).c_str()));
-    item->setText(3, printerText(reply.model));
+    item->setText(3, printerText(reply.model, textEncoding_));
     const std::string_view status = m350::deviceStatusText(reply.state, reply.flags);
     item->setText(4, QString::fromLatin1(status.data(), static_cast<qsizetype>(status.size())));
 }
@@ -223,7 +220,7 @@ void NetSetupDialog::onChangeIpClicked() {
         return;
     }
     settings.name = m350::netText(row->data(0, kNameBytesRole).toByteArray().toStdString());
-    EthernetSetupDialog dialog(settings, language_, pos(), true, this);
+    EthernetSetupDialog dialog(settings, language_, textEncoding_, pos(), true, this);
     dialog.setPrompter(&prompter_);
     prompter_.runModal(dialog);
     if (!settings.confirmed) return;

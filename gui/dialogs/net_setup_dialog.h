@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
+#include <string>
 
 #include "core/transport/port_settings.h"
 #include "gui/network_seams.h"
@@ -23,8 +24,9 @@ class NetSetupDialog : public QDialog {
   public:
     // Opening runs the discovery, proposes an address when none is set yet
     // and fills the edits from the record.
-    NetSetupDialog(m350::NetAddress& record, int language, Prompter& prompter,
-                   QWidget* parent = nullptr, NetworkSeams seams = {});
+    // Printer names are shown in the printer text encoding given.
+    NetSetupDialog(m350::NetAddress& record, int language, std::string textEncoding,
+                   Prompter& prompter, QWidget* parent = nullptr, NetworkSeams seams = {});
 
   public slots:
     void onExitClicked();
@@ -51,6 +53,7 @@ class NetSetupDialog : public QDialog {
 
     m350::NetAddress& record_;
     int language_;
+    std::string textEncoding_;
     Prompter& prompter_;
     NetworkSeams seams_;
     int sequence_ = 1;

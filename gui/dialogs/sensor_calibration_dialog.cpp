@@ -76,7 +76,7 @@ SensorCalibrationDialog::SensorCalibrationDialog(m350::SensorRequest& request, i
       request_(request),
       iface_(iface),
       app_(app),
-      language_(app.currentLanguage()) {
+      language_(app.language()) {
     setObjectName(QStringLiteral("TFormSensorCalibrate"));
     setWindowTitle(QStringLiteral("Sensor Calibration"));
 
@@ -236,7 +236,7 @@ bool SensorCalibrationDialog::boxInteger(QLineEdit* edit, QLabel* caption,
     // A level or threshold the sensor does not have is named with its range.
     app_.prompter().message(v.fault == m350::NumberFault::kOutOfRange
                                 ? outOfRangeMessage(captionText(caption), rule.min, rule.max,
-                                                    edit->text(), app_.currentLanguage())
+                                                    edit->text(), app_.language())
                                 : notAnIntegerText(edit->text(), caption->text()));
     edit->setFocus();
     return false;
@@ -258,7 +258,7 @@ bool SensorCalibrationDialog::boxLength(QLineEdit* edit, QLabel* caption, int& d
                                                   m350::lengthDotsPerUnit(request_) > kInchAbove
                                                       ? m350::ranges::kLengthInch.max
                                                       : m350::ranges::kLengthMm.max,
-                                                  edit->text(), app_.currentLanguage()));
+                                                  edit->text(), app_.language()));
         edit->setFocus();
         return false;
     }

@@ -197,12 +197,11 @@ QString CommandToolPage::storePath() const {
 
 std::string CommandToolPage::encoding() const {
     const QString chosen = encodingCombo_->currentData().toString();
-    return chosen.isEmpty() ? m350::currentTextEncoding() : chosen.toStdString();
+    return chosen.isEmpty() ? app_.textEncoding() : chosen.toStdString();
 }
 
 void CommandToolPage::refreshEncodingCaption() {
-    encodingCombo_->setItemText(
-        0, QStringLiteral("Auto: %1").arg(utf8Text(m350::currentTextEncoding())));
+    encodingCombo_->setItemText(0, QStringLiteral("Auto: %1").arg(utf8Text(app_.textEncoding())));
 }
 
 void CommandToolPage::message(const QString& text) {

@@ -51,8 +51,8 @@ constexpr int kWirelessTab = m350::kPageWireless;
 
 // Printer bytes as the boxes show them, in the printer text encoding; a byte
 // the encoding does not define shows as U+FFFD.
-QString fromBytes(std::string_view s) {
-    return utf8Text(m350::decodeText(s, m350::currentTextEncoding()));
+QString fromBytes(std::string_view s, std::string_view encoding) {
+    return utf8Text(m350::decodeText(s, encoding));
 }
 
 // The boxes whose contents are secret, masked again after Read and Set.
@@ -111,7 +111,7 @@ class ConfigPage::View final : public ConfigFormView {
         // A text the encoding cannot hold has been refused (unheldCharacter)
         // before anything is sent or saved.
         return m350::encodeText(std::string_view(utf8.constData(), utf8.size()),
-                                m350::currentTextEncoding())
+                                page_.app_.textEncoding())
             .value_or(utf8.toStdString());
     }
     std::optional<std::string> unheldCharacter(std::string_view control) const override {
@@ -123,7 +123,7 @@ class ConfigPage::View final : public ConfigFormView {
         const QByteArray utf8 = now.toUtf8();
         std::string unheld;
         if (m350::encodeText(std::string_view(utf8.constData(), utf8.size()),
-                             m350::currentTextEncoding(), &unheld))
+                             page_.app_.textEncoding(), &unheld))
             return std::nullopt;
         return unheld.empty() ? std::string("?") : unheld;
     }
@@ -135,16 +135,17 @@ class ConfigPage::View final : public ConfigFormView {
     void setText(std::string_view control, std::string_view text) override {
         const QString name = nameOf(control);
         QWidget* w = page_.control(name);
-        if (!show(w, fromBytes(text))) return;
+        if (!show(w, fromBytes(text, page_.app_.textEncoding()))) return;
         filled_[name] = {std::string(text), shownText(w)};
     }
     // The printer text encoding changed: boxes the operator has not changed
     // show their bytes anew; typed ones keep what was typed.
     void redecode() {
+        const std::string encoding = page_.app_.textEncoding();
         for (auto& [name, filled] : filled_) {
             QWidget* w = page_.control(name);
             if (shownText(w) != filled.shown) continue;
-            show(w, fromBytes(filled.bytes));
+            show(w, fromBytes(filled.bytes, encoding));
             filled.shown = shownText(w);
         }
     }
@@ -326,7 +327,7 @@ void ConfigPage::programChange(const std::function<void()>& change) {
 }
 
 void ConfigPage::refreshUnsentMarks() {
-    unsent_->setMarkTip(ownTr("Changes not sent to the printer", app_.currentLanguage()));
+    unsent_->setMarkTip(ownTr("Changes not sent to the printer", app_.language()));
 }
 
 bool ConfigPage::confirmUnsent(const QList<int>& tabs, const QString& question) {
@@ -335,7 +336,7 @@ bool ConfigPage::confirmUnsent(const QList<int>& tabs, const QString& question) 
 }
 
 bool ConfigPage::confirmClosing() {
-    const int lang = app_.currentLanguage();
+    const int lang = app_.language();
     return confirmUnsent(unsent_->changedTabs(),
                          ownTr("Closing loses the unsent changes on: %1. Close anyway?", lang));
 }
@@ -395,14 +396,14 @@ QToolButton* ConfigPage::buildTextEncodingButton() {
 }
 
 void ConfigPage::chooseTextEncoding(const QString& name) {
-    m350::setTextEncodingChoice(name.toStdString());
+    app_.setTextEncodingChoice(name.toStdString());
     refreshTextEncoding();
     emit textEncodingChosen(name);
 }
 
 void ConfigPage::refreshTextEncoding() {
-    const QString current = utf8Text(m350::currentTextEncoding());
-    const QString choice = utf8Text(m350::textEncodingChoice());
+    const QString current = utf8Text(app_.textEncoding());
+    const QString choice = utf8Text(app_.textEncodingChoice());
     if (textEncodingButton_) {
         textEncodingButton_->setText(current);
         // The caption and the menu arrow beside it, whatever the name.
@@ -411,8 +412,8 @@ void ConfigPage::refreshTextEncoding() {
         for (QAction* a : textEncodingChoices_->actions()) {
             const QString name = a->data().toString();
             if (name.isEmpty())
-                a->setText(ownTr("Interface language (%1)", m350::currentLanguage())
-                               .arg(utf8Text(m350::defaultTextEncoding(m350::currentLanguage()))));
+                a->setText(ownTr("Interface language (%1)", app_.language())
+                               .arg(utf8Text(m350::defaultTextEncoding(app_.language()))));
             a->setChecked(name == choice);
         }
     }
@@ -481,8 +482,8 @@ QString ConfigPage::boxCaption(const QString& control) const {
 namespace {
 
 QString fieldMessage(const m350::gui::BuildError& error, const QString& caption,
-                     const QString& shown, int language) {
-    const QString encoding = utf8Text(m350::currentTextEncoding());
+                     const QString& shown, int language, const std::string& textEncoding) {
+    const QString encoding = utf8Text(textEncoding);
     using Reason = m350::gui::BuildError::Reason;
     switch (error.reason) {
         case Reason::kNotANumber:
@@ -515,8 +516,9 @@ bool ConfigPage::buildRecord(m350::ConfigRecord& record) {
     auto error = gui::buildRecord(*view_, inchChosen(), record, &lengths_);
     if (!error) return true;
     const QString control = utf8Text(error->control);
-    app_.prompter().message(
-        fieldMessage(*error, boxCaption(control), fromBytes(error->text), app_.currentLanguage()));
+    const std::string encoding = app_.textEncoding();
+    app_.prompter().message(fieldMessage(
+        *error, boxCaption(control), fromBytes(error->text, encoding), app_.language(), encoding));
     if (QWidget* box = this->control(control); box && box->isVisible()) box->setFocus();
     return false;
 }
@@ -528,7 +530,7 @@ void ConfigPage::maskSecrets() {
 }
 
 void ConfigPage::onReadClicked() {
-    const int lang = app_.currentLanguage();
+    const int lang = app_.language();
     if (!confirmUnsent(unsent_->changedTabs(),
                        ownTr("Reading replaces the unsent changes on: %1. Read anyway?", lang)))
         return;
@@ -556,7 +558,7 @@ void ConfigPage::onConfigSetClicked() {
     const int page = configTabs_->currentIndex();
     QList<int> others = unsent_->changedTabs();
     others.removeAll(page);
-    const int lang = app_.currentLanguage();
+    const int lang = app_.language();
     if (!confirmUnsent(
             others, ownTr("Only this tab is sent. Unsent changes stay on: %1. Send anyway?", lang)))
         return;
@@ -587,16 +589,18 @@ void ConfigPage::verifyWrittenPage(const m350::ConfigRecord& written, int page) 
     const auto diffs = m350::diffConfig(written, back, m350::fieldsWrittenBy(written, page), inch);
     if (diffs.empty()) {
         app_.prompter().message(
-            ownTr("The printer took every setting of this page.", app_.currentLanguage()));
+            ownTr("The printer took every setting of this page.", app_.language()));
         return;
     }
-    const int lang = app_.currentLanguage();
+    const int lang = app_.language();
     QString text =
         ownTr("The printer did not take %1 of the settings written:", lang).arg(diffs.size()) +
         QLatin1Char('\n');
+    const std::string encoding = app_.textEncoding();
     for (const auto& d : diffs) {
-        auto value = [lang](const std::optional<std::string>& v) {
-            return v ? QStringLiteral("\"%1\"").arg(fromBytes(*v)) : ownTr("unknown", lang);
+        auto value = [lang, &encoding](const std::optional<std::string>& v) {
+            return v ? QStringLiteral("\"%1\"").arg(fromBytes(*v, encoding))
+                     : ownTr("unknown", lang);
         };
         text += QLatin1Char('\n') +
                 ownTr("%1: written %2, the printer reports %3", lang)
@@ -660,7 +664,7 @@ void ConfigPage::onLoadClicked() {
         app_.prompter().message(text);
         return;
     }
-    const int lang = app_.currentLanguage();
+    const int lang = app_.language();
     if (!confirmUnsent(unsent_->changedTabs(),
                        ownTr("Loading replaces the unsent changes on: %1. Load anyway?", lang)))
         return;
@@ -685,7 +689,7 @@ void ConfigPage::onUnitClicked() {
                 if (const int i = configTabs_->indexOf(w); i >= 0 && !tabs.contains(i)) tabs << i;
         }
         std::sort(tabs.begin(), tabs.end());
-        const int lang = app_.currentLanguage();
+        const int lang = app_.language();
         if (!confirmUnsent(
                 tabs,
                 ownTr("The new unit converts the unsent lengths on: %1. Change the unit?", lang))) {

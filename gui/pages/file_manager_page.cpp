@@ -157,7 +157,7 @@ void FileManagerPage::onBrowseClicked() {
 }
 
 int FileManagerPage::language() const {
-    return app_.currentLanguage();
+    return app_.language();
 }
 
 void FileManagerPage::onFontViewClicked() {
@@ -169,9 +169,10 @@ void FileManagerPage::onDownloadClicked() {
     const int type = fileTypeCombo_->currentIndex();
     const bool raw = m350::fileTypeInfo(type).raw;
     // The name goes to the printer in the printer text encoding.
-    const std::optional<std::string> encoded = printerBytes(fileNameEdit_->text());
+    const std::string encoding = app_.textEncoding();
+    const std::optional<std::string> encoded = printerBytes(fileNameEdit_->text(), encoding);
     if (!encoded && !raw) {
-        app_.prompter().message(unwritableText(fileNameEdit_->text(), app_.currentLanguage()));
+        app_.prompter().message(unwritableText(fileNameEdit_->text(), app_.language(), encoding));
         return;
     }
     const std::string name = encoded.value_or(std::string());
@@ -188,11 +189,11 @@ void FileManagerPage::onDownloadClicked() {
     const m350::DownloadVerdict verdict = m350::checkDownload(name, readable ? size : 0, raw);
     if (verdict.name != m350::NameProblem::kNone) {
         app_.prompter().message(
-            fileNameMessage(captionText(fileNameLabel_), verdict.name, app_.currentLanguage()));
+            fileNameMessage(captionText(fileNameLabel_), verdict.name, app_.language()));
         return;
     }
     if (verdict.tooLarge) {
-        app_.prompter().message(fileTooLargeMessage(size, app_.currentLanguage()));
+        app_.prompter().message(fileTooLargeMessage(size, app_.language()));
         return;
     }
     // New firmware replaces what runs the printer: the operator sees which
@@ -247,15 +248,16 @@ void FileManagerPage::showMemory() {
     physicalSpaceEdit_->setText(d.physicalKnown ? QString::number(d.physicalSize) : QString());
     freeSpaceEdit_->setText(d.freeKnown ? QString::number(d.freeSpace) : QString());
     fileList_->clear();
+    const std::string encoding = app_.textEncoding();
     for (const std::string& line : m350::fileListLines(d.fileList))
-        fileList_->addItem(printerText(line));
+        fileList_->addItem(printerText(line, encoding));
     showListState();
 }
 
 void FileManagerPage::showListState() {
     const int device = deviceRadio_->itemIndex();
     if (device < 0 || device >= m350::kDeviceCount) return;
-    const int language = app_.currentLanguage();
+    const int language = app_.language();
     QString text;
     switch (states_[static_cast<std::size_t>(device)]) {
         case ListState::kNotRead:

@@ -261,10 +261,10 @@ void FontManagerPage::initialise() {
 }
 
 void FontManagerPage::refreshLanguage() {
-    const int language = app_.currentLanguage();
+    const int language = app_.language();
     // The code page follows the printer text encoding, as the command
     // tool's Auto does, until the operator picks one here.
-    const std::string encoding = m350::currentTextEncoding();
+    const std::string encoding = app_.textEncoding();
     if (!codePageChosen_) {
         const QString page =
             QString::fromStdString(m350::defaultSingleByteCodePage(encoding).substr(2));
@@ -339,7 +339,7 @@ void FontManagerPage::onFontTblSaveClicked() {
         m350::encodeTableText(fontTableMemo_->toPlainText().toStdString(), codePage);
     if (!table.unheld.empty() &&
         !app_.prompter().question(leftOutText(table.unheld, {}, codePage) + QLatin1Char('\n') +
-                                  ownTr("Save the table without them?", app_.currentLanguage())))
+                                  ownTr("Save the table without them?", app_.language())))
         return;
     std::string why;
     if (!m350::writeFileAtomically(localName(path), table.bytes, &why))
@@ -385,7 +385,7 @@ std::optional<FontManagerPage::TableCodes> FontManagerPage::tableCodes(bool doub
                                                                        int asianEncoding,
                                                                        QString& why) {
     TableCodes out;
-    const int language = app_.currentLanguage();
+    const int language = app_.language();
     const std::string codePage =
         m350::tableCodePage(doubleByte, asianEncoding, singleByteCodePage());
     std::string raw;
@@ -421,7 +421,7 @@ std::optional<FontManagerPage::TableCodes> FontManagerPage::tableCodes(bool doub
 QString FontManagerPage::leftOutText(const std::vector<std::string>& unheld,
                                      const std::vector<std::string>& singles,
                                      const std::string& codePage) const {
-    const int language = app_.currentLanguage();
+    const int language = app_.language();
     // Each character in quotes, so a space shows; a long list is cut.
     auto list = [](const std::vector<std::string>& chars) {
         constexpr std::size_t kShown = 40;
@@ -449,7 +449,7 @@ std::string FontManagerPage::tableCodePage() const {
 
 bool FontManagerPage::assembleJob(const QString& path, m350::FontJob& job) {
     job = m350::FontJob{};
-    const int language = app_.currentLanguage();
+    const int language = app_.language();
     // The first setting that cannot make a font, named by its caption.
     QString problem;
     auto fail = [&problem](const QString& why) {
@@ -560,7 +560,7 @@ QString FontManagerPage::clippedText(const m350::FontJob& job) const {
     }
     QString list = glyphs.join(QStringLiteral(" "));
     if (job.clippedCodes.size() > kShown) list += QStringLiteral(" ...");
-    return ownTr("%1 glyphs are cut at the cell edge: %2", app_.currentLanguage())
+    return ownTr("%1 glyphs are cut at the cell edge: %2", app_.language())
         .arg(job.clippedCodes.size())
         .arg(list);
 }
@@ -571,7 +571,7 @@ bool FontManagerPage::makeFontFile(m350::FontJob& job, Purpose purpose) {
     if (purpose != Purpose::kPreview)
         job.approve = [this, purpose](const m350::FontJob& made) {
             if (made.clippedCodes.empty()) return true;
-            const int language = app_.currentLanguage();
+            const int language = app_.language();
             return app_.prompter().question(clippedText(made) + QLatin1Char('\n') +
                                             (purpose == Purpose::kSave
                                                  ? ownTr("Save the font as it is?", language)
@@ -603,17 +603,18 @@ void FontManagerPage::onDownloadFontClicked() {
     // The printer font name first, by the file manager's rule: a name the
     // printer cannot hold is refused before any font is made or the
     // password is asked for.
-    const std::optional<std::string> encoded = printerBytes(printerFontNameEdit_->text());
+    const std::string encoding = app_.textEncoding();
+    const std::optional<std::string> encoded = printerBytes(printerFontNameEdit_->text(), encoding);
     if (!encoded) {
         app_.prompter().message(
-            unwritableText(printerFontNameEdit_->text(), app_.currentLanguage()));
+            unwritableText(printerFontNameEdit_->text(), app_.language(), encoding));
         return;
     }
     const std::string name = *encoded;
     if (const auto problem = m350::checkPrinterFileName(name);
         problem != m350::NameProblem::kNone) {
         app_.prompter().message(
-            fileNameMessage(captionText(printerFontNameLabel_), problem, app_.currentLanguage()));
+            fileNameMessage(captionText(printerFontNameLabel_), problem, app_.language()));
         return;
     }
     // The font is made in a private temporary folder (the program's own
@@ -671,7 +672,7 @@ void FontManagerPage::onPreviewFontClicked() {
             ? std::string(m350::asianCodePage(asiaFontEncodeRadio_->itemIndex()))
             : singleByteCodePage();
     PreviewFontDialog dialog(
-        font_, app_.currentLanguage(), [this] { return makeBitmapPreview(); }, main, codePage);
+        font_, app_.language(), [this] { return makeBitmapPreview(); }, main, codePage);
     dialog.move(main->mapToGlobal(QPoint(0, 0)) + QPoint(kPreviewOffset, kPreviewOffset));
     app_.prompter().runModal(dialog);
 }

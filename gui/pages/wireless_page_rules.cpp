@@ -174,7 +174,7 @@ void WirelessPageRules::onClientKeyBrowseClicked() {
 void WirelessPageRules::onWirelessFactoryDefaultClicked() {
     // The module loses its network settings: asked first, then, as for any
     // lasting change, a printer with a password asks for it.
-    const int lang = app_.currentLanguage();
+    const int lang = app_.language();
     const QString question =
         ownTr("Restore the wireless factory settings? The SSID and key are lost.", lang);
     if (!app_.prompter().confirm(question)) return;
@@ -208,7 +208,7 @@ bool WirelessPageRules::wirelessKeyCheck() {
     // A key the printer would refuse is named, whatever the verdict: a Set
     // that sends nothing says why.
     // clang-format off
-    const QString wpa = ownTr("\"%1\": a WPA-Personal key has 8 to 63 characters, or 64 hexadecimal digits.", app_.currentLanguage());
+    const QString wpa = ownTr("\"%1\": a WPA-Personal key has 8 to 63 characters, or 64 hexadecimal digits.", app_.language());
     // clang-format on
     const QString message =
         !known.empty() ? utf8Text(known) : wpa.arg(captionText(find<QLabel>("LabelWiFiKey")));

@@ -83,7 +83,7 @@ W* WirelessScanRules::find(const char* name) const {
 }
 
 QString WirelessScanRules::text(int key) const {
-    return utf8Text(m350::languageText(key, app_.currentLanguage()));
+    return utf8Text(m350::languageText(key, app_.language()));
 }
 
 // --- access-point scans ---------------------------------------------------
@@ -94,8 +94,9 @@ void WirelessScanRules::scanInto(QTreeWidget* list) {
     list->clear();
     const int r = app_.runStandard(ops::scanAccessPoints(scan, m350::kAccessPointScanWait));
     if (scan.moduleFound) {
+        const std::string encoding = app_.textEncoding();
         for (const auto& row : m350::accessPointRows(scan))
-            new QTreeWidgetItem(list, {printerText(row.ssid), utf8Text(row.encryption)});
+            new QTreeWidgetItem(list, {printerText(row.ssid, encoding), utf8Text(row.encryption)});
     } else if (r == m350::kOk) {
         app_.prompter().message(utf8Text(m350::kNoExternalModuleText));
     }
@@ -149,8 +150,11 @@ void WirelessScanRules::onEnableExtSetupClicked() {
     if (modulePresent_) {
         moduleName_ = copy.text(m350::Field::extBtName);
         modulePin_ = copy.text(m350::Field::extBtPinCode);
-        if (auto* e = find<QLineEdit>("edtExBTName")) e->setText(printerText(moduleName_));
-        if (auto* e = find<QLineEdit>("edtExBTPinCode")) e->setText(printerText(modulePin_));
+        const std::string encoding = app_.textEncoding();
+        if (auto* e = find<QLineEdit>("edtExBTName"))
+            e->setText(printerText(moduleName_, encoding));
+        if (auto* e = find<QLineEdit>("edtExBTPinCode"))
+            e->setText(printerText(modulePin_, encoding));
         for (const char* name : kModuleBtControls)
             if (auto* w = find<QWidget>(name)) w->setEnabled(true);
         if (auto* e = find<QLineEdit>("edtExBTName")) e->setFocus(Qt::OtherFocusReason);
@@ -178,14 +182,15 @@ void WirelessScanRules::onSetToModuleClicked() {
     if (!page_.buildRecord(copy)) return;
     // In the printer text encoding; what the module gave and was not changed
     // goes back as its own bytes.
+    const std::string encoding = app_.textEncoding();
     for (const auto& [box, field, read] :
          {std::tuple{"edtExBTName", m350::Field::extBtName, &moduleName_},
           std::tuple{"edtExBTPinCode", m350::Field::extBtPinCode, &modulePin_}}) {
         auto* e = find<QLineEdit>(box);
         if (!e) continue;
-        const auto bytes = printerBytes(e->text(), printerText(*read), *read);
+        const auto bytes = printerBytes(e->text(), printerText(*read, encoding), *read, encoding);
         if (!bytes) {
-            app_.prompter().message(unwritableText(e->text(), app_.currentLanguage()));
+            app_.prompter().message(unwritableText(e->text(), app_.language(), encoding));
             return;
         }
         copy.setText(field, *bytes);
@@ -239,8 +244,10 @@ void WirelessScanRules::onScanBluetoothClicked() {
     list->clear();
     const int r = app_.runStandard(ops::scanBluetooth(scan, m350::kBluetoothScanWait));
     if (scan.moduleFound) {
+        const std::string encoding = app_.textEncoding();
         for (const auto& d : scan.entries)
-            new QTreeWidgetItem(list, {printerText(d.name), printerText(d.address)});
+            new QTreeWidgetItem(list,
+                                {printerText(d.name, encoding), printerText(d.address, encoding)});
     } else if (r == m350::kOk) {
         app_.prompter().message(utf8Text(m350::kNoBluetoothModuleText));
     }
@@ -259,7 +266,7 @@ void WirelessScanRules::onBluetoothMasterClicked() {
     const std::string address = mac ? utf8(mac->text()) : std::string();
     if (!m350::quotable(address)) {
         app_.prompter().message(
-            unquotableMessage(captionText(find<QLabel>("LabelBTMAC_d")), app_.currentLanguage()));
+            unquotableMessage(captionText(find<QLabel>("LabelBTMAC_d")), app_.language()));
         return;
     }
     app_.runStandard(ops::setBluetoothMaster(address));

@@ -292,7 +292,7 @@ TEST_F(MainWindowTest, CommandLinePreselectsBeforeTheFirstContact) {
     EXPECT_EQ(w.panelText(1), "COM5 9600,N,8,1 RTS ");
     EXPECT_EQ(w.portSettings().net.address, "127.0.0.1");
     EXPECT_EQ(w.portSettings().net.port, 9200);
-    EXPECT_EQ(w.currentLanguage(), 3);
+    EXPECT_EQ(w.language(), 3);
 
     // LPT from the command line disables the reading buttons at once.
     window.reset();
@@ -564,7 +564,7 @@ TEST(MainWindowPages, PagesMadeWhenFirstShownMatchPagesMadeAtStart) {
         // whole window's language gives.
         std::string before[4], after[4];
         for (int page = 1; page < 4; ++page) before[page] = pageShape(lazyTabs->widget(page));
-        EXPECT_TRUE(applyMainWindowLanguage(lazy.get(), m350::currentLanguage()).isEmpty());
+        EXPECT_TRUE(applyMainWindowLanguage(lazy.get(), lazy->language()).isEmpty());
         for (int page = 1; page < 4; ++page) {
             after[page] = pageShape(lazyTabs->widget(page));
             EXPECT_EQ(before[page], after[page]) << "page " << page;

@@ -29,8 +29,6 @@ namespace {
 
 class RememberedTest : public ::testing::Test {
   public:
-    void TearDown() override { m350::setTextEncodingChoice(""); }
-
     // A window as the program starts it, with no printer anywhere; English
     // unless the case is about the language.
     MainWindow& start(StartupOptions options = {}, bool forceEnglish = true) {
@@ -138,18 +136,17 @@ TEST_F(RememberedTest, AChoiceInOneWindowIsThereInTheNext) {
              emit combo->activated(5);
          },
          [](RememberedTest& t, MainWindow& w) {
-             EXPECT_EQ(w.currentLanguage(), 5);
+             EXPECT_EQ(w.language(), 5);
              EXPECT_EQ(t.find<QComboBox>("ComboBoxLanguage")->currentIndex(), 5);
          },
          false},
         {"printer text encoding",
          [](RememberedTest&, MainWindow& w) {
              w.configPage()->chooseTextEncoding(QStringLiteral("CP1251"));
-             // The choice lives in the program while it runs; the next one
-             // must get it from what was remembered.
-             m350::setTextEncodingChoice("");
+             EXPECT_EQ(w.textEncodingChoice(), "CP1251");
          },
-         [](RememberedTest&, MainWindow&) { EXPECT_EQ(m350::textEncodingChoice(), "CP1251"); }},
+         // The next window gets it from what was remembered.
+         [](RememberedTest&, MainWindow& w) { EXPECT_EQ(w.textEncodingChoice(), "CP1251"); }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -157,7 +154,6 @@ TEST_F(RememberedTest, AChoiceInOneWindowIsThereInTheNext) {
         c.choose(*this, start({}, c.forceEnglish));
         EXPECT_TRUE(prompter.messages.isEmpty()) << prompter.messages.join('|').toStdString();
         c.check(*this, start({}, c.forceEnglish));
-        m350::setTextEncodingChoice("");
     }
     // Nothing went anywhere but the test's own file.
     EXPECT_TRUE(QFile::exists(store.fileName()));
@@ -187,7 +183,7 @@ TEST_F(RememberedTest, FirstStartIsTheDefaultAndHandEditedValuesAreIgnored) {
         EXPECT_EQ(w.portSettings().net.address, "");
         EXPECT_EQ(w.portSettings().net.port, 9100);
         EXPECT_EQ(find<RadioGroup>("RadioGroupUnit")->itemIndex(), 0);
-        EXPECT_EQ(m350::textEncodingChoice(), "");
+        EXPECT_EQ(w.textEncodingChoice(), "");
         EXPECT_EQ(ifaces.front(), m350::kUsb);
         // Starting stores nothing of its own.
         if (round == 0) {

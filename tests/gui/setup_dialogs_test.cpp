@@ -138,7 +138,7 @@ TEST(NetSetup, ProposesTheFactoryAddressOnlyWhenNoneIsSet) {
     m350test::ScriptedPrompter prompter;
     m350::NetAddress a;
     {
-        NetSetupDialog d(a, 0, prompter, nullptr, m350test::quietNetwork());
+        NetSetupDialog d(a, 0, "CP1252", prompter, nullptr, m350test::quietNetwork());
         EXPECT_EQ(d.windowTitle(), "TCP/IP Setup");
         EXPECT_EQ(d.size(), QSize(183, 162));
         // Proposed into the record itself, even when the window is then closed.
@@ -154,7 +154,7 @@ TEST(NetSetup, ProposesTheFactoryAddressOnlyWhenNoneIsSet) {
 
     a.address = "10.1.2.3";
     a.port = 6101;
-    NetSetupDialog d(a, 0, prompter, nullptr, m350test::quietNetwork());
+    NetSetupDialog d(a, 0, "CP1252", prompter, nullptr, m350test::quietNetwork());
     EXPECT_EQ(m350test::controlNamed<QLineEdit>(d, "EditIPAddr")->text(), "10.1.2.3");
     EXPECT_EQ(m350test::controlNamed<QLineEdit>(d, "EditPort")->text(), "6101");
     EXPECT_TRUE(prompter.shown.isEmpty());
@@ -164,7 +164,7 @@ TEST(NetSetup, ExitStoresAddressAndPortAndRefusesABadPort) {
     m350test::ScriptedPrompter prompter;
     m350::NetAddress a;
     a.address = "10.1.2.3";
-    NetSetupDialog d(a, 0, prompter, nullptr, m350test::quietNetwork());
+    NetSetupDialog d(a, 0, "CP1252", prompter, nullptr, m350test::quietNetwork());
     m350test::controlNamed<QLineEdit>(d, "EditIPAddr")->setText("printer-7");
     m350test::controlNamed<QLineEdit>(d, "EditPort")->setText("abc");
     m350test::controlNamed<QPushButton>(d, "ButtonExit")->click();
@@ -188,7 +188,7 @@ TEST(NetSetup, ExitStoresAddressAndPortAndRefusesABadPort) {
 TEST(NetSetup, TheAddressFieldHoldsSixtyThreeCharacters) {
     m350test::ScriptedPrompter prompter;
     m350::NetAddress a;
-    NetSetupDialog d(a, 0, prompter, nullptr, m350test::quietNetwork());
+    NetSetupDialog d(a, 0, "CP1252", prompter, nullptr, m350test::quietNetwork());
     m350test::controlNamed<QLineEdit>(d, "EditIPAddr")->setText(QString(80, 'h'));
     m350test::controlNamed<QPushButton>(d, "ButtonExit")->click();
     EXPECT_EQ(a.address, std::string(63, 'h'));

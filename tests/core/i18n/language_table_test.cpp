@@ -122,18 +122,15 @@ TEST(LanguageTable, ColumnsAreInTheirScripts) {
     }
 }
 
-TEST(LanguageTable, CharsetsAndCurrentLanguage) {
+TEST(LanguageTable, CharsetsAndValidLanguage) {
     const std::vector<int> charsets = {0, 136, 134, 128, 0, 0, 0, 0, 0, 204, 238, 186, 238, 204};
     for (int lang = 0; lang < m350::kLanguageCount; ++lang)
         EXPECT_EQ(m350::languageCharset(lang), charsets[lang]);
     EXPECT_EQ(m350::languageCharset(14), 0);
 
-    m350::setCurrentLanguage(m350::kLangPolish);
-    EXPECT_EQ(m350::currentLanguage(), m350::kLangPolish);
-    m350::setCurrentLanguage(14);
-    EXPECT_EQ(m350::currentLanguage(), m350::kLangEnglish);
-    m350::setCurrentLanguage(-1);
-    EXPECT_EQ(m350::currentLanguage(), m350::kLangEnglish);
+    EXPECT_EQ(m350::validLanguage(m350::kLangPolish), m350::kLangPolish);
+    EXPECT_EQ(m350::validLanguage(14), m350::kLangEnglish);
+    EXPECT_EQ(m350::validLanguage(-1), m350::kLangEnglish);
 }
 
 }  // namespace

@@ -115,17 +115,19 @@ TEST(TextEncoding, ACharacterTheEncodingCannotHoldIsNamedNotReplaced) {
 }
 
 TEST(TextEncoding, TheChoiceFollowsTheLanguageUntilOneIsMade) {
-    const int language = m350::currentLanguage();
-    m350::setCurrentLanguage(m350::kLangRussian);
-    m350::setTextEncodingChoice("");
-    EXPECT_EQ(m350::currentTextEncoding(), "CP1251");
-    m350::setTextEncodingChoice("UTF-8");
-    EXPECT_EQ(m350::currentTextEncoding(), "UTF-8");
-    m350::setCurrentLanguage(m350::kLangJapanese);
-    EXPECT_EQ(m350::currentTextEncoding(), "UTF-8");
-    m350::setTextEncodingChoice("");
-    EXPECT_EQ(m350::currentTextEncoding(), "CP932");
-    m350::setCurrentLanguage(language);
+    const struct {
+        const char* choice;
+        int language;
+        const char* encoding;
+    } cases[] = {
+        {"", m350::kLangRussian, "CP1251"},
+        {"UTF-8", m350::kLangRussian, "UTF-8"},
+        {"UTF-8", m350::kLangJapanese, "UTF-8"},
+        {"", m350::kLangJapanese, "CP932"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(m350::chosenTextEncoding(c.choice, c.language), c.encoding)
+            << c.choice << " " << c.language;
 }
 
 }  // namespace

@@ -23,8 +23,6 @@
 #include "core/config/config_file.h"
 #include "core/config/config_write.h"
 #include "core/i18n/language_table.h"
-#include "core/i18n/text_encoding.h"
-#include "gui/language_apply.h"
 #include "gui/main_window.h"
 #include "gui/pages/config_page.h"
 #include "gui/widgets/radio_group.h"
@@ -45,13 +43,6 @@ const std::string kLongPassword = "correct-horse-battery-staple-0123456789-ABCDE
 
 class RoundTripWindow : public ::testing::Test {
   protected:
-    void TearDown() override {
-        // The encoding choice and the language are the program's, not the
-        // window's: the next test starts from the defaults.
-        m350::setTextEncodingChoice("");
-        m350::setCurrentLanguage(m350::kLangEnglish);
-    }
-
     void start(std::vector<std::string> simArgs, int language = m350::kLangEnglish) {
         sim = std::make_unique<m350test::SimProcess>(std::move(simArgs));
         ASSERT_TRUE(sim->ok()) << sim->error();
@@ -222,12 +213,12 @@ TEST_F(RoundTripWindow, TextsKeepTheirBytesInEveryEncoding) {
     // Another interface language reads the same bytes in its code page and
     // still sends them back as they were.
     chooseEncoding("Language");
-    m350::gui::changeLanguage(main.get(), m350::kLangEnglish);
+    main->onLanguageChanged(m350::kLangEnglish);
     EXPECT_EQ(edit("EditWiFiSSID")->text(), QStringLiteral("Ñêëàä-3"));
     auto english = set(m350::kPageWireless);
     ASSERT_EQ(english.size(), 2u);
     EXPECT_EQ(english[1], linesOf(read, true, m350::kPageWireless));
-    m350::gui::changeLanguage(main.get(), m350::kLangRussian);
+    main->onLanguageChanged(m350::kLangRussian);
     EXPECT_EQ(edit("EditWiFiSSID")->text(), QStringLiteral("Склад-3"));
 
     // In UTF-8 the Bluetooth name reads as the printer meant it, and typed

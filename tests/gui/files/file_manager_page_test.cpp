@@ -213,8 +213,7 @@ TEST_F(FileManagerWindow, NameChecksComeBeforeThePrinter) {
 // Printer file names are shown and sent in the printer text encoding, as
 // the configuration pages' texts are; a name it cannot hold is refused.
 TEST_F(FileManagerWindow, FileNamesAreInThePrinterTextEncoding) {
-    m350::setTextEncodingChoice("CP1252");
-    start({"--file", "F:CAF\xc9.BMP=bm"});
+    start({"--file", "F:CAF\xc9.BMP=bm"}).setTextEncodingChoice("CP1252");
     control<QPushButton>("ButtonGet")->click();
     settle();
     auto* list = control<QListWidget>("ListBoxFileList");
@@ -243,7 +242,6 @@ TEST_F(FileManagerWindow, FileNamesAreInThePrinterTextEncoding) {
             EXPECT_EQ(rx[1], c.sent);
         }
     }
-    m350::setTextEncodingChoice("");
 }
 
 TEST_F(FileManagerWindow, FirmwareGoesOutUnchangedAndAsksToWaitForTheLed) {

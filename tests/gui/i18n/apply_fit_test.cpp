@@ -30,6 +30,7 @@
 #include "../scripted_prompter.h"
 #include "../test_window.h"
 #include "core/i18n/language_table.h"
+#include "core/i18n/text_encoding.h"
 #include "gui/dialogs/clock_setup_dialog.h"
 #include "gui/dialogs/dump_text_dialog.h"
 #include "gui/dialogs/emulation_dialog.h"
@@ -336,13 +337,15 @@ void ForEachDialog(MainWindow& window, m350test::ScriptedPrompter& prompter, int
     check(lptDialog);
     m350::NetAddress address;
     address.address = "127.0.0.1";
-    NetSetupDialog net(address, language, prompter, &window, m350test::quietNetwork());
+    NetSetupDialog net(address, language, m350::defaultTextEncoding(language), prompter, &window,
+                       m350test::quietNetwork());
     check(net);
     PasswordDialog password("secret", prompter, language, &window);
     check(password);
     m350::NetSettings netSettings;
     netSettings.mac = "02:00:00:35:00:01";
-    EthernetSetupDialog ethernet(netSettings, language, {0, 0}, true, &window);
+    EthernetSetupDialog ethernet(netSettings, language, m350::defaultTextEncoding(language), {0, 0},
+                                 true, &window);
     check(ethernet);
     std::string newPassword;
     PasswordSetupDialog setup(newPassword, prompter, language, &window);

@@ -21,7 +21,6 @@
 #include "../scripted_prompter.h"
 #include "../test_window.h"
 #include "core/i18n/language_table.h"
-#include "gui/language_apply.h"
 #include "gui/main_window.h"
 #include "gui/pages/config_page.h"
 #include "support/scripted_port.h"
@@ -57,7 +56,7 @@ class ValueFit : public ::testing::TestWithParam<int> {
         m350test::withoutPrinter(seams);
         window = std::make_unique<MainWindow>(m350::gui::StartupOptions{}, seams);
         window->show();
-        m350::gui::changeLanguage(window.get(), GetParam());
+        window->onLanguageChanged(GetParam());
         Settle();
     }
 

@@ -116,8 +116,7 @@ TEST_F(Windows, FileAndFontPagesListTheirItemsInOrder) {
 
 TEST_F(Windows, CommandLineLanguageTranslatesTheWindowAtStartUp) {
     MainWindow& w = make(m350::kLangRussian);
-    EXPECT_EQ(w.currentLanguage(), m350::kLangRussian);
-    EXPECT_EQ(m350::currentLanguage(), m350::kLangRussian);
+    EXPECT_EQ(w.language(), m350::kLangRussian);
     EXPECT_EQ(find<QComboBox>("ComboBoxLanguage")->currentIndex(), m350::kLangRussian);
     EXPECT_EQ(find<QComboBox>("ComboBoxLanguage")->currentText(), QStringLiteral("Русский"));
     EXPECT_EQ(find<QWidget>("GroupBoxLanguage")->property("title").toString(),
@@ -144,7 +143,7 @@ TEST_F(Windows, OperatorSwitchesLanguageAndKeepsEveryChoice) {
     languages->setCurrentIndex(m350::kLangJapanese);
     emit languages->activated(m350::kLangJapanese);
 
-    EXPECT_EQ(w.currentLanguage(), m350::kLangJapanese);
+    EXPECT_EQ(w.language(), m350::kLangJapanese);
     EXPECT_EQ(languages->currentIndex(), m350::kLangJapanese);
     for (int i = 0; i < m350::kLanguageCount; ++i)
         EXPECT_EQ(languages->itemText(i), languageQText(10 + i, m350::kLangJapanese)) << i;
@@ -159,7 +158,7 @@ TEST_F(Windows, OperatorSwitchesLanguageAndKeepsEveryChoice) {
 
     // Dialogs opened afterwards come up in the new language.
     m350::SerialSettings serial;
-    Rs232SetupDialog rs232(serial, w.currentLanguage(), &w);
+    Rs232SetupDialog rs232(serial, w.language(), &w);
     EXPECT_EQ(rs232.findChild<QLabel*>("LabelComPort")->text(), QStringLiteral("COMポート"));
     EXPECT_EQ(m350::gui::withoutMnemonic(rs232.findChild<QPushButton*>("ButtonCancel")->text()),
               QStringLiteral("キャンセル"));
@@ -215,13 +214,13 @@ TEST_F(Windows, DialogsHaveEveryMappedControl) {
         EXPECT_TRUE(m350::gui::applyDialogLanguage(&rtc, "TFormRTCSetup", lang).isEmpty());
         EXPECT_EQ(rtc.windowTitle(), languageQText(37, lang));
 
-        w.setCurrentLanguage(lang);
+        w.setLanguage(lang);
         m350::SensorRequest sensorRequest;
         SensorCalibrationDialog sensor(sensorRequest, m350::kEthernet, w, &w);
         EXPECT_TRUE(
             m350::gui::applyDialogLanguage(&sensor, "TFormSensorCalibrate", lang).isEmpty());
         EXPECT_EQ(sensor.findChild<QLabel*>("LabelUnit1")->text(), languageQText(26, lang));
-        w.setCurrentLanguage(m350::kLangEnglish);
+        w.setLanguage(m350::kLangEnglish);
     }
 }
 

@@ -74,7 +74,7 @@ TEST(EthernetSetup, OpensWithTheRecordAndTheEnableRule) {
         m350::NetSettings s = dhcpRecord();
         s.dhcp = c.dhcp;
         s.confirmed = true;
-        EthernetSetupDialog d(s, 0, {40, 50});
+        EthernetSetupDialog d(s, 0, "CP1252", {40, 50});
         EXPECT_EQ(d.objectName(), "TFormEthernetSetup");
         EXPECT_EQ(d.windowTitle(), "Ethernet Setup");
         EXPECT_EQ(d.pos(), QPoint(40, 50));
@@ -95,7 +95,7 @@ TEST(EthernetSetup, OpensWithTheRecordAndTheEnableRule) {
 
 TEST(EthernetSetup, RadioGroupSwitchesTheAddressRowsAtOnce) {
     m350::NetSettings s = dhcpRecord();
-    EthernetSetupDialog d(s, 0, {});
+    EthernetSetupDialog d(s, 0, "CP1252", {});
     dhcpRadio(d)->button(1)->click();
     EXPECT_TRUE(edit(d, "EditIP")->isEnabled());
     EXPECT_TRUE(controlNamed<QWidget>(d, "LabelGateWay")->isEnabled());
@@ -108,7 +108,7 @@ TEST(EthernetSetup, EachButtonWritesOnlyItsPartOfTheRecord) {
     {
         // DHCP on: "Set IP" keeps the shown current address as the configured one.
         m350::NetSettings s = dhcpRecord();
-        EthernetSetupDialog d(s, 0, {});
+        EthernetSetupDialog d(s, 0, "CP1252", {});
         button(d, "ButtonSetIP")->click();
         EXPECT_TRUE(s.confirmed);
         EXPECT_EQ(s.action, m350::NetSettings::kSetIp);
@@ -118,7 +118,7 @@ TEST(EthernetSetup, EachButtonWritesOnlyItsPartOfTheRecord) {
     }
     {
         m350::NetSettings s = dhcpRecord();
-        EthernetSetupDialog d(s, 0, {});
+        EthernetSetupDialog d(s, 0, "CP1252", {});
         dhcpRadio(d)->button(1)->click();
         edit(d, "EditIP")->setText("10.0.0.5");
         edit(d, "EditMask")->setText("255.0.0.0");
@@ -134,7 +134,7 @@ TEST(EthernetSetup, EachButtonWritesOnlyItsPartOfTheRecord) {
     {
         // "Set Printer Name" with a changed address stores the name only.
         m350::NetSettings s = dhcpRecord();
-        EthernetSetupDialog d(s, 0, {});
+        EthernetSetupDialog d(s, 0, "CP1252", {});
         dhcpRadio(d)->button(1)->click();
         edit(d, "EditIP")->setText("10.9.9.9");
         edit(d, "EditPrinterName")->setText("Front");
@@ -147,7 +147,7 @@ TEST(EthernetSetup, EachButtonWritesOnlyItsPartOfTheRecord) {
     }
     {
         m350::NetSettings s = dhcpRecord();
-        EthernetSetupDialog d(s, 0, {});
+        EthernetSetupDialog d(s, 0, "CP1252", {});
         edit(d, "EditPrinterName")->setText("Changed");
         button(d, "ButtonCancel")->click();
         EXPECT_FALSE(s.confirmed);
@@ -158,7 +158,7 @@ TEST(EthernetSetup, EachButtonWritesOnlyItsPartOfTheRecord) {
 
 TEST(EthernetSetup, ANameOfMoreThanFifteenCharactersOrAQuoteCannotBeTyped) {
     m350::NetSettings s = dhcpRecord();
-    EthernetSetupDialog d(s, 0, {});
+    EthernetSetupDialog d(s, 0, "CP1252", {});
     EXPECT_EQ(edit(d, "EditPrinterName")->maxLength(), 15);
     d.show();
     edit(d, "EditPrinterName")->clear();
@@ -311,7 +311,7 @@ TEST(Discovery, ListsEveryAnswerAndProposesTheFirstAddress) {
     ASSERT_TRUE(sim.ok()) << sim.error();
     ScriptedPrompter prompter;
     m350::NetAddress a;
-    NetSetupDialog d(a, 0, prompter, nullptr, loopbackTo(sim));
+    NetSetupDialog d(a, 0, "CP1252", prompter, nullptr, loopbackTo(sim));
     auto* list = controlNamed<QTreeWidget>(d, "ListView1");
     ASSERT_EQ(list->topLevelItemCount(), 2);  // both passes reach it
     for (int i = 0; i < 2; ++i) {
@@ -334,8 +334,8 @@ TEST(Discovery, EveryOpeningStartsAtSequenceOneAndDiscoverCountsOn) {
     ScriptedPrompter prompter;
     m350::NetAddress a;
     a.address = "10.1.1.1";
-    { NetSetupDialog first(a, 0, prompter, nullptr, loopbackTo(sim)); }
-    NetSetupDialog second(a, 0, prompter, nullptr, loopbackTo(sim));
+    { NetSetupDialog first(a, 0, "CP1252", prompter, nullptr, loopbackTo(sim)); }
+    NetSetupDialog second(a, 0, "CP1252", prompter, nullptr, loopbackTo(sim));
     button(second, "ButtonDiscover")->click();
     EXPECT_EQ(a.address, "10.1.1.1");  // a set address is never replaced
     const auto rx = rxDatagrams(sim, 6);
@@ -353,7 +353,7 @@ TEST(Discovery, RowClickWebPageAndFactoryDefault) {
     std::vector<QUrl> opened;
     m350::NetAddress a;
     a.address = "10.1.1.1";
-    NetSetupDialog d(a, 0, prompter, nullptr, loopbackTo(sim, &opened));
+    NetSetupDialog d(a, 0, "CP1252", prompter, nullptr, loopbackTo(sim, &opened));
     auto* list = controlNamed<QTreeWidget>(d, "ListView1");
     ASSERT_EQ(list->topLevelItemCount(), 2);
 
@@ -409,7 +409,7 @@ TEST(Discovery, ChangeIpReadsShowsAndWritesEverything) {
         ScriptedPrompter prompter;
         m350::NetAddress a;
         a.address = "x";
-        NetSetupDialog d(a, 0, prompter, nullptr, loopbackTo(sim));
+        NetSetupDialog d(a, 0, "CP1252", prompter, nullptr, loopbackTo(sim));
         d.move(70, 80);
         auto* list = controlNamed<QTreeWidget>(d, "ListView1");
         ASSERT_EQ(list->topLevelItemCount(), 2);
@@ -472,7 +472,6 @@ TEST(Discovery, ChangeIpWritesOnlyWhatItReadFromThatPrinter) {
         {"a mistyped mask", {}, "1..2.3", "\"1..2.3\"", true},
         {"another device answers first", {"--udp-impostor", "mac"}, nullptr, nullptr, true},
     };
-    m350::setTextEncodingChoice("CP1252");
     for (const auto& c : cases) {
         std::vector<std::string> args = {
             "--udp", "127.0.0.1:0",        "--set", "CONFIGIP=10.4.0.2",
@@ -484,7 +483,7 @@ TEST(Discovery, ChangeIpWritesOnlyWhatItReadFromThatPrinter) {
         ScriptedPrompter prompter;
         m350::NetAddress a;
         a.address = "x";
-        NetSetupDialog d(a, 0, prompter, nullptr, loopbackTo(sim));
+        NetSetupDialog d(a, 0, "CP1252", prompter, nullptr, loopbackTo(sim));
         auto* list = controlNamed<QTreeWidget>(d, "ListView1");
         ASSERT_GT(list->topLevelItemCount(), 0) << c.what;
         EXPECT_EQ(list->topLevelItem(0)->text(0), QStringLiteral("Café\\x")) << c.what;
@@ -515,7 +514,6 @@ TEST(Discovery, ChangeIpWritesOnlyWhatItReadFromThatPrinter) {
                   m350test::bytesOf(want.writeIp({10, 4, 0, 2}, {255, 255, 0, 0}, {10, 4, 0, 1})))
             << c.what;
     }
-    m350::setTextEncodingChoice("");
 }
 
 // ---- On a real network -------------------------------------------------------
@@ -529,7 +527,7 @@ TEST(DiscoveryNamespace, ThreePrintersTheWindowListsEachAnswer) {
     NetworkSeams real;  // the real broadcast and multicast addresses
     real.openUrl = [](const QUrl&) {};
     m350::NetAddress a;
-    NetSetupDialog d(a, 0, prompter, nullptr, real);
+    NetSetupDialog d(a, 0, "CP1252", prompter, nullptr, real);
     auto* list = controlNamed<QTreeWidget>(d, "ListView1");
     ASSERT_EQ(list->topLevelItemCount(), 3);
     QStringList rows;

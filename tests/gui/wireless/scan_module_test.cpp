@@ -239,8 +239,8 @@ TEST_F(ScanAndModule, ModuleSetupEnterWriteAndReset) {
 // Scan results and the module's name are printer texts: shown in the printer
 // text encoding, and a name not changed goes back as its own bytes.
 TEST_F(ScanAndModule, PrinterTextsAreReadInThePrinterTextEncoding) {
-    m350::setTextEncodingChoice("CP1252");
-    start({"--ext-module", "Caf\xe9", "--ap", "Caf\xe9,2", "--bt", "Caf\xe9,02:00:00:00:00:0A"});
+    start({"--ext-module", "Caf\xe9", "--ap", "Caf\xe9,2", "--bt", "Caf\xe9,02:00:00:00:00:0A"})
+        .setTextEncodingChoice("CP1252");
     tabs()->setCurrentIndex(kWirelessTab);
     showHidden();
     click("Button1");
@@ -261,7 +261,6 @@ TEST_F(ScanAndModule, PrinterTextsAreReadInThePrinterTextEncoding) {
     ASSERT_GE(rx.size(), 2u);
     EXPECT_EQ(rx[0], "at+sln=Caf\xe9\r");
     EXPECT_EQ(rx[1], "at+pin=2468\r");
-    m350::setTextEncodingChoice("");
 }
 
 TEST_F(ScanAndModule, FocusLeavingTheWirelessPageGoesToSetupWhileSettingUp) {
