@@ -9,17 +9,13 @@
 #include <random>
 
 #include "ctl_test_support.h"
+#include "support/test_files.h"
 
 using namespace m350test;
 
-namespace {
+using m350test::randomBytes;
 
-std::string randomBytes(std::size_t n, unsigned seed) {
-    std::mt19937 gen(seed);
-    std::string s(n, '\0');
-    for (auto& c : s) c = static_cast<char>(gen());
-    return s;
-}
+namespace {
 
 // m350ctl with its standard input a pipe (cat FILE | m350ctl ...): the exit
 // status, standard error in err.

@@ -18,17 +18,6 @@ extern char** environ;
 
 namespace m350test {
 
-TempDir::TempDir() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "m350ctl-test-XXXXXX").string();
-    if (!::mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = tmpl;
-}
-
-TempDir::~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-}
-
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});

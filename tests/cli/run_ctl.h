@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "support/test_files.h"
+
 namespace m350test {
 
 struct CtlRun {
@@ -25,20 +27,6 @@ CtlRun runCtl(const std::vector<std::string>& args, const std::string& input = {
 // with a line end. err is everything the terminal showed.
 CtlRun runCtlOnTerminal(const std::vector<std::string>& args,
                         const std::vector<std::pair<std::string, std::string>>& promptsAndAnswers);
-
-// A fresh temporary directory, removed with its files by the destructor.
-class TempDir {
-  public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-
-  private:
-    std::string path_;
-};
 
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& data);

@@ -15,23 +15,16 @@
 
 #include "printer.h"
 #include "session.h"
+#include "sim/sent_bytes.h"
 #include "sim_process.h"
+#include "support/test_files.h"
 
 namespace m350::sim {
+using m350test::frame;
+using m350test::randomBytes;
+using m350test::sent;
+
 namespace {
-
-std::string sent(const std::vector<Action>& actions) {
-    std::string s;
-    for (const auto& a : actions) s += a.bytes;
-    return s;
-}
-
-std::string randomBytes(std::size_t n, unsigned seed) {
-    std::mt19937 gen(seed);
-    std::string s(n, '\0');
-    for (auto& c : s) c = static_cast<char>(gen());
-    return s;
-}
 
 TEST(SimMemory, Crc32IsTheZipOneAndContinues) {
     EXPECT_EQ(crc32Update(0, "123456789"), 0xCBF43926u);
@@ -184,10 +177,6 @@ std::string exchange(int port, const std::string& bytes, std::size_t want = 0) {
     }
     ::close(fd);
     return got;
-}
-
-std::string frame(const std::string& payload) {
-    return "{" + std::to_string(payload.size()) + "|" + payload + "}";
 }
 
 TEST(SimMemoryOverTcp, DownloadListFetchFormatAndTheLog) {

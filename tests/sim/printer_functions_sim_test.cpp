@@ -17,16 +17,15 @@
 
 #include "sim_client.h"
 #include "sim_process.h"
+#include "support/test_files.h"
+
+using m350test::frame;
 
 namespace {
 
 using m350test::SimProcess;
 
 using Client = m350test::SimClient;
-
-std::string frame(const std::string& payload) {
-    return "{" + std::to_string(payload.size()) + "|" + payload + "}";
-}
 
 // A whole connection: send, then close, and wait until the simulator saw it.
 void session(SimProcess& sim, const std::string& bytes, std::size_t closedSoFar) {

@@ -8,15 +8,12 @@
 
 #include "commands.h"
 #include "printer.h"
+#include "sim/sent_bytes.h"
 
 namespace m350::sim {
-namespace {
+using m350test::sent;
 
-std::string sent(const std::vector<Action>& actions) {
-    std::string s;
-    for (const auto& a : actions) s += a.bytes;
-    return s;
-}
+namespace {
 
 // Feeds the bytes one at a time, the worst split a connection can deliver.
 std::string feedBytewise(Session& s, const std::string& bytes) {

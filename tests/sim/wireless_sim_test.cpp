@@ -13,16 +13,15 @@
 
 #include "sim_client.h"
 #include "sim_process.h"
+#include "support/test_files.h"
+
+using m350test::frame;
 
 namespace {
 
 using m350test::SimProcess;
 
 using Client = m350test::SimClient;
-
-std::string frame(const std::string& payload) {
-    return "{" + std::to_string(payload.size()) + "|" + payload + "}";
-}
 
 #define START(sim, ...)                                    \
     SimProcess sim(std::vector<std::string>{__VA_ARGS__}); \

@@ -17,36 +17,16 @@
 #include <iterator>
 
 #include "core/config/config_file.h"
+#include "support/test_files.h"
 
 using namespace m350;
 namespace fs = std::filesystem;
 
+using m350test::readAll;
+using m350test::TempDir;
+using m350test::writeRaw;
+
 namespace {
-
-class TempDir {
-  public:
-    TempDir() {
-        std::string tmpl = (fs::temp_directory_path() / "m350cfg.XXXXXX").string();
-        path_ = ::mkdtemp(tmpl.data());
-    }
-    ~TempDir() { fs::remove_all(path_); }
-    std::string file(const char* name) const { return path_ + "/" + name; }
-    std::size_t entries() const {
-        return static_cast<std::size_t>(std::distance(fs::directory_iterator(path_), {}));
-    }
-
-  private:
-    std::string path_;
-};
-
-std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void writeRaw(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
 
 ConfigFileContents sample() {
     ConfigFileContents c;

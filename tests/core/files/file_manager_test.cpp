@@ -21,9 +21,13 @@
 #include "core/link/link_operations.h"
 #include "support/scripted_port.h"
 #include "support/sim_process.h"
+#include "support/test_files.h"
 
 using namespace m350;
 using m350test::SimProcess;
+
+using m350test::randomBytes;
+using m350test::TempDir;
 
 namespace {
 
@@ -51,27 +55,6 @@ struct NetRig {
         return connection < t.size() ? t[connection].rx : std::string("<no connection>");
     }
 };
-
-struct TempDir {
-    std::string path;
-    TempDir() {
-        char templ[] = "/tmp/m350-files-XXXXXX";
-        path = ::mkdtemp(templ);
-    }
-    ~TempDir() { std::system(("rm -rf '" + path + "'").c_str()); }
-    std::string write(const std::string& name, const std::string& bytes) const {
-        std::string p = path + "/" + name;
-        std::ofstream(p, std::ios::binary) << bytes;
-        return p;
-    }
-};
-
-std::string randomBytes(std::size_t n, unsigned seed) {
-    std::mt19937 gen(seed);
-    std::string s(n, '\0');
-    for (auto& c : s) c = static_cast<char>(gen());
-    return s;
-}
 
 // ---- names, headers, commands ---------------------------------------------------
 
@@ -171,7 +154,7 @@ TEST(FileStream, ASourceThatEndsEarlyOrAPortThatFailsIsReported) {
 TEST(FileDownload, TooLargeUnsafeOrMissingFilesOpenNoPort) {
     TempDir dir;
     // A sparse file one byte past what a header can announce.
-    const std::string huge = dir.path + "/huge.dat";
+    const std::string huge = dir.path() + "/huge.dat";
     {
         int fd = ::open(huge.c_str(), O_CREAT | O_WRONLY, 0644);
         ASSERT_GE(fd, 0);
@@ -180,14 +163,14 @@ TEST(FileDownload, TooLargeUnsafeOrMissingFilesOpenNoPort) {
     }
     const std::string small = dir.write("small.bmp", "BM");
     // A FIFO with no writer would hold an open for reading forever.
-    const std::string fifo = dir.path + "/fifo.bmp";
+    const std::string fifo = dir.path() + "/fifo.bmp";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const std::pair<DownloadRequest, const char*> cases[] = {
         {{fifo, "FIFO.BMP", kDeviceFlash}, "a FIFO"},
         {{"/dev/zero", "ZERO.BMP", kDeviceFlash}, "a device"},
         {{huge, "HUGE", kDeviceFlash}, "4 GiB"},
-        {{dir.path + "/absent.bmp", "ABSENT.BMP", kDeviceFlash}, "missing"},
-        {{dir.path, "FOLDER", kDeviceFlash}, "a folder"},
+        {{dir.path() + "/absent.bmp", "ABSENT.BMP", kDeviceFlash}, "missing"},
+        {{dir.path(), "FOLDER", kDeviceFlash}, "a folder"},
         {{small, "A\",0,\r\nKILL \"*.*", kDeviceFlash}, "a quote in the name"},
         {{small, "", kDeviceFlash}, "no name"},
     };
@@ -267,7 +250,7 @@ TEST(FirmwareWire, BytesOnTheWireEqualTheFileAndTheSimulatorTakesThemForFirmware
     ASSERT_EQ(rig.run(kOpRawSend, [&](Link& l) { return sendFileRaw(l, path); }), kOk);
     EXPECT_EQ(rig.rx(0, 1), image);
     EXPECT_TRUE(rig.sim.waitForLog("firmware 300000 bytes")) << rig.sim.log();
-    EXPECT_EQ(rig.run(kOpRawSend, [&](Link& l) { return sendFileRaw(l, dir.path + "/none"); }),
+    EXPECT_EQ(rig.run(kOpRawSend, [&](Link& l) { return sendFileRaw(l, dir.path() + "/none"); }),
               kFileOpenError);
 }
 

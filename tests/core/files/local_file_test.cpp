@@ -23,41 +23,16 @@
 #include <set>
 #include <tuple>
 
+#include "support/test_files.h"
+
 using namespace m350;
 namespace fs = std::filesystem;
 
+using m350test::readAll;
+using m350test::TempDir;
+using m350test::writeRaw;
+
 namespace {
-
-class TempDir {
-  public:
-    TempDir() {
-        std::string tmpl = (fs::temp_directory_path() / "m350lf.XXXXXX").string();
-        path_ = ::mkdtemp(tmpl.data());
-    }
-    ~TempDir() {
-        ::chmod(path_.c_str(), 0700);
-        fs::remove_all(path_);
-    }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-    const std::string& path() const { return path_; }
-    std::set<std::string> names() const {
-        std::set<std::string> out;
-        for (const auto& e : fs::directory_iterator(path_)) out.insert(e.path().filename());
-        return out;
-    }
-
-  private:
-    std::string path_;
-};
-
-std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void writeRaw(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
 
 struct SaveCase {
     const char* what;

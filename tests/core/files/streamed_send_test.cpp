@@ -27,31 +27,14 @@
 #include "core/link/connection.h"
 #include "core/link/link_operations.h"
 #include "support/scripted_port.h"
+#include "support/test_files.h"
 
 using namespace m350;
 
+using m350test::randomBytes;
+using m350test::TempDir;
+
 namespace {
-
-struct TempDir {
-    std::string path;
-    TempDir() {
-        char templ[] = "/tmp/m350-stream-XXXXXX";
-        path = ::mkdtemp(templ);
-    }
-    ~TempDir() { std::system(("rm -rf '" + path + "'").c_str()); }
-    std::string write(const std::string& name, const std::string& bytes) const {
-        const std::string p = path + "/" + name;
-        std::ofstream(p, std::ios::binary) << bytes;
-        return p;
-    }
-};
-
-std::string randomBytes(std::size_t n, unsigned seed) {
-    std::mt19937 gen(seed);
-    std::string s(n, '\0');
-    for (auto& c : s) c = static_cast<char>(gen());
-    return s;
-}
 
 std::string readAll(int fd) {
     std::string out;
@@ -84,9 +67,9 @@ TEST(LocalFileOpen, RefusesWhatAWholeReadRefusesWithTheSameWords) {
     TempDir dir;
     const std::string small = dir.write("small", "PRINT 1\r\n");
     const std::string large = dir.write("large", std::string(2000, 'x'));
-    ::mkfifo((dir.path + "/fifo").c_str(), 0600);
-    for (const std::string& path :
-         {small, large, dir.path + "/fifo", std::string("/dev/zero"), dir.path, dir.path + "/no"}) {
+    ::mkfifo((dir.path() + "/fifo").c_str(), 0600);
+    for (const std::string& path : {small, large, dir.path() + "/fifo", std::string("/dev/zero"),
+                                    dir.path(), dir.path() + "/no"}) {
         SCOPED_TRACE(path);
         std::string data, readWhy, openWhy;
         const bool read = readLocalFile(path, 1024, data, readWhy);

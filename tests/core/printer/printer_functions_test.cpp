@@ -9,19 +9,22 @@
 #include "core/printer/dump_text.h"
 #include "core/printer/sensor.h"
 #include "support/scripted_port.h"
+#include "support/test_files.h"
 
 using namespace m350;
 using m350test::ScriptedPortState;
 
+using m350test::frame;
+
 namespace {
 
-struct Rig {
+struct FunctionRig {
     std::shared_ptr<ScriptedPortState> state = std::make_shared<ScriptedPortState>();
     PortSettings settings;
     LinkContext ctx;
     std::vector<int> pauses;
 
-    explicit Rig(std::vector<std::string> replies = {}) {
+    explicit FunctionRig(std::vector<std::string> replies = {}) {
         state->replies.assign(replies.begin(), replies.end());
         ctx.settings = &settings;
         ctx.sleep = [this](int ms) { pauses.push_back(ms); };
@@ -40,10 +43,6 @@ struct Rig {
     }
     bool closedEveryOpen() const { return state->opens == state->closes; }
 };
-
-std::string frame(const std::string& payload) {
-    return "{" + std::to_string(payload.size()) + "|" + payload + "}";
-}
 
 const std::string kAnnounceCom = "\r\nDIAGNOSTIC INTERFACE COM\r\n";
 const std::string kSensorRef = "SET SENSOR_REF MANUAL\r\n";
@@ -85,7 +84,7 @@ TEST(SensorCommands, EveryRowOfTheCommandTable) {
         r.intensity = c.intensity;
         r.threshold = c.threshold;
         EXPECT_EQ(sensorCommands(r), c.bytes) << c.manual << "/" << c.media;
-        Rig rig;
+        FunctionRig rig;
         EXPECT_EQ(rig.run(kOpSensorCommand, [&](Link& l) { return applySensorCalibration(l, r); }),
                   kOk);
         EXPECT_EQ(rig.written(), c.bytes);
@@ -187,7 +186,7 @@ TEST(SensorRead, SettingsFollowMediaTypeAndEdition) {
         std::vector<std::string> replies = {frame("COM"), frame(c.mode), frame("7"),
                                             frame(c.edition)};
         if (c.asksThreshold) replies.push_back(frame("612"));
-        Rig rig(replies);
+        FunctionRig rig(replies);
         SensorRequest r;
         ASSERT_EQ(rig.run(kOpReadSensor, [&](Link& l) { return readSensorSettings(l, r); }), kOk)
             << c.mode;
@@ -204,7 +203,7 @@ TEST(SensorRead, SettingsFollowMediaTypeAndEdition) {
 
 TEST(SensorRead, FailuresKeepWhatWasReadAndCloseThePort) {
     // No EDITION answer: done, with the threshold left alone.
-    Rig noEdition({frame("COM"), frame("1"), frame("9")});
+    FunctionRig noEdition({frame("COM"), frame("1"), frame("9")});
     SensorRequest r;
     r.threshold = 44;
     EXPECT_EQ(noEdition.run(kOpReadSensor, [&](Link& l) { return readSensorSettings(l, r); }), kOk);
@@ -213,7 +212,7 @@ TEST(SensorRead, FailuresKeepWhatWasReadAndCloseThePort) {
     EXPECT_EQ(r.threshold, 44);
 
     // Silence after the mode: the intensity query fails the run.
-    Rig mute({frame("COM"), frame("0")});
+    FunctionRig mute({frame("COM"), frame("0")});
     SensorRequest m;
     EXPECT_EQ(mute.run(kOpReadSensor, [&](Link& l) { return readSensorSettings(l, m); }),
               kReceiveError);
@@ -243,7 +242,7 @@ TEST(SensorValues, FramesUntilTheEmptyOneAtMost128Kept) {
         {0, frame(std::string(63, '1')) + "{0|}", kReceiveError, 0, gap},
     };
     for (const auto& c : cases) {
-        Rig rig({c.replies});
+        FunctionRig rig({c.replies});
         SensorValues v;
         v.mode = c.mode;
         v.readings = {1, 2};
@@ -254,7 +253,7 @@ TEST(SensorValues, FramesUntilTheEmptyOneAtMost128Kept) {
         EXPECT_EQ(rig.written(), c.request);
         EXPECT_TRUE(rig.closedEveryOpen());
     }
-    Rig rig({frame("100") + frame("-5") + "{0|}"});
+    FunctionRig rig({frame("100") + frame("-5") + "{0|}"});
     SensorValues v;
     ASSERT_EQ(rig.run(kOpSensorValues, [&](Link& l) { return readSensorValues(l, v); }), kOk);
     EXPECT_EQ(v.readings, (std::vector<std::int32_t>{100, -5}));
@@ -279,7 +278,7 @@ TEST(DumpText, EachModeSendsItsCommandAndNothingElse) {
         {kDumpToCard, "ABCDEFGH.TXTX", kTransmitError, ""},
     };
     for (const auto& c : cases) {
-        Rig rig;
+        FunctionRig rig;
         DumpRequest request{c.mode, c.name};
         EXPECT_EQ(rig.run(kOpDumpText, [&](Link& l) { return enterDumpMode(l, request); }),
                   c.result)
@@ -289,7 +288,7 @@ TEST(DumpText, EachModeSendsItsCommandAndNothingElse) {
 }
 
 TEST(FileFetch, RequestPausesAndTheOneFrameLimit) {
-    Rig rig({frame("hello")});
+    FunctionRig rig({frame("hello")});
     std::string data;
     ASSERT_EQ(rig.run(kOpFetchFile, [&](Link& l) { return fetchFile(l, "Dump.txt", data); }), kOk);
     EXPECT_EQ(data, "hello");
@@ -297,15 +296,15 @@ TEST(FileFetch, RequestPausesAndTheOneFrameLimit) {
     EXPECT_EQ(rig.pauses, (std::vector<int>{500, 100}));
 
     // At most capacity - 2 bytes come in one frame.
-    Rig fits({frame(std::string(98, 'x'))});
+    FunctionRig fits({frame(std::string(98, 'x'))});
     ASSERT_EQ(fits.run(kOpFetchFile, [&](Link& l) { return fetchFile(l, "F", data, 100); }), kOk);
     EXPECT_EQ(data.size(), 98u);
-    Rig tooLong({frame(std::string(99, 'x'))});
+    FunctionRig tooLong({frame(std::string(99, 'x'))});
     EXPECT_EQ(tooLong.run(kOpFetchFile, [&](Link& l) { return fetchFile(l, "F", data, 100); }),
               kReceiveError);
     EXPECT_TRUE(data.empty());
 
-    Rig empty({"{0|}"});
+    FunctionRig empty({"{0|}"});
     data = "old";
     ASSERT_EQ(empty.run(kOpFetchFile, [&](Link& l) { return fetchFile(l, "Dump.txt", data); }),
               kOk);
@@ -342,7 +341,7 @@ TEST(Clock, LinesCarryTheValuesAsTypedWithTheYearModulo100) {
     EXPECT_EQ(clockCommands({1999, 13, 0, 25, 61, -1}),
               "@YEAR = \"99\"\r\n@MONTH = \"13\"\r\n@DATE = \"0\"\r\n@HOUR = \"25\"\r\n"
               "@MINUTE = \"61\"\r\n@SECOND = \"-1\"\r\n");
-    Rig rig;
+    FunctionRig rig;
     ASSERT_EQ(rig.run(kOpSetClock,
                       [](Link& l) {
                           return setClock(l, {2100, 1, 1, 0, 0, 0});
@@ -353,7 +352,7 @@ TEST(Clock, LinesCarryTheValuesAsTypedWithTheYearModulo100) {
 }
 
 TEST(Clock, ReadStopsAtTheFirstFailingQuery) {
-    Rig rig({frame("COM"), frame("24"), frame("2")});
+    FunctionRig rig({frame("COM"), frame("24"), frame("2")});
     ClockValues values{-1, -1, -1, -1, -1, -1};
     EXPECT_EQ(rig.run(kOpReadClock, [&](Link& l) { return readClock(l, values); }), kReceiveError);
     EXPECT_EQ(values, (ClockValues{24, 2, -1, -1, -1, -1}));
@@ -364,20 +363,20 @@ TEST(Clock, ReadStopsAtTheFirstFailingQuery) {
 }
 
 TEST(Emulation, QueryAnnouncesThenReadsTheNumber) {
-    Rig rig({frame("COM"), frame("1")});
+    FunctionRig rig({frame("COM"), frame("1")});
     int emulation = -1;
     ASSERT_EQ(rig.run(kOpEmulationQuery, [&](Link& l) { return readEmulation(l, emulation); }),
               kOk);
     EXPECT_EQ(emulation, kEmulationCpcl);
     EXPECT_EQ(rig.written(), kAnnounceCom + "DIAGNOSTIC REPORT ACT_EMULATION\r\n");
     // A failed announcement is a failed send, whatever went wrong with it.
-    Rig broken({"{5|ab"});
+    FunctionRig broken({"{5|ab"});
     emulation = -1;
     EXPECT_EQ(broken.run(kOpEmulationQuery, [&](Link& l) { return readEmulation(l, emulation); }),
               kTransmitError);
     EXPECT_EQ(emulation, -1);
     // Refused on the parallel port before anything opens.
-    Rig lpt;
+    FunctionRig lpt;
     EXPECT_EQ(lpt.run(
                   kOpEmulationQuery, [&](Link& l) { return readEmulation(l, emulation); }, kLpt),
               kReceiveError);

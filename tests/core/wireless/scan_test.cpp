@@ -12,6 +12,9 @@
 #include "core/wireless/wireless_scan.h"
 #include "support/scripted_port.h"
 #include "support/sim_process.h"
+#include "support/test_files.h"
+
+using m350test::frame;
 
 namespace {
 
@@ -124,10 +127,6 @@ TEST(AccessPointRows, DuplicateRuleAndWords) {
     EXPECT_EQ(m350::encryptionIndexForWord("WEP"), 1);
     EXPECT_EQ(m350::encryptionIndexForWord("WPA"), 5);
     EXPECT_EQ(m350::encryptionIndexForWord("NONE"), 0);
-}
-
-std::string frame(const std::string& payload) {
-    return "{" + std::to_string(payload.size()) + "|" + payload + "}";
 }
 
 struct WaitCase {
