@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Every performance figure against its floor, measured in one run, as one table
-# with the goal beside each ratio (see "Performance" in docs/architecture.md).
+# with the goal beside each ratio (see "Performance" in docs/tools.md).
 #   scripts/bench.sh [--smoke] [BUILD_DIR] [-- FLOOR_BENCH_OPTIONS...]
 # BUILD_DIR defaults to build (the optimised build: the one to read). --smoke
 # runs two pairs with a small file and one font run: it proves the benchmarks
