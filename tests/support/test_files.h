@@ -13,6 +13,7 @@
 #include <iterator>
 #include <random>
 #include <set>
+#include <stdexcept>
 #include <string>
 
 namespace m350test {
@@ -23,10 +24,11 @@ class TempDir {
   public:
     TempDir() {
         std::string tmpl = (std::filesystem::temp_directory_path() / "m350test.XXXXXX").string();
-        if (::mkdtemp(tmpl.data())) path_ = tmpl;
+        // Without its folder a test would write beside the system's files.
+        if (!::mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed for " + tmpl);
+        path_ = tmpl;
     }
     ~TempDir() {
-        if (path_.empty()) return;
         ::chmod(path_.c_str(), 0700);
         std::error_code ignored;
         std::filesystem::remove_all(path_, ignored);
