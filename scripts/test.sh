@@ -12,8 +12,10 @@ stage() {
   stage_name=$1
   stage_start=$now
 }
+background=()
 finish() {
   local status=$?
+  [ ${#background[@]} -eq 0 ] || kill -- "-${background[0]}" 2>/dev/null || true
   stage ""
   printf '== test command: %d s in all (%s)\n' $((SECONDS - started)) \
     "$([ "$status" -eq 0 ] && echo passed || echo "failed, exit $status")"
@@ -30,6 +32,16 @@ export QT_QPA_PLATFORM=offscreen
 # Most tests spend their time waiting for a simulated printer, not on the
 # processor: two at a time per core keep the cores busy.
 test_jobs=$(($(nproc) * 2))
+
+# The sanitizer build (clang, with the fuzz targets) compiles in the
+# background at the lowest priority from here on: it takes only the processor
+# time that the default build's tests, the package check, the soak and the
+# benchmarks leave, and they run as on an idle machine.
+cmake --preset asan >/dev/null
+asan_log=build-asan/build.log
+setsid nice -n 19 cmake --build --preset asan -j "$(nproc)" >"$asan_log" 2>&1 &
+background+=($!)
+
 stage "default tests"
 ctest --preset default -j "$test_jobs"
 
@@ -37,18 +49,6 @@ ctest --preset default -j "$test_jobs"
 # compiler flags are the default build's, so the compiler cache serves it.
 stage "package check"
 ./scripts/check-package.sh
-
-# The core's, m350ctl's and the window's tests again under address and
-# undefined-behaviour sanitizers (the window's offscreen).
-stage "sanitizer build"
-cmake --preset asan >/dev/null
-cmake --build --preset asan -j "$(nproc)"
-stage "sanitizer tests"
-ctest --preset asan -j "$test_jobs"
-
-# A short fuzz run of the parsers that take printer and file data.
-stage "fuzzing"
-FUZZ_SECONDS=${FUZZ_SECONDS:-10} ./scripts/fuzz.sh
 
 # A short soak: no descriptor may stay open in the printer after our operations.
 stage "soak"
@@ -58,3 +58,21 @@ SOAK_CHECK=1 ./scripts/soak.sh build "${SOAK_COUNT:-100}"
 # machines are too noisy for their numbers, so nothing is asserted about them.
 stage "benchmarks (smoke)"
 ./scripts/bench.sh --smoke build >/dev/null
+
+# The rest of the sanitizer build, which now has every core to itself.
+stage "sanitizer build (what is left)"
+if ! wait "${background[0]}"; then
+  background=()
+  tail -n 60 "$asan_log" >&2
+  exit 1
+fi
+background=()
+
+# The core's, m350ctl's and the window's tests again under address and
+# undefined-behaviour sanitizers (the window's offscreen).
+stage "sanitizer tests"
+ctest --preset asan -j "$test_jobs"
+
+# A short fuzz run of the parsers that take printer and file data.
+stage "fuzzing"
+FUZZ_SECONDS=${FUZZ_SECONDS:-10} ./scripts/fuzz.sh
