@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libusb-1.0-0-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev clang-format
+  clang libclang-rt-14-dev lld clang-format
   dpkg-dev desktop-file-utils appstream
   debhelper lintian devscripts man-db bash-completion zsh
   nlohmann-json3-dev libcli11-dev
