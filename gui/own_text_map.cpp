@@ -8,7 +8,7 @@ namespace m350::gui {
 
 namespace {
 
-constexpr OwnTextBinding kMainWindow[] = {
+constexpr OwnTextBinding kOwnMainWindow[] = {
     // The configuration page and its sub-page tabs.
     ownCaption("TabSheet5", "Common"),
     ownCaption("TabSheet11", "Bluetooth"),
@@ -104,17 +104,17 @@ constexpr OwnTextBinding kMainWindow[] = {
            "Encoding of the editor's text on the printer (Auto: the printer text encoding)"),
 };
 
-constexpr OwnTextBinding kRs232Setup[] = {
+constexpr OwnTextBinding kOwnRs232Setup[] = {
     ownItem("ComboBoxParity", 0, "None"), ownItem("ComboBoxParity", 1, "Odd"),
     ownItem("ComboBoxParity", 2, "Even"), ownItem("ComboBoxHdShak", 0, "None"),
     ownItem("ComboBoxSWShak", 0, "None"),
 };
 
-constexpr OwnTextBinding kPreviewFont[] = {
+constexpr OwnTextBinding kOwnPreviewFont[] = {
     ownCaption("ButtonBitmap", "Bitmap"),
 };
 
-constexpr OwnTextBinding kActiveEmulation[] = {
+constexpr OwnTextBinding kOwnActiveEmulation[] = {
     ownTitle("Emulation Setup"),
     ownCaption("RadioGroupActiveEmulation", "Active Emulation"),
     ownCaption("Button1", "Set"),
@@ -125,22 +125,22 @@ struct DialogOwnTable {
     std::span<const OwnTextBinding> bindings;
 };
 
-constexpr DialogOwnTable kDialogs[] = {
-    {"TFormRs232Setup", kRs232Setup},
-    {"TFormPreviewFont", kPreviewFont},
-    {"TActiveEmu", kActiveEmulation},
+constexpr DialogOwnTable kOwnDialogs[] = {
+    {"TFormRs232Setup", kOwnRs232Setup},
+    {"TFormPreviewFont", kOwnPreviewFont},
+    {"TActiveEmu", kOwnActiveEmulation},
 };
 
 }  // namespace
 
 std::span<const OwnTextBinding> mainWindowOwnTexts() {
-    return kMainWindow;
+    return kOwnMainWindow;
 }
 
 std::span<const OwnTextBinding> dialogOwnTexts(std::string_view dialogClass) {
-    const auto* it = std::find_if(std::begin(kDialogs), std::end(kDialogs),
+    const auto* it = std::find_if(std::begin(kOwnDialogs), std::end(kOwnDialogs),
                                   [&](const DialogOwnTable& d) { return dialogClass == d.name; });
-    return it == std::end(kDialogs) ? std::span<const OwnTextBinding>() : it->bindings;
+    return it == std::end(kOwnDialogs) ? std::span<const OwnTextBinding>() : it->bindings;
 }
 
 }  // namespace m350::gui

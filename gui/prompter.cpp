@@ -4,6 +4,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QFile>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QFontMetrics>
@@ -18,6 +19,14 @@
 namespace m350::gui {
 
 const char* const kProgramTitle = "M350 Configuration Utility " M350_VERSION;
+
+FileDialogRequest anyFileRequest() {
+    return {QString(), QStringLiteral("*.* (*)"), QString(), QString(), QString()};
+}
+
+std::string localPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
 
 int titleBarWidth(const QWidget& window) {
     // The title bar's three buttons and the window's icon with their

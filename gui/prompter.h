@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <functional>
 #include <optional>
+#include <string>
 
 class QDialog;
 class QMessageBox;
@@ -26,6 +27,13 @@ struct FileDialogRequest {
     // Folders offered beside the file list (open dialogs), e.g. every font folder.
     QStringList places{};
 };
+
+// A dialog for any file ("*.* (*)"), starting in the current directory.
+FileDialogRequest anyFileRequest();
+
+// A path a file dialog gave, as the file functions take it: the file
+// system's own bytes.
+std::string localPath(const QString& path);
 
 class Prompter {
   public:

@@ -20,7 +20,7 @@ namespace m350::gui {
 
 namespace {
 constexpr int kNameChars = 15;
-constexpr int kEditWidth = 180;
+constexpr int kEthernetEditWidth = 180;
 constexpr int kButtonWidth = 75;
 
 QString fromRecord(const std::string& text) {
@@ -59,7 +59,7 @@ EthernetSetupDialog::EthernetSetupDialog(m350::NetSettings& record, int language
         label->setObjectName(QString::fromLatin1(labelName));
         edit = new QLineEdit(this);
         edit->setObjectName(QString::fromLatin1(editName));
-        edit->setMinimumWidth(kEditWidth);
+        edit->setMinimumWidth(kEthernetEditWidth);
         rows->addWidget(label, rowIndex, 0);
         rows->addWidget(edit, rowIndex++, 1);
     };

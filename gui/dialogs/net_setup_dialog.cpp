@@ -8,7 +8,6 @@
 #include <QScreen>
 #include <algorithm>
 
-#include "core/i18n/language_table.h"
 #include "core/link/stop_token.h"
 #include "gui/dialogs/ethernet_setup_dialog.h"
 #include "gui/dialogs/progress_dialog.h"
@@ -16,13 +15,8 @@
 #include "gui/printer_text.h"
 #include "gui/prompter.h"
 #include "gui/widgets/form_kit.h"
-#include "gui/widgets/utf8_text.h"
 
 namespace m350::gui {
-
-namespace {
-constexpr int kCancelKey = 2;  // "Cancel" of the language table
-}  // namespace
 
 namespace {
 // The link's address field holds 63 characters and its terminator.
@@ -112,8 +106,7 @@ void NetSetupDialog::discover() {
     deviceList_->clear();
     const QScreen* screen = QGuiApplication::primaryScreen();
     ProgressDialog progress(screen ? screen->size() : QSize(1024, 768));
-    const std::string_view cancel = m350::languageText(kCancelKey, language_);
-    progress.showOperation(ownTr("Finding printers", language_), utf8Text(cancel));
+    progress.showOperation(ownTr("Finding printers", language_), progressCancelText(language_));
     progress.setBusy();
     m350::StopToken stop;
     connect(&progress, &ProgressDialog::cancelClicked, &progress, [&stop] { stop.request(); });

@@ -12,10 +12,7 @@
 namespace m350::gui {
 
 namespace {
-// title only: the dialog is left by its buttons or Escape.
-constexpr Qt::WindowFlags kNoBorderIcons =
-    Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
-constexpr int kEditWidth = 220;
+constexpr int kPasswordEditWidth = 220;
 }  // namespace
 
 QString passwordQText(const std::string& password) {
@@ -24,7 +21,7 @@ QString passwordQText(const std::string& password) {
 
 PasswordDialog::PasswordDialog(const std::string& password, Prompter& prompter, int language,
                                QWidget* parent)
-    : QDialog(parent, kNoBorderIcons), password_(password), prompter_(prompter) {
+    : QDialog(parent, kPasswordWindowFlags), password_(password), prompter_(prompter) {
     setObjectName(QStringLiteral("TFormPassword"));
     setWindowTitle(QStringLiteral("Password"));
 
@@ -32,7 +29,7 @@ PasswordDialog::PasswordDialog(const std::string& password, Prompter& prompter, 
     // who is asked for it.
     passwordEdit_ = new QLineEdit(this);
     passwordEdit_->setObjectName(QStringLiteral("EditPassword"));
-    passwordEdit_->setMinimumWidth(kEditWidth);
+    passwordEdit_->setMinimumWidth(kPasswordEditWidth);
     okButton_ = new QPushButton(QStringLiteral("OK"), this);
     okButton_->setObjectName(QStringLiteral("ButtonOK"));
     okButton_->setDefault(true);

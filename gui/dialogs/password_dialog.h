@@ -14,6 +14,11 @@ namespace m350::gui {
 
 class Prompter;
 
+// The password windows have a title bar only: they are left by their buttons
+// or Escape.
+constexpr Qt::WindowFlags kPasswordWindowFlags =
+    Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+
 class PasswordDialog : public QDialog {
     Q_OBJECT
   public:

@@ -18,21 +18,19 @@ const char* const kPasswordNotSendableText =
     "of them.";
 
 namespace {
-constexpr Qt::WindowFlags kNoBorderIcons =
-    Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
-constexpr int kEditWidth = 200;
+constexpr int kSetupEditWidth = 200;
 
 QLineEdit* newPlainEdit(QWidget* parent, const char* name) {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(QString::fromLatin1(name));
-    edit->setMinimumWidth(kEditWidth);
+    edit->setMinimumWidth(kSetupEditWidth);
     return edit;
 }
 }  // namespace
 
 PasswordSetupDialog::PasswordSetupDialog(std::string& password, Prompter& prompter, int language,
                                          QWidget* parent)
-    : QDialog(parent, kNoBorderIcons), password_(password), prompter_(prompter) {
+    : QDialog(parent, kPasswordWindowFlags), password_(password), prompter_(prompter) {
     setObjectName(QStringLiteral("TFormPasswordSetup"));
     setWindowTitle(QStringLiteral("Password Setup"));
 

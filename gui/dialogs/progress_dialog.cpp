@@ -24,6 +24,10 @@ constexpr int kCancelKey = 2;  // "Cancel" of the language table
 const QString kExchangeCaption = QStringLiteral("Communicating...");
 }  // namespace
 
+QString progressCancelText(int language) {
+    return utf8Text(m350::languageText(kCancelKey, language));
+}
+
 ProgressDialog::ProgressDialog(QSize screen, QWidget* parent)
     // No close box: nothing but the exchange's end (or Cancel) ends it.
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -147,10 +151,7 @@ void ProgressDialogSink::makeForm(const QString& caption) {
         const int language = language_ ? language_() : 0;
         const QString name = ownTr(name_, language);
         QString cancel;
-        if (cancellable_ && stop_) {
-            const std::string_view text = m350::languageText(kCancelKey, language);
-            cancel = utf8Text(text);
-        }
+        if (cancellable_ && stop_) cancel = progressCancelText(language);
         form_->showOperation(name, cancel);
         QObject::connect(form_.get(), &ProgressDialog::cancelClicked, form_.get(), [this] {
             if (stop_) stop_->request();

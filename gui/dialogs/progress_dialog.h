@@ -57,6 +57,10 @@ class ProgressDialog : public QDialog {
     QString name_;
 };
 
+// The caption of the Cancel button in a language: the language table's
+// "Cancel".
+QString progressCancelText(int language);
+
 // Shows ProgressDialog for the link's progress calls and lets the application
 // process pending events whenever the link pumps (on the GUI thread: the
 // window's exchanges reach it queued from their worker, see worker_exchange.h). A link operation

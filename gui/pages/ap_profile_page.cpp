@@ -22,12 +22,6 @@ using configkit::label;
 
 namespace {
 
-QPushButton* button(QWidget* parent, const char* name, const char* caption) {
-    auto* b = new QPushButton(QString::fromLatin1(caption), parent);
-    b->setObjectName(QString::fromLatin1(name));
-    return b;
-}
-
 QLineEdit* certificate(QWidget* parent, const char* name, const char* word) {
     QLineEdit* e = edit(parent, name);
     e->setReadOnly(true);
@@ -61,7 +55,7 @@ void buildApProfilePage(ConfigPage& page) {
     auto* buttons = new QHBoxLayout;
     for (auto [name, caption] : {std::pair{"btnUpAp", "&Up"}, std::pair{"btnDownAp", "&Down"},
                                  std::pair{"btnAddAp", "&Add"}, std::pair{"btnDelAp", "&Del"}})
-        buttons->addWidget(button(group, name, caption));
+        buttons->addWidget(configkit::button(group, name, QString::fromLatin1(caption)));
     gl->addLayout(buttons);
     outer->addWidget(group, 1);
 
@@ -91,7 +85,7 @@ void buildApProfilePage(ConfigPage& page) {
     rows.add(label(detail, "Label15", "Password:"), edit(detail, "edtPassword"));
     auto addCertificate = [&](const char* labelName, const char* caption, const char* name,
                               const char* word, const char* browse) {
-        QPushButton* b = button(detail, browse, "Browse...");
+        QPushButton* b = configkit::button(detail, browse, QStringLiteral("Browse..."));
         b->setEnabled(false);
         rows.add(label(detail, labelName, QString::fromLatin1(caption)),
                  {certificate(detail, name, word), b});

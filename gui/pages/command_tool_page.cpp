@@ -44,10 +44,6 @@ QString fromLocal(const std::string& s) {
     return t;
 }
 
-std::string localPath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
-
 // Everything the editor holds, one '\n' between lines. Not toPlainText():
 // that turns a no-break space into a plain space, which would change the
 // bytes of a command text.
@@ -72,9 +68,6 @@ QString withEditorLineBreaks(QString text) {
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return text;
 }
-
-const FileDialogRequest kAnyFile{QString(), QStringLiteral("*.* (*)"), QString(), QString(),
-                                 QString()};
 
 // The store: the buffers and the history as JSON. Bounded like any input file.
 constexpr std::size_t kMaxStoreBytes = 512u * 1024 * 1024;
@@ -318,7 +311,7 @@ void CommandToolPage::saveStore() {
 
 void CommandToolPage::onLoadClicked() {
     refreshEncodingCaption();
-    FileDialogRequest request = kAnyFile;
+    FileDialogRequest request = anyFileRequest();
     request.title = QStringLiteral("Open");
     const QString path = app_.prompter().openFile(request);
     if (path.isEmpty()) return;
@@ -357,7 +350,7 @@ void CommandToolPage::onLoadClicked() {
 
 void CommandToolPage::onSaveClicked() {
     refreshEncodingCaption();
-    FileDialogRequest request = kAnyFile;
+    FileDialogRequest request = anyFileRequest();
     request.title = QStringLiteral("Save");
     const QString path = app_.prompter().saveFile(request);
     if (path.isEmpty()) return;
@@ -391,7 +384,7 @@ void CommandToolPage::setSending(bool sending) {
 }
 
 void CommandToolPage::onSendFileClicked() {
-    FileDialogRequest request = kAnyFile;
+    FileDialogRequest request = anyFileRequest();
     request.title = QStringLiteral("Open");
     const QString path = app_.prompter().openFile(request);
     if (path.isEmpty()) return;

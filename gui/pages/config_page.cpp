@@ -55,10 +55,6 @@ QString fromBytes(std::string_view s, std::string_view encoding) {
     return utf8Text(m350::decodeText(s, encoding));
 }
 
-// The boxes whose contents are secret, masked again after Read and Set.
-constexpr const char* kSecretBoxes[] = {"edtFtpUser", "edtFtpPswd", "EditWiFiKey",
-                                        "edtWiFiUsername", "edtWiFiPasswd"};
-
 // What Clear empties besides showing the reset record: every box that holds
 // a key, a password, a user name or a PIN, so no secret of the last printer
 // stays in the form for a Save to write.

@@ -38,6 +38,11 @@ class AppContext;
 class RadioGroup;
 class UnsentEdits;
 
+// The boxes whose contents are secret: their stored value is never shown
+// (entering one empties it), and they are masked again after Read and Set.
+inline constexpr const char* kSecretBoxes[] = {"EditWiFiKey", "edtWiFiUsername", "edtWiFiPasswd",
+                                               "edtFtpUser", "edtFtpPswd"};
+
 class ConfigPage : public QObject {
     Q_OBJECT
   public:

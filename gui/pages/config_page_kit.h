@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QString>
 #include <QStringList>
@@ -138,6 +139,13 @@ inline QLabel* label(QWidget* parent, const char* name, const QString& text) {
     auto* l = new FitLabel(text, parent);
     if (name && *name) l->setObjectName(QString::fromLatin1(name));
     return l;
+}
+
+// A push button of the sub-pages, named by its documented name.
+inline QPushButton* button(QWidget* parent, const char* name, const QString& caption) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    return b;
 }
 
 // No typing limit: what a box takes is checked on Set and Save, by the

@@ -37,12 +37,6 @@ using configkit::label;
 
 namespace {
 
-QPushButton* button(QWidget* parent, const char* name, const QString& caption) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    return b;
-}
-
 // A dashed heading across the page, on one line and whole.
 QLabel* separator(QWidget* parent, const char* name, const char* text) {
     auto* l = new QLabel(QString::fromLatin1(text), parent);
@@ -176,10 +170,11 @@ void ConfigPage::buildWirelessPage() {
     rows.add(label(g, "lblWiFiUsername", "Username:"), masked(edit(g, "edtWiFiUsername")));
     rows.add(label(g, "lblWiFiPasswd", "Password:"), masked(edit(g, "edtWiFiPasswd")));
     rows.add(nullptr, nullptr);
-    rows.span(button(g, "btnWirlessFactoryDef", QStringLiteral("Wireless Factory Default")));
+    rows.span(
+        configkit::button(g, "btnWirlessFactoryDef", QStringLiteral("Wireless Factory Default")));
     // The access-point scan exists but is not part of this page's layout.
     QTreeWidget* aps = reportList(g, "ListView2", {{"SSID", 140}, {"Encryption", 80}});
-    QPushButton* scanButton = button(g, "Button1", QStringLiteral("Scan"));
+    QPushButton* scanButton = configkit::button(g, "Button1", QStringLiteral("Scan"));
     aps->hide();
     scanButton->hide();
     grid->setColumnStretch(1, 1);
@@ -200,10 +195,10 @@ void ConfigPage::buildWirelessPage() {
         w->setEnabled(false);
     er.add(exName, exNameBox);
     er.add(exPin, exPinBox);
-    QPushButton* setToModule = button(ext, "btnSetToModule", QStringLiteral("Setup"));
+    QPushButton* setToModule = configkit::button(ext, "btnSetToModule", QStringLiteral("Setup"));
     setToModule->setEnabled(false);
-    er.add(nullptr,
-           {button(ext, "btnEnableExtSetup", QStringLiteral("Enable Setup")), setToModule});
+    er.add(nullptr, {configkit::button(ext, "btnEnableExtSetup", QStringLiteral("Enable Setup")),
+                     setToModule});
     er.add(label(ext, "lblExWiFiSSID", "WLAN SSID:"), edit(ext, "edtExWiFiSSID"));
     er.add(label(ext, "lblExWiFiEncryption", "WLAN Encryption:"),
            combo(ext, "cbbExWiFiEncryption",
@@ -244,7 +239,7 @@ void ConfigPage::buildWirelessPage() {
     QTreeWidget* extAps = reportList(ext, "ListView1", {{"SSID", 100}, {"Encryption", 100}});
     extAps->header()->setMaximumSectionSize(100);
     extAps->hide();
-    QPushButton* extScan = button(ext, "ButtonScanAP", QStringLiteral("Scan"));
+    QPushButton* extScan = configkit::button(ext, "ButtonScanAP", QStringLiteral("Scan"));
     extScan->hide();
     ext->hide();
 }
@@ -286,8 +281,10 @@ void ConfigPage::buildBluetoothPage() {
     auto* actions = new QHBoxLayout;
     actions->setSpacing(4);
     actions->addStretch(1);
-    actions->addWidget(button(device, "BlueToothMaster", QStringLiteral("Bluetooth Master")));
-    actions->addWidget(button(device, "ScanBT", QStringLiteral("Scan Bluetooth device")));
+    actions->addWidget(
+        configkit::button(device, "BlueToothMaster", QStringLiteral("Bluetooth Master")));
+    actions->addWidget(
+        configkit::button(device, "ScanBT", QStringLiteral("Scan Bluetooth device")));
     dg->addLayout(actions, dr.row(), 0, 1, 3);
     dr.add(nullptr, nullptr);
     QTreeWidget* found =

@@ -33,15 +33,9 @@ namespace m350::gui {
 
 namespace {
 
-using pagekit::button;
-using pagekit::caption;
-using pagekit::dropDown;
-using pagekit::named;
-
 const QStringList kDevices{"DRAM", "FLASH", "CARD"};
-constexpr int kFlash = 1;
 
-QGridLayout* pageGrid(QWidget* group) {
+QGridLayout* fileGroupGrid(QWidget* group) {
     return pagekit::grid(group, 10, 8);
 }
 
@@ -60,11 +54,6 @@ QString anyCasePattern(const QString& extension) {
             pattern += c;
     }
     return pattern;
-}
-
-// Paths go to the core as the file system's bytes.
-std::string localPath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
 }
 
 }  // namespace
@@ -94,12 +83,12 @@ QStringList FileManagerPage::fontFolders() {
 FileManagerPage::FileManagerPage(AppContext& app, QWidget* sheet, QString startupDirectory)
     : QObject(sheet), app_(app), startupDirectory_(std::move(startupDirectory)) {
     setObjectName(QStringLiteral("FileManagerPage"));
-    fileDownloadGroup_ =
-        named(new QGroupBox(QStringLiteral("File Download"), sheet), "GroupBoxFileDownload");
-    fileInfoGroup_ =
-        named(new QGroupBox(QStringLiteral("File Information"), sheet), "GroupBoxFileInfo");
+    fileDownloadGroup_ = pagekit::named(new QGroupBox(QStringLiteral("File Download"), sheet),
+                                        "GroupBoxFileDownload");
+    fileInfoGroup_ = pagekit::named(new QGroupBox(QStringLiteral("File Information"), sheet),
+                                    "GroupBoxFileInfo");
     fileFormatGroup_ =
-        named(new QGroupBox(QStringLiteral("File Format"), sheet), "GroupBoxFileFormat");
+        pagekit::named(new QGroupBox(QStringLiteral("File Format"), sheet), "GroupBoxFileFormat");
     buildDownloadGroup();
     buildInfoGroup();
     buildFormatGroup();
@@ -314,22 +303,23 @@ void FileManagerPage::onFileFormatClicked() {
 // device, then Download.
 void FileManagerPage::buildDownloadGroup() {
     QGroupBox* g = fileDownloadGroup_;
-    QGridLayout* grid = pageGrid(g);
-    fileTypeLabel_ = caption(g, "LabelFileType", "File Type");
-    fileTypeCombo_ = dropDown(g, "ComboBoxFileType",
-                              {"BMP", "PCX", "True Type Font", "Bitmap Font", "Printer BASIC File",
-                               "Data File", "Firmware File", "TCF File"},
-                              0);
-    browseButton_ = button(g, "ButtonBrowse", "Browse");
-    fontViewButton_ = button(g, "ButtonFontView", "Font View");
-    fileNameLabel_ = caption(g, "LabelFileName", "File Name");
-    fileNameEdit_ = named(new QLineEdit(g), "EditFileName");
-    fileSizeLabel_ = caption(g, "LabelFileSize", "File Size");
-    fileSizeEdit_ = named(new QLineEdit(g), "EditFileSize");
+    QGridLayout* grid = fileGroupGrid(g);
+    fileTypeLabel_ = pagekit::caption(g, "LabelFileType", "File Type");
+    fileTypeCombo_ =
+        pagekit::dropDown(g, "ComboBoxFileType",
+                          {"BMP", "PCX", "True Type Font", "Bitmap Font", "Printer BASIC File",
+                           "Data File", "Firmware File", "TCF File"},
+                          0);
+    browseButton_ = pagekit::button(g, "ButtonBrowse", "Browse");
+    fontViewButton_ = pagekit::button(g, "ButtonFontView", "Font View");
+    fileNameLabel_ = pagekit::caption(g, "LabelFileName", "File Name");
+    fileNameEdit_ = pagekit::named(new QLineEdit(g), "EditFileName");
+    fileSizeLabel_ = pagekit::caption(g, "LabelFileSize", "File Size");
+    fileSizeEdit_ = pagekit::named(new QLineEdit(g), "EditFileSize");
     fileSizeEdit_->setReadOnly(true);
-    memoryDeviceLabel_ = caption(g, "LabelMemoryDevice", "Memory Device");
-    deviceCombo_ = dropDown(g, "ComboBoxDevice", kDevices, kFlash);
-    downloadButton_ = button(g, "ButtonDownload", "Download");
+    memoryDeviceLabel_ = pagekit::caption(g, "LabelMemoryDevice", "Memory Device");
+    deviceCombo_ = pagekit::dropDown(g, "ComboBoxDevice", kDevices, m350::kDeviceFlash);
+    downloadButton_ = pagekit::button(g, "ButtonDownload", "Download");
     downloadButton_->setEnabled(false);  // until a file has been chosen
 
     fileTypeLabel_->setBuddy(fileTypeCombo_);
@@ -359,21 +349,21 @@ void FileManagerPage::buildDownloadGroup() {
 // Which device to show, Get, the two sizes in KB and the device's files.
 void FileManagerPage::buildInfoGroup() {
     QGroupBox* g = fileInfoGroup_;
-    QGridLayout* grid = pageGrid(g);
+    QGridLayout* grid = fileGroupGrid(g);
     deviceRadio_ = new RadioGroup(g, "RadioGroupDevice", QStringLiteral("Memory Device"), 0, 0, 200,
                                   41, kDevices, 3);
-    deviceRadio_->setItemIndex(kFlash);
-    getButton_ = button(g, "ButtonGet", "Get");
-    physicalSpaceLabel_ = caption(g, "LabelPhysicalSpace", "Physical Space");
-    physicalSpaceEdit_ = named(new QLineEdit(g), "EditPhysicalSpace");
+    deviceRadio_->setItemIndex(m350::kDeviceFlash);
+    getButton_ = pagekit::button(g, "ButtonGet", "Get");
+    physicalSpaceLabel_ = pagekit::caption(g, "LabelPhysicalSpace", "Physical Space");
+    physicalSpaceEdit_ = pagekit::named(new QLineEdit(g), "EditPhysicalSpace");
     physicalSpaceEdit_->setReadOnly(true);
-    physicalUnitLabel_ = caption(g, "LabelPhysicalUnit", "KB");
-    freeSpaceLabel_ = caption(g, "LabelFreeSpace", "Free Space");
-    freeSpaceEdit_ = named(new QLineEdit(g), "EditFreeSpace");
+    physicalUnitLabel_ = pagekit::caption(g, "LabelPhysicalUnit", "KB");
+    freeSpaceLabel_ = pagekit::caption(g, "LabelFreeSpace", "Free Space");
+    freeSpaceEdit_ = pagekit::named(new QLineEdit(g), "EditFreeSpace");
     freeSpaceEdit_->setReadOnly(true);
-    freeUnitLabel_ = caption(g, "LabelFreeUnit", "KB");
-    fileList_ = named(new QListWidget(g), "ListBoxFileList");
-    listStateLabel_ = named(new QLabel(g), "LabelFileListState");
+    freeUnitLabel_ = pagekit::caption(g, "LabelFreeUnit", "KB");
+    fileList_ = pagekit::named(new QListWidget(g), "ListBoxFileList");
+    listStateLabel_ = pagekit::named(new QLabel(g), "LabelFileListState");
     listStateLabel_->setWordWrap(true);
     listStateLabel_->setStyleSheet(QStringLiteral("color: #b00000"));
     listStateLabel_->hide();
@@ -398,11 +388,11 @@ void FileManagerPage::buildInfoGroup() {
 // The device to empty and Format, at the top of the group.
 void FileManagerPage::buildFormatGroup() {
     QGroupBox* g = fileFormatGroup_;
-    QGridLayout* grid = pageGrid(g);
+    QGridLayout* grid = fileGroupGrid(g);
     formatDeviceRadio_ = new RadioGroup(
         g, "RadioGroupFormatDevice", QStringLiteral("Memory Device"), 0, 0, 200, 41, kDevices, 3);
-    formatDeviceRadio_->setItemIndex(kFlash);
-    fileFormatButton_ = button(g, "ButtonFileFormat", "Format");
+    formatDeviceRadio_->setItemIndex(m350::kDeviceFlash);
+    fileFormatButton_ = pagekit::button(g, "ButtonFileFormat", "Format");
     grid->addWidget(formatDeviceRadio_, 0, 0);
     grid->addWidget(fileFormatButton_, 0, 1, Qt::AlignBottom);
     grid->setColumnStretch(0, 1);

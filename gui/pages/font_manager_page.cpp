@@ -40,18 +40,8 @@ namespace m350::gui {
 
 namespace {
 
-using pagekit::button;
-using pagekit::caption;
-using pagekit::edit;
-using pagekit::named;
-
 constexpr int kVariablePitch = 1;
-constexpr int kFlash = 1;
 
-// A path as the file functions take it (the file system's own bytes).
-std::string localName(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
 // The sample of the chosen font is drawn at this size.
 constexpr int kSampleWidth = 145, kSampleHeight = 56;
 constexpr int kInitialFontPixels = 13;
@@ -60,10 +50,8 @@ constexpr int kPreviewOffset = 20;
 // Items of ComboBoxFontEncode.
 enum EncodeMode : int { kModeStandard = 0, kModeAsian = 1, kModeTable = 2, kModeAsianTable = 3 };
 
-const FileDialogRequest kAnyFile{QString(), QStringLiteral("*.* (*)"), QString(), QString(),
-                                 QString()};
-
-QComboBox* dropDown(QWidget* parent, const char* name, const QStringList& items, int selected) {
+QComboBox* columnDropDown(QWidget* parent, const char* name, const QStringList& items,
+                          int selected) {
     auto* c = pagekit::dropDown(parent, name, items, selected);
     // The longest item of some languages would push the page wider than the
     // window; the list is as wide as its column, the open list shows all.
@@ -72,7 +60,7 @@ QComboBox* dropDown(QWidget* parent, const char* name, const QStringList& items,
     return c;
 }
 
-QGridLayout* pageGrid(QWidget* group) {
+QGridLayout* fontGroupGrid(QWidget* group) {
     return pagekit::grid(group, 8, 6);
 }
 
@@ -89,19 +77,19 @@ void Row(QGridLayout* grid, QLabel* caption, QWidget* box) {
 FontManagerPage::FontManagerPage(AppContext& app, QWidget* sheet) : QObject(sheet), app_(app) {
     setObjectName(QStringLiteral("FontManagerPage"));
     fontSelectGroup_ =
-        named(new QGroupBox(QStringLiteral("Font Select"), sheet), "GroupBoxFontSelect");
-    standEncodeGroup_ =
-        named(new QGroupBox(QStringLiteral("Standard Encode"), sheet), "GroupBoxSatndEncode");
+        pagekit::named(new QGroupBox(QStringLiteral("Font Select"), sheet), "GroupBoxFontSelect");
+    standEncodeGroup_ = pagekit::named(new QGroupBox(QStringLiteral("Standard Encode"), sheet),
+                                       "GroupBoxSatndEncode");
     // One item per row: the longer translations of the encodings need the
     // whole width of the column.
     asiaFontEncodeRadio_ = new RadioGroup(
         sheet, "RadioGroupAsiaFontEncode", QStringLiteral("Asian Font Encode"), 0, 0, 349, 100,
         {"Traditional Chinese", "Simplified Chinese", "Korean", "Japanese"}, 1);
     asiaFontEncodeRadio_->setItemIndex(0);
-    encodeTableGroup_ =
-        named(new QGroupBox(QStringLiteral("Encode by Table"), sheet), "GroupBoxEncodeTable");
-    saveFontButton_ = button(sheet, "ButtonSaveFont", "Save Font");
-    downloadFontButton_ = button(sheet, "ButtonDowloadFont", "Download Font");
+    encodeTableGroup_ = pagekit::named(new QGroupBox(QStringLiteral("Encode by Table"), sheet),
+                                       "GroupBoxEncodeTable");
+    saveFontButton_ = pagekit::button(sheet, "ButtonSaveFont", "Save Font");
+    downloadFontButton_ = pagekit::button(sheet, "ButtonDowloadFont", "Download Font");
     buildFontSelect();
     buildStandardEncode();
     buildEncodeTable();
@@ -133,44 +121,45 @@ FontManagerPage::FontManagerPage(AppContext& app, QWidget* sheet) : QObject(shee
 // select and preview buttons and the sample; the printer font's name and cell.
 void FontManagerPage::buildFontSelect() {
     QGroupBox* g = fontSelectGroup_;
-    QGridLayout* grid = pageGrid(g);
-    fontEncodeLabel_ = caption(g, "LabelFontEncode", "Font Encode");
-    fontEncodeCombo_ = dropDown(
+    QGridLayout* grid = fontGroupGrid(g);
+    fontEncodeLabel_ = pagekit::caption(g, "LabelFontEncode", "Font Encode");
+    fontEncodeCombo_ = columnDropDown(
         g, "ComboBoxFontEncode",
         {"Standard Encode", "Asian Font Encode", "Encode by Table", "Encode by Table (Asian)"}, 0);
-    fontPitchLabel_ = caption(g, "LabelFontPitch", "Font Pitch");
+    fontPitchLabel_ = pagekit::caption(g, "LabelFontPitch", "Font Pitch");
     fontPitchCombo_ =
-        dropDown(g, "ComboBoxFontPitch", {"Fixed Pitch", "Variable Pitch"}, kVariablePitch);
-    printerDeviceLabel_ = caption(g, "LabelPrinterDevice", "Printer Device");
-    memoryDeviceCombo_ = dropDown(g, "ComboBoxMemoryDevice", {"DRAM", "FLASH", "CARD"}, kFlash);
+        columnDropDown(g, "ComboBoxFontPitch", {"Fixed Pitch", "Variable Pitch"}, kVariablePitch);
+    printerDeviceLabel_ = pagekit::caption(g, "LabelPrinterDevice", "Printer Device");
+    memoryDeviceCombo_ =
+        columnDropDown(g, "ComboBoxMemoryDevice", {"DRAM", "FLASH", "CARD"}, m350::kDeviceFlash);
     // The single-byte code pages of the interface languages; the numbers
     // read the same in every language.
-    codePageLabel_ = caption(g, "LabelFontCodePage", "Code Page");
+    codePageLabel_ = pagekit::caption(g, "LabelFontCodePage", "Code Page");
     QStringList pages;
     for (const std::string& cp : m350::singleByteCodePages())
         pages << QString::fromStdString(cp.substr(2));
-    codePageCombo_ = dropDown(g, "ComboBoxFontCodePage", pages, 0);
-    windowsFontNameLabel_ = caption(g, "LabelWindowsFontName", "Windows Font Name");
-    winFontNameEdit_ = edit(g, "EditWinFontName");
+    codePageCombo_ = columnDropDown(g, "ComboBoxFontCodePage", pages, 0);
+    windowsFontNameLabel_ = pagekit::caption(g, "LabelWindowsFontName", "Windows Font Name");
+    winFontNameEdit_ = pagekit::edit(g, "EditWinFontName");
     winFontNameEdit_->setReadOnly(true);
-    fontSizeLabel_ = caption(g, "LabelFontSize", "Font Size");
-    winFontSizeEdit_ = edit(g, "EditWinFontSize");
+    fontSizeLabel_ = pagekit::caption(g, "LabelFontSize", "Font Size");
+    winFontSizeEdit_ = pagekit::edit(g, "EditWinFontSize");
     winFontSizeEdit_->setReadOnly(true);
-    selectFontButton_ = button(g, "ButtonSelectFont", "Select Font");
-    previewFontButton_ = button(g, "ButtonPreviewFont", "Preview Font");
-    sample_ = named(new QLabel(g), "ImageSmaple");
+    selectFontButton_ = pagekit::button(g, "ButtonSelectFont", "Select Font");
+    previewFontButton_ = pagekit::button(g, "ButtonPreviewFont", "Preview Font");
+    sample_ = pagekit::named(new QLabel(g), "ImageSmaple");
     sample_->setFixedSize(kSampleWidth, kSampleHeight);
     sample_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    printerFontNameLabel_ = caption(g, "LabelPrinterFontName", "Printer Font Name");
-    printerFontNameEdit_ = edit(g, "EditPrinterFontName", "FONT001");
-    fontWidthLabel_ = caption(g, "LabelFontWidth", "Font Width");
-    fontWidthEdit_ = edit(g, "EditFontWidth");
-    fontHeightLabel_ = caption(g, "LabelFontHeight", "Font Height");
-    fontHeightEdit_ = edit(g, "EditFontHeight");
-    italicWidthLabel_ = caption(g, "LabelItalicWidth", "Italic Width");
-    italicWidthEdit_ = edit(g, "EditItalicWidth");
+    printerFontNameLabel_ = pagekit::caption(g, "LabelPrinterFontName", "Printer Font Name");
+    printerFontNameEdit_ = pagekit::edit(g, "EditPrinterFontName", "FONT001");
+    fontWidthLabel_ = pagekit::caption(g, "LabelFontWidth", "Font Width");
+    fontWidthEdit_ = pagekit::edit(g, "EditFontWidth");
+    fontHeightLabel_ = pagekit::caption(g, "LabelFontHeight", "Font Height");
+    fontHeightEdit_ = pagekit::edit(g, "EditFontHeight");
+    italicWidthLabel_ = pagekit::caption(g, "LabelItalicWidth", "Italic Width");
+    italicWidthEdit_ = pagekit::edit(g, "EditItalicWidth");
     fitGlyphsCheck_ =
-        named(new QCheckBox(QStringLiteral("Fit Glyphs to Cell"), g), "CheckBoxFitGlyphs");
+        pagekit::named(new QCheckBox(QStringLiteral("Fit Glyphs to Cell"), g), "CheckBoxFitGlyphs");
 
     Row(grid, fontEncodeLabel_, fontEncodeCombo_);
     Row(grid, codePageLabel_, codePageCombo_);
@@ -197,16 +186,16 @@ void FontManagerPage::buildFontSelect() {
 // The mapping preset and the first and last code of the range.
 void FontManagerPage::buildStandardEncode() {
     QGroupBox* g = standEncodeGroup_;
-    QGridLayout* grid = pageGrid(g);
-    fontMappingLabel_ = caption(g, "LabelFontMapping", "Font Mapping");
-    sEncodeCombo_ = dropDown(g, "ComboBoxSEncode",
-                             {"Standard Mapping", "Full ASCII Mapping", "Customer Mapping"}, 0);
+    QGridLayout* grid = fontGroupGrid(g);
+    fontMappingLabel_ = pagekit::caption(g, "LabelFontMapping", "Font Mapping");
+    sEncodeCombo_ = columnDropDown(
+        g, "ComboBoxSEncode", {"Standard Mapping", "Full ASCII Mapping", "Customer Mapping"}, 0);
     // Its items are the same in every language: as wide as the longest.
     sEncodeCombo_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    startAsciiLabel_ = caption(g, "LabelStartAscii", "Character Start ASCII");
-    charStartEdit_ = edit(g, "EditCharStart", "32", 3);
-    endAsciiLabel_ = caption(g, "LabelEndAscii", "Character End ASCII");
-    charEndEdit_ = edit(g, "EditCharEnd", "127", 3);
+    startAsciiLabel_ = pagekit::caption(g, "LabelStartAscii", "Character Start ASCII");
+    charStartEdit_ = pagekit::edit(g, "EditCharStart", "32", 3);
+    endAsciiLabel_ = pagekit::caption(g, "LabelEndAscii", "Character End ASCII");
+    charEndEdit_ = pagekit::edit(g, "EditCharEnd", "127", 3);
     for (QLineEdit* e : {charStartEdit_, charEndEdit_}) e->setMaximumWidth(60);
     // The preset list under its caption, with the group's whole width.
     fontMappingLabel_->setBuddy(sEncodeCombo_);
@@ -220,12 +209,13 @@ void FontManagerPage::buildStandardEncode() {
 // The table text, By File, and the table's load and Save.
 void FontManagerPage::buildEncodeTable() {
     QGroupBox* g = encodeTableGroup_;
-    QGridLayout* grid = pageGrid(g);
-    fontTableMemo_ = named(new QPlainTextEdit(g), "MemoFontTable");
+    QGridLayout* grid = fontGroupGrid(g);
+    fontTableMemo_ = pagekit::named(new QPlainTextEdit(g), "MemoFontTable");
     fontTableMemo_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    fileTableCheck_ = named(new QCheckBox(QStringLiteral("By File"), g), "CheckBoxFileTable");
-    fontTblLoadButton_ = button(g, "ButtonFontTblLoad", "Load");
-    fontTblSaveButton_ = button(g, "ButtonFontTblSave", "Save");
+    fileTableCheck_ =
+        pagekit::named(new QCheckBox(QStringLiteral("By File"), g), "CheckBoxFileTable");
+    fontTblLoadButton_ = pagekit::button(g, "ButtonFontTblLoad", "Load");
+    fontTblSaveButton_ = pagekit::button(g, "ButtonFontTblSave", "Save");
     grid->addWidget(fontTableMemo_, 0, 0, 1, 4);
     grid->addWidget(fileTableCheck_, 1, 0);
     grid->addWidget(fontTblLoadButton_, 1, 2);
@@ -308,13 +298,13 @@ void FontManagerPage::onSEncodeChanged(int index) {
 }
 
 void FontManagerPage::onFontTblLoadClicked() {
-    const QString path = app_.prompter().openFile(kAnyFile);
+    const QString path = app_.prompter().openFile(anyFileRequest());
     if (path.isEmpty()) return;
     // Only a regular file is read (a FIFO or device is refused with the
     // reason and the memo is left as it was), and only as far as a table can
     // go: a longer file shows its head and is refused when the font is made.
     std::string file, why;
-    if (!m350::readLocalFile(localName(path), m350::kMaxTableBytes + 1, file, why,
+    if (!m350::readLocalFile(localPath(path), m350::kMaxTableBytes + 1, file, why,
                              m350::LongerFile::kReadHead)) {
         app_.prompter().message(QString::fromLocal8Bit(why.data(), qsizetype(why.size())));
         return;
@@ -330,7 +320,7 @@ void FontManagerPage::onFontTblLoadClicked() {
 }
 
 void FontManagerPage::onFontTblSaveClicked() {
-    const QString path = app_.prompter().saveFile(kAnyFile);
+    const QString path = app_.prompter().saveFile(anyFileRequest());
     if (path.isEmpty()) return;
     // The memo's lines with CR LF between them, nothing after the last, in
     // the code page of the table's codes.
@@ -342,7 +332,7 @@ void FontManagerPage::onFontTblSaveClicked() {
                                   ownTr("Save the table without them?", app_.language())))
         return;
     std::string why;
-    if (!m350::writeFileAtomically(localName(path), table.bytes, &why))
+    if (!m350::writeFileAtomically(localPath(path), table.bytes, &why))
         app_.prompter().message(QStringLiteral("The file cannot be written.\n") +
                                 QString::fromLocal8Bit(why.data(), qsizetype(why.size())));
 }
@@ -391,7 +381,7 @@ std::optional<FontManagerPage::TableCodes> FontManagerPage::tableCodes(bool doub
     std::string raw;
     if (fileTableCheck_->isChecked()) {
         std::string reason;
-        std::optional<std::string> file = m350::readTableFile(localName(tablePath_), &reason);
+        std::optional<std::string> file = m350::readTableFile(localPath(tablePath_), &reason);
         if (!file) {
             why = ownTr("The table file cannot be used: %1", language)
                       .arg(QString::fromLocal8Bit(reason.data(), qsizetype(reason.size())));
@@ -592,7 +582,7 @@ bool FontManagerPage::makeFontFile(m350::FontJob& job, Purpose purpose) {
 }
 
 void FontManagerPage::onSaveFontClicked() {
-    const QString path = app_.prompter().saveFile(kAnyFile);
+    const QString path = app_.prompter().saveFile(anyFileRequest());
     if (path.isEmpty()) return;
     m350::FontJob job;
     if (!assembleJob(path, job)) return;
@@ -642,7 +632,7 @@ std::optional<m350::FontFileContents> FontManagerPage::makeBitmapPreview() {
     if (!assembleJob(path, job)) return std::nullopt;
     if (!makeFontFile(job, Purpose::kPreview)) return std::nullopt;
     std::string bytes, error;
-    if (!m350::readLocalFile(localName(path), kMaxFontFileBytes, bytes, error)) {
+    if (!m350::readLocalFile(localPath(path), kMaxFontFileBytes, bytes, error)) {
         app_.prompter().message(QString::fromLocal8Bit(error.data(), qsizetype(error.size())));
         return std::nullopt;
     }

@@ -23,10 +23,6 @@ namespace m350::gui {
 
 namespace {
 
-// The boxes whose stored value is never shown: entering one empties it.
-constexpr const char* kSecretBoxes[] = {"EditWiFiKey", "edtWiFiUsername", "edtWiFiPasswd",
-                                        "edtFtpUser", "edtFtpPswd"};
-
 const QString kCertificateFilter =
     QStringLiteral("Certificate files (*.der *.cer *.pem);;All files (*)");
 const QString kKeyFilter =
