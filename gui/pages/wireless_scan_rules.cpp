@@ -68,7 +68,7 @@ WirelessScanRules::WirelessScanRules(AppContext& app, ConfigPage& page)
     };
     for (const auto& [name, handler] : lists)
         if (auto* l = find<QTreeWidget>(name))
-            connect(l, &QTreeWidget::itemClicked, this, [this, handler] { (this->*handler)(); });
+            connect(l, &QTreeWidget::itemClicked, this, [this, h = handler] { (this->*h)(); });
     if (auto* c = find<QComboBox>("cbbExWiFiDHCP"))
         connect(c, &QComboBox::activated, this, &WirelessScanRules::onExternalDhcpChanged);
     if (auto* c = find<QComboBox>("cbbExWiFiEncryption"))
