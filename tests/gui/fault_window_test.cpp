@@ -24,6 +24,7 @@
 #include "scripted_prompter.h"
 #include "support/hostile_peer.h"
 #include "support/sim_process.h"
+#include "support/test_files.h"
 #include "test_window.h"
 
 using namespace m350::gui;
@@ -33,12 +34,12 @@ namespace {
 
 constexpr int kLimitMs = 400;
 
-struct Window {
+struct FaultyLinkWindow {
     m350test::ScriptedPrompter prompter;
     m350test::RecordingProgress progress;
     std::unique_ptr<MainWindow> main;
 
-    explicit Window(int port)
+    explicit FaultyLinkWindow(int port)
         : main(std::make_unique<MainWindow>(m350test::loopbackPrinter(port),
                                             m350test::testSeams(prompter, progress))) {
         auto& t = main->link().timeouts;
@@ -57,11 +58,6 @@ struct Window {
     }
 };
 
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 }  // namespace
 
 TEST(FaultWindow, AReadThatMeetsAFaultKeepsTheFormAndTheNextReadWorks) {
@@ -69,7 +65,7 @@ TEST(FaultWindow, AReadThatMeetsAFaultKeepsTheFormAndTheNextReadWorks) {
     ASSERT_TRUE(good.ok()) << good.error();
     m350test::HostilePeer peer(good.tcpPort());
     ASSERT_TRUE(peer.ok());
-    Window w(peer.port());
+    FaultyLinkWindow w(peer.port());
     w.click("ButtonRead");
     ASSERT_TRUE(w.prompter.messages.isEmpty()) << w.prompter.messages.join("|").toStdString();
     const QStringList read = w.form();
@@ -131,7 +127,7 @@ TEST(FaultWindow, SaveAgainstWhatStandsAtThePath) {
     namespace fs = std::filesystem;
     m350test::SimProcess sim;
     ASSERT_TRUE(sim.ok()) << sim.error();
-    Window w(sim.tcpPort());
+    FaultyLinkWindow w(sim.tcpPort());
     w.click("ButtonRead");
     const QStringList read = w.form();
     QTemporaryDir dir;
@@ -165,7 +161,7 @@ TEST(FaultWindow, SaveAgainstWhatStandsAtThePath) {
         {"a name with a space and a newline", d + "/my \nprinter.dcf", [] {}, "",
          [&] { EXPECT_EQ(fs::file_size(d + "/my \nprinter.dcf"), 2848u); }, 1},
         {"a full disk keeps the old file", d + "/old.dcf", [] {}, "File too large",
-         [&] { EXPECT_EQ(slurp(d + "/old.dcf"), "old contents"); }, 0, true},
+         [&] { EXPECT_EQ(m350test::readAll(d + "/old.dcf"), "old contents"); }, 0, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -24,13 +24,13 @@ using namespace m350::gui;
 
 namespace {
 
-struct Window {
+struct KeyboardWindow {
     m350test::ScriptedPrompter prompter;
     m350test::RecordingProgress progress;
     QList<QUrl> opened;
     std::unique_ptr<MainWindow> main;
 
-    Window(int port, const QString& docFolder = {}) {
+    KeyboardWindow(int port, const QString& docFolder = {}) {
         MainWindowSeams seams = m350test::testSeams(prompter, progress);
         seams.network.openUrl = [this](const QUrl& url) { opened << url; };
         seams.docFolder = docFolder;
@@ -65,7 +65,7 @@ TEST(Keyboard, F5ReadsTheShownPageAsItsButtonDoes) {
         ASSERT_TRUE(byKey.ok() && byButton.ok());
         std::string expected;
         {
-            Window w(byButton.tcpPort());
+            KeyboardWindow w(byButton.tcpPort());
             ASSERT_TRUE(byButton.waitForQuiet());
             const std::size_t before = byButton.allRx().size();
             w.page(c.page);
@@ -73,7 +73,7 @@ TEST(Keyboard, F5ReadsTheShownPageAsItsButtonDoes) {
             ASSERT_TRUE(byButton.waitForQuiet());
             expected = byButton.allRx().substr(before);
         }
-        Window w(byKey.tcpPort());
+        KeyboardWindow w(byKey.tcpPort());
         ASSERT_TRUE(byKey.waitForQuiet());
         const std::size_t before = byKey.allRx().size();
         w.page(c.page);
@@ -91,7 +91,7 @@ TEST(Keyboard, CtrlQClosesAndTheHelpKeysSayWhatTheyShould) {
     QTemporaryDir docs;
     ASSERT_TRUE(docs.isValid());
     {
-        Window w(sim.tcpPort(), docs.path());
+        KeyboardWindow w(sim.tcpPort(), docs.path());
         // No manual installed there: where to read it instead.
         w.key(Qt::Key_F1);
         ASSERT_EQ(w.prompter.messages.size(), 1);

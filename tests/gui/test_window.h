@@ -59,6 +59,9 @@ inline void withoutPrinter(m350::gui::MainWindowSeams& seams) {
     };
 }
 
+// The Wireless page's place among the settings pages (PageControl2).
+inline constexpr int kWirelessTab = 4;
+
 // ETHERNET to a printer on 127.0.0.1:port, texts in English.
 inline m350::gui::StartupOptions loopbackPrinter(int port) {
     m350::gui::StartupOptions options;

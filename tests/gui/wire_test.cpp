@@ -16,11 +16,11 @@ using namespace m350::gui;
 
 namespace {
 
-struct Window {
+struct WireWindow {
     m350test::ScriptedPrompter prompter;
     m350test::RecordingProgress progress;
     std::unique_ptr<MainWindow> main;
-    explicit Window(int port)
+    explicit WireWindow(int port)
         : main(std::make_unique<MainWindow>(m350test::loopbackPrinter(port),
                                             m350test::testSeams(prompter, progress))) {}
 };
@@ -28,7 +28,7 @@ struct Window {
 TEST(MainWindowWire, FirstContactThenGetStatus) {
     m350test::SimProcess sim({"--status-byte", "0x21"});
     ASSERT_TRUE(sim.ok()) << sim.error();
-    Window w(sim.tcpPort());
+    WireWindow w(sim.tcpPort());
     ASSERT_TRUE(sim.waitForClosed(2));
     auto t = sim.transcript();
     ASSERT_GE(t.size(), 2u);
@@ -52,7 +52,7 @@ TEST(MainWindowWire, NoPrinterListeningIsSilentAndGetStatusSaysSo) {
         ASSERT_TRUE(sim.ok()) << sim.error();
         port = sim.tcpPort();
     }  // stopped: nothing listens on the port now
-    Window w(port);
+    WireWindow w(port);
     EXPECT_TRUE(w.prompter.shown.isEmpty());
     w.main->findChild<QPushButton*>("ButtonGetStatus")->click();
     EXPECT_EQ(w.prompter.messages, QStringList{"Port Open Error"});
@@ -63,7 +63,7 @@ TEST(MainWindowWire, NoPrinterListeningIsSilentAndGetStatusSaysSo) {
 TEST(MainWindowWire, PrinterDroppingTheConnectionMidReplyLeavesTheWindowUsable) {
     m350test::SimProcess sim({"--fault", "drop:SPEED", "--status-byte", "0"});
     ASSERT_TRUE(sim.ok()) << sim.error();
-    Window w(sim.tcpPort());
+    WireWindow w(sim.tcpPort());
     auto* speed = w.main->findChild<QLineEdit*>("EditSpeed");
     ASSERT_NE(speed, nullptr);
     const QString shown = speed->text();
@@ -87,7 +87,7 @@ TEST(MainWindowWire, APrinterStreamingWithoutEndDoesNotKeepTheWindowAway) {
     m350test::SimProcess sim({"--fault", "stream"});
     ASSERT_TRUE(sim.ok()) << sim.error();
     const auto start = std::chrono::steady_clock::now();
-    Window w(sim.tcpPort());
+    WireWindow w(sim.tcpPort());
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
     EXPECT_TRUE(w.prompter.shown.isEmpty());
     ASSERT_TRUE(sim.waitForQuiet());

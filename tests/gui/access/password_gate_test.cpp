@@ -11,6 +11,7 @@
 #include <cstdlib>
 
 #include "../control_named.h"
+#include "../diagnostic_wire.h"
 #include "../scripted_prompter.h"
 #include "../test_window.h"
 #include "gui/dialogs/password_dialog.h"
@@ -22,14 +23,13 @@
 
 using namespace m350::gui;
 
+using m350test::kAnnounce;
+using m350test::kPasswordRead;
 using m350test::ScriptedPrompter;
 using m350test::SimProcess;
 
 namespace {
 
-const std::string kAnnounce = "\r\nDIAGNOSTIC INTERFACE NET\r\n";
-const std::string kPasswordRead =
-    kAnnounce + "DIAGNOSTIC REPORT EDITION\r\nDIAGNOSTIC REPORT PASSWORD\r\n";
 const std::string kFactoryDefault = "INITIALPRINTER\r\n";
 
 class PasswordWindow : public ::testing::Test {

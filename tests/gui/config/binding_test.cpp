@@ -15,7 +15,15 @@
 
 using namespace m350::gui;
 
-using namespace m350;
+using m350::ConfigRecord;
+using m350::Field;
+using m350::fieldInfoOf;
+using m350::FieldKind;
+using m350::kEthernet;
+using m350::kOk;
+using m350::kOpReadConfig;
+using m350::LinkContext;
+using m350::PortSettings;
 using F = m350::Field;
 
 namespace {

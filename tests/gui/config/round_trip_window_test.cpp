@@ -18,6 +18,7 @@
 #include <set>
 
 #include "../control_named.h"
+#include "../diagnostic_wire.h"
 #include "../scripted_prompter.h"
 #include "../test_window.h"
 #include "core/config/config_file.h"
@@ -30,11 +31,9 @@
 
 using namespace m350::gui;
 using F = m350::Field;
+using m350test::kPasswordRead;
 
 namespace {
-
-const std::string kGate =
-    "\r\nDIAGNOSTIC INTERFACE NET\r\nDIAGNOSTIC REPORT EDITION\r\nDIAGNOSTIC REPORT PASSWORD\r\n";
 
 // 40, 42 and 45 characters: past the typing limits of 32.
 const std::string kLongHost = "M350-SIM-warehouse-north-dock-labeller-7";
@@ -135,7 +134,7 @@ TEST_F(RoundTripWindow, NumbersGoBackAsTheyWereRead) {
                 const auto sent = set(tab);
                 ASSERT_EQ(sent.size(), 2u)
                     << "tab " << tab << prompter.messages.join("|").toStdString();
-                EXPECT_EQ(sent[0], kGate);
+                EXPECT_EQ(sent[0], kPasswordRead);
                 EXPECT_EQ(sent[1], linesOf(read, unit == 0, tab))
                     << "tab " << tab << " unit " << unit;
             }
@@ -351,8 +350,6 @@ TEST_F(RoundTripWindow, ClearForgetsTheSecrets) {
     }
 }
 
-}  // namespace
-
 // Set with "Verify" ticked reads the page back: the speed the printer kept
 // is named with what was written and what it reports, a page it took whole
 // is confirmed, and without the tick nothing is read back.
@@ -393,3 +390,5 @@ TEST_F(RoundTripWindow, VerifyAfterSetNamesTheSettingThePrinterKept) {
         }
     }
 }
+
+}  // namespace

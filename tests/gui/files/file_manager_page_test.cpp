@@ -19,6 +19,7 @@
 #include <fstream>
 
 #include "../control_named.h"
+#include "../diagnostic_wire.h"
 #include "../scripted_prompter.h"
 #include "../test_window.h"
 #include "core/i18n/text_encoding.h"
@@ -28,12 +29,10 @@
 
 using namespace m350::gui;
 using m350test::controlNamed;
+using m350test::kPasswordRead;
 using m350test::SimProcess;
 
 namespace {
-
-const std::string kGate =
-    "\r\nDIAGNOSTIC INTERFACE NET\r\nDIAGNOSTIC REPORT EDITION\r\nDIAGNOSTIC REPORT PASSWORD\r\n";
 
 class FileManagerWindow : public ::testing::Test {
   protected:
@@ -144,7 +143,7 @@ TEST_F(FileManagerWindow, DownloadSendsGateHeaderAndTheFileInPercentMode) {
     control<QPushButton>("ButtonDownload")->click();
     const auto rx = settle();
     ASSERT_EQ(rx.size(), 2u);
-    EXPECT_EQ(rx[0], kGate);
+    EXPECT_EQ(rx[0], kPasswordRead);
     EXPECT_EQ(rx[1], "DOWNLOAD \"Company_.BMP\",3000," + bytes);
     EXPECT_TRUE(prompter.messages.isEmpty()) << prompter.messages.join("|").toStdString();
     // The window in percent mode, the bar following the chunks to 100.
@@ -253,7 +252,7 @@ TEST_F(FileManagerWindow, FirmwareGoesOutUnchangedAndAsksToWaitForTheLed) {
     control<QPushButton>("ButtonDownload")->click();
     const auto rx = settle();
     ASSERT_EQ(rx.size(), 2u);
-    EXPECT_EQ(rx[0], kGate);
+    EXPECT_EQ(rx[0], kPasswordRead);
     EXPECT_EQ(rx[1], image);
     EXPECT_EQ(prompter.messages, QStringList{"Please wait for the LED to change to Green."});
     EXPECT_TRUE(sim->waitForLog("firmware 70000 bytes"));
@@ -324,7 +323,7 @@ TEST_F(FileManagerWindow, FormatAsksFirstAndCancelSendsNothing) {
         control<QPushButton>("ButtonFileFormat")->click();
         const auto rx = settle();
         ASSERT_EQ(rx.size(), 2u) << device;
-        EXPECT_EQ(rx[0], kGate);
+        EXPECT_EQ(rx[0], kPasswordRead);
         EXPECT_EQ(rx[1], kill);
     }
     EXPECT_TRUE(sim->waitForLog("formatted F"));

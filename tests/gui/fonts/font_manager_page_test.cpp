@@ -32,6 +32,7 @@
 #include "gui/mnemonics.h"
 #include "gui/widgets/radio_group.h"
 #include "support/sim_process.h"
+#include "support/test_files.h"
 
 using m350test::controlNamed;
 using namespace m350::gui;
@@ -39,8 +40,7 @@ using namespace m350::gui;
 namespace {
 
 std::string slurp(const QString& path) {
-    std::ifstream in(path.toStdString(), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return m350test::readAll(path.toStdString());
 }
 
 struct Page {

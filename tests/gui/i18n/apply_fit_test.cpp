@@ -27,6 +27,7 @@
 #include <functional>
 #include <memory>
 
+#include "../layout_settle.h"
 #include "../scripted_prompter.h"
 #include "../test_window.h"
 #include "core/i18n/language_table.h"
@@ -208,13 +209,6 @@ void Shoot(QWidget* window, const QString& name) {
         window->grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
 }
 
-// Lets the layouts take in the new texts, as the event loop would before
-// the window is painted.
-void Settle() {
-    for (int i = 0; i < 3; ++i) QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-    QCoreApplication::processEvents();
-}
-
 // Every page of every page control in turn, as only the shown page's
 // controls are visible.
 QStringList ClippedOnEveryPage(QWidget* window) {
@@ -223,7 +217,7 @@ QStringList ClippedOnEveryPage(QWidget* window) {
         const int shown = tabs->currentIndex();
         for (int i = 0; i < tabs->count(); ++i) {
             tabs->setCurrentIndex(i);
-            Settle();
+            m350test::settleLayouts();
             clipped += Problems(window);
         }
         tabs->setCurrentIndex(shown);
@@ -262,7 +256,7 @@ TEST_P(CaptionFit, NoCaptionOfTheMainWindowIsClipped) {
         auto* pages = window->findChild<QTabWidget*>(QStringLiteral("PageControl1"));
         for (int i = 0; pages != nullptr && i < pages->count(); ++i) {
             pages->setCurrentIndex(i);
-            Settle();
+            m350test::settleLayouts();
             Shoot(window.get(), QStringLiteral("page%1-%2").arg(i + 1).arg(language));
         }
     }
@@ -314,7 +308,7 @@ TEST_P(CaptionFit, EveryConfigurationTabShowsAllItsRows) {
     for (int i = 0; i < tabs->count(); ++i) {
         if (!tabs->isTabVisible(i)) continue;
         tabs->setCurrentIndex(i);
-        Settle();
+        m350test::settleLayouts();
         // Only the Wireless tab's rows scroll, under headings as wide as the page.
         QWidget* page = tabs->widget(i);
         const QStringList problems =
@@ -373,7 +367,7 @@ TEST_P(CaptionFit, NoCaptionOfADialogIsClipped) {
     Choose(*window, language);
     ForEachDialog(*window, prompter, language, [&](QWidget& dialog) {
         dialog.show();
-        Settle();
+        m350test::settleLayouts();
         const QStringList clipped = Problems(&dialog);
         EXPECT_TRUE(clipped.isEmpty()) << dialog.objectName().toStdString() << ", language "
                                        << language << ":\n  " << clipped.join("\n  ").toStdString();

@@ -38,7 +38,7 @@ W* named(W* w, const char* name) {
     return w;
 }
 
-QGroupBox* RadioGroup(QWidget* parent, const char* name, int items, int checked) {
+QGroupBox* RadioButtonsBox(QWidget* parent, const char* name, int items, int checked) {
     auto* group = named(new QGroupBox(parent), name);
     for (int i = 0; i < items; ++i) {
         auto* b = new QRadioButton(QStringLiteral("item %1").arg(i), group);
@@ -49,7 +49,7 @@ QGroupBox* RadioGroup(QWidget* parent, const char* name, int items, int checked)
 }
 
 // Every kind of control a window maps, with English placeholders.
-struct Window {
+struct MappedControls {
     std::unique_ptr<QWidget> root = std::make_unique<QWidget>();
     QLabel* label = named(new QLabel("x", root.get()), "LabelSpeed");
     QPushButton* button = named(new QPushButton("x", root.get()), "ButtonGetStatus");
@@ -60,11 +60,11 @@ struct Window {
     QWidget* page2 = named(new QWidget, "TabSheet2");
     QComboBox* printOut = named(new QComboBox(root.get()), "ComboBoxPrintOut");
     QComboBox* languages = named(new QComboBox(root.get()), "ComboBoxLanguage");
-    QGroupBox* unit = RadioGroup(root.get(), "RadioGroupUnit", 2, 0);
+    QGroupBox* unit = RadioButtonsBox(root.get(), "RadioGroupUnit", 2, 0);
     QTreeWidget* list = named(new QTreeWidget(root.get()), "ListView1");
     QLineEdit* status = named(new QLineEdit("Ready", root.get()), "EditPrinterStatus");
 
-    Window() {
+    MappedControls() {
         tabs->addTab(page1, "x");
         tabs->addTab(page2, "x");
         printOut->addItems({"", "OFF", "TEAR", "PEEL", "CUTTER"});
@@ -77,7 +77,7 @@ struct Window {
 };
 
 TEST(ApplyLanguage, EveryKindOfControlTakesItsText) {
-    Window w;
+    MappedControls w;
     const TextBinding bindings[] = {
         title(37),
         caption("LabelSpeed", 64),
@@ -110,7 +110,7 @@ TEST(ApplyLanguage, EveryKindOfControlTakesItsText) {
 }
 
 TEST(ApplyLanguage, ListSelectionSurvivesALanguageChange) {
-    Window w;
+    MappedControls w;
     QSignalSpy changed(w.printOut, &QComboBox::currentIndexChanged);
     m350::gui::applyMainWindowLanguage(w.root.get(), m350::kLangEnglish);
     m350::gui::applyMainWindowLanguage(w.root.get(), m350::kLangGerman);
@@ -125,7 +125,7 @@ TEST(ApplyLanguage, ListSelectionSurvivesALanguageChange) {
 }
 
 TEST(ApplyLanguage, MissingAndUnfitControlsAreReported) {
-    Window w;
+    MappedControls w;
     const TextBinding bindings[] = {
         caption("LabelNoSuchControl", 1),
         items("ComboBoxPrintOut", 1, 75, 76, 77, 78, 79),  // one item too many
@@ -145,7 +145,7 @@ TEST(ApplyLanguage, MissingAndUnfitControlsAreReported) {
 }
 
 TEST(ApplyMainWindowLanguage, UnitLabelsAndStatusText) {
-    Window w;
+    MappedControls w;
     w.unit->findChild<QRadioButton*>("RadioGroupUnitItem1")->setChecked(true);
     m350::gui::applyMainWindowLanguage(w.root.get(), m350::kLangRussian);
     for (int i = 1; i <= 9; ++i)
@@ -159,7 +159,7 @@ TEST(ApplyMainWindowLanguage, UnitLabelsAndStatusText) {
 }
 
 TEST(ComboBoxLanguageChange, TranslatesTheListAndKeepsTheChoice) {
-    Window w;
+    MappedControls w;
     QSignalSpy changed(w.languages, &QComboBox::currentIndexChanged);
     w.languages->setCurrentIndex(m350::kLangJapanese);
     EXPECT_EQ(m350::gui::changeLanguage(w.root.get(), m350::kLangJapanese), m350::kLangJapanese);
@@ -177,7 +177,7 @@ TEST(ComboBoxLanguageChange, TranslatesTheListAndKeepsTheChoice) {
 }
 
 TEST(StartMainWindowLanguage, ForcedLanguageWinsOverTheSystem) {
-    Window w;
+    MappedControls w;
     const QByteArray saved = qgetenv("LC_ALL");
     qputenv("LC_ALL", "ru_RU.UTF-8");
     EXPECT_EQ(m350::gui::startMainWindowLanguage(w.root.get()), m350::kLangRussian);
@@ -192,7 +192,7 @@ TEST(StartMainWindowLanguage, ForcedLanguageWinsOverTheSystem) {
 }
 
 TEST(ApplyLanguage, ChineseAndJapaneseNameTheirCjkFace) {
-    Window w;
+    MappedControls w;
     const QString family = w.root->font().families().value(0, w.root->font().family());
     m350::gui::applyLanguage(w.root.get(), {}, m350::kLangJapanese);
     EXPECT_EQ(w.root->font().families().value(0), family);

@@ -18,6 +18,7 @@
 #include <memory>
 
 #include "../control_named.h"
+#include "../layout_settle.h"
 #include "../scripted_prompter.h"
 #include "../test_window.h"
 #include "core/i18n/language_table.h"
@@ -28,11 +29,6 @@
 using namespace m350::gui;
 
 namespace {
-
-void Settle() {
-    for (int i = 0; i < 3; ++i) QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-    QCoreApplication::processEvents();
-}
 
 // The width a line edit draws its text in: inside the frame, less the text
 // margins and the two pixels QLineEdit keeps free on either side.
@@ -57,7 +53,7 @@ class ValueFit : public ::testing::TestWithParam<int> {
         window = std::make_unique<MainWindow>(m350::gui::StartupOptions{}, seams);
         window->show();
         window->onLanguageChanged(GetParam());
-        Settle();
+        m350test::settleLayouts();
     }
 
     QLineEdit* edit(const char* name) const {
@@ -94,7 +90,7 @@ TEST_P(ValueFit, ListsOfTheFirstPagesShowTheirLongestItem) {
     QTabWidget* pages = m350test::controlNamed<QTabWidget>(*window, "PageControl2");
     for (int page = 0; page < 4; ++page) {  // Common, Z, D, RS-232
         pages->setCurrentIndex(page);
-        Settle();
+        m350test::settleLayouts();
         const auto lists = pages->widget(page)->findChildren<QComboBox*>();
         ASSERT_FALSE(lists.isEmpty());
         for (QComboBox* list : lists) {
@@ -129,7 +125,7 @@ TEST_P(ValueFit, StatusWordsAndTheBluetoothAddressShowWhole) {
 
     QTabWidget* pages = m350test::controlNamed<QTabWidget>(*window, "PageControl2");
     pages->setCurrentIndex(5);
-    Settle();
+    m350test::settleLayouts();
     QLineEdit* mac = edit("EditBTMACAddress");
     ASSERT_NE(mac, nullptr);
     for (const char* address : {"66:55:44:33:22:11", "DB:DB:DB:DB:DB:DB", "00:00:00:00:00:00"}) {
@@ -151,7 +147,7 @@ class RowAlignment : public ValueFit {};
 TEST_P(RowAlignment, BoxesOfTheCommonPageStartInOneColumn) {
     QTabWidget* pages = m350test::controlNamed<QTabWidget>(*window, "PageControl2");
     pages->setCurrentIndex(0);
-    Settle();
+    m350test::settleLayouts();
     QWidget* page = pages->widget(0);
     auto left = [&](const char* name) {
         auto* w = page->findChild<QWidget*>(QString::fromLatin1(name));

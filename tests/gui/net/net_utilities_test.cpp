@@ -15,6 +15,7 @@
 #include <fstream>
 
 #include "../control_named.h"
+#include "../diagnostic_wire.h"
 #include "../scripted_prompter.h"
 #include "../test_window.h"
 #include "core/i18n/text_encoding.h"
@@ -28,6 +29,8 @@
 
 using namespace m350::gui;
 using m350test::controlNamed;
+using m350test::kAnnounce;
+using m350test::kPasswordRead;
 using m350test::ScriptedPrompter;
 using m350test::SimProcess;
 
@@ -178,12 +181,10 @@ TEST(EthernetSetup, ANameOfMoreThanFifteenCharactersOrAQuoteCannotBeTyped) {
 
 // ---- ButtonEthernet over the link -------------------------------------------
 
-const std::string kAnnounce = "\r\nDIAGNOSTIC INTERFACE NET\r\n";
 const std::string kNetReport = kAnnounce +
                                "DIAGNOSTIC REPORT CONFIGIP\r\nDIAGNOSTIC REPORT GATEWAY\r\n"
                                "DIAGNOSTIC REPORT IPMASK\r\nDIAGNOSTIC REPORT LASTUSEDIP\r\n"
                                "DIAGNOSTIC REPORT NETNAME\r\nDIAGNOSTIC REPORT MACADDR\r\n";
-const std::string kGate = kAnnounce + "DIAGNOSTIC REPORT EDITION\r\nDIAGNOSTIC REPORT PASSWORD\r\n";
 
 struct EthernetWindow {
     ScriptedPrompter prompter;
@@ -224,21 +225,21 @@ TEST(EthernetButton, ReadsEditsAndWritesOverTheLinkByteForByte) {
              edit(d, "EditGateWay")->setText("127.0.0.1");
              button(d, "ButtonSetIP")->click();
          },
-         {kGate, "NET IP \"127.0.0.20\",\"255.0.0.0\",\"127.0.0.1\"\r\n"}},
+         {kPasswordRead, "NET IP \"127.0.0.20\",\"255.0.0.0\",\"127.0.0.1\"\r\n"}},
         {"DHCP: exactly NET DHCP",
          {"--set", "CONFIGIP=127.0.0.5"},
          [](QDialog& d) {
              dhcpRadio(d)->button(0)->click();
              button(d, "ButtonSetIP")->click();
          },
-         {kGate, "NET DHCP\r\n"}},
+         {kPasswordRead, "NET DHCP\r\n"}},
         {"name",
          {},
          [](QDialog& d) {
              edit(d, "EditPrinterName")->setText("Front");
              button(d, "ButtonSetPrinterName")->click();
          },
-         {kGate, "NET NAME \"Front\"\r\n"}},
+         {kPasswordRead, "NET NAME \"Front\"\r\n"}},
         {"cancelled: nothing after the report",
          {},
          [](QDialog& d) { button(d, "ButtonCancel")->click(); },
@@ -246,7 +247,7 @@ TEST(EthernetButton, ReadsEditsAndWritesOverTheLinkByteForByte) {
         {"password refused: nothing written",
          {"--password", "Secret"},
          [](QDialog& d) { button(d, "ButtonSetIP")->click(); },
-         {kGate}},
+         {kPasswordRead}},
     };
     for (auto& c : cases) {
         EthernetWindow w(c.simArgs);

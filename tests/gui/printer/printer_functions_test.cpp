@@ -18,6 +18,7 @@
 #include <fstream>
 
 #include "../control_named.h"
+#include "../diagnostic_wire.h"
 #include "../scripted_prompter.h"
 #include "../test_window.h"
 #include "core/i18n/language_table.h"
@@ -33,14 +34,13 @@
 
 using namespace m350::gui;
 using m350test::controlNamed;
+using m350test::kAnnounce;
+using m350test::kPasswordRead;
 using m350test::ScriptedPrompter;
 using m350test::SimProcess;
 
 namespace {
 
-const std::string kAnnounce = "\r\nDIAGNOSTIC INTERFACE NET\r\n";
-const std::string kPasswordRead =
-    kAnnounce + "DIAGNOSTIC REPORT EDITION\r\nDIAGNOSTIC REPORT PASSWORD\r\n";
 const std::string kFetch = "\r\nDIAGNOSTIC FILE \"Dump.txt\"\r\n\r\n";
 const std::string kClockRead = kAnnounce +
                                "DIAGNOSTIC REPORT YEAR\r\nDIAGNOSTIC REPORT MONTH\r\n"

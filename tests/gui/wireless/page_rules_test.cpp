@@ -17,6 +17,7 @@
 #include <cstdlib>
 
 #include "../control_named.h"
+#include "../diagnostic_wire.h"
 #include "../scripted_prompter.h"
 #include "../test_window.h"
 #include "gui/main_window.h"
@@ -26,14 +27,12 @@
 
 using namespace m350::gui;
 
+using m350test::kPasswordRead;
+using m350test::kWirelessTab;
 using m350test::ScriptedPrompter;
 using m350test::SimProcess;
 
 namespace {
-
-const std::string kPasswordRead =
-    "\r\nDIAGNOSTIC INTERFACE NET\r\nDIAGNOSTIC REPORT EDITION\r\nDIAGNOSTIC REPORT PASSWORD\r\n";
-constexpr int kWirelessTab = 4;
 
 class WirelessPage : public ::testing::Test {
   protected:

@@ -19,6 +19,7 @@
 #include <QtTest/QTest>
 
 #include "../control_named.h"
+#include "../diagnostic_wire.h"
 #include "../scripted_prompter.h"
 #include "../test_window.h"
 #include "core/i18n/text_encoding.h"
@@ -29,15 +30,13 @@
 
 using namespace m350::gui;
 
+using m350test::kAnnounce;
+using m350test::kPasswordRead;
+using m350test::kWirelessTab;
 using m350test::ScriptedPrompter;
 using m350test::SimProcess;
 
 namespace {
-
-const std::string kPasswordRead =
-    "\r\nDIAGNOSTIC INTERFACE NET\r\nDIAGNOSTIC REPORT EDITION\r\nDIAGNOSTIC REPORT PASSWORD\r\n";
-const std::string kAnnounce = "\r\nDIAGNOSTIC INTERFACE NET\r\n";
-constexpr int kWirelessTab = 4;
 
 class ScanAndModule : public ::testing::Test {
   protected:

@@ -1,0 +1,16 @@
+// SPDX-License-Identifier: MIT
+// What the window sends over ETHERNET ahead of its reads and guarded changes,
+// byte for byte, as the tests compare it with what the printer got.
+#pragma once
+
+#include <string>
+
+namespace m350test {
+
+// Every report the window asks for over the network opens with this line.
+inline const std::string kAnnounce = "\r\nDIAGNOSTIC INTERFACE NET\r\n";
+// The edition and the password, read before every change the password guards.
+inline const std::string kPasswordRead =
+    kAnnounce + "DIAGNOSTIC REPORT EDITION\r\nDIAGNOSTIC REPORT PASSWORD\r\n";
+
+}  // namespace m350test
