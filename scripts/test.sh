@@ -73,6 +73,8 @@ background=()
 stage "sanitizer tests"
 ctest --preset asan -j "$test_jobs"
 
-# A short fuzz run of the parsers that take printer and file data.
+# A short fuzz run of the parsers that take printer and file data: every
+# input of the corpus again (the regression inputs among them), then a few
+# seconds of new ones per target. Long runs are scripts/fuzz.sh --long.
 stage "fuzzing"
-FUZZ_SECONDS=${FUZZ_SECONDS:-10} ./scripts/fuzz.sh
+FUZZ_SECONDS=${FUZZ_SECONDS:-6} ./scripts/fuzz.sh

@@ -7,11 +7,11 @@
 #include <nlohmann/json.hpp>
 
 #include "ctl_test_support.h"
+#include "support/diagnostic_wire.h"
 
 namespace m350test {
 namespace {
 
-const std::string kAnnounce = "\r\nDIAGNOSTIC INTERFACE NET\r\n";
 const std::string kRef = "SET SENSOR_REF MANUAL\r\n";
 const std::string kManualEnd = "\x10\x4A\x4C";
 const std::string kDumpForFetch = "DUMP_TEXT SAVE 1000,\"Dump.txt\",";

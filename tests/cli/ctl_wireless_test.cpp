@@ -7,11 +7,10 @@
 #include <nlohmann/json.hpp>
 
 #include "ctl_test_support.h"
+#include "support/diagnostic_wire.h"
 
 namespace m350test {
 namespace {
-
-const std::string kAnnounce = "\r\nDIAGNOSTIC INTERFACE NET\r\n";
 
 struct ScanCase {
     const char* what;

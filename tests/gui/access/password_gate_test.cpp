@@ -11,13 +11,13 @@
 #include <cstdlib>
 
 #include "../control_named.h"
-#include "../diagnostic_wire.h"
 #include "../scripted_prompter.h"
 #include "../test_window.h"
 #include "gui/dialogs/password_dialog.h"
 #include "gui/dialogs/password_setup_dialog.h"
 #include "gui/main_window.h"
 #include "gui/password_gate_prompt.h"
+#include "support/diagnostic_wire.h"
 #include "support/scripted_port.h"
 #include "support/sim_process.h"
 

@@ -18,7 +18,6 @@
 #include <set>
 
 #include "../control_named.h"
-#include "../diagnostic_wire.h"
 #include "../scripted_prompter.h"
 #include "../test_window.h"
 #include "core/config/config_file.h"
@@ -27,6 +26,7 @@
 #include "gui/main_window.h"
 #include "gui/pages/config_page.h"
 #include "gui/widgets/radio_group.h"
+#include "support/diagnostic_wire.h"
 #include "support/sim_process.h"
 
 using namespace m350::gui;

@@ -19,11 +19,11 @@
 #include <fstream>
 
 #include "../control_named.h"
-#include "../diagnostic_wire.h"
 #include "../scripted_prompter.h"
 #include "../test_window.h"
 #include "core/i18n/text_encoding.h"
 #include "gui/main_window.h"
+#include "support/diagnostic_wire.h"
 #include "support/hostile_peer.h"
 #include "support/sim_process.h"
 

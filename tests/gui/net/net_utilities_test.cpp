@@ -15,7 +15,6 @@
 #include <fstream>
 
 #include "../control_named.h"
-#include "../diagnostic_wire.h"
 #include "../scripted_prompter.h"
 #include "../test_window.h"
 #include "core/i18n/text_encoding.h"
@@ -25,6 +24,7 @@
 #include "gui/main_window.h"
 #include "gui/widgets/form_kit.h"
 #include "gui/widgets/radio_group.h"
+#include "support/diagnostic_wire.h"
 #include "support/sim_process.h"
 
 using namespace m350::gui;

@@ -18,7 +18,6 @@
 #include <fstream>
 
 #include "../control_named.h"
-#include "../diagnostic_wire.h"
 #include "../scripted_prompter.h"
 #include "../test_window.h"
 #include "core/i18n/language_table.h"
@@ -29,6 +28,7 @@
 #include "gui/main_window.h"
 #include "gui/widgets/form_kit.h"
 #include "gui/widgets/radio_group.h"
+#include "support/diagnostic_wire.h"
 #include "support/scripted_port.h"
 #include "support/sim_process.h"
 

@@ -17,11 +17,11 @@
 #include <cstdlib>
 
 #include "../control_named.h"
-#include "../diagnostic_wire.h"
 #include "../scripted_prompter.h"
 #include "../test_window.h"
 #include "gui/main_window.h"
 #include "gui/pages/config_page.h"
+#include "support/diagnostic_wire.h"
 #include "support/scripted_port.h"
 #include "support/sim_process.h"
 

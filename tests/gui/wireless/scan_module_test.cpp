@@ -19,12 +19,12 @@
 #include <QtTest/QTest>
 
 #include "../control_named.h"
-#include "../diagnostic_wire.h"
 #include "../scripted_prompter.h"
 #include "../test_window.h"
 #include "core/i18n/text_encoding.h"
 #include "gui/main_window.h"
 #include "gui/pages/ap_profile_page.h"
+#include "support/diagnostic_wire.h"
 #include "support/scripted_port.h"
 #include "support/sim_process.h"
 
