@@ -7,8 +7,8 @@
 #   scripts/fuzz.sh TARGET...  only those targets
 # Targets run FUZZ_JOBS (default: the number of cores) at a time.
 # A target that finds a fault stops the script with its whole report and the
-# path of the reproducer (run it with build-asan/fuzz/TARGET_fuzzer FILE); copy the
-# reproducer into fuzz/corpus/TARGET/ once the fault is mended.
+# path of the reproducer (run it with build-asan/fuzz/TARGET_fuzzer FILE);
+# copy the reproducer into fuzz/corpus/TARGET/ once the fault is mended.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${FUZZ_SECONDS:-20}
@@ -26,7 +26,7 @@ if [ ${#targets[@]} -eq 0 ]; then
     file_fetch config_text udp_reply font_file encode_table text_encoding link_reply serial_lock
     net_address settings_file host_list command_store)
 fi
-cmake --preset asan >/dev/null
+[ -f build-asan/build.ninja ] || cmake --preset asan >/dev/null
 cmake --build --preset asan -j "$(nproc)" --target "${targets[@]/%/_fuzzer}"
 out=build-asan/fuzz
 mkdir -p "$out/artifacts" "$out/logs"

@@ -24,6 +24,17 @@ trap finish EXIT
 
 stage "install dependencies"
 ./scripts/install-deps.sh
+
+# The sanitizer build (clang, with the fuzz targets) compiles in the
+# background at the lowest priority from here on: it takes only the processor
+# time that the default build, its tests, the package check, the soak and the
+# benchmarks leave, and they run as on an idle machine.
+mkdir -p build-asan
+asan_log=build-asan/build.log
+setsid nice -n 19 sh -c 'cmake --preset asan >/dev/null && cmake --build --preset asan -j "$1"' \
+  sh "$(nproc)" >"$asan_log" 2>&1 &
+background+=($!)
+
 stage "format check"
 ./scripts/check-format.sh
 stage "default build"
@@ -33,14 +44,6 @@ export QT_QPA_PLATFORM=offscreen
 # processor: two at a time per core keep the cores busy.
 test_jobs=$(($(nproc) * 2))
 
-# The sanitizer build (clang, with the fuzz targets) compiles in the
-# background at the lowest priority from here on: it takes only the processor
-# time that the default build's tests, the package check, the soak and the
-# benchmarks leave, and they run as on an idle machine.
-cmake --preset asan >/dev/null
-asan_log=build-asan/build.log
-setsid nice -n 19 cmake --build --preset asan -j "$(nproc)" >"$asan_log" 2>&1 &
-background+=($!)
 
 stage "default tests"
 ctest --preset default -j "$test_jobs"
