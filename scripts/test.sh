@@ -29,9 +29,13 @@ stage "install dependencies"
 # background at the lowest priority from here on: it takes only the processor
 # time that the default build, its tests, the package check, the soak and the
 # benchmarks leave, and they run as on an idle machine.
+# It runs in a session of its own, so that it can be stopped as a whole; the
+# kernel shares the processor between sessions first, so the session's own
+# priority is lowered too.
 mkdir -p build-asan
 asan_log=build-asan/build.log
-setsid nice -n 19 sh -c 'cmake --preset asan >/dev/null && cmake --build --preset asan -j "$1"' \
+setsid sh -c '{ echo 19 >/proc/self/autogroup; } 2>/dev/null
+  exec nice -n 19 sh -c "cmake --preset asan >/dev/null && cmake --build --preset asan -j $1"' \
   sh "$(nproc)" >"$asan_log" 2>&1 &
 background+=($!)
 
